@@ -1,0 +1,34 @@
+#pragma once
+// The state of the strings and mandals, shared by the handlers of the main window. Per-string
+// arrays are indexed 0..26 with element 0 unused.
+
+#include <array>
+#include <cstdint>
+
+namespace zembera {
+
+using PerString16 = std::array<std::int16_t, 27>;
+
+struct InstrumentState {
+    std::int16_t currentString = 12;    // selected string; 0 when none
+    std::int16_t lastString = 1;        // string of the last note started
+    PerString16 mandalPos{};            // sounding mandal position
+    PerString16 mandalMin{};            // lowest position of each string
+    PerString16 mandalMax{};            // highest position of each string
+    PerString16 transposedMandal{};     // transposition target
+    std::array<double, 27> playStart{}; // left limit of each string's plucking zone
+    std::int16_t markedStringResidue = 5;
+    std::int16_t detailShown = 0;
+    bool recording = false;
+    bool playingBack = false;
+    bool nameFieldFocused = false;
+    bool untransposedShown = true;
+};
+
+// Ranges of the mandals: strings 1-4 -5, 5-7 -7, 8-26 -8; highest 1: 6, 2-4: 8, 5-7: 10, 8-26: 12.
+void setMandalRanges(InstrumentState& state);
+
+// playStart(0) = 640 and each string 17 units left of the one above it.
+void setPlayStarts(InstrumentState& state);
+
+} // namespace zembera

@@ -1,0 +1,40 @@
+#pragma once
+// The check of the sample folder: exactly 26 WAV files named by string number, nominal frequency
+// and a two-character label ("01_013081_ab.wav").
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zembera {
+
+inline constexpr const char* kSampleFolderName = "wavs";
+constexpr int kSampleNameLength = 16;
+
+struct SampleFolder {
+    // Indexed by string 1..26 (entry 0 unused).
+    std::array<std::string, 27> sampleFileName; // the file's name as it lies in the folder
+    std::array<std::string, 27> mciAlias;
+};
+
+struct SampleFolderCheck {
+    std::optional<std::string> error; // the Turkish message that ends the program
+    SampleFolder folder;
+};
+
+// The names the file list shows for "*.wav": regular files whose name ends in ".wav" in any case,
+// sorted by name.
+std::vector<std::string> listWavFiles(const std::filesystem::path& folder);
+
+// Checks listed names in order: count, then per name extension, string number, underscores and
+// frequency. A string number outside 1..26 or given twice is refused as a naming error, so that
+// every string ends up with exactly one sample.
+SampleFolderCheck checkSampleNames(const std::vector<std::string>& names);
+
+inline SampleFolderCheck checkSampleFolder(const std::filesystem::path& folder) {
+    return checkSampleNames(listWavFiles(folder));
+}
+
+} // namespace zembera

@@ -1,0 +1,94 @@
+#include "shell/startup_loader.h"
+
+#include "common/text_fields.h"
+
+namespace zembera {
+namespace {
+
+constexpr const char* kKeyList =
+    "--, Q, W, E, R, T, Y, U, I, O, P, A, S, D, F, G, H, J, K, L, Z, X, C, V, B, N, M";
+
+// The table file must be there under exactly this name; the comparison is case-sensitive.
+bool hasTableFile(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        if (entry.path().filename() == kTableFileName && entry.is_regular_file(ec)) return true;
+    }
+    return false;
+}
+
+bool isEmptyOrUnreadable(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    return ec || size == 0;
+}
+
+} // namespace
+
+std::array<std::string, 27> splitKeyNames() {
+    std::array<std::string, 27> names;
+    std::string_view list = kKeyList;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::size_t comma = list.find(',');
+        names[i] = std::string(list.substr(0, comma));
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return names;
+}
+
+StartupResult loadProgram(const std::filesystem::path& programFolder, MessageService& messages) {
+    StartupResult result;
+    auto program = std::make_unique<LoadedProgram>();
+    program->programFolder = programFolder;
+    program->sampleFolder = programFolder / kSampleFolderName;
+
+    SampleFolderCheck check = checkSampleFolder(program->sampleFolder);
+    if (check.error) {
+        result.fatal = check.error;
+        return result;
+    }
+    program->samples = check.folder;
+
+    if (!hasTableFile(programFolder)) {
+        result.fatal = program->tableFileName + "  isimli excell dosyası bulunamadı";
+        return result;
+    }
+
+    InstrumentState& instrument = program->instrument;
+    setMandalRanges(instrument);
+    setPlayStarts(instrument);
+    program->keyNames = splitKeyNames();
+
+    try {
+        program->tables = tablo_oku_txt(programFolder);
+    } catch (const std::exception& error) {
+        result.fatal = error.what();
+        return result;
+    }
+
+    program->sounds = std::make_unique<StringSounds>(program->sampleFolder,
+                                                     program->samples.sampleFileName, messages);
+    for (int s = 1; s <= kStringCount; ++s) {
+        if (isEmptyOrUnreadable(program->sampleFolder / program->samples.sampleFileName[s])) {
+            messages.show("wav okunamadı");
+        }
+        program->sounds->PrepareStringSound(s, 0, program->tables, program->tuning.tuningOffset[s]);
+    }
+
+    // Start values: all mandals at 0, no fine tuning, reference pitch level, nothing recording.
+    instrument.mandalPos.fill(0);
+    instrument.transposedMandal.fill(0);
+    program->tuning = TuningState{};
+    program->recording.firstPluckPending = false;
+    instrument.recording = false;
+    instrument.playingBack = false;
+    instrument.detailShown = 0;
+    instrument.untransposedShown = true;
+    instrument.currentString = 12;
+    instrument.lastString = 1;
+
+    result.program = std::move(program);
+    return result;
+}
+
+} // namespace zembera

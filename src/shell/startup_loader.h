@@ -1,0 +1,53 @@
+#pragma once
+// Loading the program: the sample folder check, the pitch table, the mandal ranges and key map,
+// the first sound of every string and the start values of the shared state. The window calls it
+// and shows a fatal message before ending the program.
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/messages.h"
+#include "files/xtimer.h"
+#include "instrument/instrument_state.h"
+#include "pitch/pitch_table.h"
+#include "shell/sample_folder.h"
+#include "sound/string_sounds.h"
+#include "tuning/tuning_state.h"
+
+namespace zembera {
+
+struct RecordingState {
+    xTimer recordTimer;
+    bool firstPluckPending = false;
+};
+
+// Everything loading leaves behind for the window.
+struct LoadedProgram {
+    std::filesystem::path programFolder;
+    std::filesystem::path sampleFolder;
+    SampleFolder samples;                 // sampleFileName, mciAlias
+    std::array<std::string, 27> keyNames; // "--", " Q", " W", ... " M"
+    std::string tableFileName = kTableFileName;
+    PitchTables tables;
+    InstrumentState instrument;
+    TuningState tuning;
+    RecordingState recording;
+    std::unique_ptr<StringSounds> sounds;
+};
+
+struct StartupResult {
+    std::optional<std::string> fatal; // the message shown before the program ends
+    std::unique_ptr<LoadedProgram> program;
+};
+
+// The key of each string, split from "--, Q, W, ..., M" at every comma (blanks kept).
+std::array<std::string, 27> splitKeyNames();
+
+// Loads everything from `programFolder`. Messages that do not end the program ("wav okunamadı",
+// a sample that cannot be read) go to `messages` as they arise.
+StartupResult loadProgram(const std::filesystem::path& programFolder, MessageService& messages);
+
+} // namespace zembera

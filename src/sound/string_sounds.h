@@ -1,0 +1,70 @@
+#pragma once
+// The sound of every string at its current pitch: one immutable WAV image per string, built by
+// resampling the string's sample (or the sample itself when the pitch is its own), and the
+// per-string scratch files "<n>zz.zz" that the letter keys play.
+//
+// Thread: UI thread only.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "common/messages.h"
+#include "pitch/pitch_table.h"
+#include "sound/sound_image.h"
+#include "sound/wav_reader.h"
+
+namespace zembera {
+
+class StringSounds {
+  public:
+    // `sampleFileName` is indexed by string 1..26; the files lie in `sampleFolder`.
+    StringSounds(std::filesystem::path sampleFolder, std::array<std::string, 27> sampleFileName,
+                 MessageService& messages);
+
+    // Rebuilds the image of string s (1..26) for mandal position m (-8..12):
+    // cents = tuningOffset + centTable(s, m). Out-of-range s or m does nothing.
+    void PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset);
+
+    // The current image of string s (1..26); an empty image when the string has no readable
+    // sample (it stays silent).
+    SoundImagePtr stringSound(int s) const;
+
+    // Cents and frequency of the most recent preparation.
+    float noteCents = 0;
+    float noteFrequency = 0;
+
+    // Name of the scratch file of string s: "12zz.zz".
+    static std::string scratchFileName(int s);
+    // Makes sure the scratch file of string s holds the string's current image, writing it whole
+    // when it is missing or older than the image. Returns its path.
+    std::filesystem::path scratchFile(int s);
+
+  private:
+    // A string's sample, read once: the program never writes sample files.
+    struct Sample {
+        bool read = false;
+        SoundImagePtr fileBytes; // the file as it is; null when it cannot be read
+        bool decoded = false;
+        std::optional<WavSamples> samples; // nothing when the file holds no readable samples
+        bool reported = false;             // the format message was shown for this string
+    };
+
+    Sample& sample(int s);
+    const WavSamples* decodedSamples(int s);
+    void reportUnreadable(int s);
+
+    std::filesystem::path sampleFolder_;
+    std::array<std::string, 27> sampleFileName_;
+    MessageService& messages_;
+    std::array<Sample, 27> samples_;
+    std::array<SoundImagePtr, 27> images_;
+    // Each preparation gets a new number; the scratch file remembers the one it was written from.
+    std::uint64_t lastGeneration_ = 0;
+    std::array<std::uint64_t, 27> imageGeneration_{};
+    std::array<std::optional<std::uint64_t>, 27> scratchGeneration_;
+};
+
+} // namespace zembera

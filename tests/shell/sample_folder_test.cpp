@@ -1,0 +1,98 @@
+#include "shell/sample_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace zembera {
+namespace {
+
+const std::string kNaming = "Ses Dosyalarında hatalı isimlendirme var.";
+const std::string kFrequency = "Ses Dosyalarında hatalı frekans var.";
+
+std::string twoDigits(int s) {
+    return (s < 10 ? "0" : "") + std::to_string(s);
+}
+
+// 26 good names, string s with label "aa".."az".
+std::vector<std::string> goodNames() {
+    std::vector<std::string> names;
+    for (int s = 1; s <= 26; ++s) {
+        names.push_back(twoDigits(s) + "_013081_a" + static_cast<char>('a' + s - 1) + ".wav");
+    }
+    return names;
+}
+
+std::vector<std::string> with(int index, const std::string& name) {
+    auto names = goodNames();
+    names[static_cast<std::size_t>(index)] = name;
+    return names;
+}
+
+TEST(SampleNames, CountMustBe26AndIsCheckedFirst) {
+    auto names = goodNames();
+    names.pop_back();
+    EXPECT_EQ(checkSampleNames(names).error, "25 ses dosyası bulundu. 26 olması gerekir.");
+    names = goodNames();
+    names.push_back("bad name.wav");
+    EXPECT_EQ(checkSampleNames(names).error, "27 ses dosyası bulundu. 26 olması gerekir.");
+    EXPECT_EQ(checkSampleNames({}).error, "0 ses dosyası bulundu. 26 olması gerekir.");
+}
+
+TEST(SampleNames, GoodFolderFillsNamesAndAliases) {
+    const auto check = checkSampleNames(goodNames());
+    ASSERT_FALSE(check.error) << *check.error;
+    EXPECT_EQ(check.folder.sampleFileName[1], "01_013081_aa.wav");
+    EXPECT_EQ(check.folder.mciAlias[1], "aa");
+    EXPECT_EQ(check.folder.mciAlias[26], "az");
+}
+
+TEST(SampleNames, NamingChecks) {
+    EXPECT_EQ(checkSampleNames(with(0, "01_013081_ab.WAV")).error, kNaming);  // upper case
+    EXPECT_EQ(checkSampleNames(with(0, "01_013081_abx.wav")).error, kNaming); // 17 characters
+    EXPECT_EQ(checkSampleNames(with(0, "1_013081_ab.wav")).error, kNaming);   // 15 characters
+    EXPECT_EQ(checkSampleNames(with(25, "27_013081_ab.wav")).error, kNaming);
+    EXPECT_EQ(checkSampleNames(with(0, "01-013081_ab.wav")).error, kNaming);
+    EXPECT_EQ(checkSampleNames(with(0, "01_013081-ab.wav")).error, kNaming);
+}
+
+TEST(SampleNames, FrequencyLimit) {
+    EXPECT_FALSE(checkSampleNames(with(25, "26_131999_az.wav")).error);
+    EXPECT_EQ(checkSampleNames(with(25, "26_132000_az.wav")).error, kFrequency);
+}
+
+TEST(SampleNames, ChecksStopAtTheFirstBadNameInListOrder) {
+    auto names = with(3, "04_999999_ad.wav"); // frequency fault first
+    names[10] = "11_013081_ak.WAV";           // naming fault later
+    EXPECT_EQ(checkSampleNames(names).error, kFrequency);
+}
+
+TEST(SampleNames, EveryStringNeedsExactlyOneSample) {
+    // String 0 would give no string its sample; a duplicate leaves another string without one.
+    EXPECT_EQ(checkSampleNames(with(0, "00_013081_aa.wav")).error, kNaming);
+    EXPECT_EQ(checkSampleNames(with(0, "ab_013081_aa.wav")).error, kNaming);
+    EXPECT_EQ(checkSampleNames(with(0, "02_013081_aa.wav")).error, kNaming);
+}
+
+TEST(SampleNames, LabelsMayBeAnyTwoCharacters) {
+    const auto check = checkSampleNames(with(0, "01_013081_çğ.wav"));
+    ASSERT_FALSE(check.error);
+    EXPECT_EQ(check.folder.mciAlias[1], "çğ");
+}
+
+TEST(SampleFolder, ListsWavFilesInAnyCaseSortedAndSkipsTheRest) {
+    const auto dir = std::filesystem::temp_directory_path() / "zembera_sample_folder_test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "sub.wav");
+    for (const char* name : {"02_013081_ab.wav", "01_013081_ab.WAV", "12zz.zz", "notes.txt"}) {
+        std::ofstream(dir / name) << "x";
+    }
+    EXPECT_EQ(listWavFiles(dir),
+              (std::vector<std::string>{"01_013081_ab.WAV", "02_013081_ab.wav"}));
+    std::filesystem::remove_all(dir);
+    EXPECT_TRUE(listWavFiles(dir).empty()); // a missing folder lists nothing
+}
+
+} // namespace
+} // namespace zembera
