@@ -1,0 +1,275 @@
+// Checks of the bundled pitch table as the build made it, read back through the program's reader.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/text_fields.h"
+#include "pitch/pitch_table.h"
+
+namespace zembera {
+namespace {
+
+const std::string kTablePath = std::string(ZEMBERA_PROGRAM_DIR) + "/Dizek.txt";
+// The scale the table was made from.
+const std::string kScalePath =
+    std::string(ZEMBERA_TEST_DATA_DIR) + "/../../tools/tunings/79-159.scl";
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << "cannot open " << path;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The 79 steps of the .scl file (step 0 = 0 cents), read here on their own.
+std::vector<double> scaleSteps() {
+    std::istringstream in(readBytes(kScalePath));
+    std::vector<std::string> items;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with('!')) continue;
+        items.push_back(line);
+    }
+    // items[0] is the description, items[1] the count, then the pitches; the last is 2/1.
+    std::vector<double> steps{0.0};
+    for (std::size_t i = 2; i + 1 < items.size(); ++i)
+        steps.push_back(std::stod(items[i]));
+    return steps;
+}
+
+struct Range {
+    int low;
+    int high;
+};
+
+Range rangeOf(int s) {
+    if (s == 1) return {-5, 6};
+    if (s <= 4) return {-5, 8};
+    if (s <= 7) return {-7, 10};
+    return {-8, 12};
+}
+
+// Open degrees of strings 1..26: the naturals E6 down to A2.
+constexpr int kOpen[27] = {0,  184, 171, 158, 151, 138, 125, 112, 105, 92,  79,  72,  59, 46,
+                           33, 26,  13,  0,   -7,  -20, -33, -46, -53, -66, -79, -86, -99};
+
+std::string trimmed(const std::string& s) {
+    return s.substr(0, s.find_last_not_of(' ') + 1);
+}
+
+class BundledPitchTable : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        bytes_ = new std::string(readBytes(kTablePath));
+        tables_ = new PitchTables(parsePitchTable(*bytes_, "Dizek.txt"));
+        steps_ = new std::vector<double>(scaleSteps());
+    }
+    static void TearDownTestSuite() {
+        delete bytes_;
+        delete tables_;
+        delete steps_;
+    }
+    static double expectedCents(int d) {
+        const int octave = static_cast<int>(std::floor(d / 79.0));
+        return 1200.0 * octave + (*steps_)[static_cast<std::size_t>(d - 79 * octave)];
+    }
+    static const PitchTables& t() { return *tables_; }
+    static std::string* bytes_;
+    static PitchTables* tables_;
+    static std::vector<double>* steps_;
+};
+
+std::string* BundledPitchTable::bytes_ = nullptr;
+PitchTables* BundledPitchTable::tables_ = nullptr;
+std::vector<double>* BundledPitchTable::steps_ = nullptr;
+
+TEST_F(BundledPitchTable, IsUtf8TextWithCrLfLinesAndFullWidthNames) {
+    ASSERT_EQ(steps_->size(), 79u);
+    EXPECT_EQ(decodeText(*bytes_), *bytes_) << "not valid UTF-8";
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < bytes_->size(); ++i) {
+        if ((*bytes_)[i] != '\n') continue;
+        ++lines;
+        ASSERT_TRUE(i > 0 && (*bytes_)[i - 1] == '\r') << "bare line feed at byte " << i;
+    }
+    EXPECT_TRUE(bytes_->ends_with("\r\n"));
+    // 26 pairs, 7 + 7 rows, one record per degree -110..200.
+    EXPECT_EQ(lines, 26u + 14u + 311u);
+
+    // Every record's name is written with exactly 30 characters, so none was cut.
+    std::istringstream in(*bytes_);
+    int lineNo = 0;
+    int records = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (++lineNo <= 40) continue;
+        const std::size_t open = line.find('"');
+        const std::size_t close = line.find('"', open + 1);
+        ASSERT_NE(close, std::string::npos) << line;
+        EXPECT_EQ(characterCount(line.substr(open + 1, close - open - 1)), 30u) << line;
+        ++records;
+    }
+    EXPECT_EQ(records, 311);
+}
+
+TEST_F(BundledPitchTable, DegreeCentsFollowTheScale) {
+    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+        EXPECT_NEAR(t().degreeTable(d).cent, expectedCents(d), 1e-3) << "degree " << d;
+    }
+    EXPECT_EQ(t().degreeTable(0).cent, 0.0f);
+    EXPECT_NEAR(t().degreeTable(79).cent, 1200.0, 1e-4);
+    EXPECT_NEAR(t().degreeTable(-79).cent, -1200.0, 1e-4);
+}
+
+TEST_F(BundledPitchTable, EveryPlaceOfEveryRangeIsInExactlyOneRecord) {
+    std::map<std::pair<int, int>, int> seen;
+    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+        const DegreeRecord& r = t().degreeTable(d);
+        const std::pair<int, int> places[3] = {
+            {r.tel1, r.mandal1}, {r.tel2, r.mandal2}, {r.tel3, r.mandal3}};
+        for (const auto& [s, m] : places) {
+            if (s <= 0) continue;
+            ASSERT_LE(s, kStringCount) << "degree " << d;
+            EXPECT_GE(m, rangeOf(s).low) << "degree " << d << " string " << s;
+            EXPECT_LE(m, rangeOf(s).high) << "degree " << d << " string " << s;
+            ++seen[{s, m}];
+        }
+    }
+    for (int s = 1; s <= kStringCount; ++s) {
+        for (int m = rangeOf(s).low; m <= rangeOf(s).high; ++m) {
+            EXPECT_EQ(seen[std::make_pair(s, m)], 1) << "string " << s << " mandal " << m;
+        }
+    }
+}
+
+TEST_F(BundledPitchTable, OpenStringsAreTheWrittenNaturals) {
+    for (int s = 1; s <= kStringCount; ++s) {
+        EXPECT_EQ(t().stringDegree(s, 0), kOpen[s]) << "string " << s;
+    }
+    EXPECT_EQ(t().stringDegree(17, 0), 0);
+    EXPECT_EQ(t().stringDegree(26, 0), -99);
+    EXPECT_EQ(t().stringDegree(1, 0), 184);
+    // The ends of the ranges that the transposition searches.
+    EXPECT_EQ(t().stringDegree(26, -8), -107);
+    EXPECT_EQ(t().stringDegree(1, 6), 196);
+    EXPECT_EQ(t().mandalMark(1, 6), 12);
+}
+
+TEST_F(BundledPitchTable, StringsAnOctaveApartDifferBy1200Cents) {
+    for (int s = 1; s + 7 <= kStringCount; ++s) {
+        EXPECT_NEAR(t().centTable(s, 0) - t().centTable(s + 7, 0), 1200.0, 0.01) << "string " << s;
+    }
+}
+
+TEST_F(BundledPitchTable, WideStringsStepOneDegreePerMandal) {
+    for (int s = 8; s <= kStringCount; ++s) {
+        for (int m = kMandalLow; m <= kMandalHigh; ++m) {
+            const int d = t().stringDegree(s, m);
+            EXPECT_EQ(d, kOpen[s] + m) << "string " << s << " mandal " << m;
+            EXPECT_EQ(t().centTable(s, m), t().degreeTable(d).cent) << "string " << s;
+            if (m > kMandalLow) {
+                EXPECT_GT(t().centTable(s, m), t().centTable(s, m - 1)) << "string " << s;
+            }
+        }
+    }
+}
+
+TEST_F(BundledPitchTable, ShiftingByOneDegreeKeepsEveryNoteOnItsString) {
+    for (int s = 8; s <= kStringCount; ++s) {
+        for (int m = kMandalLow; m < kMandalHigh; ++m) {
+            const DegreeRecord& r = t().degreeTable(t().stringDegree(s, m) + 1);
+            const bool found = (r.tel1 == s && r.mandal1 == m + 1) ||
+                               (r.tel2 == s && r.mandal2 == m + 1) ||
+                               (r.tel3 == s && r.mandal3 == m + 1);
+            EXPECT_TRUE(found) << "string " << s << " mandal " << m;
+        }
+    }
+}
+
+TEST_F(BundledPitchTable, NarrowStringsSoundTheDegreeOfTheirMark) {
+    for (int s = 1; s <= 7; ++s) {
+        const Range r = rangeOf(s);
+        for (int m = r.low; m <= r.high; ++m) {
+            const int d = t().stringDegree(s, m);
+            EXPECT_EQ(d, kOpen[s] + t().mandalMark(s, m)) << "string " << s << " mandal " << m;
+            EXPECT_NEAR(t().centTable(s, m), expectedCents(d), 1e-4) << "string " << s;
+            EXPECT_NEAR(t().centTable(s, m), t().degreeTable(d).cent, 1e-3);
+            if (m > r.low) {
+                EXPECT_GT(t().mandalMark(s, m), t().mandalMark(s, m - 1)) << "string " << s;
+            }
+        }
+    }
+}
+
+TEST_F(BundledPitchTable, NarrowStringMarksAreAccidentalCodesOfTheirSide) {
+    for (int s = 1; s <= 7; ++s) {
+        for (int m = kMandalLow; m <= kMandalHigh; ++m) {
+            const int mark = t().mandalMark(s, m);
+            EXPECT_GE(mark, -12);
+            EXPECT_LE(mark, 12);
+            // The sign of the accidental follows the side of the mandal.
+            const int side = (m > 0) - (m < 0);
+            EXPECT_EQ((mark > 0) - (mark < 0), side) << "string " << s << " mandal " << m;
+            if (m > kMandalLow) {
+                EXPECT_GE(t().centTable(s, m), t().centTable(s, m - 1)) << "string " << s;
+            }
+        }
+    }
+    // Of the full-scale offsets folded onto one mandal, a whole sign wins, else the farthest.
+    const int string1[] = {-8, -6, -5, -4, -2, 0, 2, 3, 5, 6, 9, 12};
+    for (int m = -5; m <= 6; ++m)
+        EXPECT_EQ(t().mandalMark(1, m), string1[m + 5]) << m;
+    const int string7[] = {-8, -7, -6, -5, -4, -2, -1, 0, 1, 2, 4, 5, 6, 7, 8, 10, 11, 12};
+    for (int m = -7; m <= 10; ++m)
+        EXPECT_EQ(t().mandalMark(7, m), string7[m + 7]) << m;
+    // Beyond its last mandal a string stays at that mandal's pitch.
+    EXPECT_EQ(t().mandalMark(1, 12), 12);
+    EXPECT_EQ(t().centTable(1, 12), t().centTable(1, 6));
+    EXPECT_EQ(t().mandalMark(5, -8), t().mandalMark(5, -7));
+}
+
+TEST_F(BundledPitchTable, NaturalsAndAccidentalsCarryTheirNames) {
+    const std::map<int, std::string> names = {
+        {-99, "Kaba Kaba Dügâh"}, {-33, "Kaba Râst"},     {-7, "Kaba Bûselik"},
+        {0, "Kaba Çargâh"},       {1, "Kaba Çargâh+1"},   {6, "Kaba Nim Hicâz"},
+        {7, "Kaba Hicâz"},        {12, "Kaba Dik Hicâz"}, {13, "Yegâh"},
+        {26, "Hüseynî Aşiran"},   {33, "Acem Aşiran"},    {46, "Râst"},
+        {52, "Nim Zirgüle"},      {59, "Dügâh"},          {72, "Bûselik"},
+        {76, "Dik Bûselik"},      {79, "Çargâh"},         {92, "Nevâ"},
+        {105, "Hüseynî"},         {112, "Acem"},          {125, "Gerdaniye"},
+        {138, "Muhayyer"},        {151, "Tiz Bûselik"},   {158, "Tiz Çargâh"},
+        {171, "Tiz Nevâ"},        {184, "Tiz Hüseynî"},   {198, "Tiz Mahur"},
+        {200, "Tiz Mahur+2"}};
+    for (const auto& [d, name] : names) {
+        EXPECT_EQ(trimmed(t().degreeTable(d).ad), name) << "degree " << d;
+    }
+    EXPECT_EQ(t().degreeName(17, 0), t().degreeTable(0).ad);
+    EXPECT_EQ(t().degreeName(12, 0), t().degreeTable(59).ad);
+}
+
+TEST_F(BundledPitchTable, UnnamedDegreesCountOnFromTheNamedOneBelow) {
+    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+        const std::string name = trimmed(t().degreeTable(d).ad);
+        EXPECT_EQ(characterCount(t().degreeTable(d).ad), 30u);
+        ASSERT_FALSE(name.empty()) << "degree " << d;
+        const std::size_t plus = name.rfind('+');
+        if (plus == std::string::npos) continue;
+        const int n = std::stoi(name.substr(plus + 1));
+        ASSERT_GE(n, 1) << name;
+        const std::string base = name.substr(0, plus);
+        if (d - n < kDegreeLow) continue;
+        EXPECT_EQ(trimmed(t().degreeTable(d - n).ad), base) << "degree " << d;
+        for (int k = 1; k < n; ++k) {
+            EXPECT_EQ(trimmed(t().degreeTable(d - n + k).ad), base + "+" + std::to_string(k));
+        }
+    }
+}
+
+} // namespace
+} // namespace zembera

@@ -1,0 +1,30 @@
+#pragma once
+// The places of every degree on the instrument and the text of the pitch table file.
+
+#include <string>
+#include <vector>
+
+#include "pitch_table/degree_names.h"
+#include "pitch_table/scale.h"
+
+namespace zembera::pitchtool {
+
+struct Place {
+    int string = 0;
+    int mandal = 0;
+};
+
+// The (string, position) places of each degree kDegreeLow..kDegreeHigh (index degree -
+// kDegreeLow), covering every position of every string's range once. The place a player takes
+// first leads: the smallest full-scale offset from an open string, and on a tie the lower string
+// raised rather than the higher one lowered. Throws std::runtime_error when a degree has more
+// than three places or a place lies outside the degrees of the table.
+std::vector<std::vector<Place>> placesByDegree();
+
+// The whole pitch table file (UTF-8, CR LF): section A, one pair per string (its number and its
+// open note); B and C, the cents and marks of strings 1..7 at positions -8..12; D, one record
+// per degree. Throws std::runtime_error when the scale does not have 79 steps or a name is wider
+// than the name field.
+std::string makePitchTableText(const Scale& scale, const DegreeNamer& names);
+
+} // namespace zembera::pitchtool
