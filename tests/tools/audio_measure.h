@@ -1,0 +1,98 @@
+#pragma once
+// Measurements on mono 16-bit sound for the checks of the bundled samples. They work on the
+// samples alone and know nothing of how the sound was made.
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <numbers>
+#include <span>
+#include <vector>
+
+namespace zembera::audio_measure {
+
+constexpr double kRate = 44100.0;
+
+inline double rms(std::span<const double> x) {
+    double sum = 0.0;
+    for (const double v : x)
+        sum += v * v;
+    return x.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(x.size()));
+}
+
+// Magnitude of the Hann-windowed DFT of `x` at `hz` (any frequency, not only bin centres). The
+// complex exponential turns by one multiplication per sample.
+inline double dftMagnitude(std::span<const double> x, double hz) {
+    const double w = 2.0 * std::numbers::pi * hz / kRate;
+    const double wc = std::cos(w), ws = std::sin(w);
+    const double v = 2.0 * std::numbers::pi / static_cast<double>(x.size());
+    const double vc = std::cos(v), vs = std::sin(v);
+    double c = 1.0, s = 0.0;   // e^(-i w n)
+    double hc = 1.0, hs = 0.0; // e^(i v n), for the window
+    double re = 0.0, im = 0.0;
+    for (const double sample : x) {
+        const double weighted = (0.5 - 0.5 * hc) * sample;
+        re += weighted * c;
+        im += weighted * s;
+        const double nc = c * wc + s * ws;
+        s = s * wc - c * ws;
+        c = nc;
+        const double nhc = hc * vc - hs * vs;
+        hs = hs * vc + hc * vs;
+        hc = nhc;
+    }
+    return std::hypot(re, im);
+}
+
+// Period by the normalized square difference function: the first lag whose peak comes within
+// 90 % of the best one (so a strong harmonic does not win over the fundamental), refined by a
+// parabola through the peak. Returns the frequency in Hz, or 0 when nothing periodic is found.
+inline double coarseFundamental(std::span<const double> x, double lowestHz, double highestHz) {
+    const std::size_t maxLag = static_cast<std::size_t>(kRate / lowestHz) + 2;
+    const std::size_t minLag = static_cast<std::size_t>(kRate / highestHz);
+    if (x.size() <= 2 * maxLag) return 0.0;
+    const std::size_t window = x.size() - maxLag;
+    std::vector<double> nsdf(maxLag + 1, 0.0);
+    for (std::size_t lag = minLag; lag <= maxLag; ++lag) {
+        double cross = 0.0;
+        double energy = 0.0;
+        for (std::size_t i = 0; i < window; ++i) {
+            cross += x[i] * x[i + lag];
+            energy += x[i] * x[i] + x[i + lag] * x[i + lag];
+        }
+        nsdf[lag] = energy > 0.0 ? 2.0 * cross / energy : 0.0;
+    }
+    const double best = *std::max_element(nsdf.begin() + static_cast<long>(minLag), nsdf.end());
+    for (std::size_t lag = minLag + 1; lag < maxLag; ++lag) {
+        const double a = nsdf[lag - 1], b = nsdf[lag], c = nsdf[lag + 1];
+        if (b >= 0.9 * best && b >= a && b >= c) {
+            const double denominator = a - 2.0 * b + c;
+            const double shift = denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0;
+            return kRate / (static_cast<double>(lag) + shift);
+        }
+    }
+    return 0.0;
+}
+
+// Refines a frequency estimate: the peak of the windowed spectrum searched in 1-cent steps
+// within `spanCents` of `estimateHz`, then placed between steps by a parabola through the
+// logarithms of the three magnitudes around it (exact for a Gaussian-like main lobe).
+inline double refinePeak(std::span<const double> x, double estimateHz, int spanCents) {
+    std::vector<double> level;
+    for (int c = -spanCents; c <= spanCents; ++c) {
+        level.push_back(std::log(dftMagnitude(x, estimateHz * std::exp2(c / 1200.0)) + 1e-300));
+    }
+    const auto top = std::max_element(level.begin() + 1, level.end() - 1) - level.begin();
+    const double a = level[top - 1], b = level[top], c = level[top + 1];
+    const double denominator = a - 2.0 * b + c;
+    const double shift = denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0;
+    const double cents = static_cast<double>(top - spanCents) + shift;
+    return estimateHz * std::exp2(cents / 1200.0);
+}
+
+inline double centsBetween(double hz, double referenceHz) {
+    return 1200.0 * std::log2(hz / referenceHz);
+}
+
+} // namespace zembera::audio_measure
