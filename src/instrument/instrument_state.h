@@ -19,6 +19,7 @@ struct InstrumentState {
     std::array<double, 27> playStart{}; // left limit of each string's plucking zone
     std::int16_t markedStringResidue = 5;
     std::int16_t detailShown = 0;
+    std::int16_t vscrollValue = 0; // melody tempo, from its scroll bar
     bool recording = false;
     bool playingBack = false;
     bool nameFieldFocused = false;

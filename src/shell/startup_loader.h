@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/messages.h"
-#include "files/xtimer.h"
+#include "files/recording_state.h"
 #include "instrument/instrument_state.h"
 #include "pitch/pitch_table.h"
 #include "shell/sample_folder.h"
@@ -18,11 +18,6 @@
 #include "tuning/tuning_state.h"
 
 namespace zembera {
-
-struct RecordingState {
-    xTimer recordTimer;
-    bool firstPluckPending = false;
-};
 
 // Everything loading leaves behind for the window.
 struct LoadedProgram {

@@ -1,0 +1,195 @@
+#include "instrument/instrument_player.h"
+
+#include "files/xtimer.h"
+#include "instrument/mouse_zones.h"
+
+namespace zembera {
+namespace {
+
+constexpr const char* kNoSelection = "bir perde seçin";
+constexpr std::uint32_t kAsync = 1;
+
+// Keyboard rows: Q..P are strings 1..10, A..L 11..19, Z..M 20..26.
+constexpr const char kKeyOrder[] = "QWERTYUIOPASDFGHJKLZXCVBNM";
+
+// String 26 passes over positions 9..11 without sounding.
+bool isSilentPosition(int s, int m) {
+    return s == 26 && m >= 9 && m <= 11;
+}
+
+} // namespace
+
+int stringOfKey(int key) {
+    for (int i = 0; i < 26; ++i) {
+        if (kKeyOrder[i] == key) return i + 1;
+    }
+    return 0;
+}
+
+void InstrumentPlayer::soundString(int s) {
+    p_.sounds.PrepareStringSound(s, p_.instrument.mandalPos[s], p_.tables,
+                                 p_.tuning.tuningOffset[s]);
+    playCurrentImage(s);
+}
+
+void InstrumentPlayer::playCurrentImage(int s) {
+    p_.sound.PlayImage(p_.sounds.stringSound(s), kAsync);
+}
+
+void InstrumentPlayer::Form_KeyDown(int key) {
+    InstrumentState& st = p_.instrument;
+    if (st.nameFieldFocused || st.recording || st.playingBack) return;
+    if (key == kKeyLeft || key == kKeyRight) {
+        mandalKey(key);
+    } else if (key == kKeyUp || key == kKeyDown) {
+        selectionKey(key);
+    } else if (const int s = stringOfKey(key); s != 0) {
+        letterDown(s);
+    }
+}
+
+bool InstrumentPlayer::mandalKey(int key) {
+    InstrumentState& st = p_.instrument;
+    if (!st.untransposedShown) return false;
+    if (st.currentString == 0) {
+        p_.messages.show(kNoSelection);
+        return false;
+    }
+    const int s = st.currentString;
+    if (key == kKeyLeft) {
+        if (st.mandalPos[s] <= st.mandalMin[s]) return false;
+        --st.mandalPos[s];
+    } else {
+        if (st.mandalPos[s] >= st.mandalMax[s]) return false;
+        ++st.mandalPos[s];
+    }
+    if (isSilentPosition(s, st.mandalPos[s])) return false;
+    soundString(s);
+    p_.view.mandal_at();
+    p_.view.porte();
+    p_.view.etiket();
+    p_.view.arıza_yaz(s);
+    return true;
+}
+
+void InstrumentPlayer::selectionKey(int key) {
+    InstrumentState& st = p_.instrument;
+    if (st.currentString == 0) st.currentString = 12;
+    if (key == kKeyUp && st.currentString > 1) --st.currentString;
+    if (key == kKeyDown && st.currentString < 26) ++st.currentString;
+    p_.view.tel_çiz();
+    st.lastString = st.currentString;
+    soundString(st.currentString);
+    p_.view.mandal_at();
+    p_.view.porte();
+    p_.view.etiket();
+}
+
+void InstrumentPlayer::letterDown(int s) {
+    InstrumentState& st = p_.instrument;
+    st.currentString = static_cast<std::int16_t>(s);
+    st.lastString = static_cast<std::int16_t>(s);
+    // The scratch file holds the string's current sound; a held key's repeats find the alias
+    // still open, so the note is not restarted.
+    const auto file = p_.sounds.scratchFile(s);
+    p_.sound.MciOpenPlay(file.empty() ? std::string() : file.string(), p_.mciAlias[s]);
+    p_.view.keyLetter(s, true);
+}
+
+void InstrumentPlayer::Form_KeyUp(int key) {
+    InstrumentState& st = p_.instrument;
+    if (st.recording || st.playingBack) return;
+    const int s = stringOfKey(key);
+    if (s == 0) return;
+    st.currentString = static_cast<std::int16_t>(s);
+    p_.sound.MciStopClose(p_.mciAlias[s]);
+    p_.view.keyLetter(s, false);
+}
+
+void InstrumentPlayer::Picture2_MouseDown(int button, double x, double y) {
+    InstrumentState& st = p_.instrument;
+    if (st.playingBack || button != kLeftButton) return;
+    const int s = pluckedString(x, y, st);
+    if (s == 0) return;
+    st.currentString = static_cast<std::int16_t>(s);
+    p_.view.tel_çiz();
+    p_.view.keyLetter(s, false);
+
+    RecordingState& rec = p_.recording;
+    if (st.recording && !rec.firstPluckPending) {
+        rec.recordTimer.Halt();
+        const std::int32_t elapsedMs = toWholeMilliseconds(rec.recordTimer.RunTime());
+        if (p_.recorder) {
+            p_.recorder->writePluck(st.lastString, st.mandalPos[st.lastString], elapsedMs);
+        }
+    }
+    soundString(s);
+    if (st.recording) {
+        rec.recordTimer.Calibrieren();
+        rec.recordTimer.Start();
+        rec.firstPluckPending = false;
+    }
+    st.lastString = static_cast<std::int16_t>(s);
+    p_.view.mandal_at();
+    p_.view.porte();
+    p_.view.etiket();
+}
+
+void InstrumentPlayer::Picture2_MouseMove(int button, double /*x*/, double y) {
+    InstrumentState& st = p_.instrument;
+    if (st.recording || st.playingBack || button != kRightButton) return;
+    const int s = stringAtY(y);
+    if (s == 0) return;
+    st.currentString = static_cast<std::int16_t>(s);
+    if (s == st.lastString) return;
+    soundString(s);
+    st.lastString = static_cast<std::int16_t>(s);
+    if (st.detailShown) {
+        p_.view.mandal_at();
+        p_.view.tel_çiz();
+        p_.view.etiket();
+        p_.view.porte();
+    }
+}
+
+void InstrumentPlayer::Picture1_MouseDown(int /*button*/, double x, double /*y*/) {
+    InstrumentState& st = p_.instrument;
+    if (st.recording || st.playingBack || !st.untransposedShown) return;
+    if (st.currentString == 0) {
+        p_.messages.show(kNoSelection);
+        return;
+    }
+    const int s = st.currentString;
+    const std::optional<int> k = mandalSlotAt(x, st);
+    if (!k) return;
+    if (*k == st.mandalPos[s]) {
+        playCurrentImage(s);
+        return;
+    }
+    if (isSilentPosition(s, *k)) return;
+    st.mandalPos[s] = static_cast<std::int16_t>(*k);
+    p_.sounds.PrepareStringSound(s, *k, p_.tables, p_.tuning.tuningOffset[s]);
+    playCurrentImage(s);
+    p_.view.mandal_at();
+    p_.view.porte();
+    p_.view.etiket();
+    p_.view.arıza_yaz(s);
+}
+
+void InstrumentPlayer::Picture5_MouseDown(int /*button*/, double x, double y) {
+    InstrumentState& st = p_.instrument;
+    if (st.recording || st.playingBack) return;
+    if (st.currentString == 0) {
+        p_.messages.show(kNoSelection);
+        return;
+    }
+    const int s = st.currentString;
+    p_.tuning.tuningOffset[s] += tuningStep(x, y);
+    soundString(s);
+    p_.view.mandal_at();
+    p_.view.porte();
+    p_.view.etiket();
+    p_.view.arıza_yaz(s);
+}
+
+} // namespace zembera

@@ -1,0 +1,66 @@
+#pragma once
+// Playing the instrument from the keyboard and the mouse: the key and mouse handlers of the main
+// window, free of any toolkit. Coordinates are pixels of the picture that got the event.
+//
+// Thread: UI thread only.
+
+#include <array>
+#include <string>
+
+#include "common/messages.h"
+#include "files/recording_state.h"
+#include "instrument/instrument_ports.h"
+#include "instrument/instrument_state.h"
+#include "pitch/pitch_table.h"
+#include "sound/string_sounds.h"
+#include "tuning/tuning_state.h"
+
+namespace zembera {
+
+// Key codes as the window passes them: letters 65 ('A') .. 90 ('Z'), arrows 37..40.
+enum KeyCode : int { kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40 };
+// Mouse buttons, summed when several are held.
+enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+
+// The string a letter key plays (Q W E ... on the top row is string 1..10), or 0.
+int stringOfKey(int key);
+
+struct PlayerParts {
+    InstrumentState& instrument;
+    TuningState& tuning;
+    RecordingState& recording;
+    const PitchTables& tables;
+    StringSounds& sounds;
+    const std::array<std::string, 27>& mciAlias;
+    SoundOutput& sound;
+    InstrumentView& view;
+    MessageService& messages;
+    PluckRecorder* recorder = nullptr; // set while a recording file is open
+};
+
+class InstrumentPlayer {
+  public:
+    explicit InstrumentPlayer(PlayerParts parts) : p_(parts) {}
+
+    void Form_KeyDown(int key);
+    void Form_KeyUp(int key);
+    void Picture2_MouseDown(int button, double x, double y); // pluck
+    void Picture2_MouseMove(int button, double x, double y); // right-button sweep
+    void Picture1_MouseDown(int button, double x, double y); // mandal editing
+    void Picture5_MouseDown(int button, double x, double y); // fine tuning
+
+    // Prepares string s at its mandal position and plays it from memory.
+    void soundString(int s);
+
+    void setRecorder(PluckRecorder* recorder) { p_.recorder = recorder; }
+
+  private:
+    bool mandalKey(int key);
+    void selectionKey(int key);
+    void letterDown(int s);
+    void playCurrentImage(int s);
+
+    PlayerParts p_;
+};
+
+} // namespace zembera

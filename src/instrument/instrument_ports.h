@@ -1,0 +1,36 @@
+#pragma once
+// What the playing handlers need from the rest of the program: the sound output and the views
+// they redraw. The window implements them; tests record the calls.
+
+#include <cstdint>
+#include <string>
+
+#include "sound/sound_image.h"
+
+namespace zembera {
+
+class SoundOutput {
+  public:
+    virtual ~SoundOutput() = default;
+    // Plays a WAV image on the memory channel, cutting off the sound playing there.
+    virtual void PlayImage(const SoundImagePtr& image, std::uint32_t flags) = 0;
+    // Opens a wave file under an alias and plays it from the start; false when the open fails
+    // (the alias is still open, or the file cannot be read).
+    virtual bool MciOpenPlay(const std::string& file, const std::string& alias) = 0;
+    // Stops and closes the alias; harmless when it is not open.
+    virtual void MciStopClose(const std::string& alias) = 0;
+};
+
+class InstrumentView {
+  public:
+    virtual ~InstrumentView() = default;
+    virtual void tel_çiz() = 0;
+    virtual void mandal_at() = 0;
+    virtual void porte() = 0;
+    virtual void etiket() = 0;
+    virtual void arıza_yaz(int s) = 0;
+    // Repaints the key letter of string s in the key map: black while held, green otherwise.
+    virtual void keyLetter(int s, bool held) = 0;
+};
+
+} // namespace zembera

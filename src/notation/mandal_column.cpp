@@ -1,0 +1,61 @@
+#include "notation/mandal_column.h"
+
+namespace zembera {
+namespace {
+
+constexpr QRgb kBlue = qRgb(0, 0, 255);
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kGreen = qRgb(0, 255, 0);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+
+std::string twoDigits(int s) {
+    return (s < 10 ? "0" : "") + std::to_string(s);
+}
+
+} // namespace
+
+void drawKeyMap(CanvasImage& canvas, const std::array<std::string, 27>& mciAlias,
+                const std::array<std::string, 27>& keyNames) {
+    double y = 2;
+    for (int s = 1; s <= 26; ++s) {
+        canvas.setCurrentY(y);
+        canvas.setCurrentX(1);
+        canvas.setForeColor(kBlue);
+        canvas.print(twoDigits(s));
+        canvas.setCurrentX(20);
+        canvas.setForeColor(kRed);
+        canvas.print(mciAlias[s]);
+        canvas.setCurrentX(kKeyLetterX);
+        canvas.setForeColor(kGreen);
+        canvas.setBold(true);
+        canvas.print(keyNames[s]);
+        canvas.setBold(false);
+        y += kKeyMapRowHeight;
+    }
+}
+
+void drawKeyLetter(CanvasImage& canvas, int s, const std::string& keyName, bool held) {
+    canvas.setBold(true);
+    canvas.setForeColor(held ? kBlack : kGreen);
+    canvas.setCurrentY(keyMapRowY(s));
+    canvas.setCurrentX(kKeyLetterX);
+    canvas.print(keyName, true);
+    canvas.setBold(false);
+}
+
+bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool labelsShown) {
+    const double top = keyMapRowY(s);
+    canvas.filledBox(52, top, 66, top + 16, kWhite);
+    const int pos = state.mandalPos[s];
+    if (pos == 0) return false;
+    canvas.setForeColor(kBlack);
+    canvas.setBold(true);
+    canvas.setCurrentX(pos >= 10 ? 48 : 55);
+    canvas.setCurrentY(top);
+    canvas.printNumber(pos);
+    canvas.setBold(false);
+    return labelsShown;
+}
+
+} // namespace zembera

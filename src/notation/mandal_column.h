@@ -1,0 +1,33 @@
+#pragma once
+// The picture beside the strings: the key map of every string (number, label, key) and two
+// number columns, the sounding mandal position (black) and the transposed one (red). Row s spans
+// y = 2 + 15(s - 1) .. 18 + 15(s - 1).
+
+#include <array>
+#include <string>
+
+#include "canvas/canvas_image.h"
+#include "instrument/instrument_state.h"
+
+namespace zembera {
+
+constexpr int kKeyMapRowHeight = 15;
+constexpr double kKeyLetterX = 36;
+
+inline double keyMapRowY(int s) {
+    return 2 + kKeyMapRowHeight * (s - 1);
+}
+
+// Writes the 26 rows of the key map: the string number in blue at x 1, its label in red at x 20,
+// its key in green bold at x 36.
+void drawKeyMap(CanvasImage& canvas, const std::array<std::string, 27>& mciAlias,
+                const std::array<std::string, 27>& keyNames);
+
+// Repaints the key letter of string s: black while its key is held, green otherwise.
+void drawKeyLetter(CanvasImage& canvas, int s, const std::string& keyName, bool held);
+
+// Rewrites the black cell of string s; returns true when the diagonal labels of the instrument
+// must be redrawn (a non-zero position with the labels shown).
+bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool labelsShown);
+
+} // namespace zembera

@@ -1,0 +1,101 @@
+#include "shell/program_main.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "shell/canvas_widget.h"
+#include "shell/key_hook.h"
+#include "shell/main_window.h"
+#include "shell/qt_messages.h"
+#include "shell/single_instance.h"
+#include "shell/sound_output_adapter.h"
+#include "shell/splash_window.h"
+#include "shell/startup_loader.h"
+#include "sound/sdl_backend.h"
+#include "sound/sound_service.h"
+
+namespace zembera {
+
+std::filesystem::path programFolder(const char* argv0) {
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) return self.parent_path();
+    return std::filesystem::absolute(argv0).parent_path();
+}
+
+int runWindowProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZEMBERA"));
+    QtMessages messages;
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        messages.show("ZEMBERA  zaten çalışıyor");
+        return 1;
+    }
+    const std::filesystem::path folder = programFolder(argv[0]);
+    auto splash =
+        std::make_unique<SplashWindow>(QString::fromStdString((folder / "logo.png").string()));
+    splash->show();
+    QApplication::processEvents();
+
+    StartupResult loaded = loadProgram(folder, messages);
+    if (loaded.fatal) {
+        messages.show(*loaded.fatal);
+        return 1;
+    }
+    SoundService sound(std::make_unique<SdlBackend>());
+    SoundOutputAdapter output(sound);
+    MainWindow window(*loaded.program, output, messages);
+    messages.setParent(&window);
+
+    KeyHook keys([&window](int key) { window.player().Form_KeyDown(key); },
+                 [&window](int key) { window.player().Form_KeyUp(key); });
+    app.installEventFilter(&keys);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.setSessionEnding(true); });
+    // Sounds that finished are released on this thread, between events.
+    QTimer housekeeping;
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound] { sound.pump(); });
+    housekeeping.start(100);
+
+    window.show();
+    window.Picture2->setFocus();
+    splash.reset();
+    return app.exec();
+}
+
+int runReport(const std::filesystem::path& folder) {
+    const auto started = std::chrono::steady_clock::now();
+    StderrMessages messages;
+    auto result = loadProgram(folder, messages);
+    if (result.fatal) {
+        messages.show(*result.fatal);
+        return 1;
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    const LoadedProgram& p = *result.program;
+    std::printf("ZEMBERA: program klasörü %s\n", p.programFolder.string().c_str());
+    std::printf("Perde tablosu %s okundu; oktav bölümü: %s / %s\n", p.tableFileName.c_str(),
+                p.tables.octaveDivisionCaptions[0].c_str(),
+                p.tables.octaveDivisionCaptions[1].c_str());
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto image = p.sounds->stringSound(s);
+        std::printf(
+            "%02d %-3s %-3s mandal %3d..%-3d açık %10.4f cent  derece %4d  %s  %s  %zu bayt\n", s,
+            p.keyNames[s].c_str(), p.samples.mciAlias[s].c_str(), p.instrument.mandalMin[s],
+            p.instrument.mandalMax[s], p.tables.centTable(s, 0), p.tables.stringDegree(s, 0),
+            p.tables.degreeName(s, 0).c_str(), p.samples.sampleFileName[s].c_str(),
+            image ? image->size() : std::size_t{0});
+    }
+    std::printf("Seçili tel %d, ahenk %d; yükleme %.1f ms\n", p.instrument.currentString,
+                p.tuning.ahenkIndex, ms);
+    return 0;
+}
+
+} // namespace zembera

@@ -1,0 +1,17 @@
+#include "shell/sound_output_adapter.h"
+
+namespace zembera {
+
+void SoundOutputAdapter::PlayImage(const SoundImagePtr& image, std::uint32_t flags) {
+    service_.PlayImage(image, flags);
+}
+
+bool SoundOutputAdapter::MciOpenPlay(const std::string& file, const std::string& alias) {
+    return service_.MciOpenPlay(file, alias);
+}
+
+void SoundOutputAdapter::MciStopClose(const std::string& alias) {
+    service_.MciStopClose(alias);
+}
+
+} // namespace zembera

@@ -1,0 +1,20 @@
+#pragma once
+// The instrument's sound output over the program's sound service.
+
+#include "instrument/instrument_ports.h"
+#include "sound/sound_service.h"
+
+namespace zembera {
+
+class SoundOutputAdapter : public SoundOutput {
+  public:
+    explicit SoundOutputAdapter(SoundService& service) : service_(service) {}
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override;
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override;
+    void MciStopClose(const std::string& alias) override;
+
+  private:
+    SoundService& service_;
+};
+
+} // namespace zembera

@@ -1,0 +1,60 @@
+#include "shell/window_layout.h"
+
+namespace zembera {
+namespace {
+
+// Places `items` left to right from `left`, spread so that they fill `span` with equal gaps.
+template <std::size_t N> void spread(std::array<Rect*, N> items, double left, double span) {
+    double used = 0;
+    for (const Rect* r : items)
+        used += r->width;
+    const double gap = (span - used) / static_cast<double>(N - 1);
+    double x = left;
+    for (Rect* r : items) {
+        r->left = x;
+        x += r->width + gap;
+    }
+}
+
+} // namespace
+
+WindowLayout arayüzyerleşimi(double screenWidthTwips, double screenHeightTwips) {
+    WindowLayout l;
+    l.windowLeftTwips = (screenWidthTwips - WindowLayout::kWindowWidthTwips) / 2;
+    l.windowTopTwips = (screenHeightTwips - WindowLayout::kWindowHeightTwips) / 2;
+
+    const double windowWidth = WindowLayout::kWindowWidthTwips / WindowLayout::kTwipsPerPixel;
+    l.picture2 = {(windowWidth - 904) / 2 - 4, 63, 904, 420};
+
+    l.picture1 = {-130, 0, 485, 60};
+    l.picture3 = {0, 160, 140, 132};
+    l.picture6 = {0, 60, 239, 100};
+    l.picture5 = {239, 60, 57, 100};
+    l.picture10 = {808, 19, 90, 396};
+    l.frame11 = {861, -6, 41, 40};
+    l.check1 = {2, 400, 140, 17};
+
+    l.frame3 = {0, 4, 337, 52};
+    l.label36 = {0, 10, 217, 44};
+    l.frame7 = {0, 4, 65, 52};
+    l.frame10 = {0, 4, 233, 49};
+    spread<4>({&l.frame3, &l.label36, &l.frame7, &l.frame10}, 12, l.picture2.width);
+
+    l.file2 = {350, 150, 150, 200};
+    l.file3 = {520, 150, 150, 200};
+
+    l.frame4 = {0, 490, 129, 100};
+    l.frame1 = {0, 490, 169, 100};
+    l.frame5 = {0, 490, 233, 100};
+    l.frame2 = {0, 490, 320, 100};
+    spread<4>({&l.frame4, &l.frame1, &l.frame5, &l.frame2}, l.picture2.left, l.picture2.width);
+    return l;
+}
+
+std::string keyHelpText() {
+    return "^  1 tel yukarı \r\n"
+           " <-- mandal indir                    mandal kaldır -->\r\n"
+           "v  1 tel aşağı";
+}
+
+} // namespace zembera

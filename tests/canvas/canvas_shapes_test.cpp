@@ -1,0 +1,189 @@
+#include "canvas/canvas_image.h"
+
+#include <gtest/gtest.h>
+
+namespace zembera {
+namespace {
+
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kGreen = qRgb(0, 200, 0);
+
+int countColor(const CanvasImage& c, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            n += c.pixel(x, y) == color;
+    return n;
+}
+
+TEST(CanvasImage, StartsAndClearsInTheBackColour) {
+    CanvasImage c(20, 10, qRgb(10, 20, 30));
+    EXPECT_EQ(c.width(), 20);
+    EXPECT_EQ(c.height(), 10);
+    EXPECT_EQ(countColor(c, qRgb(10, 20, 30)), 200);
+    c.line(0, 0, 19, 9);
+    c.clear();
+    EXPECT_EQ(countColor(c, qRgb(10, 20, 30)), 200);
+    EXPECT_EQ(c.currentX(), 0);
+    EXPECT_EQ(c.currentY(), 0);
+}
+
+TEST(CanvasImage, NewWidthKeepsTheHeightAndNothingElse) {
+    CanvasImage c(30, 12);
+    c.filledBox(0, 0, 29, 11, kRed);
+    c.setWidth(50);
+    EXPECT_EQ(c.width(), 50);
+    EXPECT_EQ(c.height(), 12);
+    EXPECT_EQ(countColor(c, kWhite), 50 * 12);
+}
+
+TEST(CanvasLine, ThinLineCoversBothEndsAndNothingBeyond) {
+    CanvasImage c(20, 20);
+    c.line(3, 5, 12, 5);
+    for (int x = 3; x <= 12; ++x)
+        EXPECT_EQ(c.pixel(x, 5), kBlack) << x;
+    EXPECT_EQ(c.pixel(2, 5), kWhite);
+    EXPECT_EQ(c.pixel(13, 5), kWhite);
+    EXPECT_EQ(c.pixel(7, 4), kWhite);
+    EXPECT_EQ(c.pixel(7, 6), kWhite);
+    EXPECT_EQ(countColor(c, kBlack), 10);
+}
+
+TEST(CanvasLine, DiagonalIsOnePixelPerStepInEitherDirection) {
+    CanvasImage c(20, 20);
+    c.line(12, 2, 2, 12, kRed);
+    for (int i = 0; i <= 10; ++i)
+        EXPECT_EQ(c.pixel(12 - i, 2 + i), kRed) << i;
+    EXPECT_EQ(countColor(c, kRed), 11);
+    // A shallow line still reaches its last pixel.
+    CanvasImage d(20, 20);
+    d.line(1, 1, 15, 4);
+    EXPECT_EQ(d.pixel(1, 1), kBlack);
+    EXPECT_EQ(d.pixel(15, 4), kBlack);
+    EXPECT_EQ(countColor(d, kBlack), 15); // one pixel per column
+}
+
+TEST(CanvasLine, WideLinesAreCentredAndCloseCorners) {
+    CanvasImage c(30, 60);
+    c.setLineWidth(4);
+    c.line(5, 40, 20, 40);
+    // Width 4 covers rows 38..41 and reaches two pixels before the start, one past the end.
+    for (int y = 38; y <= 41; ++y) {
+        EXPECT_EQ(c.pixel(3, y), kBlack) << y;
+        EXPECT_EQ(c.pixel(21, y), kBlack) << y;
+    }
+    EXPECT_EQ(c.pixel(10, 37), kWhite);
+    EXPECT_EQ(c.pixel(10, 42), kWhite);
+    EXPECT_EQ(c.pixel(2, 40), kWhite);
+    EXPECT_EQ(c.pixel(22, 40), kWhite);
+
+    CanvasImage d(10, 10);
+    d.setLineWidth(3);
+    d.line(5, 2, 5, 7);
+    for (int x = 4; x <= 6; ++x)
+        EXPECT_EQ(d.pixel(x, 5), kBlack) << x;
+    EXPECT_EQ(d.pixel(3, 5), kWhite);
+    EXPECT_EQ(d.pixel(7, 5), kWhite);
+}
+
+TEST(CanvasLine, FractionalCoordinatesRoundToTheNearestPixel) {
+    CanvasImage c(20, 20);
+    c.line(2.4, 3.5, 8.6, 3.5);
+    EXPECT_EQ(c.pixel(2, 4), kBlack);
+    EXPECT_EQ(c.pixel(9, 4), kBlack);
+    EXPECT_EQ(c.pixel(10, 4), kWhite);
+    EXPECT_EQ(c.pixel(1, 4), kWhite);
+    EXPECT_EQ(c.pixel(5, 3), kWhite);
+}
+
+TEST(CanvasLine, ContinuesFromTheEndOfTheLastLine) {
+    CanvasImage c(20, 20);
+    c.line(2, 2, 10, 2);
+    EXPECT_EQ(c.currentX(), 10);
+    EXPECT_EQ(c.currentY(), 2);
+    c.lineTo(10, 9);
+    for (int y = 2; y <= 9; ++y)
+        EXPECT_EQ(c.pixel(10, y), kBlack) << y;
+    EXPECT_EQ(c.currentY(), 9);
+}
+
+TEST(CanvasLine, PartsOutsideTheImageAreClipped) {
+    CanvasImage c(10, 10);
+    c.setLineWidth(3);
+    c.line(-50, 5, 500, 5);
+    c.line(-1e9, -1e9, 1e9, 1e9);
+    EXPECT_EQ(c.pixel(0, 5), kBlack);
+    EXPECT_EQ(c.pixel(9, 5), kBlack);
+    EXPECT_EQ(c.pixel(9, 0), kWhite);
+}
+
+TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColour) {
+    CanvasImage c(20, 20);
+    c.setFillStyle(FillStyle::Solid);
+    c.setFillColor(kGreen);
+    c.setForeColor(kRed);
+    c.box(12, 14, 3, 4); // corners in any order
+    EXPECT_EQ(c.pixel(3, 4), kRed);
+    EXPECT_EQ(c.pixel(12, 14), kRed);
+    EXPECT_EQ(c.pixel(3, 14), kRed);
+    EXPECT_EQ(c.pixel(8, 4), kRed);
+    EXPECT_EQ(c.pixel(4, 5), kGreen);
+    EXPECT_EQ(c.pixel(11, 13), kGreen);
+    EXPECT_EQ(c.pixel(2, 9), kWhite);
+    EXPECT_EQ(c.pixel(13, 9), kWhite);
+    EXPECT_EQ(countColor(c, kGreen), 8 * 9);
+}
+
+TEST(CanvasBox, TransparentFillStyleDrawsTheOutlineOnly) {
+    CanvasImage c(20, 20);
+    c.box(3, 4, 12, 14);
+    EXPECT_EQ(c.pixel(3, 9), kBlack);
+    EXPECT_EQ(c.pixel(8, 9), kWhite);
+    EXPECT_EQ(countColor(c, kBlack), 2 * 10 + 2 * 9);
+}
+
+TEST(CanvasBox, FilledBoxCoversBothCorners) {
+    CanvasImage c(20, 20);
+    c.filledBox(736, 0, 735, 0, kRed); // outside: nothing
+    c.filledBox(6, 17, 5, 3, kRed);
+    EXPECT_EQ(c.pixel(5, 3), kRed);
+    EXPECT_EQ(c.pixel(6, 17), kRed);
+    EXPECT_EQ(c.pixel(4, 10), kWhite);
+    EXPECT_EQ(c.pixel(7, 10), kWhite);
+    EXPECT_EQ(c.pixel(5, 18), kWhite);
+    EXPECT_EQ(countColor(c, kRed), 2 * 15);
+}
+
+TEST(CanvasCircle, OutlineLiesAtTheRadius) {
+    CanvasImage c(20, 20);
+    c.setForeColor(kRed);
+    c.circle(10, 10, 3);
+    for (auto [x, y] : {std::pair{13, 10}, {7, 10}, {10, 13}, {10, 7}})
+        EXPECT_EQ(c.pixel(x, y), kRed) << x << "," << y;
+    EXPECT_EQ(c.pixel(10, 10), kWhite);
+    EXPECT_EQ(c.pixel(14, 10), kWhite);
+    EXPECT_EQ(c.pixel(12, 12), kRed);   // 2.83 from the centre: nearest to the radius
+    EXPECT_EQ(c.pixel(11, 11), kWhite); // 1.41: inside the ring
+    EXPECT_EQ(c.pixel(13, 13), kWhite); // 4.24: outside
+    // A closed ring: filling inside it stays inside.
+    c.setFillColor(kGreen);
+    c.floodFill(10, 10, kRed);
+    EXPECT_EQ(c.pixel(11, 11), kGreen);
+    EXPECT_EQ(c.pixel(0, 0), kWhite);
+}
+
+TEST(CanvasCircle, SolidFillStyleFillsTheDisc) {
+    CanvasImage c(20, 20);
+    c.setFillStyle(FillStyle::Solid);
+    c.setFillColor(kGreen);
+    c.circle(10, 10, 4);
+    EXPECT_EQ(c.pixel(10, 10), kGreen);
+    EXPECT_EQ(c.pixel(12, 12), kGreen);
+    EXPECT_EQ(c.pixel(14, 10), kBlack);
+    EXPECT_EQ(c.pixel(15, 10), kWhite);
+}
+
+} // namespace
+} // namespace zembera

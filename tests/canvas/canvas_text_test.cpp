@@ -1,0 +1,125 @@
+#include "canvas/canvas_image.h"
+
+#include <gtest/gtest.h>
+
+#include "support/gui_application.h"
+
+namespace zembera {
+namespace {
+
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kInk = qRgb(206, 30, 10);
+
+// The rectangle of all pixels that are not white (empty when there are none).
+QRect inkBounds(const CanvasImage& c, QRect within = {}) {
+    if (within.isNull()) within = c.image().rect();
+    QRect bounds;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (c.pixel(x, y) != kWhite) bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+int inkCount(const CanvasImage& c) {
+    int n = 0;
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            n += c.pixel(x, y) != kWhite;
+    return n;
+}
+
+class CanvasText : public ::testing::Test {
+  protected:
+    void SetUp() override { test::ensureGuiApplication(); }
+};
+
+TEST_F(CanvasText, TextHangsFromItsPositionInTheExactDrawingColour) {
+    CanvasImage c(120, 60);
+    c.setForeColor(kInk);
+    c.setCurrentX(20);
+    c.setCurrentY(15);
+    c.print("Hg8");
+    const QRect ink = inkBounds(c);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left(), 20);
+    EXPECT_LE(ink.left(), 22);
+    EXPECT_GE(ink.top(), 15);
+    EXPECT_LE(ink.top(), 19);
+    EXPECT_LE(ink.bottom(), 15 + c.textHeight());
+    for (int y = ink.top(); y <= ink.bottom(); ++y)
+        for (int x = ink.left(); x <= ink.right(); ++x)
+            if (c.pixel(x, y) != kWhite) {
+                ASSERT_EQ(c.pixel(x, y), kInk) << x << "," << y;
+            }
+}
+
+TEST_F(CanvasText, PrintWithoutLineBreakMovesRightByTheTextWidth) {
+    CanvasImage c(200, 40);
+    c.setCurrentX(5);
+    c.setCurrentY(3);
+    c.print("WWW");
+    EXPECT_GT(c.currentX(), 5 + 15);
+    EXPECT_DOUBLE_EQ(c.currentX(), 5 + c.textWidth("WWW"));
+    EXPECT_EQ(c.currentY(), 3);
+    const int firstRight = inkBounds(c).right();
+    EXPECT_LE(firstRight, c.currentX());
+    const double secondStart = c.currentX();
+    c.print("I");
+    // The second text starts after the first: nothing new left of the old position.
+    const QRect second = inkBounds(c, QRect(firstRight + 1, 0, 200 - firstRight - 1, 40));
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_GE(second.left(), static_cast<int>(secondStart));
+}
+
+TEST_F(CanvasText, PrintWithLineBreakStartsTheNextLineAtTheLeft) {
+    CanvasImage c(200, 60);
+    c.setCurrentX(40);
+    c.setCurrentY(2);
+    c.print("ab", true);
+    EXPECT_EQ(c.currentX(), 0);
+    EXPECT_DOUBLE_EQ(c.currentY(), 2 + c.textHeight());
+    EXPECT_GT(c.textHeight(), 8);
+    EXPECT_LT(c.textHeight(), 20);
+    const QRect first = inkBounds(c);
+    c.print("ab");
+    const QRect second = inkBounds(c, QRect(0, 0, 40, 60));
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_GT(second.top(), first.top());
+    EXPECT_LT(second.left(), first.left());
+}
+
+TEST_F(CanvasText, NumbersHaveALeadingBlankUnlessNegative) {
+    CanvasImage plain(80, 30);
+    plain.print("5");
+    CanvasImage number(80, 30);
+    number.printNumber(5);
+    // The leading blank shifts the digit right by the width of a blank.
+    EXPECT_NEAR(inkBounds(number).left() - inkBounds(plain).left(), number.textWidth(" "), 1.0);
+    EXPECT_EQ(inkBounds(number).width(), inkBounds(plain).width());
+
+    CanvasImage negative(80, 30);
+    negative.printNumber(-5);
+    CanvasImage minus(80, 30);
+    minus.print("-5");
+    EXPECT_EQ(inkBounds(negative), inkBounds(minus));
+    // A trailing blank follows both.
+    EXPECT_DOUBLE_EQ(negative.currentX(), minus.textWidth("-5 "));
+}
+
+TEST_F(CanvasText, BoldAndSizeChangeTheGlyphs) {
+    CanvasImage regular(100, 40);
+    regular.print("MMM");
+    CanvasImage bold(100, 40);
+    bold.setBold(true);
+    bold.print("MMM");
+    EXPECT_GT(inkCount(bold), inkCount(regular));
+
+    CanvasImage large(100, 40);
+    large.setFontSize(12);
+    large.print("MMM");
+    EXPECT_GT(inkBounds(large).height(), inkBounds(regular).height());
+    EXPECT_GT(large.textHeight(), regular.textHeight());
+}
+
+} // namespace
+} // namespace zembera

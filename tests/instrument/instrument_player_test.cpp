@@ -1,0 +1,300 @@
+#include "instrument/instrument_player.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/startup_loader.h"
+#include "support/program_folder.h"
+
+namespace zembera {
+namespace {
+
+struct SoundCall {
+    std::string what; // "image", "open", "close"
+    SoundImagePtr image;
+    std::string file;
+    std::string alias;
+};
+
+class FakeSound : public SoundOutput {
+  public:
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        EXPECT_EQ(flags, 1u);
+        calls.push_back({"image", image, "", ""});
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        calls.push_back({"open", nullptr, file, alias});
+        return true;
+    }
+    void MciStopClose(const std::string& alias) override {
+        calls.push_back({"close", nullptr, "", alias});
+    }
+    int images() const {
+        int n = 0;
+        for (const auto& c : calls)
+            n += c.what == "image";
+        return n;
+    }
+    std::vector<SoundCall> calls;
+};
+
+class FakeView : public InstrumentView {
+  public:
+    void tel_çiz() override { calls.push_back("tel_çiz"); }
+    void mandal_at() override { calls.push_back("mandal_at"); }
+    void porte() override { calls.push_back("porte"); }
+    void etiket() override { calls.push_back("etiket"); }
+    void arıza_yaz(int s) override { calls.push_back("arıza_yaz " + std::to_string(s)); }
+    void keyLetter(int s, bool held) override {
+        calls.push_back((held ? "black " : "green ") + std::to_string(s));
+    }
+    std::vector<std::string> calls;
+};
+
+class FakeRecorder : public PluckRecorder {
+  public:
+    void writePluck(int string, int mandal, std::int32_t ms) override {
+        lines.push_back({string, mandal, ms});
+    }
+    struct Line {
+        int string, mandal;
+        std::int32_t ms;
+    };
+    std::vector<Line> lines;
+};
+
+class Player : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / "zembera_player_test";
+        test::makeProgramFolder(dir, 2000);
+        auto result = loadProgram(dir, messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        player = std::make_unique<InstrumentPlayer>(
+            PlayerParts{program->instrument, program->tuning, program->recording, program->tables,
+                        *program->sounds, program->samples.mciAlias, sound, view, messages});
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    InstrumentState& st() { return program->instrument; }
+    void keys(std::initializer_list<int> codes) {
+        for (int k : codes)
+            player->Form_KeyDown(k);
+    }
+
+    std::filesystem::path dir;
+    RecordedMessages messages;
+    FakeSound sound;
+    FakeView view;
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<InstrumentPlayer> player;
+};
+
+using Calls = std::vector<std::string>;
+
+TEST_F(Player, UpAndDownMoveTheSelectionSoundAndRedraw) {
+    player->Form_KeyDown(kKeyDown);
+    EXPECT_EQ(st().currentString, 13);
+    EXPECT_EQ(st().lastString, 13);
+    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket"}));
+    ASSERT_EQ(sound.images(), 1);
+    EXPECT_EQ(sound.calls[0].image, program->sounds->stringSound(13));
+
+    st().currentString = 1;
+    player->Form_KeyDown(kKeyUp);
+    EXPECT_EQ(st().currentString, 1); // stays, and sounds again
+    st().currentString = 26;
+    player->Form_KeyDown(kKeyDown);
+    EXPECT_EQ(st().currentString, 26);
+    EXPECT_EQ(sound.images(), 3);
+
+    st().currentString = 0; // no selection: starts from 12
+    player->Form_KeyDown(kKeyUp);
+    EXPECT_EQ(st().currentString, 11);
+}
+
+TEST_F(Player, LeftAndRightMoveTheMandalWithinItsRange) {
+    player->Form_KeyDown(kKeyRight);
+    EXPECT_EQ(st().mandalPos[12], 1);
+    EXPECT_EQ(view.calls, (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 12"}));
+    EXPECT_FLOAT_EQ(program->sounds->noteCents, 121);
+
+    st().mandalPos[12] = 12;
+    view.calls.clear();
+    player->Form_KeyDown(kKeyRight); // at the top: nothing, not even a sound
+    EXPECT_EQ(st().mandalPos[12], 12);
+    EXPECT_TRUE(view.calls.empty());
+    EXPECT_EQ(sound.images(), 1);
+
+    st().currentString = 1;
+    st().mandalPos[1] = -5;
+    player->Form_KeyDown(kKeyLeft);
+    EXPECT_EQ(st().mandalPos[1], -5);
+}
+
+TEST_F(Player, String26PassesOverPositionsNineToElevenSilently) {
+    st().currentString = 26;
+    st().mandalPos[26] = 8;
+    keys({kKeyRight, kKeyRight, kKeyRight});
+    EXPECT_EQ(st().mandalPos[26], 11);
+    EXPECT_TRUE(view.calls.empty());
+    EXPECT_EQ(sound.images(), 0);
+    player->Form_KeyDown(kKeyRight);
+    EXPECT_EQ(st().mandalPos[26], 12);
+    EXPECT_EQ(sound.images(), 1);
+    keys({kKeyLeft, kKeyLeft, kKeyLeft});
+    EXPECT_EQ(sound.images(), 1);
+    player->Form_KeyDown(kKeyLeft);
+    EXPECT_EQ(st().mandalPos[26], 8);
+    EXPECT_EQ(sound.images(), 2);
+}
+
+TEST_F(Player, GuardsOfTheKeyboard) {
+    st().untransposedShown = false;
+    player->Form_KeyDown(kKeyRight);
+    EXPECT_EQ(st().mandalPos[12], 0);
+    player->Form_KeyDown(kKeyDown); // selection still works
+    EXPECT_EQ(st().currentString, 13);
+    st().untransposedShown = true;
+
+    st().currentString = 0;
+    player->Form_KeyDown(kKeyLeft);
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"bir perde seçin"}));
+
+    st().recording = true;
+    sound.calls.clear();
+    keys({'Q', kKeyDown, kKeyRight});
+    player->Form_KeyUp('Q');
+    EXPECT_TRUE(sound.calls.empty());
+    st().recording = false;
+
+    // Typing a makam name: key presses do nothing, but a release still stops the string.
+    st().nameFieldFocused = true;
+    view.calls.clear();
+    player->Form_KeyDown('Q');
+    EXPECT_TRUE(sound.calls.empty());
+    player->Form_KeyUp('Q');
+    ASSERT_EQ(sound.calls.size(), 1u);
+    EXPECT_EQ(sound.calls[0].what, "close");
+    EXPECT_EQ(sound.calls[0].alias, "01");
+    EXPECT_EQ(view.calls, (Calls{"green 1"}));
+}
+
+TEST_F(Player, LetterKeysPlayTheScratchFileWhileHeld) {
+    view.calls.clear();
+    player->Form_KeyDown('S');
+    EXPECT_EQ(st().currentString, 12);
+    EXPECT_EQ(st().lastString, 12);
+    ASSERT_EQ(sound.calls.size(), 1u);
+    EXPECT_EQ(sound.calls[0].what, "open");
+    EXPECT_EQ(sound.calls[0].alias, "12");
+    EXPECT_EQ(std::filesystem::path(sound.calls[0].file).filename(), "12zz.zz");
+    // The scratch file holds the string's current sound.
+    std::ifstream in(sound.calls[0].file, std::ios::binary);
+    const SoundImage bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, *program->sounds->stringSound(12));
+    EXPECT_EQ(view.calls, (Calls{"black 12"})); // staff and panel keep the previous note
+
+    player->Form_KeyUp('S');
+    EXPECT_EQ(sound.calls.back().what, "close");
+    EXPECT_EQ(view.calls.back(), "green 12");
+    EXPECT_EQ(stringOfKey('Q'), 1);
+    EXPECT_EQ(stringOfKey('P'), 10);
+    EXPECT_EQ(stringOfKey('A'), 11);
+    EXPECT_EQ(stringOfKey('L'), 19);
+    EXPECT_EQ(stringOfKey('Z'), 20);
+    EXPECT_EQ(stringOfKey('M'), 26);
+    EXPECT_EQ(stringOfKey('1'), 0);
+}
+
+TEST_F(Player, PluckZones) {
+    player->Picture2_MouseDown(kLeftButton, 700, 30);
+    EXPECT_EQ(st().currentString, 1);
+    EXPECT_EQ(st().lastString, 1);
+    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "green 1", "mandal_at", "porte", "etiket"}));
+    EXPECT_EQ(sound.images(), 1);
+
+    player->Picture2_MouseDown(kLeftButton, 600, 30); // left of string 1's zone
+    player->Picture2_MouseDown(kLeftButton, 730, 30); // the bound itself is outside
+    player->Picture2_MouseDown(kRightButton, 700, 30);
+    player->Picture2_MouseDown(kLeftButton, 700, 20);
+    player->Picture2_MouseDown(kLeftButton, 700, 410);
+    EXPECT_EQ(sound.images(), 1);
+
+    player->Picture2_MouseDown(kLeftButton, 300, 400);
+    EXPECT_EQ(st().currentString, 26);
+    player->Picture2_MouseDown(kLeftButton, 300, 400); // a pluck always sounds
+    EXPECT_EQ(sound.images(), 3);
+
+    st().playingBack = true;
+    player->Picture2_MouseDown(kLeftButton, 700, 30);
+    EXPECT_EQ(sound.images(), 3);
+}
+
+TEST_F(Player, RightButtonSweepSoundsEachStringEnteredOnce) {
+    st().lastString = 1;
+    for (double y = 30; y <= 80; y += 1)
+        player->Picture2_MouseMove(kRightButton, 100, y);
+    EXPECT_EQ(sound.images(), 3); // strings 2, 3 and 4
+    EXPECT_EQ(st().lastString, 4);
+    EXPECT_TRUE(view.calls.empty()); // without detail nothing is redrawn
+
+    player->Picture2_MouseMove(kLeftButton | kRightButton, 100, 30);
+    EXPECT_EQ(sound.images(), 3);
+
+    st().detailShown = 1;
+    player->Picture2_MouseMove(kRightButton, 100, 30);
+    EXPECT_EQ(view.calls, (Calls{"mandal_at", "tel_çiz", "etiket", "porte"}));
+}
+
+TEST_F(Player, MandalStripClicks) {
+    player->Picture1_MouseDown(kLeftButton, 152, 10);
+    EXPECT_EQ(st().mandalPos[12], -8);
+    EXPECT_EQ(view.calls, (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 12"}));
+    view.calls.clear();
+    player->Picture1_MouseDown(kLeftButton, 160, 10); // the sounding position again
+    EXPECT_EQ(sound.images(), 2);
+    EXPECT_TRUE(view.calls.empty());
+    player->Picture1_MouseDown(kLeftButton, 167, 10); // between two slots
+    EXPECT_EQ(sound.images(), 2);
+
+    st().currentString = 26;
+    const int slotOf10 = 151 + 16 * (10 + 8) + 8;
+    player->Picture1_MouseDown(kLeftButton, slotOf10, 10);
+    EXPECT_EQ(st().mandalPos[26], 0);
+    player->Picture1_MouseDown(kLeftButton, slotOf10 + 32, 10); // 12 works
+    EXPECT_EQ(st().mandalPos[26], 12);
+
+    st().untransposedShown = false;
+    player->Picture1_MouseDown(kLeftButton, 152, 10);
+    EXPECT_EQ(st().mandalPos[26], 12);
+}
+
+TEST_F(Player, FineTuningQuadrants) {
+    for (int i = 0; i < 4; ++i)
+        player->Picture5_MouseDown(kLeftButton, 10, 10);
+    EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 8);
+    player->Picture5_MouseDown(kLeftButton, 40, 60);
+    EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 7.75f);
+    EXPECT_EQ(sound.images(), 5);
+    EXPECT_FLOAT_EQ(program->sounds->noteCents, 7.75f);
+}
+
+TEST_F(Player, RecordingWritesThePreviousPluckWhenTheNextBegins) {
+    FakeRecorder recorder;
+    player->setRecorder(&recorder);
+    st().recording = true;
+    program->recording.firstPluckPending = true;
+    player->Picture2_MouseDown(kLeftButton, 700, 30); // first pluck: nothing to write yet
+    EXPECT_TRUE(recorder.lines.empty());
+    EXPECT_FALSE(program->recording.firstPluckPending);
+    st().mandalPos[1] = 3;
+    player->Picture2_MouseDown(kLeftButton, 700, 45);
+    ASSERT_EQ(recorder.lines.size(), 1u);
+    EXPECT_EQ(recorder.lines[0].string, 1);
+    EXPECT_EQ(recorder.lines[0].mandal, 3);
+    EXPECT_GE(recorder.lines[0].ms, 0);
+}
+
+} // namespace
+} // namespace zembera
