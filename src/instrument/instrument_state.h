@@ -16,6 +16,8 @@ struct InstrumentState {
     PerString16 mandalMin{};            // lowest position of each string
     PerString16 mandalMax{};            // highest position of each string
     PerString16 transposedMandal{};     // transposition target
+    // Strings 1..7: the target on the full scale, kept before yenimandal folds it (index 0 unused).
+    std::array<std::int16_t, 8> fullRangeTransposed{};
     std::array<double, 27> playStart{}; // left limit of each string's plucking zone
     std::int16_t markedStringResidue = 5;
     std::int16_t detailShown = 0;
@@ -28,6 +30,10 @@ struct InstrumentState {
 
 // Ranges of the mandals: strings 1-4 -5, 5-7 -7, 8-26 -8; highest 1: 6, 2-4: 8, 5-7: 10, 8-26: 12.
 void setMandalRanges(InstrumentState& state);
+
+// Folds transposedMandal(tel) of strings 1..7 from the full scale -8..12 onto the string's own
+// shorter row. Other strings, targets outside -8..12 and the targets -1 and 0 stay as they are.
+void yenimandal(InstrumentState& state, int tel);
 
 // playStart(0) = 640 and each string 17 units left of the one above it.
 void setPlayStarts(InstrumentState& state);

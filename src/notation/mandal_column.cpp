@@ -58,4 +58,27 @@ bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool l
     return labelsShown;
 }
 
+void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s) {
+    if (state.transposedMandal[s] == 0) return;
+    if (s >= 1 && s <= 7) {
+        state.fullRangeTransposed[s] = state.transposedMandal[s];
+        yenimandal(state, s);
+    }
+    const int value = state.transposedMandal[s];
+    canvas.setForeColor(kRed);
+    canvas.setBold(true);
+    canvas.setCurrentX(value >= 10 ? 65 : 72);
+    canvas.setCurrentY(keyMapRowY(s));
+    canvas.printNumber(value);
+    canvas.setBold(false);
+}
+
+void göçürümTemizle(CanvasImage& canvas, InstrumentState& state) {
+    for (int s = 1; s <= 26; ++s) {
+        const double top = keyMapRowY(s);
+        canvas.filledBox(69, top, 87, top + 16, kWhite);
+        state.transposedMandal[s] = 0;
+    }
+}
+
 } // namespace zembera

@@ -30,4 +30,12 @@ void drawKeyLetter(CanvasImage& canvas, int s, const std::string& keyName, bool 
 // must be redrawn (a non-zero position with the labels shown).
 bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool labelsShown);
 
+// Writes the red cell of string s when its transposed position is not 0. Strings 1..7 first keep
+// the full-scale value in fullRangeTransposed and fold it with yenimandal; the folded value is
+// printed. The cell is not cleared: the transposition clears the whole column first.
+void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s);
+
+// Clears the red column and sets every transposed position to 0.
+void göçürümTemizle(CanvasImage& canvas, InstrumentState& state);
+
 } // namespace zembera

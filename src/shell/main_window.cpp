@@ -73,6 +73,10 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     layout_ = arayüzyerleşimi(screen.width() * WindowLayout::kTwipsPerPixel,
                               screen.height() * WindowLayout::kTwipsPerPixel);
     setFixedSize(kClientWidth, kClientHeight);
+    // The controls were laid out for a small sans-serif face of 11 pixels.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    setFont(font);
     move(static_cast<int>(layout_.windowLeftTwips / WindowLayout::kTwipsPerPixel) + screen.left(),
          static_cast<int>(layout_.windowTopTwips / WindowLayout::kTwipsPerPixel) + screen.top());
 
@@ -108,6 +112,9 @@ void MainWindow::buildTopRow() {
         QString::fromStdString(keyHelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
         this);
     Label36->setObjectName(QStringLiteral("Label36"));
+    QFont help = font();
+    help.setPixelSize(9);
+    Label36->setFont(help);
     place(Label36, layout_.label36);
 
     Frame7 = frame(this, "", "Frame7");

@@ -29,7 +29,8 @@ class StringSounds {
     void PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset);
 
     // The current image of string s (1..26); an empty image when the string has no readable
-    // sample (it stays silent).
+    // sample (it stays silent) or was never prepared. An image never changes once handed out;
+    // the image of a note at the sample's own pitch is shared with the sample cache.
     SoundImagePtr stringSound(int s) const;
 
     // Cents and frequency of the most recent preparation.
@@ -39,7 +40,9 @@ class StringSounds {
     // Name of the scratch file of string s: "12zz.zz".
     static std::string scratchFileName(int s);
     // Makes sure the scratch file of string s holds the string's current image, writing it whole
-    // when it is missing or older than the image. Returns its path.
+    // when it is missing or older than the image (a string never prepared gives an empty file).
+    // Returns its path; an empty path for s outside 1..26. When the write fails, whatever file
+    // was there stays.
     std::filesystem::path scratchFile(int s);
 
   private:

@@ -1,0 +1,109 @@
+#include "sound/mixer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+namespace zembera {
+
+// send() keeps the sound references on the audio side (in the command ring, in voices, on the
+// way back) within the release ring's capacity, so a voice always finds room to give its sound
+// back. Since the UI thread collects before every command, that limit is reached only when the
+// audio side stops rendering, never in normal play: the ring and the voices fit.
+static_assert(kCommandCapacity + 1 + kAliasVoices <= kReleaseCapacity);
+
+Mixer::Mixer() : commands_(kCommandCapacity), released_(kReleaseCapacity) {}
+
+bool Mixer::playMemory(PcmSound sound) {
+    return send(kMemoryVoice, true, std::move(sound));
+}
+
+bool Mixer::stopMemory() {
+    return send(kMemoryVoice, false, {});
+}
+
+bool Mixer::playAlias(std::size_t voice, PcmSound sound) {
+    if (voice >= kAliasVoices) return false;
+    return send(1 + voice, true, std::move(sound));
+}
+
+bool Mixer::stopAlias(std::size_t voice) {
+    if (voice >= kAliasVoices) return false;
+    return send(1 + voice, false, {});
+}
+
+bool Mixer::send(std::size_t voice, bool play, PcmSound sound) {
+    ui_.assertUiThread();
+    collectGarbage();
+    const bool carries = sound.owner != nullptr;
+    if (carries && outstanding_ >= released_.capacity()) return false;
+    if (!commands_.push(Command{voice, play, std::move(sound)})) return false;
+    if (carries) ++outstanding_;
+    return true;
+}
+
+void Mixer::collectGarbage() {
+    ui_.assertUiThread();
+    PcmSound done;
+    while (released_.pop(done)) {
+        done = PcmSound{}; // the last reference to an image may go here, on the UI thread
+        --outstanding_;
+    }
+}
+
+void Mixer::release(PcmSound& sound) noexcept {
+    if (!sound.owner) return;
+    // Cannot fail: at most `outstanding_` references exist on this side, and the UI thread keeps
+    // that at or below the ring's capacity.
+    [[maybe_unused]] const bool queued = released_.push(std::move(sound));
+    assert(queued);
+    sound = PcmSound{};
+}
+
+void Mixer::apply(Command& command) noexcept {
+    Voice& voice = voices_[command.voice];
+    release(voice.sound);
+    voice.position = 0;
+    if (command.play) voice.sound = std::move(command.sound);
+    if (voice.sound.frames == 0) release(voice.sound);
+    release(command.sound); // a stop carries none; kept for safety
+}
+
+void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept {
+    const std::size_t n = std::min(frames, voice.sound.frames - voice.position);
+    const std::uint8_t* at = voice.sound.data + 2 * voice.position;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::int16_t sample;
+        std::memcpy(&sample, at + 2 * i, sizeof sample); // little-endian, maybe unaligned
+        sum[i] += sample;
+    }
+    voice.position += n;
+    if (voice.position >= voice.sound.frames) release(voice.sound);
+}
+
+void Mixer::render(std::int16_t* out, std::size_t frames, int channels) noexcept {
+    Command command;
+    while (commands_.pop(command))
+        apply(command);
+
+    const std::size_t width = channels > 0 ? static_cast<std::size_t>(channels) : 1;
+    std::int32_t sum[kMixChunkFrames];
+    while (frames > 0) {
+        const std::size_t n = std::min(frames, kMixChunkFrames);
+        std::fill_n(sum, n, 0);
+        for (Voice& voice : voices_)
+            if (voice.sound.owner) mixVoice(voice, sum, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto sample = static_cast<std::int16_t>(
+                std::clamp<std::int32_t>(sum[i], std::numeric_limits<std::int16_t>::min(),
+                                         std::numeric_limits<std::int16_t>::max()));
+            for (std::size_t c = 0; c < width; ++c)
+                *out++ = sample;
+        }
+        frames -= n;
+    }
+}
+
+} // namespace zembera

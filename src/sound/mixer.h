@@ -1,0 +1,78 @@
+#pragma once
+// The one mixer of the program. Voice 0 is the memory channel (one sound at a time: a new start
+// cuts off the sounding one, a stop silences it); the alias voices play MCI devices, one each.
+//
+// The UI thread changes voices only through small commands in a single-producer single-consumer
+// ring; the audio thread applies them at the top of each render. Sounds a voice is done with (cut
+// off, stopped, finished) go back through a second ring and are released on the UI thread, so
+// the audio thread never allocates, frees or locks.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "sound/pcm_sound.h"
+#include "sound/sound_limits.h"
+#include "sound/spsc_ring.h"
+#include "sound/ui_thread.h"
+
+namespace zembera {
+
+class Mixer {
+  public:
+    // Thread: UI thread; the mixer belongs to the thread that creates it.
+    Mixer();
+
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
+
+    // Thread: UI thread (asserted in debug builds). Each returns false, and nothing changes, when
+    // the command cannot be queued because the audio side is not keeping up.
+    // Starts `sound` on the memory channel from its first frame, cutting off the sounding one.
+    // An empty sound just cuts it off.
+    bool playMemory(PcmSound sound);
+    // Silences the memory channel.
+    bool stopMemory();
+    // Starts `sound` from its first frame on alias voice 0..kAliasVoices-1.
+    bool playAlias(std::size_t voice, PcmSound sound);
+    // Silences an alias voice.
+    bool stopAlias(std::size_t voice);
+
+    // Thread: UI thread (asserted). Releases the sounds the audio side has given back.
+    void collectGarbage();
+
+    // Thread: the audio thread, the one thread that renders (a test may render on the UI thread).
+    // Applies the queued commands, then writes `frames` frames of the sum of all voices, saturated
+    // to 16 bits, each sample repeated in `channels` interleaved channels. Never allocates, frees,
+    // locks or throws.
+    void render(std::int16_t* out, std::size_t frames, int channels = 1) noexcept;
+
+  private:
+    static constexpr std::size_t kVoices = 1 + kAliasVoices;
+    static constexpr std::size_t kMemoryVoice = 0;
+
+    struct Command {
+        std::size_t voice = 0;
+        bool play = false; // otherwise stop
+        PcmSound sound;    // for play
+    };
+    struct Voice {
+        PcmSound sound; // owner is null when the voice is silent
+        std::size_t position = 0;
+    };
+
+    bool send(std::size_t voice, bool play, PcmSound sound);
+    void apply(Command& command) noexcept;
+    void mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept;
+    void release(PcmSound& sound) noexcept;
+
+    UiThreadCheck ui_;
+    SpscRing<Command> commands_;
+    SpscRing<PcmSound> released_;
+    std::array<Voice, kVoices> voices_; // touched only by the audio thread while it runs
+    // Sound references sent to the audio side and not yet collected. Kept at or below the release
+    // ring's capacity, so that the audio thread always finds room to give a sound back.
+    std::size_t outstanding_ = 0;
+};
+
+} // namespace zembera

@@ -1,0 +1,62 @@
+#include "sound/patched_sample.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "sound/file_bytes.h"
+#include "sound/sound_service.h"
+#include "sound/wav_header.h"
+
+namespace zembera {
+
+std::optional<double> nominalFrequency(std::string_view name) {
+    if (name.size() < 9) return std::nullopt;
+    const std::string_view digits = name.substr(3, 6);
+    int hundredths = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), hundredths);
+    if (error != std::errc{} || end != digits.data() + digits.size() || digits.front() == '-' ||
+        hundredths <= 0)
+        return std::nullopt;
+    return hundredths / 100.0;
+}
+
+std::uint32_t playRate(std::uint32_t fileRate, double nominalHz, double targetHz) {
+    const double rate = std::round(fileRate * targetHz / nominalHz);
+    if (!std::isfinite(rate) || rate < 1 || rate > std::numeric_limits<std::uint32_t>::max())
+        return 0;
+    return static_cast<std::uint32_t>(rate);
+}
+
+SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m) {
+    if (!isPlayablePosition(s, m)) return nullptr;
+    const std::string& name = source.sampleFileName[static_cast<std::size_t>(s)];
+    const std::optional<double> nominalHz = nominalFrequency(name);
+    if (!nominalHz) return nullptr;
+
+    std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(source.sampleFolder / name);
+    if (!bytes || bytes->size() < WavHeader::kSize) return nullptr;
+    auto image = std::make_shared<SoundImage>(std::move(*bytes));
+
+    WavHeader header = parseWavHeader(*image);
+    const double cents =
+        source.tables.centTable(s, m) + source.tuningOffset[static_cast<std::size_t>(s)];
+    const double targetHz = kReferenceHz * std::exp2(cents / 1200.0);
+    const std::uint32_t rate = playRate(header.sampleRate, *nominalHz, targetHz);
+    if (rate == 0) return nullptr;
+
+    // The same two fields the platform version patched in the file, here in the copy only.
+    header.sampleRate = rate;
+    header.byteRate = rate * header.blockAlign;
+    const auto patched = headerBytes(header);
+    std::copy(patched.begin() + 24, patched.begin() + 32, image->begin() + 24);
+    return image;
+}
+
+void PlayPatchedSample(SoundService& sound, const PatchedSampleSource& source, int s, int m) {
+    if (!isPlayablePosition(s, m)) return;
+    sound.PlayImage(patchedSampleImage(source, s, m), kSndAsync);
+}
+
+} // namespace zembera

@@ -1,0 +1,66 @@
+#pragma once
+// Sounding a string's sample at the pitch of one of its mandal positions, as the replay of
+// recordings and the melody player do. The sample file is never written: an in-memory copy of it
+// gets the play rate in its header (sample rate at offset 24, byte rate at 28) and plays on the
+// memory channel, where the rate is brought to 44100 Hz by linear interpolation.
+//
+// The play rate of string s at position m is
+//     playRate(s, m) = round(fileRate * targetHz / nominalHz)
+// where fileRate is the rate in the sample's header, nominalHz the pitch in its name (characters
+// 4-9 in hundredths of a hertz: "01_013081_ab.wav" is 130.81 Hz) and targetHz = 262 *
+// 2^((centTable(s, m) + tuningOffset(s)) / 1200). For example a 44100 Hz sample named 130.81 Hz
+// played one octave up (261.62 Hz) gets 88200, and at 262 Hz exactly 88328. The entries are
+// computed when played, so a change of the fine tuning counts at once.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "pitch/pitch_table.h"
+#include "sound/sound_image.h"
+
+namespace zembera {
+
+class SoundService;
+
+// What the patched playback reads from the program's state.
+struct PatchedSampleSource {
+    std::filesystem::path sampleFolder;
+    const std::array<std::string, 27>& sampleFileName; // by string 1..26
+    const PitchTables& tables;
+    const std::array<float, 27>& tuningOffset; // cents, by string 1..26
+};
+
+// Lowest and highest mandal position of string s (1..26).
+constexpr int mandalMinOf(int s) {
+    return s <= 4 ? -5 : s <= 7 ? -7 : -8;
+}
+constexpr int mandalMaxOf(int s) {
+    return s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12;
+}
+constexpr bool isPlayablePosition(int s, int m) {
+    return s >= 1 && s <= kStringCount && m >= mandalMinOf(s) && m <= mandalMaxOf(s);
+}
+
+// Thread: any (pure). The nominal pitch in a sample's name; nullopt when characters 4-9 are not
+// six digits or give 0.
+std::optional<double> nominalFrequency(std::string_view sampleFileName);
+
+// Thread: any (pure). round(fileRate * targetHz / nominalHz); 0 when that is not a usable rate
+// (not positive, not finite, or beyond 32 bits).
+std::uint32_t playRate(std::uint32_t fileRate, double nominalHz, double targetHz);
+
+// Thread: UI thread. The patched in-memory copy of string s's sample for position m; null when
+// (s, m) is not a playable position or the sample cannot be read or has no usable rate.
+SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m);
+
+// Thread: UI thread. Sounds the sample of string s at the pitch of position m on the memory
+// channel, cutting off the sounding note. A string outside 1..26 or a position outside the
+// string's range plays nothing and leaves the sounding note alone; an unreadable sample silences
+// the channel, as any start that cannot play.
+void PlayPatchedSample(SoundService& sound, const PatchedSampleSource& source, int s, int m);
+
+} // namespace zembera

@@ -1,0 +1,89 @@
+#pragma once
+// The sound operations of the program under their own names, over the one mixer:
+//   - PlayImage / PlayFile / StopAllSound: the memory channel, one sound at a time; every start
+//     cuts off the sound still playing, the stop silences it.
+//   - MciOpenPlay / MciStopClose and the command strings: one device per alias, each on its own
+//     voice, all sounding together.
+// Every failure is silent: a sound that cannot be played plays nothing.
+//
+// Thread: every member is for the UI thread only (asserted in debug builds). The audio thread
+// reaches the mixer through the backend, never through this class.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sound/audio_backend.h"
+#include "sound/mixer.h"
+#include "sound/pcm_sound.h"
+#include "sound/sound_image.h"
+#include "sound/ui_thread.h"
+
+namespace zembera {
+
+// Sound flags of PlayImage: asynchronous play; the image always comes from memory.
+constexpr std::uint32_t kSndAsync = 1;
+constexpr std::uint32_t kSndMemory = 4;
+
+class SoundService {
+  public:
+    // Attaches `backend` to the service's mixer; the backend starts pulling sound at once.
+    explicit SoundService(std::unique_ptr<AudioBackend> backend);
+    // Stops the backend first, then releases every sound.
+    ~SoundService();
+
+    SoundService(const SoundService&) = delete;
+    SoundService& operator=(const SoundService&) = delete;
+
+    // Plays a WAV image on the memory channel. The call returns at once whatever the flags
+    // (kSndAsync is what every caller passes); a null or unplayable image only cuts off the
+    // sounding one. The image stays valid for as long as it sounds, whatever the caller does with
+    // its own reference meanwhile.
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags);
+    // Plays the content of a WAV file on the memory channel, like PlayImage.
+    void PlayFile(const std::filesystem::path& file);
+    // Silences the memory channel (the "no sound" call). Alias voices go on.
+    void StopAllSound();
+
+    // Opens `file` under `alias` and, if that succeeded, plays it from the start. Fails (false)
+    // when the name is empty, the file cannot be read or played, or the alias is already open:
+    // a held key's repeated open leaves the sounding note alone.
+    bool MciOpenPlay(const std::string& file, const std::string& alias);
+    // Stops and closes `alias`; harmless for an alias that is not open.
+    void MciStopClose(const std::string& alias);
+    // Runs one command string (see mci_command.h) and returns its MciResult, 0 for success.
+    int mciSendString(std::string_view command);
+
+    // Relative file names are looked up here (the sample folder); empty means as given.
+    void setWorkingFolder(std::filesystem::path folder);
+
+    // Releases the sounds the audio side is done with and lets the backend recover a lost
+    // device. Every operation above does this first; call it also when idle for a while.
+    void pump();
+
+  private:
+    struct OpenAlias {
+        std::size_t voice = 0;
+        PcmSound sound; // kept so that "play" can start it again
+    };
+
+    std::optional<PcmSound> loadFile(const std::filesystem::path& file) const;
+    int open(const std::string& file, const std::string& alias);
+    int play(const std::string& alias);
+    int stop(const std::string& alias);
+    int close(const std::string& alias);
+
+    UiThreadCheck ui_;
+    Mixer mixer_;
+    std::unique_ptr<AudioBackend> backend_;
+    std::filesystem::path workingFolder_;
+    std::map<std::string, OpenAlias> aliases_; // by lower-case alias
+    std::array<bool, kAliasVoices> voiceTaken_{};
+};
+
+} // namespace zembera

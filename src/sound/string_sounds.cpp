@@ -1,0 +1,126 @@
+#include "sound/string_sounds.h"
+
+#include <cmath>
+#include <string_view>
+
+#include "common/text_fields.h"
+#include "sound/file_bytes.h"
+#include "sound/resample.h"
+#include "sound/wav_image.h"
+
+namespace zembera {
+namespace {
+
+// Longest resampled note, in seconds.
+constexpr double kNoteSeconds = 10;
+
+const SoundImagePtr& silentImage() {
+    static const SoundImagePtr empty = std::make_shared<const SoundImage>();
+    return empty;
+}
+
+// Characters 4-9 of a sample name (counted as characters, not bytes): the nominal frequency in
+// hundredths of a hertz.
+std::string_view frequencyField(std::string_view name) {
+    std::size_t start = name.size();
+    std::size_t end = name.size();
+    std::size_t character = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80) continue; // continuation byte
+        if (character == 3) start = i;
+        if (character == 9) {
+            end = i;
+            break;
+        }
+        ++character;
+    }
+    return start < end ? name.substr(start, end - start) : std::string_view{};
+}
+
+bool validString(int s) {
+    return s >= 1 && s <= kStringCount;
+}
+
+} // namespace
+
+StringSounds::StringSounds(std::filesystem::path sampleFolder,
+                           std::array<std::string, 27> sampleFileName, MessageService& messages)
+    : sampleFolder_(std::move(sampleFolder)), sampleFileName_(std::move(sampleFileName)),
+      messages_(messages) {}
+
+void StringSounds::PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset) {
+    if (!validString(s) || m < kMandalLow || m > kMandalHigh) return;
+
+    noteCents = static_cast<float>(tuningOffset + tables.centTable(s, m));
+    noteFrequency =
+        static_cast<float>(kReferenceHz * std::pow(2.0, static_cast<double>(noteCents) / 1200));
+    const auto sampleFrequency =
+        static_cast<float>(leadingNumber(frequencyField(sampleFileName_[s])) / 100);
+
+    SoundImagePtr image;
+    if (noteFrequency == sampleFrequency) {
+        // The note is the sample's own pitch: the file itself is the image, if it is a sample.
+        if (decodedSamples(s)) image = samples_[s].fileBytes;
+    } else if (const WavSamples* source = decodedSamples(s)) {
+        const ResamplePlan plan = planResample(sampleFrequency, noteFrequency, kNoteSeconds,
+                                               source->sourceSamples.size());
+        image = buildResampledImage(plan, source->sourceSamples);
+    }
+    images_[s] = image ? std::move(image) : silentImage();
+    imageGeneration_[s] = ++lastGeneration_;
+}
+
+SoundImagePtr StringSounds::stringSound(int s) const {
+    if (!validString(s) || !images_[s]) return silentImage();
+    return images_[s];
+}
+
+std::string StringSounds::scratchFileName(int s) {
+    return std::to_string(s) + "zz.zz";
+}
+
+std::filesystem::path StringSounds::scratchFile(int s) {
+    if (!validString(s)) return {};
+    const std::filesystem::path file = sampleFolder_ / scratchFileName(s);
+    std::error_code error;
+    const bool present = std::filesystem::exists(file, error);
+    if (!present || scratchGeneration_[s] != imageGeneration_[s]) {
+        const SoundImagePtr image = stringSound(s);
+        // When the write fails the old file, if any, stays and is what the letter key plays.
+        if (writeFileWhole(file, *image)) scratchGeneration_[s] = imageGeneration_[s];
+    }
+    return file;
+}
+
+StringSounds::Sample& StringSounds::sample(int s) {
+    Sample& sample = samples_[s];
+    if (!sample.read) {
+        sample.read = true;
+        if (auto bytes = readFileBytes(sampleFolder_ / sampleFileName_[s]))
+            sample.fileBytes = std::make_shared<const SoundImage>(std::move(*bytes));
+    }
+    return sample;
+}
+
+const WavSamples* StringSounds::decodedSamples(int s) {
+    Sample& sample = this->sample(s);
+    if (!sample.decoded) {
+        sample.decoded = true;
+        if (sample.fileBytes) sample.samples = ReadWavSamples(*sample.fileBytes);
+    }
+    if (!sample.samples) {
+        // Never borrow another string's samples: this string stays silent.
+        reportUnreadable(s);
+        return nullptr;
+    }
+    return &*sample.samples;
+}
+
+void StringSounds::reportUnreadable(int s) {
+    Sample& sample = samples_[s];
+    if (sample.reported) return;
+    sample.reported = true;
+    messages_.show(kFormatNotRecognized);
+}
+
+} // namespace zembera

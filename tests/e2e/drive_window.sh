@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs the real program under a virtual X server with SDL's disk audio driver and plays it as a
+# user would with xdotool. Usage: drive_window.sh <program folder> <output folder>
+# Leaves <output>/audio.raw (mono 16-bit 44100 Hz), <output>/window.png and <output>/log.txt.
+set -u
+program=$1
+out=$2
+mkdir -p "$out"
+export SDL_AUDIODRIVER=disk
+export SDL_DISKAUDIOFILE="$out/audio.raw"
+export QT_QPA_PLATFORM=xcb
+"$program/zembera" >"$out/log.txt" 2>&1 &
+pid=$!
+wid=$(xdotool search --sync --onlyvisible --name "Z E M B E R A" | head -n 1)
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+sleep 0.5
+xdotool keydown s
+sleep 0.4
+xdotool keyup s
+sleep 0.3
+xdotool key Down
+sleep 0.3
+xdotool key Right
+sleep 0.3
+# Picture2 lies at (11, 63) in the window; string 1 is plucked at (700, 30) of the picture.
+xdotool mousemove --window "$wid" 711 93 click 1
+sleep 0.6
+import -window "$wid" "$out/window.png"
+kill "$pid"
+wait "$pid" 2>/dev/null
+exit 0

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "service_rig.h"
+#include "sound/patched_sample.h"
+#include "sound_test_support.h"
+
+namespace zembera {
+namespace {
+
+using test::constant;
+
+constexpr double kSampleHz = 220.0;
+constexpr double kLevel = 12000; // the test tone swings 8000 around this level, never reaching 0
+
+// One second of a 220 Hz tone at 44100 Hz.
+std::vector<std::int16_t> toneSamples() {
+    std::vector<std::int16_t> v(44100);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<std::int16_t>(
+            std::lround(kLevel + 8000 * std::sin(2 * std::numbers::pi * kSampleHz * i / 44100)));
+    return v;
+}
+
+// Frequency from the rising crossings of the tone's middle level, interpolated between samples.
+double measuredHz(const std::vector<std::int16_t>& x, std::size_t frames) {
+    std::vector<double> crossings;
+    for (std::size_t i = 1; i < frames; ++i) {
+        const double a = x[i - 1] - kLevel;
+        const double b = x[i] - kLevel;
+        if (a < 0 && b >= 0) crossings.push_back(static_cast<double>(i - 1) + (-a) / (b - a));
+    }
+    if (crossings.size() < 2) return 0;
+    return static_cast<double>(crossings.size() - 1) * 44100 /
+           (crossings.back() - crossings.front());
+}
+
+std::size_t soundingLength(const std::vector<std::int16_t>& x) {
+    std::size_t n = x.size();
+    while (n > 0 && x[n - 1] == 0)
+        --n;
+    return n;
+}
+
+class PatchedSampleTest : public ::testing::Test {
+  protected:
+    PatchedSampleTest() {
+        for (int s = 1; s <= 26; ++s) {
+            const std::string number = (s < 10 ? "0" : "") + std::to_string(s);
+            names[static_cast<std::size_t>(s)] = number + "_022000_" + number + ".wav";
+        }
+        for (int s : {1, 8, 17, 26})
+            test::writeFile(folder.path() / names[static_cast<std::size_t>(s)], sampleBytes);
+    }
+
+    std::vector<std::int16_t> render(std::size_t frames) { return rig.render(frames); }
+
+    test::TempDir folder;
+    std::array<std::string, 27> names;
+    PitchTables tables;
+    std::array<float, 27> tuningOffset{};
+    PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
+    const std::vector<std::uint8_t> sampleBytes = test::canonicalWav(toneSamples());
+    test::ServiceRig rig;
+};
+
+TEST_F(PatchedSampleTest, SampleSoundsAtThePitchOfThePositionPlusTheFineTuning) {
+    tables.centTable(17, 2) = 300;
+    tuningOffset[17] = 10;
+    const double targetHz = 262 * std::exp2(310 / 1200.0); // 313.4 Hz
+    PlayPatchedSample(rig.sound, source, 17, 2);
+    const auto out = render(44100);
+    EXPECT_NEAR(measuredHz(out, 20000), targetHz, targetHz * 0.001);
+    // The whole sample plays, sped up by the same ratio.
+    EXPECT_NEAR(static_cast<double>(soundingLength(out)), 44100 * kSampleHz / targetHz, 3.0);
+}
+
+TEST_F(PatchedSampleTest, LowerPositionsSoundLowerAndLonger) {
+    tables.centTable(17, -8) = -1200;
+    PlayPatchedSample(rig.sound, source, 17, -8);
+    const auto out = render(100000);
+    EXPECT_NEAR(measuredHz(out, 80000), 131.0, 0.131);
+    EXPECT_NEAR(static_cast<double>(soundingLength(out)), 44100 * kSampleHz / 131.0, 3.0);
+}
+
+TEST_F(PatchedSampleTest, TheSampleFileIsNeverWritten) {
+    const auto file = folder.path() / names[17];
+    const auto modified = std::filesystem::last_write_time(file);
+    tables.centTable(17, 5) = 500;
+    PlayPatchedSample(rig.sound, source, 17, 5);
+    render(1000);
+    PlayPatchedSample(rig.sound, source, 17, 5);
+    render(1000);
+    EXPECT_EQ(test::readFile(file), sampleBytes);
+    EXPECT_EQ(std::filesystem::last_write_time(file), modified);
+}
+
+TEST_F(PatchedSampleTest, PatchedCopyCarriesThePlayRateAndTheUnchangedSamples) {
+    tables.centTable(17, 0) = 0; // 262 Hz from a 220 Hz sample: rate 52519
+    const SoundImagePtr image = patchedSampleImage(source, 17, 0);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->size(), sampleBytes.size());
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>((*image)[at] | ((*image)[at + 1] << 8) |
+                                          ((*image)[at + 2] << 16) | ((*image)[at + 3] << 24));
+    };
+    EXPECT_EQ(u32(24), 52519u);
+    EXPECT_EQ(u32(28), 2 * 52519u);
+    EXPECT_TRUE(std::equal(image->begin() + 32, image->end(), sampleBytes.begin() + 32));
+    EXPECT_TRUE(std::equal(image->begin(), image->begin() + 24, sampleBytes.begin()));
+}
+
+TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRange) {
+    for (const auto& [s, m] : {std::pair{1, -5}, {1, 6}, {8, -8}, {8, 12}, {26, -8}, {26, 12}}) {
+        PlayPatchedSample(rig.sound, source, s, m);
+        const auto out = render(2000);
+        EXPECT_GT(measuredHz(out, 2000), 200.0) << "string " << s << " position " << m;
+    }
+}
+
+TEST_F(PatchedSampleTest, PlacesOutsideTheInstrumentPlayNothingAndLeaveTheNoteAlone) {
+    rig.sound.PlayImage(test::imageOf(constant(50000, 700)), kSndAsync);
+    for (const auto& [s, m] : {std::pair{0, 0},
+                               {27, 0},
+                               {-1, 0},
+                               {1, 7},
+                               {1, -6},
+                               {4, 9},
+                               {4, -6},
+                               {5, 11},
+                               {7, -8},
+                               {8, -9},
+                               {26, 13},
+                               {26, -12},
+                               {12, 100}}) {
+        EXPECT_NO_THROW(PlayPatchedSample(rig.sound, source, s, m));
+        EXPECT_EQ(patchedSampleImage(source, s, m), nullptr);
+    }
+    EXPECT_EQ(render(100), constant(100, 700));
+}
+
+TEST_F(PatchedSampleTest, MissingSampleSilencesTheMemoryChannel) {
+    rig.sound.PlayImage(test::imageOf(constant(50000, 700)), kSndAsync);
+    render(10);
+    PlayPatchedSample(rig.sound, source, 2, 0); // string 2 has a name but no file
+    EXPECT_EQ(render(100), constant(100, 0));
+}
+
+TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToNominalPitch) {
+    EXPECT_EQ(playRate(44100, 130.81, 261.62), 88200u);
+    EXPECT_EQ(playRate(44100, 130.81, 262.0), 88328u);
+    EXPECT_EQ(playRate(22050, 220.0, 440.0), 44100u);
+    EXPECT_EQ(playRate(44100, 262.0, 262.0), 44100u);
+    EXPECT_EQ(playRate(44100, 0.0, 262.0), 0u);
+    EXPECT_EQ(playRate(44100, 262.0, -1.0), 0u);
+    EXPECT_EQ(playRate(0, 262.0, 262.0), 0u);
+    EXPECT_EQ(playRate(44100, 1e-9, 262.0), 0u); // beyond 32 bits
+}
+
+TEST(PlayRate, NominalPitchComesFromTheSampleName) {
+    EXPECT_DOUBLE_EQ(*nominalFrequency("01_013081_ab.wav"), 130.81);
+    EXPECT_DOUBLE_EQ(*nominalFrequency("17_026200_C4.wav"), 262.0);
+    EXPECT_FALSE(nominalFrequency("01_01x081_ab.wav"));
+    EXPECT_FALSE(nominalFrequency("01_000000_ab.wav"));
+    EXPECT_FALSE(nominalFrequency("01_-13081_ab.wav"));
+    EXPECT_FALSE(nominalFrequency("01_0130"));
+}
+
+TEST(MandalRange, MatchesTheInstrument) {
+    EXPECT_EQ(mandalMinOf(1), -5);
+    EXPECT_EQ(mandalMinOf(4), -5);
+    EXPECT_EQ(mandalMinOf(5), -7);
+    EXPECT_EQ(mandalMinOf(7), -7);
+    EXPECT_EQ(mandalMinOf(8), -8);
+    EXPECT_EQ(mandalMinOf(26), -8);
+    EXPECT_EQ(mandalMaxOf(1), 6);
+    EXPECT_EQ(mandalMaxOf(2), 8);
+    EXPECT_EQ(mandalMaxOf(4), 8);
+    EXPECT_EQ(mandalMaxOf(5), 10);
+    EXPECT_EQ(mandalMaxOf(7), 10);
+    EXPECT_EQ(mandalMaxOf(8), 12);
+    EXPECT_EQ(mandalMaxOf(26), 12);
+}
+
+} // namespace
+} // namespace zembera

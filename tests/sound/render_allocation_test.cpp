@@ -1,0 +1,153 @@
+// Counts heap allocations and frees while the mixer renders. The replaced global operators serve
+// the whole test executable but count only while `counting` is set, around render calls.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "service_rig.h"
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+std::atomic<int> frees{0};
+
+void* allocate(std::size_t size, std::size_t alignment) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    if (size == 0) size = 1;
+    void* p = alignment <= alignof(std::max_align_t)
+                  ? std::malloc(size)
+                  : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+void release(void* p) noexcept {
+    if (p && counting.load(std::memory_order_relaxed)) frees.fetch_add(1);
+    std::free(p);
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    return allocate(size, alignof(std::max_align_t));
+}
+void* operator new[](std::size_t size) {
+    return allocate(size, alignof(std::max_align_t));
+}
+void* operator new(std::size_t size, std::align_val_t a) {
+    return allocate(size, static_cast<std::size_t>(a));
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return allocate(size, static_cast<std::size_t>(a));
+}
+void operator delete(void* p) noexcept {
+    release(p);
+}
+void operator delete[](void* p) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    release(p);
+}
+
+namespace zembera {
+namespace {
+
+using test::constant;
+using test::imageOf;
+
+class RenderAllocationTest : public ::testing::Test {
+  protected:
+    // Renders `frames` frames with the counter on.
+    void renderCounted(std::size_t frames) {
+        buffer.assign(frames, 0);
+        allocations = 0;
+        frees = 0;
+        counting = true;
+        rig.output().render(buffer);
+        counting = false;
+        totalAllocations += allocations;
+        totalFrees += frees;
+    }
+
+    test::TempDir folder;
+    test::ServiceRig rig;
+    std::vector<std::int16_t> buffer;
+    int totalAllocations = 0;
+    int totalFrees = 0;
+};
+
+TEST_F(RenderAllocationTest, CounterSeesAllocationsWhileCounting) {
+    counting = true;
+    allocations = 0;
+    frees = 0;
+    auto* p = new std::vector<int>(100);
+    delete p;
+    counting = false;
+    EXPECT_GE(allocations, 2); // the vector and its elements
+    EXPECT_GE(frees, 2);
+}
+
+TEST_F(RenderAllocationTest, RenderingNeverAllocatesOrFrees) {
+    SoundService& sound = rig.sound;
+    // Sounds that only the audio side holds once the caller lets go: the last reference of each
+    // is dropped by a voice that cuts off, stops or finishes it.
+    sound.PlayImage(imageOf(constant(3000, 1)), kSndAsync);
+    renderCounted(256);
+    sound.PlayImage(imageOf(constant(3000, 2)), kSndAsync); // cut-off
+    renderCounted(256);
+    std::vector<std::uint8_t> halfRate = test::riffAndFormat(1, 22050, 16, 0).data;
+    test::Bytes data;
+    data.id("data").u32(400).samples(constant(200, 3));
+    halfRate.insert(halfRate.end(), data.data.begin(), data.data.end());
+    sound.PlayImage(std::make_shared<const SoundImage>(halfRate), kSndAsync); // converted copy
+    renderCounted(100);
+    sound.StopAllSound();
+    renderCounted(256);
+
+    for (int s = 1; s <= 26; ++s) {
+        const auto file = folder.path() / (std::to_string(s) + "zz.zz");
+        test::writeFile(file, test::canonicalWav(constant(static_cast<std::size_t>(100 * s), 4)));
+        ASSERT_TRUE(sound.MciOpenPlay(file.string(), "a" + std::to_string(s)));
+    }
+    sound.PlayImage(imageOf(constant(600, 5)), kSndAsync);
+    for (int i = 0; i < 12; ++i)
+        renderCounted(256); // every sound plays out
+    for (int s = 1; s <= 26; ++s)
+        sound.MciStopClose("a" + std::to_string(s));
+    renderCounted(256);
+    sound.PlayImage(imageOf(constant(100, 6)), kSndAsync);
+    renderCounted(256); // finishes it: its last reference is now on the way back
+
+    EXPECT_EQ(totalAllocations, 0);
+    EXPECT_EQ(totalFrees, 0);
+    // That sound is freed here, on the UI thread.
+    allocations = 0;
+    frees = 0;
+    counting = true;
+    sound.pump();
+    counting = false;
+    EXPECT_GT(frees, 0);
+}
+
+} // namespace
+} // namespace zembera

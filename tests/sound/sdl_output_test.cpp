@@ -1,0 +1,208 @@
+// The real output path: the SDL backend with SDL's "disk" driver, which writes what the device
+// would play into a file, and the fall-back when no driver works.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <thread>
+
+#include "service_rig.h"
+#include "sound/sdl_backend.h"
+#include "sound/sound_limits.h"
+#include "sound_test_support.h"
+
+namespace zembera {
+namespace {
+
+using namespace std::chrono_literals;
+using test::constant;
+
+// Sets an environment variable for the life of the guard, then puts the old value back.
+class EnvGuard {
+  public:
+    EnvGuard(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvGuard() {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+std::vector<std::int16_t> pattern(std::size_t count, int first, int step, int modulus) {
+    std::vector<std::int16_t> v(count);
+    for (std::size_t i = 0; i < count; ++i)
+        v[i] = static_cast<std::int16_t>(first + static_cast<int>(i) * step % modulus);
+    return v;
+}
+
+std::vector<std::int16_t> capturedSamples(const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> bytes = test::readFile(file);
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return samples;
+}
+
+std::size_t firstNonZero(const std::vector<std::int16_t>& v, std::size_t from) {
+    while (from < v.size() && v[from] == 0)
+        ++from;
+    return from;
+}
+
+TEST(SdlOutput, DiskDriverReceivesTheMixedSamplesInOrder) {
+    test::TempDir folder;
+    const auto capture = folder.path() / "out.raw";
+    EnvGuard driver("SDL_AUDIODRIVER", "disk");
+    EnvGuard file("SDL_DISKAUDIOFILE", capture.string());
+    EnvGuard delay("SDL_DISKAUDIODELAY", "2"); // ms per buffer: a little faster than real time
+
+    // Long enough to be cut off (about 0.35 s at this pace), with values no other sound has.
+    const auto first = pattern(44100, 1, 7, 30000);
+    const auto second = pattern(3000, -20000, 3, 15000);
+    const auto aliasX = pattern(4000, 100, 11, 9000);
+    const auto aliasY = pattern(4000, -5000, 13, 4000);
+    test::writeFile(folder.path() / "x.wav", test::canonicalWav(aliasX));
+    test::writeFile(folder.path() / "y.wav", test::canonicalWav(aliasY));
+    {
+        auto backend = std::make_unique<SdlBackend>();
+        SdlBackend& device = *backend;
+        SoundService sound(std::move(backend));
+        ASSERT_EQ(device.driverName(), "disk");
+        ASSERT_EQ(device.channels(), 1);
+        sound.setWorkingFolder(folder.path());
+
+        sound.PlayImage(test::imageOf(first), kSndAsync);
+        std::this_thread::sleep_for(30ms);
+        sound.PlayImage(test::imageOf(second), kSndAsync); // cuts the first one off
+        std::this_thread::sleep_for(60ms);
+        EXPECT_TRUE(sound.MciOpenPlay("x.wav", "xx"));
+        EXPECT_TRUE(sound.MciOpenPlay("y.wav", "yy"));
+        EXPECT_FALSE(sound.MciOpenPlay("x.wav", "xx"));
+        std::this_thread::sleep_for(80ms);
+        sound.MciStopClose("xx");
+        sound.MciStopClose("yy");
+        std::this_thread::sleep_for(10ms);
+    }
+    const std::vector<std::int16_t> out = capturedSamples(capture);
+
+    // The first image from its first sample, at a buffer boundary, until the second cuts in.
+    const std::size_t start = firstNonZero(out, 0);
+    ASSERT_LT(start, out.size()) << "nothing was played";
+    EXPECT_EQ(start % 256, 0u);
+    std::size_t k = 0;
+    while (start + k < out.size() && k < first.size() && out[start + k] == first[k])
+        ++k;
+    ASSERT_GT(k, 0u);
+    ASSERT_LT(k, first.size()) << "the first image was not cut off";
+    const std::size_t cut = start + k;
+    EXPECT_EQ(cut % 256, 0u);
+    ASSERT_LE(cut + second.size(), out.size());
+    EXPECT_EQ(std::vector<std::int16_t>(out.begin() + static_cast<long>(cut),
+                                        out.begin() + static_cast<long>(cut + second.size())),
+              second);
+
+    // Silence, then both aliases summed, the second starting with the first or a little later.
+    const std::size_t mixStart = firstNonZero(out, cut + second.size());
+    ASSERT_LT(mixStart, out.size());
+    std::optional<std::size_t> lag;
+    for (std::size_t d = 0; d <= 8 * 256 && !lag; ++d) {
+        bool all = mixStart + aliasY.size() + d <= out.size();
+        for (std::size_t i = 0; all && i < aliasY.size() + d; ++i) {
+            const int x = i < aliasX.size() ? aliasX[i] : 0;
+            const int y = i >= d ? aliasY[i - d] : 0;
+            all = out[mixStart + i] == std::clamp(x + y, -32768, 32767);
+        }
+        if (all) lag = d;
+    }
+    ASSERT_TRUE(lag) << "the aliases do not appear as their sum";
+    EXPECT_EQ(*lag % 256, 0u);
+    const std::size_t end = mixStart + aliasY.size() + *lag;
+    EXPECT_EQ(firstNonZero(out, end), out.size()) << "sound after the aliases ended";
+}
+
+TEST(SdlOutput, DeviceThatGoesAwayIsReplacedByANewOne) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
+    test::TempDir folder;
+    const auto capture = folder.path() / "after.raw";
+    // Every write to /dev/full fails, and SDL's disk driver then reports its device gone.
+    EnvGuard driver("SDL_AUDIODRIVER", "disk");
+    EnvGuard file("SDL_DISKAUDIOFILE", "/dev/full");
+    EnvGuard delay("SDL_DISKAUDIODELAY", "1");
+    const auto note = pattern(2000, 50, 17, 20000);
+    {
+        auto backend = std::make_unique<SdlBackend>();
+        SdlBackend& device = *backend;
+        SoundService sound(std::move(backend));
+        ASSERT_EQ(device.driverName(), "disk");
+        std::this_thread::sleep_for(50ms); // the first buffers fill the stream's cache, then fail
+
+        // The next device the backend opens writes here instead.
+        setenv("SDL_DISKAUDIOFILE", capture.string().c_str(), 1);
+        sound.PlayImage(test::imageOf(note), kSndAsync);
+        std::this_thread::sleep_for(60ms);
+        EXPECT_EQ(device.driverName(), "disk");
+    }
+    const std::vector<std::int16_t> out = capturedSamples(capture);
+    const std::size_t start = firstNonZero(out, 0);
+    ASSERT_LE(start + note.size(), out.size()) << "the note did not play on a new device";
+    EXPECT_EQ(std::vector<std::int16_t>(out.begin() + static_cast<long>(start),
+                                        out.begin() + static_cast<long>(start + note.size())),
+              note);
+}
+
+TEST(SdlOutput, WithoutAWorkingDriverTheProgramRunsSilentlyAndSaysSoOnce) {
+    EnvGuard driver("SDL_AUDIODRIVER", "no-such-driver");
+    testing::internal::CaptureStderr();
+    {
+        auto backend = std::make_unique<SdlBackend>();
+        SdlBackend& device = *backend;
+        SoundService sound(std::move(backend));
+        EXPECT_EQ(device.driverName(), "dummy");
+        sound.PlayImage(test::imageOf(constant(1000, 5)), kSndAsync);
+        EXPECT_FALSE(sound.MciOpenPlay("", "ab"));
+        sound.StopAllSound();
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("no audio device"), std::string::npos) << said;
+}
+
+TEST(SdlOutput, DummyDriverOpensQuietlyAndDrainsTheQueue) {
+    EnvGuard driver("SDL_AUDIODRIVER", "dummy");
+    testing::internal::CaptureStderr();
+    {
+        auto backend = std::make_unique<SdlBackend>();
+        SdlBackend& device = *backend;
+        SoundService sound(std::move(backend));
+        EXPECT_EQ(device.driverName(), "dummy");
+        // Far more starts than the command ring holds: the device thread keeps draining it.
+        SoundImagePtr image = test::imageOf(constant(100, 5));
+        const std::weak_ptr<const SoundImage> watch = image;
+        for (int i = 0; i < 3 * static_cast<int>(kCommandCapacity); ++i) {
+            sound.PlayImage(image, kSndAsync);
+            if (i % 64 == 0) std::this_thread::sleep_for(1ms);
+        }
+        image.reset();
+        for (int i = 0; i < 200 && !watch.expired(); ++i) {
+            std::this_thread::sleep_for(5ms);
+            sound.pump();
+        }
+        EXPECT_TRUE(watch.expired());
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+} // namespace
+} // namespace zembera

@@ -1,0 +1,66 @@
+#pragma once
+// Helpers of the mixer and sound-service tests: sounds made from sample lists, and a sound
+// service whose output is pulled buffer by buffer on the test's thread.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "sound/audio_backend.h"
+#include "sound/pcm_sound.h"
+#include "sound/sound_image.h"
+#include "sound/sound_service.h"
+#include "sound_test_support.h"
+
+namespace zembera::test {
+
+// A mixer-ready sound owning a copy of `samples`.
+inline PcmSound pcmOf(const std::vector<std::int16_t>& samples) {
+    auto owned = std::make_shared<const std::vector<std::int16_t>>(samples);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(owned->data());
+    return PcmSound{owned, data, samples.size()};
+}
+
+inline SoundImagePtr imageOf(const std::vector<std::int16_t>& samples) {
+    return std::make_shared<const SoundImage>(canonicalWav(samples));
+}
+
+inline std::vector<std::int16_t> constant(std::size_t count, std::int16_t value) {
+    return std::vector<std::int16_t>(count, value);
+}
+
+// Samples count..count+n-1 of `v`, zeros past its end: what a voice should put out.
+inline std::vector<std::int16_t> slice(const std::vector<std::int16_t>& v, std::size_t from,
+                                       std::size_t n) {
+    std::vector<std::int16_t> out(n, 0);
+    for (std::size_t i = 0; i < n && from + i < v.size(); ++i)
+        out[i] = v[from + i];
+    return out;
+}
+
+// A sound service on a null backend: render() pulls mono frames on the calling thread.
+class ServiceRig {
+  public:
+    ServiceRig() : ServiceRig(std::make_unique<NullBackend>()) {}
+
+    std::vector<std::int16_t> render(std::size_t frames) {
+        std::vector<std::int16_t> out(frames, 0x5a5a); // every value is overwritten
+        output_->render(out);
+        return out;
+    }
+    NullBackend& output() { return *output_; }
+
+  private:
+    // The service owns the backend; the rig keeps a plain pointer to pull from it.
+    NullBackend* output_;
+
+  public:
+    SoundService sound;
+
+  private:
+    explicit ServiceRig(std::unique_ptr<NullBackend> backend)
+        : output_(backend.get()), sound(std::move(backend)) {}
+};
+
+} // namespace zembera::test

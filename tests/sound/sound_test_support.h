@@ -1,0 +1,100 @@
+#pragma once
+// Helpers of the sound tests: a fresh temporary folder, and WAV bytes assembled field by field
+// (independently of the program's own header writer).
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zembera::test {
+
+class TempDir {
+  public:
+    TempDir() {
+        std::random_device seed;
+        path_ = std::filesystem::temp_directory_path() /
+                ("zembera-sound-" + std::to_string(seed()) + std::to_string(seed()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Bytes appended field by field, little-endian.
+struct Bytes {
+    std::vector<std::uint8_t> data;
+    Bytes& id(std::string_view fourCharacters) {
+        data.insert(data.end(), fourCharacters.begin(), fourCharacters.end());
+        return *this;
+    }
+    Bytes& u16(std::uint32_t v) {
+        data.push_back(static_cast<std::uint8_t>(v));
+        data.push_back(static_cast<std::uint8_t>(v >> 8));
+        return *this;
+    }
+    Bytes& u32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            data.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        return *this;
+    }
+    Bytes& samples(const std::vector<std::int16_t>& values) {
+        for (std::int16_t v : values)
+            u16(static_cast<std::uint16_t>(v));
+        return *this;
+    }
+    Bytes& fill(std::size_t count, std::uint8_t value) {
+        data.insert(data.end(), count, value);
+        return *this;
+    }
+};
+
+// RIFF head and a 16-byte "fmt " chunk: 36 bytes.
+inline Bytes riffAndFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                           std::uint32_t riffSize = 0) {
+    const auto blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
+    Bytes b;
+    b.id("RIFF").u32(riffSize).id("WAVE").id("fmt ").u32(16).u16(1).u16(channels).u32(rate);
+    b.u32(rate * blockAlign).u16(blockAlign).u16(bits);
+    return b;
+}
+
+// A canonical 16-bit mono 44100 Hz file.
+inline std::vector<std::uint8_t> canonicalWav(const std::vector<std::int16_t>& samples) {
+    const auto dataSize = static_cast<std::uint32_t>(2 * samples.size());
+    Bytes b = riffAndFormat(1, 44100, 16, dataSize + 36);
+    b.id("data").u32(dataSize).samples(samples);
+    return b.data;
+}
+
+inline void writeFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<std::uint8_t> readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Distinct values, negative ones included, so that a sample taken from the wrong place shows.
+inline std::vector<std::int16_t> rampSamples(std::size_t count) {
+    std::vector<std::int16_t> v(count);
+    for (std::size_t i = 0; i < count; ++i)
+        v[i] = static_cast<std::int16_t>(static_cast<int>(i * 7 % 65536) - 32768);
+    return v;
+}
+
+} // namespace zembera::test

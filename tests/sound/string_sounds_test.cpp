@@ -1,0 +1,181 @@
+#include "sound/string_sounds.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sound_test_support.h"
+
+namespace zembera {
+namespace {
+
+using test::canonicalWav;
+using test::rampSamples;
+
+std::int16_t sampleAt(const SoundImage& image, std::size_t k) {
+    return static_cast<std::int16_t>(image[44 + 2 * k] | image[45 + 2 * k] << 8);
+}
+// A sample folder with a few strings; every other string's name points at a missing file.
+class StringSoundsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        names[1] = "01_026200_ab.wav";  // 262 Hz: its own pitch at 0 cents
+        names[2] = "02_052400_cd.wav";  // 524 Hz: its own pitch at 1200 cents
+        names[12] = "12_013100_ef.wav"; // 131 Hz: an octave below 0 cents
+        names[3] = "03_026200_gh.wav";  // not a WAV file
+        for (int s = 1; s <= 26; ++s)
+            if (names[s].empty())
+                names[s] = (s < 10 ? "0" : "") + std::to_string(s) + "_026200_zz.wav";
+        test::writeFile(folder() / names[1], canonicalWav(rampSamples(1000)));
+        test::writeFile(folder() / names[2], canonicalWav(rampSamples(2000)));
+        test::writeFile(folder() / names[12], canonicalWav(twoSeconds));
+        test::writeFile(folder() / names[3], {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v'});
+    }
+    const std::filesystem::path& folder() const { return dir.path(); }
+    void setCents(int s, int m, double cents) { tables->centTable(s, m) = cents; }
+
+    test::TempDir dir;
+    std::array<std::string, 27> names;
+    std::unique_ptr<PitchTables> tables = std::make_unique<PitchTables>(); // all cents 0
+    std::vector<std::int16_t> twoSeconds = rampSamples(88200);
+    RecordedMessages messages;
+};
+
+// --- The image of a note -------------------------------------------------------------------------
+
+TEST_F(StringSoundsTest, OwnPitchAtZeroCentsIsTheSampleFileByteForByte) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(1, 0, *tables, 0);
+    EXPECT_EQ(*sounds.stringSound(1), test::readFile(folder() / names[1]));
+    EXPECT_FLOAT_EQ(sounds.noteFrequency, 262.0f);
+    EXPECT_FALSE(std::filesystem::exists(folder() / "1zz.zz")); // nothing written yet
+}
+
+TEST_F(StringSoundsTest, OwnPitchReachedWithNonZeroCentsIsAlsoTheFile) {
+    StringSounds sounds(folder(), names, messages);
+    setCents(2, 5, 1000);
+    sounds.PrepareStringSound(2, 5, *tables, 200); // 1000 + 200 cents: 524 Hz
+    EXPECT_EQ(sounds.noteCents, 1200.0f);
+    EXPECT_EQ(*sounds.stringSound(2), test::readFile(folder() / names[2]));
+}
+
+TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, 0); // 131 Hz sample to 262 Hz: ratio 2
+    const SoundImage& image = *sounds.stringSound(12);
+    const std::size_t n = 44100; // the 2-second source runs out at output 44100
+    ASSERT_EQ(image.size(), 44 + 2 * n);
+    test::Bytes header = test::riffAndFormat(1, 44100, 16, 2 * n + 36);
+    header.id("data").u32(2 * n);
+    EXPECT_EQ(SoundImage(image.begin(), image.begin() + 44), header.data);
+    for (std::size_t k = 0; k + 1 < n; ++k)
+        ASSERT_EQ(sampleAt(image, k), twoSeconds[2 * k + 2]);
+    EXPECT_EQ(sampleAt(image, n - 1), 0);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(StringSoundsTest, FineTuningChangesTheNote) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, -1200); // 131 Hz: the sample itself
+    EXPECT_EQ(*sounds.stringSound(12), test::readFile(folder() / names[12]));
+    sounds.PrepareStringSound(12, 0, *tables, -1900); // about 0.667 of the sample's frequency
+    EXPECT_NEAR(sounds.noteFrequency, 262 * std::pow(2.0, -1900 / 1200.0), 1e-3);
+    const double ratio = static_cast<float>(sounds.noteFrequency / 131.0);
+    const SoundImage& image = *sounds.stringSound(12);
+    const std::size_t n = (image.size() - 44) / 2;
+    EXPECT_NEAR(static_cast<double>(n), 88199 * ratio, 1.0); // falling: the source is the limit
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto j = static_cast<std::size_t>(std::floor(ratio * static_cast<double>(k + 1)));
+        ASSERT_EQ(sampleAt(image, k), twoSeconds[j]) << k;
+    }
+}
+
+TEST_F(StringSoundsTest, EarlierImagesStayAsTheyWere) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, 0);
+    const SoundImagePtr held = sounds.stringSound(12);
+    const SoundImage before = *held;
+    setCents(12, 1, 100);
+    sounds.PrepareStringSound(12, 1, *tables, 0);
+    EXPECT_NE(sounds.stringSound(12), held);
+    EXPECT_NE(*sounds.stringSound(12), before);
+    EXPECT_EQ(*held, before);
+}
+
+TEST_F(StringSoundsTest, SampleIsReadOnceAndKept) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, 0);
+    const SoundImage first = *sounds.stringSound(12);
+    std::filesystem::remove(folder() / names[12]);
+    sounds.PrepareStringSound(12, 0, *tables, 0);
+    EXPECT_EQ(*sounds.stringSound(12), first);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// --- Strings that cannot sound -------------------------------------------------------------------
+
+TEST_F(StringSoundsTest, UnreadableSampleStaysSilentWithOneMessage) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, 0); // leaves good samples behind
+    setCents(3, 1, 100);
+    sounds.PrepareStringSound(3, 1, *tables, 0); // resampling path
+    sounds.PrepareStringSound(3, 1, *tables, 0);
+    sounds.PrepareStringSound(3, 0, *tables, 0); // own pitch: not the unreadable file either
+    EXPECT_TRUE(sounds.stringSound(3)->empty());
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!"});
+    setCents(3, 2, 200);
+    sounds.PrepareStringSound(3, 2, *tables, 0);
+    EXPECT_TRUE(sounds.stringSound(3)->empty());
+    EXPECT_EQ(messages.shown.size(), 1u);
+
+    // A missing sample: silent too, with its own single message.
+    sounds.PrepareStringSound(20, 0, *tables, 7);
+    sounds.PrepareStringSound(20, 0, *tables, 0);
+    EXPECT_TRUE(sounds.stringSound(20)->empty());
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(StringSoundsTest, OutOfRangeStringOrPositionDoesNothing) {
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, 0);
+    const SoundImagePtr image = sounds.stringSound(12);
+    const float cents = sounds.noteCents;
+    for (const auto& [s, m] : std::vector<std::pair<int, int>>{
+             {0, 0}, {27, 0}, {-1, 0}, {12, -9}, {12, 13}, {1000, 1000}}) {
+        EXPECT_NO_THROW(sounds.PrepareStringSound(s, m, *tables, 50));
+    }
+    EXPECT_TRUE(sounds.stringSound(0)->empty());
+    EXPECT_TRUE(sounds.stringSound(27)->empty());
+    EXPECT_EQ(sounds.stringSound(12), image);
+    EXPECT_EQ(sounds.noteCents, cents);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(sounds.scratchFile(0), std::filesystem::path{});
+}
+
+// --- Scratch files -------------------------------------------------------------------------------
+
+TEST_F(StringSoundsTest, ScratchFileHoldsTheCurrentImageWhole) {
+    EXPECT_EQ(StringSounds::scratchFileName(12), "12zz.zz");
+    EXPECT_EQ(StringSounds::scratchFileName(7), "7zz.zz");
+    const auto scratch = folder() / "12zz.zz";
+    test::writeFile(scratch, std::vector<std::uint8_t>(300000, 0xAB)); // longer, from a past run
+
+    StringSounds sounds(folder(), names, messages);
+    sounds.PrepareStringSound(12, 0, *tables, 0);
+    EXPECT_EQ(sounds.scratchFile(12), scratch);
+    EXPECT_EQ(test::readFile(scratch), *sounds.stringSound(12));
+
+    // A new pitch makes the file stale; the next call rewrites it.
+    sounds.PrepareStringSound(12, 0, *tables, -1200); // the sample itself
+    sounds.scratchFile(12);
+    EXPECT_EQ(test::readFile(scratch), test::readFile(folder() / names[12]));
+
+    // A deleted file is written again.
+    std::filesystem::remove(scratch);
+    sounds.scratchFile(12);
+    EXPECT_EQ(test::readFile(scratch), *sounds.stringSound(12));
+    EXPECT_FALSE(std::filesystem::exists(folder() / "12zz.zz.part"));
+}
+
+} // namespace
+} // namespace zembera
