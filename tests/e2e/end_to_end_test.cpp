@@ -25,7 +25,8 @@ std::vector<double> readRaw(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::vector<double> out;
     std::int16_t v;
-    while (in.read(reinterpret_cast<char*>(&v), 2)) out.push_back(v);
+    while (in.read(reinterpret_cast<char*>(&v), 2))
+        out.push_back(v);
     return out;
 }
 
@@ -58,8 +59,8 @@ TEST(EndToEnd, KeysAndClickSoundAndDrawThroughTheRealProgram) {
     }
     const fs::path out = fs::temp_directory_path() / "zembera_e2e";
     fs::remove_all(out);
-    const std::string script = std::string(ZEMBERA_E2E_SCRIPT) + " " + ZEMBERA_PROGRAM_DIR + " " +
-                               out.string();
+    const std::string script =
+        std::string(ZEMBERA_E2E_SCRIPT) + " " + ZEMBERA_PROGRAM_DIR + " " + out.string();
     const std::string command =
         "xvfb-run -a -s '-screen 0 1280x800x24' " + script + " >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);

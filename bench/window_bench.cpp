@@ -1,0 +1,130 @@
+// The window as the user meets it: from process start to the main window shown with all 26
+// sounds prepared, and from a key event to its note entering the mixer.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "shell/canvas_widget.h"
+#include "shell/key_hook.h"
+#include "shell/main_window.h"
+#include "shell/sound_output_adapter.h"
+#include "sound/audio_backend.h"
+#include "sound/sound_service.h"
+
+namespace zembera {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Starts the real executable (offscreen, silent) and waits until it has shown its window and
+// quit. Measures the whole process, start-up of the toolkit included.
+void BM_ProcessStartToWindowShown(benchmark::State& state) {
+    const std::string command = std::string("QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "
+                                            "ZEMBERA_QUIT_WHEN_SHOWN=1 ") +
+                                ZEMBERA_PROGRAM_DIR + "/zembera >/dev/null 2>&1";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("the program did not start");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_ProcessStartToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Forwards to the service and notes when a note reaches it.
+class TimedOutput : public SoundOutput {
+  public:
+    explicit TimedOutput(SoundService& service) : inner_(service) {}
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        reached = Clock::now();
+        inner_.PlayImage(image, flags);
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        const bool opened = inner_.MciOpenPlay(file, alias);
+        reached = Clock::now();
+        return opened;
+    }
+    void MciStopClose(const std::string& alias) override { inner_.MciStopClose(alias); }
+    Clock::time_point reached;
+
+  private:
+    SoundOutputAdapter inner_;
+};
+
+struct WindowRig {
+    WindowRig() {
+        static int argc = 1;
+        static char name[] = "zembera_bench";
+        static char* argv[] = {name, nullptr};
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!QApplication::instance()) new QApplication(argc, argv);
+        auto result = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
+        if (result.fatal) return;
+        program = std::move(result.program);
+        window = std::make_unique<MainWindow>(*program, output, messages);
+        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
+                                         [this](int k) { window->player().Form_KeyUp(k); });
+        qApp->installEventFilter(hook.get());
+        window->show();
+        QApplication::processEvents();
+    }
+    ~WindowRig() { qApp->removeEventFilter(hook.get()); }
+
+    RecordedMessages messages;
+    SoundService service{std::make_unique<NullBackend>()};
+    TimedOutput output{service};
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<KeyHook> hook;
+};
+
+// Up and Down alternately: each press selects a string, prepares its sound and plays it.
+void BM_ArrowKeyToMixer(benchmark::State& state) {
+    WindowRig rig;
+    if (!rig.window) {
+        state.SkipWithError("the bundled program folder did not load");
+        return;
+    }
+    bool up = true;
+    for (auto _ : state) {
+        const auto pressed = Clock::now();
+        QTest::keyPress(rig.window->windowHandle(), up ? Qt::Key_Up : Qt::Key_Down);
+        state.SetIterationTime(std::chrono::duration<double>(rig.output.reached - pressed).count());
+        QTest::keyRelease(rig.window->windowHandle(), up ? Qt::Key_Up : Qt::Key_Down);
+        rig.service.pump();
+        up = !up;
+    }
+}
+BENCHMARK(BM_ArrowKeyToMixer)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// A letter key after the string's pitch changed: the scratch file is written, loaded and opened.
+void BM_LetterKeyToMixer(benchmark::State& state) {
+    WindowRig rig;
+    if (!rig.window) {
+        state.SkipWithError("the bundled program folder did not load");
+        return;
+    }
+    InstrumentState& st = rig.program->instrument;
+    for (auto _ : state) {
+        state.PauseTiming();
+        st.currentString = 12;
+        st.mandalPos[12] = static_cast<std::int16_t>(st.mandalPos[12] == 0 ? 1 : 0);
+        rig.window->player().soundString(12);
+        state.ResumeTiming();
+        const auto pressed = Clock::now();
+        QTest::keyPress(rig.window->windowHandle(), Qt::Key_S);
+        state.SetIterationTime(std::chrono::duration<double>(rig.output.reached - pressed).count());
+        QTest::keyRelease(rig.window->windowHandle(), Qt::Key_S);
+        rig.service.pump();
+    }
+}
+BENCHMARK(BM_LetterKeyToMixer)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace zembera
