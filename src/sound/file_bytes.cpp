@@ -1,9 +1,22 @@
 #include "sound/file_bytes.h"
 
+#include <atomic>
 #include <fstream>
+#include <random>
+#include <string>
 #include <system_error>
 
 namespace zembera {
+namespace {
+
+// A name no other writer of the same file uses, also in another process.
+std::string temporarySuffix() {
+    static const unsigned processTag = std::random_device{}();
+    static std::atomic<unsigned> counter{0};
+    return ".part" + std::to_string(processTag) + "-" + std::to_string(counter++);
+}
+
+} // namespace
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& file) {
     std::error_code error;
@@ -20,7 +33,7 @@ std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::pa
 
 bool writeFileWhole(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
     std::filesystem::path temporary = file;
-    temporary += ".part";
+    temporary += temporarySuffix();
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return false;

@@ -55,6 +55,24 @@ std::vector<std::int16_t> capturedSamples(const std::filesystem::path& file) {
     return samples;
 }
 
+// Bytes in the capture file so far (0 before the device creates it).
+std::uintmax_t capturedBytes(const std::filesystem::path& file) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    return error ? 0 : size;
+}
+
+// Waits until the capture file holds `frames` more frames than `from` bytes, whatever the pace
+// of the device thread (the driver's stream may hold back up to a few kilobytes). Gives up after
+// five seconds; the checks of the content then tell what went wrong. Returns the new size.
+std::uintmax_t waitForFrames(const std::filesystem::path& file, std::uintmax_t from,
+                             std::size_t frames) {
+    const std::uintmax_t target = from + 2 * (frames + 4096);
+    for (int i = 0; i < 1000 && capturedBytes(file) < target; ++i)
+        std::this_thread::sleep_for(5ms);
+    return capturedBytes(file);
+}
+
 std::size_t firstNonZero(const std::vector<std::int16_t>& v, std::size_t from) {
     while (from < v.size() && v[from] == 0)
         ++from;
@@ -86,14 +104,14 @@ TEST(SdlOutput, DiskDriverReceivesTheMixedSamplesInOrder) {
         sound.PlayImage(test::imageOf(first), kSndAsync);
         std::this_thread::sleep_for(30ms);
         sound.PlayImage(test::imageOf(second), kSndAsync); // cuts the first one off
-        std::this_thread::sleep_for(60ms);
+        std::uintmax_t size = waitForFrames(capture, capturedBytes(capture), second.size());
         EXPECT_TRUE(sound.MciOpenPlay("x.wav", "xx"));
         EXPECT_TRUE(sound.MciOpenPlay("y.wav", "yy"));
         EXPECT_FALSE(sound.MciOpenPlay("x.wav", "xx"));
-        std::this_thread::sleep_for(80ms);
+        size = waitForFrames(capture, size, aliasX.size() + 2048);
         sound.MciStopClose("xx");
         sound.MciStopClose("yy");
-        std::this_thread::sleep_for(10ms);
+        waitForFrames(capture, size, 512);
     }
     const std::vector<std::int16_t> out = capturedSamples(capture);
 
@@ -146,12 +164,16 @@ TEST(SdlOutput, DeviceThatGoesAwayIsReplacedByANewOne) {
         SdlBackend& device = *backend;
         SoundService sound(std::move(backend));
         ASSERT_EQ(device.driverName(), "disk");
-        std::this_thread::sleep_for(50ms); // the first buffers fill the stream's cache, then fail
-
-        // The next device the backend opens writes here instead.
+        // The next device the backend opens writes here instead. The first buffers fill the
+        // stream's cache, then writing fails; the backend notices when the UI thread pumps.
         setenv("SDL_DISKAUDIOFILE", capture.string().c_str(), 1);
+        for (int i = 0; i < 400 && !std::filesystem::exists(capture); ++i) {
+            std::this_thread::sleep_for(5ms);
+            sound.pump();
+        }
+        ASSERT_TRUE(std::filesystem::exists(capture)) << "the lost device was not replaced";
         sound.PlayImage(test::imageOf(note), kSndAsync);
-        std::this_thread::sleep_for(60ms);
+        waitForFrames(capture, capturedBytes(capture), note.size() + 1024);
         EXPECT_EQ(device.driverName(), "disk");
     }
     const std::vector<std::int16_t> out = capturedSamples(capture);

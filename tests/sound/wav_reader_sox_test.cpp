@@ -89,7 +89,7 @@ TEST_F(SoxFiles, ListChunkBeforeDataGivesTheValuesSoxDecodes) {
     const auto place = walkChunks(plain);
     ASSERT_TRUE(place);
     // A LIST/INFO comment of odd length (so a pad byte follows) goes before the data chunk.
-    const std::string comment = "zither test";
+    const std::string comment = "zither tests"; // 12 characters and a 0: 13 bytes
     test::Bytes list;
     list.id("LIST").u32(static_cast<std::uint32_t>(12 + comment.size() + 2));
     list.id("INFO").id("ICMT").u32(static_cast<std::uint32_t>(comment.size() + 1));
