@@ -79,6 +79,9 @@ void göçürümTemizle(CanvasImage& canvas, InstrumentState& state) {
         canvas.filledBox(69, top, 87, top + 16, kWhite);
         state.transposedMandal[s] = 0;
     }
+    // The full-scale targets go too: a string that the next transposition leaves at 0 is never
+    // written by göçürümYaz, and the pitch panel would name an old target for it.
+    state.fullRangeTransposed.fill(0);
 }
 
 } // namespace zembera

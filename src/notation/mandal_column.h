@@ -35,7 +35,7 @@ bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool l
 // printed. The cell is not cleared: the transposition clears the whole column first.
 void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s);
 
-// Clears the red column and sets every transposed position to 0.
+// Clears the red column and sets every transposed position, full-scale targets included, to 0.
 void göçürümTemizle(CanvasImage& canvas, InstrumentState& state);
 
 } // namespace zembera

@@ -1,0 +1,153 @@
+#include "shell/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QRadioButton>
+#include <QTest>
+
+#include "shell/canvas_widget.h"
+#include "shell/key_hook.h"
+#include "support/program_folder.h"
+
+namespace zembera {
+namespace {
+
+class SilentSound : public SoundOutput {
+  public:
+    void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++played; }
+    bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
+    void MciStopClose(const std::string&) override {}
+    void PlayPatchedSample(const PatchedSampleSource&, int, int) override {}
+    void StopAllSound() override {}
+    int played = 0;
+};
+
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kBlue = qRgb(0, 0, 255);
+constexpr QRgb kPanelBack = qRgb(255, 224, 192);
+
+int count(const CanvasImage& c, QRect r, QRgb color) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += c.pixel(x, y) == color;
+    }
+    return n;
+}
+
+// Black pixels off the staff lines: what the notes and signs add to the staff.
+int inkOffLines(const CanvasImage& c, QRect r) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        if (y >= 48 && y <= 72 && (y - 48) % 6 == 0) continue;
+        n += count(c, QRect(r.left(), y, r.width(), 1), kBlack);
+    }
+    return n;
+}
+
+// The staff and the panel, drawn through the real window with the glyph sheet the build made.
+class NotationWindow : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_gui";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance()) new QApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / "zembera_notation_window_test";
+        test::makeProgramFolder(dir, 2000);
+        std::filesystem::copy_file(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "glyphs.png",
+                                   dir / "glyphs.png");
+        auto result = loadProgram(dir, messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        window = std::make_unique<MainWindow>(*program, sound, messages);
+        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
+                                         [this](int k) { window->player().Form_KeyUp(k); });
+        qApp->installEventFilter(hook.get());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->Picture2->setFocus();
+    }
+    void TearDown() override {
+        qApp->removeEventFilter(hook.get());
+        window.reset();
+        std::filesystem::remove_all(dir);
+    }
+
+    const CanvasImage& staff() const { return window->Picture3->canvas(); }
+    const CanvasImage& panel() const { return window->Picture6->canvas(); }
+
+    std::filesystem::path dir;
+    RecordedMessages messages;
+    SilentSound sound;
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<KeyHook> hook;
+};
+
+TEST_F(NotationWindow, DownKeyDrawsTheStaffAndThePanel) {
+    // Nothing is drawn before the first note.
+    EXPECT_EQ(count(staff(), QRect(0, 0, 140, 132), kBlack), 0);
+    EXPECT_EQ(count(panel(), QRect(0, 0, 239, 100), kBlue), 0);
+
+    QTest::keyClick(window->windowHandle(), Qt::Key_Down);
+    ASSERT_EQ(program->instrument.currentString, 13);
+    // Five staff lines from x 5 to 119, the clef left of the notes, and the head of string 13
+    // at (56, 63) between the lines 60 and 72 (its centre on line 66).
+    for (int y : {48, 54, 60, 66, 72}) {
+        EXPECT_EQ(count(staff(), QRect(5, y, 115, 1), kBlack), 115) << y;
+        EXPECT_EQ(count(staff(), QRect(120, y, 20, 1), kBlack), 0) << y;
+    }
+    EXPECT_GT(count(staff(), QRect(5, 36, 28, 11), kBlack), 5); // the clef above the top line
+    EXPECT_GT(count(staff(), QRect(56, 63, 10, 3), kBlack), 5);
+    EXPECT_GT(count(staff(), QRect(56, 67, 10, 3), kBlack), 5);
+    EXPECT_EQ(inkOffLines(staff(), QRect(30, 0, 26, 132)), 0); // no accidental
+    EXPECT_EQ(inkOffLines(staff(), QRect(80, 0, 60, 132)), 0); // no second note
+    // The panel: its background, blue labels and black values.
+    EXPECT_GT(count(panel(), QRect(0, 0, 239, 100), kPanelBack), 239 * 50);
+    EXPECT_GT(count(panel(), QRect(0, 0, 239, 100), kBlue), 100);
+    EXPECT_GT(count(panel(), QRect(0, 0, 239, 100), kBlack), 100);
+}
+
+TEST_F(NotationWindow, RaisedMandalAddsTheAccidentalsAndTheSecondNote) {
+    QTest::keyClick(window->windowHandle(), Qt::Key_Down);
+    QTest::keyClick(window->windowHandle(), Qt::Key_Right);
+    ASSERT_EQ(program->instrument.mandalPos[13], 1);
+    // Code +1 beside the head on string 13, and its lowering partner -12 (a double flat)
+    // before the head of string 12 at (106, 60).
+    EXPECT_GT(inkOffLines(staff(), QRect(36, 54, 19, 24)), 5);
+    EXPECT_GT(inkOffLines(staff(), QRect(86, 51, 19, 24)), 15);
+    EXPECT_GT(count(staff(), QRect(106, 61, 10, 5), kBlack), 5);
+    // The staff region copies nothing red: the frames of the sheet stay out of the picture.
+    EXPECT_EQ(count(staff(), QRect(0, 0, 140, 132), qRgb(255, 0, 0)), 0);
+}
+
+TEST_F(NotationWindow, AccidentalOptionsGiveTheKeyboardBack) {
+    window->Option2[1]->setFocus();
+    QApplication::processEvents();
+    QTest::mouseClick(window->Option2[3], Qt::LeftButton, {}, QPoint(5, 6));
+    EXPECT_TRUE(window->Option2[3]->isChecked());
+    EXPECT_TRUE(window->Picture2->hasFocus());
+    window->Option3[2]->setFocus();
+    QApplication::processEvents();
+    QTest::mouseClick(window->Option3[2], Qt::LeftButton, {}, QPoint(5, 6));
+    EXPECT_TRUE(window->Option3[2]->isChecked());
+    EXPECT_TRUE(window->Picture2->hasFocus());
+}
+
+TEST_F(NotationWindow, OptionGroupsStartAsTheyShould) {
+    const char* captions[] = {"çalgı", "şartlı", "dosya"};
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(window->Option2[i]->text(), QString::fromUtf8(captions[i - 1]));
+        EXPECT_EQ(window->Option3[i]->text(), QString::fromUtf8(captions[i - 1]));
+    }
+    EXPECT_TRUE(window->Option2[2]->isChecked());
+    EXPECT_TRUE(window->Option3[1]->isChecked());
+}
+
+} // namespace
+} // namespace zembera

@@ -1,0 +1,163 @@
+#include "glyphs/glyph_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include "notation/glyph_sheet_layout.h"
+
+namespace zembera::glyphs {
+namespace {
+
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kRed = qRgb(255, 0, 0);
+
+const QImage& sheet() {
+    static const QImage image = drawGlyphSheet();
+    return image;
+}
+
+QRgb at(int x, int y) {
+    return sheet().pixel(x, y);
+}
+
+std::vector<Region> allRegions() {
+    std::vector<Region> regions = {kStaff, kNoteHead};
+    for (int c = 0; c < kColumns; ++c) {
+        regions.push_back(loweringCell(c));
+        regions.push_back(raisingCell(c));
+    }
+    return regions;
+}
+
+int blackCount(const Region& r, int fromX = 0, int toX = -1) {
+    if (toX < 0) toX = r.width - 1;
+    int n = 0;
+    for (int y = r.y; y < r.y + r.height; ++y) {
+        for (int x = r.x + fromX; x <= r.x + toX; ++x)
+            n += at(x, y) == kBlack;
+    }
+    return n;
+}
+
+// Whether columns [from, from + width) of two cells hold the same pixels, `shift` apart.
+bool samePart(const Region& a, int fromA, const Region& b, int fromB, int width) {
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (at(a.x + fromA + x, a.y + y) != at(b.x + fromB + x, b.y + y)) return false;
+        }
+    }
+    return true;
+}
+
+Region cellOf(int code) {
+    return code < 0 ? loweringCell(code + 12) : raisingCell(code - 1);
+}
+
+TEST(GlyphSheet, RegionsArePureBlackAndWhiteFramedInRedOutside) {
+    ASSERT_EQ(sheet().size(), QSize(490, 56));
+    for (const Region& r : allRegions()) {
+        for (int y = r.y; y < r.y + r.height; ++y) {
+            for (int x = r.x; x < r.x + r.width; ++x) {
+                const QRgb c = at(x, y);
+                ASSERT_TRUE(c == kBlack || c == kWhite) << x << "," << y;
+            }
+        }
+        // The frame runs round the region one pixel outside it.
+        for (int x = r.x - 1; x <= r.x + r.width; ++x) {
+            EXPECT_EQ(at(x, r.y - 1), kRed) << x;
+            EXPECT_EQ(at(x, r.y + r.height), kRed) << x;
+        }
+        for (int y = r.y - 1; y <= r.y + r.height; ++y) {
+            EXPECT_EQ(at(r.x - 1, y), kRed) << y;
+            EXPECT_EQ(at(r.x + r.width, y), kRed) << y;
+        }
+    }
+}
+
+TEST(GlyphSheet, StaffHasFiveFullLinesAndAClefAcrossThem) {
+    for (int y : kStaffLineRows) {
+        for (int x = kStaff.x; x < kStaff.x + kStaff.width; ++x)
+            ASSERT_EQ(at(x, y), kBlack) << x << "," << y;
+    }
+    // Between and beyond the lines only the clef, at the left, is drawn: it reaches above the
+    // top line and below the bottom one.
+    bool above = false;
+    bool below = false;
+    for (int y = kStaff.y; y < kStaff.y + kStaff.height; ++y) {
+        const bool onLine = y == 14 || y == 20 || y == 26 || y == 32 || y == 38;
+        for (int x = kStaff.x; x < kStaff.x + kStaff.width; ++x) {
+            if (onLine || at(x, y) != kBlack) continue;
+            EXPECT_LT(x, kStaff.x + 28) << "ink right of the clef at " << x << "," << y;
+            above |= y < 10;
+            below |= y > 42;
+        }
+    }
+    EXPECT_TRUE(above);
+    EXPECT_TRUE(below);
+}
+
+TEST(GlyphSheet, NoteHeadIsAnOpenOval) {
+    const Region& h = kNoteHead;
+    EXPECT_EQ(at(h.x + 5, h.y + 3), kWhite); // the hole
+    EXPECT_EQ(at(h.x, h.y + 3), kBlack);     // left and right sides
+    EXPECT_EQ(at(h.x + 9, h.y + 3), kBlack);
+    EXPECT_EQ(at(h.x + 4, h.y), kBlack); // top and bottom
+    EXPECT_EQ(at(h.x + 4, h.y + 6), kBlack);
+    EXPECT_EQ(at(h.x, h.y), kWhite); // round corners
+    EXPECT_EQ(at(h.x + 9, h.y + 6), kWhite);
+}
+
+TEST(GlyphSheet, EveryCellHoldsItsAccidental) {
+    for (int c = 0; c < kColumns; ++c) {
+        EXPECT_GT(blackCount(loweringCell(c)), 8) << "code " << loweringCode(c);
+        EXPECT_GT(blackCount(raisingCell(c)), 8) << "code " << raisingCode(c);
+    }
+}
+
+TEST(GlyphSheet, CombinedGlyphsAreTheSmallSignLeftOfTheBaseSign) {
+    // The base sign stands right of column 7 alone; the small sign left of it.
+    constexpr int kBaseFrom = 7;
+    constexpr int kBaseWidth = 19 - kBaseFrom;
+    // -7 and -5 are a flat like -6 with the -1 and the +1 sign; 5 and 7 a sharp like 6.
+    for (int code : {-9, -8, -7, -5, -4}) {
+        EXPECT_TRUE(samePart(cellOf(code), kBaseFrom, cellOf(-6), kBaseFrom, kBaseWidth)) << code;
+    }
+    for (int code : {4, 5, 7, 8, 9})
+        EXPECT_TRUE(samePart(cellOf(code), kBaseFrom, cellOf(6), kBaseFrom, kBaseWidth)) << code;
+    for (int code : {10, 11})
+        EXPECT_TRUE(samePart(cellOf(code), kBaseFrom, cellOf(12), kBaseFrom, kBaseWidth)) << code;
+    for (int code : {-11, -10})
+        EXPECT_TRUE(samePart(cellOf(code), kBaseFrom, cellOf(-12), kBaseFrom, kBaseWidth)) << code;
+    // The plain base signs have nothing left of them.
+    for (int code : {-6, 6, 12})
+        EXPECT_EQ(blackCount(cellOf(code), 0, kBaseFrom - 1), 0) << code;
+    EXPECT_EQ(blackCount(cellOf(-12), 0, kSmallSignWidth - 1), 0);
+
+    // The same small sign beside different base signs, and alone next to the note.
+    const int moved = kSmallSignAloneX - kSmallSignBesideX;
+    const std::vector<std::vector<int>> sameSmallSign = {
+        {1, 7, -5, -11}, {2, 8, -4, -10}, {3, 9}, {-1, 5, 11, -7}, {-2, 4, 10, -8}, {-3, -9}};
+    for (const auto& group : sameSmallSign) {
+        const Region alone = cellOf(group[0]);
+        for (std::size_t i = 1; i < group.size(); ++i) {
+            EXPECT_TRUE(samePart(cellOf(group[i]), kSmallSignBesideX, alone,
+                                 kSmallSignBesideX + moved, kSmallSignWidth))
+                << group[0] << " beside " << group[i];
+        }
+        EXPECT_EQ(blackCount(alone, 0, kSmallSignAloneX - 1), 0) << group[0];
+    }
+}
+
+TEST(GlyphSheet, SmallSignsDifferFromEachOther) {
+    const int codes[] = {1, 2, 3, -1, -2, -3};
+    for (int a : codes) {
+        for (int b : codes) {
+            if (a < b) {
+                EXPECT_FALSE(samePart(cellOf(a), 0, cellOf(b), 0, 19)) << a << " vs " << b;
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace zembera::glyphs
