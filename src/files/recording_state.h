@@ -9,6 +9,8 @@ namespace zembera {
 struct RecordingState {
     xTimer recordTimer;
     bool firstPluckPending = false;
+    // A replay or melody loop is running on the stack: no other one may start inside it.
+    bool loopRunning = false;
 };
 
 // Where each finished pluck of a recording goes: string, its mandal position, its duration.

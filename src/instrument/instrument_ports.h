@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sound/patched_sample.h"
 #include "sound/sound_image.h"
 
 namespace zembera {
@@ -19,6 +20,12 @@ class SoundOutput {
     virtual bool MciOpenPlay(const std::string& file, const std::string& alias) = 0;
     // Stops and closes the alias; harmless when it is not open.
     virtual void MciStopClose(const std::string& alias) = 0;
+    // Sounds the sample of string s at the pitch of mandal position m on the memory channel,
+    // cutting off the sounding note (the replay and the melody player). Outputs that only serve
+    // the playing handlers may leave this and StopAllSound silent.
+    virtual void PlayPatchedSample(const PatchedSampleSource& /*source*/, int /*s*/, int /*m*/) {}
+    // Silences the memory channel: the "no sound" call that ends a replayed or melody note.
+    virtual void StopAllSound() {}
 };
 
 class InstrumentView {

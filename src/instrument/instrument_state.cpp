@@ -1,11 +1,13 @@
 #include "instrument/instrument_state.h"
 
+#include "pitch/pitch_table.h"
+
 namespace zembera {
 
 void setMandalRanges(InstrumentState& state) {
     for (int s = 1; s <= 26; ++s) {
-        state.mandalMin[s] = s <= 4 ? -5 : s <= 7 ? -7 : -8;
-        state.mandalMax[s] = s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12;
+        state.mandalMin[s] = static_cast<std::int16_t>(mandalMinOf(s));
+        state.mandalMax[s] = static_cast<std::int16_t>(mandalMaxOf(s));
     }
 }
 

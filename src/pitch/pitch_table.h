@@ -27,6 +27,11 @@ constexpr double kReferenceHz = 262.0; // C4, the pitch of 0 cents
 
 inline constexpr const char* kTableFileName = "Dizek.txt";
 
+// Lowest and highest mandal position of string s (1..26): the seven highest strings have fewer
+// mandals.
+constexpr int mandalMinOf(int s) { return s <= 4 ? -5 : s <= 7 ? -7 : -8; }
+constexpr int mandalMaxOf(int s) { return s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12; }
+
 // A table over strings 0..26 (0 unused) and mandal positions Low..High. Every access is bounds
 // checked: an index outside the table throws std::out_of_range instead of touching other memory.
 template <typename T, int Low, int High> class StringMandalTable {

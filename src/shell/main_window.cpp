@@ -13,9 +13,13 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <cmath>
+#include <cstdio>
 
 #include "instrument/instrument_drawing.h"
+#include "notation/glyph_sheet_layout.h"
 #include "notation/mandal_column.h"
+#include "notation/pitch_panel.h"
+#include "notation/staff.h"
 #include "shell/canvas_widget.h"
 
 namespace zembera {
@@ -88,12 +92,16 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
         PlayerParts{program_.instrument, program_.tuning, program_.recording, program_.tables,
                     *program_.sounds, program_.samples.mciAlias, sound, *this, messages_});
     connectHandlers();
+    connectAccidentalOptions();
+    loadGlyphSheet();
 
     resim(Picture2->canvas(), program_.instrument);
     drawKeyMap(Picture10->canvas(), program_.samples.mciAlias, program_.keyNames);
     stop_buton->setEnabled(false);
     pause_buton->setEnabled(false);
     program_.instrument.vscrollValue = static_cast<std::int16_t>(VScroll1->value());
+    connectTuningControls();
+    connectFilesControls(sound);
 }
 
 MainWindow::~MainWindow() = default;
@@ -139,7 +147,7 @@ void MainWindow::buildInstrument() {
 
     Picture1 = new CanvasWidget(485, 60, kInstrumentBack, Picture2);
     place(Picture1, layout_.picture1);
-    Picture6 = new CanvasWidget(239, 100, kPanelBack, Picture2);
+    Picture6 = new CanvasWidget(239, 100, qRgb(255, 224, 192), Picture2);
     place(Picture6, layout_.picture6);
     Picture5 = new CanvasWidget(57, 100, kPanelBack, Picture2);
     place(Picture5, layout_.picture5);
@@ -302,9 +310,47 @@ void MainWindow::mandal_at() {
     Picture1->refresh();
 }
 
-// The staff and the pitch panel are drawn by the notation module.
-void MainWindow::porte() {}
-void MainWindow::etiket() {}
+void MainWindow::porte() {
+    zembera::porte(Picture3->canvas(), Picture4, program_.instrument, program_.tables);
+    Picture3->refresh();
+}
+
+void MainWindow::etiket() {
+    if (program_.instrument.currentString == 0) return;
+    const float frequency = program_.sounds ? program_.sounds->noteFrequency : 0.0f;
+    zembera::etiket(Picture6->canvas(), program_.instrument, program_.tuning, program_.tables,
+                    frequency);
+    Picture6->refresh();
+}
+
+// The sheet is drawn at build time beside the program. Without it the staff still shows its
+// ledger lines: a white sheet stands in, and the loss is told once on standard error.
+void MainWindow::loadGlyphSheet() {
+    const std::filesystem::path file = program_.programFolder / "glyphs.png";
+    if (Picture4.load(QString::fromStdString(file.string())) &&
+        Picture4.width() >= glyphs::kSheetWidth && Picture4.height() >= glyphs::kSheetHeight) {
+        Picture4.convertTo(QImage::Format_RGB32); // the format the staff copies from directly
+        return;
+    }
+    std::fprintf(stderr, "zembera: %s okunamadı\n", file.string().c_str());
+    Picture4 = QImage(glyphs::kSheetWidth, glyphs::kSheetHeight, QImage::Format_RGB32);
+    Picture4.fill(Qt::white);
+}
+
+void MainWindow::connectAccidentalOptions() {
+    for (int i = 1; i <= 3; ++i) {
+        connect(Option2[i], &QRadioButton::clicked, this, [this, i] { Option2_Click(i); });
+        connect(Option3[i], &QRadioButton::clicked, this, [this, i] { Option3_Click(i); });
+    }
+}
+
+void MainWindow::Option2_Click(int /*index*/) {
+    giveFocusToInstrument();
+}
+
+void MainWindow::Option3_Click(int /*index*/) {
+    giveFocusToInstrument();
+}
 
 void MainWindow::arıza_yaz(int s) {
     if (zembera::arıza_yaz(Picture10->canvas(), program_.instrument, s, Check1->isChecked())) {

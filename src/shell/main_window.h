@@ -4,6 +4,7 @@
 //
 // Thread: UI thread only.
 
+#include <QImage>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -11,8 +12,10 @@
 #include "common/messages.h"
 #include "instrument/instrument_player.h"
 #include "instrument/instrument_ports.h"
+#include "shell/files_controls.h"
 #include "shell/startup_loader.h"
 #include "shell/window_layout.h"
+#include "tuning/tuning_handlers.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -93,11 +96,36 @@ class MainWindow : public QWidget, public InstrumentView {
     QGroupBox* Frame5 = nullptr;
     QGroupBox* Frame7 = nullptr;
     QGroupBox* Frame10 = nullptr;
+    QImage Picture4; // the glyph sheet of the staff, never shown
 
     void Check1_Click();
     void Check2_Click();
     void VScroll1_Change();
     void Command10_Click();
+    // The accidental options of the melody player and of the replay only give the focus back.
+    void Option2_Click(int index);
+    void Option3_Click(int index);
+
+    // Pitch level, degree shift, octave division, setting switch and resets (tuning_controls.cpp).
+    void Option1_Click(int index);
+    void HScroll1_Change();
+    void Option4_Click(int index);
+    void Option5_Click(int index);
+    void Command8_Click();
+    void Command9_Click();
+    TuningHandlers& tuningHandlers() { return *tuningHandlers_; }
+
+    // Makam files, recording and replay, melody files (files_controls.cpp).
+    void open_buton_Click();
+    void File2_Click(const QString& fileName);
+    void save_buton_Click();
+    void rec_buton_Click();
+    void Play_buton_Click();
+    void pause_buton_Click();
+    void stop_buton_Click();
+    void open_ses_buton_Click();
+    void File3_Click(const QString& fileName);
+    void aç_kapa_buton_Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,11 +137,18 @@ class MainWindow : public QWidget, public InstrumentView {
     void buildBottomRow();
     void connectHandlers();
     void giveFocusToInstrument();
+    void loadGlyphSheet();
+    void connectAccidentalOptions();
+    void connectTuningControls();
+    void connectFilesControls(SoundOutput& sound);
 
     LoadedProgram& program_;
     MessageService& messages_;
     WindowLayout layout_;
     std::unique_ptr<InstrumentPlayer> player_;
+    std::unique_ptr<TuningView> tuningView_;
+    std::unique_ptr<TuningHandlers> tuningHandlers_;
+    std::unique_ptr<FilesControls> files_;
     bool sessionEnding_ = false;
 };
 

@@ -14,4 +14,12 @@ void SoundOutputAdapter::MciStopClose(const std::string& alias) {
     service_.MciStopClose(alias);
 }
 
+void SoundOutputAdapter::PlayPatchedSample(const PatchedSampleSource& source, int s, int m) {
+    zembera::PlayPatchedSample(service_, source, s, m);
+}
+
+void SoundOutputAdapter::StopAllSound() {
+    service_.StopAllSound();
+}
+
 } // namespace zembera

@@ -12,6 +12,8 @@ class SoundOutputAdapter : public SoundOutput {
     void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override;
     bool MciOpenPlay(const std::string& file, const std::string& alias) override;
     void MciStopClose(const std::string& alias) override;
+    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override;
+    void StopAllSound() override;
 
   private:
     SoundService& service_;

@@ -34,13 +34,6 @@ struct PatchedSampleSource {
     const std::array<float, 27>& tuningOffset; // cents, by string 1..26
 };
 
-// Lowest and highest mandal position of string s (1..26).
-constexpr int mandalMinOf(int s) {
-    return s <= 4 ? -5 : s <= 7 ? -7 : -8;
-}
-constexpr int mandalMaxOf(int s) {
-    return s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12;
-}
 constexpr bool isPlayablePosition(int s, int m) {
     return s >= 1 && s <= kStringCount && m >= mandalMinOf(s) && m <= mandalMaxOf(s);
 }

@@ -1,0 +1,46 @@
+#pragma once
+// What the makam, recording and melody handlers work on: the shared state of the window, its
+// views, the sound and the folders.
+//
+// Thread: UI thread only.
+
+#include <filesystem>
+
+#include "common/messages.h"
+#include "files/files_view.h"
+#include "files/note_timing.h"
+#include "files/recording_state.h"
+#include "instrument/instrument_ports.h"
+#include "instrument/instrument_state.h"
+#include "sound/patched_sample.h"
+#include "tuning/tuning_state.h"
+
+namespace zembera {
+
+struct FilesParts {
+    InstrumentState& instrument;
+    const TuningState& tuning;
+    RecordingState& recording;
+    InstrumentView& view; // tel_çiz, mandal_at, porte, etiket, arıza_yaz
+    FilesView& controls;
+    SoundOutput& sound;
+    PatchedSampleSource source; // what PlayPatchedSample reads
+    MessageService& messages;
+    std::filesystem::path programFolder; // Dizek.txt, makam and melody files
+    std::filesystem::path sampleFolder;  // the samples and kayıt.txt
+    LoopHooks hooks;
+};
+
+// The frames a recording or a replay disables: pitch levels, resets and exit, makam files,
+// melody files and the octave division.
+inline constexpr int kRecordingFrames[] = {2, 3, 4, 5, 7, 10};
+// The frames the melody player disables: the same but the recording frame instead of its own.
+inline constexpr int kMelodyFrames[] = {2, 3, 4, 1, 7, 10};
+
+template <typename Frames>
+void setFramesEnabled(FilesView& controls, const Frames& frames, bool on) {
+    for (int frame : frames)
+        controls.setFrameEnabled(frame, on);
+}
+
+} // namespace zembera

@@ -1,0 +1,59 @@
+#include "files/makam_handlers.h"
+
+#include "common/text_fields.h"
+#include "files/makam_file.h"
+#include "files/text_file.h"
+#include "tuning/pitch_levels.h"
+
+namespace zembera {
+
+void MakamHandlers::open_buton_Click() {
+    p_.controls.showFile2();
+    p_.controls.focusInstrument();
+}
+
+void MakamHandlers::File2_Click(const std::string& fileName) {
+    FilesView& c = p_.controls;
+    InstrumentState& st = p_.instrument;
+    c.hideFile2();
+    // Makam files hold positions of the untransposed view at the reference pitch level.
+    if (c.option5Selected(2)) c.selectOption5(1);
+    if (!c.option1Selected(kReferenceLevel)) c.selectOption1(kReferenceLevel);
+    c.setText1(withoutLastCharacters(fileName, 4));
+
+    const std::optional<std::string> text = readTextFile(p_.programFolder / pathFromUtf8(fileName));
+    try {
+        if (!text) throw FormatError(fileName, 1, "dosya açılamadı");
+        readMakamPositions(*text, fileName, st, [&](int k, std::int16_t position) {
+            st.mandalPos[k] = position;
+            p_.view.arıza_yaz(k);
+            if (k == st.currentString) {
+                p_.view.mandal_at();
+                p_.view.porte();
+                p_.view.etiket();
+            }
+        });
+    } catch (const FormatError&) {
+        // Strings read before the fault keep their new positions.
+        p_.messages.show(kMakamFileFault);
+    }
+    c.focusInstrument();
+}
+
+void MakamHandlers::save_buton_Click() {
+    FilesView& c = p_.controls;
+    const std::string name = c.Text1();
+    if (const auto problem = makamNameProblem(name)) {
+        p_.messages.show(*problem);
+        c.focusInstrument();
+        return;
+    }
+    const auto file = makamFilePath(p_.programFolder, name);
+    if (!replaceFileAtomically(file, makamFileText(p_.instrument.mandalPos))) {
+        p_.messages.show(kMakamNotWritten + name + kMakamExtension);
+    }
+    c.refreshFile2();
+    c.focusInstrument();
+}
+
+} // namespace zembera

@@ -1,0 +1,99 @@
+#include "files/melody_handlers.h"
+
+#include "files/text_file.h"
+
+namespace zembera {
+
+void MelodyHandlers::open_ses_buton_Click() {
+    p_.controls.showFile3();
+    p_.controls.focusInstrument();
+}
+
+void MelodyHandlers::File3_Click(const std::string& fileName) {
+    p_.controls.hideFile3();
+    p_.controls.setText2(withoutLastCharacters(fileName, 4));
+    p_.controls.focusInstrument();
+}
+
+void MelodyHandlers::aç_kapa_buton_Click() {
+    if (!p_.instrument.playingBack) {
+        yürüt10();
+    } else {
+        p_.instrument.playingBack = false;
+    }
+    p_.controls.focusInstrument();
+}
+
+void MelodyHandlers::playNote(const MelodyRecord& record, int units) {
+    InstrumentState& st = p_.instrument;
+    const int s = st.currentString;
+    const auto mode = static_cast<MandalMode>(p_.controls.option2Index());
+    const int position = melodyMandal(mode, record, st.mandalPos[s], p_.tuning.ahenkShift);
+    const double start = p_.hooks.nowMs();
+    // A file mandal outside the string's range has no pitch: the note stays silent.
+    if (isPlayablePosition(s, position)) p_.sound.PlayPatchedSample(p_.source, s, position);
+    waitNote(p_.hooks, start, st.vscrollValue * units);
+    p_.sound.StopAllSound();
+}
+
+void MelodyHandlers::yürüt10() {
+    InstrumentState& st = p_.instrument;
+    RecordingState& rec = p_.recording;
+    FilesView& c = p_.controls;
+    if (st.recording || st.playingBack || rec.loopRunning) return;
+    st.playingBack = true;
+    rec.loopRunning = true;
+    c.setStartStopCaption("0");
+    setFramesEnabled(c, kMelodyFrames, false);
+
+    const std::string name = c.Text2();
+    try {
+        // Only a file of the program folder is played; an empty name names no file.
+        if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
+            throw FormatError(name + kMelodyExtension, 1, "dosya adı geçersiz");
+        }
+        const std::optional<std::string> text =
+            readTextFile(p_.programFolder / pathFromUtf8(name + kMelodyExtension));
+        if (!text) throw FormatError(name + kMelodyExtension, 1, "dosya açılamadı");
+        FieldReader reader(*text, name + kMelodyExtension);
+        int counter = 0;
+        int units = 0; // of the previous note or rest
+        while (!reader.atEnd()) {
+            const MelodyRecord record = readMelodyRecord(reader);
+            c.showCounter(counterText(++counter));
+            p_.hooks.processEvents(); // a click on aç_kapa_buton is handled here
+            if (!st.playingBack) break;
+            const MelodyStep step = melodyStep(record);
+            if (step == MelodyStep::rest) {
+                units = restUnits(record.note());
+                waitNote(p_.hooks, p_.hooks.nowMs(), st.vscrollValue * units);
+                continue;
+            }
+            if (step == MelodyStep::skip) continue;
+            units = noteUnits(record, units);
+            const int s = noteString(record.note()) + p_.tuning.ahenkShift;
+            if (s < 1 || s > 26) continue; // cannot happen with the shifts of the pitch levels
+            st.currentString = static_cast<std::int16_t>(s);
+            p_.view.tel_çiz();
+            p_.view.mandal_at();
+            p_.view.porte();
+            p_.view.etiket();
+            playNote(record, units);
+        }
+    } catch (const FormatError&) {
+        p_.messages.show(kMelodyFileFault);
+    }
+    finish();
+}
+
+void MelodyHandlers::finish() {
+    InstrumentState& st = p_.instrument;
+    FilesView& c = p_.controls;
+    c.blankCounter();
+    c.setStartStopCaption(">");
+    setFramesEnabled(c, kMelodyFrames, true);
+    st.playingBack = false;
+    p_.recording.loopRunning = false;
+}
+
+} // namespace zembera

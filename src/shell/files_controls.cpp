@@ -1,0 +1,230 @@
+// The makam frame, the recording frame and the melody frame of the main window. The logic lives
+// in MakamHandlers, RecordHandlers and MelodyHandlers; this file gives them the widgets.
+//
+// The replay and the melody player are loops on this thread. Once per note they process every
+// pending event (a stop, pause or start/stop click is handled there); while a note sounds they
+// process repaints and timers only, so clicks wait for the next note. Closing the window ends a
+// running loop after its note.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+#include "shell/canvas_widget.h"
+#include "shell/main_window.h"
+
+namespace zembera {
+namespace {
+
+constexpr QRgb kLampOff = qRgb(255, 255, 255);
+constexpr QRgb kRecordLampOn = qRgb(255, 0, 0);
+constexpr QRgb kReplayLampOn = qRgb(0, 255, 0);
+constexpr double kCounterFontSize = 12;
+
+void fillPicture(CanvasWidget* picture, QRgb color) {
+    CanvasImage& c = picture->canvas();
+    c.filledBox(0, 0, c.width() - 1, c.height() - 1, color);
+    picture->refresh();
+}
+
+// The files of `folder` matching `pattern`, sorted by name, as the file list boxes show them.
+void fillFileList(QListWidget* list, const std::filesystem::path& folder, const char* pattern) {
+    list->clear();
+    const QDir dir(QString::fromStdString(folder.string()));
+    list->addItems(dir.entryList({QString::fromLatin1(pattern)}, QDir::Files, QDir::Name));
+}
+
+class WindowFilesView : public FilesView {
+  public:
+    WindowFilesView(MainWindow& window, std::filesystem::path programFolder)
+        : w_(window), programFolder_(std::move(programFolder)) {}
+
+    std::string Text1() const override { return w_.Text1->text().toStdString(); }
+    void setText1(const std::string& text) override {
+        w_.Text1->setText(QString::fromStdString(text));
+    }
+    void showFile2() override {
+        refreshFile2();
+        w_.File2->show();
+        w_.File2->raise();
+    }
+    void hideFile2() override { w_.File2->hide(); }
+    void refreshFile2() override { fillFileList(w_.File2, programFolder_, "*.mkm"); }
+
+    bool option5Selected(int index) const override {
+        return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
+    }
+    void selectOption5(int index) override {
+        if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
+    }
+    bool option1Selected(int index) const override {
+        return index >= 1 && index <= 8 && w_.Option1[index]->isChecked();
+    }
+    void selectOption1(int index) override {
+        if (index >= 1 && index <= 8) w_.Option1[index]->setChecked(true);
+    }
+
+    void setButtonEnabled(RecordButton button, bool enabled) override {
+        switch (button) {
+        case RecordButton::rec_buton:
+            w_.rec_buton->setEnabled(enabled);
+            break;
+        case RecordButton::Play_buton:
+            w_.Play_buton->setEnabled(enabled);
+            break;
+        case RecordButton::pause_buton:
+            w_.pause_buton->setEnabled(enabled);
+            break;
+        case RecordButton::stop_buton:
+            w_.stop_buton->setEnabled(enabled);
+            break;
+        }
+    }
+    void setRecordLamp(bool on) override {
+        fillPicture(w_.Picture9, on ? kRecordLampOn : kLampOff);
+    }
+    void setReplayLamp(bool on) override {
+        fillPicture(w_.Picture8, on ? kReplayLampOn : kLampOff);
+    }
+    int option3Index() const override { return selected(w_.Option3); }
+
+    std::string Text2() const override { return w_.Text2->text().toStdString(); }
+    void setText2(const std::string& text) override {
+        w_.Text2->setText(QString::fromStdString(text));
+    }
+    void showFile3() override {
+        fillFileList(w_.File3, programFolder_, "*.ses");
+        w_.File3->show();
+        w_.File3->raise();
+    }
+    void hideFile3() override { w_.File3->hide(); }
+    void setStartStopCaption(const std::string& caption) override {
+        w_.aç_kapa_buton->setText(QString::fromStdString(caption));
+    }
+    void showCounter(const std::string& text) override {
+        CanvasImage& c = w_.Picture7->canvas();
+        c.clear();
+        c.setFontSize(kCounterFontSize);
+        c.print(text);
+        w_.Picture7->refresh();
+    }
+    void blankCounter() override { fillPicture(w_.Picture7, kLampOff); }
+    int option2Index() const override { return selected(w_.Option2); }
+
+    void setFrameEnabled(int frame, bool enabled) override {
+        QWidget* f = frame == 1    ? static_cast<QWidget*>(w_.Frame1)
+                     : frame == 2  ? w_.Frame2
+                     : frame == 3  ? w_.Frame3
+                     : frame == 4  ? w_.Frame4
+                     : frame == 5  ? w_.Frame5
+                     : frame == 7  ? w_.Frame7
+                     : frame == 10 ? w_.Frame10
+                                   : nullptr;
+        if (f != nullptr) f->setEnabled(enabled);
+    }
+
+    void focusInstrument() override { w_.Picture2->setFocus(Qt::OtherFocusReason); }
+
+  private:
+    static int selected(const std::array<QRadioButton*, 4>& options) {
+        for (int i = 1; i <= 3; ++i) {
+            if (options[i]->isChecked()) return i;
+        }
+        return 0;
+    }
+
+    MainWindow& w_;
+    std::filesystem::path programFolder_;
+};
+
+} // namespace
+
+void MainWindow::connectFilesControls(SoundOutput& sound) {
+    files_ = std::make_unique<FilesControls>();
+    files_->view = std::make_unique<WindowFilesView>(*this, program_.programFolder);
+    LoopHooks hooks = systemLoopHooks(
+        [this] {
+            QCoreApplication::processEvents();
+            // A closed window plays nothing more: the loop ends after this note.
+            if (!isVisible()) program_.instrument.playingBack = false;
+        },
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    files_->parts.reset(new FilesParts{
+        program_.instrument, program_.tuning, program_.recording, *this, *files_->view, sound,
+        PatchedSampleSource{program_.sampleFolder, program_.samples.sampleFileName, program_.tables,
+                            program_.tuning.tuningOffset},
+        messages_, program_.programFolder, program_.sampleFolder, std::move(hooks)});
+    files_->makam = std::make_unique<MakamHandlers>(*files_->parts);
+    files_->record = std::make_unique<RecordHandlers>(*files_->parts);
+    files_->melody = std::make_unique<MelodyHandlers>(*files_->parts);
+    player_->setRecorder(&files_->record->recorder());
+
+    // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start. Its change handler
+    // keeps vscrollValue current.
+    VScroll1->setRange(30, 60);
+    VScroll1->setSingleStep(2);
+    VScroll1->setPageStep(5);
+    VScroll1->setValue(40);
+    files_->view->setRecordLamp(false);
+    files_->view->setReplayLamp(false);
+
+    connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
+    connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
+    connect(File2, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { File2_Click(item->text()); });
+    connect(rec_buton, &QPushButton::clicked, this, [this] { rec_buton_Click(); });
+    connect(Play_buton, &QPushButton::clicked, this, [this] { Play_buton_Click(); });
+    connect(pause_buton, &QPushButton::clicked, this, [this] { pause_buton_Click(); });
+    connect(stop_buton, &QPushButton::clicked, this, [this] { stop_buton_Click(); });
+    connect(open_ses_buton, &QPushButton::clicked, this, [this] { open_ses_buton_Click(); });
+    connect(File3, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { File3_Click(item->text()); });
+    connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
+}
+
+void MainWindow::open_buton_Click() {
+    files_->makam->open_buton_Click();
+}
+
+void MainWindow::File2_Click(const QString& fileName) {
+    files_->makam->File2_Click(fileName.toStdString());
+}
+
+void MainWindow::save_buton_Click() {
+    files_->makam->save_buton_Click();
+}
+
+void MainWindow::rec_buton_Click() {
+    files_->record->rec_buton_Click();
+}
+
+void MainWindow::Play_buton_Click() {
+    files_->record->Play_buton_Click();
+}
+
+void MainWindow::pause_buton_Click() {
+    files_->record->pause_buton_Click();
+}
+
+void MainWindow::stop_buton_Click() {
+    files_->record->stop_buton_Click();
+}
+
+void MainWindow::open_ses_buton_Click() {
+    files_->melody->open_ses_buton_Click();
+}
+
+void MainWindow::File3_Click(const QString& fileName) {
+    files_->melody->File3_Click(fileName.toStdString());
+}
+
+void MainWindow::aç_kapa_buton_Click() {
+    files_->melody->aç_kapa_buton_Click();
+}
+
+} // namespace zembera

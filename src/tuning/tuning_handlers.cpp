@@ -1,0 +1,77 @@
+#include "tuning/tuning_handlers.h"
+
+#include <string>
+
+#include "tuning/pitch_levels.h"
+
+namespace zembera {
+
+void TuningHandlers::Option1_Click(int index) {
+    if (!isPitchLevel(index)) return;
+    p_.tuning.ahenkShift = static_cast<std::int16_t>(kPitchLevels[index].stringShift);
+    p_.tuning.ahenkIndex = static_cast<std::int16_t>(index);
+    // A new level always starts from degree shift 0, and transposes exactly once: moving the
+    // scroll bar to 0 raises its change handler, which does it.
+    if (p_.controls.HScroll1Value() == 0) {
+        trans_çalgı(index, 0);
+    } else {
+        p_.controls.setHScroll1Value(0);
+    }
+    p_.controls.focusInstrument();
+}
+
+void TuningHandlers::HScroll1_Change() {
+    const int shift = p_.controls.HScroll1Value();
+    p_.controls.setText3(std::to_string(shift));
+    trans_çalgı(p_.tuning.ahenkIndex, shift);
+}
+
+void TuningHandlers::Option4_Click(int /*index*/) {
+    p_.controls.focusInstrument();
+}
+
+void TuningHandlers::Option5_Click(int index) {
+    InstrumentState& st = p_.instrument;
+    if (index == 1) {
+        st.untransposedShown = true;
+        for (int s = 1; s <= kStringCount; ++s)
+            st.mandalPos[s] = p_.tuning.savedMandal[s];
+    } else if (index == 2) {
+        st.untransposedShown = false;
+        for (int s = 1; s <= kStringCount; ++s) {
+            p_.tuning.savedMandal[s] = st.mandalPos[s];
+            st.mandalPos[s] = st.transposedMandal[s];
+        }
+    }
+    p_.controls.focusInstrument();
+}
+
+void TuningHandlers::Command8_Click() {
+    for (int s = 1; s <= kStringCount; ++s) {
+        if (p_.tuning.tuningOffset[s] == 0) continue;
+        p_.tuning.tuningOffset[s] = 0;
+        // The string is prepared where its mandal stands, so that its next note (a letter key
+        // plays the prepared sound) is the pitch its mandal shows, now without fine tuning.
+        p_.sounds.PrepareStringSound(s, p_.instrument.mandalPos[s], p_.tables, 0);
+    }
+    p_.view.etiket();
+    p_.controls.focusInstrument();
+}
+
+void TuningHandlers::Command9_Click() {
+    InstrumentState& st = p_.instrument;
+    for (int s = 1; s <= kStringCount; ++s) {
+        if (st.mandalPos[s] == 0) continue;
+        p_.sounds.PrepareStringSound(s, 0, p_.tables, p_.tuning.tuningOffset[s]);
+        st.mandalPos[s] = 0;
+        p_.view.arıza_yaz(s);
+        if (s == st.currentString) {
+            p_.view.mandal_at();
+            p_.view.porte();
+            p_.view.etiket();
+        }
+    }
+    p_.controls.focusInstrument();
+}
+
+} // namespace zembera

@@ -1,0 +1,60 @@
+#pragma once
+// The handlers of the tuning controls: pitch level (Option1), degree shift (HScroll1), octave
+// division (Option4), untransposed/transposed switch (Option5), AKORD RESET (Command8) and
+// MANDAL RESET (Command9), and the transposition of the whole instrument, trans_çalgı.
+//
+// Thread: UI thread only. Handlers may run nested inside one another, as the window raises them
+// synchronously when the transposition moves HScroll1 or selects an Option5 button.
+
+#include "common/messages.h"
+#include "instrument/instrument_ports.h"
+#include "instrument/instrument_state.h"
+#include "pitch/pitch_table.h"
+#include "sound/string_sounds.h"
+#include "tuning/tuning_state.h"
+#include "tuning/tuning_view.h"
+
+namespace zembera {
+
+struct TuningParts {
+    InstrumentState& instrument;
+    TuningState& tuning;
+    const PitchTables& tables;
+    StringSounds& sounds;
+    InstrumentView& view; // mandal_at, porte, etiket, arıza_yaz
+    TuningView& controls;
+    MessageService& messages;
+};
+
+class TuningHandlers {
+  public:
+    explicit TuningHandlers(TuningParts parts) : p_(parts) {}
+
+    // Chooses pitch level 1..8: its string shift, then one transposition with degree shift 0.
+    void Option1_Click(int index);
+    // Shows the new degree shift in Text3 and transposes by it at the chosen level.
+    void HScroll1_Change();
+    // The octave division changes no pitch.
+    void Option4_Click(int index);
+    // 1: the untransposed setting sounds again; 2: it is saved and the transposed one sounds.
+    void Option5_Click(int index);
+    // AKORD RESET: clears the fine tuning of every string.
+    void Command8_Click();
+    // MANDAL RESET: every sounding mandal back to position 0.
+    void Command9_Click();
+
+    // Computes transposedMandal for pitch level `ahenk` (1..8) and degree shift `dereceFarkı`
+    // from the untransposed setting, writes the red column and makes the result sound.
+    // Problems are reported string by string; a target degree with no place on its target
+    // string cancels the run (and reruns it with degree shift 0 when HScroll1 was not at 0).
+    void trans_çalgı(int ahenk, int dereceFarkı);
+
+  private:
+    // One source string of the walk; false when the transposition was cancelled.
+    bool transposeString(int t, int levelOffset, int stringShift, int dereceFarkı, int total);
+    void copyTransposed(int to, int from);
+
+    TuningParts p_;
+};
+
+} // namespace zembera

@@ -1,0 +1,203 @@
+#pragma once
+// A program folder, the shared state and recording fakes for the makam, recording and melody
+// handlers. Time is a fake clock that only the fakes move: sleeping, redrawing and handling events
+// each cost what the test sets.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "files/files_parts.h"
+#include "shell/startup_loader.h"
+#include "support/program_folder.h"
+
+namespace zembera::test {
+
+struct FakeClock {
+    double now = 1000.0;
+    double sleepSlack = 0.0;    // added to every sleep
+    double repaintCost = 0.0;   // each repaint between slices
+    double redrawCost = 0.0;    // each redraw of the instrument views
+    std::vector<double> sleeps; // every sleep asked for
+    int repaints = 0;
+};
+
+struct SoundEvent {
+    std::string what; // "play" or "stop"
+    int string = 0;
+    int mandal = 0;
+    double at = 0;
+};
+
+class ClockedSound : public SoundOutput {
+  public:
+    explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
+    void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
+    bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
+    void MciStopClose(const std::string&) override {}
+    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
+        events.push_back({"play", s, m, clock_.now});
+    }
+    void StopAllSound() override { events.push_back({"stop", 0, 0, clock_.now}); }
+
+    std::vector<SoundEvent> plays() const {
+        std::vector<SoundEvent> out;
+        for (const auto& e : events) {
+            if (e.what == "play") out.push_back(e);
+        }
+        return out;
+    }
+    int stops() const {
+        int n = 0;
+        for (const auto& e : events)
+            n += e.what == "stop";
+        return n;
+    }
+    std::vector<SoundEvent> events;
+    int images = 0;
+
+  private:
+    FakeClock& clock_;
+};
+
+class LoggedView : public InstrumentView {
+  public:
+    explicit LoggedView(FakeClock& clock) : clock_(clock) {}
+    void tel_çiz() override { log("tel_çiz"); }
+    void mandal_at() override { log("mandal_at"); }
+    void porte() override { log("porte"); }
+    void etiket() override { log("etiket"); }
+    void arıza_yaz(int s) override { log("arıza_yaz " + std::to_string(s)); }
+    void keyLetter(int, bool) override {}
+    std::vector<std::string> calls;
+
+  private:
+    void log(std::string call) {
+        calls.push_back(std::move(call));
+        clock_.now += clock_.redrawCost;
+    }
+    FakeClock& clock_;
+};
+
+// The window's controls as plain state; selecting an option button runs `onOption5`/`onOption1`
+// as the window runs their click handlers.
+class FakeFilesView : public FilesView {
+  public:
+    std::string Text1() const override { return text1; }
+    void setText1(const std::string& t) override { text1 = t; }
+    void showFile2() override { file2Shown = true; }
+    void hideFile2() override { file2Shown = false; }
+    void refreshFile2() override { ++file2Refreshes; }
+    bool option5Selected(int index) const override { return option5 == index; }
+    void selectOption5(int index) override {
+        if (option5 == index) return;
+        option5 = index;
+        calls.push_back("Option5 " + std::to_string(index));
+    }
+    bool option1Selected(int index) const override { return option1 == index; }
+    void selectOption1(int index) override {
+        if (option1 == index) return;
+        option1 = index;
+        calls.push_back("Option1 " + std::to_string(index));
+    }
+    void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
+    void setRecordLamp(bool on) override { recordLamp = on; }
+    void setReplayLamp(bool on) override { replayLamp = on; }
+    int option3Index() const override { return option3; }
+    std::string Text2() const override { return text2; }
+    void setText2(const std::string& t) override { text2 = t; }
+    void showFile3() override { file3Shown = true; }
+    void hideFile3() override { file3Shown = false; }
+    void setStartStopCaption(const std::string& c) override { caption = c; }
+    void showCounter(const std::string& text) override { counters.push_back(text); }
+    void blankCounter() override { counters.push_back("blank"); }
+    int option2Index() const override { return option2; }
+    void setFrameEnabled(int frame, bool on) override { frames[frame] = on; }
+    void focusInstrument() override { ++focusGiven; }
+
+    bool button(RecordButton b) const { return buttons[static_cast<int>(b)]; }
+    bool allFrames(std::initializer_list<int> which, bool on) const {
+        for (int f : which) {
+            if (frames[f] != on) return false;
+        }
+        return true;
+    }
+
+    std::string text1, text2, caption = ">";
+    bool file2Shown = false, file3Shown = false;
+    int file2Refreshes = 0;
+    int option1 = 5, option2 = 2, option3 = 1, option5 = 1;
+    // rec, Play, pause, stop as the window starts.
+    bool buttons[4] = {true, true, false, false};
+    bool recordLamp = false, replayLamp = false;
+    bool frames[11] = {true, true, true, true, true, true, true, true, true, true, true};
+    std::vector<std::string> counters;
+    std::vector<std::string> calls;
+    int focusGiven = 0;
+};
+
+inline std::string fileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// A loaded program folder and the parts of the handlers over fakes.
+class FilesRig : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("zembera_files_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        makeProgramFolder(dir, 400);
+        auto result = loadProgram(dir, messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        LoopHooks hooks;
+        hooks.processEvents = [this] {
+            ++eventRounds;
+            if (onEvents) onEvents(eventRounds);
+        };
+        hooks.repaint = [this] {
+            ++clock.repaints;
+            clock.now += clock.repaintCost;
+        };
+        hooks.sleepMs = [this](double ms) {
+            clock.sleeps.push_back(ms);
+            clock.now += ms + clock.sleepSlack;
+        };
+        hooks.nowMs = [this] { return clock.now; };
+        parts = std::make_unique<FilesParts>(FilesParts{
+            program->instrument, program->tuning, program->recording, view, controls, sound,
+            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
+                                program->tables, program->tuning.tuningOffset},
+            messages, program->programFolder, program->sampleFolder, hooks});
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    InstrumentState& st() { return program->instrument; }
+
+    std::filesystem::path dir;
+    FakeClock clock;
+    ClockedSound sound{clock};
+    LoggedView view{clock};
+    FakeFilesView controls;
+    RecordedMessages messages;
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<FilesParts> parts;
+    int eventRounds = 0;
+    std::function<void(int round)> onEvents; // runs inside each processEvents
+};
+
+} // namespace zembera::test

@@ -1,0 +1,272 @@
+#include "files/melody_file.h"
+
+#include <gtest/gtest.h>
+
+#include "files/melody_handlers.h"
+#include "files_rig.h"
+
+namespace zembera {
+namespace {
+
+using test::writeBytes;
+using Calls = std::vector<std::string>;
+
+MelodyRecord record(std::array<int, 10> f) {
+    MelodyRecord r;
+    for (std::size_t i = 0; i < 10; ++i)
+        r.fields[i] = static_cast<std::int16_t>(f[i]);
+    return r;
+}
+
+// tuplet, note, duration code, file mandal, dot, ..., condition
+MelodyRecord note(int tuplet, int n, int code, int mandal = 0, int dot = 0, int condition = 0) {
+    return record({tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition});
+}
+
+TEST(MelodyUnits, DurationCodesDotsAndTriplets) {
+    const int plain[] = {64, 32, 16, 8, 4, 2};
+    const int dotted[] = {96, 48, 24, 12, 6, 3};
+    for (int code = 1; code <= 6; ++code) {
+        EXPECT_EQ(noteUnits(note(0, 0, code), 0), plain[code - 1]) << code;
+        EXPECT_EQ(noteUnits(note(0, 0, code, 0, 1), 0), dotted[code - 1]) << code;
+        EXPECT_EQ(noteUnits(note(0, 0, code, 0, 2), 0), plain[code - 1]) << code; // only 1 dots
+    }
+    // Triplets of codes 4 and 5, dotted or not; other codes ignore the tuplet field.
+    EXPECT_EQ(noteUnits(note(1, 0, 4), 0), 5);
+    EXPECT_EQ(noteUnits(note(3, 0, 4, 0, 1), 0), 5);
+    EXPECT_EQ(noteUnits(note(1, 0, 5), 0), 3);
+    EXPECT_EQ(noteUnits(note(1, 0, 5, 0, 1), 0), 3);
+    EXPECT_EQ(noteUnits(note(1, 0, 3), 0), 16);
+    EXPECT_EQ(noteUnits(note(-1, 0, 4), 0), 8);
+    // Any other code keeps the previous length.
+    for (int code : {7, -1, 100, -32768})
+        EXPECT_EQ(noteUnits(note(0, 0, code, 0, 1), 24), 24) << code;
+}
+
+TEST(MelodyUnits, RestsTakeTheirLengthFromTheNoteField) {
+    const int units[] = {2, 4, 8, 16, 32, 64};
+    for (int n = 26; n <= 31; ++n) {
+        EXPECT_EQ(restUnits(n), units[n - 26]);
+        EXPECT_EQ(melodyStep(note(1, n, 0)), MelodyStep::rest); // code 0 does not skip a rest
+    }
+    EXPECT_EQ(melodyStep(note(0, 25, 3)), MelodyStep::note);
+    EXPECT_EQ(melodyStep(note(0, 0, 0)), MelodyStep::skip);
+    for (int n : {-1, 32, 32767, -32768})
+        EXPECT_EQ(melodyStep(note(0, n, 3)), MelodyStep::skip) << n;
+}
+
+TEST(MelodyStrings, NotesMapOntoTwoOverlappingRuns) {
+    EXPECT_EQ(noteString(0), 4);
+    EXPECT_EQ(noteString(14), 18);
+    EXPECT_EQ(noteString(15), 12);
+    EXPECT_EQ(noteString(15), noteString(8));
+    EXPECT_EQ(noteString(25), 22);
+}
+
+TEST(MelodyMandal, TheThreeModes) {
+    const MelodyRecord marked = note(0, 5, 3, 2, 0, 1);
+    const MelodyRecord plain = note(0, 5, 3, 2, 0, 0);
+    EXPECT_EQ(melodyMandal(MandalMode::çalgı, marked, -4, 0), -4);
+    EXPECT_EQ(melodyMandal(MandalMode::dosya, plain, -4, 3), 2);
+    EXPECT_EQ(melodyMandal(MandalMode::şartlı, plain, -4, 1), -4);
+    for (int shift : {-2, -1, 1, 2, 3})
+        EXPECT_EQ(melodyMandal(MandalMode::şartlı, marked, -4, shift), 8) << shift;
+    for (int shift : {-3, 0, 4})
+        EXPECT_EQ(melodyMandal(MandalMode::şartlı, marked, -4, shift), 2) << shift;
+}
+
+TEST(MelodyCounter, ThreeDigitsAtLeast) {
+    EXPECT_EQ(counterText(1), "001");
+    EXPECT_EQ(counterText(42), "042");
+    EXPECT_EQ(counterText(1234), "1234");
+}
+
+TEST(MelodyRead, ARecordIsTenFieldsWhereverTheLinesBreak) {
+    FieldReader r("0,1,3\n4 5\r\n6,7,8,9,1\n2,26,0,0,0,0,0,0,0,0", "x.ses");
+    const MelodyRecord a = readMelodyRecord(r);
+    EXPECT_EQ(a.note(), 1);
+    EXPECT_EQ(a.fileMandal(), 4);
+    EXPECT_EQ(a.dot(), 5);
+    EXPECT_EQ(a.condition(), 1);
+    EXPECT_EQ(readMelodyRecord(r).note(), 26);
+    EXPECT_TRUE(r.atEnd());
+    FieldReader big("0,40000,3,0,0,0,0,0,0,0", "x.ses");
+    EXPECT_THROW(readMelodyRecord(big), FormatError);
+    FieldReader shortRecord("0,1,3,0,0", "x.ses");
+    EXPECT_THROW(readMelodyRecord(shortRecord), FormatError);
+}
+
+std::string line(std::array<int, 10> f) {
+    std::string s;
+    for (std::size_t i = 0; i < 10; ++i)
+        s += std::to_string(f[i]) + (i < 9 ? "," : "\r\n");
+    return s;
+}
+
+class Melody : public test::FilesRig {
+  protected:
+    void SetUp() override {
+        FilesRig::SetUp();
+        handlers = std::make_unique<MelodyHandlers>(*parts);
+        st().vscrollValue = 40;
+        controls.text2 = "ezgi";
+    }
+    void writeMelody(const std::string& text) { writeBytes(dir / "ezgi.ses", text); }
+    // The sleeps between the start of each sound and its stop, and of the rests.
+    std::vector<double> soundLengths() const {
+        std::vector<double> out;
+        double start = 0;
+        for (const auto& e : sound.events) {
+            if (e.what == "play") start = e.at;
+            if (e.what == "stop") out.push_back(e.at - start);
+        }
+        return out;
+    }
+    std::unique_ptr<MelodyHandlers> handlers;
+};
+
+TEST_F(Melody, AQuarterOfNoteZeroSoundsString4For640Ms) {
+    controls.option2 = 1; // çalgı
+    st().mandalPos[4] = -3;
+    writeMelody(line({0, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+    const double before = clock.now;
+    handlers->aç_kapa_buton_Click();
+    const auto plays = sound.plays();
+    ASSERT_EQ(plays.size(), 1u);
+    EXPECT_EQ((std::array<int, 2>{plays[0].string, plays[0].mandal}), (std::array<int, 2>{4, -3}));
+    EXPECT_EQ(soundLengths(), (std::vector<double>{640}));
+    EXPECT_DOUBLE_EQ(clock.now - before, 640);
+    EXPECT_EQ(st().currentString, 4);
+    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket"}));
+    EXPECT_EQ(controls.counters, (Calls{"001", "blank"}));
+    EXPECT_EQ(controls.caption, ">");
+    EXPECT_FALSE(st().playingBack);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Melody, RestsSkipsAndCodeZeroAreCountedButNeitherDrawnNorSounded) {
+    writeMelody(line({0, 28, 3, 0, 0, 0, 0, 0, 0, 0}) + // rest of 8 units
+                line({0, 5, 0, 0, 0, 0, 0, 0, 0, 0}) +  // code 0
+                line({0, 32, 3, 0, 0, 0, 0, 0, 0, 0}) + // not a note
+                line({0, -1, 3, 0, 0, 0, 0, 0, 0, 0}) + // not a note
+                line({0, 15, 9, 0, 0, 0, 0, 0, 0, 0})); // previous length: the rest's 8 units
+    handlers->yürüt10();
+    EXPECT_EQ(controls.counters, (Calls{"001", "002", "003", "004", "005", "blank"}));
+    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket"}));
+    EXPECT_EQ(st().currentString, 12);
+    EXPECT_EQ(soundLengths(), (std::vector<double>{8 * 40}));
+    EXPECT_EQ(sound.stops(), 1); // a rest stops no sound
+    double slept = 0;
+    for (double s : clock.sleeps)
+        slept += s;
+    EXPECT_DOUBLE_EQ(slept, 8 * 40 + 8 * 40);
+}
+
+TEST_F(Melody, TheFirstNoteWithAnUnknownCodeLastsNothing) {
+    writeMelody(line({0, 3, 7, 0, 0, 0, 0, 0, 0, 0}) + line({0, 3, 5, 0, 1, 0, 0, 0, 0, 0}) +
+                line({1, 3, 4, 0, 0, 0, 0, 0, 0, 0}) + line({0, 3, 8, 0, 0, 0, 0, 0, 0, 0}));
+    handlers->yürüt10();
+    EXPECT_EQ(soundLengths(), (std::vector<double>{0, 6 * 40, 5 * 40, 5 * 40}));
+}
+
+TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
+    st().mandalPos[10] = 1;
+    st().mandalPos[11] = -2;
+    program->tuning.ahenkShift = 1;
+    const std::string text = line({0, 5, 5, 2, 0, 0, 0, 0, 0, 1}) + // string 9 + 1
+                             line({0, 6, 5, 3, 0, 0, 0, 0, 0, 0});  // string 10 + 1
+    writeMelody(text);
+    std::vector<std::array<int, 4>> got;
+    for (int mode : {1, 2, 3}) {
+        controls.option2 = mode;
+        sound.events.clear();
+        handlers->yürüt10();
+        const auto p = sound.plays();
+        ASSERT_EQ(p.size(), 2u);
+        got.push_back({p[0].string, p[0].mandal, p[1].string, p[1].mandal});
+    }
+    EXPECT_EQ(got[0], (std::array<int, 4>{10, 1, 11, -2})); // çalgı
+    EXPECT_EQ(got[1], (std::array<int, 4>{10, 8, 11, -2})); // şartlı: marked note + 6
+    EXPECT_EQ(got[2], (std::array<int, 4>{10, 2, 11, 3}));  // dosya
+}
+
+TEST_F(Melody, AFileMandalOutsideTheStringsRangePlaysNothingForThatNote) {
+    controls.option2 = 3;                               // dosya
+    writeMelody(line({0, 0, 6, 9, 0, 0, 0, 0, 0, 0}) +  // string 4 reaches only 8
+                line({0, 0, 6, -6, 0, 0, 0, 0, 0, 0}) + // nor below -5
+                line({0, 0, 6, 8, 0, 0, 0, 0, 0, 0}));
+    handlers->yürüt10();
+    const auto plays = sound.plays();
+    ASSERT_EQ(plays.size(), 1u);
+    EXPECT_EQ(plays[0].mandal, 8);
+    EXPECT_EQ(sound.stops(), 3);
+    EXPECT_EQ(view.calls.size(), 12u);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
+    writeMelody(line({0, 1, 6, 0, 0, 0, 0, 0, 0, 0}) + line({0, 2, 6, 0, 0, 0, 0, 0, 0, 0}) +
+                "0,3,6,0\r\n");
+    bool framesOffWhilePlaying = false;
+    onEvents = [&](int) {
+        framesOffWhilePlaying = controls.allFrames({1, 2, 3, 4, 7, 10}, false) &&
+                                controls.frames[5] && controls.caption == "0";
+    };
+    handlers->yürüt10();
+    EXPECT_TRUE(framesOffWhilePlaying);
+    EXPECT_EQ(sound.plays().size(), 2u);
+    EXPECT_EQ(messages.shown, (Calls{"ses dosyasından kaynaklanan bir hata oluştu."}));
+    EXPECT_EQ(controls.counters.back(), "blank");
+    EXPECT_EQ(controls.caption, ">");
+    EXPECT_TRUE(controls.allFrames({1, 2, 3, 4, 7, 10}, true));
+    EXPECT_FALSE(st().playingBack);
+}
+
+TEST_F(Melody, MissingEmptyOrOutsideNamesFailWithTheMessage) {
+    for (const char* name : {"", "yok", "../ezgi", "a/b"}) {
+        messages.shown.clear();
+        controls.text2 = name;
+        handlers->aç_kapa_buton_Click();
+        EXPECT_EQ(messages.shown, (Calls{"ses dosyasından kaynaklanan bir hata oluştu."})) << name;
+        EXPECT_EQ(controls.caption, ">");
+        EXPECT_FALSE(st().playingBack);
+    }
+    EXPECT_TRUE(sound.events.empty());
+}
+
+TEST_F(Melody, StartStopDuringANoteEndsThePlaybackBeforeTheNextOne) {
+    writeMelody(line({0, 1, 6, 0, 0, 0, 0, 0, 0, 0}) + line({0, 2, 6, 0, 0, 0, 0, 0, 0, 0}) +
+                line({0, 3, 6, 0, 0, 0, 0, 0, 0, 0}));
+    // The click made during the first note is handled before the second record is played.
+    onEvents = [&](int round) {
+        if (round == 2) handlers->aç_kapa_buton_Click();
+    };
+    handlers->aç_kapa_buton_Click();
+    EXPECT_EQ(sound.plays().size(), 1u);
+    EXPECT_EQ(soundLengths(), (std::vector<double>{80}));
+    EXPECT_EQ(controls.counters, (Calls{"001", "002", "blank"}));
+    EXPECT_EQ(controls.caption, ">");
+    EXPECT_FALSE(st().playingBack);
+    EXPECT_TRUE(controls.allFrames({1, 2, 3, 4, 7, 10}, true));
+}
+
+TEST_F(Melody, TheTempoIsReadAtEveryNote) {
+    writeMelody(line({0, 1, 6, 0, 0, 0, 0, 0, 0, 0}) + line({0, 2, 6, 0, 0, 0, 0, 0, 0, 0}));
+    onEvents = [&](int round) {
+        if (round == 2) st().vscrollValue = 60;
+    };
+    handlers->yürüt10();
+    EXPECT_EQ(soundLengths(), (std::vector<double>{80, 120}));
+}
+
+TEST_F(Melody, ChoosingAListEntryPutsItsNameIntoText2) {
+    controls.file3Shown = true;
+    handlers->File3_Click("taksim.ses");
+    EXPECT_EQ(controls.text2, "taksim");
+    EXPECT_FALSE(controls.file3Shown);
+    handlers->open_ses_buton_Click();
+    EXPECT_TRUE(controls.file3Shown);
+}
+
+} // namespace
+} // namespace zembera

@@ -1,0 +1,273 @@
+// An independent check of the transposition on the bundled pitch table: for every pitch level,
+// every degree shift and a few mandal settings, each string the walk reaches must sound the
+// degree lying the total shift away from its origin, looked up here straight in the degree
+// records; otherwise the prescribed message must have been shown.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "tuning_rig.h"
+
+namespace zembera {
+namespace {
+
+// The pitch levels as the instrument defines them: degree offset and string shift by index.
+struct Level {
+    int offset;
+    int shift;
+};
+constexpr Level kLevels[9] = {{0, 0}, {-46, 4}, {-33, 3}, {-20, 2}, {-7, 1},
+                              {0, 0}, {13, -1}, {26, -2}, {33, -3}};
+constexpr int kOctave = 79; // degrees
+constexpr double kDegreeCents = 1200.0 / kOctave;
+
+// Where each (string, position) sounds, read from every place of the searched records.
+class PlaceIndex {
+  public:
+    explicit PlaceIndex(const PitchTables& t) {
+        for (int d = -107; d <= 196; ++d) {
+            const DegreeRecord& r = t.degreeTable(d);
+            for (auto [s, m] : {std::pair<int, int>{r.tel1, r.mandal1},
+                                {r.tel2, r.mandal2},
+                                {r.tel3, r.mandal3}}) {
+                if (s <= 0) continue;
+                const bool fresh = degreeOf_.emplace(std::pair{s, m}, d).second;
+                EXPECT_TRUE(fresh) << "place listed twice: " << s << "," << m;
+            }
+        }
+    }
+    std::optional<int> degree(int s, int m) const {
+        const auto it = degreeOf_.find({s, m});
+        return it == degreeOf_.end() ? std::nullopt : std::optional<int>(it->second);
+    }
+    std::optional<int> position(int s, int degree) const {
+        for (int m = -8; m <= 12; ++m) {
+            if (this->degree(s, m) == degree) return m;
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::map<std::pair<int, int>, int> degreeOf_;
+};
+
+// What a transposition must do, worked out from the degrees alone.
+struct Expected {
+    std::vector<std::string> events; // "A 20", "B 10", "C 22": messages in order
+    bool completed = false;
+    int shift = 0;              // degree shift of the last run
+    std::map<int, int> reached; // target string -> position
+    std::set<int> skipped;      // targets of strings skipped with message A or B
+};
+
+std::vector<int> sourcesOf(int k) {
+    std::vector<int> sources;
+    if (k >= 0) {
+        for (int t = 26 - k; t >= 8; --t)
+            sources.push_back(t);
+    } else {
+        for (int t = 8 - k; t <= 26; ++t)
+            sources.push_back(t);
+    }
+    return sources;
+}
+
+Expected expect(const PlaceIndex& index, int level, int shift, const PerString16& setting) {
+    Expected e;
+    e.shift = shift;
+    const auto [offset, k] = kLevels[level];
+    for (int t : sourcesOf(k)) {
+        const std::optional<int> origin = index.degree(t, setting[t]);
+        if (!origin) {
+            e.events.push_back("A " + std::to_string(t));
+            e.skipped.insert(t + k);
+            continue;
+        }
+        const int target = *origin + offset + shift;
+        if (target < -107 || target > 196) {
+            e.events.push_back("B " + std::to_string(t));
+            e.skipped.insert(t + k);
+            continue;
+        }
+        const std::optional<int> position = index.position(t + k, target);
+        if (!position) {
+            e.events.push_back("C " + std::to_string(t));
+            if (shift == 0) return e;
+            Expected rerun = expect(index, level, 0, setting);
+            rerun.events.insert(rerun.events.begin(), e.events.begin(), e.events.end());
+            return rerun;
+        }
+        e.reached[t + k] = *position;
+    }
+    e.completed = true;
+    return e;
+}
+
+// The kind of each message and the source string it names.
+std::vector<std::string> eventsOf(const std::vector<std::string>& messages) {
+    const std::string a = "  nolu perdenin derecesi belirlenemedi. \r\n";
+    const std::string b = "göçürme de sorun var\r\norijin tel=";
+    const std::string c = "göçürme yapılamıyor\r\n\r\n";
+    // The digits at `at`, or nothing when there are none.
+    auto numberAt = [](const std::string& m, std::size_t at) {
+        std::size_t end = at;
+        while (end < m.size() && std::isdigit(static_cast<unsigned char>(m[end])))
+            ++end;
+        return m.substr(at, end - at);
+    };
+    std::vector<std::string> events;
+    for (const std::string& m : messages) {
+        const std::string lead = numberAt(m, 0);
+        if (!lead.empty() && m.compare(lead.size(), a.size(), a) == 0) {
+            events.push_back("A " + lead);
+        } else if (m.rfind(b, 0) == 0 && !numberAt(m, b.size()).empty()) {
+            events.push_back("B " + numberAt(m, b.size()));
+        } else if (m.rfind(c, 0) == 0 && !numberAt(m, c.size()).empty() &&
+                   m.find(" nolu telin ", c.size()) != std::string::npos) {
+            events.push_back("C " + numberAt(m, c.size()));
+        } else {
+            events.push_back("? " + m);
+        }
+    }
+    return events;
+}
+
+class TranspositionCheck : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { index = std::make_unique<PlaceIndex>(test::bundledTables()); }
+    static void TearDownTestSuite() { index.reset(); }
+
+    // Chooses `level`, moves the scroll bar to `shift` and checks what came out.
+    void check(int level, int shift, const PerString16& setting, const std::string& name) {
+        SCOPED_TRACE(name + ", level " + std::to_string(level) + ", shift " +
+                     std::to_string(shift));
+        test::TuningRig rig(test::bundledTables());
+        rig.instrument.mandalPos = setting;
+        rig.handlers.Option1_Click(level);
+        if (shift != 0) {
+            rig.messages.shown.clear();
+            rig.controls.setHScroll1Value(shift);
+        }
+        const Expected e = expect(*index, level, shift, setting);
+        ASSERT_EQ(eventsOf(rig.messages.shown), e.events);
+        ++runs;
+        const InstrumentState& st = rig.instrument;
+        const PerString16& pos = st.mandalPos;
+        EXPECT_EQ(rig.controls.hscroll, e.shift);
+        EXPECT_EQ(rig.controls.text3, std::to_string(e.shift));
+
+        const bool identity = e.completed && level == 5 && e.shift == 0;
+        if (!e.completed || identity) {
+            EXPECT_EQ(rig.controls.option5, 1);
+            EXPECT_TRUE(st.untransposedShown);
+            for (int s = 1; s <= 26; ++s)
+                EXPECT_EQ(pos[s], setting[s]) << s;
+            if (identity) {
+                for (int s = 1; s <= 26; ++s)
+                    EXPECT_FALSE(test::redCell(rig.controls.column, s)) << s;
+            }
+            aborted += !e.completed;
+            return;
+        }
+
+        const auto [offset, k] = kLevels[level];
+        const int total = offset + e.shift;
+        EXPECT_EQ(rig.tuning.totalDegreeShift, total);
+        EXPECT_EQ(rig.controls.option5, 2);
+        EXPECT_FALSE(st.untransposedShown);
+        for (int s = 1; s <= 26; ++s) {
+            EXPECT_EQ(rig.tuning.savedMandal[s], setting[s]) << s;
+            EXPECT_EQ(test::redCell(rig.controls.column, s), st.transposedMandal[s] != 0) << s;
+        }
+        // Every reached string sounds its origin's degree moved by the total shift.
+        for (const auto& [t2, position] : e.reached) {
+            EXPECT_EQ(pos[t2], position) << t2;
+            EXPECT_EQ(index->degree(t2, pos[t2]), *index->degree(t2 - k, setting[t2 - k]) + total)
+                << t2;
+            ++reachedStrings;
+        }
+        for (int t2 : e.skipped)
+            EXPECT_EQ(pos[t2], 0) << t2;
+        // Strings of 8..26 outside the walk's targets sound an octave from their neighbour.
+        for (int s = 8; s < 8 + k; ++s)
+            EXPECT_EQ(index->degree(s, pos[s]), *index->degree(s + 7, pos[s + 7]) + kOctave) << s;
+        for (int s = 27 + k; s <= 26; ++s)
+            EXPECT_EQ(index->degree(s, pos[s]), *index->degree(s - 7, pos[s - 7]) - kOctave) << s;
+        // Strings 1..7 take the octave above 8..14 as near as their shorter rows allow.
+        for (int t = 1; t <= 7; ++t) {
+            EXPECT_GE(pos[t], st.mandalMin[t]) << t;
+            EXPECT_LE(pos[t], st.mandalMax[t]) << t;
+            const PitchTables& tables = test::bundledTables();
+            const double off =
+                tables.centTable(t, pos[t]) - tables.centTable(t + 7, pos[t + 7]) - 1200;
+            EXPECT_LE(std::abs(off), 2 * kDegreeCents + 0.01) << t;
+            worstFold = std::max(worstFold, std::abs(off));
+        }
+    }
+
+    void checkAll(const PerString16& setting, const std::string& name) {
+        for (int level = 1; level <= 8; ++level) {
+            for (int shift = -8; shift <= 12; ++shift)
+                check(level, shift, setting, name);
+        }
+    }
+
+    static inline std::unique_ptr<PlaceIndex> index;
+    int runs = 0;
+    int aborted = 0;
+    int reachedStrings = 0;
+    double worstFold = 0;
+};
+
+PerString16 setting(std::initializer_list<std::pair<std::initializer_list<int>, int>> groups) {
+    PerString16 p{};
+    for (const auto& [strings, position] : groups) {
+        for (int s : strings)
+            p[s] = static_cast<std::int16_t>(position);
+    }
+    return p;
+}
+
+TEST_F(TranspositionCheck, AllOpenStrings) {
+    checkAll(PerString16{}, "open");
+    EXPECT_EQ(runs, 8 * 21);
+    EXPECT_GT(reachedStrings, 2000);
+}
+
+TEST_F(TranspositionCheck, RastLikeSetting) {
+    // Segâh and Irak a comma low on every E and B.
+    checkAll(setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}}), "rast");
+}
+
+TEST_F(TranspositionCheck, HicazLikeSetting) {
+    checkAll(setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}}), "hicaz");
+}
+
+TEST_F(TranspositionCheck, MandalsAtTheEndsOfTheirRows) {
+    PerString16 p{};
+    InstrumentState ranges;
+    setMandalRanges(ranges);
+    for (int s = 1; s <= 26; ++s)
+        p[s] = s % 2 ? ranges.mandalMax[s] : ranges.mandalMin[s];
+    checkAll(p, "ends");
+    EXPECT_GT(aborted, 0); // far shifts from the row ends cannot be placed
+}
+
+TEST_F(TranspositionCheck, ScatteredSetting) {
+    PerString16 p{};
+    InstrumentState ranges;
+    setMandalRanges(ranges);
+    for (int s = 1; s <= 26; ++s) {
+        p[s] = static_cast<std::int16_t>(
+            std::clamp((s * 7) % 21 - 8, int{ranges.mandalMin[s]}, int{ranges.mandalMax[s]}));
+    }
+    checkAll(p, "scattered");
+}
+
+} // namespace
+} // namespace zembera

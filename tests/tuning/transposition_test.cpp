@@ -1,0 +1,246 @@
+// The transposition walk on the bundled pitch table and on copies of it with a record changed.
+
+#include <gtest/gtest.h>
+
+#include "tuning/transposition_messages.h"
+#include "tuning_rig.h"
+
+namespace zembera {
+namespace {
+
+using test::redCell;
+using test::TuningRig;
+
+class Transposition : public ::testing::Test {
+  protected:
+    explicit Transposition(const PitchTables& tables = test::bundledTables()) : rig(tables) {}
+
+    // As the window does it: a level is chosen with the scroll bar at 0, then the bar is moved.
+    void choose(int level) { rig.handlers.Option1_Click(level); }
+    void shift(int value) { rig.controls.setHScroll1Value(value); }
+    PerString16& pos() { return rig.instrument.mandalPos; }
+
+    TuningRig rig;
+};
+
+TEST_F(Transposition, ReferenceLevelWithoutShiftIsTheIdentity) {
+    pos()[12] = 3;
+    pos()[20] = -6;
+    shift(1); // leaves a transposed setting and red cells behind
+    ASSERT_EQ(rig.controls.option5, 2);
+    shift(0);
+    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_TRUE(rig.instrument.untransposedShown);
+    EXPECT_EQ(pos()[12], 3);
+    EXPECT_EQ(pos()[20], -6);
+    for (int s = 1; s <= 26; ++s) {
+        EXPECT_EQ(rig.instrument.transposedMandal[s], 0) << s;
+        EXPECT_FALSE(redCell(rig.controls.column, s)) << s;
+    }
+    EXPECT_EQ(rig.tuning.totalDegreeShift, 0);
+    EXPECT_TRUE(rig.messages.shown.empty());
+}
+
+TEST_F(Transposition, OneDegreeUpKeepsEveryNoteOnItsString) {
+    pos()[12] = 3;
+    shift(1);
+    EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_EQ(rig.controls.option5, 2);
+    EXPECT_FALSE(rig.instrument.untransposedShown);
+    EXPECT_EQ(rig.tuning.totalDegreeShift, 1);
+    for (int s = 1; s <= 26; ++s) {
+        EXPECT_EQ(pos()[s], s == 12 || s == 5 ? 4 : 1) << s; // 5 follows 12 an octave up
+        EXPECT_EQ(rig.tuning.savedMandal[s], s == 12 ? 3 : 0) << s;
+        EXPECT_TRUE(redCell(rig.controls.column, s)) << s;
+    }
+}
+
+TEST_F(Transposition, ŞahMovesNotesFourStringsDownAndFillsTheRestByOctaves) {
+    choose(1);
+    EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_EQ(rig.tuning.ahenkShift, 4);
+    EXPECT_EQ(rig.tuning.ahenkIndex, 1);
+    EXPECT_EQ(rig.tuning.totalDegreeShift, -46);
+    // A fifth down from the open strings: every F becomes a B flat (6 degrees below B) on the
+    // string four below it (21 -> 25, 14 -> 18); string 11 takes 18's flat an octave up, and
+    // string 4 its fold onto the shorter row.
+    for (int s = 1; s <= 26; ++s) {
+        const int expected = (s == 11 || s == 18 || s == 25) ? -6 : s == 4 ? -4 : 0;
+        EXPECT_EQ(pos()[s], expected) << s;
+        EXPECT_EQ(redCell(rig.controls.column, s), expected != 0) << s;
+    }
+    EXPECT_EQ(rig.instrument.fullRangeTransposed[4], -6);
+    EXPECT_EQ(rig.controls.option5, 2);
+}
+
+TEST_F(Transposition, WalkOrderFollowsTheLevelAndSkippedStringsDoNotStopIt) {
+    for (int s : {8, 15, 22})
+        pos()[s] = 13; // listed in no record
+    choose(1);         // ŞAH walks 22 down to 8
+    ASSERT_EQ(rig.messages.shown.size(), 3u);
+    EXPECT_EQ(rig.messages.shown[0], originNotFoundMessage(22, 13));
+    EXPECT_EQ(rig.messages.shown[1], originNotFoundMessage(15, 13));
+    EXPECT_EQ(rig.messages.shown[2], originNotFoundMessage(8, 13));
+    // Their targets stay at 0; the others are still transposed.
+    EXPECT_EQ(pos()[26], 0);
+    EXPECT_EQ(pos()[19], 0);
+    EXPECT_EQ(pos()[25], -6);
+    EXPECT_EQ(rig.controls.option5, 2);
+
+    rig.messages.shown.clear();
+    choose(8); // ŞAH NISFİYE walks 11 up to 26
+    ASSERT_EQ(rig.messages.shown.size(), 2u);
+    EXPECT_EQ(rig.messages.shown[0], originNotFoundMessage(15, 13));
+    EXPECT_EQ(rig.messages.shown[1], originNotFoundMessage(22, 13));
+    // The walk always starts from the untransposed setting, whatever sounded before.
+    EXPECT_EQ(rig.tuning.savedMandal[15], 13);
+}
+
+TEST_F(Transposition, NoPlaceOnTheTargetCancelsAndRerunsOnceWithoutShift) {
+    // (22, 12) sounds degree -41, listed only in that record's third place. KIZ NEYİ moves it
+    // to string 24, which cannot reach -58 (shift 3) nor -61 (shift 0).
+    pos()[22] = 12;
+    rig.tuning.ahenkIndex = 3;
+    shift(3);
+    ASSERT_EQ(rig.messages.shown.size(), 2u);
+    EXPECT_EQ(rig.messages.shown[0], noPlaceOnTargetMessage({22, 12, 24, 23, 22}));
+    EXPECT_EQ(rig.messages.shown[1], noPlaceOnTargetMessage({22, 12, 24, 22, 23}));
+    // The bar went back to 0 once (raising the rerun); the rerun's own reset changed nothing.
+    EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{3, 0, 0}));
+    EXPECT_EQ(rig.controls.hscroll, 0);
+    EXPECT_EQ(rig.controls.text3, "0");
+    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_TRUE(rig.instrument.untransposedShown);
+    EXPECT_EQ(pos()[22], 12);
+}
+
+TEST_F(Transposition, CancelledRunKeepsTheRedCellsWrittenBeforeIt) {
+    pos()[24] = 1; // walked before 22: C3+1 becomes A2+1 on string 26
+    pos()[22] = 12;
+    choose(3);
+    ASSERT_EQ(rig.messages.shown.size(), 1u);
+    EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{0}));
+    EXPECT_EQ(rig.instrument.transposedMandal[26], 1);
+    EXPECT_TRUE(redCell(rig.controls.column, 26));
+    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(pos()[24], 1);
+    EXPECT_EQ(pos()[26], 0);
+}
+
+TEST_F(Transposition, RerunAfterCancelTransposesAtTheLevelAlone) {
+    pos()[8] = 12; // degree 117; MANSUR takes it to string 11: 87 is out of its reach, 84 is not
+    choose(2);
+    ASSERT_TRUE(rig.messages.shown.empty());
+    shift(3);
+    ASSERT_EQ(rig.messages.shown.size(), 1u);
+    EXPECT_EQ(rig.messages.shown[0], noPlaceOnTargetMessage({8, 12, 11, 10, 9}));
+    EXPECT_EQ(rig.controls.text3, "0");
+    EXPECT_EQ(rig.controls.option5, 2);
+    EXPECT_EQ(rig.tuning.totalDegreeShift, -33);
+    EXPECT_EQ(pos()[11], 12);
+    EXPECT_EQ(rig.tuning.savedMandal[8], 12);
+}
+
+TEST_F(Transposition, FoldedStringsForgetTheTargetOfAnEarlierRun) {
+    shift(1);
+    ASSERT_EQ(rig.instrument.fullRangeTransposed[1], 1);
+    rig.controls.selectOption5(1);
+    pos()[8] = 13; // string 8 gets no target now, and string 1 follows it
+    shift(2);
+    EXPECT_EQ(rig.instrument.transposedMandal[8], 0);
+    EXPECT_EQ(rig.instrument.transposedMandal[1], 0);
+    EXPECT_EQ(rig.instrument.fullRangeTransposed[1], 0);
+    EXPECT_EQ(rig.instrument.fullRangeTransposed[2], 2);
+}
+
+TEST_F(Transposition, UnknownLevelChangesNothing) {
+    pos()[12] = 2;
+    for (int level : {0, 9, -1}) {
+        rig.handlers.trans_çalgı(level, 1);
+        rig.handlers.Option1_Click(level);
+    }
+    EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.tuning.ahenkIndex, 5);
+    EXPECT_EQ(pos()[12], 2);
+}
+
+TEST_F(Transposition, PositionsOffTheScaleAndHugeShiftsStayInsideTheTables) {
+    pos()[9] = -9;
+    pos()[10] = 32767;
+    EXPECT_NO_THROW(rig.handlers.trans_çalgı(5, 1));
+    ASSERT_EQ(rig.messages.shown.size(), 2u);
+    EXPECT_EQ(rig.messages.shown[0], originNotFoundMessage(10, 32767));
+    EXPECT_EQ(rig.messages.shown[1], originNotFoundMessage(9, -9));
+    rig.messages.shown.clear();
+    rig.controls.selectOption5(1);
+    pos()[9] = pos()[10] = 0;
+    EXPECT_NO_THROW(rig.handlers.trans_çalgı(8, 30000));
+    EXPECT_EQ(rig.messages.shown.size(), 16u); // every string of the walk 11..26: message B
+}
+
+struct TableCopy {
+    std::unique_ptr<PitchTables> table = std::make_unique<PitchTables>(test::bundledTables());
+};
+
+// A copy of the bundled table, with records changed by each test.
+class ChangedTable : public TableCopy, public Transposition {
+  protected:
+    ChangedTable() : Transposition(*table) {}
+    // Moves the place (s, m) from record `from` into the third place of record `to`.
+    void movePlace(int s, int m, int from, int to) {
+        DegreeRecord& r = table->degreeTable(from);
+        for (auto [tel, mandal] :
+             {std::pair{&r.tel1, &r.mandal1}, {&r.tel2, &r.mandal2}, {&r.tel3, &r.mandal3}}) {
+            if (*tel == s && *mandal == m) *tel = 0;
+        }
+        table->degreeTable(to).tel3 = static_cast<int16_t>(s);
+        table->degreeTable(to).mandal3 = static_cast<int16_t>(m);
+    }
+};
+
+TEST_F(ChangedTable, TargetAboveTheSearchedDegreesGivesMessageB) {
+    // DAVUD NIS. with shift 12 moves by 38 degrees: from 159 the target lies past 196, from 158
+    // it is 196 itself, still searched (no place on string 8 there: message C).
+    movePlace(10, 0, 79, 159);
+    movePlace(11, 0, 72, 158);
+    rig.tuning.ahenkIndex = 7;
+    shift(12);
+    ASSERT_GE(rig.messages.shown.size(), 2u);
+    EXPECT_EQ(rig.messages.shown[0], targetOutsideTableMessage({10, 159, 26, 12, 38, 8, 197}));
+    EXPECT_EQ(rig.messages.shown[1], noPlaceOnTargetMessage({11, 0, 9, table->degreeTable(196).tel1,
+                                                             table->degreeTable(196).tel2}));
+}
+
+TEST_F(ChangedTable, OriginSearchTakesFirstPlacesBeforeLowerDegrees) {
+    // (12, 0) also listed as a third place of degree 10: the first places are searched through
+    // all degrees before any third place, so its origin stays 59.
+    table->degreeTable(10).tel3 = 12;
+    table->degreeTable(10).mandal3 = 0;
+    shift(1);
+    EXPECT_TRUE(rig.messages.shown.empty());
+    EXPECT_EQ(pos()[12], 1);
+}
+
+TEST_F(ChangedTable, TargetTakesTheSecondPlaceFirstAndIgnoresPlacesOffTheScale) {
+    DegreeRecord& r = table->degreeTable(60); // string 12 at 1, one above its open degree
+    r = DegreeRecord{12, 5, 12, 2, 12, 3, r.cent, r.ad};
+    shift(1);
+    EXPECT_EQ(pos()[12], 2);
+
+    rig.controls.selectOption5(1);
+    r = DegreeRecord{12, 5, 30, 2, 12, 3, r.cent, r.ad}; // a string past 26 is just no match
+    rig.handlers.trans_çalgı(5, 1);
+    EXPECT_EQ(pos()[12], 5);
+
+    rig.controls.selectOption5(1);
+    r = DegreeRecord{12, 40, 0, 0, 12, -20, r.cent, r.ad}; // positions no mandal has
+    rig.messages.shown.clear();
+    EXPECT_NO_THROW(rig.handlers.trans_çalgı(5, 1));
+    ASSERT_EQ(rig.messages.shown.size(), 1u);
+    EXPECT_EQ(rig.messages.shown[0], noPlaceOnTargetMessage({12, 0, 12, 12, 0}));
+    EXPECT_EQ(pos()[12], 0);
+}
+
+} // namespace
+} // namespace zembera

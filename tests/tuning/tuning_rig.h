@@ -1,0 +1,111 @@
+#pragma once
+// The tuning handlers wired to fakes of the window: a scroll bar and an Option5 pair that raise
+// their handlers synchronously on a real change, as the window's controls do, a real canvas for
+// the mandal number columns, a recorder of the instrument views and of the messages.
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "instrument/instrument_ports.h"
+#include "pitch/pitch_table.h"
+#include "support/gui_application.h"
+#include "tuning/tuning_handlers.h"
+
+namespace zembera::test {
+
+class ViewCalls : public InstrumentView {
+  public:
+    void tel_çiz() override { calls.push_back("tel_çiz"); }
+    void mandal_at() override { calls.push_back("mandal_at"); }
+    void porte() override { calls.push_back("porte"); }
+    void etiket() override { calls.push_back("etiket"); }
+    void arıza_yaz(int s) override { calls.push_back("arıza_yaz " + std::to_string(s)); }
+    void keyLetter(int s, bool) override { calls.push_back("keyLetter " + std::to_string(s)); }
+    std::vector<std::string> calls;
+};
+
+class FakeTuningControls : public TuningView {
+  public:
+    int HScroll1Value() const override { return hscroll; }
+    void setHScroll1Value(int value) override {
+        value = std::clamp(value, -8, 12);
+        hscrollSets.push_back(value);
+        if (value == hscroll) return;
+        hscroll = value;
+        handlers->HScroll1_Change();
+    }
+    void setText3(const std::string& text) override { text3 = text; }
+    bool option5Selected(int index) const override { return option5 == index; }
+    void selectOption5(int index) override {
+        if (index == option5) return;
+        option5 = index;
+        handlers->Option5_Click(index);
+    }
+    CanvasImage& numberColumns() override { return column; }
+    void refreshNumberColumns() override { ++refreshes; }
+    void focusInstrument() override { ++focusCount; }
+
+    TuningHandlers* handlers = nullptr;
+    int hscroll = 0;
+    std::vector<int> hscrollSets;
+    std::string text3 = "0";
+    int option5 = 1;
+    CanvasImage column{90, 396};
+    int refreshes = 0;
+    int focusCount = 0;
+};
+
+// Sample names of 262 Hz sines, as the test program folder writes them.
+inline std::array<std::string, 27> sineSampleNames() {
+    std::array<std::string, 27> names;
+    for (int s = 1; s <= 26; ++s)
+        names[s] = (s < 10 ? "0" : "") + std::to_string(s) + "_026200_xx.wav";
+    return names;
+}
+
+struct TuningRig {
+    explicit TuningRig(const PitchTables& t,
+                       std::filesystem::path sampleFolder = "/nonexistent-zembera-samples")
+        : tables(t), sounds(std::move(sampleFolder), sineSampleNames(), messages),
+          handlers(TuningParts{instrument, tuning, tables, sounds, view, controls, messages}) {
+        ensureGuiApplication(); // the number columns print text
+        controls.handlers = &handlers;
+        setMandalRanges(instrument);
+    }
+
+    const PitchTables& tables;
+    InstrumentState instrument;
+    TuningState tuning;
+    RecordedMessages messages;
+    StringSounds sounds;
+    ViewCalls view;
+    FakeTuningControls controls;
+    TuningHandlers handlers;
+};
+
+// The pitch table the program ships with.
+inline const PitchTables& bundledTables() {
+    static const PitchTables tables = tablo_oku_txt(ZEMBERA_PROGRAM_DIR);
+    return tables;
+}
+
+// Rows of the mandal number column: whether row s holds a pixel of `color` between x0 and x1.
+inline bool rowHas(const CanvasImage& c, int s, int x0, int x1, QRgb color) {
+    const int top = 2 + 15 * (s - 1);
+    for (int y = top; y <= top + 16 && y < c.height(); ++y) {
+        for (int x = x0; x <= x1 && x < c.width(); ++x) {
+            if (c.pixel(x, y) == color) return true;
+        }
+    }
+    return false;
+}
+
+inline bool redCell(const CanvasImage& c, int s) {
+    return rowHas(c, s, 60, 89, qRgb(255, 0, 0));
+}
+
+} // namespace zembera::test
