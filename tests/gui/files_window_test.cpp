@@ -325,5 +325,19 @@ TEST_F(FilesWindow, TheStartStopButtonEndsAMelodyBeforeItsNextNote) {
               (std::vector<std::string>{"ses dosyasından kaynaklanan bir hata oluştu."}));
 }
 
+TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
+    std::string text;
+    for (int i = 0; i < 50; ++i)
+        text += melodyLine(i % 20, 1); // whole notes: a long melody
+    std::ofstream(dir / "uzun.ses", std::ios::binary) << text;
+    window->Text2->setText(QStringLiteral("uzun"));
+    duringLoop([&] { window->close(); });
+    click(window->aç_kapa_buton);
+    EXPECT_EQ(messages.asked.size(), 1u);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(sound.patched.empty());
+    EXPECT_FALSE(program->instrument.playingBack);
+}
+
 } // namespace
 } // namespace zembera
