@@ -1,14 +1,12 @@
 #include "files/text_file.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
 #include "common/text_fields.h"
+#include "sound/file_bytes.h"
 
 namespace zembera {
 
@@ -28,31 +26,9 @@ std::optional<std::string> readTextFile(const std::filesystem::path& file) {
 }
 
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    // The temporary name does not match the file lists' patterns, and is unique per process and
-    // call so that two writers never share it.
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path temporary = file;
-    temporary += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    return writeFileWhole(
+        file, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                            bytes.size()));
 }
 
 std::filesystem::path pathFromUtf8(std::string_view utf8) {

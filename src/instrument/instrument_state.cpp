@@ -11,26 +11,11 @@ void setMandalRanges(InstrumentState& state) {
     }
 }
 
-namespace {
-
-// Rows of strings 1..7 over the targets -8..12.
-constexpr std::int16_t kFoldedRows[7][21] = {
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6},
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 2, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-    {-5, -4, -4, -3, -3, -2, -1, -1, 0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 7, 8, 8},
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10},
-    {-7, -6, -5, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9, 9, 10},
-    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 8, 9, 10},
-};
-
-} // namespace
-
 void yenimandal(InstrumentState& state, int tel) {
     if (tel < 1 || tel > 7) return;
     const int v = state.transposedMandal[tel];
     if (v < -8 || v > 12 || v == -1 || v == 0) return;
-    state.transposedMandal[tel] = kFoldedRows[tel - 1][v + 8];
+    state.transposedMandal[tel] = static_cast<std::int16_t>(foldedPosition(tel, v));
 }
 
 void setPlayStarts(InstrumentState& state) {

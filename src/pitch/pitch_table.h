@@ -29,8 +29,28 @@ inline constexpr const char* kTableFileName = "Dizek.txt";
 
 // Lowest and highest mandal position of string s (1..26): the seven highest strings have fewer
 // mandals.
-constexpr int mandalMinOf(int s) { return s <= 4 ? -5 : s <= 7 ? -7 : -8; }
-constexpr int mandalMaxOf(int s) { return s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12; }
+constexpr int mandalMinOf(int s) {
+    return s <= 4 ? -5 : s <= 7 ? -7 : -8;
+}
+constexpr int mandalMaxOf(int s) {
+    return s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12;
+}
+
+// Where strings 1..7, with their shorter mandal rows, stand for a position v (-8..12) of the
+// full scale of the other strings: one row per string.
+inline constexpr std::int8_t kFoldedRows[7][21] = {
+    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6},
+    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 2, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
+    {-5, -4, -4, -3, -3, -2, -1, -1, 0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 7, 8, 8},
+    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
+    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10},
+    {-7, -6, -5, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9, 9, 10},
+    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 8, 9, 10},
+};
+// The folded position of full-scale position v on string tel (1..7, v in -8..12).
+constexpr int foldedPosition(int tel, int v) {
+    return kFoldedRows[tel - 1][v + 8];
+}
 
 // A table over strings 0..26 (0 unused) and mandal positions Low..High. Every access is bounds
 // checked: an index outside the table throws std::out_of_range instead of touching other memory.

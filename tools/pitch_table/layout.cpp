@@ -9,19 +9,6 @@
 namespace zembera::pitchtool {
 namespace {
 
-constexpr int kFullPositions = kMandalHigh - kMandalLow + 1;
-
-// Column v = -8..12 of each row is the position string 1..7 takes for full-scale target v.
-constexpr std::array<std::array<int, kFullPositions>, kNarrowStrings> kFoldRows{{
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6},
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 2, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-    {-5, -4, -4, -3, -3, -2, -1, -1, 0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 7, 8, 8},
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10},
-    {-7, -6, -5, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9, 9, 10},
-    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 8, 9, 10},
-}};
-
 constexpr const char* kLetters[kNaturalsPerOctave] = {"C", "D", "E", "F", "G", "A", "B"};
 
 void requireString(int s) {
@@ -80,17 +67,14 @@ int openNoteOctave(int s) {
 
 MandalRange mandalRange(int s) {
     requireString(s);
-    if (s == 1) return {-5, 6};
-    if (s <= 4) return {-5, 8};
-    if (s <= kNarrowStrings) return {-7, 10};
-    return {kMandalLow, kMandalHigh};
+    return {zembera::mandalMinOf(s), zembera::mandalMaxOf(s)};
 }
 
 int foldedPosition(int s, int v) {
     if (s < 1 || s > kNarrowStrings)
         throw std::out_of_range("no folded row for string " + std::to_string(s));
     requirePosition(v);
-    return kFoldRows[static_cast<std::size_t>(s - 1)][static_cast<std::size_t>(v - kMandalLow)];
+    return zembera::foldedPosition(s, v);
 }
 
 int markAt(int s, int m) {
