@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window_fixture.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -79,36 +81,8 @@ std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
            ",0,0,0,0,0," + std::to_string(condition) + "\r\n";
 }
 
-class FilesWindow : public ::testing::Test {
+class FilesWindow : public test::WindowFixture<CountingSound> {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "zembera_files_window_test";
-        test::makeProgramFolder(dir, 2000);
-        auto result = loadProgram(dir, messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
-        window = std::make_unique<MainWindow>(*program, sound, messages);
-        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
-                                         [this](int k) { window->player().Form_KeyUp(k); });
-        qApp->installEventFilter(hook.get());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->Picture2->setFocus();
-    }
-    void TearDown() override {
-        qApp->removeEventFilter(hook.get());
-        window.reset();
-        std::filesystem::remove_all(dir);
-    }
-
-    QWindow* handle() { return window->windowHandle(); }
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
     void chooseListEntry(QListWidget* list, const QString& text) {
@@ -127,13 +101,6 @@ class FilesWindow : public ::testing::Test {
         }
         return true;
     }
-
-    std::filesystem::path dir;
-    RecordedMessages messages;
-    CountingSound sound;
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<KeyHook> hook;
 };
 
 TEST_F(FilesWindow, StartState) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window_fixture.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -54,44 +56,8 @@ bool keyLetterHas(const MainWindow& w, int s, QRgb color) {
     return false;
 }
 
-class Window : public ::testing::Test {
+class Window : public test::WindowFixture<RecordingSound> {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "zembera_gui_test";
-        test::makeProgramFolder(dir, 2000);
-        auto result = loadProgram(dir, messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
-        window = std::make_unique<MainWindow>(*program, sound, messages);
-        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
-                                         [this](int k) { window->player().Form_KeyUp(k); });
-        qApp->installEventFilter(hook.get());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->Picture2->setFocus();
-    }
-    void TearDown() override {
-        qApp->removeEventFilter(hook.get());
-        messages.answer = true;
-        window.reset();
-        std::filesystem::remove_all(dir);
-    }
-
-    QWindow* handle() { return window->windowHandle(); }
-
-    std::filesystem::path dir;
-    RecordedMessages messages;
-    RecordingSound sound;
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<KeyHook> hook;
 };
 
 TEST_F(Window, LayoutCaptionsAndStartState) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window_fixture.h"
+
 #include <QApplication>
 #include <QRadioButton>
 #include <QTest>
@@ -47,46 +49,12 @@ int inkOffLines(const CanvasImage& c, QRect r) {
 }
 
 // The staff and the panel, drawn through the real window with the glyph sheet the build made.
-class NotationWindow : public ::testing::Test {
+class NotationWindow : public test::WindowFixture<SilentSound> {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "zembera_notation_window_test";
-        test::makeProgramFolder(dir, 2000);
-        std::filesystem::copy_file(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "glyphs.png",
-                                   dir / "glyphs.png");
-        auto result = loadProgram(dir, messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
-        window = std::make_unique<MainWindow>(*program, sound, messages);
-        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
-                                         [this](int k) { window->player().Form_KeyUp(k); });
-        qApp->installEventFilter(hook.get());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->Picture2->setFocus();
-    }
-    void TearDown() override {
-        qApp->removeEventFilter(hook.get());
-        window.reset();
-        std::filesystem::remove_all(dir);
-    }
+    void prepareFolder() override { useBundled("glyphs.png"); }
 
     const CanvasImage& staff() const { return window->Picture3->canvas(); }
     const CanvasImage& panel() const { return window->Picture6->canvas(); }
-
-    std::filesystem::path dir;
-    RecordedMessages messages;
-    SilentSound sound;
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<KeyHook> hook;
 };
 
 TEST_F(NotationWindow, DownKeyDrawsTheStaffAndThePanel) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window_fixture.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,36 +50,18 @@ bool blackCell(const MainWindow& w, int s) {
     return cellHas(w, s, 48, 66, qRgb(0, 0, 0));
 }
 
-class TuningWindow : public ::testing::Test {
+class TuningWindow : public test::WindowFixture<SilentSound> {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
+    // The bundled pitch table, and the glyph sheet of the staff when the build made one.
+    void prepareFolder() override {
+        useBundled("Dizek.txt");
+        useBundled("glyphs.png");
     }
-
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "zembera_tuning_window_test";
-        test::makeProgramFolder(dir, 2000);
-        // The bundled pitch table, and the glyph sheet of the staff when the build made one.
-        const std::filesystem::path bundled(ZEMBERA_PROGRAM_DIR);
-        const auto overwrite = std::filesystem::copy_options::overwrite_existing;
-        std::filesystem::copy_file(bundled / "Dizek.txt", dir / "Dizek.txt", overwrite);
-        if (std::filesystem::exists(bundled / "glyphs.png"))
-            std::filesystem::copy_file(bundled / "glyphs.png", dir / "glyphs.png", overwrite);
-        auto result = loadProgram(dir, messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
-        window = std::make_unique<MainWindow>(*program, sound, messages);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        WindowFixture::SetUp();
+        if (HasFatalFailure()) return;
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override {
-        window.reset();
-        std::filesystem::remove_all(dir);
     }
 
     void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, 8)); }
@@ -88,12 +72,6 @@ class TuningWindow : public ::testing::Test {
         ASSERT_FALSE(window->Picture2->hasFocus());
     }
     PerString16& pos() { return program->instrument.mandalPos; }
-
-    std::filesystem::path dir;
-    RecordedMessages messages;
-    SilentSound sound;
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(TuningWindow, LevelButtonsCarryTheCaptionsOfTheirLevels) {
