@@ -1,6 +1,7 @@
 #include "common/format_picture.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -17,10 +18,11 @@ std::string roundedDigits(double magnitude, int decimals) {
     const double scaled = magnitude * std::pow(10.0, decimals);
     if (scaled < 1e15 && scaled - std::floor(scaled) == 0.5)
         magnitude = (std::floor(scaled) + 1) / std::pow(10.0, decimals);
-    const int size = std::snprintf(nullptr, 0, "%.*f", decimals, magnitude);
-    std::string digits(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(digits.data(), digits.size(), "%.*f", decimals, magnitude);
-    digits.resize(static_cast<std::size_t>(size));
+    // Room for the 309 whole digits of the largest double, the point and the decimals.
+    std::string digits(312 + static_cast<std::size_t>(decimals), '\0');
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude,
+                                      std::chars_format::fixed, decimals);
+    digits.resize(static_cast<std::size_t>(result.ptr - digits.data()));
     return digits;
 }
 
