@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     // The first byte chooses the order of field kinds.
     const std::uint8_t plan = data[0];
-    const std::string text = zembera::decodeText(
-        std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const std::string text =
+        zembera::decodeText(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
     zembera::FieldReader in(text, "fuzz.txt");
     try {
         for (int i = 0; !in.atEnd() && i < 10000; ++i) {

@@ -12,8 +12,8 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // Each test process gets a temporary folder of its own, so that tests run in parallel never
     // share their scratch files.
-    const std::filesystem::path temp = std::filesystem::temp_directory_path() /
-                                       ("zembera-test-" + std::to_string(getpid()));
+    const std::filesystem::path temp =
+        std::filesystem::temp_directory_path() / ("zembera-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(temp);
     setenv("TMPDIR", temp.c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);

@@ -10,12 +10,12 @@ namespace zembera {
 using PerString16 = std::array<std::int16_t, 27>;
 
 struct InstrumentState {
-    std::int16_t currentString = 12;    // selected string; 0 when none
-    std::int16_t lastString = 1;        // string of the last note started
-    PerString16 mandalPos{};            // sounding mandal position
-    PerString16 mandalMin{};            // lowest position of each string
-    PerString16 mandalMax{};            // highest position of each string
-    PerString16 transposedMandal{};     // transposition target
+    std::int16_t currentString = 12; // selected string; 0 when none
+    std::int16_t lastString = 1;     // string of the last note started
+    PerString16 mandalPos{};         // sounding mandal position
+    PerString16 mandalMin{};         // lowest position of each string
+    PerString16 mandalMax{};         // highest position of each string
+    PerString16 transposedMandal{};  // transposition target
     // Strings 1..7: the target on the full scale, kept before yenimandal folds it (index 0 unused).
     std::array<std::int16_t, 8> fullRangeTransposed{};
     std::array<double, 27> playStart{}; // left limit of each string's plucking zone

@@ -31,7 +31,8 @@ TEST(PrintLine, ItemsStartInZonesOfFourteenAndLinesEndWithCrLf) {
     const std::string wide = PrintLine().text("abcdefghijklmnop").number(2).finish();
     EXPECT_EQ(wide, "abcdefghijklmnop" + std::string(12, ' ') + " 2 \r\n");
     // Zones count characters, not bytes.
-    EXPECT_EQ(PrintLine().text("ışık").number(1).finish(), "ışık" + std::string(10, ' ') + " 1 \r\n");
+    EXPECT_EQ(PrintLine().text("ışık").number(1).finish(),
+              "ışık" + std::string(10, ' ') + " 1 \r\n");
 }
 
 } // namespace

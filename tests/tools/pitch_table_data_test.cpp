@@ -19,8 +19,7 @@ namespace {
 
 const std::string kTablePath = std::string(ZEMBERA_PROGRAM_DIR) + "/Dizek.txt";
 // The scale the table was made from.
-const std::string kScalePath =
-    std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl";
+const std::string kScalePath = std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl";
 
 std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
