@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
+#include "canvas/colors.h"
+
 namespace zembera {
 namespace {
 
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kBlue = qRgb(0, 0, 255);
+using namespace colors;
+
 constexpr QRgb kWood = qRgb(252, 179, 100);
 constexpr QRgb kSkin = qRgb(230, 220, 180);
 constexpr QRgb kGold = qRgb(238, 201, 0);

@@ -1,13 +1,11 @@
 #include "notation/mandal_column.h"
 
+#include "canvas/colors.h"
+
 namespace zembera {
 namespace {
 
-constexpr QRgb kBlue = qRgb(0, 0, 255);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kGreen = qRgb(0, 255, 0);
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kWhite = qRgb(255, 255, 255);
+using namespace colors;
 
 std::string twoDigits(int s) {
     return (s < 10 ? "0" : "") + std::to_string(s);

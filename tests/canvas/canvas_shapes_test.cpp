@@ -2,21 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/pixels.h"
+
 namespace zembera {
 namespace {
 
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kGreen = qRgb(0, 200, 0);
+using namespace test;
 
-int countColor(const CanvasImage& c, QRgb color) {
-    int n = 0;
-    for (int y = 0; y < c.height(); ++y)
-        for (int x = 0; x < c.width(); ++x)
-            n += c.pixel(x, y) == color;
-    return n;
-}
+constexpr QRgb kGreen = qRgb(0, 200, 0);
 
 TEST(CanvasImage, StartsAndClearsInTheBackColour) {
     CanvasImage c(20, 10, qRgb(10, 20, 30));

@@ -5,16 +5,14 @@
 #include <memory>
 
 #include "support/gui_application.h"
+#include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kBlue = qRgb(0, 0, 255);
+using namespace test;
+
 constexpr QRgb kSkin = qRgb(230, 220, 180);
-constexpr QRgb kWood = qRgb(252, 179, 100);
 constexpr QRgb kPinBlock = qRgb(220, 220, 220);
 
 // First pixel row of the three lines of string s, and their start.

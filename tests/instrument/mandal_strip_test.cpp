@@ -5,17 +5,15 @@
 #include <memory>
 
 #include "support/gui_application.h"
+#include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kBlue = qRgb(0, 0, 255);
+using namespace test;
+
 constexpr QRgb kGold = qRgb(238, 201, 0);
 constexpr QRgb kLightGrey = qRgb(224, 224, 224);
-constexpr QRgb kWood = qRgb(252, 179, 100);
 
 // Left edge of the mandal of slot i.
 int mandalX(int i) {
