@@ -18,14 +18,14 @@ std::string temporarySuffix() {
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& file) {
+std::optional<SoundImage> readFileBytes(const std::filesystem::path& file) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) return std::nullopt;
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
     const std::streamoff size = in.tellg();
     if (size < 0) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    SoundImage bytes(static_cast<std::size_t>(size));
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
     return bytes;

@@ -7,10 +7,12 @@
 #include <span>
 #include <vector>
 
+#include "sound/sound_image.h"
+
 namespace zembera {
 
 // The bytes of a file, or nothing when it cannot be opened or read.
-std::optional<std::vector<std::uint8_t>> readFileBytes(const std::filesystem::path& file);
+std::optional<SoundImage> readFileBytes(const std::filesystem::path& file);
 
 // Replaces `file` with exactly `bytes`: they go to a temporary file in the same folder, which is
 // then renamed over the old one, so the file never holds a mix of old and new bytes. Returns

@@ -35,7 +35,7 @@ SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m
     const std::optional<double> nominalHz = nominalFrequency(name);
     if (!nominalHz) return nullptr;
 
-    std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(source.sampleFolder / name);
+    std::optional<SoundImage> bytes = readFileBytes(source.sampleFolder / name);
     if (!bytes || bytes->size() < WavHeader::kSize) return nullptr;
     auto image = std::make_shared<SoundImage>(std::move(*bytes));
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "sound/resample_wide.h"
+
 namespace zembera {
 namespace {
 
@@ -77,10 +79,11 @@ ResamplePlan planResample(double fs, double ft, double duration, std::size_t sou
 
 namespace {
 
-// Calls put(i, value) for every copied sample, i from 0. Four at a time, with the plan held in
-// locals: the loop is nothing but the index arithmetic, the loads and the stores.
+// Calls put(i, value) for every copied sample from `start` on. Four at a time, with the plan held
+// in locals: the loop is nothing but the index arithmetic, the loads and the stores.
 template <typename Put>
-void copySamples(const ResamplePlan& plan, std::span<const std::int16_t> source, Put put) {
+void copySamples(const ResamplePlan& plan, std::span<const std::int16_t> source, std::size_t start,
+                 Put put) {
     const std::int16_t* from = source.data();
     const std::size_t count = plan.copied;
     const unsigned shift = plan.shift;
@@ -88,8 +91,8 @@ void copySamples(const ResamplePlan& plan, std::span<const std::int16_t> source,
     const std::uint64_t step2 = 2 * step1;
     const std::uint64_t step3 = 3 * step1;
     const std::uint64_t step4 = 4 * step1;
-    std::uint64_t position = 0; // step * i for the last output done
-    std::size_t i = 0;
+    std::uint64_t position = start * step1; // step * i for the last output done
+    std::size_t i = start;
     for (; i + 4 <= count; i += 4) {
         put(i, from[(position + step1) >> shift]);
         put(i + 1, from[(position + step2) >> shift]);
@@ -108,24 +111,31 @@ void copySamples(const ResamplePlan& plan, std::span<const std::int16_t> source,
 void resampleInto(const ResamplePlan& plan, std::span<const std::int16_t> source,
                   std::uint8_t* out) {
     if constexpr (std::endian::native == std::endian::little) {
-        copySamples(plan, source,
+        const std::size_t done = detail::copySamplesWide(plan, source, out);
+        copySamples(plan, source, done,
                     [out](std::size_t i, std::int16_t v) { std::memcpy(out + 2 * i, &v, 2); });
     } else {
-        copySamples(plan, source, [out](std::size_t i, std::int16_t v) {
+        copySamples(plan, source, 0, [out](std::size_t i, std::int16_t v) {
             const auto bits = static_cast<std::uint16_t>(v);
             out[2 * i] = static_cast<std::uint8_t>(bits);
             out[2 * i + 1] = static_cast<std::uint8_t>(bits >> 8);
         });
     }
-    std::memset(out + 2 * plan.copied, 0, 2 * (plan.length - plan.copied));
+    // The closing 0 of a note that ran out of source.
+    if (plan.length > plan.copied)
+        std::memset(out + 2 * plan.copied, 0, 2 * (plan.length - plan.copied));
 }
 
 std::vector<std::int16_t> Resample(double fs, double ft, double duration,
                                    std::span<const std::int16_t> source) {
     const ResamplePlan plan = planResample(fs, ft, duration, source.size());
-    std::vector<std::int16_t> out(plan.length); // a trailing sample past the source stays 0
-    std::int16_t* to = out.data();
-    copySamples(plan, source, [to](std::size_t i, std::int16_t v) { to[i] = v; });
+    std::vector<std::int16_t> out(plan.length);
+    if constexpr (std::endian::native == std::endian::little) {
+        resampleInto(plan, source, reinterpret_cast<std::uint8_t*>(out.data()));
+    } else {
+        std::int16_t* to = out.data();
+        copySamples(plan, source, 0, [to](std::size_t i, std::int16_t v) { to[i] = v; });
+    }
     return out;
 }
 

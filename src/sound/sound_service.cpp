@@ -93,7 +93,7 @@ std::optional<PcmSound> SoundService::loadFile(const std::filesystem::path& file
     if (file.empty()) return std::nullopt;
     const std::filesystem::path path =
         file.is_relative() && !workingFolder_.empty() ? workingFolder_ / file : file;
-    std::optional<std::vector<std::uint8_t>> bytes = readFileBytes(path);
+    std::optional<SoundImage> bytes = readFileBytes(path);
     if (!bytes) return std::nullopt;
     return decodeWav(std::make_shared<const SoundImage>(std::move(*bytes)));
 }

@@ -19,7 +19,7 @@ std::vector<std::int16_t> samplesOf(const PcmSound& sound) {
 }
 
 SoundImagePtr share(std::vector<std::uint8_t> bytes) {
-    return std::make_shared<const SoundImage>(std::move(bytes));
+    return std::make_shared<const SoundImage>(test::asImage(bytes));
 }
 
 SoundImagePtr wavOf(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,

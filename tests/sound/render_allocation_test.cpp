@@ -119,7 +119,8 @@ TEST_F(RenderAllocationTest, RenderingNeverAllocatesOrFrees) {
     test::Bytes data;
     data.id("data").u32(400).samples(constant(200, 3));
     halfRate.insert(halfRate.end(), data.data.begin(), data.data.end());
-    sound.PlayImage(std::make_shared<const SoundImage>(halfRate), kSndAsync); // converted copy
+    sound.PlayImage(std::make_shared<const SoundImage>(test::asImage(halfRate)),
+                    kSndAsync); // converted copy
     renderCounted(100);
     sound.StopAllSound();
     renderCounted(256);

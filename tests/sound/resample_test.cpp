@@ -1,4 +1,5 @@
 #include "sound/resample.h"
+#include "sound/resample_wide.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,61 @@ TEST(ResampleExactness, WritingIntoAnImageGivesTheSameLittleEndianSamples) {
         EXPECT_EQ(bytes[1], 0xEE);
         EXPECT_EQ(bytes[bytes.size() - 2], 0xEE);
         EXPECT_EQ(bytes.back(), 0xEE);
+    }
+}
+
+// --- The vector loop
+// ------------------------------------------------------------------------------
+
+// Ratios across every window size of the vector loop (one to four 8-sample parts), the edges
+// between them, and ratios outside its range that fall back to the scalar loop.
+const float kWideRatios[] = {0.003f, 0.004f, 0.05f,   0.0625f, 0.07f, 0.3f, 0.524f, 0.89f,
+                             0.999f, 1.0f,   1.0001f, 1.124f,  1.7f,  2.0f, 2.1f,   2.2f,
+                             2.62f,  3.0f,   3.5f,    4.3f,    4.5f,  7.0f};
+
+TEST(ResampleWide, ImagesMatchThePlainArithmeticUpToTheEndOfTheSource) {
+    // Sources of odd lengths, so that the last windows of the vector loop reach the end of the
+    // source and the scalar loop finishes a few samples; rising notes run out of source.
+    for (const std::size_t n : {40u, 333u, 4099u, 20011u}) {
+        const auto source = test::rampSamples(n);
+        for (const float ratio : kWideRatios) {
+            const auto plan = planResample(1, ratio, 10, source.size());
+            std::vector<std::uint8_t> bytes(2 * plan.length);
+            resampleInto(plan, source, bytes.data());
+            const auto expected = plainResample(1, ratio, 10, source);
+            ASSERT_EQ(expected.size(), plan.length) << "ratio " << ratio << " N " << n;
+            for (std::size_t i = 0; i < plan.length; ++i) {
+                const auto value = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+                ASSERT_EQ(value, expected[i]) << "ratio " << ratio << " N " << n << " i " << i;
+            }
+        }
+    }
+}
+
+TEST(ResampleWide, TakesAlmostTheWholeNoteForEveryRatioOfAnInstrument) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    const auto source = test::rampSamples(50000);
+    for (const float ratio : kWideRatios) {
+        const auto plan = planResample(1, ratio, 0.5, source.size());
+        std::vector<std::uint8_t> bytes(2 * plan.length);
+        const std::size_t done = detail::copySamplesWide(plan, source, bytes.data());
+        const bool inRange = ratio >= 0.004f && ratio <= 4.3f;
+        if (!inRange) {
+            EXPECT_EQ(done, 0u) << "ratio " << ratio;
+            continue;
+        }
+        // Left to the scalar loop: under one iteration, and the outputs whose windows would
+        // reach past the end of the source.
+        const auto leftOver = static_cast<std::size_t>(32 / ratio) + 48;
+        EXPECT_GE(done + leftOver, plan.copied) << "ratio " << ratio;
+        if (plan.copied > leftOver) {
+            EXPECT_GT(done, 0u) << "ratio " << ratio;
+        }
+        EXPECT_EQ(done % 16, 0u);
+        const auto expected = Resample(1, ratio, 0.5, source);
+        for (std::size_t i = 0; i < done; ++i)
+            ASSERT_EQ(static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8), expected[i])
+                << "ratio " << ratio << " i " << i;
     }
 }
 

@@ -23,7 +23,7 @@ inline PcmSound pcmOf(const std::vector<std::int16_t>& samples) {
 }
 
 inline SoundImagePtr imageOf(const std::vector<std::int16_t>& samples) {
-    return std::make_shared<const SoundImage>(canonicalWav(samples));
+    return std::make_shared<const SoundImage>(asImage(canonicalWav(samples)));
 }
 
 inline std::vector<std::int16_t> constant(std::size_t count, std::int16_t value) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sound/sound_image.h"
+
 namespace zembera::test {
 
 class TempDir {
@@ -82,6 +84,11 @@ inline void writeFile(const std::filesystem::path& file, const std::vector<std::
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+// The bytes as a sound image, to compare with or to play.
+inline SoundImage asImage(const std::vector<std::uint8_t>& bytes) {
+    return SoundImage(bytes.begin(), bytes.end());
 }
 
 inline std::vector<std::uint8_t> readFile(const std::filesystem::path& file) {

@@ -47,7 +47,7 @@ class StringSoundsTest : public ::testing::Test {
 TEST_F(StringSoundsTest, OwnPitchAtZeroCentsIsTheSampleFileByteForByte) {
     StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(1, 0, *tables, 0);
-    EXPECT_EQ(*sounds.stringSound(1), test::readFile(folder() / names[1]));
+    EXPECT_EQ(*sounds.stringSound(1), test::asImage(test::readFile(folder() / names[1])));
     EXPECT_FLOAT_EQ(sounds.noteFrequency, 262.0f);
     EXPECT_FALSE(std::filesystem::exists(folder() / "1zz.zz")); // nothing written yet
 }
@@ -57,7 +57,7 @@ TEST_F(StringSoundsTest, OwnPitchReachedWithNonZeroCentsIsAlsoTheFile) {
     setCents(2, 5, 1000);
     sounds.PrepareStringSound(2, 5, *tables, 200); // 1000 + 200 cents: 524 Hz
     EXPECT_EQ(sounds.noteCents, 1200.0f);
-    EXPECT_EQ(*sounds.stringSound(2), test::readFile(folder() / names[2]));
+    EXPECT_EQ(*sounds.stringSound(2), test::asImage(test::readFile(folder() / names[2])));
 }
 
 TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
@@ -68,7 +68,7 @@ TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
     ASSERT_EQ(image.size(), 44 + 2 * n);
     test::Bytes header = test::riffAndFormat(1, 44100, 16, 2 * n + 36);
     header.id("data").u32(2 * n);
-    EXPECT_EQ(SoundImage(image.begin(), image.begin() + 44), header.data);
+    EXPECT_EQ(SoundImage(image.begin(), image.begin() + 44), test::asImage(header.data));
     for (std::size_t k = 0; k + 1 < n; ++k)
         ASSERT_EQ(sampleAt(image, k), twoSeconds[2 * k + 2]);
     EXPECT_EQ(sampleAt(image, n - 1), 0);
@@ -78,7 +78,7 @@ TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
 TEST_F(StringSoundsTest, FineTuningChangesTheNote) {
     StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, -1200); // 131 Hz: the sample itself
-    EXPECT_EQ(*sounds.stringSound(12), test::readFile(folder() / names[12]));
+    EXPECT_EQ(*sounds.stringSound(12), test::asImage(test::readFile(folder() / names[12])));
     sounds.PrepareStringSound(12, 0, *tables, -1900); // about 0.667 of the sample's frequency
     EXPECT_NEAR(sounds.noteFrequency, 262 * std::pow(2.0, -1900 / 1200.0), 1e-3);
     const double ratio = static_cast<float>(sounds.noteFrequency / 131.0);
@@ -164,7 +164,7 @@ TEST_F(StringSoundsTest, ScratchFileHoldsTheCurrentImageWhole) {
     StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, 0);
     EXPECT_EQ(sounds.scratchFile(12), scratch);
-    EXPECT_EQ(test::readFile(scratch), *sounds.stringSound(12));
+    EXPECT_EQ(test::asImage(test::readFile(scratch)), *sounds.stringSound(12));
 
     // A new pitch makes the file stale; the next call rewrites it.
     sounds.PrepareStringSound(12, 0, *tables, -1200); // the sample itself
@@ -174,7 +174,7 @@ TEST_F(StringSoundsTest, ScratchFileHoldsTheCurrentImageWhole) {
     // A deleted file is written again.
     std::filesystem::remove(scratch);
     sounds.scratchFile(12);
-    EXPECT_EQ(test::readFile(scratch), *sounds.stringSound(12));
+    EXPECT_EQ(test::asImage(test::readFile(scratch)), *sounds.stringSound(12));
     // Nothing but the four samples and the scratch file is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()),
                             std::filesystem::directory_iterator()),
