@@ -43,8 +43,9 @@ twoGroups(const WideSteps& w, const std::int16_t* from, std::uint64_t position0,
     const __m256i bothBytes = _mm256_set1_epi16(0x0202);    // offset -> 2 * offset in each byte
     const __m256i highByteNext = _mm256_set1_epi16(0x0100); // ... and 2 * offset + 1 above
 
-    const std::uint64_t fractions = (position0 & w.fractionMask) | (position1 & w.fractionMask)
-                                                                       << 32;
+    const std::uint64_t fraction0 = position0 & w.fractionMask;
+    const std::uint64_t fraction1 = position1 & w.fractionMask;
+    const std::uint64_t fractions = fraction0 | (fraction1 << 32);
     const __m256i fraction = _mm256_permutevar8x32_epi32(
         _mm256_castsi128_si256(_mm_cvtsi64_si128(static_cast<long long>(fractions))), spreadHalves);
     const __m256i first = _mm256_srl_epi32(_mm256_add_epi32(fraction, w.firstFour), w.shiftCount);
