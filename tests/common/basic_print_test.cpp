@@ -5,7 +5,7 @@
 namespace zembera {
 namespace {
 
-TEST(NumberText, LeadingBlankForNonNegativeAndNoZeroBeforePoint) {
+TEST(NumberText, LeadingBlankNoZeroBeforePointAndTheDigitsOfItsPrecision) {
     EXPECT_EQ(numberText(5.0), " 5");
     EXPECT_EQ(numberText(-5.0), "-5");
     EXPECT_EQ(numberText(0.0), " 0");
@@ -16,9 +16,7 @@ TEST(NumberText, LeadingBlankForNonNegativeAndNoZeroBeforePoint) {
     EXPECT_EQ(numberText(1e16), " 1E+16");
     EXPECT_EQ(numberText(0.00001), " 1E-05");
     EXPECT_EQ(numberText(0.0001), " .0001");
-}
-
-TEST(NumberText, SinglePrecisionShowsSevenDigits) {
+    // Single precision shows seven digits.
     EXPECT_EQ(numberText(15.09434f), " 15.09434");
     EXPECT_EQ(numberText(1.0f / 3.0f), " .3333333");
     EXPECT_EQ(numberText(1.0 / 3.0), " .333333333333333");

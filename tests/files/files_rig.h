@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/files_parts.h"
@@ -18,6 +20,9 @@
 #include "support/program_folder.h"
 
 namespace zembera::test {
+
+using Calls = std::vector<std::string>;
+using Plays = std::vector<std::pair<int, int>>; // string, mandal
 
 struct FakeClock {
     double now = 1000.0;
@@ -28,8 +33,9 @@ struct FakeClock {
     int repaints = 0;
 };
 
+// A sample started on a string at a mandal, or (stop) every sound stopped; `at` on the fake clock.
 struct SoundEvent {
-    std::string what; // "play" or "stop"
+    bool stop = false;
     int string = 0;
     int mandal = 0;
     double at = 0;
@@ -42,22 +48,32 @@ class ClockedSound : public SoundOutput {
     bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
     void MciStopClose(const std::string&) override {}
     void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
-        events.push_back({"play", s, m, clock_.now});
+        events.push_back({false, s, m, clock_.now});
     }
-    void StopAllSound() override { events.push_back({"stop", 0, 0, clock_.now}); }
+    void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
 
-    std::vector<SoundEvent> plays() const {
-        std::vector<SoundEvent> out;
+    Plays plays() const {
+        Plays out;
         for (const auto& e : events) {
-            if (e.what == "play") out.push_back(e);
+            if (!e.stop) out.emplace_back(e.string, e.mandal);
         }
         return out;
     }
     int stops() const {
         int n = 0;
         for (const auto& e : events)
-            n += e.what == "stop";
+            n += e.stop;
         return n;
+    }
+    // From the start of each sound to the stop that ends it.
+    std::vector<double> lengths() const {
+        std::vector<double> out;
+        double start = 0;
+        for (const auto& e : events) {
+            if (e.stop) out.push_back(e.at - start);
+            if (!e.stop) start = e.at;
+        }
+        return out;
     }
     std::vector<SoundEvent> events;
     int images = 0;
@@ -75,7 +91,7 @@ class LoggedView : public InstrumentView {
     void etiket() override { log("etiket"); }
     void arıza_yaz(int s) override { log("arıza_yaz " + std::to_string(s)); }
     void keyLetter(int, bool) override {}
-    std::vector<std::string> calls;
+    Calls calls;
 
   private:
     void log(std::string call) {
@@ -85,8 +101,8 @@ class LoggedView : public InstrumentView {
     FakeClock& clock_;
 };
 
-// The window's controls as plain state; selecting an option button runs `onOption5`/`onOption1`
-// as the window runs their click handlers.
+// The window's controls as plain state; selecting an option button that is not selected logs it,
+// where the window would run its click handler.
 class FakeFilesView : public FilesView {
   public:
     std::string Text1() const override { return text1; }
@@ -95,17 +111,9 @@ class FakeFilesView : public FilesView {
     void hideFile2() override { file2Shown = false; }
     void refreshFile2() override { ++file2Refreshes; }
     bool option5Selected(int index) const override { return option5 == index; }
-    void selectOption5(int index) override {
-        if (option5 == index) return;
-        option5 = index;
-        calls.push_back("Option5 " + std::to_string(index));
-    }
+    void selectOption5(int index) override { select(option5, index, "Option5 "); }
     bool option1Selected(int index) const override { return option1 == index; }
-    void selectOption1(int index) override {
-        if (option1 == index) return;
-        option1 = index;
-        calls.push_back("Option1 " + std::to_string(index));
-    }
+    void selectOption1(int index) override { select(option1, index, "Option1 "); }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }
@@ -121,12 +129,23 @@ class FakeFilesView : public FilesView {
     void setFrameEnabled(int frame, bool on) override { frames[frame] = on; }
     void focusInstrument() override { ++focusGiven; }
 
-    bool button(RecordButton b) const { return buttons[static_cast<int>(b)]; }
     bool allFrames(std::initializer_list<int> which, bool on) const {
         for (int f : which) {
             if (frames[f] != on) return false;
         }
         return true;
+    }
+    // Nothing recorded or replayed: rec and Play enabled, pause and stop not, both lamps white
+    // and every frame enabled.
+    bool idle() const {
+        return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
+               allFrames({1, 2, 3, 4, 5, 7, 10}, true);
+    }
+    // Recording or replaying: only stop enabled (and pause in a replay), the recording frame
+    // the only frame enabled.
+    bool busy(bool replaying) const {
+        return buttons == std::array{false, false, replaying, true} && frames[1] &&
+               allFrames({2, 3, 4, 5, 7, 10}, false);
     }
 
     std::string text1, text2, caption = ">";
@@ -134,12 +153,19 @@ class FakeFilesView : public FilesView {
     int file2Refreshes = 0;
     int option1 = 5, option2 = 2, option3 = 1, option5 = 1;
     // rec, Play, pause, stop as the window starts.
-    bool buttons[4] = {true, true, false, false};
+    std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;
     bool frames[11] = {true, true, true, true, true, true, true, true, true, true, true};
-    std::vector<std::string> counters;
-    std::vector<std::string> calls;
+    Calls counters;
+    Calls calls;
     int focusGiven = 0;
+
+  private:
+    void select(int& option, int index, const std::string& name) {
+        if (option == index) return;
+        option = index;
+        calls.push_back(name + std::to_string(index));
+    }
 };
 
 inline std::string fileBytes(const std::filesystem::path& file) {

@@ -8,19 +8,25 @@
 namespace zembera {
 namespace {
 
-using test::writeBytes;
-using Calls = std::vector<std::string>;
+using test::Calls;
+using test::Plays;
+using Lengths = std::vector<double>;
 
-MelodyRecord record(std::array<int, 10> f) {
+// The fields the player reads: tuplet, note, duration code, file mandal, dot, condition.
+MelodyRecord note(int tuplet, int n, int code, int mandal = 0, int dot = 0, int condition = 0) {
     MelodyRecord r;
+    const int fields[10] = {tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition};
     for (std::size_t i = 0; i < 10; ++i)
-        r.fields[i] = static_cast<std::int16_t>(f[i]);
+        r.fields[i] = static_cast<std::int16_t>(fields[i]);
     return r;
 }
 
-// tuplet, note, duration code, file mandal, dot, ..., condition
-MelodyRecord note(int tuplet, int n, int code, int mandal = 0, int dot = 0, int condition = 0) {
-    return record({tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition});
+// A record as a line of a melody file.
+std::string line(const MelodyRecord& r) {
+    std::string s;
+    for (std::size_t i = 0; i < 10; ++i)
+        s += std::to_string(r.fields[i]) + (i < 9 ? "," : "\r\n");
+    return s;
 }
 
 TEST(MelodyUnits, DurationCodesDotsAndTriplets) {
@@ -59,7 +65,6 @@ TEST(MelodyStrings, NotesMapOntoTwoOverlappingRuns) {
     EXPECT_EQ(noteString(0), 4);
     EXPECT_EQ(noteString(14), 18);
     EXPECT_EQ(noteString(15), 12);
-    EXPECT_EQ(noteString(15), noteString(8));
     EXPECT_EQ(noteString(25), 22);
 }
 
@@ -90,17 +95,10 @@ TEST(MelodyRead, ARecordIsTenFieldsWhereverTheLinesBreak) {
     EXPECT_EQ(a.condition(), 1);
     EXPECT_EQ(readMelodyRecord(r).note(), 26);
     EXPECT_TRUE(r.atEnd());
-    FieldReader big("0,40000,3,0,0,0,0,0,0,0", "x.ses");
-    EXPECT_THROW(readMelodyRecord(big), FormatError);
-    FieldReader shortRecord("0,1,3,0,0", "x.ses");
-    EXPECT_THROW(readMelodyRecord(shortRecord), FormatError);
-}
-
-std::string line(std::array<int, 10> f) {
-    std::string s;
-    for (std::size_t i = 0; i < 10; ++i)
-        s += std::to_string(f[i]) + (i < 9 ? "," : "\r\n");
-    return s;
+    for (const char* bad : {"0,40000,3,0,0,0,0,0,0,0", "0,1,3,0,0"}) {
+        FieldReader reader(bad, "x.ses");
+        EXPECT_THROW(readMelodyRecord(reader), FormatError) << bad;
+    }
 }
 
 class Melody : public test::FilesRig {
@@ -111,102 +109,81 @@ class Melody : public test::FilesRig {
         st().vscrollValue = 40;
         controls.text2 = "ezgi";
     }
-    void writeMelody(const std::string& text) { writeBytes(dir / "ezgi.ses", text); }
-    // The sleeps between the start of each sound and its stop, and of the rests.
-    std::vector<double> soundLengths() const {
-        std::vector<double> out;
-        double start = 0;
-        for (const auto& e : sound.events) {
-            if (e.what == "play") start = e.at;
-            if (e.what == "stop") out.push_back(e.at - start);
-        }
-        return out;
+    void writeMelody(std::initializer_list<MelodyRecord> records, const std::string& tail = "") {
+        std::string text;
+        for (const MelodyRecord& r : records)
+            text += line(r);
+        test::writeBytes(dir / "ezgi.ses", text + tail);
     }
     std::unique_ptr<MelodyHandlers> handlers;
 };
 
-TEST_F(Melody, AQuarterOfNoteZeroSoundsString4For640Ms) {
-    controls.option2 = 1; // çalgı
+TEST_F(Melody, NotesSoundTheirLengthWhileRestsSkipsAndCodeZeroAreOnlyCounted) {
+    controls.option2 = 1; // çalgı: the instrument's own mandal
     st().mandalPos[4] = -3;
-    writeMelody(line({0, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
+    writeMelody({note(0, 28, 3),  // rest of 8 units
+                 note(0, 5, 0),   // code 0
+                 note(0, 32, 3),  // not a note
+                 note(0, -1, 3),  // not a note
+                 note(0, 15, 9),  // previous length: the rest's 8 units, on string 12
+                 note(0, 0, 3)}); // a quarter of 16 units on string 4
     const double before = clock.now;
     handlers->aç_kapa_buton_Click();
-    const auto plays = sound.plays();
-    ASSERT_EQ(plays.size(), 1u);
-    EXPECT_EQ((std::array<int, 2>{plays[0].string, plays[0].mandal}), (std::array<int, 2>{4, -3}));
-    EXPECT_EQ(soundLengths(), (std::vector<double>{640}));
-    EXPECT_DOUBLE_EQ(clock.now - before, 640);
+    EXPECT_EQ(sound.plays(), (Plays{{12, 0}, {4, -3}}));
+    EXPECT_EQ(sound.lengths(), (Lengths{8 * 40, 16 * 40}));
+    EXPECT_DOUBLE_EQ(clock.now - before, 8 * 40 + 8 * 40 + 16 * 40);
+    EXPECT_EQ(sound.stops(), 2); // a rest stops no sound
     EXPECT_EQ(st().currentString, 4);
-    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket"}));
-    EXPECT_EQ(controls.counters, (Calls{"001", "blank"}));
+    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket", "tel_çiz", "mandal_at",
+                                 "porte", "etiket"}));
+    EXPECT_EQ(controls.counters, (Calls{"001", "002", "003", "004", "005", "006", "blank"}));
     EXPECT_EQ(controls.caption, ">");
     EXPECT_FALSE(st().playingBack);
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(Melody, RestsSkipsAndCodeZeroAreCountedButNeitherDrawnNorSounded) {
-    writeMelody(line({0, 28, 3, 0, 0, 0, 0, 0, 0, 0}) + // rest of 8 units
-                line({0, 5, 0, 0, 0, 0, 0, 0, 0, 0}) +  // code 0
-                line({0, 32, 3, 0, 0, 0, 0, 0, 0, 0}) + // not a note
-                line({0, -1, 3, 0, 0, 0, 0, 0, 0, 0}) + // not a note
-                line({0, 15, 9, 0, 0, 0, 0, 0, 0, 0})); // previous length: the rest's 8 units
+TEST_F(Melody, TheFirstNoteWithAnUnknownCodeLastsNothingAndTheTempoIsReadAtEveryNote) {
+    writeMelody({note(0, 3, 7), note(0, 3, 5, 0, 1), note(1, 3, 4), note(0, 3, 8)});
+    onEvents = [&](int round) {
+        if (round == 3) st().vscrollValue = 60;
+    };
     handlers->yürüt10();
-    EXPECT_EQ(controls.counters, (Calls{"001", "002", "003", "004", "005", "blank"}));
-    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket"}));
-    EXPECT_EQ(st().currentString, 12);
-    EXPECT_EQ(soundLengths(), (std::vector<double>{8 * 40}));
-    EXPECT_EQ(sound.stops(), 1); // a rest stops no sound
-    double slept = 0;
-    for (double s : clock.sleeps)
-        slept += s;
-    EXPECT_DOUBLE_EQ(slept, 8 * 40 + 8 * 40);
-}
-
-TEST_F(Melody, TheFirstNoteWithAnUnknownCodeLastsNothing) {
-    writeMelody(line({0, 3, 7, 0, 0, 0, 0, 0, 0, 0}) + line({0, 3, 5, 0, 1, 0, 0, 0, 0, 0}) +
-                line({1, 3, 4, 0, 0, 0, 0, 0, 0, 0}) + line({0, 3, 8, 0, 0, 0, 0, 0, 0, 0}));
-    handlers->yürüt10();
-    EXPECT_EQ(soundLengths(), (std::vector<double>{0, 6 * 40, 5 * 40, 5 * 40}));
+    EXPECT_EQ(sound.lengths(), (Lengths{0, 6 * 40, 5 * 60, 5 * 60}));
 }
 
 TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
     st().mandalPos[10] = 1;
     st().mandalPos[11] = -2;
     program->tuning.ahenkShift = 1;
-    const std::string text = line({0, 5, 5, 2, 0, 0, 0, 0, 0, 1}) + // string 9 + 1
-                             line({0, 6, 5, 3, 0, 0, 0, 0, 0, 0});  // string 10 + 1
-    writeMelody(text);
-    std::vector<std::array<int, 4>> got;
+    writeMelody({note(0, 5, 5, 2, 0, 1),   // string 9 + 1, marked
+                 note(0, 6, 5, 3, 0, 0)}); // string 10 + 1
+    const Plays expected[] = {
+        {{10, 1}, {11, -2}}, // çalgı
+        {{10, 8}, {11, -2}}, // şartlı: the marked note at its file mandal + 6
+        {{10, 2}, {11, 3}},  // dosya
+    };
     for (int mode : {1, 2, 3}) {
         controls.option2 = mode;
         sound.events.clear();
         handlers->yürüt10();
-        const auto p = sound.plays();
-        ASSERT_EQ(p.size(), 2u);
-        got.push_back({p[0].string, p[0].mandal, p[1].string, p[1].mandal});
+        EXPECT_EQ(sound.plays(), expected[mode - 1]) << mode;
     }
-    EXPECT_EQ(got[0], (std::array<int, 4>{10, 1, 11, -2})); // çalgı
-    EXPECT_EQ(got[1], (std::array<int, 4>{10, 8, 11, -2})); // şartlı: marked note + 6
-    EXPECT_EQ(got[2], (std::array<int, 4>{10, 2, 11, 3}));  // dosya
 }
 
 TEST_F(Melody, AFileMandalOutsideTheStringsRangePlaysNothingForThatNote) {
-    controls.option2 = 3;                               // dosya
-    writeMelody(line({0, 0, 6, 9, 0, 0, 0, 0, 0, 0}) +  // string 4 reaches only 8
-                line({0, 0, 6, -6, 0, 0, 0, 0, 0, 0}) + // nor below -5
-                line({0, 0, 6, 8, 0, 0, 0, 0, 0, 0}));
+    controls.option2 = 3;           // dosya
+    writeMelody({note(0, 0, 6, 9),  // string 4 reaches only 8
+                 note(0, 0, 6, -6), // nor below -5
+                 note(0, 0, 6, 8)});
     handlers->yürüt10();
-    const auto plays = sound.plays();
-    ASSERT_EQ(plays.size(), 1u);
-    EXPECT_EQ(plays[0].mandal, 8);
+    EXPECT_EQ(sound.plays(), (Plays{{4, 8}}));
     EXPECT_EQ(sound.stops(), 3);
     EXPECT_EQ(view.calls.size(), 12u);
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
-    writeMelody(line({0, 1, 6, 0, 0, 0, 0, 0, 0, 0}) + line({0, 2, 6, 0, 0, 0, 0, 0, 0, 0}) +
-                "0,3,6,0\r\n");
+    writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
     bool framesOffWhilePlaying = false;
     onEvents = [&](int) {
         framesOffWhilePlaying = controls.allFrames({1, 2, 3, 4, 7, 10}, false) &&
@@ -218,7 +195,7 @@ TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
     EXPECT_EQ(messages.shown, (Calls{"ses dosyasından kaynaklanan bir hata oluştu."}));
     EXPECT_EQ(controls.counters.back(), "blank");
     EXPECT_EQ(controls.caption, ">");
-    EXPECT_TRUE(controls.allFrames({1, 2, 3, 4, 7, 10}, true));
+    EXPECT_TRUE(controls.idle());
     EXPECT_FALSE(st().playingBack);
 }
 
@@ -235,37 +212,18 @@ TEST_F(Melody, MissingEmptyOrOutsideNamesFailWithTheMessage) {
 }
 
 TEST_F(Melody, StartStopDuringANoteEndsThePlaybackBeforeTheNextOne) {
-    writeMelody(line({0, 1, 6, 0, 0, 0, 0, 0, 0, 0}) + line({0, 2, 6, 0, 0, 0, 0, 0, 0, 0}) +
-                line({0, 3, 6, 0, 0, 0, 0, 0, 0, 0}));
+    writeMelody({note(0, 1, 6), note(0, 2, 6), note(0, 3, 6)});
     // The click made during the first note is handled before the second record is played.
     onEvents = [&](int round) {
         if (round == 2) handlers->aç_kapa_buton_Click();
     };
     handlers->aç_kapa_buton_Click();
     EXPECT_EQ(sound.plays().size(), 1u);
-    EXPECT_EQ(soundLengths(), (std::vector<double>{80}));
+    EXPECT_EQ(sound.lengths(), Lengths{80});
     EXPECT_EQ(controls.counters, (Calls{"001", "002", "blank"}));
     EXPECT_EQ(controls.caption, ">");
     EXPECT_FALSE(st().playingBack);
-    EXPECT_TRUE(controls.allFrames({1, 2, 3, 4, 7, 10}, true));
-}
-
-TEST_F(Melody, TheTempoIsReadAtEveryNote) {
-    writeMelody(line({0, 1, 6, 0, 0, 0, 0, 0, 0, 0}) + line({0, 2, 6, 0, 0, 0, 0, 0, 0, 0}));
-    onEvents = [&](int round) {
-        if (round == 2) st().vscrollValue = 60;
-    };
-    handlers->yürüt10();
-    EXPECT_EQ(soundLengths(), (std::vector<double>{80, 120}));
-}
-
-TEST_F(Melody, ChoosingAListEntryPutsItsNameIntoText2) {
-    controls.file3Shown = true;
-    handlers->File3_Click("taksim.ses");
-    EXPECT_EQ(controls.text2, "taksim");
-    EXPECT_FALSE(controls.file3Shown);
-    handlers->open_ses_buton_Click();
-    EXPECT_TRUE(controls.file3Shown);
+    EXPECT_TRUE(controls.idle());
 }
 
 } // namespace

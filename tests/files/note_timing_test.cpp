@@ -14,7 +14,6 @@ struct Fake {
     std::vector<double> repaintsAt;
     LoopHooks hooks() {
         LoopHooks h;
-        h.processEvents = [] {};
         h.repaint = [this] {
             repaintsAt.push_back(now);
             now += repaintCost;

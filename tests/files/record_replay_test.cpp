@@ -9,9 +9,10 @@
 namespace zembera {
 namespace {
 
+using test::Calls;
 using test::fileBytes;
+using test::Plays;
 using test::writeBytes;
-using Calls = std::vector<std::string>;
 
 std::string spaces(int n) {
     return std::string(static_cast<std::size_t>(n), ' ');
@@ -30,11 +31,9 @@ TEST(RecordEntry, ReadsThreeFieldsAndRefusesWhatCannotBeAPluck) {
     const std::string text = recordLine(5, -3, 120) + "7,0,40\r\n";
     FieldReader ok(text, "kayıt.txt");
     const RecordEntry a = readRecordEntry(ok);
-    EXPECT_EQ((std::array<int, 3>{a.string, a.mandal, a.durationMs}),
-              (std::array<int, 3>{5, -3, 120}));
+    EXPECT_EQ((std::array{a.string, a.mandal, a.durationMs}), (std::array{5, -3, 120}));
     const RecordEntry b = readRecordEntry(ok);
-    EXPECT_EQ(b.string, 7);
-    EXPECT_EQ(b.durationMs, 40);
+    EXPECT_EQ((std::array{b.string, b.mandal, b.durationMs}), (std::array{7, 0, 40}));
     EXPECT_TRUE(ok.atEnd());
     for (const char* bad : {"0 0 10", "27 0 10", "5 x 10", "5 0", "5 40000 10", "5 0 3000000000"}) {
         FieldReader r(bad, "kayıt.txt");
@@ -54,69 +53,62 @@ class Recording : public test::FilesRig {
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     // A left click on string s inside its plucking zone.
     void pluck(int s) { player->Picture2_MouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
+    // The lines of the recording file, each read back as a pluck.
+    std::vector<RecordEntry> recorded() {
+        const std::string text = fileBytes(kayit());
+        FieldReader reader(text, "kayıt.txt");
+        std::vector<RecordEntry> entries;
+        while (!reader.atEnd())
+            entries.push_back(readRecordEntry(reader));
+        return entries;
+    }
+    void writeRecording(std::initializer_list<RecordEntry> entries) {
+        std::string text;
+        for (const RecordEntry& e : entries)
+            text += recordLine(e.string, e.mandal, e.durationMs);
+        writeBytes(kayit(), text);
+    }
 
     std::unique_ptr<RecordHandlers> handlers;
     std::unique_ptr<InstrumentPlayer> player;
 };
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = text.find("\r\n", at);
-        out.push_back(text.substr(at, end - at));
-        at = end == std::string::npos ? text.size() : end + 2;
-    }
-    return out;
-}
-
 TEST_F(Recording, NPlucksGiveNLinesWithTheirStringsAndMandals) {
     handlers->rec_buton_Click();
     EXPECT_TRUE(st().recording);
     EXPECT_TRUE(controls.recordLamp);
-    EXPECT_TRUE(controls.button(RecordButton::stop_buton));
-    EXPECT_FALSE(controls.button(RecordButton::rec_buton));
-    EXPECT_FALSE(controls.button(RecordButton::Play_buton));
-    EXPECT_FALSE(controls.button(RecordButton::pause_buton));
-    EXPECT_TRUE(controls.allFrames({2, 3, 4, 5, 7, 10}, false));
-    EXPECT_TRUE(controls.frames[1]);
+    EXPECT_TRUE(controls.busy(false));
 
     st().mandalPos[1] = 2;
     st().mandalPos[14] = -3;
     for (int s : {1, 14, 1, 26})
         pluck(s);
     // The first line is written at the second pluck: three so far.
-    EXPECT_EQ(lines(fileBytes(kayit())).size(), 3u);
+    EXPECT_EQ(recorded().size(), 3u);
     handlers->stop_buton_Click();
 
-    const auto got = lines(fileBytes(kayit()));
-    ASSERT_EQ(got.size(), 4u);
-    const int strings[] = {1, 14, 1, 26};
-    const char* prefixes[] = {" 1 ", " 14", " 1 ", " 26"};
-    for (int i = 0; i < 4; ++i) {
-        FieldReader r(got[static_cast<std::size_t>(i)], "kayıt.txt");
-        const RecordEntry e = readRecordEntry(r);
-        EXPECT_EQ(e.string, strings[i]);
-        EXPECT_EQ(e.mandal, st().mandalPos[strings[i]]);
+    // Every line as recordLine writes it, so the file holds nothing but whole lines.
+    std::string expectedText;
+    Plays got;
+    for (const RecordEntry& e : recorded()) {
+        got.emplace_back(e.string, e.mandal);
         EXPECT_GE(e.durationMs, 0);
         EXPECT_LT(e.durationMs, 60000);
-        EXPECT_EQ(got[static_cast<std::size_t>(i)].substr(0, 3), prefixes[i]);
+        expectedText += recordLine(e.string, e.mandal, e.durationMs);
     }
+    EXPECT_EQ(got, (Plays{{1, 2}, {14, -3}, {1, 2}, {26, 0}}));
+    EXPECT_EQ(fileBytes(kayit()), expectedText);
     EXPECT_FALSE(st().recording);
-    EXPECT_FALSE(controls.recordLamp);
-    EXPECT_TRUE(controls.button(RecordButton::rec_buton));
-    EXPECT_TRUE(controls.button(RecordButton::Play_buton));
-    EXPECT_FALSE(controls.button(RecordButton::stop_buton));
-    EXPECT_TRUE(controls.allFrames({1, 2, 3, 4, 5, 7, 10}, true));
+    EXPECT_TRUE(controls.idle());
 
     // Closed: later plucks write nothing.
     pluck(3);
     pluck(4);
-    EXPECT_EQ(lines(fileBytes(kayit())).size(), 4u);
+    EXPECT_EQ(recorded().size(), 4u);
 }
 
 TEST_F(Recording, ANewRecordingDeletesTheOldFileAndAStopWithoutPluckWritesZero) {
-    writeBytes(kayit(), recordLine(3, 0, 500) + recordLine(4, 0, 500));
+    writeRecording({{3, 0, 500}, {4, 0, 500}});
     handlers->rec_buton_Click();
     EXPECT_EQ(fileBytes(kayit()), "");
     st().lastString = 9;
@@ -127,36 +119,24 @@ TEST_F(Recording, ANewRecordingDeletesTheOldFileAndAStopWithoutPluckWritesZero) 
 
 TEST_F(Recording, KeysSweepsAndMandalEditsDoNothingWhileRecording) {
     handlers->rec_buton_Click();
-    const int before = sound.images;
     const PerString16 mandals = st().mandalPos;
     player->Form_KeyDown(kKeyUp);
     player->Form_KeyDown(kKeyRight);
     player->Picture2_MouseMove(kRightButton, 300, 100);
     player->Picture1_MouseDown(kLeftButton, 160, 30);
-    EXPECT_EQ(sound.images, before);
+    EXPECT_EQ(sound.images, 0);
     EXPECT_EQ(st().mandalPos, mandals);
     EXPECT_EQ(st().currentString, 12);
     pluck(2); // plucking is how a performance is recorded
-    EXPECT_EQ(sound.images, before + 1);
+    EXPECT_EQ(sound.images, 1);
 }
 
-class Replay : public Recording {
-  protected:
-    void writeRecording(std::initializer_list<RecordEntry> entries) {
-        std::string text;
-        for (const RecordEntry& e : entries)
-            text += recordLine(e.string, e.mandal, e.durationMs);
-        writeBytes(kayit(), text);
-    }
-};
+using Replay = Recording;
 
 TEST_F(Replay, WithoutARecordingItSaysSoAndChangesNothing) {
     handlers->Play_buton_Click();
     EXPECT_EQ(messages.shown, (Calls{"önceden yapılmış bir kayıt bulunamadı"}));
-    EXPECT_FALSE(controls.replayLamp);
-    EXPECT_TRUE(controls.button(RecordButton::Play_buton));
-    EXPECT_FALSE(controls.button(RecordButton::stop_buton));
-    EXPECT_TRUE(controls.allFrames({1, 2, 3, 4, 5, 7, 10}, true));
+    EXPECT_TRUE(controls.idle());
     EXPECT_TRUE(view.calls.empty());
 }
 
@@ -166,31 +146,18 @@ TEST_F(Replay, CalgiSoundsEachStringAtItsPresentMandalForItsDuration) {
     st().mandalPos[12] = -1;
     bool sawBusyControls = false;
     onEvents = [&](int) {
-        sawBusyControls = controls.replayLamp && st().playingBack &&
-                          controls.button(RecordButton::stop_buton) &&
-                          controls.button(RecordButton::pause_buton) &&
-                          !controls.button(RecordButton::Play_buton) &&
-                          controls.allFrames({2, 3, 4, 5, 7, 10}, false);
+        sawBusyControls = controls.replayLamp && st().playingBack && controls.busy(true);
     };
     handlers->Play_buton_Click();
     EXPECT_TRUE(sawBusyControls);
-    const auto plays = sound.plays();
-    ASSERT_EQ(plays.size(), 3u);
-    EXPECT_EQ((std::array<int, 6>{plays[0].string, plays[0].mandal, plays[1].string,
-                                  plays[1].mandal, plays[2].string, plays[2].mandal}),
-              (std::array<int, 6>{5, 4, 12, -1, 5, 4}));
-    EXPECT_EQ(sound.stops(), 3);
+    EXPECT_EQ(sound.plays(), (Plays{{5, 4}, {12, -1}, {5, 4}}));
+    EXPECT_EQ(sound.lengths(), (std::vector<double>{120, 40, 300}));
     EXPECT_EQ(st().currentString, 5);
     EXPECT_EQ(view.calls,
               (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 5", "mandal_at", "porte", "etiket",
                      "arıza_yaz 12", "mandal_at", "porte", "etiket", "arıza_yaz 5"}));
-    // Back to idle.
     EXPECT_FALSE(st().playingBack);
-    EXPECT_FALSE(controls.replayLamp);
-    EXPECT_TRUE(controls.button(RecordButton::Play_buton));
-    EXPECT_TRUE(controls.button(RecordButton::rec_buton));
-    EXPECT_FALSE(controls.button(RecordButton::pause_buton));
-    EXPECT_TRUE(controls.allFrames({2, 3, 4, 5, 7, 10}, true));
+    EXPECT_TRUE(controls.idle());
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -218,55 +185,41 @@ TEST_F(Replay, ANoteLastsItsDurationWithin5MsPlusTheRedraw) {
     writeBytes(kayit(), text);
     handlers->Play_buton_Click();
 
-    std::vector<double> starts, ends;
-    for (const auto& e : sound.events)
-        (e.what == "play" ? starts : ends).push_back(e.at);
+    std::vector<double> starts;
+    for (const auto& e : sound.events) {
+        if (!e.stop) starts.push_back(e.at);
+    }
+    const std::vector<double> sounding = sound.lengths();
     ASSERT_EQ(starts.size(), 5u);
-    ASSERT_EQ(ends.size(), 5u);
+    ASSERT_EQ(sounding.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
-        const double sounding = ends[i] - starts[i];
-        EXPECT_GE(sounding, durations[i]) << i;
-        EXPECT_LE(sounding, durations[i] + 5.0) << i;
+        EXPECT_GE(sounding[i], durations[i]) << i;
+        EXPECT_LE(sounding[i], durations[i] + 5.0) << i;
+        // From one pluck to the next: the duration plus the four redraws.
         if (i + 1 < 5) {
-            // From one pluck to the next: the duration plus the four redraws.
             EXPECT_LE(starts[i + 1] - starts[i], durations[i] + 5.0 + 4 * clock.redrawCost) << i;
         }
     }
-    // Long notes let the window repaint; no slice is longer than the slice length.
-    EXPECT_GT(clock.repaints, 50);
-    for (double s : clock.sleeps)
-        EXPECT_LE(s, kSliceMs);
+    EXPECT_GT(clock.repaints, 50); // long notes let the window repaint
 }
 
-TEST_F(Replay, AStopDuringANoteLetsItFinishAndEndsTheReplay) {
+TEST_F(Replay, APauseShowsItsMessageAndAStopLetsTheNoteFinishAndEndsTheReplay) {
     writeRecording({{5, 0, 100}, {6, 0, 200}, {7, 0, 300}, {8, 0, 400}});
     onEvents = [&](int round) {
+        if (round == 1) handlers->pause_buton_Click();
         if (round == 2) handlers->stop_buton_Click();
     };
     handlers->Play_buton_Click();
-    const auto plays = sound.plays();
-    ASSERT_EQ(plays.size(), 2u);
-    EXPECT_EQ(plays[1].string, 6);
-    EXPECT_GE(sound.events.back().at - plays[1].at, 200.0); // the second note sounded in full
+    EXPECT_EQ(messages.shown, (Calls{"durduruldu"}));
+    EXPECT_EQ(sound.plays(), (Plays{{5, 0}, {6, 0}}));
+    EXPECT_GE(sound.lengths().back(), 200.0); // the second note sounded in full
     EXPECT_EQ(eventRounds, 2);
     EXPECT_FALSE(st().playingBack);
-    EXPECT_FALSE(controls.replayLamp);
-    EXPECT_TRUE(controls.button(RecordButton::Play_buton));
-}
-
-TEST_F(Replay, APauseShowsItsMessageAndTheReplayGoesOn) {
-    writeRecording({{5, 0, 10}, {6, 0, 10}, {7, 0, 10}});
-    onEvents = [&](int round) {
-        if (round == 1) handlers->pause_buton_Click();
-    };
-    handlers->Play_buton_Click();
-    EXPECT_EQ(messages.shown, (Calls{"durduruldu"}));
-    EXPECT_EQ(sound.plays().size(), 3u);
+    EXPECT_TRUE(controls.idle());
 }
 
 TEST_F(Replay, AFaultyLineEndsTheReplayWithItsMessageAfterTheGoodOnes) {
-    for (const std::string& bad :
-         {std::string("27 0 10\r\n"), std::string("5 0\r\n"), std::string("5 x 10\r\n")}) {
+    for (const std::string bad : {"27 0 10\r\n", "5 0\r\n", "5 x 10\r\n"}) {
         messages.shown.clear();
         sound.events.clear();
         writeBytes(kayit(), recordLine(4, 0, 10) + bad);
@@ -274,10 +227,7 @@ TEST_F(Replay, AFaultyLineEndsTheReplayWithItsMessageAfterTheGoodOnes) {
         EXPECT_EQ(messages.shown, (Calls{"kayıt dosyasından kaynaklanan bir hata oluştu"})) << bad;
         EXPECT_EQ(sound.plays().size(), 1u) << bad;
         EXPECT_FALSE(st().playingBack);
-        EXPECT_FALSE(controls.replayLamp);
-        EXPECT_TRUE(controls.button(RecordButton::Play_buton));
-        EXPECT_FALSE(controls.button(RecordButton::stop_buton));
-        EXPECT_TRUE(controls.allFrames({2, 3, 4, 5, 7, 10}, true));
+        EXPECT_TRUE(controls.idle()) << bad;
     }
 }
 
@@ -285,10 +235,7 @@ TEST_F(Replay, AShiftThatTakesTheStringOffTheInstrumentOrItsRangePlaysNothing) {
     writeRecording({{24, 0, 10}, {2, 0, 10}, {20, 0, 10}});
     program->tuning.ahenkShift = 4; // 24 -> 28 is no string
     handlers->Play_buton_Click();
-    auto plays = sound.plays();
-    ASSERT_EQ(plays.size(), 2u);
-    EXPECT_EQ(plays[0].string, 6);
-    EXPECT_EQ(plays[1].string, 24);
+    EXPECT_EQ(sound.plays(), (Plays{{6, 0}, {24, 0}}));
 
     sound.events.clear();
     writeRecording({{2, 0, 10}, {8, 0, 10}, {9, 0, 10}});
@@ -296,9 +243,7 @@ TEST_F(Replay, AShiftThatTakesTheStringOffTheInstrumentOrItsRangePlaysNothing) {
     st().mandalPos[9] = 3;
     program->tuning.ahenkShift = -3;
     handlers->Play_buton_Click();
-    plays = sound.plays();
-    ASSERT_EQ(plays.size(), 1u);
-    EXPECT_EQ((std::array<int, 2>{plays[0].string, plays[0].mandal}), (std::array<int, 2>{6, 3}));
+    EXPECT_EQ(sound.plays(), (Plays{{6, 3}}));
     EXPECT_EQ(sound.stops(), 3); // every note still takes its time and ends with a stop
     EXPECT_TRUE(messages.shown.empty());
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The main window over a throw-away program folder, with a recorded message service, the sound
-// output of the test's choice and the window-level key hook, for tests that drive it with real
-// key and mouse events.
+// The main window over a throw-away program folder, with a recorded message service, a recording
+// sound output and the window-level key hook, for tests that drive it with real key and mouse
+// events.
 
 #include <gtest/gtest.h>
 
@@ -9,15 +9,59 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
+#include "support/pixels.h"
 #include "support/program_folder.h"
 
 namespace zembera::test {
 
-template <typename Sound> class WindowFixture : public ::testing::Test {
+inline constexpr QRgb kGreen = qRgb(0, 255, 0);
+
+// Keeps what the window asks of the sound output.
+class FakeSound : public SoundOutput {
+  public:
+    void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
+    bool MciOpenPlay(const std::string&, const std::string& alias) override {
+        opened.push_back(alias);
+        return true;
+    }
+    void MciStopClose(const std::string& alias) override { closed.push_back(alias); }
+    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
+        patched.emplace_back(s, m);
+    }
+    void StopAllSound() override { ++stops; }
+    int images = 0;
+    int stops = 0;
+    std::vector<std::string> opened, closed;
+    std::vector<std::pair<int, int>> patched; // string, mandal
+};
+
+// Whether row s of the key map and mandal number column (Picture10) holds a pixel of `color`
+// between x0 and x1, in the `height` rows from the top of the row.
+inline bool columnRowHas(const MainWindow& w, int s, int x0, int x1, QRgb color, int height = 17) {
+    const CanvasImage& c = w.Picture10->canvas();
+    const int top = 2 + 15 * (s - 1);
+    for (int y = top; y < top + height; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            if (c.pixel(x, y) == color) return true;
+        }
+    }
+    return false;
+}
+
+// Whether every pixel of the picture has `color`.
+inline bool allPixels(CanvasWidget* picture, QRgb color) {
+    const CanvasImage& c = picture->canvas();
+    return countColor(c, color) == c.width() * c.height();
+}
+
+class WindowFixture : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         static int argc = 1;
@@ -62,10 +106,11 @@ template <typename Sound> class WindowFixture : public ::testing::Test {
     }
 
     QWindow* handle() { return window->windowHandle(); }
+    PerString16& pos() { return program->instrument.mandalPos; }
 
     std::filesystem::path dir;
     RecordedMessages messages;
-    Sound sound;
+    FakeSound sound;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<KeyHook> hook;

@@ -40,45 +40,39 @@ TEST(SampleNames, CountMustBe26AndIsCheckedFirst) {
     EXPECT_EQ(checkSampleNames({}).error, "0 ses dosyası bulundu. 26 olması gerekir.");
 }
 
-TEST(SampleNames, GoodFolderFillsNamesAndAliases) {
-    const auto check = checkSampleNames(goodNames());
+TEST(SampleNames, GoodFolderFillsNamesAndAliasesOfAnyTwoCharacters) {
+    const auto check = checkSampleNames(with(0, "01_013081_çğ.wav"));
     ASSERT_FALSE(check.error) << *check.error;
-    EXPECT_EQ(check.folder.sampleFileName[1], "01_013081_aa.wav");
-    EXPECT_EQ(check.folder.mciAlias[1], "aa");
+    EXPECT_EQ(check.folder.sampleFileName[1], "01_013081_çğ.wav");
+    EXPECT_EQ(check.folder.sampleFileName[2], "02_013081_ab.wav");
+    EXPECT_EQ(check.folder.mciAlias[1], "çğ");
     EXPECT_EQ(check.folder.mciAlias[26], "az");
 }
 
-TEST(SampleNames, NamingChecks) {
-    EXPECT_EQ(checkSampleNames(with(0, "01_013081_ab.WAV")).error, kNaming);  // upper case
-    EXPECT_EQ(checkSampleNames(with(0, "01_013081_abx.wav")).error, kNaming); // 17 characters
-    EXPECT_EQ(checkSampleNames(with(0, "1_013081_ab.wav")).error, kNaming);   // 15 characters
-    EXPECT_EQ(checkSampleNames(with(25, "27_013081_ab.wav")).error, kNaming);
-    EXPECT_EQ(checkSampleNames(with(0, "01-013081_ab.wav")).error, kNaming);
-    EXPECT_EQ(checkSampleNames(with(0, "01_013081-ab.wav")).error, kNaming);
+TEST(SampleNames, MisnamedFilesAreRefused) {
+    // {place in the list, name}
+    const std::vector<std::pair<int, std::string>> misnamed{
+        {0, "01_013081_ab.WAV"},  // upper-case extension
+        {0, "01_013081_abx.wav"}, // 17 characters
+        {0, "1_013081_ab.wav"},   // 15 characters
+        {25, "27_013081_ab.wav"}, // no string 27
+        {0, "01-013081_ab.wav"},
+        {0, "01_013081-ab.wav"},
+        // A string number 0, or one given twice, leaves some string without its sample.
+        {0, "00_013081_aa.wav"},
+        {0, "ab_013081_aa.wav"},
+        {0, "02_013081_aa.wav"},
+    };
+    for (const auto& [index, name] : misnamed)
+        EXPECT_EQ(checkSampleNames(with(index, name)).error, kNaming) << name;
 }
 
-TEST(SampleNames, FrequencyLimit) {
+TEST(SampleNames, FrequencyLimitAndTheFirstBadNameInListOrderDecides) {
     EXPECT_FALSE(checkSampleNames(with(25, "26_131999_az.wav")).error);
     EXPECT_EQ(checkSampleNames(with(25, "26_132000_az.wav")).error, kFrequency);
-}
-
-TEST(SampleNames, ChecksStopAtTheFirstBadNameInListOrder) {
     auto names = with(3, "04_999999_ad.wav"); // frequency fault first
     names[10] = "11_013081_ak.WAV";           // naming fault later
     EXPECT_EQ(checkSampleNames(names).error, kFrequency);
-}
-
-TEST(SampleNames, EveryStringNeedsExactlyOneSample) {
-    // String 0 would give no string its sample; a duplicate leaves another string without one.
-    EXPECT_EQ(checkSampleNames(with(0, "00_013081_aa.wav")).error, kNaming);
-    EXPECT_EQ(checkSampleNames(with(0, "ab_013081_aa.wav")).error, kNaming);
-    EXPECT_EQ(checkSampleNames(with(0, "02_013081_aa.wav")).error, kNaming);
-}
-
-TEST(SampleNames, LabelsMayBeAnyTwoCharacters) {
-    const auto check = checkSampleNames(with(0, "01_013081_çğ.wav"));
-    ASSERT_FALSE(check.error);
-    EXPECT_EQ(check.folder.mciAlias[1], "çğ");
 }
 
 TEST(SampleFolder, ListsWavFilesInAnyCaseSortedAndSkipsTheRest) {

@@ -21,43 +21,6 @@ std::vector<std::int16_t> render(Mixer& mixer, std::size_t frames, int channels 
     return out;
 }
 
-TEST(Mixer, RendersSilenceWithNothingPlaying) {
-    Mixer mixer;
-    EXPECT_EQ(render(mixer, 300), constant(300, 0));
-}
-
-TEST(Mixer, MemoryChannelPlaysASoundOnceThenFallsSilent) {
-    Mixer mixer;
-    const auto ramp = test::rampSamples(700);
-    ASSERT_TRUE(mixer.playMemory(pcmOf(ramp)));
-    EXPECT_EQ(render(mixer, 300), slice(ramp, 0, 300));
-    EXPECT_EQ(render(mixer, 300), slice(ramp, 300, 300));
-    EXPECT_EQ(render(mixer, 300), slice(ramp, 600, 300)); // 100 frames, then silence
-    EXPECT_EQ(render(mixer, 300), constant(300, 0));
-}
-
-TEST(Mixer, NewMemorySoundCutsOffTheSoundingOne) {
-    Mixer mixer;
-    const auto first = constant(1000, 111);
-    const auto second = test::rampSamples(400);
-    mixer.playMemory(pcmOf(first));
-    render(mixer, 256);
-    mixer.playMemory(pcmOf(second));
-    // Only the new sound from its first frame: the rest of the first one never sounds.
-    EXPECT_EQ(render(mixer, 1000), slice(second, 0, 1000));
-}
-
-TEST(Mixer, StopSilencesTheMemoryChannelAndANewStartPlaysAgain) {
-    Mixer mixer;
-    const auto tone = constant(1000, 222);
-    mixer.playMemory(pcmOf(tone));
-    render(mixer, 100);
-    mixer.stopMemory();
-    EXPECT_EQ(render(mixer, 500), constant(500, 0));
-    mixer.playMemory(pcmOf(tone));
-    EXPECT_EQ(render(mixer, 100), constant(100, 222));
-}
-
 TEST(Mixer, AliasVoicesAndTheMemoryChannelSum) {
     Mixer mixer;
     const auto a = test::rampSamples(500);
@@ -71,20 +34,16 @@ TEST(Mixer, AliasVoicesAndTheMemoryChannelSum) {
             (i < a.size() ? a[i] : 0) + (i < b.size() ? b[i] : 0) + (i < 300 ? 7 : 0);
         ASSERT_EQ(out[i], std::clamp(expected, -32768, 32767)) << "frame " << i;
     }
-}
-
-TEST(Mixer, StoppingOneAliasLeavesTheOthersSounding) {
-    Mixer mixer;
-    mixer.playAlias(3, pcmOf(constant(1000, 10)));
-    mixer.playAlias(4, pcmOf(constant(1000, 100)));
-    render(mixer, 10);
-    mixer.stopAlias(3);
-    EXPECT_EQ(render(mixer, 50), constant(50, 100));
     EXPECT_FALSE(mixer.playAlias(kAliasVoices, pcmOf(constant(10, 1)))); // no such voice
 }
 
-TEST(Mixer, ManyLoudVoicesSaturateInsteadOfWrapping) {
+TEST(Mixer, SumsSaturateInsteadOfWrappingAndStayExactWithinRange) {
     Mixer mixer;
+    for (std::size_t v = 0; v < 26; ++v)
+        mixer.playAlias(v, pcmOf(constant(64, 1260)));
+    mixer.playMemory(pcmOf(constant(64, -1)));
+    EXPECT_EQ(render(mixer, 64), constant(64, 26 * 1260 - 1)); // 32759, no early clipping
+
     for (std::size_t v = 0; v < 26; ++v)
         mixer.playAlias(v, pcmOf(constant(100, 30000)));
     mixer.playMemory(pcmOf(constant(200, -30000)));
@@ -95,14 +54,6 @@ TEST(Mixer, ManyLoudVoicesSaturateInsteadOfWrapping) {
     for (std::size_t v = 0; v < 26; ++v)
         mixer.playAlias(v, pcmOf(constant(100, -30000)));
     EXPECT_EQ(render(mixer, 100), constant(100, -32768));
-}
-
-TEST(Mixer, SumsWithinRangeStayExactWhateverTheVoiceCount) {
-    Mixer mixer;
-    for (std::size_t v = 0; v < 26; ++v)
-        mixer.playAlias(v, pcmOf(constant(64, 1260)));
-    mixer.playMemory(pcmOf(constant(64, -1)));
-    EXPECT_EQ(render(mixer, 64), constant(64, 26 * 1260 - 1)); // 32759, no early clipping
 }
 
 TEST(Mixer, SeveralChannelsRepeatEachSampleExactly) {
@@ -116,34 +67,24 @@ TEST(Mixer, SeveralChannelsRepeatEachSampleExactly) {
     }
 }
 
-TEST(Mixer, FinishedSoundsAreReleasedOnlyWhenCollected) {
+TEST(Mixer, FinishedCutOffAndStoppedSoundsAreReleasedOnlyWhenCollected) {
     Mixer mixer;
-    PcmSound sound = pcmOf(constant(100, 5));
-    const std::weak_ptr<const void> watch = sound.owner;
-    mixer.playMemory(std::move(sound));
-    render(mixer, 256); // plays it to its end
-    EXPECT_FALSE(watch.expired()) << "the audio side must not free the sound";
-    mixer.collectGarbage();
-    EXPECT_TRUE(watch.expired());
-}
-
-TEST(Mixer, CutOffAndStoppedSoundsGoBackToTheUiThreadToo) {
-    Mixer mixer;
+    PcmSound finished = pcmOf(constant(100, 5));
     PcmSound cut = pcmOf(constant(10000, 1));
     PcmSound stopped = pcmOf(constant(10000, 2));
-    const std::weak_ptr<const void> watchCut = cut.owner;
-    const std::weak_ptr<const void> watchStopped = stopped.owner;
+    const std::vector<std::weak_ptr<const void>> watches{finished.owner, cut.owner, stopped.owner};
+    mixer.playAlias(1, std::move(finished));
     mixer.playMemory(std::move(cut));
     mixer.playAlias(0, std::move(stopped));
     render(mixer, 10);
     mixer.playMemory(pcmOf(constant(10, 3)));
     mixer.stopAlias(0);
-    render(mixer, 10);
-    EXPECT_FALSE(watchCut.expired());
-    EXPECT_FALSE(watchStopped.expired());
+    render(mixer, 256); // cuts off, stops, and plays the first to its end
+    for (const auto& watch : watches)
+        EXPECT_FALSE(watch.expired()) << "the audio side must not free a sound";
     mixer.collectGarbage();
-    EXPECT_TRUE(watchCut.expired());
-    EXPECT_TRUE(watchStopped.expired());
+    for (const auto& watch : watches)
+        EXPECT_TRUE(watch.expired());
 }
 
 TEST(Mixer, RefusesCommandsWhileTheAudioSideIsNotRenderingAndRecovers) {
@@ -169,11 +110,6 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
             renders.fetch_add(1);
         }
     });
-    const auto waitForRenders = [&](int count) {
-        const int target = renders.load() + count;
-        while (renders.load() < target)
-            std::this_thread::yield();
-    };
 
     std::vector<std::weak_ptr<const void>> watches;
     for (int i = 0; i < 3000; ++i) {
@@ -189,15 +125,15 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
     for (std::size_t v = 1; v < 8; ++v)
         while (!mixer.stopAlias(v))
             std::this_thread::yield();
-    waitForRenders(2); // the stops have been applied
+    // Two more renders: the stops have been applied.
+    for (const int target = renders.load() + 2; renders.load() < target;)
+        std::this_thread::yield();
     running = false;
     audio.join();
     mixer.collectGarbage();
-
-    std::size_t alive = 0;
-    for (const auto& watch : watches)
-        alive += watch.expired() ? 0 : 1;
-    EXPECT_EQ(alive, 0u);
+    EXPECT_EQ(
+        std::count_if(watches.begin(), watches.end(), [](const auto& w) { return !w.expired(); }),
+        0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "service_rig.h"
 #include "sound/patched_sample.h"
@@ -55,8 +56,6 @@ class PatchedSampleTest : public ::testing::Test {
             test::writeFile(folder.path() / names[static_cast<std::size_t>(s)], sampleBytes);
     }
 
-    std::vector<std::int16_t> render(std::size_t frames) { return rig.render(frames); }
-
     test::TempDir folder;
     std::array<std::string, 27> names;
     PitchTables tables;
@@ -68,21 +67,20 @@ class PatchedSampleTest : public ::testing::Test {
 
 TEST_F(PatchedSampleTest, SampleSoundsAtThePitchOfThePositionPlusTheFineTuning) {
     tables.centTable(17, 2) = 300;
-    tuningOffset[17] = 10;
-    const double targetHz = 262 * std::exp2(310 / 1200.0); // 313.4 Hz
-    PlayPatchedSample(rig.sound, source, 17, 2);
-    const auto out = render(44100);
-    EXPECT_NEAR(measuredHz(out, 20000), targetHz, targetHz * 0.001);
-    // The whole sample plays, sped up by the same ratio.
-    EXPECT_NEAR(static_cast<double>(soundingLength(out)), 44100 * kSampleHz / targetHz, 3.0);
-}
-
-TEST_F(PatchedSampleTest, LowerPositionsSoundLowerAndLonger) {
     tables.centTable(17, -8) = -1200;
-    PlayPatchedSample(rig.sound, source, 17, -8);
-    const auto out = render(100000);
-    EXPECT_NEAR(measuredHz(out, 80000), 131.0, 0.131);
-    EXPECT_NEAR(static_cast<double>(soundingLength(out)), 44100 * kSampleHz / 131.0, 3.0);
+    // {position, fine tuning, target pitch}: 300 + 10 cents above 262 Hz (313.4 Hz), and an
+    // octave below.
+    const std::vector<std::tuple<int, float, double>> notes{{2, 10, 262 * std::exp2(310 / 1200.0)},
+                                                            {-8, 0, 131.0}};
+    for (const auto& [m, fineTuning, targetHz] : notes) {
+        tuningOffset[17] = fineTuning;
+        PlayPatchedSample(rig.sound, source, 17, m);
+        const auto out = rig.render(100000);
+        EXPECT_NEAR(measuredHz(out, out.size()), targetHz, targetHz * 0.001) << m;
+        // The whole sample plays, sped up or slowed down by the same ratio.
+        EXPECT_NEAR(static_cast<double>(soundingLength(out)), 44100 * kSampleHz / targetHz, 3.0)
+            << m;
+    }
 }
 
 TEST_F(PatchedSampleTest, TheSampleFileIsNeverWritten) {
@@ -90,9 +88,9 @@ TEST_F(PatchedSampleTest, TheSampleFileIsNeverWritten) {
     const auto modified = std::filesystem::last_write_time(file);
     tables.centTable(17, 5) = 500;
     PlayPatchedSample(rig.sound, source, 17, 5);
-    render(1000);
+    rig.render(1000);
     PlayPatchedSample(rig.sound, source, 17, 5);
-    render(1000);
+    rig.render(1000);
     EXPECT_EQ(test::readFile(file), sampleBytes);
     EXPECT_EQ(std::filesystem::last_write_time(file), modified);
 }
@@ -102,12 +100,8 @@ TEST_F(PatchedSampleTest, PatchedCopyCarriesThePlayRateAndTheUnchangedSamples) {
     const SoundImagePtr image = patchedSampleImage(source, 17, 0);
     ASSERT_TRUE(image);
     ASSERT_EQ(image->size(), sampleBytes.size());
-    const auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>((*image)[at] | ((*image)[at + 1] << 8) |
-                                          ((*image)[at + 2] << 16) | ((*image)[at + 3] << 24));
-    };
-    EXPECT_EQ(u32(24), 52519u);
-    EXPECT_EQ(u32(28), 2 * 52519u);
+    EXPECT_EQ(test::littleEndian(*image, 24, 4), 52519u);
+    EXPECT_EQ(test::littleEndian(*image, 28, 4), 2 * 52519u);
     EXPECT_TRUE(std::equal(image->begin() + 32, image->end(), sampleBytes.begin() + 32));
     EXPECT_TRUE(std::equal(image->begin(), image->begin() + 24, sampleBytes.begin()));
 }
@@ -115,37 +109,28 @@ TEST_F(PatchedSampleTest, PatchedCopyCarriesThePlayRateAndTheUnchangedSamples) {
 TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRange) {
     for (const auto& [s, m] : {std::pair{1, -5}, {1, 6}, {8, -8}, {8, 12}, {26, -8}, {26, 12}}) {
         PlayPatchedSample(rig.sound, source, s, m);
-        const auto out = render(2000);
+        const auto out = rig.render(2000);
         EXPECT_GT(measuredHz(out, 2000), 200.0) << "string " << s << " position " << m;
     }
 }
 
 TEST_F(PatchedSampleTest, PlacesOutsideTheInstrumentPlayNothingAndLeaveTheNoteAlone) {
     rig.sound.PlayImage(test::imageOf(constant(50000, 700)), kSndAsync);
-    for (const auto& [s, m] : {std::pair{0, 0},
-                               {27, 0},
-                               {-1, 0},
-                               {1, 7},
-                               {1, -6},
-                               {4, 9},
-                               {4, -6},
-                               {5, 11},
-                               {7, -8},
-                               {8, -9},
-                               {26, 13},
-                               {26, -12},
-                               {12, 100}}) {
+    const std::vector<std::pair<int, int>> outside{{0, 0},   {27, 0},   {-1, 0},  {1, 7},  {1, -6},
+                                                   {4, 9},   {4, -6},   {5, 11},  {7, -8}, {8, -9},
+                                                   {26, 13}, {26, -12}, {12, 100}};
+    for (const auto& [s, m] : outside) {
         EXPECT_NO_THROW(PlayPatchedSample(rig.sound, source, s, m));
         EXPECT_EQ(patchedSampleImage(source, s, m), nullptr);
     }
-    EXPECT_EQ(render(100), constant(100, 700));
+    EXPECT_EQ(rig.render(100), constant(100, 700));
 }
 
 TEST_F(PatchedSampleTest, MissingSampleSilencesTheMemoryChannel) {
     rig.sound.PlayImage(test::imageOf(constant(50000, 700)), kSndAsync);
-    render(10);
+    rig.render(10);
     PlayPatchedSample(rig.sound, source, 2, 0); // string 2 has a name but no file
-    EXPECT_EQ(render(100), constant(100, 0));
+    EXPECT_EQ(rig.render(100), constant(100, 0));
 }
 
 TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToNominalPitch) {
@@ -166,22 +151,6 @@ TEST(PlayRate, NominalPitchComesFromTheSampleName) {
     EXPECT_FALSE(nominalFrequency("01_000000_ab.wav"));
     EXPECT_FALSE(nominalFrequency("01_-13081_ab.wav"));
     EXPECT_FALSE(nominalFrequency("01_0130"));
-}
-
-TEST(MandalRange, MatchesTheInstrument) {
-    EXPECT_EQ(mandalMinOf(1), -5);
-    EXPECT_EQ(mandalMinOf(4), -5);
-    EXPECT_EQ(mandalMinOf(5), -7);
-    EXPECT_EQ(mandalMinOf(7), -7);
-    EXPECT_EQ(mandalMinOf(8), -8);
-    EXPECT_EQ(mandalMinOf(26), -8);
-    EXPECT_EQ(mandalMaxOf(1), 6);
-    EXPECT_EQ(mandalMaxOf(2), 8);
-    EXPECT_EQ(mandalMaxOf(4), 8);
-    EXPECT_EQ(mandalMaxOf(5), 10);
-    EXPECT_EQ(mandalMaxOf(7), 10);
-    EXPECT_EQ(mandalMaxOf(8), 12);
-    EXPECT_EQ(mandalMaxOf(26), 12);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "service_rig.h"
 #include "sound/pcm_decode.h"
 #include "sound_test_support.h"
@@ -13,12 +11,10 @@ using test::Bytes;
 using test::riffAndFormat;
 
 std::vector<std::int16_t> samplesOf(const PcmSound& sound) {
-    std::vector<std::int16_t> out(sound.frames);
-    if (sound.frames > 0) std::memcpy(out.data(), sound.data, 2 * sound.frames);
-    return out;
+    return test::samplesIn({sound.data, 2 * sound.frames});
 }
 
-SoundImagePtr share(std::vector<std::uint8_t> bytes) {
+SoundImagePtr share(const std::vector<std::uint8_t>& bytes) {
     return std::make_shared<const SoundImage>(test::asImage(bytes));
 }
 
@@ -45,29 +41,40 @@ TEST(DecodeWav, CanonicalImagePlaysInPlaceSharingTheImage) {
     EXPECT_EQ(image.use_count(), 2); // the sound keeps the image alive
 }
 
-TEST(DecodeWav, EightBitValuesAreCentredAndWidened) {
-    const auto sound = decodeWav(wavOf(1, 44100, 8, {0, 128, 255, 1}));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{-32768, 0, 32512, -32512}));
-}
-
-TEST(DecodeWav, StereoChannelsAreAveraged) {
-    const auto sound = decodeWav(wavOf(2, 44100, 16, le16({1000, 3000, -32768, -32768, 7, -8})));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{2000, -32768, 0}));
-}
-
-TEST(DecodeWav, HalfRateIsInterpolatedLinearly) {
-    const auto sound = decodeWav(wavOf(1, 22050, 16, le16({0, 100, -100, 1001})));
-    ASSERT_TRUE(sound);
-    // Every second output frame is a source frame; the ones between are midpoints, rounded.
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{0, 50, 100, 0, -100, 451, 1001}));
-}
-
-TEST(DecodeWav, DoubleRateKeepsEverySecondFrame) {
-    const auto sound = decodeWav(wavOf(1, 88200, 16, le16({1, 2, 3, 4, 5, 6, 7})));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{1, 3, 5, 7}));
+TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100) {
+    Bytes overlong = riffAndFormat(1, 44100, 16);
+    overlong.id("data").u32(100000).samples({5, 6, 7}).fill(1, 0x12); // and a stray odd byte
+    Bytes formatLate;
+    formatLate.id("RIFF").u32(0).id("WAVE").id("LIST").u32(6).fill(6, 'x');
+    formatLate.id("fmt ").u32(16).u16(1).u16(1).u32(44100).u32(88200).u16(2).u16(16);
+    formatLate.id("data").u32(4).samples({-3, 4});
+    const struct {
+        const char* what;
+        SoundImagePtr image;
+        std::vector<std::int16_t> expected;
+    } cases[] = {
+        {"8-bit values centred and widened",
+         wavOf(1, 44100, 8, {0, 128, 255, 1}),
+         {-32768, 0, 32512, -32512}},
+        {"stereo channels averaged",
+         wavOf(2, 44100, 16, le16({1000, 3000, -32768, -32768, 7, -8})),
+         {2000, -32768, 0}},
+        // Every second output frame is a source frame; the ones between are midpoints, rounded.
+        {"half rate interpolated linearly",
+         wavOf(1, 22050, 16, le16({0, 100, -100, 1001})),
+         {0, 50, 100, 0, -100, 451, 1001}},
+        {"double rate keeps every second frame",
+         wavOf(1, 88200, 16, le16({1, 2, 3, 4, 5, 6, 7})),
+         {1, 3, 5, 7}},
+        {"data chunk longer than the file plays what is there", share(overlong.data), {5, 6, 7}},
+        {"format chunk after another chunk", share(formatLate.data), {-3, 4}},
+        {"empty data is a silent sound", test::imageOf({}), {}},
+    };
+    for (const auto& c : cases) {
+        const auto sound = decodeWav(c.image);
+        ASSERT_TRUE(sound) << c.what;
+        EXPECT_EQ(samplesOf(*sound), c.expected) << c.what;
+    }
 }
 
 TEST(DecodeWav, ConvertedSoundOwnsItsSamples) {
@@ -80,46 +87,24 @@ TEST(DecodeWav, ConvertedSoundOwnsItsSamples) {
     EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{10, 15, 20}));
 }
 
-TEST(DecodeWav, DataChunkLongerThanTheFilePlaysWhatIsThere) {
-    Bytes b = riffAndFormat(1, 44100, 16);
-    b.id("data").u32(100000).samples({5, 6, 7}).fill(1, 0x12); // a stray odd byte at the end
-    const auto sound = decodeWav(share(b.data));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{5, 6, 7}));
-}
-
-TEST(DecodeWav, FormatChunkAfterAnotherChunkIsFound) {
-    Bytes b;
-    b.id("RIFF").u32(0).id("WAVE").id("LIST").u32(6).fill(6, 'x');
-    b.id("fmt ").u32(16).u16(1).u16(1).u32(44100).u32(88200).u16(2).u16(16);
-    b.id("data").u32(4).samples({-3, 4});
-    const auto sound = decodeWav(share(b.data));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{-3, 4}));
-}
-
 TEST(DecodeWav, UnknownFormatsPlayNothing) {
     const std::vector<std::uint8_t> data = le16({1, 2, 3, 4});
     Bytes floats = riffAndFormat(1, 44100, 32);
     floats.data[20] = 3; // IEEE float encoding
     floats.id("data").u32(4).fill(4, 0);
-    EXPECT_FALSE(decodeWav(share(floats.data)));
-    EXPECT_FALSE(decodeWav(wavOf(1, 44100, 24, {0, 0, 0})));
-    EXPECT_FALSE(decodeWav(wavOf(0, 44100, 16, data)));
-    EXPECT_FALSE(decodeWav(wavOf(1, 0, 16, data)));
-
     std::vector<std::uint8_t> notRiff = test::canonicalWav({1, 2});
     notRiff[0] = 'X';
-    EXPECT_FALSE(decodeWav(share(notRiff)));
-    EXPECT_FALSE(decodeWav(share(riffAndFormat(1, 44100, 16).data))); // no data chunk
-    EXPECT_FALSE(decodeWav(share({})));
-    EXPECT_FALSE(decodeWav(nullptr));
-}
-
-TEST(DecodeWav, EmptyDataIsASilentSound) {
-    const auto sound = decodeWav(test::imageOf({}));
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(sound->frames, 0u);
+    // Float data, 24 bits, no channels, rate 0, not RIFF, no data chunk, no bytes, no image.
+    const std::vector<SoundImagePtr> images{share(floats.data),
+                                            wavOf(1, 44100, 24, {0, 0, 0}),
+                                            wavOf(0, 44100, 16, data),
+                                            wavOf(1, 0, 16, data),
+                                            share(notRiff),
+                                            share(riffAndFormat(1, 44100, 16).data),
+                                            share({}),
+                                            nullptr};
+    for (std::size_t i = 0; i < images.size(); ++i)
+        EXPECT_FALSE(decodeWav(images[i])) << "image " << i;
 }
 
 } // namespace

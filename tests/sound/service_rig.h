@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <vector>
 
 #include "sound/audio_backend.h"
@@ -30,7 +29,7 @@ inline std::vector<std::int16_t> constant(std::size_t count, std::int16_t value)
     return std::vector<std::int16_t>(count, value);
 }
 
-// Samples count..count+n-1 of `v`, zeros past its end: what a voice should put out.
+// Samples from..from+n-1 of `v`, zeros past its end: what a voice should put out.
 inline std::vector<std::int16_t> slice(const std::vector<std::int16_t>& v, std::size_t from,
                                        std::size_t n) {
     std::vector<std::int16_t> out(n, 0);
@@ -42,8 +41,6 @@ inline std::vector<std::int16_t> slice(const std::vector<std::int16_t>& v, std::
 // A sound service on a null backend: render() pulls mono frames on the calling thread.
 class ServiceRig {
   public:
-    ServiceRig() : ServiceRig(std::make_unique<NullBackend>()) {}
-
     std::vector<std::int16_t> render(std::size_t frames) {
         std::vector<std::int16_t> out(frames, 0x5a5a); // every value is overwritten
         output_->render(out);
@@ -52,15 +49,11 @@ class ServiceRig {
     NullBackend& output() { return *output_; }
 
   private:
-    // The service owns the backend; the rig keeps a plain pointer to pull from it.
-    NullBackend* output_;
+    // Made before the service, which takes ownership of it; the rig pulls through this pointer.
+    NullBackend* output_ = new NullBackend;
 
   public:
-    SoundService sound;
-
-  private:
-    explicit ServiceRig(std::unique_ptr<NullBackend> backend)
-        : output_(backend.get()), sound(std::move(backend)) {}
+    SoundService sound{std::unique_ptr<AudioBackend>(output_)};
 };
 
 } // namespace zembera::test

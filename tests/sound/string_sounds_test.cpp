@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
+#include <tuple>
 
 #include "sound_test_support.h"
 
@@ -12,21 +14,26 @@ namespace {
 using test::canonicalWav;
 using test::rampSamples;
 
-std::int16_t sampleAt(const SoundImage& image, std::size_t k) {
-    return static_cast<std::int16_t>(image[44 + 2 * k] | image[45 + 2 * k] << 8);
+// The samples of a canonical image, after its 44-byte header.
+std::vector<std::int16_t> samplesOf(const SoundImage& image) {
+    return test::samplesIn(std::span(image).subspan(44));
 }
 
-// A sample folder with a few strings; every other string's name points at a missing file.
+// Names of every string's sample; only strings 1, 2, 3 and 12 have a file.
+std::array<std::string, 27> sampleNames() {
+    std::array<std::string, 27> names;
+    for (int s = 1; s <= 26; ++s)
+        names[s] = (s < 10 ? "0" : "") + std::to_string(s) + "_026200_zz.wav";
+    names[1] = "01_026200_ab.wav";  // 262 Hz: its own pitch at 0 cents
+    names[2] = "02_052400_cd.wav";  // 524 Hz: its own pitch at 1200 cents
+    names[12] = "12_013100_ef.wav"; // 131 Hz: an octave below 0 cents
+    names[3] = "03_026200_gh.wav";  // not a WAV file
+    return names;
+}
+
 class StringSoundsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        names[1] = "01_026200_ab.wav";  // 262 Hz: its own pitch at 0 cents
-        names[2] = "02_052400_cd.wav";  // 524 Hz: its own pitch at 1200 cents
-        names[12] = "12_013100_ef.wav"; // 131 Hz: an octave below 0 cents
-        names[3] = "03_026200_gh.wav";  // not a WAV file
-        for (int s = 1; s <= 26; ++s)
-            if (names[s].empty())
-                names[s] = (s < 10 ? "0" : "") + std::to_string(s) + "_026200_zz.wav";
+    StringSoundsTest() {
         test::writeFile(folder() / names[1], canonicalWav(rampSamples(1000)));
         test::writeFile(folder() / names[2], canonicalWav(rampSamples(2000)));
         test::writeFile(folder() / names[12], canonicalWav(twoSeconds));
@@ -36,32 +43,31 @@ class StringSoundsTest : public ::testing::Test {
     void setCents(int s, int m, double cents) { tables->centTable(s, m) = cents; }
 
     test::TempDir dir;
-    std::array<std::string, 27> names;
+    const std::array<std::string, 27> names = sampleNames();
     std::unique_ptr<PitchTables> tables = std::make_unique<PitchTables>(); // all cents 0
-    std::vector<std::int16_t> twoSeconds = rampSamples(88200);
+    const std::vector<std::int16_t> twoSeconds = rampSamples(88200);
     RecordedMessages messages;
+    StringSounds sounds{folder(), names, messages}; // reads a sample when first needed
 };
 
 // --- The image of a note -------------------------------------------------------------------------
 
-TEST_F(StringSoundsTest, OwnPitchAtZeroCentsIsTheSampleFileByteForByte) {
-    StringSounds sounds(folder(), names, messages);
-    sounds.PrepareStringSound(1, 0, *tables, 0);
-    EXPECT_EQ(*sounds.stringSound(1), test::asImage(test::readFile(folder() / names[1])));
-    EXPECT_FLOAT_EQ(sounds.noteFrequency, 262.0f);
+TEST_F(StringSoundsTest, NoteAtTheSamplesOwnPitchIsTheSampleFileByteForByte) {
+    setCents(2, 5, 1000);
+    // {string, position, fine tuning, cents, hertz}: 262 Hz at 0 cents; 524 Hz reached with
+    // 1000 + 200 cents; 131 Hz through the fine tuning alone.
+    const std::vector<std::tuple<int, int, float, float, float>> notes{
+        {1, 0, 0, 0, 262}, {2, 5, 200, 1200, 524}, {12, 0, -1200, -1200, 131}};
+    for (const auto& [s, m, offset, cents, hertz] : notes) {
+        sounds.PrepareStringSound(s, m, *tables, offset);
+        EXPECT_EQ(sounds.noteCents, cents) << s;
+        EXPECT_FLOAT_EQ(sounds.noteFrequency, hertz) << s;
+        EXPECT_EQ(*sounds.stringSound(s), test::asImage(test::readFile(folder() / names[s]))) << s;
+    }
     EXPECT_FALSE(std::filesystem::exists(folder() / "1zz.zz")); // nothing written yet
 }
 
-TEST_F(StringSoundsTest, OwnPitchReachedWithNonZeroCentsIsAlsoTheFile) {
-    StringSounds sounds(folder(), names, messages);
-    setCents(2, 5, 1000);
-    sounds.PrepareStringSound(2, 5, *tables, 200); // 1000 + 200 cents: 524 Hz
-    EXPECT_EQ(sounds.noteCents, 1200.0f);
-    EXPECT_EQ(*sounds.stringSound(2), test::asImage(test::readFile(folder() / names[2])));
-}
-
 TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
-    StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, 0); // 131 Hz sample to 262 Hz: ratio 2
     const SoundImage& image = *sounds.stringSound(12);
     const std::size_t n = 44100; // the 2-second source runs out at output 44100
@@ -69,54 +75,43 @@ TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
     test::Bytes header = test::riffAndFormat(1, 44100, 16, 2 * n + 36);
     header.id("data").u32(2 * n);
     EXPECT_EQ(SoundImage(image.begin(), image.begin() + 44), test::asImage(header.data));
+    const auto samples = samplesOf(image);
     for (std::size_t k = 0; k + 1 < n; ++k)
-        ASSERT_EQ(sampleAt(image, k), twoSeconds[2 * k + 2]);
-    EXPECT_EQ(sampleAt(image, n - 1), 0);
+        ASSERT_EQ(samples[k], twoSeconds[2 * k + 2]);
+    EXPECT_EQ(samples[n - 1], 0);
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(StringSoundsTest, FineTuningChangesTheNote) {
-    StringSounds sounds(folder(), names, messages);
-    sounds.PrepareStringSound(12, 0, *tables, -1200); // 131 Hz: the sample itself
-    EXPECT_EQ(*sounds.stringSound(12), test::asImage(test::readFile(folder() / names[12])));
+TEST_F(StringSoundsTest, FineTuningOffTheSamplesPitchResamples) {
     sounds.PrepareStringSound(12, 0, *tables, -1900); // about 0.667 of the sample's frequency
     EXPECT_NEAR(sounds.noteFrequency, 262 * std::pow(2.0, -1900 / 1200.0), 1e-3);
     const double ratio = static_cast<float>(sounds.noteFrequency / 131.0);
-    const SoundImage& image = *sounds.stringSound(12);
-    const std::size_t n = (image.size() - 44) / 2;
-    EXPECT_NEAR(static_cast<double>(n), 88199 * ratio, 1.0); // falling: the source is the limit
-    for (std::size_t k = 0; k < n; ++k) {
+    const auto samples = samplesOf(*sounds.stringSound(12));
+    EXPECT_NEAR(static_cast<double>(samples.size()), 88199 * ratio, 1.0); // the source ends first
+    for (std::size_t k = 0; k < samples.size(); ++k) {
         const auto j = static_cast<std::size_t>(std::floor(ratio * static_cast<double>(k + 1)));
-        ASSERT_EQ(sampleAt(image, k), twoSeconds[j]) << k;
+        ASSERT_EQ(samples[k], twoSeconds[j]) << k;
     }
 }
 
-TEST_F(StringSoundsTest, EarlierImagesStayAsTheyWere) {
-    StringSounds sounds(folder(), names, messages);
+TEST_F(StringSoundsTest, SampleIsReadOnceAndEarlierImagesStayAsTheyWere) {
     sounds.PrepareStringSound(12, 0, *tables, 0);
     const SoundImagePtr held = sounds.stringSound(12);
     const SoundImage before = *held;
+    std::filesystem::remove(folder() / names[12]); // from now on only the kept copy can serve
     setCents(12, 1, 100);
     sounds.PrepareStringSound(12, 1, *tables, 0);
     EXPECT_NE(sounds.stringSound(12), held);
     EXPECT_NE(*sounds.stringSound(12), before);
     EXPECT_EQ(*held, before);
-}
-
-TEST_F(StringSoundsTest, SampleIsReadOnceAndKept) {
-    StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, 0);
-    const SoundImage first = *sounds.stringSound(12);
-    std::filesystem::remove(folder() / names[12]);
-    sounds.PrepareStringSound(12, 0, *tables, 0);
-    EXPECT_EQ(*sounds.stringSound(12), first);
+    EXPECT_EQ(*sounds.stringSound(12), before);
     EXPECT_TRUE(messages.shown.empty());
 }
 
 // --- Strings that cannot sound -------------------------------------------------------------------
 
 TEST_F(StringSoundsTest, UnreadableSampleStaysSilentWithOneMessage) {
-    StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, 0); // leaves good samples behind
     setCents(3, 1, 100);
     sounds.PrepareStringSound(3, 1, *tables, 0); // resampling path
@@ -137,7 +132,6 @@ TEST_F(StringSoundsTest, UnreadableSampleStaysSilentWithOneMessage) {
 }
 
 TEST_F(StringSoundsTest, OutOfRangeStringOrPositionDoesNothing) {
-    StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, 0);
     const SoundImagePtr image = sounds.stringSound(12);
     const float cents = sounds.noteCents;
@@ -161,7 +155,6 @@ TEST_F(StringSoundsTest, ScratchFileHoldsTheCurrentImageWhole) {
     const auto scratch = folder() / "12zz.zz";
     test::writeFile(scratch, std::vector<std::uint8_t>(300000, 0xAB)); // longer, from a past run
 
-    StringSounds sounds(folder(), names, messages);
     sounds.PrepareStringSound(12, 0, *tables, 0);
     EXPECT_EQ(sounds.scratchFile(12), scratch);
     EXPECT_EQ(test::asImage(test::readFile(scratch)), *sounds.stringSound(12));

@@ -21,53 +21,42 @@ std::string dataIdOf(const WavSamples& w) {
 
 // --- Files laid out as the reader expects them -------------------------------------------------
 
-TEST(WavReaderLayout, CanonicalFileGivesEverySampleFromOffset44) {
-    const auto samples = rampSamples(300);
-    const auto w = ReadWavSamples(canonicalWav(samples));
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, samples);
-    EXPECT_EQ(w->wavHeader.dataSize, 600u);
-    EXPECT_EQ(w->wavHeader.sampleRate, 44100u);
-    EXPECT_EQ(w->wavHeader.blockAlign, 2);
-}
-
-TEST(WavReaderLayout, ChunkBeforeDataIsSkippedBySearch) {
-    // "fmt " ends at 36; a 26-byte chunk puts the data head at 70 and the samples at 78.
+TEST(WavReaderLayout, SamplesComeFromTheDataChunkWhereverItLies) {
     const auto samples = rampSamples(10);
-    Bytes b = riffAndFormat(1, 44100, 16);
-    b.id("junk").u32(26).fill(26, 0x11);
-    ASSERT_EQ(b.data.size(), 70u);
-    b.id("data").u32(20).samples(samples);
-    const auto w = ReadWavSamples(b.data);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, samples);
-    EXPECT_EQ(dataIdOf(*w), "data");
-    EXPECT_EQ(w->wavHeader.dataSize, 20u); // the found chunk's size, not the bytes at offset 40
-}
-
-TEST(WavReaderLayout, CapitalDataIdIsAccepted) {
-    const auto samples = rampSamples(4);
-    Bytes atCanonicalPlace = riffAndFormat(1, 44100, 16);
-    atCanonicalPlace.id("DATA").u32(8).samples(samples);
-    auto w = ReadWavSamples(atCanonicalPlace.data);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, samples);
-
-    Bytes foundBySearch = riffAndFormat(1, 44100, 16);
-    foundBySearch.id("LIST").u32(4).id("INFO").id("DaTa").u32(8).samples(samples);
-    w = ReadWavSamples(foundBySearch.data);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, samples);
-    EXPECT_EQ(dataIdOf(*w), "data");
-}
-
-TEST(WavReaderLayout, StereoReadsConsecutiveValuesOfTheFirstHalf) {
-    const std::vector<std::int16_t> interleaved{1, -1, 2, -2, 3, -3, 4, -4};
-    Bytes b = riffAndFormat(2, 44100, 16);
-    b.id("data").u32(16).samples(interleaved);
-    const auto w = ReadWavSamples(b.data);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, (std::vector<std::int16_t>{1, -1, 2, -2}));
+    Bytes junkBefore = riffAndFormat(1, 44100, 16);
+    junkBefore.id("junk").u32(26).fill(26, 0x11); // the data head at 70, the samples at 78
+    junkBefore.id("data").u32(20).samples(samples);
+    Bytes capitalInPlace = riffAndFormat(1, 44100, 16);
+    capitalInPlace.id("DATA").u32(20).samples(samples);
+    Bytes mixedCaseBehindList = riffAndFormat(1, 44100, 16);
+    mixedCaseBehindList.id("LIST").u32(4).id("INFO").id("DaTa").u32(20).samples(samples);
+    Bytes stereo = riffAndFormat(2, 44100, 16);
+    stereo.id("data").u32(16).samples({1, -1, 2, -2, 3, -3, 4, -4});
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> file;
+        std::vector<std::int16_t> samples;
+        std::string dataId;     // as read in place, "data" when found by search
+        std::uint32_t dataSize; // the found chunk's, not the bytes at offset 40
+        std::uint16_t blockAlign;
+    } cases[] = {
+        {"canonical", canonicalWav(rampSamples(300)), rampSamples(300), "data", 600, 2},
+        {"junk chunk before the data", junkBefore.data, samples, "data", 20, 2},
+        {"capital id in place", capitalInPlace.data, samples, "DATA", 20, 2},
+        {"mixed-case id found by search", mixedCaseBehindList.data, samples, "data", 20, 2},
+        // Consecutive values of the first half, whatever the channel count.
+        {"stereo", stereo.data, {1, -1, 2, -2}, "data", 16, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto w = ReadWavSamples(c.file);
+        ASSERT_TRUE(w);
+        EXPECT_EQ(w->sourceSamples, c.samples);
+        EXPECT_EQ(dataIdOf(*w), c.dataId);
+        EXPECT_EQ(w->wavHeader.dataSize, c.dataSize);
+        EXPECT_EQ(w->wavHeader.sampleRate, 44100u);
+        EXPECT_EQ(w->wavHeader.blockAlign, c.blockAlign);
+    }
 }
 
 TEST(WavReaderLayout, SampleCountRoundsHalvesToEven) {
@@ -107,22 +96,16 @@ TEST(WavReaderDamage, NothingReadableGivesNoSamples) {
     EXPECT_FALSE(ReadWavSamples(headOnly.data));
 }
 
-TEST(WavReaderDamage, TruncatedDataReadsOnlyWholeValuesPresent) {
-    Bytes b = riffAndFormat(1, 44100, 16);
-    b.id("data").u32(200).samples(rampSamples(10)).fill(1, 0x55);
-    const auto w = ReadWavSamples(b.data);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, rampSamples(10));
-    EXPECT_EQ(w->wavHeader.dataSize, 200u); // the claim is kept as read
-}
-
-TEST(WavReaderDamage, TwoGigabyteClaimReadsWhatTheFileHolds) {
-    Bytes b = riffAndFormat(1, 44100, 16);
-    b.id("data").u32(0x80000000u).samples({-7, 8, -9});
-    const auto w = ReadWavSamples(b.data);
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->sourceSamples, (std::vector<std::int16_t>{-7, 8, -9}));
-    EXPECT_LT(w->sourceSamples.capacity(), 1000u);
+TEST(WavReaderDamage, ClaimBeyondTheFileReadsOnlyTheWholeValuesPresent) {
+    for (const std::uint32_t claim : {200u, 0x80000000u}) {
+        Bytes b = riffAndFormat(1, 44100, 16);
+        b.id("data").u32(claim).samples({-7, 8, -9}).fill(1, 0x55);
+        const auto w = ReadWavSamples(b.data);
+        ASSERT_TRUE(w) << claim;
+        EXPECT_EQ(w->sourceSamples, (std::vector<std::int16_t>{-7, 8, -9})) << claim;
+        EXPECT_EQ(w->wavHeader.dataSize, claim);                // the claim is kept as read
+        EXPECT_LT(w->sourceSamples.capacity(), 1000u) << claim; // nothing sized by the claim
+    }
 }
 
 // --- Reading from disk ---------------------------------------------------------------------------
