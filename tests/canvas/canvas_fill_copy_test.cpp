@@ -65,21 +65,13 @@ TEST(CanvasFloodFill, FollowsWindingAreasAroundCorners) {
     EXPECT_EQ(countColor(c, kWhite), 0);
 }
 
-TEST(CanvasFloodFill, DoesNothingOnTheBorderOrOutsideTheImage) {
-    CanvasImage c(20, 20);
-    c.line(0, 10, 19, 10);
-    c.setFillColor(kFill);
-    c.floodFill(5, 10);
-    c.floodFill(-1, 3);
-    c.floodFill(20, 3);
-    c.floodFill(3, 25);
-    EXPECT_EQ(countColor(c, kFill), 0);
-}
-
-TEST(CanvasFloodFill, BorderColourCanBeChosen) {
+TEST(CanvasFloodFill, BorderColourCanBeChosenAndNothingStartsOnItOrOutside) {
     CanvasImage c(20, 20);
     c.line(0, 10, 19, 10, kRed);
     c.setFillColor(kFill);
+    for (auto [x, y] : {std::pair{5, 10}, {-1, 3}, {20, 3}, {3, 25}})
+        c.floodFill(x, y, kRed);
+    EXPECT_EQ(countColor(c, kFill), 0);
     c.floodFill(5, 5, kRed);
     EXPECT_EQ(countColor(c, kFill), 20 * 10);
 }

@@ -11,25 +11,20 @@ using namespace test;
 
 constexpr QRgb kGreen = qRgb(0, 200, 0);
 
-TEST(CanvasImage, StartsAndClearsInTheBackColour) {
-    CanvasImage c(20, 10, qRgb(10, 20, 30));
-    EXPECT_EQ(c.width(), 20);
-    EXPECT_EQ(c.height(), 10);
-    EXPECT_EQ(countColor(c, qRgb(10, 20, 30)), 200);
+TEST(CanvasImage, StartsClearsAndChangesWidthInTheBackColour) {
+    const QRgb back = qRgb(10, 20, 30);
+    CanvasImage c(20, 10, back);
+    EXPECT_EQ(countColor(c, back), 200);
     c.line(0, 0, 19, 9);
     c.clear();
-    EXPECT_EQ(countColor(c, qRgb(10, 20, 30)), 200);
+    EXPECT_EQ(countColor(c, back), 200);
     EXPECT_EQ(c.currentX(), 0);
     EXPECT_EQ(c.currentY(), 0);
-}
-
-TEST(CanvasImage, NewWidthKeepsTheHeightAndNothingElse) {
-    CanvasImage c(30, 12);
-    c.filledBox(0, 0, 29, 11, kRed);
+    // A new width keeps the height and nothing else.
+    c.filledBox(0, 0, 19, 9, kRed);
     c.setWidth(50);
-    EXPECT_EQ(c.width(), 50);
-    EXPECT_EQ(c.height(), 12);
-    EXPECT_EQ(countColor(c, kWhite), 50 * 12);
+    EXPECT_EQ(c.height(), 10);
+    EXPECT_EQ(countColor(c, back), 50 * 10);
 }
 
 TEST(CanvasLine, ThinLineCoversBothEndsAndNothingBeyond) {
@@ -37,10 +32,6 @@ TEST(CanvasLine, ThinLineCoversBothEndsAndNothingBeyond) {
     c.line(3, 5, 12, 5);
     for (int x = 3; x <= 12; ++x)
         EXPECT_EQ(c.pixel(x, 5), kBlack) << x;
-    EXPECT_EQ(c.pixel(2, 5), kWhite);
-    EXPECT_EQ(c.pixel(13, 5), kWhite);
-    EXPECT_EQ(c.pixel(7, 4), kWhite);
-    EXPECT_EQ(c.pixel(7, 6), kWhite);
     EXPECT_EQ(countColor(c, kBlack), 10);
 }
 

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "support/gui_application.h"
+#include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
-constexpr QRgb kWhite = qRgb(255, 255, 255);
+using test::kWhite;
 constexpr QRgb kInk = qRgb(206, 30, 10);
 
 // The rectangle of all pixels that are not white (empty when there are none).
@@ -18,14 +19,6 @@ QRect inkBounds(const CanvasImage& c, QRect within = {}) {
         for (int x = within.left(); x <= within.right(); ++x)
             if (c.pixel(x, y) != kWhite) bounds |= QRect(x, y, 1, 1);
     return bounds;
-}
-
-int inkCount(const CanvasImage& c) {
-    int n = 0;
-    for (int y = 0; y < c.height(); ++y)
-        for (int x = 0; x < c.width(); ++x)
-            n += c.pixel(x, y) != kWhite;
-    return n;
 }
 
 class CanvasText : public ::testing::Test {
@@ -112,7 +105,7 @@ TEST_F(CanvasText, BoldAndSizeChangeTheGlyphs) {
     CanvasImage bold(100, 40);
     bold.setBold(true);
     bold.print("MMM");
-    EXPECT_GT(inkCount(bold), inkCount(regular));
+    EXPECT_LT(test::countColor(bold, kWhite), test::countColor(regular, kWhite));
 
     CanvasImage large(100, 40);
     large.setFontSize(12);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <utility>
 
 #include "support/gui_application.h"
 #include "support/pixels.h"
@@ -14,6 +14,10 @@ using namespace test;
 
 constexpr QRgb kSkin = qRgb(230, 220, 180);
 constexpr QRgb kPinBlock = qRgb(220, 220, 220);
+constexpr QRgb kMaroon = qRgb(130, 30, 30);
+constexpr QRgb kRose = qRgb(180, 120, 120);
+constexpr QRgb kNarrowLabel = qRgb(192, 192, 0); // strings 1..7
+constexpr QRgb kWideLabel = qRgb(206, 30, 10);
 
 // First pixel row of the three lines of string s, and their start.
 int stringY(int s) {
@@ -39,62 +43,59 @@ class InstrumentDrawing : public ::testing::Test {
         return c;
     }
 
+    // The pixels of `color` in the label box of string s (22 x 17), and the leftmost column
+    // holding one (-1 when none does).
+    std::pair<int, int> labelInk(int s, QRgb color) const {
+        const int left = 489 - 19 * (s - 1);
+        const int top = 18 + 15 * (s - 1);
+        int n = 0;
+        int leftmost = -1;
+        for (int x = left; x < left + 22; ++x) {
+            for (int y = top; y < top + 17; ++y) {
+                if (canvas.pixel(x, y) != color) continue;
+                ++n;
+                if (leftmost < 0) leftmost = x;
+            }
+        }
+        return {n, leftmost};
+    }
+    int labelPixels(int s, QRgb color) const { return labelInk(s, color).first; }
+
     InstrumentState state;
     CanvasImage canvas{904, 420};
 };
 
-TEST_F(InstrumentDrawing, FourAreasOfTheBodyTakeTheirColours) {
+TEST_F(InstrumentDrawing, AreasPanelsBridgeAndPinsTakeTheirColours) {
     resim(canvas, state);
-    EXPECT_EQ(canvas.pixel(320, 200), kPinBlock);
-    EXPECT_EQ(canvas.pixel(365, 204), qRgb(130, 30, 30));
-    // The other two seeds lie on the lowest line of string 13; the area shows just below it.
-    EXPECT_EQ(canvas.pixel(385, 210), kWhite);
-    EXPECT_EQ(canvas.pixel(384, 211), qRgb(180, 120, 120)); // between two ticks
-    EXPECT_EQ(canvas.pixel(515, 210), kWhite);
-    EXPECT_EQ(canvas.pixel(515, 211), kWood);
-    // Each area reaches the far ends of its strip.
-    EXPECT_EQ(canvas.pixel(60, 410), kPinBlock);
-    EXPECT_EQ(canvas.pixel(110, 407), qRgb(130, 30, 30));
-    EXPECT_EQ(canvas.pixel(612, 23), qRgb(180, 120, 120));
-    EXPECT_EQ(canvas.pixel(800, 410), kWood);
-}
-
-TEST_F(InstrumentDrawing, NothingLeaksOutOfTheBody) {
-    resim(canvas, state);
-    for (auto [x, y] :
-         {std::pair{100, 100}, {520, 15}, {20, 414}, {850, 200}, {900, 419}, {450, 417}})
-        EXPECT_EQ(canvas.pixel(x, y), kWhite) << x << "," << y;
-    // The body's outline itself.
-    EXPECT_EQ(canvas.pixel(806, 300), kBlack);
-    EXPECT_EQ(canvas.pixel(300, 414), kBlack);
-    EXPECT_EQ(canvas.pixel(700, 20), kBlack);
-}
-
-TEST_F(InstrumentDrawing, SkinPanelsBridgeAndFeet) {
-    resim(canvas, state);
-    for (auto [x, y] : {std::pair{710, 70}, {710, 167}, {710, 260}, {710, 362}, {770, 80}})
-        EXPECT_EQ(canvas.pixel(x, y), kSkin) << x << "," << y;
-    EXPECT_EQ(canvas.pixel(700, 24), kBlack);  // outline of the first panel
-    EXPECT_EQ(canvas.pixel(690, 200), kBlack); // left side of the second
-    EXPECT_EQ(canvas.pixel(686, 70), kWood);   // between the panels and the line x = 682
-    EXPECT_EQ(canvas.pixel(700, 119), kWood);  // between the first two panels
-
-    EXPECT_EQ(canvas.pixel(735, 100), kBlue);
-    EXPECT_EQ(canvas.pixel(736, 302), kBlue);
-    EXPECT_EQ(canvas.pixel(737, 100), kSkin);
-    EXPECT_EQ(canvas.pixel(734, 100), kSkin);
+    // The four areas reach the far ends of their strips (two seeds lie on the lowest line of
+    // string 13: their areas show just below it, between two ticks); nothing leaks out of the
+    // black outline; skin fills the four panels, with wood beside and between them; the bridge
+    // is a blue bar two pixels wide.
+    struct Pixel {
+        int x, y;
+        QRgb color;
+    };
+    const Pixel pixels[] = {
+        {320, 200, kPinBlock}, {60, 410, kPinBlock}, {365, 204, kMaroon}, {110, 407, kMaroon},
+        {385, 210, kWhite},    {384, 211, kRose},    {612, 23, kRose},    {515, 210, kWhite},
+        {515, 211, kWood},     {800, 410, kWood},    {100, 100, kWhite},  {520, 15, kWhite},
+        {20, 414, kWhite},     {850, 200, kWhite},   {900, 419, kWhite},  {450, 417, kWhite},
+        {806, 300, kBlack},    {300, 414, kBlack},   {700, 20, kBlack},   {710, 70, kSkin},
+        {710, 167, kSkin},     {710, 260, kSkin},    {710, 362, kSkin},   {770, 80, kSkin},
+        {700, 24, kBlack},     {690, 200, kBlack},   {686, 70, kWood},    {700, 119, kWood},
+        {735, 100, kBlue},     {736, 302, kBlue},    {737, 100, kSkin},   {734, 100, kSkin}};
+    for (const auto& [x, y, color] : pixels)
+        EXPECT_EQ(canvas.pixel(x, y), color) << x << "," << y;
+    // The bridge widens to 8 pixels in four places.
     for (int top : {60, 158, 254, 352}) {
         EXPECT_EQ(canvas.pixel(732, top + 2), kBlue) << top;
         EXPECT_EQ(canvas.pixel(739, top + 10), kBlue) << top;
         EXPECT_NE(canvas.pixel(740, top + 10), kBlue) << top;
     }
-}
-
-TEST_F(InstrumentDrawing, PinsAreBlueRingsOnThePinBlock) {
-    resim(canvas, state);
+    // Three pins a string, blue rings on the pin block, each 14 right and 2 down of the last.
     for (int s : {1, 13, 26}) {
         const int cx = stringX0(s);
-        const int cy = 30 + 15 * (s - 1);
+        const int cy = stringY(s) + 4;
         EXPECT_EQ(canvas.pixel(cx, cy), kPinBlock) << s;
         EXPECT_EQ(canvas.pixel(cx - 3, cy), kBlue) << s;
         EXPECT_EQ(canvas.pixel(cx, cy + 3), kBlue) << s;
@@ -117,7 +118,7 @@ TEST_F(InstrumentDrawing, SelectedStringIsBlackMarkedOnesRedOthersWhite) {
     }
 }
 
-TEST_F(InstrumentDrawing, RedrawingTheStringsMovesTheBlackMark) {
+TEST_F(InstrumentDrawing, RedrawingTheStringsMovesTheBlackMarkAndFollowsTheResidue) {
     resim(canvas, state);
     state.currentString = 11;
     tel_çiz(canvas, state);
@@ -134,35 +135,15 @@ TEST_F(InstrumentDrawing, RedrawingTheStringsMovesTheBlackMark) {
     EXPECT_EQ(stringColor(19), kRed);
     EXPECT_EQ(stringColor(3), kBlack);
     EXPECT_EQ(stringColor(12), kRed);
-}
 
-TEST_F(InstrumentDrawing, TheMarkedResidueChoosesTheRedStrings) {
+    // The marked residue chooses the red strings.
     state.markedStringResidue = 0;
     state.currentString = 0;
     tel_çiz(canvas, state);
     EXPECT_EQ(stringColor(7), kRed);
     EXPECT_EQ(stringColor(14), kRed);
     EXPECT_EQ(stringColor(5), kWhite);
-}
-
-// Counts pixels of `color` inside the label box of string s.
-int labelPixels(const CanvasImage& canvas, int s, QRgb color) {
-    const int x = 489 - 19 * (s - 1);
-    const int y = 18 + 15 * (s - 1);
-    int n = 0;
-    for (int py = y; py <= y + 16; ++py)
-        for (int px = x; px <= x + 21; ++px)
-            n += canvas.pixel(px, py) == color;
-    return n;
-}
-
-int leftmostColumn(const CanvasImage& canvas, int s, QRgb color) {
-    const int x = 489 - 19 * (s - 1);
-    const int y = 18 + 15 * (s - 1);
-    for (int px = x; px <= x + 21; ++px)
-        for (int py = y; py <= y + 16; ++py)
-            if (canvas.pixel(px, py) == color) return px;
-    return -1;
+    EXPECT_EQ(stringColor(3), kWhite);
 }
 
 TEST_F(InstrumentDrawing, LabelsShowThePositionsThatAreNotZero) {
@@ -170,22 +151,19 @@ TEST_F(InstrumentDrawing, LabelsShowThePositionsThatAreNotZero) {
     state.mandalPos[3] = -2;
     state.mandalPos[10] = 4;
     diyagonal_yaz(canvas, state);
-    const QRgb narrow = qRgb(192, 192, 0);
-    const QRgb wide = qRgb(206, 30, 10);
-    EXPECT_GT(labelPixels(canvas, 3, narrow), 10);
-    EXPECT_EQ(labelPixels(canvas, 3, wide), 0);
-    EXPECT_GT(labelPixels(canvas, 10, wide), 10);
+    EXPECT_GT(labelPixels(3, kNarrowLabel), 10);
+    EXPECT_EQ(labelPixels(3, kWideLabel), 0);
+    EXPECT_GT(labelPixels(10, kWideLabel), 10);
     // The rest of those boxes is white.
-    EXPECT_EQ(labelPixels(canvas, 3, narrow) + labelPixels(canvas, 3, kWhite), 22 * 17);
-    EXPECT_EQ(labelPixels(canvas, 10, wide) + labelPixels(canvas, 10, kWhite), 22 * 17);
+    EXPECT_EQ(labelPixels(3, kNarrowLabel) + labelPixels(3, kWhite), 22 * 17);
+    EXPECT_EQ(labelPixels(10, kWideLabel) + labelPixels(10, kWhite), 22 * 17);
     // Written from the box's corner: the "-2" begins at once with its minus sign, the " 4"
     // after a blank.
-    const int minusStart = leftmostColumn(canvas, 3, narrow);
-    EXPECT_GE(minusStart, 451);
-    EXPECT_LE(minusStart, 451 + 2);
-    EXPECT_GE(leftmostColumn(canvas, 10, wide), 318 + 3);
+    EXPECT_GE(labelInk(3, kNarrowLabel).second, 451);
+    EXPECT_LE(labelInk(3, kNarrowLabel).second, 451 + 2);
+    EXPECT_GE(labelInk(10, kWideLabel).second, 318 + 3);
     for (int s : {1, 2, 5, 9, 12, 20, 26})
-        EXPECT_EQ(labelPixels(canvas, s, kWhite), 22 * 17) << "string " << s;
+        EXPECT_EQ(labelPixels(s, kWhite), 22 * 17) << "string " << s;
 }
 
 TEST_F(InstrumentDrawing, UntickingTheLabelsLeavesEmptyWhiteBoxes) {
@@ -193,10 +171,10 @@ TEST_F(InstrumentDrawing, UntickingTheLabelsLeavesEmptyWhiteBoxes) {
     for (int s = 1; s <= 26; ++s)
         state.mandalPos[s] = static_cast<std::int16_t>(s % 5 - 2);
     diyagonal_yaz(canvas, state);
-    EXPECT_GT(labelPixels(canvas, 8, qRgb(206, 30, 10)), 10);
+    EXPECT_GT(labelPixels(8, kWideLabel), 10);
     eraseLabels(canvas);
     for (int s = 1; s <= 26; ++s)
-        EXPECT_EQ(labelPixels(canvas, s, kWhite), 22 * 17) << "string " << s;
+        EXPECT_EQ(labelPixels(s, kWhite), 22 * 17) << "string " << s;
     // Only the boxes: the drawing around them stays.
     EXPECT_EQ(canvas.pixel(320, 200), kPinBlock);
 }

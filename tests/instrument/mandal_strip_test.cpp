@@ -15,11 +15,6 @@ using namespace test;
 constexpr QRgb kGold = qRgb(238, 201, 0);
 constexpr QRgb kLightGrey = qRgb(224, 224, 224);
 
-// Left edge of the mandal of slot i.
-int mandalX(int i) {
-    return 156 + 16 * i;
-}
-
 class MandalStrip : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -38,6 +33,11 @@ class MandalStrip : public ::testing::Test {
         return mandal_at(canvas, state, *tables);
     }
 
+    // The pixel at (dx, dy) from the left edge of the mandal of slot i (16 pixels a slot).
+    QRgb mandal(int i, int dx, int dy) const { return canvas.pixel(156 + 16 * i + dx, dy); }
+    // The middle of an upright box; white when the mandal of slot i is lifted.
+    QRgb upright(int i) const { return mandal(i, 2, 30); }
+
     InstrumentState state;
     std::unique_ptr<PitchTables> tables = std::make_unique<PitchTables>();
     CanvasImage canvas{485, 60};
@@ -49,32 +49,27 @@ TEST_F(MandalStrip, WidthFollowsTheRangeAndTheStripStartsOutOfView) {
         EXPECT_EQ(placement.width, width) << s;
         EXPECT_EQ(placement.left, -100) << s;
         EXPECT_EQ(canvas.width(), width) << s;
-        EXPECT_EQ(canvas.height(), 60) << s;
     }
 }
 
 TEST_F(MandalStrip, String12AtZeroHasNineUprightAndTwelveLiftedMandals) {
     draw(12, 0);
-    EXPECT_EQ(canvas.pixel(mandalX(0) + 2, 30), kBlack); // -8, the lowest
+    EXPECT_EQ(upright(0), kBlack); // -8, the lowest
     for (int i = 1; i <= 7; ++i)
-        EXPECT_EQ(canvas.pixel(mandalX(i) + 2, 30), kRed) << i;
-    EXPECT_EQ(canvas.pixel(mandalX(8) + 2, 30), kBlue); // position 0
+        EXPECT_EQ(upright(i), kRed) << i;
+    EXPECT_EQ(upright(8), kBlue); // position 0
     // An upright box spans x .. x + 5 and y = 22 .. 38.
-    EXPECT_EQ(canvas.pixel(mandalX(3), 22), kRed);
-    EXPECT_EQ(canvas.pixel(mandalX(3) + 5, 38), kRed);
-    EXPECT_NE(canvas.pixel(mandalX(3) + 6, 30), kRed);
+    EXPECT_EQ(mandal(3, 0, 22), kRed);
+    EXPECT_EQ(mandal(3, 5, 38), kRed);
+    EXPECT_NE(mandal(3, 6, 30), kRed);
 
+    // A lifted lever: a tilted quadrilateral with its foot at (x + 3, 40), hollow inside.
     for (int i = 9; i <= 20; ++i) {
-        const int x = mandalX(i);
         const QRgb color = i - 8 <= 8 ? kRed : kGold;
-        EXPECT_EQ(canvas.pixel(x + 2, 30), kWhite) << i; // no box
-        EXPECT_EQ(canvas.pixel(x - 1, 36), color) << i;
-        EXPECT_EQ(canvas.pixel(x + 2, 33), color) << i;
-        EXPECT_EQ(canvas.pixel(x + 11, 24), color) << i;
-        EXPECT_EQ(canvas.pixel(x + 15, 28), color) << i;
-        EXPECT_EQ(canvas.pixel(x + 9, 34), color) << i;
-        EXPECT_EQ(canvas.pixel(x + 3, 40), color) << i;
-        EXPECT_EQ(canvas.pixel(x + 7, 30), kWhite) << i; // inside the lever
+        EXPECT_EQ(upright(i), kWhite) << i;
+        for (auto [dx, dy] : {std::pair{-1, 36}, {2, 33}, {11, 24}, {15, 28}, {9, 34}, {3, 40}})
+            EXPECT_EQ(mandal(i, dx, dy), color) << i << ": " << dx << "," << dy;
+        EXPECT_EQ(mandal(i, 7, 30), kWhite) << i;
     }
 }
 
@@ -88,69 +83,66 @@ TEST_F(MandalStrip, WoodenStripNumbersAndStringLine) {
     EXPECT_EQ(canvas.pixel(149, 30), kBlack);
     EXPECT_EQ(canvas.pixel(40, 21), qRgb(185, 80, 80));
     EXPECT_EQ(canvas.pixel(499, 20), qRgb(185, 80, 80));
-    // A number in black under every slot.
+    // A number in black under every slot. Numbers from 1 up begin with a blank: the first
+    // columns of their slots stay clear, so two-digit numbers do not run into each other.
     for (int i = 0; i <= 20; ++i) {
         int ink = 0;
-        for (int y = 42; y < 60; ++y)
-            for (int x = 150 + 16 * i; x < 166 + 16 * i; ++x)
+        int inkAtLeft = 0;
+        for (int y = 42; y < 60; ++y) {
+            for (int x = 150 + 16 * i; x < 166 + 16 * i; ++x) {
                 ink += canvas.pixel(x, y) == kBlack;
+                inkAtLeft += x <= 151 + 16 * i && canvas.pixel(x, y) == kBlack;
+            }
+        }
         EXPECT_GT(ink, 4) << "slot " << i;
+        if (i >= 9) {
+            EXPECT_EQ(inkAtLeft, 0) << "slot " << i;
+        }
     }
-    // Numbers from 1 up begin with a blank: the first columns of their slots stay clear, so
-    // two-digit numbers do not run into each other.
-    for (int i = 9; i <= 20; ++i)
-        for (int y = 42; y < 60; ++y)
-            for (int x = 150 + 16 * i; x <= 151 + 16 * i; ++x)
-                EXPECT_NE(canvas.pixel(x, y), kBlack) << x << "," << y;
 }
 
-TEST_F(MandalStrip, String1AtItsHighestHasTwelveBoxesAndNoLever) {
+TEST_F(MandalStrip, NarrowStringsAtTheirHighestAndLowestPositions) {
     draw(1, 6);
-    EXPECT_EQ(canvas.width(), 372);
-    EXPECT_EQ(canvas.pixel(mandalX(0) + 2, 30), kBlack);
-    EXPECT_EQ(canvas.pixel(mandalX(5) + 2, 30), kBlue);
+    EXPECT_EQ(upright(0), kBlack);
+    EXPECT_EQ(upright(5), kBlue);
     for (int i : {1, 2, 3, 4, 6, 7, 8, 9, 10, 11})
-        EXPECT_EQ(canvas.pixel(mandalX(i) + 2, 30), kRed) << i;
+        EXPECT_EQ(upright(i), kRed) << i;
     for (int i = 0; i <= 11; ++i)
-        EXPECT_EQ(canvas.pixel(mandalX(i) + 11, 24), kWhite) << i;
-    EXPECT_EQ(canvas.pixel(mandalX(12) + 2, 30), kWhite);
-}
-
-TEST_F(MandalStrip, ALowPositionLeavesTheRestLifted) {
+        EXPECT_EQ(mandal(i, 11, 24), kWhite) << i;
+    EXPECT_EQ(upright(12), kWhite);
+    // At its lowest only the first stands; position 0 is lifted in blue.
     draw(3, -5);
-    EXPECT_EQ(canvas.pixel(mandalX(0) + 2, 30), kBlack);
-    EXPECT_EQ(canvas.pixel(mandalX(1) + 2, 30), kWhite);
-    EXPECT_EQ(canvas.pixel(mandalX(1) + 11, 24), kRed);
-    EXPECT_EQ(canvas.pixel(mandalX(5) + 11, 24), kBlue); // position 0, lifted
+    EXPECT_EQ(upright(0), kBlack);
+    EXPECT_EQ(upright(1), kWhite);
+    EXPECT_EQ(mandal(1, 11, 24), kRed);
+    EXPECT_EQ(mandal(5, 11, 24), kBlue);
 }
 
-TEST_F(MandalStrip, MarksAboveEightAreGoldOnAnyString) {
+TEST_F(MandalStrip, MarksAboveEightAreGoldOnAnyStringAndString26IsGreyAboveEight) {
     tables->mandalMark(5, 3) = 12;
     draw(5, 10);
-    EXPECT_EQ(canvas.pixel(mandalX(3 + 7) + 2, 30), kGold);
-    EXPECT_EQ(canvas.pixel(mandalX(2 + 7) + 2, 30), kRed);
-    EXPECT_EQ(canvas.pixel(mandalX(0) + 2, 30), kBlack);
-}
-
-TEST_F(MandalStrip, String26HighMandalsAreGreyWithoutAHighMark) {
+    EXPECT_EQ(upright(3 + 7), kGold);
+    EXPECT_EQ(upright(2 + 7), kRed);
+    EXPECT_EQ(upright(0), kBlack);
+    // On string 26 the positions above 8 are grey unless their mark makes them gold.
     tables->mandalMark(26, 10) = 0;
     draw(26, 12);
-    EXPECT_EQ(canvas.pixel(mandalX(18) + 2, 30), kLightGrey);
-    EXPECT_EQ(canvas.pixel(mandalX(17) + 2, 30), kGold); // 9 keeps its mark
-    EXPECT_EQ(canvas.pixel(mandalX(16) + 2, 30), kRed);  // 8
+    EXPECT_EQ(upright(18), kLightGrey);
+    EXPECT_EQ(upright(17), kGold); // 9 keeps its mark
+    EXPECT_EQ(upright(16), kRed);  // 8
 }
 
 TEST_F(MandalStrip, OnlyString26GetsTheThickBlackLine) {
     // The foot of the lever of position 9 (x + 3, 40) lies under the line.
     draw(25, 0);
-    EXPECT_EQ(canvas.pixel(mandalX(17) + 3, 40), kGold);
-    EXPECT_EQ(canvas.pixel(mandalX(16) + 3, 40), kRed);
+    EXPECT_EQ(mandal(17, 3, 40), kGold);
+    EXPECT_EQ(mandal(16, 3, 40), kRed);
     draw(26, 0);
     for (int x = 408; x <= 454; x += 2)
         EXPECT_EQ(canvas.pixel(x, 40), kBlack) << x;
-    EXPECT_EQ(canvas.pixel(mandalX(17) + 3, 40), kBlack);
-    EXPECT_EQ(canvas.pixel(mandalX(16) + 3, 40), kBlack);
-    EXPECT_EQ(canvas.pixel(mandalX(19) + 3, 40), kGold); // position 11, beyond the line
+    EXPECT_EQ(mandal(17, 3, 40), kBlack);
+    EXPECT_EQ(mandal(16, 3, 40), kBlack);
+    EXPECT_EQ(mandal(19, 3, 40), kGold); // position 11, beyond the line
 }
 
 } // namespace

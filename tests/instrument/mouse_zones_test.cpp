@@ -2,94 +2,57 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 namespace zembera {
 namespace {
 
-TEST(StringRows, WholePixelsFromTopToBottom) {
-    EXPECT_EQ(stringAtY(20), 0);
-    EXPECT_EQ(stringAtY(21), 1);
-    EXPECT_EQ(stringAtY(36), 1);
-    EXPECT_EQ(stringAtY(37), 2);
-    EXPECT_EQ(stringAtY(30), 1);
-    EXPECT_EQ(stringAtY(80), 4);
-    EXPECT_EQ(stringAtY(396), 25);
-    EXPECT_EQ(stringAtY(397), 26);
-    EXPECT_EQ(stringAtY(400), 26);
-    EXPECT_EQ(stringAtY(409), 26);
-    EXPECT_EQ(stringAtY(410), 0);
+// The bounds look at the fraction. Inside them y - 22 is rounded half to even before the division
+// by 15: 21.5 gives 0 and 36.5 14 (string 1), 37.5 16 (string 2), 66.5 44 (string 3).
+TEST(StringRows, FifteenPixelsARowFrom21To409) {
+    const std::pair<double, int> cases[] = {
+        {20, 0},   {21, 1},   {30, 1},    {36, 1},   {37, 2},    {80, 4},     {396, 25},
+        {397, 26}, {400, 26}, {409, 26},  {410, 0},  {20.99, 0}, {409.01, 0}, {21.5, 1},
+        {36.5, 1}, {37.5, 2}, {36.51, 2}, {51.5, 3}, {66.5, 3}};
+    for (auto [y, s] : cases)
+        EXPECT_EQ(stringAtY(y), s) << y;
 }
 
-TEST(StringRows, FractionsRoundHalfToEvenBeforeTheDivision) {
-    EXPECT_EQ(stringAtY(20.99), 0); // the bounds look at the fraction
-    EXPECT_EQ(stringAtY(409.01), 0);
-    EXPECT_EQ(stringAtY(21.5), 1);  // -0.5 rounds to 0
-    EXPECT_EQ(stringAtY(36.5), 1);  // 14.5 rounds to 14
-    EXPECT_EQ(stringAtY(37.5), 2);  // 15.5 rounds to 16
-    EXPECT_EQ(stringAtY(36.51), 2); // 14.51 rounds to 15
-    EXPECT_EQ(stringAtY(51.5), 3);  // 29.5 rounds to 30
-    EXPECT_EQ(stringAtY(66.5), 3);  // 44.5 rounds to 44
-}
-
-class PluckZone : public ::testing::Test {
-  protected:
-    void SetUp() override { setPlayStarts(state); }
+// Strictly between the string's play start (640 less 17 per string) and the bridge at 730.
+TEST(PluckZone, BetweenTheMandalBankAndTheBridgeBothLimitsStrict) {
     InstrumentState state;
-};
-
-TEST_F(PluckZone, BetweenTheMandalBankAndTheBridge) {
-    EXPECT_EQ(pluckedString(700, 30, state), 1);
-    EXPECT_EQ(pluckedString(600, 30, state), 0);
-    EXPECT_EQ(pluckedString(300, 400, state), 26);
-    EXPECT_EQ(pluckedString(730, 30, state), 0);
-    EXPECT_EQ(pluckedString(729.9, 30, state), 1);
+    setPlayStarts(state);
+    struct Case {
+        double x, y;
+        int string;
+    };
+    const Case cases[] = {{700, 30, 1},   {600, 30, 0},  {623, 30, 0},   {623.5, 30, 1},
+                          {729.9, 30, 1}, {730, 30, 0},  {300, 400, 26}, {198, 400, 0},
+                          {199, 400, 26}, {436, 200, 0}, {437, 200, 12}, {700, 20, 0},
+                          {700, 410, 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(pluckedString(c.x, c.y, state), c.string) << c.x << "," << c.y;
 }
 
-TEST_F(PluckZone, BothLimitsAreStrict) {
-    EXPECT_EQ(pluckedString(623, 30, state), 0);
-    EXPECT_EQ(pluckedString(623.5, 30, state), 1);
-    EXPECT_EQ(pluckedString(198, 400, state), 0);
-    EXPECT_EQ(pluckedString(199, 400, state), 26);
-    // The limit moves 17 pixels left per string.
-    EXPECT_EQ(pluckedString(436, 200, state), 0); // string 12: 640 - 204 = 436
-    EXPECT_EQ(pluckedString(437, 200, state), 12);
-}
-
-TEST_F(PluckZone, OutsideTheRowsNothingIsPlucked) {
-    EXPECT_EQ(pluckedString(700, 20, state), 0);
-    EXPECT_EQ(pluckedString(700, 410, state), 0);
-}
-
-class MandalSlots : public ::testing::Test {
-  protected:
-    void SetUp() override { setMandalRanges(state); }
+// Slot i lies strictly between 151 + 16 i and 167 + 16 i, counted from the string's lowest
+// position: the shared columns belong to neither slot.
+TEST(MandalSlots, SlotsStartAtTheStringsLowestPosition) {
     InstrumentState state;
-};
-
-TEST_F(MandalSlots, SharedColumnsBelongToNeitherSlot) {
-    state.currentString = 12;
-    EXPECT_EQ(mandalSlotAt(151, state), std::nullopt);
-    EXPECT_EQ(mandalSlotAt(152, state), -8);
-    EXPECT_EQ(mandalSlotAt(166.9, state), -8);
-    EXPECT_EQ(mandalSlotAt(167, state), std::nullopt);
-    EXPECT_EQ(mandalSlotAt(168, state), -7);
-    EXPECT_EQ(mandalSlotAt(290, state), 0); // slot 8: 279 < x < 295
-    EXPECT_EQ(mandalSlotAt(486, state), 12);
-    EXPECT_EQ(mandalSlotAt(487, state), std::nullopt);
-    EXPECT_EQ(mandalSlotAt(100, state), std::nullopt);
-}
-
-TEST_F(MandalSlots, SlotsStartAtTheStringsLowestPosition) {
-    state.currentString = 1;
-    EXPECT_EQ(mandalSlotAt(152, state), -5);
-    EXPECT_EQ(mandalSlotAt(342, state), 6);            // slot 11
-    EXPECT_EQ(mandalSlotAt(344, state), std::nullopt); // beyond the highest
-    state.currentString = 6;
-    EXPECT_EQ(mandalSlotAt(152, state), -7);
-}
-
-TEST_F(MandalSlots, NoSelectedStringHitsNothing) {
-    state.currentString = 0;
-    EXPECT_EQ(mandalSlotAt(152, state), std::nullopt);
+    setMandalRanges(state);
+    struct Case {
+        int string;
+        double x;
+        std::optional<int> position;
+    };
+    const Case cases[] = {{12, 151, {}}, {12, 152, -8}, {12, 166.9, -8}, {12, 167, {}},
+                          {12, 168, -7}, {12, 290, 0},  {12, 486, 12},   {12, 487, {}},
+                          {12, 100, {}}, {1, 152, -5},  {1, 342, 6},     {1, 344, {}},
+                          {6, 152, -7},  {0, 152, {}}};
+    for (const Case& c : cases) {
+        state.currentString = static_cast<std::int16_t>(c.string);
+        EXPECT_EQ(mandalSlotAt(c.x, state), c.position) << c.string << " at " << c.x;
+    }
 }
 
 TEST(TuningQuadrants, LeftRaisesRightLowersTopIsTheLargeStep) {

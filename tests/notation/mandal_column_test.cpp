@@ -5,13 +5,13 @@
 #include <optional>
 
 #include "support/gui_application.h"
+#include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kWhite = qRgb(255, 255, 255);
+using namespace test;
+
 constexpr QRgb kGrey = qRgb(212, 208, 200);
 
 class MandalColumn : public ::testing::Test {
@@ -58,16 +58,13 @@ class MandalColumn : public ::testing::Test {
     CanvasImage canvas{90, 396};
 };
 
+// Positions of 10 and more start further left in the same cell.
 TEST_F(MandalColumn, SoundingPositionsStandAtTheirColumns) {
-    state.mandalPos[3] = 12;
-    arıza_yaz(canvas, state, 3, false);
-    EXPECT_EQ(firstInk(canvas, 3, kBlack), inkOf(12, 48, kBlack));
-    state.mandalPos[3] = -8;
-    arıza_yaz(canvas, state, 3, false);
-    EXPECT_EQ(firstInk(canvas, 3, kBlack), inkOf(-8, 55, kBlack));
-    state.mandalPos[3] = 9;
-    arıza_yaz(canvas, state, 3, false);
-    EXPECT_EQ(firstInk(canvas, 3, kBlack), inkOf(9, 55, kBlack));
+    for (auto [pos, x] : {std::pair{12, 48}, {-8, 55}, {9, 55}}) {
+        state.mandalPos[3] = static_cast<std::int16_t>(pos);
+        arıza_yaz(canvas, state, 3, false);
+        EXPECT_EQ(firstInk(canvas, 3, kBlack), inkOf(pos, x, kBlack)) << pos;
+    }
     // Only the row of string 3 was written; the cell is white round the number.
     EXPECT_EQ(count(0, 89, 2, kBlack) + count(0, 89, 4, kBlack), 0);
     EXPECT_EQ(count(52, 66, 3, kGrey), 0);
@@ -88,13 +85,12 @@ TEST_F(MandalColumn, MoveToZeroLeavesAnEmptyCell) {
 }
 
 TEST_F(MandalColumn, TransposedPositionsStandAtTheirColumns) {
-    state.transposedMandal[10] = 12;
-    göçürümYaz(canvas, state, 10);
-    EXPECT_EQ(firstInk(canvas, 10, kRed), inkOf(12, 65, kRed));
-    göçürümTemizle(canvas, state);
-    state.transposedMandal[10] = -8;
-    göçürümYaz(canvas, state, 10);
-    EXPECT_EQ(firstInk(canvas, 10, kRed), inkOf(-8, 72, kRed));
+    for (auto [pos, x] : {std::pair{12, 65}, {-8, 72}}) {
+        göçürümTemizle(canvas, state);
+        state.transposedMandal[10] = static_cast<std::int16_t>(pos);
+        göçürümYaz(canvas, state, 10);
+        EXPECT_EQ(firstInk(canvas, 10, kRed), inkOf(pos, x, kRed)) << pos;
+    }
     EXPECT_EQ(count(0, 89, 10, kBlack), 0);
 }
 
@@ -113,24 +109,19 @@ TEST_F(MandalColumn, ZeroTransposedPositionLeavesTheCell) {
 }
 
 TEST_F(MandalColumn, ShortStringsFoldAndKeepTheFullScaleTarget) {
-    state.transposedMandal[1] = 12;
-    göçürümYaz(canvas, state, 1);
-    EXPECT_EQ(state.fullRangeTransposed[1], 12);
-    EXPECT_EQ(state.transposedMandal[1], 6);
-    EXPECT_EQ(firstInk(canvas, 1, kRed), inkOf(6, 72, kRed)); // the folded value, below 10
-    state.transposedMandal[5] = 12;
-    göçürümYaz(canvas, state, 5);
-    EXPECT_EQ(state.transposedMandal[5], 10);
+    // String 8 and below keep their value; -1 stays as it is on every string.
+    struct Case {
+        int string, target, folded;
+    };
+    for (auto [s, target, folded] : {Case{1, 12, 6}, {5, 12, 10}, {7, -8, -7}, {3, -1, -1}}) {
+        state.transposedMandal[s] = static_cast<std::int16_t>(target);
+        göçürümYaz(canvas, state, s);
+        EXPECT_EQ(state.fullRangeTransposed[s], target) << s;
+        EXPECT_EQ(state.transposedMandal[s], folded) << s;
+    }
+    // The folded value is printed.
+    EXPECT_EQ(firstInk(canvas, 1, kRed), inkOf(6, 72, kRed));
     EXPECT_EQ(firstInk(canvas, 5, kRed), inkOf(10, 65, kRed));
-    state.transposedMandal[7] = -8;
-    göçürümYaz(canvas, state, 7);
-    EXPECT_EQ(state.fullRangeTransposed[7], -8);
-    EXPECT_EQ(state.transposedMandal[7], -7);
-    state.transposedMandal[3] = -1; // -1 stays as it is
-    göçürümYaz(canvas, state, 3);
-    EXPECT_EQ(state.transposedMandal[3], -1);
-    EXPECT_EQ(state.fullRangeTransposed[3], -1);
-    // String 8 and below keep their value and no full-scale target.
     state.transposedMandal[8] = 12;
     göçürümYaz(canvas, state, 8);
     EXPECT_EQ(state.transposedMandal[8], 12);

@@ -6,12 +6,13 @@
 
 #include "common/text_fields.h"
 #include "support/gui_application.h"
+#include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
-constexpr QRgb kBlue = qRgb(0, 0, 255);
-constexpr QRgb kBlack = qRgb(0, 0, 0);
+using test::kBlack;
+using test::kBlue;
 constexpr QRgb kBack = qRgb(255, 224, 192);
 
 std::string name(int degree) {
@@ -52,25 +53,22 @@ class PitchPanel : public ::testing::Test {
     TuningState tuning;
 };
 
-TEST_F(PitchPanel, NearestDegreeByWholeCentsTiesToTheLowest) {
+TEST_F(PitchPanel, NearestHighDegreeByWholeCentsTiesToTheLowest) {
     EXPECT_EQ(nearestDegree(tables, 15 * 150), 150);
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 7.4), 150);
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 7.6), 151);
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 7.5), 150); // 7.5 both ways: the lower degree
+    // Only 104..196 are searched; nothing within 4000 cents gives degree 0.
+    EXPECT_EQ(nearestDegree(tables, 15 * 100), 104);
+    EXPECT_EQ(nearestDegree(tables, 15 * 199), 196);
+    EXPECT_EQ(nearestDegree(tables, 15 * 104 - 4000), 0);
+    EXPECT_EQ(nearestDegree(tables, 15 * 104 - 3999), 104);
     // Distances are whole cents: 8.4 and 7.6 both count as 8, so the lower degree wins.
     tables.degreeTable(151).cent = 15 * 150 + 16;
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 8.4), 150);
     // Halves go to the even neighbour: 8.5 counts as 8, the same as 7.5.
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 8.5), 150);
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 8.6), 151);
-}
-
-TEST_F(PitchPanel, NearestDegreeSearchesOnlyTheHighDegrees) {
-    EXPECT_EQ(nearestDegree(tables, 15 * 100), 104);
-    EXPECT_EQ(nearestDegree(tables, 15 * 199), 196);
-    // Nothing within 4000 cents: degree 0.
-    EXPECT_EQ(nearestDegree(tables, 15 * 104 - 4000), 0);
-    EXPECT_EQ(nearestDegree(tables, 15 * 104 - 3999), 104);
 }
 
 TEST_F(PitchPanel, UntransposedShortStringsAreNamedByNearestCents) {
@@ -85,29 +83,24 @@ TEST_F(PitchPanel, UntransposedLongStringsAreNamedByTheirDegree) {
     EXPECT_EQ(nameShown(12, 0), name(50));
     EXPECT_EQ(nameShown(26, -8), name(-98));
     EXPECT_EQ(nameShown(8, 12), name(102));
-    EXPECT_EQ(nameShown(12, 0).size(), 30u);
 }
 
+// The written degree is the sounding one less the total shift; only -104..196 have names.
 TEST_F(PitchPanel, TransposedLongStringsShowTheWrittenDegree) {
     state.untransposedShown = false;
-    tuning.totalDegreeShift = -46; // ŞAH: every note sounds 46 degrees lower than written
-    EXPECT_EQ(nameShown(20, 3), name(-27 + 46));
-    tuning.totalDegreeShift = 13;
-    EXPECT_EQ(nameShown(20, 3), name(-27 - 13));
-}
-
-TEST_F(PitchPanel, TransposedNoteOutsideTheNamedDegreesHasNoName) {
-    state.untransposedShown = false;
-    tables.stringDegree(20, 3) = -100;
-    tuning.totalDegreeShift = 4;
-    EXPECT_EQ(nameShown(20, 3), name(-104));
-    tuning.totalDegreeShift = 5;
-    EXPECT_EQ(nameShown(20, 3), "----------");
     tables.stringDegree(9, 1) = 190;
-    tuning.totalDegreeShift = -6;
-    EXPECT_EQ(nameShown(9, 1), name(196));
-    tuning.totalDegreeShift = -7;
-    EXPECT_EQ(nameShown(9, 1), "----------");
+    struct Case {
+        int string, mandal, shift;
+        std::string name;
+    };
+    const Case cases[] = {{20, 3, -46, name(-27 + 46)}, // ŞAH: notes sound 46 degrees lower
+                          {20, 3, 13, name(-27 - 13)},  {26, -8, 6, name(-104)},
+                          {26, -8, 7, "----------"},    {9, 1, -6, name(196)},
+                          {9, 1, -7, "----------"}};
+    for (const Case& c : cases) {
+        tuning.totalDegreeShift = static_cast<std::int16_t>(c.shift);
+        EXPECT_EQ(nameShown(c.string, c.mandal), c.name) << c.string << " shift " << c.shift;
+    }
 }
 
 TEST_F(PitchPanel, TransposedShortStringsAreNamedByTheirFullScaleTarget) {
@@ -142,31 +135,26 @@ TEST_F(PitchPanel, LinesHoldTheQuotedLabelsAndFormattedValues) {
         {" Akord fark :    ", "-1.50", " Cent"},
     }};
     for (std::size_t i = 0; i < 7; ++i) {
-        EXPECT_EQ(lines[i].label, expected[i][0]) << "line " << i + 1;
-        EXPECT_EQ(lines[i].value, expected[i][1]) << "line " << i + 1;
-        EXPECT_EQ(lines[i].unit, expected[i][2]) << "line " << i + 1;
+        EXPECT_EQ((std::array{lines[i].label, lines[i].value, lines[i].unit}), expected[i])
+            << "line " << i + 1;
     }
 }
 
-TEST_F(PitchPanel, UntunedStringAtZeroCents) {
+TEST_F(PitchPanel, UntunedStringAtZeroCentsAndAPositionBeyondTheTable) {
     state.currentString = 17;
     tables.centTable(17, 0) = 0;
-    const auto lines = panelLines(state, tuning, tables, 262.0f);
+    auto lines = panelLines(state, tuning, tables, 262.0f);
     EXPECT_EQ(lines[0].value, " 0 ");
     EXPECT_EQ(lines[3].value, "0.0000");
     EXPECT_EQ(lines[4].value, "1.00000000");
     EXPECT_EQ(lines[5].value, "262.0000");
     EXPECT_EQ(lines[6].value, ".00");
-}
-
-TEST_F(PitchPanel, PositionBeyondTheTableShowsNoPitch) {
-    state.currentString = 12;
-    state.mandalPos[12] = 30; // as a makam file may leave it
-    const auto lines = panelLines(state, tuning, tables, 262.0f);
+    // A position a makam file may leave beyond the table has no pitch to show.
+    state.mandalPos[17] = 30;
+    lines = panelLines(state, tuning, tables, 262.0f);
     EXPECT_EQ(lines[0].value, " 30 ");
-    EXPECT_EQ(lines[2].value, "----------");
-    EXPECT_EQ(lines[3].value, "----------");
-    EXPECT_EQ(lines[4].value, "----------");
+    for (int i : {2, 3, 4})
+        EXPECT_EQ(lines[i].value, "----------") << "line " << i + 1;
     EXPECT_EQ(lines[5].value, "262.0000");
 }
 
@@ -188,15 +176,11 @@ class PitchPanelDrawing : public PitchPanel {
     CanvasImage canvas{239, 100};
 };
 
-TEST_F(PitchPanelDrawing, NothingSelectedLeavesThePanelAsItWas) {
-    canvas.filledBox(0, 0, 238, 99, qRgb(1, 2, 3));
-    state.currentString = 0;
-    etiket(canvas, state, tuning, tables, 262.0f);
-    EXPECT_EQ(count(0, 0, 239, 100, qRgb(1, 2, 3)), 239 * 100);
-}
-
 TEST_F(PitchPanelDrawing, LabelsInBlueValuesInBlackOnTheBackground) {
     canvas.filledBox(0, 0, 238, 99, qRgb(1, 2, 3));
+    state.currentString = 0; // nothing selected: the panel stays as it was
+    etiket(canvas, state, tuning, tables, 262.0f);
+    EXPECT_EQ(count(0, 0, 239, 100, qRgb(1, 2, 3)), 239 * 100);
     state.currentString = 12;
     etiket(canvas, state, tuning, tables, 262.0f);
     EXPECT_EQ(count(0, 0, 239, 100, qRgb(1, 2, 3)), 0);

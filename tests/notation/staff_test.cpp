@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "notation/glyph_sheet_layout.h"
+#include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kWhite = qRgb(255, 255, 255);
+using test::kBlack;
+using test::kWhite;
 constexpr QRgb kNoteHeadMark = qRgb(255, 255, 0);
 
 using glyphs::Region;
@@ -21,25 +26,53 @@ QRgb cellMark(bool raising, int column) {
     return qRgb(raising ? 0 : 128, 16 + 8 * column, 255);
 }
 
-void fill(QImage& image, const Region& r, QRgb color) {
-    for (int y = r.y; y < r.y + r.height; ++y) {
-        for (int x = r.x; x < r.x + r.width; ++x)
-            image.setPixel(x, y, color);
-    }
-}
-
 QImage codedSheet() {
     QImage sheet(glyphs::kSheetWidth, glyphs::kSheetHeight, QImage::Format_RGB32);
     sheet.fill(qRgb(255, 0, 0)); // outside every region: nothing red may reach the staff
-    fill(sheet, glyphs::kStaff, kWhite);
+    QPainter p(&sheet);
+    const auto fill = [&](const Region& r, QRgb color) {
+        p.fillRect(r.x, r.y, r.width, r.height, QColor::fromRgb(color));
+    };
+    fill(glyphs::kStaff, kWhite);
     for (int y : glyphs::kStaffLineRows)
-        fill(sheet, Region{glyphs::kStaff.x, y, glyphs::kStaff.width, 1}, kBlack);
-    fill(sheet, glyphs::kNoteHead, kNoteHeadMark);
+        fill(Region{glyphs::kStaff.x, y, glyphs::kStaff.width, 1}, kBlack);
+    fill(glyphs::kNoteHead, kNoteHeadMark);
     for (int c = 0; c < glyphs::kColumns; ++c) {
-        fill(sheet, glyphs::loweringCell(c), cellMark(false, c));
-        fill(sheet, glyphs::raisingCell(c), cellMark(true, c));
+        fill(glyphs::loweringCell(c), cellMark(false, c));
+        fill(glyphs::raisingCell(c), cellMark(true, c));
     }
     return sheet;
+}
+
+// Where the pieces of string t land: the head 3 rows lower per string (string 12 in the third
+// space), its accidental cell 9 rows above it.
+int headTop(int t) {
+    return 3 * t + 24;
+}
+int accidentalTop(int t) {
+    return 3 * t + 15;
+}
+
+const std::vector<int> kStaffRows = {48, 54, 60, 66, 72};
+
+// The ledger lines a head of string t needs, counted outwards from the staff 6 rows apart:
+// above it for the highest strings, below it for the lowest.
+std::vector<int> ledgerRowsOf(int t) {
+    static const int counts[28] = {3, 3, 2, 2, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0,
+                                   0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6};
+    std::vector<int> rows;
+    for (int i = 0; i < counts[t]; ++i)
+        rows.push_back(t < 12 ? 42 - 6 * i : 78 + 6 * i);
+    std::ranges::sort(rows);
+    return rows;
+}
+
+// The rows black all across a head of string t: the staff lines and its ledger lines.
+std::vector<int> linesThrough(int t) {
+    std::vector<int> rows = ledgerRowsOf(t);
+    rows.insert(rows.end(), kStaffRows.begin(), kStaffRows.end());
+    std::ranges::sort(rows);
+    return rows;
 }
 
 class Staff : public ::testing::Test {
@@ -61,7 +94,7 @@ class Staff : public ::testing::Test {
     QRgb at(int x, int y) const { return canvas.pixel(x, y); }
 
     // The colours in a rectangle of the staff picture, with their pixel counts.
-    std::map<QRgb, int> colours(int x, int y, int w, int h) const {
+    std::map<QRgb, int> colours(int x = 0, int y = 0, int w = 140, int h = 132) const {
         std::map<QRgb, int> seen;
         for (int yy = y; yy < y + h; ++yy) {
             for (int xx = x; xx < x + w; ++xx)
@@ -82,8 +115,12 @@ class Staff : public ::testing::Test {
         return rows;
     }
 
-    bool hasColour(int x, int y, int w, int h, QRgb c) const {
-        return colours(x, y, w, h).count(c);
+    // Whether the picture holds nothing but white, black and note heads: no accidental.
+    bool onlyStaffAndHeads() const {
+        std::map<QRgb, int> seen = colours();
+        for (QRgb c : {kWhite, kBlack, kNoteHeadMark})
+            seen.erase(c);
+        return seen.empty();
     }
 
     QImage sheet = codedSheet();
@@ -92,17 +129,13 @@ class Staff : public ::testing::Test {
     CanvasImage canvas{140, 132};
 };
 
-const std::vector<int> kStaffRows = {48, 54, 60, 66, 72};
-
 TEST_F(Staff, OpenStringTwelveIsOneHeadInTheThirdSpace) {
     draw(12, 0);
     // The staff is copied to (5, 35): its lines at 48..72 from x 5 to 119.
-    for (int y : kStaffRows) {
-        EXPECT_EQ(at(5, y), kBlack);
-        EXPECT_EQ(at(119, y), kBlack);
-        EXPECT_EQ(at(4, y), kWhite);
-        EXPECT_EQ(at(120, y), kWhite);
-    }
+    EXPECT_EQ(blackRows(54), kStaffRows);
+    EXPECT_EQ(colours(0, 48, 140, 1), (std::map<QRgb, int>{{kBlack, 115}, {kWhite, 25}}));
+    EXPECT_EQ(at(4, 72), kWhite);
+    EXPECT_EQ(at(120, 72), kWhite);
     // The head covers x 56..65 and y 60..66: centre row 63, between the lines 60 and 66.
     EXPECT_EQ(at(56, 61), kNoteHeadMark);
     EXPECT_EQ(at(65, 65), kNoteHeadMark);
@@ -112,144 +145,86 @@ TEST_F(Staff, OpenStringTwelveIsOneHeadInTheThirdSpace) {
     EXPECT_EQ(at(60, 59), kWhite);
     EXPECT_EQ(at(60, 67), kWhite);
     // Nothing else: no accidental, no second note, no ledger line.
-    const auto left = colours(0, 0, 56, 132);
-    EXPECT_EQ(left.size(), 2u); // white and the staff lines
-    EXPECT_FALSE(hasColour(66, 0, 74, 132, kNoteHeadMark));
-    EXPECT_EQ(blackRows(54), kStaffRows);
+    EXPECT_EQ(colours(0, 0, 56, 132).size(), 2u); // white and the staff lines
+    EXPECT_FALSE(colours(66, 0, 74, 132).count(kNoteHeadMark));
 }
 
 TEST_F(Staff, LedgerLinesFollowTheTableOfStrings) {
-    const std::map<int, std::vector<int>> expected = {
-        {0, {30, 36, 42}},
-        {1, {30, 36, 42}},
-        {2, {36, 42}},
-        {3, {36, 42}},
-        {4, {42}},
-        {5, {42}},
-        {6, {}},
-        {12, {}},
-        {16, {}},
-        {17, {78}},
-        {18, {78}},
-        {19, {78, 84}},
-        {20, {78, 84}},
-        {21, {78, 84, 90}},
-        {22, {78, 84, 90}},
-        {23, {78, 84, 90, 96}},
-        {24, {78, 84, 90, 96}},
-        {25, {78, 84, 90, 96, 102}},
-        {26, {78, 84, 90, 96, 102}},
-        {27, {78, 84, 90, 96, 102, 108}},
-    };
-    for (const auto& [t, rows] : expected) {
-        CanvasImage c(140, 132);
-        ek_çizgiler(c, t, 104);
-        for (int y = 0; y < 132; ++y) {
-            const bool line = std::find(rows.begin(), rows.end(), y) != rows.end();
-            EXPECT_EQ(c.pixel(104, y) == kBlack, line) << "string " << t << " row " << y;
-            EXPECT_EQ(c.pixel(118, y) == kBlack, line) << "string " << t << " row " << y;
-            EXPECT_EQ(c.pixel(103, y), kWhite);
-            EXPECT_EQ(c.pixel(119, y), kWhite);
-        }
+    for (int t = 0; t <= 27; ++t) {
+        std::vector<int> got = ledgerLineRows(t);
+        std::ranges::sort(got);
+        EXPECT_EQ(got, ledgerRowsOf(t)) << "string " << t;
     }
     EXPECT_TRUE(ledgerLineRows(-1).empty());
     EXPECT_TRUE(ledgerLineRows(28).empty());
+    // Each line is drawn in black from x to x + 14.
+    CanvasImage c(140, 132);
+    ek_çizgiler(c, 27, 104);
+    EXPECT_EQ(test::countColor(c, kBlack), 6 * 15);
+    for (int y = 78; y <= 108; y += 6) {
+        EXPECT_EQ(c.pixel(104, y), kBlack) << y;
+        EXPECT_EQ(c.pixel(118, y), kBlack) << y;
+    }
 }
 
-TEST_F(Staff, RaisedNoteOnStringOneHasItsPartnerOnStringZero) {
-    tables.mandalMark(1, 3) = 6;
-    draw(1, 3);
-    // Main note on string 1 at (56, 27), the partner on string 0 at (106, 24).
-    EXPECT_EQ(at(60, 28), kNoteHeadMark);
-    EXPECT_EQ(at(110, 25), kNoteHeadMark);
-    EXPECT_EQ(at(110, 23), kWhite);
-    EXPECT_EQ(blackRows(54), (std::vector<int>{30, 36, 42, 48, 54, 60, 66, 72}));
-    EXPECT_EQ(blackRows(104), (std::vector<int>{30, 36, 42, 48, 54, 60, 66, 72}));
-    EXPECT_NE(at(103, 30), kBlack); // the partner's accidental cell ends at 104
-    EXPECT_EQ(at(119, 30), kWhite);
-    // Sharp (code 6, raising column 5) at (36, 18); code -7 (lowering column 5) at (86, 15).
-    EXPECT_EQ(at(40, 19), cellMark(true, 5));
-    EXPECT_EQ(at(90, 16), cellMark(false, 5));
-    EXPECT_EQ(at(90, 14), kWhite);
+// A raised note is also the next higher string lowered, a lowered note the next lower string
+// raised: the partner takes the same glyph column from the other row. A code out of place for
+// its position (column -1) leaves both accidentals out but not the notes.
+TEST_F(Staff, AccidentalNotesAreAlsoWrittenOnTheNeighbouringStep) {
+    struct Case {
+        int string, mandal, code, column;
+    };
+    const Case cases[] = {{1, 3, 6, 5},     // sharp; -7 on string 0
+                          {26, -8, -8, 4},  // -8; +5 on string 27
+                          {10, -6, -6, 6},  // flat; +7 on string 11
+                          {10, 6, 6, 5},    // sharp; -7 on string 9
+                          {3, 2, 9, 8},     // a short string's mark raises by 9; -4 on string 2
+                          {5, -3, -12, 0},  // double flat; +1 on string 6
+                          {3, 2, 0, -1},    // no code
+                          {3, 2, -4, -1},   // a lowering code at a raised position
+                          {12, 40, 0, -1}}; // beyond the mark table, as a makam file may leave it
+    for (const Case& c : cases) {
+        SCOPED_TRACE("string " + std::to_string(c.string) + " at " + std::to_string(c.mandal));
+        if (tables.mandalMark.contains(c.string, c.mandal))
+            tables.mandalMark(c.string, c.mandal) = static_cast<std::int16_t>(c.code);
+        draw(c.string, c.mandal);
+        const bool raised = c.mandal > 0;
+        const int other = raised ? c.string - 1 : c.string + 1;
+        EXPECT_EQ(at(60, headTop(c.string) + 1), kNoteHeadMark);
+        EXPECT_EQ(at(110, headTop(other) + 1), kNoteHeadMark);
+        EXPECT_EQ(at(110, headTop(other) - 1), kWhite);
+        EXPECT_EQ(blackRows(54), linesThrough(c.string));
+        EXPECT_EQ(blackRows(104), linesThrough(other));
+        if (c.column < 0) {
+            EXPECT_TRUE(onlyStaffAndHeads());
+            continue;
+        }
+        EXPECT_EQ(at(40, accidentalTop(c.string) + 1), cellMark(raised, c.column));
+        EXPECT_EQ(at(90, accidentalTop(other) + 1), cellMark(!raised, c.column));
+    }
 }
 
-TEST_F(Staff, LoweredNoteOnStringTwentySixHasSixLedgerLinesUnderItsPartner) {
-    draw(26, -8);
-    EXPECT_EQ(at(60, 103), kNoteHeadMark);  // string 26: (56, 102)
-    EXPECT_EQ(at(110, 106), kNoteHeadMark); // string 27: (106, 105)
-    std::vector<int> partnerRows = kStaffRows;
-    partnerRows.insert(partnerRows.end(), {78, 84, 90, 96, 102, 108});
-    EXPECT_EQ(blackRows(104), partnerRows);
-    partnerRows.pop_back();
-    EXPECT_EQ(blackRows(54), partnerRows);
-    // Code -8 takes lowering column 4 at (36, 93) and raising column 4 (code 5) at (86, 96).
-    EXPECT_EQ(at(40, 94), cellMark(false, 4));
-    EXPECT_EQ(at(90, 97), cellMark(true, 4));
-}
-
-TEST_F(Staff, FlatIsWrittenAsSharpWithPlusOneOnTheNextLowerString) {
+TEST_F(Staff, AccidentalCellsAreCopiedWholeAndNothingBeyondThem) {
     draw(10, -6);
-    // The flat: code -6, lowering column 6, at (36, 45) over the whole cell.
-    const auto main = colours(36, 45, 19, 24);
-    EXPECT_TRUE(main.count(cellMark(false, 6)));
-    for (const auto& [c, n] : main)
-        EXPECT_TRUE(c == cellMark(false, 6) || c == kBlack) << std::hex << c;
-    // Code +7 on string 11: raising column 6 at (86, 48).
-    const auto partner = colours(86, 48, 19, 24);
-    EXPECT_TRUE(partner.count(cellMark(true, 6)));
-    for (const auto& [c, n] : partner)
-        EXPECT_TRUE(c == cellMark(true, 6) || c == kBlack) << std::hex << c;
-    EXPECT_EQ(at(110, 58), kNoteHeadMark); // string 11 at (106, 57)
-    // Nothing of the cells lies outside them.
-    EXPECT_EQ(at(35, 50), kWhite);
-    EXPECT_EQ(at(85, 50), kWhite);
-    EXPECT_EQ(at(40, 44), kWhite);
-    EXPECT_EQ(at(40, 69), kWhite);
-}
-
-TEST_F(Staff, SharpIsWrittenAsFlatWithMinusOneOnTheNextHigherString) {
-    draw(10, 6);
-    EXPECT_EQ(at(40, 46), cellMark(true, 5));  // code 6 at (36, 45)
-    EXPECT_EQ(at(90, 43), cellMark(false, 5)); // code -7 on string 9 at (86, 42)
-    EXPECT_EQ(at(110, 52), kNoteHeadMark);     // string 9 at (106, 51)
-}
-
-TEST_F(Staff, ShortStringsTakeTheirCodesFromTheMarkTable) {
-    tables.mandalMark(3, 2) = 9; // the second mandal of string 3 raises by 9 steps
-    draw(3, 2);
-    EXPECT_EQ(at(40, 25), cellMark(true, 8));  // code 9 at (36, 24)
-    EXPECT_EQ(at(90, 22), cellMark(false, 8)); // code -4 on string 2 at (86, 21)
-    tables.mandalMark(5, -3) = -12;
-    draw(5, -3);
-    EXPECT_EQ(at(40, 31), cellMark(false, 0)); // double flat at (36, 30)
-    EXPECT_EQ(at(90, 34), cellMark(true, 0));  // code +1 on string 6 at (86, 33)
-}
-
-TEST_F(Staff, CodeThatDoesNotFitThePositionDrawsBothNotesWithoutAccidentals) {
-    tables.mandalMark(3, 2) = 0;
-    draw(3, 2);
-    EXPECT_EQ(at(60, 34), kNoteHeadMark);
-    EXPECT_EQ(at(110, 31), kNoteHeadMark);
-    for (const auto& [c, n] : colours(0, 0, 140, 132))
-        EXPECT_TRUE(c == kWhite || c == kBlack || c == kNoteHeadMark) << std::hex << c;
-    tables.mandalMark(3, 2) = -4; // a lowering code at a raised position
-    draw(3, 2);
-    for (const auto& [c, n] : colours(0, 0, 140, 132))
-        EXPECT_TRUE(c == kWhite || c == kBlack || c == kNoteHeadMark) << std::hex << c;
-    // A position beyond the mark table (from a makam file) as well.
-    draw(12, 40);
-    EXPECT_EQ(at(60, 61), kNoteHeadMark);
-    EXPECT_EQ(at(110, 58), kNoteHeadMark);
+    for (const auto& [x, y, raising] : {std::tuple{36, 45, false}, {86, 48, true}}) {
+        const auto cell = colours(x, y, 19, 24);
+        EXPECT_TRUE(cell.count(cellMark(raising, 6)));
+        for (const auto& [c, n] : cell)
+            EXPECT_TRUE(c == cellMark(raising, 6) || c == kBlack) << std::hex << c;
+        EXPECT_EQ(at(x - 1, y + 5), kWhite);
+        EXPECT_EQ(at(x + 4, y - 1), kWhite);
+    }
+    EXPECT_EQ(at(40, 69), kWhite); // below the flat's cell (the sharp's ends on a staff line)
 }
 
 TEST_F(Staff, EachCallRedrawsTheWholePicture) {
     draw(26, -8);
     draw(12, 0);
-    EXPECT_FALSE(hasColour(0, 0, 140, 132, cellMark(false, 4)));
+    EXPECT_FALSE(colours().count(cellMark(false, 4)));
     EXPECT_EQ(blackRows(104), kStaffRows);
     state.currentString = 0; // nothing selected: the staff alone
     porte(canvas, sheet, state, tables);
-    EXPECT_FALSE(hasColour(0, 0, 140, 132, kNoteHeadMark));
+    EXPECT_FALSE(colours().count(kNoteHeadMark));
     EXPECT_EQ(blackRows(54), kStaffRows);
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <numbers>
@@ -21,28 +22,16 @@ inline double rms(std::span<const double> x) {
     return x.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(x.size()));
 }
 
-// Magnitude of the Hann-windowed DFT of `x` at `hz` (any frequency, not only bin centres). The
-// complex exponential turns by one multiplication per sample.
+// Magnitude of the Hann-windowed DFT of `x` at `hz` (any frequency, not only bin centres).
 inline double dftMagnitude(std::span<const double> x, double hz) {
-    const double w = 2.0 * std::numbers::pi * hz / kRate;
-    const double wc = std::cos(w), ws = std::sin(w);
-    const double v = 2.0 * std::numbers::pi / static_cast<double>(x.size());
-    const double vc = std::cos(v), vs = std::sin(v);
-    double c = 1.0, s = 0.0;   // e^(-i w n)
-    double hc = 1.0, hs = 0.0; // e^(i v n), for the window
-    double re = 0.0, im = 0.0;
-    for (const double sample : x) {
-        const double weighted = (0.5 - 0.5 * hc) * sample;
-        re += weighted * c;
-        im += weighted * s;
-        const double nc = c * wc + s * ws;
-        s = s * wc - c * ws;
-        c = nc;
-        const double nhc = hc * vc - hs * vs;
-        hs = hs * vc + hc * vs;
-        hc = nhc;
+    const double n = static_cast<double>(x.size());
+    std::complex<double> sum;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i);
+        const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * t / n);
+        sum += window * x[i] * std::polar(1.0, -2.0 * std::numbers::pi * hz * t / kRate);
     }
-    return std::hypot(re, im);
+    return std::abs(sum);
 }
 
 // Period by the normalized square difference function: the first lag whose peak comes within

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <span>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -28,22 +30,10 @@ namespace am = audio_measure;
 const fs::path kProgramDir = ZEMBERA_PROGRAM_DIR;
 const fs::path kSampleDir = kProgramDir / "wavs";
 
-// The open note of each string, string 1 first: the naturals from E6 down to A2.
-const std::array<std::string, 26> kOpenNotes{"E6", "D6", "C6", "B5", "A5", "G5", "F5", "E5", "D5",
-                                             "C5", "B4", "A4", "G4", "F4", "E4", "D4", "C4", "B3",
-                                             "A3", "G3", "F3", "E3", "D3", "C3", "B2", "A2"};
-
 std::vector<std::uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << "cannot open " << path;
-    std::vector<std::uint8_t> bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-std::vector<std::string> sampleNames() {
-    return listWavFiles(kSampleDir);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Hundredths of a hertz in characters 4-9 of a sample name.
@@ -54,13 +44,12 @@ long nameHundredths(const std::string& name) {
 // The samples of a canonical file as numbers in -32768..32767.
 std::vector<double> pcmOf(const std::vector<std::uint8_t>& file) {
     std::vector<double> x;
-    for (std::size_t i = WavHeader::kSize; i + 1 < file.size(); i += 2) {
+    for (std::size_t i = WavHeader::kSize; i + 1 < file.size(); i += 2)
         x.push_back(static_cast<std::int16_t>(file[i] | (file[i + 1] << 8)));
-    }
     return x;
 }
 
-// The part of `x` from `from` seconds on, `length` seconds long, cut short at the end of `x`.
+// The samples of `x` from `from` seconds on, `length` seconds long, cut short at its end.
 std::span<const double> seconds(const std::vector<double>& x, double from, double length) {
     const auto begin =
         std::min(x.size(), static_cast<std::size_t>(std::max(0.0, from) * am::kRate));
@@ -68,62 +57,36 @@ std::span<const double> seconds(const std::vector<double>& x, double from, doubl
     return std::span<const double>(x).subspan(begin, count);
 }
 
-PitchTables table() {
-    return tablo_oku_txt(kProgramDir);
-}
-
-class TempFolder {
-  public:
+// A fresh folder, removed again at the end of the test.
+struct TempFolder {
     TempFolder() {
-        path_ = fs::temp_directory_path() /
-                ("zembera_samples_" + std::to_string(static_cast<long>(getpid())));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
+        fs::remove_all(path);
+        fs::create_directories(path);
     }
     ~TempFolder() {
         std::error_code ec;
-        fs::remove_all(path_, ec);
+        fs::remove_all(path, ec);
     }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
+    const fs::path path =
+        fs::temp_directory_path() / ("zembera_samples_" + std::to_string(getpid()));
 };
 
-void touch(const fs::path& p, const std::string& text) {
-    std::ofstream(p) << text;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The folder and its names.
-
-TEST(SampleFolderData, PassesTheStartUpCheckWithOneSamplePerString) {
-    const std::vector<std::string> names = sampleNames();
-    ASSERT_EQ(names.size(), 26u);
+TEST(SampleFolderData, OneSamplePerStringNamedWithItsOpenNoteAndTheTablesPitch) {
+    // The open note of each string, string 1 first: the naturals from E6 down to A2.
+    const std::array<std::string, 26> openNotes{
+        "E6", "D6", "C6", "B5", "A5", "G5", "F5", "E5", "D5", "C5", "B4", "A4", "G4",
+        "F4", "E4", "D4", "C4", "B3", "A3", "G3", "F3", "E3", "D3", "C3", "B2", "A2"};
+    ASSERT_EQ(listWavFiles(kSampleDir).size(), 26u);
     const SampleFolderCheck check = checkSampleFolder(kSampleDir);
     ASSERT_FALSE(check.error.has_value()) << *check.error;
+    const PitchTables t = tablo_oku_txt(kProgramDir);
     for (int s = 1; s <= 26; ++s) {
         const std::string& name = check.folder.sampleFileName[s];
         ASSERT_EQ(name.size(), 16u) << "string " << s;
         EXPECT_EQ(std::stoi(name.substr(0, 2)), s);
-    }
-}
-
-TEST(SampleFolderData, LabelsAreTheOpenNotes) {
-    const SampleFolderCheck check = checkSampleFolder(kSampleDir);
-    ASSERT_FALSE(check.error.has_value());
-    for (int s = 1; s <= 26; ++s)
-        EXPECT_EQ(check.folder.mciAlias[s], kOpenNotes[s - 1]) << s;
-}
-
-TEST(SampleFolderData, NominalFrequencyIsTheTablesOpenPitch) {
-    const PitchTables t = table();
-    const SampleFolderCheck check = checkSampleFolder(kSampleDir);
-    ASSERT_FALSE(check.error.has_value());
-    for (int s = 1; s <= 26; ++s) {
+        EXPECT_EQ(check.folder.mciAlias[s], openNotes[s - 1]) << s;
         const double tableHz = 262.0 * std::exp2(t.centTable(s, 0) / 1200.0);
-        const double nameHz = nameHundredths(check.folder.sampleFileName[s]) / 100.0;
-        EXPECT_NEAR(nameHz, tableHz, 0.005 + 1e-9) << "string " << s;
+        EXPECT_NEAR(nameHundredths(name) / 100.0, tableHz, 0.005 + 1e-9) << "string " << s;
     }
     // Fixed points of the tuning: C4 is 262 Hz exactly, A2 and E6 at the ends.
     EXPECT_EQ(nameHundredths(check.folder.sampleFileName[17]), 26200);
@@ -131,11 +94,8 @@ TEST(SampleFolderData, NominalFrequencyIsTheTablesOpenPitch) {
     EXPECT_NEAR(nameHundredths(check.folder.sampleFileName[1]) / 100.0, 1314.6, 1.0);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The sound in each file.
-
-TEST(SampleSound, EveryFileIsCanonical16BitMono44100) {
-    for (const std::string& name : sampleNames()) {
+TEST(SampleSound, EachFileIsACanonicalPluckAtTheNamedPitchThatDecaysToSilence) {
+    for (const std::string& name : listWavFiles(kSampleDir)) {
         SCOPED_TRACE(name);
         const std::vector<std::uint8_t> file = readBytes(kSampleDir / name);
         ASSERT_GT(file.size(), WavHeader::kSize);
@@ -156,102 +116,64 @@ TEST(SampleSound, EveryFileIsCanonical16BitMono44100) {
         // Between 2 and 4 seconds: long enough to ring, short enough to load fast.
         EXPECT_GE(h.dataSize, 2u * 44100 * 2);
         EXPECT_LE(h.dataSize, 4u * 44100 * 2);
-    }
-}
 
-TEST(SampleSound, PeakNearMinus3DbfsAndSilentAtTheEnd) {
-    for (const std::string& name : sampleNames()) {
-        SCOPED_TRACE(name);
-        const std::vector<double> x = pcmOf(readBytes(kSampleDir / name));
+        const double nominal = nameHundredths(name) / 100.0;
+        const std::vector<double> x = pcmOf(file);
         ASSERT_FALSE(x.empty());
+        const double length = x.size() / am::kRate;
         double peak = 0.0;
         for (const double v : x)
             peak = std::max(peak, std::abs(v));
         EXPECT_NEAR(20.0 * std::log10(peak / 32768.0), -3.0, 0.5);
         EXPECT_EQ(x.back(), 0.0);
         // The fade: the last 10 ms are far below the 10 ms before the fade began.
-        const double tail = x.size() / am::kRate;
-        EXPECT_LT(am::rms(seconds(x, tail - 0.010, 0.010)),
-                  0.3 * am::rms(seconds(x, tail - 0.070, 0.010)));
-    }
-}
+        EXPECT_LT(am::rms(seconds(x, length - 0.010, 0.010)),
+                  0.3 * am::rms(seconds(x, length - 0.070, 0.010)));
+        // The decay over the whole sound.
+        EXPECT_LT(am::rms(seconds(x, length - 0.5, 0.5)), 0.1 * am::rms(seconds(x, 0.0, 0.5)));
 
-TEST(SampleSound, FundamentalWithin3CentsOfTheName) {
-    for (const std::string& name : sampleNames()) {
-        SCOPED_TRACE(name);
-        const double nominal = nameHundredths(name) / 100.0;
-        const std::vector<double> x = pcmOf(readBytes(kSampleDir / name));
-        // Period over the whole range of the instrument, after the attack.
+        // The fundamental within 3 cents of the name: the period over the whole range of the
+        // instrument after the attack, refined by the spectrum's peak.
         const double coarse = am::coarseFundamental(seconds(x, 0.2, 0.06), 60.0, 2000.0);
         ASSERT_GT(coarse, 0.0);
         ASSERT_NEAR(am::centsBetween(coarse, nominal), 0.0, 30.0) << "measured " << coarse;
         const double fine = am::refinePeak(seconds(x, 0.1, 1.0), coarse, 12);
         EXPECT_NEAR(am::centsBetween(fine, nominal), 0.0, 3.0) << "measured " << fine;
-    }
-}
-
-TEST(SampleSound, DecaysAndIsRichInHarmonics) {
-    for (const std::string& name : sampleNames()) {
-        SCOPED_TRACE(name);
-        const double f = nameHundredths(name) / 100.0;
-        const std::vector<double> x = pcmOf(readBytes(kSampleDir / name));
-        const double length = x.size() / am::kRate;
-        const double first = am::rms(seconds(x, 0.0, 0.5));
-        const double last = am::rms(seconds(x, length - 0.5, 0.5));
-        EXPECT_LT(last, 0.1 * first) << "first " << first << " last " << last;
 
         // A plucked string, not a sine: harmonics 2-5 carry a good share of the fundamental's
         // energy at the start. The short window keeps each harmonic inside its lobe even when
         // the pitch is off by a few cents.
         const std::span<const double> start = seconds(x, 0.01, 0.1);
-        const double fundamental = am::dftMagnitude(start, f);
+        const double fundamental = am::dftMagnitude(start, nominal);
         double upper = 0.0;
         for (int k = 2; k <= 5; ++k)
-            upper += std::pow(am::dftMagnitude(start, k * f), 2);
+            upper += std::pow(am::dftMagnitude(start, k * nominal), 2);
         EXPECT_GT(upper, 0.2 * fundamental * fundamental);
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// The tool: the same bytes on every run, and a folder that holds exactly the 26 samples.
-
-TEST(SampleWriter, SynthesisRepeatsTheBundledBytes) {
-    const PitchTables t = table();
-    const SampleFolderCheck check = checkSampleFolder(kSampleDir);
-    ASSERT_FALSE(check.error.has_value());
-    for (const int s : {1, 17, 26}) {
-        const samples::SampleFile a = samples::makeSampleFile(s, t.centTable(s, 0));
-        const samples::SampleFile b = samples::makeSampleFile(s, t.centTable(s, 0));
-        EXPECT_EQ(a.name, check.folder.sampleFileName[s]);
-        EXPECT_TRUE(a.bytes == b.bytes) << "string " << s;
-        // The bundled file was written by another process: the bytes depend on nothing else.
-        EXPECT_TRUE(a.bytes == readBytes(kSampleDir / a.name)) << "string " << s;
-    }
-}
-
-TEST(SampleWriter, ReplacesStaleSamplesAndKeepsOtherFiles) {
-    const PitchTables t = table();
+// The bundled files were written by another process: the same bytes here show that the
+// synthesis depends on nothing but the pitch.
+TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndKeepingOtherFiles) {
+    const PitchTables t = tablo_oku_txt(kProgramDir);
     std::array<double, kStringCount + 1> openCents{};
     for (int s = 1; s <= kStringCount; ++s)
         openCents[s] = t.centTable(s, 0);
 
     TempFolder folder;
-    touch(folder.path() / "17_026100_C4.wav", "old table");
-    touch(folder.path() / "27_013081_ab.WAV", "never a sample");
-    touch(folder.path() / "12zz.zz", "scratch");
-    touch(folder.path() / "kayıt.txt", "recording");
+    for (const char* name : {"17_026100_C4.wav", "27_013081_ab.WAV", "12zz.zz", "kayıt.txt"})
+        std::ofstream(folder.path / name) << "old";
 
-    const std::vector<std::string> written = samples::writeSampleFolder(openCents, folder.path());
+    const std::vector<std::string> written = samples::writeSampleFolder(openCents, folder.path);
     EXPECT_EQ(written.size(), 26u);
-    EXPECT_EQ(listWavFiles(folder.path()), sampleNames());
-    EXPECT_FALSE(checkSampleFolder(folder.path()).error.has_value());
-    EXPECT_TRUE(fs::exists(folder.path() / "12zz.zz"));
-    EXPECT_TRUE(fs::exists(folder.path() / "kayıt.txt"));
-    for (const std::string& name : sampleNames()) {
-        EXPECT_TRUE(readBytes(folder.path() / name) == readBytes(kSampleDir / name)) << name;
-    }
+    EXPECT_EQ(listWavFiles(folder.path), listWavFiles(kSampleDir));
+    EXPECT_FALSE(checkSampleFolder(folder.path).error.has_value());
+    EXPECT_TRUE(fs::exists(folder.path / "12zz.zz"));
+    EXPECT_TRUE(fs::exists(folder.path / "kayıt.txt"));
+    for (const std::string& name : listWavFiles(kSampleDir))
+        EXPECT_TRUE(readBytes(folder.path / name) == readBytes(kSampleDir / name)) << name;
     // Nothing but the files themselves is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 28);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 28);
 }
 
 TEST(SampleWriter, RefusesAPitchTheNameCannotCarryAndWritesNothing) {
@@ -260,8 +182,8 @@ TEST(SampleWriter, RefusesAPitchTheNameCannotCarryAndWritesNothing) {
         openCents[s] = 100.0 * (17 - s);
     openCents[1] = 2400.0 + 1200.0 * std::log2(1320.0 / 1048.0); // 1320 Hz: beyond the check
     TempFolder folder;
-    EXPECT_THROW(samples::writeSampleFolder(openCents, folder.path()), std::invalid_argument);
-    EXPECT_TRUE(fs::is_empty(folder.path()));
+    EXPECT_THROW(samples::writeSampleFolder(openCents, folder.path), std::invalid_argument);
+    EXPECT_TRUE(fs::is_empty(folder.path));
 }
 
 } // namespace
