@@ -18,6 +18,7 @@
 #include "files/files_parts.h"
 #include "shell/startup_loader.h"
 #include "support/program_folder.h"
+#include "support/view_calls.h"
 
 namespace zembera::test {
 
@@ -82,19 +83,14 @@ class ClockedSound : public SoundOutput {
     FakeClock& clock_;
 };
 
-class LoggedView : public InstrumentView {
+// Each redraw costs the clock its redraw time; the key letters are not logged.
+class LoggedView : public ViewCalls {
   public:
     explicit LoggedView(FakeClock& clock) : clock_(clock) {}
-    void tel_çiz() override { log("tel_çiz"); }
-    void mandal_at() override { log("mandal_at"); }
-    void porte() override { log("porte"); }
-    void etiket() override { log("etiket"); }
-    void arıza_yaz(int s) override { log("arıza_yaz " + std::to_string(s)); }
     void keyLetter(int, bool) override {}
-    Calls calls;
 
   private:
-    void log(std::string call) {
+    void record(std::string call) override {
         calls.push_back(std::move(call));
         clock_.now += clock_.redrawCost;
     }

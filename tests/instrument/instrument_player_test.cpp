@@ -9,6 +9,7 @@
 
 #include "shell/startup_loader.h"
 #include "support/program_folder.h"
+#include "support/view_calls.h"
 
 namespace zembera {
 namespace {
@@ -31,19 +32,6 @@ class FakeSound : public SoundOutput {
     std::vector<SoundImagePtr> images; // played from memory
     Calls calls;                       // wave files opened and closed
     std::string openedFile;
-};
-
-class FakeView : public InstrumentView {
-  public:
-    void tel_çiz() override { calls.push_back("tel_çiz"); }
-    void mandal_at() override { calls.push_back("mandal_at"); }
-    void porte() override { calls.push_back("porte"); }
-    void etiket() override { calls.push_back("etiket"); }
-    void arıza_yaz(int s) override { calls.push_back("arıza_yaz " + std::to_string(s)); }
-    void keyLetter(int s, bool held) override {
-        calls.push_back((held ? "black " : "green ") + std::to_string(s));
-    }
-    std::vector<std::string> calls;
 };
 
 class FakeRecorder : public PluckRecorder {
@@ -77,7 +65,7 @@ class Player : public ::testing::Test {
     std::filesystem::path dir;
     RecordedMessages messages;
     FakeSound sound;
-    FakeView view;
+    test::ViewCalls view;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<InstrumentPlayer> player;
 };

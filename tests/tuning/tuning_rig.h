@@ -13,20 +13,10 @@
 #include "instrument/instrument_ports.h"
 #include "pitch/pitch_table.h"
 #include "support/gui_application.h"
+#include "support/view_calls.h"
 #include "tuning/tuning_handlers.h"
 
 namespace zembera::test {
-
-class ViewCalls : public InstrumentView {
-  public:
-    void tel_çiz() override { calls.push_back("tel_çiz"); }
-    void mandal_at() override { calls.push_back("mandal_at"); }
-    void porte() override { calls.push_back("porte"); }
-    void etiket() override { calls.push_back("etiket"); }
-    void arıza_yaz(int s) override { calls.push_back("arıza_yaz " + std::to_string(s)); }
-    void keyLetter(int s, bool) override { calls.push_back("keyLetter " + std::to_string(s)); }
-    std::vector<std::string> calls;
-};
 
 class FakeTuningControls : public TuningView {
   public:
