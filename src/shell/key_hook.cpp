@@ -1,6 +1,9 @@
 #include "shell/key_hook.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTimerEvent>
+#include <QWindow>
 
 namespace zembera {
 
@@ -20,25 +23,58 @@ int handlerKeyCode(int qtKey) {
     }
 }
 
-KeyHook::KeyHook(Handler down, Handler up, QObject* parent)
-    : QObject(parent), down_(std::move(down)), up_(std::move(up)) {}
+KeyHook::KeyHook(QWidget* window, Handler down, Handler up, QObject* parent)
+    : QObject(parent), window_(window), down_(std::move(down)), up_(std::move(up)) {}
+
+bool KeyHook::isInstrumentKey(QObject* receiver) const {
+    // An application filter sees a key once for each object it is sent to; the top-level window
+    // gets every key first, so act there only, and never while a dialog holds the input.
+    return window_ && receiver == window_->windowHandle() && !QGuiApplication::modalWindow();
+}
 
 bool KeyHook::eventFilter(QObject* watched, QEvent* event) {
-    // An application filter sees a key once for each object it is sent to; the top-level window
-    // gets every key first, so act there only.
     const QEvent::Type type = event->type();
     if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWindowType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int code = handlerKeyCode(key->key());
         if (code != 0) {
             if (type == QEvent::KeyPress) {
-                down_(code); // auto-repeat presses repeat the key-down, as held keys do
+                press(code, isInstrumentKey(watched));
             } else if (!key->isAutoRepeat()) {
-                up_(code); // X11 repeats come as release+press pairs: only a real release ends it
+                release(code, isInstrumentKey(watched));
             }
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void KeyHook::press(int code, bool instrument) {
+    // A press right after a release of the same key makes the pair an auto-repeat.
+    if (const auto pending = pendingRelease_.find(code); pending != pendingRelease_.end()) {
+        killTimer(pending->second);
+        pendingRelease_.erase(pending);
+    }
+    if (!instrument) return;
+    held_.insert(code);
+    down_(code); // auto-repeat presses repeat the key-down, as held keys do
+}
+
+void KeyHook::release(int code, bool instrument) {
+    if (!instrument && held_.count(code) == 0) return;
+    if (pendingRelease_.count(code) != 0) return;
+    pendingRelease_[code] = startTimer(kReleaseSettleMs, Qt::PreciseTimer);
+}
+
+void KeyHook::timerEvent(QTimerEvent* event) {
+    for (auto it = pendingRelease_.begin(); it != pendingRelease_.end(); ++it) {
+        if (it->second != event->timerId()) continue;
+        const int code = it->first;
+        killTimer(it->second);
+        pendingRelease_.erase(it);
+        held_.erase(code);
+        up_(code); // no press followed: a real release
+        return;
+    }
 }
 
 } // namespace zembera

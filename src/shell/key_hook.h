@@ -1,11 +1,23 @@
 #pragma once
-// A window-level key hook: sees every key before the focused control, auto-repeat included, the
-// way the main window previewed keys. It passes the keys on; the focused control still gets them.
+// A window-level key hook: sees every key of the main window before the focused control, auto-
+// repeat included, the way the main window previewed keys. It passes the keys on; the focused
+// control still gets them.
+//
+// Keys typed into another window (a message box, any modal dialog) belong to that window and are
+// not played; only the release of a key held on the instrument still reaches it, so no note
+// outlives its key.
+//
+// X11 auto-repeat comes as release+press pairs. Qt flags most of them, but when the press has
+// not been read yet (a busy machine) the pair arrives unflagged, in the same millisecond. So a
+// release is held back for a few milliseconds and dropped when a press of the same key follows:
+// only a release that stays alone ends the note.
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <functional>
-
-class QKeyEvent;
+#include <map>
+#include <set>
 
 namespace zembera {
 
@@ -16,14 +28,27 @@ class KeyHook : public QObject {
     Q_OBJECT
   public:
     using Handler = std::function<void(int key)>;
-    KeyHook(Handler down, Handler up, QObject* parent = nullptr);
+    // How long a release waits for the press of its auto-repeat pair. The two are sent together,
+    // so a few milliseconds suffice; a human needs far longer to strike the key again.
+    static constexpr int kReleaseSettleMs = 25;
+
+    // `window` is the main window; its keys go to `down` and `up`.
+    KeyHook(QWidget* window, Handler down, Handler up, QObject* parent = nullptr);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
   private:
+    bool isInstrumentKey(QObject* receiver) const;
+    void press(int code, bool instrument);
+    void release(int code, bool instrument);
+
+    QPointer<QWidget> window_;
     Handler down_;
     Handler up_;
+    std::set<int> held_;                // pressed on the instrument and not released yet
+    std::map<int, int> pendingRelease_; // key code -> timer that makes its release final
 };
 
 } // namespace zembera

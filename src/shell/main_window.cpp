@@ -21,6 +21,7 @@
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
 #include "shell/canvas_widget.h"
+#include "shell/press_ending_messages.h"
 
 namespace zembera {
 namespace {
@@ -68,7 +69,8 @@ QRadioButton* option(QWidget* parent, const char* caption, double left, double t
 } // namespace
 
 MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages)
-    : program_(program), messages_(messages) {
+    : program_(program), guardedMessages_(std::make_unique<PressEndingMessages>(messages)),
+      messages_(*guardedMessages_) {
     setObjectName(QStringLiteral("arayuz"));
     setWindowTitle(text(kWindowCaption));
     const QRect screen = QGuiApplication::primaryScreen()

@@ -29,6 +29,7 @@ class QScrollBar;
 namespace zembera {
 
 class CanvasWidget;
+class PressEndingMessages;
 
 inline constexpr const char* kCloseQuestion = "Bu proğramı kapatmak istiyormusunuz ?";
 inline constexpr const char* kWindowCaption = "Z E M B E R A";
@@ -143,6 +144,8 @@ class MainWindow : public QWidget, public InstrumentView {
     void connectFilesControls(SoundOutput& sound);
 
     LoadedProgram& program_;
+    // Every message of the window goes through it: it ends a pending mouse press first.
+    std::unique_ptr<PressEndingMessages> guardedMessages_;
     MessageService& messages_;
     WindowLayout layout_;
     std::unique_ptr<InstrumentPlayer> player_;

@@ -14,6 +14,8 @@
 #include "shell/sound_output_adapter.h"
 #include "shell/splash_window.h"
 #include "shell/startup_loader.h"
+#include "shell/turkish_translation.h"
+#include "shell/x11_auto_repeat.h"
 #include "sound/sdl_backend.h"
 #include "sound/sound_service.h"
 
@@ -29,6 +31,10 @@ std::filesystem::path programFolder(const char* argv0) {
 int runWindowProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEMBERA"));
+    installTurkishTranslation();
+    // Held keys repeat without false releases where the X server can; the key hook copes with
+    // them anyway.
+    requestDetectableAutoRepeat();
     QtMessages messages;
 
     SingleInstance instance;
@@ -52,8 +58,9 @@ int runWindowProgram(int argc, char** argv) {
     MainWindow window(*loaded.program, output, messages);
     messages.setParent(&window);
 
-    KeyHook keys([&window](int key) { window.player().Form_KeyDown(key); },
-                 [&window](int key) { window.player().Form_KeyUp(key); });
+    KeyHook keys(
+        &window, [&window](int key) { window.player().Form_KeyDown(key); },
+        [&window](int key) { window.player().Form_KeyUp(key); });
     app.installEventFilter(&keys);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });

@@ -1,12 +1,14 @@
 #include "shell/single_instance.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 namespace zembera {
 
 SingleInstance::SingleInstance(const QString& name)
     : lock_(std::make_unique<QLockFile>(
-          QDir::temp().absoluteFilePath(name + QStringLiteral(".lock")))) {
+          QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
+              .absoluteFilePath(name + QStringLiteral(".lock")))) {
     // A lock is stale only when its process is gone; a live copy keeps it however long it runs.
     lock_->setStaleLockTime(0);
 }
@@ -19,6 +21,10 @@ bool SingleInstance::acquire() {
         return lock_->tryLock(0);
     }
     return false;
+}
+
+QString SingleInstance::lockFileName() const {
+    return lock_->fileName();
 }
 
 } // namespace zembera

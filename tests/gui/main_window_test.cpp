@@ -91,12 +91,18 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
     QTest::keyPress(handle(), Qt::Key_S);
     ASSERT_EQ(sound.opened, (std::vector<std::string>{"12"}));
     EXPECT_TRUE(keyLetterHas(*window, 12, kBlack));
-    // X11 auto-repeat: release+press pairs flagged as repeats.
-    QTest::simulateEvent(handle(), false, Qt::Key_S, Qt::NoModifier, "s", true);
-    QTest::simulateEvent(handle(), true, Qt::Key_S, Qt::NoModifier, "s", true);
+    // X11 auto-repeat: release+press pairs in the same millisecond, flagged as repeats or, on a
+    // busy machine, not flagged at all.
+    for (const bool flagged : {true, false, false, true, false}) {
+        QTest::simulateEvent(handle(), false, Qt::Key_S, Qt::NoModifier, "s", flagged);
+        QTest::simulateEvent(handle(), true, Qt::Key_S, Qt::NoModifier, "s", flagged);
+        QTest::qWait(KeyHook::kReleaseSettleMs / 2);
+    }
+    settleRelease();
     EXPECT_TRUE(sound.closed.empty());
-    EXPECT_EQ(sound.opened.size(), 2u); // the open of a sounding alias is refused by the service
+    EXPECT_EQ(sound.opened.size(), 6u); // the open of a sounding alias is refused by the service
     QTest::keyRelease(handle(), Qt::Key_S);
+    settleRelease();
     EXPECT_EQ(sound.closed, (std::vector<std::string>{"12"}));
     EXPECT_TRUE(keyLetterHas(*window, 12, kGreen));
     EXPECT_FALSE(keyLetterHas(*window, 12, kBlack));
@@ -107,6 +113,7 @@ TEST_F(Window, TypingTheMakamNameDoesNotPlay) {
     QApplication::processEvents();
     ASSERT_TRUE(program->instrument.nameFieldFocused);
     QTest::keyClick(handle(), Qt::Key_Q);
+    settleRelease();
     EXPECT_TRUE(sound.opened.empty());
     EXPECT_EQ(sound.closed, (std::vector<std::string>{"01"})); // the release still stops it
     window->Picture2->setFocus();

@@ -5,15 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace zembera {
 namespace {
-
-QString lockPath(const QString& name) {
-    return QDir::temp().absoluteFilePath(name + QStringLiteral(".lock"));
-}
 
 TEST(SingleInstance, ASecondCopyIsRefusedWhileTheFirstRuns) {
     const QString name = QStringLiteral("zembera_single_%1").arg(getpid());
@@ -35,7 +32,7 @@ TEST(SingleInstance, ALockLeftByACrashedCopyDoesNotBlockTheNextStart) {
     if (child == 0) _exit(0);
     ASSERT_GT(child, 0);
     waitpid(child, nullptr, 0);
-    QFile lock(lockPath(name));
+    QFile lock(SingleInstance(name).lockFileName());
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write(QByteArray::number(child) + "\nzembera\n" + QSysInfo::machineHostName().toUtf8() +
                "\n");
@@ -43,6 +40,29 @@ TEST(SingleInstance, ALockLeftByACrashedCopyDoesNotBlockTheNextStart) {
 
     SingleInstance next(name);
     EXPECT_TRUE(next.acquire());
+}
+
+// Each user has a runtime folder of their own: a copy run by another user, or a lock it left,
+// never blocks this user's start.
+TEST(SingleInstance, OnlyACopyOfTheSameUserRefusesTheStart) {
+    const QString name = QStringLiteral("zembera_users_%1").arg(getpid());
+    const QByteArray own = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir otherUser, thisUser;
+    for (QTemporaryDir* d : {&otherUser, &thisUser})
+        QFile::setPermissions(d->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", otherUser.path().toUtf8());
+    SingleInstance other(name);
+    ASSERT_TRUE(other.acquire());
+    EXPECT_TRUE(other.lockFileName().startsWith(otherUser.path()));
+    qputenv("XDG_RUNTIME_DIR", thisUser.path().toUtf8());
+    SingleInstance mine(name);
+    EXPECT_TRUE(mine.acquire());
+    EXPECT_TRUE(mine.lockFileName().startsWith(thisUser.path()));
+    if (own.isNull()) {
+        qunsetenv("XDG_RUNTIME_DIR");
+    } else {
+        qputenv("XDG_RUNTIME_DIR", own);
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <cmath>
+#include <fstream>
 
 namespace zembera {
 namespace {
@@ -140,6 +141,38 @@ TEST_F(TuningWindow, TheResetsClearTheFineTuningTheBlackColumnAndTheStrip) {
     EXPECT_FLOAT_EQ(program->sounds->noteFrequency,
                     static_cast<float>(262 * std::pow(2, program->tables.centTable(12, 0) / 1200)));
     EXPECT_TRUE(window->Picture2->hasFocus());
+}
+
+TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
+    // Rast at SÜPÜRDE: one step of the degree shift past 6 cannot be transposed (message C).
+    std::ifstream rast(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm");
+    for (int s = 1; s <= 26; ++s)
+        ASSERT_TRUE(rast >> pos()[s]);
+    window->HScroll1->setValue(6);
+    ASSERT_TRUE(window->Option5[2]->isChecked());
+    messages.shown.clear();
+
+    // The right arrow held down across the message, as a user's 120 ms press is, and longer: the
+    // scroll bar must not go on stepping behind the box.
+    const QPoint rightArrow(window->HScroll1->width() - 3, window->HScroll1->height() / 2);
+    QTest::mousePress(window->HScroll1, Qt::LeftButton, {}, rightArrow);
+    QTest::qWait(600);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind("göçürme yapılamıyor", 0), 0u) << messages.shown[0];
+    EXPECT_EQ(window->HScroll1->value(), 0);
+    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
+    QTest::mouseRelease(window->HScroll1, Qt::LeftButton, {}, rightArrow);
+    QTest::qWait(100);
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(window->HScroll1->value(), 0);
+
+    // The window is usable again: the scroll bar steps once per click and the keys play.
+    QTest::mouseClick(window->HScroll1, Qt::LeftButton, {}, rightArrow);
+    EXPECT_EQ(window->HScroll1->value(), 1);
+    window->Picture2->setFocus();
+    QTest::keyClick(handle(), Qt::Key_Down);
+    EXPECT_EQ(program->instrument.currentString, 13);
+    EXPECT_GT(sound.images, 0);
 }
 
 } // namespace

@@ -90,8 +90,9 @@ class WindowFixture : public ::testing::Test {
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
         window = std::make_unique<MainWindow>(*program, sound, messages);
-        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
-                                         [this](int k) { window->player().Form_KeyUp(k); });
+        hook = std::make_unique<KeyHook>(
+            window.get(), [this](int k) { window->player().Form_KeyDown(k); },
+            [this](int k) { window->player().Form_KeyUp(k); });
         qApp->installEventFilter(hook.get());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -106,6 +107,8 @@ class WindowFixture : public ::testing::Test {
     }
 
     QWindow* handle() { return window->windowHandle(); }
+    // Lets a key release become final: the hook waits a moment for an auto-repeat press.
+    static void settleRelease() { QTest::qWait(2 * KeyHook::kReleaseSettleMs); }
     PerString16& pos() { return program->instrument.mandalPos; }
 
     std::filesystem::path dir;

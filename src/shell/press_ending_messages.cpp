@@ -1,0 +1,51 @@
+#include "shell/press_ending_messages.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+
+namespace zembera {
+
+PressEndingMessages::PressEndingMessages(MessageService& inner) : inner_(inner) {
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+}
+
+PressEndingMessages::~PressEndingMessages() {
+    if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool PressEndingMessages::eventFilter(QObject* watched, QEvent* event) {
+    if (watched->isWidgetType()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            // A press the receiver ignores goes on to its parent: the last receiver holds it.
+            pressed_ = static_cast<QWidget*>(watched);
+            button_ = mouse->button();
+            pressGlobal_ = mouse->globalPosition();
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   mouse->buttons() == Qt::NoButton) {
+            pressed_.clear();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PressEndingMessages::endPendingPress() {
+    QPointer<QWidget> target = pressed_;
+    pressed_.clear();
+    if (!target) return;
+    QMouseEvent release(QEvent::MouseButtonRelease, target->mapFromGlobal(pressGlobal_),
+                        pressGlobal_, button_, Qt::NoButton, QGuiApplication::keyboardModifiers());
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void PressEndingMessages::show(const std::string& text) {
+    endPendingPress();
+    inner_.show(text);
+}
+
+bool PressEndingMessages::askYesNo(const std::string& question) {
+    endPendingPress();
+    return inner_.askYesNo(question);
+}
+
+} // namespace zembera
