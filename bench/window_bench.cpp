@@ -68,8 +68,9 @@ struct WindowRig {
         if (result.fatal) return;
         program = std::move(result.program);
         window = std::make_unique<MainWindow>(*program, output, messages);
-        hook = std::make_unique<KeyHook>([this](int k) { window->player().Form_KeyDown(k); },
-                                         [this](int k) { window->player().Form_KeyUp(k); });
+        hook = std::make_unique<KeyHook>(
+            window.get(), [this](int k) { window->player().Form_KeyDown(k); },
+            [this](int k) { window->player().Form_KeyUp(k); });
         qApp->installEventFilter(hook.get());
         window->show();
         QApplication::processEvents();
@@ -121,6 +122,8 @@ void BM_LetterKeyToMixer(benchmark::State& state) {
         QTest::keyPress(rig.window->windowHandle(), Qt::Key_S);
         state.SetIterationTime(std::chrono::duration<double>(rig.output.reached - pressed).count());
         QTest::keyRelease(rig.window->windowHandle(), Qt::Key_S);
+        // The release ends the note only once no repeat press can follow it.
+        QTest::qWait(2 * KeyHook::kReleaseSettleMs);
         rig.service.pump();
     }
 }
