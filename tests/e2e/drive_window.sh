@@ -16,7 +16,13 @@ export SDL_DISKAUDIOFILE="$out/audio.raw"
 export QT_QPA_PLATFORM=xcb
 "$program/zembera" >"$out/log.txt" 2>&1 &
 pid=$!
-wid=$(xdotool search --sync --onlyvisible --name "Z E M B E R A" | head -n 1)
+# The search can fail while the splash window goes away: ask again until the window is found.
+wid=""
+for _ in $(seq 100); do
+  wid=$(xdotool search --onlyvisible --name "Z E M B E R A" 2>/dev/null | head -n 1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 sleep 0.5
 if [ "$scenario" = hold ]; then
