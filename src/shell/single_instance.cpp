@@ -2,13 +2,24 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <unistd.h>
 
 namespace zembera {
 
+namespace {
+
+// The user's runtime folder; should the toolkit refuse it (a folder of the wrong owner), the
+// shared temporary folder with a lock name of the user's own.
+QString lockPath(const QString& name) {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty()) return QDir(runtime).absoluteFilePath(name + QStringLiteral(".lock"));
+    return QDir::temp().absoluteFilePath(name + QStringLiteral("-%1.lock").arg(getuid()));
+}
+
+} // namespace
+
 SingleInstance::SingleInstance(const QString& name)
-    : lock_(std::make_unique<QLockFile>(
-          QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
-              .absoluteFilePath(name + QStringLiteral(".lock")))) {
+    : lock_(std::make_unique<QLockFile>(lockPath(name))) {
     // A lock is stale only when its process is gone; a live copy keeps it however long it runs.
     lock_->setStaleLockTime(0);
 }
