@@ -12,8 +12,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 #include "instrument/instrument_drawing.h"
 #include "notation/glyph_sheet_layout.h"
@@ -21,6 +23,7 @@
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
 #include "shell/canvas_widget.h"
+#include "shell/wrapping_check_box.h"
 
 namespace zembera {
 namespace {
@@ -63,6 +66,20 @@ QRadioButton* option(QWidget* parent, const char* caption, double left, double t
     auto* o = new QRadioButton(text(caption), parent);
     place(o, left, top, width, height);
     return o;
+}
+
+// Widens controls whose captions need more room in this font than the design gave them, all to
+// the widest caption so that a group stays aligned, and moves them left only as far as they must
+// to stay inside the border of their frame.
+void fitCaptions(std::initializer_list<QWidget*> controls) {
+    int width = 0;
+    for (QWidget* w : controls)
+        width = std::max({width, w->width(), w->sizeHint().width()});
+    for (QWidget* w : controls) {
+        const int lastInside = w->parentWidget()->width() - 2;
+        const int left = std::min(w->x(), lastInside + 1 - width);
+        w->setGeometry(left, w->y(), width, w->height());
+    }
 }
 
 } // namespace
@@ -112,9 +129,10 @@ void MainWindow::buildTopRow() {
     Command9 = button(Frame3, "MANDAL RESET", "Command9", 8, 16, 97, 25);
     Command8 = button(Frame3, "AKORD RESET", "Command8", 112, 16, 97, 25);
     Command10 = button(Frame3, "Ç  I  K", "Command10", 216, 16, 41, 25);
-    Check2 = new QCheckBox(text("detay  göster"), Frame3);
+    Check2 = new WrappingCheckBox(text("detay  göster"), Frame3);
     Check2->setObjectName(QStringLiteral("Check2"));
-    place(Check2, 272, 16, 57, 25);
+    place(Check2, 272, 16, 57, std::max(25, Check2->sizeHint().height()));
+    fitCaptions({Check2});
 
     Label36 = new QLabel(
         QString::fromStdString(keyHelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
@@ -178,8 +196,11 @@ void MainWindow::buildInstrument() {
     Option5[2]->setToolTip(text("göçürülmüş mandallar"));
     Option5[1]->setChecked(true);
 
-    Check1 = new QCheckBox(text("mandal etiketleri"), Picture2);
+    // Only the box: a caption would lie over the label of string 26.
+    Check1 = new QCheckBox(Picture2);
     Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setToolTip(text("mandal etiketleri"));
+    Check1->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 12px; height: 12px; }"));
     Check1->setFocusPolicy(Qt::NoFocus);
     Check1->setAutoFillBackground(true);
     QPalette palette = Check1->palette();
@@ -220,6 +241,7 @@ void MainWindow::buildBottomRow() {
     const char* modes[] = {"çalgı", "şartlı", "dosya"};
     for (int i = 1; i <= 3; ++i)
         Option3[i] = option(frame9, modes[i - 1], 8, 8 + 16 * i, 49, 13);
+    fitCaptions({Option3[1], Option3[2], Option3[3]});
     Option3[1]->setChecked(true);
 
     Frame5 = frame(this, "Ezgitab dosyası", "Frame5");
@@ -238,6 +260,7 @@ void MainWindow::buildBottomRow() {
     place(frame8, 160, 16, 65, 73);
     for (int i = 1; i <= 3; ++i)
         Option2[i] = option(frame8, modes[i - 1], 8, 8 + 16 * i, 49, 13);
+    fitCaptions({Option2[1], Option2[2], Option2[3]});
     Option2[2]->setChecked(true);
 
     Frame2 = frame(this, "Ahenkler", "Frame2");
@@ -317,9 +340,7 @@ void MainWindow::porte() {
 
 void MainWindow::etiket() {
     if (program_.instrument.currentString == 0) return;
-    const float frequency = program_.sounds ? program_.sounds->noteFrequency : 0.0f;
-    zembera::etiket(Picture6->canvas(), program_.instrument, program_.tuning, program_.tables,
-                    frequency);
+    zembera::etiket(Picture6->canvas(), program_.instrument, program_.tuning, program_.tables);
     Picture6->refresh();
 }
 

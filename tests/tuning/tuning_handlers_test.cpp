@@ -78,23 +78,34 @@ TEST_F(TuningHandlersTest, LevelChosenAtShiftZeroTransposesOnceAndTheShiftMovesF
     EXPECT_EQ(rig.messages.shown.size(), 2u);
 }
 
-TEST_F(TuningHandlersTest, SettingSwitchSavesAndRestoresWithoutRedrawing) {
+TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMoved) {
     PerString16 untransposed{}, transposed{};
     for (int s = 1; s <= 26; ++s) {
         untransposed[s] = static_cast<std::int16_t>(s % 5);
         transposed[s] = static_cast<std::int16_t>(-(s % 3));
     }
+    // Only string 15 stands at the same place (0) in both settings.
+    std::vector<std::string> movedCells;
+    for (int s = 1; s <= 26; ++s) {
+        if (s != 15) movedCells.push_back("arıza_yaz " + std::to_string(s));
+    }
     pos() = untransposed;
     rig.instrument.transposedMandal = transposed;
+    rig.instrument.currentString = 15;
     rig.handlers.Option5_Click(2);
     EXPECT_FALSE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), transposed);
     EXPECT_EQ(rig.tuning.savedMandal, untransposed);
+    EXPECT_EQ(rig.view.calls, movedCells); // the close-up of string 15 still holds
+
+    rig.view.calls.clear();
+    rig.instrument.currentString = 7;
     pos()[7] = 9; // a change to the transposed setting is not kept
     rig.handlers.Option5_Click(1);
     EXPECT_TRUE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), untransposed);
-    EXPECT_TRUE(rig.view.calls.empty());
+    movedCells.push_back("mandal_at");
+    EXPECT_EQ(rig.view.calls, movedCells);
     EXPECT_EQ(rig.controls.focusCount, 2);
 }
 

@@ -1,0 +1,26 @@
+#pragma once
+// A check box whose caption wraps at its blanks onto as many lines as it needs, beside the box,
+// so that a long caption in a narrow control stays whole ("detay  göster" on two lines).
+//
+// Thread: UI thread only.
+
+#include <QCheckBox>
+
+namespace zembera {
+
+class WrappingCheckBox : public QCheckBox {
+  public:
+    WrappingCheckBox(const QString& caption, QWidget* parent);
+
+    // As wide as the box and the widest word, as tall as the wrapped lines.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int textLeft() const;
+};
+
+} // namespace zembera
