@@ -274,8 +274,10 @@ void MainWindow::buildBottomRow() {
                             {6, "BOLAHENK NIS.", 16, 72, 105}, {5, "SÜPÜRDE", 120, 24, 89},
                             {4, "MÜSTAHSEN", 120, 48, 89},     {3, "KIZ NEYİ", 224, 24, 73},
                             {2, "MANSUR", 224, 48, 73},        {1, "ŞAH", 224, 72, 65}};
-    for (const Level& l : levels)
+    for (const Level& l : levels) {
         Option1[l.index] = option(Frame2, l.caption, l.left, l.top, l.width, 17);
+        fitCaptions({Option1[l.index]});
+    }
     Option1[5]->setChecked(true);
     HScroll1 = new QScrollBar(Qt::Horizontal, Frame2);
     HScroll1->setFocusPolicy(Qt::NoFocus);
