@@ -43,6 +43,7 @@ void drawTitle(QPainter& p) {
     const QRectF room(8, 40, 172, 60); // the body's left edge reaches x 185 at its foot
     QFont title(QStringLiteral("DejaVu Serif"));
     title.setBold(true);
+    title.setLetterSpacing(QFont::AbsoluteSpacing, 2); // the letters stand apart
     for (int size = 40; size > 8; --size) {
         title.setPixelSize(size);
         if (QFontMetricsF(title).horizontalAdvance(name) <= room.width()) break;
