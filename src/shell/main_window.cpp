@@ -200,7 +200,8 @@ void MainWindow::buildInstrument() {
     Check1 = new QCheckBox(Picture2);
     Check1->setObjectName(QStringLiteral("Check1"));
     Check1->setToolTip(text("mandal etiketleri"));
-    Check1->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 12px; height: 12px; }"));
+    Check1->setStyleSheet(QStringLiteral(
+        "QCheckBox { spacing: 0px; } QCheckBox::indicator { width: 12px; height: 12px; }"));
     Check1->setFocusPolicy(Qt::NoFocus);
     Check1->setAutoFillBackground(true);
     QPalette palette = Check1->palette();

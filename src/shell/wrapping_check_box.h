@@ -18,6 +18,8 @@ class WrappingCheckBox : public QCheckBox {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // Every line of the caption takes the click, not only the one beside the box.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
   private:
     int textLeft() const;
