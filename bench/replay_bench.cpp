@@ -79,6 +79,7 @@ class NoControls : public FilesView {
     void selectOption5(int) override {}
     bool option1Selected(int) const override { return false; }
     void selectOption1(int) override {}
+    void setHScroll1Value(int) override {}
     void setButtonEnabled(RecordButton, bool) override {}
     void setRecordLamp(bool) override {}
     void setReplayLamp(bool) override {}

@@ -2,6 +2,7 @@
 // Usage: make_logo <out.png>
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -36,6 +37,22 @@ void drawKanun(QPainter& p) {
     }
 }
 
+// The name left of the body, whole: set smaller when the face is too wide for the room there.
+void drawTitle(QPainter& p) {
+    const QString name = QStringLiteral("ZEMBERA");
+    const QRectF room(8, 40, 172, 60); // the body's left edge reaches x 185 at its foot
+    QFont title(QStringLiteral("DejaVu Serif"));
+    title.setBold(true);
+    title.setLetterSpacing(QFont::AbsoluteSpacing, 2); // the letters stand apart
+    for (int size = 40; size > 8; --size) {
+        title.setPixelSize(size);
+        if (QFontMetricsF(title).horizontalAdvance(name) <= room.width()) break;
+    }
+    p.setPen(QColor(90, 30, 20));
+    p.setFont(title);
+    p.drawText(room, Qt::AlignLeft | Qt::AlignVCenter, name);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -50,12 +67,7 @@ int main(int argc, char** argv) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     drawKanun(p);
-    p.setPen(QColor(90, 30, 20));
-    QFont title(QStringLiteral("DejaVu Serif"));
-    title.setPixelSize(40);
-    title.setBold(true);
-    p.setFont(title);
-    p.drawText(QRectF(8, 40, 200, 60), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("ZEMBERA"));
+    drawTitle(p);
     QFont sub(QStringLiteral("DejaVu Sans"));
     sub.setPixelSize(14);
     p.setFont(sub);

@@ -30,6 +30,9 @@ class FilesView {
     virtual void selectOption5(int index) = 0;
     virtual bool option1Selected(int index) const = 0;
     virtual void selectOption1(int index) = 0;
+    // HScroll1, the degree shift. Moving it runs the transposition before the call returns;
+    // setting the value it already has runs nothing.
+    virtual void setHScroll1Value(int value) = 0;
 
     // Recording frame.
     virtual void setButtonEnabled(RecordButton button, bool enabled) = 0;

@@ -1,6 +1,7 @@
 #include "instrument/instrument_drawing.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "canvas/colors.h"
 
@@ -30,6 +31,20 @@ constexpr int labelX(int s) {
 }
 constexpr int labelY(int s) {
     return 18 + stepY(s);
+}
+constexpr double kLabelFontSize = 12;
+constexpr double kLabelBoxWidth = 22; // pixels x .. x + 21
+
+// The label of a position as the toolkit prints it, kept inside its box so that erasing the box
+// erases all of it: a two-digit number too wide with its leading blank loses the blank, and a
+// face wider still is set smaller.
+void printLabel(CanvasImage& canvas, int position) {
+    std::string label = (position < 0 ? "" : " ") + std::to_string(position);
+    if (position >= 0 && canvas.textWidth(label) > kLabelBoxWidth) label = std::to_string(position);
+    const double width = canvas.textWidth(label);
+    if (width > kLabelBoxWidth) canvas.setFontSize(kLabelFontSize * kLabelBoxWidth / width);
+    canvas.print(label + " ", true);
+    canvas.setFontSize(kLabelFontSize);
 }
 
 void drawBody(CanvasImage& canvas) {
@@ -166,7 +181,7 @@ void tel_çiz(CanvasImage& canvas, const InstrumentState& state) {
 void diyagonal_yaz(CanvasImage& canvas, const InstrumentState& state) {
     canvas.setForeColor(kBlue);
     canvas.setLineWidth(1);
-    canvas.setFontSize(12);
+    canvas.setFontSize(kLabelFontSize);
     for (int s = 1; s <= 26; ++s) {
         const int x = labelX(s);
         const int y = labelY(s);
@@ -175,7 +190,7 @@ void diyagonal_yaz(CanvasImage& canvas, const InstrumentState& state) {
         canvas.setCurrentX(x);
         canvas.setCurrentY(y);
         canvas.setForeColor(s >= 8 ? qRgb(206, 30, 10) : qRgb(192, 192, 0));
-        canvas.printNumber(state.mandalPos[s], true);
+        printLabel(canvas, state.mandalPos[s]);
     }
 }
 

@@ -46,7 +46,7 @@ bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool l
     const double top = keyMapRowY(s);
     canvas.filledBox(52, top, 66, top + 16, kWhite);
     const int pos = state.mandalPos[s];
-    if (pos == 0) return false;
+    if (pos == 0) return labelsShown;
     canvas.setForeColor(kBlack);
     canvas.setBold(true);
     canvas.setCurrentX(pos >= 10 ? 48 : 55);

@@ -27,7 +27,7 @@ void drawKeyMap(CanvasImage& canvas, const std::array<std::string, 27>& mciAlias
 void drawKeyLetter(CanvasImage& canvas, int s, const std::string& keyName, bool held);
 
 // Rewrites the black cell of string s; returns true when the diagonal labels of the instrument
-// must be redrawn (a non-zero position with the labels shown).
+// must be redrawn: whenever they are shown, so that a label whose mandal went back to 0 goes too.
 bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool labelsShown);
 
 // Writes the red cell of string s when its transposed position is not 0. Strings 1..7 first keep

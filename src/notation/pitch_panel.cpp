@@ -76,7 +76,7 @@ std::string noteName(const InstrumentState& state, const PitchTables& tables,
 }
 
 std::array<PanelLine, 7> panelLines(const InstrumentState& state, const TuningState& tuning,
-                                    const PitchTables& tables, float noteFrequency) {
+                                    const PitchTables& tables) {
     const int s = state.currentString;
     const int m = state.mandalPos[s];
     // A position beyond the table (a makam file may hold any number) has no pitch to show.
@@ -91,20 +91,23 @@ std::array<PanelLine, 7> panelLines(const InstrumentState& state, const TuningSt
          " Cent"},
         {" bağıl frekans :",
          known ? formatPicture(std::exp2(cents / 1200), "0.00000000") : kNoNoteName, ""},
-        {" frekans :        ", formatPicture(noteFrequency, "######0.0000"), " Hertz"},
+        {" frekans :        ",
+         known ? formatPicture(kReferenceHz * std::exp2(cents / 1200), "######0.0000")
+               : kNoNoteName,
+         " Hertz"},
         {" Akord fark :    ", formatPicture(tuning.tuningOffset[s], "##.00"), " Cent"},
     }};
 }
 
 void etiket(CanvasImage& canvas, const InstrumentState& state, const TuningState& tuning,
-            const PitchTables& tables, float noteFrequency) {
+            const PitchTables& tables) {
     const int s = state.currentString;
     if (s < 1 || s > kStringCount) return;
     canvas.filledBox(0, 0, canvas.width() - 1, canvas.height() - 1, kPitchPanelBack);
     canvas.setCurrentX(0);
     canvas.setCurrentY(0);
     canvas.setBold(false);
-    for (const PanelLine& line : panelLines(state, tuning, tables, noteFrequency)) {
+    for (const PanelLine& line : panelLines(state, tuning, tables)) {
         canvas.setForeColor(kLabelColor);
         canvas.print(line.label);
         canvas.setForeColor(kValueColor);

@@ -44,13 +44,14 @@ struct PanelLine {
     std::string unit;
 };
 
-// The seven lines for currentString (1..26).
+// The seven lines for currentString (1..26). The hertz of line 6 belong to the cents of line 4,
+// fine tuning included, so the panel names the note the string sounds, whichever string was
+// prepared last.
 std::array<PanelLine, 7> panelLines(const InstrumentState& state, const TuningState& tuning,
-                                    const PitchTables& tables, float noteFrequency);
+                                    const PitchTables& tables);
 
 // Redraws the panel for currentString; does nothing at all while no string is selected.
-// `noteFrequency` is the frequency of the sound prepared last.
 void etiket(CanvasImage& canvas, const InstrumentState& state, const TuningState& tuning,
-            const PitchTables& tables, float noteFrequency);
+            const PitchTables& tables);
 
 } // namespace zembera

@@ -68,6 +68,7 @@ class WindowFilesView : public FilesView {
     void selectOption1(int index) override {
         if (index >= 1 && index <= 8) w_.Option1[index]->setChecked(true);
     }
+    void setHScroll1Value(int value) override { w_.HScroll1->setValue(value); }
 
     void setButtonEnabled(RecordButton button, bool enabled) override {
         switch (button) {

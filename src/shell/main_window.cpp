@@ -12,8 +12,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 #include "instrument/instrument_drawing.h"
 #include "notation/glyph_sheet_layout.h"
@@ -22,6 +24,7 @@
 #include "notation/staff.h"
 #include "shell/canvas_widget.h"
 #include "shell/press_ending_messages.h"
+#include "shell/wrapping_check_box.h"
 
 namespace zembera {
 namespace {
@@ -64,6 +67,20 @@ QRadioButton* option(QWidget* parent, const char* caption, double left, double t
     auto* o = new QRadioButton(text(caption), parent);
     place(o, left, top, width, height);
     return o;
+}
+
+// Widens controls whose captions need more room in this font than the design gave them, all to
+// the widest caption so that a group stays aligned, and moves them left only as far as they must
+// to stay inside the border of their frame.
+void fitCaptions(std::initializer_list<QWidget*> controls) {
+    int width = 0;
+    for (QWidget* w : controls)
+        width = std::max({width, w->width(), w->sizeHint().width()});
+    for (QWidget* w : controls) {
+        const int lastInside = w->parentWidget()->width() - 2;
+        const int left = std::min(w->x(), lastInside + 1 - width);
+        w->setGeometry(left, w->y(), width, w->height());
+    }
 }
 
 } // namespace
@@ -114,9 +131,10 @@ void MainWindow::buildTopRow() {
     Command9 = button(Frame3, "MANDAL RESET", "Command9", 8, 16, 97, 25);
     Command8 = button(Frame3, "AKORD RESET", "Command8", 112, 16, 97, 25);
     Command10 = button(Frame3, "Ç  I  K", "Command10", 216, 16, 41, 25);
-    Check2 = new QCheckBox(text("detay  göster"), Frame3);
+    Check2 = new WrappingCheckBox(text("detay  göster"), Frame3);
     Check2->setObjectName(QStringLiteral("Check2"));
-    place(Check2, 272, 16, 57, 25);
+    place(Check2, 272, 16, 57, std::max(25, Check2->sizeHint().height()));
+    fitCaptions({Check2});
 
     Label36 = new QLabel(
         QString::fromStdString(keyHelpText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
@@ -180,8 +198,12 @@ void MainWindow::buildInstrument() {
     Option5[2]->setToolTip(text("göçürülmüş mandallar"));
     Option5[1]->setChecked(true);
 
-    Check1 = new QCheckBox(text("mandal etiketleri"), Picture2);
+    // Only the box: a caption would lie over the label of string 26.
+    Check1 = new QCheckBox(Picture2);
     Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setToolTip(text("mandal etiketleri"));
+    Check1->setStyleSheet(QStringLiteral(
+        "QCheckBox { spacing: 0px; } QCheckBox::indicator { width: 12px; height: 12px; }"));
     Check1->setFocusPolicy(Qt::NoFocus);
     Check1->setAutoFillBackground(true);
     QPalette palette = Check1->palette();
@@ -222,6 +244,7 @@ void MainWindow::buildBottomRow() {
     const char* modes[] = {"çalgı", "şartlı", "dosya"};
     for (int i = 1; i <= 3; ++i)
         Option3[i] = option(frame9, modes[i - 1], 8, 8 + 16 * i, 49, 13);
+    fitCaptions({Option3[1], Option3[2], Option3[3]});
     Option3[1]->setChecked(true);
 
     Frame5 = frame(this, "Ezgitab dosyası", "Frame5");
@@ -240,6 +263,7 @@ void MainWindow::buildBottomRow() {
     place(frame8, 160, 16, 65, 73);
     for (int i = 1; i <= 3; ++i)
         Option2[i] = option(frame8, modes[i - 1], 8, 8 + 16 * i, 49, 13);
+    fitCaptions({Option2[1], Option2[2], Option2[3]});
     Option2[2]->setChecked(true);
 
     Frame2 = frame(this, "Ahenkler", "Frame2");
@@ -253,8 +277,10 @@ void MainWindow::buildBottomRow() {
                             {6, "BOLAHENK NIS.", 16, 72, 105}, {5, "SÜPÜRDE", 120, 24, 89},
                             {4, "MÜSTAHSEN", 120, 48, 89},     {3, "KIZ NEYİ", 224, 24, 73},
                             {2, "MANSUR", 224, 48, 73},        {1, "ŞAH", 224, 72, 65}};
-    for (const Level& l : levels)
+    for (const Level& l : levels) {
         Option1[l.index] = option(Frame2, l.caption, l.left, l.top, l.width, 17);
+        fitCaptions({Option1[l.index]});
+    }
     Option1[5]->setChecked(true);
     HScroll1 = new QScrollBar(Qt::Horizontal, Frame2);
     HScroll1->setFocusPolicy(Qt::NoFocus);
@@ -319,9 +345,7 @@ void MainWindow::porte() {
 
 void MainWindow::etiket() {
     if (program_.instrument.currentString == 0) return;
-    const float frequency = program_.sounds ? program_.sounds->noteFrequency : 0.0f;
-    zembera::etiket(Picture6->canvas(), program_.instrument, program_.tuning, program_.tables,
-                    frequency);
+    zembera::etiket(Picture6->canvas(), program_.instrument, program_.tuning, program_.tables);
     Picture6->refresh();
 }
 

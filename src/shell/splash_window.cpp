@@ -1,8 +1,10 @@
 #include "shell/splash_window.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace zembera {
@@ -25,6 +27,9 @@ SplashWindow::SplashWindow(const QString& logoFile)
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(frame);
     adjustSize();
+    // In the middle of the screen, as the window that follows it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 } // namespace zembera

@@ -31,8 +31,10 @@ WindowLayout arayüzyerleşimi(double screenWidthTwips, double screenHeightTwips
     l.picture6 = {0, 60, 239, 100};
     l.picture5 = {239, 60, 57, 100};
     l.picture10 = {808, 19, 90, 396};
-    l.frame11 = {861, -6, 41, 40};
-    l.check1 = {2, 400, 140, 17};
+    // The frame ends above the number column (top 19), whose first row is string 1's.
+    l.frame11 = {861, -6, 41, 25};
+    // The box alone: anything wider would cover string 26's label (from x 14).
+    l.check1 = {2, 400, 12, 12};
 
     l.frame3 = {0, 4, 337, 52};
     l.label36 = {0, 10, 217, 44};

@@ -32,6 +32,7 @@ void TuningHandlers::Option4_Click(int /*index*/) {
 
 void TuningHandlers::Option5_Click(int index) {
     InstrumentState& st = p_.instrument;
+    const PerString16 before = st.mandalPos;
     if (index == 1) {
         st.untransposedShown = true;
         for (int s = 1; s <= kStringCount; ++s)
@@ -43,6 +44,13 @@ void TuningHandlers::Option5_Click(int index) {
             st.mandalPos[s] = st.transposedMandal[s];
         }
     }
+    // The black column and the close-up show the setting that sounds now, not the one before.
+    for (int s = 1; s <= kStringCount; ++s) {
+        if (st.mandalPos[s] != before[s]) p_.view.arıza_yaz(s);
+    }
+    const int current = st.currentString;
+    if (current >= 1 && current <= kStringCount && st.mandalPos[current] != before[current])
+        p_.view.mandal_at();
     p_.controls.focusInstrument();
 }
 

@@ -110,6 +110,7 @@ class FakeFilesView : public FilesView {
     void selectOption5(int index) override { select(option5, index, "Option5 "); }
     bool option1Selected(int index) const override { return option1 == index; }
     void selectOption1(int index) override { select(option1, index, "Option1 "); }
+    void setHScroll1Value(int value) override { select(hscroll, value, "HScroll1 "); }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }
@@ -147,7 +148,7 @@ class FakeFilesView : public FilesView {
     std::string text1, text2, caption = ">";
     bool file2Shown = false, file3Shown = false;
     int file2Refreshes = 0;
-    int option1 = 5, option2 = 2, option3 = 1, option5 = 1;
+    int option1 = 5, option2 = 2, option3 = 1, option5 = 1, hscroll = 0;
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;

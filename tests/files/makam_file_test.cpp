@@ -139,6 +139,10 @@ TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
     controls.calls.clear();
     handlers->File2_Click("rast.mkm");
     EXPECT_TRUE(controls.calls.empty());
+    // At the reference level a degree shift still goes back to 0.
+    controls.hscroll = 4;
+    handlers->File2_Click("rast.mkm");
+    EXPECT_EQ(controls.calls, (Calls{"HScroll1 0"}));
 }
 
 TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {

@@ -78,23 +78,25 @@ TEST_F(TuningHandlersTest, LevelChosenAtShiftZeroTransposesOnceAndTheShiftMovesF
     EXPECT_EQ(rig.messages.shown.size(), 2u);
 }
 
-TEST_F(TuningHandlersTest, SettingSwitchSavesAndRestoresWithoutRedrawing) {
+TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMoved) {
     PerString16 untransposed{}, transposed{};
-    for (int s = 1; s <= 26; ++s) {
-        untransposed[s] = static_cast<std::int16_t>(s % 5);
-        transposed[s] = static_cast<std::int16_t>(-(s % 3));
-    }
+    untransposed[3] = 2;
+    transposed[12] = -1;
     pos() = untransposed;
     rig.instrument.transposedMandal = transposed;
+    rig.instrument.currentString = 12;
     rig.handlers.Option5_Click(2);
     EXPECT_FALSE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), transposed);
     EXPECT_EQ(rig.tuning.savedMandal, untransposed);
-    pos()[7] = 9; // a change to the transposed setting is not kept
+    EXPECT_EQ(rig.view.calls,
+              (std::vector<std::string>{"arıza_yaz 3", "arıza_yaz 12", "mandal_at"}));
+    rig.view.calls.clear();
+    pos()[12] = 0; // a change to the transposed setting is not kept
     rig.handlers.Option5_Click(1);
     EXPECT_TRUE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), untransposed);
-    EXPECT_TRUE(rig.view.calls.empty());
+    EXPECT_EQ(rig.view.calls, std::vector<std::string>{"arıza_yaz 3"}); // string 12 stayed at 0
     EXPECT_EQ(rig.controls.focusCount, 2);
 }
 

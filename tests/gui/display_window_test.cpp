@@ -1,0 +1,141 @@
+// What the window shows after the state changes behind it (a makam load, a fine tuning, a
+// transposition, mandals back at 0), and drawings and captions that stay whole.
+
+#include <gtest/gtest.h>
+
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <cmath>
+#include <fstream>
+
+#include "files/makam_file.h"
+
+namespace zembera {
+namespace {
+
+constexpr QRgb kLabelInk[] = {qRgb(192, 192, 0), qRgb(206, 30, 10)}; // strings 1..7, 8..26
+
+QRect labelBox(int s) {
+    return {489 - 19 * (s - 1), 18 + 15 * (s - 1), 22, 17};
+}
+
+int countIn(const QImage& image, QRect r, QRgb color) {
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += image.pixel(x, y) == color;
+    }
+    return n;
+}
+
+class DisplayWindow : public test::WindowFixture {
+  protected:
+    void prepareFolder() override { useBundled("Dizek.txt"); }
+
+    void loadMakam(const PerString16& positions) {
+        std::ofstream(dir / "deneme.mkm", std::ios::binary) << makamFileText(positions);
+        QTest::mouseClick(window->open_buton, Qt::LeftButton);
+        const auto item = window->File2->findItems(QStringLiteral("deneme.mkm"), Qt::MatchExactly);
+        ASSERT_EQ(item.size(), 1);
+        QTest::mouseClick(window->File2->viewport(), Qt::LeftButton, {},
+                          window->File2->visualItemRect(item[0]).center());
+    }
+    // The panel's line 6 equals that line printed alone with the hertz of `cents`.
+    bool hertzLineShows(double cents) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%.4f", 262 * std::exp2(cents / 1200));
+        const CanvasImage& panel = window->Picture6->canvas();
+        CanvasImage expected(panel.width(), panel.height(), qRgb(255, 224, 192));
+        expected.setCurrentY(5 * expected.textHeight());
+        expected.setForeColor(test::kBlue);
+        expected.print(" frekans :        ");
+        expected.setForeColor(test::kBlack);
+        expected.print(value);
+        const QRect line(0, static_cast<int>(std::lround(expected.currentY())),
+                         static_cast<int>(expected.currentX()),
+                         static_cast<int>(expected.textHeight()));
+        return panel.image().copy(line) == expected.image().copy(line);
+    }
+    int labelInk(int s) const {
+        return countIn(window->Picture2->canvas().image(), labelBox(s), kLabelInk[s >= 8]);
+    }
+};
+
+TEST_F(DisplayWindow, PanelHertzBelongToTheShownNoteAfterALoadAndAFineTuning) {
+    PerString16 positions{};
+    positions[12] = 3;
+    loadMakam(positions); // string 26 is still the one prepared last
+    EXPECT_TRUE(hertzLineShows(program->tables.centTable(12, 3)));
+    QTest::mouseClick(window->Picture5, Qt::LeftButton, {}, QPoint(10, 10)); // +2 cents
+    EXPECT_TRUE(hertzLineShows(program->tables.centTable(12, 3) + 2));
+}
+
+TEST_F(DisplayWindow, TranspositionRedrawsColumnAndCloseUpAndAMakamLoadUndoesTheShift) {
+    QScrollBar* bar = window->HScroll1;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 6, bar->height() / 2));
+    ASSERT_EQ(pos()[12], 1); // one degree up
+    EXPECT_TRUE(test::columnRowHas(*window, 12, 48, 66, test::kBlack));
+    EXPECT_EQ(window->Picture1->canvas().pixel(156 + 16 * 9 + 2, 30), test::kRed); // upright
+    ASSERT_TRUE(test::columnRowHas(*window, 12, 67, 89, test::kRed));
+
+    loadMakam(PerString16{}); // already at SÜPÜRDE
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
+    for (int s = 1; s <= 26; ++s)
+        EXPECT_FALSE(test::columnRowHas(*window, s, 48, 89, test::kRed)) << s;
+}
+
+TEST_F(DisplayWindow, LabelsGoAtZeroStayInsideTheirBoxesAndString26sIsNotCovered) {
+    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(handle(), Qt::Key_Right);
+    EXPECT_GT(labelInk(12), 5);
+    QTest::keyClick(handle(), Qt::Key_Left);
+    EXPECT_EQ(labelInk(12), 0);
+    QTest::keyClick(handle(), Qt::Key_Right);
+    QTest::mouseClick(window->Command9, Qt::LeftButton); // MANDAL RESET
+    EXPECT_EQ(labelInk(12), 0);
+
+    for (int s = 1; s <= 26; ++s)
+        pos()[s] = program->instrument.mandalMax[s]; // the widest labels: 6, 8, 10, 12
+    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5)); // off
+    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5)); // on again
+    const QImage& drawn = window->Picture2->canvas().image();
+    int inBoxes = 0;
+    for (int s = 1; s <= 26; ++s) {
+        EXPECT_GT(labelInk(s), 5) << s;
+        inBoxes += labelInk(s);
+    }
+    EXPECT_EQ(inBoxes, test::countColor(window->Picture2->canvas(), kLabelInk[0]) +
+                           test::countColor(window->Picture2->canvas(), kLabelInk[1]));
+    const QImage shown = window->Picture2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.copy(labelBox(26)), drawn.copy(labelBox(26)));
+    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5));
+    for (QRgb ink : kLabelInk)
+        EXPECT_EQ(test::countColor(window->Picture2->canvas(), ink), 0);
+}
+
+TEST_F(DisplayWindow, CaptionsFitTheirControlsAndFrame11EndsAboveTheColumn) {
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        // A push button's hint has a floor of its own; its caption needs the text and the border.
+        const int needed = qobject_cast<QPushButton*>(b)
+                               ? b->fontMetrics().horizontalAdvance(b->text()) + 4
+                               : b->sizeHint().width();
+        EXPECT_LE(needed, b->width()) << b->text().toStdString();
+        EXPECT_TRUE(b->parentWidget()->rect().contains(b->geometry())) << b->text().toStdString();
+    }
+    EXPECT_LE(window->Check2->sizeHint().height(), window->Check2->height());
+    QTest::mouseClick(window->Check2, Qt::LeftButton, {}, QPoint(window->Check2->width() - 3, 2));
+    EXPECT_TRUE(program->instrument.detailShown); // the caption's first line takes the click
+    const auto* frame11 = window->findChild<QGroupBox*>(QStringLiteral("Frame11"));
+    EXPECT_LT(frame11->geometry().bottom(), window->Picture10->y());
+}
+
+} // namespace
+} // namespace zembera
