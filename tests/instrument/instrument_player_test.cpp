@@ -7,7 +7,13 @@
 #include <iterator>
 #include <utility>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "shell/startup_loader.h"
+#include "sound/sound_service.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 
@@ -172,6 +178,102 @@ TEST_F(Player, LetterKeysPlayTheScratchFileWhileHeld) {
     player->Form_KeyUp('S');
     EXPECT_EQ(sound.calls.back(), "close 12");
     EXPECT_EQ(view.calls.back(), "green 12");
+}
+
+// The letter keys through the real sound service, whose output the test pulls.
+class LetterKeySound : public ::testing::Test, public SoundOutput {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / "zembera_letter_key_test";
+        test::makeProgramFolder(dir);
+    }
+    void TearDown() override {
+        if (mounted) umount2((dir / "wavs").c_str(), MNT_DETACH);
+        std::filesystem::remove_all(dir);
+    }
+    void load() {
+        auto result = loadProgram(dir, messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        player = std::make_unique<InstrumentPlayer>(
+            PlayerParts{program->instrument, program->tuning, program->recording, program->tables,
+                        *program->sounds, program->samples.mciAlias, *this, view, messages});
+    }
+    // Makes the sample folder read-only for everyone, root included; false when it cannot.
+    bool mountSamplesReadOnly() {
+        const std::string wavs = (dir / "wavs").string();
+        if (mount(wavs.c_str(), wavs.c_str(), nullptr, MS_BIND, nullptr) != 0) return false;
+        mounted = true;
+        return mount(nullptr, wavs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) ==
+               0;
+    }
+    // The first frames the mixer puts out, and the first frames of the image of string s.
+    std::vector<std::int16_t> heard() {
+        std::vector<std::int16_t> out(kFrames);
+        backend->render(out);
+        return out;
+    }
+    std::vector<std::int16_t> soundOf(int s) const {
+        const SoundImage& image = *program->sounds->stringSound(s);
+        std::vector<std::int16_t> out(kFrames);
+        std::memcpy(out.data(), image.data() + 44, kFrames * 2);
+        return out;
+    }
+    SoundImage scratchBytes(int s) const {
+        std::ifstream in(dir / "wavs" / StringSounds::scratchFileName(s), std::ios::binary);
+        return SoundImage((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        service.PlayImage(image, flags);
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        return service.MciOpenPlay(file, alias);
+    }
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override {
+        return service.MciOpenPlay(file, alias, content);
+    }
+    void MciStopClose(const std::string& alias) override { service.MciStopClose(alias); }
+
+    static constexpr std::size_t kFrames = 2000;
+    std::filesystem::path dir;
+    bool mounted = false;
+    RecordedMessages messages;
+    test::ViewCalls view;
+    NullBackend* backend = new NullBackend;
+    SoundService service{std::unique_ptr<AudioBackend>(backend)};
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<InstrumentPlayer> player;
+};
+
+TEST_F(LetterKeySound, TheFirstPressPlaysTheCurrentSoundAndLeavesItInTheScratchFile) {
+    load();
+    EXPECT_EQ(scratchBytes(12), *program->sounds->stringSound(12)); // written at start-up
+    player->Form_KeyDown(kKeyRight); // string 12 at position 1: a new image, not yet on disk
+    service.StopAllSound();
+    player->Form_KeyDown('S');
+    EXPECT_EQ(heard(), soundOf(12));
+    EXPECT_EQ(scratchBytes(12), *program->sounds->stringSound(12));
+    player->Form_KeyUp('S');
+    EXPECT_EQ(heard(), std::vector<std::int16_t>(kFrames, 0));
+}
+
+TEST_F(LetterKeySound, AReadOnlySampleFolderStillSoundsTheLetterKeys) {
+    if (!mountSamplesReadOnly())
+        GTEST_SKIP() << "cannot mount the sample folder read-only: " << std::strerror(errno);
+    load();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / "12zz.zz"));
+    player->Form_KeyDown('S');
+    EXPECT_EQ(heard(), soundOf(12));
+    player->Form_KeyUp('S');
+    // A new pitch sounds too, though no file can hold it.
+    player->Form_KeyDown(kKeyRight);
+    service.StopAllSound();
+    player->Form_KeyDown('S');
+    EXPECT_EQ(heard(), soundOf(12));
+    EXPECT_NE(soundOf(12), std::vector<std::int16_t>(kFrames, 0));
 }
 
 TEST(KeyboardRows, QToPAreStrings1To10AToL11To19ZToM20To26) {
