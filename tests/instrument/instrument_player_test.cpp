@@ -14,6 +14,7 @@
 
 #include "shell/startup_loader.h"
 #include "sound/sound_service.h"
+#include "sound/sound_test_support.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 
@@ -183,12 +184,9 @@ TEST_F(Player, LetterKeysPlayTheScratchFileWhileHeld) {
 // The letter keys through the real sound service, whose output the test pulls.
 class LetterKeySound : public ::testing::Test, public SoundOutput {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "zembera_letter_key_test";
-        test::makeProgramFolder(dir);
-    }
+    void SetUp() override { test::makeProgramFolder(dir); }
     void TearDown() override {
-        if (mounted) umount2((dir / "wavs").c_str(), MNT_DETACH);
+        umount2(wavs.c_str(), MNT_DETACH); // fails harmlessly when nothing is mounted
         std::filesystem::remove_all(dir);
     }
     void load() {
@@ -199,30 +197,18 @@ class LetterKeySound : public ::testing::Test, public SoundOutput {
             PlayerParts{program->instrument, program->tuning, program->recording, program->tables,
                         *program->sounds, program->samples.mciAlias, *this, view, messages});
     }
-    // Makes the sample folder read-only for everyone, root included; false when it cannot.
-    bool mountSamplesReadOnly() {
-        const std::string wavs = (dir / "wavs").string();
-        if (mount(wavs.c_str(), wavs.c_str(), nullptr, MS_BIND, nullptr) != 0) return false;
-        mounted = true;
-        return mount(nullptr, wavs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) ==
-               0;
+    // Plays S after a new pitch of string 12; true when the mixer puts out that string's image.
+    bool newPitchSounds() {
+        player->Form_KeyDown(kKeyRight);
+        service.StopAllSound(); // the arrow key's note
+        player->Form_KeyDown('S');
+        std::vector<std::int16_t> heard(2000);
+        backend->render(heard);
+        const SoundImage& image = *program->sounds->stringSound(12);
+        player->Form_KeyUp('S');
+        return std::memcmp(heard.data(), image.data() + 44, heard.size() * 2) == 0;
     }
-    // The first frames the mixer puts out, and the first frames of the image of string s.
-    std::vector<std::int16_t> heard() {
-        std::vector<std::int16_t> out(kFrames);
-        backend->render(out);
-        return out;
-    }
-    std::vector<std::int16_t> soundOf(int s) const {
-        const SoundImage& image = *program->sounds->stringSound(s);
-        std::vector<std::int16_t> out(kFrames);
-        std::memcpy(out.data(), image.data() + 44, kFrames * 2);
-        return out;
-    }
-    SoundImage scratchBytes(int s) const {
-        std::ifstream in(dir / "wavs" / StringSounds::scratchFileName(s), std::ios::binary);
-        return SoundImage((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    SoundImage scratch12() const { return test::asImage(test::readFile(wavs / "12zz.zz")); }
 
     void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
         service.PlayImage(image, flags);
@@ -236,9 +222,8 @@ class LetterKeySound : public ::testing::Test, public SoundOutput {
     }
     void MciStopClose(const std::string& alias) override { service.MciStopClose(alias); }
 
-    static constexpr std::size_t kFrames = 2000;
-    std::filesystem::path dir;
-    bool mounted = false;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "zembera_letter_key";
+    const std::filesystem::path wavs = dir / "wavs";
     RecordedMessages messages;
     test::ViewCalls view;
     NullBackend* backend = new NullBackend;
@@ -249,31 +234,20 @@ class LetterKeySound : public ::testing::Test, public SoundOutput {
 
 TEST_F(LetterKeySound, TheFirstPressPlaysTheCurrentSoundAndLeavesItInTheScratchFile) {
     load();
-    EXPECT_EQ(scratchBytes(12), *program->sounds->stringSound(12)); // written at start-up
-    player->Form_KeyDown(kKeyRight); // string 12 at position 1: a new image, not yet on disk
-    service.StopAllSound();
-    player->Form_KeyDown('S');
-    EXPECT_EQ(heard(), soundOf(12));
-    EXPECT_EQ(scratchBytes(12), *program->sounds->stringSound(12));
-    player->Form_KeyUp('S');
-    EXPECT_EQ(heard(), std::vector<std::int16_t>(kFrames, 0));
+    EXPECT_EQ(scratch12(), *program->sounds->stringSound(12)); // written at start-up
+    EXPECT_TRUE(newPitchSounds());
+    EXPECT_EQ(scratch12(), *program->sounds->stringSound(12));
 }
 
 TEST_F(LetterKeySound, AReadOnlySampleFolderStillSoundsTheLetterKeys) {
-    if (!mountSamplesReadOnly())
+    // Root writes past file modes, not past a read-only mount.
+    if (mount(wavs.c_str(), wavs.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        mount(nullptr, wavs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
         GTEST_SKIP() << "cannot mount the sample folder read-only: " << std::strerror(errno);
     load();
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / "12zz.zz"));
-    player->Form_KeyDown('S');
-    EXPECT_EQ(heard(), soundOf(12));
-    player->Form_KeyUp('S');
-    // A new pitch sounds too, though no file can hold it.
-    player->Form_KeyDown(kKeyRight);
-    service.StopAllSound();
-    player->Form_KeyDown('S');
-    EXPECT_EQ(heard(), soundOf(12));
-    EXPECT_NE(soundOf(12), std::vector<std::int16_t>(kFrames, 0));
+    EXPECT_TRUE(newPitchSounds());
+    EXPECT_FALSE(std::filesystem::exists(wavs / "12zz.zz"));
 }
 
 TEST(KeyboardRows, QToPAreStrings1To10AToL11To19ZToM20To26) {

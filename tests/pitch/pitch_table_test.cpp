@@ -130,29 +130,20 @@ TEST(PitchTable, CentsOfSectionBAreBoundedToo) {
     std::string text = tableText({"1, 9,0, 0,0, 20000, \"x\", 0,0"});
     EXPECT_EQ(parsePitchTable(text, "Dizek.txt").centTable(9, 0), 20000);
     text.replace(text.find("2011,"), 4, "1e300"); // string 2 at position 11, on line 28
-    try {
-        parsePitchTable(text, "Dizek.txt");
-        ADD_FAILURE() << "accepted";
-    } catch (const FormatError& e) {
-        EXPECT_EQ(e.line(), 28);
-    }
+    EXPECT_THROW(parsePitchTable(text, "Dizek.txt"), FormatError);
 }
 
 TEST(PitchTable, ATableWithoutLineBreaksReadsTheSame) {
     std::vector<std::string> records;
-    for (int k = 0; k < 300; ++k)
-        records.push_back(std::to_string(k - 100) + ", 9,0, 0,0, " + std::to_string(k) + ", \"ad " +
-                          std::to_string(k) + "\", 0,0");
+    for (int k = -100; k < 200; ++k)
+        records.push_back(std::to_string(k) + ", 9,0, 0,0, " + std::to_string(k) + ", \"ad\", 0,0");
     std::string oneLine = tableText(records);
-    for (std::size_t at = oneLine.find("\r\n"); at != std::string::npos;
-         at = oneLine.find("\r\n", at))
+    for (std::size_t at; (at = oneLine.find("\r\n")) != std::string::npos;)
         oneLine.replace(at, 2, ",");
-    const PitchTables lines = parsePitchTable(tableText(records), "Dizek.txt");
-    const PitchTables flat = parsePitchTable(oneLine, "Dizek.txt");
-    EXPECT_EQ(flat.centTable(9, 0), 299);
-    EXPECT_EQ(flat.degreeName(9, 0), lines.degreeName(9, 0));
-    EXPECT_EQ(flat.degreeTable(-100).ad, fitToWidth("ad 0", kNameWidth));
-    EXPECT_EQ(flat.stringDegree(9, 0), 196);
+    const PitchTables t = parsePitchTable(oneLine, "Dizek.txt");
+    EXPECT_EQ(t.centTable(9, 0), 199);
+    EXPECT_EQ(t.stringDegree(9, 0), 196);
+    EXPECT_EQ(t.degreeName(9, 0), fitToWidth("ad", kNameWidth));
 }
 
 TEST(PitchTable, TruncatedSectionsAreRefused) {
