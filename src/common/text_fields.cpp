@@ -275,10 +275,12 @@ std::string FieldReader::readText() {
     fieldLine_ = currentLine_;
     std::string value;
     if (text_[pos_] == '"') {
+        // Only the text up to the closing quote is searched for a line end: a search to the end
+        // of the text would make a file without line breaks quadratic to read.
         const std::size_t close = text_.find('"', pos_ + 1);
-        const std::size_t lineEnd = text_.find_first_of("\r\n", pos_ + 1);
         if (close == std::string_view::npos ||
-            (lineEnd != std::string_view::npos && lineEnd < close)) {
+            text_.substr(pos_ + 1, close - pos_ - 1).find_first_of("\r\n") !=
+                std::string_view::npos) {
             fail("kapanmamış tırnak");
         }
         value = std::string(text_.substr(pos_ + 1, close - pos_ - 1));

@@ -15,16 +15,20 @@ std::string makamFileText(const PerString16& mandalPos) {
 
 std::optional<std::string> makamNameProblem(std::string_view name) {
     if (name.empty()) return std::string(kMakamNameMissing);
-    // A separator or a bare "." / ".." would point the file at another folder.
-    if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos || name == "." ||
-        name == "..") {
+    // A separator would point the file at another folder.
+    if (name.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos)
         return std::string(kMakamNameRefused);
-    }
+    // A leading dot hides the file from the list (and "." / ".." are folders).
+    if (name.front() == '.') return std::string(kMakamNameHidden);
     return std::nullopt;
 }
 
 std::filesystem::path makamFilePath(const std::filesystem::path& folder, std::string_view name) {
     return folder / pathFromUtf8(std::string(name) + kMakamExtension);
+}
+
+std::string makamFaultMessage(const std::string& fault) {
+    return std::string(kMakamFileFault) + "\n" + fault;
 }
 
 void readMakamPositions(std::string_view text, const std::string& fileName,

@@ -19,8 +19,9 @@ inline constexpr const char* kMakamExtension = ".mkm";
 inline constexpr const char* kMakamNameMissing = "bir makam ismi girin";
 inline constexpr const char* kMakamFileFault = "makam dosyasından kaynaklanan bir hata oluştu";
 // A name that would place the file outside the program folder.
-inline constexpr const char* kMakamNameRefused =
-    "makam ismi \"/\" ya da \"\\\" içeremez, \".\" ya da \"..\" olamaz";
+inline constexpr const char* kMakamNameRefused = "makam ismi \"/\" ya da \"\\\" içeremez";
+// A name the program folder's listing would hide.
+inline constexpr const char* kMakamNameHidden = "makam ismi \".\" ile başlayamaz";
 // Followed by the file name.
 inline constexpr const char* kMakamNotWritten = "makam dosyası yazılamadı: ";
 
@@ -33,6 +34,10 @@ std::optional<std::string> makamNameProblem(std::string_view name);
 
 // The file of the makam `name` in `folder`.
 std::filesystem::path makamFilePath(const std::filesystem::path& folder, std::string_view name);
+
+// The message of a makam file that cannot be loaded: the fixed text, then on a second line the
+// file, the line and the reason (`fault` is FormatError::what()).
+std::string makamFaultMessage(const std::string& fault);
 
 // Reads 26 positions from the text of a makam file and hands each to `take`(k, position) as soon
 // as it is read, string 1 first. A position must be a whole number within its string's range

@@ -36,9 +36,9 @@ void MakamHandlers::File2_Click(const std::string& fileName) {
                 p_.view.etiket();
             }
         });
-    } catch (const FormatError&) {
+    } catch (const FormatError& fault) {
         // Strings read before the fault keep their new positions.
-        p_.messages.show(kMakamFileFault);
+        p_.messages.show(makamFaultMessage(fault.what()));
     }
     c.focusInstrument();
 }

@@ -89,11 +89,15 @@ void InstrumentPlayer::letterDown(int s) {
     InstrumentState& st = p_.instrument;
     st.currentString = static_cast<std::int16_t>(s);
     st.lastString = static_cast<std::int16_t>(s);
-    // The scratch file holds the string's current sound; a held key's repeats find the alias
-    // still open, so the note is not restarted.
-    const auto file = p_.sounds.scratchFile(s);
-    p_.sound.MciOpenPlay(file.empty() ? std::string() : file.string(), p_.mciAlias[s]);
+    // The string sounds from its scratch file under its alias; a held key's repeats find the alias
+    // still open, so the note is not restarted. The open takes the file's content from the image
+    // in memory, so neither a read of the file nor a pending write of it comes before the note:
+    // the file is brought up to date only after the note has started, and when it cannot be
+    // written (a read-only sample folder) the key still sounds the current image.
+    const StringSounds::ScratchSound scratch = p_.sounds.scratchSound(s);
+    p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image);
     p_.view.keyLetter(s, true);
+    p_.sounds.writeScratchFile(s);
 }
 
 void InstrumentPlayer::Form_KeyUp(int key) {

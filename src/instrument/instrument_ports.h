@@ -18,6 +18,13 @@ class SoundOutput {
     // Opens a wave file under an alias and plays it from the start; false when the open fails
     // (the alias is still open, or the file cannot be read).
     virtual bool MciOpenPlay(const std::string& file, const std::string& alias) = 0;
+    // The same open and play of `file` under `alias`, taking the content from `content`, an image
+    // the caller knows the file holds (or would hold, when it cannot be written): nothing is read
+    // from disk. Outputs without such a shortcut open the file.
+    virtual bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                                  const SoundImagePtr& /*content*/) {
+        return MciOpenPlay(file, alias);
+    }
     // Stops and closes the alias; harmless when it is not open.
     virtual void MciStopClose(const std::string& alias) = 0;
     // Sounds the sample of string s at the pitch of mandal position m on the memory channel,

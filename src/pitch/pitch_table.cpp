@@ -1,5 +1,7 @@
 #include "pitch/pitch_table.h"
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -10,6 +12,20 @@ namespace {
 
 constexpr int kSectionARows = 26;
 constexpr int kNarrowStrings = 7; // strings 1..7 take their cents and marks from sections B and C
+// Farthest pitch from 262 Hz a table may name, in cents: far beyond hearing either way, yet every
+// frequency it gives stays a normal 32-bit float.
+constexpr double kCentsLimit = 20000;
+
+// Reads a pitch in cents: a finite number within +-kCentsLimit.
+double readCents(FieldReader& in) {
+    const double cents = in.readNumber();
+    if (!(std::fabs(cents) <= kCentsLimit)) {
+        char shown[32];
+        std::snprintf(shown, sizeof shown, "%g", cents);
+        in.fail(std::string("sent değeri -20000 ile 20000 arasında olmalı, ") + shown + " bulundu");
+    }
+    return cents;
+}
 
 struct Place {
     int16_t* tel;
@@ -39,7 +55,7 @@ void readRecord(FieldReader& in, PitchTables& t) {
     DegreeRecord r;
     readPlace(in, r.tel2, r.mandal2);
     readPlace(in, r.tel1, r.mandal1);
-    r.cent = static_cast<float>(in.readNumber());
+    r.cent = static_cast<float>(readCents(in));
     r.ad = fitToWidth(in.readText(), kNameWidth);
     readPlace(in, r.tel3, r.mandal3);
     t.degreeTable(k) = r;
@@ -63,7 +79,7 @@ PitchTables parsePitchTable(std::string_view text, const std::string& fileName) 
     }
     for (int s = 1; s <= kNarrowStrings; ++s) {
         for (int m = kMandalLow; m <= kMandalHigh; ++m)
-            t.centTable(s, m) = in.readNumber();
+            t.centTable(s, m) = readCents(in);
     }
     for (int s = 1; s <= kNarrowStrings; ++s) {
         for (int m = kMandalLow; m <= kMandalHigh; ++m) {

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "files/makam_list.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
 
@@ -54,7 +55,11 @@ class WindowFilesView : public FilesView {
         w_.File2->raise();
     }
     void hideFile2() override { w_.File2->hide(); }
-    void refreshFile2() override { fillFileList(w_.File2, programFolder_, "*.mkm"); }
+    void refreshFile2() override {
+        w_.File2->clear();
+        for (const std::string& name : makamFileNames(programFolder_))
+            w_.File2->addItem(QString::fromStdString(name));
+    }
 
     bool option5Selected(int index) const override {
         return (index == 1 || index == 2) && w_.Option5[index]->isChecked();

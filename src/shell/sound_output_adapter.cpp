@@ -10,6 +10,11 @@ bool SoundOutputAdapter::MciOpenPlay(const std::string& file, const std::string&
     return service_.MciOpenPlay(file, alias);
 }
 
+bool SoundOutputAdapter::MciOpenPlayImage(const std::string& file, const std::string& alias,
+                                          const SoundImagePtr& content) {
+    return service_.MciOpenPlay(file, alias, content);
+}
+
 void SoundOutputAdapter::MciStopClose(const std::string& alias) {
     service_.MciStopClose(alias);
 }

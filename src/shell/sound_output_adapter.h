@@ -11,6 +11,8 @@ class SoundOutputAdapter : public SoundOutput {
     explicit SoundOutputAdapter(SoundService& service) : service_(service) {}
     void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override;
     bool MciOpenPlay(const std::string& file, const std::string& alias) override;
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override;
     void MciStopClose(const std::string& alias) override;
     void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override;
     void StopAllSound() override;

@@ -74,6 +74,8 @@ StartupResult loadProgram(const std::filesystem::path& programFolder, MessageSer
         }
         program->sounds->PrepareStringSound(s, 0, program->tables, program->tuning.tuningOffset[s]);
     }
+    // Written now rather than on the first press of each letter key.
+    program->sounds->writeScratchFiles();
 
     // Start values: all mandals at 0, no fine tuning, reference pitch level, nothing recording.
     instrument.mandalPos.fill(0);

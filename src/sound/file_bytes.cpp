@@ -1,6 +1,7 @@
 #include "sound/file_bytes.h"
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
@@ -9,11 +10,14 @@
 namespace zembera {
 namespace {
 
-// A name no other writer of the same file uses, also in another process.
-std::string temporarySuffix() {
+// A file beside `file` that no other writer uses, also in another process. Its name is short and
+// does not grow with the name of `file`, so that any name the file system allows can be replaced.
+std::filesystem::path temporaryPath(const std::filesystem::path& file) {
     static const unsigned processTag = std::random_device{}();
     static std::atomic<unsigned> counter{0};
-    return ".part" + std::to_string(processTag) + "-" + std::to_string(counter++);
+    char name[24];
+    std::snprintf(name, sizeof name, ".~%08x%04x", processTag, counter++ & 0xFFFFu);
+    return file.parent_path() / name;
 }
 
 } // namespace
@@ -32,8 +36,7 @@ std::optional<SoundImage> readFileBytes(const std::filesystem::path& file) {
 }
 
 bool writeFileWhole(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-    std::filesystem::path temporary = file;
-    temporary += temporarySuffix();
+    const std::filesystem::path temporary = temporaryPath(file);
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) return false;

@@ -59,8 +59,13 @@ void SoundService::StopAllSound() {
 }
 
 bool SoundService::MciOpenPlay(const std::string& file, const std::string& alias) {
+    return MciOpenPlay(file, alias, nullptr);
+}
+
+bool SoundService::MciOpenPlay(const std::string& file, const std::string& alias,
+                               const SoundImagePtr& content) {
     pump();
-    if (open(file, alias) != kMciOk) return false;
+    if (open(file, alias, content) != kMciOk) return false;
     play(alias);
     return true;
 }
@@ -98,11 +103,12 @@ std::optional<PcmSound> SoundService::loadFile(const std::filesystem::path& file
     return decodeWav(std::make_shared<const SoundImage>(std::move(*bytes)));
 }
 
-int SoundService::open(const std::string& file, const std::string& alias) {
+int SoundService::open(const std::string& file, const std::string& alias,
+                       const SoundImagePtr& content) {
     const std::string key = aliasKey(alias.empty() ? file : alias);
     if (key.empty() || file.empty()) return kMciUnreadableFile;
     if (aliases_.contains(key)) return kMciAliasInUse;
-    std::optional<PcmSound> sound = loadFile(file);
+    std::optional<PcmSound> sound = content ? decodeWav(content) : loadFile(file);
     if (!sound) return kMciUnreadableFile;
     const auto free = std::find(voiceTaken_.begin(), voiceTaken_.end(), false);
     if (free == voiceTaken_.end()) return kMciNoFreeVoice;

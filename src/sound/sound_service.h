@@ -54,6 +54,10 @@ class SoundService {
     // when the name is empty, the file cannot be read or played, or the alias is already open:
     // a held key's repeated open leaves the sounding note alone.
     bool MciOpenPlay(const std::string& file, const std::string& alias);
+    // The same, with the content of `file` given as `content`, an image known to match the file:
+    // nothing is read from disk, and a canonical image is played in place without a copy.
+    bool MciOpenPlay(const std::string& file, const std::string& alias,
+                     const SoundImagePtr& content);
     // Stops and closes `alias`; harmless for an alias that is not open.
     void MciStopClose(const std::string& alias);
     // Runs one command string (see mci_command.h) and returns its MciResult, 0 for success.
@@ -73,7 +77,9 @@ class SoundService {
     };
 
     std::optional<PcmSound> loadFile(const std::filesystem::path& file) const;
-    int open(const std::string& file, const std::string& alias);
+    // Opens `file` under `alias`; its content is `content` when given, else read from disk.
+    int open(const std::string& file, const std::string& alias,
+             const SoundImagePtr& content = nullptr);
     int play(const std::string& alias);
     int stop(const std::string& alias);
     int close(const std::string& alias);

@@ -79,17 +79,35 @@ std::string StringSounds::scratchFileName(int s) {
     return std::to_string(s) + "zz.zz";
 }
 
-std::filesystem::path StringSounds::scratchFile(int s) {
-    if (!validString(s)) return {};
+StringSounds::ScratchSound StringSounds::scratchSound(int s) const {
+    if (!validString(s)) return {{}, silentImage()};
+    return {sampleFolder_ / scratchFileName(s), stringSound(s)};
+}
+
+bool StringSounds::writeScratchFile(int s) {
+    if (!validString(s)) return false;
     const std::filesystem::path file = sampleFolder_ / scratchFileName(s);
     std::error_code error;
-    const bool present = std::filesystem::exists(file, error);
-    if (!present || scratchGeneration_[s] != imageGeneration_[s]) {
-        const SoundImagePtr image = stringSound(s);
-        // When the write fails the old file, if any, stays and is what the letter key plays.
-        if (writeFileWhole(file, *image)) scratchGeneration_[s] = imageGeneration_[s];
+    if (scratchGeneration_[s] == imageGeneration_[s] && std::filesystem::exists(file, error))
+        return true;
+    if (scratchFailedGeneration_[s] == imageGeneration_[s]) return false;
+    if (!writeFileWhole(file, *stringSound(s))) {
+        scratchFailedGeneration_[s] = imageGeneration_[s];
+        return false;
     }
-    return file;
+    scratchGeneration_[s] = imageGeneration_[s];
+    return true;
+}
+
+void StringSounds::writeScratchFiles() {
+    for (int s = 1; s <= kStringCount; ++s)
+        writeScratchFile(s);
+}
+
+std::filesystem::path StringSounds::scratchFile(int s) {
+    if (!validString(s)) return {};
+    writeScratchFile(s);
+    return sampleFolder_ / scratchFileName(s);
 }
 
 StringSounds::Sample& StringSounds::sample(int s) {

@@ -39,10 +39,22 @@ class StringSounds {
 
     // Name of the scratch file of string s: "12zz.zz".
     static std::string scratchFileName(int s);
+
+    // What a letter key plays for string s: its scratch file and the image that file holds once
+    // writeScratchFile(s) has run. No file access; an empty path for s outside 1..26.
+    struct ScratchSound {
+        std::filesystem::path file;
+        SoundImagePtr image;
+    };
+    ScratchSound scratchSound(int s) const;
     // Makes sure the scratch file of string s holds the string's current image, writing it whole
     // when it is missing or older than the image (a string never prepared gives an empty file).
-    // Returns its path; an empty path for s outside 1..26. When the write fails, whatever file
-    // was there stays.
+    // False when it cannot be written (a read-only sample folder): whatever file was there stays,
+    // and the write is not tried again before the string's next preparation.
+    bool writeScratchFile(int s);
+    // writeScratchFile for every string: once the sounds are prepared, off the key path.
+    void writeScratchFiles();
+    // writeScratchFile(s), then the file's path; an empty path for s outside 1..26.
     std::filesystem::path scratchFile(int s);
 
   private:
@@ -68,6 +80,7 @@ class StringSounds {
     std::uint64_t lastGeneration_ = 0;
     std::array<std::uint64_t, 27> imageGeneration_{};
     std::array<std::optional<std::uint64_t>, 27> scratchGeneration_;
+    std::array<std::optional<std::uint64_t>, 27> scratchFailedGeneration_;
 };
 
 } // namespace zembera

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "files/makam_handlers.h"
+#include "files/makam_list.h"
 #include "files_rig.h"
 
 namespace zembera {
@@ -28,13 +29,26 @@ TEST(MakamText, EachPositionOnItsOwnLineAsTheToolkitPrintsIt) {
     EXPECT_EQ(makamFileText(p), expected + "-8 \r\n");
 }
 
-TEST(MakamName, EmptySeparatorsAndParentFoldersAreRefused) {
+TEST(MakamName, EmptySeparatorsAndLeadingDotsAreRefused) {
     EXPECT_EQ(makamNameProblem(""), std::optional<std::string>("bir makam ismi girin"));
-    for (const char* bad : {"..", ".", "../rast", "a/b", "a\\b", "/tmp/x"})
+    for (const char* bad : {"../rast", "a/b", "a\\b", "/tmp/x"})
         EXPECT_EQ(makamNameProblem(bad), std::optional<std::string>(kMakamNameRefused)) << bad;
+    for (const char* hidden : {"..", ".", "...", ".x"})
+        EXPECT_EQ(makamNameProblem(hidden), std::optional<std::string>(kMakamNameHidden)) << hidden;
     // Taken as typed otherwise: blanks, dots inside and Turkish letters are fine.
-    for (const char* good : {"rast", " uşşak ", "hicaz..2", "...", "Hüzzam"})
+    for (const char* good : {"rast", " uşşak ", "hicaz..2", "x.", "Hüzzam"})
         EXPECT_FALSE(makamNameProblem(good)) << good;
+}
+
+TEST(MakamList, TurkishOrderWithCapitalsBesideSmallLetters) {
+    std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
+                                   "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
+                                   "İsfahan", "dügah", "saba", "Acem",   "rast 10", "rast 2"};
+    sortTurkish(names);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"acem", "Acem", "Bayati", "cez", "Çargah", "dügah", "ırak",
+                                        "Irak", "ısfahan", "irak", "İsfahan", "rast 2", "rast 10",
+                                        "saba", "segah", "şehnaz", "Uşşak", "Zirgüle"}));
 }
 
 class Makam : public test::FilesRig {
@@ -69,6 +83,25 @@ TEST_F(Makam, SaveWritesTheExactBytesAndLoadBringsBackAllPositionsAndTheName) {
     EXPECT_EQ(st().mandalPos, kSample);
 }
 
+TEST_F(Makam, AnyNameTheFileSystemTakesIsSavedAndListed) {
+    // 240 characters and ".mkm": 244 of the 255 bytes a name may have.
+    const std::string longName(240, 'k');
+    writeBytes(dir / ".gizli.mkm", "");
+    writeBytes(dir / "RAST.MKM", makamFileText(kSample));
+    for (const std::string& name : {longName, std::string("a.b"), std::string("x.")}) {
+        controls.text1 = name;
+        st().mandalPos = kSample;
+        handlers->save_buton_Click();
+    }
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(makamFileNames(dir),
+              (std::vector<std::string>{"a.b.mkm", longName + ".mkm", "RAST.MKM", "x..mkm"}));
+    st().mandalPos = PerString16{};
+    handlers->File2_Click(longName + ".mkm");
+    EXPECT_EQ(st().mandalPos, kSample);
+    EXPECT_EQ(controls.text1, longName);
+}
+
 TEST_F(Makam, SavingReplacesAnOldFileWithoutAskingAndAFailedSaveSaysSo) {
     writeBytes(dir / "rast.mkm", "old content that is longer than the new one ...\r\n");
     controls.text1 = "rast";
@@ -89,12 +122,13 @@ TEST_F(Makam, SavingReplacesAnOldFileWithoutAskingAndAFailedSaveSaysSo) {
 
 TEST_F(Makam, NamesOutsideTheProgramFolderAndEmptyNamesWriteNothing) {
     std::filesystem::create_directories(dir / "sub");
-    for (const char* name : {"../escape", "sub/inner", "..", ""}) {
+    for (const char* name : {"../escape", "sub/inner", "..", ".x", ""}) {
         controls.text1 = name;
         handlers->save_buton_Click();
     }
-    EXPECT_EQ(messages.shown, (Calls{kMakamNameRefused, kMakamNameRefused, kMakamNameRefused,
-                                     "bir makam ismi girin"}));
+    EXPECT_EQ(messages.shown, (Calls{kMakamNameRefused, kMakamNameRefused, kMakamNameHidden,
+                                     kMakamNameHidden, "bir makam ismi girin"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / ".x.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escape.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "inner.mkm"));
     EXPECT_EQ(controls.file2Refreshes, 0);
@@ -150,6 +184,13 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
         const char* text;
         int goodStrings;
     };
+    // The second line names the file, the line and the reason.
+    writeBytes(dir / "bozuk.mkm", "1\r\n2\r\nüç\r\n");
+    handlers->File2_Click("bozuk.mkm");
+    EXPECT_EQ(messages.shown,
+              (Calls{"makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının 3. "
+                     "satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" bulundu"}));
+
     const Case cases[] = {
         {"1\n2\n3\n", 3},    // too few numbers
         {"1,2,x,4", 2},      // not a number
@@ -163,15 +204,18 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
         messages.shown.clear();
         writeBytes(dir / "bozuk.mkm", c.text);
         handlers->File2_Click("bozuk.mkm");
-        EXPECT_EQ(messages.shown, (Calls{"makam dosyasından kaynaklanan bir hata oluştu"}))
-            << c.text;
+        ASSERT_EQ(messages.shown.size(), 1u) << c.text;
+        EXPECT_TRUE(messages.shown[0].starts_with(
+            "makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının "))
+            << messages.shown[0];
         for (int k = 1; k <= 26; ++k)
             EXPECT_EQ(st().mandalPos[k] != 9, k <= c.goodStrings) << c.text << " " << k;
     }
     // A file that is not there at all.
     messages.shown.clear();
     handlers->File2_Click("yok.mkm");
-    EXPECT_EQ(messages.shown, (Calls{"makam dosyasından kaynaklanan bir hata oluştu"}));
+    EXPECT_EQ(messages.shown, (Calls{"makam dosyasından kaynaklanan bir hata oluştu\n"
+                                     "yok.mkm dosyasının 1. satırında hata: dosya açılamadı"}));
     EXPECT_EQ(controls.text1, "yok");
 }
 

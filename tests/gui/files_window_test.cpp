@@ -72,8 +72,12 @@ TEST_F(FilesWindow, SavedMakamIsListedAtOnceAndLoadsBackInTheUntransposedView) {
 
     window->Option5[2]->setChecked(true);
     ASSERT_FALSE(program->instrument.untransposedShown);
+    std::ofstream(dir / ".gizli.mkm");
+    std::ofstream(dir / "Acem.mkm");
     click(window->open_buton);
     ASSERT_TRUE(window->File2->isVisible());
+    ASSERT_EQ(window->File2->count(), 2); // the hidden file is not listed
+    EXPECT_EQ(window->File2->item(0)->text(), "Acem.mkm");
     pos() = PerString16{};
     window->Text1->clear();
     chooseListEntry(window->File2, QString::fromUtf8("Uşşak.mkm"));

@@ -7,7 +7,14 @@
 #include <iterator>
 #include <utility>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "shell/startup_loader.h"
+#include "sound/sound_service.h"
+#include "sound/sound_test_support.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 
@@ -172,6 +179,75 @@ TEST_F(Player, LetterKeysPlayTheScratchFileWhileHeld) {
     player->Form_KeyUp('S');
     EXPECT_EQ(sound.calls.back(), "close 12");
     EXPECT_EQ(view.calls.back(), "green 12");
+}
+
+// The letter keys through the real sound service, whose output the test pulls.
+class LetterKeySound : public ::testing::Test, public SoundOutput {
+  protected:
+    void SetUp() override { test::makeProgramFolder(dir); }
+    void TearDown() override {
+        umount2(wavs.c_str(), MNT_DETACH); // fails harmlessly when nothing is mounted
+        std::filesystem::remove_all(dir);
+    }
+    void load() {
+        auto result = loadProgram(dir, messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        player = std::make_unique<InstrumentPlayer>(
+            PlayerParts{program->instrument, program->tuning, program->recording, program->tables,
+                        *program->sounds, program->samples.mciAlias, *this, view, messages});
+    }
+    // Plays S after a new pitch of string 12; true when the mixer puts out that string's image.
+    bool newPitchSounds() {
+        player->Form_KeyDown(kKeyRight);
+        service.StopAllSound(); // the arrow key's note
+        player->Form_KeyDown('S');
+        std::vector<std::int16_t> heard(2000);
+        backend->render(heard);
+        const SoundImage& image = *program->sounds->stringSound(12);
+        player->Form_KeyUp('S');
+        return std::memcmp(heard.data(), image.data() + 44, heard.size() * 2) == 0;
+    }
+    SoundImage scratch12() const { return test::asImage(test::readFile(wavs / "12zz.zz")); }
+
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        service.PlayImage(image, flags);
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        return service.MciOpenPlay(file, alias);
+    }
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override {
+        return service.MciOpenPlay(file, alias, content);
+    }
+    void MciStopClose(const std::string& alias) override { service.MciStopClose(alias); }
+
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "zembera_letter_key";
+    const std::filesystem::path wavs = dir / "wavs";
+    RecordedMessages messages;
+    test::ViewCalls view;
+    NullBackend* backend = new NullBackend;
+    SoundService service{std::unique_ptr<AudioBackend>(backend)};
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<InstrumentPlayer> player;
+};
+
+TEST_F(LetterKeySound, TheFirstPressPlaysTheCurrentSoundAndLeavesItInTheScratchFile) {
+    load();
+    EXPECT_EQ(scratch12(), *program->sounds->stringSound(12)); // written at start-up
+    EXPECT_TRUE(newPitchSounds());
+    EXPECT_EQ(scratch12(), *program->sounds->stringSound(12));
+}
+
+TEST_F(LetterKeySound, AReadOnlySampleFolderStillSoundsTheLetterKeys) {
+    // Root writes past file modes, not past a read-only mount.
+    if (mount(wavs.c_str(), wavs.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        mount(nullptr, wavs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+        GTEST_SKIP() << "cannot mount the sample folder read-only: " << std::strerror(errno);
+    load();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(newPitchSounds());
+    EXPECT_FALSE(std::filesystem::exists(wavs / "12zz.zz"));
 }
 
 TEST(KeyboardRows, QToPAreStrings1To10AToL11To19ZToM20To26) {

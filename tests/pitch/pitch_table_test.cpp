@@ -108,6 +108,12 @@ TEST(PitchTable, MalformedTablesAreRefusedWithFileAndLine) {
         {"text for cents", {"1, 0,0, 0,0, abc, \"x\", 0,0"}, 41},
         {"fractional string", {"1, 2.5,0, 0,0, 1, \"x\", 0,0"}, 41},
         {"incomplete record", {"1, 2,0, 0,0, 1, \"x\", 0"}, 41},
+        // Cents that no string can sound.
+        {"cents 1e300", {"1, 2,0, 0,0, 1, \"x\", 0,0", "2, 9,0, 0,0, 1e300, \"x\", 0,0"}, 42},
+        {"cents inf", {"1, 9,0, 0,0, inf, \"x\", 0,0"}, 41},
+        {"cents nan", {"1, 9,0, 0,0, nan, \"x\", 0,0"}, 41},
+        {"cents 20001", {"1, 9,0, 0,0, 20001, \"x\", 0,0"}, 41},
+        {"cents -20001", {"1, 9,0, 0,0, -20001, \"x\", 0,0"}, 41},
     };
     for (const Malformed& c : cases) {
         try {
@@ -118,6 +124,26 @@ TEST(PitchTable, MalformedTablesAreRefusedWithFileAndLine) {
             EXPECT_EQ(e.file(), "Dizek.txt") << c.what;
         }
     }
+}
+
+TEST(PitchTable, CentsOfSectionBAreBoundedToo) {
+    std::string text = tableText({"1, 9,0, 0,0, 20000, \"x\", 0,0"});
+    EXPECT_EQ(parsePitchTable(text, "Dizek.txt").centTable(9, 0), 20000);
+    text.replace(text.find("2011,"), 4, "1e300"); // string 2 at position 11, on line 28
+    EXPECT_THROW(parsePitchTable(text, "Dizek.txt"), FormatError);
+}
+
+TEST(PitchTable, ATableWithoutLineBreaksReadsTheSame) {
+    std::vector<std::string> records;
+    for (int k = -100; k < 200; ++k)
+        records.push_back(std::to_string(k) + ", 9,0, 0,0, " + std::to_string(k) + ", \"ad\", 0,0");
+    std::string oneLine = tableText(records);
+    for (std::size_t at; (at = oneLine.find("\r\n")) != std::string::npos;)
+        oneLine.replace(at, 2, ",");
+    const PitchTables t = parsePitchTable(oneLine, "Dizek.txt");
+    EXPECT_EQ(t.centTable(9, 0), 199);
+    EXPECT_EQ(t.stringDegree(9, 0), 196);
+    EXPECT_EQ(t.degreeName(9, 0), fitToWidth("ad", kNameWidth));
 }
 
 TEST(PitchTable, TruncatedSectionsAreRefused) {

@@ -124,6 +124,17 @@ TEST_F(SoundServiceTest, OpenFailsForAnEmptyNameOrAFileThatCannotBePlayedAndLeav
     EXPECT_EQ(rig.render(10), constant(10, 12));
 }
 
+TEST_F(SoundServiceTest, AnOpenGivenTheFilesContentReadsNothingFromDisk) {
+    // The file on disk is stale or missing; the content known to match it is what sounds.
+    const std::string file = waveFile("3zz.zz", constant(100, 7));
+    EXPECT_TRUE(sound.MciOpenPlay(file, "ab", imageOf(constant(100, 40))));
+    EXPECT_TRUE(
+        sound.MciOpenPlay((folder.path() / "missing").string(), "cd", imageOf(constant(100, 2))));
+    EXPECT_EQ(rig.render(10), constant(10, 42));
+    EXPECT_FALSE(sound.MciOpenPlay(file, "ab", imageOf(constant(100, 1)))); // still open
+    EXPECT_FALSE(sound.MciOpenPlay("", "ef", imageOf(constant(100, 1))));
+}
+
 TEST_F(SoundServiceTest, CommandStringsDriveTheDevices) {
     const auto ramp = test::rampSamples(1000);
     const std::string file = waveFile("7zz.zz", ramp);
