@@ -69,9 +69,12 @@ void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
             p_.view.tel_çiz();
             p_.view.mandal_at();
             showPlayedNote(st, p_.view, sounded.value_or(PlayedNote{s, st.mandalPos[s]}));
+            // Read and converted ahead, so that the sound starts on its onset.
+            std::optional<SoundOutput::PreparedNote> prepared;
+            if (sounded) prepared = p_.sound.PreparePatchedSample(p_.source, s, sounded->mandal);
             if (!clock.waitOnset()) break;
             endNote();
-            if (sounded) p_.sound.PlayPatchedSample(p_.source, s, sounded->mandal);
+            if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
             noteOpen = true;
             clock.advance(st.vscrollValue * units);
         }

@@ -111,9 +111,15 @@ void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
             p_.view.mandal_at();
             showPlayedNote(st, p_.view, shown);
             p_.view.arıza_yaz(entry.string);
-            if (!clock.handleEvents() || !clock.waitOnset()) break;
+            if (!clock.handleEvents()) break;
+            // Read and converted ahead, so that the sound starts on its onset.
+            std::optional<SoundOutput::PreparedNote> prepared;
+            if (sounded)
+                prepared =
+                    p_.sound.PreparePatchedSample(p_.source, sounded->string, sounded->mandal);
+            if (!clock.waitOnset()) break;
             endNote();
-            if (sounded) p_.sound.PlayPatchedSample(p_.source, sounded->string, sounded->mandal);
+            if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
             noteOpen = true;
             // A negative duration (a file edited by hand) is no time at all.
             clock.advance(entry.durationMs);
