@@ -99,7 +99,8 @@ void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
             const RecordEntry entry = readRecordEntry(reader);
             if (!clock.waitToDraw()) break;
             const std::optional<PlayedNote> sounded = soundedNote(entry);
-            // Without a sound the staff shows the note as it was recorded.
+            // In the modes "şartlı" and "dosya" nothing sounds and the staff shows the note as
+            // it was recorded; a silent note of "çalgı" shows the string at its mandal.
             PlayedNote shown{entry.string, st.mandalPos[entry.string]};
             if (sounded) {
                 shown = *sounded;
