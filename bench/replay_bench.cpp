@@ -6,8 +6,10 @@
 //   BM_ReplayNoteTiming: the replay loop alone.
 //   BM_WindowReplayNoteTiming: the real window (offscreen), drawing every note and handling its
 //   events while the notes sound.
-// Counters: onset_worst_ms and onset_mean_ms (distance from the schedule), onsets_over_5ms (how
-// many of the 1,000), end_late_ms (the stop of the last note after its nominal end). Argument: the
+// Counters: onset_worst_ms and onset_mean_ms (distance from the schedule), onset_signed_mean_ms
+// (positive when late), onsets_over_5ms (how many of the 1,000), end_late_ms (the stop of the last
+// note after its nominal end). On a loaded machine the thread's wake-ups dominate; `chrt -f 10`
+// shows the loop itself. Argument: the
 // shortest duration in ms.
 
 #include <benchmark/benchmark.h>
