@@ -20,20 +20,70 @@ void MelodyHandlers::aç_kapa_buton_Click() {
         yürüt10();
     } else {
         p_.instrument.playingBack = false;
+        p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test
     }
     p_.controls.focusInstrument();
 }
 
-void MelodyHandlers::playNote(const MelodyRecord& record, int units) {
-    InstrumentState& st = p_.instrument;
+std::optional<PlayedNote> MelodyHandlers::soundedNote(const MelodyRecord& record) const {
+    const InstrumentState& st = p_.instrument;
     const int s = st.currentString;
     const auto mode = static_cast<MandalMode>(p_.controls.option2Index());
     const int position = melodyMandal(mode, record, st.mandalPos[s], p_.tuning.ahenkShift);
-    const double start = p_.hooks.nowMs();
     // A file mandal outside the string's range has no pitch: the note stays silent.
-    if (isPlayablePosition(s, position)) p_.sound.PlayPatchedSample(p_.source, s, position);
-    waitNote(p_.hooks, start, st.vscrollValue * units);
-    p_.sound.StopAllSound();
+    if (!isPlayablePosition(s, position)) return std::nullopt;
+    return PlayedNote{s, position};
+}
+
+void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
+    InstrumentState& st = p_.instrument;
+    FilesView& c = p_.controls;
+    bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
+    auto endNote = [&] {
+        if (noteOpen) p_.sound.StopAllSound();
+        noteOpen = false;
+    };
+    std::optional<FormatError> fault;
+    try {
+        int counter = 0;
+        int units = 0; // of the previous note or rest
+        while (!reader.atEnd()) {
+            const MelodyRecord record = readMelodyRecord(reader);
+            if (!clock.waitToDraw()) break;
+            c.showCounter(counterText(++counter));
+            if (!clock.handleEvents()) break; // a click on aç_kapa_buton is handled here
+            const MelodyStep step = melodyStep(record);
+            if (step == MelodyStep::skip) continue;
+            if (step == MelodyStep::rest) {
+                units = restUnits(record.note());
+                if (!clock.waitOnset()) break;
+                endNote();
+                clock.advance(st.vscrollValue * units);
+                continue;
+            }
+            units = noteUnits(record, units);
+            const int s = noteString(record.note()) + p_.tuning.ahenkShift;
+            if (s < 1 || s > 26) continue; // cannot happen with the shifts of the pitch levels
+            st.currentString = static_cast<std::int16_t>(s);
+            const std::optional<PlayedNote> sounded = soundedNote(record);
+            p_.view.tel_çiz();
+            p_.view.mandal_at();
+            showPlayedNote(st, p_.view, sounded.value_or(PlayedNote{s, st.mandalPos[s]}));
+            // Read and converted ahead, so that the sound starts on its onset.
+            std::optional<SoundOutput::PreparedNote> prepared;
+            if (sounded) prepared = p_.sound.PreparePatchedSample(p_.source, s, sounded->mandal);
+            if (!clock.waitOnset()) break;
+            endNote();
+            if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
+            noteOpen = true;
+            clock.advance(st.vscrollValue * units);
+        }
+    } catch (const FormatError& e) {
+        fault = e; // the note before the faulty record still sounds in full
+    }
+    if (st.playingBack) clock.waitOnset();
+    endNote();
+    if (fault) throw *fault;
 }
 
 void MelodyHandlers::yürüt10() {
@@ -56,32 +106,11 @@ void MelodyHandlers::yürüt10() {
             readTextFile(p_.programFolder / pathFromUtf8(name + kMelodyExtension));
         if (!text) throw FormatError(name + kMelodyExtension, 1, "dosya açılamadı");
         FieldReader reader(*text, name + kMelodyExtension);
-        int counter = 0;
-        int units = 0; // of the previous note or rest
-        while (!reader.atEnd()) {
-            const MelodyRecord record = readMelodyRecord(reader);
-            c.showCounter(counterText(++counter));
-            p_.hooks.processEvents(); // a click on aç_kapa_buton is handled here
-            if (!st.playingBack) break;
-            const MelodyStep step = melodyStep(record);
-            if (step == MelodyStep::rest) {
-                units = restUnits(record.note());
-                waitNote(p_.hooks, p_.hooks.nowMs(), st.vscrollValue * units);
-                continue;
-            }
-            if (step == MelodyStep::skip) continue;
-            units = noteUnits(record, units);
-            const int s = noteString(record.note()) + p_.tuning.ahenkShift;
-            if (s < 1 || s > 26) continue; // cannot happen with the shifts of the pitch levels
-            st.currentString = static_cast<std::int16_t>(s);
-            p_.view.tel_çiz();
-            p_.view.mandal_at();
-            p_.view.porte();
-            p_.view.etiket();
-            playNote(record, units);
-        }
-    } catch (const FormatError&) {
-        p_.messages.show(kMelodyFileFault);
+        NoteClock clock(p_.hooks,
+                        [&st] { return st.playingBack ? LoopEvent::none : LoopEvent::stopped; });
+        playRecords(reader, clock);
+    } catch (const FormatError& e) {
+        p_.messages.show(std::string(kMelodyFileFault) + "\n" + e.what());
     }
     finish();
 }

@@ -2,13 +2,15 @@
 // The melody frame: choosing a melody file in the list File3 and playing it (yürüt10), started
 // and stopped with aç_kapa_buton.
 //
-// Thread: UI thread only. The player is a loop that lets the window handle its events once per
-// record, so aç_kapa_buton_Click runs from inside yürüt10 to end it.
+// Thread: UI thread only. The player is a loop that lets the window handle its events while its
+// notes sound, so aç_kapa_buton_Click runs from inside yürüt10 to end it at once.
 
+#include <optional>
 #include <string>
 
 #include "files/files_parts.h"
 #include "files/melody_file.h"
+#include "files/played_note.h"
 
 namespace zembera {
 
@@ -26,8 +28,11 @@ class MelodyHandlers {
     void yürüt10();
 
   private:
-    // Sounds one note of the melody and waits for its length.
-    void playNote(const MelodyRecord& record, int units);
+    // The string and position a note of the current string sounds at in the mode of Option2;
+    // nothing when it stays silent.
+    std::optional<PlayedNote> soundedNote(const MelodyRecord& record) const;
+    // The records of the open melody file, each note and rest from its onset on `clock`.
+    void playRecords(FieldReader& reader, NoteClock& clock);
     void finish();
 
     FilesParts& p_;

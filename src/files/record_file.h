@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,8 @@
 namespace zembera {
 
 inline constexpr const char* kRecordFileName = "kayıt.txt";
+// Where a recording is written until it is complete.
+inline constexpr const char* kRecordTemporaryName = "kayıt.txt.yeni";
 
 // One line of the recording file.
 std::string recordLine(int string, int mandal, std::int32_t elapsedMs);
@@ -34,27 +37,42 @@ struct RecordEntry {
 // 32 bits.
 RecordEntry readRecordEntry(FieldReader& reader);
 
-// The open recording file. Every line is flushed as soon as it is written, so a recording cut off
-// by a crash keeps its plucks.
+// Why a file operation failed (an errno value), in words for the user.
+std::string fileErrorReason(int error);
+
+// The recording being written. Its lines go to a temporary file beside the recording file, each
+// passed on to the system as soon as it is written, so a crash keeps the plucks there. Only a
+// recording written in full is renamed over the recording file: a full disk or a read-only
+// folder leaves the previous recording as it was.
 class RecordFile : public PluckRecorder {
   public:
     RecordFile() = default;
-    ~RecordFile() override { close(); }
+    // An unfinished recording stays in its temporary file.
+    ~RecordFile() override;
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
-    // Deletes `file` if it exists and opens a new one for appending; false when it cannot be
-    // created.
-    bool startNew(const std::filesystem::path& file);
-    bool isOpen() const { return file_ != nullptr; }
-    // A no-op when nothing is open.
-    void close();
+    // Starts a recording that will replace `file`. The reason when its temporary file cannot be
+    // created (nothing is then open).
+    std::optional<std::string> startNew(const std::filesystem::path& file);
+    bool isOpen() const { return out_ != nullptr; }
 
-    // Writes one line; nothing happens while no file is open.
+    // Writes one line; nothing happens while no file is open or after a failed write.
     void writePluck(int string, int mandal, std::int32_t elapsedMs) override;
 
+    // Ends the recording: the temporary file is closed and renamed over the recording file.
+    // The reason of the first failure instead, and then the temporary file is removed. Nothing
+    // happens (and nothing is returned) when no recording is open.
+    std::optional<std::string> finish();
+
   private:
-    std::FILE* file_ = nullptr;
+    // Keeps the reason of the first failure (from errno), naming the recording file.
+    void fail();
+
+    std::FILE* out_ = nullptr;
+    std::filesystem::path file_;
+    std::filesystem::path temporary_;
+    std::optional<std::string> failure_;
 };
 
 } // namespace zembera

@@ -1,5 +1,7 @@
 #include "files/record_handlers.h"
 
+#include <optional>
+
 #include "common/text_fields.h"
 #include "files/text_file.h"
 
@@ -31,8 +33,8 @@ void RecordHandlers::rec_buton_Click() {
     InstrumentState& st = p_.instrument;
     // The tail of a replay may still be on the stack; a recording must not start under it.
     if (st.recording || st.playingBack || p_.recording.loopRunning) return;
-    if (!recordFile_.startNew(recordFilePath())) {
-        p_.messages.show(kRecordFileNotCreated + recordFilePath().string());
+    if (const auto failure = recordFile_.startNew(recordFilePath())) {
+        p_.messages.show(std::string(kRecordFileNotWritten) + "\n" + *failure);
         p_.controls.focusInstrument();
         return;
     }
@@ -55,36 +57,80 @@ void RecordHandlers::stop_buton_Click() {
             rec.firstPluckPending ? 0 : toWholeMilliseconds(rec.recordTimer.RunTime());
         recordFile_.writePluck(st.lastString, st.mandalPos[st.lastString], elapsedMs);
         p_.controls.setRecordLamp(false);
-        recordFile_.close();
+        if (const auto failure = recordFile_.finish()) {
+            p_.messages.show(std::string(kRecordFileNotWritten) + "\n" + *failure);
+        }
     }
     if (st.playingBack) {
         st.playingBack = false;
+        p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test
         p_.controls.setReplayLamp(false);
     }
     p_.controls.focusInstrument();
 }
 
 void RecordHandlers::pause_buton_Click() {
+    if (p_.instrument.playingBack) p_.sound.StopAllSound();
     p_.messages.show(kPaused);
+    ++p_.recording.pauses; // the replay goes on from here with its next note
     p_.controls.focusInstrument();
 }
 
-void RecordHandlers::replayNote(const RecordEntry& entry) {
+std::optional<PlayedNote> RecordHandlers::soundedNote(const RecordEntry& entry) const {
+    if (p_.controls.option3Index() != 1) return std::nullopt;
+    // The string sounds at its present mandal, moved by the pitch level's string shift; one
+    // that the shift takes off the instrument or out of its range stays silent.
+    const PlayedNote note{p_.tuning.ahenkShift + entry.string,
+                          p_.instrument.mandalPos[entry.string]};
+    if (!isPlayablePosition(note.string, note.mandal)) return std::nullopt;
+    return note;
+}
+
+void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
     InstrumentState& st = p_.instrument;
-    const int s = entry.string;
-    const double start = p_.hooks.nowMs();
-    if (p_.controls.option3Index() == 1) {
-        // The string sounds at its present mandal, moved by the pitch level's string shift; one
-        // that the shift takes off the instrument or out of its range stays silent.
-        const int shifted = p_.tuning.ahenkShift + s;
-        const int position = st.mandalPos[s];
-        if (isPlayablePosition(shifted, position)) {
-            p_.sound.PlayPatchedSample(p_.source, shifted, position);
+    bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
+    auto endNote = [&] {
+        if (noteOpen) p_.sound.StopAllSound();
+        noteOpen = false;
+    };
+    std::optional<FormatError> fault;
+    try {
+        while (!reader.atEnd()) {
+            const RecordEntry entry = readRecordEntry(reader);
+            if (!clock.waitToDraw()) break;
+            const std::optional<PlayedNote> sounded = soundedNote(entry);
+            // In the modes "şartlı" and "dosya" nothing sounds and the staff shows the note as
+            // it was recorded; a silent note of "çalgı" shows the string at its mandal.
+            PlayedNote shown{entry.string, st.mandalPos[entry.string]};
+            if (sounded) {
+                shown = *sounded;
+            } else if (p_.controls.option3Index() != 1 &&
+                       isPlayablePosition(entry.string, entry.mandal)) {
+                shown.mandal = entry.mandal;
+            }
+            st.currentString = static_cast<std::int16_t>(entry.string);
+            p_.view.mandal_at();
+            showPlayedNote(st, p_.view, shown);
+            p_.view.arıza_yaz(entry.string);
+            if (!clock.handleEvents()) break;
+            // Read and converted ahead, so that the sound starts on its onset.
+            std::optional<SoundOutput::PreparedNote> prepared;
+            if (sounded)
+                prepared =
+                    p_.sound.PreparePatchedSample(p_.source, sounded->string, sounded->mandal);
+            if (!clock.waitOnset()) break;
+            endNote();
+            if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
+            noteOpen = true;
+            // A negative duration (a file edited by hand) is no time at all.
+            clock.advance(entry.durationMs);
         }
+    } catch (const FormatError& e) {
+        fault = e; // the note before the faulty line still sounds in full
     }
-    // A negative duration (a file edited by hand) is no time at all.
-    waitNote(p_.hooks, start, entry.durationMs > 0 ? entry.durationMs : 0);
-    p_.sound.StopAllSound();
+    if (st.playingBack) clock.waitOnset();
+    endNote();
+    if (fault) throw *fault;
 }
 
 void RecordHandlers::Play_buton_Click() {
@@ -103,28 +149,24 @@ void RecordHandlers::Play_buton_Click() {
     st.playingBack = true;
     rec.loopRunning = true;
 
-    bool failed = false;
+    std::optional<std::string> fault;
     try {
         const std::optional<std::string> text = readTextFile(file);
         if (!text) throw FormatError(kRecordFileName, 1, "dosya açılamadı");
         FieldReader reader(*text, kRecordFileName);
-        do {
-            if (reader.atEnd()) break;
-            const RecordEntry entry = readRecordEntry(reader);
-            st.currentString = static_cast<std::int16_t>(entry.string);
-            p_.view.mandal_at();
-            p_.view.porte();
-            p_.view.etiket();
-            p_.view.arıza_yaz(entry.string);
-            p_.hooks.processEvents(); // stop and pause clicks are handled here
-            replayNote(entry);
-        } while (st.playingBack);
-    } catch (const FormatError&) {
-        failed = true;
+        NoteClock clock(p_.hooks, [&st, &rec, seen = rec.pauses]() mutable {
+            if (!st.playingBack) return LoopEvent::stopped;
+            if (rec.pauses == seen) return LoopEvent::none;
+            seen = rec.pauses;
+            return LoopEvent::paused;
+        });
+        replayNotes(reader, clock);
+    } catch (const FormatError& e) {
+        fault = e.what();
     }
     rec.loopRunning = false;
-    if (failed) {
-        p_.messages.show(kRecordFileFault);
+    if (fault) {
+        p_.messages.show(std::string(kRecordFileFault) + "\n" + *fault);
         stop_buton_Click();
         return;
     }

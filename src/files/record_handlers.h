@@ -2,10 +2,11 @@
 // The recording frame: recording the plucks of a performance into "kayıt.txt", replaying it,
 // pausing and stopping.
 //
-// Thread: UI thread only. The replay is a loop that lets the window handle its events once per
-// note, so stop_buton_Click and pause_buton_Click run from inside Play_buton_Click.
+// Thread: UI thread only. The replay is a loop that lets the window handle its events while its
+// notes sound, so stop_buton_Click and pause_buton_Click run from inside Play_buton_Click.
 
 #include "files/files_parts.h"
+#include "files/played_note.h"
 #include "files/record_file.h"
 
 namespace zembera {
@@ -13,20 +14,20 @@ namespace zembera {
 inline constexpr const char* kNoRecording = "önceden yapılmış bir kayıt bulunamadı";
 inline constexpr const char* kRecordFileFault = "kayıt dosyasından kaynaklanan bir hata oluştu";
 inline constexpr const char* kPaused = "durduruldu";
-// The recording file cannot be created; followed by its path.
-inline constexpr const char* kRecordFileNotCreated = "kayıt dosyası açılamadı: ";
+// A recording could not be written; a second line gives the file and the reason.
+inline constexpr const char* kRecordFileNotWritten = "kayıt dosyası yazılamadı";
 
 class RecordHandlers {
   public:
     explicit RecordHandlers(FilesParts& parts) : p_(parts) {}
 
-    // Starts a new recording (the old kayıt.txt is deleted).
+    // Starts a new recording; it replaces kayıt.txt when it is stopped.
     void rec_buton_Click();
-    // Ends a recording (writing the line of the last pluck) or a replay (after its current note).
+    // Ends a recording (writing the line of the last pluck) or a replay (cutting its note).
     void stop_buton_Click();
     // Replays kayıt.txt.
     void Play_buton_Click();
-    // Shows "durduruldu"; a replay waits until the message is closed.
+    // Shows "durduruldu"; a replay cuts its note and waits until the message is closed.
     void pause_buton_Click();
 
     // Where the pluck handler writes while a recording runs.
@@ -36,8 +37,10 @@ class RecordHandlers {
   private:
     void setIdleControls();
     void setBusyControls(bool replaying);
-    // Sounds one replayed note in the mode of Option3 and waits for its duration.
-    void replayNote(const RecordEntry& entry);
+    // What a replayed note sounds in the mode of Option3; nothing when it stays silent.
+    std::optional<PlayedNote> soundedNote(const RecordEntry& entry) const;
+    // The notes of the open recording file, each from its onset on `clock`.
+    void replayNotes(FieldReader& reader, NoteClock& clock);
 
     FilesParts& p_;
     RecordFile recordFile_;

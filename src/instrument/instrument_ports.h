@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sound/patched_sample.h"
+#include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
 
 namespace zembera {
@@ -33,6 +34,23 @@ class SoundOutput {
     virtual void PlayPatchedSample(const PatchedSampleSource& /*source*/, int /*s*/, int /*m*/) {}
     // Silences the memory channel: the "no sound" call that ends a replayed or melody note.
     virtual void StopAllSound() {}
+
+    // A note of the players made ready before its onset (read, patched and converted), so that
+    // starting it costs next to nothing. An output that prepares nothing ahead starts it with
+    // PlayPatchedSample.
+    struct PreparedNote {
+        int s = 0;
+        int m = 0;
+        bool ready = false;
+        PcmSound sound; // when ready; empty for a sample that cannot play
+    };
+    virtual PreparedNote PreparePatchedSample(const PatchedSampleSource& /*source*/, int s, int m) {
+        return PreparedNote{s, m, false, {}};
+    }
+    // Sounds a prepared note as PlayPatchedSample(source, note.s, note.m) would.
+    virtual void PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) {
+        PlayPatchedSample(source, note.s, note.m);
+    }
 };
 
 class InstrumentView {

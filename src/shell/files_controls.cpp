@@ -1,10 +1,9 @@
 // The makam frame, the recording frame and the melody frame of the main window. The logic lives
 // in MakamHandlers, RecordHandlers and MelodyHandlers; this file gives them the widgets.
 //
-// The replay and the melody player are loops on this thread. Once per note they process every
-// pending event (a stop, pause or start/stop click is handled there); while a note sounds they
-// process repaints and timers only, so clicks wait for the next note. Closing the window ends a
-// running loop after its note.
+// The replay and the melody player are loops on this thread. Between notes and in short slices
+// while a note sounds they process every pending event, so a stop, pause or start/stop click acts
+// at once. Closing the window ends a running loop.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -153,13 +152,11 @@ class WindowFilesView : public FilesView {
 void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_ = std::make_unique<FilesControls>();
     files_->view = std::make_unique<WindowFilesView>(*this, program_.programFolder);
-    LoopHooks hooks = systemLoopHooks(
-        [this] {
-            QCoreApplication::processEvents();
-            // A closed window plays nothing more: the loop ends after this note.
-            if (!isVisible()) program_.instrument.playingBack = false;
-        },
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    LoopHooks hooks = systemLoopHooks([this] {
+        QCoreApplication::processEvents();
+        // A closed window plays nothing more.
+        if (!isVisible()) program_.instrument.playingBack = false;
+    });
     files_->parts.reset(new FilesParts{
         program_.instrument, program_.tuning, program_.recording, *this, *files_->view, sound,
         PatchedSampleSource{program_.sampleFolder, program_.samples.sampleFileName, program_.tables,

@@ -1,5 +1,7 @@
 #include "shell/sound_output_adapter.h"
 
+#include "sound/pcm_decode.h"
+
 namespace zembera {
 
 void SoundOutputAdapter::PlayImage(const SoundImagePtr& image, std::uint32_t flags) {
@@ -25,6 +27,24 @@ void SoundOutputAdapter::PlayPatchedSample(const PatchedSampleSource& source, in
 
 void SoundOutputAdapter::StopAllSound() {
     service_.StopAllSound();
+}
+
+SoundOutput::PreparedNote
+SoundOutputAdapter::PreparePatchedSample(const PatchedSampleSource& source, int s, int m) {
+    PreparedNote note{s, m, false, {}};
+    // Off the instrument nothing sounds and the sounding note goes on: PlayPatchedSample says so.
+    if (!isPlayablePosition(s, m)) return note;
+    note.ready = true;
+    if (auto sound = decodeWav(patchedSampleImage(source, s, m))) note.sound = std::move(*sound);
+    return note;
+}
+
+void SoundOutputAdapter::PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) {
+    if (!note.ready) {
+        PlayPatchedSample(source, note.s, note.m);
+        return;
+    }
+    service_.PlayDecoded(note.sound);
 }
 
 } // namespace zembera

@@ -16,6 +16,8 @@ class SoundOutputAdapter : public SoundOutput {
     void MciStopClose(const std::string& alias) override;
     void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override;
     void StopAllSound() override;
+    PreparedNote PreparePatchedSample(const PatchedSampleSource& source, int s, int m) override;
+    void PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) override;
 
   private:
     SoundService& service_;

@@ -47,6 +47,11 @@ void SoundService::PlayImage(const SoundImagePtr& image, std::uint32_t /*flags*/
     mixer_.playMemory(sound ? std::move(*sound) : PcmSound{});
 }
 
+void SoundService::PlayDecoded(PcmSound sound) {
+    pump();
+    mixer_.playMemory(std::move(sound));
+}
+
 void SoundService::PlayFile(const std::filesystem::path& file) {
     pump();
     std::optional<PcmSound> sound = loadFile(file);

@@ -45,6 +45,9 @@ class SoundService {
     // sounding one. The image stays valid for as long as it sounds, whatever the caller does with
     // its own reference meanwhile.
     void PlayImage(const SoundImagePtr& image, std::uint32_t flags);
+    // Plays a sound decoded ahead (decodeWav) on the memory channel, like PlayImage; an empty
+    // one only cuts off the sounding one.
+    void PlayDecoded(PcmSound sound);
     // Plays the content of a WAV file on the memory channel, like PlayImage.
     void PlayFile(const std::filesystem::path& file);
     // Silences the memory channel (the "no sound" call). Alias voices go on.

@@ -28,10 +28,9 @@ using Plays = std::vector<std::pair<int, int>>; // string, mandal
 struct FakeClock {
     double now = 1000.0;
     double sleepSlack = 0.0;    // added to every sleep
-    double repaintCost = 0.0;   // each repaint between slices
+    double eventCost = 0.0;     // each round of event handling
     double redrawCost = 0.0;    // each redraw of the instrument views
     std::vector<double> sleeps; // every sleep asked for
-    int repaints = 0;
 };
 
 // A sample started on a string at a mandal, or (stop) every sound stopped; `at` on the fake clock.
@@ -83,14 +82,19 @@ class ClockedSound : public SoundOutput {
     FakeClock& clock_;
 };
 
-// Each redraw costs the clock its redraw time; the key letters are not logged.
+// Each redraw costs the clock its redraw time; the key letters are not logged. Each staff drawn
+// is kept as the string and mandal position it showed.
 class LoggedView : public ViewCalls {
   public:
     explicit LoggedView(FakeClock& clock) : clock_(clock) {}
     void keyLetter(int, bool) override {}
+    const InstrumentState* state = nullptr;
+    Plays staff;
 
   private:
     void record(std::string call) override {
+        if (call == "porte" && state != nullptr)
+            staff.emplace_back(state->currentString, state->mandalPos[state->currentString]);
         calls.push_back(std::move(call));
         clock_.now += clock_.redrawCost;
     }
@@ -187,14 +191,12 @@ class FilesRig : public ::testing::Test {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
+        view.state = &program->instrument;
         LoopHooks hooks;
         hooks.processEvents = [this] {
             ++eventRounds;
+            clock.now += clock.eventCost;
             if (onEvents) onEvents(eventRounds);
-        };
-        hooks.repaint = [this] {
-            ++clock.repaints;
-            clock.now += clock.repaintCost;
         };
         hooks.sleepMs = [this](double ms) {
             clock.sleeps.push_back(ms);

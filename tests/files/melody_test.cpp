@@ -144,8 +144,8 @@ TEST_F(Melody, NotesSoundTheirLengthWhileRestsSkipsAndCodeZeroAreOnlyCounted) {
 
 TEST_F(Melody, TheFirstNoteWithAnUnknownCodeLastsNothingAndTheTempoIsReadAtEveryNote) {
     writeMelody({note(0, 3, 7), note(0, 3, 5, 0, 1), note(1, 3, 4), note(0, 3, 8)});
-    onEvents = [&](int round) {
-        if (round == 3) st().vscrollValue = 60;
+    onEvents = [&](int) {
+        if (controls.counters.size() == 3) st().vscrollValue = 60;
     };
     handlers->yürüt10();
     EXPECT_EQ(sound.lengths(), (Lengths{0, 6 * 40, 5 * 60, 5 * 60}));
@@ -165,8 +165,13 @@ TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
     for (int mode : {1, 2, 3}) {
         controls.option2 = mode;
         sound.events.clear();
+        view.staff.clear();
         handlers->yürüt10();
         EXPECT_EQ(sound.plays(), expected[mode - 1]) << mode;
+        // The staff and the panel show what sounds; the mandals stay as they were.
+        EXPECT_EQ(view.staff, expected[mode - 1]) << mode;
+        EXPECT_EQ(st().mandalPos[10], 1);
+        EXPECT_EQ(st().mandalPos[11], -2);
     }
 }
 
@@ -192,7 +197,9 @@ TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
     handlers->yürüt10();
     EXPECT_TRUE(framesOffWhilePlaying);
     EXPECT_EQ(sound.plays().size(), 2u);
-    EXPECT_EQ(messages.shown, (Calls{"ses dosyasından kaynaklanan bir hata oluştu."}));
+    EXPECT_EQ(messages.shown, (Calls{"ses dosyasından kaynaklanan bir hata oluştu.\nezgi.ses "
+                                     "dosyasının 3. satırında hata: dosya beklenenden önce "
+                                     "bitiyor (eksik değer)"}));
     EXPECT_EQ(controls.counters.back(), "blank");
     EXPECT_EQ(controls.caption, ">");
     EXPECT_TRUE(controls.idle());
@@ -204,23 +211,33 @@ TEST_F(Melody, MissingEmptyOrOutsideNamesFailWithTheMessage) {
         messages.shown.clear();
         controls.text2 = name;
         handlers->aç_kapa_buton_Click();
-        EXPECT_EQ(messages.shown, (Calls{"ses dosyasından kaynaklanan bir hata oluştu."})) << name;
+        ASSERT_EQ(messages.shown.size(), 1u) << name;
+        EXPECT_EQ(messages.shown[0].rfind("ses dosyasından kaynaklanan bir hata oluştu.\n" +
+                                              std::string(name) + ".ses dosyasının 1. satırında",
+                                          0),
+                  0u)
+            << messages.shown[0];
         EXPECT_EQ(controls.caption, ">");
         EXPECT_FALSE(st().playingBack);
     }
     EXPECT_TRUE(sound.events.empty());
 }
 
-TEST_F(Melody, StartStopDuringANoteEndsThePlaybackBeforeTheNextOne) {
-    writeMelody({note(0, 1, 6), note(0, 2, 6), note(0, 3, 6)});
-    // The click made during the first note is handled before the second record is played.
-    onEvents = [&](int round) {
-        if (round == 2) handlers->aç_kapa_buton_Click();
+TEST_F(Melody, StartStopDuringANoteCutsItAndEndsThePlayback) {
+    writeMelody({note(0, 1, 1), note(0, 2, 6), note(0, 3, 6)}); // a whole note: 2560 ms
+    double clickedAt = 0;
+    onEvents = [&](int) {
+        if (clickedAt == 0 && !sound.plays().empty() && clock.now >= sound.events[0].at + 1000) {
+            clickedAt = clock.now;
+            handlers->aç_kapa_buton_Click();
+        }
     };
     handlers->aç_kapa_buton_Click();
     EXPECT_EQ(sound.plays().size(), 1u);
-    EXPECT_EQ(sound.lengths(), Lengths{80});
-    EXPECT_EQ(controls.counters, (Calls{"001", "002", "blank"}));
+    ASSERT_TRUE(sound.events[1].stop);
+    EXPECT_DOUBLE_EQ(sound.events[1].at, clickedAt); // cut by the click itself
+    EXPECT_LE(clock.now, clickedAt + kSliceMs);
+    EXPECT_EQ(controls.counters, (Calls{"001", "blank"}));
     EXPECT_EQ(controls.caption, ">");
     EXPECT_FALSE(st().playingBack);
     EXPECT_TRUE(controls.idle());
