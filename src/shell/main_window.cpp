@@ -421,6 +421,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A recording still running is finished as the stop button would, so its plucks replace
+    // the previous recording instead of staying behind in the temporary file.
+    if (program_.instrument.recording) stop_buton_Click();
     program_.recording.recordTimer.Halt();
     event->accept();
 }

@@ -124,6 +124,23 @@ TEST_F(FilesWindow, RecordingLightsItsLampAndWritesOneLinePerPluck) {
     EXPECT_TRUE(window->Frame4->isEnabled());
 }
 
+TEST_F(FilesWindow, ClosingTheWindowKeepsTheRecordingMadeSoFar) {
+    write(kayit(), recordLine(5, 0, 100));
+    click(window->rec_buton);
+    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(700, 30));
+    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(300, 400));
+    window->close();
+    ASSERT_FALSE(window->isVisible());
+
+    const std::string text = fileBytes(kayit());
+    FieldReader reader(text, "kayıt.txt");
+    std::vector<int> strings;
+    while (!reader.atEnd())
+        strings.push_back(readRecordEntry(reader).string);
+    EXPECT_EQ(strings, (std::vector<int>{1, 26}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / kRecordTemporaryName));
+}
+
 TEST_F(FilesWindow, ReplayShowsItsLampAndIgnoresKeysAndPlucksWhileItRuns) {
     write(kayit(), recordLine(5, 0, 5) + recordLine(9, 0, 5) + recordLine(14, 0, 5));
     pos()[9] = 2;
