@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "sound/file_bytes.h"
+#include "sound/sample_reader.h"
 #include "sound/sound_service.h"
 #include "sound/wav_header.h"
 
@@ -36,7 +37,16 @@ SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m
     if (!nominalHz) return nullptr;
 
     std::optional<SoundImage> bytes = readFileBytes(source.sampleFolder / name);
-    if (!bytes || bytes->size() < WavHeader::kSize) return nullptr;
+    if (!bytes) return nullptr;
+    // A sample in the program's own layout is patched as it is; any other is first decoded to
+    // that layout (16-bit mono at 44100 Hz), so the two rate fields mean the same for every file.
+    if (!isProgramLayout(*bytes)) {
+        const SampleRead read = readSample(*bytes);
+        if (!read.samples) return nullptr;
+        const SoundImagePtr decoded = buildSampleImage(read.samples->sourceSamples);
+        bytes.emplace(decoded->begin(), decoded->end());
+    }
+    if (bytes->size() < WavHeader::kSize) return nullptr;
     auto image = std::make_shared<SoundImage>(std::move(*bytes));
 
     WavHeader header = parseWavHeader(*image);

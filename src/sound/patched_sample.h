@@ -2,7 +2,9 @@
 // Sounding a string's sample at the pitch of one of its mandal positions, as the replay of
 // recordings and the melody player do. The sample file is never written: an in-memory copy of it
 // gets the play rate in its header (sample rate at offset 24, byte rate at 28) and plays on the
-// memory channel, where the rate is brought to 44100 Hz by linear interpolation.
+// memory channel, where the rate is brought to 44100 Hz by linear interpolation. A sample of
+// another layout (another sample size, rate or channel count, extensible or with chunks before
+// "fmt ") is first decoded to 16-bit mono at 44100 Hz, and that copy is patched.
 //
 // The play rate of string s at position m is
 //     playRate(s, m) = round(fileRate * targetHz / nominalHz)

@@ -118,7 +118,8 @@ TEST_F(StringSoundsTest, UnreadableSampleStaysSilentWithOneMessage) {
     sounds.PrepareStringSound(3, 1, *tables, 0);
     sounds.PrepareStringSound(3, 0, *tables, 0); // own pitch: not the unreadable file either
     EXPECT_TRUE(sounds.stringSound(3)->empty());
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!"});
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!\n"
+                                                       "03_026200_gh.wav: WAV dosyası değil"});
     setCents(3, 2, 200);
     sounds.PrepareStringSound(3, 2, *tables, 0);
     EXPECT_TRUE(sounds.stringSound(3)->empty());

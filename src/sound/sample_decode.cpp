@@ -1,0 +1,142 @@
+#include "sound/sample_decode.h"
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace zembera {
+namespace {
+
+constexpr double kTargetRate = 44100.0;
+constexpr float kFullScale = 32767.0f / 32768.0f;
+
+// libsndfile reading from bytes in memory.
+struct MemoryFile {
+    std::span<const std::uint8_t> bytes;
+    sf_count_t position = 0;
+};
+
+sf_count_t memoryLength(void* user) {
+    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+}
+sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
+    auto* f = static_cast<MemoryFile*>(user);
+    const auto size = static_cast<sf_count_t>(f->bytes.size());
+    const sf_count_t base = whence == SEEK_CUR ? f->position : whence == SEEK_END ? size : 0;
+    f->position = std::clamp<sf_count_t>(base + offset, 0, size);
+    return f->position;
+}
+sf_count_t memoryRead(void* out, sf_count_t count, void* user) {
+    auto* f = static_cast<MemoryFile*>(user);
+    const auto size = static_cast<sf_count_t>(f->bytes.size());
+    const sf_count_t n = std::clamp<sf_count_t>(count, 0, size - f->position);
+    if (n > 0) std::memcpy(out, f->bytes.data() + f->position, static_cast<std::size_t>(n));
+    f->position += n;
+    return n;
+}
+sf_count_t memoryWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
+sf_count_t memoryTell(void* user) {
+    return static_cast<MemoryFile*>(user)->position;
+}
+
+bool isWaveFile(std::span<const std::uint8_t> b) {
+    if (b.size() < 12 || std::memcmp(b.data() + 8, "WAVE", 4) != 0) return false;
+    return std::memcmp(b.data(), "RIFF", 4) == 0 || std::memcmp(b.data(), "RIFX", 4) == 0 ||
+           std::memcmp(b.data(), "RF64", 4) == 0;
+}
+
+bool isWaveFormat(int format) {
+    const int major = format & SF_FORMAT_TYPEMASK;
+    return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64;
+}
+
+struct Closer {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+
+// Reads at most `limit` frames, averaging the channels; blocks keep the buffer small whatever
+// the header claims.
+std::vector<float> readMono(SNDFILE* file, int channels, sf_count_t limit) {
+    const auto perBlock = static_cast<sf_count_t>(std::max(1, 65536 / channels));
+    std::vector<float> block(static_cast<std::size_t>(perBlock * channels));
+    std::vector<float> mono;
+    while (static_cast<sf_count_t>(mono.size()) < limit) {
+        const sf_count_t want = std::min(perBlock, limit - static_cast<sf_count_t>(mono.size()));
+        const sf_count_t got = sf_readf_float(file, block.data(), want);
+        if (got <= 0) break;
+        for (sf_count_t i = 0; i < got; ++i) {
+            double sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += block[static_cast<std::size_t>(i * channels + c)];
+            mono.push_back(static_cast<float>(sum / channels));
+        }
+    }
+    return mono;
+}
+
+float peakOf(std::span<const float> x) {
+    float peak = 0;
+    for (const float v : x)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
+}
+
+} // namespace
+
+std::vector<std::int16_t> convertToOutput(std::span<const float> mono, double rate) {
+    std::vector<float> converted;
+    if (rate == kTargetRate) {
+        converted.assign(mono.begin(), mono.end());
+    } else {
+        converted.resize(static_cast<std::size_t>(
+            std::ceil(static_cast<double>(mono.size()) * kTargetRate / rate)));
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        std::size_t done = 0;
+        if (soxr_oneshot(rate, kTargetRate, 1, mono.data(), mono.size(), nullptr, converted.data(),
+                         converted.size(), &done, &io, &quality, &runtime))
+            return {};
+        converted.resize(done);
+    }
+    // Never louder than the source, never clipped: scale back what overshoots.
+    const float limit = std::min(peakOf(mono), kFullScale);
+    const float peak = peakOf(converted);
+    const float gain = peak > limit ? limit / peak : 1.0f;
+    std::vector<std::int16_t> out(converted.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const float v = std::clamp(converted[i] * gain * 32768.0f, -32768.0f, 32767.0f);
+        out[i] = static_cast<std::int16_t>(std::lrint(v));
+    }
+    return out;
+}
+
+DecodedSample decodeAnyWav(std::span<const std::uint8_t> file) {
+    if (file.empty()) return {{}, "wav okunamadı"};
+    if (!isWaveFile(file)) return {{}, "WAV dosyası değil"};
+    MemoryFile memory{file};
+    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    SF_INFO info{};
+    const std::unique_ptr<SNDFILE, Closer> sound(sf_open_virtual(&io, SFM_READ, &info, &memory));
+    if (!sound || !isWaveFormat(info.format) || info.channels < 1)
+        return {{}, "ses biçimi okunamıyor"};
+    if (info.samplerate < static_cast<int>(kLowestSampleRate) ||
+        info.samplerate > static_cast<int>(kHighestSampleRate))
+        return {{},
+                "örnekleme hızı " + std::to_string(info.samplerate) +
+                    " Hz; 8000 ile 192000 Hz arasında olmalı"};
+
+    const auto limit = static_cast<sf_count_t>(info.samplerate) * kLongestSampleSeconds;
+    const std::vector<float> mono = readMono(sound.get(), info.channels, limit);
+    std::vector<std::int16_t> samples = convertToOutput(mono, info.samplerate);
+    if (samples.empty()) return {{}, "ses verisi yok"};
+    return {std::move(samples), {}};
+}
+
+} // namespace zembera
