@@ -112,8 +112,7 @@ TEST_F(ProgramFolder, UnusableSamplesAreNamedInOneMessageAndOnlyTheirStringsFall
     const std::string& text = messages.shown.front();
     EXPECT_EQ(text.substr(0, text.find('\n')), "File format not recognized!");
     EXPECT_NE(text.find("\n03_026200_03.wav: wav okunamadı"), std::string::npos) << text;
-    EXPECT_NE(text.find("\n17_026200_17.wav: örnekleme hızı 300000 Hz"), std::string::npos)
-        << text;
+    EXPECT_NE(text.find("\n17_026200_17.wav: örnekleme hızı 300000 Hz"), std::string::npos) << text;
     for (int s = 1; s <= 26; ++s) {
         const std::string name = twoDigits(s) + "_026200_" + twoDigits(s) + ".wav";
         const bool isBroken = std::any_of(broken.begin(), broken.end(),
