@@ -48,6 +48,10 @@ std::optional<double> nominalFrequency(std::string_view sampleFileName);
 // (not positive, not finite, or beyond 32 bits).
 std::uint32_t playRate(std::uint32_t fileRate, double nominalHz, double targetHz);
 
+// Thread: any (pure). The bytes of a sample file as the patched copy that sounds `targetHz` for a
+// sample whose pitch is `nominalHz`; null when the file cannot be read or gives no usable rate.
+SoundImagePtr patchSampleImage(SoundImage file, double nominalHz, double targetHz);
+
 // Thread: UI thread. The patched in-memory copy of string s's sample for position m; null when
 // (s, m) is not a playable position or the sample cannot be read or has no usable rate.
 SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m);

@@ -23,10 +23,11 @@ SampleRead readSample(std::span<const std::uint8_t> file) {
         if (!read.samples) {
             read.problem = findDataChunk(file) ? "ses verisi yok" : "data bölümü bulunamadı";
         } else {
-            // Played in place only where the player reads it the same way.
+            // Played in place only where the player reads the same samples from it.
             const WavHeader h = parseWavHeader(file);
-            read.playsAsIs = h.sampleRate == 44100 && std::memcmp(file.data(), "RIFF", 4) == 0 &&
-                             std::memcmp(file.data() + 8, "WAVE", 4) == 0;
+            read.playsAsIs = h.sampleRate == 44100 && h.fmtSize >= 16 && h.blockAlign == 2 &&
+                             std::memcmp(h.chunkId.data(), "RIFF", 4) == 0 &&
+                             std::memcmp(h.format.data(), "WAVE", 4) == 0;
         }
     } else {
         DecodedSample decoded = decodeAnyWav(file);

@@ -109,6 +109,8 @@ const WavSamples* StringSounds::decodedSamples(int s) {
             sample.content = readSample(*sample.fileBytes);
         else
             sample.content.problem = "dosya açılamadı";
+        // Only a file that plays as it is is needed again; the decoded samples stand for others.
+        if (!sample.content.playsAsIs) sample.fileBytes.reset();
     }
     if (!sample.content.samples) {
         // Never borrow another string's samples: this string stays silent.

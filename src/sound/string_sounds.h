@@ -55,7 +55,7 @@ class StringSounds {
     // A string's sample, read once: the program never writes sample files.
     struct Sample {
         bool read = false;
-        SoundImagePtr fileBytes; // the file as it is; null when it cannot be read
+        SoundImagePtr fileBytes; // the file as it is, kept only when it plays as it is
         bool decoded = false;
         SampleRead content;     // samples, or why there are none
         SoundImagePtr ownPitch; // the image of a note at the sample's own pitch, once built
