@@ -61,11 +61,12 @@ struct Closer {
 };
 
 // Reads at most `limit` frames, averaging the channels; blocks keep the buffer small whatever
-// the header claims.
-std::vector<float> readMono(SNDFILE* file, int channels, sf_count_t limit) {
-    const auto perBlock = static_cast<sf_count_t>(std::max(1, 65536 / channels));
+// the header claims. `expected` is the header's frame count, taken only as a hint.
+std::vector<float> readMono(SNDFILE* file, int channels, sf_count_t expected, sf_count_t limit) {
+    const auto perBlock = static_cast<sf_count_t>(std::clamp(65536 / channels, 1, 4096));
     std::vector<float> block(static_cast<std::size_t>(perBlock * channels));
     std::vector<float> mono;
+    mono.reserve(static_cast<std::size_t>(std::clamp<sf_count_t>(expected, 0, limit)));
     while (static_cast<sf_count_t>(mono.size()) < limit) {
         const sf_count_t want = std::min(perBlock, limit - static_cast<sf_count_t>(mono.size()));
         const sf_count_t got = sf_readf_float(file, block.data(), want);
@@ -133,7 +134,11 @@ DecodedSample decodeAnyWav(std::span<const std::uint8_t> file) {
                     " Hz; 8000 ile 192000 Hz arasında olmalı"};
 
     const auto limit = static_cast<sf_count_t>(info.samplerate) * kLongestSampleSeconds;
-    const std::vector<float> mono = readMono(sound.get(), info.channels, limit);
+    // The frame count of the header is trusted for the first allocation only as far as the file
+    // could hold that many frames (4-bit ADPCM is the densest common encoding).
+    const auto plausible = std::min<sf_count_t>(
+        info.frames, static_cast<sf_count_t>(file.size()) * 2 / info.channels + 4096);
+    const std::vector<float> mono = readMono(sound.get(), info.channels, plausible, limit);
     std::vector<std::int16_t> samples = convertToOutput(mono, info.samplerate);
     if (samples.empty()) return {{}, "ses verisi yok"};
     return {std::move(samples), {}};
