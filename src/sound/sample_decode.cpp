@@ -12,7 +12,9 @@ namespace zembera {
 namespace {
 
 constexpr double kTargetRate = 44100.0;
-constexpr float kFullScale = 32767.0f / 32768.0f;
+// Full scale of the 16-bit output: -32768 is reached exactly, +1.0 rounds down to 32767 by one
+// step, so that 16-bit sources keep every value.
+constexpr float kFullScale = 1.0f;
 
 // libsndfile reading from bytes in memory.
 struct MemoryFile {
@@ -75,7 +77,9 @@ std::vector<float> readMono(SNDFILE* file, int channels, sf_count_t expected, sf
             double sum = 0;
             for (int c = 0; c < channels; ++c)
                 sum += block[static_cast<std::size_t>(i * channels + c)];
-            mono.push_back(static_cast<float>(sum / channels));
+            // A float file may hold infinities or NaNs: they are silence, not a loud sound.
+            const auto value = static_cast<float>(sum / channels);
+            mono.push_back(std::isfinite(value) ? value : 0.0f);
         }
     }
     return mono;
@@ -112,7 +116,8 @@ std::vector<std::int16_t> convertToOutput(std::span<const float> mono, double ra
     const float gain = peak > limit ? limit / peak : 1.0f;
     std::vector<std::int16_t> out(converted.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
-        const float v = std::clamp(converted[i] * gain * 32768.0f, -32768.0f, 32767.0f);
+        const float scaled = converted[i] * gain * 32768.0f;
+        const float v = std::isfinite(scaled) ? std::clamp(scaled, -32768.0f, 32767.0f) : 0.0f;
         out[i] = static_cast<std::int16_t>(std::lrint(v));
     }
     return out;
