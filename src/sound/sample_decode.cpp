@@ -92,23 +92,48 @@ float peakOf(std::span<const float> x) {
     return peak;
 }
 
+// libsoxr at its high quality, fed in blocks: one call on the whole sound is several times
+// slower, as the library keeps moving what is left of its input.
+bool resample(std::span<const float> in, double rate, std::vector<float>& out) {
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+    soxr_error_t error = nullptr;
+    const std::unique_ptr<soxr, decltype(&soxr_delete)> converter(
+        soxr_create(rate, kTargetRate, 1, &error, &io, &quality, &runtime), soxr_delete);
+    if (error || !converter) return false;
+    constexpr std::size_t kBlock = 8192;
+    out.resize(
+        static_cast<std::size_t>(std::ceil(static_cast<double>(in.size()) * kTargetRate / rate)) +
+        kBlock);
+    std::size_t read = 0, written = 0;
+    for (;;) {
+        // Room for a whole block's output (and the flush) before every call.
+        const std::size_t room = static_cast<std::size_t>(kBlock * kTargetRate / rate) + kBlock;
+        if (out.size() - written < room) out.resize(written + room);
+        const std::size_t take = std::min(kBlock, in.size() - read);
+        std::size_t used = 0, made = 0;
+        // No input left: a null input flushes what the filter still holds.
+        if (soxr_process(converter.get(), take ? in.data() + read : nullptr, take, &used,
+                         out.data() + written, out.size() - written, &made))
+            return false;
+        if (take > 0 && used == 0 && made == 0) return false; // stuck: never loop for ever
+        read += used;
+        written += made;
+        if (take == 0 && made == 0) break;
+    }
+    out.resize(written);
+    return true;
+}
+
 } // namespace
 
 std::vector<std::int16_t> convertToOutput(std::span<const float> mono, double rate) {
     std::vector<float> converted;
     if (rate == kTargetRate) {
         converted.assign(mono.begin(), mono.end());
-    } else {
-        converted.resize(static_cast<std::size_t>(
-            std::ceil(static_cast<double>(mono.size()) * kTargetRate / rate)));
-        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
-        std::size_t done = 0;
-        if (soxr_oneshot(rate, kTargetRate, 1, mono.data(), mono.size(), nullptr, converted.data(),
-                         converted.size(), &done, &io, &quality, &runtime))
-            return {};
-        converted.resize(done);
+    } else if (!resample(mono, rate, converted)) {
+        return {};
     }
     // Never louder than the source, never clipped: scale back what overshoots.
     const float limit = std::min(peakOf(mono), kFullScale);
