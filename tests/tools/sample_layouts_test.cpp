@@ -178,6 +178,10 @@ TEST_F(SampleLayouts, EveryStringSoundsAtItsTablePitchNoLouderThanItsFile) {
                                             layout.after));
             }
             filePeak[static_cast<std::size_t>(std::stoi(name.substr(0, 2)))] = soxPeak(made);
+            if (std::string(layout.name).starts_with("extensible")) {
+                const ByteVector bytes = readBytes(made);
+                ASSERT_EQ(bytes[20] | bytes[21] << 8, 0xFFFE) << "not WAVE_FORMAT_EXTENSIBLE";
+            }
         }
         RecordedMessages messages;
         const StartupResult r = loadProgram(folder, messages);
