@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/text_fields.h"
+#include "sound/patched_sample.h"
 
 namespace zembera {
 namespace {
@@ -69,6 +70,12 @@ SampleFolderCheck checkSampleNames(const std::vector<std::string>& names) {
         }
         if (leadingNumber(characters(fixed, 4, 9)) >= kFrequencyLimit) {
             result.error = kFrequencyError;
+            return result;
+        }
+        // A frequency of 0, a negative one or one not written in six digits gives no pitch to
+        // resample from: the string would stay mute.
+        if (!nominalFrequency(fixed)) {
+            result.error = kNamingError;
             return result;
         }
         // A string number that names no string, or one given twice, would leave a string

@@ -29,8 +29,9 @@ struct SampleFolderCheck {
 std::vector<std::string> listWavFiles(const std::filesystem::path& folder);
 
 // Checks listed names in order: count, then per name extension, string number, underscores and
-// frequency. A string number outside 1..26 or given twice is refused as a naming error, so that
-// every string ends up with exactly one sample.
+// frequency. A string number outside 1..26 or given twice, and a frequency field that is not six
+// digits or is 000000, are refused as naming errors, so that every string ends up with exactly
+// one sample it can sound.
 SampleFolderCheck checkSampleNames(const std::vector<std::string>& names);
 
 inline SampleFolderCheck checkSampleFolder(const std::filesystem::path& folder) {

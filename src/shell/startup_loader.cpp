@@ -17,12 +17,6 @@ bool hasTableFile(const std::filesystem::path& folder) {
     return false;
 }
 
-bool isEmptyOrUnreadable(const std::filesystem::path& file) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    return ec || size == 0;
-}
-
 } // namespace
 
 std::array<std::string, 27> splitKeyNames() {
@@ -68,12 +62,12 @@ StartupResult loadProgram(const std::filesystem::path& programFolder, MessageSer
 
     program->sounds = std::make_unique<StringSounds>(program->sampleFolder,
                                                      program->samples.sampleFileName, messages);
-    for (int s = 1; s <= kStringCount; ++s) {
-        if (isEmptyOrUnreadable(program->sampleFolder / program->samples.sampleFileName[s])) {
-            messages.show("wav okunamadı");
-        }
+    // Every sample is read here; those that cannot be used are named together in one message
+    // (an empty file among them as "wav okunamadı"), and their strings stay silent.
+    program->sounds->holdSampleReports();
+    for (int s = 1; s <= kStringCount; ++s)
         program->sounds->PrepareStringSound(s, 0, program->tables, program->tuning.tuningOffset[s]);
-    }
+    program->sounds->releaseSampleReports();
     // Written now rather than on the first press of each letter key.
     program->sounds->writeScratchFiles();
 

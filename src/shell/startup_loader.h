@@ -41,8 +41,8 @@ struct StartupResult {
 // The key of each string, split from "--, Q, W, ..., M" at every comma (blanks kept).
 std::array<std::string, 27> splitKeyNames();
 
-// Loads everything from `programFolder`. Messages that do not end the program ("wav okunamadı",
-// a sample that cannot be read) go to `messages` as they arise.
+// Loads everything from `programFolder`. The one message that does not end the program, naming
+// every sample that cannot be used, goes to `messages`.
 StartupResult loadProgram(const std::filesystem::path& programFolder, MessageService& messages);
 
 } // namespace zembera

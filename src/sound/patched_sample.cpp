@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "sound/file_bytes.h"
+#include "sound/sample_reader.h"
 #include "sound/sound_service.h"
 #include "sound/wav_header.h"
 
@@ -29,21 +30,20 @@ std::uint32_t playRate(std::uint32_t fileRate, double nominalHz, double targetHz
     return static_cast<std::uint32_t>(rate);
 }
 
-SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m) {
-    if (!isPlayablePosition(s, m)) return nullptr;
-    const std::string& name = source.sampleFileName[static_cast<std::size_t>(s)];
-    const std::optional<double> nominalHz = nominalFrequency(name);
-    if (!nominalHz) return nullptr;
-
-    std::optional<SoundImage> bytes = readFileBytes(source.sampleFolder / name);
-    if (!bytes || bytes->size() < WavHeader::kSize) return nullptr;
-    auto image = std::make_shared<SoundImage>(std::move(*bytes));
-
+SoundImagePtr patchSampleImage(SoundImage file, double nominalHz, double targetHz) {
+    // A sample in the program's own layout is patched as it is; any other is first decoded to
+    // that layout (16-bit mono at 44100 Hz), so the two rate fields mean the same for every file.
+    if (!isProgramLayout(file)) {
+        const SampleRead read = readSample(file);
+        if (!read.samples) return nullptr;
+        const SoundImagePtr decoded = buildSampleImage(read.samples->sourceSamples);
+        file.assign(decoded->begin(), decoded->end());
+    }
+    auto image = std::make_shared<SoundImage>(std::move(file));
     WavHeader header = parseWavHeader(*image);
-    const double cents =
-        source.tables.centTable(s, m) + source.tuningOffset[static_cast<std::size_t>(s)];
-    const double targetHz = kReferenceHz * std::exp2(cents / 1200.0);
-    const std::uint32_t rate = playRate(header.sampleRate, *nominalHz, targetHz);
+    // A rate of 0 is read as 44100, as the sample reader takes it.
+    const std::uint32_t fileRate = header.sampleRate == 0 ? 44100 : header.sampleRate;
+    const std::uint32_t rate = playRate(fileRate, nominalHz, targetHz);
     if (rate == 0) return nullptr;
 
     // The same two fields the platform version patched in the file, here in the copy only.
@@ -52,6 +52,19 @@ SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m
     const auto patched = headerBytes(header);
     std::copy(patched.begin() + 24, patched.begin() + 32, image->begin() + 24);
     return image;
+}
+
+SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m) {
+    if (!isPlayablePosition(s, m)) return nullptr;
+    const std::string& name = source.sampleFileName[static_cast<std::size_t>(s)];
+    const std::optional<double> nominalHz = nominalFrequency(name);
+    if (!nominalHz) return nullptr;
+    std::optional<SoundImage> bytes = readFileBytes(source.sampleFolder / name);
+    if (!bytes) return nullptr;
+    const double cents =
+        source.tables.centTable(s, m) + source.tuningOffset[static_cast<std::size_t>(s)];
+    return patchSampleImage(std::move(*bytes), *nominalHz,
+                            kReferenceHz * std::exp2(cents / 1200.0));
 }
 
 void PlayPatchedSample(SoundService& sound, const PatchedSampleSource& source, int s, int m) {

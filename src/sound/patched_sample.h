@@ -2,7 +2,9 @@
 // Sounding a string's sample at the pitch of one of its mandal positions, as the replay of
 // recordings and the melody player do. The sample file is never written: an in-memory copy of it
 // gets the play rate in its header (sample rate at offset 24, byte rate at 28) and plays on the
-// memory channel, where the rate is brought to 44100 Hz by linear interpolation.
+// memory channel, where the rate is brought to 44100 Hz by linear interpolation. A sample of
+// another layout (another sample size, rate or channel count, extensible or with chunks before
+// "fmt ") is first decoded to 16-bit mono at 44100 Hz, and that copy is patched.
 //
 // The play rate of string s at position m is
 //     playRate(s, m) = round(fileRate * targetHz / nominalHz)
@@ -45,6 +47,10 @@ std::optional<double> nominalFrequency(std::string_view sampleFileName);
 // Thread: any (pure). round(fileRate * targetHz / nominalHz); 0 when that is not a usable rate
 // (not positive, not finite, or beyond 32 bits).
 std::uint32_t playRate(std::uint32_t fileRate, double nominalHz, double targetHz);
+
+// Thread: any (pure). The bytes of a sample file as the patched copy that sounds `targetHz` for a
+// sample whose pitch is `nominalHz`; null when the file cannot be read or gives no usable rate.
+SoundImagePtr patchSampleImage(SoundImage file, double nominalHz, double targetHz);
 
 // Thread: UI thread. The patched in-memory copy of string s's sample for position m; null when
 // (s, m) is not a playable position or the sample cannot be read or has no usable rate.

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "sound/sample_decode.h"
 #include "sound/sound_limits.h"
 #include "sound/wav_header.h"
 
@@ -88,18 +89,29 @@ std::vector<std::int16_t> toOutputRate(const std::vector<std::int16_t>& in, std:
     return out;
 }
 
+// Any other layout: decoded and converted as string samples are.
+std::optional<PcmSound> decodeOther(std::span<const std::uint8_t> file) {
+    DecodedSample decoded = decodeAnyWav(file);
+    if (decoded.samples.empty()) return std::nullopt;
+    decoded.samples.resize(std::min(decoded.samples.size(), kMaxSoundFrames));
+    auto converted = std::make_shared<const std::vector<std::int16_t>>(std::move(decoded.samples));
+    const auto* samples = reinterpret_cast<const std::uint8_t*>(converted->data());
+    const std::size_t count = converted->size();
+    return PcmSound{std::move(converted), samples, count};
+}
+
 } // namespace
 
 std::optional<PcmSound> decodeWav(const SoundImagePtr& image) {
     if (!image) return std::nullopt;
     const std::span<const std::uint8_t> file(*image);
-    if (!idAt(file, 0, "RIFF") || !idAt(file, 8, "WAVE")) return std::nullopt;
+    if (!idAt(file, 0, "RIFF") || !idAt(file, 8, "WAVE")) return decodeOther(file);
     const std::optional<Format> format = findFormat(file);
     if (!format || format->encoding != 1 || format->channels == 0 || format->rate == 0 ||
         (format->bits != 8 && format->bits != 16))
-        return std::nullopt;
+        return decodeOther(file);
     const std::optional<DataChunk> chunk = findDataChunk(file);
-    if (!chunk) return std::nullopt;
+    if (!chunk) return decodeOther(file);
 
     const std::size_t start = std::min(chunk->offset, file.size());
     const std::size_t bytes = std::min<std::size_t>(chunk->claimedSize, file.size() - start);

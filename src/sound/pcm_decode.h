@@ -15,8 +15,9 @@ namespace zembera {
 // channel count and any rate are converted once: channels are averaged, 8-bit values centred and
 // widened, and the rate brought to 44100 by linear interpolation (at most kMaxSoundFrames).
 // A data chunk that claims more bytes than the image holds plays what is there.
-// Returns nullopt for anything else (not RIFF/WAVE, no fmt or data chunk, another encoding or
-// sample size, no channels, rate 0): such a sound plays nothing.
+// Any other file (other encodings and sample sizes, extensible headers, RIFX, RF64) is decoded by
+// decodeAnyWav, and rates converted with libsoxr. Returns nullopt for a file that neither way
+// can read: such a sound plays nothing.
 std::optional<PcmSound> decodeWav(const SoundImagePtr& image);
 
 } // namespace zembera

@@ -59,8 +59,7 @@ void StringSounds::PrepareStringSound(int s, int m, const PitchTables& tables, f
 
     SoundImagePtr image;
     if (noteFrequency == sampleFrequency) {
-        // The note is the sample's own pitch: the file itself is the image, if it is a sample.
-        if (decodedSamples(s)) image = samples_[s].fileBytes;
+        image = ownPitchImage(s);
     } else if (const WavSamples* source = decodedSamples(s)) {
         const ResamplePlan plan = planResample(sampleFrequency, noteFrequency, kNoteSeconds,
                                                source->sourceSamples.size());
@@ -124,21 +123,51 @@ const WavSamples* StringSounds::decodedSamples(int s) {
     Sample& sample = this->sample(s);
     if (!sample.decoded) {
         sample.decoded = true;
-        if (sample.fileBytes) sample.samples = ReadWavSamples(*sample.fileBytes);
+        if (sample.fileBytes)
+            sample.content = readSample(*sample.fileBytes);
+        else
+            sample.content.problem = "dosya açılamadı";
+        // Only a file that plays as it is is needed again; the decoded samples stand for others.
+        if (!sample.content.playsAsIs) sample.fileBytes.reset();
     }
-    if (!sample.samples) {
+    if (!sample.content.samples) {
         // Never borrow another string's samples: this string stays silent.
         reportUnreadable(s);
         return nullptr;
     }
-    return &*sample.samples;
+    return &*sample.content.samples;
+}
+
+SoundImagePtr StringSounds::ownPitchImage(int s) {
+    const WavSamples* samples = decodedSamples(s);
+    if (!samples) return nullptr;
+    Sample& sample = samples_[s];
+    // A file in the program's own layout is the image byte for byte; any other plays decoded.
+    if (sample.content.playsAsIs) return sample.fileBytes;
+    if (!sample.ownPitch) sample.ownPitch = buildSampleImage(samples->sourceSamples);
+    return sample.ownPitch;
 }
 
 void StringSounds::reportUnreadable(int s) {
     Sample& sample = samples_[s];
     if (sample.reported) return;
     sample.reported = true;
-    messages_.show(kFormatNotRecognized);
+    heldReports_.push_back(s);
+    if (!holdReports_) releaseSampleReports();
+}
+
+void StringSounds::holdSampleReports() {
+    holdReports_ = true;
+}
+
+void StringSounds::releaseSampleReports() {
+    holdReports_ = false;
+    if (heldReports_.empty()) return;
+    std::vector<UnusableSample> unusable;
+    for (const int s : heldReports_)
+        unusable.push_back({sampleFileName_[s], samples_[s].content.problem});
+    heldReports_.clear();
+    messages_.show(unusableSamplesMessage(unusable));
 }
 
 } // namespace zembera

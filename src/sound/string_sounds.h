@@ -10,11 +10,12 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/messages.h"
 #include "pitch/pitch_table.h"
+#include "sound/sample_reader.h"
 #include "sound/sound_image.h"
-#include "sound/wav_reader.h"
 
 namespace zembera {
 
@@ -36,6 +37,11 @@ class StringSounds {
     // Cents and frequency of the most recent preparation.
     float noteCents = 0;
     float noteFrequency = 0;
+
+    // Unusable samples are reported once each, in one message per call that meets them; between
+    // holdSampleReports and releaseSampleReports (start-up) all of them go into one message.
+    void holdSampleReports();
+    void releaseSampleReports();
 
     // Name of the scratch file of string s: "12zz.zz".
     static std::string scratchFileName(int s);
@@ -61,20 +67,24 @@ class StringSounds {
     // A string's sample, read once: the program never writes sample files.
     struct Sample {
         bool read = false;
-        SoundImagePtr fileBytes; // the file as it is; null when it cannot be read
+        SoundImagePtr fileBytes; // the file as it is, kept only when it plays as it is
         bool decoded = false;
-        std::optional<WavSamples> samples; // nothing when the file holds no readable samples
-        bool reported = false;             // the format message was shown for this string
+        SampleRead content;     // samples, or why there are none
+        SoundImagePtr ownPitch; // the image of a note at the sample's own pitch, once built
+        bool reported = false;  // the format message named this file
     };
 
     Sample& sample(int s);
     const WavSamples* decodedSamples(int s);
     void reportUnreadable(int s);
+    SoundImagePtr ownPitchImage(int s);
 
     std::filesystem::path sampleFolder_;
     std::array<std::string, 27> sampleFileName_;
     MessageService& messages_;
     std::array<Sample, 27> samples_;
+    bool holdReports_ = false;
+    std::vector<int> heldReports_;
     std::array<SoundImagePtr, 27> images_;
     // Each preparation gets a new number; the scratch file remembers the one it was written from.
     std::uint64_t lastGeneration_ = 0;

@@ -96,14 +96,47 @@ std::uint32_t read32(std::span<const std::uint8_t> file, std::size_t at) {
     return get32(b);
 }
 
+// Walks the chunks after "RIFF....WAVE". Gives the data chunk when one of them is it; otherwise
+// the offset from which a search may still look: the end of the last chunk that lies whole in the
+// file, so that text inside a chunk (a cue label, a comment holding "data") is never taken for
+// the sound. A file that does not start like a RIFF file has no chunks to trust: offset 0.
+struct ChunkWalk {
+    std::optional<DataChunk> data;
+    std::size_t searchFrom = 0;
+};
+
+ChunkWalk walkChunks(std::span<const std::uint8_t> file) {
+    if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 ||
+        std::memcmp(file.data() + 8, "WAVE", 4) != 0)
+        return {};
+    std::size_t at = 12;
+    while (at + 8 <= file.size()) {
+        const std::uint32_t size = read32(file, at + 4);
+        if (isDataId(file, at)) return {DataChunk{at + 8, size}, at};
+        const std::uint64_t end = at + 8 + static_cast<std::uint64_t>(size);
+        if (end > file.size()) return {std::nullopt, at}; // runs past the end: not trusted
+        // Odd chunks are padded to an even size; some writers leave the pad byte out.
+        const std::size_t padded = static_cast<std::size_t>(end) + (size & 1);
+        if ((size & 1) && padded + 8 <= file.size() && !isDataId(file, padded) &&
+            isDataId(file, static_cast<std::size_t>(end)))
+            at = static_cast<std::size_t>(end);
+        else
+            at = padded;
+    }
+    return {std::nullopt, at};
+}
+
 } // namespace
 
 std::optional<DataChunk> findDataChunk(std::span<const std::uint8_t> file) {
-    if (isDataId(file, 36)) return DataChunk{WavHeader::kSize, read32(file, 40)};
+    const ChunkWalk walk = walkChunks(file);
+    if (walk.data) return walk.data;
+    if (walk.searchFrom <= 36 && isDataId(file, 36))
+        return DataChunk{WavHeader::kSize, read32(file, 40)};
     constexpr std::size_t kSearchLimit = 1000;
     const std::size_t limit =
         file.size() < kSearchLimit ? (file.empty() ? 0 : file.size() - 1) : kSearchLimit;
-    for (std::size_t p = 1; p <= limit; ++p) {
+    for (std::size_t p = walk.searchFrom + 1; p <= limit; ++p) {
         if (isDataId(file, p - 1)) return DataChunk{p - 1 + 8, read32(file, p + 3)};
     }
     return std::nullopt;

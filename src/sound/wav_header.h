@@ -42,9 +42,12 @@ struct DataChunk {
     std::uint32_t claimedSize = 0; // size the chunk head claims; may exceed what the file holds
 };
 
-// Finds the "data" chunk (its id compared without regard to case): at offset 36 of the canonical
-// header, otherwise by searching byte by byte from offset 0 through the first 1000 bytes. Bytes
-// past the end of the file read as 0, so an empty or short file has none.
+// Finds the "data" chunk (its id compared without regard to case) by walking the chunks of a
+// RIFF/WAVE file, so that "data" inside another chunk (a cue point, a comment) is never taken for
+// it. Where the walk ends without it (no RIFF head, a chunk running past the end), it is looked
+// for at offset 36 of the canonical header, then byte by byte through the first 1000 bytes, from
+// where the last whole chunk ended. Bytes past the end of the file read as 0, so an empty or
+// short file has none.
 std::optional<DataChunk> findDataChunk(std::span<const std::uint8_t> file);
 
 } // namespace zembera

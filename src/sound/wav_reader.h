@@ -1,8 +1,8 @@
 #pragma once
 // Reading the 16-bit samples of a string's WAV file.
 //
-// Only the data chunk is looked at: its head at offset 36 of the canonical header, or found by
-// searching the first 1000 bytes (findDataChunk). The number of samples is the data size divided
+// Only the data chunk is looked at: found by findDataChunk (the chunk walk, or the canonical
+// offset 36, or a search of the first 1000 bytes). The number of samples is the data size divided
 // by the block align, rounded half to even; they are read as consecutive 16-bit little-endian
 // values from the data start, whatever the channel count or sample width.
 //

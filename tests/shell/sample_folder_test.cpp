@@ -62,6 +62,13 @@ TEST(SampleNames, MisnamedFilesAreRefused) {
         {0, "00_013081_aa.wav"},
         {0, "ab_013081_aa.wav"},
         {0, "02_013081_aa.wav"},
+        // A frequency field that gives no pitch: zero, negative, not six digits.
+        {0, "01_000000_aa.wav"},
+        {0, "01_-13081_aa.wav"},
+        {0, "01_+13081_aa.wav"},
+        {0, "01_ 13081_aa.wav"},
+        {0, "01_0130x1_aa.wav"},
+        {0, "01_01.081_aa.wav"},
     };
     for (const auto& [index, name] : misnamed)
         EXPECT_EQ(checkSampleNames(with(index, name)).error, kNaming) << name;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
+#include "sound/sound_test_support.h"
 #include "support/program_folder.h"
 
 namespace zembera {
@@ -81,16 +83,46 @@ TEST_F(ProgramFolder, MalformedTableEndsTheProgramNamingFileAndLine) {
     EXPECT_NE(fatal->find("41. satır"), std::string::npos);
 }
 
-TEST_F(ProgramFolder, EmptySampleIsReportedAndItsStringStaysSilent) {
-    std::ofstream(dir / "wavs" / "03_026200_03.wav", std::ios::trunc | std::ios::binary);
+TEST_F(ProgramFolder, UnusableSamplesAreNamedInOneMessageAndOnlyTheirStringsFallSilent) {
+    using test::Bytes;
+    const std::vector<std::int16_t> tone(4410, 1000);
+    // A cue point names its chunk "data", and a comment may hold the word: neither is the sound.
+    Bytes cueOnly = test::riffAndFormat(1, 44100, 16);
+    cueOnly.id("cue ").u32(28).u32(1).u32(1).u32(0).id("data").u32(0).u32(0).u32(0);
+    Bytes commentOnly = test::riffAndFormat(1, 44100, 16);
+    commentOnly.id("LIST").u32(20).id("INFO").id("ICMT").u32(8).id("data").u32(4410);
+    Bytes fastRate = test::riffAndFormat(1, 300000, 24);
+    fastRate.id("data").u32(6).fill(6, 1);
+    Bytes noRate = test::riffAndFormat(2, 0, 24);
+    noRate.id("data").u32(6).fill(6, 1);
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> broken{
+        {"03_026200_03.wav", {}},
+        {"05_026200_05.wav", {'t', 'e', 'x', 't'}},
+        {"08_026200_08.wav", cueOnly.data},
+        {"09_026200_09.wav", commentOnly.data},
+        {"17_026200_17.wav", fastRate.data},
+        {"20_026200_20.wav", noRate.data},
+    };
+    for (const auto& [name, bytes] : broken)
+        test::writeFile(dir / "wavs" / name, bytes);
+
     const StartupResult r = load();
-    ASSERT_FALSE(r.fatal);
-    ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ(messages.shown.front(), "wav okunamadı");
-    const auto silent = r.program->sounds->stringSound(3);
-    EXPECT_TRUE(!silent || silent->size() <= 44u);
-    // The other strings are unaffected.
-    EXPECT_GT(r.program->sounds->stringSound(4)->size(), 44u);
+    ASSERT_FALSE(r.fatal) << *r.fatal;
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const std::string& text = messages.shown.front();
+    EXPECT_EQ(text.substr(0, text.find('\n')), "File format not recognized!");
+    EXPECT_NE(text.find("\n03_026200_03.wav: wav okunamadı"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n17_026200_17.wav: örnekleme hızı 300000 Hz"), std::string::npos) << text;
+    for (int s = 1; s <= 26; ++s) {
+        const std::string name = twoDigits(s) + "_026200_" + twoDigits(s) + ".wav";
+        const bool isBroken = std::any_of(broken.begin(), broken.end(),
+                                          [&](const auto& b) { return b.first == name; });
+        EXPECT_EQ(text.find("\n" + name + ": ") != std::string::npos, isBroken) << name;
+        EXPECT_EQ(r.program->sounds->stringSound(s)->empty(), isBroken) << name;
+    }
+    // Later preparations of a silent string say nothing more.
+    r.program->sounds->PrepareStringSound(8, 1, r.program->tables, 0);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 } // namespace

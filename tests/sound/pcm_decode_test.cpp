@@ -87,17 +87,25 @@ TEST(DecodeWav, ConvertedSoundOwnsItsSamples) {
     EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{10, 15, 20}));
 }
 
-TEST(DecodeWav, UnknownFormatsPlayNothing) {
-    const std::vector<std::uint8_t> data = le16({1, 2, 3, 4});
+TEST(DecodeWav, FloatAnd24BitDataPlayDecoded) {
     Bytes floats = riffAndFormat(1, 44100, 32);
-    floats.data[20] = 3; // IEEE float encoding
-    floats.id("data").u32(4).fill(4, 0);
+    floats.data[20] = 3;                                      // IEEE float encoding
+    floats.id("data").u32(8).u32(0x3F000000).u32(0xBE800000); // 0.5, -0.25
+    const auto fromFloats = decodeWav(share(floats.data));
+    ASSERT_TRUE(fromFloats);
+    EXPECT_EQ(samplesOf(*fromFloats), (std::vector<std::int16_t>{16384, -8192}));
+    // 24-bit values 0x123400 and -0x000100: their top 16 bits.
+    const auto from24 = decodeWav(wavOf(1, 44100, 24, {0x00, 0x34, 0x12, 0x00, 0xFF, 0xFF}));
+    ASSERT_TRUE(from24);
+    EXPECT_EQ(samplesOf(*from24), (std::vector<std::int16_t>{0x1234, -1}));
+}
+
+TEST(DecodeWav, UnreadableImagesPlayNothing) {
+    const std::vector<std::uint8_t> data = le16({1, 2, 3, 4});
     std::vector<std::uint8_t> notRiff = test::canonicalWav({1, 2});
     notRiff[0] = 'X';
-    // Float data, 24 bits, no channels, rate 0, not RIFF, no data chunk, no bytes, no image.
-    const std::vector<SoundImagePtr> images{share(floats.data),
-                                            wavOf(1, 44100, 24, {0, 0, 0}),
-                                            wavOf(0, 44100, 16, data),
+    // No channels, rate 0, not RIFF, no data chunk, no bytes, no image.
+    const std::vector<SoundImagePtr> images{wavOf(0, 44100, 16, data),
                                             wavOf(1, 0, 16, data),
                                             share(notRiff),
                                             share(riffAndFormat(1, 44100, 16).data),

@@ -67,6 +67,29 @@ TEST_F(StringSoundsTest, NoteAtTheSamplesOwnPitchIsTheSampleFileByteForByte) {
     EXPECT_FALSE(std::filesystem::exists(folder() / "1zz.zz")); // nothing written yet
 }
 
+TEST_F(StringSoundsTest, NoteAtTheOwnPitchOfAnotherLayoutPlaysTheDecodedSamples) {
+    // A rate of 0 (read as 44100) and 24-bit extensible data: neither plays as it lies.
+    std::vector<std::uint8_t> rateZero = canonicalWav(twoSeconds);
+    std::fill(rateZero.begin() + 24, rateZero.begin() + 32, 0);
+    test::Bytes extensible;
+    extensible.id("RIFF").u32(66).id("WAVE").id("fmt ").u32(40).u16(0xFFFE).u16(1);
+    extensible.u32(44100).u32(3 * 44100).u16(3).u16(24).u16(22).u16(24).u32(4);
+    extensible.u32(1).u32(0x00100000).u32(0xAA000080).u32(0x719B3800); // PCM subformat
+    extensible.id("data").u32(6).fill(1, 0).u16(0x1234).fill(1, 0).u16(0xFFFF);
+    test::writeFile(folder() / names[1], rateZero);
+    test::writeFile(folder() / names[2], extensible.data);
+    setCents(2, 0, 1200);
+    for (const auto& [s, expected] :
+         {std::pair{1, twoSeconds}, {2, std::vector<std::int16_t>{0x1234, -1}}}) {
+        sounds.PrepareStringSound(s, 0, *tables, 0);
+        const SoundImage& image = *sounds.stringSound(s);
+        ASSERT_GT(image.size(), 44u) << s;
+        EXPECT_EQ(test::littleEndian(image, 24, 4), 44100u);
+        EXPECT_EQ(samplesOf(image), expected) << s;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(StringSoundsTest, ResampledImageIsACanonicalWavOfTheNote) {
     sounds.PrepareStringSound(12, 0, *tables, 0); // 131 Hz sample to 262 Hz: ratio 2
     const SoundImage& image = *sounds.stringSound(12);
@@ -118,7 +141,8 @@ TEST_F(StringSoundsTest, UnreadableSampleStaysSilentWithOneMessage) {
     sounds.PrepareStringSound(3, 1, *tables, 0);
     sounds.PrepareStringSound(3, 0, *tables, 0); // own pitch: not the unreadable file either
     EXPECT_TRUE(sounds.stringSound(3)->empty());
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!"});
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!\n"
+                                                       "03_026200_gh.wav: WAV dosyası değil"});
     setCents(3, 2, 200);
     sounds.PrepareStringSound(3, 2, *tables, 0);
     EXPECT_TRUE(sounds.stringSound(3)->empty());
