@@ -72,6 +72,9 @@ int runWindowProgram(int argc, char** argv) {
     window.show();
     window.Picture2->setFocus();
     splash.reset();
+    // The letter keys' scratch files are written once the window is up rather than on the first
+    // press of each key; a key pressed before then plays its sound from memory all the same.
+    QTimer::singleShot(0, &window, [&loaded] { loaded.program->sounds->writeScratchFiles(); });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
         QTimer::singleShot(0, &app, [] { QApplication::exit(0); });

@@ -68,8 +68,6 @@ StartupResult loadProgram(const std::filesystem::path& programFolder, MessageSer
     for (int s = 1; s <= kStringCount; ++s)
         program->sounds->PrepareStringSound(s, 0, program->tables, program->tuning.tuningOffset[s]);
     program->sounds->releaseSampleReports();
-    // Written now rather than on the first press of each letter key.
-    program->sounds->writeScratchFiles();
 
     // Start values: all mandals at 0, no fine tuning, reference pitch level, nothing recording.
     instrument.mandalPos.fill(0);
