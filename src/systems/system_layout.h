@@ -39,6 +39,7 @@ class SystemLayout {
     explicit SystemLayout(const Scale& scale, int cStep = 0);
 
     int degreesPerOctave() const { return scale_.size(); }
+    int cStep() const { return cStep_; }
     double cents(int degree) const;
     // Degree (0..n-1) of the written natural i (C = 0 .. B = 6): the step nearest to the
     // equal-tempered natural, the lower one when two lie equally near.
