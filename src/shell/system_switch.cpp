@@ -10,6 +10,11 @@ namespace zembera {
 
 void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
     program.tables = system.tables;
+    program.tuning.degreesPerOctave = static_cast<std::int16_t>(system.layout.degreesPerOctave());
+    for (int i = 0; i < systems::kNaturalsPerOctave; ++i) {
+        program.tuning.naturalDegrees[static_cast<std::size_t>(i)] =
+            static_cast<std::int16_t>(system.layout.naturalDegree(i));
+    }
     InstrumentState& st = program.instrument;
     for (int s = 1; s <= kStringCount; ++s) {
         const auto i = static_cast<std::size_t>(s);

@@ -11,9 +11,9 @@
 
 namespace zembera {
 
-// Takes the system's tables and mandal ranges, keeps every string's mandal position (held at the
-// nearest end of a narrower range) and fine tuning, and prepares the sound of all 26 strings at
-// their positions in the new system.
+// Takes the system's tables, mandal ranges and the degrees the pitch levels count in, keeps every
+// string's mandal position (held at the nearest end of a narrower range) and fine tuning, and
+// prepares the sound of all 26 strings at their positions in the new system.
 void useSystem(LoadedProgram& program, const systems::PitchSystem& system);
 
 // Prints what --rapor prints, for `system`, and the cents of every string at every mandal
