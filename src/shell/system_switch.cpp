@@ -16,6 +16,7 @@ void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
             static_cast<std::int16_t>(system.layout.naturalDegree(i));
     }
     InstrumentState& st = program.instrument;
+    st.narrowStringsFold = system.layout.folds();
     for (int s = 1; s <= kStringCount; ++s) {
         const auto i = static_cast<std::size_t>(s);
         st.mandalMin[i] = system.mandalMin[i];

@@ -110,6 +110,24 @@ TEST(SystemSwitch, KeepsPositionsAndFineTuningWithinTheNewRanges) {
     EXPECT_EQ(p.instrument.mandalMax[9], 12);
 }
 
+// A transposition target of the strings 1..7 is folded onto their rows only where they fold.
+TEST(SystemSwitch, NarrowStringsFoldTransposedTargetsOnlyInFoldingSystems) {
+    Loaded loaded;
+    ASSERT_FALSE(loaded.result.fatal);
+    InstrumentState& st = loaded.p().instrument;
+    const std::pair<const char*, int> cases[] = {{"53 koma", 3}, {"Yarman 79", 2}, {"72 eşit", 2}};
+    for (auto [name, folded] : cases) {
+        useSystem(loaded.p(), system(name));
+        st.transposedMandal[1] = 3;
+        yenimandal(st, 1);
+        EXPECT_EQ(st.transposedMandal[1], folded) << name;
+    }
+    useSystem(loaded.p(), system("12 eşit"));
+    st.transposedMandal[1] = 5;
+    yenimandal(st, 1);
+    EXPECT_EQ(st.transposedMandal[1], 2); // the end of its range
+}
+
 TEST(SystemSwitch, ReportListsEveryStringAndTheCentsOfEveryPosition) {
     Loaded loaded;
     ASSERT_FALSE(loaded.result.fatal);
