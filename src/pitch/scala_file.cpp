@@ -30,8 +30,8 @@ class ScalaLines {
         return false;
     }
 
-    // The first word of the next line that is not blank.
-    std::string_view nextWord(std::string_view what) {
+    // The first word of the next line that is not blank; empty at the end of the text.
+    std::string_view nextWordOrEnd() {
         std::string_view line;
         while (next(line)) {
             std::size_t start = 0;
@@ -42,7 +42,13 @@ class ScalaLines {
                 ++end;
             if (end > start) return line.substr(start, end - start);
         }
-        failAtEnd(std::string(what));
+        return {};
+    }
+
+    std::string_view nextWord(std::string_view what) {
+        const std::string_view word = nextWordOrEnd();
+        if (word.empty()) failAtEnd(std::string(what));
+        return word;
     }
 
     [[noreturn]] void fail(const std::string& reason) const {
@@ -171,8 +177,9 @@ KeyboardMapping parseKeyboardMapping(std::string_view bytes, const std::string& 
     }
     m.octaveDegree = static_cast<int>(readWhole(lines, 0, kScaleDegreesMax, "oktav derecesi"));
     for (int i = 0; i < m.size; ++i) {
-        const std::string_view word = lines.nextWord(std::to_string(i + 1) + ". tuşun derecesi");
-        if (word == "x" || word == "X") {
+        // Keys at the end of the mapping may be left out: they are unmapped.
+        const std::string_view word = lines.nextWordOrEnd();
+        if (word.empty() || word == "x" || word == "X") {
             m.keys.emplace_back();
             continue;
         }

@@ -47,8 +47,8 @@ struct KeyboardMapping {
 };
 
 // Parses .kbm text (comment lines start with "!"; the seven numbers of the header, then one
-// line per mapped key, a degree or "x"). Throws FormatError naming the file, the line and the
-// reason.
+// line per mapped key, a degree or "x"; keys left out at the end are unmapped). Throws
+// FormatError naming the file, the line and the reason.
 KeyboardMapping parseKeyboardMapping(std::string_view text, const std::string& fileName);
 
 // The scale degree key `key` plays, or nothing when the key is unmapped.

@@ -120,6 +120,12 @@ TEST(ScalaMapping, ReadsHeaderAndKeysAndMapsKeysToDegrees) {
     EXPECT_EQ(degreeOfKey(m, 59), -1);
     EXPECT_EQ(degreeOfKey(m, 50), std::nullopt); // 62 an octave lower
 
+    // Keys left out at the end of the mapping are unmapped.
+    const KeyboardMapping shortMap =
+        parseKeyboardMapping("3\n0\n127\n60\n69\n440.0\n3\n0\n1\n", "short.kbm");
+    EXPECT_EQ(degreeOfKey(shortMap, 61), 1);
+    EXPECT_EQ(degreeOfKey(shortMap, 62), std::nullopt);
+
     const KeyboardMapping linear =
         parseKeyboardMapping("0\n0\n127\n62\n62\n293.66\n0\n", "linear.kbm");
     EXPECT_EQ(degreeOfKey(linear, 60), -2);
@@ -135,8 +141,6 @@ TEST(ScalaMapping, RefusesBrokenMappingsNamingFileAndLine) {
                                         "(Hz) bekleniyordu, \"-440.0\" bulundu"},
         {"2\n0\n127\n60\n69\n440.0\n2\n0\ny\n", "b.kbm dosyasının 9. satırında hata: derece ya "
                                                 "da x bekleniyordu, \"y\" bulundu"},
-        {"2\n0\n127\n60\n69\n440.0\n2\n0\n",
-         "b.kbm dosyasının 8. satırında hata: dosya bitti, 2. tuşun derecesi bekleniyordu"},
         {"0\n100\n50\n", "b.kbm dosyasının 3. satırında hata: son tuş 100 ile 127 arasında "
                          "olmalı, 50 bulundu"},
     };
