@@ -1,6 +1,7 @@
 // The "Ses sistemi" list, A/B and the Scala files of the window, driven by mouse clicks.
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -47,6 +48,28 @@ class SystemWindow : public WindowFixture {
 
     double cents(int s) { return program->tables.centTable(s, pos()[s]); }
 };
+
+// The controls sit in the free corner below the staff: clear of the pictures and check box on the
+// instrument, of the mandal labels along its slanted edge and of the instrument drawing.
+TEST_F(SystemWindow, ControlsLieInFreeSpaceOfTheInstrumentPicture) {
+    QList<QRect> taken = {window->Picture3->geometry(), window->Picture6->geometry(),
+                          window->Picture5->geometry(), window->Check1->geometry()};
+    for (int s = 19; s <= 23; ++s) // the labels next to the controls: 21 by 16 pixels
+        taken.append(QRect(489 - 19 * (s - 1), 18 + 15 * (s - 1), 22, 17));
+    const CanvasImage& picture = window->Picture2->canvas();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{controls().list, controls().swapButton,
+                                         controls().openButton, controls().exportButton}) {
+        EXPECT_EQ(w->parentWidget(), window->Picture2);
+        for (const QRect& r : taken)
+            EXPECT_FALSE(w->geometry().intersects(r)) << w->objectName().toStdString();
+        const QRect g = w->geometry();
+        for (int y = g.top(); y <= g.bottom(); ++y) {
+            for (int x = g.left(); x <= g.right(); ++x)
+                ASSERT_EQ(picture.pixel(x, y), qRgb(236, 233, 216)) << x << "," << y;
+        }
+    }
+}
 
 TEST_F(SystemWindow, ChoosingASystemRetunesEveryStringAndKeepsTheSetting) {
     pos()[9] = 5;
