@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "pitch_table/degree_names.h"
-#include "pitch_table/scale.h"
-#include "pitch_table/table_text.h"
+#include "pitch/scala_file.h"
+#include "systems/degree_names.h"
+#include "systems/table_text.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    using namespace zembera::pitchtool;
+    using namespace zembera;
+    using namespace zembera::systems;
     if (argc != 4) {
         std::cerr << "usage: make_pitch_table <scale.scl> <names.tsv> <out Dizek.txt>\n";
         return 2;

@@ -1,5 +1,7 @@
 #include "instrument/instrument_state.h"
 
+#include <algorithm>
+
 #include "pitch/pitch_table.h"
 
 namespace zembera {
@@ -15,6 +17,11 @@ void yenimandal(InstrumentState& state, int tel) {
     if (tel < 1 || tel > 7) return;
     const int v = state.transposedMandal[tel];
     if (v < -8 || v > 12 || v == -1 || v == 0) return;
+    if (!state.narrowStringsFold) {
+        state.transposedMandal[tel] =
+            std::clamp(state.transposedMandal[tel], state.mandalMin[tel], state.mandalMax[tel]);
+        return;
+    }
     state.transposedMandal[tel] = static_cast<std::int16_t>(foldedPosition(tel, v));
 }
 

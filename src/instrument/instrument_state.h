@@ -26,6 +26,9 @@ struct InstrumentState {
     bool playingBack = false;
     bool nameFieldFocused = false;
     bool untransposedShown = true;
+    // Whether strings 1..7 fold the full scale onto their shorter rows (the 79-tone table and
+    // systems as fine); in the other pitch systems each of their positions is one degree.
+    bool narrowStringsFold = true;
 };
 
 // Ranges of the mandals: strings 1-4 -5, 5-7 -7, 8-26 -8; highest 1: 6, 2-4: 8, 5-7: 10, 8-26: 12.
@@ -33,6 +36,7 @@ void setMandalRanges(InstrumentState& state);
 
 // Folds transposedMandal(tel) of strings 1..7 from the full scale -8..12 onto the string's own
 // shorter row. Other strings, targets outside -8..12 and the targets -1 and 0 stay as they are.
+// Where the narrow strings do not fold, the target is only held within the string's range.
 void yenimandal(InstrumentState& state, int tel);
 
 // playStart(0) = 640 and each string 17 units left of the one above it.

@@ -121,6 +121,7 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     program_.instrument.vscrollValue = static_cast<std::int16_t>(VScroll1->value());
     connectTuningControls();
     connectFilesControls(sound);
+    systems_ = std::make_unique<SystemControls>(*this, messages_, Picture2, 2, 294);
 }
 
 MainWindow::~MainWindow() = default;

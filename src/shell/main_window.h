@@ -14,6 +14,7 @@
 #include "instrument/instrument_ports.h"
 #include "shell/files_controls.h"
 #include "shell/startup_loader.h"
+#include "shell/system_controls.h"
 #include "shell/window_layout.h"
 #include "tuning/tuning_handlers.h"
 
@@ -116,6 +117,9 @@ class MainWindow : public QWidget, public InstrumentView {
     void Command9_Click();
     TuningHandlers& tuningHandlers() { return *tuningHandlers_; }
 
+    // The pitch-system list, A/B, opening and export of Scala files (system_controls.cpp).
+    SystemControls& systemControls() { return *systems_; }
+
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
     void File2_Click(const QString& fileName);
@@ -152,6 +156,7 @@ class MainWindow : public QWidget, public InstrumentView {
     std::unique_ptr<TuningView> tuningView_;
     std::unique_ptr<TuningHandlers> tuningHandlers_;
     std::unique_ptr<FilesControls> files_;
+    std::unique_ptr<SystemControls> systems_;
     bool sessionEnding_ = false;
 };
 

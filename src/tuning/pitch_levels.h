@@ -30,6 +30,32 @@ inline constexpr std::array<PitchLevel, kPitchLevelCount + 1> kPitchLevels{{
     {"ŞAH NISFİYE", 33, -3, 11, 26},
 }};
 
+// The offsets above lie between the written naturals of the 79-degree table. In another pitch
+// system a level keeps its interval: the same naturals, counted in that system's degrees.
+inline constexpr std::array<int, 7> kTableNaturalDegrees{0, 13, 26, 33, 46, 59, 72};
+constexpr int kTableDegreesPerOctave = 79;
+
+inline int levelOffsetIn(int tableOffset, int degreesPerOctave,
+                         const std::array<std::int16_t, 7>& naturals) {
+    const int octave =
+        tableOffset >= 0 ? tableOffset / kTableDegreesPerOctave
+                         : -((-tableOffset + kTableDegreesPerOctave - 1) / kTableDegreesPerOctave);
+    const int within = tableOffset - octave * kTableDegreesPerOctave;
+    for (std::size_t i = 0; i < naturals.size(); ++i) {
+        if (kTableNaturalDegrees[i] == within) return octave * degreesPerOctave + naturals[i];
+    }
+    // Not on a natural: the same share of the octave.
+    return (tableOffset * degreesPerOctave + (tableOffset < 0 ? -39 : 39)) / kTableDegreesPerOctave;
+}
+
+// A degree shift of the scroll bar, counted in table degrees, as degrees of another system: the
+// same share of the octave, rounded.
+inline int degreeShiftIn(int tableShift, int degreesPerOctave) {
+    if (degreesPerOctave == kTableDegreesPerOctave) return tableShift;
+    const int scaled = tableShift * degreesPerOctave;
+    return (scaled + (scaled < 0 ? -39 : 39)) / kTableDegreesPerOctave;
+}
+
 inline bool isPitchLevel(int index) {
     return index >= 1 && index <= kPitchLevelCount;
 }

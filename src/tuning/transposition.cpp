@@ -65,11 +65,15 @@ void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
     const PitchLevel& level = kPitchLevels[ahenk];
     const int k = level.stringShift;
     const int step = k < 0 ? 1 : -1;
-    const int total = dereceFarkı + level.degreeOffset;
+    // Counted in the degrees of the pitch system in use (the table's own for Yarman 79).
+    const int levelOffset =
+        levelOffsetIn(level.degreeOffset, p_.tuning.degreesPerOctave, p_.tuning.naturalDegrees);
+    const int shift = degreeShiftIn(dereceFarkı, p_.tuning.degreesPerOctave);
+    const int total = shift + levelOffset;
     p_.tuning.totalDegreeShift = static_cast<std::int16_t>(total);
 
     for (int t = level.firstSource; t != level.lastSource + step; t += step) {
-        if (!transposeString(t, level.degreeOffset, k, dereceFarkı, total)) return;
+        if (!transposeString(t, levelOffset, k, shift, total)) return;
     }
 
     // The strings of 8..26 the walk did not reach take the position of the string an octave away.

@@ -12,6 +12,10 @@ struct TuningState {
     std::int16_t totalDegreeShift = 0;
     std::array<std::int16_t, 27> savedMandal{};
     std::array<float, 27> tuningOffset{}; // cents
+    // The pitch system's degrees per octave and the degrees of its written naturals C..B: the
+    // pitch levels and the degree shift are converted to them (pitch_levels.h).
+    std::int16_t degreesPerOctave = 79;
+    std::array<std::int16_t, 7> naturalDegrees{0, 13, 26, 33, 46, 59, 72};
 };
 
 } // namespace zembera

@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "pitch/pitch_table.h"
-#include "pitch_table/degree_names.h"
-#include "pitch_table/scale.h"
-#include "pitch_table/table_text.h"
+#include "pitch/scala_file.h"
+#include "systems/degree_names.h"
+#include "systems/system_layout.h"
+#include "systems/table_text.h"
 
-namespace zembera::pitchtool {
+namespace zembera::systems {
 namespace {
 
 // The message of the runtime_error `f` throws, or "" when it throws none.
@@ -25,43 +26,6 @@ template <typename F> std::string errorOf(F f) {
         return e.what();
     }
     return "";
-}
-
-TEST(ScaleReader, ReadsCentsRatiosAndComments) {
-    const Scale s = parseScale("! tiny.scl\r\n!\r\nA test scale\r\n 3\r\n!\r\n 150.5 first\r\n"
-                               " 3/2\r\n 2\r\n",
-                               "tiny.scl");
-    EXPECT_EQ(s.description, "A test scale");
-    ASSERT_EQ(s.steps.size(), 3u);
-    EXPECT_EQ(s.steps[0], 0.0);
-    EXPECT_DOUBLE_EQ(s.steps[1], 150.5);
-    EXPECT_NEAR(s.steps[2], 701.955, 1e-3);
-    EXPECT_DOUBLE_EQ(s.period, 1200.0);
-}
-
-TEST(ScaleReader, CountsDegreesAcrossPeriods) {
-    const Scale s = parseScale("\n3\n100.0\n500.0\n1200.0\n", "s.scl"); // empty description
-    EXPECT_DOUBLE_EQ(degreeCents(s, 0), 0.0);
-    EXPECT_DOUBLE_EQ(degreeCents(s, 2), 500.0);
-    EXPECT_DOUBLE_EQ(degreeCents(s, 4), 1300.0);
-    EXPECT_DOUBLE_EQ(degreeCents(s, -1), -700.0);
-    EXPECT_DOUBLE_EQ(degreeCents(s, -3), -1200.0);
-    EXPECT_DOUBLE_EQ(degreeCents(s, -4), -1900.0);
-}
-
-TEST(ScaleReader, RejectsBrokenFilesNamingTheLine) {
-    EXPECT_EQ(errorOf([] { parseScale("d\nmany\n", "a.scl"); }),
-              "a.scl:2: number of pitches expected, found \"many\"");
-    EXPECT_EQ(errorOf([] { parseScale("d\n2\n100.0\nwide\n", "a.scl"); }),
-              "a.scl:4: pitch in cents or as a ratio expected, found \"wide\"");
-    EXPECT_EQ(errorOf([] { parseScale("d\n2\n100.0\n", "a.scl"); }),
-              "a.scl: the file ends before pitch 2 of 2");
-    EXPECT_EQ(errorOf([] { parseScale("d\n2\n300.0\n200.0\n", "a.scl"); }),
-              "a.scl:4: pitch 2 does not rise above the one before it");
-    EXPECT_EQ(errorOf([] { parseScale("d\n2\n100.0\n2/1\n5/4\n", "a.scl"); }),
-              "a.scl:5: more pitch lines than the 2 announced");
-    EXPECT_NE(errorOf([] { parseScale("d\n1\n0/1\n", "a.scl"); }), "");
-    EXPECT_NE(errorOf([] { parseScale("! only a comment\n", "a.scl"); }), "");
 }
 
 TEST(NamingRule, CommasAboveANaturalBecomeOneAndAHalfDegreesRoundedDown) {
@@ -114,8 +78,15 @@ TEST(DegreeNames, RejectsMalformedNameTables) {
     EXPECT_NE(errorOf([] { DegreeNamer(parseNameTable("c\tC4\tC5\n0\tA\tB\n", "n.tsv")); }), "");
 }
 
+Scale equalScale(int steps) {
+    std::string text = "equal\n" + std::to_string(steps) + "\n";
+    for (int k = 1; k < steps; ++k)
+        text += std::to_string(1200.0 * k / steps) + "\n";
+    return parseScale(text + "2/1\n", "equal.scl");
+}
+
 TEST(Places, EachDegreeListsTheClosestReachFirst) {
-    const auto places = placesByDegree();
+    const auto places = placesByDegree(SystemLayout(equalScale(79)));
     auto at = [&](int d) { return places[static_cast<std::size_t>(d - kDegreeLow)]; };
     auto strings = [&](int d) {
         std::vector<std::pair<int, int>> result;
@@ -130,13 +101,6 @@ TEST(Places, EachDegreeListsTheClosestReachFirst) {
     EXPECT_EQ(at(7)[0].string, 16);
     EXPECT_TRUE(at(-110).empty());
     EXPECT_TRUE(at(197).empty());
-}
-
-Scale equalScale(int steps) {
-    std::string text = "equal\n" + std::to_string(steps) + "\n";
-    for (int k = 1; k < steps; ++k)
-        text += std::to_string(1200.0 * k / steps) + "\n";
-    return parseScale(text + "2/1\n", "equal.scl");
 }
 
 TEST(TableText, AnotherScaleGivesItsOwnCents) {
@@ -163,4 +127,4 @@ TEST(TableText, RefusesScalesOfOtherSizesAndOverlongNames) {
 }
 
 } // namespace
-} // namespace zembera::pitchtool
+} // namespace zembera::systems

@@ -6,11 +6,17 @@
 #include <string_view>
 #include <vector>
 
-#include "pitch_table/layout.h"
+#include "systems/system_layout.h"
 
-namespace zembera::pitchtool {
+namespace zembera::systems {
 
+// The naming rule of the bundled 79-tone table: a whole tone is 13 degrees, a diatonic
+// semitone 7, so the written naturals C D E F G A B lie on these degrees of each octave.
+constexpr int kDegreesPerOctave = 79;
+constexpr std::array<int, kNaturalsPerOctave> kNaturalDegrees{0, 13, 26, 33, 46, 59, 72};
 constexpr int kCommasPerOctave = 53; // Holdrian commas
+// A pitch this close to a named pitch takes its name in systems other than the 79-tone one.
+constexpr double kNameReachCents = 5.0;
 // Commas of the written naturals C D E F G A B above C.
 constexpr std::array<int, kNaturalsPerOctave> kNaturalCommas{0, 9, 18, 22, 31, 40, 49};
 
@@ -40,10 +46,15 @@ class DegreeNamer {
     // above C6 adds one more "Tiz ".
     std::string nameOf(int degree) const;
 
+    // Name of a pitch `cents` above C4 in any other system: the name of the named pitch (by its
+    // commas) within 5 cents, otherwise the name of the nearest one below with the cents above
+    // it, "Râst +12 sent".
+    std::string nameOfCents(double cents) const;
+
   private:
     std::string octaveName(const NameRow& row, int octave) const;
     std::array<int, kDegreesPerOctave> rowAt_{}; // index into rows_, -1 where unnamed
     std::vector<NameRow> rows_;
 };
 
-} // namespace zembera::pitchtool
+} // namespace zembera::systems

@@ -1,4 +1,4 @@
-#include "pitch_table/table_text.h"
+#include "systems/table_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,23 +7,13 @@
 
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
-#include "pitch_table/layout.h"
+#include "systems/system_layout.h"
 
-namespace zembera::pitchtool {
+namespace zembera::systems {
 namespace {
 
 constexpr int kPlacesPerRecord = 3;
 constexpr const char* kLineEnd = "\r\n";
-
-// Cents keep six decimals: far below what anyone hears, and the same text on every machine.
-std::string centsText(double cents) {
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, cents, std::chars_format::fixed, 6);
-    std::string text(buffer, result.ptr);
-    if (text == "-0.000000") text.erase(0, 1);
-    return text;
-}
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -44,31 +34,34 @@ std::string fieldName(const DegreeNamer& names, int degree) {
 }
 
 // How far a player reaches from the open string; smaller comes first.
-bool playedFirst(const Place& a, const Place& b) {
-    const int reachA = std::abs(markAt(a.string, a.mandal));
-    const int reachB = std::abs(markAt(b.string, b.mandal));
-    if (reachA != reachB) return reachA < reachB;
-    return a.string > b.string;
-}
+struct PlayedFirst {
+    const SystemLayout& layout;
+    bool operator()(const Place& a, const Place& b) const {
+        const int reachA = std::abs(layout.markAt(a.string, a.mandal));
+        const int reachB = std::abs(layout.markAt(b.string, b.mandal));
+        if (reachA != reachB) return reachA < reachB;
+        return a.string > b.string;
+    }
+};
 
-void appendSectionA(std::string& out, const DegreeNamer& names) {
+void appendSectionA(std::string& out, const SystemLayout& layout, const DegreeNamer& names) {
     for (int s = 1; s <= kStringCount; ++s) {
         const std::string note = std::string(openNoteLetter(s)) + std::to_string(openNoteOctave(s));
-        out +=
-            std::to_string(s) + "," + quoted(note + " " + names.nameOf(openDegree(s))) + kLineEnd;
+        out += std::to_string(s) + "," + quoted(note + " " + names.nameOf(layout.openDegree(s))) +
+               kLineEnd;
     }
 }
 
-void appendSectionsBC(std::string& out, const Scale& scale) {
+void appendSectionsBC(std::string& out, const SystemLayout& layout) {
     for (int s = 1; s <= kNarrowStrings; ++s) {
         for (int m = kMandalLow; m <= kMandalHigh; ++m) {
-            out += centsText(degreeCents(scale, degreeAt(s, m)));
+            out += centsText(layout.cents(layout.degreeAt(s, m)));
             out += m < kMandalHigh ? "," : kLineEnd;
         }
     }
     for (int s = 1; s <= kNarrowStrings; ++s) {
         for (int m = kMandalLow; m <= kMandalHigh; ++m) {
-            out += std::to_string(markAt(s, m));
+            out += std::to_string(layout.markAt(s, m));
             out += m < kMandalHigh ? "," : kLineEnd;
         }
     }
@@ -76,29 +69,42 @@ void appendSectionsBC(std::string& out, const Scale& scale) {
 
 // Record items: degree, tel2, mandal2, tel1, mandal1, cent, name, tel3, mandal3; the place played
 // first is tel2, the next tel1, the last tel3.
-void appendSectionD(std::string& out, const Scale& scale, const DegreeNamer& names) {
-    const std::vector<std::vector<Place>> places = placesByDegree();
+void appendSectionD(std::string& out, const SystemLayout& layout, const DegreeNamer& names) {
+    const std::vector<std::vector<Place>> places = placesByDegree(layout);
     for (int k = kDegreeLow; k <= kDegreeHigh; ++k) {
         std::array<Place, kPlacesPerRecord> p{};
         const std::vector<Place>& found = places[static_cast<std::size_t>(k - kDegreeLow)];
+        if (found.size() > kPlacesPerRecord) {
+            throw std::runtime_error("degree " + std::to_string(k) + " has more than three places");
+        }
         std::copy(found.begin(), found.end(), p.begin());
         auto place = [](const Place& q) {
             return std::to_string(q.string) + "," + std::to_string(q.mandal);
         };
         out += std::to_string(k) + "," + place(p[0]) + "," + place(p[1]) + "," +
-               centsText(degreeCents(scale, k)) + "," + quoted(fieldName(names, k)) + "," +
-               place(p[2]) + kLineEnd;
+               centsText(layout.cents(k)) + "," + quoted(fieldName(names, k)) + "," + place(p[2]) +
+               kLineEnd;
     }
 }
 
 } // namespace
 
-std::vector<std::vector<Place>> placesByDegree() {
+// Cents keep six decimals: far below what anyone hears, and the same text on every machine.
+std::string centsText(double cents) {
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, cents, std::chars_format::fixed, 6);
+    std::string text(buffer, result.ptr);
+    if (text == "-0.000000") text.erase(0, 1);
+    return text;
+}
+
+std::vector<std::vector<Place>> placesByDegree(const SystemLayout& layout) {
     std::vector<std::vector<Place>> places(kDegreeHigh - kDegreeLow + 1);
     for (int s = 1; s <= kStringCount; ++s) {
-        const MandalRange r = mandalRange(s);
+        const MandalRange r = layout.mandalRange(s);
         for (int m = r.low; m <= r.high; ++m) {
-            const int k = degreeAt(s, m);
+            const int k = layout.degreeAt(s, m);
             if (k < kDegreeLow || k > kDegreeHigh) {
                 throw std::runtime_error("string " + std::to_string(s) + " at mandal " +
                                          std::to_string(m) + " sounds degree " + std::to_string(k) +
@@ -107,13 +113,8 @@ std::vector<std::vector<Place>> placesByDegree() {
             places[static_cast<std::size_t>(k - kDegreeLow)].push_back({s, m});
         }
     }
-    for (std::size_t i = 0; i < places.size(); ++i) {
-        if (places[i].size() > kPlacesPerRecord) {
-            throw std::runtime_error("degree " + std::to_string(static_cast<int>(i) + kDegreeLow) +
-                                     " has more than three places");
-        }
-        std::sort(places[i].begin(), places[i].end(), playedFirst);
-    }
+    for (std::vector<Place>& p : places)
+        std::sort(p.begin(), p.end(), PlayedFirst{layout});
     return places;
 }
 
@@ -123,11 +124,12 @@ std::string makePitchTableText(const Scale& scale, const DegreeNamer& names) {
                                  " pitches per period; the table needs " +
                                  std::to_string(kDegreesPerOctave));
     }
+    const SystemLayout layout(scale);
     std::string out;
-    appendSectionA(out, names);
-    appendSectionsBC(out, scale);
-    appendSectionD(out, scale, names);
+    appendSectionA(out, layout, names);
+    appendSectionsBC(out, layout);
+    appendSectionD(out, layout, names);
     return out;
 }
 
-} // namespace zembera::pitchtool
+} // namespace zembera::systems

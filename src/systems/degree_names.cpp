@@ -1,11 +1,12 @@
-#include "pitch_table/degree_names.h"
+#include "systems/degree_names.h"
 
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 
 #include "common/text_fields.h"
 
-namespace zembera::pitchtool {
+namespace zembera::systems {
 namespace {
 
 std::string_view trimmed(std::string_view s) {
@@ -137,4 +138,37 @@ std::string DegreeNamer::nameOf(int degree) const {
     return name;
 }
 
-} // namespace zembera::pitchtool
+std::string DegreeNamer::nameOfCents(double cents) const {
+    constexpr double commaCents = 1200.0 / kCommasPerOctave;
+    // The named pitch at or below, counted across octaves; then the one above it.
+    const NameRow* below = nullptr;
+    int belowOctave = 0;
+    double belowCents = -1e300;
+    const NameRow* above = nullptr;
+    int aboveOctave = 0;
+    double aboveCents = 1e300;
+    const int octave = static_cast<int>(std::floor(cents / 1200.0));
+    for (int o = octave - 1; o <= octave + 1; ++o) {
+        for (const NameRow& row : rows_) {
+            const double at = o * 1200.0 + row.commas * commaCents;
+            if (at <= cents && at > belowCents) {
+                below = &row;
+                belowOctave = o;
+                belowCents = at;
+            }
+            if (at > cents && at < aboveCents) {
+                above = &row;
+                aboveOctave = o;
+                aboveCents = at;
+            }
+        }
+    }
+    if (cents - belowCents <= kNameReachCents) return octaveName(*below, belowOctave);
+    if (aboveCents - cents <= kNameReachCents) return octaveName(*above, aboveOctave);
+    const std::string base =
+        octaveName(*below, belowOctave) + " +" + std::to_string(std::lround(cents - belowCents));
+    const std::string withUnit = base + " sent";
+    return characterCount(withUnit) <= 30 ? withUnit : base;
+}
+
+} // namespace zembera::systems

@@ -1,0 +1,197 @@
+#include "shell/system_controls.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <exception>
+#include <fstream>
+
+#include "shell/canvas_widget.h"
+#include "shell/main_window.h"
+#include "shell/system_switch.h"
+#include "systems/system_files.h"
+#include "systems/tuning_export.h"
+#include "tuning/pitch_levels.h"
+
+namespace zembera {
+namespace {
+
+QPushButton* smallButton(QWidget* parent, const char* caption, const char* name, int left, int top,
+                         int width) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setGeometry(left, top, width, 17);
+    return b;
+}
+
+// Writes a whole file or reports that it could not.
+bool writeFile(const std::filesystem::path& path, const void* data, std::size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+} // namespace
+
+SystemControls::SystemControls(MainWindow& window, MessageService& messages, QWidget* parent,
+                               int left, int top)
+    : window_(window), messages_(messages) {
+    // Below the staff, clear of the mandal labels along the instrument's slanted edge.
+    QFont small = parent->font();
+    small.setPixelSize(9);
+    auto* caption = new QLabel(QString::fromUtf8(kSystemListCaption), parent);
+    caption->setFont(small);
+    caption->setGeometry(left, top, 100, 13);
+    list = new QComboBox(parent);
+    list->setObjectName(QStringLiteral("SesSistemi"));
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setGeometry(left, top + 14, 104, 19);
+    swapButton = smallButton(parent, kSwapCaption, "AB_buton", left, top + 35, 28);
+    openButton = smallButton(parent, "Aç", "scl_ac_buton", left + 30, top + 35, 26);
+    exportButton = smallButton(parent, "Ver", "scl_ver_buton", left + 58, top + 35, 28);
+    for (QPushButton* b : {swapButton, openButton, exportButton})
+        b->setFont(small);
+    openButton->setToolTip(QString::fromUtf8("Scala dosyası aç (.scl)"));
+    exportButton->setToolTip(QString::fromUtf8("Tellerin sesini dışa ver (.scl, .kbm, .syx)"));
+    swapButton->setToolTip(QString::fromUtf8("son iki ses sistemi arasında geç"));
+
+    const std::filesystem::path folder = window_.program().programFolder / systems::kSystemsFolder;
+    for (const systems::BundledSystem& b : systems::bundledSystems()) {
+        entries_.push_back({b.name, folder / b.file, std::nullopt, b.cCents, nullptr});
+        list->addItem(QString::fromUtf8(b.name));
+    }
+    QObject::connect(list, &QComboBox::activated, list, [this](int index) {
+        choose(index);
+        window_.Picture2->setFocus(Qt::OtherFocusReason);
+    });
+    QObject::connect(swapButton, &QPushButton::clicked, swapButton, [this] {
+        swap();
+        window_.Picture2->setFocus(Qt::OtherFocusReason);
+    });
+    QObject::connect(openButton, &QPushButton::clicked, openButton, [this] { askOpen(); });
+    QObject::connect(exportButton, &QPushButton::clicked, exportButton, [this] { askExport(); });
+}
+
+SystemControls::~SystemControls() = default;
+
+const systems::PitchSystem* SystemControls::currentSystem() const {
+    return entries_[static_cast<std::size_t>(current_)].built.get();
+}
+
+const systems::PitchSystem& SystemControls::build(Entry& entry) {
+    if (!entry.built) {
+        if (!names_) names_ = systems::readDegreeNamer(window_.program().programFolder);
+        entry.built = std::make_unique<systems::PitchSystem>(
+            systems::readSystem(entry.scl, entry.kbm, *names_, entry.name, entry.cCents));
+    }
+    return *entry.built;
+}
+
+bool SystemControls::choose(int index) {
+    if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
+    try {
+        const systems::PitchSystem& system = build(entries_[static_cast<std::size_t>(index)]);
+        useSystem(window_.program(), system);
+    } catch (const std::exception& e) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(current_);
+        messages_.show(e.what());
+        return false;
+    }
+    if (index != current_) {
+        previous_ = current_;
+        current_ = index;
+    }
+    const QSignalBlocker quiet(list);
+    list->setCurrentIndex(current_);
+    redrawWindow();
+    return true;
+}
+
+void SystemControls::swap() {
+    choose(previous_);
+}
+
+bool SystemControls::openScale(const std::filesystem::path& scl) {
+    std::filesystem::path kbm = scl;
+    kbm.replace_extension(".kbm");
+    Entry entry{scl.stem().string(), scl,
+                std::filesystem::exists(kbm) ? std::optional(kbm) : std::nullopt, 0.0, nullptr};
+    try {
+        build(entry);
+    } catch (const std::exception& e) {
+        messages_.show(e.what());
+        return false;
+    }
+    entries_.push_back(std::move(entry));
+    list->addItem(QString::fromStdString(entries_.back().name));
+    return choose(static_cast<int>(entries_.size()) - 1);
+}
+
+bool SystemControls::exportTo(const std::filesystem::path& stem) {
+    const LoadedProgram& p = window_.program();
+    const systems::StringCents cents =
+        systems::soundingCents(p.tables, p.instrument.mandalPos, p.tuning.tuningOffset);
+    const std::string name = stem.stem().string();
+    const std::string& system = entries_[static_cast<std::size_t>(current_)].name;
+    const systems::ScalaFiles scala = systems::exportScala(cents, name, "ZEMBERA: " + system);
+    const std::vector<std::uint8_t> dump = systems::exportMidiTuning(cents, "ZEMBERA");
+    std::filesystem::path scl = stem, kbm = stem, syx = stem;
+    scl += ".scl";
+    kbm += ".kbm";
+    syx += ".syx";
+    if (!writeFile(scl, scala.scl.data(), scala.scl.size()) ||
+        !writeFile(kbm, scala.kbm.data(), scala.kbm.size()) ||
+        !writeFile(syx, dump.data(), dump.size())) {
+        messages_.show(name + " dosyaları yazılamadı.");
+        return false;
+    }
+    return true;
+}
+
+// The instrument, its mandal strip, staff, panel and column in the new system; a transposed
+// setting shown is transposed again, in the new system's degrees.
+void SystemControls::redrawWindow() {
+    MainWindow& w = window_;
+    LoadedProgram& p = w.program();
+    if (w.Option5[2]->isChecked() &&
+        (p.tuning.ahenkIndex != kReferenceLevel || w.HScroll1->value() != 0)) {
+        w.tuningHandlers().trans_çalgı(p.tuning.ahenkIndex, w.HScroll1->value());
+    }
+    w.tel_çiz();
+    if (p.instrument.currentString != 0) {
+        w.mandal_at();
+        w.porte();
+        w.etiket();
+    }
+    for (int s = 1; s <= kStringCount; ++s)
+        w.arıza_yaz(s);
+}
+
+void SystemControls::askOpen() {
+    const QString file =
+        QFileDialog::getOpenFileName(&window_, QString::fromUtf8("Scala dosyası aç"), QString(),
+                                     QString::fromUtf8("Scala dizileri (*.scl)"));
+    if (!file.isEmpty()) openScale(file.toStdString());
+    window_.Picture2->setFocus(Qt::OtherFocusReason);
+}
+
+void SystemControls::askExport() {
+    QString file = QFileDialog::getSaveFileName(&window_, QString::fromUtf8("Tellerin sesini ver"),
+                                                QStringLiteral("zembera.scl"),
+                                                QString::fromUtf8("Scala dizileri (*.scl)"));
+    if (!file.isEmpty()) {
+        std::filesystem::path stem = file.toStdString();
+        stem.replace_extension();
+        exportTo(stem);
+    }
+    window_.Picture2->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace zembera

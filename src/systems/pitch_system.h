@@ -1,0 +1,38 @@
+#pragma once
+// A pitch system: a scale laid out on the instrument and the pitch tables built from it, the
+// same tables the bundled Dizek.txt gives for the 79-tone scale.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "pitch/pitch_table.h"
+#include "pitch/scala_file.h"
+#include "systems/degree_names.h"
+#include "systems/system_layout.h"
+
+namespace zembera::systems {
+
+class PitchSystem {
+  public:
+    // Builds the tables of `scale` whose step `cStep` is the written C. Throws
+    // std::runtime_error (in Turkish, naming `fileName`) when the degrees the strings reach do
+    // not fit the degree numbers of the tables.
+    PitchSystem(std::string name, std::string fileName, const Scale& scale, int cStep,
+                const DegreeNamer& names);
+
+    std::string name;     // as the list shows it, "Yarman 79"
+    std::string fileName; // the .scl it was read from
+    Scale scale;
+    int cStep = 0;
+    SystemLayout layout;
+    PitchTables tables;
+    std::array<std::int16_t, kStringCount + 1> mandalMin{};
+    std::array<std::int16_t, kStringCount + 1> mandalMax{};
+};
+
+// True when the layout is the one the bundled table was made for: 79 degrees with its naturals,
+// named and marked by degrees as Dizek.txt is.
+bool usesDegreeNaming(const SystemLayout& layout);
+
+} // namespace zembera::systems
