@@ -18,6 +18,8 @@ int handlerKeyCode(int qtKey) {
         return 39;
     case Qt::Key_Down:
         return 40;
+    case Qt::Key_Space:
+        return 32;
     default:
         return 0;
     }
@@ -55,7 +57,8 @@ void KeyHook::press(int code, bool instrument) {
         pendingRelease_.erase(pending);
     }
     if (!instrument) return;
-    held_.insert(code);
+    const bool stroke = held_.insert(code).second;
+    if (stroke && strike_) strike_(code);
     down_(code); // auto-repeat presses repeat the key-down, as held keys do
 }
 

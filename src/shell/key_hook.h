@@ -21,7 +21,8 @@
 
 namespace zembera {
 
-// The key codes the handlers take: letters 65..90, arrows 37 (left) .. 40 (down); 0 otherwise.
+// The key codes the handlers take: letters 65..90, arrows 37 (left) .. 40 (down), the space bar
+// 32; 0 otherwise.
 int handlerKeyCode(int qtKey);
 
 class KeyHook : public QObject {
@@ -34,6 +35,9 @@ class KeyHook : public QObject {
 
     // `window` is the main window; its keys go to `down` and `up`.
     KeyHook(QWidget* window, Handler down, Handler up, QObject* parent = nullptr);
+    // Called once per stroke of a key on the instrument, never for its auto-repeats: for keys
+    // that act once however long they are held.
+    void setStrikeHandler(Handler strike) { strike_ = std::move(strike); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,6 +51,7 @@ class KeyHook : public QObject {
     QPointer<QWidget> window_;
     Handler down_;
     Handler up_;
+    Handler strike_;
     std::set<int> held_;                // pressed on the instrument and not released yet
     std::map<int, int> pendingRelease_; // key code -> timer that makes its release final
 };

@@ -429,4 +429,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void MainWindow::keyStrike(int key) {
+    // A blank typed into the makam name is text, not a swap.
+    if (key != kKeySwapSystems || program_.instrument.nameFieldFocused) return;
+    if (systems_->swapButton->isEnabled()) systems_->swap();
+}
+
 } // namespace zembera

@@ -34,6 +34,7 @@ class PressEndingMessages;
 
 inline constexpr const char* kCloseQuestion = "Bu proğramı kapatmak istiyormusunuz ?";
 inline constexpr const char* kWindowCaption = "Z E M B E R A";
+inline constexpr int kKeySwapSystems = 32; // the space bar
 
 class MainWindow : public QWidget, public InstrumentView {
   public:
@@ -119,6 +120,9 @@ class MainWindow : public QWidget, public InstrumentView {
 
     // The pitch-system list, A/B, opening and export of Scala files (system_controls.cpp).
     SystemControls& systemControls() { return *systems_; }
+    // A stroke of a key that acts once per press: the space bar swaps the last two pitch systems,
+    // as the A/B button does, so a phrase can be heard in both while playing.
+    void keyStrike(int key);
 
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();

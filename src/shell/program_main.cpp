@@ -61,6 +61,7 @@ int runWindowProgram(int argc, char** argv) {
     KeyHook keys(
         &window, [&window](int key) { window.player().Form_KeyDown(key); },
         [&window](int key) { window.player().Form_KeyUp(key); });
+    keys.setStrikeHandler([&window](int key) { window.keyStrike(key); });
     app.installEventFilter(&keys);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
@@ -102,6 +103,28 @@ TEST_F(SystemWindow, ABSwapsBetweenTheLastTwoSystems) {
     EXPECT_EQ(controls().list->currentText(), QString::fromUtf8("Rauf Yekta 24"));
     EXPECT_NEAR(cents(12), 905.865, 1e-3); // the Pythagorean A: 27/16 above C
     EXPECT_TRUE(window->Picture2->hasFocus());
+}
+
+// The space bar is the A/B button: one swap per stroke, however long it is held, and none while
+// the makam name is typed.
+TEST_F(SystemWindow, TheSpaceBarSwapsOncePerStroke) {
+    chooseFromList("72 eşit");
+    chooseFromList("Rauf Yekta 24");
+    QWindow* w = window->windowHandle();
+    QTest::keyPress(w, Qt::Key_Space);
+    for (int i = 0; i < 3; ++i) { // held: X repeats as release+press pairs, some unflagged
+        QTest::keyRelease(w, Qt::Key_Space);
+        QTest::keyPress(w, Qt::Key_Space);
+    }
+    QTest::keyRelease(w, Qt::Key_Space);
+    settleRelease();
+    EXPECT_EQ(controls().list->currentText(), QString::fromUtf8("72 eşit"));
+    EXPECT_NEAR(cents(12), 900.0, 1e-3);
+
+    window->Text1->setFocus();
+    QTest::keyClick(w, Qt::Key_Space);
+    EXPECT_EQ(controls().list->currentText(), QString::fromUtf8("72 eşit"));
+    EXPECT_EQ(window->Text1->text(), QStringLiteral(" "));
 }
 
 // ŞAH is still the fifth below: F an octave down, in the system's own degrees.

@@ -93,6 +93,7 @@ class WindowFixture : public ::testing::Test {
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },
             [this](int k) { window->player().Form_KeyUp(k); });
+        hook->setStrikeHandler([this](int k) { window->keyStrike(k); });
         qApp->installEventFilter(hook.get());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
