@@ -13,6 +13,7 @@
 #include "instrument/instrument_player.h"
 #include "instrument/instrument_ports.h"
 #include "shell/files_controls.h"
+#include "shell/render_controls.h"
 #include "shell/startup_loader.h"
 #include "shell/system_controls.h"
 #include "shell/window_layout.h"
@@ -120,6 +121,9 @@ class MainWindow : public QWidget, public InstrumentView {
     // The pitch-system list, A/B, opening and export of Scala files (system_controls.cpp).
     SystemControls& systemControls() { return *systems_; }
 
+    // Writing the melody or the recording to a sound file (render_controls.cpp).
+    RenderControls& renderControls() { return *renders_; }
+
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
     void File2_Click(const QString& fileName);
@@ -157,6 +161,7 @@ class MainWindow : public QWidget, public InstrumentView {
     std::unique_ptr<TuningHandlers> tuningHandlers_;
     std::unique_ptr<FilesControls> files_;
     std::unique_ptr<SystemControls> systems_;
+    std::unique_ptr<RenderControls> renders_;
     bool sessionEnding_ = false;
 };
 
