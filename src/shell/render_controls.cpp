@@ -31,7 +31,10 @@ RenderControls::RenderControls(MainWindow& window, MessageService& messages)
     button_ = new QPushButton(QStringLiteral("WAV"), w_.Frame5);
     button_->setObjectName(QStringLiteral("wav_buton"));
     button_->setFocusPolicy(Qt::NoFocus);
-    button_->setGeometry(80, 45, 33, 17);
+    button_->setGeometry(80, 45, 41, 17);
+    // The menu arrow would hide the caption on so small a button.
+    button_->setStyleSheet(
+        QStringLiteral("QPushButton::menu-indicator { width: 0; image: none; }"));
     auto* menu = new QMenu(button_);
     menu->addAction(QStringLiteral("Ezgiyi ses dosyasına yaz"), [this] { renderMelody(); });
     menu->addAction(QStringLiteral("Kaydı ses dosyasına yaz"), [this] { renderRecording(); });
