@@ -35,6 +35,12 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
         outcome.error = file.string() + ": yalnızca .wav ve .flac dosyaları yazılabilir";
         return outcome;
     }
+    // A WAV file counts its bytes in 32 bits: refuse at once what would fail hours later.
+    constexpr std::size_t kMaxWavFrames = (0xFFFFFFFFull - 44) / 2;
+    if (*kind == AudioFileKind::wav && frameAt(piece.endMs) > kMaxWavFrames) {
+        outcome.error = file.string() + ": parça bir WAV dosyasına sığmayacak kadar uzun";
+        return outcome;
+    }
     SF_INFO info{};
     info.samplerate = static_cast<int>(kOutputRate);
     info.channels = 1;

@@ -83,6 +83,14 @@ TEST_F(RenderFile, FailuresAndStopsLeaveNoFileBehind) {
     EXPECT_FALSE(nowhere.written);
     EXPECT_TRUE(nowhere.error);
 
+    // A recording of days does not fit a WAV file; nothing is tried.
+    NoteEvents days = piece;
+    days.endMs = 3.0 * 24 * 3600 * 1000;
+    const RenderOutcome tooLong = renderToFile(days, sounds, dir / "uzun.wav");
+    ASSERT_TRUE(tooLong.error);
+    EXPECT_NE(tooLong.error->find("sığmayacak"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "uzun.wav.yeni"));
+
     // A stop midway (the progress is told once a second of sound) keeps the old file as it was.
     std::ofstream(dir / "eski.wav") << "eski";
     NoteEvents long_ = piece;
