@@ -122,6 +122,7 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     connectTuningControls();
     connectFilesControls(sound);
     systems_ = std::make_unique<SystemControls>(*this, messages_, Picture2, 2, 294);
+    renders_ = std::make_unique<RenderControls>(*this, messages_);
 }
 
 MainWindow::~MainWindow() = default;

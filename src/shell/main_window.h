@@ -13,6 +13,7 @@
 #include "instrument/instrument_player.h"
 #include "instrument/instrument_ports.h"
 #include "shell/files_controls.h"
+#include "shell/render_controls.h"
 #include "shell/startup_loader.h"
 #include "shell/system_controls.h"
 #include "shell/window_layout.h"
@@ -124,6 +125,9 @@ class MainWindow : public QWidget, public InstrumentView {
     // as the A/B button does, so a phrase can be heard in both while playing.
     void keyStrike(int key);
 
+    // Writing the melody or the recording to a sound file (render_controls.cpp).
+    RenderControls& renderControls() { return *renders_; }
+
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
     void File2_Click(const QString& fileName);
@@ -161,6 +165,7 @@ class MainWindow : public QWidget, public InstrumentView {
     std::unique_ptr<TuningHandlers> tuningHandlers_;
     std::unique_ptr<FilesControls> files_;
     std::unique_ptr<SystemControls> systems_;
+    std::unique_ptr<RenderControls> renders_;
     bool sessionEnding_ = false;
 };
 

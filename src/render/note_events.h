@@ -1,0 +1,53 @@
+#pragma once
+// A piece as a list of note events: what the replay of a recording or the melody player would
+// start on the memory channel, and when. Every event cuts off the note sounding before it, as
+// each onset of the players does; the piece ends, silencing the last note, at `endMs`. Scores
+// read from other formats become a piece the same way and render through the same path.
+//
+// Thread: any (pure).
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "files/melody_file.h"
+
+namespace zembera {
+
+struct NoteEvent {
+    double onsetMs = 0;
+    // The string and mandal position whose patched sample sounds; string 0 for an onset that
+    // only silences (a rest, a note that stays silent).
+    int string = 0;
+    int mandal = 0;
+};
+
+struct NoteEvents {
+    std::vector<NoteEvent> events; // in onset order
+    double endMs = 0;
+};
+
+// The tempo of the melody player as the window starts: milliseconds per unit.
+inline constexpr int kStartTempoMs = 40;
+
+// What the players read from the instrument and the window besides the file.
+struct PlayerSettings {
+    std::array<std::int16_t, 27> mandalPos{}; // by string 1..26
+    int ahenkShift = 0;
+    MandalMode melodyMode = MandalMode::şartlı; // Option2 as the window starts
+    int replayMode = 1;                         // Option3: 1 "çalgı" sounds, others stay silent
+    int unitMs = kStartTempoMs;                 // vscrollValue
+};
+
+// The notes and rests of a melody file's text (`fileName` names it in errors), as the melody
+// player plays them. Throws FormatError at a faulty record.
+NoteEvents melodyEvents(std::string_view text, const std::string& fileName,
+                        const PlayerSettings& settings);
+
+// The plucks of a recording file's text, as the replay plays them. Throws FormatError at a
+// faulty line.
+NoteEvents recordingEvents(std::string_view text, const std::string& fileName,
+                           const PlayerSettings& settings);
+
+} // namespace zembera

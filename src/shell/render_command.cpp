@@ -1,0 +1,78 @@
+#include "shell/render_command.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "files/melody_file.h"
+#include "files/record_handlers.h"
+#include "files/text_file.h"
+#include "render/audio_file.h"
+#include "shell/startup_loader.h"
+#include "shell/system_switch.h"
+#include "systems/system_files.h"
+
+namespace zembera {
+namespace {
+
+enum class PieceKind { melody, recording };
+
+std::optional<PieceKind> pieceKind(const std::filesystem::path& input) {
+    const std::string ext = input.extension().string();
+    if (ext == kMelodyExtension) return PieceKind::melody;
+    if (ext == ".txt") return PieceKind::recording;
+    return std::nullopt;
+}
+
+int fail(const std::string& reason) {
+    std::fprintf(stderr, "zembera: %s\n", reason.c_str());
+    return 1;
+}
+
+} // namespace
+
+int runRender(const std::filesystem::path& folder, const std::filesystem::path& input,
+              const std::filesystem::path& output, std::optional<std::string_view> system) {
+    const std::optional<PieceKind> kind = pieceKind(input);
+    if (!kind) return fail(input.string() + ": yalnızca .ses ezgi ve kayıt.txt dosyaları çalınır");
+    if (!audioFileKind(output))
+        return fail(output.string() + ": yalnızca .wav ve .flac dosyaları yazılabilir");
+
+    StderrMessages messages;
+    StartupResult loaded = loadProgram(folder, messages);
+    if (loaded.fatal) return fail(*loaded.fatal);
+    LoadedProgram& program = *loaded.program;
+    try {
+        if (system) {
+            const systems::DegreeNamer names = systems::readDegreeNamer(folder);
+            useSystem(program, systems::findSystem(folder, *system, names));
+        }
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+
+    const std::optional<std::string> text = readTextFile(input);
+    if (!text) return fail(input.string() + ": dosya açılamadı");
+    PlayerSettings settings;
+    settings.mandalPos = program.instrument.mandalPos;
+    settings.ahenkShift = program.tuning.ahenkShift;
+    NoteEvents piece;
+    const std::string name = input.filename().string();
+    try {
+        piece = *kind == PieceKind::melody ? melodyEvents(*text, name, settings)
+                                           : recordingEvents(*text, name, settings);
+    } catch (const FormatError& e) {
+        return fail(std::string(*kind == PieceKind::melody ? kMelodyFileFault : kRecordFileFault) +
+                    "\n" + e.what());
+    }
+
+    const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
+                                     program.tables, program.tuning.tuningOffset};
+    NoteSounds sounds(source);
+    const RenderOutcome outcome = renderToFile(piece, sounds, output);
+    if (!outcome.written) return fail(outcome.error.value_or(output.string() + ": yazılamadı"));
+    std::printf("%s: %.1f saniye yazıldı\n", output.string().c_str(), piece.endMs / 1000.0);
+    return 0;
+}
+
+} // namespace zembera

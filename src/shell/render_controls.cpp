@@ -1,0 +1,122 @@
+#include "shell/render_controls.h"
+
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "files/melody_handlers.h"
+#include "files/record_handlers.h"
+#include "files/text_file.h"
+#include "render/audio_file.h"
+#include "shell/main_window.h"
+
+namespace zembera {
+namespace {
+
+// The checked button of an option group; 0 when none.
+int checkedIndex(const std::array<QRadioButton*, 4>& group) {
+    for (int i = 1; i <= 3; ++i)
+        if (group[static_cast<std::size_t>(i)]->isChecked()) return i;
+    return 0;
+}
+
+} // namespace
+
+RenderControls::RenderControls(MainWindow& window, MessageService& messages)
+    : w_(window), messages_(messages) {
+    button_ = new QPushButton(QStringLiteral("WAV"), w_.Frame5);
+    button_->setObjectName(QStringLiteral("wav_buton"));
+    button_->setFocusPolicy(Qt::NoFocus);
+    button_->setGeometry(80, 45, 41, 17);
+    // The menu arrow would hide the caption on so small a button.
+    button_->setStyleSheet(
+        QStringLiteral("QPushButton::menu-indicator { width: 0; image: none; }"));
+    auto* menu = new QMenu(button_);
+    menu->addAction(QStringLiteral("Ezgiyi ses dosyasına yaz"), [this] { renderMelody(); });
+    menu->addAction(QStringLiteral("Kaydı ses dosyasına yaz"), [this] { renderRecording(); });
+    button_->setMenu(menu);
+    askOutputFile = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(&w_, QStringLiteral("Ses dosyası olarak kaydet"),
+                                            suggested,
+                                            QStringLiteral("Ses dosyaları (*.wav *.flac)"));
+    };
+}
+
+bool RenderControls::idle() const {
+    const LoadedProgram& p = w_.program();
+    return !p.instrument.recording && !p.instrument.playingBack && !p.recording.loopRunning;
+}
+
+void RenderControls::renderMelody() {
+    if (!idle()) return;
+    const LoadedProgram& p = w_.program();
+    const std::string name = w_.Text2->text().toStdString();
+    const std::string fileName = name + kMelodyExtension;
+    std::optional<std::string> text;
+    if (!name.empty() && name.find_first_of("/\\") == std::string::npos)
+        text = readTextFile(p.programFolder / pathFromUtf8(fileName));
+    if (!text) {
+        messages_.show(std::string(kMelodyFileFault) + "\n" +
+                       FormatError(fileName, 1, "dosya açılamadı").what());
+        return;
+    }
+    PlayerSettings settings;
+    settings.mandalPos = p.instrument.mandalPos;
+    settings.ahenkShift = p.tuning.ahenkShift;
+    settings.melodyMode = static_cast<MandalMode>(checkedIndex(w_.Option2));
+    settings.unitMs = p.instrument.vscrollValue;
+    try {
+        write(melodyEvents(*text, fileName, settings), pathFromUtf8(name + ".wav"));
+    } catch (const FormatError& e) {
+        messages_.show(std::string(kMelodyFileFault) + "\n" + e.what());
+    }
+}
+
+void RenderControls::renderRecording() {
+    if (!idle()) return;
+    const LoadedProgram& p = w_.program();
+    const std::optional<std::string> text =
+        readTextFile(p.sampleFolder / pathFromUtf8(kRecordFileName));
+    if (!text) {
+        messages_.show(kNoRecording);
+        return;
+    }
+    PlayerSettings settings;
+    settings.mandalPos = p.instrument.mandalPos;
+    settings.ahenkShift = p.tuning.ahenkShift;
+    settings.replayMode = checkedIndex(w_.Option3);
+    try {
+        write(recordingEvents(*text, kRecordFileName, settings), pathFromUtf8("kayıt.wav"));
+    } catch (const FormatError& e) {
+        messages_.show(std::string(kRecordFileFault) + "\n" + e.what());
+    }
+}
+
+void RenderControls::write(const NoteEvents& piece, const std::filesystem::path& suggested) {
+    const LoadedProgram& p = w_.program();
+    const QString chosen =
+        askOutputFile(QString::fromStdString((p.programFolder / suggested).string()));
+    if (chosen.isEmpty()) return;
+    std::filesystem::path file = pathFromUtf8(chosen.toStdString());
+    if (!audioFileKind(file)) file += ".wav"; // a name typed without its extension
+
+    const PatchedSampleSource source{p.sampleFolder, p.samples.sampleFileName, p.tables,
+                                     p.tuning.tuningOffset};
+    NoteSounds sounds(source);
+    QProgressDialog progress(QStringLiteral("Ses dosyası yazılıyor…"), QStringLiteral("Vazgeç"), 0,
+                             1000, &w_);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    const RenderOutcome outcome = renderToFile(piece, sounds, file, [&](double done) {
+        progress.setValue(static_cast<int>(done * 1000));
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    if (outcome.error) messages_.show(std::string(kRenderNotWritten) + "\n" + *outcome.error);
+}
+
+} // namespace zembera

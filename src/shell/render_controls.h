@@ -1,0 +1,45 @@
+#pragma once
+// The button "WAV" of the melody frame: its menu writes the melody named in Text2 or the
+// recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players would play it
+// now (the instrument's mandals, the pitch level, the tempo and the options of the window).
+// A long piece shows its progress and can be stopped.
+//
+// Thread: UI thread only.
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+class QPushButton;
+
+namespace zembera {
+
+class MainWindow;
+class MessageService;
+struct NoteEvents;
+
+inline constexpr const char* kRenderNotWritten = "ses dosyası yazılamadı";
+
+class RenderControls {
+  public:
+    RenderControls(MainWindow& window, MessageService& messages);
+
+    // Writes the melody named in Text2, or the recording.
+    void renderMelody();
+    void renderRecording();
+
+    QPushButton* button() const { return button_; }
+    // Where to write, given a suggested file; an empty answer writes nothing. A file dialog
+    // unless a test answers.
+    std::function<QString(const QString& suggested)> askOutputFile;
+
+  private:
+    bool idle() const;
+    void write(const NoteEvents& piece, const std::filesystem::path& suggested);
+
+    MainWindow& w_;
+    MessageService& messages_;
+    QPushButton* button_ = nullptr;
+};
+
+} // namespace zembera

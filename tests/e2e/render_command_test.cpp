@@ -1,0 +1,126 @@
+// The real executable renders a bundled melody and a recording to sound files without a window,
+// and refuses what it cannot render with its reason and a non-zero exit code.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace zembera {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kProgram = ZEMBERA_PROGRAM_DIR;
+
+// Everything printed and the exit code of the program run with `arguments`.
+std::pair<std::string, int> render(const std::string& arguments) {
+    const std::string command =
+        "cd /tmp && '" + (kProgram / "zembera").string() + "' --render " + arguments + " 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        out.append(buffer, n);
+    const int status = pclose(pipe);
+    return {out, WEXITSTATUS(status)};
+}
+
+std::vector<short> readFrames(const fs::path& file, SF_INFO& info) {
+    info = SF_INFO{};
+    SNDFILE* in = sf_open(file.c_str(), SFM_READ, &info);
+    EXPECT_NE(in, nullptr) << file;
+    if (in == nullptr) return {};
+    std::vector<short> frames(static_cast<std::size_t>(info.frames));
+    sf_read_short(in, frames.data(), info.frames);
+    sf_close(in);
+    return frames;
+}
+
+class RenderCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("zembera_render_cli_" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string in(const fs::path& p) const { return "'" + p.string() + "'"; }
+    fs::path dir;
+};
+
+TEST_F(RenderCommand, RendersABundledMelodyToWavAndFlac) {
+    const fs::path wav = dir / "ezgi.wav", flac = dir / "ezgi.FLAC";
+    const auto [out, code] = render(in(kProgram / "god_rest_ye.ses") + " " + in(wav));
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("saniye yazıldı"), std::string::npos) << out;
+    const auto [outFlac, codeFlac] = render(in(kProgram / "god_rest_ye.ses") + " " + in(flac));
+    ASSERT_EQ(codeFlac, 0) << outFlac;
+
+    SF_INFO info;
+    const std::vector<short> frames = readFrames(wav, info);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.channels, 1);
+    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    EXPECT_GT(frames.size(), 44100u * 5); // a melody of more than a few seconds
+    EXPECT_NE(std::count(frames.begin(), frames.end(), 0), static_cast<long>(frames.size()));
+    SF_INFO flacInfo;
+    EXPECT_EQ(readFrames(flac, flacInfo), frames);
+    EXPECT_EQ(flacInfo.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+
+    // Another pitch system changes the sound, not the timing.
+    const fs::path other = dir / "yekta.wav";
+    const auto [outSystem, codeSystem] =
+        render(in(kProgram / "god_rest_ye.ses") + " " + in(other) + " --sistem 'Rauf Yekta 24'");
+    ASSERT_EQ(codeSystem, 0) << outSystem;
+    SF_INFO otherInfo;
+    const std::vector<short> yekta = readFrames(other, otherInfo);
+    EXPECT_EQ(yekta.size(), frames.size());
+    EXPECT_NE(yekta, frames);
+}
+
+TEST_F(RenderCommand, RendersARecordingAtTheOpenPositions) {
+    const fs::path record = dir / "kayıt.txt";
+    std::ofstream(record, std::ios::binary) << " 17            5             500 \r\n"
+                                               " 10           -3             250 \r\n";
+    const auto [out, code] = render(in(record) + " " + in(dir / "kayıt.wav"));
+    ASSERT_EQ(code, 0) << out;
+    SF_INFO info;
+    const std::vector<short> frames = readFrames(dir / "kayıt.wav", info);
+    EXPECT_EQ(frames.size(), 33075u); // 750 ms
+    EXPECT_NE(frames[10], 0);
+}
+
+TEST_F(RenderCommand, RefusesWithTheReason) {
+    std::ofstream(dir / "kırık.ses") << "0,1,3,0,0,0,0,0,0,0\n1,2";
+    struct {
+        std::string arguments;
+        std::string reason;
+    } cases[] = {
+        {in(dir / "yok.ses") + " " + in(dir / "a.wav"), "dosya açılamadı"},
+        {in(dir / "kırık.ses") + " " + in(dir / "a.wav"),
+         "ses dosyasından kaynaklanan bir hata oluştu."},
+        {in(kProgram / "god_rest_ye.ses") + " " + in(dir / "a.mp3"), ".wav ve .flac"},
+        {in(kProgram / "Rast.mkm") + " " + in(dir / "a.wav"), ".ses"},
+        {in(kProgram / "god_rest_ye.ses") + " " + in(dir / "yok" / "a.wav"), "a.wav"},
+        {in(kProgram / "god_rest_ye.ses") + " " + in(dir / "a.wav") + " --sistem 'Yok Böyle'",
+         "Yok Böyle"},
+    };
+    for (const auto& c : cases) {
+        const auto [out, code] = render(c.arguments);
+        EXPECT_EQ(code, 1) << c.arguments;
+        EXPECT_NE(out.find(c.reason), std::string::npos) << c.arguments << "\n" << out;
+    }
+    EXPECT_FALSE(fs::exists(dir / "a.wav"));
+    EXPECT_EQ(render(in(dir / "a.ses")).second, 2); // no output named
+}
+
+} // namespace
+} // namespace zembera
