@@ -9,6 +9,7 @@
 #include "files/text_file.h"
 #include "scores/mandal_plan.h"
 #include "scores/score_file.h"
+#include "scores/ses_export.h"
 
 namespace zembera::scores {
 namespace {
@@ -60,13 +61,28 @@ bool ScorePlayer::playIfScore(const std::string& name) {
     try {
         const Score score = readScoreFile(p_.programFolder / pathFromUtf8(name));
         placed = placeScore(score, standardSetup(p_.source.tables, p_.tuning.ahenkShift));
-        p_.messages.show(scoreReport(score, *placed, name));
+        std::string report = scoreReport(score, *placed, name);
+        // The melody file holds the positions of the table's own pitch level.
+        const SesExport ses =
+            exportSes(score, placeScore(score, standardSetup(p_.source.tables, 0)));
+        if (!ses.fits()) report += "\n" + std::string(kSesDoesNotFit) + ses.problems.front();
+        p_.messages.show(report);
+        if (ses.fits()) offerSes(name, ses.text);
     } catch (const ScoreError& e) {
         p_.messages.show(e.what());
         return true;
     }
     play(*placed);
     return true;
+}
+
+void ScorePlayer::offerSes(const std::string& name, const std::string& text) {
+    const std::string sesName = name.substr(0, name.rfind('.')) + kMelodyExtension;
+    const std::filesystem::path file = p_.programFolder / pathFromUtf8(sesName);
+    std::string question = sesName + " olarak kaydedilsin mi?";
+    if (std::filesystem::exists(file)) question += " (var olan dosyanın yerine)";
+    if (!p_.messages.askYesNo(question)) return;
+    if (!replaceFileAtomically(file, text)) p_.messages.show(sesName + ": dosya yazılamadı");
 }
 
 void ScorePlayer::play(const PlacedScore& placed) {

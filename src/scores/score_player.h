@@ -17,6 +17,8 @@ namespace zembera::scores {
 
 // The tempo scroll bar's starting value: the score's own tempo.
 inline constexpr double kWrittenTempoScroll = 40.0;
+// Opens the line of the report that tells why the score cannot be kept as a melody file.
+inline constexpr const char* kSesDoesNotFit = ".ses olarak yazılamaz: ";
 
 class ScorePlayer {
   public:
@@ -27,6 +29,8 @@ class ScorePlayer {
     bool playIfScore(const std::string& name);
 
   private:
+    // Asks whether the score is to be kept as a melody file of the same name and writes it.
+    void offerSes(const std::string& name, const std::string& text);
     void play(const PlacedScore& placed);
     FilesParts& p_;
 };

@@ -97,6 +97,34 @@ TEST_F(ScoreFrame, ABadScoreIsNamedWithItsReasonAndNothingPlays) {
     EXPECT_TRUE(controls.idle());
 }
 
+TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
+    controls.text2 = "saz_semaisi.musicxml";
+    melody->aç_kapa_buton_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find(
+                  "\n.ses olarak yazılamaz: nota 11 (ölçü 2): süre ses dosyasında yazılamaz"),
+              std::string::npos)
+        << messages.shown[0];
+    EXPECT_TRUE(messages.asked.empty());
+}
+
+TEST_F(ScoreFrame, AFittingScoreCanBeKeptAsAMelodyFileThatPlaysTheSame) {
+    test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tB4b5\t1\t4\t640\n"
+                                       "9\tEs\t1\t8\t320\n9\tA3\t1\t2\t1280\n");
+    controls.text2 = "kisa.txt";
+    melody->aç_kapa_buton_Click();
+    EXPECT_EQ(messages.asked, (std::vector<std::string>{"kisa.ses olarak kaydedilsin mi?"}));
+    const test::Plays fromScore = sound.plays();
+    ASSERT_EQ(fromScore.size(), 2u);
+    const std::vector<double> scoreLengths = sound.lengths();
+    sound.events.clear();
+    controls.text2 = "kisa";
+    controls.option2 = 3; // dosya: the file mandal
+    melody->aç_kapa_buton_Click();
+    EXPECT_EQ(sound.plays(), fromScore);
+    EXPECT_EQ(sound.lengths(), scoreLengths);
+}
+
 TEST_F(ScoreFrame, AMelodyNameStillPlaysTheMelodyFile) {
     test::writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\n");
     controls.text2 = "ezgi";
