@@ -11,13 +11,16 @@ void MelodyHandlers::open_ses_buton_Click() {
 
 void MelodyHandlers::File3_Click(const std::string& fileName) {
     p_.controls.hideFile3();
-    p_.controls.setText2(withoutLastCharacters(fileName, 4));
+    // A score file of another program keeps its extension, which tells how to read it.
+    const bool melody =
+        fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, kMelodyExtension) == 0;
+    p_.controls.setText2(melody || !playOtherFile ? withoutLastCharacters(fileName, 4) : fileName);
     p_.controls.focusInstrument();
 }
 
 void MelodyHandlers::aç_kapa_buton_Click() {
     if (!p_.instrument.playingBack) {
-        yürüt10();
+        if (!playOtherFile || !playOtherFile(p_.controls.Text2())) yürüt10();
     } else {
         p_.instrument.playingBack = false;
         p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test

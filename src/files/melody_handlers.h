@@ -5,6 +5,7 @@
 // Thread: UI thread only. The player is a loop that lets the window handle its events while its
 // notes sound, so aç_kapa_buton_Click runs from inside yürüt10 to end it at once.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,10 @@ class MelodyHandlers {
     void aç_kapa_buton_Click();
     // Plays the melody file named in Text2 to its end, to a stop or to a fault.
     void yürüt10();
+
+    // Plays a name of Text2 that is not a melody file (a score of another program) and returns
+    // true; false leaves it to yürüt10. Unset, every name is a melody file.
+    std::function<bool(const std::string& name)> playOtherFile;
 
   private:
     // The string and position a note of the current string sounds at in the mode of Option2;

@@ -32,11 +32,12 @@ void fillPicture(CanvasWidget* picture, QRgb color) {
     picture->refresh();
 }
 
-// The files of `folder` matching `pattern`, sorted by name, as the file list boxes show them.
-void fillFileList(QListWidget* list, const std::filesystem::path& folder, const char* pattern) {
+// The files of `folder` matching `patterns`, sorted by name, as the file list boxes show them.
+void fillFileList(QListWidget* list, const std::filesystem::path& folder,
+                  const QStringList& patterns) {
     list->clear();
     const QDir dir(QString::fromStdString(folder.string()));
-    list->addItems(dir.entryList({QString::fromLatin1(pattern)}, QDir::Files, QDir::Name));
+    list->addItems(dir.entryList(patterns, QDir::Files, QDir::Name));
 }
 
 class WindowFilesView : public FilesView {
@@ -103,7 +104,8 @@ class WindowFilesView : public FilesView {
         w_.Text2->setText(QString::fromStdString(text));
     }
     void showFile3() override {
-        fillFileList(w_.File3, programFolder_, "*.ses");
+        // Melody files, and the scores of other programs the score player reads.
+        fillFileList(w_.File3, programFolder_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
         w_.File3->show();
         w_.File3->raise();
     }
@@ -165,6 +167,10 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_->makam = std::make_unique<MakamHandlers>(*files_->parts);
     files_->record = std::make_unique<RecordHandlers>(*files_->parts);
     files_->melody = std::make_unique<MelodyHandlers>(*files_->parts);
+    files_->scores = std::make_unique<scores::ScorePlayer>(*files_->parts);
+    files_->melody->playOtherFile = [this](const std::string& name) {
+        return files_->scores->playIfScore(name);
+    };
     player_->setRecorder(&files_->record->recorder());
 
     // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start. Its change handler

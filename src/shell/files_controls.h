@@ -9,6 +9,7 @@
 #include "files/makam_handlers.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
+#include "scores/score_player.h"
 
 namespace zembera {
 
@@ -18,6 +19,7 @@ struct FilesControls {
     std::unique_ptr<MakamHandlers> makam;
     std::unique_ptr<RecordHandlers> record;
     std::unique_ptr<MelodyHandlers> melody;
+    std::unique_ptr<scores::ScorePlayer> scores; // MusicXML and SymbTr scores
 };
 
 } // namespace zembera

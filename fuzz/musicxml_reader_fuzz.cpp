@@ -1,0 +1,32 @@
+// Reads arbitrary bytes as MusicXML and as a compressed .mxl archive: every outcome is a score
+// with sane notes or a ScoreError, never a crash, a hang or another exception.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "scores/score_file.h"
+
+namespace {
+
+void check(const zembera::scores::Score& score) {
+    if (score.notes.empty() || score.notes.size() > zembera::scores::kMaxScoreNotes) std::abort();
+    for (const auto& n : score.notes) {
+        if (!(n.beats > 0) || !(n.ms > 0) || !std::isfinite(n.ms)) std::abort();
+        if (!n.rest && (n.step < 0 || n.step > 6 || !std::isfinite(n.cents))) std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    for (const char* name : {"f.musicxml", "f.mxl"}) {
+        try {
+            check(zembera::scores::parseScoreBytes(bytes, name));
+        } catch (const zembera::scores::ScoreError&) {
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,79 @@
+#include "scores/kanun_mapping.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace zembera::scores {
+
+KanunSetup standardSetup(const PitchTables& tables, int ahenkShift) {
+    KanunSetup setup;
+    setup.tables = &tables;
+    setup.ahenkShift = ahenkShift;
+    for (int s = 1; s <= kStringCount; ++s) {
+        setup.mandalMin[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(mandalMinOf(s));
+        setup.mandalMax[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(mandalMaxOf(s));
+    }
+    return setup;
+}
+
+int naturalString(int diatonic, int ahenkShift) {
+    return kMiddleCString - diatonic + ahenkShift;
+}
+
+PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
+    if (!setup.tables) throw std::invalid_argument("placeScore without pitch tables");
+    const auto& cents = setup.tables->centTable;
+    const int shifted = kMiddleCString + setup.ahenkShift;
+    const double transposition = shifted >= 1 && shifted <= kStringCount
+                                     ? cents(shifted, 0) - cents(kMiddleCString, 0)
+                                     : 0.0;
+    PlacedScore placed;
+    double onset = 0;
+    for (const ScoreNote& n : score.notes) {
+        PlacedNote p;
+        p.rest = n.rest;
+        p.ms = n.ms;
+        p.onsetMs = onset;
+        p.measure = n.measure;
+        onset += n.ms;
+        if (!n.rest) {
+            int s = naturalString(n.diatonic(), setup.ahenkShift);
+            while (s < 1) {
+                s += 7;
+                --p.octavesMoved;
+            }
+            while (s > kStringCount) {
+                s -= 7;
+                ++p.octavesMoved;
+            }
+            p.string = s;
+            p.targetCents = n.cents + transposition + 1200.0 * p.octavesMoved;
+            const int low = std::max<int>(setup.mandalMin[static_cast<std::size_t>(s)], kMandalLow);
+            const int high =
+                std::min<int>(setup.mandalMax[static_cast<std::size_t>(s)], kMandalHigh);
+            double best = 0;
+            bool found = false;
+            for (int m = low; m <= high; ++m) {
+                const double error = cents(s, m) - p.targetCents;
+                // The nearer pitch wins; between equals the position nearer the open string.
+                if (!found || std::abs(error) < std::abs(best) - 1e-9 ||
+                    (std::abs(std::abs(error) - std::abs(best)) <= 1e-9 &&
+                     std::abs(m) < std::abs(p.mandal))) {
+                    best = error;
+                    p.mandal = m;
+                    found = true;
+                }
+            }
+            p.errorCents = best;
+            if (p.octavesMoved != 0) ++placed.octaveMovedCount;
+            if (std::abs(best) > placed.worstErrorCents || placed.worstIndex < 0) {
+                placed.worstErrorCents = std::abs(best);
+                placed.worstIndex = static_cast<int>(placed.notes.size());
+            }
+        }
+        placed.notes.push_back(p);
+    }
+    return placed;
+}
+
+} // namespace zembera::scores

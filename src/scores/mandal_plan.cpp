@@ -1,0 +1,72 @@
+#include "scores/mandal_plan.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zembera::scores {
+
+int MandalPlan::closeCount() const {
+    return static_cast<int>(std::count_if(changes.begin(), changes.end(),
+                                          [](const MandalChange& c) { return c.close; }));
+}
+
+MandalPlan planMandals(const PlacedScore& placed) {
+    MandalPlan plan;
+    std::array<int, kStringCount + 1> last{}; // index of the string's last note, -1 none
+    last.fill(-1);
+    for (std::size_t i = 0; i < placed.notes.size(); ++i) {
+        const PlacedNote& n = placed.notes[i];
+        if (n.rest || n.string < 1 || n.string > kStringCount) continue;
+        StringNeeds& needs = plan.strings[static_cast<std::size_t>(n.string)];
+        if (needs.noteCount == 0) needs.first = n.mandal;
+        ++needs.noteCount;
+        if (std::find(needs.positions.begin(), needs.positions.end(), n.mandal) ==
+            needs.positions.end()) {
+            needs.positions.insert(
+                std::upper_bound(needs.positions.begin(), needs.positions.end(), n.mandal),
+                n.mandal);
+        }
+        const int before = last[static_cast<std::size_t>(n.string)];
+        if (before >= 0) {
+            const PlacedNote& p = placed.notes[static_cast<std::size_t>(before)];
+            if (p.mandal != n.mandal) {
+                MandalChange c;
+                c.string = n.string;
+                c.from = p.mandal;
+                c.to = n.mandal;
+                c.noteIndex = static_cast<int>(i);
+                c.measure = n.measure;
+                c.freeMs = std::max(0.0, n.onsetMs - (p.onsetMs + p.ms));
+                c.close = c.freeMs < kCloseChangeMs;
+                plan.changes.push_back(c);
+            }
+        }
+        last[static_cast<std::size_t>(n.string)] = static_cast<int>(i);
+    }
+    return plan;
+}
+
+std::vector<std::string> planLines(const MandalPlan& plan) {
+    std::vector<std::string> lines;
+    for (int s = 1; s <= kStringCount; ++s) {
+        const StringNeeds& needs = plan.strings[static_cast<std::size_t>(s)];
+        if (needs.noteCount == 0) continue;
+        std::string line = "tel " + std::to_string(s) + ": başta " + std::to_string(needs.first);
+        if (needs.positions.size() > 1) {
+            line += ", konumlar";
+            for (int m : needs.positions)
+                line += " " + std::to_string(m);
+        }
+        lines.push_back(line);
+    }
+    for (const MandalChange& c : plan.changes) {
+        if (!c.close) continue;
+        lines.push_back("ölçü " + std::to_string(c.measure) + ", nota " +
+                        std::to_string(c.noteIndex + 1) + ": tel " + std::to_string(c.string) +
+                        " " + std::to_string(c.from) + " → " + std::to_string(c.to) + ", " +
+                        std::to_string(static_cast<long>(std::lround(c.freeMs))) + " ms içinde");
+    }
+    return lines;
+}
+
+} // namespace zembera::scores

@@ -1,0 +1,24 @@
+#pragma once
+// Opens a score file by its extension: .musicxml and .xml as MusicXML, .mxl as compressed
+// MusicXML, .txt as SymbTr.
+//
+// Thread: any.
+
+#include <filesystem>
+#include <string>
+
+#include "scores/score.h"
+
+namespace zembera::scores {
+
+// True for the extensions above (either case).
+bool isScoreFile(const std::filesystem::path& path);
+
+// Reads and parses the file. Throws ScoreError naming the file for a file that cannot be read,
+// is larger than kMaxScoreBytes, has another extension, or does not parse.
+Score readScoreFile(const std::filesystem::path& path);
+
+// Parses bytes already read, by the extension of `fileName`.
+Score parseScoreBytes(const std::string& bytes, const std::string& fileName);
+
+} // namespace zembera::scores

@@ -1,0 +1,41 @@
+#pragma once
+// Plays a score file of the program folder on the instrument from the melody frame, as the
+// melody player plays a .ses file: each note drawn on its string, the staff and the panel, the
+// counter showing the note's number, the tempo scroll bar as a tempo factor (its starting value
+// plays the score at its written tempo, a higher value slower), aç_kapa_buton ending it before
+// the next note. Before playing it reports the worst pitch error and the mandal plan.
+//
+// Thread: UI thread only; the loop lets the window handle its events while its notes sound.
+
+#include <string>
+#include <vector>
+
+#include "files/files_parts.h"
+#include "scores/kanun_mapping.h"
+
+namespace zembera::scores {
+
+// The tempo scroll bar's starting value: the score's own tempo.
+inline constexpr double kWrittenTempoScroll = 40.0;
+// Opens the line of the report that tells why the score cannot be kept as a melody file.
+inline constexpr const char* kSesDoesNotFit = ".ses olarak yazılamaz: ";
+
+class ScorePlayer {
+  public:
+    explicit ScorePlayer(FilesParts& parts) : p_(parts) {}
+
+    // Plays `name` when it names a score file (by its extension) and returns true; false for
+    // any other name, which the melody player then plays.
+    bool playIfScore(const std::string& name);
+
+  private:
+    // Asks whether the score is to be kept as a melody file of the same name and writes it.
+    void offerSes(const std::string& name, const std::string& text);
+    void play(const PlacedScore& placed);
+    FilesParts& p_;
+};
+
+// The report shown before playing: the notes, the worst error and the mandal plan.
+std::string scoreReport(const Score& score, const PlacedScore& placed, const std::string& name);
+
+} // namespace zembera::scores

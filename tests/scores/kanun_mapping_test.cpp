@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "scores/kanun_mapping.h"
+#include "scores/mandal_plan.h"
+#include "scores/score_file.h"
+
+namespace zembera::scores {
+namespace {
+
+const std::filesystem::path kData = std::filesystem::path(ZEMBERA_TEST_DATA_DIR) / "scores";
+
+// A 53-comma instrument: every string's open pitch is its Pythagorean natural, and each mandal
+// position moves it by one comma, so that the Turkish accidentals fall on positions exactly.
+const PitchTables& commaTables() {
+    static const PitchTables tables = [] {
+        PitchTables t;
+        for (int s = 1; s <= kStringCount; ++s) {
+            const int d = kMiddleCString - s;
+            const int step = ((d % 7) + 7) % 7;
+            const int octave = 4 + (d - step) / 7;
+            for (int m = kMandalLow; m <= kMandalHigh; ++m)
+                t.centTable(s, m) = pitchCents(step, octave, m);
+        }
+        return t;
+    }();
+    return tables;
+}
+
+ScoreNote note(int step, int octave, double commas, double ms = 1000) {
+    ScoreNote n;
+    n.step = step;
+    n.octave = octave;
+    n.cents = pitchCents(step, octave, commas);
+    n.ms = ms;
+    n.beats = ms / 1000;
+    return n;
+}
+
+ScoreNote rest(double ms) {
+    ScoreNote n;
+    n.rest = true;
+    n.ms = ms;
+    n.beats = ms / 1000;
+    return n;
+}
+
+TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositions) {
+    const PlacedScore placed =
+        placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0));
+    ASSERT_EQ(placed.notes.size(), 12u);
+    const int strings[] = {12, 11, 11, 11, 11, 10, 9, 8, 7, 0, 13, 12};
+    const int mandals[] = {0, -5, -4, -4, -5, 4, 0, -1, 8, 0, 0, 0};
+    for (std::size_t i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(placed.notes[i].string, strings[i]);
+        EXPECT_EQ(placed.notes[i].mandal, mandals[i]);
+        EXPECT_NEAR(placed.notes[i].errorCents, 0, 1e-9);
+    }
+    EXPECT_TRUE(placed.notes[9].rest);
+    EXPECT_DOUBLE_EQ(placed.notes[11].onsetMs, 12000 - 2000);
+    EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
+}
+
+TEST(KanunMapping, SymbTrPiecePlacesTheSameWay) {
+    const PlacedScore placed =
+        placeScore(readScoreFile(kData / "deneme_symbtr.txt"), standardSetup(commaTables(), 0));
+    ASSERT_EQ(placed.notes.size(), 8u);
+    EXPECT_EQ(placed.notes[1].string, 11);
+    EXPECT_EQ(placed.notes[1].mandal, -1);
+    EXPECT_EQ(placed.notes[4].string, 8);
+    EXPECT_EQ(placed.notes[4].mandal, -5);
+    EXPECT_EQ(placed.notes[5].string, 7);
+    EXPECT_EQ(placed.notes[5].mandal, 4);
+}
+
+TEST(KanunMapping, NearestPositionGivesTheWorstErrorInCents) {
+    Score score;
+    score.notes = {note(2, 4, 0), note(2, 4, -50 / kCommaCents), note(6, 4, -2.5)};
+    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
+    EXPECT_EQ(placed.notes[1].mandal, -2); // 50 cents down is 2.2 commas
+    EXPECT_NEAR(placed.notes[1].errorCents, 50 - 2 * kCommaCents, 1e-9);
+    // Halfway between two positions the one nearer the open string is taken.
+    EXPECT_EQ(placed.notes[2].mandal, -2);
+    EXPECT_NEAR(placed.worstErrorCents, kCommaCents / 2, 1e-9);
+    EXPECT_EQ(placed.worstIndex, 2);
+}
+
+TEST(KanunMapping, NotesBeyondTheInstrumentMoveByOctavesAndPositionsStayInTheStringsRange) {
+    Score score;
+    score.notes = {note(2, 6, 0), note(3, 6, 0), note(5, 2, 0), note(5, 1, 0), note(2, 6, 12)};
+    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
+    EXPECT_EQ(placed.notes[0].string, 1); // E6, the top string
+    EXPECT_EQ(placed.notes[1].string, 7); // F6 an octave down
+    EXPECT_EQ(placed.notes[1].octavesMoved, -1);
+    EXPECT_EQ(placed.notes[2].string, 26); // A2, the lowest string
+    EXPECT_EQ(placed.notes[3].string, 26); // A1 an octave up
+    EXPECT_EQ(placed.notes[3].octavesMoved, 1);
+    EXPECT_EQ(placed.notes[3].mandal, 0);
+    EXPECT_EQ(placed.octaveMovedCount, 2);
+    // String 1 reaches position 6 only: the error says how far the rest lies.
+    EXPECT_EQ(placed.notes[4].mandal, mandalMaxOf(1));
+    EXPECT_NEAR(placed.notes[4].errorCents, -6 * kCommaCents, 1e-9);
+}
+
+TEST(KanunMapping, APitchLevelMovesTheStringsAndTransposesThePitch) {
+    Score score;
+    score.notes = {note(5, 4, 0), note(2, 4, 0)};
+    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 2));
+    // Two strings lower: the shift stands for the interval of the open strings 19 and 17 (A3
+    // under C4, 13 commas), so A4 and E4 sound on F4 and C4 raised by 5 commas.
+    EXPECT_EQ(placed.notes[0].string, 14);
+    EXPECT_EQ(placed.notes[0].mandal, 5);
+    EXPECT_EQ(placed.notes[1].string, 17);
+    EXPECT_EQ(placed.notes[1].mandal, 5);
+    EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
+}
+
+TEST(MandalPlan, TheExerciseNeedsTwoCloseChangesOnTheBString) {
+    const MandalPlan plan = planMandals(
+        placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0)));
+    EXPECT_EQ(plan.strings[11].positions, (std::vector<int>{-5, -4}));
+    EXPECT_EQ(plan.strings[11].first, -5);
+    EXPECT_EQ(plan.strings[11].noteCount, 4);
+    EXPECT_EQ(plan.strings[12].positions, (std::vector<int>{0}));
+    EXPECT_EQ(plan.strings[12].noteCount, 2);
+    ASSERT_EQ(plan.changes.size(), 2u);
+    EXPECT_EQ(plan.changes[0].noteIndex, 2);
+    EXPECT_EQ(plan.changes[0].from, -5);
+    EXPECT_EQ(plan.changes[0].to, -4);
+    EXPECT_DOUBLE_EQ(plan.changes[0].freeMs, 0);
+    EXPECT_EQ(plan.changes[1].measure, 2);
+    EXPECT_EQ(plan.closeCount(), 2);
+    const std::vector<std::string> expected{
+        "tel 7: başta 8",
+        "tel 8: başta -1",
+        "tel 9: başta 0",
+        "tel 10: başta 4",
+        "tel 11: başta -5, konumlar -5 -4",
+        "tel 12: başta 0",
+        "tel 13: başta 0",
+        "ölçü 1, nota 3: tel 11 -5 → -4, 0 ms içinde",
+        "ölçü 2, nota 5: tel 11 -4 → -5, 0 ms içinde",
+    };
+    EXPECT_EQ(planLines(plan), expected);
+}
+
+TEST(MandalPlan, AChangeWithTimeToTurnTheMandalIsNotClose) {
+    Score score;
+    score.notes = {note(6, 4, -5, 400), note(0, 5, 0, 300), note(6, 4, -4, 400), rest(600),
+                   note(6, 4, -5, 400)};
+    const MandalPlan plan = planMandals(placeScore(score, standardSetup(commaTables(), 0)));
+    ASSERT_EQ(plan.changes.size(), 2u);
+    EXPECT_DOUBLE_EQ(plan.changes[0].freeMs, 300);
+    EXPECT_TRUE(plan.changes[0].close);
+    EXPECT_DOUBLE_EQ(plan.changes[1].freeMs, 600);
+    EXPECT_FALSE(plan.changes[1].close);
+    EXPECT_EQ(plan.closeCount(), 1);
+}
+
+} // namespace
+} // namespace zembera::scores

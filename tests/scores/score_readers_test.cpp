@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "scores/musicxml_reader.h"
+#include "scores/score_file.h"
+#include "scores/symbtr_reader.h"
+
+namespace zembera::scores {
+namespace {
+
+const std::filesystem::path kData = std::filesystem::path(ZEMBERA_TEST_DATA_DIR) / "scores";
+
+double commas(int n) {
+    return n * kCommaCents;
+}
+
+// The exercise as both MusicXML files must read it.
+void expectSazSemaisi(const Score& score) {
+    ASSERT_EQ(score.notes.size(), 12u);
+    EXPECT_EQ(score.title, "Deneme Saz Semaisi");
+    struct Expected {
+        bool rest;
+        int step, octave;
+        double cents, beats;
+    };
+    const Expected expected[] = {
+        {false, 5, 4, commas(40), 1},       // A4
+        {false, 6, 4, commas(44), 1},       // B4 with the signature flat: küçük mücennep
+        {false, 6, 4, commas(45), 1},       // slash-flat: bakiye
+        {false, 6, 4, commas(45), 1},       // carried through the measure
+        {false, 6, 4, commas(44), 0.5},     // a new measure: the signature again
+        {false, 0, 5, commas(53 + 4), 0.5}, // sharp: bakiye
+        {false, 1, 5, commas(53 + 9), 1.0 / 3},
+        {false, 2, 5, commas(53 + 17), 1.0 / 3}, // quarter-flat: koma
+        {false, 3, 5, commas(53 + 30), 1.0 / 3}, // slash-sharp: büyük mücennep
+        {true, 0, 4, 0, 0.5},
+        {false, 4, 4, commas(31), 3.5}, // dotted quarter tied to a half
+        {false, 5, 4, commas(40), 2},
+    };
+    for (std::size_t i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        const ScoreNote& n = score.notes[i];
+        EXPECT_EQ(n.rest, expected[i].rest);
+        EXPECT_NEAR(n.beats, expected[i].beats, 1e-9);
+        EXPECT_NEAR(n.ms, expected[i].beats * 1000, 1e-6); // tempo 60
+        if (!n.rest) {
+            EXPECT_EQ(n.step, expected[i].step);
+            EXPECT_EQ(n.octave, expected[i].octave);
+            EXPECT_NEAR(n.cents, expected[i].cents, 1e-6);
+        }
+    }
+    EXPECT_EQ(score.notes[10].measure, 2);
+}
+
+TEST(MusicXmlReader, ReadsTheExerciseWithTurkishAccidentalsTupletsTiesAndDots) {
+    expectSazSemaisi(readScoreFile(kData / "saz_semaisi.musicxml"));
+}
+
+TEST(MusicXmlReader, CompressedScoreIsFoundThroughItsContainer) {
+    expectSazSemaisi(readScoreFile(kData / "saz_semaisi.mxl"));
+}
+
+std::string wrap(const std::string& measures,
+                 const std::string& attributes = "<divisions>2</divisions>") {
+    return "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\"><attributes>" +
+           attributes + "</attributes>" + measures + "</measure></part></score-partwise>";
+}
+
+TEST(MusicXmlReader, LengthsFromTypesWhereDurationIsMissingAndAlterWhereNoSignStands) {
+    const Score s = parseMusicXml(
+        wrap("<note><pitch><step>C</step><octave>4</octave></pitch><type>half</type><dot/><dot/></"
+             "note>"
+             "<note><pitch><step>G</step><alter>-0.5</alter><octave>3</octave></pitch>"
+             "<type>16th</type><time-modification><actual-notes>5</actual-notes>"
+             "<normal-notes>4</normal-notes></time-modification></note>"
+             "<note><pitch><step>F</step><alter>1</alter><octave>4</octave></pitch>"
+             "<type>quarter</type><accidental>double-sharp</accidental></note>",
+             ""),
+        "a.musicxml");
+    ASSERT_EQ(s.notes.size(), 3u);
+    EXPECT_DOUBLE_EQ(s.notes[0].beats, 3.5);
+    EXPECT_DOUBLE_EQ(s.notes[0].ms, 3.5 * 60000 / kDefaultTempo);
+    EXPECT_DOUBLE_EQ(s.notes[1].beats, 0.2);
+    EXPECT_NEAR(s.notes[1].cents, -1200 + commas(31) - 50, 1e-9);
+    // A sign outside the Turkish table with its <alter>: the alter in semitones.
+    EXPECT_NEAR(s.notes[2].cents, commas(22) + 100, 1e-9);
+}
+
+TEST(MusicXmlReader, ChordsGraceNotesAndOtherVoicesAreLeftOutAndRestsAreNotTied) {
+    const Score s = parseMusicXml(
+        wrap("<note><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
+             "<voice>1</voice></note>"
+             "<note><chord/><pitch><step>G</step><octave>4</octave></pitch><duration>2</duration></"
+             "note>"
+             "<note><grace/><pitch><step>A</step><octave>4</octave></pitch><type>eighth</type></"
+             "note>"
+             "<note><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"start\"/><voice>1</voice></note>"
+             "<note><pitch><step>F</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"stop\"/><voice>1</voice></note>"
+             "<note><pitch><step>C</step><octave>3</octave></pitch><duration>4</duration>"
+             "<voice>2</voice></note>"),
+        "a.xml");
+    ASSERT_EQ(s.notes.size(), 3u); // a tie between different notes does not merge them
+    EXPECT_EQ(s.notes[2].step, 3);
+}
+
+TEST(MusicXmlReader, AKeySignatureWithTurkishSignsAndSharpsFromFifths) {
+    const Score s = parseMusicXml(
+        wrap(
+            "<note><pitch><step>B</step><alter>-0.5</alter><octave>4</octave></pitch><duration>2</"
+            "duration></note>"
+            "<note><pitch><step>F</step><alter>0.5</alter><octave>4</octave></pitch><duration>2</"
+            "duration></note>"
+            "<note><pitch><step>F</step><octave>4</octave></pitch><duration>2</duration>"
+            "<accidental>natural</accidental></note>",
+            "<divisions>2</divisions><key><key-step>B</key-step><key-alter>-0.5</key-alter>"
+            "<key-accidental>quarter-flat</key-accidental><key-step>F</key-step>"
+            "<key-alter>0.5</key-alter><key-accidental>slash-quarter-sharp</key-accidental></key>"),
+        "a.xml");
+    ASSERT_EQ(s.notes.size(), 3u);
+    EXPECT_NEAR(s.notes[0].cents, commas(48), 1e-9);
+    EXPECT_NEAR(s.notes[1].cents, commas(27), 1e-9);
+    EXPECT_NEAR(s.notes[2].cents, commas(22), 1e-9);
+
+    const Score sharps =
+        parseMusicXml(wrap("<note><pitch><step>C</step><alter>1</alter><octave>4</octave></"
+                           "pitch><duration>2</duration></note>",
+                           "<divisions>2</divisions><key><fifths>2</fifths></key>"),
+                      "a.xml");
+    EXPECT_NEAR(sharps.notes[0].cents, commas(4), 1e-9);
+}
+
+TEST(SymbTrReader, ReadsPitchesFromNota53AndLengthsFromFractionsAndMilliseconds) {
+    const Score s = readScoreFile(kData / "deneme_symbtr.txt");
+    ASSERT_EQ(s.notes.size(), 8u);
+    EXPECT_NEAR(s.notes[0].cents, commas(40), 1e-9);
+    EXPECT_NEAR(s.notes[1].cents, commas(48), 1e-9);
+    EXPECT_NEAR(s.notes[4].cents, commas(53 + 13), 1e-9);
+    EXPECT_NEAR(s.notes[5].cents, commas(53 + 26), 1e-9);
+    EXPECT_TRUE(s.notes[6].rest);
+    EXPECT_DOUBLE_EQ(s.notes[3].beats, 1.0 / 3);
+    EXPECT_DOUBLE_EQ(s.notes[3].ms, 333);
+    EXPECT_DOUBLE_EQ(s.notes[7].beats, 1.5);
+    EXPECT_DOUBLE_EQ(s.notes[7].ms, 1500);
+    EXPECT_EQ(s.notes[0].measure, 3); // its line
+}
+
+TEST(SymbTrReader, WithoutMillisecondsTheDefaultTempoTimesTheNotes) {
+    const Score s = parseSymbTr("Kod\tNota53\tPay\tPayda\r\n9\tC4#5\t1\t2\r\n", "x.txt");
+    ASSERT_EQ(s.notes.size(), 1u);
+    EXPECT_NEAR(s.notes[0].cents, commas(5), 1e-9);
+    EXPECT_DOUBLE_EQ(s.notes[0].ms, 2 * 60000 / kDefaultTempo);
+}
+
+void expectRefused(const std::string& text, const std::string& name, const std::string& reason) {
+    try {
+        parseScoreBytes(text, name);
+        ADD_FAILURE() << "accepted: " << text;
+    } catch (const ScoreError& e) {
+        const std::string message = e.what();
+        EXPECT_EQ(message.rfind(name + ": ", 0), 0u) << message;
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+    }
+}
+
+TEST(BadScores, EachIsRefusedWithTheFileAndTheReason) {
+    expectRefused("<score-partwise><part", "kirik.musicxml", "XML okunamadı");
+    expectRefused("", "bos.xml", "XML okunamadı");
+    expectRefused("<html/>", "sayfa.xml", "MusicXML partisyonu değil");
+    expectRefused("<score-partwise><part-list/></score-partwise>", "a.xml", "bölüm");
+    expectRefused(wrap("<note><rest/><duration>2</duration></note>"), "sessiz.xml", "nota yok");
+    expectRefused(
+        wrap("<note><pitch><step>H</step><octave>4</octave></pitch><duration>2</duration></note>"),
+        "h.xml", "nota adı okunamadı");
+    expectRefused(wrap("<note><pitch><step>C</step><octave>4</octave></pitch><duration>2</duration>"
+                       "<accidental>sori</accidental></note>"),
+                  "sori.xml", "bilinmeyen arıza işareti \"sori\"");
+    expectRefused(
+        wrap("<note><pitch><step>C</step><octave>4</octave></pitch><type>tiny</type></note>", ""),
+        "t.xml", "ölçü 1: notanın süresi okunamadı");
+    expectRefused(
+        wrap("<note><pitch><step>C</step><octave>4</octave></pitch><duration>2</duration></note>",
+             "<divisions>0</divisions>"),
+        "d.xml", "<divisions> geçersiz");
+    expectRefused("PK\x03\x04 broken", "kirik.mxl", "zip");
+    expectRefused("Kod\tNota53\tPay\tPayda\n9\tX4\t1\t4\n", "x.txt", "satır 2: notanın perdesi");
+    expectRefused("Kod\tNota53\tPay\tPayda\n9\tA4\t1\t0\n", "x.txt", "satır 2: notanın süresi");
+    expectRefused("Kod\tNota53\tPay\tPayda\n9\tA4\n", "x.txt", "sütunlar eksik");
+    expectRefused("Sira\tNota\n", "x.txt", "SymbTr başlığı");
+    expectRefused("Kod\tNota53\tPay\tPayda\n9\tEs\t1\t4\n", "x.txt", "nota yok");
+    expectRefused("a", "a.mid", "tanınmayan");
+}
+
+TEST(BadScores, AnArchiveWithoutAScoreAndAHugeFileAreRefused) {
+    try {
+        readScoreFile(kData / "bos_arsiv.mxl");
+        ADD_FAILURE();
+    } catch (const ScoreError& e) {
+        EXPECT_STREQ(e.what(), "bos_arsiv.mxl: arşivde partisyon yok");
+    }
+    const auto huge = std::filesystem::temp_directory_path() / "zembera_huge_score.xml";
+    {
+        std::ofstream out(huge, std::ios::binary);
+        out.seekp(kMaxScoreBytes + 1);
+        out.put('x');
+    }
+    try {
+        readScoreFile(huge);
+        ADD_FAILURE();
+    } catch (const ScoreError& e) {
+        EXPECT_STREQ(e.what(), "zembera_huge_score.xml: dosya çok büyük");
+    }
+    std::filesystem::remove(huge);
+    try {
+        readScoreFile(kData / "yok.musicxml");
+        ADD_FAILURE();
+    } catch (const ScoreError& e) {
+        EXPECT_STREQ(e.what(), "yok.musicxml: dosya okunamadı");
+    }
+}
+
+TEST(BadScores, EntityExpansionDoesNotBlowUp) {
+    std::string bomb;
+    bomb = "<?xml version=\"1.0\"?><!DOCTYPE score-partwise [<!ENTITY a0 \"xxxxxxxxxx\">";
+    for (int i = 1; i < 10; ++i) {
+        bomb += "<!ENTITY a" + std::to_string(i) + " \"";
+        for (int k = 0; k < 10; ++k)
+            bomb += "&a" + std::to_string(i - 1) + ";";
+        bomb += "\">";
+    }
+    bomb += "]><score-partwise><movement-title>&a9;</movement-title></score-partwise>";
+    EXPECT_THROW(parseScoreBytes(bomb, "bomba.xml"), ScoreError);
+}
+
+} // namespace
+} // namespace zembera::scores
