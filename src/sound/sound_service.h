@@ -10,6 +10,7 @@
 // reaches the mixer through the backend, never through this class.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -63,6 +64,13 @@ class SoundService {
                      const SoundImagePtr& content);
     // Stops and closes `alias`; harmless for an alias that is not open.
     void MciStopClose(const std::string& alias);
+    // Sounds `content` (a WAV image) on a voice of its own under `alias`, at `gain` times its
+    // level, like MciOpenPlay with content. False when the alias is already open, the image cannot
+    // play or no voice is free.
+    bool PlayNote(const std::string& alias, const SoundImagePtr& content, float gain);
+    // Closes `alias` like MciStopClose, letting its note die away over 5 ms instead of cutting it.
+    void FadeNoteClose(const std::string& alias);
+
     // Runs one command string (see mci_command.h) and returns its MciResult, 0 for success.
     int mciSendString(std::string_view command);
 
@@ -93,6 +101,9 @@ class SoundService {
     std::filesystem::path workingFolder_;
     std::map<std::string, OpenAlias> aliases_; // by lower-case alias
     std::array<bool, kAliasVoices> voiceTaken_{};
+    // When each voice was last closed with a fade: a new open leaves it alone a while if it can,
+    // so that the fade is not cut off.
+    std::array<std::chrono::steady_clock::time_point, kAliasVoices> fadedAt_{};
 };
 
 } // namespace zembera
