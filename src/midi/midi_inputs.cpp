@@ -29,7 +29,7 @@ bool sequencerPresent() {
 
 MidiInputs::MidiInputs(MidiEventQueue& queue) : queue_(queue) {
     if (!sequencerPresent()) {
-        status_ = "MIDI yok (ALSA sıralayıcısı bulunamadı)";
+        status_ = "MIDI yok: ALSA sıralayıcısı yok";
         return;
     }
     try {
@@ -37,7 +37,7 @@ MidiInputs::MidiInputs(MidiEventQueue& queue) : queue_(queue) {
         scanner_->setErrorCallback(quietErrors);
     } catch (const RtMidiError&) {
         scanner_.reset();
-        status_ = "MIDI yok (MIDI sistemi açılamadı)";
+        status_ = "MIDI yok: MIDI sistemi açılamadı";
         return;
     }
     rescan();

@@ -1,6 +1,7 @@
 #include "midi/midi_player.h"
 
 #include "midi/midi_mapping.h"
+#include "midi/mpe_sound_output.h"
 #include "midi/velocity.h"
 
 namespace zembera {
@@ -36,8 +37,14 @@ void MidiPlayer::start(int note, int velocity) {
     const SoundImagePtr image = target->currentPosition
                                     ? p_.sounds.stringSound(s)
                                     : patchedSampleImage(p_.source, s, target->position);
-    if (image && p_.notes.PlayNote(noteAlias(note), image, velocityGain(velocity)))
+    if (image && p_.notes.PlayNote(noteAlias(note), image, velocityGain(velocity))) {
         noteString_[note] = s;
+        if (p_.mpe) {
+            p_.mpe->noteOn(midiKeyNoteId(note),
+                           soundingCents(p_.tables, p_.source.tuningOffset, s, target->position),
+                           velocity);
+        }
+    }
     st.currentString = static_cast<std::int16_t>(s);
     st.lastString = static_cast<std::int16_t>(s);
     p_.view.keyLetter(s, true);
@@ -52,6 +59,7 @@ void MidiPlayer::stop(int note) {
     if (s == 0) return;
     noteString_[note] = 0;
     p_.notes.FadeNoteClose(noteAlias(note));
+    if (p_.mpe) p_.mpe->noteOff(midiKeyNoteId(note));
     p_.view.keyLetter(s, false);
 }
 

@@ -15,6 +15,7 @@
 #include "instrument/instrument_ports.h"
 #include "instrument/instrument_state.h"
 #include "midi/midi_keys.h"
+#include "midi/mpe_notes.h"
 #include "pitch/pitch_table.h"
 #include "sound/patched_sample.h"
 #include "sound/sound_image.h"
@@ -37,6 +38,7 @@ struct MidiPlayerParts {
     const PatchedSampleSource& source; // for black keys, sounded away from the current position
     MidiNoteOutput& notes;
     InstrumentView& view;
+    MpeNotes* mpe = nullptr; // where the notes also go out as MPE
 };
 
 class MidiPlayer {

@@ -23,7 +23,7 @@ TEST(MidiPorts, WithoutASequencerThereIsNoMidiAndOneQuietLine) {
     MidiEventQueue queue;
     MidiInputs inputs(queue);
     EXPECT_FALSE(inputs.available());
-    EXPECT_EQ(inputs.status(), "MIDI yok (ALSA sıralayıcısı bulunamadı)");
+    EXPECT_EQ(inputs.status(), "MIDI yok: ALSA sıralayıcısı yok");
     EXPECT_FALSE(inputs.rescan());
     EXPECT_TRUE(inputs.portNames().empty());
 }
