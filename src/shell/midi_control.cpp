@@ -23,9 +23,9 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe)
     mpeOutput->setFont(small);
     status->setFont(small);
     status->setWordWrap(true);
-    ports->setGeometry(4, 16, 92, 20);
-    mpeOutput->setGeometry(4, 38, 92, 16);
-    status->setGeometry(4, 56, 92, 26);
+    ports->setGeometry(4, 16, 86, 20);
+    mpeOutput->setGeometry(4, 38, 86, 16);
+    status->setGeometry(4, 55, 86, 26);
     QObject::connect(mpeOutput, &QCheckBox::toggled, this, [this](bool on) { switchMpe(on); });
     queue_.setWakeUp([this] {
         QMetaObject::invokeMethod(
@@ -95,7 +95,7 @@ namespace zembera {
 
 // The free corner of the instrument picture between the staff and the mandal holes.
 void placeMidiControl(MidiControl& control) {
-    control.setGeometry(155, 226, 100, 86);
+    control.setGeometry(155, 222, 94, 84);
 }
 
 } // namespace zembera

@@ -133,6 +133,30 @@ TEST_F(MidiPlaying, StopAllReleasesEverySoundingNote) {
     EXPECT_EQ(notes.fades.size(), 2u);
 }
 
+TEST_F(MidiPlaying, KeysGoOutAsMpeAtThePitchTheySound) {
+    MpeNotes mpe;
+    std::vector<std::vector<std::uint8_t>> sent;
+    mpe.attach([&sent](const std::vector<std::uint8_t>& m) { sent.push_back(m); });
+    sent.clear();
+    MidiPlayer withMpe(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
+                                       *source, notes, view, &mpe});
+    const std::uint8_t on[3] = {0x90, 61, 77}; // C#4: string 17 at its sharp
+    withMpe.handle(on, 3);
+    const int m = *positionWithMark(program->tables, 17, kSharpMark);
+    const MpePitch pitch =
+        mpePitch(program->tables.centTable(17, m) + program->tuning.tuningOffset[17]);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0],
+              (std::vector<std::uint8_t>{0xE1, static_cast<std::uint8_t>(pitch.bend & 0x7F),
+                                         static_cast<std::uint8_t>(pitch.bend >> 7)}));
+    EXPECT_EQ(sent[1],
+              (std::vector<std::uint8_t>{0x91, static_cast<std::uint8_t>(pitch.note), 77}));
+    const std::uint8_t off[3] = {0x80, 61, 0};
+    withMpe.handle(off, 3);
+    EXPECT_EQ(sent.back(),
+              (std::vector<std::uint8_t>{0x81, static_cast<std::uint8_t>(pitch.note), 64}));
+}
+
 TEST(MidiEventQueue, MessagesFromManyThreadsArriveWholeAndInOrderPerThread) {
     MidiEventQueue queue;
     std::atomic<int> wakeUps{0};
