@@ -3,6 +3,7 @@
 #include "midi/midi_mapping.h"
 #include "midi/mpe_sound_output.h"
 #include "midi/velocity.h"
+#include "sound/pcm_decode.h"
 
 namespace zembera {
 
@@ -32,12 +33,8 @@ void MidiPlayer::start(int note, int velocity) {
     const auto target = midiKeyTarget(note, p_.tables, st);
     if (!target) return;
     const int s = target->string;
-    // A white key plays the string's current sound, the one its letter key plays; a black key
-    // the string's sample brought to the pitch of its sharp or flat, leaving the string as it is.
-    const SoundImagePtr image = target->currentPosition
-                                    ? p_.sounds.stringSound(s)
-                                    : patchedSampleImage(p_.source, s, target->position);
-    if (image && p_.notes.PlayNote(noteAlias(note), image, velocityGain(velocity))) {
+    const PcmSound& sound = soundOf(note, *target);
+    if (sound.owner && p_.notes.PlayNote(noteAlias(note), sound, velocityGain(velocity))) {
         noteString_[note] = s;
         if (p_.mpe) {
             p_.mpe->noteOn(midiKeyNoteId(note),
@@ -52,6 +49,36 @@ void MidiPlayer::start(int note, int velocity) {
     p_.view.mandal_at();
     p_.view.porte();
     p_.view.etiket();
+}
+
+// A white key plays the string's current sound, the one its letter key plays; a black key the
+// string's sample brought to the pitch of its sharp or flat, leaving the string as it is.
+const PcmSound& MidiPlayer::soundOf(int note, const MidiKeyTarget& target) {
+    KeySound& k = keySounds_[static_cast<std::size_t>(note)];
+    const int s = target.string;
+    if (target.currentPosition) {
+        const SoundImagePtr image = p_.sounds.stringSound(s);
+        if (image != k.image || !k.sound.owner) {
+            k = KeySound{image, 0, {}, {}};
+            if (auto decoded = decodeWav(image)) k.sound = std::move(*decoded);
+        }
+        return k.sound;
+    }
+    const double cents = soundingCents(p_.tables, p_.source.tuningOffset, s, target.position);
+    const std::string& sample = p_.source.sampleFileName[static_cast<std::size_t>(s)];
+    if (k.image || k.cents != cents || k.sample != sample || !k.sound.owner) {
+        k = KeySound{nullptr, cents, sample, {}};
+        if (auto decoded = decodeWav(patchedSampleImage(p_.source, s, target.position)))
+            k.sound = std::move(*decoded);
+    }
+    return k.sound;
+}
+
+void MidiPlayer::prepareBlackKeys() {
+    for (int note = kLowestMidiKey; note <= kHighestMidiKey; ++note) {
+        const auto target = midiKeyTarget(note, p_.tables, p_.instrument);
+        if (target && !target->currentPosition) soundOf(note, *target);
+    }
 }
 
 void MidiPlayer::stop(int note) {

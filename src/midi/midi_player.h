@@ -15,9 +15,11 @@
 #include "instrument/instrument_ports.h"
 #include "instrument/instrument_state.h"
 #include "midi/midi_keys.h"
+#include "midi/midi_mapping.h"
 #include "midi/mpe_notes.h"
 #include "pitch/pitch_table.h"
 #include "sound/patched_sample.h"
+#include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
 #include "sound/string_sounds.h"
 
@@ -27,7 +29,8 @@ namespace zembera {
 class MidiNoteOutput {
   public:
     virtual ~MidiNoteOutput() = default;
-    virtual bool PlayNote(const std::string& alias, const SoundImagePtr& image, float gain) = 0;
+    // `sound` is decoded ahead (decodeWav).
+    virtual bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) = 0;
     virtual void FadeNoteClose(const std::string& alias) = 0;
 };
 
@@ -50,16 +53,30 @@ class MidiPlayer {
     // Lets every sounding note die away and forgets the held keys.
     void stopAll();
 
+    // Decodes and converts the sounds of the black keys ahead, so that pressing one costs no
+    // conversion (each is also kept once played, until its pitch or sample changes).
+    void prepareBlackKeys();
+
     // The voice name of key `note`.
     static std::string noteAlias(int note);
 
   private:
     void start(int note, int velocity);
     void stop(int note);
+    // The sound key `note` plays for `target`, decoded; empty when the string cannot sound.
+    const PcmSound& soundOf(int note, const MidiKeyTarget& target);
 
     MidiPlayerParts p_;
     MidiKeys keys_;
     std::array<int, 128> noteString_{}; // the string each sounding key plays; 0 for none
+    // The decoded sound of each key and what it was made from.
+    struct KeySound {
+        SoundImagePtr image; // a white key: the string's image it decodes
+        double cents = 0;    // a black key: the pitch and sample it was patched for
+        std::string sample;
+        PcmSound sound;
+    };
+    std::array<KeySound, 128> keySounds_;
 };
 
 } // namespace zembera

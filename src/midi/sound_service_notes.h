@@ -11,8 +11,8 @@ namespace zembera {
 class SoundServiceNotes : public MidiNoteOutput {
   public:
     explicit SoundServiceNotes(SoundService& sound) : sound_(sound) {}
-    bool PlayNote(const std::string& alias, const SoundImagePtr& image, float gain) override {
-        return sound_.PlayNote(alias, image, gain);
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
+        return sound_.PlayNote(alias, sound, gain);
     }
     void FadeNoteClose(const std::string& alias) override { sound_.FadeNoteClose(alias); }
 

@@ -93,6 +93,7 @@ int runWindowProgram(int argc, char** argv) {
     // The letter keys' scratch files are written once the window is up rather than on the first
     // press of each key; a key pressed before then plays its sound from memory all the same.
     QTimer::singleShot(0, &window, [&loaded] { loaded.program->sounds->writeScratchFiles(); });
+    QTimer::singleShot(0, &window, [&midiPlayer] { midiPlayer.prepareBlackKeys(); });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
         QTimer::singleShot(0, &app, [] { QApplication::exit(0); });

@@ -85,8 +85,14 @@ void SoundService::MciStopClose(const std::string& alias) {
 }
 
 bool SoundService::PlayNote(const std::string& alias, const SoundImagePtr& content, float gain) {
+    if (!content) return false;
+    const std::optional<PcmSound> sound = decodeWav(content);
+    return sound && PlayNote(alias, *sound, gain);
+}
+
+bool SoundService::PlayNote(const std::string& alias, const PcmSound& sound, float gain) {
     pump();
-    if (!content || open(alias, alias, content) != kMciOk) return false;
+    if (!sound.owner || open(alias, alias, nullptr, &sound) != kMciOk) return false;
     const OpenAlias& opened = aliases_.at(aliasKey(alias));
     if (mixer_.playAlias(opened.voice, opened.sound, gain)) return true;
     close(alias);
@@ -135,11 +141,13 @@ std::optional<PcmSound> SoundService::loadFile(const std::filesystem::path& file
 }
 
 int SoundService::open(const std::string& file, const std::string& alias,
-                       const SoundImagePtr& content) {
+                       const SoundImagePtr& content, const PcmSound* decoded) {
     const std::string key = aliasKey(alias.empty() ? file : alias);
     if (key.empty() || file.empty()) return kMciUnreadableFile;
     if (aliases_.contains(key)) return kMciAliasInUse;
-    std::optional<PcmSound> sound = content ? decodeWav(content) : loadFile(file);
+    std::optional<PcmSound> sound = decoded   ? std::optional<PcmSound>(*decoded)
+                                    : content ? decodeWav(content)
+                                              : loadFile(file);
     if (!sound) return kMciUnreadableFile;
     auto free = voiceTaken_.end();
     const auto now = std::chrono::steady_clock::now();

@@ -68,6 +68,8 @@ class SoundService {
     // level, like MciOpenPlay with content. False when the alias is already open, the image cannot
     // play or no voice is free.
     bool PlayNote(const std::string& alias, const SoundImagePtr& content, float gain);
+    // The same with a sound decoded ahead (decodeWav), so that nothing is converted on the way.
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain);
     // Closes `alias` like MciStopClose, letting its note die away over 5 ms instead of cutting it.
     void FadeNoteClose(const std::string& alias);
 
@@ -90,7 +92,7 @@ class SoundService {
     std::optional<PcmSound> loadFile(const std::filesystem::path& file) const;
     // Opens `file` under `alias`; its content is `content` when given, else read from disk.
     int open(const std::string& file, const std::string& alias,
-             const SoundImagePtr& content = nullptr);
+             const SoundImagePtr& content = nullptr, const PcmSound* decoded = nullptr);
     int play(const std::string& alias);
     int stop(const std::string& alias);
     int close(const std::string& alias);

@@ -16,7 +16,7 @@ namespace {
 
 class CountedNotes : public MidiNoteOutput {
   public:
-    bool PlayNote(const std::string& alias, const SoundImagePtr&, float gain) override {
+    bool PlayNote(const std::string& alias, const PcmSound&, float gain) override {
         played.push_back(alias);
         gains.push_back(gain);
         return true;
