@@ -6,9 +6,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "midi/midi_player.h"
+#include "midi/mpe_sound_output.h"
+#include "midi/sound_service_notes.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
+#include "shell/midi_control.h"
 #include "shell/qt_messages.h"
 #include "shell/single_instance.h"
 #include "shell/sound_output_adapter.h"
@@ -54,8 +58,14 @@ int runWindowProgram(int argc, char** argv) {
         return 1;
     }
     SoundService sound(std::make_unique<SdlBackend>());
-    SoundOutputAdapter output(sound);
-    MainWindow window(*loaded.program, output, messages);
+    SoundOutputAdapter adapter(sound);
+    // Every note also goes out as MPE while that output is switched on in the MIDI control.
+    LoadedProgram& program = *loaded.program;
+    MpeNotes mpe;
+    MpeSoundOutput output(MpeSoundParts{adapter, mpe, program.instrument, program.tables,
+                                        program.tuning.tuningOffset, *program.sounds,
+                                        program.samples.mciAlias});
+    MainWindow window(program, output, messages);
     messages.setParent(&window);
 
     KeyHook keys(
@@ -63,6 +73,14 @@ int runWindowProgram(int argc, char** argv) {
         [&window](int key) { window.player().Form_KeyUp(key); });
     keys.setStrikeHandler([&window](int key) { window.keyStrike(key); });
     app.installEventFilter(&keys);
+    // A MIDI keyboard plays the strings beside the computer keyboard and the mouse.
+    const PatchedSampleSource midiSource{program.sampleFolder, program.samples.sampleFileName,
+                                         program.tables, program.tuning.tuningOffset};
+    SoundServiceNotes midiNotes(sound);
+    MidiPlayer midiPlayer(MidiPlayerParts{program.instrument, program.tables, *program.sounds,
+                                          midiSource, midiNotes, window, &mpe});
+    MidiControl midi(&window, midiPlayer, mpe);
+    placeMidiControl(midi);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
@@ -76,6 +94,7 @@ int runWindowProgram(int argc, char** argv) {
     // The letter keys' scratch files are written once the window is up rather than on the first
     // press of each key; a key pressed before then plays its sound from memory all the same.
     QTimer::singleShot(0, &window, [&loaded] { loaded.program->sounds->writeScratchFiles(); });
+    QTimer::singleShot(0, &window, [&midiPlayer] { midiPlayer.prepareBlackKeys(); });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
         QTimer::singleShot(0, &app, [] { QApplication::exit(0); });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -24,9 +25,9 @@ bool Mixer::stopMemory() {
     return send(kMemoryVoice, false, {});
 }
 
-bool Mixer::playAlias(std::size_t voice, PcmSound sound) {
+bool Mixer::playAlias(std::size_t voice, PcmSound sound, float gain) {
     if (voice >= kAliasVoices) return false;
-    return send(1 + voice, true, std::move(sound));
+    return send(1 + voice, true, std::move(sound), gain);
 }
 
 bool Mixer::stopAlias(std::size_t voice) {
@@ -34,12 +35,17 @@ bool Mixer::stopAlias(std::size_t voice) {
     return send(1 + voice, false, {});
 }
 
-bool Mixer::send(std::size_t voice, bool play, PcmSound sound) {
+bool Mixer::fadeAlias(std::size_t voice) {
+    if (voice >= kAliasVoices) return false;
+    return send(1 + voice, false, {}, 1.0F, true);
+}
+
+bool Mixer::send(std::size_t voice, bool play, PcmSound sound, float gain, bool fade) {
     ui_.assertUiThread();
     collectGarbage();
     const bool carries = sound.owner != nullptr;
     if (carries && outstanding_ >= released_.capacity()) return false;
-    if (!commands_.push(Command{voice, play, std::move(sound)})) return false;
+    if (!commands_.push(Command{voice, play, fade, gain, std::move(sound)})) return false;
     if (carries) ++outstanding_;
     return true;
 }
@@ -64,14 +70,24 @@ void Mixer::release(PcmSound& sound) noexcept {
 
 void Mixer::apply(Command& command) noexcept {
     Voice& voice = voices_[command.voice];
+    if (command.fade) {
+        if (voice.sound.owner && voice.fadeLeft == 0) voice.fadeLeft = kReleaseFadeFrames;
+        return;
+    }
     release(voice.sound);
     voice.position = 0;
+    voice.gain = command.gain;
+    voice.fadeLeft = 0;
     if (command.play) voice.sound = std::move(command.sound);
     if (voice.sound.frames == 0) release(voice.sound);
     release(command.sound); // a stop carries none; kept for safety
 }
 
 void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept {
+    if (voice.gain != 1.0F || voice.fadeLeft != 0) {
+        mixScaled(voice, sum, frames);
+        return;
+    }
     const std::size_t n = std::min(frames, voice.sound.frames - voice.position);
     const std::uint8_t* at = voice.sound.data + 2 * voice.position;
     for (std::size_t i = 0; i < n; ++i) {
@@ -81,6 +97,28 @@ void Mixer::mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexce
     }
     voice.position += n;
     if (voice.position >= voice.sound.frames) release(voice.sound);
+}
+
+// A voice below full level or dying away: each sample scaled and rounded. The fade falls in a
+// straight line from the voice's gain to silence.
+void Mixer::mixScaled(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept {
+    std::size_t n = std::min(frames, voice.sound.frames - voice.position);
+    if (voice.fadeLeft != 0) n = std::min(n, voice.fadeLeft);
+    const std::uint8_t* at = voice.sound.data + 2 * voice.position;
+    const float fadeStep = voice.gain / static_cast<float>(kReleaseFadeFrames);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::int16_t sample;
+        std::memcpy(&sample, at + 2 * i, sizeof sample);
+        const float gain =
+            voice.fadeLeft == 0 ? voice.gain : fadeStep * static_cast<float>(voice.fadeLeft - i);
+        sum[i] += static_cast<std::int32_t>(std::lrint(static_cast<float>(sample) * gain));
+    }
+    voice.position += n;
+    const bool faded = voice.fadeLeft != 0 && (voice.fadeLeft -= n) == 0;
+    if (faded || voice.position >= voice.sound.frames) {
+        voice.fadeLeft = 0;
+        release(voice.sound);
+    }
 }
 
 void Mixer::render(std::int16_t* out, std::size_t frames, int channels) noexcept {

@@ -33,10 +33,13 @@ class Mixer {
     bool playMemory(PcmSound sound);
     // Silences the memory channel.
     bool stopMemory();
-    // Starts `sound` from its first frame on alias voice 0..kAliasVoices-1.
-    bool playAlias(std::size_t voice, PcmSound sound);
+    // Starts `sound` from its first frame on alias voice 0..kAliasVoices-1, at `gain` times its
+    // own level (1 plays it sample for sample as it is).
+    bool playAlias(std::size_t voice, PcmSound sound, float gain = 1.0F);
     // Silences an alias voice.
     bool stopAlias(std::size_t voice);
+    // Lets an alias voice die away over kReleaseFadeFrames, so that it ends without a click.
+    bool fadeAlias(std::size_t voice);
 
     // Thread: UI thread (asserted). Releases the sounds the audio side has given back.
     void collectGarbage();
@@ -54,14 +57,19 @@ class Mixer {
     struct Command {
         std::size_t voice = 0;
         bool play = false; // otherwise stop
+        bool fade = false; // a stop that lets the voice die away
+        float gain = 1.0F; // for play
         PcmSound sound;    // for play
     };
     struct Voice {
         PcmSound sound; // owner is null when the voice is silent
         std::size_t position = 0;
+        float gain = 1.0F;
+        std::size_t fadeLeft = 0; // frames still to sound while dying away; 0 when not fading
     };
 
-    bool send(std::size_t voice, bool play, PcmSound sound);
+    bool send(std::size_t voice, bool play, PcmSound sound, float gain = 1.0F, bool fade = false);
+    void mixScaled(Voice& voice, std::int32_t* sum, std::size_t n) noexcept;
     void apply(Command& command) noexcept;
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept;
     void release(PcmSound& sound) noexcept;

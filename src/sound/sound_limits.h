@@ -13,6 +13,8 @@ constexpr std::size_t kMixChunkFrames = 256;     // frames summed per pass in a 
 constexpr std::size_t kAliasVoices = 64;         // MCI aliases open at the same time
 constexpr std::size_t kCommandCapacity = 256;    // commands queued from the UI to the audio thread
 constexpr std::size_t kReleaseCapacity = 512;    // sound references queued back to the UI thread
+// frames over which a released note dies away (5 ms)
+constexpr std::size_t kReleaseFadeFrames = kOutputRate / 200;
 constexpr std::size_t kMaxSoundFrames = 60 * kOutputRate; // longest converted sound (60 s)
 
 } // namespace zembera

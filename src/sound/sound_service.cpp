@@ -18,6 +18,9 @@ std::string aliasKey(std::string_view alias) {
     return key;
 }
 
+// Longer than a fade plus the sound queued ahead of the device.
+constexpr std::chrono::milliseconds kFadeGuard{100};
+
 } // namespace
 
 SoundService::SoundService(std::unique_ptr<AudioBackend> backend) : backend_(std::move(backend)) {
@@ -81,6 +84,35 @@ void SoundService::MciStopClose(const std::string& alias) {
     close(alias);
 }
 
+bool SoundService::PlayNote(const std::string& alias, const SoundImagePtr& content, float gain) {
+    if (!content) return false;
+    const std::optional<PcmSound> sound = decodeWav(content);
+    return sound && PlayNote(alias, *sound, gain);
+}
+
+bool SoundService::PlayNote(const std::string& alias, const PcmSound& sound, float gain) {
+    pump();
+    if (!sound.owner || open(alias, alias, nullptr, &sound) != kMciOk) return false;
+    const OpenAlias& opened = aliases_.at(aliasKey(alias));
+    if (mixer_.playAlias(opened.voice, opened.sound, gain)) return true;
+    close(alias);
+    return false;
+}
+
+void SoundService::FadeNoteClose(const std::string& alias) {
+    pump();
+    const auto found = aliases_.find(aliasKey(alias));
+    if (found == aliases_.end()) return;
+    const std::size_t voice = found->second.voice;
+    if (!mixer_.fadeAlias(voice)) {
+        close(alias); // the audio side is not keeping up: stop at once if that can be queued
+        return;
+    }
+    fadedAt_[voice] = std::chrono::steady_clock::now();
+    voiceTaken_[voice] = false;
+    aliases_.erase(found);
+}
+
 int SoundService::mciSendString(std::string_view text) {
     pump();
     const MciCommand command = parseMciCommand(text);
@@ -109,13 +141,24 @@ std::optional<PcmSound> SoundService::loadFile(const std::filesystem::path& file
 }
 
 int SoundService::open(const std::string& file, const std::string& alias,
-                       const SoundImagePtr& content) {
+                       const SoundImagePtr& content, const PcmSound* decoded) {
     const std::string key = aliasKey(alias.empty() ? file : alias);
     if (key.empty() || file.empty()) return kMciUnreadableFile;
     if (aliases_.contains(key)) return kMciAliasInUse;
-    std::optional<PcmSound> sound = content ? decodeWav(content) : loadFile(file);
+    std::optional<PcmSound> sound = decoded   ? std::optional<PcmSound>(*decoded)
+                                    : content ? decodeWav(content)
+                                              : loadFile(file);
     if (!sound) return kMciUnreadableFile;
-    const auto free = std::find(voiceTaken_.begin(), voiceTaken_.end(), false);
+    auto free = voiceTaken_.end();
+    const auto now = std::chrono::steady_clock::now();
+    for (std::size_t v = 0; v < kAliasVoices; ++v) {
+        if (voiceTaken_[v]) continue;
+        if (free == voiceTaken_.end()) free = voiceTaken_.begin() + static_cast<std::ptrdiff_t>(v);
+        if (now - fadedAt_[v] > kFadeGuard) { // a voice whose fade has surely ended
+            free = voiceTaken_.begin() + static_cast<std::ptrdiff_t>(v);
+            break;
+        }
+    }
     if (free == voiceTaken_.end()) return kMciNoFreeVoice;
     *free = true;
     aliases_.emplace(

@@ -10,6 +10,7 @@
 // reaches the mixer through the backend, never through this class.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -63,6 +64,15 @@ class SoundService {
                      const SoundImagePtr& content);
     // Stops and closes `alias`; harmless for an alias that is not open.
     void MciStopClose(const std::string& alias);
+    // Sounds `content` (a WAV image) on a voice of its own under `alias`, at `gain` times its
+    // level, like MciOpenPlay with content. False when the alias is already open, the image cannot
+    // play or no voice is free.
+    bool PlayNote(const std::string& alias, const SoundImagePtr& content, float gain);
+    // The same with a sound decoded ahead (decodeWav), so that nothing is converted on the way.
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain);
+    // Closes `alias` like MciStopClose, letting its note die away over 5 ms instead of cutting it.
+    void FadeNoteClose(const std::string& alias);
+
     // Runs one command string (see mci_command.h) and returns its MciResult, 0 for success.
     int mciSendString(std::string_view command);
 
@@ -82,7 +92,7 @@ class SoundService {
     std::optional<PcmSound> loadFile(const std::filesystem::path& file) const;
     // Opens `file` under `alias`; its content is `content` when given, else read from disk.
     int open(const std::string& file, const std::string& alias,
-             const SoundImagePtr& content = nullptr);
+             const SoundImagePtr& content = nullptr, const PcmSound* decoded = nullptr);
     int play(const std::string& alias);
     int stop(const std::string& alias);
     int close(const std::string& alias);
@@ -93,6 +103,9 @@ class SoundService {
     std::filesystem::path workingFolder_;
     std::map<std::string, OpenAlias> aliases_; // by lower-case alias
     std::array<bool, kAliasVoices> voiceTaken_{};
+    // When each voice was last closed with a fade: a new open leaves it alone a while if it can,
+    // so that the fade is not cut off.
+    std::array<std::chrono::steady_clock::time_point, kAliasVoices> fadedAt_{};
 };
 
 } // namespace zembera

@@ -153,5 +153,24 @@ TEST(RenderAllocation, RenderingNeverAllocatesOrFrees) {
     EXPECT_GT(counted([&] { sound.pump(); }).second, 0);
 }
 
+TEST(RenderAllocation, ScaledAndFadingVoicesNeitherAllocateNorFree) {
+    Mixer mixer;
+    std::vector<std::int16_t> buffer(256);
+    for (std::size_t v = 0; v < 8; ++v)
+        mixer.playAlias(v, test::pcmOf(constant(300 + 100 * v, 1000)), 0.1F * (v + 1));
+    int allocations = 0;
+    int frees = 0;
+    for (int pass = 0; pass < 12; ++pass) {
+        if (pass % 3 == 1)
+            for (std::size_t v = 0; v < 8; ++v)
+                mixer.fadeAlias(v);
+        const auto [a, f] = counted([&] { mixer.render(buffer.data(), buffer.size()); });
+        allocations += a;
+        frees += f;
+    }
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(frees, 0);
+}
+
 } // namespace
 } // namespace zembera

@@ -1,0 +1,28 @@
+#include "midi/midi_event_queue.h"
+
+#include <algorithm>
+
+namespace zembera {
+
+void MidiEventQueue::push(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0 || size > 3) return;
+    MidiEvent event;
+    std::copy_n(bytes, size, event.bytes.begin());
+    event.size = size;
+    event.received = std::chrono::steady_clock::now();
+    bool wasEmpty = false;
+    {
+        const std::lock_guard lock(mutex_);
+        wasEmpty = waiting_.empty();
+        waiting_.push_back(event);
+    }
+    if (wasEmpty && wakeUp_) wakeUp_();
+}
+
+void MidiEventQueue::takeAll(std::vector<MidiEvent>& out) {
+    out.clear();
+    const std::lock_guard lock(mutex_);
+    out.swap(waiting_);
+}
+
+} // namespace zembera

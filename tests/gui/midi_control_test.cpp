@@ -1,0 +1,101 @@
+// The "MIDI" control on the real window: messages pushed from another thread, as RtMidi's
+// callback does, play on the UI thread and select the string; without a MIDI system the control
+// says so in its one line and the MPE output stays off.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <thread>
+
+#include "midi/midi_player.h"
+#include "shell/midi_control.h"
+#include "window_fixture.h"
+
+namespace zembera {
+namespace {
+
+class CountedNotes : public MidiNoteOutput {
+  public:
+    bool PlayNote(const std::string& alias, const PcmSound&, float gain) override {
+        played.push_back(alias);
+        gains.push_back(gain);
+        return true;
+    }
+    void FadeNoteClose(const std::string& alias) override { faded.push_back(alias); }
+    std::vector<std::string> played, faded;
+    std::vector<float> gains;
+};
+
+class MidiWindow : public test::WindowFixture {
+  protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        source = std::make_unique<PatchedSampleSource>(
+            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
+                                program->tables, program->tuning.tuningOffset});
+        player = std::make_unique<MidiPlayer>(MidiPlayerParts{
+            program->instrument, program->tables, *program->sounds, *source, notes, *window, &mpe});
+        control = std::make_unique<MidiControl>(window.get(), *player, mpe);
+        placeMidiControl(*control);
+        control->show();
+    }
+    void TearDown() override {
+        control.reset();
+        WindowFixture::TearDown();
+    }
+    void pushFromAnotherThread(std::vector<std::uint8_t> bytes) {
+        std::thread([this, bytes] { control->queue().push(bytes.data(), bytes.size()); }).join();
+    }
+
+    CountedNotes notes;
+    MpeNotes mpe;
+    std::unique_ptr<PatchedSampleSource> source;
+    std::unique_ptr<MidiPlayer> player;
+    std::unique_ptr<MidiControl> control;
+};
+
+TEST_F(MidiWindow, NotesFromTheMidiThreadPlayOnTheUiThreadAndSelectTheString) {
+    pushFromAnotherThread({0x90, 88, 127}); // E6: string 1
+    pushFromAnotherThread({0x90, 45, 40});  // A2: string 26
+    EXPECT_TRUE(notes.played.empty());      // nothing before the UI thread runs its events
+    QTRY_COMPARE(notes.played.size(), 2u);
+    EXPECT_EQ(notes.played, (std::vector<std::string>{"midi88", "midi45"}));
+    EXPECT_EQ(notes.gains[0], 1.0F);
+    EXPECT_EQ(program->instrument.currentString, 26);
+    pushFromAnotherThread({0x80, 88, 0});
+    QTRY_COMPARE(notes.faded.size(), 1u);
+    // The computer keyboard goes on as before beside it.
+    QTest::keyClick(handle(), Qt::Key_Q);
+    settleRelease();
+    EXPECT_EQ(program->instrument.currentString, 1);
+    EXPECT_FALSE(sound.opened.empty());
+}
+
+TEST_F(MidiWindow, WithoutAMidiSystemOneQuietLineAndNoMpeOutput) {
+    if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "this machine has MIDI";
+    EXPECT_EQ(control->status->text(), QStringLiteral("MIDI yok: ALSA sıralayıcısı yok"));
+    EXPECT_FALSE(control->ports->isEnabled());
+    EXPECT_EQ(control->ports->currentText(), QStringLiteral("Tüm girişler"));
+    control->mpeOutput->click();
+    EXPECT_FALSE(control->mpeOutput->isChecked());
+    EXPECT_FALSE(mpe.attached());
+    EXPECT_EQ(control->status->text(), QStringLiteral("MIDI çıkışı açılamadı"));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MidiWindow, TheControlLiesInFreeSpaceBetweenTheStaffAndTheMandalHoles) {
+    const QRect box = control->geometry();
+    const QPoint origin = window->Picture2->pos();
+    EXPECT_TRUE(window->Picture2->geometry().contains(box));
+    EXPECT_FALSE(box.intersects(window->Picture3->geometry().translated(origin))); // the staff
+    EXPECT_GT(box.top(), origin.y() + 60); // below the band of the mandal strip
+    // Nothing of the instrument picture is drawn under it: all of it is the background.
+    const CanvasImage& c = window->Picture2->canvas();
+    const QRgb back = c.pixel(box.left() - origin.x(), box.top() - origin.y());
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            ASSERT_EQ(c.pixel(x - origin.x(), y - origin.y()), back) << x << "," << y;
+}
+
+} // namespace
+} // namespace zembera

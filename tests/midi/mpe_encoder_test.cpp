@@ -1,0 +1,82 @@
+// The byte stream against the MPE specification (MIDI Polyphonic Expression 1.0): the MPE
+// configuration message is RPN 6 on the manager channel (Bn 64 06, Bn 65 00, Bn 06 mm with
+// mm = member channels), pitch bend sensitivity is RPN 0 (Bn 64 00, Bn 65 00, Bn 06 semitones,
+// Bn 26 cents), and per-note pitch bend goes on the note's member channel before its note-on.
+
+#include "midi/mpe_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zembera {
+namespace {
+
+using Bytes = MpeEncoder::Bytes;
+
+TEST(Mpe, ConfigurationAnnouncesALowerZoneOf15MembersWithA48SemitoneBendRange) {
+    const Bytes bytes = MpeEncoder::configuration();
+    ASSERT_EQ(bytes.size(), 9u + 15u * 12u);
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 9),
+              (Bytes{0xB0, 0x64, 0x06, 0xB0, 0x65, 0x00, 0xB0, 0x06, 0x0F}));
+    for (int member = 1; member <= 15; ++member) {
+        const auto at = bytes.begin() + 9 + 12 * (member - 1);
+        const auto b = static_cast<std::uint8_t>(0xB0 | member);
+        EXPECT_EQ(Bytes(at, at + 12),
+                  (Bytes{b, 0x64, 0x00, b, 0x65, 0x00, b, 0x06, 48, b, 0x26, 0}))
+            << "member " << member;
+    }
+}
+
+TEST(Mpe, BendValuesForKnownCents) {
+    // 0 cents is 262 Hz, 2.48 cents above the equal-tempered C4 (261.626 Hz).
+    const double c4Offset = 1200 * std::log2(262.0 / 261.6255653);
+    EXPECT_EQ(mpePitch(-c4Offset), (MpePitch{60, 8192}));      // C4 exactly: no bend
+    EXPECT_EQ(mpePitch(900 - c4Offset), (MpePitch{69, 8192})); // A4 = 440 Hz
+    // One cent is 8192 / 4800 steps of the 48-semitone range.
+    const MpePitch zero = mpePitch(0);
+    EXPECT_EQ(zero.note, 60);
+    EXPECT_EQ(zero.bend, 8192 + std::lround(c4Offset * 8192 / 4800));
+    // 49 cents above C4: still C4, bent up by 49 * 8192 / 4800 = 83.6 steps.
+    EXPECT_EQ(mpePitch(49 - c4Offset), (MpePitch{60, 8192 + 84}));
+    // 49.5 cents below D4: D4 bent down 84.5 steps.
+    EXPECT_EQ(mpePitch(150.5 - c4Offset), (MpePitch{62, 8192 - 84}));
+    // One Holdrian comma (22.64 cents) above A4.
+    EXPECT_EQ(mpePitch(922.64 - c4Offset), (MpePitch{69, 8192 + 39}));
+    // The range ends.
+    EXPECT_EQ(mpePitch(-100000).note, 0);
+    EXPECT_EQ(mpePitch(100000).note, 127);
+}
+
+TEST(Mpe, EachNoteGetsItsOwnMemberChannelBendFirstAndItsNoteOffThere) {
+    MpeEncoder mpe;
+    const double c4 = -1200 * std::log2(262.0 / 261.6255653);
+    EXPECT_EQ(mpe.noteOn(10, c4, 100), (Bytes{0xE1, 0x00, 0x40, 0x91, 60, 100}));
+    EXPECT_EQ(mpe.noteOn(11, c4 + 400, 127), (Bytes{0xE2, 0x00, 0x40, 0x92, 64, 127}));
+    EXPECT_EQ(mpe.noteOff(10), (Bytes{0x81, 60, 64}));
+    EXPECT_TRUE(mpe.noteOff(10).empty());
+    // The channel released longest ago comes next: channel 3 was never used.
+    EXPECT_EQ(mpe.noteOn(12, c4 + 50, 1)[0], 0xE3);
+    // A restart ends the sounding note first.
+    const Bytes again = mpe.noteOn(11, c4, 90);
+    EXPECT_EQ(Bytes(again.begin(), again.begin() + 3), (Bytes{0x82, 64, 64}));
+    EXPECT_EQ(again.size(), 9u);
+}
+
+TEST(Mpe, SixteenNotesShareFifteenChannelsByEndingTheOldest) {
+    MpeEncoder mpe;
+    for (int id = 0; id < 15; ++id)
+        mpe.noteOn(id, 100.0 * id, 100);
+    const Bytes bytes = mpe.noteOn(15, 1500, 100);
+    // Note 0 on channel 2 ends and its channel plays the new one.
+    ASSERT_EQ(bytes.size(), 9u);
+    EXPECT_EQ(bytes[0], 0x81);
+    EXPECT_EQ(bytes[3], 0xE1);
+    EXPECT_EQ(bytes[6], 0x91);
+    EXPECT_TRUE(mpe.noteOff(0).empty());
+    EXPECT_EQ(mpe.noteOff(15)[0], 0x81);
+    EXPECT_TRUE(mpe.noteOn(kMpeNoteIds, 0, 100).empty());
+}
+
+} // namespace
+} // namespace zembera
