@@ -14,15 +14,16 @@ PressEndingMessages::~PressEndingMessages() {
 }
 
 bool PressEndingMessages::eventFilter(QObject* watched, QEvent* event) {
-    if (watched->isWidgetType()) {
+    const QEvent::Type type = event->type();
+    if (watched->isWidgetType() &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (type == QEvent::MouseButtonPress) {
             // A press the receiver ignores goes on to its parent: the last receiver holds it.
             pressed_ = static_cast<QWidget*>(watched);
             button_ = mouse->button();
             pressGlobal_ = mouse->globalPosition();
-        } else if (event->type() == QEvent::MouseButtonRelease &&
-                   mouse->buttons() == Qt::NoButton) {
+        } else if (mouse->buttons() == Qt::NoButton) {
             pressed_.clear();
         }
     }
