@@ -3,6 +3,8 @@
 # user would with xdotool. Usage: drive_window.sh <program folder> <output folder> [hold]
 # Leaves <output>/audio.raw (mono 16-bit 44100 Hz), <output>/window.png and <output>/log.txt.
 # With "hold" it only holds the S key for 3 s while two busy loops keep the processors loaded.
+# Every X client call has a time limit, so a window that never shows fails the run with a reason
+# on stderr instead of hanging it (an `import` without a window waits for a click forever).
 set -u
 program=$1
 out=$2
@@ -16,42 +18,59 @@ export SDL_DISKAUDIOFILE="$out/audio.raw"
 export QT_QPA_PLATFORM=xcb
 "$program/zembera" >"$out/log.txt" 2>&1 &
 pid=$!
+busy=()
+finish() {
+  [ ${#busy[@]} -gt 0 ] && kill "${busy[@]}" 2>/dev/null
+  kill "$pid" 2>/dev/null
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+trap finish EXIT
+x() { timeout 20 "$@"; }
+fail() {
+  echo "drive_window: $*" >&2
+  echo "--- program log:" >&2
+  cat "$out/log.txt" >&2
+  exit 3
+}
 # The search can fail while the splash window goes away: ask again until the window is found.
 wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --onlyvisible --name "Z E M B E R A" 2>/dev/null | head -n 1)
+for _ in $(seq 600); do
+  kill -0 "$pid" 2>/dev/null || fail "the program ended before its window showed"
+  wid=$(x xdotool search --onlyvisible --name "Z E M B E R A" 2>/dev/null | head -n 1)
   [ -n "$wid" ] && break
   sleep 0.1
 done
-xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+[ -n "$wid" ] || fail "no window named Z E M B E R A within 60 s"
+x xdotool windowactivate --sync "$wid" 2>/dev/null || x xdotool windowfocus --sync "$wid" ||
+  fail "the window $wid took no focus"
 sleep 0.5
 if [ "$scenario" = hold ]; then
   sh -c 'while :; do :; done' &
-  busy1=$!
+  busy+=($!)
   sh -c 'while :; do :; done' &
-  busy2=$!
-  trap 'kill "$busy1" "$busy2" 2>/dev/null' EXIT
+  busy+=($!)
   sleep 0.3
-  xdotool keydown s
+  x xdotool keydown s || fail "xdotool keydown failed"
   sleep 3
-  xdotool keyup s
+  x xdotool keyup s || fail "xdotool keyup failed"
   sleep 0.5
-  kill "$busy1" "$busy2" "$pid"
-  wait "$pid" 2>/dev/null
   exit 0
 fi
-xdotool keydown s
+x xdotool keydown s || fail "xdotool keydown failed"
 sleep 0.4
-xdotool keyup s
+x xdotool keyup s
 sleep 0.3
-xdotool key Down
+x xdotool key Down
 sleep 0.3
-xdotool key Right
+x xdotool key Right
 sleep 0.3
-# Picture2 lies at (11, 63) in the window; string 1 is plucked at (700, 30) of the picture.
-xdotool mousemove --window "$wid" 711 93 click 1
+# The instrument picture lies at (11, 63) in the window; string 1 is plucked at (700, 30) of the picture.
+x xdotool mousemove --window "$wid" 711 93 click 1 || fail "xdotool click failed"
 sleep 0.6
-import -window "$wid" "$out/window.png"
-kill "$pid"
-wait "$pid" 2>/dev/null
+x import -window "$wid" "$out/window.png" || fail "import of window $wid failed"
 exit 0

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "tools/audio_measure.h"
@@ -80,9 +81,14 @@ void drive(const fs::path& out, const std::string& scenario) {
     fs::remove_all(out);
     const std::string script = std::string(ZEMBERA_E2E_SCRIPT) + " " + ZEMBERA_PROGRAM_DIR + " " +
                                out.string() + " " + scenario;
-    const std::string command =
-        "xvfb-run -a -s '-screen 0 1280x800x24' " + script + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    const fs::path report = out.string() + ".drive.txt";
+    const std::string command = "xvfb-run -a -s '-screen 0 1280x800x24' " + script + " >" +
+                                report.string() + " 2>&1";
+    if (std::system(command.c_str()) != 0) {
+        std::ifstream in(report);
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        FAIL() << "driving the program failed:\n" << text;
+    }
 }
 
 bool haveTools() {
