@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the real program under a virtual X server with SDL's disk audio driver and plays it as a
-# user would with xdotool. Usage: drive_window.sh <program folder> <output folder> [hold]
+# Runs the real program under a virtual X server of its own with SDL's disk audio driver and
+# plays it as a user would with xdotool. Usage: drive_window.sh <program folder> <output folder> [hold]
 # Leaves <output>/audio.raw (mono 16-bit 44100 Hz), <output>/window.png and <output>/log.txt.
 # With "hold" it only holds the S key for 3 s while two busy loops keep the processors loaded.
 # Every X client call has a time limit, so a window that never shows fails the run with a reason
@@ -16,18 +16,23 @@ export TMPDIR="$out/tmp" XDG_RUNTIME_DIR="$out/run"
 export SDL_AUDIODRIVER=disk
 export SDL_DISKAUDIOFILE="$out/audio.raw"
 export QT_QPA_PLATFORM=xcb
-"$program/zembera" >"$out/log.txt" 2>&1 &
-pid=$!
+pid=""
+xvfb=""
 busy=()
-finish() {
-  [ ${#busy[@]} -gt 0 ] && kill "${busy[@]}" 2>/dev/null
-  kill "$pid" 2>/dev/null
+stop() {
+  [ -n "$1" ] || return 0
+  kill "$1" 2>/dev/null
   for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
+    kill -0 "$1" 2>/dev/null || break
     sleep 0.1
   done
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
+  kill -9 "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
+finish() {
+  [ ${#busy[@]} -gt 0 ] && kill "${busy[@]}" 2>/dev/null
+  stop "$pid"
+  stop "$xvfb"
 }
 trap finish EXIT
 x() { timeout 20 "$@"; }
@@ -37,6 +42,19 @@ fail() {
   cat "$out/log.txt" >&2
   exit 3
 }
+# A virtual X server of our own. It picks a free display and writes its number once it accepts
+# clients (xvfb-run's signal handshake can hang when the server is ready before the script waits).
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.txt" &
+xvfb=$!
+for _ in $(seq 200); do
+  [ -s "$out/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
+done
+[ -s "$out/display" ] || fail "Xvfb did not start: $(cat "$out/xvfb.txt")"
+export DISPLAY=":$(head -n 1 "$out/display")"
+"$program/zembera" >"$out/log.txt" 2>&1 &
+pid=$!
 # The search can fail while the splash window goes away: ask again until the window is found.
 wid=""
 for _ in $(seq 600); do
