@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "common/data_folders.h"
 #include "common/messages.h"
 #include "files/files_view.h"
 #include "files/note_timing.h"
@@ -29,6 +30,17 @@ struct FilesParts {
     std::filesystem::path programFolder; // Dizek.txt, makam and melody files
     std::filesystem::path sampleFolder;  // the samples and kayıt.txt
     LoopHooks hooks;
+    // Where the user's makams and melodies and kayıt.txt go when the program folder is not
+    // writable; left empty, the program folder and the sample folder themselves.
+    DataFolders folders = {};
+    std::filesystem::path recordFolder = {};
+
+    DataFolders files() const {
+        return folders.user.empty() ? DataFolders{programFolder, programFolder} : folders;
+    }
+    std::filesystem::path records() const {
+        return recordFolder.empty() ? sampleFolder : recordFolder;
+    }
 };
 
 // The frames a recording or a replay disables: pitch levels, resets and exit, makam files,
