@@ -6,6 +6,7 @@
 #include "files/makam_file.h"
 #include "files/makam_handlers.h"
 #include "files/makam_list.h"
+#include "files/melody_handlers.h"
 #include "files/record_file.h"
 #include "files/record_handlers.h"
 #include "files_rig.h"
@@ -27,10 +28,12 @@ class UserFolder : public test::FilesRig {
         parts->recordFolder = user / "wavs";
         makam = std::make_unique<MakamHandlers>(*parts);
         record = std::make_unique<RecordHandlers>(*parts);
+        melody = std::make_unique<MelodyHandlers>(*parts);
     }
     fs::path user;
     std::unique_ptr<MakamHandlers> makam;
     std::unique_ptr<RecordHandlers> record;
+    std::unique_ptr<MelodyHandlers> melody;
 };
 
 TEST_F(UserFolder, MakamsAreListedFromBothLoadedFromTheUsersFirstAndSavedToTheUsers) {
@@ -60,6 +63,26 @@ TEST_F(UserFolder, MakamsAreListedFromBothLoadedFromTheUsersFirstAndSavedToTheUs
     EXPECT_FALSE(fs::exists(dir / "Benim.mkm"));
     EXPECT_EQ(makamFileNames(parts->files()),
               (std::vector<std::string>{"Benim.mkm", "Hicaz.mkm", "Rast.mkm"}));
+}
+
+TEST_F(UserFolder, AMelodyOfTheUserHidesTheBundledOneAndABundledOneStillPlays) {
+    // One quarter note (code 3) of melody note 0 (string 4), or of note 15 (string 12).
+    writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\r\n");
+    writeBytes(user / "ezgi.ses", "0,15,3,0,0,0,0,0,0,0\r\n");
+    writeBytes(dir / "örnek.ses", "0,0,3,0,0,0,0,0,0,0\r\n");
+    st().vscrollValue = 40;
+    const struct {
+        const char* name;
+        int string;
+    } melodies[] = {{"ezgi", 12}, {"örnek", 4}};
+    for (const auto& m : melodies) {
+        controls.text2 = m.name;
+        sound.events.clear();
+        melody->aç_kapa_buton_Click();
+        EXPECT_TRUE(messages.shown.empty()) << m.name;
+        ASSERT_EQ(sound.plays().size(), 1u) << m.name;
+        EXPECT_EQ(sound.plays().front().first, m.string) << m.name;
+    }
 }
 
 TEST_F(UserFolder, TheRecordingGoesToTheUsersSampleFolder) {
