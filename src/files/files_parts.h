@@ -27,11 +27,11 @@ struct FilesParts {
     SoundOutput& sound;
     PatchedSampleSource source; // what PlayPatchedSample reads
     MessageService& messages;
-    std::filesystem::path programFolder; // Dizek.txt, makam and melody files
-    std::filesystem::path sampleFolder;  // the samples and kayıt.txt
+    std::filesystem::path programFolder; // Dizek.txt, the bundled makam and melody files
+    std::filesystem::path sampleFolder;  // the samples
     LoopHooks hooks;
-    // Where the user's makams and melodies and kayıt.txt go when the program folder is not
-    // writable; left empty, the program folder and the sample folder themselves.
+    // Where the user's makams, melodies and kayıt.txt go; left empty, the program folder and the
+    // sample folder themselves (a writable program folder).
     DataFolders folders = {};
     std::filesystem::path recordFolder = {};
 
