@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests, the fuzzers and the program need.
+# Installs every Debian package the build, the tests, the fuzzers, the program and its Debian
+# package (dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its menu entry)
+# need.
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
@@ -9,6 +11,7 @@ packages=(
   clang-14 libfuzzer-14-dev libclang-rt-14-dev clang-format
   xvfb xauth x11-apps xdotool imagemagick sox
   fonts-dejavu-core fontconfig
+  dpkg-dev desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

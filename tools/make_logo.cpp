@@ -1,5 +1,6 @@
-// Draws the splash logo: a 482 x 200 picture of a kanun seen from above with the program's name.
-// Usage: make_logo <out.png>
+// Draws the splash logo: a 482 x 200 picture of a kanun seen from above with the program's name;
+// with --icon, the same kanun alone on a clear square of the given size, the desktop icon.
+// Usage: make_logo <out.png> | make_logo --icon <size> <out.png>
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -53,15 +56,47 @@ void drawTitle(QPainter& p) {
     p.drawText(room, Qt::AlignLeft | Qt::AlignVCenter, name);
 }
 
+// The kanun of the logo centred on a transparent square of `size` pixels.
+QImage drawIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The body spans x 120..466 and y 24..176; a margin of 1/16 of the side is left around it.
+    const QRectF body(120, 24, 346, 152);
+    const double scale = size * (1 - 2.0 / 16) / body.width();
+    p.translate(size / 2.0, size / 2.0);
+    p.scale(scale, scale);
+    p.translate(-body.center());
+    drawKanun(p);
+    p.end();
+    return image;
+}
+
+bool save(const QImage& image, const char* file) {
+    if (image.save(QString::fromLocal8Bit(file), "PNG")) return true;
+    std::fprintf(stderr, "make_logo: %s yazılamadı\n", file);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_logo <out.png>\n");
+    const bool icon = argc == 4 && std::strcmp(argv[1], "--icon") == 0;
+    if (argc != 2 && !icon) {
+        std::fprintf(stderr, "usage: make_logo <out.png> | make_logo --icon <size> <out.png>\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (icon) {
+        const int size = std::atoi(argv[2]);
+        if (size < 16 || size > 1024) {
+            std::fprintf(stderr, "make_logo: simge boyu 16 ile 1024 arasında olmalı\n");
+            return 2;
+        }
+        return save(drawIcon(size), argv[3]) ? 0 : 1;
+    }
     QImage image(482, 200, QImage::Format_RGB32);
     image.fill(QColor(245, 238, 224));
     QPainter p(&image);
@@ -74,9 +109,5 @@ int main(int argc, char** argv) {
     p.drawText(QRectF(10, 96, 200, 60), Qt::AlignLeft | Qt::TextWordWrap,
                QString::fromUtf8("kanun ile perde ve\naralık denemeleri"));
     p.end();
-    if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
-        std::fprintf(stderr, "make_logo: %s yazılamadı\n", argv[1]);
-        return 1;
-    }
-    return 0;
+    return save(image, argv[1]) ? 0 : 1;
 }

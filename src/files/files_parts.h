@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "common/data_folders.h"
 #include "common/messages.h"
 #include "files/files_view.h"
 #include "files/note_timing.h"
@@ -26,9 +27,20 @@ struct FilesParts {
     SoundOutput& sound;
     PatchedSampleSource source; // what PlayPatchedSample reads
     MessageService& messages;
-    std::filesystem::path programFolder; // Dizek.txt, makam and melody files
-    std::filesystem::path sampleFolder;  // the samples and kayıt.txt
+    std::filesystem::path programFolder; // Dizek.txt, the bundled makam and melody files
+    std::filesystem::path sampleFolder;  // the samples
     LoopHooks hooks;
+    // Where the user's makams, melodies and kayıt.txt go; left empty, the program folder and the
+    // sample folder themselves (a writable program folder).
+    DataFolders folders = {};
+    std::filesystem::path recordFolder = {};
+
+    DataFolders files() const {
+        return folders.user.empty() ? DataFolders{programFolder, programFolder} : folders;
+    }
+    std::filesystem::path records() const {
+        return recordFolder.empty() ? sampleFolder : recordFolder;
+    }
 };
 
 // The frames a recording or a replay disables: pitch levels, resets and exit, makam files,

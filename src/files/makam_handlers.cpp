@@ -24,7 +24,7 @@ void MakamHandlers::File2_Click(const std::string& fileName) {
     c.setHScroll1Value(0);
     c.setText1(withoutLastCharacters(fileName, 4));
 
-    const std::optional<std::string> text = readTextFile(p_.programFolder / pathFromUtf8(fileName));
+    const std::optional<std::string> text = readTextFile(p_.files().find(pathFromUtf8(fileName)));
     try {
         if (!text) throw FormatError(fileName, 1, "dosya açılamadı");
         readMakamPositions(*text, fileName, st, [&](int k, std::int16_t position) {
@@ -51,7 +51,7 @@ void MakamHandlers::save_buton_Click() {
         c.focusInstrument();
         return;
     }
-    const auto file = makamFilePath(p_.programFolder, name);
+    const auto file = makamFilePath(p_.files().user, name);
     if (!replaceFileAtomically(file, makamFileText(p_.instrument.mandalPos))) {
         p_.messages.show(kMakamNotWritten + name + kMakamExtension);
     }

@@ -41,17 +41,12 @@ void sortTurkish(std::vector<std::string>& texts) {
 }
 
 std::vector<std::string> makamFileNames(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code ignored;
-        if (!it->is_regular_file(ignored)) continue;
-        const std::u8string raw = it->path().filename().u8string();
-        std::string name(raw.begin(), raw.end());
-        if (name.starts_with('.') || !hasMakamExtension(name)) continue;
-        names.push_back(std::move(name));
-    }
+    return makamFileNames(DataFolders{folder, folder});
+}
+
+std::vector<std::string> makamFileNames(const DataFolders& folders) {
+    std::vector<std::string> names = folders.names(
+        [](const std::string& name) { return !name.starts_with('.') && hasMakamExtension(name); });
     sortTurkish(names);
     return names;
 }

@@ -106,7 +106,7 @@ void MelodyHandlers::yürüt10() {
             throw FormatError(name + kMelodyExtension, 1, "dosya adı geçersiz");
         }
         const std::optional<std::string> text =
-            readTextFile(p_.programFolder / pathFromUtf8(name + kMelodyExtension));
+            readTextFile(p_.files().find(pathFromUtf8(name + kMelodyExtension)));
         if (!text) throw FormatError(name + kMelodyExtension, 1, "dosya açılamadı");
         FieldReader reader(*text, name + kMelodyExtension);
         NoteClock clock(p_.hooks,

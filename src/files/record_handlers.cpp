@@ -8,7 +8,7 @@
 namespace zembera {
 
 std::filesystem::path RecordHandlers::recordFilePath() const {
-    return p_.sampleFolder / pathFromUtf8(kRecordFileName);
+    return p_.records() / pathFromUtf8(kRecordFileName);
 }
 
 void RecordHandlers::setIdleControls() {

@@ -59,7 +59,7 @@ bool ScorePlayer::playIfScore(const std::string& name) {
     }
     std::optional<PlacedScore> placed;
     try {
-        const Score score = readScoreFile(p_.programFolder / pathFromUtf8(name));
+        const Score score = readScoreFile(p_.files().find(pathFromUtf8(name)));
         placed = placeScore(score, standardSetup(p_.source.tables, p_.tuning.ahenkShift));
         std::string report = scoreReport(score, *placed, name);
         // The melody file holds the positions of the table's own pitch level.
@@ -78,7 +78,7 @@ bool ScorePlayer::playIfScore(const std::string& name) {
 
 void ScorePlayer::offerSes(const std::string& name, const std::string& text) {
     const std::string sesName = name.substr(0, name.rfind('.')) + kMelodyExtension;
-    const std::filesystem::path file = p_.programFolder / pathFromUtf8(sesName);
+    const std::filesystem::path file = p_.files().user / pathFromUtf8(sesName);
     std::string question = sesName + " olarak kaydedilsin mi?";
     if (std::filesystem::exists(file)) question += " (var olan dosyanın yerine)";
     if (!p_.messages.askYesNo(question)) return;

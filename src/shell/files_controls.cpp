@@ -33,17 +33,27 @@ void fillPicture(CanvasWidget* picture, QRgb color) {
 }
 
 // The files of `folder` matching `patterns`, sorted by name, as the file list boxes show them.
-void fillFileList(QListWidget* list, const std::filesystem::path& folder,
-                  const QStringList& patterns) {
-    list->clear();
+QStringList folderEntries(const std::filesystem::path& folder, const QStringList& patterns) {
     const QDir dir(QString::fromStdString(folder.string()));
-    list->addItems(dir.entryList(patterns, QDir::Files, QDir::Name));
+    return dir.entryList(patterns, QDir::Files, QDir::Name);
+}
+
+// The same over the user's folder and the bundled one, each name once, sorted together.
+void fillFileList(QListWidget* list, const DataFolders& folders, const QStringList& patterns) {
+    list->clear();
+    QStringList names = folderEntries(folders.user, patterns);
+    if (folders.separate()) {
+        names += folderEntries(folders.program, patterns);
+        names.removeDuplicates();
+        names.sort();
+    }
+    list->addItems(names);
 }
 
 class WindowFilesView : public FilesView {
   public:
-    WindowFilesView(MainWindow& window, std::filesystem::path programFolder)
-        : w_(window), programFolder_(std::move(programFolder)) {}
+    WindowFilesView(MainWindow& window, DataFolders folders)
+        : w_(window), folders_(std::move(folders)) {}
 
     std::string Text1() const override { return w_.Text1->text().toStdString(); }
     void setText1(const std::string& text) override {
@@ -57,7 +67,7 @@ class WindowFilesView : public FilesView {
     void hideFile2() override { w_.File2->hide(); }
     void refreshFile2() override {
         w_.File2->clear();
-        for (const std::string& name : makamFileNames(programFolder_))
+        for (const std::string& name : makamFileNames(folders_))
             w_.File2->addItem(QString::fromStdString(name));
     }
 
@@ -105,7 +115,7 @@ class WindowFilesView : public FilesView {
     }
     void showFile3() override {
         // Melody files, and the scores of other programs the score player reads.
-        fillFileList(w_.File3, programFolder_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
+        fillFileList(w_.File3, folders_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
         w_.File3->show();
         w_.File3->raise();
     }
@@ -146,14 +156,14 @@ class WindowFilesView : public FilesView {
     }
 
     MainWindow& w_;
-    std::filesystem::path programFolder_;
+    DataFolders folders_;
 };
 
 } // namespace
 
 void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_ = std::make_unique<FilesControls>();
-    files_->view = std::make_unique<WindowFilesView>(*this, program_.programFolder);
+    files_->view = std::make_unique<WindowFilesView>(*this, program_.folders);
     LoopHooks hooks = systemLoopHooks([this] {
         QCoreApplication::processEvents();
         // A closed window plays nothing more.
@@ -163,7 +173,8 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
         program_.instrument, program_.tuning, program_.recording, *this, *files_->view, sound,
         PatchedSampleSource{program_.sampleFolder, program_.samples.sampleFileName, program_.tables,
                             program_.tuning.tuningOffset},
-        messages_, program_.programFolder, program_.sampleFolder, std::move(hooks)});
+        messages_, program_.programFolder, program_.sampleFolder, std::move(hooks),
+        program_.folders, program_.recordFolder});
     files_->makam = std::make_unique<MakamHandlers>(*files_->parts);
     files_->record = std::make_unique<RecordHandlers>(*files_->parts);
     files_->melody = std::make_unique<MelodyHandlers>(*files_->parts);

@@ -1,11 +1,13 @@
 #include "shell/program_main.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 
+#include "common/data_folders.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_sound_output.h"
 #include "midi/sound_service_notes.h"
@@ -28,8 +30,14 @@ namespace zembera {
 std::filesystem::path programFolder(const char* argv0) {
     std::error_code ec;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) return self.parent_path();
-    return std::filesystem::absolute(argv0).parent_path();
+    if (!ec) return bundledDataFolder(self.parent_path());
+    return bundledDataFolder(std::filesystem::absolute(argv0).parent_path());
+}
+
+std::filesystem::path userDataFolder() {
+    QCoreApplication::setApplicationName(QStringLiteral("ZEMBERA"));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return std::filesystem::path(folder.toStdString());
 }
 
 int runWindowProgram(int argc, char** argv) {
@@ -52,7 +60,8 @@ int runWindowProgram(int argc, char** argv) {
     splash->show();
     QApplication::processEvents();
 
-    StartupResult loaded = loadProgram(folder, messages);
+    StartupResult loaded =
+        loadProgram(chooseDataFolders(folder, userDataFolder(), kSampleFolderName), messages);
     if (loaded.fatal) {
         messages.show(*loaded.fatal);
         return 1;
@@ -115,6 +124,10 @@ int runReport(const std::filesystem::path& folder) {
             .count();
     const LoadedProgram& p = *result.program;
     std::printf("ZEMBERA: program klasörü %s\n", p.programFolder.string().c_str());
+    if (!folderWritable(folder) || !folderWritable(folder / kSampleFolderName)) {
+        std::printf("Program klasörü yazılamıyor; kullanıcı dosyaları: %s\n",
+                    userDataFolder().string().c_str());
+    }
     std::printf("Perde tablosu %s okundu; oktav bölümü: %s / %s\n", p.tableFileName.c_str(),
                 p.tables.octaveDivisionCaptions[0].c_str(),
                 p.tables.octaveDivisionCaptions[1].c_str());

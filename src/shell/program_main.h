@@ -5,8 +5,12 @@
 
 namespace zembera {
 
-// The folder of the executable, where everything the program reads lies.
+// The folder of everything the program reads: the executable's own folder, or
+// <prefix>/share/zembera for an executable installed in <prefix>/bin.
 std::filesystem::path programFolder(const char* argv0);
+
+// The user's own data folder (for the user's files when the program folder is not writable).
+std::filesystem::path userDataFolder();
 
 // Runs the window program; returns the exit code.
 int runWindowProgram(int argc, char** argv);

@@ -58,7 +58,7 @@ void RenderControls::renderMelody() {
     const std::string fileName = name + kMelodyExtension;
     std::optional<std::string> text;
     if (!name.empty() && name.find_first_of("/\\") == std::string::npos)
-        text = readTextFile(p.programFolder / pathFromUtf8(fileName));
+        text = readTextFile(p.folders.find(pathFromUtf8(fileName)));
     if (!text) {
         messages_.show(std::string(kMelodyFileFault) + "\n" +
                        FormatError(fileName, 1, "dosya açılamadı").what());
@@ -80,7 +80,7 @@ void RenderControls::renderRecording() {
     if (!idle()) return;
     const LoadedProgram& p = w_.program();
     const std::optional<std::string> text =
-        readTextFile(p.sampleFolder / pathFromUtf8(kRecordFileName));
+        readTextFile(p.recordFolder / pathFromUtf8(kRecordFileName));
     if (!text) {
         messages_.show(kNoRecording);
         return;
@@ -99,7 +99,7 @@ void RenderControls::renderRecording() {
 void RenderControls::write(const NoteEvents& piece, const std::filesystem::path& suggested) {
     const LoadedProgram& p = w_.program();
     const QString chosen =
-        askOutputFile(QString::fromStdString((p.programFolder / suggested).string()));
+        askOutputFile(QString::fromStdString((p.folders.user / suggested).string()));
     if (chosen.isEmpty()) return;
     std::filesystem::path file = pathFromUtf8(chosen.toStdString());
     if (!audioFileKind(file)) file += ".wav"; // a name typed without its extension

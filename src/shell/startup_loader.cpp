@@ -31,10 +31,17 @@ std::array<std::string, 27> splitKeyNames() {
 }
 
 StartupResult loadProgram(const std::filesystem::path& programFolder, MessageService& messages) {
+    return loadProgram(DataFolders{programFolder, programFolder}, messages);
+}
+
+StartupResult loadProgram(const DataFolders& folders, MessageService& messages) {
     StartupResult result;
     auto program = std::make_unique<LoadedProgram>();
+    const std::filesystem::path& programFolder = folders.program;
     program->programFolder = programFolder;
     program->sampleFolder = programFolder / kSampleFolderName;
+    program->folders = folders;
+    program->recordFolder = folders.user / kSampleFolderName;
 
     SampleFolderCheck check = checkSampleFolder(program->sampleFolder);
     if (check.error) {
@@ -60,8 +67,8 @@ StartupResult loadProgram(const std::filesystem::path& programFolder, MessageSer
         return result;
     }
 
-    program->sounds = std::make_unique<StringSounds>(program->sampleFolder,
-                                                     program->samples.sampleFileName, messages);
+    program->sounds = std::make_unique<StringSounds>(
+        program->sampleFolder, program->samples.sampleFileName, messages, program->recordFolder);
     // Every sample is read here; those that cannot be used are named together in one message
     // (an empty file among them as "wav okunamadı"), and their strings stay silent.
     program->sounds->holdSampleReports();

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "common/data_folders.h"
 #include "common/messages.h"
 #include "files/recording_state.h"
 #include "instrument/instrument_state.h"
@@ -21,8 +22,12 @@ namespace zembera {
 
 // Everything loading leaves behind for the window.
 struct LoadedProgram {
-    std::filesystem::path programFolder;
+    std::filesystem::path programFolder; // the bundled files
     std::filesystem::path sampleFolder;
+    // The user's makams and melodies, and kayıt.txt with the scratch files: the program folder
+    // and the sample folder themselves when the program folder is writable.
+    DataFolders folders;
+    std::filesystem::path recordFolder;
     SampleFolder samples;                 // sampleFileName, mciAlias
     std::array<std::string, 27> keyNames; // "--", " Q", " W", ... " M"
     std::string tableFileName = kTableFileName;
@@ -44,5 +49,7 @@ std::array<std::string, 27> splitKeyNames();
 // Loads everything from `programFolder`. The one message that does not end the program, naming
 // every sample that cannot be used, goes to `messages`.
 StartupResult loadProgram(const std::filesystem::path& programFolder, MessageService& messages);
+// The same with the user's files in `folders.user` (the bundled ones in `folders.program`).
+StartupResult loadProgram(const DataFolders& folders, MessageService& messages);
 
 } // namespace zembera

@@ -44,9 +44,11 @@ bool validString(int s) {
 } // namespace
 
 StringSounds::StringSounds(std::filesystem::path sampleFolder,
-                           std::array<std::string, 27> sampleFileName, MessageService& messages)
-    : sampleFolder_(std::move(sampleFolder)), sampleFileName_(std::move(sampleFileName)),
-      messages_(messages) {}
+                           std::array<std::string, 27> sampleFileName, MessageService& messages,
+                           std::filesystem::path scratchFolder)
+    : sampleFolder_(std::move(sampleFolder)),
+      scratchFolder_(scratchFolder.empty() ? sampleFolder_ : std::move(scratchFolder)),
+      sampleFileName_(std::move(sampleFileName)), messages_(messages) {}
 
 void StringSounds::PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset) {
     if (!validString(s) || m < kMandalLow || m > kMandalHigh) return;
@@ -80,12 +82,12 @@ std::string StringSounds::scratchFileName(int s) {
 
 StringSounds::ScratchSound StringSounds::scratchSound(int s) const {
     if (!validString(s)) return {{}, silentImage()};
-    return {sampleFolder_ / scratchFileName(s), stringSound(s)};
+    return {scratchFolder_ / scratchFileName(s), stringSound(s)};
 }
 
 bool StringSounds::writeScratchFile(int s) {
     if (!validString(s)) return false;
-    const std::filesystem::path file = sampleFolder_ / scratchFileName(s);
+    const std::filesystem::path file = scratchFolder_ / scratchFileName(s);
     std::error_code error;
     if (scratchGeneration_[s] == imageGeneration_[s] && std::filesystem::exists(file, error))
         return true;
@@ -106,7 +108,7 @@ void StringSounds::writeScratchFiles() {
 std::filesystem::path StringSounds::scratchFile(int s) {
     if (!validString(s)) return {};
     writeScratchFile(s);
-    return sampleFolder_ / scratchFileName(s);
+    return scratchFolder_ / scratchFileName(s);
 }
 
 StringSounds::Sample& StringSounds::sample(int s) {

@@ -21,9 +21,10 @@ namespace zembera {
 
 class StringSounds {
   public:
-    // `sampleFileName` is indexed by string 1..26; the files lie in `sampleFolder`.
+    // `sampleFileName` is indexed by string 1..26; the files lie in `sampleFolder`. The scratch
+    // files go to `scratchFolder`, the sample folder itself when it is empty.
     StringSounds(std::filesystem::path sampleFolder, std::array<std::string, 27> sampleFileName,
-                 MessageService& messages);
+                 MessageService& messages, std::filesystem::path scratchFolder = {});
 
     // Rebuilds the image of string s (1..26) for mandal position m (-8..12):
     // cents = tuningOffset + centTable(s, m). Out-of-range s or m does nothing.
@@ -80,6 +81,7 @@ class StringSounds {
     SoundImagePtr ownPitchImage(int s);
 
     std::filesystem::path sampleFolder_;
+    std::filesystem::path scratchFolder_;
     std::array<std::string, 27> sampleFileName_;
     MessageService& messages_;
     std::array<Sample, 27> samples_;

@@ -1,0 +1,171 @@
+// The program installed system-wide: its folder belongs to root and cannot be written, so another
+// user's scratch files and makams go to that user's data folder, and the makam list shows the
+// bundled makams and the user's own together. Driven under a virtual X server as that user.
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "shell/window_layout.h"
+
+namespace zembera {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUser = "zembera-deneme";
+
+bool have(const std::string& tool) {
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+int run(const std::string& command) {
+    return std::system(command.c_str());
+}
+
+std::string readAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::set<std::string> treeOf(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        names.insert(fs::relative(entry.path(), folder).string());
+    return names;
+}
+
+// Lines of text in `area` of `shot`: bands of rows holding dark pixels, bands closer than three
+// rows (the dots of "ü" over their letters) counted as one.
+int textLines(const QImage& shot, const Rect& area) {
+    int lines = 0;
+    int blankRun = 3;
+    for (int y = static_cast<int>(area.top) + 2; y < static_cast<int>(area.top + area.height) - 2;
+         ++y) {
+        bool dark = false;
+        for (int x = static_cast<int>(area.left) + 3;
+             x < static_cast<int>(area.left + area.width) - 3 && !dark; ++x)
+            dark = qGray(shot.pixel(x, y)) < 110;
+        if (dark && blankRun >= 3) ++lines;
+        blankRun = dark ? 0 : blankRun + 1;
+    }
+    return lines;
+}
+
+struct Cleanup {
+    std::function<void()> run;
+    ~Cleanup() { run(); }
+};
+
+double rms(const fs::path& raw) {
+    std::ifstream in(raw, std::ios::binary);
+    std::int16_t v;
+    double sum = 0;
+    std::size_t n = 0;
+    while (in.read(reinterpret_cast<char*>(&v), 2)) {
+        sum += double(v) * v;
+        ++n;
+    }
+    return n == 0 ? 0 : std::sqrt(sum / n);
+}
+
+TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "kök kullanıcı gerekli: kurulum root'a ait olur, program başka bir "
+                        "kullanıcı olarak çalıştırılır";
+    for (const char* tool : {"xvfb-run", "xdotool", "import", "runuser", "useradd", "cmake"}) {
+        if (!have(tool)) GTEST_SKIP() << tool << " bulunamadı";
+    }
+    // Under /tmp itself: the test's own temporary folder is closed to other users.
+    const fs::path root = fs::path("/tmp") / ("zembera_installed_" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root);
+    bool created = false;
+    fs::path userFolder;
+    // Whatever the outcome, the install, the user's files and a user made here go again.
+    const Cleanup cleanup{[&] {
+        fs::remove_all(root);
+        if (!userFolder.empty()) fs::remove_all(userFolder);
+        if (created) run(std::string("userdel -r ") + kUser + " 2>/dev/null");
+    }};
+    const fs::path prefix = root / "usr";
+    ASSERT_EQ(
+        run("cmake --install " ZEMBERA_BINARY_DIR " --prefix " + prefix.string() + " >/dev/null"),
+        0);
+    ASSERT_EQ(
+        run("chown -R root:root " + root.string() + " && chmod -R u=rwX,go=rX " + root.string()),
+        0);
+    const fs::path data = prefix / "share/zembera";
+    const std::set<std::string> installed = treeOf(data);
+
+    created = getpwnam(kUser) == nullptr;
+    if (created) {
+        ASSERT_EQ(run(std::string("useradd -m -s /bin/sh ") + kUser), 0);
+    }
+    const passwd* user = getpwnam(kUser);
+    ASSERT_NE(user, nullptr);
+    const fs::path home = user->pw_dir;
+    const uid_t uid = user->pw_uid;
+    userFolder = home / ".local/share/ZEMBERA";
+    fs::remove_all(userFolder);
+
+    const fs::path out = root / "out";
+    fs::create_directories(out);
+    ASSERT_EQ(run("chown " + std::string(kUser) + " " + out.string()), 0);
+
+    // Where the window puts the makam controls under a 1280 x 800 screen.
+    const WindowLayout l =
+        arayüzyerleşimi(1280 * WindowLayout::kTwipsPerPixel, 800 * WindowLayout::kTwipsPerPixel);
+    const auto at = [](double x, double y) {
+        return " " + std::to_string(std::lround(x)) + " " + std::to_string(std::lround(y));
+    };
+    const Rect& f = l.frame4;
+    const std::string points =
+        at(f.left + 8 + 40, f.top + 24 + 9) + at(f.left + 72 + 16, f.top + 56 + 12) +
+        at(f.left + 24 + 16, f.top + 56 + 12) + at(l.file2.left + 30, l.file2.top + 9);
+    const fs::path report = root / "drive.txt";
+    const int driven = run(
+        "runuser -u " + std::string(kUser) +
+        " -- env -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME=" + home.string() +
+        " TMPDIR=" + out.string() +
+        " xvfb-run -a -s '-screen 0 1280x800x24' bash " ZEMBERA_E2E_INSTALLED_SCRIPT " " +
+        (prefix / "bin").string() + " " + out.string() + points + " >" + report.string() + " 2>&1");
+    EXPECT_EQ(driven, 0) << readAll(report);
+
+    // The makam went to the user's folder, as that user's file, and is the makam loaded from
+    // the first row of the list (Hicaz.mkm) before saving.
+    const fs::path saved = userFolder / "Benim.mkm";
+    struct stat info {};
+    ASSERT_EQ(::stat(saved.c_str(), &info), 0) << "Benim.mkm yok: " << readAll(report);
+    EXPECT_EQ(info.st_uid, uid);
+    EXPECT_EQ(readAll(saved), readAll(data / "Hicaz.mkm"));
+    // The scratch files of the letter keys lie there too; the program folder stayed as installed.
+    EXPECT_TRUE(fs::exists(userFolder / "wavs" / "12zz.zz"));
+    EXPECT_EQ(treeOf(data), installed);
+
+    // The list showed the five bundled makams, then those and the user's.
+    const QImage before(QString::fromStdString((out / "before.png").string()));
+    const QImage after(QString::fromStdString((out / "after.png").string()));
+    ASSERT_FALSE(before.isNull());
+    ASSERT_FALSE(after.isNull());
+    EXPECT_EQ(textLines(before, l.file2), 5);
+    EXPECT_EQ(textLines(after, l.file2), 6);
+
+    // The S key sounded.
+    EXPECT_GT(rms(out / "audio.raw"), 100);
+}
+
+} // namespace
+} // namespace zembera
