@@ -28,6 +28,8 @@ struct ScoreNote {
     double beats = 0; // length in quarter notes
     double ms = 0;    // length at the tempo in force
     int measure = 0;  // where it stands in the file (measure number or line), for messages
+    // A further note of a chord: it starts with the note before and takes no time of its own.
+    bool chord = false;
     // Diatonic index of the written natural, counted from C4 = 0.
     int diatonic() const { return (octave - 4) * 7 + step; }
 };

@@ -16,8 +16,8 @@ using ScoreWindow = test::WindowFixture;
 
 TEST_F(ScoreWindow, AScoreChosenFromTheListIsReportedAndPlayedOnItsStrings) {
     std::ofstream(dir / "kisa.txt", std::ios::binary)
-        << "Kod\tNota53\tPay\tPayda\tMs\n9\tB4b5\t1\t16\t100\n9\tEs\t1\t16\t100\n"
-           "9\tA3\t1\t16\t100\n";
+        << "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t16\t100\n9\tEs\t1\t16\t100\n"
+           "9\tLa3\t1\t16\t100\n";
     QTest::mouseClick(window->open_ses_buton, Qt::LeftButton);
     ASSERT_TRUE(window->File3->isVisible());
     const auto items = window->File3->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly);

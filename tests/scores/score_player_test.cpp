@@ -109,8 +109,8 @@ TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
 }
 
 TEST_F(ScoreFrame, AFittingScoreCanBeKeptAsAMelodyFileThatPlaysTheSame) {
-    test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tB4b5\t1\t4\t640\n"
-                                       "9\tEs\t1\t8\t320\n9\tA3\t1\t2\t1280\n");
+    test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t4\t640\n"
+                                       "9\tEs\t1\t8\t320\n9\tLa3\t1\t2\t1280\n");
     controls.text2 = "kisa.txt";
     melody->aç_kapa_buton_Click();
     EXPECT_EQ(messages.asked, (std::vector<std::string>{"kisa.ses olarak kaydedilsin mi?"}));
