@@ -89,7 +89,7 @@ TEST(MusicXmlReader, LengthsFromTypesWhereDurationIsMissingAndAlterWhereNoSignSt
     EXPECT_NEAR(s.notes[2].cents, commas(22) + 100, 1e-9);
 }
 
-TEST(MusicXmlReader, ChordsGraceNotesAndOtherVoicesAreLeftOutAndRestsAreNotTied) {
+TEST(MusicXmlReader, ChordNotesAreMarkedGraceNotesAndOtherVoicesLeftOutRestsNotTied) {
     const Score s = parseMusicXml(
         wrap("<note><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
              "<voice>1</voice></note>"
@@ -104,8 +104,28 @@ TEST(MusicXmlReader, ChordsGraceNotesAndOtherVoicesAreLeftOutAndRestsAreNotTied)
              "<note><pitch><step>C</step><octave>3</octave></pitch><duration>4</duration>"
              "<voice>2</voice></note>"),
         "a.xml");
-    ASSERT_EQ(s.notes.size(), 3u); // a tie between different notes does not merge them
-    EXPECT_EQ(s.notes[2].step, 3);
+    ASSERT_EQ(s.notes.size(), 4u); // a tie between different notes does not merge them
+    EXPECT_FALSE(s.notes[0].chord);
+    EXPECT_TRUE(s.notes[1].chord);
+    EXPECT_EQ(s.notes[1].step, 4);
+    EXPECT_FALSE(s.notes[2].chord);
+    EXPECT_EQ(s.notes[3].step, 3);
+
+    // A tied chord goes on sounding: the first note merges, its tied chord note is not struck
+    // again.
+    const Score tied = parseMusicXml(
+        wrap("<note><pitch><step>C</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"start\"/></note>"
+             "<note><chord/><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"start\"/></note>"
+             "<note><pitch><step>C</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"stop\"/></note>"
+             "<note><chord/><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"stop\"/></note>"),
+        "t.xml");
+    ASSERT_EQ(tied.notes.size(), 2u);
+    EXPECT_DOUBLE_EQ(tied.notes[0].beats, 2);
+    EXPECT_TRUE(tied.notes[1].chord);
 }
 
 TEST(MusicXmlReader, AKeySignatureWithTurkishSignsAndSharpsFromFifths) {
