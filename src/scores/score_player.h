@@ -21,8 +21,9 @@ namespace zembera::scores {
 inline constexpr double kWrittenTempoScroll = 40.0;
 // Opens the line of the report that tells why the score cannot be kept as a melody file.
 inline constexpr const char* kSesDoesNotFit = ".ses olarak yazılamaz: ";
-// Caption of the melody frame's button that keeps a score as a melody file.
-inline constexpr const char* kSaveSesCaption = "SES olarak kaydet";
+// Caption of the melody frame's button that keeps a score as a melody file ("SES olarak
+// kaydet" in its tooltip).
+inline constexpr const char* kSaveSesCaption = "SES kaydet";
 // Alias of the voice of a chord's k-th further note (k from 1).
 std::string chordAlias(int k);
 

@@ -211,7 +211,7 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     auto* saveSes = new QPushButton(QString::fromUtf8(scores::kSaveSesCaption), Frame5);
     saveSes->setObjectName(QStringLiteral("ses_kaydet_buton"));
     saveSes->setFocusPolicy(Qt::NoFocus);
-    saveSes->setToolTip(QStringLiteral("Partisyonu .ses ezgi dosyası olarak kaydet"));
+    saveSes->setToolTip(QStringLiteral("Partisyonu SES olarak kaydet"));
     saveSes->setGeometry(8, 45, 70, 17);
     QFont small = saveSes->font();
     small.setPixelSize(9);
