@@ -53,7 +53,8 @@ class ScoreError : public std::runtime_error {
 int naturalCommas(int step);
 
 // The comma value of a MusicXML accidental name in its Turkish (Arel-Ezgi-Uzdilek) meaning;
-// false for a name outside the table. "natural" is 0.
+// false for a name outside the table. "natural" is 0; the numbered signs of Turkish folk music
+// ("flat-1".."flat-5", "sharp-1".."sharp-5") count their commas.
 bool turkishAccidentalCommas(const std::string& name, int& commas);
 
 // Cents above C4 of a written natural raised by `commas`.

@@ -154,6 +154,29 @@ TEST(MusicXmlReader, AKeySignatureWithTurkishSignsAndSharpsFromFifths) {
     EXPECT_NEAR(sharps.notes[0].cents, commas(4), 1e-9);
 }
 
+TEST(MusicXmlReader, EveryTurkishSignCarriesItsCommas) {
+    const std::pair<const char*, int> signs[] = {{"quarter-flat", -1},
+                                                 {"slash-flat", -4},
+                                                 {"flat", -5},
+                                                 {"double-slash-flat", -8},
+                                                 {"quarter-sharp", 1},
+                                                 {"sharp", 4},
+                                                 {"slash-quarter-sharp", 5},
+                                                 {"slash-sharp", 8},
+                                                 {"flat-3", -3},
+                                                 {"sharp-2", 2},
+                                                 {"natural", 0}};
+    for (const auto& [name, value] : signs) {
+        const Score s = parseMusicXml(
+            wrap(std::string("<note><pitch><step>D</step><octave>4</octave></pitch><duration>2"
+                             "</duration><accidental>") +
+                 name + "</accidental></note>"),
+            "a.xml");
+        ASSERT_EQ(s.notes.size(), 1u) << name;
+        EXPECT_NEAR(s.notes[0].cents, commas(9 + value), 1e-9) << name;
+    }
+}
+
 TEST(SymbTrReader, ReadsPitchesFromKoma53NaturalsFromTheNamesAndLengthsFromFractions) {
     const Score s = readScoreFile(kData / "deneme_symbtr.txt");
     ASSERT_EQ(s.notes.size(), 8u); // the usul line (code 51) is no note
