@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "scores/kanun_mapping.h"
 #include "scores/score_file.h"
 
 namespace {
@@ -15,7 +16,19 @@ void check(const zembera::scores::Score& score) {
     for (const auto& n : score.notes) {
         if (!(n.beats > 0) || !(n.ms > 0) || !std::isfinite(n.ms)) std::abort();
         if (!n.rest && (n.step < 0 || n.step > 6 || !std::isfinite(n.cents))) std::abort();
+        if (n.chord && n.rest) std::abort();
     }
+    // Placed on the strings: one placed note each, chord notes at their chord's onset.
+    static const zembera::PitchTables tables;
+    const zembera::scores::PlacedScore placed =
+        zembera::scores::placeScore(score, zembera::scores::standardSetup(tables, 0));
+    if (placed.notes.size() != score.notes.size()) std::abort();
+    for (std::size_t i = 0; i < placed.notes.size(); ++i) {
+        const auto& p = placed.notes[i];
+        if (!p.rest && (p.string < 1 || p.string > zembera::kStringCount)) std::abort();
+        if (p.chord && (i == 0 || p.onsetMs != placed.notes[i - 1].onsetMs)) std::abort();
+    }
+    if (!std::isfinite(placed.worstErrorCents)) std::abort();
 }
 
 } // namespace

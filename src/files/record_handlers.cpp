@@ -70,7 +70,10 @@ void RecordHandlers::stop_buton_Click() {
 }
 
 void RecordHandlers::pause_buton_Click() {
-    if (p_.instrument.playingBack) p_.sound.StopAllSound();
+    if (p_.instrument.playingBack) {
+        p_.sound.StopAllSound();
+        if (onPause) onPause();
+    }
     p_.messages.show(kPaused);
     ++p_.recording.pauses; // the replay goes on from here with its next note
     p_.controls.focusInstrument();

@@ -5,6 +5,9 @@
 // Thread: UI thread only. The replay is a loop that lets the window handle its events while its
 // notes sound, so stop_buton_Click and pause_buton_Click run from inside Play_buton_Click.
 
+#include <functional>
+#include <optional>
+
 #include "files/files_parts.h"
 #include "files/played_note.h"
 #include "files/record_file.h"
@@ -29,6 +32,8 @@ class RecordHandlers {
     void Play_buton_Click();
     // Shows "durduruldu"; a replay cuts its note and waits until the message is closed.
     void pause_buton_Click();
+    // Runs as a pause cuts the sounding note, for players with notes beside the memory channel.
+    std::function<void()> onPause;
 
     // Where the pluck handler writes while a recording runs.
     PluckRecorder& recorder() { return recordFile_; }

@@ -51,6 +51,10 @@ class SoundOutput {
     virtual void PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) {
         PlayPatchedSample(source, note.s, note.m);
     }
+    // Sounds a prepared note beside the memory channel, on a voice of its own under `alias` at its
+    // own level, cutting nothing (the further notes of a chord); MciStopClose(alias) ends it.
+    virtual void PlayPreparedBeside(const PatchedSampleSource& /*source*/,
+                                    const PreparedNote& /*note*/, const std::string& /*alias*/) {}
 };
 
 class InstrumentView {

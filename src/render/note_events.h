@@ -21,6 +21,9 @@ struct NoteEvent {
     // only silences (a rest, a note that stays silent).
     int string = 0;
     int mandal = 0;
+    // Sounds with the event before, on a voice of its own, cutting nothing (a note of a chord);
+    // the next event that is not together ends them all.
+    bool together = false;
 };
 
 struct NoteEvents {

@@ -57,10 +57,22 @@ bool renderPiece(const NoteEvents& piece, NoteSounds& sounds, const FrameSink& s
         }
         return true;
     };
+    std::size_t beside = 0; // chord notes sounding on alias voices 0..beside-1
     for (const NoteEvent& event : piece.events) {
         if (!renderTo(std::min(frameAt(event.onsetMs), total))) return false;
-        // The onset ends the sounding note, then starts this one, as the players do.
+        if (event.together) {
+            // A further chord note sounds beside the memory channel, cutting nothing.
+            if (event.string != 0 && beside < kAliasVoices) {
+                const PcmSound& sound = sounds.soundOf(event.string, event.mandal);
+                const std::size_t voice = beside++;
+                queue(mixer, [&] { return mixer.playAlias(voice, sound); });
+            }
+            continue;
+        }
+        // The onset ends the sounding notes, then starts this one, as the players do.
         queue(mixer, [&] { return mixer.stopMemory(); });
+        for (; beside > 0; --beside)
+            queue(mixer, [&] { return mixer.stopAlias(beside - 1); });
         if (event.string != 0) {
             const PcmSound& sound = sounds.soundOf(event.string, event.mandal);
             queue(mixer, [&] { return mixer.playMemory(sound); });

@@ -1,12 +1,15 @@
 #include "scores/kanun_mapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 namespace zembera::scores {
 
-KanunSetup standardSetup(const PitchTables& tables, int ahenkShift) {
+KanunSetup standardSetup(const PitchTables& tables, int ahenkShift,
+                         const std::array<float, kStringCount + 1>* tuningOffset) {
     KanunSetup setup;
+    if (tuningOffset) setup.tuningOffset = *tuningOffset;
     setup.tables = &tables;
     setup.ahenkShift = ahenkShift;
     for (int s = 1; s <= kStringCount; ++s) {
@@ -29,13 +32,24 @@ PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
                                      : 0.0;
     PlacedScore placed;
     double onset = 0;
+    int chordStart = -1; // the first note of the chord being placed
     for (const ScoreNote& n : score.notes) {
         PlacedNote p;
         p.rest = n.rest;
         p.ms = n.ms;
         p.onsetMs = onset;
         p.measure = n.measure;
-        onset += n.ms;
+        // A chord note after a rest or at the start is a note of its own.
+        const bool chord = n.chord && !n.rest && chordStart >= 0;
+        if (chord) {
+            const PlacedNote& first = placed.notes[static_cast<std::size_t>(chordStart)];
+            p.chord = true;
+            p.ms = first.ms;
+            p.onsetMs = first.onsetMs;
+        } else {
+            chordStart = n.rest ? -1 : static_cast<int>(placed.notes.size());
+            onset += n.ms;
+        }
         if (!n.rest) {
             int s = naturalString(n.diatonic(), setup.ahenkShift);
             while (s < 1) {
@@ -48,13 +62,14 @@ PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
             }
             p.string = s;
             p.targetCents = n.cents + transposition + 1200.0 * p.octavesMoved;
+            const double fine = setup.tuningOffset[static_cast<std::size_t>(s)];
             const int low = std::max<int>(setup.mandalMin[static_cast<std::size_t>(s)], kMandalLow);
             const int high =
                 std::min<int>(setup.mandalMax[static_cast<std::size_t>(s)], kMandalHigh);
             double best = 0;
             bool found = false;
             for (int m = low; m <= high; ++m) {
-                const double error = cents(s, m) - p.targetCents;
+                const double error = cents(s, m) + fine - p.targetCents;
                 // The nearer pitch wins; between equals the position nearer the open string.
                 if (!found || std::abs(error) < std::abs(best) - 1e-9 ||
                     (std::abs(std::abs(error) - std::abs(best)) <= 1e-9 &&
@@ -65,6 +80,17 @@ PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
                 }
             }
             p.errorCents = best;
+            if (chord) {
+                for (std::size_t i = static_cast<std::size_t>(chordStart); i < placed.notes.size();
+                     ++i)
+                    if (!placed.notes[i].dropped && placed.notes[i].string == s) p.dropped = true;
+                if (p.dropped) {
+                    ++placed.droppedChordNotes;
+                    placed.notes.push_back(p);
+                    continue;
+                }
+                ++placed.chordNotes;
+            }
             if (p.octavesMoved != 0) ++placed.octaveMovedCount;
             if (std::abs(best) > placed.worstErrorCents || placed.worstIndex < 0) {
                 placed.worstErrorCents = std::abs(best);

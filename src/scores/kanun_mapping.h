@@ -7,7 +7,12 @@
 //
 // At a pitch level other than the table's own the instrument is transposed: the written pitch is
 // moved by the interval between the open strings 17 + shift and 17, the interval the string
-// shift stands for, so that intervals stay as written.
+// shift stands for, so that intervals stay as written. A string sounds its table pitch moved by
+// its fine tuning (the cents offset of each string), and the nearest position and the error
+// count it in.
+//
+// The further notes of a chord sound with its first note, each on its own string; a chord note
+// that falls on a string the chord already uses is left out (the first note keeps the string).
 //
 // Thread: any (pure).
 
@@ -28,21 +33,26 @@ struct KanunSetup {
     std::array<std::int16_t, kStringCount + 1> mandalMin{};
     std::array<std::int16_t, kStringCount + 1> mandalMax{};
     int ahenkShift = 0;
+    std::array<float, kStringCount + 1> tuningOffset{}; // cents, by string 1..26
 };
 
-// The setup of the bundled instrument (each string's own mandal range) over `tables`.
-KanunSetup standardSetup(const PitchTables& tables, int ahenkShift);
+// The setup of the bundled instrument (each string's own mandal range) over `tables`, with the
+// strings' fine tuning where given.
+KanunSetup standardSetup(const PitchTables& tables, int ahenkShift,
+                         const std::array<float, kStringCount + 1>* tuningOffset = nullptr);
 
 struct PlacedNote {
     bool rest = false;
     int string = 0;         // 1..26
     int mandal = 0;         // position on that string
     double targetCents = 0; // the written pitch, transposed and octave-moved
-    double errorCents = 0;  // sounding minus target
+    double errorCents = 0;  // sounding (table pitch and fine tuning) minus target
     int octavesMoved = 0;   // + up, - down, to fit the instrument
-    double ms = 0;
-    double onsetMs = 0; // from the start of the piece
+    double ms = 0;          // to the next onset; a chord note that of its chord
+    double onsetMs = 0;     // from the start of the piece
     int measure = 0;
+    bool chord = false;   // sounds with the note before, on a string of its own
+    bool dropped = false; // a chord note on a string its chord already uses: it stays silent
 };
 
 struct PlacedScore {
@@ -50,6 +60,8 @@ struct PlacedScore {
     double worstErrorCents = 0; // largest |errorCents|
     int worstIndex = -1;        // its note, or -1 when there is none
     int octaveMovedCount = 0;   // notes moved by octaves
+    int chordNotes = 0;         // further chord notes sounding with their chord
+    int droppedChordNotes = 0;  // chord notes left out
 };
 
 // The string of a written natural (diatonic index from C4) before any octave move.

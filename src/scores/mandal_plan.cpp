@@ -12,11 +12,13 @@ int MandalPlan::closeCount() const {
 
 MandalPlan planMandals(const PlacedScore& placed) {
     MandalPlan plan;
+    plan.chordNotes = placed.chordNotes;
+    plan.droppedChordNotes = placed.droppedChordNotes;
     std::array<int, kStringCount + 1> last{}; // index of the string's last note, -1 none
     last.fill(-1);
     for (std::size_t i = 0; i < placed.notes.size(); ++i) {
         const PlacedNote& n = placed.notes[i];
-        if (n.rest || n.string < 1 || n.string > kStringCount) continue;
+        if (n.rest || n.dropped || n.string < 1 || n.string > kStringCount) continue;
         StringNeeds& needs = plan.strings[static_cast<std::size_t>(n.string)];
         if (needs.noteCount == 0) needs.first = n.mandal;
         ++needs.noteCount;
@@ -48,6 +50,12 @@ MandalPlan planMandals(const PlacedScore& placed) {
 
 std::vector<std::string> planLines(const MandalPlan& plan) {
     std::vector<std::string> lines;
+    if (plan.chordNotes > 0)
+        lines.push_back("akorlar: " + std::to_string(plan.chordNotes) +
+                        " nota ilk notasıyla birlikte kendi telinde çalınır");
+    if (plan.droppedChordNotes > 0)
+        lines.push_back("akorlar: " + std::to_string(plan.droppedChordNotes) +
+                        " nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz");
     for (int s = 1; s <= kStringCount; ++s) {
         const StringNeeds& needs = plan.strings[static_cast<std::size_t>(s)];
         if (needs.noteCount == 0) continue;

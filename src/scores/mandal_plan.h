@@ -35,13 +35,15 @@ struct StringNeeds {
 struct MandalPlan {
     std::array<StringNeeds, kStringCount + 1> strings{}; // indexed 1..26
     std::vector<MandalChange> changes;
+    int chordNotes = 0;        // further chord notes sounding on their own strings
+    int droppedChordNotes = 0; // chord notes left out for sharing a string with their chord
     int closeCount() const;
 };
 
 MandalPlan planMandals(const PlacedScore& placed);
 
-// The plan as lines of Turkish text: the strings used with their positions, then the close
-// changes.
+// The plan as lines of Turkish text: the chords, the strings used with their positions, then
+// the close changes.
 std::vector<std::string> planLines(const MandalPlan& plan);
 
 } // namespace zembera::scores

@@ -345,7 +345,7 @@ class Reader {
     }
 
     void addNote(const RawNote& n) {
-        if (n.grace || n.cue || n.chord) return;
+        if (n.grace || n.cue) return;
         if (!n.voice.empty()) {
             if (voice_.empty()) voice_ = n.voice;
             if (n.voice != voice_) return;
@@ -364,14 +364,29 @@ class Reader {
             note.octave = n.octave;
             note.cents = pitchCents(n.step, n.octave, commasOf(n));
         }
+        if (n.chord) {
+            // A further note of a chord sounds with the note before; a chord whose first note
+            // only continued a tie keeps sounding as it was.
+            if (n.rest || lastTied_) return;
+            note.chord = true;
+            if (score_.notes.size() >= kMaxScoreNotes) throwScoreError(fileName_, "çok fazla nota");
+            score_.notes.push_back(note);
+            return;
+        }
+        lastTied_ = false;
         // A tie continues the note before it when it is the same written note and pitch.
         if (tieOpen_ && n.tieStop && !n.rest && !score_.notes.empty()) {
-            ScoreNote& last = score_.notes.back();
+            // The first note of the chord before, past its further notes.
+            auto lastIt = score_.notes.end() - 1;
+            while (lastIt != score_.notes.begin() && lastIt->chord)
+                --lastIt;
+            ScoreNote& last = *lastIt;
             if (!last.rest && last.step == note.step && last.octave == note.octave &&
                 std::abs(last.cents - note.cents) < 0.01) {
                 last.beats += note.beats;
                 last.ms += note.ms;
                 tieOpen_ = n.tieStart;
+                lastTied_ = true;
                 return;
             }
         }
@@ -390,6 +405,7 @@ class Reader {
     std::map<std::pair<int, int>, double> carried_; // (step, octave) -> commas, this measure
     std::string voice_;
     bool tieOpen_ = false;
+    bool lastTied_ = false; // the last note only continued a tie
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Reads the first part of a MusicXML score (partwise) into a Score: notes and rests of its first
-// voice, chords reduced to their first note, grace notes left out, ties merged. Lengths come from
+// voice, the further notes of a chord marked to sound with its first, grace notes left out, ties
+// merged. Lengths come from
 // <duration> over <divisions>, which already holds dots and tuplets, or from <type>, <dot> and
 // <time-modification> where <duration> is missing. Tempo from <sound tempo>.
 //

@@ -24,7 +24,8 @@ int naturalCommas(int step) {
 bool turkishAccidentalCommas(const std::string& name, int& commas) {
     // The slash accidentals are the Turkish ones; the plain flat and sharp keep their
     // Arel-Ezgi-Uzdilek meaning (küçük mücennep flat, bakiye sharp), the quarter signs the koma.
-    static const std::array<std::pair<const char*, int>, 9> table{{
+    // The numbered signs of folk music carry their commas as their number.
+    static const std::array<std::pair<const char*, int>, 19> table{{
         {"natural", 0},
         {"quarter-flat", -1},
         {"slash-flat", -4},
@@ -34,6 +35,16 @@ bool turkishAccidentalCommas(const std::string& name, int& commas) {
         {"sharp", 4},
         {"slash-quarter-sharp", 5},
         {"slash-sharp", 8},
+        {"flat-1", -1},
+        {"flat-2", -2},
+        {"flat-3", -3},
+        {"flat-4", -4},
+        {"flat-5", -5},
+        {"sharp-1", 1},
+        {"sharp-2", 2},
+        {"sharp-3", 3},
+        {"sharp-4", 4},
+        {"sharp-5", 5},
     }};
     for (const auto& [n, c] : table)
         if (name == n) {

@@ -28,6 +28,8 @@ struct ScoreNote {
     double beats = 0; // length in quarter notes
     double ms = 0;    // length at the tempo in force
     int measure = 0;  // where it stands in the file (measure number or line), for messages
+    // A further note of a chord: it starts with the note before and takes no time of its own.
+    bool chord = false;
     // Diatonic index of the written natural, counted from C4 = 0.
     int diatonic() const { return (octave - 4) * 7 + step; }
 };
@@ -51,7 +53,8 @@ class ScoreError : public std::runtime_error {
 int naturalCommas(int step);
 
 // The comma value of a MusicXML accidental name in its Turkish (Arel-Ezgi-Uzdilek) meaning;
-// false for a name outside the table. "natural" is 0.
+// false for a name outside the table. "natural" is 0; the numbered signs of Turkish folk music
+// ("flat-1".."flat-5", "sharp-1".."sharp-5") count their commas.
 bool turkishAccidentalCommas(const std::string& name, int& commas);
 
 // Cents above C4 of a written natural raised by `commas`.

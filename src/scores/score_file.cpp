@@ -1,6 +1,7 @@
 #include "scores/score_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 
 #include "scores/musicxml_reader.h"
@@ -20,6 +21,11 @@ std::string lowerExtension(const std::string& fileName) {
 } // namespace
 
 bool isScoreFile(const std::filesystem::path& path) {
+    // The pitch table and the recording are text files of this program, never scores.
+    std::string name = path.filename().string();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (name == "dizek.txt" || name == "kayıt.txt") return false;
     const std::string ext = lowerExtension(path.filename().string());
     return ext == ".musicxml" || ext == ".xml" || ext == ".mxl" || ext == ".txt";
 }

@@ -11,7 +11,8 @@
 
 namespace zembera::scores {
 
-// True for the extensions above (either case).
+// True for the extensions above (either case), save the program's own text files Dizek.txt
+// (the pitch table) and kayıt.txt (the recording).
 bool isScoreFile(const std::filesystem::path& path);
 
 // Reads and parses the file. Throws ScoreError naming the file for a file that cannot be read,

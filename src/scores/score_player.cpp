@@ -47,6 +47,14 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
     return report;
 }
 
+std::string chordAlias(int k) {
+    return "akor" + std::to_string(k);
+}
+
+KanunSetup ScorePlayer::setupNow(int ahenkShift) const {
+    return standardSetup(p_.source.tables, ahenkShift, &p_.source.tuningOffset);
+}
+
 bool ScorePlayer::playIfScore(const std::string& name) {
     if (name.empty() || !isScoreFile(pathFromUtf8(name))) return false;
     InstrumentState& st = p_.instrument;
@@ -60,14 +68,12 @@ bool ScorePlayer::playIfScore(const std::string& name) {
     std::optional<PlacedScore> placed;
     try {
         const Score score = readScoreFile(p_.files().find(pathFromUtf8(name)));
-        placed = placeScore(score, standardSetup(p_.source.tables, p_.tuning.ahenkShift));
+        placed = placeScore(score, setupNow(p_.tuning.ahenkShift));
         std::string report = scoreReport(score, *placed, name);
         // The melody file holds the positions of the table's own pitch level.
-        const SesExport ses =
-            exportSes(score, placeScore(score, standardSetup(p_.source.tables, 0)));
+        const SesExport ses = exportSes(score, placeScore(score, setupNow(0)));
         if (!ses.fits()) report += "\n" + std::string(kSesDoesNotFit) + ses.problems.front();
         p_.messages.show(report);
-        if (ses.fits()) offerSes(name, ses.text);
     } catch (const ScoreError& e) {
         p_.messages.show(e.what());
         return true;
@@ -76,32 +82,82 @@ bool ScorePlayer::playIfScore(const std::string& name) {
     return true;
 }
 
-void ScorePlayer::offerSes(const std::string& name, const std::string& text) {
+void ScorePlayer::saveAsSes(const std::string& name) {
+    InstrumentState& st = p_.instrument;
+    if (st.recording || st.playingBack || p_.recording.loopRunning) return;
+    if (name.empty() || !isScoreFile(pathFromUtf8(name)) ||
+        name.find_first_of("/\\") != std::string::npos) {
+        p_.messages.show((name.empty() ? std::string("(ad yok)") : name) +
+                         ": yalnızca MusicXML ve SymbTr partisyonları .ses olarak kaydedilir");
+        return;
+    }
+    SesExport ses;
+    try {
+        const Score score = readScoreFile(p_.files().find(pathFromUtf8(name)));
+        ses = exportSes(score, placeScore(score, setupNow(0)));
+    } catch (const ScoreError& e) {
+        p_.messages.show(e.what());
+        return;
+    }
+    if (!ses.fits()) {
+        std::string text = name + std::string(": ") + kSesDoesNotFit;
+        for (const std::string& problem : ses.problems)
+            text += "\n" + problem;
+        p_.messages.show(text);
+        return;
+    }
     const std::string sesName = name.substr(0, name.rfind('.')) + kMelodyExtension;
     const std::filesystem::path file = p_.files().user / pathFromUtf8(sesName);
-    std::string question = sesName + " olarak kaydedilsin mi?";
-    if (std::filesystem::exists(file)) question += " (var olan dosyanın yerine)";
-    if (!p_.messages.askYesNo(question)) return;
-    if (!replaceFileAtomically(file, text)) p_.messages.show(sesName + ": dosya yazılamadı");
+    if (std::filesystem::exists(file) &&
+        !p_.messages.askYesNo(sesName + " var; yerine yazılsın mı?"))
+        return;
+    if (!replaceFileAtomically(file, ses.text)) {
+        p_.messages.show(sesName + ": dosya yazılamadı");
+        return;
+    }
+    p_.messages.show(sesName + " kaydedildi");
+}
+
+void ScorePlayer::silenceChord() {
+    for (; beside_ > 0; --beside_)
+        p_.sound.MciStopClose(chordAlias(beside_));
 }
 
 void ScorePlayer::play(const PlacedScore& placed) {
     InstrumentState& st = p_.instrument;
+    RecordingState& rec = p_.recording;
     FilesView& c = p_.controls;
     st.playingBack = true;
-    p_.recording.loopRunning = true;
+    rec.loopRunning = true;
     c.setStartStopCaption("0");
     setFramesEnabled(c, kMelodyFrames, false);
+    // The pause button of the recording frame pauses the score as it pauses a replay.
+    c.setFrameEnabled(1, true);
+    c.setButtonEnabled(RecordButton::rec_buton, false);
+    c.setButtonEnabled(RecordButton::Play_buton, false);
+    c.setButtonEnabled(RecordButton::stop_buton, false);
+    c.setButtonEnabled(RecordButton::pause_buton, true);
 
-    NoteClock clock(p_.hooks,
-                    [&st] { return st.playingBack ? LoopEvent::none : LoopEvent::stopped; });
+    NoteClock clock(p_.hooks, [&st, &rec, seen = rec.pauses]() mutable {
+        if (!st.playingBack) return LoopEvent::stopped;
+        if (rec.pauses == seen) return LoopEvent::none;
+        seen = rec.pauses;
+        return LoopEvent::paused;
+    });
     bool noteOpen = false;
     auto endNote = [&] {
         if (noteOpen) p_.sound.StopAllSound();
+        silenceChord();
         noteOpen = false;
     };
     int counter = 0;
-    for (const PlacedNote& n : placed.notes) {
+    const std::vector<PlacedNote>& notes = placed.notes;
+    for (std::size_t i = 0; i < notes.size();) {
+        // The note with the further notes of its chord.
+        std::size_t end = i + 1;
+        while (end < notes.size() && notes[end].chord)
+            ++end;
+        const PlacedNote& n = notes[i];
         if (!clock.waitToDraw()) break;
         c.showCounter(counterText(++counter));
         if (!clock.handleEvents()) break;
@@ -111,20 +167,33 @@ void ScorePlayer::play(const PlacedScore& placed) {
             if (!clock.waitOnset()) break;
             endNote();
             clock.advance(length);
+            i = end;
             continue;
         }
-        st.currentString = static_cast<std::int16_t>(n.string);
-        p_.view.tel_çiz();
-        p_.view.mandal_at();
-        showPlayedNote(st, p_.view, PlayedNote{n.string, n.mandal});
-        std::optional<SoundOutput::PreparedNote> prepared;
-        if (isPlayablePosition(n.string, n.mandal))
-            prepared = p_.sound.PreparePatchedSample(p_.source, n.string, n.mandal);
+        std::vector<SoundOutput::PreparedNote> prepared;
+        bool firstSounds = false;
+        for (std::size_t k = i; k < end; ++k) {
+            const PlacedNote& note = notes[k];
+            if (note.dropped) continue;
+            st.currentString = static_cast<std::int16_t>(note.string);
+            p_.view.tel_çiz();
+            p_.view.mandal_at();
+            showPlayedNote(st, p_.view, PlayedNote{note.string, note.mandal});
+            if (!isPlayablePosition(note.string, note.mandal)) continue;
+            prepared.push_back(p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
+            if (k == i) firstSounds = true;
+        }
         if (!clock.waitOnset()) break;
         endNote();
-        if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
+        for (std::size_t k = 0; k < prepared.size(); ++k) {
+            if (k == 0 && firstSounds)
+                p_.sound.PlayPrepared(p_.source, prepared[k]);
+            else
+                p_.sound.PlayPreparedBeside(p_.source, prepared[k], chordAlias(++beside_));
+        }
         noteOpen = true;
         clock.advance(length);
+        i = end;
     }
     if (st.playingBack) clock.waitOnset();
     endNote();
@@ -132,8 +201,11 @@ void ScorePlayer::play(const PlacedScore& placed) {
     c.blankCounter();
     c.setStartStopCaption(">");
     setFramesEnabled(c, kMelodyFrames, true);
+    c.setButtonEnabled(RecordButton::pause_buton, false);
+    c.setButtonEnabled(RecordButton::Play_buton, true);
+    c.setButtonEnabled(RecordButton::rec_buton, true);
     st.playingBack = false;
-    p_.recording.loopRunning = false;
+    rec.loopRunning = false;
 }
 
 } // namespace zembera::scores

@@ -3,7 +3,9 @@
 // melody player plays a .ses file: each note drawn on its string, the staff and the panel, the
 // counter showing the note's number, the tempo scroll bar as a tempo factor (its starting value
 // plays the score at its written tempo, a higher value slower), aç_kapa_buton ending it before
-// the next note. Before playing it reports the worst pitch error and the mandal plan.
+// the next note, pause_buton pausing it as it pauses a replay (the sounding notes cut, the next
+// note starting as the message is closed). A chord's further notes sound with its first on voices
+// of their own. Before playing it reports the worst pitch error and the mandal plan.
 //
 // Thread: UI thread only; the loop lets the window handle its events while its notes sound.
 
@@ -19,6 +21,11 @@ namespace zembera::scores {
 inline constexpr double kWrittenTempoScroll = 40.0;
 // Opens the line of the report that tells why the score cannot be kept as a melody file.
 inline constexpr const char* kSesDoesNotFit = ".ses olarak yazılamaz: ";
+// Caption of the melody frame's button that keeps a score as a melody file ("SES olarak
+// kaydet" in its tooltip).
+inline constexpr const char* kSaveSesCaption = "SES kaydet";
+// Alias of the voice of a chord's k-th further note (k from 1).
+std::string chordAlias(int k);
 
 class ScorePlayer {
   public:
@@ -28,11 +35,20 @@ class ScorePlayer {
     // any other name, which the melody player then plays.
     bool playIfScore(const std::string& name);
 
+    // The button "SES olarak kaydet": writes the score named `name` as the melody file of the
+    // same name (asking before it replaces one), or says why the format cannot hold it.
+    void saveAsSes(const std::string& name);
+
+    // Ends the further notes of a chord still sounding (a pause cuts them with the memory
+    // channel).
+    void silenceChord();
+
   private:
-    // Asks whether the score is to be kept as a melody file of the same name and writes it.
-    void offerSes(const std::string& name, const std::string& text);
+    // The setup of the instrument as it is now: tables, pitch level and fine tuning.
+    KanunSetup setupNow(int ahenkShift) const;
     void play(const PlacedScore& placed);
     FilesParts& p_;
+    int beside_ = 0; // chord notes sounding on their own voices, aliases chordAlias(1..beside_)
 };
 
 // The report shown before playing: the notes, the worst error and the mandal plan.

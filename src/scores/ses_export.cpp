@@ -63,6 +63,10 @@ SesExport exportSes(const Score& score, const PlacedScore& placed) {
     for (std::size_t i = 0; i < placed.notes.size() && i < score.notes.size(); ++i) {
         const PlacedNote& n = placed.notes[i];
         const double units = score.notes[i].beats * kUnitsPerBeat;
+        if (score.notes[i].chord) {
+            problem(i, "akor ses dosyasında yazılamaz");
+            continue;
+        }
         if (n.rest) {
             // A rest is any sum of the rest lengths, longest first.
             long left = std::lround(units);

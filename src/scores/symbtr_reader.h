@@ -1,11 +1,16 @@
 #pragma once
 // Reads a SymbTr text score: tab-separated lines under the header
 //   Sira Kod Nota53 NotaAE Koma53 KomaAE Pay Payda Ms LNS Bas Soz1 Offset
-// (columns found by their header names). Lines of code 9 are notes; others (usul, section and
-// lyric marks) are passed over. The pitch comes from the 53-comma name Nota53: a letter, an
-// octave and an optional sign 'b' or '#' followed by the commas, as "B4b1" or "F5#4"; "Es" is
-// a rest. The length is Pay/Payda of a whole note, and Ms gives its milliseconds (the tempo);
-// without Ms the length is timed at kDefaultTempo.
+// (columns found by their header names). Lines of code 9 are notes; others (51 the usul with its
+// time signature in Pay/Payda, section and lyric marks) are passed over.
+//
+// The written natural, which chooses the string, comes from the note name: NotaAE in letters
+// ("A4", "B4b5", "F5#4"), else Nota53 in Turkish solfège ("La4", "Si4b5", "Fa5#4"); the sign
+// 'b' or '#' is followed by the commas. The pitch comes from Koma53, the note's place in 53
+// commas to the octave (C4 = 265, A4 = 305; -1 a rest), and from the name's commas where
+// Koma53 is missing. "Es" (or "Sus") names a rest. The length is Pay/Payda of a whole note, a
+// grace note having 0; Ms gives its milliseconds (the tempo), and without Ms the length is
+// timed at kDefaultTempo.
 //
 // Thread: any (pure).
 
@@ -16,8 +21,14 @@
 
 namespace zembera::scores {
 
+// Koma53 of C4.
+inline constexpr int kSymbTrC4 = 265;
+
 // Throws ScoreError naming `fileName` and the line for a missing column, a pitch or length
 // that cannot be read, or a score without notes.
 Score parseSymbTr(std::string_view text, const std::string& fileName);
+
+// True when the first line of `text` is a SymbTr header (it has the column Kod).
+bool looksLikeSymbTr(std::string_view text);
 
 } // namespace zembera::scores

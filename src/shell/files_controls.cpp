@@ -7,14 +7,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <functional>
 
 #include "files/makam_list.h"
+#include "files/text_file.h"
+#include "scores/score_file.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
 
@@ -38,8 +42,10 @@ QStringList folderEntries(const std::filesystem::path& folder, const QStringList
     return dir.entryList(patterns, QDir::Files, QDir::Name);
 }
 
-// The same over the user's folder and the bundled one, each name once, sorted together.
-void fillFileList(QListWidget* list, const DataFolders& folders, const QStringList& patterns) {
+// The same over the user's folder and the bundled one, each name once, sorted together, of those
+// kept by `keep`.
+void fillFileList(QListWidget* list, const DataFolders& folders, const QStringList& patterns,
+                  const std::function<bool(const QString&)>& keep = {}) {
     list->clear();
     QStringList names = folderEntries(folders.user, patterns);
     if (folders.separate()) {
@@ -47,7 +53,8 @@ void fillFileList(QListWidget* list, const DataFolders& folders, const QStringLi
         names.removeDuplicates();
         names.sort();
     }
-    list->addItems(names);
+    for (const QString& name : names)
+        if (!keep || keep(name)) list->addItem(name);
 }
 
 class WindowFilesView : public FilesView {
@@ -114,8 +121,13 @@ class WindowFilesView : public FilesView {
         w_.Text2->setText(QString::fromStdString(text));
     }
     void showFile3() override {
-        // Melody files, and the scores of other programs the score player reads.
-        fillFileList(w_.File3, folders_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
+        // Melody files, and the scores of other programs the score player reads (not the pitch
+        // table or the recording, text files as SymbTr scores are).
+        fillFileList(w_.File3, folders_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"},
+                     [](const QString& name) {
+                         return name.endsWith(QStringLiteral(".ses"), Qt::CaseInsensitive) ||
+                                scores::isScoreFile(pathFromUtf8(name.toStdString()));
+                     });
         w_.File3->show();
         w_.File3->raise();
     }
@@ -182,6 +194,7 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_->melody->playOtherFile = [this](const std::string& name) {
         return files_->scores->playIfScore(name);
     };
+    files_->record->onPause = [this] { files_->scores->silenceChord(); };
     player_->setRecorder(&files_->record->recorder());
 
     // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start. Its change handler
@@ -205,6 +218,18 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     connect(File3, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { File3_Click(item->text()); });
     connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
+
+    // Keeps the score named in Text2 as a melody file, in the free space left of the WAV button.
+    auto* saveSes = new QPushButton(QString::fromUtf8(scores::kSaveSesCaption), Frame5);
+    saveSes->setObjectName(QStringLiteral("ses_kaydet_buton"));
+    saveSes->setFocusPolicy(Qt::NoFocus);
+    saveSes->setToolTip(QStringLiteral("Partisyonu SES olarak kaydet"));
+    saveSes->setGeometry(8, 45, 70, 17);
+    QFont small = saveSes->font();
+    small.setPixelSize(9);
+    saveSes->setFont(small);
+    connect(saveSes, &QPushButton::clicked, this,
+            [this] { files_->scores->saveAsSes(Text2->text().toStdString()); });
 }
 
 void MainWindow::open_buton_Click() {

@@ -8,6 +8,9 @@
 #include "files/record_handlers.h"
 #include "files/text_file.h"
 #include "render/audio_file.h"
+#include "render/score_events.h"
+#include "scores/score_file.h"
+#include "scores/symbtr_reader.h"
 #include "shell/startup_loader.h"
 #include "shell/system_switch.h"
 #include "systems/system_files.h"
@@ -15,12 +18,16 @@
 namespace zembera {
 namespace {
 
-enum class PieceKind { melody, recording };
+enum class PieceKind { melody, recording, score };
 
-std::optional<PieceKind> pieceKind(const std::filesystem::path& input) {
+// A .txt file is a SymbTr score when its header says so, a recording otherwise.
+std::optional<PieceKind> pieceKind(const std::filesystem::path& input,
+                                   const std::optional<std::string>& text) {
     const std::string ext = input.extension().string();
     if (ext == kMelodyExtension) return PieceKind::melody;
-    if (ext == ".txt") return PieceKind::recording;
+    if (ext == ".txt" && (!scores::isScoreFile(input) || !text || !scores::looksLikeSymbTr(*text)))
+        return PieceKind::recording;
+    if (scores::isScoreFile(input)) return PieceKind::score;
     return std::nullopt;
 }
 
@@ -33,8 +40,14 @@ int fail(const std::string& reason) {
 
 int runRender(const std::filesystem::path& folder, const std::filesystem::path& input,
               const std::filesystem::path& output, std::optional<std::string_view> system) {
-    const std::optional<PieceKind> kind = pieceKind(input);
-    if (!kind) return fail(input.string() + ": yalnızca .ses ezgi ve kayıt.txt dosyaları çalınır");
+    // Melodies, recordings and SymbTr scores are text; a MusicXML file is read as a score.
+    const std::string ext = input.extension().string();
+    const std::optional<std::string> text =
+        ext == kMelodyExtension || ext == ".txt" ? readTextFile(input) : std::nullopt;
+    const std::optional<PieceKind> kind = pieceKind(input, text);
+    if (!kind)
+        return fail(input.string() +
+                    ": yalnızca .ses ezgi, kayıt.txt, MusicXML ve SymbTr dosyaları çalınır");
     if (!audioFileKind(output))
         return fail(output.string() + ": yalnızca .wav ve .flac dosyaları yazılabilir");
 
@@ -51,19 +64,34 @@ int runRender(const std::filesystem::path& folder, const std::filesystem::path& 
         return fail(e.what());
     }
 
-    const std::optional<std::string> text = readTextFile(input);
-    if (!text) return fail(input.string() + ": dosya açılamadı");
-    PlayerSettings settings;
-    settings.mandalPos = program.instrument.mandalPos;
-    settings.ahenkShift = program.tuning.ahenkShift;
     NoteEvents piece;
-    const std::string name = input.filename().string();
-    try {
-        piece = *kind == PieceKind::melody ? melodyEvents(*text, name, settings)
-                                           : recordingEvents(*text, name, settings);
-    } catch (const FormatError& e) {
-        return fail(std::string(*kind == PieceKind::melody ? kMelodyFileFault : kRecordFileFault) +
-                    "\n" + e.what());
+    if (*kind == PieceKind::score) {
+        // At its written tempo, on the strings as they are tuned after start-up.
+        try {
+            const scores::Score score = scores::readScoreFile(input);
+            piece = scoreEvents(
+                scores::placeScore(score,
+                                   scores::standardSetup(program.tables, program.tuning.ahenkShift,
+                                                         &program.tuning.tuningOffset)),
+                1.0);
+        } catch (const scores::ScoreError& e) {
+            return fail(e.what());
+        }
+    }
+    if (*kind != PieceKind::score) {
+        if (!text) return fail(input.string() + ": dosya açılamadı");
+        PlayerSettings settings;
+        settings.mandalPos = program.instrument.mandalPos;
+        settings.ahenkShift = program.tuning.ahenkShift;
+        const std::string name = input.filename().string();
+        try {
+            piece = *kind == PieceKind::melody ? melodyEvents(*text, name, settings)
+                                               : recordingEvents(*text, name, settings);
+        } catch (const FormatError& e) {
+            return fail(
+                std::string(*kind == PieceKind::melody ? kMelodyFileFault : kRecordFileFault) +
+                "\n" + e.what());
+        }
     }
 
     const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,

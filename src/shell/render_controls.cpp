@@ -12,6 +12,9 @@
 #include "files/record_handlers.h"
 #include "files/text_file.h"
 #include "render/audio_file.h"
+#include "render/score_events.h"
+#include "scores/score_file.h"
+#include "scores/score_player.h"
 #include "shell/main_window.h"
 
 namespace zembera {
@@ -55,6 +58,10 @@ void RenderControls::renderMelody() {
     if (!idle()) return;
     const LoadedProgram& p = w_.program();
     const std::string name = w_.Text2->text().toStdString();
+    if (name.find_first_of("/\\") == std::string::npos && scores::isScoreFile(pathFromUtf8(name))) {
+        renderScore(name);
+        return;
+    }
     const std::string fileName = name + kMelodyExtension;
     std::optional<std::string> text;
     if (!name.empty() && name.find_first_of("/\\") == std::string::npos)
@@ -74,6 +81,22 @@ void RenderControls::renderMelody() {
     } catch (const FormatError& e) {
         messages_.show(std::string(kMelodyFileFault) + "\n" + e.what());
     }
+}
+
+void RenderControls::renderScore(const std::string& name) {
+    const LoadedProgram& p = w_.program();
+    NoteEvents piece;
+    try {
+        const scores::Score score = scores::readScoreFile(p.programFolder / pathFromUtf8(name));
+        const scores::PlacedScore placed = scores::placeScore(
+            score, scores::standardSetup(p.tables, p.tuning.ahenkShift, &p.tuning.tuningOffset));
+        // The tempo scroll bar stretches the written lengths as it does in the player.
+        piece = scoreEvents(placed, p.instrument.vscrollValue / scores::kWrittenTempoScroll);
+    } catch (const scores::ScoreError& e) {
+        messages_.show(e.what());
+        return;
+    }
+    write(piece, pathFromUtf8(name.substr(0, name.rfind('.')) + ".wav"));
 }
 
 void RenderControls::renderRecording() {

@@ -1,6 +1,6 @@
 #pragma once
-// The button "WAV" of the melody frame: its menu writes the melody named in Text2 or the
-// recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players would play it
+// The button "WAV" of the melody frame: its menu writes the melody or the score named in Text2 or
+// the recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players would play it
 // now (the instrument's mandals, the pitch level, the tempo and the options of the window).
 // A long piece shows its progress and can be stopped.
 //
@@ -9,6 +9,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 class QPushButton;
 
@@ -24,7 +25,7 @@ class RenderControls {
   public:
     RenderControls(MainWindow& window, MessageService& messages);
 
-    // Writes the melody named in Text2, or the recording.
+    // Writes the melody or the score named in Text2, or the recording.
     void renderMelody();
     void renderRecording();
 
@@ -35,6 +36,7 @@ class RenderControls {
 
   private:
     bool idle() const;
+    void renderScore(const std::string& name);
     void write(const NoteEvents& piece, const std::filesystem::path& suggested);
 
     MainWindow& w_;

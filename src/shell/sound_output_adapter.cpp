@@ -47,4 +47,14 @@ void SoundOutputAdapter::PlayPrepared(const PatchedSampleSource& source, const P
     service_.PlayDecoded(note.sound);
 }
 
+void SoundOutputAdapter::PlayPreparedBeside(const PatchedSampleSource& source,
+                                            const PreparedNote& note, const std::string& alias) {
+    if (note.ready) {
+        service_.PlayNote(alias, note.sound, 1.0F);
+        return;
+    }
+    const PreparedNote ready = PreparePatchedSample(source, note.s, note.m);
+    if (ready.ready) service_.PlayNote(alias, ready.sound, 1.0F);
+}
+
 } // namespace zembera

@@ -18,6 +18,8 @@ class SoundOutputAdapter : public SoundOutput {
     void StopAllSound() override;
     PreparedNote PreparePatchedSample(const PatchedSampleSource& source, int s, int m) override;
     void PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) override;
+    void PlayPreparedBeside(const PatchedSampleSource& source, const PreparedNote& note,
+                            const std::string& alias) override;
 
   private:
     SoundService& service_;

@@ -98,8 +98,32 @@ TEST_F(RenderCommand, RendersARecordingAtTheOpenPositions) {
     EXPECT_NE(frames[10], 0);
 }
 
+TEST_F(RenderCommand, RendersScoresAtTheirWrittenTempo) {
+    // A SymbTr score: A4, a rest, G4, half a second each.
+    const fs::path symbtr = dir / "kisa.txt";
+    std::ofstream(symbtr, std::ios::binary)
+        << "Sira\tKod\tNota53\tNotaAE\tKoma53\tKomaAE\tPay\tPayda\tMs\n"
+           "1\t9\tLa4\tA4\t305\t305\t1\t4\t500\n2\t9\tEs\tEs\t-1\t-1\t1\t4\t500\n"
+           "3\t9\tSol4\tG4\t296\t296\t1\t4\t500\n";
+    const auto [out, code] = render(in(symbtr) + " " + in(dir / "kisa.wav"));
+    ASSERT_EQ(code, 0) << out;
+    SF_INFO info;
+    const std::vector<short> frames = readFrames(dir / "kisa.wav", info);
+    ASSERT_EQ(frames.size(), 66150u); // 1.5 s
+    EXPECT_NE(frames[10], 0);
+    EXPECT_EQ(frames[33075], 0); // the rest
+    EXPECT_NE(frames[44100 + 10], 0);
+
+    const auto [outXml, codeXml] =
+        render(in(fs::path(ZEMBERA_TEST_DATA_DIR) / "scores" / "saz_semaisi.mxl") + " " +
+               in(dir / "saz.flac"));
+    ASSERT_EQ(codeXml, 0) << outXml;
+    EXPECT_FALSE(readFrames(dir / "saz.flac", info).empty());
+}
+
 TEST_F(RenderCommand, RefusesWithTheReason) {
     std::ofstream(dir / "kırık.ses") << "0,1,3,0,0,0,0,0,0,0\n1,2";
+    std::ofstream(dir / "kırık.musicxml") << "<score-partwise><part";
     struct {
         std::string arguments;
         std::string reason;
@@ -109,6 +133,7 @@ TEST_F(RenderCommand, RefusesWithTheReason) {
          "ses dosyasından kaynaklanan bir hata oluştu."},
         {in(kProgram / "god_rest_ye.ses") + " " + in(dir / "a.mp3"), ".wav ve .flac"},
         {in(kProgram / "Rast.mkm") + " " + in(dir / "a.wav"), ".ses"},
+        {in(dir / "kırık.musicxml") + " " + in(dir / "a.wav"), "kırık.musicxml: XML okunamadı"},
         {in(kProgram / "god_rest_ye.ses") + " " + in(dir / "yok" / "a.wav"), "a.wav"},
         {in(kProgram / "god_rest_ye.ses") + " " + in(dir / "a.wav") + " --sistem 'Yok Böyle'",
          "Yok Böyle"},

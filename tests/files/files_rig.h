@@ -46,9 +46,13 @@ class ClockedSound : public SoundOutput {
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
     void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
     bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
-    void MciStopClose(const std::string&) override {}
+    void MciStopClose(const std::string& alias) override { closed.push_back(alias); }
     void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
         events.push_back({false, s, m, clock_.now});
+    }
+    void PlayPreparedBeside(const PatchedSampleSource&, const PreparedNote& note,
+                            const std::string& alias) override {
+        beside.push_back({alias, note.s, note.m, clock_.now});
     }
     void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
 
@@ -77,6 +81,15 @@ class ClockedSound : public SoundOutput {
     }
     std::vector<SoundEvent> events;
     int images = 0;
+    // Notes sounded beside the memory channel (a chord's further notes) and aliases closed.
+    struct Beside {
+        std::string alias;
+        int string = 0;
+        int mandal = 0;
+        double at = 0;
+    };
+    std::vector<Beside> beside;
+    std::vector<std::string> closed;
 
   private:
     FakeClock& clock_;

@@ -58,6 +58,37 @@ TEST_F(RenderWindow, WritesTheMelodyAtTheWindowsTempo) {
     EXPECT_EQ(suggestions.size(), 2u);
 }
 
+TEST_F(RenderWindow, WritesTheScoreNamedInText2AtTheTempoOfTheScrollBar) {
+    // A4, a rest and G4 of 200 ms each, stretched by 60 / 40.
+    std::ofstream(dir / "kisa.txt", std::ios::binary)
+        << "Kod\tNota53\tKoma53\tPay\tPayda\tMs\n9\tLa4\t305\t1\t4\t200\n"
+           "9\tEs\t-1\t1\t4\t200\n9\tSol4\t296\t1\t4\t200\n";
+    window->Text2->setText("kisa.txt");
+    window->VScroll1->setValue(60);
+    answer = QString::fromStdString((dir / "kisa.wav").string());
+    pick(0);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+    ASSERT_EQ(suggestions.size(), 1u);
+    EXPECT_EQ(suggestions[0], (dir / "kisa.wav").string());
+    ASSERT_EQ(std::filesystem::file_size(dir / "kisa.wav"), wavBytes(900));
+    // The canonical file's frames: each note from its onset, the rest silent.
+    std::ifstream in(dir / "kisa.wav", std::ios::binary);
+    std::vector<std::int16_t> frames(frameAt(900));
+    in.seekg(44);
+    in.read(reinterpret_cast<char*>(frames.data()),
+            static_cast<std::streamsize>(frames.size() * 2));
+    EXPECT_NE(frames[frameAt(1)], 0);
+    EXPECT_EQ(frames[frameAt(450)], 0);
+    EXPECT_NE(frames[frameAt(601)], 0);
+
+    std::ofstream(dir / "kirik.xml") << "<score-partwise>";
+    window->Text2->setText("kirik.xml");
+    pick(0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind("kirik.xml: XML okunamadı", 0), 0u) << messages.shown[0];
+    EXPECT_EQ(suggestions.size(), 1u);
+}
+
 TEST_F(RenderWindow, WritesTheRecordingOrSaysThereIsNone) {
     answer = QString::fromStdString((dir / "kayıt.flac").string());
     pick(1);

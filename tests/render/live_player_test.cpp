@@ -7,7 +7,11 @@
 #include "files/files_rig.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
+#include "render/audio_file.h"
+#include "render/score_events.h"
 #include "render_rig.h"
+#include "scores/score_file.h"
+#include "scores/score_player.h"
 #include "shell/sound_output_adapter.h"
 #include "sound/service_rig.h"
 
@@ -91,6 +95,53 @@ TEST_F(LivePlayer, RecordingRendersAsTheReplayPlaysIt) {
     ASSERT_EQ(live.size(), rendered.size());
     EXPECT_NE(rendered, std::vector<std::int16_t>(rendered.size(), 0));
     EXPECT_TRUE(live == rendered);
+}
+
+TEST_F(LivePlayer, AScoreWithAChordRendersAsTheScorePlayerPlaysIt) {
+    // E4 with G4 over it, a rest, A4 and a chord whose second note shares the A's string.
+    std::ofstream(dir / "akor.xml", std::ios::binary)
+        << "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\"><attributes>"
+           "<divisions>2</divisions></attributes><sound tempo=\"120\"/>"
+           "<note><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration></note>"
+           "<note><chord/><pitch><step>G</step><octave>4</octave></pitch><duration>2</duration>"
+           "</note><note><rest/><duration>1</duration></note>"
+           "<note><pitch><step>A</step><octave>4</octave></pitch><duration>1</duration></note>"
+           "<note><pitch><step>A</step><octave>4</octave></pitch><duration>2</duration></note>"
+           "<note><chord/><pitch><step>A</step><alter>-0.5</alter><octave>4</octave></pitch>"
+           "<duration>2</duration></note></measure></part></score-partwise>";
+    program->tuning.tuningOffset[13] = 7.5F; // fine tuning sounds in both
+    program->instrument.vscrollValue = 50;   // and the tempo factor 50 / 40
+    scores::ScorePlayer(*parts).playIfScore("akor.xml");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const scores::PlacedScore placed = scores::placeScore(
+        scores::readScoreFile(dir / "akor.xml"),
+        scores::standardSetup(program->tables, 0, &program->tuning.tuningOffset));
+    const NoteEvents piece = scoreEvents(placed, 50.0 / 40);
+    ASSERT_EQ(piece.events.size(), 5u);
+    EXPECT_TRUE(piece.events[1].together);
+    EXPECT_DOUBLE_EQ(piece.endMs, 3 * 500 * 1.25);
+    const auto rendered = render(piece);
+    ASSERT_EQ(live.size(), rendered.size());
+    EXPECT_TRUE(live == rendered);
+
+    // The chord is the sum of its notes, each from the same onset.
+    NoteEvents first = piece, second = piece;
+    first.events.erase(first.events.begin() + 1);
+    second.events.erase(second.events.begin());
+    second.events[0].together = false;
+    const auto a = render(first), b = render(second);
+    const std::size_t chordEnd = frameAt(500 * 1.25);
+    for (std::size_t i = 0; i < chordEnd; ++i)
+        ASSERT_EQ(rendered[i], a[i] + b[i]) << "frame " << i;
+    EXPECT_NE(a[frameAt(10)], 0);
+    EXPECT_NE(b[frameAt(10)], 0);
+    // Cut at the rest.
+    EXPECT_EQ(rendered[chordEnd + 10], 0);
+
+    // Written to a file and read back: the same frames.
+    NoteSounds sounds(*source);
+    ASSERT_TRUE(renderToFile(piece, sounds, dir / "akor.wav").written);
+    EXPECT_EQ(test::readSoundFile(dir / "akor.wav").frames, rendered);
 }
 
 } // namespace

@@ -159,5 +159,64 @@ TEST(MandalPlan, AChangeWithTimeToTurnTheMandalIsNotClose) {
     EXPECT_EQ(plan.closeCount(), 1);
 }
 
+TEST(KanunMapping, FineTuningMovesTheChosenPositionAndTheReportedError) {
+    Score score;
+    score.notes = {note(5, 4, 0), note(5, 4, 1)}; // A4 and A4 a comma up, both on string 12
+    std::array<float, kStringCount + 1> offsets{};
+    const struct {
+        float offset;
+        int mandals[2];
+        double worst;
+    } cases[] = {
+        {0.0F, {0, 1}, 0},
+        {-5.0F, {0, 1}, 5},                            // nearest still, 5 cents flat
+        {static_cast<float>(-kCommaCents), {1, 2}, 0}, // a comma flat: one position up
+        {static_cast<float>(kCommaCents / 2 + 1), {-1, 0}, kCommaCents / 2 - 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.offset);
+        offsets[12] = c.offset;
+        const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0, &offsets));
+        EXPECT_EQ(placed.notes[0].mandal, c.mandals[0]);
+        EXPECT_EQ(placed.notes[1].mandal, c.mandals[1]);
+        EXPECT_NEAR(placed.worstErrorCents, c.worst, 1e-4);
+    }
+}
+
+TEST(KanunMapping, ChordNotesSoundTogetherOnTheirOwnStringsOrAreLeftOut) {
+    Score score;
+    ScoreNote e = note(2, 4, 0, 500), g = note(4, 4, 0), e2 = note(2, 4, -1), c5 = note(0, 5, 0);
+    g.chord = e2.chord = true;
+    ScoreNote restChord = g; // a chord mark after a rest is a note of its own
+    score.notes = {e, g, e2, c5, rest(200), restChord};
+    score.notes[3].chord = false;
+    score.notes[5].chord = true;
+    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
+    ASSERT_EQ(placed.notes.size(), 6u);
+    const struct {
+        int string;
+        bool chord, dropped;
+        double onset, ms;
+    } expected[] = {{15, false, false, 0, 500},   {13, true, false, 0, 500},
+                    {15, true, true, 0, 500},     {10, false, false, 500, 1000},
+                    {0, false, false, 1500, 200}, {13, false, false, 1700, 1000}};
+    for (std::size_t i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(placed.notes[i].string, expected[i].string);
+        EXPECT_EQ(placed.notes[i].chord, expected[i].chord);
+        EXPECT_EQ(placed.notes[i].dropped, expected[i].dropped);
+        EXPECT_DOUBLE_EQ(placed.notes[i].onsetMs, expected[i].onset);
+        EXPECT_DOUBLE_EQ(placed.notes[i].ms, expected[i].ms);
+    }
+    EXPECT_EQ(placed.chordNotes, 1);
+    EXPECT_EQ(placed.droppedChordNotes, 1);
+    EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9); // the dropped E a comma flat is not counted
+    const std::vector<std::string> lines = planLines(planMandals(placed));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "akorlar: 1 nota ilk notasıyla birlikte kendi telinde çalınır");
+    EXPECT_EQ(lines[1],
+              "akorlar: 1 nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz");
+}
+
 } // namespace
 } // namespace zembera::scores

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "files/files_rig.h"
 #include "files/melody_handlers.h"
+#include "files/record_handlers.h"
 #include "scores/score_player.h"
 
 namespace zembera::scores {
@@ -108,21 +111,105 @@ TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
     EXPECT_TRUE(messages.asked.empty());
 }
 
-TEST_F(ScoreFrame, AFittingScoreCanBeKeptAsAMelodyFileThatPlaysTheSame) {
-    test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tB4b5\t1\t4\t640\n"
-                                       "9\tEs\t1\t8\t320\n9\tA3\t1\t2\t1280\n");
+TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSame) {
+    test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t4\t640\n"
+                                       "9\tEs\t1\t8\t320\n9\tLa3\t1\t2\t1280\n");
     controls.text2 = "kisa.txt";
     melody->aç_kapa_buton_Click();
-    EXPECT_EQ(messages.asked, (std::vector<std::string>{"kisa.ses olarak kaydedilsin mi?"}));
+    EXPECT_TRUE(messages.asked.empty()); // playing asks nothing
     const test::Plays fromScore = sound.plays();
     ASSERT_EQ(fromScore.size(), 2u);
     const std::vector<double> scoreLengths = sound.lengths();
+
+    player->saveAsSes("kisa.txt");
+    EXPECT_EQ(messages.shown.back(), "kisa.ses kaydedildi");
+    EXPECT_TRUE(messages.asked.empty());
+    // A second time it asks before replacing; "no" keeps the file as it is.
+    test::writeBytes(dir / "kisa.ses", "eski");
+    messages.answer = false;
+    player->saveAsSes("kisa.txt");
+    EXPECT_EQ(messages.asked, (std::vector<std::string>{"kisa.ses var; yerine yazılsın mı?"}));
+    EXPECT_EQ(test::fileBytes(dir / "kisa.ses"), "eski");
+    messages.answer = true;
+    player->saveAsSes("kisa.txt");
+
     sound.events.clear();
     controls.text2 = "kisa";
     controls.option2 = 3; // dosya: the file mandal
     melody->aç_kapa_buton_Click();
     EXPECT_EQ(sound.plays(), fromScore);
     EXPECT_EQ(sound.lengths(), scoreLengths);
+}
+
+TEST_F(ScoreFrame, SavingWhatTheFormatCannotHoldSaysWhyAndWritesNothing) {
+    const struct {
+        std::string name;
+        std::string said;
+    } cases[] = {
+        {"saz_semaisi.musicxml",
+         "saz_semaisi.musicxml: .ses olarak yazılamaz: \nnota 11 (ölçü 2): süre ses dosyasında "
+         "yazılamaz"},
+        {"taksim", "taksim: yalnızca MusicXML ve SymbTr partisyonları .ses olarak kaydedilir"},
+        {"yok.xml", "yok.xml: dosya okunamadı"},
+    };
+    for (const auto& c : cases) {
+        player->saveAsSes(c.name);
+        ASSERT_FALSE(messages.shown.empty());
+        EXPECT_EQ(messages.shown.back(), c.said);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "saz_semaisi.ses"));
+    EXPECT_TRUE(messages.asked.empty());
+}
+
+TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
+    RecordHandlers record(*parts);
+    record.onPause = [this] { player->silenceChord(); };
+    test::writeBytes(dir / "akor.xml",
+                     "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\">"
+                     "<attributes><divisions>1</divisions></attributes>"
+                     "<sound tempo=\"60\"/>"
+                     "<note><pitch><step>E</step><octave>4</octave></pitch><duration>1</duration>"
+                     "</note>"
+                     "<note><chord/><pitch><step>G</step><octave>4</octave></pitch>"
+                     "<duration>1</duration></note>"
+                     "<note><pitch><step>A</step><octave>4</octave></pitch><duration>1</duration>"
+                     "</note></measure></part></score-partwise>");
+    controls.text2 = "akor.xml";
+    bool pauseSeen = false;
+    double pausedAt = 0;
+    onEvents = [&](int) {
+        // The pause button is live while the score plays; clicked 300 ms into the chord, its
+        // message holds the loop for 2 s.
+        if (!pauseSeen && st().playingBack && !sound.events.empty() &&
+            clock.now >= sound.events.back().at + 300) {
+            pauseSeen = true;
+            EXPECT_TRUE(controls.buttons[static_cast<int>(RecordButton::pause_buton)]);
+            EXPECT_TRUE(controls.frames[1]);
+            record.pause_buton_Click();
+            pausedAt = clock.now;
+            clock.now += 2000;
+        }
+    };
+    melody->aç_kapa_buton_Click();
+    ASSERT_TRUE(pauseSeen);
+    EXPECT_EQ(messages.shown.back(), "durduruldu");
+    // E on string 15 and G beside it on 13, both cut by the pause; A follows at once after it.
+    EXPECT_EQ(strings(), (std::vector<int>{15, 12}));
+    ASSERT_EQ(sound.beside.size(), 1u);
+    EXPECT_EQ(sound.beside[0].string, 13);
+    EXPECT_EQ(sound.beside[0].alias, chordAlias(1));
+    EXPECT_DOUBLE_EQ(sound.beside[0].at, sound.events[0].at);
+    ASSERT_FALSE(sound.closed.empty());
+    EXPECT_EQ(sound.closed[0], chordAlias(1));
+    EXPECT_EQ(sound.events[1].stop, true);
+    EXPECT_NEAR(sound.events[1].at, pausedAt, 1);
+    const auto a = std::find_if(sound.events.begin() + 1, sound.events.end(),
+                                [](const test::SoundEvent& e) { return !e.stop; });
+    ASSERT_NE(a, sound.events.end());
+    EXPECT_NEAR(a->at, pausedAt + 2000, 30);
+    EXPECT_TRUE(controls.idle());
+    EXPECT_NE(messages.shown[0].find("akorlar: 1 nota ilk notasıyla birlikte kendi telinde"),
+              std::string::npos);
 }
 
 TEST_F(ScoreFrame, AMelodyNameStillPlaysTheMelodyFile) {

@@ -89,7 +89,7 @@ TEST(MusicXmlReader, LengthsFromTypesWhereDurationIsMissingAndAlterWhereNoSignSt
     EXPECT_NEAR(s.notes[2].cents, commas(22) + 100, 1e-9);
 }
 
-TEST(MusicXmlReader, ChordsGraceNotesAndOtherVoicesAreLeftOutAndRestsAreNotTied) {
+TEST(MusicXmlReader, ChordNotesAreMarkedGraceNotesAndOtherVoicesLeftOutRestsNotTied) {
     const Score s = parseMusicXml(
         wrap("<note><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
              "<voice>1</voice></note>"
@@ -104,8 +104,28 @@ TEST(MusicXmlReader, ChordsGraceNotesAndOtherVoicesAreLeftOutAndRestsAreNotTied)
              "<note><pitch><step>C</step><octave>3</octave></pitch><duration>4</duration>"
              "<voice>2</voice></note>"),
         "a.xml");
-    ASSERT_EQ(s.notes.size(), 3u); // a tie between different notes does not merge them
-    EXPECT_EQ(s.notes[2].step, 3);
+    ASSERT_EQ(s.notes.size(), 4u); // a tie between different notes does not merge them
+    EXPECT_FALSE(s.notes[0].chord);
+    EXPECT_TRUE(s.notes[1].chord);
+    EXPECT_EQ(s.notes[1].step, 4);
+    EXPECT_FALSE(s.notes[2].chord);
+    EXPECT_EQ(s.notes[3].step, 3);
+
+    // A tied chord goes on sounding: the first note merges, its tied chord note is not struck
+    // again.
+    const Score tied = parseMusicXml(
+        wrap("<note><pitch><step>C</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"start\"/></note>"
+             "<note><chord/><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"start\"/></note>"
+             "<note><pitch><step>C</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"stop\"/></note>"
+             "<note><chord/><pitch><step>E</step><octave>4</octave></pitch><duration>2</duration>"
+             "<tie type=\"stop\"/></note>"),
+        "t.xml");
+    ASSERT_EQ(tied.notes.size(), 2u);
+    EXPECT_DOUBLE_EQ(tied.notes[0].beats, 2);
+    EXPECT_TRUE(tied.notes[1].chord);
 }
 
 TEST(MusicXmlReader, AKeySignatureWithTurkishSignsAndSharpsFromFifths) {
@@ -134,13 +154,38 @@ TEST(MusicXmlReader, AKeySignatureWithTurkishSignsAndSharpsFromFifths) {
     EXPECT_NEAR(sharps.notes[0].cents, commas(4), 1e-9);
 }
 
-TEST(SymbTrReader, ReadsPitchesFromNota53AndLengthsFromFractionsAndMilliseconds) {
+TEST(MusicXmlReader, EveryTurkishSignCarriesItsCommas) {
+    const std::pair<const char*, int> signs[] = {{"quarter-flat", -1},
+                                                 {"slash-flat", -4},
+                                                 {"flat", -5},
+                                                 {"double-slash-flat", -8},
+                                                 {"quarter-sharp", 1},
+                                                 {"sharp", 4},
+                                                 {"slash-quarter-sharp", 5},
+                                                 {"slash-sharp", 8},
+                                                 {"flat-3", -3},
+                                                 {"sharp-2", 2},
+                                                 {"natural", 0}};
+    for (const auto& [name, value] : signs) {
+        const Score s = parseMusicXml(
+            wrap(std::string("<note><pitch><step>D</step><octave>4</octave></pitch><duration>2"
+                             "</duration><accidental>") +
+                 name + "</accidental></note>"),
+            "a.xml");
+        ASSERT_EQ(s.notes.size(), 1u) << name;
+        EXPECT_NEAR(s.notes[0].cents, commas(9 + value), 1e-9) << name;
+    }
+}
+
+TEST(SymbTrReader, ReadsPitchesFromKoma53NaturalsFromTheNamesAndLengthsFromFractions) {
     const Score s = readScoreFile(kData / "deneme_symbtr.txt");
-    ASSERT_EQ(s.notes.size(), 8u);
+    ASSERT_EQ(s.notes.size(), 8u); // the usul line (code 51) is no note
     EXPECT_NEAR(s.notes[0].cents, commas(40), 1e-9);
     EXPECT_NEAR(s.notes[1].cents, commas(48), 1e-9);
     EXPECT_NEAR(s.notes[4].cents, commas(53 + 13), 1e-9);
+    EXPECT_EQ(s.notes[4].step, 2);
     EXPECT_NEAR(s.notes[5].cents, commas(53 + 26), 1e-9);
+    EXPECT_EQ(s.notes[5].step, 3);
     EXPECT_TRUE(s.notes[6].rest);
     EXPECT_DOUBLE_EQ(s.notes[3].beats, 1.0 / 3);
     EXPECT_DOUBLE_EQ(s.notes[3].ms, 333);
@@ -149,11 +194,38 @@ TEST(SymbTrReader, ReadsPitchesFromNota53AndLengthsFromFractionsAndMilliseconds)
     EXPECT_EQ(s.notes[0].measure, 3); // its line
 }
 
-TEST(SymbTrReader, WithoutMillisecondsTheDefaultTempoTimesTheNotes) {
-    const Score s = parseSymbTr("Kod\tNota53\tPay\tPayda\r\n9\tC4#5\t1\t2\r\n", "x.txt");
-    ASSERT_EQ(s.notes.size(), 1u);
-    EXPECT_NEAR(s.notes[0].cents, commas(5), 1e-9);
-    EXPECT_DOUBLE_EQ(s.notes[0].ms, 2 * 60000 / kDefaultTempo);
+TEST(SymbTrReader, EachPitchColumnAloneAndTheDefaultTempo) {
+    const struct {
+        const char* text;
+        bool rest;
+        int step, octave;
+        double commasAboveC4;
+    } cases[] = {
+        // Letters or solfège in Nota53 with the commas of their sign.
+        {"Kod\tNota53\tPay\tPayda\r\n9\tC4#5\t1\t2\r\n", false, 0, 4, 5},
+        {"Kod\tNota53\tPay\tPayda\n9\tSol3#4\t1\t2\n", false, 4, 3, -53 + 35},
+        {"Kod\tNota53\tPay\tPayda\n9\tSi4b5\t1\t2\n", false, 6, 4, 44},
+        // Koma53 gives the pitch; the name the string.
+        {"Kod\tNotaAE\tKoma53\tPay\tPayda\n9\tA4\t306\t1\t2\n", false, 5, 4, 41},
+        // Koma53 alone: the natural at or below it.
+        {"Kod\tKoma53\tPay\tPayda\n9\t309\t1\t2\n", false, 5, 4, 44},
+        {"Kod\tKoma53\tPay\tPayda\n9\t264\t1\t2\n9\t265\t1\t2\n", false, 6, 3, -1},
+        {"Kod\tNota53\tKoma53\tPay\tPayda\n9\tSus\t-1\t1\t2\n9\tLa4\t305\t1\t2\n", true, 0, 4, 0},
+    };
+    for (const auto& c : cases) {
+        const Score s = parseSymbTr(c.text, "x.txt");
+        ASSERT_GE(s.notes.size(), 1u) << c.text;
+        const ScoreNote& n = s.notes[0];
+        EXPECT_EQ(n.rest, c.rest) << c.text;
+        if (!c.rest) {
+            EXPECT_EQ(n.step, c.step) << c.text;
+            EXPECT_EQ(n.octave, c.octave) << c.text;
+            EXPECT_NEAR(n.cents, commas(c.commasAboveC4), 1e-9) << c.text;
+        }
+        EXPECT_DOUBLE_EQ(n.ms, 2 * 60000 / kDefaultTempo);
+    }
+    EXPECT_TRUE(looksLikeSymbTr("\xEF\xBB\xBFSira\tKod\tNota53\n"));
+    EXPECT_FALSE(looksLikeSymbTr("12\t3\t250\n"));
 }
 
 void expectRefused(const std::string& text, const std::string& name, const std::string& reason) {
@@ -191,6 +263,7 @@ TEST(BadScores, EachIsRefusedWithTheFileAndTheReason) {
     expectRefused("Kod\tNota53\tPay\tPayda\n9\tA4\t1\t0\n", "x.txt", "satır 2: notanın süresi");
     expectRefused("Kod\tNota53\tPay\tPayda\n9\tA4\n", "x.txt", "sütunlar eksik");
     expectRefused("Sira\tNota\n", "x.txt", "SymbTr başlığı");
+    expectRefused("Kod\tKoma53\tPay\tPayda\n9\t-5\t1\t4\n", "x.txt", "Koma53 geçersiz");
     expectRefused("Kod\tNota53\tPay\tPayda\n9\tEs\t1\t4\n", "x.txt", "nota yok");
     expectRefused("a", "a.mid", "tanınmayan");
 }
