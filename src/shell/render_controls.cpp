@@ -87,7 +87,7 @@ void RenderControls::renderScore(const std::string& name) {
     const LoadedProgram& p = w_.program();
     NoteEvents piece;
     try {
-        const scores::Score score = scores::readScoreFile(p.programFolder / pathFromUtf8(name));
+        const scores::Score score = scores::readScoreFile(p.folders.find(pathFromUtf8(name)));
         const scores::PlacedScore placed = scores::placeScore(
             score, scores::standardSetup(p.tables, p.tuning.ahenkShift, &p.tuning.tuningOffset));
         // The tempo scroll bar stretches the written lengths as it does in the player.
