@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests, the fuzzers and the program need.
+# Installs every Debian package the build, the tests, the fuzzers and the program need
+# (alsa-utils and sound-icons only for the WAV files they install, which the tests decode).
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
@@ -8,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libfuzzer-14-dev libclang-rt-14-dev clang-format
   xvfb xauth x11-apps xdotool imagemagick sox
+  alsa-utils sound-icons
   fonts-dejavu-core fontconfig
 )
 missing=()
