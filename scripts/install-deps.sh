@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the fuzzers, the program and its Debian
 # package (dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its menu entry)
-# need.
+# need (alsa-utils and sound-icons only for the WAV files they install, which the tests decode).
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libfuzzer-14-dev libclang-rt-14-dev clang-format
   xvfb xauth x11-apps xdotool imagemagick sox
+  alsa-utils sound-icons
   fonts-dejavu-core fontconfig
   dpkg-dev desktop-file-utils
 )

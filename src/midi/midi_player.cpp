@@ -68,8 +68,10 @@ const PcmSound& MidiPlayer::soundOf(int note, const MidiKeyTarget& target) {
     const std::string& sample = p_.source.sampleFileName[static_cast<std::size_t>(s)];
     if (k.image || k.cents != cents || k.sample != sample || !k.sound.owner) {
         k = KeySound{nullptr, cents, sample, {}};
-        if (auto decoded = decodeWav(patchedSampleImage(p_.source, s, target.position)))
-            k.sound = std::move(*decoded);
+        // A sample of another layout was converted once at start-up: patched from that copy.
+        const SoundImagePtr image =
+            patchedSampleImage(p_.source, s, target.position, p_.sounds.convertedSample(s));
+        if (auto decoded = decodeWav(image)) k.sound = std::move(*decoded);
     }
     return k.sound;
 }

@@ -18,14 +18,31 @@ int MpeSoundOutput::stringOfAlias(const std::string& alias) const {
 
 void MpeSoundOutput::memoryOn(int s, int m) {
     p_.mpe.noteOff(kMemoryNoteId);
-    if (s >= 1 && s <= kStringCount)
+    memoryNote_ = s >= 1 && s <= kStringCount;
+    if (memoryNote_)
         p_.mpe.noteOn(kMemoryNoteId, soundingCents(p_.tables, p_.tuningOffset, s, m),
                       kFullVelocity);
+}
+
+void MpeSoundOutput::endFinishedNotes() {
+    if (memoryNote_ && p_.memorySounding && !p_.memorySounding()) {
+        memoryNote_ = false;
+        p_.mpe.noteOff(kMemoryNoteId);
+    }
+    if (!p_.aliasSounding) return;
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto at = static_cast<std::size_t>(s);
+        if (letterNote_[at] && !p_.aliasSounding(p_.mciAlias[at])) {
+            letterNote_[at] = false;
+            p_.mpe.noteOff(s);
+        }
+    }
 }
 
 void MpeSoundOutput::letterOn(const std::string& alias) {
     const int s = stringOfAlias(alias);
     if (s == 0) return;
+    letterNote_[static_cast<std::size_t>(s)] = true;
     p_.mpe.noteOn(s, soundingCents(p_.tables, p_.tuningOffset, s, p_.instrument.mandalPos[s]),
                   kFullVelocity);
 }
@@ -54,7 +71,10 @@ bool MpeSoundOutput::MciOpenPlayImage(const std::string& file, const std::string
 
 void MpeSoundOutput::MciStopClose(const std::string& alias) {
     p_.inner.MciStopClose(alias);
-    if (const int s = stringOfAlias(alias); s != 0) p_.mpe.noteOff(s);
+    if (const int s = stringOfAlias(alias); s != 0) {
+        letterNote_[static_cast<std::size_t>(s)] = false;
+        p_.mpe.noteOff(s);
+    }
 }
 
 void MpeSoundOutput::PlayPatchedSample(const PatchedSampleSource& source, int s, int m) {
@@ -64,6 +84,7 @@ void MpeSoundOutput::PlayPatchedSample(const PatchedSampleSource& source, int s,
 
 void MpeSoundOutput::StopAllSound() {
     p_.inner.StopAllSound();
+    memoryNote_ = false;
     p_.mpe.noteOff(kMemoryNoteId);
 }
 

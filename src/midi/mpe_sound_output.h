@@ -6,6 +6,7 @@
 // Thread: UI thread.
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "instrument/instrument_ports.h"
@@ -25,6 +26,10 @@ struct MpeSoundParts {
     const std::array<float, 27>& tuningOffset;
     const StringSounds& sounds;
     const std::array<std::string, 27>& mciAlias;
+    // Whether the sound of the memory channel, or of an alias, goes on (SoundService::
+    // memorySounding, aliasSounding); without them a note ends only when cut off or closed.
+    std::function<bool()> memorySounding = {};
+    std::function<bool(const std::string&)> aliasSounding = {};
 };
 
 // The pitch string s sounds at position m, in cents; 0 outside the table.
@@ -45,12 +50,18 @@ class MpeSoundOutput : public SoundOutput {
     PreparedNote PreparePatchedSample(const PatchedSampleSource& source, int s, int m) override;
     void PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) override;
 
+    // Ends the MPE note of the memory channel, and of a letter key, once its sound has run out.
+    // Called often (every few milliseconds) on the UI thread; nothing to do costs next to nothing.
+    void endFinishedNotes();
+
   private:
     int stringOfAlias(const std::string& alias) const;
     void letterOn(const std::string& alias);
     void memoryOn(int s, int m);
 
     MpeSoundParts p_;
+    bool memoryNote_ = false;           // a memory note was started and not ended since
+    std::array<bool, 27> letterNote_{}; // the same for the letter key of each string
 };
 
 } // namespace zembera

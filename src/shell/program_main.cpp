@@ -71,9 +71,10 @@ int runWindowProgram(int argc, char** argv) {
     // Every note also goes out as MPE while that output is switched on in the MIDI control.
     LoadedProgram& program = *loaded.program;
     MpeNotes mpe;
-    MpeSoundOutput output(MpeSoundParts{adapter, mpe, program.instrument, program.tables,
-                                        program.tuning.tuningOffset, *program.sounds,
-                                        program.samples.mciAlias});
+    MpeSoundOutput output(MpeSoundParts{
+        adapter, mpe, program.instrument, program.tables, program.tuning.tuningOffset,
+        *program.sounds, program.samples.mciAlias, [&sound] { return sound.memorySounding(); },
+        [&sound](const std::string& alias) { return sound.aliasSounding(alias); }});
     MainWindow window(program, output, messages);
     messages.setParent(&window);
 
@@ -96,6 +97,10 @@ int runWindowProgram(int argc, char** argv) {
     QTimer housekeeping;
     QObject::connect(&housekeeping, &QTimer::timeout, [&sound] { sound.pump(); });
     housekeeping.start(100);
+    // The MPE note-off of a note whose sound ran out follows within a few milliseconds.
+    QTimer mpeEnds;
+    QObject::connect(&mpeEnds, &QTimer::timeout, [&output] { output.endFinishedNotes(); });
+    mpeEnds.start(10);
 
     window.show();
     window.Picture2->setFocus();

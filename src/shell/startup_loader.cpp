@@ -1,5 +1,8 @@
 #include "shell/startup_loader.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "common/text_fields.h"
 
 namespace zembera {
@@ -71,6 +74,9 @@ StartupResult loadProgram(const DataFolders& folders, MessageService& messages) 
         program->sampleFolder, program->samples.sampleFileName, messages, program->recordFolder);
     // Every sample is read here; those that cannot be used are named together in one message
     // (an empty file among them as "wav okunamadı"), and their strings stay silent.
+    // Decoding and converting dominate when the samples are not in the program's own layout:
+    // they are read on every core first.
+    program->sounds->readSamples(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
     program->sounds->holdSampleReports();
     for (int s = 1; s <= kStringCount; ++s)
         program->sounds->PrepareStringSound(s, 0, program->tables, program->tuning.tuningOffset[s]);

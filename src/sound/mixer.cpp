@@ -47,7 +47,24 @@ bool Mixer::send(std::size_t voice, bool play, PcmSound sound, float gain, bool 
     if (carries && outstanding_ >= released_.capacity()) return false;
     if (!commands_.push(Command{voice, play, fade, gain, std::move(sound)})) return false;
     if (carries) ++outstanding_;
+    ++sent_[voice];
     return true;
+}
+
+bool Mixer::voiceSounding(std::size_t voice) const {
+    ui_.assertUiThread();
+    // The acquire pairs with the audio thread's release after it wrote sounding_: once every
+    // command sent has been applied, sounding_ tells the state after them.
+    if (applied_[voice].load(std::memory_order_acquire) != sent_[voice]) return true;
+    return sounding_[voice].load(std::memory_order_relaxed);
+}
+
+bool Mixer::memorySounding() const {
+    return voiceSounding(kMemoryVoice);
+}
+
+bool Mixer::aliasSounding(std::size_t voice) const {
+    return voice < kAliasVoices && voiceSounding(1 + voice);
 }
 
 void Mixer::collectGarbage() {
@@ -69,6 +86,7 @@ void Mixer::release(PcmSound& sound) noexcept {
 }
 
 void Mixer::apply(Command& command) noexcept {
+    ++appliedCount_[command.voice];
     Voice& voice = voices_[command.voice];
     if (command.fade) {
         if (voice.sound.owner && voice.fadeLeft == 0) voice.fadeLeft = kReleaseFadeFrames;
@@ -141,6 +159,10 @@ void Mixer::render(std::int16_t* out, std::size_t frames, int channels) noexcept
                 *out++ = sample;
         }
         frames -= n;
+    }
+    for (std::size_t v = 0; v < kVoices; ++v) {
+        sounding_[v].store(voices_[v].sound.owner != nullptr, std::memory_order_relaxed);
+        applied_[v].store(appliedCount_[v], std::memory_order_release);
     }
 }
 

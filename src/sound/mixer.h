@@ -8,6 +8,7 @@
 // the audio thread never allocates, frees or locks.
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,6 +45,12 @@ class Mixer {
     // Thread: UI thread (asserted). Releases the sounds the audio side has given back.
     void collectGarbage();
 
+    // Thread: UI thread. Whether the memory channel, or an alias voice, may still sound: a command
+    // sent to it has not reached the audio side yet, or the sound it plays has not ended. False
+    // once the last sound started there has run out, been cut off or stopped.
+    bool memorySounding() const;
+    bool aliasSounding(std::size_t voice) const;
+
     // Thread: the audio thread, the one thread that renders (a test may render on the UI thread).
     // Applies the queued commands, then writes `frames` frames of the sum of all voices, saturated
     // to 16 bits, each sample repeated in `channels` interleaved channels. Never allocates, frees,
@@ -73,6 +80,7 @@ class Mixer {
     void apply(Command& command) noexcept;
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept;
     void release(PcmSound& sound) noexcept;
+    bool voiceSounding(std::size_t voice) const;
 
     UiThreadCheck ui_;
     SpscRing<Command> commands_;
@@ -81,6 +89,12 @@ class Mixer {
     // Sound references sent to the audio side and not yet collected. Kept at or below the release
     // ring's capacity, so that the audio thread always finds room to give a sound back.
     std::size_t outstanding_ = 0;
+    // Commands sent to each voice (UI thread) and applied to it (audio thread); at the end of
+    // every render the audio thread publishes what it applied and which voices still sound.
+    std::array<std::uint64_t, kVoices> sent_{};
+    std::array<std::uint64_t, kVoices> appliedCount_{};
+    std::array<std::atomic<std::uint64_t>, kVoices> applied_{};
+    std::array<std::atomic<bool>, kVoices> sounding_{};
 };
 
 } // namespace zembera

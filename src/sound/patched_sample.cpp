@@ -55,11 +55,17 @@ SoundImagePtr patchSampleImage(SoundImage file, double nominalHz, double targetH
 }
 
 SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m) {
+    return patchedSampleImage(source, s, m, nullptr);
+}
+
+SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m,
+                                 const SoundImagePtr& converted) {
     if (!isPlayablePosition(s, m)) return nullptr;
     const std::string& name = source.sampleFileName[static_cast<std::size_t>(s)];
     const std::optional<double> nominalHz = nominalFrequency(name);
     if (!nominalHz) return nullptr;
-    std::optional<SoundImage> bytes = readFileBytes(source.sampleFolder / name);
+    std::optional<SoundImage> bytes = converted ? std::optional<SoundImage>(*converted)
+                                                : readFileBytes(source.sampleFolder / name);
     if (!bytes) return nullptr;
     const double cents =
         source.tables.centTable(s, m) + source.tuningOffset[static_cast<std::size_t>(s)];

@@ -55,6 +55,11 @@ SoundImagePtr patchSampleImage(SoundImage file, double nominalHz, double targetH
 // Thread: UI thread. The patched in-memory copy of string s's sample for position m; null when
 // (s, m) is not a playable position or the sample cannot be read or has no usable rate.
 SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m);
+// The same from `converted`, the sample already decoded to the program's own layout (as
+// StringSounds::convertedSample gives it), so that nothing is read or converted again; a null
+// `converted` reads the file as above.
+SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m,
+                                 const SoundImagePtr& converted);
 
 // Thread: UI thread. Sounds the sample of string s at the pitch of position m on the memory
 // channel, cutting off the sounding note. A string outside 1..26 or a position outside the

@@ -70,6 +70,17 @@ bool SoundService::MciOpenPlay(const std::string& file, const std::string& alias
     return MciOpenPlay(file, alias, nullptr);
 }
 
+bool SoundService::memorySounding() const {
+    ui_.assertUiThread();
+    return mixer_.memorySounding();
+}
+
+bool SoundService::aliasSounding(const std::string& alias) const {
+    ui_.assertUiThread();
+    const auto found = aliases_.find(aliasKey(alias));
+    return found != aliases_.end() && mixer_.aliasSounding(found->second.voice);
+}
+
 bool SoundService::MciOpenPlay(const std::string& file, const std::string& alias,
                                const SoundImagePtr& content) {
     pump();

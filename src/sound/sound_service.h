@@ -73,6 +73,12 @@ class SoundService {
     // Closes `alias` like MciStopClose, letting its note die away over 5 ms instead of cutting it.
     void FadeNoteClose(const std::string& alias);
 
+    // Whether the last sound started on the memory channel may still sound: false once it has run
+    // out, been cut off or been stopped (as the audio side last told).
+    bool memorySounding() const;
+    // The same for the sound of an open alias; false for an alias that is not open.
+    bool aliasSounding(const std::string& alias) const;
+
     // Runs one command string (see mci_command.h) and returns its MciResult, 0 for success.
     int mciSendString(std::string_view command);
 

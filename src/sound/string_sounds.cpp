@@ -1,7 +1,12 @@
 #include "sound/string_sounds.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "common/text_fields.h"
 #include "sound/file_bytes.h"
@@ -121,17 +126,53 @@ StringSounds::Sample& StringSounds::sample(int s) {
     return sample;
 }
 
-const WavSamples* StringSounds::decodedSamples(int s) {
+void StringSounds::loadSample(int s) {
     Sample& sample = this->sample(s);
-    if (!sample.decoded) {
-        sample.decoded = true;
-        if (sample.fileBytes)
-            sample.content = readSample(*sample.fileBytes);
-        else
-            sample.content.problem = "dosya açılamadı";
-        // Only a file that plays as it is is needed again; the decoded samples stand for others.
-        if (!sample.content.playsAsIs) sample.fileBytes.reset();
+    if (sample.decoded) return;
+    sample.decoded = true;
+    if (sample.fileBytes) {
+        sample.converted = !isProgramLayout(*sample.fileBytes);
+        sample.content = readSample(*sample.fileBytes);
+    } else {
+        sample.content.problem = "dosya açılamadı";
     }
+    // Only a file that plays as it is is needed again; the decoded samples stand for others.
+    if (!sample.content.playsAsIs) sample.fileBytes.reset();
+}
+
+void StringSounds::readSamples(unsigned threads) {
+    // Each string is taken by exactly one thread, and each thread writes only the entries of the
+    // strings it took: the threads share nothing but the counter. Joining them hands every entry
+    // back to this thread.
+    std::atomic<int> next{1};
+    const auto work = [this, &next] {
+        for (int s = next.fetch_add(1); s <= kStringCount; s = next.fetch_add(1))
+            loadSample(s);
+    };
+    std::vector<std::thread> helpers;
+    const unsigned extra = threads == 0 ? 0 : std::min<unsigned>(threads, kStringCount) - 1;
+    for (unsigned i = 0; i < extra; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no more threads: the ones there are do the rest
+        }
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+SoundImagePtr StringSounds::convertedSample(int s) {
+    if (!validString(s)) return nullptr;
+    loadSample(s);
+    if (!samples_[s].converted || !samples_[s].content.samples) return nullptr;
+    return ownPitchImage(s);
+}
+
+const WavSamples* StringSounds::decodedSamples(int s) {
+    loadSample(s);
+    Sample& sample = samples_[s];
     if (!sample.content.samples) {
         // Never borrow another string's samples: this string stays silent.
         reportUnreadable(s);

@@ -3,7 +3,7 @@
 // resampling the string's sample (or the sample itself when the pitch is its own), and the
 // per-string scratch files "<n>zz.zz" that the letter keys play.
 //
-// Thread: UI thread only.
+// Thread: UI thread only; readSamples uses worker threads of its own and returns after they end.
 
 #include <array>
 #include <cstdint>
@@ -25,6 +25,16 @@ class StringSounds {
     // files go to `scratchFolder`, the sample folder itself when it is empty.
     StringSounds(std::filesystem::path sampleFolder, std::array<std::string, 27> sampleFileName,
                  MessageService& messages, std::filesystem::path scratchFolder = {});
+
+    // Reads and decodes the sample of every string ahead, on up to `threads` threads at once (the
+    // calling one among them). What each string ends up with is what reading it alone gives;
+    // nothing is reported here: PrepareStringSound names the unusable ones, in string order.
+    void readSamples(unsigned threads);
+
+    // The sample of string s decoded to the program's own layout (16-bit mono 44100 Hz), for a
+    // sample that is in another layout; null for a sample already in that layout, an unusable
+    // one or s outside 1..26. The same image every time.
+    SoundImagePtr convertedSample(int s);
 
     // Rebuilds the image of string s (1..26) for mandal position m (-8..12):
     // cents = tuningOffset + centTable(s, m). Out-of-range s or m does nothing.
@@ -71,11 +81,14 @@ class StringSounds {
         SoundImagePtr fileBytes; // the file as it is, kept only when it plays as it is
         bool decoded = false;
         SampleRead content;     // samples, or why there are none
+        bool converted = false; // decoded from another layout
         SoundImagePtr ownPitch; // the image of a note at the sample's own pitch, once built
         bool reported = false;  // the format message named this file
     };
 
     Sample& sample(int s);
+    // Reads and decodes the sample of string s once; touches samples_[s] only.
+    void loadSample(int s);
     const WavSamples* decodedSamples(int s);
     void reportUnreadable(int s);
     SoundImagePtr ownPitchImage(int s);

@@ -87,6 +87,39 @@ TEST(Mixer, FinishedCutOffAndStoppedSoundsAreReleasedOnlyWhenCollected) {
         EXPECT_TRUE(watch.expired());
 }
 
+TEST(Mixer, AVoiceSoundsFromItsCommandUntilItsSoundRunsOutIsStoppedOrFadesAway) {
+    Mixer mixer;
+    const auto state = [&mixer] {
+        return std::vector<bool>{mixer.memorySounding(), mixer.aliasSounding(0),
+                                 mixer.aliasSounding(1), mixer.aliasSounding(2)};
+    };
+    EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false}));
+    mixer.playMemory(pcmOf(constant(300, 1)));
+    mixer.playAlias(0, pcmOf(constant(100, 2)));
+    mixer.playAlias(1, pcmOf(constant(10000, 3)));
+    mixer.playAlias(2, pcmOf(constant(10000, 4)), 0.5F);
+    // A command counts at once, before the audio side has taken it.
+    EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true}));
+    render(mixer, 99);
+    EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true}));
+    render(mixer, 1); // alias 0 has run out
+    EXPECT_EQ(state(), (std::vector<bool>{true, false, true, true}));
+    mixer.stopAlias(1);
+    mixer.fadeAlias(2);
+    EXPECT_EQ(state(), (std::vector<bool>{true, false, true, true})); // not yet taken
+    render(mixer, 10);
+    EXPECT_EQ(state(), (std::vector<bool>{true, false, false, true})); // still dying away
+    render(mixer, kReleaseFadeFrames);
+    EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false}));
+    mixer.playMemory(pcmOf(constant(1000, 5)));
+    render(mixer, 10);
+    mixer.playMemory({}); // an empty sound cuts it off
+    EXPECT_TRUE(mixer.memorySounding());
+    render(mixer, 1);
+    EXPECT_FALSE(mixer.memorySounding());
+    EXPECT_FALSE(mixer.aliasSounding(kAliasVoices)); // no such voice
+}
+
 TEST(Mixer, RefusesCommandsWhileTheAudioSideIsNotRenderingAndRecovers) {
     Mixer mixer;
     std::size_t accepted = 0;

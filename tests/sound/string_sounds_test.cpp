@@ -198,5 +198,61 @@ TEST_F(StringSoundsTest, ScratchFileHoldsTheCurrentImageWhole) {
               5);
 }
 
+// --- Reading ahead -------------------------------------------------------------------------------
+
+TEST_F(StringSoundsTest, SamplesReadAheadOnSeveralThreadsGiveWhatReadingEachAloneGives) {
+    // Besides the canonical, unreadable and missing samples: strings of other layouts, each
+    // converted on its own (48 kHz stereo, 22050 Hz mono), with different contents.
+    for (const auto& [s, channels, rate] :
+         {std::tuple{5, 2, 48000}, {6, 1, 22050}, {7, 2, 44100}}) {
+        const std::vector<std::int16_t> ramp = rampSamples(static_cast<std::size_t>(3000 * s));
+        const auto dataSize = static_cast<std::uint32_t>(2 * ramp.size());
+        test::Bytes file = test::riffAndFormat(static_cast<std::uint16_t>(channels),
+                                               static_cast<std::uint32_t>(rate), 16, dataSize + 36);
+        file.id("data").u32(dataSize).samples(ramp);
+        test::writeFile(folder() / names[static_cast<std::size_t>(s)], file.data);
+    }
+    setCents(12, 0, 37);
+    const auto prepareAll = [&](StringSounds& target) {
+        target.holdSampleReports();
+        for (int s = 1; s <= 26; ++s)
+            target.PrepareStringSound(s, 0, *tables, 0);
+        target.releaseSampleReports();
+    };
+    prepareAll(sounds);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    for (const unsigned threads : {0u, 1u, 2u, 3u, 8u, 40u}) {
+        RecordedMessages heard;
+        StringSounds ahead{folder(), names, heard};
+        ahead.readSamples(threads);
+        EXPECT_TRUE(heard.shown.empty()) << threads; // nothing is reported before preparing
+        prepareAll(ahead);
+        for (int s = 1; s <= 26; ++s)
+            ASSERT_EQ(*ahead.stringSound(s), *sounds.stringSound(s)) << threads << " " << s;
+        EXPECT_EQ(heard.shown, messages.shown) << threads;
+    }
+}
+
+TEST_F(StringSoundsTest, ConvertedSampleIsTheDecodedCopyOfASampleOfAnotherLayoutOnly) {
+    const std::vector<std::int16_t> ramp = rampSamples(4000);
+    test::Bytes stereo = test::riffAndFormat(2, 44100, 16, 8036);
+    stereo.id("data").u32(8000).samples(ramp);
+    test::writeFile(folder() / names[5], stereo.data);
+    sounds.readSamples(2);
+    const SoundImagePtr converted = sounds.convertedSample(5);
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(converted, sounds.convertedSample(5)); // the same copy every time
+    std::vector<std::int16_t> averaged;
+    for (std::size_t i = 0; i + 1 < ramp.size(); i += 2)
+        averaged.push_back(static_cast<std::int16_t>((ramp[i] + ramp[i + 1]) / 2));
+    const auto decoded = samplesOf(*converted);
+    ASSERT_EQ(decoded.size(), averaged.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i)
+        ASSERT_NEAR(decoded[i], averaged[i], 1) << i;
+    // The program's own layout, an unreadable file, a missing one, strings off the instrument.
+    for (const int s : {1, 12, 3, 20, 0, 27})
+        EXPECT_FALSE(sounds.convertedSample(s)) << s;
+}
+
 } // namespace
 } // namespace zembera
