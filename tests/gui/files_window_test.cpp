@@ -234,19 +234,6 @@ TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndEnds) 
     EXPECT_FALSE(program->instrument.playingBack);
 }
 
-TEST_F(FilesWindow, TheStartStopButtonEndsAMelodyBeforeItsNextNote) {
-    std::string text;
-    for (int i = 0; i < 8; ++i)
-        text += melodyLine(i, 6);
-    write(dir / "uzun.ses", text);
-    window->Text2->setText(QStringLiteral("uzun"));
-    duringLoop([&] { click(window->aç_kapa_buton); });
-    click(window->aç_kapa_buton);
-    EXPECT_TRUE(sound.patched.empty()); // the click came before the first note
-    EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral(">"));
-    EXPECT_TRUE(allPixels(window->Picture7, kWhite));
-}
-
 TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
     std::string text;
     for (int i = 0; i < 50; ++i)
