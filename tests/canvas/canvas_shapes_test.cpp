@@ -27,16 +27,12 @@ TEST(CanvasImage, StartsClearsAndChangesWidthInTheBackColour) {
     EXPECT_EQ(countColor(c, back), 50 * 10);
 }
 
-TEST(CanvasLine, ThinLineCoversBothEndsAndNothingBeyond) {
+TEST(CanvasLine, ThinLinesCoverBothEndsWithOnePixelPerStepInEitherDirection) {
     CanvasImage c(20, 20);
     c.line(3, 5, 12, 5);
     for (int x = 3; x <= 12; ++x)
         EXPECT_EQ(c.pixel(x, 5), kBlack) << x;
     EXPECT_EQ(countColor(c, kBlack), 10);
-}
-
-TEST(CanvasLine, DiagonalIsOnePixelPerStepInEitherDirection) {
-    CanvasImage c(20, 20);
     c.line(12, 2, 2, 12, kRed);
     for (int i = 0; i <= 10; ++i)
         EXPECT_EQ(c.pixel(12 - i, 2 + i), kRed) << i;
@@ -103,7 +99,7 @@ TEST(CanvasLine, PartsOutsideTheImageAreClipped) {
     EXPECT_EQ(c.pixel(9, 0), kWhite);
 }
 
-TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColour) {
+TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColourTransparentLeavesIt) {
     CanvasImage c(20, 20);
     c.setFillStyle(FillStyle::Solid);
     c.setFillColor(kGreen);
@@ -118,14 +114,12 @@ TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColour) {
     EXPECT_EQ(c.pixel(2, 9), kWhite);
     EXPECT_EQ(c.pixel(13, 9), kWhite);
     EXPECT_EQ(countColor(c, kGreen), 8 * 9);
-}
-
-TEST(CanvasBox, TransparentFillStyleDrawsTheOutlineOnly) {
-    CanvasImage c(20, 20);
-    c.box(3, 4, 12, 14);
-    EXPECT_EQ(c.pixel(3, 9), kBlack);
-    EXPECT_EQ(c.pixel(8, 9), kWhite);
-    EXPECT_EQ(countColor(c, kBlack), 2 * 10 + 2 * 9);
+    // Transparent: the outline only.
+    CanvasImage d(20, 20);
+    d.box(3, 4, 12, 14);
+    EXPECT_EQ(d.pixel(3, 9), kBlack);
+    EXPECT_EQ(d.pixel(8, 9), kWhite);
+    EXPECT_EQ(countColor(d, kBlack), 2 * 10 + 2 * 9);
 }
 
 TEST(CanvasBox, FilledBoxCoversBothCorners) {
@@ -140,7 +134,7 @@ TEST(CanvasBox, FilledBoxCoversBothCorners) {
     EXPECT_EQ(countColor(c, kRed), 2 * 15);
 }
 
-TEST(CanvasCircle, OutlineLiesAtTheRadius) {
+TEST(CanvasCircle, OutlineLiesAtTheRadiusAndSolidFillsTheDisc) {
     CanvasImage c(20, 20);
     c.setForeColor(kRed);
     c.circle(10, 10, 3);
@@ -156,17 +150,15 @@ TEST(CanvasCircle, OutlineLiesAtTheRadius) {
     c.floodFill(10, 10, kRed);
     EXPECT_EQ(c.pixel(11, 11), kGreen);
     EXPECT_EQ(c.pixel(0, 0), kWhite);
-}
-
-TEST(CanvasCircle, SolidFillStyleFillsTheDisc) {
-    CanvasImage c(20, 20);
-    c.setFillStyle(FillStyle::Solid);
-    c.setFillColor(kGreen);
-    c.circle(10, 10, 4);
-    EXPECT_EQ(c.pixel(10, 10), kGreen);
-    EXPECT_EQ(c.pixel(12, 12), kGreen);
-    EXPECT_EQ(c.pixel(14, 10), kBlack);
-    EXPECT_EQ(c.pixel(15, 10), kWhite);
+    // The solid fill style fills the disc.
+    CanvasImage d(20, 20);
+    d.setFillStyle(FillStyle::Solid);
+    d.setFillColor(kGreen);
+    d.circle(10, 10, 4);
+    EXPECT_EQ(d.pixel(10, 10), kGreen);
+    EXPECT_EQ(d.pixel(12, 12), kGreen);
+    EXPECT_EQ(d.pixel(14, 10), kBlack);
+    EXPECT_EQ(d.pixel(15, 10), kWhite);
 }
 
 } // namespace

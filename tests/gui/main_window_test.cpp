@@ -134,25 +134,6 @@ TEST_F(Window, MousePlucksSetsMandalsAndTunes) {
     EXPECT_EQ(sound.images, 3);
 }
 
-TEST_F(Window, LabelColumnFollowsCheck1AndMandalColumn) {
-    pos()[3] = -2;
-    const CanvasImage& c = window->Picture2->canvas();
-    // The pixels of `color` in the label box of string 3.
-    auto labelPixels = [&](QRgb color) {
-        int n = 0;
-        for (int y = 48; y < 64; ++y) {
-            for (int x = 451; x < 472; ++x)
-                n += c.pixel(x, y) == color;
-        }
-        return n;
-    };
-    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 8));
-    ASSERT_TRUE(window->Check1->isChecked());
-    EXPECT_GT(labelPixels(qRgb(192, 192, 0)), 3);
-    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 8));
-    EXPECT_EQ(labelPixels(kWhite), 21 * 16);
-}
-
 TEST_F(Window, ClosingAsksAndNoKeepsItOpen) {
     messages.answer = false;
     QTest::mouseClick(window->Command10, Qt::LeftButton);

@@ -41,7 +41,7 @@ class NotationWindow : public test::WindowFixture {
     const CanvasImage& panel() const { return window->Picture6->canvas(); }
 };
 
-TEST_F(NotationWindow, DownKeyDrawsTheStaffAndThePanel) {
+TEST_F(NotationWindow, ArrowKeysDrawTheStaffWithItsAccidentalsAndThePanel) {
     // Nothing is drawn before the first note.
     EXPECT_EQ(count(staff(), QRect(0, 0, 140, 132), kBlack), 0);
     EXPECT_EQ(count(panel(), QRect(0, 0, 239, 100), kBlue), 0);
@@ -61,10 +61,7 @@ TEST_F(NotationWindow, DownKeyDrawsTheStaffAndThePanel) {
     EXPECT_GT(count(panel(), QRect(0, 0, 239, 100), kPanelBack), 239 * 50);
     EXPECT_GT(count(panel(), QRect(0, 0, 239, 100), kBlue), 100);
     EXPECT_GT(count(panel(), QRect(0, 0, 239, 100), kBlack), 100);
-}
 
-TEST_F(NotationWindow, RaisedMandalAddsTheAccidentalsAndTheSecondNote) {
-    QTest::keyClick(window->windowHandle(), Qt::Key_Down);
     QTest::keyClick(window->windowHandle(), Qt::Key_Right);
     ASSERT_EQ(program->instrument.mandalPos[13], 1);
     // Code +1 beside the head on string 13, and its lowering partner -12 (a double flat)

@@ -84,11 +84,12 @@ TEST_F(TuningWindow, CancelledShiftMovesTheBarBackAndRerunsTheLevelAlone) {
     EXPECT_EQ(pos()[22], 12);
 }
 
-TEST_F(TuningWindow, SettingSwitchFollowsTheButtons) {
+TEST_F(TuningWindow, OptionButtonsSwitchTheSettingOrNothingAndGiveTheKeyboardBack) {
     pos()[12] = 3;
     window->HScroll1->setValue(2);
     ASSERT_TRUE(window->Option5[2]->isChecked());
     EXPECT_EQ(pos()[12], 5);
+    const std::size_t shown = messages.shown.size();
     focusElsewhere();
     click(window->Option5[1]);
     EXPECT_TRUE(program->instrument.untransposedShown);
@@ -97,9 +98,11 @@ TEST_F(TuningWindow, SettingSwitchFollowsTheButtons) {
     click(window->Option5[2]);
     EXPECT_FALSE(program->instrument.untransposedShown);
     EXPECT_EQ(pos()[12], 5);
-}
+    focusElsewhere();
+    click(window->Option5[2]); // already chosen: only the keyboard comes back
+    EXPECT_TRUE(window->Picture2->hasFocus());
 
-TEST_F(TuningWindow, OctaveDivisionButtonsAreOneGroupAndChangeNoPitch) {
+    // The octave division buttons are a group of their own and change no pitch.
     focusElsewhere();
     click(window->Option4[1]);
     EXPECT_TRUE(window->Option4[1]->isChecked());
@@ -109,8 +112,9 @@ TEST_F(TuningWindow, OctaveDivisionButtonsAreOneGroupAndChangeNoPitch) {
     EXPECT_TRUE(window->Option4[2]->isChecked());
     click(window->Option4[2]);
     EXPECT_TRUE(window->Option4[2]->isChecked());
-    EXPECT_TRUE(window->Option5[1]->isChecked());
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(window->Option5[2]->isChecked());
+    EXPECT_EQ(pos()[12], 5);
+    EXPECT_EQ(messages.shown.size(), shown);
 }
 
 TEST_F(TuningWindow, TheResetsClearTheFineTuningTheBlackColumnAndTheStrip) {

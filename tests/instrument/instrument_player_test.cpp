@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
 #include <iterator>
 #include <utility>
@@ -39,14 +38,6 @@ class FakeSound : public SoundOutput {
     std::vector<SoundImagePtr> images; // played from memory
     Calls calls;                       // wave files opened and closed
     std::string openedFile;
-};
-
-class FakeRecorder : public PluckRecorder {
-  public:
-    void writePluck(int string, int mandal, std::int32_t ms) override {
-        lines.push_back({string, mandal, ms});
-    }
-    std::vector<std::array<int, 3>> lines; // string, mandal, milliseconds
 };
 
 class Player : public ::testing::Test {
@@ -328,22 +319,6 @@ TEST_F(Player, FineTuningQuadrants) {
     EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 7.75f);
     EXPECT_EQ(sound.images.size(), 5u);
     EXPECT_FLOAT_EQ(program->sounds->noteCents, 7.75f);
-}
-
-TEST_F(Player, RecordingWritesThePreviousPluckWhenTheNextBegins) {
-    FakeRecorder recorder;
-    player->setRecorder(&recorder);
-    st().recording = true;
-    program->recording.firstPluckPending = true;
-    player->Picture2_MouseDown(kLeftButton, 700, 30); // first pluck: nothing to write yet
-    EXPECT_TRUE(recorder.lines.empty());
-    EXPECT_FALSE(program->recording.firstPluckPending);
-    st().mandalPos[1] = 3;
-    player->Picture2_MouseDown(kLeftButton, 700, 45);
-    ASSERT_EQ(recorder.lines.size(), 1u);
-    EXPECT_EQ(recorder.lines[0][0], 1);
-    EXPECT_EQ(recorder.lines[0][1], 3);
-    EXPECT_GE(recorder.lines[0][2], 0);
 }
 
 } // namespace

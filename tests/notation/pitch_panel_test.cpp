@@ -71,15 +71,13 @@ TEST_F(PitchPanel, NearestHighDegreeByWholeCentsTiesToTheLowest) {
     EXPECT_EQ(nearestDegree(tables, 15 * 150 + 8.6), 151);
 }
 
-TEST_F(PitchPanel, UntransposedShortStringsAreNamedByNearestCents) {
+TEST_F(PitchPanel, UntransposedShortStringsAreNamedByNearestCentsLongOnesByDegree) {
     tables.centTable(3, 2) = 15 * 170 + 4; // near degree 170
     tables.stringDegree(3, 2) = 120;       // not what names it
     EXPECT_EQ(nameShown(3, 2), name(170));
     tables.centTable(7, -7) = 15 * 104 - 7; // below the searched degrees: the lowest of them
     EXPECT_EQ(nameShown(7, -7), name(104));
-}
-
-TEST_F(PitchPanel, UntransposedLongStringsAreNamedByTheirDegree) {
+    // Long strings by their degree.
     EXPECT_EQ(nameShown(12, 0), name(50));
     EXPECT_EQ(nameShown(26, -8), name(-98));
     EXPECT_EQ(nameShown(8, 12), name(102));

@@ -27,11 +27,8 @@ StringCents handTuning(double shift) {
 }
 
 TEST(TuningExport, StringsLieOnTheKeysOfTheirNaturals) {
-    EXPECT_EQ(stringKey(26), 45);
-    EXPECT_EQ(stringKey(17), 60);
-    EXPECT_EQ(stringKey(12), 69);
-    EXPECT_EQ(stringKey(9), 74);
-    EXPECT_EQ(stringKey(1), 88);
+    for (auto [s, key] : {std::pair{26, 45}, {17, 60}, {12, 69}, {9, 74}, {1, 88}})
+        EXPECT_EQ(stringKey(s), key) << s;
 }
 
 TEST(TuningExport, ScalaFilesAreTheOnesWrittenByHand) {

@@ -74,7 +74,7 @@ TEST_F(Transposition, FoldedStringsForgetTheTargetOfAnEarlierRun) {
     EXPECT_EQ(rig.instrument.fullRangeTransposed[2], 2);
 }
 
-TEST_F(Transposition, UnknownLevelChangesNothing) {
+TEST_F(Transposition, UnknownLevelChangesNothingAndAHugeShiftStaysInTheTables) {
     pos()[12] = 2;
     for (int level : {0, 9, -1}) {
         rig.handlers.trans_çalgı(level, 1);
@@ -84,9 +84,7 @@ TEST_F(Transposition, UnknownLevelChangesNothing) {
     EXPECT_EQ(rig.controls.option5, 1);
     EXPECT_EQ(rig.tuning.ahenkIndex, 5);
     EXPECT_EQ(pos()[12], 2);
-}
-
-TEST_F(Transposition, AHugeShiftStaysInsideTheTables) {
+    // A huge shift stays inside the tables.
     EXPECT_NO_THROW(rig.handlers.trans_çalgı(8, 30000));
     EXPECT_EQ(rig.messages.shown.size(), 16u); // every string of the walk 11..26: message B
 }

@@ -1,5 +1,5 @@
-// The handlers of the pitch level, degree shift, setting switch and resets. The octave division,
-// which changes no pitch, is checked through the window.
+// The handlers of the setting switch and the resets. The pitch level and the degree shift are
+// checked with the transposition; the octave division, which changes no pitch, through the window.
 
 #include <gtest/gtest.h>
 
@@ -45,38 +45,6 @@ class TuningHandlersTest : public ::testing::Test {
     TuningRig rig{test::bundledTables(), folder};
     PerString16& pos() { return rig.instrument.mandalPos; }
 };
-
-TEST_F(TuningHandlersTest, LevelChosenAwayFromShiftZeroResetsTheBarAndTransposesOnce) {
-    pos()[20] = 13; // every run reports this string once
-    rig.controls.setHScroll1Value(5);
-    ASSERT_EQ(rig.messages.shown.size(), 1u);
-    rig.messages.shown.clear();
-    const int focusBefore = rig.controls.focusCount;
-
-    rig.handlers.Option1_Click(1);
-    EXPECT_EQ(rig.controls.hscroll, 0);
-    EXPECT_EQ(rig.controls.text3, "0");
-    EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{5, 0}));
-    EXPECT_EQ(rig.messages.shown, std::vector{originNotFoundMessage(20, 13)});
-    EXPECT_EQ(rig.tuning.ahenkIndex, 1);
-    EXPECT_EQ(rig.tuning.ahenkShift, 4);
-    EXPECT_EQ(rig.tuning.totalDegreeShift, -46);
-    EXPECT_GT(rig.controls.focusCount, focusBefore);
-}
-
-TEST_F(TuningHandlersTest, LevelChosenAtShiftZeroTransposesOnceAndTheShiftMovesFromThatLevel) {
-    pos()[20] = 13;
-    rig.handlers.Option1_Click(8);
-    EXPECT_TRUE(rig.controls.hscrollSets.empty());
-    EXPECT_EQ(rig.messages.shown.size(), 1u);
-    EXPECT_EQ(rig.tuning.ahenkShift, -3);
-    EXPECT_EQ(rig.tuning.totalDegreeShift, 33);
-    EXPECT_EQ(rig.controls.option5, 2);
-    rig.controls.setHScroll1Value(-1);
-    EXPECT_EQ(rig.controls.text3, "-1");
-    EXPECT_EQ(rig.tuning.totalDegreeShift, 33 - 1);
-    EXPECT_EQ(rig.messages.shown.size(), 2u);
-}
 
 TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMoved) {
     PerString16 untransposed{}, transposed{};
