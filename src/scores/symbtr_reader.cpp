@@ -189,8 +189,15 @@ namespace zembera::scores {
 
 bool looksLikeSymbTr(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    const std::string_view first = text.substr(0, text.find('\n'));
-    return columnOf(splitTabs(first), "Kod") >= 0;
+    // The first line that is not blank, as the reader takes it for the header.
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        if (!trimmed(line).empty()) return columnOf(splitTabs(line), "Kod") >= 0;
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return false;
 }
 
 } // namespace zembera::scores

@@ -28,7 +28,8 @@ inline constexpr int kSymbTrC4 = 265;
 // that cannot be read, or a score without notes.
 Score parseSymbTr(std::string_view text, const std::string& fileName);
 
-// True when the first line of `text` is a SymbTr header (it has the column Kod).
+// True when the first line of `text` that is not blank is a SymbTr header (it has the column
+// Kod).
 bool looksLikeSymbTr(std::string_view text);
 
 } // namespace zembera::scores

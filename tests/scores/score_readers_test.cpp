@@ -225,6 +225,7 @@ TEST(SymbTrReader, EachPitchColumnAloneAndTheDefaultTempo) {
         EXPECT_DOUBLE_EQ(n.ms, 2 * 60000 / kDefaultTempo);
     }
     EXPECT_TRUE(looksLikeSymbTr("\xEF\xBB\xBFSira\tKod\tNota53\n"));
+    EXPECT_TRUE(looksLikeSymbTr("\r\n \nKod\tNota53\n"));
     EXPECT_FALSE(looksLikeSymbTr("12\t3\t250\n"));
 }
 
