@@ -12,6 +12,7 @@
 #include "common/messages.h"
 #include "shell/sample_folder.h"
 #include "shell/startup_loader.h"
+#include "sound/string_sounds.h"
 
 namespace zembera {
 namespace {
@@ -73,6 +74,33 @@ void BM_LoadProgramWith26ConvertedSamples(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadProgramWith26ConvertedSamples)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// Reading and converting the 26 samples alone, on 1 or 2 threads (the loader uses every core).
+void BM_ReadConvertedSamples(benchmark::State& state) {
+    const ConvertedFolder& folder = convertedFolder();
+    if (!folder.ready()) {
+        state.SkipWithError("sox could not convert the samples");
+        return;
+    }
+    const SampleFolderCheck check = checkSampleFolder(folder.path() / kSampleFolderName);
+    if (check.error) {
+        state.SkipWithError("the converted sample folder is not usable");
+        return;
+    }
+    for (auto _ : state) {
+        RecordedMessages messages;
+        StringSounds sounds(folder.path() / kSampleFolderName, check.folder.sampleFileName,
+                            messages);
+        sounds.readSamples(static_cast<unsigned>(state.range(0)));
+        benchmark::DoNotOptimize(sounds.convertedSample(1).get());
+    }
+}
+BENCHMARK(BM_ReadConvertedSamples)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->UseRealTime();
 
 void BM_ProcessStartToWindowWith26ConvertedSamples(benchmark::State& state) {
     const ConvertedFolder& folder = convertedFolder();

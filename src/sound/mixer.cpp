@@ -14,6 +14,9 @@ namespace zembera {
 // back. Since the UI thread collects before every command, that limit is reached only when the
 // audio side stops rendering, never in normal play: the ring and the voices fit.
 static_assert(kCommandCapacity + 1 + kAliasVoices <= kReleaseCapacity);
+// The audio thread tells what it applied and what still sounds without ever waiting.
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free &&
+              std::atomic<bool>::is_always_lock_free);
 
 Mixer::Mixer() : commands_(kCommandCapacity), released_(kReleaseCapacity) {}
 
