@@ -296,16 +296,16 @@ void MainWindow::buildBottomRow() {
 
 void MainWindow::connectHandlers() {
     Picture2->onMouseDown = [this](int b, double x, double y) {
-        player_->Picture2_MouseDown(b, x, y);
+        player_->instrumentMouseDown(b, x, y);
     };
     Picture2->onMouseMove = [this](int b, double x, double y) {
-        player_->Picture2_MouseMove(b, x, y);
+        player_->instrumentMouseMove(b, x, y);
     };
     Picture1->onMouseDown = [this](int b, double x, double y) {
-        player_->Picture1_MouseDown(b, x, y);
+        player_->mandalStripMouseDown(b, x, y);
     };
     Picture5->onMouseDown = [this](int b, double x, double y) {
-        player_->Picture5_MouseDown(b, x, y);
+        player_->fineTuningMouseDown(b, x, y);
     };
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
     connect(Check2, &QCheckBox::clicked, this, [this] { Check2_Click(); });
