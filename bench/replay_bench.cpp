@@ -124,11 +124,11 @@ class NoControls : public FilesView {
     void showFile2() override {}
     void hideFile2() override {}
     void refreshFile2() override {}
-    bool option5Selected(int) const override { return false; }
-    void selectOption5(int) override {}
+    bool settingSwitchSelected(int) const override { return false; }
+    void selectSetting(int) override {}
     bool option1Selected(int) const override { return false; }
     void selectOption1(int) override {}
-    void setHScroll1Value(int) override {}
+    void setDegreeShift(int) override {}
     void setButtonEnabled(RecordButton, bool) override {}
     void setRecordLamp(bool) override {}
     void setReplayLamp(bool) override {}

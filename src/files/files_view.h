@@ -26,13 +26,13 @@ class FilesView {
 
     // Option5 (1 untransposed, 2 transposed setting) and Option1 (pitch levels 1..8). Selecting a
     // button that is not selected runs its click handler before the call returns.
-    virtual bool option5Selected(int index) const = 0;
-    virtual void selectOption5(int index) = 0;
+    virtual bool settingSwitchSelected(int index) const = 0;
+    virtual void selectSetting(int index) = 0;
     virtual bool option1Selected(int index) const = 0;
     virtual void selectOption1(int index) = 0;
     // HScroll1, the degree shift. Moving it runs the transposition before the call returns;
     // setting the value it already has runs nothing.
-    virtual void setHScroll1Value(int value) = 0;
+    virtual void setDegreeShift(int value) = 0;
 
     // Recording frame.
     virtual void setButtonEnabled(RecordButton button, bool enabled) = 0;

@@ -17,11 +17,11 @@ void MakamHandlers::File2_Click(const std::string& fileName) {
     InstrumentState& st = p_.instrument;
     c.hideFile2();
     // Makam files hold positions of the untransposed view at the reference pitch level.
-    if (c.option5Selected(2)) c.selectOption5(1);
+    if (c.settingSwitchSelected(2)) c.selectSetting(1);
     if (!c.option1Selected(kReferenceLevel)) c.selectOption1(kReferenceLevel);
     // Already at the reference level, a degree shift may still stand: it goes back to 0 too, so no
     // red column of the old setting outlives the load.
-    c.setHScroll1Value(0);
+    c.setDegreeShift(0);
     c.setText1(withoutLastCharacters(fileName, 4));
 
     const std::optional<std::string> text = readTextFile(p_.programFolder / pathFromUtf8(fileName));

@@ -61,10 +61,10 @@ class WindowFilesView : public FilesView {
             w_.File2->addItem(QString::fromStdString(name));
     }
 
-    bool option5Selected(int index) const override {
+    bool settingSwitchSelected(int index) const override {
         return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
     }
-    void selectOption5(int index) override {
+    void selectSetting(int index) override {
         if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
     }
     bool option1Selected(int index) const override {
@@ -73,7 +73,7 @@ class WindowFilesView : public FilesView {
     void selectOption1(int index) override {
         if (index >= 1 && index <= 8) w_.Option1[index]->setChecked(true);
     }
-    void setHScroll1Value(int value) override { w_.HScroll1->setValue(value); }
+    void setDegreeShift(int value) override { w_.HScroll1->setValue(value); }
 
     void setButtonEnabled(RecordButton button, bool enabled) override {
         switch (button) {

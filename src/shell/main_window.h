@@ -111,12 +111,12 @@ class MainWindow : public QWidget, public InstrumentView {
     void Option3_Click(int index);
 
     // Pitch level, degree shift, octave division, setting switch and resets (tuning_controls.cpp).
-    void Option1_Click(int index);
-    void HScroll1_Change();
-    void Option4_Click(int index);
-    void Option5_Click(int index);
-    void Command8_Click();
-    void Command9_Click();
+    void pitchLevelClick(int index);
+    void degreeShiftChange();
+    void octaveDivisionClick(int index);
+    void settingSwitchClick(int index);
+    void tuningResetClick();
+    void mandalResetClick();
     TuningHandlers& tuningHandlers() { return *tuningHandlers_; }
 
     // The pitch-system list, A/B, opening and export of Scala files (system_controls.cpp).

@@ -20,15 +20,15 @@ class WindowTuningView : public TuningView {
   public:
     explicit WindowTuningView(MainWindow& window) : w_(window) {}
 
-    int HScroll1Value() const override { return w_.HScroll1->value(); }
-    void setHScroll1Value(int value) override { w_.HScroll1->setValue(value); }
-    void setText3(const std::string& text) override {
+    int degreeShift() const override { return w_.HScroll1->value(); }
+    void setDegreeShift(int value) override { w_.HScroll1->setValue(value); }
+    void setDegreeShiftText(const std::string& text) override {
         w_.Text3->setText(QString::fromStdString(text));
     }
-    bool option5Selected(int index) const override {
+    bool settingSwitchSelected(int index) const override {
         return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
     }
-    void selectOption5(int index) override {
+    void selectSetting(int index) override {
         if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
     }
     CanvasImage& numberColumns() override { return w_.Picture10->canvas(); }
@@ -49,48 +49,48 @@ void MainWindow::connectTuningControls() {
 
     for (int i = 1; i <= 8; ++i) {
         connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) Option1_Click(i);
+            if (on) pitchLevelClick(i);
         });
         // A click on the button already chosen changes nothing but the focus.
         connect(Option1[i], &QRadioButton::clicked, this, [this] { giveFocusToInstrument(); });
     }
-    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
+    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { degreeShiftChange(); });
     for (int i = 1; i <= 2; ++i) {
-        connect(Option4[i], &QRadioButton::clicked, this, [this, i] { Option4_Click(i); });
+        connect(Option4[i], &QRadioButton::clicked, this, [this, i] { octaveDivisionClick(i); });
         connect(Option5[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) Option5_Click(i);
+            if (on) settingSwitchClick(i);
         });
         connect(Option5[i], &QRadioButton::clicked, this, [this] { giveFocusToInstrument(); });
     }
-    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
-    connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connect(Command8, &QPushButton::clicked, this, [this] { tuningResetClick(); });
+    connect(Command9, &QPushButton::clicked, this, [this] { mandalResetClick(); });
 }
 
-void MainWindow::Option1_Click(int index) {
-    tuningHandlers_->Option1_Click(index);
+void MainWindow::pitchLevelClick(int index) {
+    tuningHandlers_->pitchLevelClick(index);
 }
 
-void MainWindow::HScroll1_Change() {
-    tuningHandlers_->HScroll1_Change();
+void MainWindow::degreeShiftChange() {
+    tuningHandlers_->degreeShiftChange();
 }
 
-void MainWindow::Option4_Click(int index) {
+void MainWindow::octaveDivisionClick(int index) {
     // The two buttons start unchosen; once one is chosen they behave as one option group.
     Option4[index]->setChecked(true);
     Option4[3 - index]->setChecked(false);
-    tuningHandlers_->Option4_Click(index);
+    tuningHandlers_->octaveDivisionClick(index);
 }
 
-void MainWindow::Option5_Click(int index) {
-    tuningHandlers_->Option5_Click(index);
+void MainWindow::settingSwitchClick(int index) {
+    tuningHandlers_->settingSwitchClick(index);
 }
 
-void MainWindow::Command8_Click() {
-    tuningHandlers_->Command8_Click();
+void MainWindow::tuningResetClick() {
+    tuningHandlers_->tuningResetClick();
 }
 
-void MainWindow::Command9_Click() {
-    tuningHandlers_->Command9_Click();
+void MainWindow::mandalResetClick() {
+    tuningHandlers_->mandalResetClick();
 }
 
 } // namespace zembera

@@ -110,11 +110,11 @@ class FakeFilesView : public FilesView {
     void showFile2() override { file2Shown = true; }
     void hideFile2() override { file2Shown = false; }
     void refreshFile2() override { ++file2Refreshes; }
-    bool option5Selected(int index) const override { return option5 == index; }
-    void selectOption5(int index) override { select(option5, index, "Option5 "); }
+    bool settingSwitchSelected(int index) const override { return option5 == index; }
+    void selectSetting(int index) override { select(option5, index, "Option5 "); }
     bool option1Selected(int index) const override { return option1 == index; }
     void selectOption1(int index) override { select(option1, index, "Option1 "); }
-    void setHScroll1Value(int value) override { select(hscroll, value, "HScroll1 "); }
+    void setDegreeShift(int value) override { select(hscroll, value, "HScroll1 "); }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }

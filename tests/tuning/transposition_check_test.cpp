@@ -110,12 +110,12 @@ class TranspositionCheck : public ::testing::Test {
         test::TuningRig rig(test::bundledTables());
         rig.instrument.mandalPos = setting;
         // From a transposed setting, which every run must first undo.
-        rig.controls.setHScroll1Value(1);
+        rig.controls.setDegreeShift(1);
         rig.messages.shown.clear();
-        rig.handlers.Option1_Click(level);
+        rig.handlers.pitchLevelClick(level);
         if (shift != 0) {
             rig.messages.shown.clear();
-            rig.controls.setHScroll1Value(shift);
+            rig.controls.setDegreeShift(shift);
         }
         const Expected e = expect(*index, level, shift, setting);
         ASSERT_EQ(rig.messages.shown, e.messages);

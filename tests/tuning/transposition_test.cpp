@@ -17,8 +17,8 @@ class Transposition : public ::testing::Test {
     explicit Transposition(const PitchTables& tables = test::bundledTables()) : rig(tables) {}
 
     // As the window does it: a level is chosen with the scroll bar at 0, then the bar is moved.
-    void choose(int level) { rig.handlers.Option1_Click(level); }
-    void shift(int value) { rig.controls.setHScroll1Value(value); }
+    void choose(int level) { rig.handlers.pitchLevelClick(level); }
+    void shift(int value) { rig.controls.setDegreeShift(value); }
     PerString16& pos() { return rig.instrument.mandalPos; }
 
     TuningRig rig;
@@ -65,7 +65,7 @@ TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWi
 TEST_F(Transposition, FoldedStringsForgetTheTargetOfAnEarlierRun) {
     shift(1);
     ASSERT_EQ(rig.instrument.fullRangeTransposed[1], 1);
-    rig.controls.selectOption5(1);
+    rig.controls.selectSetting(1);
     pos()[8] = 13; // string 8 gets no target now, and string 1 follows it
     shift(2);
     EXPECT_EQ(rig.instrument.transposedMandal[8], 0);
@@ -78,7 +78,7 @@ TEST_F(Transposition, UnknownLevelChangesNothing) {
     pos()[12] = 2;
     for (int level : {0, 9, -1}) {
         rig.handlers.trans_çalgı(level, 1);
-        rig.handlers.Option1_Click(level);
+        rig.handlers.pitchLevelClick(level);
     }
     EXPECT_TRUE(rig.messages.shown.empty());
     EXPECT_EQ(rig.controls.option5, 1);
@@ -140,12 +140,12 @@ TEST_F(ChangedTable, TargetTakesTheSecondPlaceFirstAndIgnoresPlacesOffTheScale) 
     shift(1);
     EXPECT_EQ(pos()[12], 2);
 
-    rig.controls.selectOption5(1);
+    rig.controls.selectSetting(1);
     r = DegreeRecord{12, 5, 30, 2, 12, 3, r.cent, r.ad}; // a string past 26 is just no match
     rig.handlers.trans_çalgı(5, 1);
     EXPECT_EQ(pos()[12], 5);
 
-    rig.controls.selectOption5(1);
+    rig.controls.selectSetting(1);
     r = DegreeRecord{12, 40, 0, 0, 12, -20, r.cent, r.ad}; // positions no mandal has
     rig.messages.shown.clear();
     EXPECT_NO_THROW(rig.handlers.trans_çalgı(5, 1));
