@@ -45,17 +45,17 @@ class WindowFilesView : public FilesView {
     WindowFilesView(MainWindow& window, std::filesystem::path programFolder)
         : w_(window), programFolder_(std::move(programFolder)) {}
 
-    std::string Text1() const override { return w_.Text1->text().toStdString(); }
-    void setText1(const std::string& text) override {
+    std::string makamName() const override { return w_.Text1->text().toStdString(); }
+    void setMakamName(const std::string& text) override {
         w_.Text1->setText(QString::fromStdString(text));
     }
-    void showFile2() override {
-        refreshFile2();
+    void showMakamList() override {
+        refreshMakamList();
         w_.File2->show();
         w_.File2->raise();
     }
-    void hideFile2() override { w_.File2->hide(); }
-    void refreshFile2() override {
+    void hideMakamList() override { w_.File2->hide(); }
+    void refreshMakamList() override {
         w_.File2->clear();
         for (const std::string& name : makamFileNames(programFolder_))
             w_.File2->addItem(QString::fromStdString(name));
@@ -67,10 +67,10 @@ class WindowFilesView : public FilesView {
     void selectSetting(int index) override {
         if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
     }
-    bool option1Selected(int index) const override {
+    bool pitchLevelSelected(int index) const override {
         return index >= 1 && index <= 8 && w_.Option1[index]->isChecked();
     }
-    void selectOption1(int index) override {
+    void selectPitchLevel(int index) override {
         if (index >= 1 && index <= 8) w_.Option1[index]->setChecked(true);
     }
     void setDegreeShift(int value) override { w_.HScroll1->setValue(value); }
@@ -97,19 +97,19 @@ class WindowFilesView : public FilesView {
     void setReplayLamp(bool on) override {
         fillPicture(w_.Picture8, on ? kReplayLampOn : kLampOff);
     }
-    int option3Index() const override { return selected(w_.Option3); }
+    int replayModeIndex() const override { return selected(w_.Option3); }
 
-    std::string Text2() const override { return w_.Text2->text().toStdString(); }
-    void setText2(const std::string& text) override {
+    std::string melodyName() const override { return w_.Text2->text().toStdString(); }
+    void setMelodyName(const std::string& text) override {
         w_.Text2->setText(QString::fromStdString(text));
     }
-    void showFile3() override {
+    void showMelodyList() override {
         // Melody files, and the scores of other programs the score player reads.
         fillFileList(w_.File3, programFolder_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
         w_.File3->show();
         w_.File3->raise();
     }
-    void hideFile3() override { w_.File3->hide(); }
+    void hideMelodyList() override { w_.File3->hide(); }
     void setStartStopCaption(const std::string& caption) override {
         w_.aç_kapa_buton->setText(QString::fromStdString(caption));
     }
@@ -121,17 +121,33 @@ class WindowFilesView : public FilesView {
         w_.Picture7->refresh();
     }
     void blankCounter() override { fillPicture(w_.Picture7, kLampOff); }
-    int option2Index() const override { return selected(w_.Option2); }
+    int melodyModeIndex() const override { return selected(w_.Option2); }
 
-    void setFrameEnabled(int frame, bool enabled) override {
-        QWidget* f = frame == 1    ? static_cast<QWidget*>(w_.Frame1)
-                     : frame == 2  ? w_.Frame2
-                     : frame == 3  ? w_.Frame3
-                     : frame == 4  ? w_.Frame4
-                     : frame == 5  ? w_.Frame5
-                     : frame == 7  ? w_.Frame7
-                     : frame == 10 ? w_.Frame10
-                                   : nullptr;
+    void setFrameEnabled(WindowFrame frame, bool enabled) override {
+        QWidget* f = nullptr;
+        switch (frame) {
+        case WindowFrame::record:
+            f = w_.Frame1;
+            break;
+        case WindowFrame::pitchLevel:
+            f = w_.Frame2;
+            break;
+        case WindowFrame::reset:
+            f = w_.Frame3;
+            break;
+        case WindowFrame::makam:
+            f = w_.Frame4;
+            break;
+        case WindowFrame::melody:
+            f = w_.Frame5;
+            break;
+        case WindowFrame::empty:
+            f = w_.Frame7;
+            break;
+        case WindowFrame::octave:
+            f = w_.Frame10;
+            break;
+        }
         if (f != nullptr) f->setEnabled(enabled);
     }
 
@@ -185,14 +201,14 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
     connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
     connect(File2, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { File2_Click(item->text()); });
+            [this](QListWidgetItem* item) { makamListClick(item->text()); });
     connect(rec_buton, &QPushButton::clicked, this, [this] { rec_buton_Click(); });
     connect(Play_buton, &QPushButton::clicked, this, [this] { Play_buton_Click(); });
     connect(pause_buton, &QPushButton::clicked, this, [this] { pause_buton_Click(); });
     connect(stop_buton, &QPushButton::clicked, this, [this] { stop_buton_Click(); });
     connect(open_ses_buton, &QPushButton::clicked, this, [this] { open_ses_buton_Click(); });
     connect(File3, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { File3_Click(item->text()); });
+            [this](QListWidgetItem* item) { melodyListClick(item->text()); });
     connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
 }
 
@@ -200,8 +216,8 @@ void MainWindow::open_buton_Click() {
     files_->makam->open_buton_Click();
 }
 
-void MainWindow::File2_Click(const QString& fileName) {
-    files_->makam->File2_Click(fileName.toStdString());
+void MainWindow::makamListClick(const QString& fileName) {
+    files_->makam->makamListClick(fileName.toStdString());
 }
 
 void MainWindow::save_buton_Click() {
@@ -228,8 +244,8 @@ void MainWindow::open_ses_buton_Click() {
     files_->melody->open_ses_buton_Click();
 }
 
-void MainWindow::File3_Click(const QString& fileName) {
-    files_->melody->File3_Click(fileName.toStdString());
+void MainWindow::melodyListClick(const QString& fileName) {
+    files_->melody->melodyListClick(fileName.toStdString());
 }
 
 void MainWindow::aç_kapa_buton_Click() {

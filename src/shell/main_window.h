@@ -130,14 +130,14 @@ class MainWindow : public QWidget, public InstrumentView {
 
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
-    void File2_Click(const QString& fileName);
+    void makamListClick(const QString& fileName);
     void save_buton_Click();
     void rec_buton_Click();
     void Play_buton_Click();
     void pause_buton_Click();
     void stop_buton_Click();
     void open_ses_buton_Click();
-    void File3_Click(const QString& fileName);
+    void melodyListClick(const QString& fileName);
     void aç_kapa_buton_Click();
 
   protected:

@@ -1,6 +1,6 @@
 #pragma once
-// The button "WAV" of the melody frame: its menu writes the melody named in Text2 or the
-// recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players would play it
+// The button "WAV" of the melody frame: its menu writes the melody named in the melody name box or
+// the recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players would play it
 // now (the instrument's mandals, the pitch level, the tempo and the options of the window).
 // A long piece shows its progress and can be stopped.
 //
@@ -24,7 +24,7 @@ class RenderControls {
   public:
     RenderControls(MainWindow& window, MessageService& messages);
 
-    // Writes the melody named in Text2, or the recording.
+    // Writes the melody named in the melody name box, or the recording.
     void renderMelody();
     void renderRecording();
 

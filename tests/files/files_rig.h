@@ -105,34 +105,36 @@ class LoggedView : public ViewCalls {
 // where the window would run its click handler.
 class FakeFilesView : public FilesView {
   public:
-    std::string Text1() const override { return text1; }
-    void setText1(const std::string& t) override { text1 = t; }
-    void showFile2() override { file2Shown = true; }
-    void hideFile2() override { file2Shown = false; }
-    void refreshFile2() override { ++file2Refreshes; }
+    std::string makamName() const override { return text1; }
+    void setMakamName(const std::string& t) override { text1 = t; }
+    void showMakamList() override { file2Shown = true; }
+    void hideMakamList() override { file2Shown = false; }
+    void refreshMakamList() override { ++file2Refreshes; }
     bool settingSwitchSelected(int index) const override { return option5 == index; }
     void selectSetting(int index) override { select(option5, index, "Option5 "); }
-    bool option1Selected(int index) const override { return option1 == index; }
-    void selectOption1(int index) override { select(option1, index, "Option1 "); }
+    bool pitchLevelSelected(int index) const override { return option1 == index; }
+    void selectPitchLevel(int index) override { select(option1, index, "Option1 "); }
     void setDegreeShift(int value) override { select(hscroll, value, "HScroll1 "); }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }
-    int option3Index() const override { return option3; }
-    std::string Text2() const override { return text2; }
-    void setText2(const std::string& t) override { text2 = t; }
-    void showFile3() override { file3Shown = true; }
-    void hideFile3() override { file3Shown = false; }
+    int replayModeIndex() const override { return option3; }
+    std::string melodyName() const override { return text2; }
+    void setMelodyName(const std::string& t) override { text2 = t; }
+    void showMelodyList() override { file3Shown = true; }
+    void hideMelodyList() override { file3Shown = false; }
     void setStartStopCaption(const std::string& c) override { caption = c; }
     void showCounter(const std::string& text) override { counters.push_back(text); }
     void blankCounter() override { counters.push_back("blank"); }
-    int option2Index() const override { return option2; }
-    void setFrameEnabled(int frame, bool on) override { frames[frame] = on; }
+    int melodyModeIndex() const override { return option2; }
+    void setFrameEnabled(WindowFrame frame, bool on) override { frames[index(frame)] = on; }
     void focusInstrument() override { ++focusGiven; }
 
-    bool allFrames(std::initializer_list<int> which, bool on) const {
-        for (int f : which) {
-            if (frames[f] != on) return false;
+    static std::size_t index(WindowFrame frame) { return static_cast<std::size_t>(frame); }
+    bool frameOn(WindowFrame frame) const { return frames[index(frame)]; }
+    bool allFrames(std::initializer_list<WindowFrame> which, bool on) const {
+        for (WindowFrame f : which) {
+            if (frameOn(f) != on) return false;
         }
         return true;
     }
@@ -140,13 +142,19 @@ class FakeFilesView : public FilesView {
     // and every frame enabled.
     bool idle() const {
         return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
-               allFrames({1, 2, 3, 4, 5, 7, 10}, true);
+               allFrames({WindowFrame::record, WindowFrame::pitchLevel, WindowFrame::reset,
+                          WindowFrame::makam, WindowFrame::melody, WindowFrame::empty,
+                          WindowFrame::octave},
+                         true);
     }
     // Recording or replaying: only stop enabled (and pause in a replay), the recording frame
     // the only frame enabled.
     bool busy(bool replaying) const {
-        return buttons == std::array{false, false, replaying, true} && frames[1] &&
-               allFrames({2, 3, 4, 5, 7, 10}, false);
+        return buttons == std::array{false, false, replaying, true} &&
+               frameOn(WindowFrame::record) &&
+               allFrames({WindowFrame::pitchLevel, WindowFrame::reset, WindowFrame::makam,
+                          WindowFrame::melody, WindowFrame::empty, WindowFrame::octave},
+                         false);
     }
 
     std::string text1, text2, caption = ">";
@@ -156,7 +164,7 @@ class FakeFilesView : public FilesView {
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;
-    bool frames[11] = {true, true, true, true, true, true, true, true, true, true, true};
+    std::array<bool, kWindowFrames> frames = {true, true, true, true, true, true, true};
     Calls counters;
     Calls calls;
     int focusGiven = 0;

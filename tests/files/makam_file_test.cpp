@@ -76,7 +76,7 @@ TEST_F(Makam, SaveWritesTheExactBytesAndLoadBringsBackAllPositionsAndTheName) {
 
     st().mandalPos = PerString16{};
     controls.text1.clear();
-    handlers->File2_Click("Uşşak.mkm");
+    handlers->makamListClick("Uşşak.mkm");
     EXPECT_TRUE(messages.shown.empty());
     // The name box drops the last four characters, counted as letters, not bytes.
     EXPECT_EQ(controls.text1, "Uşşak");
@@ -97,7 +97,7 @@ TEST_F(Makam, AnyNameTheFileSystemTakesIsSavedAndListed) {
     EXPECT_EQ(makamFileNames(dir),
               (std::vector<std::string>{"a.b.mkm", longName + ".mkm", "RAST.MKM", "x..mkm"}));
     st().mandalPos = PerString16{};
-    handlers->File2_Click(longName + ".mkm");
+    handlers->makamListClick(longName + ".mkm");
     EXPECT_EQ(st().mandalPos, kSample);
     EXPECT_EQ(controls.text1, longName);
 }
@@ -144,7 +144,7 @@ TEST_F(Makam, HandWrittenFilesWithCommasOrOneNumberALineLoadTheSame) {
     writeBytes(dir / "satir.mkm", lines + "99 junk\n"); // nothing after the 26th is read
     for (const char* file : {"virgul.mkm", "satir.mkm"}) {
         st().mandalPos = PerString16{};
-        handlers->File2_Click(file);
+        handlers->makamListClick(file);
         for (int k = 1; k <= 26; ++k)
             EXPECT_EQ(st().mandalPos[k], k % 5 - 2) << file << " " << k;
     }
@@ -157,7 +157,7 @@ TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
     controls.file2Shown = true;
     st().currentString = 3;
     writeBytes(dir / "rast.mkm", makamFileText(kSample));
-    handlers->File2_Click("rast.mkm");
+    handlers->makamListClick("rast.mkm");
     EXPECT_EQ(controls.calls, (Calls{"Option5 1", "Option1 5"}));
     EXPECT_FALSE(controls.file2Shown);
     EXPECT_GE(controls.focusGiven, 1);
@@ -171,11 +171,11 @@ TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
 
     // Already there: nothing is selected again.
     controls.calls.clear();
-    handlers->File2_Click("rast.mkm");
+    handlers->makamListClick("rast.mkm");
     EXPECT_TRUE(controls.calls.empty());
     // At the reference level a degree shift still goes back to 0.
     controls.hscroll = 4;
-    handlers->File2_Click("rast.mkm");
+    handlers->makamListClick("rast.mkm");
     EXPECT_EQ(controls.calls, (Calls{"HScroll1 0"}));
 }
 
@@ -186,7 +186,7 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
     };
     // The second line names the file, the line and the reason.
     writeBytes(dir / "bozuk.mkm", "1\r\n2\r\nüç\r\n");
-    handlers->File2_Click("bozuk.mkm");
+    handlers->makamListClick("bozuk.mkm");
     EXPECT_EQ(messages.shown,
               (Calls{"makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının 3. "
                      "satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" bulundu"}));
@@ -203,7 +203,7 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
         st().mandalPos.fill(9);
         messages.shown.clear();
         writeBytes(dir / "bozuk.mkm", c.text);
-        handlers->File2_Click("bozuk.mkm");
+        handlers->makamListClick("bozuk.mkm");
         ASSERT_EQ(messages.shown.size(), 1u) << c.text;
         EXPECT_TRUE(messages.shown[0].starts_with(
             "makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının "))
@@ -213,7 +213,7 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
     }
     // A file that is not there at all.
     messages.shown.clear();
-    handlers->File2_Click("yok.mkm");
+    handlers->makamListClick("yok.mkm");
     EXPECT_EQ(messages.shown, (Calls{"makam dosyasından kaynaklanan bir hata oluştu\n"
                                      "yok.mkm dosyasının 1. satırında hata: dosya açılamadı"}));
     EXPECT_EQ(controls.text1, "yok");

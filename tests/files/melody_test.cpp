@@ -191,8 +191,11 @@ TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
     writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
     bool framesOffWhilePlaying = false;
     onEvents = [&](int) {
-        framesOffWhilePlaying = controls.allFrames({1, 2, 3, 4, 7, 10}, false) &&
-                                controls.frames[5] && controls.caption == "0";
+        framesOffWhilePlaying =
+            controls.allFrames({WindowFrame::record, WindowFrame::pitchLevel, WindowFrame::reset,
+                                WindowFrame::makam, WindowFrame::empty, WindowFrame::octave},
+                               false) &&
+            controls.frameOn(WindowFrame::melody) && controls.caption == "0";
     };
     handlers->yürüt10();
     EXPECT_TRUE(framesOffWhilePlaying);

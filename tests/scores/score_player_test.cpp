@@ -33,9 +33,9 @@ class ScoreFrame : public test::FilesRig {
 };
 
 TEST_F(ScoreFrame, ChoosingAScoreKeepsItsNameAndAMelodyFileLosesItsExtension) {
-    melody->File3_Click("saz_semaisi.musicxml");
+    melody->melodyListClick("saz_semaisi.musicxml");
     EXPECT_EQ(controls.text2, "saz_semaisi.musicxml");
-    melody->File3_Click("taksim.ses");
+    melody->melodyListClick("taksim.ses");
     EXPECT_EQ(controls.text2, "taksim");
 }
 
