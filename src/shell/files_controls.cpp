@@ -45,35 +45,35 @@ class WindowFilesView : public FilesView {
     WindowFilesView(MainWindow& window, std::filesystem::path programFolder)
         : w_(window), programFolder_(std::move(programFolder)) {}
 
-    std::string makamName() const override { return w_.Text1->text().toStdString(); }
+    std::string makamName() const override { return w_.makamNameBox->text().toStdString(); }
     void setMakamName(const std::string& text) override {
-        w_.Text1->setText(QString::fromStdString(text));
+        w_.makamNameBox->setText(QString::fromStdString(text));
     }
     void showMakamList() override {
         refreshMakamList();
-        w_.File2->show();
-        w_.File2->raise();
+        w_.makamList->show();
+        w_.makamList->raise();
     }
-    void hideMakamList() override { w_.File2->hide(); }
+    void hideMakamList() override { w_.makamList->hide(); }
     void refreshMakamList() override {
-        w_.File2->clear();
+        w_.makamList->clear();
         for (const std::string& name : makamFileNames(programFolder_))
-            w_.File2->addItem(QString::fromStdString(name));
+            w_.makamList->addItem(QString::fromStdString(name));
     }
 
     bool settingSwitchSelected(int index) const override {
-        return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
+        return (index == 1 || index == 2) && w_.settingSwitch[index]->isChecked();
     }
     void selectSetting(int index) override {
-        if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
+        if (index == 1 || index == 2) w_.settingSwitch[index]->setChecked(true);
     }
     bool pitchLevelSelected(int index) const override {
-        return index >= 1 && index <= 8 && w_.Option1[index]->isChecked();
+        return index >= 1 && index <= 8 && w_.pitchLevelButtons[index]->isChecked();
     }
     void selectPitchLevel(int index) override {
-        if (index >= 1 && index <= 8) w_.Option1[index]->setChecked(true);
+        if (index >= 1 && index <= 8) w_.pitchLevelButtons[index]->setChecked(true);
     }
-    void setDegreeShift(int value) override { w_.HScroll1->setValue(value); }
+    void setDegreeShift(int value) override { w_.degreeShiftBar->setValue(value); }
 
     void setButtonEnabled(RecordButton button, bool enabled) override {
         switch (button) {
@@ -92,66 +92,67 @@ class WindowFilesView : public FilesView {
         }
     }
     void setRecordLamp(bool on) override {
-        fillPicture(w_.Picture9, on ? kRecordLampOn : kLampOff);
+        fillPicture(w_.recordLamp, on ? kRecordLampOn : kLampOff);
     }
     void setReplayLamp(bool on) override {
-        fillPicture(w_.Picture8, on ? kReplayLampOn : kLampOff);
+        fillPicture(w_.replayLamp, on ? kReplayLampOn : kLampOff);
     }
-    int replayModeIndex() const override { return selected(w_.Option3); }
+    int replayModeIndex() const override { return selected(w_.replayModeButtons); }
 
-    std::string melodyName() const override { return w_.Text2->text().toStdString(); }
+    std::string melodyName() const override { return w_.melodyNameBox->text().toStdString(); }
     void setMelodyName(const std::string& text) override {
-        w_.Text2->setText(QString::fromStdString(text));
+        w_.melodyNameBox->setText(QString::fromStdString(text));
     }
     void showMelodyList() override {
         // Melody files, and the scores of other programs the score player reads.
-        fillFileList(w_.File3, programFolder_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
-        w_.File3->show();
-        w_.File3->raise();
+        fillFileList(w_.melodyList, programFolder_,
+                     {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"});
+        w_.melodyList->show();
+        w_.melodyList->raise();
     }
-    void hideMelodyList() override { w_.File3->hide(); }
+    void hideMelodyList() override { w_.melodyList->hide(); }
     void setStartStopCaption(const std::string& caption) override {
         w_.aç_kapa_buton->setText(QString::fromStdString(caption));
     }
     void showCounter(const std::string& text) override {
-        CanvasImage& c = w_.Picture7->canvas();
+        CanvasImage& c = w_.melodyCounter->canvas();
         c.clear();
         c.setFontSize(kCounterFontSize);
         c.print(text);
-        w_.Picture7->refresh();
+        w_.melodyCounter->refresh();
     }
-    void blankCounter() override { fillPicture(w_.Picture7, kLampOff); }
-    int melodyModeIndex() const override { return selected(w_.Option2); }
+    void blankCounter() override { fillPicture(w_.melodyCounter, kLampOff); }
+    int melodyModeIndex() const override { return selected(w_.melodyModeButtons); }
 
     void setFrameEnabled(WindowFrame frame, bool enabled) override {
         QWidget* f = nullptr;
         switch (frame) {
         case WindowFrame::record:
-            f = w_.Frame1;
+            f = w_.recordFrame;
             break;
         case WindowFrame::pitchLevel:
-            f = w_.Frame2;
+            f = w_.pitchLevelFrame;
             break;
         case WindowFrame::reset:
-            f = w_.Frame3;
+            f = w_.resetFrame;
             break;
         case WindowFrame::makam:
-            f = w_.Frame4;
+            f = w_.makamFrame;
             break;
         case WindowFrame::melody:
-            f = w_.Frame5;
+            f = w_.melodyFrame;
             break;
         case WindowFrame::empty:
-            f = w_.Frame7;
+            f = w_.emptyFrame;
             break;
         case WindowFrame::octave:
-            f = w_.Frame10;
+            f = w_.octaveFrame;
             break;
         }
         if (f != nullptr) f->setEnabled(enabled);
     }
 
-    void focusInstrument() override { w_.Picture2->setFocus(Qt::OtherFocusReason); }
+    void focusInstrument() override { w_.instrumentPicture->setFocus(Qt::OtherFocusReason); }
 
   private:
     static int selected(const std::array<QRadioButton*, 4>& options) {
@@ -191,23 +192,23 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
 
     // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start. Its change handler
     // keeps vscrollValue current.
-    VScroll1->setRange(30, 60);
-    VScroll1->setSingleStep(2);
-    VScroll1->setPageStep(5);
-    VScroll1->setValue(40);
+    tempoBar->setRange(30, 60);
+    tempoBar->setSingleStep(2);
+    tempoBar->setPageStep(5);
+    tempoBar->setValue(40);
     files_->view->setRecordLamp(false);
     files_->view->setReplayLamp(false);
 
     connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
     connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
-    connect(File2, &QListWidget::itemClicked, this,
+    connect(makamList, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { makamListClick(item->text()); });
     connect(rec_buton, &QPushButton::clicked, this, [this] { rec_buton_Click(); });
     connect(Play_buton, &QPushButton::clicked, this, [this] { Play_buton_Click(); });
     connect(pause_buton, &QPushButton::clicked, this, [this] { pause_buton_Click(); });
     connect(stop_buton, &QPushButton::clicked, this, [this] { stop_buton_Click(); });
     connect(open_ses_buton, &QPushButton::clicked, this, [this] { open_ses_buton_Click(); });
-    connect(File3, &QListWidget::itemClicked, this,
+    connect(melodyList, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { melodyListClick(item->text()); });
     connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
 }

@@ -89,7 +89,7 @@ int runWindowProgram(int argc, char** argv) {
     housekeeping.start(100);
 
     window.show();
-    window.Picture2->setFocus();
+    window.instrumentPicture->setFocus();
     splash.reset();
     // The letter keys' scratch files are written once the window is up rather than on the first
     // press of each key; a key pressed before then plays its sound from memory all the same.

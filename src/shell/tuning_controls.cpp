@@ -20,20 +20,20 @@ class WindowTuningView : public TuningView {
   public:
     explicit WindowTuningView(MainWindow& window) : w_(window) {}
 
-    int degreeShift() const override { return w_.HScroll1->value(); }
-    void setDegreeShift(int value) override { w_.HScroll1->setValue(value); }
+    int degreeShift() const override { return w_.degreeShiftBar->value(); }
+    void setDegreeShift(int value) override { w_.degreeShiftBar->setValue(value); }
     void setDegreeShiftText(const std::string& text) override {
-        w_.Text3->setText(QString::fromStdString(text));
+        w_.degreeShiftBox->setText(QString::fromStdString(text));
     }
     bool settingSwitchSelected(int index) const override {
-        return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
+        return (index == 1 || index == 2) && w_.settingSwitch[index]->isChecked();
     }
     void selectSetting(int index) override {
-        if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
+        if (index == 1 || index == 2) w_.settingSwitch[index]->setChecked(true);
     }
-    CanvasImage& numberColumns() override { return w_.Picture10->canvas(); }
-    void refreshNumberColumns() override { w_.Picture10->refresh(); }
-    void focusInstrument() override { w_.Picture2->setFocus(Qt::OtherFocusReason); }
+    CanvasImage& numberColumns() override { return w_.mandalColumn->canvas(); }
+    void refreshNumberColumns() override { w_.mandalColumn->refresh(); }
+    void focusInstrument() override { w_.instrumentPicture->setFocus(Qt::OtherFocusReason); }
 
   private:
     MainWindow& w_;
@@ -48,22 +48,25 @@ void MainWindow::connectTuningControls() {
                     *tuningView_, messages_});
 
     for (int i = 1; i <= 8; ++i) {
-        connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
+        connect(pitchLevelButtons[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) pitchLevelClick(i);
         });
         // A click on the button already chosen changes nothing but the focus.
-        connect(Option1[i], &QRadioButton::clicked, this, [this] { giveFocusToInstrument(); });
+        connect(pitchLevelButtons[i], &QRadioButton::clicked, this,
+                [this] { giveFocusToInstrument(); });
     }
-    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { degreeShiftChange(); });
+    connect(degreeShiftBar, &QScrollBar::valueChanged, this, [this] { degreeShiftChange(); });
     for (int i = 1; i <= 2; ++i) {
-        connect(Option4[i], &QRadioButton::clicked, this, [this, i] { octaveDivisionClick(i); });
-        connect(Option5[i], &QRadioButton::toggled, this, [this, i](bool on) {
+        connect(octaveDivisionButtons[i], &QRadioButton::clicked, this,
+                [this, i] { octaveDivisionClick(i); });
+        connect(settingSwitch[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) settingSwitchClick(i);
         });
-        connect(Option5[i], &QRadioButton::clicked, this, [this] { giveFocusToInstrument(); });
+        connect(settingSwitch[i], &QRadioButton::clicked, this,
+                [this] { giveFocusToInstrument(); });
     }
-    connect(Command8, &QPushButton::clicked, this, [this] { tuningResetClick(); });
-    connect(Command9, &QPushButton::clicked, this, [this] { mandalResetClick(); });
+    connect(tuningResetButton, &QPushButton::clicked, this, [this] { tuningResetClick(); });
+    connect(mandalResetButton, &QPushButton::clicked, this, [this] { mandalResetClick(); });
 }
 
 void MainWindow::pitchLevelClick(int index) {
@@ -76,8 +79,8 @@ void MainWindow::degreeShiftChange() {
 
 void MainWindow::octaveDivisionClick(int index) {
     // The two buttons start unchosen; once one is chosen they behave as one option group.
-    Option4[index]->setChecked(true);
-    Option4[3 - index]->setChecked(false);
+    octaveDivisionButtons[index]->setChecked(true);
+    octaveDivisionButtons[3 - index]->setChecked(false);
     tuningHandlers_->octaveDivisionClick(index);
 }
 

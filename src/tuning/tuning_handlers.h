@@ -1,7 +1,8 @@
 #pragma once
-// The handlers of the tuning controls: pitch level (Option1), degree shift (HScroll1), octave
-// division (Option4), untransposed/transposed switch (Option5), AKORD RESET (Command8) and
-// MANDAL RESET (Command9), and the transposition of the whole instrument, trans_çalgı.
+// The handlers of the tuning controls: pitch level (pitchLevelButtons), degree shift
+// (degreeShiftBar), octave division (octaveDivisionButtons), untransposed/transposed switch
+// (settingSwitch), AKORD RESET (tuningResetButton) and MANDAL RESET (mandalResetButton), and the
+// transposition of the whole instrument, trans_çalgı.
 //
 // Thread: UI thread only. Handlers may run nested inside one another, as the window raises them
 // synchronously when the transposition moves the degree-shift bar or selects a button of the

@@ -28,7 +28,7 @@ class TuningView {
     // before this returns; selecting the button already selected runs nothing.
     virtual void selectSetting(int index) = 0;
 
-    // Picture10, which holds the black and red mandal number columns.
+    // mandalColumn, which holds the black and red mandal number columns.
     virtual CanvasImage& numberColumns() = 0;
     virtual void refreshNumberColumns() = 0;
 

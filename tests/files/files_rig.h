@@ -105,28 +105,28 @@ class LoggedView : public ViewCalls {
 // where the window would run its click handler.
 class FakeFilesView : public FilesView {
   public:
-    std::string makamName() const override { return text1; }
-    void setMakamName(const std::string& t) override { text1 = t; }
-    void showMakamList() override { file2Shown = true; }
-    void hideMakamList() override { file2Shown = false; }
-    void refreshMakamList() override { ++file2Refreshes; }
-    bool settingSwitchSelected(int index) const override { return option5 == index; }
-    void selectSetting(int index) override { select(option5, index, "Option5 "); }
-    bool pitchLevelSelected(int index) const override { return option1 == index; }
-    void selectPitchLevel(int index) override { select(option1, index, "Option1 "); }
-    void setDegreeShift(int value) override { select(hscroll, value, "HScroll1 "); }
+    std::string makamName() const override { return makamNameBox; }
+    void setMakamName(const std::string& t) override { makamNameBox = t; }
+    void showMakamList() override { makamListShown = true; }
+    void hideMakamList() override { makamListShown = false; }
+    void refreshMakamList() override { ++makamListRefreshes; }
+    bool settingSwitchSelected(int index) const override { return settingSwitch == index; }
+    void selectSetting(int index) override { select(settingSwitch, index, "settingSwitch "); }
+    bool pitchLevelSelected(int index) const override { return pitchLevel == index; }
+    void selectPitchLevel(int index) override { select(pitchLevel, index, "pitchLevelButtons "); }
+    void setDegreeShift(int value) override { select(hscroll, value, "degreeShiftBar "); }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }
-    int replayModeIndex() const override { return option3; }
-    std::string melodyName() const override { return text2; }
-    void setMelodyName(const std::string& t) override { text2 = t; }
-    void showMelodyList() override { file3Shown = true; }
-    void hideMelodyList() override { file3Shown = false; }
+    int replayModeIndex() const override { return replayMode; }
+    std::string melodyName() const override { return melodyNameBox; }
+    void setMelodyName(const std::string& t) override { melodyNameBox = t; }
+    void showMelodyList() override { melodyListShown = true; }
+    void hideMelodyList() override { melodyListShown = false; }
     void setStartStopCaption(const std::string& c) override { caption = c; }
     void showCounter(const std::string& text) override { counters.push_back(text); }
     void blankCounter() override { counters.push_back("blank"); }
-    int melodyModeIndex() const override { return option2; }
+    int melodyModeIndex() const override { return melodyMode; }
     void setFrameEnabled(WindowFrame frame, bool on) override { frames[index(frame)] = on; }
     void focusInstrument() override { ++focusGiven; }
 
@@ -157,10 +157,10 @@ class FakeFilesView : public FilesView {
                          false);
     }
 
-    std::string text1, text2, caption = ">";
-    bool file2Shown = false, file3Shown = false;
-    int file2Refreshes = 0;
-    int option1 = 5, option2 = 2, option3 = 1, option5 = 1, hscroll = 0;
+    std::string makamNameBox, melodyNameBox, caption = ">";
+    bool makamListShown = false, melodyListShown = false;
+    int makamListRefreshes = 0;
+    int pitchLevel = 5, melodyMode = 2, replayMode = 1, settingSwitch = 1, hscroll = 0;
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;

@@ -246,7 +246,7 @@ TEST_F(Replay, SartliAndDosyaShowEveryNoteAsRecordedButPlayNoSound) {
     writeRecording({{5, 3, 120}, {12, 0, 40}, {1, 9, 10}}); // string 1 reaches only 6
     st().mandalPos[1] = 2;
     for (int mode : {2, 3}) {
-        controls.option3 = mode;
+        controls.replayMode = mode;
         view.calls.clear();
         view.staff.clear();
         sound.events.clear();

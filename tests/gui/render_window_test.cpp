@@ -38,8 +38,8 @@ class RenderWindow : public test::WindowFixture {
 
 TEST_F(RenderWindow, WritesTheMelodyAtTheWindowsTempo) {
     std::ofstream(dir / "ezgi.ses") << "0,8,3,0,0,0,0,0,0,0\n0,28,0,0,0,0,0,0,0,0\n";
-    window->Text2->setText("ezgi");
-    window->VScroll1->setValue(30);
+    window->melodyNameBox->setText("ezgi");
+    window->tempoBar->setValue(30);
     answer = QString::fromStdString((dir / "çıktı").string()); // no extension: a WAV file
     pick(0);
     EXPECT_TRUE(messages.shown.empty());
@@ -51,7 +51,7 @@ TEST_F(RenderWindow, WritesTheMelodyAtTheWindowsTempo) {
     // Not chosen: nothing written, nothing said. Unknown melody: the melody file message.
     answer.clear();
     pick(0);
-    window->Text2->setText("yok");
+    window->melodyNameBox->setText("yok");
     pick(0);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind(kMelodyFileFault, 0), 0u) << messages.shown[0];

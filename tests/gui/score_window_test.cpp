@@ -19,12 +19,12 @@ TEST_F(ScoreWindow, AScoreChosenFromTheListIsReportedAndPlayedOnItsStrings) {
         << "Kod\tNota53\tPay\tPayda\tMs\n9\tB4b5\t1\t16\t100\n9\tEs\t1\t16\t100\n"
            "9\tA3\t1\t16\t100\n";
     QTest::mouseClick(window->open_ses_buton, Qt::LeftButton);
-    ASSERT_TRUE(window->File3->isVisible());
-    const auto items = window->File3->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly);
+    ASSERT_TRUE(window->melodyList->isVisible());
+    const auto items = window->melodyList->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1);
-    QTest::mouseClick(window->File3->viewport(), Qt::LeftButton, {},
-                      window->File3->visualItemRect(items[0]).center());
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("kisa.txt"));
+    QTest::mouseClick(window->melodyList->viewport(), Qt::LeftButton, {},
+                      window->melodyList->visualItemRect(items[0]).center());
+    EXPECT_EQ(window->melodyNameBox->text(), QStringLiteral("kisa.txt"));
 
     messages.answer = false; // not kept as a melody file
     QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);

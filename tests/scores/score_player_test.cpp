@@ -34,13 +34,13 @@ class ScoreFrame : public test::FilesRig {
 
 TEST_F(ScoreFrame, ChoosingAScoreKeepsItsNameAndAMelodyFileLosesItsExtension) {
     melody->melodyListClick("saz_semaisi.musicxml");
-    EXPECT_EQ(controls.text2, "saz_semaisi.musicxml");
+    EXPECT_EQ(controls.melodyNameBox, "saz_semaisi.musicxml");
     melody->melodyListClick("taksim.ses");
-    EXPECT_EQ(controls.text2, "taksim");
+    EXPECT_EQ(controls.melodyNameBox, "taksim");
 }
 
 TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     melody->aç_kapa_buton_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     const std::string& report = messages.shown[0];
@@ -66,7 +66,7 @@ TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
 }
 
 TEST_F(ScoreFrame, TheTempoScrollBarStretchesTheLengths) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     st().vscrollValue = 60;
     melody->aç_kapa_buton_Click();
     const std::vector<double> lengths = sound.lengths();
@@ -75,7 +75,7 @@ TEST_F(ScoreFrame, TheTempoScrollBarStretchesTheLengths) {
 }
 
 TEST_F(ScoreFrame, StartStopDuringANoteEndsThePlayback) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     onEvents = [&](int) {
         if (st().playingBack && sound.plays().size() == 2) melody->aç_kapa_buton_Click();
     };
@@ -88,7 +88,7 @@ TEST_F(ScoreFrame, StartStopDuringANoteEndsThePlayback) {
 
 TEST_F(ScoreFrame, ABadScoreIsNamedWithItsReasonAndNothingPlays) {
     test::writeBytes(dir / "kirik.xml", "<score-partwise><part id=\"P1\"><measure>");
-    controls.text2 = "kirik.xml";
+    controls.melodyNameBox = "kirik.xml";
     melody->aç_kapa_buton_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind("kirik.xml: XML okunamadı", 0), 0u) << messages.shown[0];
@@ -98,7 +98,7 @@ TEST_F(ScoreFrame, ABadScoreIsNamedWithItsReasonAndNothingPlays) {
 }
 
 TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     melody->aç_kapa_buton_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].find(
@@ -111,15 +111,15 @@ TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
 TEST_F(ScoreFrame, AFittingScoreCanBeKeptAsAMelodyFileThatPlaysTheSame) {
     test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tB4b5\t1\t4\t640\n"
                                        "9\tEs\t1\t8\t320\n9\tA3\t1\t2\t1280\n");
-    controls.text2 = "kisa.txt";
+    controls.melodyNameBox = "kisa.txt";
     melody->aç_kapa_buton_Click();
     EXPECT_EQ(messages.asked, (std::vector<std::string>{"kisa.ses olarak kaydedilsin mi?"}));
     const test::Plays fromScore = sound.plays();
     ASSERT_EQ(fromScore.size(), 2u);
     const std::vector<double> scoreLengths = sound.lengths();
     sound.events.clear();
-    controls.text2 = "kisa";
-    controls.option2 = 3; // dosya: the file mandal
+    controls.melodyNameBox = "kisa";
+    controls.melodyMode = 3; // dosya: the file mandal
     melody->aç_kapa_buton_Click();
     EXPECT_EQ(sound.plays(), fromScore);
     EXPECT_EQ(sound.lengths(), scoreLengths);
@@ -127,8 +127,8 @@ TEST_F(ScoreFrame, AFittingScoreCanBeKeptAsAMelodyFileThatPlaysTheSame) {
 
 TEST_F(ScoreFrame, AMelodyNameStillPlaysTheMelodyFile) {
     test::writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\n");
-    controls.text2 = "ezgi";
-    controls.option2 = 1;
+    controls.melodyNameBox = "ezgi";
+    controls.melodyMode = 1;
     melody->aç_kapa_buton_Click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(strings(), (std::vector<int>{4}));

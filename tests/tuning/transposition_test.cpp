@@ -36,7 +36,7 @@ TEST_F(Transposition, ŞahMovesNotesFourStringsDownAndFillsTheRestByOctaves) {
         EXPECT_EQ(redCell(rig.controls.column, s), expected != 0) << s;
     }
     EXPECT_EQ(rig.instrument.fullRangeTransposed[4], -6);
-    EXPECT_EQ(rig.controls.option5, 2);
+    EXPECT_EQ(rig.controls.settingSwitch, 2);
 }
 
 TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWithoutShift) {
@@ -49,7 +49,7 @@ TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWi
     EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{0}));
     EXPECT_EQ(rig.instrument.transposedMandal[26], 1);
     EXPECT_TRUE(redCell(rig.controls.column, 26));
-    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.controls.settingSwitch, 1);
     EXPECT_EQ(pos()[24], 1);
     EXPECT_EQ(pos()[26], 0);
 
@@ -59,7 +59,7 @@ TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWi
                                             noPlaceOnTargetMessage({22, 12, 24, 22, 23})}));
     // The bar went back to 0 once (raising the rerun); the rerun's own reset changed nothing.
     EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{0, 3, 0, 0}));
-    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.controls.settingSwitch, 1);
 }
 
 TEST_F(Transposition, FoldedStringsForgetTheTargetOfAnEarlierRun) {
@@ -81,7 +81,7 @@ TEST_F(Transposition, UnknownLevelChangesNothing) {
         rig.handlers.pitchLevelClick(level);
     }
     EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.controls.settingSwitch, 1);
     EXPECT_EQ(rig.tuning.ahenkIndex, 5);
     EXPECT_EQ(pos()[12], 2);
 }

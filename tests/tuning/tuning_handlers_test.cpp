@@ -55,7 +55,7 @@ TEST_F(TuningHandlersTest, LevelChosenAwayFromShiftZeroResetsTheBarAndTransposes
 
     rig.handlers.pitchLevelClick(1);
     EXPECT_EQ(rig.controls.hscroll, 0);
-    EXPECT_EQ(rig.controls.text3, "0");
+    EXPECT_EQ(rig.controls.degreeShiftBox, "0");
     EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{5, 0}));
     EXPECT_EQ(rig.messages.shown, std::vector{originNotFoundMessage(20, 13)});
     EXPECT_EQ(rig.tuning.ahenkIndex, 1);
@@ -71,9 +71,9 @@ TEST_F(TuningHandlersTest, LevelChosenAtShiftZeroTransposesOnceAndTheShiftMovesF
     EXPECT_EQ(rig.messages.shown.size(), 1u);
     EXPECT_EQ(rig.tuning.ahenkShift, -3);
     EXPECT_EQ(rig.tuning.totalDegreeShift, 33);
-    EXPECT_EQ(rig.controls.option5, 2);
+    EXPECT_EQ(rig.controls.settingSwitch, 2);
     rig.controls.setDegreeShift(-1);
-    EXPECT_EQ(rig.controls.text3, "-1");
+    EXPECT_EQ(rig.controls.degreeShiftBox, "-1");
     EXPECT_EQ(rig.tuning.totalDegreeShift, 33 - 1);
     EXPECT_EQ(rig.messages.shown.size(), 2u);
 }

@@ -28,11 +28,11 @@ class FakeTuningControls : public TuningView {
         hscroll = value;
         handlers->degreeShiftChange();
     }
-    void setDegreeShiftText(const std::string& text) override { text3 = text; }
-    bool settingSwitchSelected(int index) const override { return option5 == index; }
+    void setDegreeShiftText(const std::string& text) override { degreeShiftBox = text; }
+    bool settingSwitchSelected(int index) const override { return settingSwitch == index; }
     void selectSetting(int index) override {
-        if (index == option5) return;
-        option5 = index;
+        if (index == settingSwitch) return;
+        settingSwitch = index;
         handlers->settingSwitchClick(index);
     }
     CanvasImage& numberColumns() override { return column; }
@@ -42,8 +42,8 @@ class FakeTuningControls : public TuningView {
     TuningHandlers* handlers = nullptr;
     int hscroll = 0;
     std::vector<int> hscrollSets;
-    std::string text3 = "0";
-    int option5 = 1;
+    std::string degreeShiftBox = "0";
+    int settingSwitch = 1;
     CanvasImage column{90, 396};
     int refreshes = 0;
     int focusCount = 0;
