@@ -15,12 +15,13 @@ class MakamHandlers {
   public:
     explicit MakamHandlers(FilesParts& parts) : p_(parts) {}
 
-    // Shows the list of makam files.
+    // open_buton_Click: shows the list of makam files.
     void open_buton_Click();
     // Loads the makam file `fileName` (a name of the list, with its ".mkm") of the program
     // folder at the reference pitch level and in the untransposed view.
     void makamListClick(const std::string& fileName);
-    // Stores mandalPos(1..26) under the name in the makam name box, replacing a file of that name.
+    // save_buton_Click: stores mandalPos(1..26) under the name in the makam name box, replacing a
+    // file of that name.
     void save_buton_Click();
 
   private:

@@ -19,14 +19,15 @@ class MelodyHandlers {
   public:
     explicit MelodyHandlers(FilesParts& parts) : p_(parts) {}
 
-    // Shows the list of melody files.
+    // open_ses_buton_Click: shows the list of melody files.
     void open_ses_buton_Click();
     // Takes the chosen file name less its ".ses" into the melody name box.
     void melodyListClick(const std::string& fileName);
     // Plays the melody named in the melody name box, or ends the one playing before its next
     // record.
     void aç_kapa_buton_Click();
-    // Plays the melody file named in the melody name box to its end, to a stop or to a fault.
+    // yürüt10: plays the melody file named in the melody name box to its end, to a stop or to a
+    // fault.
     void yürüt10();
 
     // Plays a name in the melody name box that is not a melody file (a score of another program)

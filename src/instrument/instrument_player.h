@@ -42,7 +42,9 @@ class InstrumentPlayer {
   public:
     explicit InstrumentPlayer(PlayerParts parts) : p_(parts) {}
 
+    // Form_KeyDown: an arrow key moves the string or its mandal, a letter key sounds its string.
     void Form_KeyDown(int key);
+    // Form_KeyUp: a letter key released stops the sound of its string.
     void Form_KeyUp(int key);
     void instrumentMouseDown(int button, double x, double y);  // pluck
     void instrumentMouseMove(int button, double x, double y);  // right-button sweep

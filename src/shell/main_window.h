@@ -50,11 +50,11 @@ class MainWindow : public QWidget, public InstrumentView {
     void setSessionEnding(bool ending) { sessionEnding_ = ending; }
 
     // InstrumentView
-    void tel_çiz() override;
-    void mandal_at() override;
-    void porte() override;
-    void etiket() override;
-    void arıza_yaz(int s) override;
+    void tel_çiz() override;        // redraws the strings
+    void mandal_at() override;      // redraws the mandal strip of the selected string
+    void porte() override;          // redraws the staff
+    void etiket() override;         // redraws the pitch panel
+    void arıza_yaz(int s) override; // rewrites the mandal number of string s
     void keyLetter(int s, bool held) override;
 
     // Controls, by the names the handlers use.

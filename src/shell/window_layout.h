@@ -33,7 +33,7 @@ struct WindowLayout {
         mandalLabelsCheck;
 };
 
-// The layout for a screen of the given size in twips.
+// arayüzyerleşimi: the layout of the window for a screen of the given size in twips.
 WindowLayout arayüzyerleşimi(double screenWidthTwips, double screenHeightTwips);
 
 // The key help: three lines joined by CR LF.
