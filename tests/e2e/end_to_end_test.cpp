@@ -82,8 +82,8 @@ void drive(const fs::path& out, const std::string& scenario) {
     const std::string script = std::string(ZEMBERA_E2E_SCRIPT) + " " + ZEMBERA_PROGRAM_DIR + " " +
                                out.string() + " " + scenario;
     const fs::path report = out.string() + ".drive.txt";
-    const std::string command = "xvfb-run -a -s '-screen 0 1280x800x24' " + script + " >" +
-                                report.string() + " 2>&1";
+    const std::string command =
+        "xvfb-run -a -s '-screen 0 1280x800x24' " + script + " >" + report.string() + " 2>&1";
     if (std::system(command.c_str()) != 0) {
         std::ifstream in(report);
         const std::string text((std::istreambuf_iterator<char>(in)), {});
