@@ -119,29 +119,29 @@ class SilentView : public InstrumentView {
 
 class NoControls : public FilesView {
   public:
-    std::string Text1() const override { return {}; }
-    void setText1(const std::string&) override {}
-    void showFile2() override {}
-    void hideFile2() override {}
-    void refreshFile2() override {}
-    bool option5Selected(int) const override { return false; }
-    void selectOption5(int) override {}
-    bool option1Selected(int) const override { return false; }
-    void selectOption1(int) override {}
-    void setHScroll1Value(int) override {}
+    std::string makamName() const override { return {}; }
+    void setMakamName(const std::string&) override {}
+    void showMakamList() override {}
+    void hideMakamList() override {}
+    void refreshMakamList() override {}
+    bool settingSwitchSelected(int) const override { return false; }
+    void selectSetting(int) override {}
+    bool pitchLevelSelected(int) const override { return false; }
+    void selectPitchLevel(int) override {}
+    void setDegreeShift(int) override {}
     void setButtonEnabled(RecordButton, bool) override {}
     void setRecordLamp(bool) override {}
     void setReplayLamp(bool) override {}
-    int option3Index() const override { return 1; }
-    std::string Text2() const override { return {}; }
-    void setText2(const std::string&) override {}
-    void showFile3() override {}
-    void hideFile3() override {}
+    int replayModeIndex() const override { return 1; }
+    std::string melodyName() const override { return {}; }
+    void setMelodyName(const std::string&) override {}
+    void showMelodyList() override {}
+    void hideMelodyList() override {}
     void setStartStopCaption(const std::string&) override {}
     void showCounter(const std::string&) override {}
     void blankCounter() override {}
-    int option2Index() const override { return 1; }
-    void setFrameEnabled(int, bool) override {}
+    int melodyModeIndex() const override { return 1; }
+    void setFrameEnabled(WindowFrame, bool) override {}
     void focusInstrument() override {}
 };
 

@@ -45,13 +45,17 @@ struct FilesParts {
 
 // The frames a recording or a replay disables: pitch levels, resets and exit, makam files,
 // melody files and the octave division.
-inline constexpr int kRecordingFrames[] = {2, 3, 4, 5, 7, 10};
+inline constexpr WindowFrame kRecordingFrames[] = {WindowFrame::pitchLevel, WindowFrame::reset,
+                                                   WindowFrame::makam,      WindowFrame::melody,
+                                                   WindowFrame::empty,      WindowFrame::octave};
 // The frames the melody player disables: the same but the recording frame instead of its own.
-inline constexpr int kMelodyFrames[] = {2, 3, 4, 1, 7, 10};
+inline constexpr WindowFrame kMelodyFrames[] = {WindowFrame::pitchLevel, WindowFrame::reset,
+                                                WindowFrame::makam,      WindowFrame::record,
+                                                WindowFrame::empty,      WindowFrame::octave};
 
 template <typename Frames>
 void setFramesEnabled(FilesView& controls, const Frames& frames, bool on) {
-    for (int frame : frames)
+    for (WindowFrame frame : frames)
         controls.setFrameEnabled(frame, on);
 }
 

@@ -8,21 +8,21 @@
 namespace zembera {
 
 void MakamHandlers::open_buton_Click() {
-    p_.controls.showFile2();
+    p_.controls.showMakamList();
     p_.controls.focusInstrument();
 }
 
-void MakamHandlers::File2_Click(const std::string& fileName) {
+void MakamHandlers::makamListClick(const std::string& fileName) {
     FilesView& c = p_.controls;
     InstrumentState& st = p_.instrument;
-    c.hideFile2();
+    c.hideMakamList();
     // Makam files hold positions of the untransposed view at the reference pitch level.
-    if (c.option5Selected(2)) c.selectOption5(1);
-    if (!c.option1Selected(kReferenceLevel)) c.selectOption1(kReferenceLevel);
+    if (c.settingSwitchSelected(2)) c.selectSetting(1);
+    if (!c.pitchLevelSelected(kReferenceLevel)) c.selectPitchLevel(kReferenceLevel);
     // Already at the reference level, a degree shift may still stand: it goes back to 0 too, so no
     // red column of the old setting outlives the load.
-    c.setHScroll1Value(0);
-    c.setText1(withoutLastCharacters(fileName, 4));
+    c.setDegreeShift(0);
+    c.setMakamName(withoutLastCharacters(fileName, 4));
 
     const std::optional<std::string> text = readTextFile(p_.files().find(pathFromUtf8(fileName)));
     try {
@@ -45,7 +45,7 @@ void MakamHandlers::File2_Click(const std::string& fileName) {
 
 void MakamHandlers::save_buton_Click() {
     FilesView& c = p_.controls;
-    const std::string name = c.Text1();
+    const std::string name = c.makamName();
     if (const auto problem = makamNameProblem(name)) {
         p_.messages.show(*problem);
         c.focusInstrument();
@@ -55,7 +55,7 @@ void MakamHandlers::save_buton_Click() {
     if (!replaceFileAtomically(file, makamFileText(p_.instrument.mandalPos))) {
         p_.messages.show(kMakamNotWritten + name + kMakamExtension);
     }
-    c.refreshFile2();
+    c.refreshMakamList();
     c.focusInstrument();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The makam frame: saving the mandal setting under the name in Text1 and loading a makam chosen
-// in the list File2.
+// The makam frame: saving the mandal setting under the name in the makam name box and loading a
+// makam chosen in the makam list.
 //
-// Thread: UI thread only. A load runs the click handlers of Option5 and Option1 from inside it.
+// Thread: UI thread only. A load runs the click handlers of the setting switch and the pitch-level
+// buttons from inside it.
 
 #include <string>
 
@@ -14,12 +15,13 @@ class MakamHandlers {
   public:
     explicit MakamHandlers(FilesParts& parts) : p_(parts) {}
 
-    // Shows the list of makam files.
+    // open_buton_Click: shows the list of makam files.
     void open_buton_Click();
     // Loads the makam file `fileName` (a name of the list, with its ".mkm") of the program
     // folder at the reference pitch level and in the untransposed view.
-    void File2_Click(const std::string& fileName);
-    // Stores mandalPos(1..26) under the name in Text1, replacing a file of that name.
+    void makamListClick(const std::string& fileName);
+    // save_buton_Click: stores mandalPos(1..26) under the name in the makam name box, replacing a
+    // file of that name.
     void save_buton_Click();
 
   private:

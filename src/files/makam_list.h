@@ -1,5 +1,5 @@
 #pragma once
-// The makam files of the program folder as the list File2 shows them.
+// The makam files of the program folder as the makam list shows them.
 //
 // Thread: UI thread only.
 

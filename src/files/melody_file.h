@@ -51,14 +51,14 @@ int noteUnits(const MelodyRecord& record, int previousUnits);
 // 15..25.
 int noteString(int note);
 
-// The mandal modes of Option2.
+// The mandal modes of the melody player.
 enum class MandalMode { çalgı = 1, şartlı = 2, dosya = 3 };
 
 // The position a note sounds at: the instrument's own (`instrumentMandal`) or the file mandal,
 // which in the mode "şartlı" is raised by 6 at the pitch levels whose shift is -2, -1, 1, 2 or 3.
 int melodyMandal(MandalMode mode, const MelodyRecord& record, int instrumentMandal, int ahenkShift);
 
-// The counter of Picture7 in the picture "000": 1 is "001", 1234 is "1234".
+// The melody counter in the picture "000": 1 is "001", 1234 is "1234".
 std::string counterText(int count);
 
 } // namespace zembera

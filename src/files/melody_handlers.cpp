@@ -5,22 +5,23 @@
 namespace zembera {
 
 void MelodyHandlers::open_ses_buton_Click() {
-    p_.controls.showFile3();
+    p_.controls.showMelodyList();
     p_.controls.focusInstrument();
 }
 
-void MelodyHandlers::File3_Click(const std::string& fileName) {
-    p_.controls.hideFile3();
+void MelodyHandlers::melodyListClick(const std::string& fileName) {
+    p_.controls.hideMelodyList();
     // A score file of another program keeps its extension, which tells how to read it.
     const bool melody =
         fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, kMelodyExtension) == 0;
-    p_.controls.setText2(melody || !playOtherFile ? withoutLastCharacters(fileName, 4) : fileName);
+    p_.controls.setMelodyName(melody || !playOtherFile ? withoutLastCharacters(fileName, 4)
+                                                       : fileName);
     p_.controls.focusInstrument();
 }
 
 void MelodyHandlers::aç_kapa_buton_Click() {
     if (!p_.instrument.playingBack) {
-        if (!playOtherFile || !playOtherFile(p_.controls.Text2())) yürüt10();
+        if (!playOtherFile || !playOtherFile(p_.controls.melodyName())) yürüt10();
     } else {
         p_.instrument.playingBack = false;
         p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test
@@ -31,7 +32,7 @@ void MelodyHandlers::aç_kapa_buton_Click() {
 std::optional<PlayedNote> MelodyHandlers::soundedNote(const MelodyRecord& record) const {
     const InstrumentState& st = p_.instrument;
     const int s = st.currentString;
-    const auto mode = static_cast<MandalMode>(p_.controls.option2Index());
+    const auto mode = static_cast<MandalMode>(p_.controls.melodyModeIndex());
     const int position = melodyMandal(mode, record, st.mandalPos[s], p_.tuning.ahenkShift);
     // A file mandal outside the string's range has no pitch: the note stays silent.
     if (!isPlayablePosition(s, position)) return std::nullopt;
@@ -99,7 +100,7 @@ void MelodyHandlers::yürüt10() {
     c.setStartStopCaption("0");
     setFramesEnabled(c, kMelodyFrames, false);
 
-    const std::string name = c.Text2();
+    const std::string name = c.melodyName();
     try {
         // Only a file of the program folder is played; an empty name names no file.
         if (name.empty() || name.find_first_of("/\\") != std::string::npos) {

@@ -1,5 +1,5 @@
 #pragma once
-// The melody frame: choosing a melody file in the list File3 and playing it (yürüt10), started
+// The melody frame: choosing a melody file in the melody list and playing it (yürüt10), started
 // and stopped with aç_kapa_buton.
 //
 // Thread: UI thread only. The player is a loop that lets the window handle its events while its
@@ -19,22 +19,24 @@ class MelodyHandlers {
   public:
     explicit MelodyHandlers(FilesParts& parts) : p_(parts) {}
 
-    // Shows the list of melody files.
+    // open_ses_buton_Click: shows the list of melody files.
     void open_ses_buton_Click();
-    // Takes the chosen file name less its ".ses" into Text2.
-    void File3_Click(const std::string& fileName);
-    // Plays the melody named in Text2, or ends the one playing before its next record.
+    // Takes the chosen file name less its ".ses" into the melody name box.
+    void melodyListClick(const std::string& fileName);
+    // Plays the melody named in the melody name box, or ends the one playing before its next
+    // record.
     void aç_kapa_buton_Click();
-    // Plays the melody file named in Text2 to its end, to a stop or to a fault.
+    // yürüt10: plays the melody file named in the melody name box to its end, to a stop or to a
+    // fault.
     void yürüt10();
 
-    // Plays a name of Text2 that is not a melody file (a score of another program) and returns
-    // true; false leaves it to yürüt10. Unset, every name is a melody file.
+    // Plays a name in the melody name box that is not a melody file (a score of another program)
+    // and returns true; false leaves it to yürüt10. Unset, every name is a melody file.
     std::function<bool(const std::string& name)> playOtherFile;
 
   private:
-    // The string and position a note of the current string sounds at in the mode of Option2;
-    // nothing when it stays silent.
+    // The string and position a note of the current string sounds at in the mandal mode of the
+    // melody player; nothing when it stays silent.
     std::optional<PlayedNote> soundedNote(const MelodyRecord& record) const;
     // The records of the open melody file, each note and rest from its onset on `clock`.
     void playRecords(FieldReader& reader, NoteClock& clock);

@@ -80,7 +80,7 @@ void RecordHandlers::pause_buton_Click() {
 }
 
 std::optional<PlayedNote> RecordHandlers::soundedNote(const RecordEntry& entry) const {
-    if (p_.controls.option3Index() != 1) return std::nullopt;
+    if (p_.controls.replayModeIndex() != 1) return std::nullopt;
     // The string sounds at its present mandal, moved by the pitch level's string shift; one
     // that the shift takes off the instrument or out of its range stays silent.
     const PlayedNote note{p_.tuning.ahenkShift + entry.string,
@@ -107,7 +107,7 @@ void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
             PlayedNote shown{entry.string, st.mandalPos[entry.string]};
             if (sounded) {
                 shown = *sounded;
-            } else if (p_.controls.option3Index() != 1 &&
+            } else if (p_.controls.replayModeIndex() != 1 &&
                        isPlayablePosition(entry.string, entry.mandal)) {
                 shown.mandal = entry.mandal;
             }

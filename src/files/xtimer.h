@@ -16,7 +16,9 @@ class xTimer {
     // Reads the counter twice in immediate succession (start and stop count) and keeps the cost
     // of one reading as the calibration. Overwrites both counts: call it before Start.
     void Calibrieren();
+    // Start: reads the counter as the start count.
     void Start();
+    // Halt: reads the counter as the stop count.
     void Halt();
     // Milliseconds from the last Start to the last Halt, less the calibration; not clamped, and
     // 0 when the clock has no resolution. Reads no clock: it must follow a Halt.

@@ -8,8 +8,8 @@
 
 namespace zembera {
 
-// Body, stepped edge of the mandal bank, the four coloured areas, ticks, skin panels, bridge,
-// pins and finally the strings.
+// resim draws the whole instrument. Body, stepped edge of the mandal bank, the four coloured areas,
+// ticks, skin panels, bridge, pins and finally the strings.
 void resim(CanvasImage& canvas, const InstrumentState& state);
 
 // The 26 strings: red for the marked residue (5, 12, 19, 26), white otherwise, the selected one

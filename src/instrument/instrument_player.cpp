@@ -110,7 +110,7 @@ void InstrumentPlayer::Form_KeyUp(int key) {
     p_.view.keyLetter(s, false);
 }
 
-void InstrumentPlayer::Picture2_MouseDown(int button, double x, double y) {
+void InstrumentPlayer::instrumentMouseDown(int button, double x, double y) {
     InstrumentState& st = p_.instrument;
     if (st.playingBack || button != kLeftButton) return;
     const int s = pluckedString(x, y, st);
@@ -139,7 +139,7 @@ void InstrumentPlayer::Picture2_MouseDown(int button, double x, double y) {
     p_.view.etiket();
 }
 
-void InstrumentPlayer::Picture2_MouseMove(int button, double /*x*/, double y) {
+void InstrumentPlayer::instrumentMouseMove(int button, double /*x*/, double y) {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack || button != kRightButton) return;
     const int s = stringAtY(y);
@@ -156,7 +156,7 @@ void InstrumentPlayer::Picture2_MouseMove(int button, double /*x*/, double y) {
     }
 }
 
-void InstrumentPlayer::Picture1_MouseDown(int /*button*/, double x, double /*y*/) {
+void InstrumentPlayer::mandalStripMouseDown(int /*button*/, double x, double /*y*/) {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack || !st.untransposedShown) return;
     if (st.currentString == 0) {
@@ -180,7 +180,7 @@ void InstrumentPlayer::Picture1_MouseDown(int /*button*/, double x, double /*y*/
     p_.view.arıza_yaz(s);
 }
 
-void InstrumentPlayer::Picture5_MouseDown(int /*button*/, double x, double y) {
+void InstrumentPlayer::fineTuningMouseDown(int /*button*/, double x, double y) {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return;
     if (st.currentString == 0) {

@@ -42,12 +42,14 @@ class InstrumentPlayer {
   public:
     explicit InstrumentPlayer(PlayerParts parts) : p_(parts) {}
 
+    // Form_KeyDown: an arrow key moves the string or its mandal, a letter key sounds its string.
     void Form_KeyDown(int key);
+    // Form_KeyUp: a letter key released stops the sound of its string.
     void Form_KeyUp(int key);
-    void Picture2_MouseDown(int button, double x, double y); // pluck
-    void Picture2_MouseMove(int button, double x, double y); // right-button sweep
-    void Picture1_MouseDown(int button, double x, double y); // mandal editing
-    void Picture5_MouseDown(int button, double x, double y); // fine tuning
+    void instrumentMouseDown(int button, double x, double y);  // pluck
+    void instrumentMouseMove(int button, double x, double y);  // right-button sweep
+    void mandalStripMouseDown(int button, double x, double y); // mandal editing
+    void fineTuningMouseDown(int button, double x, double y);  // fine tuning
 
     // Prepares string s at its mandal position and plays it from memory.
     void soundString(int s);

@@ -60,10 +60,15 @@ class SoundOutput {
 class InstrumentView {
   public:
     virtual ~InstrumentView() = default;
+    // tel_çiz: redraws the 26 strings, the selected one black.
     virtual void tel_çiz() = 0;
+    // mandal_at: redraws the mandal strip of the selected string and moves it into place.
     virtual void mandal_at() = 0;
+    // porte: redraws the staff with the note of the selected string and its accidentals.
     virtual void porte() = 0;
+    // etiket: redraws the pitch panel (note name, cents, ratio, hertz) of the selected string.
     virtual void etiket() = 0;
+    // arıza_yaz: rewrites the mandal number of string s in the mandal column.
     virtual void arıza_yaz(int s) = 0;
     // Repaints the key letter of string s in the key map: black while held, green otherwise.
     virtual void keyLetter(int s, bool held) = 0;

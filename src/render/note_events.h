@@ -38,9 +38,9 @@ inline constexpr int kStartTempoMs = 40;
 struct PlayerSettings {
     std::array<std::int16_t, 27> mandalPos{}; // by string 1..26
     int ahenkShift = 0;
-    MandalMode melodyMode = MandalMode::şartlı; // Option2 as the window starts
-    int replayMode = 1;                         // Option3: 1 "çalgı" sounds, others stay silent
-    int unitMs = kStartTempoMs;                 // vscrollValue
+    MandalMode melodyMode = MandalMode::şartlı; // the melody's mandal mode as the window starts
+    int replayMode = 1;         // the replay's mandal mode: 1 "çalgı" sounds, others stay silent
+    int unitMs = kStartTempoMs; // vscrollValue
 };
 
 // The notes and rests of a melody file's text (`fileName` names it in errors), as the melody

@@ -132,7 +132,7 @@ void ScorePlayer::play(const PlacedScore& placed) {
     c.setStartStopCaption("0");
     setFramesEnabled(c, kMelodyFrames, false);
     // The pause button of the recording frame pauses the score as it pauses a replay.
-    c.setFrameEnabled(1, true);
+    c.setFrameEnabled(WindowFrame::record, true);
     c.setButtonEnabled(RecordButton::rec_buton, false);
     c.setButtonEnabled(RecordButton::Play_buton, false);
     c.setButtonEnabled(RecordButton::stop_buton, false);

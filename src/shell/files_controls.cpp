@@ -62,35 +62,35 @@ class WindowFilesView : public FilesView {
     WindowFilesView(MainWindow& window, DataFolders folders)
         : w_(window), folders_(std::move(folders)) {}
 
-    std::string Text1() const override { return w_.Text1->text().toStdString(); }
-    void setText1(const std::string& text) override {
-        w_.Text1->setText(QString::fromStdString(text));
+    std::string makamName() const override { return w_.makamNameBox->text().toStdString(); }
+    void setMakamName(const std::string& text) override {
+        w_.makamNameBox->setText(QString::fromStdString(text));
     }
-    void showFile2() override {
-        refreshFile2();
-        w_.File2->show();
-        w_.File2->raise();
+    void showMakamList() override {
+        refreshMakamList();
+        w_.makamList->show();
+        w_.makamList->raise();
     }
-    void hideFile2() override { w_.File2->hide(); }
-    void refreshFile2() override {
-        w_.File2->clear();
+    void hideMakamList() override { w_.makamList->hide(); }
+    void refreshMakamList() override {
+        w_.makamList->clear();
         for (const std::string& name : makamFileNames(folders_))
-            w_.File2->addItem(QString::fromStdString(name));
+            w_.makamList->addItem(QString::fromStdString(name));
     }
 
-    bool option5Selected(int index) const override {
-        return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
+    bool settingSwitchSelected(int index) const override {
+        return (index == 1 || index == 2) && w_.settingSwitch[index]->isChecked();
     }
-    void selectOption5(int index) override {
-        if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
+    void selectSetting(int index) override {
+        if (index == 1 || index == 2) w_.settingSwitch[index]->setChecked(true);
     }
-    bool option1Selected(int index) const override {
-        return index >= 1 && index <= 8 && w_.Option1[index]->isChecked();
+    bool pitchLevelSelected(int index) const override {
+        return index >= 1 && index <= 8 && w_.pitchLevelButtons[index]->isChecked();
     }
-    void selectOption1(int index) override {
-        if (index >= 1 && index <= 8) w_.Option1[index]->setChecked(true);
+    void selectPitchLevel(int index) override {
+        if (index >= 1 && index <= 8) w_.pitchLevelButtons[index]->setChecked(true);
     }
-    void setHScroll1Value(int value) override { w_.HScroll1->setValue(value); }
+    void setDegreeShift(int value) override { w_.degreeShiftBar->setValue(value); }
 
     void setButtonEnabled(RecordButton button, bool enabled) override {
         switch (button) {
@@ -109,55 +109,71 @@ class WindowFilesView : public FilesView {
         }
     }
     void setRecordLamp(bool on) override {
-        fillPicture(w_.Picture9, on ? kRecordLampOn : kLampOff);
+        fillPicture(w_.recordLamp, on ? kRecordLampOn : kLampOff);
     }
     void setReplayLamp(bool on) override {
-        fillPicture(w_.Picture8, on ? kReplayLampOn : kLampOff);
+        fillPicture(w_.replayLamp, on ? kReplayLampOn : kLampOff);
     }
-    int option3Index() const override { return selected(w_.Option3); }
+    int replayModeIndex() const override { return selected(w_.replayModeButtons); }
 
-    std::string Text2() const override { return w_.Text2->text().toStdString(); }
-    void setText2(const std::string& text) override {
-        w_.Text2->setText(QString::fromStdString(text));
+    std::string melodyName() const override { return w_.melodyNameBox->text().toStdString(); }
+    void setMelodyName(const std::string& text) override {
+        w_.melodyNameBox->setText(QString::fromStdString(text));
     }
-    void showFile3() override {
+    void showMelodyList() override {
         // Melody files, and the scores of other programs the score player reads (not the pitch
         // table or the recording, text files as SymbTr scores are).
-        fillFileList(w_.File3, folders_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"},
+        fillFileList(w_.melodyList, folders_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"},
                      [](const QString& name) {
                          return name.endsWith(QStringLiteral(".ses"), Qt::CaseInsensitive) ||
                                 scores::isScoreFile(pathFromUtf8(name.toStdString()));
                      });
-        w_.File3->show();
-        w_.File3->raise();
+        w_.melodyList->show();
+        w_.melodyList->raise();
     }
-    void hideFile3() override { w_.File3->hide(); }
+    void hideMelodyList() override { w_.melodyList->hide(); }
     void setStartStopCaption(const std::string& caption) override {
         w_.aç_kapa_buton->setText(QString::fromStdString(caption));
     }
     void showCounter(const std::string& text) override {
-        CanvasImage& c = w_.Picture7->canvas();
+        CanvasImage& c = w_.melodyCounter->canvas();
         c.clear();
         c.setFontSize(kCounterFontSize);
         c.print(text);
-        w_.Picture7->refresh();
+        w_.melodyCounter->refresh();
     }
-    void blankCounter() override { fillPicture(w_.Picture7, kLampOff); }
-    int option2Index() const override { return selected(w_.Option2); }
+    void blankCounter() override { fillPicture(w_.melodyCounter, kLampOff); }
+    int melodyModeIndex() const override { return selected(w_.melodyModeButtons); }
 
-    void setFrameEnabled(int frame, bool enabled) override {
-        QWidget* f = frame == 1    ? static_cast<QWidget*>(w_.Frame1)
-                     : frame == 2  ? w_.Frame2
-                     : frame == 3  ? w_.Frame3
-                     : frame == 4  ? w_.Frame4
-                     : frame == 5  ? w_.Frame5
-                     : frame == 7  ? w_.Frame7
-                     : frame == 10 ? w_.Frame10
-                                   : nullptr;
+    void setFrameEnabled(WindowFrame frame, bool enabled) override {
+        QWidget* f = nullptr;
+        switch (frame) {
+        case WindowFrame::record:
+            f = w_.recordFrame;
+            break;
+        case WindowFrame::pitchLevel:
+            f = w_.pitchLevelFrame;
+            break;
+        case WindowFrame::reset:
+            f = w_.resetFrame;
+            break;
+        case WindowFrame::makam:
+            f = w_.makamFrame;
+            break;
+        case WindowFrame::melody:
+            f = w_.melodyFrame;
+            break;
+        case WindowFrame::empty:
+            f = w_.emptyFrame;
+            break;
+        case WindowFrame::octave:
+            f = w_.octaveFrame;
+            break;
+        }
         if (f != nullptr) f->setEnabled(enabled);
     }
 
-    void focusInstrument() override { w_.Picture2->setFocus(Qt::OtherFocusReason); }
+    void focusInstrument() override { w_.instrumentPicture->setFocus(Qt::OtherFocusReason); }
 
   private:
     static int selected(const std::array<QRadioButton*, 4>& options) {
@@ -199,28 +215,29 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
 
     // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start. Its change handler
     // keeps vscrollValue current.
-    VScroll1->setRange(30, 60);
-    VScroll1->setSingleStep(2);
-    VScroll1->setPageStep(5);
-    VScroll1->setValue(40);
+    tempoBar->setRange(30, 60);
+    tempoBar->setSingleStep(2);
+    tempoBar->setPageStep(5);
+    tempoBar->setValue(40);
     files_->view->setRecordLamp(false);
     files_->view->setReplayLamp(false);
 
     connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
     connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
-    connect(File2, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { File2_Click(item->text()); });
+    connect(makamList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { makamListClick(item->text()); });
     connect(rec_buton, &QPushButton::clicked, this, [this] { rec_buton_Click(); });
     connect(Play_buton, &QPushButton::clicked, this, [this] { Play_buton_Click(); });
     connect(pause_buton, &QPushButton::clicked, this, [this] { pause_buton_Click(); });
     connect(stop_buton, &QPushButton::clicked, this, [this] { stop_buton_Click(); });
     connect(open_ses_buton, &QPushButton::clicked, this, [this] { open_ses_buton_Click(); });
-    connect(File3, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { File3_Click(item->text()); });
+    connect(melodyList, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { melodyListClick(item->text()); });
     connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
 
-    // Keeps the score named in Text2 as a melody file, in the free space left of the WAV button.
-    auto* saveSes = new QPushButton(QString::fromUtf8(scores::kSaveSesCaption), Frame5);
+    // Keeps the score named in the melody name box as a melody file, in the free space left of the
+    // WAV button.
+    auto* saveSes = new QPushButton(QString::fromUtf8(scores::kSaveSesCaption), melodyFrame);
     saveSes->setObjectName(QStringLiteral("ses_kaydet_buton"));
     saveSes->setFocusPolicy(Qt::NoFocus);
     saveSes->setToolTip(QStringLiteral("Partisyonu SES olarak kaydet"));
@@ -229,15 +246,15 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     small.setPixelSize(9);
     saveSes->setFont(small);
     connect(saveSes, &QPushButton::clicked, this,
-            [this] { files_->scores->saveAsSes(Text2->text().toStdString()); });
+            [this] { files_->scores->saveAsSes(melodyNameBox->text().toStdString()); });
 }
 
 void MainWindow::open_buton_Click() {
     files_->makam->open_buton_Click();
 }
 
-void MainWindow::File2_Click(const QString& fileName) {
-    files_->makam->File2_Click(fileName.toStdString());
+void MainWindow::makamListClick(const QString& fileName) {
+    files_->makam->makamListClick(fileName.toStdString());
 }
 
 void MainWindow::save_buton_Click() {
@@ -264,8 +281,8 @@ void MainWindow::open_ses_buton_Click() {
     files_->melody->open_ses_buton_Click();
 }
 
-void MainWindow::File3_Click(const QString& fileName) {
-    files_->melody->File3_Click(fileName.toStdString());
+void MainWindow::melodyListClick(const QString& fileName) {
+    files_->melody->melodyListClick(fileName.toStdString());
 }
 
 void MainWindow::aç_kapa_buton_Click() {

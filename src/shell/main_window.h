@@ -50,29 +50,29 @@ class MainWindow : public QWidget, public InstrumentView {
     void setSessionEnding(bool ending) { sessionEnding_ = ending; }
 
     // InstrumentView
-    void tel_çiz() override;
-    void mandal_at() override;
-    void porte() override;
-    void etiket() override;
-    void arıza_yaz(int s) override;
+    void tel_çiz() override;        // redraws the strings
+    void mandal_at() override;      // redraws the mandal strip of the selected string
+    void porte() override;          // redraws the staff
+    void etiket() override;         // redraws the pitch panel
+    void arıza_yaz(int s) override; // rewrites the mandal number of string s
     void keyLetter(int s, bool held) override;
 
     // Controls, by the names the handlers use.
-    CanvasWidget* Picture1 = nullptr;  // mandal strip
-    CanvasWidget* Picture2 = nullptr;  // the instrument
-    CanvasWidget* Picture3 = nullptr;  // staff
-    CanvasWidget* Picture5 = nullptr;  // fine tuning
-    CanvasWidget* Picture6 = nullptr;  // pitch panel
-    CanvasWidget* Picture7 = nullptr;  // melody counter
-    CanvasWidget* Picture8 = nullptr;  // replay lamp
-    CanvasWidget* Picture9 = nullptr;  // recording lamp
-    CanvasWidget* Picture10 = nullptr; // key map and mandal number column
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QLabel* Label36 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QPushButton* Command9 = nullptr;
-    QPushButton* Command10 = nullptr;
+    CanvasWidget* mandalStrip = nullptr;       // mandal strip
+    CanvasWidget* instrumentPicture = nullptr; // the instrument
+    CanvasWidget* staffPicture = nullptr;      // staff
+    CanvasWidget* fineTuningPicture = nullptr; // fine tuning
+    CanvasWidget* pitchPanel = nullptr;        // pitch panel
+    CanvasWidget* melodyCounter = nullptr;     // melody counter
+    CanvasWidget* replayLamp = nullptr;        // replay lamp
+    CanvasWidget* recordLamp = nullptr;        // recording lamp
+    CanvasWidget* mandalColumn = nullptr;      // key map and mandal number column
+    QCheckBox* mandalLabelsCheck = nullptr;
+    QCheckBox* detailCheck = nullptr;
+    QLabel* keyHelp = nullptr;
+    QPushButton* tuningResetButton = nullptr;
+    QPushButton* mandalResetButton = nullptr;
+    QPushButton* exitButton = nullptr;
     QPushButton* save_buton = nullptr;
     QPushButton* open_buton = nullptr;
     QPushButton* rec_buton = nullptr;
@@ -81,42 +81,42 @@ class MainWindow : public QWidget, public InstrumentView {
     QPushButton* stop_buton = nullptr;
     QPushButton* open_ses_buton = nullptr;
     QPushButton* aç_kapa_buton = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QScrollBar* HScroll1 = nullptr;
-    QScrollBar* VScroll1 = nullptr;
-    QListWidget* File2 = nullptr;
-    QListWidget* File3 = nullptr;
-    std::array<QRadioButton*, 9> Option1{};
-    std::array<QRadioButton*, 4> Option2{};
-    std::array<QRadioButton*, 4> Option3{};
-    std::array<QRadioButton*, 3> Option4{};
-    std::array<QRadioButton*, 3> Option5{};
-    QGroupBox* Frame1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QGroupBox* Frame4 = nullptr;
-    QGroupBox* Frame5 = nullptr;
-    QGroupBox* Frame7 = nullptr;
-    QGroupBox* Frame10 = nullptr;
-    QImage Picture4; // the glyph sheet of the staff, never shown
+    QLineEdit* makamNameBox = nullptr;
+    QLineEdit* melodyNameBox = nullptr;
+    QLineEdit* degreeShiftBox = nullptr;
+    QScrollBar* degreeShiftBar = nullptr;
+    QScrollBar* tempoBar = nullptr;
+    QListWidget* makamList = nullptr;
+    QListWidget* melodyList = nullptr;
+    std::array<QRadioButton*, 9> pitchLevelButtons{};
+    std::array<QRadioButton*, 4> melodyModeButtons{};
+    std::array<QRadioButton*, 4> replayModeButtons{};
+    std::array<QRadioButton*, 3> octaveDivisionButtons{};
+    std::array<QRadioButton*, 3> settingSwitch{};
+    QGroupBox* recordFrame = nullptr;
+    QGroupBox* pitchLevelFrame = nullptr;
+    QGroupBox* resetFrame = nullptr;
+    QGroupBox* makamFrame = nullptr;
+    QGroupBox* melodyFrame = nullptr;
+    QGroupBox* emptyFrame = nullptr;
+    QGroupBox* octaveFrame = nullptr;
+    QImage glyphSheet; // the glyph sheet of the staff, never shown
 
-    void Check1_Click();
-    void Check2_Click();
-    void VScroll1_Change();
-    void Command10_Click();
+    void mandalLabelsCheckClick();
+    void detailCheckClick();
+    void tempoBarChange();
+    void exitButtonClick();
     // The accidental options of the melody player and of the replay only give the focus back.
-    void Option2_Click(int index);
-    void Option3_Click(int index);
+    void melodyModeClick(int index);
+    void replayModeClick(int index);
 
     // Pitch level, degree shift, octave division, setting switch and resets (tuning_controls.cpp).
-    void Option1_Click(int index);
-    void HScroll1_Change();
-    void Option4_Click(int index);
-    void Option5_Click(int index);
-    void Command8_Click();
-    void Command9_Click();
+    void pitchLevelClick(int index);
+    void degreeShiftChange();
+    void octaveDivisionClick(int index);
+    void settingSwitchClick(int index);
+    void tuningResetClick();
+    void mandalResetClick();
     TuningHandlers& tuningHandlers() { return *tuningHandlers_; }
 
     // The pitch-system list, A/B, opening and export of Scala files (system_controls.cpp).
@@ -130,14 +130,14 @@ class MainWindow : public QWidget, public InstrumentView {
 
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
-    void File2_Click(const QString& fileName);
+    void makamListClick(const QString& fileName);
     void save_buton_Click();
     void rec_buton_Click();
     void Play_buton_Click();
     void pause_buton_Click();
     void stop_buton_Click();
     void open_ses_buton_Click();
-    void File3_Click(const QString& fileName);
+    void melodyListClick(const QString& fileName);
     void aç_kapa_buton_Click();
 
   protected:

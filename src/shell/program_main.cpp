@@ -103,7 +103,7 @@ int runWindowProgram(int argc, char** argv) {
     mpeEnds.start(10);
 
     window.show();
-    window.Picture2->setFocus();
+    window.instrumentPicture->setFocus();
     splash.reset();
     // The letter keys' scratch files are written once the window is up rather than on the first
     // press of each key; a key pressed before then plays its sound from memory all the same.

@@ -31,7 +31,7 @@ int checkedIndex(const std::array<QRadioButton*, 4>& group) {
 
 RenderControls::RenderControls(MainWindow& window, MessageService& messages)
     : w_(window), messages_(messages) {
-    button_ = new QPushButton(QStringLiteral("WAV"), w_.Frame5);
+    button_ = new QPushButton(QStringLiteral("WAV"), w_.melodyFrame);
     button_->setObjectName(QStringLiteral("wav_buton"));
     button_->setFocusPolicy(Qt::NoFocus);
     button_->setGeometry(80, 45, 41, 17);
@@ -57,7 +57,7 @@ bool RenderControls::idle() const {
 void RenderControls::renderMelody() {
     if (!idle()) return;
     const LoadedProgram& p = w_.program();
-    const std::string name = w_.Text2->text().toStdString();
+    const std::string name = w_.melodyNameBox->text().toStdString();
     if (name.find_first_of("/\\") == std::string::npos && scores::isScoreFile(pathFromUtf8(name))) {
         renderScore(name);
         return;
@@ -74,7 +74,7 @@ void RenderControls::renderMelody() {
     PlayerSettings settings;
     settings.mandalPos = p.instrument.mandalPos;
     settings.ahenkShift = p.tuning.ahenkShift;
-    settings.melodyMode = static_cast<MandalMode>(checkedIndex(w_.Option2));
+    settings.melodyMode = static_cast<MandalMode>(checkedIndex(w_.melodyModeButtons));
     settings.unitMs = p.instrument.vscrollValue;
     try {
         write(melodyEvents(*text, fileName, settings), pathFromUtf8(name + ".wav"));
@@ -111,7 +111,7 @@ void RenderControls::renderRecording() {
     PlayerSettings settings;
     settings.mandalPos = p.instrument.mandalPos;
     settings.ahenkShift = p.tuning.ahenkShift;
-    settings.replayMode = checkedIndex(w_.Option3);
+    settings.replayMode = checkedIndex(w_.replayModeButtons);
     try {
         write(recordingEvents(*text, kRecordFileName, settings), pathFromUtf8("kayıt.wav"));
     } catch (const FormatError& e) {

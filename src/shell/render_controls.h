@@ -1,8 +1,8 @@
 #pragma once
-// The button "WAV" of the melody frame: its menu writes the melody or the score named in Text2 or
-// the recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players would play it
-// now (the instrument's mandals, the pitch level, the tempo and the options of the window).
-// A long piece shows its progress and can be stopped.
+// The button "WAV" of the melody frame: its menu writes the melody or the score named in the melody
+// name box or the recording "kayıt.txt" to a WAV or FLAC file, rendered offline as the players
+// would play it now (the instrument's mandals, the pitch level, the tempo and the options of the
+// window). A long piece shows its progress and can be stopped.
 //
 // Thread: UI thread only.
 
@@ -25,7 +25,7 @@ class RenderControls {
   public:
     RenderControls(MainWindow& window, MessageService& messages);
 
-    // Writes the melody or the score named in Text2, or the recording.
+    // Writes the melody or the score named in the melody name box, or the recording.
     void renderMelody();
     void renderRecording();
 

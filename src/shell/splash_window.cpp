@@ -19,7 +19,7 @@ SplashWindow::SplashWindow(const QString& logoFile)
     logo->setFixedSize(482, 200);
     logo->setPixmap(QPixmap(logoFile));
     auto* label = new QLabel(QString::fromUtf8(kLoadingCaption), frame);
-    label->setObjectName(QStringLiteral("Label2"));
+    label->setObjectName(QStringLiteral("loadingCaption"));
     auto* inner = new QVBoxLayout(frame);
     inner->addWidget(logo);
     inner->addWidget(label);

@@ -68,11 +68,11 @@ SystemControls::SystemControls(MainWindow& window, MessageService& messages, QWi
     }
     QObject::connect(list, &QComboBox::activated, list, [this](int index) {
         choose(index);
-        window_.Picture2->setFocus(Qt::OtherFocusReason);
+        window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
     });
     QObject::connect(swapButton, &QPushButton::clicked, swapButton, [this] {
         swap();
-        window_.Picture2->setFocus(Qt::OtherFocusReason);
+        window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
     });
     QObject::connect(openButton, &QPushButton::clicked, openButton, [this] { askOpen(); });
     QObject::connect(exportButton, &QPushButton::clicked, exportButton, [this] { askExport(); });
@@ -160,9 +160,9 @@ bool SystemControls::exportTo(const std::filesystem::path& stem) {
 void SystemControls::redrawWindow() {
     MainWindow& w = window_;
     LoadedProgram& p = w.program();
-    if (w.Option5[2]->isChecked() &&
-        (p.tuning.ahenkIndex != kReferenceLevel || w.HScroll1->value() != 0)) {
-        w.tuningHandlers().trans_çalgı(p.tuning.ahenkIndex, w.HScroll1->value());
+    if (w.settingSwitch[2]->isChecked() &&
+        (p.tuning.ahenkIndex != kReferenceLevel || w.degreeShiftBar->value() != 0)) {
+        w.tuningHandlers().trans_çalgı(p.tuning.ahenkIndex, w.degreeShiftBar->value());
     }
     w.tel_çiz();
     if (p.instrument.currentString != 0) {
@@ -179,7 +179,7 @@ void SystemControls::askOpen() {
         QFileDialog::getOpenFileName(&window_, QString::fromUtf8("Scala dosyası aç"), QString(),
                                      QString::fromUtf8("Scala dizileri (*.scl)"));
     if (!file.isEmpty()) openScale(file.toStdString());
-    window_.Picture2->setFocus(Qt::OtherFocusReason);
+    window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
 }
 
 void SystemControls::askExport() {
@@ -191,7 +191,7 @@ void SystemControls::askExport() {
         stem.replace_extension();
         exportTo(stem);
     }
-    window_.Picture2->setFocus(Qt::OtherFocusReason);
+    window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace zembera

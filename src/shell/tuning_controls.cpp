@@ -20,20 +20,20 @@ class WindowTuningView : public TuningView {
   public:
     explicit WindowTuningView(MainWindow& window) : w_(window) {}
 
-    int HScroll1Value() const override { return w_.HScroll1->value(); }
-    void setHScroll1Value(int value) override { w_.HScroll1->setValue(value); }
-    void setText3(const std::string& text) override {
-        w_.Text3->setText(QString::fromStdString(text));
+    int degreeShift() const override { return w_.degreeShiftBar->value(); }
+    void setDegreeShift(int value) override { w_.degreeShiftBar->setValue(value); }
+    void setDegreeShiftText(const std::string& text) override {
+        w_.degreeShiftBox->setText(QString::fromStdString(text));
     }
-    bool option5Selected(int index) const override {
-        return (index == 1 || index == 2) && w_.Option5[index]->isChecked();
+    bool settingSwitchSelected(int index) const override {
+        return (index == 1 || index == 2) && w_.settingSwitch[index]->isChecked();
     }
-    void selectOption5(int index) override {
-        if (index == 1 || index == 2) w_.Option5[index]->setChecked(true);
+    void selectSetting(int index) override {
+        if (index == 1 || index == 2) w_.settingSwitch[index]->setChecked(true);
     }
-    CanvasImage& numberColumns() override { return w_.Picture10->canvas(); }
-    void refreshNumberColumns() override { w_.Picture10->refresh(); }
-    void focusInstrument() override { w_.Picture2->setFocus(Qt::OtherFocusReason); }
+    CanvasImage& numberColumns() override { return w_.mandalColumn->canvas(); }
+    void refreshNumberColumns() override { w_.mandalColumn->refresh(); }
+    void focusInstrument() override { w_.instrumentPicture->setFocus(Qt::OtherFocusReason); }
 
   private:
     MainWindow& w_;
@@ -48,49 +48,52 @@ void MainWindow::connectTuningControls() {
                     *tuningView_, messages_});
 
     for (int i = 1; i <= 8; ++i) {
-        connect(Option1[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) Option1_Click(i);
+        connect(pitchLevelButtons[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) pitchLevelClick(i);
         });
         // A click on the button already chosen changes nothing but the focus.
-        connect(Option1[i], &QRadioButton::clicked, this, [this] { giveFocusToInstrument(); });
+        connect(pitchLevelButtons[i], &QRadioButton::clicked, this,
+                [this] { giveFocusToInstrument(); });
     }
-    connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
+    connect(degreeShiftBar, &QScrollBar::valueChanged, this, [this] { degreeShiftChange(); });
     for (int i = 1; i <= 2; ++i) {
-        connect(Option4[i], &QRadioButton::clicked, this, [this, i] { Option4_Click(i); });
-        connect(Option5[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) Option5_Click(i);
+        connect(octaveDivisionButtons[i], &QRadioButton::clicked, this,
+                [this, i] { octaveDivisionClick(i); });
+        connect(settingSwitch[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on) settingSwitchClick(i);
         });
-        connect(Option5[i], &QRadioButton::clicked, this, [this] { giveFocusToInstrument(); });
+        connect(settingSwitch[i], &QRadioButton::clicked, this,
+                [this] { giveFocusToInstrument(); });
     }
-    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
-    connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connect(tuningResetButton, &QPushButton::clicked, this, [this] { tuningResetClick(); });
+    connect(mandalResetButton, &QPushButton::clicked, this, [this] { mandalResetClick(); });
 }
 
-void MainWindow::Option1_Click(int index) {
-    tuningHandlers_->Option1_Click(index);
+void MainWindow::pitchLevelClick(int index) {
+    tuningHandlers_->pitchLevelClick(index);
 }
 
-void MainWindow::HScroll1_Change() {
-    tuningHandlers_->HScroll1_Change();
+void MainWindow::degreeShiftChange() {
+    tuningHandlers_->degreeShiftChange();
 }
 
-void MainWindow::Option4_Click(int index) {
+void MainWindow::octaveDivisionClick(int index) {
     // The two buttons start unchosen; once one is chosen they behave as one option group.
-    Option4[index]->setChecked(true);
-    Option4[3 - index]->setChecked(false);
-    tuningHandlers_->Option4_Click(index);
+    octaveDivisionButtons[index]->setChecked(true);
+    octaveDivisionButtons[3 - index]->setChecked(false);
+    tuningHandlers_->octaveDivisionClick(index);
 }
 
-void MainWindow::Option5_Click(int index) {
-    tuningHandlers_->Option5_Click(index);
+void MainWindow::settingSwitchClick(int index) {
+    tuningHandlers_->settingSwitchClick(index);
 }
 
-void MainWindow::Command8_Click() {
-    tuningHandlers_->Command8_Click();
+void MainWindow::tuningResetClick() {
+    tuningHandlers_->tuningResetClick();
 }
 
-void MainWindow::Command9_Click() {
-    tuningHandlers_->Command9_Click();
+void MainWindow::mandalResetClick() {
+    tuningHandlers_->mandalResetClick();
 }
 
 } // namespace zembera

@@ -24,32 +24,34 @@ WindowLayout arayüzyerleşimi(double screenWidthTwips, double screenHeightTwips
     l.windowTopTwips = (screenHeightTwips - WindowLayout::kWindowHeightTwips) / 2;
 
     const double windowWidth = WindowLayout::kWindowWidthTwips / WindowLayout::kTwipsPerPixel;
-    l.picture2 = {(windowWidth - 904) / 2 - 4, 63, 904, 420};
+    l.instrumentPicture = {(windowWidth - 904) / 2 - 4, 63, 904, 420};
 
-    l.picture1 = {-130, 0, 485, 60};
-    l.picture3 = {0, 160, 140, 132};
-    l.picture6 = {0, 60, 239, 100};
-    l.picture5 = {239, 60, 57, 100};
-    l.picture10 = {808, 19, 90, 396};
+    l.mandalStrip = {-130, 0, 485, 60};
+    l.staffPicture = {0, 160, 140, 132};
+    l.pitchPanel = {0, 60, 239, 100};
+    l.fineTuningPicture = {239, 60, 57, 100};
+    l.mandalColumn = {808, 19, 90, 396};
     // The frame ends above the number column (top 19), whose first row is string 1's.
-    l.frame11 = {861, -6, 41, 25};
+    l.settingSwitchFrame = {861, -6, 41, 25};
     // The box alone: anything wider would cover string 26's label (from x 14).
-    l.check1 = {2, 400, 12, 12};
+    l.mandalLabelsCheck = {2, 400, 12, 12};
 
-    l.frame3 = {0, 4, 337, 52};
-    l.label36 = {0, 10, 217, 44};
-    l.frame7 = {0, 4, 65, 52};
-    l.frame10 = {0, 4, 233, 49};
-    spread<4>({&l.frame3, &l.label36, &l.frame7, &l.frame10}, 12, l.picture2.width);
+    l.resetFrame = {0, 4, 337, 52};
+    l.keyHelp = {0, 10, 217, 44};
+    l.emptyFrame = {0, 4, 65, 52};
+    l.octaveFrame = {0, 4, 233, 49};
+    spread<4>({&l.resetFrame, &l.keyHelp, &l.emptyFrame, &l.octaveFrame}, 12,
+              l.instrumentPicture.width);
 
-    l.file2 = {350, 150, 150, 200};
-    l.file3 = {520, 150, 150, 200};
+    l.makamList = {350, 150, 150, 200};
+    l.melodyList = {520, 150, 150, 200};
 
-    l.frame4 = {0, 490, 129, 100};
-    l.frame1 = {0, 490, 169, 100};
-    l.frame5 = {0, 490, 233, 100};
-    l.frame2 = {0, 490, 320, 100};
-    spread<4>({&l.frame4, &l.frame1, &l.frame5, &l.frame2}, l.picture2.left, l.picture2.width);
+    l.makamFrame = {0, 490, 129, 100};
+    l.recordFrame = {0, 490, 169, 100};
+    l.melodyFrame = {0, 490, 233, 100};
+    l.pitchLevelFrame = {0, 490, 320, 100};
+    spread<4>({&l.makamFrame, &l.recordFrame, &l.melodyFrame, &l.pitchLevelFrame},
+              l.instrumentPicture.left, l.instrumentPicture.width);
     return l;
 }
 

@@ -22,16 +22,18 @@ struct WindowLayout {
 
     double windowLeftTwips = 0;
     double windowTopTwips = 0;
-    Rect picture2;
-    // Top row: Frame3, Label36, Frame7, Frame10. Bottom row: Frame4, Frame1, Frame5, Frame2.
-    Rect frame3, label36, frame7, frame10;
-    Rect frame4, frame1, frame5, frame2;
-    Rect file2, file3;
+    Rect instrumentPicture;
+    // Top row: resetFrame, keyHelp, emptyFrame, octaveFrame. Bottom row: makamFrame, recordFrame,
+    // melodyFrame, pitchLevelFrame.
+    Rect resetFrame, keyHelp, emptyFrame, octaveFrame;
+    Rect makamFrame, recordFrame, melodyFrame, pitchLevelFrame;
+    Rect makamList, melodyList;
     // Inside the instrument picture.
-    Rect picture1, picture3, picture6, picture5, picture10, frame11, check1;
+    Rect mandalStrip, staffPicture, pitchPanel, fineTuningPicture, mandalColumn, settingSwitchFrame,
+        mandalLabelsCheck;
 };
 
-// The layout for a screen of the given size in twips.
+// arayüzyerleşimi: the layout of the window for a screen of the given size in twips.
 WindowLayout arayüzyerleşimi(double screenWidthTwips, double screenHeightTwips);
 
 // The key help: three lines joined by CR LF.

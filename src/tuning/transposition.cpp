@@ -59,7 +59,7 @@ void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
     CanvasImage& column = p_.controls.numberColumns();
 
     // The walk always starts from the untransposed setting.
-    if (p_.controls.option5Selected(2)) p_.controls.selectOption5(1);
+    if (p_.controls.settingSwitchSelected(2)) p_.controls.selectSetting(1);
     göçürümTemizle(column, st);
 
     const PitchLevel& level = kPitchLevels[ahenk];
@@ -95,9 +95,9 @@ void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
 
     // Nothing moves only at the table's own level with no shift: then nothing transposed stays.
     if (total != 0 || k != 0) {
-        p_.controls.selectOption5(2);
+        p_.controls.selectSetting(2);
     } else {
-        p_.controls.selectOption5(1);
+        p_.controls.selectSetting(1);
         göçürümTemizle(column, st);
     }
     p_.controls.refreshNumberColumns();
@@ -128,7 +128,7 @@ bool TuningHandlers::transposeString(int t, int levelOffset, int stringShift, in
             noPlaceOnTargetMessage({t, st.mandalPos[t], t2, target.tel1, target.tel2}));
         // Cancelled: the untransposed setting stays. From another degree shift the scroll bar's
         // change handler reruns the transposition with shift 0 before this returns.
-        p_.controls.setHScroll1Value(0);
+        p_.controls.setDegreeShift(0);
         return false;
     }
     st.transposedMandal[t2] = static_cast<std::int16_t>(*position);

@@ -6,31 +6,31 @@
 
 namespace zembera {
 
-void TuningHandlers::Option1_Click(int index) {
+void TuningHandlers::pitchLevelClick(int index) {
     if (!isPitchLevel(index)) return;
     p_.tuning.ahenkShift = static_cast<std::int16_t>(kPitchLevels[index].stringShift);
     p_.tuning.ahenkIndex = static_cast<std::int16_t>(index);
     // A new level always starts from degree shift 0, and transposes exactly once: moving the
     // scroll bar to 0 raises its change handler, which does it.
-    if (p_.controls.HScroll1Value() == 0) {
+    if (p_.controls.degreeShift() == 0) {
         trans_çalgı(index, 0);
     } else {
-        p_.controls.setHScroll1Value(0);
+        p_.controls.setDegreeShift(0);
     }
     p_.controls.focusInstrument();
 }
 
-void TuningHandlers::HScroll1_Change() {
-    const int shift = p_.controls.HScroll1Value();
-    p_.controls.setText3(std::to_string(shift));
+void TuningHandlers::degreeShiftChange() {
+    const int shift = p_.controls.degreeShift();
+    p_.controls.setDegreeShiftText(std::to_string(shift));
     trans_çalgı(p_.tuning.ahenkIndex, shift);
 }
 
-void TuningHandlers::Option4_Click(int /*index*/) {
+void TuningHandlers::octaveDivisionClick(int /*index*/) {
     p_.controls.focusInstrument();
 }
 
-void TuningHandlers::Option5_Click(int index) {
+void TuningHandlers::settingSwitchClick(int index) {
     InstrumentState& st = p_.instrument;
     const PerString16 before = st.mandalPos;
     if (index == 1) {
@@ -54,7 +54,7 @@ void TuningHandlers::Option5_Click(int index) {
     p_.controls.focusInstrument();
 }
 
-void TuningHandlers::Command8_Click() {
+void TuningHandlers::tuningResetClick() {
     for (int s = 1; s <= kStringCount; ++s) {
         if (p_.tuning.tuningOffset[s] == 0) continue;
         p_.tuning.tuningOffset[s] = 0;
@@ -66,7 +66,7 @@ void TuningHandlers::Command8_Click() {
     p_.controls.focusInstrument();
 }
 
-void TuningHandlers::Command9_Click() {
+void TuningHandlers::mandalResetClick() {
     InstrumentState& st = p_.instrument;
     for (int s = 1; s <= kStringCount; ++s) {
         if (st.mandalPos[s] == 0) continue;

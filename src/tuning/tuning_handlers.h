@@ -1,10 +1,12 @@
 #pragma once
-// The handlers of the tuning controls: pitch level (Option1), degree shift (HScroll1), octave
-// division (Option4), untransposed/transposed switch (Option5), AKORD RESET (Command8) and
-// MANDAL RESET (Command9), and the transposition of the whole instrument, trans_çalgı.
+// The handlers of the tuning controls: pitch level (pitchLevelButtons), degree shift
+// (degreeShiftBar), octave division (octaveDivisionButtons), untransposed/transposed switch
+// (settingSwitch), AKORD RESET (tuningResetButton) and MANDAL RESET (mandalResetButton), and the
+// transposition of the whole instrument, trans_çalgı.
 //
 // Thread: UI thread only. Handlers may run nested inside one another, as the window raises them
-// synchronously when the transposition moves HScroll1 or selects an Option5 button.
+// synchronously when the transposition moves the degree-shift bar or selects a button of the
+// setting switch.
 
 #include "common/messages.h"
 #include "instrument/instrument_ports.h"
@@ -31,22 +33,23 @@ class TuningHandlers {
     explicit TuningHandlers(TuningParts parts) : p_(parts) {}
 
     // Chooses pitch level 1..8: its string shift, then one transposition with degree shift 0.
-    void Option1_Click(int index);
-    // Shows the new degree shift in Text3 and transposes by it at the chosen level.
-    void HScroll1_Change();
+    void pitchLevelClick(int index);
+    // Shows the new degree shift in its box and transposes by it at the chosen level.
+    void degreeShiftChange();
     // The octave division changes no pitch.
-    void Option4_Click(int index);
+    void octaveDivisionClick(int index);
     // 1: the untransposed setting sounds again; 2: it is saved and the transposed one sounds.
-    void Option5_Click(int index);
+    void settingSwitchClick(int index);
     // AKORD RESET: clears the fine tuning of every string.
-    void Command8_Click();
+    void tuningResetClick();
     // MANDAL RESET: every sounding mandal back to position 0.
-    void Command9_Click();
+    void mandalResetClick();
 
     // Computes transposedMandal for pitch level `ahenk` (1..8) and degree shift `dereceFarkı`
     // from the untransposed setting, writes the red column and makes the result sound.
     // Problems are reported string by string; a target degree with no place on its target
-    // string cancels the run (and reruns it with degree shift 0 when HScroll1 was not at 0).
+    // string cancels the run (and reruns it with degree shift 0 when the degree-shift bar was not
+    // at 0).
     void trans_çalgı(int ahenk, int dereceFarkı);
 
   private:

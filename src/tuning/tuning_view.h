@@ -15,20 +15,20 @@ class TuningView {
   public:
     virtual ~TuningView() = default;
 
-    // HScroll1: the degree shift, -8..12.
-    virtual int HScroll1Value() const = 0;
-    // Moves HScroll1. When the value changes, HScroll1_Change runs before this returns; setting
-    // the value it already has runs nothing.
-    virtual void setHScroll1Value(int value) = 0;
-    virtual void setText3(const std::string& text) = 0;
+    // The degree-shift bar, -8..12.
+    virtual int degreeShift() const = 0;
+    // Moves the degree-shift bar. When the value changes, degreeShiftChange runs before this
+    // returns; setting the value it already has runs nothing.
+    virtual void setDegreeShift(int value) = 0;
+    virtual void setDegreeShiftText(const std::string& text) = 0;
 
-    // Option5: index 1 the untransposed setting, 2 the transposed one.
-    virtual bool option5Selected(int index) const = 0;
-    // Selects an Option5 button. When the selection changes, Option5_Click runs before this
-    // returns; selecting the button already selected runs nothing.
-    virtual void selectOption5(int index) = 0;
+    // The setting switch: index 1 the untransposed setting, 2 the transposed one.
+    virtual bool settingSwitchSelected(int index) const = 0;
+    // Selects a button of the setting switch. When the selection changes, settingSwitchClick runs
+    // before this returns; selecting the button already selected runs nothing.
+    virtual void selectSetting(int index) = 0;
 
-    // Picture10, which holds the black and red mandal number columns.
+    // mandalColumn, which holds the black and red mandal number columns.
     virtual CanvasImage& numberColumns() = 0;
     virtual void refreshNumberColumns() = 0;
 

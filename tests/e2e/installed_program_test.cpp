@@ -131,10 +131,10 @@ TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) 
     const auto at = [](double x, double y) {
         return " " + std::to_string(std::lround(x)) + " " + std::to_string(std::lround(y));
     };
-    const Rect& f = l.frame4;
+    const Rect& f = l.makamFrame;
     const std::string points =
         at(f.left + 8 + 40, f.top + 24 + 9) + at(f.left + 72 + 16, f.top + 56 + 12) +
-        at(f.left + 24 + 16, f.top + 56 + 12) + at(l.file2.left + 30, l.file2.top + 9);
+        at(f.left + 24 + 16, f.top + 56 + 12) + at(l.makamList.left + 30, l.makamList.top + 9);
     const fs::path report = root / "drive.txt";
     const int driven = run(
         "runuser -u " + std::string(kUser) +
@@ -159,8 +159,8 @@ TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) 
     const QImage after(QString::fromStdString((out / "after.png").string()));
     ASSERT_FALSE(before.isNull());
     ASSERT_FALSE(after.isNull());
-    EXPECT_EQ(textLines(before, l.file2), 5);
-    EXPECT_EQ(textLines(after, l.file2), 6);
+    EXPECT_EQ(textLines(before, l.makamList), 5);
+    EXPECT_EQ(textLines(after, l.makamList), 6);
 
     // The S key sounded.
     EXPECT_GT(rms(out / "audio.raw"), 100);

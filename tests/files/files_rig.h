@@ -118,34 +118,36 @@ class LoggedView : public ViewCalls {
 // where the window would run its click handler.
 class FakeFilesView : public FilesView {
   public:
-    std::string Text1() const override { return text1; }
-    void setText1(const std::string& t) override { text1 = t; }
-    void showFile2() override { file2Shown = true; }
-    void hideFile2() override { file2Shown = false; }
-    void refreshFile2() override { ++file2Refreshes; }
-    bool option5Selected(int index) const override { return option5 == index; }
-    void selectOption5(int index) override { select(option5, index, "Option5 "); }
-    bool option1Selected(int index) const override { return option1 == index; }
-    void selectOption1(int index) override { select(option1, index, "Option1 "); }
-    void setHScroll1Value(int value) override { select(hscroll, value, "HScroll1 "); }
+    std::string makamName() const override { return makamNameBox; }
+    void setMakamName(const std::string& t) override { makamNameBox = t; }
+    void showMakamList() override { makamListShown = true; }
+    void hideMakamList() override { makamListShown = false; }
+    void refreshMakamList() override { ++makamListRefreshes; }
+    bool settingSwitchSelected(int index) const override { return settingSwitch == index; }
+    void selectSetting(int index) override { select(settingSwitch, index, "settingSwitch "); }
+    bool pitchLevelSelected(int index) const override { return pitchLevel == index; }
+    void selectPitchLevel(int index) override { select(pitchLevel, index, "pitchLevelButtons "); }
+    void setDegreeShift(int value) override { select(hscroll, value, "degreeShiftBar "); }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }
-    int option3Index() const override { return option3; }
-    std::string Text2() const override { return text2; }
-    void setText2(const std::string& t) override { text2 = t; }
-    void showFile3() override { file3Shown = true; }
-    void hideFile3() override { file3Shown = false; }
+    int replayModeIndex() const override { return replayMode; }
+    std::string melodyName() const override { return melodyNameBox; }
+    void setMelodyName(const std::string& t) override { melodyNameBox = t; }
+    void showMelodyList() override { melodyListShown = true; }
+    void hideMelodyList() override { melodyListShown = false; }
     void setStartStopCaption(const std::string& c) override { caption = c; }
     void showCounter(const std::string& text) override { counters.push_back(text); }
     void blankCounter() override { counters.push_back("blank"); }
-    int option2Index() const override { return option2; }
-    void setFrameEnabled(int frame, bool on) override { frames[frame] = on; }
+    int melodyModeIndex() const override { return melodyMode; }
+    void setFrameEnabled(WindowFrame frame, bool on) override { frames[index(frame)] = on; }
     void focusInstrument() override { ++focusGiven; }
 
-    bool allFrames(std::initializer_list<int> which, bool on) const {
-        for (int f : which) {
-            if (frames[f] != on) return false;
+    static std::size_t index(WindowFrame frame) { return static_cast<std::size_t>(frame); }
+    bool frameOn(WindowFrame frame) const { return frames[index(frame)]; }
+    bool allFrames(std::initializer_list<WindowFrame> which, bool on) const {
+        for (WindowFrame f : which) {
+            if (frameOn(f) != on) return false;
         }
         return true;
     }
@@ -153,23 +155,29 @@ class FakeFilesView : public FilesView {
     // and every frame enabled.
     bool idle() const {
         return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
-               allFrames({1, 2, 3, 4, 5, 7, 10}, true);
+               allFrames({WindowFrame::record, WindowFrame::pitchLevel, WindowFrame::reset,
+                          WindowFrame::makam, WindowFrame::melody, WindowFrame::empty,
+                          WindowFrame::octave},
+                         true);
     }
     // Recording or replaying: only stop enabled (and pause in a replay), the recording frame
     // the only frame enabled.
     bool busy(bool replaying) const {
-        return buttons == std::array{false, false, replaying, true} && frames[1] &&
-               allFrames({2, 3, 4, 5, 7, 10}, false);
+        return buttons == std::array{false, false, replaying, true} &&
+               frameOn(WindowFrame::record) &&
+               allFrames({WindowFrame::pitchLevel, WindowFrame::reset, WindowFrame::makam,
+                          WindowFrame::melody, WindowFrame::empty, WindowFrame::octave},
+                         false);
     }
 
-    std::string text1, text2, caption = ">";
-    bool file2Shown = false, file3Shown = false;
-    int file2Refreshes = 0;
-    int option1 = 5, option2 = 2, option3 = 1, option5 = 1, hscroll = 0;
+    std::string makamNameBox, melodyNameBox, caption = ">";
+    bool makamListShown = false, melodyListShown = false;
+    int makamListRefreshes = 0;
+    int pitchLevel = 5, melodyMode = 2, replayMode = 1, settingSwitch = 1, hscroll = 0;
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;
-    bool frames[11] = {true, true, true, true, true, true, true, true, true, true, true};
+    std::array<bool, kWindowFrames> frames = {true, true, true, true, true, true, true};
     Calls counters;
     Calls calls;
     int focusGiven = 0;

@@ -68,18 +68,18 @@ class Makam : public test::FilesRig {
 
 TEST_F(Makam, SaveWritesTheExactBytesAndLoadBringsBackAllPositionsAndTheName) {
     st().mandalPos = kSample;
-    controls.text1 = "Uşşak";
+    controls.makamNameBox = "Uşşak";
     handlers->save_buton_Click();
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(controls.file2Refreshes, 1);
+    EXPECT_EQ(controls.makamListRefreshes, 1);
     EXPECT_EQ(fileBytes(dir / "Uşşak.mkm"), makamFileText(kSample));
 
     st().mandalPos = PerString16{};
-    controls.text1.clear();
-    handlers->File2_Click("Uşşak.mkm");
+    controls.makamNameBox.clear();
+    handlers->makamListClick("Uşşak.mkm");
     EXPECT_TRUE(messages.shown.empty());
     // The name box drops the last four characters, counted as letters, not bytes.
-    EXPECT_EQ(controls.text1, "Uşşak");
+    EXPECT_EQ(controls.makamNameBox, "Uşşak");
     EXPECT_EQ(st().mandalPos, kSample);
 }
 
@@ -89,7 +89,7 @@ TEST_F(Makam, AnyNameTheFileSystemTakesIsSavedAndListed) {
     writeBytes(dir / ".gizli.mkm", "");
     writeBytes(dir / "RAST.MKM", makamFileText(kSample));
     for (const std::string& name : {longName, std::string("a.b"), std::string("x.")}) {
-        controls.text1 = name;
+        controls.makamNameBox = name;
         st().mandalPos = kSample;
         handlers->save_buton_Click();
     }
@@ -97,14 +97,14 @@ TEST_F(Makam, AnyNameTheFileSystemTakesIsSavedAndListed) {
     EXPECT_EQ(makamFileNames(dir),
               (std::vector<std::string>{"a.b.mkm", longName + ".mkm", "RAST.MKM", "x..mkm"}));
     st().mandalPos = PerString16{};
-    handlers->File2_Click(longName + ".mkm");
+    handlers->makamListClick(longName + ".mkm");
     EXPECT_EQ(st().mandalPos, kSample);
-    EXPECT_EQ(controls.text1, longName);
+    EXPECT_EQ(controls.makamNameBox, longName);
 }
 
 TEST_F(Makam, SavingReplacesAnOldFileWithoutAskingAndAFailedSaveSaysSo) {
     writeBytes(dir / "rast.mkm", "old content that is longer than the new one ...\r\n");
-    controls.text1 = "rast";
+    controls.makamNameBox = "rast";
     st().mandalPos[5] = 4;
     handlers->save_buton_Click();
     EXPECT_TRUE(messages.asked.empty());
@@ -113,7 +113,7 @@ TEST_F(Makam, SavingReplacesAnOldFileWithoutAskingAndAFailedSaveSaysSo) {
 
     // A folder in the way: the rename cannot replace it.
     std::filesystem::create_directory(dir / "blocked.mkm");
-    controls.text1 = "blocked";
+    controls.makamNameBox = "blocked";
     handlers->save_buton_Click();
     EXPECT_EQ(messages.shown, (Calls{"makam dosyası yazılamadı: blocked.mkm"}));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "blocked.mkm"));
@@ -123,7 +123,7 @@ TEST_F(Makam, SavingReplacesAnOldFileWithoutAskingAndAFailedSaveSaysSo) {
 TEST_F(Makam, NamesOutsideTheProgramFolderAndEmptyNamesWriteNothing) {
     std::filesystem::create_directories(dir / "sub");
     for (const char* name : {"../escape", "sub/inner", "..", ".x", ""}) {
-        controls.text1 = name;
+        controls.makamNameBox = name;
         handlers->save_buton_Click();
     }
     EXPECT_EQ(messages.shown, (Calls{kMakamNameRefused, kMakamNameRefused, kMakamNameHidden,
@@ -131,7 +131,7 @@ TEST_F(Makam, NamesOutsideTheProgramFolderAndEmptyNamesWriteNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir / ".x.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escape.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "inner.mkm"));
-    EXPECT_EQ(controls.file2Refreshes, 0);
+    EXPECT_EQ(controls.makamListRefreshes, 0);
 }
 
 TEST_F(Makam, HandWrittenFilesWithCommasOrOneNumberALineLoadTheSame) {
@@ -144,7 +144,7 @@ TEST_F(Makam, HandWrittenFilesWithCommasOrOneNumberALineLoadTheSame) {
     writeBytes(dir / "satir.mkm", lines + "99 junk\n"); // nothing after the 26th is read
     for (const char* file : {"virgul.mkm", "satir.mkm"}) {
         st().mandalPos = PerString16{};
-        handlers->File2_Click(file);
+        handlers->makamListClick(file);
         for (int k = 1; k <= 26; ++k)
             EXPECT_EQ(st().mandalPos[k], k % 5 - 2) << file << " " << k;
     }
@@ -152,14 +152,14 @@ TEST_F(Makam, HandWrittenFilesWithCommasOrOneNumberALineLoadTheSame) {
 }
 
 TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
-    controls.option5 = 2;
-    controls.option1 = 3;
-    controls.file2Shown = true;
+    controls.settingSwitch = 2;
+    controls.pitchLevel = 3;
+    controls.makamListShown = true;
     st().currentString = 3;
     writeBytes(dir / "rast.mkm", makamFileText(kSample));
-    handlers->File2_Click("rast.mkm");
-    EXPECT_EQ(controls.calls, (Calls{"Option5 1", "Option1 5"}));
-    EXPECT_FALSE(controls.file2Shown);
+    handlers->makamListClick("rast.mkm");
+    EXPECT_EQ(controls.calls, (Calls{"settingSwitch 1", "pitchLevelButtons 5"}));
+    EXPECT_FALSE(controls.makamListShown);
     EXPECT_GE(controls.focusGiven, 1);
     // The selected string is redrawn right after its value.
     Calls expected;
@@ -171,12 +171,12 @@ TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
 
     // Already there: nothing is selected again.
     controls.calls.clear();
-    handlers->File2_Click("rast.mkm");
+    handlers->makamListClick("rast.mkm");
     EXPECT_TRUE(controls.calls.empty());
     // At the reference level a degree shift still goes back to 0.
     controls.hscroll = 4;
-    handlers->File2_Click("rast.mkm");
-    EXPECT_EQ(controls.calls, (Calls{"HScroll1 0"}));
+    handlers->makamListClick("rast.mkm");
+    EXPECT_EQ(controls.calls, (Calls{"degreeShiftBar 0"}));
 }
 
 TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
@@ -186,7 +186,7 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
     };
     // The second line names the file, the line and the reason.
     writeBytes(dir / "bozuk.mkm", "1\r\n2\r\nüç\r\n");
-    handlers->File2_Click("bozuk.mkm");
+    handlers->makamListClick("bozuk.mkm");
     EXPECT_EQ(messages.shown,
               (Calls{"makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının 3. "
                      "satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" bulundu"}));
@@ -203,7 +203,7 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
         st().mandalPos.fill(9);
         messages.shown.clear();
         writeBytes(dir / "bozuk.mkm", c.text);
-        handlers->File2_Click("bozuk.mkm");
+        handlers->makamListClick("bozuk.mkm");
         ASSERT_EQ(messages.shown.size(), 1u) << c.text;
         EXPECT_TRUE(messages.shown[0].starts_with(
             "makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının "))
@@ -213,10 +213,10 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
     }
     // A file that is not there at all.
     messages.shown.clear();
-    handlers->File2_Click("yok.mkm");
+    handlers->makamListClick("yok.mkm");
     EXPECT_EQ(messages.shown, (Calls{"makam dosyasından kaynaklanan bir hata oluştu\n"
                                      "yok.mkm dosyasının 1. satırında hata: dosya açılamadı"}));
-    EXPECT_EQ(controls.text1, "yok");
+    EXPECT_EQ(controls.makamNameBox, "yok");
 }
 
 } // namespace

@@ -107,7 +107,7 @@ class Melody : public test::FilesRig {
         FilesRig::SetUp();
         handlers = std::make_unique<MelodyHandlers>(*parts);
         st().vscrollValue = 40;
-        controls.text2 = "ezgi";
+        controls.melodyNameBox = "ezgi";
     }
     void writeMelody(std::initializer_list<MelodyRecord> records, const std::string& tail = "") {
         std::string text;
@@ -119,7 +119,7 @@ class Melody : public test::FilesRig {
 };
 
 TEST_F(Melody, NotesSoundTheirLengthWhileRestsSkipsAndCodeZeroAreOnlyCounted) {
-    controls.option2 = 1; // çalgı: the instrument's own mandal
+    controls.melodyMode = 1; // çalgı: the instrument's own mandal
     st().mandalPos[4] = -3;
     writeMelody({note(0, 28, 3),  // rest of 8 units
                  note(0, 5, 0),   // code 0
@@ -163,7 +163,7 @@ TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
         {{10, 2}, {11, 3}},  // dosya
     };
     for (int mode : {1, 2, 3}) {
-        controls.option2 = mode;
+        controls.melodyMode = mode;
         sound.events.clear();
         view.staff.clear();
         handlers->yürüt10();
@@ -176,7 +176,7 @@ TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
 }
 
 TEST_F(Melody, AFileMandalOutsideTheStringsRangePlaysNothingForThatNote) {
-    controls.option2 = 3;           // dosya
+    controls.melodyMode = 3;        // dosya
     writeMelody({note(0, 0, 6, 9),  // string 4 reaches only 8
                  note(0, 0, 6, -6), // nor below -5
                  note(0, 0, 6, 8)});
@@ -191,8 +191,11 @@ TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
     writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
     bool framesOffWhilePlaying = false;
     onEvents = [&](int) {
-        framesOffWhilePlaying = controls.allFrames({1, 2, 3, 4, 7, 10}, false) &&
-                                controls.frames[5] && controls.caption == "0";
+        framesOffWhilePlaying =
+            controls.allFrames({WindowFrame::record, WindowFrame::pitchLevel, WindowFrame::reset,
+                                WindowFrame::makam, WindowFrame::empty, WindowFrame::octave},
+                               false) &&
+            controls.frameOn(WindowFrame::melody) && controls.caption == "0";
     };
     handlers->yürüt10();
     EXPECT_TRUE(framesOffWhilePlaying);
@@ -209,7 +212,7 @@ TEST_F(Melody, AnIncompleteLastRecordFailsAfterTheCompleteOnesPlayed) {
 TEST_F(Melody, MissingEmptyOrOutsideNamesFailWithTheMessage) {
     for (const char* name : {"", "yok", "../ezgi", "a/b"}) {
         messages.shown.clear();
-        controls.text2 = name;
+        controls.melodyNameBox = name;
         handlers->aç_kapa_buton_Click();
         ASSERT_EQ(messages.shown.size(), 1u) << name;
         EXPECT_EQ(messages.shown[0].rfind("ses dosyasından kaynaklanan bir hata oluştu.\n" +

@@ -57,7 +57,7 @@ class Recording : public test::FilesRig {
     }
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     // A left click on string s inside its plucking zone.
-    void pluck(int s) { player->Picture2_MouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
+    void pluck(int s) { player->instrumentMouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
     // The lines of the recording file, each read back as a pluck.
     std::vector<RecordEntry> recorded() {
         const std::string text = fileBytes(kayit());
@@ -138,8 +138,8 @@ TEST_F(Recording, KeysSweepsAndMandalEditsDoNothingWhileRecording) {
     const PerString16 mandals = st().mandalPos;
     player->Form_KeyDown(kKeyUp);
     player->Form_KeyDown(kKeyRight);
-    player->Picture2_MouseMove(kRightButton, 300, 100);
-    player->Picture1_MouseDown(kLeftButton, 160, 30);
+    player->instrumentMouseMove(kRightButton, 300, 100);
+    player->mandalStripMouseDown(kLeftButton, 160, 30);
     EXPECT_EQ(sound.images, 0);
     EXPECT_EQ(st().mandalPos, mandals);
     EXPECT_EQ(st().currentString, 12);
@@ -246,7 +246,7 @@ TEST_F(Replay, SartliAndDosyaShowEveryNoteAsRecordedButPlayNoSound) {
     writeRecording({{5, 3, 120}, {12, 0, 40}, {1, 9, 10}}); // string 1 reaches only 6
     st().mandalPos[1] = 2;
     for (int mode : {2, 3}) {
-        controls.option3 = mode;
+        controls.replayMode = mode;
         view.calls.clear();
         view.staff.clear();
         sound.events.clear();

@@ -51,12 +51,12 @@ TEST_F(UserFolder, MakamsAreListedFromBothLoadedFromTheUsersFirstAndSavedToTheUs
     } loads[] = {{"Rast.mkm", -4}, {"Hicaz.mkm", 2}};
     for (const auto& l : loads) {
         st().mandalPos = PerString16{};
-        makam->File2_Click(l.file);
+        makam->makamListClick(l.file);
         EXPECT_EQ(st().mandalPos[3], l.position) << l.file;
     }
 
     st().mandalPos[7] = 5;
-    controls.text1 = "Benim";
+    controls.makamNameBox = "Benim";
     makam->save_buton_Click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(fileBytes(user / "Benim.mkm"), makamFileText(st().mandalPos));
@@ -76,7 +76,7 @@ TEST_F(UserFolder, AMelodyOfTheUserHidesTheBundledOneAndABundledOneStillPlays) {
         int string;
     } melodies[] = {{"ezgi", 12}, {"örnek", 4}};
     for (const auto& m : melodies) {
-        controls.text2 = m.name;
+        controls.melodyNameBox = m.name;
         sound.events.clear();
         melody->aç_kapa_buton_Click();
         EXPECT_TRUE(messages.shown.empty()) << m.name;

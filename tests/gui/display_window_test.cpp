@@ -42,16 +42,17 @@ class DisplayWindow : public test::WindowFixture {
     void loadMakam(const PerString16& positions) {
         std::ofstream(dir / "deneme.mkm", std::ios::binary) << makamFileText(positions);
         QTest::mouseClick(window->open_buton, Qt::LeftButton);
-        const auto item = window->File2->findItems(QStringLiteral("deneme.mkm"), Qt::MatchExactly);
+        const auto item =
+            window->makamList->findItems(QStringLiteral("deneme.mkm"), Qt::MatchExactly);
         ASSERT_EQ(item.size(), 1);
-        QTest::mouseClick(window->File2->viewport(), Qt::LeftButton, {},
-                          window->File2->visualItemRect(item[0]).center());
+        QTest::mouseClick(window->makamList->viewport(), Qt::LeftButton, {},
+                          window->makamList->visualItemRect(item[0]).center());
     }
     // The panel's line 6 equals that line printed alone with the hertz of `cents`.
     bool hertzLineShows(double cents) {
         char value[32];
         std::snprintf(value, sizeof value, "%.4f", 262 * std::exp2(cents / 1200));
-        const CanvasImage& panel = window->Picture6->canvas();
+        const CanvasImage& panel = window->pitchPanel->canvas();
         CanvasImage expected(panel.width(), panel.height(), qRgb(255, 224, 192));
         expected.setCurrentY(5 * expected.textHeight());
         expected.setForeColor(test::kBlue);
@@ -64,7 +65,7 @@ class DisplayWindow : public test::WindowFixture {
         return panel.image().copy(line) == expected.image().copy(line);
     }
     int labelInk(int s) const {
-        return countIn(window->Picture2->canvas().image(), labelBox(s), kLabelInk[s >= 8]);
+        return countIn(window->instrumentPicture->canvas().image(), labelBox(s), kLabelInk[s >= 8]);
     }
 };
 
@@ -73,55 +74,56 @@ TEST_F(DisplayWindow, PanelHertzBelongToTheShownNoteAfterALoadAndAFineTuning) {
     positions[12] = 3;
     loadMakam(positions); // string 26 is still the one prepared last
     EXPECT_TRUE(hertzLineShows(program->tables.centTable(12, 3)));
-    QTest::mouseClick(window->Picture5, Qt::LeftButton, {}, QPoint(10, 10)); // +2 cents
+    QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 10)); // +2 cents
     EXPECT_TRUE(hertzLineShows(program->tables.centTable(12, 3) + 2));
 }
 
 TEST_F(DisplayWindow, TranspositionRedrawsColumnAndCloseUpAndAMakamLoadUndoesTheShift) {
-    QScrollBar* bar = window->HScroll1;
+    QScrollBar* bar = window->degreeShiftBar;
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 6, bar->height() / 2));
     ASSERT_EQ(pos()[12], 1); // one degree up
     EXPECT_TRUE(test::columnRowHas(*window, 12, 48, 66, test::kBlack));
-    EXPECT_EQ(window->Picture1->canvas().pixel(156 + 16 * 9 + 2, 30), test::kRed); // upright
+    EXPECT_EQ(window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30), test::kRed); // upright
     ASSERT_TRUE(test::columnRowHas(*window, 12, 67, 89, test::kRed));
 
     loadMakam(PerString16{}); // already at SÜPÜRDE
     EXPECT_EQ(bar->value(), 0);
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
+    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
     for (int s = 1; s <= 26; ++s)
         EXPECT_FALSE(test::columnRowHas(*window, s, 48, 89, test::kRed)) << s;
 }
 
 TEST_F(DisplayWindow, LabelsGoAtZeroStayInsideTheirBoxesAndString26sIsNotCovered) {
-    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(window->mandalLabelsCheck, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::keyClick(handle(), Qt::Key_Right);
     EXPECT_GT(labelInk(12), 5);
     QTest::keyClick(handle(), Qt::Key_Left);
     EXPECT_EQ(labelInk(12), 0);
     QTest::keyClick(handle(), Qt::Key_Right);
-    QTest::mouseClick(window->Command9, Qt::LeftButton); // MANDAL RESET
+    QTest::mouseClick(window->mandalResetButton, Qt::LeftButton); // MANDAL RESET
     EXPECT_EQ(labelInk(12), 0);
 
     for (int s = 1; s <= 26; ++s)
         pos()[s] = program->instrument.mandalMax[s]; // the widest labels: 6, 8, 10, 12
-    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5)); // off
-    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5)); // on again
-    const QImage& drawn = window->Picture2->canvas().image();
+    QTest::mouseClick(window->mandalLabelsCheck, Qt::LeftButton, {}, QPoint(5, 5)); // off
+    QTest::mouseClick(window->mandalLabelsCheck, Qt::LeftButton, {}, QPoint(5, 5)); // on again
+    const QImage& drawn = window->instrumentPicture->canvas().image();
     int inBoxes = 0;
     for (int s = 1; s <= 26; ++s) {
         EXPECT_GT(labelInk(s), 5) << s;
         inBoxes += labelInk(s);
     }
-    EXPECT_EQ(inBoxes, test::countColor(window->Picture2->canvas(), kLabelInk[0]) +
-                           test::countColor(window->Picture2->canvas(), kLabelInk[1]));
-    const QImage shown = window->Picture2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(inBoxes, test::countColor(window->instrumentPicture->canvas(), kLabelInk[0]) +
+                           test::countColor(window->instrumentPicture->canvas(), kLabelInk[1]));
+    const QImage shown =
+        window->instrumentPicture->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown.copy(labelBox(26)), drawn.copy(labelBox(26)));
-    QTest::mouseClick(window->Check1, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(window->mandalLabelsCheck, Qt::LeftButton, {}, QPoint(5, 5));
     for (QRgb ink : kLabelInk)
-        EXPECT_EQ(test::countColor(window->Picture2->canvas(), ink), 0);
+        EXPECT_EQ(test::countColor(window->instrumentPicture->canvas(), ink), 0);
 }
 
-TEST_F(DisplayWindow, CaptionsFitTheirControlsAndFrame11EndsAboveTheColumn) {
+TEST_F(DisplayWindow, CaptionsFitTheirControlsAndSwitchFrameEndsAboveTheColumn) {
     for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
         // A push button's hint has a floor of its own; its caption needs the text and the border.
         const int needed = qobject_cast<QPushButton*>(b)
@@ -130,11 +132,13 @@ TEST_F(DisplayWindow, CaptionsFitTheirControlsAndFrame11EndsAboveTheColumn) {
         EXPECT_LE(needed, b->width()) << b->text().toStdString();
         EXPECT_TRUE(b->parentWidget()->rect().contains(b->geometry())) << b->text().toStdString();
     }
-    EXPECT_LE(window->Check2->sizeHint().height(), window->Check2->height());
-    QTest::mouseClick(window->Check2, Qt::LeftButton, {}, QPoint(window->Check2->width() - 3, 2));
+    EXPECT_LE(window->detailCheck->sizeHint().height(), window->detailCheck->height());
+    QTest::mouseClick(window->detailCheck, Qt::LeftButton, {},
+                      QPoint(window->detailCheck->width() - 3, 2));
     EXPECT_TRUE(program->instrument.detailShown); // the caption's first line takes the click
-    const auto* frame11 = window->findChild<QGroupBox*>(QStringLiteral("Frame11"));
-    EXPECT_LT(frame11->geometry().bottom(), window->Picture10->y());
+    const auto* settingSwitchFrame =
+        window->findChild<QGroupBox*>(QStringLiteral("settingSwitchFrame"));
+    EXPECT_LT(settingSwitchFrame->geometry().bottom(), window->mandalColumn->y());
 }
 
 } // namespace

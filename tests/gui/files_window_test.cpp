@@ -75,64 +75,64 @@ class FilesWindow : public test::WindowFixture {
 TEST_F(FilesWindow, SavedMakamIsListedAtOnceAndLoadsBackInTheUntransposedView) {
     pos()[3] = -2;
     pos()[20] = 7;
-    window->Text1->setText(QString::fromUtf8("Uşşak"));
+    window->makamNameBox->setText(QString::fromUtf8("Uşşak"));
     click(window->save_buton);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(fileBytes(dir / "Uşşak.mkm"), makamFileText(pos()));
 
-    window->Option5[2]->setChecked(true);
+    window->settingSwitch[2]->setChecked(true);
     ASSERT_FALSE(program->instrument.untransposedShown);
     std::ofstream(dir / ".gizli.mkm");
     std::ofstream(dir / "Acem.mkm");
     click(window->open_buton);
-    ASSERT_TRUE(window->File2->isVisible());
-    ASSERT_EQ(window->File2->count(), 2); // the hidden file is not listed
-    EXPECT_EQ(window->File2->item(0)->text(), "Acem.mkm");
+    ASSERT_TRUE(window->makamList->isVisible());
+    ASSERT_EQ(window->makamList->count(), 2); // the hidden file is not listed
+    EXPECT_EQ(window->makamList->item(0)->text(), "Acem.mkm");
     pos() = PerString16{};
-    window->Text1->clear();
-    chooseListEntry(window->File2, QString::fromUtf8("Uşşak.mkm"));
-    EXPECT_FALSE(window->File2->isVisible());
-    EXPECT_TRUE(window->Option5[1]->isChecked());
+    window->makamNameBox->clear();
+    chooseListEntry(window->makamList, QString::fromUtf8("Uşşak.mkm"));
+    EXPECT_FALSE(window->makamList->isVisible());
+    EXPECT_TRUE(window->settingSwitch[1]->isChecked());
     EXPECT_TRUE(program->instrument.untransposedShown);
-    EXPECT_EQ(window->Text1->text(), QString::fromUtf8("Uşşak"));
+    EXPECT_EQ(window->makamNameBox->text(), QString::fromUtf8("Uşşak"));
     EXPECT_EQ(pos()[3], -2);
     EXPECT_EQ(pos()[20], 7);
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
-    window->Text1->clear();
+    window->makamNameBox->clear();
     click(window->save_buton);
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"bir makam ismi girin"}));
 }
 
 TEST_F(FilesWindow, RecordingLightsItsLampAndWritesOneLinePerPluck) {
     click(window->rec_buton);
-    EXPECT_TRUE(allPixels(window->Picture9, test::kRed));
+    EXPECT_TRUE(allPixels(window->recordLamp, test::kRed));
     EXPECT_TRUE(window->stop_buton->isEnabled());
     EXPECT_FALSE(window->rec_buton->isEnabled());
     EXPECT_FALSE(window->Play_buton->isEnabled());
     EXPECT_FALSE(window->pause_buton->isEnabled());
-    for (QGroupBox* frame : {window->Frame2, window->Frame3, window->Frame4, window->Frame5,
-                             window->Frame7, window->Frame10})
+    for (QGroupBox* frame : {window->pitchLevelFrame, window->resetFrame, window->makamFrame,
+                             window->melodyFrame, window->emptyFrame, window->octaveFrame})
         EXPECT_FALSE(frame->isEnabled()) << frame->objectName().toStdString();
-    EXPECT_TRUE(window->Frame1->isEnabled());
+    EXPECT_TRUE(window->recordFrame->isEnabled());
 
-    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(700, 30));
-    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(300, 400));
-    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(700, 30));
+    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
+    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(300, 400));
+    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
     EXPECT_EQ(sound.images, 3);
     click(window->stop_buton);
 
     EXPECT_EQ(recordedStrings(), (std::vector<int>{1, 26, 1}));
-    EXPECT_TRUE(allPixels(window->Picture9, kWhite));
+    EXPECT_TRUE(allPixels(window->recordLamp, kWhite));
     EXPECT_TRUE(recordingIdle());
-    EXPECT_TRUE(window->Frame4->isEnabled());
+    EXPECT_TRUE(window->makamFrame->isEnabled());
 }
 
 TEST_F(FilesWindow, ClosingTheWindowKeepsTheRecordingMadeSoFar) {
     write(kayit(), recordLine(5, 0, 100));
     click(window->rec_buton);
-    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(700, 30));
-    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(300, 400));
+    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
+    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(300, 400));
     window->close();
     ASSERT_FALSE(window->isVisible());
 
@@ -146,14 +146,14 @@ TEST_F(FilesWindow, ReplayShowsItsLampAndIgnoresKeysAndPlucksWhileItRuns) {
     bool checked = false;
     duringLoop([&] {
         checked = true;
-        EXPECT_TRUE(allPixels(window->Picture8, test::kGreen));
+        EXPECT_TRUE(allPixels(window->replayLamp, test::kGreen));
         EXPECT_TRUE(window->pause_buton->isEnabled());
         EXPECT_FALSE(window->Play_buton->isEnabled());
-        EXPECT_FALSE(window->Frame5->isEnabled());
+        EXPECT_FALSE(window->melodyFrame->isEnabled());
         QTest::keyClick(handle(), Qt::Key_W);
         QTest::keyClick(handle(), Qt::Key_Right);
-        QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(700, 30));
-        QTest::mouseClick(window->Picture1, Qt::LeftButton, {}, QPoint(160, 30));
+        QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
+        QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
     });
     click(window->Play_buton);
     EXPECT_TRUE(checked);
@@ -162,9 +162,9 @@ TEST_F(FilesWindow, ReplayShowsItsLampAndIgnoresKeysAndPlucksWhileItRuns) {
     EXPECT_EQ(sound.patched, (Plays{{5, 0}, {9, 2}, {14, 0}}));
     EXPECT_EQ(sound.stops, 3);
     EXPECT_EQ(pos()[14], 0);
-    EXPECT_TRUE(allPixels(window->Picture8, kWhite));
+    EXPECT_TRUE(allPixels(window->replayLamp, kWhite));
     EXPECT_TRUE(recordingIdle());
-    EXPECT_TRUE(window->Frame5->isEnabled());
+    EXPECT_TRUE(window->melodyFrame->isEnabled());
 }
 
 // Clicks made while a 30-second note sounds act at once: the replay returns long before the note
@@ -189,27 +189,28 @@ TEST_F(FilesWindow, StopAndPauseClicksCutALongNoteAtOnce) {
     EXPECT_EQ(sound.patched, (Plays{{5, 0}, {6, 0}, {7, 0}}));
     EXPECT_GE(sound.stops, 3);
     EXPECT_FALSE(program->instrument.playingBack);
-    EXPECT_TRUE(allPixels(window->Picture8, kWhite));
+    EXPECT_TRUE(allPixels(window->replayLamp, kWhite));
     EXPECT_TRUE(recordingIdle());
 }
 
 TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndEnds) {
     write(dir / "ezgi.ses", melodyLine(0, 6) + melodyLine(15, 6) + melodyLine(3, 6, 2, 1));
-    window->VScroll1->setValue(30);
+    window->tempoBar->setValue(30);
     EXPECT_EQ(program->instrument.vscrollValue, 30);
     click(window->open_ses_buton);
-    ASSERT_TRUE(window->File3->isVisible());
-    chooseListEntry(window->File3, QStringLiteral("ezgi.ses"));
-    EXPECT_FALSE(window->File3->isVisible());
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("ezgi"));
+    ASSERT_TRUE(window->melodyList->isVisible());
+    chooseListEntry(window->melodyList, QStringLiteral("ezgi.ses"));
+    EXPECT_FALSE(window->melodyList->isVisible());
+    EXPECT_EQ(window->melodyNameBox->text(), QStringLiteral("ezgi"));
 
     bool checked = false;
     duringLoop([&] {
         checked = true;
         EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral("0"));
-        EXPECT_FALSE(window->Frame1->isEnabled());
-        EXPECT_TRUE(window->Frame5->isEnabled());
-        EXPECT_GT(test::countColor(window->Picture7->canvas(), test::kBlack), 0); // the counter
+        EXPECT_FALSE(window->recordFrame->isEnabled());
+        EXPECT_TRUE(window->melodyFrame->isEnabled());
+        EXPECT_GT(test::countColor(window->melodyCounter->canvas(), test::kBlack),
+                  0); // the counter
         QTest::keyClick(handle(), Qt::Key_E);
     });
     click(window->aç_kapa_buton);
@@ -218,8 +219,8 @@ TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndEnds) 
     // şartlı: the marked note sounds at its file mandal.
     EXPECT_EQ(sound.patched, (Plays{{4, 0}, {12, 0}, {7, 2}}));
     EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral(">"));
-    EXPECT_TRUE(allPixels(window->Picture7, kWhite));
-    EXPECT_TRUE(window->Frame1->isEnabled());
+    EXPECT_TRUE(allPixels(window->melodyCounter, kWhite));
+    EXPECT_TRUE(window->recordFrame->isEnabled());
     EXPECT_FALSE(program->instrument.playingBack);
 }
 
@@ -228,7 +229,7 @@ TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
     for (int i = 0; i < 50; ++i)
         text += melodyLine(i % 20, 1); // whole notes: a long melody
     write(dir / "uzun.ses", text);
-    window->Text2->setText(QStringLiteral("uzun"));
+    window->melodyNameBox->setText(QStringLiteral("uzun"));
     duringLoop([&] { window->close(); });
     click(window->aç_kapa_buton);
     EXPECT_EQ(messages.asked.size(), 1u);

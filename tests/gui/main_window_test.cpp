@@ -27,7 +27,7 @@ using test::kWhite;
 // A pixel on the first line of string s, halfway between its start and the bridge.
 QRgb stringPixel(const MainWindow& w, int s) {
     const int x0 = 530 - 19 * (s - 1);
-    return w.Picture2->canvas().pixel((x0 + 680) / 2, 26 + 15 * (s - 1));
+    return w.instrumentPicture->canvas().pixel((x0 + 680) / 2, 26 + 15 * (s - 1));
 }
 
 // Whether the key letter of string s holds a pixel of `color`.
@@ -39,31 +39,32 @@ using Window = test::WindowFixture;
 
 TEST_F(Window, StartsWithItsChoicesAndNothingRunning) {
     // The key help keeps its three lines, without the carriage returns of its text.
-    EXPECT_EQ(window->Label36->text().split('\n').size(), 3);
-    EXPECT_FALSE(window->Label36->text().contains('\r'));
+    EXPECT_EQ(window->keyHelp->text().split('\n').size(), 3);
+    EXPECT_FALSE(window->keyHelp->text().contains('\r'));
     // Each level button carries the caption of the level it chooses.
     for (int i = 1; i <= kPitchLevelCount; ++i)
-        EXPECT_EQ(window->Option1[i]->text(), QString::fromUtf8(kPitchLevels[i].caption)) << i;
+        EXPECT_EQ(window->pitchLevelButtons[i]->text(), QString::fromUtf8(kPitchLevels[i].caption))
+            << i;
     for (int i = 1; i <= 2; ++i) {
-        EXPECT_EQ(window->Option4[i]->text().toStdString(),
+        EXPECT_EQ(window->octaveDivisionButtons[i]->text().toStdString(),
                   program->tables.octaveDivisionCaptions[i - 1]);
-        EXPECT_FALSE(window->Option4[i]->isChecked()); // no octave division chosen
+        EXPECT_FALSE(window->octaveDivisionButtons[i]->isChecked()); // no octave division chosen
     }
     // SÜPÜRDE untransposed, melodies "şartlı", replays "çalgı".
-    for (QRadioButton* chosen :
-         {window->Option1[5], window->Option5[1], window->Option2[2], window->Option3[1]})
+    for (QRadioButton* chosen : {window->pitchLevelButtons[5], window->settingSwitch[1],
+                                 window->melodyModeButtons[2], window->replayModeButtons[1]})
         EXPECT_TRUE(chosen->isChecked()) << chosen->text().toStdString();
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
+    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
     EXPECT_EQ(program->instrument.vscrollValue, 40);
     // Nothing recorded, replayed or played: both lamps white, the lists closed.
     EXPECT_TRUE(window->rec_buton->isEnabled());
     EXPECT_TRUE(window->Play_buton->isEnabled());
     EXPECT_FALSE(window->stop_buton->isEnabled());
     EXPECT_FALSE(window->pause_buton->isEnabled());
-    EXPECT_TRUE(test::allPixels(window->Picture8, kWhite));
-    EXPECT_TRUE(test::allPixels(window->Picture9, kWhite));
-    EXPECT_FALSE(window->File2->isVisible());
-    EXPECT_FALSE(window->File3->isVisible());
+    EXPECT_TRUE(test::allPixels(window->replayLamp, kWhite));
+    EXPECT_TRUE(test::allPixels(window->recordLamp, kWhite));
+    EXPECT_FALSE(window->makamList->isVisible());
+    EXPECT_FALSE(window->melodyList->isVisible());
     EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral(">"));
 }
 
@@ -79,8 +80,8 @@ TEST_F(Window, ArrowKeysMoveTheSelectionAndTheMandal) {
     EXPECT_EQ(pos()[11], 1);
     EXPECT_EQ(sound.images, 2);
     // The mandal strip follows: string 11 has 21 positions.
-    EXPECT_EQ(window->Picture1->width(), 516);
-    EXPECT_EQ(window->Picture1->x(), -100);
+    EXPECT_EQ(window->mandalStrip->width(), 516);
+    EXPECT_EQ(window->mandalStrip->x(), -100);
     QTest::keyClick(handle(), Qt::Key_Down, Qt::ShiftModifier); // Shift changes nothing
     EXPECT_EQ(program->instrument.currentString, 12);
 }
@@ -109,34 +110,34 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
 }
 
 TEST_F(Window, TypingTheMakamNameDoesNotPlay) {
-    window->Text1->setFocus();
+    window->makamNameBox->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(program->instrument.nameFieldFocused);
     QTest::keyClick(handle(), Qt::Key_Q);
     settleRelease();
     EXPECT_TRUE(sound.opened.empty());
     EXPECT_EQ(sound.closed, (std::vector<std::string>{"01"})); // the release still stops it
-    window->Picture2->setFocus();
+    window->instrumentPicture->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(program->instrument.nameFieldFocused);
 }
 
 TEST_F(Window, MousePlucksSetsMandalsAndTunes) {
-    QTest::mouseClick(window->Picture2, Qt::LeftButton, {}, QPoint(700, 30));
+    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
     EXPECT_EQ(program->instrument.currentString, 1);
     EXPECT_EQ(stringPixel(*window, 1), kBlack);
     EXPECT_EQ(sound.images, 1);
     // String 1's strip: slot of position -5 at 151 < x < 167, drawn 100 pixels to the left.
-    QTest::mouseClick(window->Picture1, Qt::LeftButton, {}, QPoint(160, 30));
+    QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
     EXPECT_EQ(pos()[1], -5);
-    QTest::mouseClick(window->Picture5, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FLOAT_EQ(program->tuning.tuningOffset[1], 2);
     EXPECT_EQ(sound.images, 3);
 }
 
 TEST_F(Window, ClosingAsksAndNoKeepsItOpen) {
     messages.answer = false;
-    QTest::mouseClick(window->Command10, Qt::LeftButton);
+    QTest::mouseClick(window->exitButton, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(messages.asked, (std::vector<std::string>{"Bu proğramı kapatmak istiyormusunuz ?"}));
     messages.answer = true;

@@ -85,12 +85,12 @@ TEST_F(MidiWindow, WithoutAMidiSystemOneQuietLineAndNoMpeOutput) {
 
 TEST_F(MidiWindow, TheControlLiesInFreeSpaceBetweenTheStaffAndTheMandalHoles) {
     const QRect box = control->geometry();
-    const QPoint origin = window->Picture2->pos();
-    EXPECT_TRUE(window->Picture2->geometry().contains(box));
-    EXPECT_FALSE(box.intersects(window->Picture3->geometry().translated(origin))); // the staff
+    const QPoint origin = window->instrumentPicture->pos();
+    EXPECT_TRUE(window->instrumentPicture->geometry().contains(box));
+    EXPECT_FALSE(box.intersects(window->staffPicture->geometry().translated(origin))); // the staff
     EXPECT_GT(box.top(), origin.y() + 60); // below the band of the mandal strip
     // Nothing of the instrument picture is drawn under it: all of it is the background.
-    const CanvasImage& c = window->Picture2->canvas();
+    const CanvasImage& c = window->instrumentPicture->canvas();
     const QRgb back = c.pixel(box.left() - origin.x(), box.top() - origin.y());
     for (int y = box.top(); y <= box.bottom(); ++y)
         for (int x = box.left(); x <= box.right(); ++x)

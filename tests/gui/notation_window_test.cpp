@@ -37,8 +37,8 @@ class NotationWindow : public test::WindowFixture {
   protected:
     void prepareFolder() override { useBundled("glyphs.png"); }
 
-    const CanvasImage& staff() const { return window->Picture3->canvas(); }
-    const CanvasImage& panel() const { return window->Picture6->canvas(); }
+    const CanvasImage& staff() const { return window->staffPicture->canvas(); }
+    const CanvasImage& panel() const { return window->pitchPanel->canvas(); }
 };
 
 TEST_F(NotationWindow, ArrowKeysDrawTheStaffWithItsAccidentalsAndThePanel) {
@@ -72,16 +72,16 @@ TEST_F(NotationWindow, ArrowKeysDrawTheStaffWithItsAccidentalsAndThePanel) {
 }
 
 TEST_F(NotationWindow, AccidentalOptionsGiveTheKeyboardBack) {
-    window->Option2[1]->setFocus();
+    window->melodyModeButtons[1]->setFocus();
     QApplication::processEvents();
-    QTest::mouseClick(window->Option2[3], Qt::LeftButton, {}, QPoint(5, 6));
-    EXPECT_TRUE(window->Option2[3]->isChecked());
-    EXPECT_TRUE(window->Picture2->hasFocus());
-    window->Option3[2]->setFocus();
+    QTest::mouseClick(window->melodyModeButtons[3], Qt::LeftButton, {}, QPoint(5, 6));
+    EXPECT_TRUE(window->melodyModeButtons[3]->isChecked());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+    window->replayModeButtons[2]->setFocus();
     QApplication::processEvents();
-    QTest::mouseClick(window->Option3[2], Qt::LeftButton, {}, QPoint(5, 6));
-    EXPECT_TRUE(window->Option3[2]->isChecked());
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    QTest::mouseClick(window->replayModeButtons[2], Qt::LeftButton, {}, QPoint(5, 6));
+    EXPECT_TRUE(window->replayModeButtons[2]->isChecked());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 }
 
 } // namespace

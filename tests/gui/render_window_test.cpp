@@ -38,8 +38,8 @@ class RenderWindow : public test::WindowFixture {
 
 TEST_F(RenderWindow, WritesTheMelodyAtTheWindowsTempo) {
     std::ofstream(dir / "ezgi.ses") << "0,8,3,0,0,0,0,0,0,0\n0,28,0,0,0,0,0,0,0,0\n";
-    window->Text2->setText("ezgi");
-    window->VScroll1->setValue(30);
+    window->melodyNameBox->setText("ezgi");
+    window->tempoBar->setValue(30);
     answer = QString::fromStdString((dir / "çıktı").string()); // no extension: a WAV file
     pick(0);
     EXPECT_TRUE(messages.shown.empty());
@@ -51,20 +51,20 @@ TEST_F(RenderWindow, WritesTheMelodyAtTheWindowsTempo) {
     // Not chosen: nothing written, nothing said. Unknown melody: the melody file message.
     answer.clear();
     pick(0);
-    window->Text2->setText("yok");
+    window->melodyNameBox->setText("yok");
     pick(0);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind(kMelodyFileFault, 0), 0u) << messages.shown[0];
     EXPECT_EQ(suggestions.size(), 2u);
 }
 
-TEST_F(RenderWindow, WritesTheScoreNamedInText2AtTheTempoOfTheScrollBar) {
+TEST_F(RenderWindow, WritesTheScoreNamedInTheMelodyNameBoxAtTheTempoOfTheScrollBar) {
     // A4, a rest and G4 of 200 ms each, stretched by 60 / 40.
     std::ofstream(dir / "kisa.txt", std::ios::binary)
         << "Kod\tNota53\tKoma53\tPay\tPayda\tMs\n9\tLa4\t305\t1\t4\t200\n"
            "9\tEs\t-1\t1\t4\t200\n9\tSol4\t296\t1\t4\t200\n";
-    window->Text2->setText("kisa.txt");
-    window->VScroll1->setValue(60);
+    window->melodyNameBox->setText("kisa.txt");
+    window->tempoBar->setValue(60);
     answer = QString::fromStdString((dir / "kisa.wav").string());
     pick(0);
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
@@ -82,7 +82,7 @@ TEST_F(RenderWindow, WritesTheScoreNamedInText2AtTheTempoOfTheScrollBar) {
     EXPECT_NE(frames[frameAt(601)], 0);
 
     std::ofstream(dir / "kirik.xml") << "<score-partwise>";
-    window->Text2->setText("kirik.xml");
+    window->melodyNameBox->setText("kirik.xml");
     pick(0);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind("kirik.xml: XML okunamadı", 0), 0u) << messages.shown[0];

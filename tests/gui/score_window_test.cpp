@@ -19,12 +19,12 @@ TEST_F(ScoreWindow, AScoreChosenFromTheListIsReportedAndPlayedOnItsStrings) {
         << "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t16\t100\n9\tEs\t1\t16\t100\n"
            "9\tLa3\t1\t16\t100\n";
     QTest::mouseClick(window->open_ses_buton, Qt::LeftButton);
-    ASSERT_TRUE(window->File3->isVisible());
-    const auto items = window->File3->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly);
+    ASSERT_TRUE(window->melodyList->isVisible());
+    const auto items = window->melodyList->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1);
-    QTest::mouseClick(window->File3->viewport(), Qt::LeftButton, {},
-                      window->File3->visualItemRect(items[0]).center());
-    EXPECT_EQ(window->Text2->text(), QStringLiteral("kisa.txt"));
+    QTest::mouseClick(window->melodyList->viewport(), Qt::LeftButton, {},
+                      window->melodyList->visualItemRect(items[0]).center());
+    EXPECT_EQ(window->melodyNameBox->text(), QStringLiteral("kisa.txt"));
 
     QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -44,9 +44,12 @@ TEST_F(ScoreWindow, TheListOffersScoresButNotThePitchTableOrTheRecording) {
     std::ofstream(dir / "kisa.txt") << "Kod\tNota53\tPay\tPayda\n9\tLa4\t1\t4\n";
     ASSERT_TRUE(std::filesystem::exists(dir / "Dizek.txt"));
     QTest::mouseClick(window->open_ses_buton, Qt::LeftButton);
-    EXPECT_EQ(window->File3->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly).size(), 1);
-    EXPECT_TRUE(window->File3->findItems(QStringLiteral("Dizek.txt"), Qt::MatchExactly).isEmpty());
-    EXPECT_TRUE(window->File3->findItems(QStringLiteral("kayıt.txt"), Qt::MatchExactly).isEmpty());
+    EXPECT_EQ(window->melodyList->findItems(QStringLiteral("kisa.txt"), Qt::MatchExactly).size(),
+              1);
+    EXPECT_TRUE(
+        window->melodyList->findItems(QStringLiteral("Dizek.txt"), Qt::MatchExactly).isEmpty());
+    EXPECT_TRUE(
+        window->melodyList->findItems(QStringLiteral("kayıt.txt"), Qt::MatchExactly).isEmpty());
 }
 
 TEST_F(ScoreWindow, TheSaveButtonKeepsTheScoreAsAMelodyFileOrSaysWhyNot) {
@@ -67,7 +70,7 @@ TEST_F(ScoreWindow, TheSaveButtonKeepsTheScoreAsAMelodyFileOrSaysWhyNot) {
 
     std::ofstream(dir / "kisa.txt", std::ios::binary)
         << "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t4\t100\n9\tLa3\t1\t8\t100\n";
-    window->Text2->setText(QStringLiteral("kisa.txt"));
+    window->melodyNameBox->setText(QStringLiteral("kisa.txt"));
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back(), "kisa.ses kaydedildi");
@@ -75,7 +78,7 @@ TEST_F(ScoreWindow, TheSaveButtonKeepsTheScoreAsAMelodyFileOrSaysWhyNot) {
 
     std::ofstream(dir / "uzun.txt", std::ios::binary)
         << "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t7\t100\n";
-    window->Text2->setText(QStringLiteral("uzun.txt"));
+    window->melodyNameBox->setText(QStringLiteral("uzun.txt"));
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(messages.shown.back(),
               "uzun.txt: .ses olarak yazılamaz: \nnota 1 (ölçü 2): süre ses dosyasında yazılamaz");

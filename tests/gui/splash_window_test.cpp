@@ -41,7 +41,7 @@ TEST(SplashWindow, ShowsTheWholeBuiltLogoAndTheCaptionInTheMiddleOfTheScreen) {
     ASSERT_NE(image, nullptr);
     ASSERT_FALSE(image->pixmap().isNull()) << "the build makes logo.png";
     EXPECT_EQ(image->pixmap().size(), QSize(482, 200));
-    const auto* caption = splash.findChild<QLabel*>(QStringLiteral("Label2"));
+    const auto* caption = splash.findChild<QLabel*>(QStringLiteral("loadingCaption"));
     ASSERT_NE(caption, nullptr);
     EXPECT_EQ(caption->text(), QString::fromUtf8("Y  ü  k  l  e  n  i  y  o  r . . . . . . . . "));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();

@@ -53,15 +53,16 @@ class SystemWindow : public WindowFixture {
 // The controls sit in the free corner below the staff: clear of the pictures and check box on the
 // instrument, of the mandal labels along its slanted edge and of the instrument drawing.
 TEST_F(SystemWindow, ControlsLieInFreeSpaceOfTheInstrumentPicture) {
-    QList<QRect> taken = {window->Picture3->geometry(), window->Picture6->geometry(),
-                          window->Picture5->geometry(), window->Check1->geometry()};
+    QList<QRect> taken = {window->staffPicture->geometry(), window->pitchPanel->geometry(),
+                          window->fineTuningPicture->geometry(),
+                          window->mandalLabelsCheck->geometry()};
     for (int s = 19; s <= 23; ++s) // the labels next to the controls: 21 by 16 pixels
         taken.append(QRect(489 - 19 * (s - 1), 18 + 15 * (s - 1), 22, 17));
-    const CanvasImage& picture = window->Picture2->canvas();
+    const CanvasImage& picture = window->instrumentPicture->canvas();
     for (QWidget* w :
          std::initializer_list<QWidget*>{controls().list, controls().swapButton,
                                          controls().openButton, controls().exportButton}) {
-        EXPECT_EQ(w->parentWidget(), window->Picture2);
+        EXPECT_EQ(w->parentWidget(), window->instrumentPicture);
         for (const QRect& r : taken)
             EXPECT_FALSE(w->geometry().intersects(r)) << w->objectName().toStdString();
         const QRect g = w->geometry();
@@ -102,7 +103,7 @@ TEST_F(SystemWindow, ABSwapsBetweenTheLastTwoSystems) {
     click(controls().swapButton);
     EXPECT_EQ(controls().list->currentText(), QString::fromUtf8("Rauf Yekta 24"));
     EXPECT_NEAR(cents(12), 905.865, 1e-3); // the Pythagorean A: 27/16 above C
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 }
 
 // The space bar is the A/B button: one swap per stroke, however long it is held, and none while
@@ -121,19 +122,19 @@ TEST_F(SystemWindow, TheSpaceBarSwapsOncePerStroke) {
     EXPECT_EQ(controls().list->currentText(), QString::fromUtf8("72 eşit"));
     EXPECT_NEAR(cents(12), 900.0, 1e-3);
 
-    window->Text1->setFocus();
+    window->makamNameBox->setFocus();
     QTest::keyClick(w, Qt::Key_Space);
     EXPECT_EQ(controls().list->currentText(), QString::fromUtf8("72 eşit"));
-    EXPECT_EQ(window->Text1->text(), QStringLiteral(" "));
+    EXPECT_EQ(window->makamNameBox->text(), QStringLiteral(" "));
 }
 
 // ŞAH is still the fifth below: F an octave down, in the system's own degrees.
 TEST_F(SystemWindow, PitchLevelsKeepTheirIntervalInTheNewSystem) {
-    click(window->Option1[1]);
+    click(window->pitchLevelButtons[1]);
     EXPECT_EQ(program->tuning.totalDegreeShift, -46);
     chooseFromList("12 eşit");
-    click(window->Option1[5]);
-    click(window->Option1[1]);
+    click(window->pitchLevelButtons[5]);
+    click(window->pitchLevelButtons[1]);
     EXPECT_EQ(program->tuning.totalDegreeShift, -7);
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
 }

@@ -40,79 +40,79 @@ class TuningWindow : public test::WindowFixture {
     void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, 8)); }
     // Moves the focus away from the instrument, as a click elsewhere would.
     void focusElsewhere() {
-        window->Text1->setFocus();
+        window->makamNameBox->setFocus();
         QApplication::processEvents();
-        ASSERT_FALSE(window->Picture2->hasFocus());
+        ASSERT_FALSE(window->instrumentPicture->hasFocus());
     }
 };
 
 TEST_F(TuningWindow, ChoosingALevelResetsTheShiftAndTransposesOnce) {
     pos()[20] = 13; // each transposition reports this string once
-    window->HScroll1->setValue(5);
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("5"));
-    EXPECT_TRUE(window->Option5[2]->isChecked());
+    window->degreeShiftBar->setValue(5);
+    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("5"));
+    EXPECT_TRUE(window->settingSwitch[2]->isChecked());
     ASSERT_EQ(messages.shown.size(), 1u);
 
     focusElsewhere();
-    click(window->Option1[1]); // ŞAH
-    EXPECT_TRUE(window->Option1[1]->isChecked());
-    EXPECT_EQ(window->HScroll1->value(), 0);
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
+    click(window->pitchLevelButtons[1]); // ŞAH
+    EXPECT_TRUE(window->pitchLevelButtons[1]->isChecked());
+    EXPECT_EQ(window->degreeShiftBar->value(), 0);
+    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(program->tuning.totalDegreeShift, -46);
     EXPECT_FALSE(program->instrument.untransposedShown);
     EXPECT_EQ(pos()[25], -6);
     EXPECT_TRUE(redCell(*window, 25));
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
     // A second click on the chosen level changes nothing but the focus.
     focusElsewhere();
-    click(window->Option1[1]);
+    click(window->pitchLevelButtons[1]);
     EXPECT_EQ(messages.shown.size(), 2u);
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 }
 
 TEST_F(TuningWindow, CancelledShiftMovesTheBarBackAndRerunsTheLevelAlone) {
     pos()[22] = 12; // KIZ NEYİ cannot place it on string 24, with or without a shift
-    click(window->Option1[3]);
+    click(window->pitchLevelButtons[3]);
     ASSERT_EQ(messages.shown.size(), 1u);
-    window->HScroll1->setValue(3);
+    window->degreeShiftBar->setValue(3);
     EXPECT_EQ(messages.shown.size(), 3u); // the cancelled run and the rerun at shift 0
-    EXPECT_EQ(window->HScroll1->value(), 0);
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
-    EXPECT_TRUE(window->Option5[1]->isChecked());
+    EXPECT_EQ(window->degreeShiftBar->value(), 0);
+    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
+    EXPECT_TRUE(window->settingSwitch[1]->isChecked());
     EXPECT_EQ(pos()[22], 12);
 }
 
 TEST_F(TuningWindow, OptionButtonsSwitchTheSettingOrNothingAndGiveTheKeyboardBack) {
     pos()[12] = 3;
-    window->HScroll1->setValue(2);
-    ASSERT_TRUE(window->Option5[2]->isChecked());
+    window->degreeShiftBar->setValue(2);
+    ASSERT_TRUE(window->settingSwitch[2]->isChecked());
     EXPECT_EQ(pos()[12], 5);
     const std::size_t shown = messages.shown.size();
     focusElsewhere();
-    click(window->Option5[1]);
+    click(window->settingSwitch[1]);
     EXPECT_TRUE(program->instrument.untransposedShown);
     EXPECT_EQ(pos()[12], 3);
-    EXPECT_TRUE(window->Picture2->hasFocus());
-    click(window->Option5[2]);
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+    click(window->settingSwitch[2]);
     EXPECT_FALSE(program->instrument.untransposedShown);
     EXPECT_EQ(pos()[12], 5);
     focusElsewhere();
-    click(window->Option5[2]); // already chosen: only the keyboard comes back
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    click(window->settingSwitch[2]); // already chosen: only the keyboard comes back
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
     // The octave division buttons are a group of their own and change no pitch.
     focusElsewhere();
-    click(window->Option4[1]);
-    EXPECT_TRUE(window->Option4[1]->isChecked());
-    EXPECT_TRUE(window->Picture2->hasFocus());
-    click(window->Option4[2]);
-    EXPECT_FALSE(window->Option4[1]->isChecked());
-    EXPECT_TRUE(window->Option4[2]->isChecked());
-    click(window->Option4[2]);
-    EXPECT_TRUE(window->Option4[2]->isChecked());
-    EXPECT_TRUE(window->Option5[2]->isChecked());
+    click(window->octaveDivisionButtons[1]);
+    EXPECT_TRUE(window->octaveDivisionButtons[1]->isChecked());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+    click(window->octaveDivisionButtons[2]);
+    EXPECT_FALSE(window->octaveDivisionButtons[1]->isChecked());
+    EXPECT_TRUE(window->octaveDivisionButtons[2]->isChecked());
+    click(window->octaveDivisionButtons[2]);
+    EXPECT_TRUE(window->octaveDivisionButtons[2]->isChecked());
+    EXPECT_TRUE(window->settingSwitch[2]->isChecked());
     EXPECT_EQ(pos()[12], 5);
     EXPECT_EQ(messages.shown.size(), shown);
 }
@@ -120,9 +120,9 @@ TEST_F(TuningWindow, OptionButtonsSwitchTheSettingOrNothingAndGiveTheKeyboardBac
 TEST_F(TuningWindow, TheResetsClearTheFineTuningTheBlackColumnAndTheStrip) {
     program->tuning.tuningOffset[7] = 2;
     focusElsewhere();
-    QTest::mouseClick(window->Command8, Qt::LeftButton);
+    QTest::mouseClick(window->tuningResetButton, Qt::LeftButton);
     EXPECT_EQ(program->tuning.tuningOffset[7], 0);
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
     program->instrument.currentString = 12;
     pos()[12] = 2;
@@ -134,17 +134,17 @@ TEST_F(TuningWindow, TheResetsClearTheFineTuningTheBlackColumnAndTheStrip) {
     ASSERT_TRUE(blackCell(*window, 3));
 
     focusElsewhere();
-    QTest::mouseClick(window->Command9, Qt::LeftButton);
+    QTest::mouseClick(window->mandalResetButton, Qt::LeftButton);
     EXPECT_EQ(pos()[12], 0);
     EXPECT_EQ(pos()[3], 0);
     EXPECT_FALSE(blackCell(*window, 12));
     EXPECT_FALSE(blackCell(*window, 3));
     // The strip of string 12 shows position 0: the box of position 1 (x 156 + 16 * 9) is lifted.
-    EXPECT_NE(window->Picture1->canvas().pixel(156 + 16 * 9 + 2, 30), qRgb(255, 0, 0));
-    EXPECT_EQ(window->Picture1->canvas().pixel(156 + 16 * 8 + 2, 30), qRgb(0, 0, 255));
+    EXPECT_NE(window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30), qRgb(255, 0, 0));
+    EXPECT_EQ(window->mandalStrip->canvas().pixel(156 + 16 * 8 + 2, 30), qRgb(0, 0, 255));
     EXPECT_FLOAT_EQ(program->sounds->noteFrequency,
                     static_cast<float>(262 * std::pow(2, program->tables.centTable(12, 0) / 1200)));
-    EXPECT_TRUE(window->Picture2->hasFocus());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
 }
 
 TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
@@ -152,28 +152,29 @@ TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
     std::ifstream rast(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm");
     for (int s = 1; s <= 26; ++s)
         ASSERT_TRUE(rast >> pos()[s]);
-    window->HScroll1->setValue(6);
-    ASSERT_TRUE(window->Option5[2]->isChecked());
+    window->degreeShiftBar->setValue(6);
+    ASSERT_TRUE(window->settingSwitch[2]->isChecked());
     messages.shown.clear();
 
     // The right arrow held down across the message, as a user's 120 ms press is, and longer: the
     // scroll bar must not go on stepping behind the box.
-    const QPoint rightArrow(window->HScroll1->width() - 3, window->HScroll1->height() / 2);
-    QTest::mousePress(window->HScroll1, Qt::LeftButton, {}, rightArrow);
+    const QPoint rightArrow(window->degreeShiftBar->width() - 3,
+                            window->degreeShiftBar->height() / 2);
+    QTest::mousePress(window->degreeShiftBar, Qt::LeftButton, {}, rightArrow);
     QTest::qWait(600);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind("göçürme yapılamıyor", 0), 0u) << messages.shown[0];
-    EXPECT_EQ(window->HScroll1->value(), 0);
-    EXPECT_EQ(window->Text3->text(), QStringLiteral("0"));
-    QTest::mouseRelease(window->HScroll1, Qt::LeftButton, {}, rightArrow);
+    EXPECT_EQ(window->degreeShiftBar->value(), 0);
+    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
+    QTest::mouseRelease(window->degreeShiftBar, Qt::LeftButton, {}, rightArrow);
     QTest::qWait(100);
     EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(window->HScroll1->value(), 0);
+    EXPECT_EQ(window->degreeShiftBar->value(), 0);
 
     // The window is usable again: the scroll bar steps once per click and the keys play.
-    QTest::mouseClick(window->HScroll1, Qt::LeftButton, {}, rightArrow);
-    EXPECT_EQ(window->HScroll1->value(), 1);
-    window->Picture2->setFocus();
+    QTest::mouseClick(window->degreeShiftBar, Qt::LeftButton, {}, rightArrow);
+    EXPECT_EQ(window->degreeShiftBar->value(), 1);
+    window->instrumentPicture->setFocus();
     QTest::keyClick(handle(), Qt::Key_Down);
     EXPECT_EQ(program->instrument.currentString, 13);
     EXPECT_GT(sound.images, 0);

@@ -42,10 +42,10 @@ class FakeSound : public SoundOutput {
     std::vector<std::pair<int, int>> patched; // string, mandal
 };
 
-// Whether row s of the key map and mandal number column (Picture10) holds a pixel of `color`
+// Whether row s of the key map and mandal number column (mandalColumn) holds a pixel of `color`
 // between x0 and x1, in the `height` rows from the top of the row.
 inline bool columnRowHas(const MainWindow& w, int s, int x0, int x1, QRgb color, int height = 17) {
-    const CanvasImage& c = w.Picture10->canvas();
+    const CanvasImage& c = w.mandalColumn->canvas();
     const int top = 2 + 15 * (s - 1);
     for (int y = top; y < top + height; ++y) {
         for (int x = x0; x <= x1; ++x) {
@@ -97,7 +97,7 @@ class WindowFixture : public ::testing::Test {
         qApp->installEventFilter(hook.get());
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->Picture2->setFocus();
+        window->instrumentPicture->setFocus();
     }
 
     void TearDown() override {

@@ -250,72 +250,72 @@ TEST(KeyboardRows, QToPAreStrings1To10AToL11To19ZToM20To26) {
 }
 
 TEST_F(Player, PluckZones) {
-    player->Picture2_MouseDown(kLeftButton, 700, 30);
+    player->instrumentMouseDown(kLeftButton, 700, 30);
     EXPECT_EQ(st().currentString, 1);
     EXPECT_EQ(st().lastString, 1);
     EXPECT_EQ(view.calls, (Calls{"tel_çiz", "green 1", "mandal_at", "porte", "etiket"}));
     EXPECT_EQ(sound.images.size(), 1u);
 
     view.calls.clear();
-    player->Picture2_MouseDown(kLeftButton, 600, 30); // left of string 1's zone
-    player->Picture2_MouseDown(kRightButton, 700, 30);
+    player->instrumentMouseDown(kLeftButton, 600, 30); // left of string 1's zone
+    player->instrumentMouseDown(kRightButton, 700, 30);
     EXPECT_EQ(sound.images.size(), 1u);
     EXPECT_TRUE(view.calls.empty());
 
-    player->Picture2_MouseDown(kLeftButton, 300, 400);
+    player->instrumentMouseDown(kLeftButton, 300, 400);
     EXPECT_EQ(st().currentString, 26);
-    player->Picture2_MouseDown(kLeftButton, 300, 400); // a pluck always sounds
+    player->instrumentMouseDown(kLeftButton, 300, 400); // a pluck always sounds
     EXPECT_EQ(sound.images.size(), 3u);
 
     st().playingBack = true;
-    player->Picture2_MouseDown(kLeftButton, 700, 30);
+    player->instrumentMouseDown(kLeftButton, 700, 30);
     EXPECT_EQ(sound.images.size(), 3u);
 }
 
 TEST_F(Player, RightButtonSweepSoundsEachStringEnteredOnce) {
     st().lastString = 1;
     for (double y = 30; y <= 80; y += 1)
-        player->Picture2_MouseMove(kRightButton, 100, y);
+        player->instrumentMouseMove(kRightButton, 100, y);
     EXPECT_EQ(sound.images.size(), 3u); // strings 2, 3 and 4
     EXPECT_EQ(st().lastString, 4);
     EXPECT_TRUE(view.calls.empty()); // without detail nothing is redrawn
 
-    player->Picture2_MouseMove(kLeftButton | kRightButton, 100, 30);
+    player->instrumentMouseMove(kLeftButton | kRightButton, 100, 30);
     EXPECT_EQ(sound.images.size(), 3u);
 
     st().detailShown = 1;
-    player->Picture2_MouseMove(kRightButton, 100, 30);
+    player->instrumentMouseMove(kRightButton, 100, 30);
     EXPECT_EQ(view.calls, (Calls{"mandal_at", "tel_çiz", "etiket", "porte"}));
 }
 
 TEST_F(Player, MandalStripClicks) {
-    player->Picture1_MouseDown(kLeftButton, 152, 10);
+    player->mandalStripMouseDown(kLeftButton, 152, 10);
     EXPECT_EQ(st().mandalPos[12], -8);
     EXPECT_EQ(view.calls, (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 12"}));
     view.calls.clear();
-    player->Picture1_MouseDown(kLeftButton, 160, 10); // the sounding position again
+    player->mandalStripMouseDown(kLeftButton, 160, 10); // the sounding position again
     EXPECT_EQ(sound.images.size(), 2u);
     EXPECT_TRUE(view.calls.empty());
-    player->Picture1_MouseDown(kLeftButton, 167, 10); // between two slots
+    player->mandalStripMouseDown(kLeftButton, 167, 10); // between two slots
     EXPECT_EQ(sound.images.size(), 2u);
 
     st().currentString = 26;
     const int slotOf10 = 151 + 16 * (10 + 8) + 8;
-    player->Picture1_MouseDown(kLeftButton, slotOf10, 10);
+    player->mandalStripMouseDown(kLeftButton, slotOf10, 10);
     EXPECT_EQ(st().mandalPos[26], 0);
-    player->Picture1_MouseDown(kLeftButton, slotOf10 + 32, 10); // 12 works
+    player->mandalStripMouseDown(kLeftButton, slotOf10 + 32, 10); // 12 works
     EXPECT_EQ(st().mandalPos[26], 12);
 
     st().untransposedShown = false;
-    player->Picture1_MouseDown(kLeftButton, 152, 10);
+    player->mandalStripMouseDown(kLeftButton, 152, 10);
     EXPECT_EQ(st().mandalPos[26], 12);
 }
 
 TEST_F(Player, FineTuningQuadrants) {
     for (int i = 0; i < 4; ++i)
-        player->Picture5_MouseDown(kLeftButton, 10, 10);
+        player->fineTuningMouseDown(kLeftButton, 10, 10);
     EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 8);
-    player->Picture5_MouseDown(kLeftButton, 40, 60);
+    player->fineTuningMouseDown(kLeftButton, 40, 60);
     EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 7.75f);
     EXPECT_EQ(sound.images.size(), 5u);
     EXPECT_FLOAT_EQ(program->sounds->noteCents, 7.75f);

@@ -46,8 +46,8 @@ class LivePlayer : public test::RenderRig {
         PlayerSettings s;
         s.mandalPos = program->instrument.mandalPos;
         s.ahenkShift = program->tuning.ahenkShift;
-        s.melodyMode = static_cast<MandalMode>(controls.option2);
-        s.replayMode = controls.option3;
+        s.melodyMode = static_cast<MandalMode>(controls.melodyMode);
+        s.replayMode = controls.replayMode;
         s.unitMs = program->instrument.vscrollValue;
         return s;
     }
@@ -70,10 +70,10 @@ TEST_F(LivePlayer, MelodyRendersAsThePlayerPlaysIt) {
     std::ofstream(dir / "ezgi.ses", std::ios::binary) << text;
     program->instrument.mandalPos[14] = -3;
     for (int mode : {2, 1}) {
-        controls.option2 = mode;
+        controls.melodyMode = mode;
         live.clear();
         now = 0;
-        controls.text2 = "ezgi";
+        controls.melodyNameBox = "ezgi";
         MelodyHandlers(*parts).yürüt10();
         ASSERT_TRUE(messages.shown.empty()) << messages.shown.front();
         const auto rendered = render(melodyEvents(text, "ezgi.ses", settings()));

@@ -36,14 +36,14 @@ class ScoreFrame : public test::FilesRig {
 };
 
 TEST_F(ScoreFrame, ChoosingAScoreKeepsItsNameAndAMelodyFileLosesItsExtension) {
-    melody->File3_Click("saz_semaisi.musicxml");
-    EXPECT_EQ(controls.text2, "saz_semaisi.musicxml");
-    melody->File3_Click("taksim.ses");
-    EXPECT_EQ(controls.text2, "taksim");
+    melody->melodyListClick("saz_semaisi.musicxml");
+    EXPECT_EQ(controls.melodyNameBox, "saz_semaisi.musicxml");
+    melody->melodyListClick("taksim.ses");
+    EXPECT_EQ(controls.melodyNameBox, "taksim");
 }
 
 TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     melody->aç_kapa_buton_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     const std::string& report = messages.shown[0];
@@ -69,7 +69,7 @@ TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
 }
 
 TEST_F(ScoreFrame, TheTempoScrollBarStretchesTheLengths) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     st().vscrollValue = 60;
     melody->aç_kapa_buton_Click();
     const std::vector<double> lengths = sound.lengths();
@@ -78,7 +78,7 @@ TEST_F(ScoreFrame, TheTempoScrollBarStretchesTheLengths) {
 }
 
 TEST_F(ScoreFrame, StartStopDuringANoteEndsThePlayback) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     onEvents = [&](int) {
         if (st().playingBack && sound.plays().size() == 2) melody->aç_kapa_buton_Click();
     };
@@ -91,7 +91,7 @@ TEST_F(ScoreFrame, StartStopDuringANoteEndsThePlayback) {
 
 TEST_F(ScoreFrame, ABadScoreIsNamedWithItsReasonAndNothingPlays) {
     test::writeBytes(dir / "kirik.xml", "<score-partwise><part id=\"P1\"><measure>");
-    controls.text2 = "kirik.xml";
+    controls.melodyNameBox = "kirik.xml";
     melody->aç_kapa_buton_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind("kirik.xml: XML okunamadı", 0), 0u) << messages.shown[0];
@@ -101,7 +101,7 @@ TEST_F(ScoreFrame, ABadScoreIsNamedWithItsReasonAndNothingPlays) {
 }
 
 TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
-    controls.text2 = "saz_semaisi.musicxml";
+    controls.melodyNameBox = "saz_semaisi.musicxml";
     melody->aç_kapa_buton_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].find(
@@ -114,7 +114,7 @@ TEST_F(ScoreFrame, AScoreTheMelodyFormatCannotHoldSaysWhyAndAsksNothing) {
 TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSame) {
     test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t4\t640\n"
                                        "9\tEs\t1\t8\t320\n9\tLa3\t1\t2\t1280\n");
-    controls.text2 = "kisa.txt";
+    controls.melodyNameBox = "kisa.txt";
     melody->aç_kapa_buton_Click();
     EXPECT_TRUE(messages.asked.empty()); // playing asks nothing
     const test::Plays fromScore = sound.plays();
@@ -134,8 +134,8 @@ TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSame) {
     player->saveAsSes("kisa.txt");
 
     sound.events.clear();
-    controls.text2 = "kisa";
-    controls.option2 = 3; // dosya: the file mandal
+    controls.melodyNameBox = "kisa";
+    controls.melodyMode = 3; // dosya: the file mandal
     melody->aç_kapa_buton_Click();
     EXPECT_EQ(sound.plays(), fromScore);
     EXPECT_EQ(sound.lengths(), scoreLengths);
@@ -174,7 +174,7 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
                      "<duration>1</duration></note>"
                      "<note><pitch><step>A</step><octave>4</octave></pitch><duration>1</duration>"
                      "</note></measure></part></score-partwise>");
-    controls.text2 = "akor.xml";
+    controls.melodyNameBox = "akor.xml";
     bool pauseSeen = false;
     double pausedAt = 0;
     onEvents = [&](int) {
@@ -184,7 +184,7 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
             clock.now >= sound.events.back().at + 300) {
             pauseSeen = true;
             EXPECT_TRUE(controls.buttons[static_cast<int>(RecordButton::pause_buton)]);
-            EXPECT_TRUE(controls.frames[1]);
+            EXPECT_TRUE(controls.frameOn(WindowFrame::record));
             record.pause_buton_Click();
             pausedAt = clock.now;
             clock.now += 2000;
@@ -214,8 +214,8 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
 
 TEST_F(ScoreFrame, AMelodyNameStillPlaysTheMelodyFile) {
     test::writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\n");
-    controls.text2 = "ezgi";
-    controls.option2 = 1;
+    controls.melodyNameBox = "ezgi";
+    controls.melodyMode = 1;
     melody->aç_kapa_buton_Click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(strings(), (std::vector<int>{4}));

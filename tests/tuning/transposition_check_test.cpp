@@ -110,12 +110,12 @@ class TranspositionCheck : public ::testing::Test {
         test::TuningRig rig(test::bundledTables());
         rig.instrument.mandalPos = setting;
         // From a transposed setting, which every run must first undo.
-        rig.controls.setHScroll1Value(1);
+        rig.controls.setDegreeShift(1);
         rig.messages.shown.clear();
-        rig.handlers.Option1_Click(level);
+        rig.handlers.pitchLevelClick(level);
         if (shift != 0) {
             rig.messages.shown.clear();
-            rig.controls.setHScroll1Value(shift);
+            rig.controls.setDegreeShift(shift);
         }
         const Expected e = expect(*index, level, shift, setting);
         ASSERT_EQ(rig.messages.shown, e.messages);
@@ -124,11 +124,11 @@ class TranspositionCheck : public ::testing::Test {
         const InstrumentState& st = rig.instrument;
         const PerString16& pos = st.mandalPos;
         EXPECT_EQ(rig.controls.hscroll, e.shift);
-        EXPECT_EQ(rig.controls.text3, std::to_string(e.shift));
+        EXPECT_EQ(rig.controls.degreeShiftBox, std::to_string(e.shift));
 
         const bool identity = e.completed && level == 5 && e.shift == 0;
         if (!e.completed || identity) {
-            EXPECT_EQ(rig.controls.option5, 1);
+            EXPECT_EQ(rig.controls.settingSwitch, 1);
             EXPECT_TRUE(st.untransposedShown);
             EXPECT_EQ(pos, setting);
             if (identity) {
@@ -143,7 +143,7 @@ class TranspositionCheck : public ::testing::Test {
         const auto [offset, k] = kLevels[level];
         const int total = offset + e.shift;
         EXPECT_EQ(rig.tuning.totalDegreeShift, total);
-        EXPECT_EQ(rig.controls.option5, 2);
+        EXPECT_EQ(rig.controls.settingSwitch, 2);
         EXPECT_FALSE(st.untransposedShown);
         for (int s = 1; s <= 26; ++s) {
             EXPECT_EQ(rig.tuning.savedMandal[s], setting[s]) << s;

@@ -17,8 +17,8 @@ class Transposition : public ::testing::Test {
     explicit Transposition(const PitchTables& tables = test::bundledTables()) : rig(tables) {}
 
     // As the window does it: a level is chosen with the scroll bar at 0, then the bar is moved.
-    void choose(int level) { rig.handlers.Option1_Click(level); }
-    void shift(int value) { rig.controls.setHScroll1Value(value); }
+    void choose(int level) { rig.handlers.pitchLevelClick(level); }
+    void shift(int value) { rig.controls.setDegreeShift(value); }
     PerString16& pos() { return rig.instrument.mandalPos; }
 
     TuningRig rig;
@@ -36,7 +36,7 @@ TEST_F(Transposition, ŞahMovesNotesFourStringsDownAndFillsTheRestByOctaves) {
         EXPECT_EQ(redCell(rig.controls.column, s), expected != 0) << s;
     }
     EXPECT_EQ(rig.instrument.fullRangeTransposed[4], -6);
-    EXPECT_EQ(rig.controls.option5, 2);
+    EXPECT_EQ(rig.controls.settingSwitch, 2);
 }
 
 TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWithoutShift) {
@@ -49,7 +49,7 @@ TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWi
     EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{0}));
     EXPECT_EQ(rig.instrument.transposedMandal[26], 1);
     EXPECT_TRUE(redCell(rig.controls.column, 26));
-    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.controls.settingSwitch, 1);
     EXPECT_EQ(pos()[24], 1);
     EXPECT_EQ(pos()[26], 0);
 
@@ -59,13 +59,13 @@ TEST_F(Transposition, NoPlaceOnTheTargetCancelsKeepingEarlierRedCellsAndRerunsWi
                                             noPlaceOnTargetMessage({22, 12, 24, 22, 23})}));
     // The bar went back to 0 once (raising the rerun); the rerun's own reset changed nothing.
     EXPECT_EQ(rig.controls.hscrollSets, (std::vector<int>{0, 3, 0, 0}));
-    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.controls.settingSwitch, 1);
 }
 
 TEST_F(Transposition, FoldedStringsForgetTheTargetOfAnEarlierRun) {
     shift(1);
     ASSERT_EQ(rig.instrument.fullRangeTransposed[1], 1);
-    rig.controls.selectOption5(1);
+    rig.controls.selectSetting(1);
     pos()[8] = 13; // string 8 gets no target now, and string 1 follows it
     shift(2);
     EXPECT_EQ(rig.instrument.transposedMandal[8], 0);
@@ -78,10 +78,10 @@ TEST_F(Transposition, UnknownLevelChangesNothingAndAHugeShiftStaysInTheTables) {
     pos()[12] = 2;
     for (int level : {0, 9, -1}) {
         rig.handlers.trans_çalgı(level, 1);
-        rig.handlers.Option1_Click(level);
+        rig.handlers.pitchLevelClick(level);
     }
     EXPECT_TRUE(rig.messages.shown.empty());
-    EXPECT_EQ(rig.controls.option5, 1);
+    EXPECT_EQ(rig.controls.settingSwitch, 1);
     EXPECT_EQ(rig.tuning.ahenkIndex, 5);
     EXPECT_EQ(pos()[12], 2);
     // A huge shift stays inside the tables.
@@ -138,12 +138,12 @@ TEST_F(ChangedTable, TargetTakesTheSecondPlaceFirstAndIgnoresPlacesOffTheScale) 
     shift(1);
     EXPECT_EQ(pos()[12], 2);
 
-    rig.controls.selectOption5(1);
+    rig.controls.selectSetting(1);
     r = DegreeRecord{12, 5, 30, 2, 12, 3, r.cent, r.ad}; // a string past 26 is just no match
     rig.handlers.trans_çalgı(5, 1);
     EXPECT_EQ(pos()[12], 5);
 
-    rig.controls.selectOption5(1);
+    rig.controls.selectSetting(1);
     r = DegreeRecord{12, 40, 0, 0, 12, -20, r.cent, r.ad}; // positions no mandal has
     rig.messages.shown.clear();
     EXPECT_NO_THROW(rig.handlers.trans_çalgı(5, 1));

@@ -53,7 +53,7 @@ TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMov
     pos() = untransposed;
     rig.instrument.transposedMandal = transposed;
     rig.instrument.currentString = 12;
-    rig.handlers.Option5_Click(2);
+    rig.handlers.settingSwitchClick(2);
     EXPECT_FALSE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), transposed);
     EXPECT_EQ(rig.tuning.savedMandal, untransposed);
@@ -61,7 +61,7 @@ TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMov
               (std::vector<std::string>{"arıza_yaz 3", "arıza_yaz 12", "mandal_at"}));
     rig.view.calls.clear();
     pos()[12] = 0; // a change to the transposed setting is not kept
-    rig.handlers.Option5_Click(1);
+    rig.handlers.settingSwitchClick(1);
     EXPECT_TRUE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), untransposed);
     EXPECT_EQ(rig.view.calls, std::vector<std::string>{"arıza_yaz 3"}); // string 12 stayed at 0
@@ -70,7 +70,7 @@ TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMov
 
 TEST_F(TuningHandlersTest, TuningResetRebuildsOnlyRetunedStringsWhereTheirMandalsStand) {
     // Without fine tuning nothing is rebuilt, but the panel is still redrawn.
-    rig.handlers.Command8_Click();
+    rig.handlers.tuningResetClick();
     EXPECT_TRUE(preparedStrings().empty());
     EXPECT_EQ(rig.view.calls, std::vector<std::string>{"etiket"});
 
@@ -80,7 +80,7 @@ TEST_F(TuningHandlersTest, TuningResetRebuildsOnlyRetunedStringsWhereTheirMandal
     pos()[9] = 4; // no fine tuning: left alone
     rig.tuning.tuningOffset[3] = 2;
     rig.tuning.tuningOffset[20] = -0.25f;
-    rig.handlers.Command8_Click();
+    rig.handlers.tuningResetClick();
     EXPECT_EQ(rig.tuning.tuningOffset, (std::array<float, 27>{}));
     EXPECT_EQ(preparedStrings(), (std::vector<int>{3, 20}));
     EXPECT_EQ(*rig.sounds.stringSound(3), preparedAt(3, 2, 0));
@@ -100,7 +100,7 @@ TEST_F(TuningHandlersTest, MandalResetRebuildsMovedStringsAtZeroAndRedrawsAMoved
     rig.instrument.currentString = 12;
     rig.tuning.savedMandal[5] = 4;
     rig.instrument.transposedMandal[26] = -1;
-    rig.handlers.Command9_Click();
+    rig.handlers.mandalResetClick();
     EXPECT_EQ(pos(), PerString16{});
     EXPECT_EQ(rig.view.calls, (std::vector<std::string>{"arıza_yaz 5", "arıza_yaz 12", "mandal_at",
                                                         "porte", "etiket", "arıza_yaz 26"}));
@@ -115,10 +115,10 @@ TEST_F(TuningHandlersTest, MandalResetRebuildsMovedStringsAtZeroAndRedrawsAMoved
     // A current string already at 0 is not redrawn; with every mandal at 0 nothing is.
     rig.view.calls.clear();
     pos()[5] = 1;
-    rig.handlers.Command9_Click();
+    rig.handlers.mandalResetClick();
     EXPECT_EQ(rig.view.calls, std::vector<std::string>{"arıza_yaz 5"});
     rig.view.calls.clear();
-    rig.handlers.Command9_Click();
+    rig.handlers.mandalResetClick();
     EXPECT_TRUE(rig.view.calls.empty());
     EXPECT_EQ(rig.controls.focusCount, 3);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The tuning handlers wired to fakes of the window: a scroll bar and an Option5 pair that raise
-// their handlers synchronously on a real change, as the window's controls do, a real canvas for
-// the mandal number columns, a recorder of the instrument views and of the messages.
+// The tuning handlers wired to fakes of the window: a scroll bar and a setting-switch pair that
+// raise their handlers synchronously on a real change, as the window's controls do, a real canvas
+// for the mandal number columns, a recorder of the instrument views and of the messages.
 
 #include <algorithm>
 #include <array>
@@ -20,20 +20,20 @@ namespace zembera::test {
 
 class FakeTuningControls : public TuningView {
   public:
-    int HScroll1Value() const override { return hscroll; }
-    void setHScroll1Value(int value) override {
+    int degreeShift() const override { return hscroll; }
+    void setDegreeShift(int value) override {
         value = std::clamp(value, -8, 12);
         hscrollSets.push_back(value);
         if (value == hscroll) return;
         hscroll = value;
-        handlers->HScroll1_Change();
+        handlers->degreeShiftChange();
     }
-    void setText3(const std::string& text) override { text3 = text; }
-    bool option5Selected(int index) const override { return option5 == index; }
-    void selectOption5(int index) override {
-        if (index == option5) return;
-        option5 = index;
-        handlers->Option5_Click(index);
+    void setDegreeShiftText(const std::string& text) override { degreeShiftBox = text; }
+    bool settingSwitchSelected(int index) const override { return settingSwitch == index; }
+    void selectSetting(int index) override {
+        if (index == settingSwitch) return;
+        settingSwitch = index;
+        handlers->settingSwitchClick(index);
     }
     CanvasImage& numberColumns() override { return column; }
     void refreshNumberColumns() override { ++refreshes; }
@@ -42,8 +42,8 @@ class FakeTuningControls : public TuningView {
     TuningHandlers* handlers = nullptr;
     int hscroll = 0;
     std::vector<int> hscrollSets;
-    std::string text3 = "0";
-    int option5 = 1;
+    std::string degreeShiftBox = "0";
+    int settingSwitch = 1;
     CanvasImage column{90, 396};
     int refreshes = 0;
     int focusCount = 0;
