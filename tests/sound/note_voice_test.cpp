@@ -40,13 +40,5 @@ TEST(NoteVoices, ANoteOpenedDuringAFadeDoesNotCutItOff) {
     EXPECT_EQ(out[kReleaseFadeFrames], 100);
 }
 
-TEST(NoteVoices, MciCloseStillCutsOffAtOnce) {
-    test::ServiceRig rig;
-    ASSERT_TRUE(rig.sound.MciOpenPlay("x.wav", "k", imageOf(constant(1000, 400))));
-    rig.render(10);
-    rig.sound.MciStopClose("k");
-    EXPECT_EQ(rig.render(10), constant(10, 0));
-}
-
 } // namespace
 } // namespace zembera

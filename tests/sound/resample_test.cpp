@@ -35,23 +35,6 @@ std::vector<std::int16_t> plainResample(double fs, double ft, double duration,
 
 // --- The worked cases of a 2-second source -----------------------------------------------------
 
-TEST(ResampleCases, RisingOctaveStopsWhenTheSourceRunsOut) {
-    const auto source = test::rampSamples(88200);
-    const auto out = Resample(100, 200, 10, source);
-    ASSERT_EQ(out.size(), 44100u);
-    EXPECT_EQ(out.back(), 0);
-    for (std::size_t k = 0; k + 1 < out.size(); ++k)
-        ASSERT_EQ(out[k], source[2 * k + 2]) << k;
-}
-
-TEST(ResampleCases, FallingOctaveCopiesEverySampleWithinMaxDuration) {
-    const auto source = test::rampSamples(88200);
-    const auto out = Resample(200, 100, 10, source);
-    ASSERT_EQ(out.size(), 44099u);
-    for (std::size_t k = 0; k < out.size(); ++k)
-        ASSERT_EQ(out[k], source[(k + 1) / 2]) << k;
-}
-
 TEST(ResampleCases, TenSecondsIsTheCapOf441000Samples) {
     const auto source = test::rampSamples(1'000'000);
     EXPECT_EQ(Resample(440, 441, 10, source).size(), 441000u);
@@ -103,28 +86,7 @@ TEST(ResampleExactness, RatiosAtTheEdgesOfFloatRounding) {
     }
 }
 
-TEST(ResampleExactness, WritingIntoAnImageGivesTheSameLittleEndianSamples) {
-    const auto source = test::rampSamples(5000);
-    for (double ft : {261.0, 262.0, 523.5, 1000.0, 100.0}) {
-        const auto plan = planResample(262, ft, 10, source.size());
-        std::vector<std::uint8_t> bytes(2 * plan.length + 4, 0xEE);
-        resampleInto(plan, source, bytes.data() + 2);
-        const auto expected = Resample(262, ft, 10, source);
-        ASSERT_EQ(expected.size(), plan.length);
-        for (std::size_t i = 0; i < plan.length; ++i) {
-            const auto value = static_cast<std::int16_t>(bytes[2 + 2 * i] | bytes[3 + 2 * i] << 8);
-            ASSERT_EQ(value, expected[i]) << "ft " << ft << " sample " << i;
-        }
-        // Nothing is written outside the plan's bytes.
-        EXPECT_EQ(bytes[0], 0xEE);
-        EXPECT_EQ(bytes[1], 0xEE);
-        EXPECT_EQ(bytes[bytes.size() - 2], 0xEE);
-        EXPECT_EQ(bytes.back(), 0xEE);
-    }
-}
-
-// --- The vector loop
-// ------------------------------------------------------------------------------
+// --- The vector loop ---------------------------------------------------------------------------
 
 // Ratios across every window size of the vector loop (one to four 8-sample parts), the edges
 // between them, and ratios outside its range that fall back to the scalar loop.
@@ -139,14 +101,19 @@ TEST(ResampleWide, ImagesMatchThePlainArithmeticUpToTheEndOfTheSource) {
         const auto source = test::rampSamples(n);
         for (const float ratio : kWideRatios) {
             const auto plan = planResample(1, ratio, 10, source.size());
-            std::vector<std::uint8_t> bytes(2 * plan.length);
-            resampleInto(plan, source, bytes.data());
+            std::vector<std::uint8_t> bytes(2 * plan.length + 4, 0xEE); // two guard bytes each side
+            resampleInto(plan, source, bytes.data() + 2);
             const auto expected = plainResample(1, ratio, 10, source);
             ASSERT_EQ(expected.size(), plan.length) << "ratio " << ratio << " N " << n;
             for (std::size_t i = 0; i < plan.length; ++i) {
-                const auto value = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+                const auto value =
+                    static_cast<std::int16_t>(bytes[2 + 2 * i] | bytes[3 + 2 * i] << 8);
                 ASSERT_EQ(value, expected[i]) << "ratio " << ratio << " N " << n << " i " << i;
             }
+            const std::vector<std::uint8_t> guards{bytes[0], bytes[1], bytes[bytes.size() - 2],
+                                                   bytes.back()};
+            EXPECT_EQ(guards, std::vector<std::uint8_t>(4, 0xEE))
+                << "ratio " << ratio << " N " << n;
         }
     }
 }
