@@ -48,6 +48,9 @@ TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100) {
     formatLate.id("RIFF").u32(0).id("WAVE").id("LIST").u32(6).fill(6, 'x');
     formatLate.id("fmt ").u32(16).u16(1).u16(1).u32(44100).u32(88200).u16(2).u16(16);
     formatLate.id("data").u32(4).samples({-3, 4});
+    Bytes floats = riffAndFormat(1, 44100, 32);
+    floats.data[20] = 3;                                      // IEEE float encoding
+    floats.id("data").u32(8).u32(0x3F000000).u32(0xBE800000); // 0.5, -0.25
     const struct {
         const char* what;
         SoundImagePtr image;
@@ -69,6 +72,10 @@ TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100) {
         {"data chunk longer than the file plays what is there", share(overlong.data), {5, 6, 7}},
         {"format chunk after another chunk", share(formatLate.data), {-3, 4}},
         {"empty data is a silent sound", test::imageOf({}), {}},
+        {"float data scaled", share(floats.data), {16384, -8192}},
+        {"24-bit data keeps its top 16 bits",
+         wavOf(1, 44100, 24, {0x00, 0x34, 0x12, 0x00, 0xFF, 0xFF}),
+         {0x1234, -1}},
     };
     for (const auto& c : cases) {
         const auto sound = decodeWav(c.image);
@@ -85,19 +92,6 @@ TEST(DecodeWav, ConvertedSoundOwnsItsSamples) {
     EXPECT_TRUE(watch.expired()); // the image is not needed once converted
     ASSERT_TRUE(sound);
     EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{10, 15, 20}));
-}
-
-TEST(DecodeWav, FloatAnd24BitDataPlayDecoded) {
-    Bytes floats = riffAndFormat(1, 44100, 32);
-    floats.data[20] = 3;                                      // IEEE float encoding
-    floats.id("data").u32(8).u32(0x3F000000).u32(0xBE800000); // 0.5, -0.25
-    const auto fromFloats = decodeWav(share(floats.data));
-    ASSERT_TRUE(fromFloats);
-    EXPECT_EQ(samplesOf(*fromFloats), (std::vector<std::int16_t>{16384, -8192}));
-    // 24-bit values 0x123400 and -0x000100: their top 16 bits.
-    const auto from24 = decodeWav(wavOf(1, 44100, 24, {0x00, 0x34, 0x12, 0x00, 0xFF, 0xFF}));
-    ASSERT_TRUE(from24);
-    EXPECT_EQ(samplesOf(*from24), (std::vector<std::int16_t>{0x1234, -1}));
 }
 
 TEST(DecodeWav, UnreadableImagesPlayNothing) {
