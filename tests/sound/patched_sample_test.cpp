@@ -154,24 +154,19 @@ TEST_F(PatchedSampleTest, PlacesOutsideTheInstrumentLeaveTheNoteAloneAMissingSam
     EXPECT_EQ(rig.render(100), constant(100, 0));
 }
 
-TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToNominalPitch) {
-    EXPECT_EQ(playRate(44100, 130.81, 261.62), 88200u);
-    EXPECT_EQ(playRate(44100, 130.81, 262.0), 88328u);
-    EXPECT_EQ(playRate(22050, 220.0, 440.0), 44100u);
-    EXPECT_EQ(playRate(44100, 262.0, 262.0), 44100u);
-    EXPECT_EQ(playRate(44100, 0.0, 262.0), 0u);
-    EXPECT_EQ(playRate(44100, 262.0, -1.0), 0u);
-    EXPECT_EQ(playRate(0, 262.0, 262.0), 0u);
-    EXPECT_EQ(playRate(44100, 1e-9, 262.0), 0u); // beyond 32 bits
-}
-
-TEST(PlayRate, NominalPitchComesFromTheSampleName) {
+TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToTheNominalPitchOfTheName) {
+    // {file rate, nominal, target, play rate}: 0 where there is none (or it passes 32 bits).
+    const std::tuple<std::uint32_t, double, double, std::uint32_t> rates[] = {
+        {44100, 130.81, 261.62, 88200}, {44100, 130.81, 262.0, 88328}, {22050, 220.0, 440.0, 44100},
+        {44100, 262.0, 262.0, 44100},   {44100, 0.0, 262.0, 0},        {44100, 262.0, -1.0, 0},
+        {0, 262.0, 262.0, 0},           {44100, 1e-9, 262.0, 0}};
+    for (const auto& [rate, nominal, target, expected] : rates)
+        EXPECT_EQ(playRate(rate, nominal, target), expected)
+            << rate << " " << nominal << " " << target;
     EXPECT_DOUBLE_EQ(*nominalFrequency("01_013081_ab.wav"), 130.81);
     EXPECT_DOUBLE_EQ(*nominalFrequency("17_026200_C4.wav"), 262.0);
-    EXPECT_FALSE(nominalFrequency("01_01x081_ab.wav"));
-    EXPECT_FALSE(nominalFrequency("01_000000_ab.wav"));
-    EXPECT_FALSE(nominalFrequency("01_-13081_ab.wav"));
-    EXPECT_FALSE(nominalFrequency("01_0130"));
+    for (const char* name : {"01_01x081_ab.wav", "01_000000_ab.wav", "01_-13081_ab.wav", "01_0130"})
+        EXPECT_FALSE(nominalFrequency(name)) << name;
 }
 
 } // namespace
