@@ -30,7 +30,7 @@ std::vector<std::uint8_t> le16(const std::vector<std::int16_t>& values) {
     return Bytes{}.samples(values).data;
 }
 
-TEST(DecodeWav, CanonicalImagePlaysInPlaceSharingTheImage) {
+TEST(DecodeWav, CanonicalImagePlaysInPlaceSharingItAConvertedOneIsLetGo) {
     const std::vector<std::int16_t> ramp = test::rampSamples(1000);
     const SoundImagePtr image = test::imageOf(ramp);
     const auto sound = decodeWav(image);
@@ -39,6 +39,14 @@ TEST(DecodeWav, CanonicalImagePlaysInPlaceSharingTheImage) {
     EXPECT_EQ(sound->frames, 1000u);
     EXPECT_EQ(samplesOf(*sound), ramp);
     EXPECT_EQ(image.use_count(), 2); // the sound keeps the image alive
+    // A converted sound owns its samples: the image is not needed once converted.
+    SoundImagePtr halfRate = wavOf(1, 22050, 16, le16({10, 20}));
+    const std::weak_ptr<const SoundImage> watch = halfRate;
+    const auto converted = decodeWav(halfRate);
+    halfRate.reset();
+    EXPECT_TRUE(watch.expired());
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(samplesOf(*converted), (std::vector<std::int16_t>{10, 15, 20}));
 }
 
 TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100) {
@@ -82,16 +90,6 @@ TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100) {
         ASSERT_TRUE(sound) << c.what;
         EXPECT_EQ(samplesOf(*sound), c.expected) << c.what;
     }
-}
-
-TEST(DecodeWav, ConvertedSoundOwnsItsSamples) {
-    SoundImagePtr image = wavOf(1, 22050, 16, le16({10, 20}));
-    const std::weak_ptr<const SoundImage> watch = image;
-    const auto sound = decodeWav(image);
-    image.reset();
-    EXPECT_TRUE(watch.expired()); // the image is not needed once converted
-    ASSERT_TRUE(sound);
-    EXPECT_EQ(samplesOf(*sound), (std::vector<std::int16_t>{10, 15, 20}));
 }
 
 TEST(DecodeWav, UnreadableImagesPlayNothing) {
