@@ -88,10 +88,6 @@ TEST(SampleFolderData, OneSamplePerStringNamedWithItsOpenNoteAndTheTablesPitch) 
         const double tableHz = 262.0 * std::exp2(t.centTable(s, 0) / 1200.0);
         EXPECT_NEAR(nameHundredths(name) / 100.0, tableHz, 0.005 + 1e-9) << "string " << s;
     }
-    // Fixed points of the tuning: C4 is 262 Hz exactly, A2 and E6 at the ends.
-    EXPECT_EQ(nameHundredths(check.folder.sampleFileName[17]), 26200);
-    EXPECT_NEAR(nameHundredths(check.folder.sampleFileName[26]) / 100.0, 110.0, 0.5);
-    EXPECT_NEAR(nameHundredths(check.folder.sampleFileName[1]) / 100.0, 1314.6, 1.0);
 }
 
 TEST(SampleSound, EachFileIsACanonicalPluckAtTheNamedPitchThatDecaysToSilence) {
