@@ -31,16 +31,6 @@ InstrumentState stateAt(int position) {
     return st;
 }
 
-TEST(MidiMapping, WhiteKeysFromA2ToE6AreTheStringsFromLowestToHighest) {
-    const int white[26] = {45, 47, 48, 50, 52, 53, 55, 57, 59, 60, 62, 64, 65,
-                           67, 69, 71, 72, 74, 76, 77, 79, 81, 83, 84, 86, 88};
-    for (int i = 0; i < 26; ++i)
-        EXPECT_EQ(stringOfWhiteKey(white[i]), 26 - i) << "note " << white[i];
-    EXPECT_EQ(stringOfWhiteKey(44), 0);
-    EXPECT_EQ(stringOfWhiteKey(89), 0);
-    EXPECT_EQ(stringOfWhiteKey(46), 0); // black
-}
-
 // White keys sound their string where it stands; black keys the string below at its sharp
 // whatever its position, else the string above at its flat; keys beyond A2..E6 nothing.
 TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
