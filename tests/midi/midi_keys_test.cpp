@@ -24,13 +24,6 @@ TEST(MidiKeys, NoteSoundsFromItsNoteOnUntilItsNoteOffOnAnyChannel) {
     EXPECT_TRUE(send(keys, 0x80, 61, 0).empty()); // a second off has nothing to stop
 }
 
-TEST(MidiKeys, NewNoteOnOfASoundingKeyRestartsIt) {
-    MidiKeys keys;
-    send(keys, 0x90, 50, 90);
-    EXPECT_EQ(send(keys, 0x90, 50, 30), (std::vector<E>{{E::Stop, 50, 0}, {E::Start, 50, 30}}));
-    EXPECT_EQ(send(keys, 0x80, 50, 0), (std::vector<E>{{E::Stop, 50, 0}}));
-}
-
 TEST(MidiKeys, SustainPedalHoldsReleasedNotesUntilLifted) {
     MidiKeys keys;
     send(keys, 0x90, 60, 100);

@@ -31,58 +31,26 @@ InstrumentState stateAt(int position) {
     return st;
 }
 
-TEST(MidiMapping, WhiteKeysFromA2ToE6AreTheStringsFromLowestToHighest) {
-    const int white[26] = {45, 47, 48, 50, 52, 53, 55, 57, 59, 60, 62, 64, 65,
-                           67, 69, 71, 72, 74, 76, 77, 79, 81, 83, 84, 86, 88};
-    for (int i = 0; i < 26; ++i)
-        EXPECT_EQ(stringOfWhiteKey(white[i]), 26 - i) << "note " << white[i];
-    EXPECT_EQ(stringOfWhiteKey(44), 0);
-    EXPECT_EQ(stringOfWhiteKey(89), 0);
-    EXPECT_EQ(stringOfWhiteKey(46), 0); // black
-}
-
-TEST(MidiMapping, WhiteKeySoundsItsStringAtItsCurrentPosition) {
-    const PitchTables t = tablesWithMarks();
-    InstrumentState st = stateAt(0);
-    st.mandalPos[26] = -3;
-    st.mandalPos[1] = 4;
-    EXPECT_EQ(midiKeyTarget(45, t, st), (MidiKeyTarget{26, -3, true}));
-    EXPECT_EQ(midiKeyTarget(88, t, st), (MidiKeyTarget{1, 4, true}));
-    EXPECT_EQ(midiKeyTarget(60, t, st), (MidiKeyTarget{17, 0, true}));
-}
-
-TEST(MidiMapping, KeysOutsideTheRangeSoundNothing) {
-    const PitchTables t = tablesWithMarks();
-    const InstrumentState st = stateAt(0);
-    for (int note : {0, 21, 43, 44, 89, 90, 108, 127})
-        EXPECT_FALSE(midiKeyTarget(note, t, st)) << note;
-}
-
-TEST(MidiMapping, BlackKeySoundsTheStringBelowAtItsSharpWhateverItsCurrentPosition) {
-    const PitchTables t = tablesWithMarks();
-    const InstrumentState st = stateAt(-2);
-    EXPECT_EQ(midiKeyTarget(46, t, st), (MidiKeyTarget{26, 6, false})); // A#2 on A2's string
-    EXPECT_EQ(midiKeyTarget(61, t, st), (MidiKeyTarget{17, 6, false})); // C#4 on C4's string
-    EXPECT_EQ(midiKeyTarget(80, t, st), (MidiKeyTarget{6, 6, false}));  // G#5 on a short string
-}
-
-TEST(MidiMapping, ShortStringsUseTheirOwnMarksAndFallBackToTheFlatAbove) {
-    const PitchTables t = tablesWithMarks();
-    const InstrumentState st = stateAt(0);
-    // D#6 (87): string 2 (D6) has no sharp, and string 1 (E6), whose row starts at -5, has no
-    // flat: nothing sounds.
-    EXPECT_FALSE(midiKeyTarget(87, t, st));
-    // C#6 (85): string 3 (C6) has its 6 marked 4, and string 2 (D6) has no flat either.
-    EXPECT_FALSE(midiKeyTarget(85, t, st));
-    // A#5 (82): string 5 (A5) has its sharp at 6.
-    EXPECT_EQ(midiKeyTarget(82, t, st), (MidiKeyTarget{5, 6, false}));
-}
-
-TEST(MidiMapping, FlatOfTheStringAboveWhenTheStringBelowHasNoSharp) {
+// White keys sound their string where it stands; black keys the string below at its sharp
+// whatever its position, else the string above at its flat; keys beyond A2..E6 nothing.
+TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
     PitchTables t = tablesWithMarks();
-    t.mandalMark(17, 6) = 5; // C4's string loses its sharp
-    const InstrumentState st = stateAt(0);
-    EXPECT_EQ(midiKeyTarget(61, t, st), (MidiKeyTarget{16, -6, false})); // D4's flat
+    InstrumentState st = stateAt(-2);
+    st.mandalPos[26] = -3;
+    st.mandalPos[17] = 0;
+    st.mandalPos[1] = 4;
+    // A#2 and C#4 on their strings below, G#5 and A#5 on short strings with the sharp at 6.
+    const std::pair<int, MidiKeyTarget> cases[] = {
+        {45, {26, -3, true}}, {88, {1, 4, true}},  {60, {17, 0, true}}, {46, {26, 6, false}},
+        {61, {17, 6, false}}, {80, {6, 6, false}}, {82, {5, 6, false}}};
+    for (const auto& [note, target] : cases)
+        EXPECT_EQ(midiKeyTarget(note, t, st), target) << "note " << note;
+    // D#6 (87): string 2 (D6) has no sharp, and string 1 (E6), whose row starts at -5, no flat;
+    // C#6 (85): string 3 (C6) has its 6 marked 4, and string 2 (D6) has no flat either.
+    for (int note : {87, 85, 0, 21, 43, 44, 89, 90, 108, 127})
+        EXPECT_FALSE(midiKeyTarget(note, t, st)) << "note " << note;
+    t.mandalMark(17, 6) = 5; // C4's string loses its sharp: D4's flat sounds instead
+    EXPECT_EQ(midiKeyTarget(61, t, st), (MidiKeyTarget{16, -6, false}));
 }
 
 TEST(MidiMapping, SeveralPositionsWithTheMarkTakeTheOneNearestTheOpenString) {

@@ -80,6 +80,19 @@ inline double refinePeak(std::span<const double> x, double estimateHz, int spanC
     return estimateHz * std::exp2(cents / 1200.0);
 }
 
+// The fundamental of a plucked string: the period after the attack (from 0.2 s, 60 ms) over the
+// instrument's whole range, refined by the spectrum's peak in the second from 0.1 s. Returns 0
+// when the sound is shorter than that or has no period.
+inline double pluckFundamental(std::span<const double> x) {
+    const auto part = [&](double from, double length) {
+        return x.subspan(static_cast<std::size_t>(from * kRate),
+                         static_cast<std::size_t>(length * kRate));
+    };
+    if (static_cast<double>(x.size()) < 1.1 * kRate) return 0.0;
+    const double coarse = coarseFundamental(part(0.2, 0.06), 60.0, 2000.0);
+    return coarse > 0.0 ? refinePeak(part(0.1, 1.0), coarse, 12) : 0.0;
+}
+
 inline double centsBetween(double hz, double referenceHz) {
     return 1200.0 * std::log2(hz / referenceHz);
 }

@@ -188,21 +188,5 @@ TEST(BundledPitchTable, NaturalsAndAccidentalsCarryTheirNames) {
     EXPECT_EQ(t().degreeName(12, 0), t().degreeTable(59).ad);
 }
 
-TEST(BundledPitchTable, UnnamedDegreesCountOnFromTheNamedOneBelow) {
-    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
-        const std::string name = trimmed(t().degreeTable(d).ad);
-        ASSERT_FALSE(name.empty()) << "degree " << d;
-        const std::size_t plus = name.rfind('+');
-        if (plus == std::string::npos) continue;
-        const int n = std::stoi(name.substr(plus + 1));
-        ASSERT_GE(n, 1) << name;
-        const std::string base = name.substr(0, plus);
-        if (d - n < kDegreeLow) continue;
-        EXPECT_EQ(trimmed(t().degreeTable(d - n).ad), base) << "degree " << d;
-        for (int k = 1; k < n; ++k)
-            EXPECT_EQ(trimmed(t().degreeTable(d - n + k).ad), base + "+" + std::to_string(k));
-    }
-}
-
 } // namespace
 } // namespace zembera
