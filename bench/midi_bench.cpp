@@ -35,16 +35,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class QuietView : public InstrumentView {
-  public:
-    void tel_çiz() override {}
-    void mandal_at() override {}
-    void porte() override {}
-    void etiket() override {}
-    void arıza_yaz(int) override {}
-    void keyLetter(int, bool) override {}
-};
-
 void BM_MidiNoteToMixer(benchmark::State& state) {
     RecordedMessages messages;
     auto result = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
@@ -58,7 +48,7 @@ void BM_MidiNoteToMixer(benchmark::State& state) {
     SoundServiceNotes notes(sound);
     const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
                                      program.tables, program.tuning.tuningOffset};
-    QuietView view;
+    SilentInstrumentView view;
     MidiPlayer player(
         MidiPlayerParts{program.instrument, program.tables, *program.sounds, source, notes, view});
     player.prepareBlackKeys(); // as the program does once the window is up
@@ -135,7 +125,7 @@ void BM_MidiCallbackThroughEventLoopToMixer(benchmark::State& state) {
     TimedNotes notes(serviceNotes);
     const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
                                      program.tables, program.tuning.tuningOffset};
-    QuietView view;
+    SilentInstrumentView view;
     MpeNotes mpe;
     MidiPlayer player(MidiPlayerParts{program.instrument, program.tables, *program.sounds, source,
                                       notes, view, &mpe});

@@ -107,16 +107,6 @@ class PacedSound {
     std::thread device_;
 };
 
-class SilentView : public InstrumentView {
-  public:
-    void tel_çiz() override {}
-    void mandal_at() override {}
-    void porte() override {}
-    void etiket() override {}
-    void arıza_yaz(int) override {}
-    void keyLetter(int, bool) override {}
-};
-
 class NoControls : public FilesView {
   public:
     std::string makamName() const override { return {}; }
@@ -208,7 +198,7 @@ void BM_ReplayNoteTiming(benchmark::State& state) {
     PacedSound paced;
     SoundOutputAdapter adapter(*paced.service);
     TimedReplayOutput out(adapter);
-    SilentView view;
+    SilentInstrumentView view;
     NoControls controls;
     FilesParts parts{program.instrument,
                      program.tuning,

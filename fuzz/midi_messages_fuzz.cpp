@@ -42,16 +42,6 @@ void check(bool condition) {
     if (!condition) std::abort();
 }
 
-class QuietView : public InstrumentView {
-  public:
-    void tel_çiz() override {}
-    void mandal_at() override {}
-    void porte() override {}
-    void etiket() override {}
-    void arıza_yaz(int) override {}
-    void keyLetter(int, bool) override {}
-};
-
 // The voices of the keys: opened only while closed, closed only while open.
 class CheckedNotes : public MidiNoteOutput {
   public:
@@ -139,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Rig rig;
     const PatchedSampleSource source{rig.folder, rig.names, rig.tables, rig.tuningOffset};
     CheckedNotes notes;
-    QuietView view;
+    SilentInstrumentView view;
     CheckedMpe stream;
     MpeNotes mpe;
     mpe.attach([&stream](const std::vector<std::uint8_t>& m) { stream.take(m); });

@@ -74,4 +74,15 @@ class InstrumentView {
     virtual void keyLetter(int s, bool held) = 0;
 };
 
+// A view that draws nothing, for players driven without a window (benchmarks, fuzzing).
+class SilentInstrumentView : public InstrumentView {
+  public:
+    void tel_çiz() override {}
+    void mandal_at() override {}
+    void porte() override {}
+    void etiket() override {}
+    void arıza_yaz(int) override {}
+    void keyLetter(int, bool) override {}
+};
+
 } // namespace zembera
