@@ -8,18 +8,12 @@ namespace {
 TEST(FieldReader, SeparatorsAreCommasBlanksAndLineEnds) {
     // Lone carriage returns end lines too.
     FieldReader in("1,2 3\r\n  -4.5 ,+6\n7\r8\r\r9", "t.txt");
-    EXPECT_EQ(in.readNumber(), 1);
-    EXPECT_EQ(in.readNumber(), 2);
-    EXPECT_EQ(in.readNumber(), 3);
-    EXPECT_EQ(in.readNumber(), -4.5);
-    EXPECT_EQ(in.readNumber(), 6);
-    EXPECT_EQ(in.line(), 2);
-    EXPECT_EQ(in.readNumber(), 7);
-    EXPECT_EQ(in.line(), 3);
-    EXPECT_EQ(in.readNumber(), 8);
-    EXPECT_EQ(in.line(), 4);
-    EXPECT_EQ(in.readNumber(), 9);
-    EXPECT_EQ(in.line(), 6);
+    const std::pair<double, int> expected[] = {{1, 1}, {2, 1}, {3, 1}, {-4.5, 2},
+                                               {6, 2}, {7, 3}, {8, 4}, {9, 6}};
+    for (const auto& [number, line] : expected) {
+        EXPECT_EQ(in.readNumber(), number);
+        EXPECT_EQ(in.line(), line) << number;
+    }
     EXPECT_TRUE(in.atEnd());
 }
 

@@ -6,12 +6,12 @@
 #include <QImage>
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "program_run.h"
 #include "tools/audio_measure.h"
 
 namespace zembera {
@@ -20,18 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace am = audio_measure;
 
-bool have(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::vector<double> readRaw(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<double> out;
-    std::int16_t v;
-    while (in.read(reinterpret_cast<char*>(&v), 2))
-        out.push_back(v);
-    return out;
-}
+using e2e::have;
+using e2e::readRaw;
 
 // Start of every stretch of sound that follows at least `gap` samples of near silence.
 std::vector<std::size_t> onsets(const std::vector<double>& x, std::size_t gap) {

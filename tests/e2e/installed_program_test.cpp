@@ -18,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "program_run.h"
 #include "shell/window_layout.h"
+#include "tools/audio_measure.h"
 
 namespace zembera {
 namespace {
@@ -27,17 +29,11 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUser = "zembera-deneme";
 
-bool have(const std::string& tool) {
-    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
+using e2e::have;
+using e2e::readAll;
 
 int run(const std::string& command) {
     return std::system(command.c_str());
-}
-
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::set<std::string> treeOf(const fs::path& folder) {
@@ -68,18 +64,6 @@ struct Cleanup {
     std::function<void()> run;
     ~Cleanup() { run(); }
 };
-
-double rms(const fs::path& raw) {
-    std::ifstream in(raw, std::ios::binary);
-    std::int16_t v;
-    double sum = 0;
-    std::size_t n = 0;
-    while (in.read(reinterpret_cast<char*>(&v), 2)) {
-        sum += double(v) * v;
-        ++n;
-    }
-    return n == 0 ? 0 : std::sqrt(sum / n);
-}
 
 TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) {
     if (geteuid() != 0)
@@ -163,7 +147,7 @@ TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) 
     EXPECT_EQ(textLines(after, l.makamList), 6);
 
     // The S key sounded.
-    EXPECT_GT(rms(out / "audio.raw"), 100);
+    EXPECT_GT(audio_measure::rms(e2e::readRaw(out / "audio.raw")), 100);
 }
 
 } // namespace

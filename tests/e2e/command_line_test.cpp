@@ -1,15 +1,17 @@
-// The real executable renders a bundled melody and a recording to sound files without a window,
-// and refuses what it cannot render with its reason and a non-zero exit code.
+// The real executable without a window: it renders a bundled melody, a recording and scores to
+// sound files, reports a pitch system, and refuses what it cannot do with its reason and a
+// non-zero exit code.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "program_run.h"
 
 namespace zembera {
 namespace {
@@ -18,17 +20,8 @@ namespace fs = std::filesystem;
 
 const fs::path kProgram = ZEMBERA_PROGRAM_DIR;
 
-// Everything printed and the exit code of the program run with `arguments`.
 std::pair<std::string, int> render(const std::string& arguments) {
-    const std::string command =
-        "cd /tmp && '" + (kProgram / "zembera").string() + "' --render " + arguments + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {out, WEXITSTATUS(status)};
+    return e2e::runProgram("--render " + arguments);
 }
 
 std::vector<short> readFrames(const fs::path& file, SF_INFO& info) {
@@ -42,7 +35,7 @@ std::vector<short> readFrames(const fs::path& file, SF_INFO& info) {
     return frames;
 }
 
-class RenderCommand : public ::testing::Test {
+class CommandLine : public ::testing::Test {
   protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
@@ -56,7 +49,7 @@ class RenderCommand : public ::testing::Test {
     fs::path dir;
 };
 
-TEST_F(RenderCommand, RendersABundledMelodyToWavAndFlac) {
+TEST_F(CommandLine, RendersABundledMelodyToWavAndFlac) {
     const fs::path wav = dir / "ezgi.wav", flac = dir / "ezgi.FLAC";
     const auto [out, code] = render(in(kProgram / "god_rest_ye.ses") + " " + in(wav));
     ASSERT_EQ(code, 0) << out;
@@ -86,7 +79,7 @@ TEST_F(RenderCommand, RendersABundledMelodyToWavAndFlac) {
     EXPECT_NE(yekta, frames);
 }
 
-TEST_F(RenderCommand, RendersARecordingAtTheOpenPositions) {
+TEST_F(CommandLine, RendersARecordingAtTheOpenPositions) {
     const fs::path record = dir / "kayıt.txt";
     std::ofstream(record, std::ios::binary) << " 17            5             500 \r\n"
                                                " 10           -3             250 \r\n";
@@ -98,7 +91,7 @@ TEST_F(RenderCommand, RendersARecordingAtTheOpenPositions) {
     EXPECT_NE(frames[10], 0);
 }
 
-TEST_F(RenderCommand, RendersScoresAtTheirWrittenTempo) {
+TEST_F(CommandLine, RendersScoresAtTheirWrittenTempo) {
     // A SymbTr score: A4, a rest, G4, half a second each.
     const fs::path symbtr = dir / "kisa.txt";
     std::ofstream(symbtr, std::ios::binary)
@@ -121,7 +114,7 @@ TEST_F(RenderCommand, RendersScoresAtTheirWrittenTempo) {
     EXPECT_FALSE(readFrames(dir / "saz.flac", info).empty());
 }
 
-TEST_F(RenderCommand, RefusesWithTheReason) {
+TEST_F(CommandLine, RefusesWithTheReason) {
     std::ofstream(dir / "kırık.ses") << "0,1,3,0,0,0,0,0,0,0\n1,2";
     std::ofstream(dir / "kırık.musicxml") << "<score-partwise><part";
     struct {
@@ -145,6 +138,26 @@ TEST_F(RenderCommand, RefusesWithTheReason) {
     }
     EXPECT_FALSE(fs::exists(dir / "a.wav"));
     EXPECT_EQ(render(in(dir / "a.ses")).second, 2); // no output named
+}
+
+TEST_F(CommandLine, ReportsAPitchSystemOrNamesTheLineOfABrokenOne) {
+    const auto [out, code] = e2e::runProgram("--rapor --sistem 'Rauf Yekta 24'");
+    ASSERT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("Ses sistemi Rauf Yekta 24 (turkish_24.scl): oktavda 24 perde"),
+              std::string::npos)
+        << out;
+    // D4 on string 16 lies a pure whole tone (9/8) above C4; one step up is the Pythagorean
+    // minor third E flat (32/27).
+    EXPECT_NE(out.find("16  H  D4  mandal"), std::string::npos);
+    EXPECT_NE(out.find("   203.9100   294.1350"), std::string::npos) << out;
+
+    std::ofstream(dir / "bozuk.scl") << "! bad\nbad\n 3\n 100.0\n 200.0\n 2/1\n";
+    const auto [bad, badCode] = e2e::runProgram("--rapor --sistem " + in(dir / "bozuk.scl"));
+    EXPECT_EQ(badCode, 1);
+    EXPECT_NE(bad.find("bozuk.scl dosyasının 3. satırında hata: perde sayısı 5 ile 160 arasında "
+                       "olmalı, 3 bulundu"),
+              std::string::npos)
+        << bad;
 }
 
 } // namespace
