@@ -137,6 +137,7 @@ TEST(Mixer, RefusesCommandsWhileTheAudioSideIsNotRenderingAndRecovers) {
     while (mixer.stopMemory())
         ++accepted;
     EXPECT_EQ(accepted, kCommandCapacity);
+    EXPECT_EQ(SpscRing<int>(kCommandCapacity - 5).capacity(), kCommandCapacity); // rounded up
     EXPECT_FALSE(mixer.playMemory(pcmOf(constant(10, 9))));
     render(mixer, 1);
     ASSERT_TRUE(mixer.playMemory(pcmOf(constant(10, 9))));

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <tuple>
 
 #include "service_rig.h"
+#include "sound/pcm_decode.h"
+#include "sound/sample_reader.h"
 #include "sound/string_sounds.h"
 
 namespace zembera {
@@ -130,6 +133,39 @@ TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRangePlacesOutsideLeaveT
     EXPECT_EQ(rig.render(100), constant(100, 700));
     PlayPatchedSample(rig.sound, source, 2, 0); // string 2 has a name but no file: silence
     EXPECT_EQ(rig.render(100), constant(100, 0));
+}
+
+// A recorder's file: SoX-made 48 kHz 24-bit stereo, with a JUNK chunk before "fmt ".
+TEST(RecorderFile, PlaysByNameAndPatchedAtThePitchMeant) {
+    if (!std::filesystem::exists("/usr/bin/sox")) GTEST_SKIP() << "sox is not installed";
+    test::TempDir dir;
+    const auto file = dir.path() / "tone.wav";
+    const std::string command = "/usr/bin/sox -D -n -r 48000 -b 24 -c 2 '" + file.string() +
+                                "' synth 1 sine 220 vol 0.5 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::vector<std::uint8_t> bytes = test::readFile(file);
+    const std::vector<std::uint8_t> junk{'J', 'U', 'N', 'K', 4, 0, 0, 0, 0, 0, 0, 0};
+    bytes.insert(bytes.begin() + 12, junk.begin(), junk.end());
+    const auto riffSize = static_cast<std::uint32_t>(bytes.size() - 8);
+    std::copy_n(test::Bytes{}.u32(riffSize).data.begin(), 4, bytes.begin() + 4);
+    const auto image = std::make_shared<const SoundImage>(test::asImage(bytes));
+
+    const SampleRead read = readSample(*image);
+    ASSERT_TRUE(read.samples) << read.problem;
+    EXPECT_FALSE(read.playsAsIs);
+    EXPECT_NEAR(read.samples->sourceSamples.size(), 44100.0, 2.0);
+    const auto samplesOf = [](const PcmSound& s) {
+        return test::samplesIn({s.data, 2 * s.frames});
+    };
+    const auto byName = decodeWav(image);
+    ASSERT_TRUE(byName);
+    const auto played = samplesOf(*byName);
+    EXPECT_NEAR(test::measuredHz(played), 220.0, 0.05);
+    const auto [low, high] = std::minmax_element(played.begin(), played.end());
+    EXPECT_LE(std::max(-*low, +*high), 16384); // no louder than the file's half scale
+    const auto patched = decodeWav(patchSampleImage(*image, 220, 330));
+    ASSERT_TRUE(patched);
+    EXPECT_NEAR(test::measuredHz(samplesOf(*patched)), 330.0, 0.1);
 }
 
 TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToTheNominalPitchOfTheName) {

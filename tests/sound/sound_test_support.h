@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <span>
+#include <stdlib.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,13 +15,13 @@
 
 namespace zembera::test {
 
+// A fresh folder, removed with everything in it.
 class TempDir {
   public:
     TempDir() {
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("zembera-sound-" + std::to_string(seed()) + std::to_string(seed()));
-        std::filesystem::create_directories(path_);
+        std::string name =
+            (std::filesystem::temp_directory_path() / "zembera-sound-XXXXXX").string();
+        path_ = mkdtemp(name.data());
     }
     ~TempDir() {
         std::error_code ignored;

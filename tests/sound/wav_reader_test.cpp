@@ -66,12 +66,22 @@ TEST(WavReader, SamplesComeFromTheDataChunkWhereverItLiesAndOnlyFromWhatTheFileH
         EXPECT_EQ(w->wavHeader.sampleRate, 44100u);
         EXPECT_LT(w->sourceSamples.capacity(), 1000u);
     }
-    // Block align 4 with data sizes giving 1.5, 2.5, 3.5, 2.75 and 2.25 frames: halves to even.
-    for (const auto& [dataSize, expected] : std::vector<std::pair<std::uint32_t, std::size_t>>{
-             {6, 2}, {10, 2}, {14, 4}, {11, 3}, {9, 2}}) {
-        const auto w = ReadWavSamples(head(2).id("data").u32(dataSize).samples(ten).data);
+    // Data sizes giving 1.5, 2.5, 3.5, 2.75 and 2.25 frames of 4 bytes, and frames of 3 and 1
+    // byte: rounded, halves to even.
+    for (const auto& [channels, bits, dataSize, expected] :
+         std::vector<std::tuple<int, int, std::uint32_t, std::size_t>>{{2, 16, 6, 2},
+                                                                       {2, 16, 10, 2},
+                                                                       {2, 16, 14, 4},
+                                                                       {2, 16, 11, 3},
+                                                                       {2, 16, 9, 2},
+                                                                       {1, 24, 9, 3},
+                                                                       {1, 24, 10, 3},
+                                                                       {1, 8, 5, 5}}) {
+        Bytes b = riffAndFormat(static_cast<std::uint16_t>(channels), 44100,
+                                static_cast<std::uint16_t>(bits));
+        const auto w = ReadWavSamples(b.id("data").u32(dataSize).samples(ten).data);
         ASSERT_TRUE(w) << dataSize;
-        EXPECT_EQ(w->sourceSamples.size(), expected) << "data size " << dataSize;
+        EXPECT_EQ(w->sourceSamples.size(), expected) << bits << " bits, data size " << dataSize;
     }
 }
 
