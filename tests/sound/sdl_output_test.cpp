@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -16,13 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::constant;
-
-std::vector<std::int16_t> pattern(std::size_t count, int first, int step, int modulus) {
-    std::vector<std::int16_t> v(count);
-    for (std::size_t i = 0; i < count; ++i)
-        v[i] = static_cast<std::int16_t>(first + static_cast<int>(i) * step % modulus);
-    return v;
-}
 
 // Chooses the SDL driver of the next device; the disk driver writes to `file`, taking `delay`
 // ms per buffer. Each test sets the driver it uses.
@@ -38,33 +32,11 @@ struct SdlRig {
     SoundService sound{std::unique_ptr<AudioBackend>(device)};
 };
 
-// Bytes in the capture file so far (0 before the device creates it).
-std::uintmax_t capturedBytes(const std::filesystem::path& file) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    return error ? 0 : size;
-}
-
-// Waits until the capture file holds `frames` more frames than now, whatever the pace of the
-// device thread (the driver's stream may hold back up to a few kilobytes). Gives up after five
-// seconds; the checks of the content then tell what went wrong.
-void waitForFrames(const std::filesystem::path& file, std::size_t frames) {
-    const std::uintmax_t target = capturedBytes(file) + 2 * (frames + 4096);
-    for (int i = 0; i < 1000 && capturedBytes(file) < target; ++i)
-        std::this_thread::sleep_for(5ms);
-}
-
-std::size_t firstNonZero(const std::vector<std::int16_t>& v, std::size_t from) {
-    while (from < v.size() && v[from] == 0)
-        ++from;
-    return from;
-}
-
 TEST(SdlOutput, DeviceThatGoesAwayIsReplacedByANewOne) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
     test::TempDir folder;
     const auto capture = folder.path() / "after.raw";
-    const auto note = pattern(2000, 50, 17, 20000);
+    const auto note = test::rampSamples(2000); // no zero in it
     {
         // Every write to /dev/full fails, and SDL's disk driver then reports its device gone.
         useDriver("disk", "/dev/full", "1");
@@ -80,11 +52,16 @@ TEST(SdlOutput, DeviceThatGoesAwayIsReplacedByANewOne) {
         ASSERT_TRUE(std::filesystem::exists(capture)) << "the lost device was not replaced";
         std::this_thread::sleep_for(10ms); // a few silent buffers first
         rig.sound.PlayImage(test::imageOf(note), kSndAsync);
-        waitForFrames(capture, note.size() + 1024);
+        // Until the file holds the note and more, whatever the pace of the device thread (the
+        // driver's stream may hold back a few kilobytes); the checks below tell what went wrong.
+        const std::uintmax_t target = std::filesystem::file_size(capture) + 2 * (2000 + 5120);
+        for (int i = 0; i < 1000 && std::filesystem::file_size(capture) < target; ++i)
+            std::this_thread::sleep_for(5ms);
         EXPECT_EQ(rig.device->driverName(), "disk");
     }
     const std::vector<std::int16_t> out = test::samplesIn(test::readFile(capture));
-    const std::size_t start = firstNonZero(out, 0);
+    const auto start = static_cast<std::size_t>(
+        std::find_if(out.begin(), out.end(), [](std::int16_t v) { return v != 0; }) - out.begin());
     ASSERT_LE(start + note.size(), out.size()) << "the note did not play on a new device";
     EXPECT_EQ(start % 256, 0u); // at the start of one of the device's 256-frame buffers
     EXPECT_EQ(test::slice(out, start, note.size()), note);
