@@ -60,10 +60,10 @@ TEST(Resample, MatchesPlainArithmeticOverManyRatiosAndAtTheEdgesOfFloatRounding)
     for (int trial = 0; trial < 3000; ++trial) {
         const double fs = 50 + trial;
         const double ft = fs * std::exp(logRatio(random));
-        const auto part = source.first(length(random));
+        const auto front = source.first(length(random));
         const double duration = trial % 3 == 0 ? 10 : seconds(random);
-        ASSERT_EQ(Resample(fs, ft, duration, part), plainResample(fs, ft, duration, part))
-            << "fs " << fs << " ft " << ft << " N " << part.size() << " duration " << duration;
+        ASSERT_EQ(Resample(fs, ft, duration, front), plainResample(fs, ft, duration, front))
+            << "fs " << fs << " ft " << ft << " N " << front.size() << " duration " << duration;
     }
 }
 
