@@ -51,10 +51,7 @@ TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
         EXPECT_FALSE(midiKeyTarget(note, t, st)) << "note " << note;
     t.mandalMark(17, 6) = 5; // C4's string loses its sharp: D4's flat sounds instead
     EXPECT_EQ(midiKeyTarget(61, t, st), (MidiKeyTarget{16, -6, false}));
-}
-
-TEST(MidiMapping, SeveralPositionsWithTheMarkTakeTheOneNearestTheOpenString) {
-    const PitchTables t = tablesWithMarks();
+    // Of several positions with the mark, the one nearest the open string.
     EXPECT_EQ(positionWithMark(t, 1, 6), 5);
     EXPECT_EQ(positionWithMark(t, 3, 6), std::nullopt);
     EXPECT_EQ(positionWithMark(t, 12, -6), -6);

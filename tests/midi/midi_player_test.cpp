@@ -1,20 +1,29 @@
+// The MIDI keyboard's notes and every note the program sounds going out as MPE, on a program
+// folder loaded as at start-up.
+
 #include "midi/midi_player.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <thread>
 
 #include "midi/midi_event_queue.h"
 #include "midi/midi_mapping.h"
+#include "midi/mpe_sound_output.h"
 #include "shell/startup_loader.h"
+#include "sound/patched_sample.h"
 #include "sound/pcm_decode.h"
+#include "sound/service_rig.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 
 namespace zembera {
 namespace {
+
+using Bytes = std::vector<std::uint8_t>;
 
 class RecordedNotes : public MidiNoteOutput {
   public:
@@ -39,37 +48,80 @@ bool sameSound(const PcmSound& sound, const SoundImagePtr& image) {
            std::equal(sound.data, sound.data + 2 * sound.frames, decoded->data);
 }
 
+// The sound output of the program over a sound service, rendered on the test's thread.
+class OnTheService : public SoundOutput {
+  public:
+    explicit OnTheService(SoundService& sound) : sound_(sound) {}
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        sound_.PlayImage(image, flags);
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        return sound_.MciOpenPlay(file, alias);
+    }
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override {
+        return sound_.MciOpenPlay(file, alias, content);
+    }
+    void MciStopClose(const std::string& alias) override { sound_.MciStopClose(alias); }
+    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override {
+        zembera::PlayPatchedSample(sound_, source, s, m);
+    }
+    void StopAllSound() override { sound_.StopAllSound(); }
+
+  private:
+    SoundService& sound_;
+};
+
 class MidiPlaying : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / "zembera_midi_player_test";
-        test::makeProgramFolder(dir, 2000);
-        auto result = loadProgram(dir, messages);
+        test::makeProgramFolder(dir.path(), 2000);
+        auto result = loadProgram(dir.path(), messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
         source = std::make_unique<PatchedSampleSource>(
             PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
                                 program->tables, program->tuning.tuningOffset});
         player = std::make_unique<MidiPlayer>(MidiPlayerParts{
-            program->instrument, program->tables, *program->sounds, *source, notes, view});
+            program->instrument, program->tables, *program->sounds, *source, notes, view, &mpe});
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     void send(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
         const std::uint8_t bytes[3] = {a, b, c};
         player->handle(bytes, 3);
     }
     InstrumentState& st() { return program->instrument; }
+    const std::string& alias(int s) { return program->samples.mciAlias[s]; }
+    MpePitch pitchOf(int s, int m) {
+        return mpePitch(program->tables.centTable(s, m) + program->tuning.tuningOffset[s]);
+    }
+    // The MPE messages sent since attaching, after the configuration.
+    void attachMpe() {
+        mpe.attach([this](const Bytes& m) { sent.push_back(m); });
+        sent.clear();
+    }
+    std::vector<std::pair<int, int>> noteOns() const { // as (channel, note)
+        std::vector<std::pair<int, int>> r;
+        for (const auto& m : sent)
+            if ((m[0] & 0xF0) == 0x90) r.emplace_back(m[0] & 0x0F, m[1]);
+        return r;
+    }
+    long noteOffs() const {
+        return std::count_if(sent.begin(), sent.end(),
+                             [](auto& m) { return (m[0] & 0xF0) == 0x80; });
+    }
 
-    std::filesystem::path dir;
+    test::TempDir dir;
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<PatchedSampleSource> source;
     RecordedNotes notes;
     test::ViewCalls view;
+    MpeNotes mpe;
+    std::vector<Bytes> sent;
     std::unique_ptr<MidiPlayer> player;
 };
 
-TEST_F(MidiPlaying, WhiteKeySoundsTheLetterKeysImageAtItsVelocityAndSelectsTheString) {
+TEST_F(MidiPlaying, WhiteKeysSoundTheLetterKeysImageBlackKeysTheSharpAtTheirVelocity) {
     send(0x90, 60, 127); // C4: string 17
     ASSERT_EQ(notes.plays.size(), 1u);
     EXPECT_EQ(notes.plays[0].alias, "midi60");
@@ -86,30 +138,27 @@ TEST_F(MidiPlaying, WhiteKeySoundsTheLetterKeysImageAtItsVelocityAndSelectsTheSt
     send(0x90, 45, 64); // A2: string 26, softer
     EXPECT_TRUE(sameSound(notes.plays[1].sound, program->sounds->stringSound(26)));
     EXPECT_NEAR(notes.plays[1].gain, 0.254F, 0.001F);
-}
 
-TEST_F(MidiPlaying, BlackKeySoundsTheSharpWithoutMovingTheMandal) {
     const std::int16_t before = st().mandalPos[17];
-    send(0x90, 61, 100); // C#4: string 17 at its sharp
-    ASSERT_EQ(notes.plays.size(), 1u);
+    send(0x90, 61, 100); // C#4: string 17 at its sharp, the mandal left where it is
     const auto m = positionWithMark(program->tables, 17, kSharpMark);
     ASSERT_TRUE(m);
     const SoundImagePtr expected = patchedSampleImage(*source, 17, *m);
     ASSERT_TRUE(expected);
-    EXPECT_TRUE(sameSound(notes.plays[0].sound, expected));
-    EXPECT_FALSE(sameSound(notes.plays[0].sound, program->sounds->stringSound(17)));
-    // Played again, the key's sound is the one decoded before, not converted anew.
+    EXPECT_TRUE(sameSound(notes.plays[2].sound, expected));
+    EXPECT_FALSE(sameSound(notes.plays[2].sound, program->sounds->stringSound(17)));
+    EXPECT_EQ(st().mandalPos[17], before);
+    // Played again, the key's sound is the one decoded before, not converted anew; a new fine
+    // tuning of the string makes a new sound.
     send(0x80, 61, 0);
     send(0x90, 61, 100);
-    EXPECT_EQ(notes.plays[1].sound.owner, notes.plays[0].sound.owner);
-    // A new fine tuning of the string makes a new sound.
+    EXPECT_EQ(notes.plays[3].sound.owner, notes.plays[2].sound.owner);
     program->tuning.tuningOffset[17] += 10;
     send(0x90, 61, 100);
-    EXPECT_NE(notes.plays[2].sound.owner, notes.plays[0].sound.owner);
-    EXPECT_EQ(st().mandalPos[17], before);
+    EXPECT_NE(notes.plays[4].sound.owner, notes.plays[2].sound.owner);
 }
 
-TEST_F(MidiPlaying, SustainRestartAndOutOfRangeKeys) {
+TEST_F(MidiPlaying, SustainRestartRangeRecordingReplayAndStopAll) {
     send(0x90, 40, 100); // below A2
     send(0x90, 100, 100);
     EXPECT_TRUE(notes.plays.empty());
@@ -119,59 +168,116 @@ TEST_F(MidiPlaying, SustainRestartAndOutOfRangeKeys) {
     EXPECT_TRUE(notes.fades.empty());
     send(0x90, 62, 50); // restarts the sustained note
     EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi62"}));
-    EXPECT_EQ(notes.plays.size(), 2u);
     send(0x80, 62, 0);
+    send(0x90, 52, 100);
+    player->stopAll();
+    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi62", "midi52", "midi62"}));
     send(0xB0, 64, 0);
-    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi62", "midi62"}));
-}
-
-TEST_F(MidiPlaying, RecordingAndReplayIgnoreNewNotesButReleaseSoundingOnes) {
+    EXPECT_EQ(notes.fades.size(), 3u);
+    // While a replay or a recording runs new notes are ignored; sounding ones still end.
     send(0x90, 64, 100);
     st().playingBack = true;
     send(0x90, 65, 100);
-    EXPECT_EQ(notes.plays.size(), 1u);
     send(0x80, 64, 0);
     send(0x80, 65, 0);
-    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi64"}));
+    EXPECT_EQ(notes.fades.back(), "midi64");
     st().playingBack = false;
     st().recording = true;
     send(0x90, 66, 100);
-    EXPECT_EQ(notes.plays.size(), 1u);
-}
-
-TEST_F(MidiPlaying, StopAllReleasesEverySoundingNote) {
-    send(0xB0, 64, 127);
-    send(0x90, 50, 100);
-    send(0x80, 50, 0);
-    send(0x90, 52, 100);
-    player->stopAll();
-    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi50", "midi52"}));
-    send(0xB0, 64, 0);
-    EXPECT_EQ(notes.fades.size(), 2u);
+    EXPECT_EQ(notes.plays.size(), 4u);
 }
 
 TEST_F(MidiPlaying, KeysGoOutAsMpeAtThePitchTheySound) {
-    MpeNotes mpe;
-    std::vector<std::vector<std::uint8_t>> sent;
-    mpe.attach([&sent](const std::vector<std::uint8_t>& m) { sent.push_back(m); });
-    sent.clear();
-    MidiPlayer withMpe(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
-                                       *source, notes, view, &mpe});
-    const std::uint8_t on[3] = {0x90, 61, 77}; // C#4: string 17 at its sharp
-    withMpe.handle(on, 3);
-    const int m = *positionWithMark(program->tables, 17, kSharpMark);
-    const MpePitch pitch =
-        mpePitch(program->tables.centTable(17, m) + program->tuning.tuningOffset[17]);
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0],
-              (std::vector<std::uint8_t>{0xE1, static_cast<std::uint8_t>(pitch.bend & 0x7F),
-                                         static_cast<std::uint8_t>(pitch.bend >> 7)}));
-    EXPECT_EQ(sent[1],
-              (std::vector<std::uint8_t>{0x91, static_cast<std::uint8_t>(pitch.note), 77}));
-    const std::uint8_t off[3] = {0x80, 61, 0};
-    withMpe.handle(off, 3);
-    EXPECT_EQ(sent.back(),
-              (std::vector<std::uint8_t>{0x81, static_cast<std::uint8_t>(pitch.note), 64}));
+    attachMpe();
+    send(0x90, 61, 77); // C#4: string 17 at its sharp
+    const MpePitch pitch = pitchOf(17, *positionWithMark(program->tables, 17, kSharpMark));
+    const auto note = static_cast<std::uint8_t>(pitch.note);
+    EXPECT_EQ(sent, (std::vector<Bytes>{{0xE1, static_cast<std::uint8_t>(pitch.bend & 0x7F),
+                                         static_cast<std::uint8_t>(pitch.bend >> 7)},
+                                        {0x91, note, 77}}));
+    send(0x80, 61, 0);
+    EXPECT_EQ(sent.back(), (Bytes{0x81, note, 64}));
+}
+
+TEST_F(MidiPlaying, TheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
+    test::ServiceRig rig;
+    OnTheService service(rig.sound);
+    MpeSoundOutput out(MpeSoundParts{
+        service, mpe, program->instrument, program->tables, program->tuning.tuningOffset,
+        *program->sounds, program->samples.mciAlias, [&rig] { return rig.sound.memorySounding(); },
+        [&rig](const std::string& a) { return rig.sound.aliasSounding(a); }});
+    attachMpe();
+    // Renders until every sound has run out (no string sounds as long as 11 seconds).
+    const auto runOut = [&] {
+        for (int i = 0; i < 120; ++i)
+            rig.render(4096);
+        rig.sound.pump();
+        out.endFinishedNotes();
+    };
+    // Each note-on of the stream has exactly one note-off after it, on its channel and key.
+    const auto balanced = [this] {
+        std::map<std::pair<int, int>, int> open;
+        for (const auto& m : sent) {
+            const std::pair<int, int> key{m[0] & 0x0F, m[1]};
+            if ((m[0] & 0xF0) == 0x90 && m[2] > 0) {
+                if (open[key]++ != 0) return false;
+            } else if ((m[0] & 0xF0) == 0x80 || (m[0] & 0xF0) == 0x90) {
+                if (--open[key] != 0) return false;
+            }
+        }
+        return std::all_of(open.begin(), open.end(), [](const auto& o) { return o.second == 0; });
+    };
+
+    // A letter key at its string's pitch, bend first on the same channel; a held key's repeat
+    // finds the alias open and sends nothing; its release ends the note, the sound goes on.
+    const auto scratch = program->sounds->scratchSound(17);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image), i == 0);
+    ASSERT_EQ(noteOns().size(), 1u);
+    const MpePitch expected = pitchOf(17, program->instrument.mandalPos[17]);
+    EXPECT_EQ(noteOns()[0].second, expected.note);
+    EXPECT_EQ(sent[0][0], 0xE0 | noteOns()[0].first);
+    EXPECT_EQ(sent[0][1] | sent[0][2] << 7, expected.bend);
+    out.MciStopClose(alias(17));
+    EXPECT_EQ(noteOffs(), 1);
+
+    // Memory notes: the first is cut by the second, the second runs out, then a stop finds
+    // nothing more to end.
+    out.PlayImage(program->sounds->stringSound(5), kSndAsync);
+    out.PlayPatchedSample(*source, 8, 3);
+    out.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
+    out.endFinishedNotes();
+    EXPECT_EQ(noteOffs(), 2); // the cut
+    EXPECT_EQ(noteOns().back().second, pitchOf(8, 3).note);
+    EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0)); // the sound passes through
+    out.endFinishedNotes();
+    EXPECT_EQ(noteOffs(), 2); // still sounding
+    runOut();
+    EXPECT_EQ(noteOffs(), 3);
+    out.StopAllSound();
+    EXPECT_EQ(noteOffs(), 3);
+
+    // A letter key held past the end of its sound; its release then sends nothing more.
+    ASSERT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    out.endFinishedNotes();
+    EXPECT_EQ(noteOffs(), 3);
+    runOut();
+    EXPECT_EQ(noteOffs(), 4);
+    out.MciStopClose(alias(17));
+    EXPECT_EQ(noteOffs(), 4);
+
+    // A note ended by the stop, and two never ended before detaching: detaching ends them, and
+    // nothing is sent while detached, though the sound plays.
+    out.PlayImage(program->sounds->stringSound(20), kSndAsync);
+    out.StopAllSound();
+    out.PlayImage(program->sounds->stringSound(21), kSndAsync);
+    EXPECT_TRUE(out.MciOpenPlay(program->sounds->scratchFile(1).string(), alias(1)));
+    mpe.detach();
+    EXPECT_EQ(noteOns().size(), 7u);
+    EXPECT_TRUE(balanced());
+    const std::size_t before = sent.size();
+    EXPECT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    EXPECT_EQ(sent.size(), before);
 }
 
 TEST(MidiEventQueue, MessagesFromManyThreadsArriveWholeAndInOrderPerThread) {
@@ -197,14 +303,12 @@ TEST(MidiEventQueue, MessagesFromManyThreadsArriveWholeAndInOrderPerThread) {
     std::array<int, 4> next{};
     for (const MidiEvent& e : events) {
         ASSERT_EQ(e.size, 3u);
-        const int t = e.bytes[0] & 0x0F;
-        EXPECT_EQ(e.bytes[1], next[t]++);
+        EXPECT_EQ(e.bytes[1], next[e.bytes[0] & 0x0F]++);
     }
     EXPECT_EQ(wakeUps.load(), 1); // the queue was empty only before the first push
     queue.takeAll(events);
     EXPECT_TRUE(events.empty());
-    const std::uint8_t off[3] = {0x80, 60, 0};
-    queue.push(off, 3);
+    queue.push(sysex + 1, 3);
     EXPECT_EQ(wakeUps.load(), 2); // each push into an empty queue wakes the UI thread once
 }
 

@@ -61,21 +61,17 @@ TEST(Mpe, EachNoteGetsItsOwnMemberChannelBendFirstAndItsNoteOffThere) {
     const Bytes again = mpe.noteOn(11, c4, 90);
     EXPECT_EQ(Bytes(again.begin(), again.begin() + 3), (Bytes{0x82, 64, 64}));
     EXPECT_EQ(again.size(), 9u);
-}
-
-TEST(Mpe, SixteenNotesShareFifteenChannelsByEndingTheOldest) {
-    MpeEncoder mpe;
-    for (int id = 0; id < 15; ++id)
-        mpe.noteOn(id, 100.0 * id, 100);
-    const Bytes bytes = mpe.noteOn(15, 1500, 100);
-    // Note 0 on channel 2 ends and its channel plays the new one.
-    ASSERT_EQ(bytes.size(), 9u);
-    EXPECT_EQ(bytes[0], 0x81);
-    EXPECT_EQ(bytes[3], 0xE1);
-    EXPECT_EQ(bytes[6], 0x91);
-    EXPECT_TRUE(mpe.noteOff(0).empty());
-    EXPECT_EQ(mpe.noteOff(15)[0], 0x81);
     EXPECT_TRUE(mpe.noteOn(kMpeNoteIds, 0, 100).empty());
+    // Sixteen notes share fifteen channels by ending the oldest: note 0 (channel 1), whose
+    // channel plays the new one.
+    MpeEncoder full;
+    for (int id = 0; id < 15; ++id)
+        full.noteOn(id, 100.0 * id, 100);
+    const Bytes bytes = full.noteOn(15, 1500, 100);
+    ASSERT_EQ(bytes.size(), 9u);
+    EXPECT_EQ((Bytes{bytes[0], bytes[3], bytes[6]}), (Bytes{0x81, 0xE1, 0x91}));
+    EXPECT_TRUE(full.noteOff(0).empty());
+    EXPECT_EQ(full.noteOff(15)[0], 0x81);
 }
 
 } // namespace

@@ -1,19 +1,20 @@
+#include "sound/mixer.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 #include <vector>
 
 #include "service_rig.h"
-#include "sound/mixer.h"
 
 namespace zembera {
 namespace {
 
 using test::constant;
 using test::pcmOf;
-using test::slice;
 
 std::vector<std::int16_t> render(Mixer& mixer, std::size_t frames, int channels = 1) {
     std::vector<std::int16_t> out(frames * static_cast<std::size_t>(channels), 0x5a5a);
@@ -21,83 +22,89 @@ std::vector<std::int16_t> render(Mixer& mixer, std::size_t frames, int channels 
     return out;
 }
 
-TEST(Mixer, AliasVoicesAndTheMemoryChannelSum) {
+TEST(Mixer, VoicesSumSaturatingInEveryChannel) {
     Mixer mixer;
     const auto a = test::rampSamples(500);
-    const auto b = constant(200, -1000);
     mixer.playAlias(0, pcmOf(a));
-    mixer.playAlias(kAliasVoices - 1, pcmOf(b));
+    mixer.playAlias(kAliasVoices - 1, pcmOf(constant(200, -1000)));
     mixer.playMemory(pcmOf(constant(300, 7)));
-    const auto out = render(mixer, 600);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const int expected =
-            (i < a.size() ? a[i] : 0) + (i < b.size() ? b[i] : 0) + (i < 300 ? 7 : 0);
-        ASSERT_EQ(out[i], std::clamp(expected, -32768, 32767)) << "frame " << i;
-    }
     EXPECT_FALSE(mixer.playAlias(kAliasVoices, pcmOf(constant(10, 1)))); // no such voice
-}
-
-TEST(Mixer, SumsSaturateInsteadOfWrappingAndStayExactWithinRange) {
-    Mixer mixer;
-    for (std::size_t v = 0; v < 26; ++v)
-        mixer.playAlias(v, pcmOf(constant(64, 1260)));
-    mixer.playMemory(pcmOf(constant(64, -1)));
-    EXPECT_EQ(render(mixer, 64), constant(64, 26 * 1260 - 1)); // 32759, no early clipping
-
-    for (std::size_t v = 0; v < 26; ++v)
-        mixer.playAlias(v, pcmOf(constant(100, 30000)));
-    mixer.playMemory(pcmOf(constant(200, -30000)));
-    // 26 * 30000 - 30000 saturates high; then the memory channel alone.
-    EXPECT_EQ(render(mixer, 100), constant(100, 32767));
-    EXPECT_EQ(render(mixer, 100), constant(100, -30000));
-
-    for (std::size_t v = 0; v < 26; ++v)
-        mixer.playAlias(v, pcmOf(constant(100, -30000)));
-    EXPECT_EQ(render(mixer, 100), constant(100, -32768));
-}
-
-TEST(Mixer, SeveralChannelsRepeatEachSampleExactly) {
-    Mixer mixer;
-    const auto ramp = test::rampSamples(300);
-    mixer.playMemory(pcmOf(ramp));
-    const auto out = render(mixer, 300, 2);
-    for (std::size_t i = 0; i < 300; ++i) {
-        ASSERT_EQ(out[2 * i], ramp[i]);
-        ASSERT_EQ(out[2 * i + 1], ramp[i]);
+    const auto out = render(mixer, 600, 2);
+    for (std::size_t i = 0; i < 600; ++i) {
+        const int sum = (i < a.size() ? a[i] : 0) + (i < 200 ? -1000 : 0) + (i < 300 ? 7 : 0);
+        ASSERT_EQ(out[2 * i], std::clamp(sum, -32768, 32767)) << "frame " << i;
+        ASSERT_EQ(out[2 * i + 1], out[2 * i]) << "frame " << i;
+    }
+    // Exact up to the limits, then saturated instead of wrapped.
+    for (const auto& [value, memory, expected] :
+         {std::tuple{1260, -1, 26 * 1260 - 1}, {30000, -30000, 32767}, {-30000, 0, -32768}}) {
+        for (std::size_t v = 0; v < 26; ++v)
+            mixer.playAlias(v, pcmOf(constant(64, static_cast<std::int16_t>(value))));
+        mixer.playMemory(pcmOf(constant(64, static_cast<std::int16_t>(memory))));
+        EXPECT_EQ(render(mixer, 64), constant(64, static_cast<std::int16_t>(expected))) << value;
     }
 }
 
-TEST(Mixer, FinishedCutOffAndStoppedSoundsAreReleasedOnlyWhenCollected) {
+TEST(Mixer, GainScalesWithRoundingAndAFadeFallsInAStraightLineToSilenceWithin5Ms) {
+    ASSERT_EQ(kReleaseFadeFrames, 220u);
     Mixer mixer;
-    PcmSound finished = pcmOf(constant(100, 5));
-    PcmSound cut = pcmOf(constant(10000, 1));
-    PcmSound stopped = pcmOf(constant(10000, 2));
-    const std::vector<std::weak_ptr<const void>> watches{finished.owner, cut.owner, stopped.owner};
-    mixer.playAlias(1, std::move(finished));
-    mixer.playMemory(std::move(cut));
-    mixer.playAlias(0, std::move(stopped));
-    render(mixer, 10);
-    mixer.playMemory(pcmOf(constant(10, 3)));
-    mixer.stopAlias(0);
-    render(mixer, 256); // cuts off, stops, and plays the first to its end
-    for (const auto& watch : watches)
-        EXPECT_FALSE(watch.expired()) << "the audio side must not free a sound";
-    mixer.collectGarbage();
-    for (const auto& watch : watches)
-        EXPECT_TRUE(watch.expired());
+    const auto ramp = test::rampSamples(700);
+    mixer.playAlias(0, pcmOf(ramp), 0.5F);
+    mixer.playAlias(1, pcmOf(constant(700, 1001)), 0.25F);
+    auto out = render(mixer, 700);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        ASSERT_EQ(out[i], std::lrint(ramp[i] * 0.5F) + std::lrint(1001 * 0.25F)) << "frame " << i;
+    mixer.playAlias(0, pcmOf(constant(10, 20000)), 0.0F);
+    EXPECT_EQ(render(mixer, 10), constant(10, 0));
+
+    mixer.playAlias(0, pcmOf(constant(10000, 22000))); // a new start at its own (full) gain
+    render(mixer, 300);
+    mixer.fadeAlias(0);
+    out = render(mixer, 600);
+    EXPECT_EQ(out[0], 22000); // no step down at the release
+    for (std::size_t i = 1; i < kReleaseFadeFrames; ++i)
+        ASSERT_TRUE(out[i] < out[i - 1] && out[i - 1] - out[i] <= 101) << i; // no click
+    EXPECT_EQ(out[kReleaseFadeFrames - 1], 100);                             // the last step
+    EXPECT_EQ(test::slice(out, kReleaseFadeFrames, 380), constant(380, 0));
+
+    // From the voice's gain, across a chunk boundary; a second release does not restart it.
+    mixer.playAlias(0, pcmOf(constant(10000, 16000)), 0.5F);
+    render(mixer, kMixChunkFrames - 100);
+    mixer.fadeAlias(0);
+    mixer.fadeAlias(0);
+    out = render(mixer, 400);
+    EXPECT_EQ(out[0], 8000);
+    EXPECT_EQ(out[kReleaseFadeFrames - 1], std::lrint(8000.0F / kReleaseFadeFrames));
+    EXPECT_EQ(out[kReleaseFadeFrames], 0);
+
+    // A sound that ends before its fade; the memory channel and other voices go on meanwhile.
+    EXPECT_FALSE(mixer.fadeAlias(kAliasVoices));
+    mixer.playAlias(5, pcmOf(constant(50, 300)));
+    mixer.playAlias(6, pcmOf(constant(300, 1000)));
+    mixer.playMemory(pcmOf(constant(20, -5)));
+    mixer.fadeAlias(5);
+    out = render(mixer, 100);
+    EXPECT_EQ(out[0], 1295);
+    EXPECT_EQ(out[20], 1000 + std::lrint(300 * 200.0F / 220));
+    EXPECT_EQ(out[50], 1000);
 }
 
-TEST(Mixer, AVoiceSoundsFromItsCommandUntilItsSoundRunsOutIsStoppedOrFadesAway) {
+TEST(Mixer, AVoiceSoundsUntilItsSoundRunsOutIsStoppedOrFadesAwayAndIsReleasedWhenCollected) {
     Mixer mixer;
     const auto state = [&mixer] {
         return std::vector<bool>{mixer.memorySounding(), mixer.aliasSounding(0),
                                  mixer.aliasSounding(1), mixer.aliasSounding(2)};
     };
     EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false}));
-    mixer.playMemory(pcmOf(constant(300, 1)));
-    mixer.playAlias(0, pcmOf(constant(100, 2)));
-    mixer.playAlias(1, pcmOf(constant(10000, 3)));
-    mixer.playAlias(2, pcmOf(constant(10000, 4)), 0.5F);
+    std::vector<PcmSound> sounds{pcmOf(constant(300, 1)), pcmOf(constant(100, 2)),
+                                 pcmOf(constant(10000, 3)), pcmOf(constant(10000, 4))};
+    std::vector<std::weak_ptr<const void>> watches;
+    for (const std::size_t i : {0, 2, 3}) // a cut-off, a stopped and a faded one
+        watches.push_back(sounds[i].owner);
+    mixer.playMemory(std::move(sounds[0]));
+    mixer.playAlias(0, std::move(sounds[1]));
+    mixer.playAlias(1, std::move(sounds[2]));
+    mixer.playAlias(2, std::move(sounds[3]), 0.5F);
     // A command counts at once, before the audio side has taken it.
     EXPECT_EQ(state(), (std::vector<bool>{true, true, true, true}));
     render(mixer, 99);
@@ -106,13 +113,17 @@ TEST(Mixer, AVoiceSoundsFromItsCommandUntilItsSoundRunsOutIsStoppedOrFadesAway) 
     EXPECT_EQ(state(), (std::vector<bool>{true, false, true, true}));
     mixer.stopAlias(1);
     mixer.fadeAlias(2);
+    mixer.playMemory(pcmOf(constant(1000, 5)));                       // cuts off the first
     EXPECT_EQ(state(), (std::vector<bool>{true, false, true, true})); // not yet taken
     render(mixer, 10);
     EXPECT_EQ(state(), (std::vector<bool>{true, false, false, true})); // still dying away
     render(mixer, kReleaseFadeFrames);
-    EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false}));
-    mixer.playMemory(pcmOf(constant(1000, 5)));
-    render(mixer, 10);
+    EXPECT_EQ(state(), (std::vector<bool>{true, false, false, false}));
+    for (const auto& watch : watches)
+        EXPECT_FALSE(watch.expired()) << "the audio side must not free a sound";
+    mixer.collectGarbage();
+    for (const auto& watch : watches)
+        EXPECT_TRUE(watch.expired());
     mixer.playMemory({}); // an empty sound cuts it off
     EXPECT_TRUE(mixer.memorySounding());
     render(mixer, 1);
@@ -126,6 +137,7 @@ TEST(Mixer, RefusesCommandsWhileTheAudioSideIsNotRenderingAndRecovers) {
     while (mixer.stopMemory())
         ++accepted;
     EXPECT_EQ(accepted, kCommandCapacity);
+    EXPECT_EQ(SpscRing<int>(kCommandCapacity - 5).capacity(), kCommandCapacity); // rounded up
     EXPECT_FALSE(mixer.playMemory(pcmOf(constant(10, 9))));
     render(mixer, 1);
     ASSERT_TRUE(mixer.playMemory(pcmOf(constant(10, 9))));
@@ -143,7 +155,6 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
             renders.fetch_add(1);
         }
     });
-
     std::vector<std::weak_ptr<const void>> watches;
     for (int i = 0; i < 3000; ++i) {
         PcmSound sound = pcmOf(constant(static_cast<std::size_t>(50 + i % 300), 1));
@@ -164,9 +175,8 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
     running = false;
     audio.join();
     mixer.collectGarbage();
-    EXPECT_EQ(
-        std::count_if(watches.begin(), watches.end(), [](const auto& w) { return !w.expired(); }),
-        0);
+    EXPECT_EQ(std::count_if(watches.begin(), watches.end(), [](auto& w) { return !w.expired(); }),
+              0);
 }
 
 } // namespace

@@ -1,13 +1,15 @@
+#include "sound/patched_sample.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <tuple>
 
 #include "service_rig.h"
-#include "sound/patched_sample.h"
-#include "sound/string_sounds.h"
-#include "sound_test_support.h"
+#include "sound/pcm_decode.h"
+#include "sound/sample_reader.h"
 
 namespace zembera {
 namespace {
@@ -26,26 +28,7 @@ std::vector<std::int16_t> toneSamples() {
     return v;
 }
 
-// Frequency from the rising crossings of the tone's middle level, interpolated between samples.
-double measuredHz(const std::vector<std::int16_t>& x, std::size_t frames) {
-    std::vector<double> crossings;
-    for (std::size_t i = 1; i < frames; ++i) {
-        const double a = x[i - 1] - kLevel;
-        const double b = x[i] - kLevel;
-        if (a < 0 && b >= 0) crossings.push_back(static_cast<double>(i - 1) + (-a) / (b - a));
-    }
-    if (crossings.size() < 2) return 0;
-    return static_cast<double>(crossings.size() - 1) * 44100 /
-           (crossings.back() - crossings.front());
-}
-
-std::size_t soundingLength(const std::vector<std::int16_t>& x) {
-    std::size_t n = x.size();
-    while (n > 0 && x[n - 1] == 0)
-        --n;
-    return n;
-}
-
+// Samples named "NN_022000_NN.wav" (220 Hz); strings 1, 8, 17 and 26 have a file.
 class PatchedSampleTest : public ::testing::Test {
   protected:
     PatchedSampleTest() {
@@ -66,32 +49,24 @@ class PatchedSampleTest : public ::testing::Test {
     test::ServiceRig rig;
 };
 
-TEST_F(PatchedSampleTest, SampleSoundsAtThePitchOfThePositionPlusTheFineTuning) {
-    tables.centTable(17, 2) = 300;
-    tables.centTable(17, -8) = -1200;
-    // {position, fine tuning, target pitch}: 300 + 10 cents above 262 Hz (313.4 Hz), and an
-    // octave below.
-    const std::vector<std::tuple<int, float, double>> notes{{2, 10, 262 * std::exp2(310 / 1200.0)},
-                                                            {-8, 0, 131.0}};
-    for (const auto& [m, fineTuning, targetHz] : notes) {
-        tuningOffset[17] = fineTuning;
-        PlayPatchedSample(rig.sound, source, 17, m);
-        const auto out = rig.render(100000);
-        EXPECT_NEAR(measuredHz(out, out.size()), targetHz, targetHz * 0.001) << m;
-        // The whole sample plays, sped up or slowed down by the same ratio.
-        EXPECT_NEAR(static_cast<double>(soundingLength(out)), 44100 * kSampleHz / targetHz, 3.0)
-            << m;
-    }
-}
-
-TEST_F(PatchedSampleTest, TheSampleFileIsNeverWritten) {
+TEST_F(PatchedSampleTest, SampleSoundsWholeAtThePitchOfThePositionPlusTheFineTuning) {
     const auto file = folder.path() / names[17];
     const auto modified = std::filesystem::last_write_time(file);
-    tables.centTable(17, 5) = 500;
-    PlayPatchedSample(rig.sound, source, 17, 5);
-    rig.render(1000);
-    PlayPatchedSample(rig.sound, source, 17, 5);
-    rig.render(1000);
+    tables.centTable(17, 2) = 300;
+    tables.centTable(17, -8) = -1200;
+    // {position, fine tuning, target pitch}: 300 + 10 cents above 262 Hz, and an octave below.
+    for (const auto& [m, fineTuning, targetHz] :
+         {std::tuple{2, 10.0F, 262 * std::exp2(310 / 1200.0)}, {-8, 0.0F, 131.0}}) {
+        tuningOffset[17] = fineTuning;
+        PlayPatchedSample(rig.sound, source, 17, m);
+        auto out = rig.render(100000);
+        EXPECT_NEAR(test::measuredHz(out, kLevel), targetHz, targetHz * 0.001) << m;
+        // The whole sample plays, sped up or slowed down by the same ratio.
+        while (!out.empty() && out.back() == 0)
+            out.pop_back();
+        EXPECT_NEAR(static_cast<double>(out.size()), 44100 * kSampleHz / targetHz, 3.0) << m;
+    }
+    // The sample file is never written.
     EXPECT_EQ(test::readFile(file), sampleBytes);
     EXPECT_EQ(std::filesystem::last_write_time(file), modified);
 }
@@ -107,51 +82,65 @@ TEST_F(PatchedSampleTest, PatchedCopyCarriesThePlayRateAndTheUnchangedSamples) {
     EXPECT_TRUE(std::equal(image->begin(), image->begin() + 24, sampleBytes.begin()));
 }
 
-TEST_F(PatchedSampleTest, ASampleConvertedAheadPatchesAsTheFileItCameFromDoes) {
-    // String 8 as 24-bit stereo at 48 kHz: the file is decoded each time, the copy only once.
-    test::Bytes stereo = test::riffAndFormat(2, 48000, 24, 36 + 6 * 4800);
-    stereo.id("data").u32(6 * 4800);
-    const std::vector<std::int16_t> tone = toneSamples();
-    for (std::size_t i = 0; i < 4800; ++i)
-        stereo.fill(1, 0).u16(static_cast<std::uint16_t>(tone[i])).fill(1, 0).u16(0);
-    test::writeFile(folder.path() / names[8], stereo.data);
-    RecordedMessages messages;
-    StringSounds sounds(folder.path(), names, messages);
-    const SoundImagePtr converted = sounds.convertedSample(8);
-    ASSERT_TRUE(converted);
-    tables.centTable(8, 3) = 250;
-    tuningOffset[8] = -7;
-    const SoundImagePtr fromFile = patchedSampleImage(source, 8, 3);
-    const SoundImagePtr fromCopy = patchedSampleImage(source, 8, 3, converted);
-    ASSERT_TRUE(fromFile && fromCopy);
-    EXPECT_EQ(*fromCopy, *fromFile);
-    // The canonical file of string 17 has no converted copy and is read as before.
-    EXPECT_FALSE(sounds.convertedSample(17));
-    EXPECT_EQ(*patchedSampleImage(source, 17, 0, nullptr), *patchedSampleImage(source, 17, 0));
-    // Off the instrument nothing is patched, whatever copy is given.
-    EXPECT_FALSE(patchedSampleImage(source, 8, 13, converted));
-}
-
-TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRange) {
+TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRangePlacesOutsideLeaveTheNoteAlone) {
     for (const auto& [s, m] : {std::pair{1, -5}, {1, 6}, {8, -8}, {8, 12}, {26, -8}, {26, 12}}) {
         PlayPatchedSample(rig.sound, source, s, m);
-        const auto out = rig.render(2000);
-        EXPECT_GT(measuredHz(out, 2000), 200.0) << "string " << s << " position " << m;
+        EXPECT_GT(test::measuredHz(rig.render(2000), kLevel), 200.0) << s << " " << m;
     }
-}
-
-TEST_F(PatchedSampleTest, PlacesOutsideTheInstrumentLeaveTheNoteAloneAMissingSampleSilencesIt) {
     rig.sound.PlayImage(test::imageOf(constant(50000, 700)), kSndAsync);
-    const std::vector<std::pair<int, int>> outside{{0, 0},   {27, 0},   {-1, 0},  {1, 7},  {1, -6},
-                                                   {4, 9},   {4, -6},   {5, 11},  {7, -8}, {8, -9},
-                                                   {26, 13}, {26, -12}, {12, 100}};
-    for (const auto& [s, m] : outside) {
+    for (const auto& [s, m] : {std::pair{0, 0},
+                               {27, 0},
+                               {-1, 0},
+                               {1, 7},
+                               {1, -6},
+                               {4, 9},
+                               {4, -6},
+                               {5, 11},
+                               {7, -8},
+                               {8, -9},
+                               {26, 13},
+                               {26, -12},
+                               {12, 100}}) {
         EXPECT_NO_THROW(PlayPatchedSample(rig.sound, source, s, m));
         EXPECT_EQ(patchedSampleImage(source, s, m), nullptr);
+        EXPECT_EQ(patchedSampleImage(source, s, m, test::imageOf({1, 2})), nullptr); // any copy
     }
     EXPECT_EQ(rig.render(100), constant(100, 700));
     PlayPatchedSample(rig.sound, source, 2, 0); // string 2 has a name but no file: silence
     EXPECT_EQ(rig.render(100), constant(100, 0));
+}
+
+// A recorder's file: SoX-made 48 kHz 24-bit stereo, with a JUNK chunk before "fmt ".
+TEST(RecorderFile, PlaysByNameAndPatchedAtThePitchMeant) {
+    if (!std::filesystem::exists("/usr/bin/sox")) GTEST_SKIP() << "sox is not installed";
+    test::TempDir dir;
+    const auto file = dir.path() / "tone.wav";
+    const std::string command = "/usr/bin/sox -D -n -r 48000 -b 24 -c 2 '" + file.string() +
+                                "' synth 1 sine 220 vol 0.5 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::vector<std::uint8_t> bytes = test::readFile(file);
+    const std::vector<std::uint8_t> junk{'J', 'U', 'N', 'K', 4, 0, 0, 0, 0, 0, 0, 0};
+    bytes.insert(bytes.begin() + 12, junk.begin(), junk.end());
+    const auto riffSize = static_cast<std::uint32_t>(bytes.size() - 8);
+    std::copy_n(test::Bytes{}.u32(riffSize).data.begin(), 4, bytes.begin() + 4);
+    const auto image = std::make_shared<const SoundImage>(test::asImage(bytes));
+
+    const SampleRead read = readSample(*image);
+    ASSERT_TRUE(read.samples) << read.problem;
+    EXPECT_FALSE(read.playsAsIs);
+    EXPECT_NEAR(read.samples->sourceSamples.size(), 44100.0, 2.0);
+    const auto samplesOf = [](const PcmSound& s) {
+        return test::samplesIn({s.data, 2 * s.frames});
+    };
+    const auto byName = decodeWav(image);
+    ASSERT_TRUE(byName);
+    const auto played = samplesOf(*byName);
+    EXPECT_NEAR(test::measuredHz(played), 220.0, 0.05);
+    const auto [low, high] = std::minmax_element(played.begin(), played.end());
+    EXPECT_LE(std::max(-*low, +*high), 16384); // no louder than the file's half scale
+    const auto patched = decodeWav(patchSampleImage(*image, 220, 330));
+    ASSERT_TRUE(patched);
+    EXPECT_NEAR(test::measuredHz(samplesOf(*patched)), 330.0, 0.1);
 }
 
 TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToTheNominalPitchOfTheName) {

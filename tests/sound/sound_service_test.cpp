@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <thread>
 
 #include "service_rig.h"
 #include "sound/mci_command.h"
-#include "sound_test_support.h"
 
 namespace zembera {
 namespace {
@@ -28,59 +28,44 @@ class SoundServiceTest : public ::testing::Test {
 
 TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     const auto first = constant(5000, 300);
-    const auto second = test::rampSamples(700);
+    const auto ramp = test::rampSamples(3000);
+    SoundImagePtr image = imageOf(ramp);
+    const std::weak_ptr<const SoundImage> watch = image;
     sound.PlayImage(imageOf(first), kSndAsync);
     rig.render(256);
-    sound.PlayImage(imageOf(second), kSndAsync);
-    EXPECT_EQ(rig.render(1000), slice(second, 0, 1000));
-
-    // A start that cannot play (no image, a broken one) still cuts off.
-    for (const SoundImagePtr& unplayable :
-         {SoundImagePtr{}, std::make_shared<const SoundImage>(SoundImage{'n', 'o'})}) {
+    sound.PlayImage(image, kSndAsync);
+    EXPECT_EQ(rig.render(1000), slice(ramp, 0, 1000));
+    // The caller's only reference now holds another image: the sounding one plays on unchanged,
+    // and is released on the UI thread once it has finished.
+    image = imageOf(constant(3000, 1234));
+    sound.pump();
+    EXPECT_EQ(rig.render(2500), slice(ramp, 1000, 2500));
+    sound.pump();
+    EXPECT_TRUE(watch.expired());
+    sound.PlayFile(waveFile("note.wav", ramp));
+    EXPECT_EQ(rig.render(600), slice(ramp, 0, 600));
+    // A start that cannot play (no image, a broken one, a missing file) still cuts off.
+    for (int i = 0; i < 3; ++i) {
         sound.PlayImage(imageOf(first), kSndAsync);
         rig.render(10);
-        sound.PlayImage(unplayable, kSndAsync);
-        EXPECT_EQ(rig.render(100), constant(100, 0));
+        if (i < 2)
+            sound.PlayImage(i == 0 ? nullptr : std::make_shared<const SoundImage>(SoundImage{'n'}),
+                            kSndAsync);
+        else
+            sound.PlayFile(folder.path() / "missing.wav");
+        EXPECT_EQ(rig.render(100), constant(100, 0)) << i;
     }
 }
 
-TEST_F(SoundServiceTest, PlayFileSoundsTheFileOnTheMemoryChannel) {
-    const auto ramp = test::rampSamples(600);
-    sound.PlayFile(waveFile("note.wav", ramp));
-    EXPECT_EQ(rig.render(600), ramp);
-    sound.PlayFile(waveFile("long.wav", constant(5000, 9)));
-    rig.render(10);
-    sound.PlayFile(folder.path() / "missing.wav"); // cuts off, plays nothing
-    EXPECT_EQ(rig.render(100), constant(100, 0));
-}
-
-TEST_F(SoundServiceTest, ImageReplacedWhileSoundingKeepsPlayingUnchanged) {
-    const auto oldSamples = test::rampSamples(3000);
-    SoundImagePtr stringSound = imageOf(oldSamples);
-    const std::weak_ptr<const SoundImage> oldImage = stringSound;
-    sound.PlayImage(stringSound, kSndAsync);
-    const auto head = rig.render(1000);
-    // The string's sound is rebuilt: the caller's only reference now holds another image.
-    stringSound = imageOf(constant(3000, 1234));
-    ASSERT_FALSE(oldImage.expired());
-    sound.pump();
-    const auto tail = rig.render(2500);
-    EXPECT_EQ(head, slice(oldSamples, 0, 1000));
-    EXPECT_EQ(tail, slice(oldSamples, 1000, 2500));
-    sound.pump();
-    EXPECT_TRUE(oldImage.expired()); // released on the UI thread once it has finished
-}
-
-TEST_F(SoundServiceTest, OpeningAnAliasStillOpenFailsAndDoesNotRestartIt) {
+TEST_F(SoundServiceTest, AnAliasStillOpenIsNeitherOpenedAgainNorRestarted) {
     const auto ramp = test::rampSamples(2000);
     const std::string file = waveFile("7zz.zz", ramp);
     ASSERT_TRUE(sound.MciOpenPlay(file, "ab"));
     const auto first = rig.render(500);
     EXPECT_FALSE(sound.MciOpenPlay(file, "ab")); // a held key repeating
     EXPECT_FALSE(sound.MciOpenPlay(file, "AB")); // aliases are told apart without case
-    const auto second = rig.render(500);
     EXPECT_EQ(first, slice(ramp, 0, 500));
-    EXPECT_EQ(second, slice(ramp, 500, 500));
+    EXPECT_EQ(rig.render(500), slice(ramp, 500, 500));
     // Finished but not closed: still open, so still refused.
     rig.render(2000);
     EXPECT_FALSE(sound.MciOpenPlay(file, "ab"));
@@ -110,7 +95,7 @@ TEST_F(SoundServiceTest, EachStopSilencesOnlyWhatItNames) {
     EXPECT_EQ(rig.render(10), constant(10, 132));
 }
 
-TEST_F(SoundServiceTest, OpenFailsForAnEmptyNameOrAFileThatCannotBePlayedAndLeavesNoAlias) {
+TEST_F(SoundServiceTest, OpenFailsWithoutAPlayableFileLeavingNoAliasAndTakesAGivenContent) {
     EXPECT_FALSE(sound.MciOpenPlay("", "ab"));
     EXPECT_FALSE(sound.MciOpenPlay((folder.path() / "missing").string(), "ab"));
     test::writeFile(folder.path() / "text.wav", {'h', 'e', 'l', 'l', 'o'});
@@ -118,21 +103,36 @@ TEST_F(SoundServiceTest, OpenFailsForAnEmptyNameOrAFileThatCannotBePlayedAndLeav
     EXPECT_EQ(rig.render(100), constant(100, 0));
     // None of the failures left the alias open. A relative name is looked up in the working
     // folder.
-    waveFile("12zz.zz", constant(100, 12));
+    waveFile("12zz.zz", constant(10, 12));
     sound.setWorkingFolder(folder.path());
     EXPECT_TRUE(sound.MciOpenPlay("12zz.zz", "ab"));
     EXPECT_EQ(rig.render(10), constant(10, 12));
-}
-
-TEST_F(SoundServiceTest, AnOpenGivenTheFilesContentReadsNothingFromDisk) {
     // The file on disk is stale or missing; the content known to match it is what sounds.
     const std::string file = waveFile("3zz.zz", constant(100, 7));
-    EXPECT_TRUE(sound.MciOpenPlay(file, "ab", imageOf(constant(100, 40))));
+    EXPECT_TRUE(sound.MciOpenPlay(file, "cd", imageOf(constant(100, 40))));
     EXPECT_TRUE(
-        sound.MciOpenPlay((folder.path() / "missing").string(), "cd", imageOf(constant(100, 2))));
+        sound.MciOpenPlay((folder.path() / "missing").string(), "ef", imageOf(constant(100, 2))));
     EXPECT_EQ(rig.render(10), constant(10, 42));
-    EXPECT_FALSE(sound.MciOpenPlay(file, "ab", imageOf(constant(100, 1)))); // still open
-    EXPECT_FALSE(sound.MciOpenPlay("", "ef", imageOf(constant(100, 1))));
+    EXPECT_FALSE(sound.MciOpenPlay(file, "cd", imageOf(constant(100, 1)))); // still open
+    EXPECT_FALSE(sound.MciOpenPlay("", "gh", imageOf(constant(100, 1))));
+}
+
+TEST_F(SoundServiceTest, NoteSoundsAtItsGainUntilItsFadedCloseWhichAnotherOpenDoesNotCutOff) {
+    ASSERT_TRUE(sound.PlayNote("n60", imageOf(constant(20000, 10000)), 0.5F));
+    EXPECT_FALSE(sound.PlayNote("N60", imageOf(constant(100, 1)), 1.0F)); // still open
+    EXPECT_FALSE(sound.PlayNote("n61", nullptr, 1.0F));
+    EXPECT_EQ(rig.render(100), constant(100, 5000));
+    sound.FadeNoteClose("n60");
+    sound.FadeNoteClose("unknown"); // harmless
+    // The letter keys' MciOpenPlay takes another voice while the fade runs.
+    ASSERT_TRUE(sound.MciOpenPlay("x.wav", "b", imageOf(constant(20000, 100))));
+    const auto out = rig.render(kReleaseFadeFrames + 10);
+    EXPECT_EQ(out[0], 5100);
+    EXPECT_EQ(out[kReleaseFadeFrames - 1],
+              std::lrint(5000.0F / 220) + 100); // the last step of the fade
+    EXPECT_EQ(out[kReleaseFadeFrames], 100);
+    EXPECT_TRUE(sound.PlayNote("n60", imageOf(constant(10, 3)), 1.0F)); // the alias is free again
+    EXPECT_EQ(rig.render(10), constant(10, 103));
 }
 
 TEST_F(SoundServiceTest, CommandStringsDriveTheDevices) {
@@ -149,35 +149,36 @@ TEST_F(SoundServiceTest, CommandStringsDriveTheDevices) {
     EXPECT_EQ(sound.mciSendString("open " + file + " type WaveAudio alias ab"), kMciAliasInUse);
     EXPECT_EQ(sound.mciSendString("close ab"), kMciOk);
     EXPECT_EQ(rig.render(50), constant(50, 0));
-    EXPECT_NE(sound.mciSendString("stop ab"), kMciOk);
-    EXPECT_NE(sound.mciSendString("close ab"), kMciOk);
-    EXPECT_NE(sound.mciSendString("play ab from 0"), kMciOk);
+    for (const char* closed : {"stop ab", "close ab", "play ab from 0"})
+        EXPECT_NE(sound.mciSendString(closed), kMciOk) << closed;
     // Malformed strings fail silently.
     EXPECT_EQ(sound.mciSendString("open  type WaveAudio alias ab"), kMciUnreadableFile);
     EXPECT_EQ(sound.mciSendString("open " + file + " type Sequencer alias ab"), kMciInvalidCommand);
-    EXPECT_EQ(sound.mciSendString("rewind ab"), kMciInvalidCommand);
-    EXPECT_EQ(sound.mciSendString(""), kMciInvalidCommand);
-    EXPECT_EQ(sound.mciSendString("play"), kMciInvalidCommand);
+    for (const char* malformed : {"rewind ab", "", "play"})
+        EXPECT_EQ(sound.mciSendString(malformed), kMciInvalidCommand) << malformed;
     EXPECT_EQ(rig.render(100), constant(100, 0));
 }
 
 TEST(MciCommand, SplitsTheFourCommandsIntoTheirParts) {
-    const MciCommand open = parseMciCommand("open C:\\my wavs\\7zz.zz type WaveAudio alias ab");
-    EXPECT_EQ(open.verb, MciCommand::Verb::Open);
-    EXPECT_EQ(open.file, "C:\\my wavs\\7zz.zz");
-    EXPECT_EQ(open.alias, "ab");
-    const MciCommand empty = parseMciCommand("open  type WaveAudio alias ab");
-    EXPECT_EQ(empty.verb, MciCommand::Verb::Open);
-    EXPECT_EQ(empty.file, "");
-    const MciCommand quoted = parseMciCommand("open \"a b.wav\" alias q");
-    EXPECT_EQ(quoted.file, "a b.wav");
-    EXPECT_EQ(quoted.alias, "q");
-    EXPECT_EQ(parseMciCommand("open x.wav").alias, "x.wav");
-    EXPECT_EQ(parseMciCommand("play ab from 0").verb, MciCommand::Verb::Play);
-    EXPECT_EQ(parseMciCommand("stop ab").verb, MciCommand::Verb::Stop);
-    EXPECT_EQ(parseMciCommand("close  ab ").alias, "ab");
-    EXPECT_EQ(parseMciCommand("play ab from 9").verb, MciCommand::Verb::Invalid);
-    EXPECT_EQ(parseMciCommand("stop ab now").verb, MciCommand::Verb::Invalid);
+    using enum MciCommand::Verb;
+    const std::tuple<const char*, MciCommand::Verb, const char*, const char*> cases[] = {
+        {"open C:\\my wavs\\7zz.zz type WaveAudio alias ab", Open, "C:\\my wavs\\7zz.zz", "ab"},
+        {"open  type WaveAudio alias ab", Open, "", "ab"},
+        {"open \"a b.wav\" alias q", Open, "a b.wav", "q"},
+        {"open x.wav", Open, "x.wav", "x.wav"},
+        {"play ab from 0", Play, "", "ab"},
+        {"stop ab", Stop, "", "ab"},
+        {"close  ab ", Close, "", "ab"},
+        {"play ab from 9", Invalid, "", ""},
+        {"stop ab now", Invalid, "", ""}};
+    for (const auto& [text, verb, file, alias] : cases) {
+        const MciCommand command = parseMciCommand(text);
+        EXPECT_EQ(command.verb, verb) << text;
+        EXPECT_EQ(command.file, file) << text;
+        if (verb != Invalid) {
+            EXPECT_EQ(command.alias, alias) << text;
+        }
+    }
 }
 
 #ifndef NDEBUG
@@ -186,8 +187,7 @@ TEST(SoundServiceDeathTest, UiThreadOnlyCallsFromAnotherThreadAreCaught) {
     EXPECT_DEATH(
         {
             test::ServiceRig rig;
-            std::thread other([&] { rig.sound.StopAllSound(); });
-            other.join();
+            std::thread([&] { rig.sound.StopAllSound(); }).join();
         },
         "UI-thread-only");
 }

@@ -1,12 +1,12 @@
 #pragma once
-// Helpers of the sound tests: a fresh temporary folder, and WAV bytes assembled field by field
-// (independently of the program's own header writer).
+// Helpers of the sound tests: a fresh temporary folder, WAV bytes assembled field by field
+// (independently of the program's own header writer), and a pitch measured on samples.
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <span>
+#include <stdlib.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,13 +15,13 @@
 
 namespace zembera::test {
 
+// A fresh folder, removed with everything in it.
 class TempDir {
   public:
     TempDir() {
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() /
-                ("zembera-sound-" + std::to_string(seed()) + std::to_string(seed()));
-        std::filesystem::create_directories(path_);
+        std::string name =
+            (std::filesystem::temp_directory_path() / "zembera-sound-XXXXXX").string();
+        path_ = mkdtemp(name.data());
     }
     ~TempDir() {
         std::error_code ignored;
@@ -42,23 +42,15 @@ struct Bytes {
         data.insert(data.end(), fourCharacters.begin(), fourCharacters.end());
         return *this;
     }
-    Bytes& u16(std::uint32_t v) {
-        data.push_back(static_cast<std::uint8_t>(v));
-        data.push_back(static_cast<std::uint8_t>(v >> 8));
-        return *this;
-    }
-    Bytes& u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            data.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        return *this;
-    }
+    Bytes& u16(std::uint32_t v) { return fill(1, v & 0xFF).fill(1, (v >> 8) & 0xFF); }
+    Bytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
     Bytes& samples(const std::vector<std::int16_t>& values) {
         for (std::int16_t v : values)
             u16(static_cast<std::uint16_t>(v));
         return *this;
     }
-    Bytes& fill(std::size_t count, std::uint8_t value) {
-        data.insert(data.end(), count, value);
+    Bytes& fill(std::size_t count, std::uint32_t value) {
+        data.insert(data.end(), count, static_cast<std::uint8_t>(value));
         return *this;
     }
 };
@@ -73,18 +65,19 @@ inline Bytes riffAndFormat(std::uint16_t channels, std::uint32_t rate, std::uint
     return b;
 }
 
-// A canonical 16-bit mono 44100 Hz file.
-inline std::vector<std::uint8_t> canonicalWav(const std::vector<std::int16_t>& samples) {
+// A file of `samples` with a canonical header: 16-bit mono 44100 Hz unless told otherwise.
+inline std::vector<std::uint8_t> canonicalWav(const std::vector<std::int16_t>& samples,
+                                              std::uint16_t channels = 1,
+                                              std::uint32_t rate = 44100) {
     const auto dataSize = static_cast<std::uint32_t>(2 * samples.size());
-    Bytes b = riffAndFormat(1, 44100, 16, dataSize + 36);
-    b.id("data").u32(dataSize).samples(samples);
-    return b.data;
+    Bytes b = riffAndFormat(channels, rate, 16, dataSize + 36);
+    return b.id("data").u32(dataSize).samples(samples).data;
 }
 
 inline void writeFile(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 // The bytes as a sound image, to compare with or to play.
@@ -119,6 +112,19 @@ inline std::vector<std::int16_t> rampSamples(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         v[i] = static_cast<std::int16_t>(static_cast<int>(i * 7 % 65536) - 32768);
     return v;
+}
+
+// Frequency from the rising crossings of `level`, interpolated between samples.
+inline double measuredHz(const std::vector<std::int16_t>& x, double level = 0) {
+    std::vector<double> crossings;
+    for (std::size_t i = 1; i < x.size(); ++i) {
+        const double a = x[i - 1] - level;
+        const double b = x[i] - level;
+        if (a < 0 && b >= 0) crossings.push_back(static_cast<double>(i - 1) + (-a) / (b - a));
+    }
+    if (crossings.size() < 2) return 0;
+    return static_cast<double>(crossings.size() - 1) * 44100 /
+           (crossings.back() - crossings.front());
 }
 
 } // namespace zembera::test

@@ -1,3 +1,6 @@
+// Reading the samples of a WAV file as they lie, and decoding a WAV image into what the mixer
+// plays, on files built field by field.
+
 #include "sound/wav_reader.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +8,8 @@
 #include <string>
 
 #include "common/messages.h"
-#include "sound_test_support.h"
+#include "service_rig.h"
+#include "sound/pcm_decode.h"
 
 namespace zembera {
 namespace {
@@ -15,118 +19,190 @@ using test::canonicalWav;
 using test::rampSamples;
 using test::riffAndFormat;
 
-std::string dataIdOf(const WavSamples& w) {
-    return {w.wavHeader.dataId.begin(), w.wavHeader.dataId.end()};
+Bytes head(std::uint16_t channels = 1) {
+    return riffAndFormat(channels, 44100, 16);
 }
 
-// --- Files laid out as the reader expects them -------------------------------------------------
+SoundImagePtr share(const std::vector<std::uint8_t>& bytes) {
+    return std::make_shared<const SoundImage>(test::asImage(bytes));
+}
 
-TEST(WavReaderLayout, SamplesComeFromTheDataChunkWhereverItLies) {
-    const auto samples = rampSamples(10);
-    Bytes junkBefore = riffAndFormat(1, 44100, 16);
-    junkBefore.id("junk").u32(26).fill(26, 0x11); // the data head at 70, the samples at 78
-    junkBefore.id("data").u32(20).samples(samples);
-    Bytes capitalInPlace = riffAndFormat(1, 44100, 16);
-    capitalInPlace.id("DATA").u32(20).samples(samples);
-    Bytes mixedCaseBehindList = riffAndFormat(1, 44100, 16);
-    mixedCaseBehindList.id("LIST").u32(4).id("INFO").id("DaTa").u32(20).samples(samples);
-    Bytes stereo = riffAndFormat(2, 44100, 16);
-    stereo.id("data").u32(16).samples({1, -1, 2, -2, 3, -3, 4, -4});
+TEST(WavReader, SamplesComeFromTheDataChunkWhereverItLiesAndOnlyFromWhatTheFileHolds) {
+    const auto ten = rampSamples(10);
+    const std::vector<std::int16_t> three{-7, 8, -9};
     const struct {
         const char* what;
         std::vector<std::uint8_t> file;
         std::vector<std::int16_t> samples;
         std::string dataId;     // as read in place, "data" when found by search
-        std::uint32_t dataSize; // the found chunk's, not the bytes at offset 40
-        std::uint16_t blockAlign;
+        std::uint32_t dataSize; // the found chunk's, as claimed
     } cases[] = {
-        {"canonical", canonicalWav(rampSamples(300)), rampSamples(300), "data", 600, 2},
-        {"junk chunk before the data", junkBefore.data, samples, "data", 20, 2},
-        {"capital id in place", capitalInPlace.data, samples, "DATA", 20, 2},
-        {"mixed-case id found by search", mixedCaseBehindList.data, samples, "data", 20, 2},
+        {"canonical", canonicalWav(rampSamples(300)), rampSamples(300), "data", 600},
+        {"junk chunk before the data",
+         head().id("junk").u32(26).fill(26, 0x11).id("data").u32(20).samples(ten).data, ten, "data",
+         20},
+        {"capital id in place", head().id("DATA").u32(20).samples(ten).data, ten, "DATA", 20},
+        {"mixed-case id found by search",
+         head().id("LIST").u32(4).id("INFO").id("DaTa").u32(20).samples(ten).data, ten, "data", 20},
         // Consecutive values of the first half, whatever the channel count.
-        {"stereo", stereo.data, {1, -1, 2, -2}, "data", 16, 4},
+        {"stereo",
+         head(2).id("data").u32(16).samples({1, -1, 2, -2, 3, -3, 4, -4}).data,
+         {1, -1, 2, -2},
+         "data",
+         16},
+        // Only the whole values present, nothing sized by the claim.
+        {"claim beyond the file", head().id("data").u32(200).samples(three).fill(1, 0x55).data,
+         three, "data", 200},
+        {"huge claim", head().id("data").u32(0x80000000).samples(three).fill(1, 0x55).data, three,
+         "data", 0x80000000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const auto w = ReadWavSamples(c.file);
         ASSERT_TRUE(w);
         EXPECT_EQ(w->sourceSamples, c.samples);
-        EXPECT_EQ(dataIdOf(*w), c.dataId);
+        EXPECT_EQ(std::string(w->wavHeader.dataId.begin(), w->wavHeader.dataId.end()), c.dataId);
         EXPECT_EQ(w->wavHeader.dataSize, c.dataSize);
         EXPECT_EQ(w->wavHeader.sampleRate, 44100u);
-        EXPECT_EQ(w->wavHeader.blockAlign, c.blockAlign);
+        EXPECT_LT(w->sourceSamples.capacity(), 1000u);
     }
-}
-
-TEST(WavReaderLayout, SampleCountRoundsHalvesToEven) {
-    // Block align 4 with data sizes giving 1.5, 2.5, 3.5 and 2.75 frames; enough bytes follow.
-    const std::vector<std::pair<std::uint32_t, std::size_t>> cases{
-        {6, 2}, {10, 2}, {14, 4}, {11, 3}, {9, 2}};
-    for (const auto& [dataSize, expected] : cases) {
-        Bytes b = riffAndFormat(2, 44100, 16);
-        b.id("data").u32(dataSize).samples(rampSamples(16));
-        const auto w = ReadWavSamples(b.data);
+    // Data sizes giving 1.5, 2.5, 3.5, 2.75 and 2.25 frames of 4 bytes, and frames of 3 and 1
+    // byte: rounded, halves to even.
+    for (const auto& [channels, bits, dataSize, expected] :
+         std::vector<std::tuple<int, int, std::uint32_t, std::size_t>>{{2, 16, 6, 2},
+                                                                       {2, 16, 10, 2},
+                                                                       {2, 16, 14, 4},
+                                                                       {2, 16, 11, 3},
+                                                                       {2, 16, 9, 2},
+                                                                       {1, 24, 9, 3},
+                                                                       {1, 24, 10, 3},
+                                                                       {1, 8, 5, 5}}) {
+        Bytes b = riffAndFormat(static_cast<std::uint16_t>(channels), 44100,
+                                static_cast<std::uint16_t>(bits));
+        const auto w = ReadWavSamples(b.id("data").u32(dataSize).samples(ten).data);
         ASSERT_TRUE(w) << dataSize;
-        EXPECT_EQ(w->sourceSamples.size(), expected) << "data size " << dataSize;
+        EXPECT_EQ(w->sourceSamples.size(), expected) << bits << " bits, data size " << dataSize;
     }
 }
 
-// --- Files the reader must refuse or cut short, without crashing --------------------------------
-
-TEST(WavReaderDamage, NothingReadableGivesNoSamples) {
-    EXPECT_FALSE(ReadWavSamples(std::vector<std::uint8_t>{}));
-    EXPECT_FALSE(ReadWavSamples(std::vector<std::uint8_t>{'R', 'I', 'F', 'F'}));
-
-    Bytes noData = riffAndFormat(1, 44100, 16);
-    noData.id("junk").u32(4).fill(500, 0x61); // "aaaa...": no data id anywhere
-    EXPECT_FALSE(ReadWavSamples(noData.data));
-
-    Bytes emptyChunk = riffAndFormat(1, 44100, 16);
-    emptyChunk.id("data").u32(0).samples({1, 2, 3});
-    EXPECT_FALSE(ReadWavSamples(emptyChunk.data));
-
+TEST(WavReader, NothingReadableGivesNoSamplesAndFromDiskAMessage) {
     Bytes zeroAlign;
     zeroAlign.id("RIFF").u32(0).id("WAVE").id("fmt ").u32(16).u16(1).u16(1).u32(44100);
     zeroAlign.u32(88200).u16(0).u16(16).id("data").u32(8).samples({1, 2, 3, 4});
-    EXPECT_FALSE(ReadWavSamples(zeroAlign.data));
+    const std::vector<std::vector<std::uint8_t>> unreadable{
+        {},
+        {'R', 'I', 'F', 'F'},
+        head().id("junk").u32(4).fill(500, 'a').data, // no data id anywhere
+        head().id("data").u32(0).samples({1, 2, 3}).data,
+        zeroAlign.data,
+        head().id("data").u32(100).fill(1, 0x7f).data}; // one stray byte: no whole value
+    for (std::size_t i = 0; i < unreadable.size(); ++i)
+        EXPECT_FALSE(ReadWavSamples(unreadable[i])) << i;
 
-    Bytes headOnly = riffAndFormat(1, 44100, 16);
-    headOnly.id("data").u32(100).fill(1, 0x7f); // one stray byte: no whole value
-    EXPECT_FALSE(ReadWavSamples(headOnly.data));
-}
-
-TEST(WavReaderDamage, ClaimBeyondTheFileReadsOnlyTheWholeValuesPresent) {
-    for (const std::uint32_t claim : {200u, 0x80000000u}) {
-        Bytes b = riffAndFormat(1, 44100, 16);
-        b.id("data").u32(claim).samples({-7, 8, -9}).fill(1, 0x55);
-        const auto w = ReadWavSamples(b.data);
-        ASSERT_TRUE(w) << claim;
-        EXPECT_EQ(w->sourceSamples, (std::vector<std::int16_t>{-7, 8, -9})) << claim;
-        EXPECT_EQ(w->wavHeader.dataSize, claim);                // the claim is kept as read
-        EXPECT_LT(w->sourceSamples.capacity(), 1000u) << claim; // nothing sized by the claim
-    }
-}
-
-// --- Reading from disk ---------------------------------------------------------------------------
-
-TEST(WavReaderFile, ReadsAFileAndReportsUnreadableOnes) {
     test::TempDir dir;
     RecordedMessages messages;
     test::writeFile(dir.path() / "good.wav", canonicalWav(rampSamples(5)));
     test::writeFile(dir.path() / "empty.wav", {});
     test::writeFile(dir.path() / "text.wav", {'h', 'e', 'l', 'l', 'o'});
-
     const auto good = ReadWavSamples(dir.path() / "good.wav", messages);
     ASSERT_TRUE(good);
     EXPECT_EQ(good->sourceSamples, rampSamples(5));
     EXPECT_TRUE(messages.shown.empty());
-
     for (const char* name : {"empty.wav", "text.wav", "missing.wav"}) {
         messages.shown.clear();
         EXPECT_FALSE(ReadWavSamples(dir.path() / name, messages)) << name;
         EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!"}) << name;
     }
+}
+
+std::vector<std::int16_t> samplesOf(const PcmSound& sound) {
+    return test::samplesIn({sound.data, 2 * sound.frames});
+}
+
+SoundImagePtr wavOf(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                    const std::vector<std::uint8_t>& data) {
+    Bytes b = riffAndFormat(channels, rate, bits, static_cast<std::uint32_t>(data.size() + 36));
+    b.id("data")
+        .u32(static_cast<std::uint32_t>(data.size()))
+        .data.insert(b.data.end(), data.begin(), data.end());
+    return share(b.data);
+}
+
+std::vector<std::uint8_t> le16(const std::vector<std::int16_t>& values) {
+    return Bytes{}.samples(values).data;
+}
+
+TEST(DecodeWav, CanonicalImagePlaysInPlaceSharingItAConvertedOneIsLetGo) {
+    const std::vector<std::int16_t> ramp = rampSamples(1000);
+    const SoundImagePtr image = test::imageOf(ramp);
+    const auto sound = decodeWav(image);
+    ASSERT_TRUE(sound);
+    EXPECT_EQ(sound->data, image->data() + 44); // no copy: the samples are read where they lie
+    EXPECT_EQ(samplesOf(*sound), ramp);
+    EXPECT_EQ(image.use_count(), 2); // the sound keeps the image alive
+    // A converted sound owns its samples: the image is not needed once converted.
+    SoundImagePtr halfRate = wavOf(1, 22050, 16, le16({10, 20}));
+    const std::weak_ptr<const SoundImage> watch = halfRate;
+    const auto converted = decodeWav(halfRate);
+    halfRate.reset();
+    EXPECT_TRUE(watch.expired());
+    ASSERT_TRUE(converted);
+    EXPECT_EQ(samplesOf(*converted), (std::vector<std::int16_t>{10, 15, 20}));
+}
+
+TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100AndUnreadableOnesPlayNothing) {
+    Bytes formatLate;
+    formatLate.id("RIFF").u32(0).id("WAVE").id("LIST").u32(6).fill(6, 'x');
+    formatLate.id("fmt ").u32(16).u16(1).u16(1).u32(44100).u32(88200).u16(2).u16(16);
+    Bytes floats = riffAndFormat(1, 44100, 32);
+    floats.data[20] = 3;                                      // IEEE float encoding
+    floats.id("data").u32(8).u32(0x3F000000).u32(0xBE800000); // 0.5, -0.25
+    const struct {
+        const char* what;
+        SoundImagePtr image;
+        std::vector<std::int16_t> expected;
+    } cases[] = {
+        {"8-bit values centred and widened",
+         wavOf(1, 44100, 8, {0, 128, 255, 1}),
+         {-32768, 0, 32512, -32512}},
+        {"stereo channels averaged",
+         wavOf(2, 44100, 16, le16({1000, 3000, -32768, -32768, 7, -8})),
+         {2000, -32768, 0}},
+        // Every second output frame is a source frame; the ones between are midpoints, rounded.
+        {"half rate interpolated linearly",
+         wavOf(1, 22050, 16, le16({0, 100, -100, 1001})),
+         {0, 50, 100, 0, -100, 451, 1001}},
+        {"double rate keeps every second frame",
+         wavOf(1, 88200, 16, le16({1, 2, 3, 4, 5, 6, 7})),
+         {1, 3, 5, 7}},
+        {"data chunk longer than the file plays what is there, a stray odd byte left out",
+         share(head().id("data").u32(100000).samples({5, 6, 7}).fill(1, 0x12).data),
+         {5, 6, 7}},
+        {"format chunk after another chunk",
+         share(formatLate.id("data").u32(4).samples({-3, 4}).data),
+         {-3, 4}},
+        {"empty data is a silent sound", test::imageOf({}), {}},
+        {"float data scaled", share(floats.data), {16384, -8192}},
+        {"24-bit data keeps its top 16 bits",
+         wavOf(1, 44100, 24, {0x00, 0x34, 0x12, 0x00, 0xFF, 0xFF}),
+         {0x1234, -1}},
+    };
+    for (const auto& c : cases) {
+        const auto sound = decodeWav(c.image);
+        ASSERT_TRUE(sound) << c.what;
+        EXPECT_EQ(samplesOf(*sound), c.expected) << c.what;
+    }
+    std::vector<std::uint8_t> notRiff = canonicalWav({1, 2});
+    notRiff[0] = 'X';
+    // No channels, rate 0, not RIFF, no data chunk, no bytes, no image.
+    const std::vector<SoundImagePtr> unreadable{wavOf(0, 44100, 16, le16({1, 2})),
+                                                wavOf(1, 0, 16, le16({1, 2})),
+                                                share(notRiff),
+                                                share(head().data),
+                                                share({}),
+                                                nullptr};
+    for (std::size_t i = 0; i < unreadable.size(); ++i)
+        EXPECT_FALSE(decodeWav(unreadable[i])) << "image " << i;
 }
 
 } // namespace
