@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -141,6 +142,50 @@ TEST(RecorderFile, PlaysByNameAndPatchedAtThePitchMeant) {
     const auto patched = decodeWav(patchSampleImage(*image, 220, 330));
     ASSERT_TRUE(patched);
     EXPECT_NEAR(test::measuredHz(samplesOf(*patched)), 330.0, 0.1);
+}
+
+// The WAV files system packages install (alsa-utils, sound-icons: 48 and 16 kHz, mono and
+// stereo), each against SoX's own conversion of the same file to 44.1 kHz mono.
+TEST(RecorderFile, EveryInstalledSystemWavFileReadsAsSoxConvertsIt) {
+    if (!std::filesystem::exists("/usr/bin/sox")) GTEST_SKIP() << "sox is not installed";
+    std::vector<std::filesystem::path> files;
+    for (const char* folder : {"/usr/share/sounds/alsa", "/usr/share/sounds/sound-icons"}) {
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+            if (entry.path().extension() == ".wav") files.push_back(entry.path());
+    }
+    if (files.empty()) GTEST_SKIP() << "no system sound package installed";
+    test::TempDir dir;
+    const auto converted = dir.path() / "sox.wav";
+    const auto rms = [](std::span<const std::int16_t> x) {
+        double sum = 0;
+        for (const std::int16_t v : x)
+            sum += double(v) * v;
+        return std::sqrt(sum / double(std::max<std::size_t>(x.size(), 1)));
+    };
+    for (const auto& original : files) {
+        SCOPED_TRACE(original.string());
+        const SampleRead read = readSample(test::readFile(original));
+        ASSERT_TRUE(read.samples) << read.problem;
+        const std::vector<std::int16_t>& ours = read.samples->sourceSamples;
+        ASSERT_EQ(std::system(("/usr/bin/sox -D '" + original.string() +
+                               "' -r 44100 -c 1 -b 16 -e signed-integer '" + converted.string() +
+                               "' 2>/dev/null")
+                                  .c_str()),
+                  0);
+        const std::vector<std::uint8_t> soxBytes = test::readFile(converted);
+        const auto theirs = test::samplesIn(std::span(soxBytes).subspan(44));
+        const std::size_t n = std::min(ours.size(), theirs.size());
+        EXPECT_NEAR(double(ours.size()), double(theirs.size()), 0.01 * double(theirs.size()) + 64);
+        double product = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            product += double(ours[i]) * theirs[i];
+        // The same waveform at the same level; SoX keeps what the conversion overshoots.
+        EXPECT_GT(product / double(n) / (rms(ours) * rms(theirs)), 0.995);
+        EXPECT_GT(rms(ours), 30.0);
+        EXPECT_LE(rms(ours), rms(theirs) * 1.01 + 2);
+        EXPECT_GE(rms(ours), rms(theirs) * 0.85);
+    }
 }
 
 TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToTheNominalPitchOfTheName) {
