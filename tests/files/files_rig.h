@@ -32,7 +32,8 @@ struct FakeClock {
     double redrawCost = 0.0; // each redraw of the instrument views
 };
 
-// Logs each sample started (string, mandal) and each stop of every sound (stop) on the fake clock.
+// Logs each sample started (string, mandal) and each stop of every sound (stop) on the fake clock,
+// and the notes a chord sounds beside the memory channel with the aliases closed.
 class ClockedSound : public SoundOutput {
   public:
     struct Event {
@@ -41,14 +42,23 @@ class ClockedSound : public SoundOutput {
         int mandal = 0;
         double at = 0;
     };
+    struct Beside {
+        std::string alias;
+        int string = 0;
+        double at = 0;
+    };
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
     void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
     bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
-    void MciStopClose(const std::string&) override {}
+    void MciStopClose(const std::string& alias) override { closed.push_back(alias); }
     void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
         events.push_back({false, s, m, clock_.now});
     }
     void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
+    void PlayPreparedBeside(const PatchedSampleSource&, const PreparedNote& note,
+                            const std::string& alias) override {
+        beside.push_back({alias, note.s, clock_.now});
+    }
 
     std::vector<double> onsets() const {
         std::vector<double> out;
@@ -78,6 +88,8 @@ class ClockedSound : public SoundOutput {
         return out;
     }
     std::vector<Event> events;
+    std::vector<Beside> beside;
+    std::vector<std::string> closed;
     int images = 0;
 
   private:

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
+#include "common/text_fields.h"
+#include "files/melody_file.h"
 #include "scores/kanun_mapping.h"
 #include "scores/mandal_plan.h"
 #include "scores/score_file.h"
+#include "scores/ses_export.h"
 
 namespace zembera::scores {
 namespace {
@@ -46,7 +50,7 @@ ScoreNote rest(double ms) {
     return n;
 }
 
-TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositions) {
+TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositionsAndItsMandalPlan) {
     const PlacedScore placed =
         placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0));
     ASSERT_EQ(placed.notes.size(), 12u);
@@ -61,18 +65,33 @@ TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositions) {
     EXPECT_TRUE(placed.notes[9].rest);
     EXPECT_DOUBLE_EQ(placed.notes[11].onsetMs, 12000 - 2000);
     EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
-}
 
-TEST(KanunMapping, SymbTrPiecePlacesTheSameWay) {
-    const PlacedScore placed =
+    // Two close changes on the B string.
+    const MandalPlan plan = planMandals(placed);
+    EXPECT_EQ(plan.strings[11].noteCount, 4);
+    EXPECT_EQ(plan.strings[12].noteCount, 2);
+    EXPECT_EQ(plan.closeCount(), 2);
+    const std::vector<std::string> expected{
+        "tel 7: başta 8",
+        "tel 8: başta -1",
+        "tel 9: başta 0",
+        "tel 10: başta 4",
+        "tel 11: başta -5, konumlar -5 -4",
+        "tel 12: başta 0",
+        "tel 13: başta 0",
+        "ölçü 1, nota 3: tel 11 -5 → -4, 0 ms içinde",
+        "ölçü 2, nota 5: tel 11 -4 → -5, 0 ms içinde",
+    };
+    EXPECT_EQ(planLines(plan), expected);
+
+    // A SymbTr piece places the same way.
+    const PlacedScore symbtr =
         placeScore(readScoreFile(kData / "deneme_symbtr.txt"), standardSetup(commaTables(), 0));
-    ASSERT_EQ(placed.notes.size(), 8u);
-    EXPECT_EQ(placed.notes[1].string, 11);
-    EXPECT_EQ(placed.notes[1].mandal, -1);
-    EXPECT_EQ(placed.notes[4].string, 8);
-    EXPECT_EQ(placed.notes[4].mandal, -5);
-    EXPECT_EQ(placed.notes[5].string, 7);
-    EXPECT_EQ(placed.notes[5].mandal, 4);
+    ASSERT_EQ(symbtr.notes.size(), 8u);
+    for (auto [i, string, mandal] : {std::tuple{1, 11, -1}, {4, 8, -5}, {5, 7, 4}}) {
+        EXPECT_EQ(symbtr.notes[i].string, string) << i;
+        EXPECT_EQ(symbtr.notes[i].mandal, mandal) << i;
+    }
 }
 
 TEST(KanunMapping, NearestPositionGivesTheWorstErrorInCents) {
@@ -115,35 +134,6 @@ TEST(KanunMapping, APitchLevelMovesTheStringsAndTransposesThePitch) {
     EXPECT_EQ(placed.notes[1].string, 17);
     EXPECT_EQ(placed.notes[1].mandal, 5);
     EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
-}
-
-TEST(MandalPlan, TheExerciseNeedsTwoCloseChangesOnTheBString) {
-    const MandalPlan plan = planMandals(
-        placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0)));
-    EXPECT_EQ(plan.strings[11].positions, (std::vector<int>{-5, -4}));
-    EXPECT_EQ(plan.strings[11].first, -5);
-    EXPECT_EQ(plan.strings[11].noteCount, 4);
-    EXPECT_EQ(plan.strings[12].positions, (std::vector<int>{0}));
-    EXPECT_EQ(plan.strings[12].noteCount, 2);
-    ASSERT_EQ(plan.changes.size(), 2u);
-    EXPECT_EQ(plan.changes[0].noteIndex, 2);
-    EXPECT_EQ(plan.changes[0].from, -5);
-    EXPECT_EQ(plan.changes[0].to, -4);
-    EXPECT_DOUBLE_EQ(plan.changes[0].freeMs, 0);
-    EXPECT_EQ(plan.changes[1].measure, 2);
-    EXPECT_EQ(plan.closeCount(), 2);
-    const std::vector<std::string> expected{
-        "tel 7: başta 8",
-        "tel 8: başta -1",
-        "tel 9: başta 0",
-        "tel 10: başta 4",
-        "tel 11: başta -5, konumlar -5 -4",
-        "tel 12: başta 0",
-        "tel 13: başta 0",
-        "ölçü 1, nota 3: tel 11 -5 → -4, 0 ms içinde",
-        "ölçü 2, nota 5: tel 11 -4 → -5, 0 ms içinde",
-    };
-    EXPECT_EQ(planLines(plan), expected);
 }
 
 TEST(MandalPlan, AChangeWithTimeToTurnTheMandalIsNotClose) {
@@ -216,6 +206,66 @@ TEST(KanunMapping, ChordNotesSoundTogetherOnTheirOwnStringsOrAreLeftOut) {
     EXPECT_EQ(lines[0], "akorlar: 1 nota ilk notasıyla birlikte kendi telinde çalınır");
     EXPECT_EQ(lines[1],
               "akorlar: 1 nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz");
+}
+
+struct Played {
+    int string, units, mandal;
+    bool operator==(const Played&) const = default;
+};
+
+// What the melody player makes of the text: string (0 for a rest), units and file mandal.
+std::vector<Played> replay(const std::string& text) {
+    FieldReader reader(text, "x.ses");
+    std::vector<Played> out;
+    int units = 0;
+    while (!reader.atEnd()) {
+        const MelodyRecord r = readMelodyRecord(reader);
+        if (melodyStep(r) == MelodyStep::rest) {
+            out.push_back({0, restUnits(r.note()), 0});
+        } else if (melodyStep(r) == MelodyStep::note) {
+            units = noteUnits(r, units);
+            EXPECT_EQ(r.condition(), 1);
+            out.push_back({noteString(r.note()), units, r.fileMandal()});
+        }
+    }
+    return out;
+}
+
+TEST(SesExport, AFittingScoreReplaysOnItsStringsLengthsAndPositions) {
+    Score score;
+    score.notes = {note(6, 4, -5),
+                   note(5, 4, 0, 750),
+                   note(2, 5, -1, 1000.0 / 3),
+                   note(3, 5, 8, 1000.0 / 3),
+                   note(1, 5, 0, 1000.0 / 3),
+                   rest(1500),
+                   note(5, 3, 4, 4000),
+                   note(0, 4, 0, 1000.0 / 6),
+                   note(0, 4, 0, 125)};
+    const SesExport ses = exportSes(score, placeScore(score, standardSetup(commaTables(), 0)));
+    ASSERT_TRUE(ses.fits()) << ses.problems.front();
+    const std::vector<Played> expected{{11, 16, -5}, {12, 12, 0}, {8, 5, -1}, {7, 5, 8},
+                                       {9, 5, 0},    {0, 16, 0},  {0, 8, 0},  {19, 64, 4},
+                                       {17, 3, 0},   {17, 2, 0}};
+    EXPECT_EQ(replay(ses.text), expected);
+}
+
+TEST(SesExport, NotesTheFormatCannotHoldAreNamed) {
+    const PitchTables& tables = commaTables();
+    // The exercise ties a dotted quarter to a half: 56 units, no duration code.
+    const Score exercise = readScoreFile(kData / "saz_semaisi.musicxml");
+    const SesExport ses = exportSes(exercise, placeScore(exercise, standardSetup(tables, 0)));
+    EXPECT_FALSE(ses.fits());
+    EXPECT_TRUE(ses.text.empty());
+    EXPECT_EQ(ses.problems,
+              (std::vector<std::string>{"nota 11 (ölçü 2): süre ses dosyasında yazılamaz"}));
+
+    Score high;
+    high.notes = {note(2, 6, 0), note(0, 3, 0)};
+    const SesExport out = exportSes(high, placeScore(high, standardSetup(tables, 0)));
+    EXPECT_EQ(out.problems,
+              (std::vector<std::string>{"nota 1 (ölçü 0): tel 1 ses dosyasında yazılamaz",
+                                        "nota 2 (ölçü 0): tel 24 ses dosyasında yazılamaz"}));
 }
 
 } // namespace
