@@ -160,45 +160,68 @@ TEST_F(Recording, AFullDiskOrAReadOnlyFolderKeepsThePreviousRecordingAndSaysWhy)
 
 using Replay = Recording;
 
-TEST_F(Replay, CalgiSoundsEachStringAtItsPresentMandalWhileTheOtherModesOnlyShowTheNotes) {
+TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
     handlers->Play_buton_Click();
     EXPECT_EQ(messages.shown, (Calls{"önceden yapılmış bir kayıt bulunamadı"}));
     EXPECT_TRUE(view.calls.empty());
     messages.shown.clear();
 
-    writeRecording({{5, 3, 120}, {12, 0, 40}, {1, 9, 10}}); // string 1 reaches only 6
-    st().mandalPos[5] = 4; // moved since the recording: the new position counts
-    st().mandalPos[1] = 2;
-    bool sawBusyControls = false;
-    onEvents = [&] {
-        sawBusyControls = controls.replayLamp && st().playingBack && controls.busy(true);
+    // Moved since the recording: the present positions count.
+    for (auto [s, m] : {std::pair{1, 2}, {2, 4}, {5, 4}, {8, 12}, {9, 3}})
+        st().mandalPos[s] = static_cast<std::int16_t>(m);
+    const PerString16 mandals = st().mandalPos;
+    const std::vector<RecordEntry> notes = {{5, 3, 120}, {12, 0, 40}, {1, 9, 10}};
+    // 24 + 4 is no string: silent, and shown on the string recorded at its mandal.
+    const std::vector<RecordEntry> up = {{24, 0, 10}, {2, 3, 10}, {20, 0, 10}};
+    // 2 - 3 is no string, string 5 reaches only 10; a negative duration is no wait at all.
+    const std::vector<RecordEntry> down = {
+        {2, 0, 10}, {8, 0, 10}, {9, 0, 10}, {5, 0, -1}, {6, 0, -2147483647 - 1}};
+    const struct {
+        int mode, shift;
+        std::vector<RecordEntry> notes;
+        Plays sounding, staff;
+    } cases[] = {
+        {1, 0, notes, {{5, 4}, {12, 0}, {1, 2}}, {{5, 4}, {12, 0}, {1, 2}}},
+        // şartlı and dosya show each note as recorded (string 1 reaches only 6) and sound none.
+        {2, 0, notes, {}, {{5, 3}, {12, 0}, {1, 2}}},
+        {3, 0, notes, {}, {{5, 3}, {12, 0}, {1, 2}}},
+        {1, 4, up, {{6, 4}, {24, 0}}, {{24, 0}, {6, 4}, {24, 0}}},
+        {1, -3, down, {{6, 3}, {2, 4}, {3, 0}}, {{2, 4}, {8, 12}, {6, 3}, {2, 4}, {3, 0}}},
     };
-    handlers->Play_buton_Click();
-    EXPECT_TRUE(sawBusyControls);
-    EXPECT_EQ(sound.plays(), (Plays{{5, 4}, {12, 0}, {1, 2}}));
-    EXPECT_EQ(sound.lengths(), (std::vector<double>{120, 40, 10}));
-    EXPECT_EQ(st().currentString, 1);
-    EXPECT_EQ(view.staff, sound.plays());
-    Calls perNote;
-    for (int s : {5, 12, 1})
-        perNote.insert(perNote.end(),
-                       {"mandal_at", "porte", "etiket", "arıza_yaz " + std::to_string(s)});
-    EXPECT_EQ(view.calls, perNote);
-    EXPECT_FALSE(st().playingBack);
-    EXPECT_TRUE(controls.idle());
-
-    // şartlı and dosya show each note as recorded and sound none; the mandals stay.
-    for (int mode : {2, 3}) {
-        controls.replayMode = mode;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " shift " << c.shift);
+        std::string text;
+        Calls perNote;
+        double total = 0;
+        for (const RecordEntry& e : c.notes) {
+            text += recordLine(e.string, e.mandal, e.durationMs);
+            perNote.insert(perNote.end(), {"mandal_at", "porte", "etiket",
+                                           "arıza_yaz " + std::to_string(e.string)});
+            total += std::max(0, e.durationMs);
+        }
+        writeBytes(kayit(), text);
+        controls.replayMode = c.mode;
+        program->tuning.ahenkShift = c.shift;
+        sound.events.clear();
         view.calls.clear();
         view.staff.clear();
-        sound.events.clear();
+        bool sawBusyControls = false;
+        onEvents = [&] {
+            sawBusyControls = controls.replayLamp && st().playingBack && controls.busy(true);
+        };
+        const double before = clock.now;
         handlers->Play_buton_Click();
-        EXPECT_TRUE(sound.plays().empty()) << mode;
-        EXPECT_EQ(sound.stops(), 3) << mode;
-        EXPECT_EQ(view.calls, perNote) << mode;
-        EXPECT_EQ(view.staff, (Plays{{5, 3}, {12, 0}, {1, 2}})) << mode;
-        EXPECT_EQ(st().mandalPos[5], 4) << mode;
+        EXPECT_TRUE(sawBusyControls);
+        EXPECT_EQ(sound.plays(), c.sounding);
+        EXPECT_EQ(view.staff, c.staff);
+        EXPECT_EQ(view.calls, perNote);
+        // Every note takes its time and ends with a stop; the mandals stay.
+        EXPECT_EQ(sound.stops(), static_cast<int>(c.notes.size()));
+        EXPECT_DOUBLE_EQ(clock.now - before, total);
+        EXPECT_EQ(st().currentString, c.notes.back().string);
+        EXPECT_EQ(st().mandalPos, mandals);
+        EXPECT_FALSE(st().playingBack);
+        EXPECT_TRUE(controls.idle());
     }
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -274,31 +297,6 @@ TEST_F(Replay, AFaultyLineEndsTheReplayWithItsMessageAfterTheGoodOnes) {
         EXPECT_FALSE(st().playingBack);
         EXPECT_TRUE(controls.idle()) << bad;
     }
-}
-
-TEST_F(Replay, AShiftThatTakesTheStringOffTheInstrumentOrItsRangePlaysNothing) {
-    writeRecording({{24, 0, 10}, {2, 3, 10}, {20, 0, 10}});
-    st().mandalPos[2] = 4;
-    program->tuning.ahenkShift = 4; // 24 -> 28 is no string
-    handlers->Play_buton_Click();
-    // The staff shows the string that sounds (a silent one as recorded); the string selected
-    // and the mandals stay.
-    EXPECT_EQ(sound.plays(), (Plays{{6, 4}, {24, 0}}));
-    EXPECT_EQ(view.staff, (Plays{{24, 0}, {6, 4}, {24, 0}}));
-    EXPECT_EQ(st().currentString, 20);
-    EXPECT_EQ(st().mandalPos[6], 0);
-
-    sound.events.clear();
-    writeRecording({{2, 0, 10}, {8, 0, 10}, {9, 0, 10}, {5, 0, -1}, {6, 0, -2147483647 - 1}});
-    st().mandalPos[8] = 12; // string 5 reaches only 10
-    st().mandalPos[9] = 3;
-    program->tuning.ahenkShift = -3;
-    const double before = clock.now;
-    handlers->Play_buton_Click();
-    EXPECT_EQ(sound.plays(), (Plays{{6, 3}, {2, 0}, {3, 0}}));
-    EXPECT_EQ(sound.stops(), 5); // every note still takes its time and ends with a stop
-    EXPECT_DOUBLE_EQ(clock.now - before, 30); // a negative duration is no wait at all
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Replay, RecordingAndReplayDoNotStartInsideARunningLoop) {
