@@ -94,46 +94,44 @@ TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositionsAndIts
     }
 }
 
-TEST(KanunMapping, NearestPositionGivesTheWorstErrorInCents) {
+TEST(KanunMapping, EachNoteTakesTheNearestPositionOnTheStringsOfTheInstrument) {
+    const double c = kCommaCents;
+    const struct {
+        ScoreNote note;
+        int string, mandal, octavesMoved;
+        double errorCents;
+    } cases[] = {
+        {note(2, 4, -50 / c), 15, -2, 0, 50 - 2 * c}, // 50 cents down is 2.2 commas
+        {note(6, 4, -2.5), 11, -2, 0, c / 2},         // halfway: the one nearer the open string
+        {note(2, 6, 0), 1, 0, 0, 0},                  // E6, the top string
+        {note(3, 6, 0), 7, 0, -1, 0},                 // F6 an octave down
+        {note(5, 2, 0), 26, 0, 0, 0},                 // A2, the lowest string
+        {note(5, 1, 0), 26, 0, 1, 0},                 // A1 an octave up
+        {note(2, 6, 12), 1, 6, 0, -6 * c},            // string 1 reaches 6: the error says the rest
+    };
     Score score;
-    score.notes = {note(2, 4, 0), note(2, 4, -50 / kCommaCents), note(6, 4, -2.5)};
+    for (const auto& k : cases)
+        score.notes.push_back(k.note);
     const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
-    EXPECT_EQ(placed.notes[1].mandal, -2); // 50 cents down is 2.2 commas
-    EXPECT_NEAR(placed.notes[1].errorCents, 50 - 2 * kCommaCents, 1e-9);
-    // Halfway between two positions the one nearer the open string is taken.
-    EXPECT_EQ(placed.notes[2].mandal, -2);
-    EXPECT_NEAR(placed.worstErrorCents, kCommaCents / 2, 1e-9);
-    EXPECT_EQ(placed.worstIndex, 2);
-}
-
-TEST(KanunMapping, NotesBeyondTheInstrumentMoveByOctavesAndPositionsStayInTheStringsRange) {
-    Score score;
-    score.notes = {note(2, 6, 0), note(3, 6, 0), note(5, 2, 0), note(5, 1, 0), note(2, 6, 12)};
-    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
-    EXPECT_EQ(placed.notes[0].string, 1); // E6, the top string
-    EXPECT_EQ(placed.notes[1].string, 7); // F6 an octave down
-    EXPECT_EQ(placed.notes[1].octavesMoved, -1);
-    EXPECT_EQ(placed.notes[2].string, 26); // A2, the lowest string
-    EXPECT_EQ(placed.notes[3].string, 26); // A1 an octave up
-    EXPECT_EQ(placed.notes[3].octavesMoved, 1);
-    EXPECT_EQ(placed.notes[3].mandal, 0);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(placed.notes[i].string, cases[i].string);
+        EXPECT_EQ(placed.notes[i].mandal, cases[i].mandal);
+        EXPECT_EQ(placed.notes[i].octavesMoved, cases[i].octavesMoved);
+        EXPECT_NEAR(placed.notes[i].errorCents, cases[i].errorCents, 1e-9);
+    }
     EXPECT_EQ(placed.octaveMovedCount, 2);
-    // String 1 reaches position 6 only: the error says how far the rest lies.
-    EXPECT_EQ(placed.notes[4].mandal, mandalMaxOf(1));
-    EXPECT_NEAR(placed.notes[4].errorCents, -6 * kCommaCents, 1e-9);
-}
+    EXPECT_NEAR(placed.worstErrorCents, 6 * c, 1e-9);
+    EXPECT_EQ(placed.worstIndex, 6);
 
-TEST(KanunMapping, APitchLevelMovesTheStringsAndTransposesThePitch) {
-    Score score;
-    score.notes = {note(5, 4, 0), note(2, 4, 0)};
-    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 2));
-    // Two strings lower: the shift stands for the interval of the open strings 19 and 17 (A3
+    // Two strings lower the shift stands for the interval of the open strings 19 and 17 (A3
     // under C4, 13 commas), so A4 and E4 sound on F4 and C4 raised by 5 commas.
-    EXPECT_EQ(placed.notes[0].string, 14);
-    EXPECT_EQ(placed.notes[0].mandal, 5);
-    EXPECT_EQ(placed.notes[1].string, 17);
-    EXPECT_EQ(placed.notes[1].mandal, 5);
-    EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
+    score.notes = {note(5, 4, 0), note(2, 4, 0)};
+    const PlacedScore shifted = placeScore(score, standardSetup(commaTables(), 2));
+    EXPECT_EQ((std::array{shifted.notes[0].string, shifted.notes[0].mandal, shifted.notes[1].string,
+                          shifted.notes[1].mandal}),
+              (std::array{14, 5, 17, 5}));
+    EXPECT_NEAR(shifted.worstErrorCents, 0, 1e-9);
 }
 
 TEST(MandalPlan, AChangeWithTimeToTurnTheMandalIsNotClose) {
