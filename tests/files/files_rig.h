@@ -27,22 +27,26 @@ using Plays = std::vector<std::pair<int, int>>; // string, mandal
 
 struct FakeClock {
     double now = 1000.0;
-    double sleepSlack = 0.0;    // added to every sleep
-    double eventCost = 0.0;     // each round of event handling
-    double redrawCost = 0.0;    // each redraw of the instrument views
-    std::vector<double> sleeps; // every sleep asked for
+    double sleepSlack = 0.0; // added to every sleep
+    double eventCost = 0.0;  // each round of event handling
+    double redrawCost = 0.0; // each redraw of the instrument views
 };
 
-// A sample started on a string at a mandal, or (stop) every sound stopped; `at` on the fake clock.
-struct SoundEvent {
-    bool stop = false;
-    int string = 0;
-    int mandal = 0;
-    double at = 0;
-};
-
+// Logs each sample started (string, mandal) and each stop of every sound (stop) on the fake clock,
+// and the notes a chord sounds beside the memory channel with the aliases closed.
 class ClockedSound : public SoundOutput {
   public:
+    struct Event {
+        bool stop = false;
+        int string = 0;
+        int mandal = 0;
+        double at = 0;
+    };
+    struct Beside {
+        std::string alias;
+        int string = 0;
+        double at = 0;
+    };
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
     void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
     bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
@@ -50,12 +54,19 @@ class ClockedSound : public SoundOutput {
     void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
         events.push_back({false, s, m, clock_.now});
     }
+    void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
     void PlayPreparedBeside(const PatchedSampleSource&, const PreparedNote& note,
                             const std::string& alias) override {
-        beside.push_back({alias, note.s, note.m, clock_.now});
+        beside.push_back({alias, note.s, clock_.now});
     }
-    void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
 
+    std::vector<double> onsets() const {
+        std::vector<double> out;
+        for (const auto& e : events) {
+            if (!e.stop) out.push_back(e.at);
+        }
+        return out;
+    }
     Plays plays() const {
         Plays out;
         for (const auto& e : events) {
@@ -63,33 +74,23 @@ class ClockedSound : public SoundOutput {
         }
         return out;
     }
-    int stops() const {
-        int n = 0;
-        for (const auto& e : events)
-            n += e.stop;
-        return n;
-    }
+    int stops() const { return static_cast<int>(events.size() - onsets().size()); }
     // From the start of each sound to the stop that ends it.
     std::vector<double> lengths() const {
         std::vector<double> out;
         double start = 0;
         for (const auto& e : events) {
-            if (e.stop) out.push_back(e.at - start);
-            if (!e.stop) start = e.at;
+            if (e.stop)
+                out.push_back(e.at - start);
+            else
+                start = e.at;
         }
         return out;
     }
-    std::vector<SoundEvent> events;
-    int images = 0;
-    // Notes sounded beside the memory channel (a chord's further notes) and aliases closed.
-    struct Beside {
-        std::string alias;
-        int string = 0;
-        int mandal = 0;
-        double at = 0;
-    };
+    std::vector<Event> events;
     std::vector<Beside> beside;
     std::vector<std::string> closed;
+    int images = 0;
 
   private:
     FakeClock& clock_;
@@ -134,49 +135,38 @@ class FakeFilesView : public FilesView {
     int replayModeIndex() const override { return replayMode; }
     std::string melodyName() const override { return melodyNameBox; }
     void setMelodyName(const std::string& t) override { melodyNameBox = t; }
-    void showMelodyList() override { melodyListShown = true; }
-    void hideMelodyList() override { melodyListShown = false; }
+    void showMelodyList() override {}
+    void hideMelodyList() override {}
     void setStartStopCaption(const std::string& c) override { caption = c; }
     void showCounter(const std::string& text) override { counters.push_back(text); }
     void blankCounter() override { counters.push_back("blank"); }
     int melodyModeIndex() const override { return melodyMode; }
-    void setFrameEnabled(WindowFrame frame, bool on) override { frames[index(frame)] = on; }
+    void setFrameEnabled(WindowFrame frame, bool on) override {
+        frames[static_cast<std::size_t>(frame)] = on;
+    }
     void focusInstrument() override { ++focusGiven; }
 
-    static std::size_t index(WindowFrame frame) { return static_cast<std::size_t>(frame); }
-    bool frameOn(WindowFrame frame) const { return frames[index(frame)]; }
-    bool allFrames(std::initializer_list<WindowFrame> which, bool on) const {
-        for (WindowFrame f : which) {
-            if (frameOn(f) != on) return false;
-        }
-        return true;
-    }
     // Nothing recorded or replayed: rec and Play enabled, pause and stop not, both lamps white
     // and every frame enabled.
     bool idle() const {
         return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
-               allFrames({WindowFrame::record, WindowFrame::pitchLevel, WindowFrame::reset,
-                          WindowFrame::makam, WindowFrame::melody, WindowFrame::empty,
-                          WindowFrame::octave},
-                         true);
+               frames == std::array{true, true, true, true, true, true, true};
     }
     // Recording or replaying: only stop enabled (and pause in a replay), the recording frame
     // the only frame enabled.
     bool busy(bool replaying) const {
         return buttons == std::array{false, false, replaying, true} &&
-               frameOn(WindowFrame::record) &&
-               allFrames({WindowFrame::pitchLevel, WindowFrame::reset, WindowFrame::makam,
-                          WindowFrame::melody, WindowFrame::empty, WindowFrame::octave},
-                         false);
+               frames == std::array{true, false, false, false, false, false, false};
     }
 
     std::string makamNameBox, melodyNameBox, caption = ">";
-    bool makamListShown = false, melodyListShown = false;
+    bool makamListShown = false;
     int makamListRefreshes = 0;
     int pitchLevel = 5, melodyMode = 2, replayMode = 1, settingSwitch = 1, hscroll = 0;
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;
+    // In the order of WindowFrame: record, pitchLevel, reset, makam, melody, empty, octave.
     std::array<bool, kWindowFrames> frames = {true, true, true, true, true, true, true};
     Calls counters;
     Calls calls;
@@ -217,12 +207,9 @@ class FilesRig : public ::testing::Test {
         hooks.processEvents = [this] {
             ++eventRounds;
             clock.now += clock.eventCost;
-            if (onEvents) onEvents(eventRounds);
+            if (onEvents) onEvents();
         };
-        hooks.sleepMs = [this](double ms) {
-            clock.sleeps.push_back(ms);
-            clock.now += ms + clock.sleepSlack;
-        };
+        hooks.sleepMs = [this](double ms) { clock.now += ms + clock.sleepSlack; };
         hooks.nowMs = [this] { return clock.now; };
         parts = std::make_unique<FilesParts>(FilesParts{
             program->instrument, program->tuning, program->recording, view, controls, sound,
@@ -243,7 +230,7 @@ class FilesRig : public ::testing::Test {
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<FilesParts> parts;
     int eventRounds = 0;
-    std::function<void(int round)> onEvents; // runs inside each processEvents
+    std::function<void()> onEvents; // runs inside each processEvents
 };
 
 } // namespace zembera::test

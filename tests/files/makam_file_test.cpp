@@ -17,29 +17,6 @@ using test::writeBytes;
 const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
                              6, -7, 0, 3, -1, 0,  -3, 6, 11, -8, 2,  -1, 12};
 
-TEST(MakamText, EachPositionOnItsOwnLineAsTheToolkitPrintsIt) {
-    PerString16 p{};
-    p[1] = 3;
-    p[2] = -2;
-    p[3] = 12;
-    p[26] = -8;
-    std::string expected = " 3 \r\n-2 \r\n 12 \r\n";
-    for (int k = 4; k <= 25; ++k)
-        expected += " 0 \r\n";
-    EXPECT_EQ(makamFileText(p), expected + "-8 \r\n");
-}
-
-TEST(MakamName, EmptySeparatorsAndLeadingDotsAreRefused) {
-    EXPECT_EQ(makamNameProblem(""), std::optional<std::string>("bir makam ismi girin"));
-    for (const char* bad : {"../rast", "a/b", "a\\b", "/tmp/x"})
-        EXPECT_EQ(makamNameProblem(bad), std::optional<std::string>(kMakamNameRefused)) << bad;
-    for (const char* hidden : {"..", ".", "...", ".x"})
-        EXPECT_EQ(makamNameProblem(hidden), std::optional<std::string>(kMakamNameHidden)) << hidden;
-    // Taken as typed otherwise: blanks, dots inside and Turkish letters are fine.
-    for (const char* good : {"rast", " uşşak ", "hicaz..2", "x.", "Hüzzam"})
-        EXPECT_FALSE(makamNameProblem(good)) << good;
-}
-
 TEST(MakamList, TurkishOrderWithCapitalsBesideSmallLetters) {
     std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
                                    "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
@@ -57,98 +34,76 @@ class Makam : public test::FilesRig {
         FilesRig::SetUp();
         handlers = std::make_unique<MakamHandlers>(*parts);
     }
-    int entriesInFolder() const {
-        int n = 0;
-        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir))
-            ++n;
-        return n;
+    void save(const std::string& name) {
+        controls.makamNameBox = name;
+        handlers->save_buton_Click();
     }
     std::unique_ptr<MakamHandlers> handlers;
 };
 
-TEST_F(Makam, SaveWritesTheExactBytesAndLoadBringsBackAllPositionsAndTheName) {
-    st().mandalPos = kSample;
-    controls.makamNameBox = "Uşşak";
-    handlers->save_buton_Click();
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(controls.makamListRefreshes, 1);
-    EXPECT_EQ(fileBytes(dir / "Uşşak.mkm"), makamFileText(kSample));
+TEST_F(Makam, SaveWritesEachPositionOnALineAndLoadBringsThemBackWithTheName) {
+    PerString16 p{};
+    p[1] = 3;
+    p[2] = -2;
+    p[3] = 8;
+    p[26] = -8;
+    std::string expected = " 3 \r\n-2 \r\n 8 \r\n";
+    for (int k = 4; k <= 25; ++k)
+        expected += " 0 \r\n";
+    st().mandalPos = p;
+    writeBytes(dir / "Uşşak.mkm", "old content that is longer than the new one ...\r\n");
+    save("Uşşak"); // an old file is replaced without asking
+    EXPECT_EQ(fileBytes(dir / "Uşşak.mkm"), expected + "-8 \r\n");
+    EXPECT_TRUE(messages.asked.empty());
 
-    st().mandalPos = PerString16{};
-    controls.makamNameBox.clear();
-    handlers->makamListClick("Uşşak.mkm");
-    EXPECT_TRUE(messages.shown.empty());
-    // The name box drops the last four characters, counted as letters, not bytes.
-    EXPECT_EQ(controls.makamNameBox, "Uşşak");
-    EXPECT_EQ(st().mandalPos, kSample);
-}
-
-TEST_F(Makam, AnyNameTheFileSystemTakesIsSavedAndListed) {
-    // 240 characters and ".mkm": 244 of the 255 bytes a name may have.
+    // Any name the file system takes, hidden files and other extensions aside; 240 characters
+    // and ".mkm" are 244 of the 255 bytes a name may have.
     const std::string longName(240, 'k');
     writeBytes(dir / ".gizli.mkm", "");
     writeBytes(dir / "RAST.MKM", makamFileText(kSample));
-    for (const std::string& name : {longName, std::string("a.b"), std::string("x.")}) {
-        controls.makamNameBox = name;
-        st().mandalPos = kSample;
-        handlers->save_buton_Click();
+    st().mandalPos = kSample;
+    for (const std::string& name : {longName, std::string("a.b"), std::string(" x..")})
+        save(name);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(controls.makamListRefreshes, 4);
+    EXPECT_EQ(makamFileNames(dir),
+              (std::vector<std::string>{" x...mkm", "a.b.mkm", longName + ".mkm", "RAST.MKM",
+                                        "Uşşak.mkm"}));
+    // The name box drops the last four characters, counted as letters, not bytes.
+    for (const std::string& name : {std::string("Uşşak"), longName}) {
+        st().mandalPos = PerString16{};
+        handlers->makamListClick(name + ".mkm");
+        EXPECT_EQ(controls.makamNameBox, name);
+        EXPECT_EQ(st().mandalPos, name == longName ? kSample : p);
     }
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(makamFileNames(dir),
-              (std::vector<std::string>{"a.b.mkm", longName + ".mkm", "RAST.MKM", "x..mkm"}));
-    st().mandalPos = PerString16{};
-    handlers->makamListClick(longName + ".mkm");
-    EXPECT_EQ(st().mandalPos, kSample);
-    EXPECT_EQ(controls.makamNameBox, longName);
-}
+    const auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(dir),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = entries();
 
-TEST_F(Makam, SavingReplacesAnOldFileWithoutAskingAndAFailedSaveSaysSo) {
-    writeBytes(dir / "rast.mkm", "old content that is longer than the new one ...\r\n");
-    controls.makamNameBox = "rast";
-    st().mandalPos[5] = 4;
-    handlers->save_buton_Click();
-    EXPECT_TRUE(messages.asked.empty());
-    EXPECT_EQ(fileBytes(dir / "rast.mkm"), makamFileText(st().mandalPos));
-    EXPECT_EQ(entriesInFolder(), 3); // Dizek.txt, wavs and rast.mkm: no scratch file left
-
-    // A folder in the way: the rename cannot replace it.
+    // A folder in the way: the rename cannot replace it, and no scratch file is left.
     std::filesystem::create_directory(dir / "blocked.mkm");
-    controls.makamNameBox = "blocked";
-    handlers->save_buton_Click();
+    save("blocked");
     EXPECT_EQ(messages.shown, (Calls{"makam dosyası yazılamadı: blocked.mkm"}));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "blocked.mkm"));
-    EXPECT_EQ(entriesInFolder(), 4); // no temporary file left behind
+    EXPECT_EQ(entries(), before + 1);
 }
 
-TEST_F(Makam, NamesOutsideTheProgramFolderAndEmptyNamesWriteNothing) {
+TEST_F(Makam, NamesOutsideTheProgramFolderHiddenOrEmptyWriteNothing) {
     std::filesystem::create_directories(dir / "sub");
-    for (const char* name : {"../escape", "sub/inner", "..", ".x", ""}) {
-        controls.makamNameBox = name;
-        handlers->save_buton_Click();
-    }
-    EXPECT_EQ(messages.shown, (Calls{kMakamNameRefused, kMakamNameRefused, kMakamNameHidden,
+    const Calls names = {"../escape", "a\\b", "sub/inner", "/tmp/x", "..", ".", ".x", ""};
+    for (const std::string& name : names)
+        save(name);
+    EXPECT_EQ(messages.shown, (Calls{kMakamNameRefused, kMakamNameRefused, kMakamNameRefused,
+                                     kMakamNameRefused, kMakamNameHidden, kMakamNameHidden,
                                      kMakamNameHidden, "bir makam ismi girin"}));
     EXPECT_FALSE(std::filesystem::exists(dir / ".x.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escape.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "inner.mkm"));
+    EXPECT_FALSE(std::filesystem::exists("/tmp/x.mkm"));
     EXPECT_EQ(controls.makamListRefreshes, 0);
-}
-
-TEST_F(Makam, HandWrittenFilesWithCommasOrOneNumberALineLoadTheSame) {
-    std::string commas, lines;
-    for (int k = 1; k <= 26; ++k) {
-        commas += std::to_string(k % 5 - 2) + (k < 26 ? "," : "\n");
-        lines += std::to_string(k % 5 - 2) + "\n";
-    }
-    writeBytes(dir / "virgul.mkm", commas);
-    writeBytes(dir / "satir.mkm", lines + "99 junk\n"); // nothing after the 26th is read
-    for (const char* file : {"virgul.mkm", "satir.mkm"}) {
-        st().mandalPos = PerString16{};
-        handlers->makamListClick(file);
-        for (int k = 1; k <= 26; ++k)
-            EXPECT_EQ(st().mandalPos[k], k % 5 - 2) << file << " " << k;
-    }
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
@@ -156,8 +111,17 @@ TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
     controls.pitchLevel = 3;
     controls.makamListShown = true;
     st().currentString = 3;
-    writeBytes(dir / "rast.mkm", makamFileText(kSample));
-    handlers->makamListClick("rast.mkm");
+    // Hand-written files with commas or one number a line load the same; nothing after the
+    // 26th number is read.
+    std::string commas, lines;
+    for (int k = 1; k <= 26; ++k) {
+        commas += std::to_string(kSample[k]) + (k < 26 ? "," : "\n");
+        lines += std::to_string(kSample[k]) + "\n";
+    }
+    writeBytes(dir / "virgul.mkm", commas);
+    writeBytes(dir / "satir.mkm", lines + "99 junk\n");
+    handlers->makamListClick("virgul.mkm");
+    EXPECT_EQ(st().mandalPos, kSample);
     EXPECT_EQ(controls.calls, (Calls{"settingSwitch 1", "pitchLevelButtons 5"}));
     EXPECT_FALSE(controls.makamListShown);
     EXPECT_GE(controls.focusGiven, 1);
@@ -169,37 +133,31 @@ TEST_F(Makam, LoadingSwitchesToTheReferenceViewThenRewritesEveryStringInOrder) {
     }
     EXPECT_EQ(view.calls, expected);
 
-    // Already there: nothing is selected again.
+    // Already there: nothing is selected again, but a degree shift still goes back to 0.
     controls.calls.clear();
-    handlers->makamListClick("rast.mkm");
+    st().mandalPos = PerString16{};
+    handlers->makamListClick("satir.mkm");
+    EXPECT_EQ(st().mandalPos, kSample);
     EXPECT_TRUE(controls.calls.empty());
-    // At the reference level a degree shift still goes back to 0.
     controls.hscroll = 4;
-    handlers->makamListClick("rast.mkm");
+    handlers->makamListClick("satir.mkm");
     EXPECT_EQ(controls.calls, (Calls{"degreeShiftBar 0"}));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
-    struct Case {
+    const struct {
         const char* text;
         int goodStrings;
-    };
-    // The second line names the file, the line and the reason.
-    writeBytes(dir / "bozuk.mkm", "1\r\n2\r\nüç\r\n");
-    handlers->makamListClick("bozuk.mkm");
-    EXPECT_EQ(messages.shown,
-              (Calls{"makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının 3. "
-                     "satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" bulundu"}));
-
-    const Case cases[] = {
+    } cases[] = {
         {"1\n2\n3\n", 3},    // too few numbers
-        {"1,2,x,4", 2},      // not a number
+        {"1\r\n2\r\nüç", 2}, // not a number
         {"1,2.5,3", 1},      // not a whole number
         {"0,0,0,0,11,0", 4}, // string 5 reaches only 10
         {"-6", 0},           // string 1 reaches only -5
         {"", 0},             // empty file
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         st().mandalPos.fill(9);
         messages.shown.clear();
         writeBytes(dir / "bozuk.mkm", c.text);
@@ -211,11 +169,16 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
         for (int k = 1; k <= 26; ++k)
             EXPECT_EQ(st().mandalPos[k] != 9, k <= c.goodStrings) << c.text << " " << k;
     }
-    // A file that is not there at all.
+    // The second line names the file, the line and the reason.
     messages.shown.clear();
+    writeBytes(dir / "bozuk.mkm", "1\r\n2\r\nüç\r\n");
+    handlers->makamListClick("bozuk.mkm");
     handlers->makamListClick("yok.mkm");
-    EXPECT_EQ(messages.shown, (Calls{"makam dosyasından kaynaklanan bir hata oluştu\n"
-                                     "yok.mkm dosyasının 1. satırında hata: dosya açılamadı"}));
+    EXPECT_EQ(messages.shown,
+              (Calls{"makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının 3. "
+                     "satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" bulundu",
+                     "makam dosyasından kaynaklanan bir hata oluştu\n"
+                     "yok.mkm dosyasının 1. satırında hata: dosya açılamadı"}));
     EXPECT_EQ(controls.makamNameBox, "yok");
 }
 

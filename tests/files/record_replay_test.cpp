@@ -19,20 +19,12 @@ using test::fileBytes;
 using test::Plays;
 using test::writeBytes;
 
-std::string spaces(int n) {
-    return std::string(static_cast<std::size_t>(n), ' ');
-}
-
-TEST(RecordLine, FieldsStandInPrintZonesOfFourteen) {
-    EXPECT_EQ(recordLine(5, 3, 120), " 5" + spaces(13) + "3" + spaces(13) + "120 \r\n");
+TEST(RecordFileLines, FieldsInPrintZonesOfFourteenAndOnlyPlucksAreRead) {
     // A minus sign takes the blank's place at the start of its zone.
-    EXPECT_EQ(recordLine(26, -8, 0), " 26" + spaces(11) + "-8" + spaces(13) + "0 \r\n");
+    EXPECT_EQ(recordLine(26, -8, 0),
+              " 26" + std::string(11, ' ') + "-8" + std::string(13, ' ') + "0 \r\n");
     const std::string wide = recordLine(1, 12, 2147483647);
     EXPECT_EQ(wide.find("2147483647"), 29u);
-    EXPECT_EQ(wide.substr(wide.size() - 3), " \r\n");
-}
-
-TEST(RecordEntry, ReadsThreeFieldsAndRefusesWhatCannotBeAPluck) {
     const std::string text = recordLine(5, -3, 120) + "7,0,40\r\n";
     FieldReader ok(text, "kayıt.txt");
     const RecordEntry a = readRecordEntry(ok);
@@ -58,15 +50,6 @@ class Recording : public test::FilesRig {
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     // A left click on string s inside its plucking zone.
     void pluck(int s) { player->instrumentMouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
-    // The lines of the recording file, each read back as a pluck.
-    std::vector<RecordEntry> recorded() {
-        const std::string text = fileBytes(kayit());
-        FieldReader reader(text, "kayıt.txt");
-        std::vector<RecordEntry> entries;
-        while (!reader.atEnd())
-            entries.push_back(readRecordEntry(reader));
-        return entries;
-    }
     void writeRecording(std::initializer_list<RecordEntry> entries) {
         std::string text;
         for (const RecordEntry& e : entries)
@@ -78,63 +61,12 @@ class Recording : public test::FilesRig {
     std::unique_ptr<InstrumentPlayer> player;
 };
 
-TEST_F(Recording, NPlucksGiveNLinesWithTheirStringsAndMandals) {
-    handlers->rec_buton_Click();
-    EXPECT_TRUE(st().recording);
-    EXPECT_TRUE(controls.recordLamp);
-    EXPECT_TRUE(controls.busy(false));
-
-    st().mandalPos[1] = 2;
-    st().mandalPos[14] = -3;
-    for (int s : {1, 14, 1, 26})
-        pluck(s);
-    // The first line is written at the second pluck: three so far, in the file that will
-    // replace kayıt.txt when the recording is complete.
-    const std::string journal = fileBytes(dir / "wavs" / "kayıt.txt.yeni");
-    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 3);
-    handlers->stop_buton_Click();
-
-    // Every line as recordLine writes it, so the file holds nothing but whole lines.
-    std::string expectedText;
-    Plays got;
-    for (const RecordEntry& e : recorded()) {
-        got.emplace_back(e.string, e.mandal);
-        EXPECT_GE(e.durationMs, 0);
-        EXPECT_LT(e.durationMs, 60000);
-        expectedText += recordLine(e.string, e.mandal, e.durationMs);
-    }
-    EXPECT_EQ(got, (Plays{{1, 2}, {14, -3}, {1, 2}, {26, 0}}));
-    EXPECT_EQ(fileBytes(kayit()), expectedText);
-    EXPECT_FALSE(st().recording);
-    EXPECT_TRUE(controls.idle());
-
-    // Closed: later plucks write nothing.
-    pluck(3);
-    pluck(4);
-    EXPECT_EQ(recorded().size(), 4u);
-}
-
-TEST_F(Recording, ANewRecordingReplacesTheOldFileAtItsStopAndAStopWithoutPluckWritesZero) {
-    writeRecording({{3, 0, 500}, {4, 0, 500}});
+TEST_F(Recording, PlucksReplaceTheOldFileAtTheStopAndOnlyPlucksCount) {
+    writeRecording({{3, 0, 500}});
     const std::string old = fileBytes(kayit());
     handlers->rec_buton_Click();
-    pluck(5);
-    pluck(6);
-    EXPECT_EQ(fileBytes(kayit()), old); // until the recording is complete
-    handlers->stop_buton_Click();
-    EXPECT_EQ(recorded().size(), 2u);
-
-    handlers->rec_buton_Click();
-    st().lastString = 9;
-    st().mandalPos[9] = -4;
-    handlers->stop_buton_Click();
-    EXPECT_EQ(fileBytes(kayit()), recordLine(9, -4, 0));
-    EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / "kayıt.txt.yeni"));
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(Recording, KeysSweepsAndMandalEditsDoNothingWhileRecording) {
-    handlers->rec_buton_Click();
+    EXPECT_TRUE(st().recording && controls.recordLamp && controls.busy(false));
+    // Keys, sweeps and mandal edits do nothing while recording.
     const PerString16 mandals = st().mandalPos;
     player->Form_KeyDown(kKeyUp);
     player->Form_KeyDown(kKeyRight);
@@ -143,50 +75,64 @@ TEST_F(Recording, KeysSweepsAndMandalEditsDoNothingWhileRecording) {
     EXPECT_EQ(sound.images, 0);
     EXPECT_EQ(st().mandalPos, mandals);
     EXPECT_EQ(st().currentString, 12);
-    pluck(2); // plucking is how a performance is recorded
-    EXPECT_EQ(sound.images, 1);
+
+    st().mandalPos[1] = 2;
+    st().mandalPos[14] = -3;
+    for (int s : {1, 14, 1, 26})
+        pluck(s);
+    EXPECT_EQ(sound.images, 4);
+    // The first line is written at the second pluck, into the file that replaces kayıt.txt at
+    // the stop.
+    const std::string journal = fileBytes(dir / "wavs" / "kayıt.txt.yeni");
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 3);
+    EXPECT_EQ(fileBytes(kayit()), old);
+    handlers->stop_buton_Click();
+    EXPECT_FALSE(st().recording);
+    EXPECT_TRUE(controls.idle());
+    EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / "kayıt.txt.yeni"));
+
+    // Nothing but whole lines, each as recordLine writes it.
+    const std::string text = fileBytes(kayit());
+    FieldReader reader(text, "kayıt.txt");
+    std::string rewritten;
+    Plays got;
+    while (!reader.atEnd()) {
+        const RecordEntry e = readRecordEntry(reader);
+        got.emplace_back(e.string, e.mandal);
+        EXPECT_TRUE(e.durationMs >= 0 && e.durationMs < 60000) << e.durationMs;
+        rewritten += recordLine(e.string, e.mandal, e.durationMs);
+    }
+    EXPECT_EQ(got, (Plays{{1, 2}, {14, -3}, {1, 2}, {26, 0}}));
+    EXPECT_EQ(text, rewritten);
+    pluck(3); // closed: later plucks write nothing
+    EXPECT_EQ(fileBytes(kayit()), text);
+
+    // A stop without any pluck writes the last string with no time.
+    handlers->rec_buton_Click();
+    st().lastString = 9;
+    st().mandalPos[9] = -4;
+    handlers->stop_buton_Click();
+    EXPECT_EQ(fileBytes(kayit()), recordLine(9, -4, 0));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
-// A small tmpfs on `folder` for the life of the object, where the test may mount one (root).
-class SmallDisk {
-  public:
-    explicit SmallDisk(std::filesystem::path folder) : folder_(std::move(folder)) {
-        std::filesystem::create_directories(folder_);
-        if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k") != 0)
-            failure_ = std::strerror(errno);
-    }
-    ~SmallDisk() {
-        if (failure_.empty()) ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    // Empty when mounted, the reason otherwise.
-    const std::string& failure() const { return failure_; }
-    // Fills the disk to its last byte.
-    void fill() {
-        std::FILE* f = std::fopen((folder_ / "dolgu").c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        const std::string block(512, 'x');
-        while (std::fwrite(block.data(), 1, block.size(), f) == block.size() &&
-               std::fflush(f) == 0) {
-        }
-        std::fclose(f);
-    }
-    bool makeReadOnly() {
-        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") == 0;
-    }
-
-  private:
-    std::filesystem::path folder_;
-    std::string failure_;
-};
-
+// A full disk and a read-only folder were met in real use: the old recording must survive both.
 TEST_F(Recording, AFullDiskOrAReadOnlyFolderKeepsThePreviousRecordingAndSaysWhy) {
     const auto folder = dir / "disk";
-    SmallDisk disk(folder);
-    if (!disk.failure().empty()) GTEST_SKIP() << "no tmpfs can be mounted here: " << disk.failure();
+    std::filesystem::create_directories(folder);
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here: " << std::strerror(errno);
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        folder.c_str(), [](const char* f) { ::umount2(f, MNT_DETACH); });
     parts->sampleFolder = folder;
     const std::string old = recordLine(3, 0, 500) + recordLine(4, 0, 500);
     writeBytes(folder / "kayıt.txt", old);
-    disk.fill();
+    {
+        std::ofstream fill(folder / "dolgu", std::ios::binary);
+        const std::string block(512, 'x');
+        while (fill.write(block.data(), block.size()) && fill.flush()) {
+        }
+    }
 
     handlers->rec_buton_Click();
     for (int s : {5, 6, 7})
@@ -200,7 +146,8 @@ TEST_F(Recording, AFullDiskOrAReadOnlyFolderKeepsThePreviousRecordingAndSaysWhy)
     EXPECT_TRUE(controls.idle());
 
     std::filesystem::remove(folder / "dolgu");
-    if (!disk.makeReadOnly()) GTEST_SKIP() << "cannot remount read-only: " << std::strerror(errno);
+    if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") != 0)
+        GTEST_SKIP() << "cannot remount read-only: " << std::strerror(errno);
     messages.shown.clear();
     handlers->rec_buton_Click();
     EXPECT_EQ(messages.shown,
@@ -213,50 +160,70 @@ TEST_F(Recording, AFullDiskOrAReadOnlyFolderKeepsThePreviousRecordingAndSaysWhy)
 
 using Replay = Recording;
 
-TEST_F(Replay, WithoutARecordingItSaysSoAndChangesNothing) {
+TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
     handlers->Play_buton_Click();
     EXPECT_EQ(messages.shown, (Calls{"önceden yapılmış bir kayıt bulunamadı"}));
-    EXPECT_TRUE(controls.idle());
     EXPECT_TRUE(view.calls.empty());
-}
+    messages.shown.clear();
 
-TEST_F(Replay, CalgiSoundsEachStringAtItsPresentMandalForItsDuration) {
-    writeRecording({{5, 3, 120}, {12, 0, 40}, {5, -2, 300}});
-    st().mandalPos[5] = 4; // moved since the recording: the new position counts
-    st().mandalPos[12] = -1;
-    bool sawBusyControls = false;
-    onEvents = [&](int) {
-        sawBusyControls = controls.replayLamp && st().playingBack && controls.busy(true);
+    // Moved since the recording: the present positions count.
+    for (auto [s, m] : {std::pair{1, 2}, {2, 4}, {5, 4}, {8, 12}, {9, 3}})
+        st().mandalPos[s] = static_cast<std::int16_t>(m);
+    const PerString16 mandals = st().mandalPos;
+    const std::vector<RecordEntry> notes = {{5, 3, 120}, {12, 0, 40}, {1, 9, 10}};
+    // 24 + 4 is no string: silent, and shown on the string recorded at its mandal.
+    const std::vector<RecordEntry> up = {{24, 0, 10}, {2, 3, 10}, {20, 0, 10}};
+    // 2 - 3 is no string, string 5 reaches only 10; a negative duration is no wait at all.
+    const std::vector<RecordEntry> down = {
+        {2, 0, 10}, {8, 0, 10}, {9, 0, 10}, {5, 0, -1}, {6, 0, -2147483647 - 1}};
+    const struct {
+        int mode, shift;
+        std::vector<RecordEntry> notes;
+        Plays sounding, staff;
+    } cases[] = {
+        {1, 0, notes, {{5, 4}, {12, 0}, {1, 2}}, {{5, 4}, {12, 0}, {1, 2}}},
+        // şartlı and dosya show each note as recorded (string 1 reaches only 6) and sound none.
+        {2, 0, notes, {}, {{5, 3}, {12, 0}, {1, 2}}},
+        {3, 0, notes, {}, {{5, 3}, {12, 0}, {1, 2}}},
+        {1, 4, up, {{6, 4}, {24, 0}}, {{24, 0}, {6, 4}, {24, 0}}},
+        {1, -3, down, {{6, 3}, {2, 4}, {3, 0}}, {{2, 4}, {8, 12}, {6, 3}, {2, 4}, {3, 0}}},
     };
-    handlers->Play_buton_Click();
-    EXPECT_TRUE(sawBusyControls);
-    EXPECT_EQ(sound.plays(), (Plays{{5, 4}, {12, -1}, {5, 4}}));
-    EXPECT_EQ(sound.lengths(), (std::vector<double>{120, 40, 300}));
-    EXPECT_EQ(st().currentString, 5);
-    EXPECT_EQ(view.staff, (Plays{{5, 4}, {12, -1}, {5, 4}}));
-    EXPECT_EQ(view.calls,
-              (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 5", "mandal_at", "porte", "etiket",
-                     "arıza_yaz 12", "mandal_at", "porte", "etiket", "arıza_yaz 5"}));
-    EXPECT_FALSE(st().playingBack);
-    EXPECT_TRUE(controls.idle());
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(Replay, SartliAndDosyaShowEveryNoteAsRecordedButPlayNoSound) {
-    writeRecording({{5, 3, 120}, {12, 0, 40}, {1, 9, 10}}); // string 1 reaches only 6
-    st().mandalPos[1] = 2;
-    for (int mode : {2, 3}) {
-        controls.replayMode = mode;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " shift " << c.shift);
+        std::string text;
+        Calls perNote;
+        double total = 0;
+        for (const RecordEntry& e : c.notes) {
+            text += recordLine(e.string, e.mandal, e.durationMs);
+            perNote.insert(perNote.end(), {"mandal_at", "porte", "etiket",
+                                           "arıza_yaz " + std::to_string(e.string)});
+            total += std::max(0, e.durationMs);
+        }
+        writeBytes(kayit(), text);
+        controls.replayMode = c.mode;
+        program->tuning.ahenkShift = c.shift;
+        sound.events.clear();
         view.calls.clear();
         view.staff.clear();
-        sound.events.clear();
+        bool sawBusyControls = false;
+        onEvents = [&] {
+            sawBusyControls = controls.replayLamp && st().playingBack && controls.busy(true);
+        };
+        const double before = clock.now;
         handlers->Play_buton_Click();
-        EXPECT_TRUE(sound.plays().empty()) << mode;
-        EXPECT_EQ(sound.stops(), 3) << mode;
-        EXPECT_EQ(view.calls.size(), 12u) << mode;
-        EXPECT_EQ(view.staff, (Plays{{5, 3}, {12, 0}, {1, 2}})) << mode;
-        EXPECT_EQ(st().mandalPos[5], 0) << mode; // the instrument keeps its mandals
+        EXPECT_TRUE(sawBusyControls);
+        EXPECT_EQ(sound.plays(), c.sounding);
+        EXPECT_EQ(view.staff, c.staff);
+        EXPECT_EQ(view.calls, perNote);
+        // Every note takes its time and ends with a stop; the mandals stay.
+        EXPECT_EQ(sound.stops(), static_cast<int>(c.notes.size()));
+        EXPECT_DOUBLE_EQ(clock.now - before, total);
+        EXPECT_EQ(st().currentString, c.notes.back().string);
+        EXPECT_EQ(st().mandalPos, mandals);
+        EXPECT_FALSE(st().playingBack);
+        EXPECT_TRUE(controls.idle());
     }
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Replay, OnsetsOfAThousandNotesLieOnTheSumOfTheDurationsBefore) {
@@ -272,10 +239,7 @@ TEST_F(Replay, OnsetsOfAThousandNotesLieOnTheSumOfTheDurationsBefore) {
     writeBytes(kayit(), text);
     handlers->Play_buton_Click();
 
-    std::vector<double> onsets;
-    for (const auto& e : sound.events) {
-        if (!e.stop) onsets.push_back(e.at);
-    }
+    const std::vector<double> onsets = sound.onsets();
     ASSERT_EQ(onsets.size(), 1000u);
     double nominal = onsets[0];
     double worst = 0;
@@ -291,7 +255,7 @@ TEST_F(Replay, OnsetsOfAThousandNotesLieOnTheSumOfTheDurationsBefore) {
 TEST_F(Replay, AStopOrAPauseDuringALongNoteCutsItAtOnce) {
     writeRecording({{5, 0, 30000}, {6, 0, 200}, {7, 0, 2147483647}});
     double pausedAt = 0, stoppedAt = 0;
-    onEvents = [&](int) {
+    onEvents = [&] {
         if (pausedAt == 0 && clock.now >= 1100) {
             pausedAt = clock.now;
             handlers->pause_buton_Click();
@@ -306,12 +270,9 @@ TEST_F(Replay, AStopOrAPauseDuringALongNoteCutsItAtOnce) {
     ASSERT_EQ(sound.plays(), (Plays{{5, 0}, {6, 0}, {7, 0}}));
     // The first note was cut by the pause, the second started when the message closed and lasted
     // its 200 ms, the third was cut by the stop.
-    std::vector<double> starts;
-    for (const auto& e : sound.events) {
-        if (!e.stop) starts.push_back(e.at);
-    }
     ASSERT_TRUE(sound.events[1].stop);
     EXPECT_DOUBLE_EQ(sound.events[1].at, pausedAt);
+    const std::vector<double> starts = sound.onsets();
     EXPECT_NEAR(starts[1], pausedAt + 5000, 1.0);
     EXPECT_NEAR(starts[2] - starts[1], 200, 1.0);
     ASSERT_TRUE(sound.events.back().stop);
@@ -329,52 +290,19 @@ TEST_F(Replay, AFaultyLineEndsTheReplayWithItsMessageAfterTheGoodOnes) {
         handlers->Play_buton_Click();
         ASSERT_EQ(messages.shown.size(), 1u) << bad;
         // The fixed text, then the file, the line and the reason.
-        EXPECT_EQ(messages.shown[0].rfind("kayıt dosyasından kaynaklanan bir hata oluştu\n"
-                                          "kayıt.txt dosyasının 2. satırında hata: ",
-                                          0),
-                  0u)
+        EXPECT_TRUE(messages.shown[0].starts_with("kayıt dosyasından kaynaklanan bir hata oluştu\n"
+                                                  "kayıt.txt dosyasının 2. satırında hata: "))
             << messages.shown[0];
-        EXPECT_EQ(sound.plays().size(), 1u) << bad;
         EXPECT_EQ(sound.lengths().front(), 10) << bad; // the good note in full
         EXPECT_FALSE(st().playingBack);
         EXPECT_TRUE(controls.idle()) << bad;
     }
 }
 
-TEST_F(Replay, AShiftThatTakesTheStringOffTheInstrumentOrItsRangePlaysNothing) {
-    writeRecording({{24, 0, 10}, {2, 3, 10}, {20, 0, 10}});
-    st().mandalPos[2] = 4;
-    program->tuning.ahenkShift = 4; // 24 -> 28 is no string
-    handlers->Play_buton_Click();
-    // The staff shows the string that sounds (a silent one as recorded); the string selected
-    // and the mandals stay.
-    EXPECT_EQ(sound.plays(), (Plays{{6, 4}, {24, 0}}));
-    EXPECT_EQ(view.staff, (Plays{{24, 0}, {6, 4}, {24, 0}}));
-    EXPECT_EQ(st().currentString, 20);
-    EXPECT_EQ(st().mandalPos[6], 0);
-
-    sound.events.clear();
-    writeRecording({{2, 0, 10}, {8, 0, 10}, {9, 0, 10}});
-    st().mandalPos[8] = 12; // string 5 reaches only 10
-    st().mandalPos[9] = 3;
-    program->tuning.ahenkShift = -3;
-    handlers->Play_buton_Click();
-    EXPECT_EQ(sound.plays(), (Plays{{6, 3}}));
-    EXPECT_EQ(sound.stops(), 3); // every note still takes its time and ends with a stop
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(Replay, ANegativeDurationIsNoWaitAtAll) {
-    writeRecording({{5, 0, -1}, {6, 0, -2147483647 - 1}});
-    handlers->Play_buton_Click();
-    EXPECT_EQ(sound.plays().size(), 2u);
-    EXPECT_TRUE(clock.sleeps.empty());
-}
-
 TEST_F(Replay, RecordingAndReplayDoNotStartInsideARunningLoop) {
     writeRecording({{5, 0, 10}, {6, 0, 10}});
-    onEvents = [&](int round) {
-        if (round != 1) return;
+    onEvents = [&] {
+        if (eventRounds != 1) return;
         handlers->stop_buton_Click(); // enables rec and Play while the note is still to come
         handlers->Play_buton_Click();
         handlers->rec_buton_Click();

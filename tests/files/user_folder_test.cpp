@@ -1,5 +1,6 @@
 // The makam, recording and melody frames and the scratch files when the program folder is not
-// writable: the user's own files lie in a folder of their own and win over bundled ones.
+// writable (a second user): the user's own files lie in a folder of their own and win over
+// bundled ones.
 
 #include <gtest/gtest.h>
 
@@ -24,100 +25,72 @@ class UserFolder : public test::FilesRig {
         FilesRig::SetUp();
         user = dir / "kullanıcı";
         fs::create_directories(user / "wavs");
-        parts->folders = DataFolders{dir, user};
-        parts->recordFolder = user / "wavs";
-        makam = std::make_unique<MakamHandlers>(*parts);
-        record = std::make_unique<RecordHandlers>(*parts);
-        melody = std::make_unique<MelodyHandlers>(*parts);
     }
     fs::path user;
-    std::unique_ptr<MakamHandlers> makam;
-    std::unique_ptr<RecordHandlers> record;
-    std::unique_ptr<MelodyHandlers> melody;
 };
 
-TEST_F(UserFolder, MakamsAreListedFromBothLoadedFromTheUsersFirstAndSavedToTheUsers) {
+TEST_F(UserFolder, TheUsersFilesAreFoundFirstAndWrittenThere) {
+    parts->folders = DataFolders{dir, user};
+    parts->recordFolder = user / "wavs";
+    MakamHandlers makam(*parts);
     PerString16 bundled{}, own{};
     bundled[3] = 2;
     own[3] = -4;
     writeBytes(dir / "Rast.mkm", makamFileText(bundled));
     writeBytes(dir / "Hicaz.mkm", makamFileText(bundled));
     writeBytes(user / "Rast.mkm", makamFileText(own));
-
-    EXPECT_EQ(makamFileNames(parts->files()), (std::vector<std::string>{"Hicaz.mkm", "Rast.mkm"}));
-    const struct {
-        const char* file;
-        std::int16_t position;
-    } loads[] = {{"Rast.mkm", -4}, {"Hicaz.mkm", 2}};
-    for (const auto& l : loads) {
+    for (const char* file : {"Rast.mkm", "Hicaz.mkm"}) {
         st().mandalPos = PerString16{};
-        makam->makamListClick(l.file);
-        EXPECT_EQ(st().mandalPos[3], l.position) << l.file;
+        makam.makamListClick(file);
+        EXPECT_EQ(st().mandalPos[3], file[0] == 'R' ? -4 : 2) << file;
     }
-
-    st().mandalPos[7] = 5;
     controls.makamNameBox = "Benim";
-    makam->save_buton_Click();
-    EXPECT_TRUE(messages.shown.empty());
+    makam.save_buton_Click();
     EXPECT_EQ(fileBytes(user / "Benim.mkm"), makamFileText(st().mandalPos));
     EXPECT_FALSE(fs::exists(dir / "Benim.mkm"));
     EXPECT_EQ(makamFileNames(parts->files()),
               (std::vector<std::string>{"Benim.mkm", "Hicaz.mkm", "Rast.mkm"}));
-}
 
-TEST_F(UserFolder, AMelodyOfTheUserHidesTheBundledOneAndABundledOneStillPlays) {
-    // One quarter note (code 3) of melody note 0 (string 4), or of note 15 (string 12).
+    // One quarter note of melody note 0 (string 4), or of note 15 (string 12).
+    MelodyHandlers melody(*parts);
     writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\r\n");
     writeBytes(user / "ezgi.ses", "0,15,3,0,0,0,0,0,0,0\r\n");
     writeBytes(dir / "örnek.ses", "0,0,3,0,0,0,0,0,0,0\r\n");
     st().vscrollValue = 40;
-    const struct {
-        const char* name;
-        int string;
-    } melodies[] = {{"ezgi", 12}, {"örnek", 4}};
-    for (const auto& m : melodies) {
-        controls.melodyNameBox = m.name;
-        sound.events.clear();
-        melody->aç_kapa_buton_Click();
-        EXPECT_TRUE(messages.shown.empty()) << m.name;
-        ASSERT_EQ(sound.plays().size(), 1u) << m.name;
-        EXPECT_EQ(sound.plays().front().first, m.string) << m.name;
+    for (const char* name : {"ezgi", "örnek"}) {
+        controls.melodyNameBox = name;
+        melody.aç_kapa_buton_Click();
     }
-}
+    EXPECT_EQ(sound.plays(), (test::Plays{{12, 0}, {4, 0}}));
 
-TEST_F(UserFolder, TheRecordingGoesToTheUsersSampleFolder) {
-    record->rec_buton_Click();
+    RecordHandlers record(*parts);
+    record.rec_buton_Click();
     st().lastString = 9;
     st().mandalPos[9] = -4;
-    record->stop_buton_Click();
-    EXPECT_TRUE(messages.shown.empty());
+    record.stop_buton_Click();
     EXPECT_EQ(fileBytes(user / "wavs" / kRecordFileName), recordLine(9, -4, 0));
     EXPECT_FALSE(fs::exists(dir / "wavs" / kRecordFileName));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(UserFolder, ScratchFilesGoToTheUsersSampleFolderAndAWritableProgramFolderKeepsThem) {
-    const struct {
-        bool separate;
-        fs::path scratchFolder, untouched;
-    } cases[] = {
-        {true, user / "wavs", dir / "wavs"},
-        {false, dir / "wavs", user / "wavs"},
-    };
-    for (const auto& c : cases) {
+    for (const bool separate : {true, false}) {
+        const fs::path scratch = separate ? user / "wavs" : dir / "wavs";
+        const fs::path untouched = separate ? dir / "wavs" : user / "wavs";
         fs::remove_all(user / "wavs");
         fs::create_directories(user / "wavs");
         for (int s = 1; s <= kStringCount; ++s)
             fs::remove(dir / "wavs" / StringSounds::scratchFileName(s));
         auto loaded =
-            loadProgram(c.separate ? DataFolders{dir, user} : DataFolders{dir, dir}, messages);
+            loadProgram(separate ? DataFolders{dir, user} : DataFolders{dir, dir}, messages);
         ASSERT_FALSE(loaded.fatal);
-        EXPECT_EQ(loaded.program->recordFolder, c.scratchFolder);
+        EXPECT_EQ(loaded.program->recordFolder, scratch);
         loaded.program->sounds->writeScratchFiles();
         for (int s : {1, 12, 26}) {
             const std::string name = StringSounds::scratchFileName(s);
-            EXPECT_EQ(loaded.program->sounds->scratchSound(s).file, c.scratchFolder / name);
-            EXPECT_TRUE(fs::exists(c.scratchFolder / name)) << name;
-            EXPECT_FALSE(fs::exists(c.untouched / name)) << name;
+            EXPECT_EQ(loaded.program->sounds->scratchSound(s).file, scratch / name);
+            EXPECT_TRUE(fs::exists(scratch / name)) << name;
+            EXPECT_FALSE(fs::exists(untouched / name)) << name;
         }
     }
 }

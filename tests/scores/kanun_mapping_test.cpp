@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
+#include "common/text_fields.h"
+#include "files/melody_file.h"
 #include "scores/kanun_mapping.h"
 #include "scores/mandal_plan.h"
 #include "scores/score_file.h"
+#include "scores/ses_export.h"
 
 namespace zembera::scores {
 namespace {
@@ -46,7 +50,7 @@ ScoreNote rest(double ms) {
     return n;
 }
 
-TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositions) {
+TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositionsAndItsMandalPlan) {
     const PlacedScore placed =
         placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0));
     ASSERT_EQ(placed.notes.size(), 12u);
@@ -61,76 +65,11 @@ TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositions) {
     EXPECT_TRUE(placed.notes[9].rest);
     EXPECT_DOUBLE_EQ(placed.notes[11].onsetMs, 12000 - 2000);
     EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
-}
 
-TEST(KanunMapping, SymbTrPiecePlacesTheSameWay) {
-    const PlacedScore placed =
-        placeScore(readScoreFile(kData / "deneme_symbtr.txt"), standardSetup(commaTables(), 0));
-    ASSERT_EQ(placed.notes.size(), 8u);
-    EXPECT_EQ(placed.notes[1].string, 11);
-    EXPECT_EQ(placed.notes[1].mandal, -1);
-    EXPECT_EQ(placed.notes[4].string, 8);
-    EXPECT_EQ(placed.notes[4].mandal, -5);
-    EXPECT_EQ(placed.notes[5].string, 7);
-    EXPECT_EQ(placed.notes[5].mandal, 4);
-}
-
-TEST(KanunMapping, NearestPositionGivesTheWorstErrorInCents) {
-    Score score;
-    score.notes = {note(2, 4, 0), note(2, 4, -50 / kCommaCents), note(6, 4, -2.5)};
-    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
-    EXPECT_EQ(placed.notes[1].mandal, -2); // 50 cents down is 2.2 commas
-    EXPECT_NEAR(placed.notes[1].errorCents, 50 - 2 * kCommaCents, 1e-9);
-    // Halfway between two positions the one nearer the open string is taken.
-    EXPECT_EQ(placed.notes[2].mandal, -2);
-    EXPECT_NEAR(placed.worstErrorCents, kCommaCents / 2, 1e-9);
-    EXPECT_EQ(placed.worstIndex, 2);
-}
-
-TEST(KanunMapping, NotesBeyondTheInstrumentMoveByOctavesAndPositionsStayInTheStringsRange) {
-    Score score;
-    score.notes = {note(2, 6, 0), note(3, 6, 0), note(5, 2, 0), note(5, 1, 0), note(2, 6, 12)};
-    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
-    EXPECT_EQ(placed.notes[0].string, 1); // E6, the top string
-    EXPECT_EQ(placed.notes[1].string, 7); // F6 an octave down
-    EXPECT_EQ(placed.notes[1].octavesMoved, -1);
-    EXPECT_EQ(placed.notes[2].string, 26); // A2, the lowest string
-    EXPECT_EQ(placed.notes[3].string, 26); // A1 an octave up
-    EXPECT_EQ(placed.notes[3].octavesMoved, 1);
-    EXPECT_EQ(placed.notes[3].mandal, 0);
-    EXPECT_EQ(placed.octaveMovedCount, 2);
-    // String 1 reaches position 6 only: the error says how far the rest lies.
-    EXPECT_EQ(placed.notes[4].mandal, mandalMaxOf(1));
-    EXPECT_NEAR(placed.notes[4].errorCents, -6 * kCommaCents, 1e-9);
-}
-
-TEST(KanunMapping, APitchLevelMovesTheStringsAndTransposesThePitch) {
-    Score score;
-    score.notes = {note(5, 4, 0), note(2, 4, 0)};
-    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 2));
-    // Two strings lower: the shift stands for the interval of the open strings 19 and 17 (A3
-    // under C4, 13 commas), so A4 and E4 sound on F4 and C4 raised by 5 commas.
-    EXPECT_EQ(placed.notes[0].string, 14);
-    EXPECT_EQ(placed.notes[0].mandal, 5);
-    EXPECT_EQ(placed.notes[1].string, 17);
-    EXPECT_EQ(placed.notes[1].mandal, 5);
-    EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
-}
-
-TEST(MandalPlan, TheExerciseNeedsTwoCloseChangesOnTheBString) {
-    const MandalPlan plan = planMandals(
-        placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0)));
-    EXPECT_EQ(plan.strings[11].positions, (std::vector<int>{-5, -4}));
-    EXPECT_EQ(plan.strings[11].first, -5);
+    // Two close changes on the B string.
+    const MandalPlan plan = planMandals(placed);
     EXPECT_EQ(plan.strings[11].noteCount, 4);
-    EXPECT_EQ(plan.strings[12].positions, (std::vector<int>{0}));
     EXPECT_EQ(plan.strings[12].noteCount, 2);
-    ASSERT_EQ(plan.changes.size(), 2u);
-    EXPECT_EQ(plan.changes[0].noteIndex, 2);
-    EXPECT_EQ(plan.changes[0].from, -5);
-    EXPECT_EQ(plan.changes[0].to, -4);
-    EXPECT_DOUBLE_EQ(plan.changes[0].freeMs, 0);
-    EXPECT_EQ(plan.changes[1].measure, 2);
     EXPECT_EQ(plan.closeCount(), 2);
     const std::vector<std::string> expected{
         "tel 7: başta 8",
@@ -144,6 +83,55 @@ TEST(MandalPlan, TheExerciseNeedsTwoCloseChangesOnTheBString) {
         "ölçü 2, nota 5: tel 11 -4 → -5, 0 ms içinde",
     };
     EXPECT_EQ(planLines(plan), expected);
+
+    // A SymbTr piece places the same way.
+    const PlacedScore symbtr =
+        placeScore(readScoreFile(kData / "deneme_symbtr.txt"), standardSetup(commaTables(), 0));
+    ASSERT_EQ(symbtr.notes.size(), 8u);
+    for (auto [i, string, mandal] : {std::tuple{1, 11, -1}, {4, 8, -5}, {5, 7, 4}}) {
+        EXPECT_EQ(symbtr.notes[i].string, string) << i;
+        EXPECT_EQ(symbtr.notes[i].mandal, mandal) << i;
+    }
+}
+
+TEST(KanunMapping, EachNoteTakesTheNearestPositionOnTheStringsOfTheInstrument) {
+    const double c = kCommaCents;
+    const struct {
+        ScoreNote note;
+        int string, mandal, octavesMoved;
+        double errorCents;
+    } cases[] = {
+        {note(2, 4, -50 / c), 15, -2, 0, 50 - 2 * c}, // 50 cents down is 2.2 commas
+        {note(6, 4, -2.5), 11, -2, 0, c / 2},         // halfway: the one nearer the open string
+        {note(2, 6, 0), 1, 0, 0, 0},                  // E6, the top string
+        {note(3, 6, 0), 7, 0, -1, 0},                 // F6 an octave down
+        {note(5, 2, 0), 26, 0, 0, 0},                 // A2, the lowest string
+        {note(5, 1, 0), 26, 0, 1, 0},                 // A1 an octave up
+        {note(2, 6, 12), 1, 6, 0, -6 * c},            // string 1 reaches 6: the error says the rest
+    };
+    Score score;
+    for (const auto& k : cases)
+        score.notes.push_back(k.note);
+    const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(placed.notes[i].string, cases[i].string);
+        EXPECT_EQ(placed.notes[i].mandal, cases[i].mandal);
+        EXPECT_EQ(placed.notes[i].octavesMoved, cases[i].octavesMoved);
+        EXPECT_NEAR(placed.notes[i].errorCents, cases[i].errorCents, 1e-9);
+    }
+    EXPECT_EQ(placed.octaveMovedCount, 2);
+    EXPECT_NEAR(placed.worstErrorCents, 6 * c, 1e-9);
+    EXPECT_EQ(placed.worstIndex, 6);
+
+    // Two strings lower the shift stands for the interval of the open strings 19 and 17 (A3
+    // under C4, 13 commas), so A4 and E4 sound on F4 and C4 raised by 5 commas.
+    score.notes = {note(5, 4, 0), note(2, 4, 0)};
+    const PlacedScore shifted = placeScore(score, standardSetup(commaTables(), 2));
+    EXPECT_EQ((std::array{shifted.notes[0].string, shifted.notes[0].mandal, shifted.notes[1].string,
+                          shifted.notes[1].mandal}),
+              (std::array{14, 5, 17, 5}));
+    EXPECT_NEAR(shifted.worstErrorCents, 0, 1e-9);
 }
 
 TEST(MandalPlan, AChangeWithTimeToTurnTheMandalIsNotClose) {
@@ -216,6 +204,66 @@ TEST(KanunMapping, ChordNotesSoundTogetherOnTheirOwnStringsOrAreLeftOut) {
     EXPECT_EQ(lines[0], "akorlar: 1 nota ilk notasıyla birlikte kendi telinde çalınır");
     EXPECT_EQ(lines[1],
               "akorlar: 1 nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz");
+}
+
+struct Played {
+    int string, units, mandal;
+    bool operator==(const Played&) const = default;
+};
+
+// What the melody player makes of the text: string (0 for a rest), units and file mandal.
+std::vector<Played> replay(const std::string& text) {
+    FieldReader reader(text, "x.ses");
+    std::vector<Played> out;
+    int units = 0;
+    while (!reader.atEnd()) {
+        const MelodyRecord r = readMelodyRecord(reader);
+        if (melodyStep(r) == MelodyStep::rest) {
+            out.push_back({0, restUnits(r.note()), 0});
+        } else if (melodyStep(r) == MelodyStep::note) {
+            units = noteUnits(r, units);
+            EXPECT_EQ(r.condition(), 1);
+            out.push_back({noteString(r.note()), units, r.fileMandal()});
+        }
+    }
+    return out;
+}
+
+TEST(SesExport, AFittingScoreReplaysOnItsStringsLengthsAndPositions) {
+    Score score;
+    score.notes = {note(6, 4, -5),
+                   note(5, 4, 0, 750),
+                   note(2, 5, -1, 1000.0 / 3),
+                   note(3, 5, 8, 1000.0 / 3),
+                   note(1, 5, 0, 1000.0 / 3),
+                   rest(1500),
+                   note(5, 3, 4, 4000),
+                   note(0, 4, 0, 1000.0 / 6),
+                   note(0, 4, 0, 125)};
+    const SesExport ses = exportSes(score, placeScore(score, standardSetup(commaTables(), 0)));
+    ASSERT_TRUE(ses.fits()) << ses.problems.front();
+    const std::vector<Played> expected{{11, 16, -5}, {12, 12, 0}, {8, 5, -1}, {7, 5, 8},
+                                       {9, 5, 0},    {0, 16, 0},  {0, 8, 0},  {19, 64, 4},
+                                       {17, 3, 0},   {17, 2, 0}};
+    EXPECT_EQ(replay(ses.text), expected);
+}
+
+TEST(SesExport, NotesTheFormatCannotHoldAreNamed) {
+    const PitchTables& tables = commaTables();
+    // The exercise ties a dotted quarter to a half: 56 units, no duration code.
+    const Score exercise = readScoreFile(kData / "saz_semaisi.musicxml");
+    const SesExport ses = exportSes(exercise, placeScore(exercise, standardSetup(tables, 0)));
+    EXPECT_FALSE(ses.fits());
+    EXPECT_TRUE(ses.text.empty());
+    EXPECT_EQ(ses.problems,
+              (std::vector<std::string>{"nota 11 (ölçü 2): süre ses dosyasında yazılamaz"}));
+
+    Score high;
+    high.notes = {note(2, 6, 0), note(0, 3, 0)};
+    const SesExport out = exportSes(high, placeScore(high, standardSetup(tables, 0)));
+    EXPECT_EQ(out.problems,
+              (std::vector<std::string>{"nota 1 (ölçü 0): tel 1 ses dosyasında yazılamaz",
+                                        "nota 2 (ölçü 0): tel 24 ses dosyasında yazılamaz"}));
 }
 
 } // namespace

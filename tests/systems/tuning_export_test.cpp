@@ -26,11 +26,6 @@ StringCents handTuning(double shift) {
     return cents;
 }
 
-TEST(TuningExport, StringsLieOnTheKeysOfTheirNaturals) {
-    for (auto [s, key] : {std::pair{26, 45}, {17, 60}, {12, 69}, {9, 74}, {1, 88}})
-        EXPECT_EQ(stringKey(s), key) << s;
-}
-
 TEST(TuningExport, ScalaFilesAreTheOnesWrittenByHand) {
     const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
     EXPECT_EQ(files.scl, "! test.scl\n!\nZEMBERA test\n 9\n!\n"

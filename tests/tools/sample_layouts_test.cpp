@@ -52,12 +52,6 @@ ByteVector chunk(const std::string& id, ByteVector body) {
     return c;
 }
 
-ByteVector text(const std::string& s, std::size_t size) {
-    ByteVector b(s.begin(), s.end());
-    b.resize(size, ' ');
-    return b;
-}
-
 // A canonical file (fmt at 12, data at 36) with chunks put before "fmt ", between it and "data",
 // and after the data.
 ByteVector withChunks(const ByteVector& canonical, const ByteVector& before,
@@ -72,24 +66,25 @@ ByteVector withChunks(const ByteVector& canonical, const ByteVector& before,
     return b;
 }
 
-ByteVector cuePointNamingData() {
-    ByteVector body(4 + 24, 0);
-    body[0] = 1; // one cue point: id 1, at sample 4410, in the chunk "data"
-    body[4] = 1;
-    put32(body, 8, 4410);
-    std::copy_n("data", 4, body.begin() + 12);
-    put32(body, 24, 4410);
-    return chunk("cue ", body);
-}
-
 struct Layout {
     const char* name;
     const char* soxOptions; // nullptr: the chunks below are added to the bundled file instead
-    ByteVector before, between, after;
+    ByteVector before = {}, between = {}, after = {};
 };
 
 std::vector<Layout> layouts() {
-    const ByteVector list = chunk("LIST", [] {
+    const auto text = [](const std::string& s, std::size_t size) {
+        ByteVector b(s.begin(), s.end());
+        b.resize(size, ' ');
+        return b;
+    };
+    ByteVector cue(4 + 24, 0);
+    cue[0] = 1; // one cue point: id 1, at sample 4410, in the chunk "data"
+    cue[4] = 1;
+    put32(cue, 8, 4410);
+    std::copy_n("data", 4, cue.begin() + 12);
+    put32(cue, 24, 4410);
+    const ByteVector list = chunk("LIST", [&] {
         ByteVector b = text("INFO", 4);
         const ByteVector comment = chunk("ICMT", text("the data chunk follows; data", 1188));
         b.insert(b.end(), comment.begin(), comment.end());
@@ -102,19 +97,19 @@ std::vector<Layout> layouts() {
     const ByteVector ixml = chunk("iXML", text("<BWFXML><NOTE>data</NOTE></BWFXML>", 35));
     after.insert(after.end(), ixml.begin(), ixml.end());
     return {
-        {"24-bit", "-b 24", {}, {}, {}},
-        {"float", "-e floating-point -b 32", {}, {}, {}},
-        {"stereo", "-c 2", {}, {}, {}},
-        {"48 kHz", "-r 48000", {}, {}, {}},
-        {"22.05 kHz", "-r 22050", {}, {}, {}},
-        {"8-bit", "-b 8", {}, {}, {}},
-        {"A-law", "-e a-law", {}, {}, {}},
-        {"mu-law", "-e u-law", {}, {}, {}},
-        {"extensible, 4 channels", "-c 4", {}, {}, {}},
-        {"48 kHz 24-bit stereo", "-r 48000 -b 24 -c 2", {}, {}, {}},
-        {"JUNK and bext first", nullptr, before, {}, {}},
-        {"1200-byte LIST", nullptr, {}, list, {}},
-        {"cue, PAD and iXML", nullptr, {}, cuePointNamingData(), after},
+        {"24-bit", "-b 24"},
+        {"float", "-e floating-point -b 32"},
+        {"stereo", "-c 2"},
+        {"48 kHz", "-r 48000"},
+        {"22.05 kHz", "-r 22050"},
+        {"8-bit", "-b 8"},
+        {"A-law", "-e a-law"},
+        {"mu-law", "-e u-law"},
+        {"extensible, 4 channels", "-c 4"},
+        {"48 kHz 24-bit stereo", "-r 48000 -b 24 -c 2"},
+        {"JUNK and bext first", nullptr, before},
+        {"1200-byte LIST", nullptr, {}, list},
+        {"cue, PAD and iXML", nullptr, {}, chunk("cue ", cue), after},
     };
 }
 

@@ -36,19 +36,6 @@ std::vector<std::uint8_t> readBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Hundredths of a hertz in characters 4-9 of a sample name.
-long nameHundredths(const std::string& name) {
-    return std::stol(name.substr(3, 6));
-}
-
-// The samples of a canonical file as numbers in -32768..32767.
-std::vector<double> pcmOf(const std::vector<std::uint8_t>& file) {
-    std::vector<double> x;
-    for (std::size_t i = WavHeader::kSize; i + 1 < file.size(); i += 2)
-        x.push_back(static_cast<std::int16_t>(file[i] | (file[i + 1] << 8)));
-    return x;
-}
-
 // The samples of `x` from `from` seconds on, `length` seconds long, cut short at its end.
 std::span<const double> seconds(const std::vector<double>& x, double from, double length) {
     const auto begin =
@@ -57,21 +44,9 @@ std::span<const double> seconds(const std::vector<double>& x, double from, doubl
     return std::span<const double>(x).subspan(begin, count);
 }
 
-// A fresh folder, removed again at the end of the test.
-struct TempFolder {
-    TempFolder() {
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    const fs::path path =
-        fs::temp_directory_path() / ("zembera_samples_" + std::to_string(getpid()));
-};
-
-TEST(SampleFolderData, OneSamplePerStringNamedWithItsOpenNoteAndTheTablesPitch) {
+// One sample per string named with its open note and the table's pitch, each a canonical pluck
+// at that pitch that decays to silence.
+TEST(SampleFolderData, EachStringsFileIsACanonicalPluckAtTheTablesPitchThatDecaysToSilence) {
     // The open note of each string, string 1 first: the naturals from E6 down to A2.
     const std::array<std::string, 26> openNotes{
         "E6", "D6", "C6", "B5", "A5", "G5", "F5", "E5", "D5", "C5", "B4", "A4", "G4",
@@ -82,17 +57,13 @@ TEST(SampleFolderData, OneSamplePerStringNamedWithItsOpenNoteAndTheTablesPitch) 
     const PitchTables t = tablo_oku_txt(kProgramDir);
     for (int s = 1; s <= 26; ++s) {
         const std::string& name = check.folder.sampleFileName[s];
-        ASSERT_EQ(name.size(), 16u) << "string " << s;
-        EXPECT_EQ(std::stoi(name.substr(0, 2)), s);
-        EXPECT_EQ(check.folder.mciAlias[s], openNotes[s - 1]) << s;
-        const double tableHz = 262.0 * std::exp2(t.centTable(s, 0) / 1200.0);
-        EXPECT_NEAR(nameHundredths(name) / 100.0, tableHz, 0.005 + 1e-9) << "string " << s;
-    }
-}
-
-TEST(SampleSound, EachFileIsACanonicalPluckAtTheNamedPitchThatDecaysToSilence) {
-    for (const std::string& name : listWavFiles(kSampleDir)) {
         SCOPED_TRACE(name);
+        ASSERT_EQ(name.size(), 16u);
+        EXPECT_EQ(std::stoi(name.substr(0, 2)), s);
+        EXPECT_EQ(check.folder.mciAlias[s], openNotes[s - 1]);
+        const double nominal = std::stol(name.substr(3, 6)) / 100.0; // hundredths of a hertz
+        EXPECT_NEAR(nominal, 262.0 * std::exp2(t.centTable(s, 0) / 1200.0), 0.005 + 1e-9);
+
         const std::vector<std::uint8_t> file = readBytes(kSampleDir / name);
         ASSERT_GT(file.size(), WavHeader::kSize);
         // Canonical: RIFF sizes to the end, PCM mono 16-bit at 44100 Hz, then the data.
@@ -106,13 +77,13 @@ TEST(SampleSound, EachFileIsACanonicalPluckAtTheNamedPitchThatDecaysToSilence) {
         EXPECT_GE(h.dataSize, 2u * 44100 * 2);
         EXPECT_LE(h.dataSize, 4u * 44100 * 2);
 
-        const double nominal = nameHundredths(name) / 100.0;
-        const std::vector<double> x = pcmOf(file);
-        ASSERT_FALSE(x.empty());
-        const double length = x.size() / am::kRate;
+        std::vector<double> x;
         double peak = 0.0;
-        for (const double v : x)
-            peak = std::max(peak, std::abs(v));
+        for (std::size_t i = WavHeader::kSize; i + 1 < file.size(); i += 2) {
+            x.push_back(static_cast<std::int16_t>(file[i] | (file[i + 1] << 8)));
+            peak = std::max(peak, std::abs(x.back()));
+        }
+        const double length = x.size() / am::kRate;
         EXPECT_NEAR(20.0 * std::log10(peak / 32768.0), -3.0, 0.5);
         EXPECT_EQ(x.back(), 0.0);
         // The fade: the last 10 ms are far below the 10 ms before the fade began.
@@ -120,7 +91,6 @@ TEST(SampleSound, EachFileIsACanonicalPluckAtTheNamedPitchThatDecaysToSilence) {
                   0.3 * am::rms(seconds(x, length - 0.070, 0.010)));
         // The decay over the whole sound.
         EXPECT_LT(am::rms(seconds(x, length - 0.5, 0.5)), 0.1 * am::rms(seconds(x, 0.0, 0.5)));
-
         // The fundamental within 3 cents of the name.
         const double hz = am::pluckFundamental(x);
         EXPECT_NEAR(am::centsBetween(hz, nominal), 0.0, 3.0) << "measured " << hz;
@@ -139,36 +109,35 @@ TEST(SampleSound, EachFileIsACanonicalPluckAtTheNamedPitchThatDecaysToSilence) {
 
 // The bundled files were written by another process: the same bytes here show that the
 // synthesis depends on nothing but the pitch.
-TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndKeepingOtherFiles) {
+TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndRefusesAPitchTheNameCannotCarry) {
     const PitchTables t = tablo_oku_txt(kProgramDir);
     std::array<double, kStringCount + 1> openCents{};
     for (int s = 1; s <= kStringCount; ++s)
         openCents[s] = t.centTable(s, 0);
-
-    TempFolder folder;
+    const fs::path folder =
+        fs::temp_directory_path() / ("zembera_samples_" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
     for (const char* name : {"17_026100_C4.wav", "27_013081_ab.WAV", "12zz.zz", "kayıt.txt"})
-        std::ofstream(folder.path / name) << "old";
+        std::ofstream(folder / name) << "old";
 
-    const std::vector<std::string> written = samples::writeSampleFolder(openCents, folder.path);
+    const std::vector<std::string> written = samples::writeSampleFolder(openCents, folder);
     EXPECT_EQ(written.size(), 26u);
-    EXPECT_EQ(listWavFiles(folder.path), listWavFiles(kSampleDir));
-    EXPECT_FALSE(checkSampleFolder(folder.path).error.has_value());
-    EXPECT_TRUE(fs::exists(folder.path / "12zz.zz"));
-    EXPECT_TRUE(fs::exists(folder.path / "kayıt.txt"));
+    EXPECT_EQ(listWavFiles(folder), listWavFiles(kSampleDir));
+    EXPECT_TRUE(fs::exists(folder / "12zz.zz"));
+    EXPECT_TRUE(fs::exists(folder / "kayıt.txt"));
     for (const std::string& name : listWavFiles(kSampleDir))
-        EXPECT_TRUE(readBytes(folder.path / name) == readBytes(kSampleDir / name)) << name;
+        EXPECT_TRUE(readBytes(folder / name) == readBytes(kSampleDir / name)) << name;
     // Nothing but the files themselves is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 28);
-}
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 28);
 
-TEST(SampleWriter, RefusesAPitchTheNameCannotCarryAndWritesNothing) {
-    std::array<double, kStringCount + 1> openCents{};
-    for (int s = 1; s <= kStringCount; ++s)
-        openCents[s] = 100.0 * (17 - s);
-    openCents[1] = 2400.0 + 1200.0 * std::log2(1320.0 / 1048.0); // 1320 Hz: beyond the check
-    TempFolder folder;
-    EXPECT_THROW(samples::writeSampleFolder(openCents, folder.path), std::invalid_argument);
-    EXPECT_TRUE(fs::is_empty(folder.path));
+    // 1320 Hz is beyond the check of the names: nothing is written.
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    openCents[1] = 2400.0 + 1200.0 * std::log2(1320.0 / 1048.0);
+    EXPECT_THROW(samples::writeSampleFolder(openCents, folder), std::invalid_argument);
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
 }
 
 } // namespace
