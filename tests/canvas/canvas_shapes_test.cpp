@@ -40,8 +40,8 @@ TEST(CanvasLine, ThinLinesCoverBothEndsWithOnePixelPerStepInEitherDirection) {
     EXPECT_EQ(countColor(d, kBlack), 15); // one pixel per column
 }
 
-// Parts of a wide line outside the image are clipped.
-TEST(CanvasLine, PartsOutsideTheImageAreClipped) {
+// A wide line is clipped where it runs outside the image.
+TEST(CanvasLine, WideLinesAreClippedAtTheImageEdges) {
     CanvasImage c(10, 10);
     c.setLineWidth(3);
     c.line(-50, 5, 500, 5);
