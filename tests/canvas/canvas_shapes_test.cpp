@@ -11,7 +11,7 @@ using namespace test;
 
 constexpr QRgb kGreen = qRgb(0, 200, 0);
 
-TEST(CanvasImage, StartsClearsAndChangesWidthInTheBackColour) {
+TEST(CanvasImage, StartsAndClearsInTheBackColour) {
     const QRgb back = qRgb(10, 20, 30);
     CanvasImage c(20, 10, back);
     EXPECT_EQ(countColor(c, back), 200);
@@ -20,11 +20,6 @@ TEST(CanvasImage, StartsClearsAndChangesWidthInTheBackColour) {
     EXPECT_EQ(countColor(c, back), 200);
     EXPECT_EQ(c.currentX(), 0);
     EXPECT_EQ(c.currentY(), 0);
-    // A new width keeps the height and nothing else.
-    c.filledBox(0, 0, 19, 9, kRed);
-    c.setWidth(50);
-    EXPECT_EQ(c.height(), 10);
-    EXPECT_EQ(countColor(c, back), 50 * 10);
 }
 
 TEST(CanvasLine, ThinLinesCoverBothEndsWithOnePixelPerStepInEitherDirection) {
@@ -45,27 +40,15 @@ TEST(CanvasLine, ThinLinesCoverBothEndsWithOnePixelPerStepInEitherDirection) {
     EXPECT_EQ(countColor(d, kBlack), 15); // one pixel per column
 }
 
-TEST(CanvasLine, WideLinesAreCentredAndCloseCorners) {
-    CanvasImage c(30, 60);
-    c.setLineWidth(4);
-    c.line(5, 40, 20, 40);
-    // Width 4 covers rows 38..41 and reaches two pixels before the start, one past the end.
-    for (int y = 38; y <= 41; ++y) {
-        EXPECT_EQ(c.pixel(3, y), kBlack) << y;
-        EXPECT_EQ(c.pixel(21, y), kBlack) << y;
-    }
-    EXPECT_EQ(c.pixel(10, 37), kWhite);
-    EXPECT_EQ(c.pixel(10, 42), kWhite);
-    EXPECT_EQ(c.pixel(2, 40), kWhite);
-    EXPECT_EQ(c.pixel(22, 40), kWhite);
-
-    CanvasImage d(10, 10);
-    d.setLineWidth(3);
-    d.line(5, 2, 5, 7);
-    for (int x = 4; x <= 6; ++x)
-        EXPECT_EQ(d.pixel(x, 5), kBlack) << x;
-    EXPECT_EQ(d.pixel(3, 5), kWhite);
-    EXPECT_EQ(d.pixel(7, 5), kWhite);
+// A wide line is clipped where it runs outside the image.
+TEST(CanvasLine, WideLinesAreClippedAtTheImageEdges) {
+    CanvasImage c(10, 10);
+    c.setLineWidth(3);
+    c.line(-50, 5, 500, 5);
+    c.line(-1e9, -1e9, 1e9, 1e9);
+    EXPECT_EQ(c.pixel(0, 5), kBlack);
+    EXPECT_EQ(c.pixel(9, 5), kBlack);
+    EXPECT_EQ(c.pixel(9, 0), kWhite);
 }
 
 TEST(CanvasLine, FractionalCoordinatesRoundToTheNearestPixel) {
@@ -76,27 +59,6 @@ TEST(CanvasLine, FractionalCoordinatesRoundToTheNearestPixel) {
     EXPECT_EQ(c.pixel(10, 4), kWhite);
     EXPECT_EQ(c.pixel(1, 4), kWhite);
     EXPECT_EQ(c.pixel(5, 3), kWhite);
-}
-
-TEST(CanvasLine, ContinuesFromTheEndOfTheLastLine) {
-    CanvasImage c(20, 20);
-    c.line(2, 2, 10, 2);
-    EXPECT_EQ(c.currentX(), 10);
-    EXPECT_EQ(c.currentY(), 2);
-    c.lineTo(10, 9);
-    for (int y = 2; y <= 9; ++y)
-        EXPECT_EQ(c.pixel(10, y), kBlack) << y;
-    EXPECT_EQ(c.currentY(), 9);
-}
-
-TEST(CanvasLine, PartsOutsideTheImageAreClipped) {
-    CanvasImage c(10, 10);
-    c.setLineWidth(3);
-    c.line(-50, 5, 500, 5);
-    c.line(-1e9, -1e9, 1e9, 1e9);
-    EXPECT_EQ(c.pixel(0, 5), kBlack);
-    EXPECT_EQ(c.pixel(9, 5), kBlack);
-    EXPECT_EQ(c.pixel(9, 0), kWhite);
 }
 
 TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColourTransparentLeavesIt) {
@@ -120,18 +82,14 @@ TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColourTransparentLeavesIt
     EXPECT_EQ(d.pixel(3, 9), kBlack);
     EXPECT_EQ(d.pixel(8, 9), kWhite);
     EXPECT_EQ(countColor(d, kBlack), 2 * 10 + 2 * 9);
-}
-
-TEST(CanvasBox, FilledBoxCoversBothCorners) {
-    CanvasImage c(20, 20);
-    c.filledBox(736, 0, 735, 0, kRed); // outside: nothing
-    c.filledBox(6, 17, 5, 3, kRed);
-    EXPECT_EQ(c.pixel(5, 3), kRed);
-    EXPECT_EQ(c.pixel(6, 17), kRed);
-    EXPECT_EQ(c.pixel(4, 10), kWhite);
-    EXPECT_EQ(c.pixel(7, 10), kWhite);
-    EXPECT_EQ(c.pixel(5, 18), kWhite);
-    EXPECT_EQ(countColor(c, kRed), 2 * 15);
+    // A filled box covers both corners, in any order; outside the image nothing.
+    CanvasImage e(20, 20);
+    e.filledBox(736, 0, 735, 0, kRed);
+    e.filledBox(6, 17, 5, 3, kRed);
+    EXPECT_EQ(e.pixel(5, 3), kRed);
+    EXPECT_EQ(e.pixel(6, 17), kRed);
+    EXPECT_EQ(e.pixel(5, 18), kWhite);
+    EXPECT_EQ(countColor(e, kRed), 2 * 15);
 }
 
 TEST(CanvasCircle, OutlineLiesAtTheRadiusAndSolidFillsTheDisc) {

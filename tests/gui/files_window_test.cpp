@@ -1,6 +1,6 @@
 // The makam, recording and melody frames of the main window, driven by real clicks and keys. The
-// files tests check the handlers in detail; these check that the widgets reach them and show
-// what they do, also from inside the replay and melody loops.
+// files, scores and render tests check the handlers in detail; these check that the widgets reach
+// them and show what they do, also from inside the replay and melody loops.
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,16 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
-#include <fstream>
-#include <sstream>
 
 #include "files/makam_file.h"
+#include "files/melody_file.h"
 #include "files/record_file.h"
+#include "render/offline_render.h"
 
 namespace zembera {
 namespace {
@@ -26,13 +26,6 @@ namespace {
 using test::allPixels;
 using test::kWhite;
 using Plays = std::vector<std::pair<int, int>>;
-
-std::string fileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
     return "0," + std::to_string(note) + "," + std::to_string(code) + "," + std::to_string(mandal) +
@@ -42,9 +35,6 @@ std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
 class FilesWindow : public test::WindowFixture {
   protected:
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
-    void write(const std::filesystem::path& file, const std::string& text) {
-        std::ofstream(file, std::ios::binary) << text;
-    }
     // The strings of the lines of the recording file.
     std::vector<int> recordedStrings() const {
         const std::string text = fileBytes(kayit());
@@ -54,13 +44,7 @@ class FilesWindow : public test::WindowFixture {
             strings.push_back(readRecordEntry(reader).string);
         return strings;
     }
-    void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void chooseListEntry(QListWidget* list, const QString& text) {
-        const auto items = list->findItems(text, Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << text.toStdString();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(items[0]).center());
-    }
+    void pluck(QPoint at) { QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, at); }
     // Runs `check` at the first event round of a loop started right after.
     void duringLoop(std::function<void()> check) {
         QTimer::singleShot(0, window.get(), std::move(check));
@@ -82,10 +66,9 @@ TEST_F(FilesWindow, SavedMakamIsListedAtOnceAndLoadsBackInTheUntransposedView) {
 
     window->settingSwitch[2]->setChecked(true);
     ASSERT_FALSE(program->instrument.untransposedShown);
-    std::ofstream(dir / ".gizli.mkm");
-    std::ofstream(dir / "Acem.mkm");
+    write(dir / ".gizli.mkm", "");
+    write(dir / "Acem.mkm", "");
     click(window->open_buton);
-    ASSERT_TRUE(window->makamList->isVisible());
     ASSERT_EQ(window->makamList->count(), 2); // the hidden file is not listed
     EXPECT_EQ(window->makamList->item(0)->text(), "Acem.mkm");
     pos() = PerString16{};
@@ -104,39 +87,39 @@ TEST_F(FilesWindow, SavedMakamIsListedAtOnceAndLoadsBackInTheUntransposedView) {
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"bir makam ismi girin"}));
 }
 
-TEST_F(FilesWindow, RecordingLightsItsLampAndWritesOneLinePerPluck) {
+TEST_F(FilesWindow, RecordingLightsItsLampWritesOneLinePerPluckAndClosingKeepsIt) {
+    write(kayit(), recordLine(5, 0, 100)); // an earlier recording
     click(window->rec_buton);
     EXPECT_TRUE(allPixels(window->recordLamp, test::kRed));
+    EXPECT_FALSE(recordingIdle());
     EXPECT_TRUE(window->stop_buton->isEnabled());
-    EXPECT_FALSE(window->rec_buton->isEnabled());
-    EXPECT_FALSE(window->Play_buton->isEnabled());
-    EXPECT_FALSE(window->pause_buton->isEnabled());
     for (QGroupBox* frame : {window->pitchLevelFrame, window->resetFrame, window->makamFrame,
                              window->melodyFrame, window->emptyFrame, window->octaveFrame})
         EXPECT_FALSE(frame->isEnabled()) << frame->objectName().toStdString();
     EXPECT_TRUE(window->recordFrame->isEnabled());
-
-    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
-    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(300, 400));
-    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
+    for (QPoint at : {QPoint(700, 30), QPoint(300, 400), QPoint(700, 30)})
+        pluck(at);
     EXPECT_EQ(sound.images, 3);
+    bool asked = false; // the WAV button writes no recording while one runs
+    window->renderControls().askOutputFile = [&](const QString&) {
+        asked = true;
+        return QString();
+    };
+    window->renderControls().button()->menu()->actions().at(1)->trigger();
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(messages.shown.empty());
     click(window->stop_buton);
-
     EXPECT_EQ(recordedStrings(), (std::vector<int>{1, 26, 1}));
     EXPECT_TRUE(allPixels(window->recordLamp, kWhite));
     EXPECT_TRUE(recordingIdle());
     EXPECT_TRUE(window->makamFrame->isEnabled());
-}
 
-TEST_F(FilesWindow, ClosingTheWindowKeepsTheRecordingMadeSoFar) {
-    write(kayit(), recordLine(5, 0, 100));
+    // Closing the window keeps a recording made so far.
     click(window->rec_buton);
-    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
-    QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(300, 400));
+    pluck(QPoint(300, 400));
     window->close();
     ASSERT_FALSE(window->isVisible());
-
-    EXPECT_EQ(recordedStrings(), (std::vector<int>{1, 26}));
+    EXPECT_EQ(recordedStrings(), (std::vector<int>{26}));
     EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / kRecordTemporaryName));
 }
 
@@ -152,7 +135,7 @@ TEST_F(FilesWindow, ReplayShowsItsLampAndIgnoresKeysAndPlucksWhileItRuns) {
         EXPECT_FALSE(window->melodyFrame->isEnabled());
         QTest::keyClick(handle(), Qt::Key_W);
         QTest::keyClick(handle(), Qt::Key_Right);
-        QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
+        pluck(QPoint(700, 30));
         QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
     });
     click(window->Play_buton);
@@ -168,8 +151,7 @@ TEST_F(FilesWindow, ReplayShowsItsLampAndIgnoresKeysAndPlucksWhileItRuns) {
 }
 
 // Clicks made while a 30-second note sounds act at once: the replay returns long before the note
-// would have ended (the bound is loose on purpose; the onsets are measured in bench/). The melody
-// loop runs on the same clock and hooks; its cut is checked in melody_test.
+// would have ended (the bound is loose on purpose; the onsets are measured in bench/).
 TEST_F(FilesWindow, StopAndPauseClicksCutALongNoteAtOnce) {
     write(kayit(), recordLine(5, 0, 30000) + recordLine(6, 0, 20) + recordLine(7, 0, 30000));
     int stopsAfterPause = -1;
@@ -187,18 +169,13 @@ TEST_F(FilesWindow, StopAndPauseClicksCutALongNoteAtOnce) {
     // The pause cut the first note, the second sounded when the message closed, the stop cut
     // the third.
     EXPECT_EQ(sound.patched, (Plays{{5, 0}, {6, 0}, {7, 0}}));
-    EXPECT_GE(sound.stops, 3);
-    EXPECT_FALSE(program->instrument.playingBack);
-    EXPECT_TRUE(allPixels(window->replayLamp, kWhite));
     EXPECT_TRUE(recordingIdle());
 }
 
-TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndEnds) {
+TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndIsWrittenOut) {
     write(dir / "ezgi.ses", melodyLine(0, 6) + melodyLine(15, 6) + melodyLine(3, 6, 2, 1));
     window->tempoBar->setValue(30);
-    EXPECT_EQ(program->instrument.vscrollValue, 30);
     click(window->open_ses_buton);
-    ASSERT_TRUE(window->melodyList->isVisible());
     chooseListEntry(window->melodyList, QStringLiteral("ezgi.ses"));
     EXPECT_FALSE(window->melodyList->isVisible());
     EXPECT_EQ(window->melodyNameBox->text(), QStringLiteral("ezgi"));
@@ -209,8 +186,7 @@ TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndEnds) 
         EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral("0"));
         EXPECT_FALSE(window->recordFrame->isEnabled());
         EXPECT_TRUE(window->melodyFrame->isEnabled());
-        EXPECT_GT(test::countColor(window->melodyCounter->canvas(), test::kBlack),
-                  0); // the counter
+        EXPECT_GT(test::countColor(window->melodyCounter->canvas(), test::kBlack), 0);
         QTest::keyClick(handle(), Qt::Key_E);
     });
     click(window->aç_kapa_buton);
@@ -222,6 +198,22 @@ TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndEnds) 
     EXPECT_TRUE(allPixels(window->melodyCounter, kWhite));
     EXPECT_TRUE(window->recordFrame->isEnabled());
     EXPECT_FALSE(program->instrument.playingBack);
+
+    // The WAV button writes it out: three notes of 2 units at 30 ms a unit, into a file named
+    // without extension: a WAV file.
+    QStringList suggested;
+    window->renderControls().askOutputFile = [&](const QString& name) {
+        suggested.append(name);
+        return QString::fromStdString((dir / "çıktı").string());
+    };
+    QAction* melodyEntry = window->renderControls().button()->menu()->actions().at(0);
+    melodyEntry->trigger();
+    EXPECT_EQ(suggested, QStringList{QString::fromStdString((dir / "ezgi.wav").string())});
+    EXPECT_EQ(std::filesystem::file_size(dir / "çıktı.wav"), 44 + 2 * frameAt(3 * 2 * 30));
+    window->melodyNameBox->setText("yok");
+    melodyEntry->trigger();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind(kMelodyFileFault, 0), 0u) << messages.shown[0];
 }
 
 TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
@@ -232,10 +224,37 @@ TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
     window->melodyNameBox->setText(QStringLiteral("uzun"));
     duringLoop([&] { window->close(); });
     click(window->aç_kapa_buton);
-    EXPECT_EQ(messages.asked.size(), 1u);
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(sound.patched.empty());
     EXPECT_FALSE(program->instrument.playingBack);
+}
+
+// A score of another program: listed beside the melodies (not the pitch table or the recording),
+// reported and played on its strings.
+TEST_F(FilesWindow, AScoreChosenFromTheListIsReportedAndPlayedOnItsStrings) {
+    write(dir / "kayıt.txt", " 17 0 500\r\n");
+    write(dir / "kisa.txt", "Kod\tNota53\tKoma53\tPay\tPayda\tMs\n9\tLa4\t305\t1\t4\t200\n"
+                            "9\tEs\t-1\t1\t4\t200\n9\tSol4\t296\t1\t4\t200\n");
+    click(window->open_ses_buton);
+    for (const char* hidden : {"Dizek.txt", "kayıt.txt"})
+        EXPECT_TRUE(
+            window->melodyList->findItems(QString::fromUtf8(hidden), Qt::MatchExactly).isEmpty());
+    chooseListEntry(window->melodyList, QStringLiteral("kisa.txt"));
+    EXPECT_EQ(window->melodyNameBox->text(), QStringLiteral("kisa.txt"));
+
+    click(window->aç_kapa_buton);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind("kisa.txt\n2 nota, en büyük sapma ", 0), 0u)
+        << messages.shown[0];
+    EXPECT_TRUE(messages.asked.empty()); // playing asks nothing: a button keeps it as .ses
+    ASSERT_EQ(sound.patched.size(), 2u);
+    EXPECT_EQ(sound.patched[0].first, 12);
+    EXPECT_EQ(sound.patched[1].first, 13);
+    EXPECT_FALSE(program->instrument.playingBack);
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("ses_kaydet_buton")),
+                      Qt::LeftButton);
+    EXPECT_EQ(messages.shown.back(), "kisa.ses kaydedildi");
+    EXPECT_TRUE(std::filesystem::exists(dir / "kisa.ses"));
 }
 
 } // namespace

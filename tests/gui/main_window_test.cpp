@@ -1,5 +1,5 @@
-// The main window driven by real keys and clicks: what it shows at start, how the keyboard and the
-// mouse reach the instrument, the label column and closing.
+// The main window driven by real keys and clicks: how the keyboard and the mouse reach the
+// instrument, keys around an open dialog, and closing.
 
 #include "shell/main_window.h"
 
@@ -7,14 +7,14 @@
 
 #include "window_fixture.h"
 
-#include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "tuning/pitch_levels.h"
+#include "shell/qt_messages.h"
+#include "shell/turkish_translation.h"
 
 namespace zembera {
 namespace {
@@ -37,45 +37,21 @@ bool keyLetterHas(const MainWindow& w, int s, QRgb color) {
 
 using Window = test::WindowFixture;
 
-TEST_F(Window, StartsWithItsChoicesAndNothingRunning) {
-    // The key help keeps its three lines, without the carriage returns of its text.
+TEST_F(Window, ArrowKeysMoveTheSelectionAndTheMandal) {
+    // The key help keeps its three lines, without the carriage returns of its text; the octave
+    // division buttons carry the captions of the table.
     EXPECT_EQ(window->keyHelp->text().split('\n').size(), 3);
     EXPECT_FALSE(window->keyHelp->text().contains('\r'));
-    // Each level button carries the caption of the level it chooses.
-    for (int i = 1; i <= kPitchLevelCount; ++i)
-        EXPECT_EQ(window->pitchLevelButtons[i]->text(), QString::fromUtf8(kPitchLevels[i].caption))
-            << i;
     for (int i = 1; i <= 2; ++i) {
         EXPECT_EQ(window->octaveDivisionButtons[i]->text().toStdString(),
                   program->tables.octaveDivisionCaptions[i - 1]);
-        EXPECT_FALSE(window->octaveDivisionButtons[i]->isChecked()); // no octave division chosen
     }
-    // SÜPÜRDE untransposed, melodies "şartlı", replays "çalgı".
-    for (QRadioButton* chosen : {window->pitchLevelButtons[5], window->settingSwitch[1],
-                                 window->melodyModeButtons[2], window->replayModeButtons[1]})
-        EXPECT_TRUE(chosen->isChecked()) << chosen->text().toStdString();
-    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
-    EXPECT_EQ(program->instrument.vscrollValue, 40);
-    // Nothing recorded, replayed or played: both lamps white, the lists closed.
-    EXPECT_TRUE(window->rec_buton->isEnabled());
-    EXPECT_TRUE(window->Play_buton->isEnabled());
-    EXPECT_FALSE(window->stop_buton->isEnabled());
-    EXPECT_FALSE(window->pause_buton->isEnabled());
-    EXPECT_TRUE(test::allPixels(window->replayLamp, kWhite));
-    EXPECT_TRUE(test::allPixels(window->recordLamp, kWhite));
-    EXPECT_FALSE(window->makamList->isVisible());
-    EXPECT_FALSE(window->melodyList->isVisible());
-    EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral(">"));
-}
-
-TEST_F(Window, ArrowKeysMoveTheSelectionAndTheMandal) {
     EXPECT_EQ(stringPixel(*window, 12), kBlack); // the selected string
     EXPECT_EQ(stringPixel(*window, 11), kWhite);
     QTest::keyClick(handle(), Qt::Key_Up);
     EXPECT_EQ(program->instrument.currentString, 11);
     EXPECT_EQ(stringPixel(*window, 11), kBlack);
     EXPECT_EQ(stringPixel(*window, 12), kRed);
-    EXPECT_EQ(sound.images, 1);
     QTest::keyClick(handle(), Qt::Key_Right);
     EXPECT_EQ(pos()[11], 1);
     EXPECT_EQ(sound.images, 2);
@@ -107,26 +83,53 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
     EXPECT_EQ(sound.closed, (std::vector<std::string>{"12"}));
     EXPECT_TRUE(keyLetterHas(*window, 12, kGreen));
     EXPECT_FALSE(keyLetterHas(*window, 12, kBlack));
-}
 
-TEST_F(Window, TypingTheMakamNameDoesNotPlay) {
+    // Typed into the makam name, a letter does not play, but its release still stops it.
     window->makamNameBox->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(program->instrument.nameFieldFocused);
     QTest::keyClick(handle(), Qt::Key_Q);
     settleRelease();
-    EXPECT_TRUE(sound.opened.empty());
-    EXPECT_EQ(sound.closed, (std::vector<std::string>{"01"})); // the release still stops it
+    EXPECT_EQ(sound.opened.size(), 6u);
+    EXPECT_EQ(sound.closed, (std::vector<std::string>{"12", "01"}));
     window->instrumentPicture->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(program->instrument.nameFieldFocused);
+}
+
+TEST_F(Window, KeysBelongToAnOpenDialogButAHeldNoteStillEnds) {
+    QTest::keyPress(handle(), Qt::Key_S); // held before the dialog opens
+    ASSERT_EQ(sound.opened, (std::vector<std::string>{"12"}));
+    auto dialog = std::make_unique<QDialog>(window.get()); // as a message box or the close question
+    dialog->setModal(true);
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    QWindow* box = dialog->windowHandle();
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Right, Qt::Key_Q, Qt::Key_W}) {
+        QTest::keyClick(box, key);
+        QTest::keyClick(handle(), key); // blocked by the dialog, whatever reaches the window
+    }
+    // Auto-repeat of the held key goes to the dialog now, then the key is let go there.
+    QTest::simulateEvent(box, false, Qt::Key_S, Qt::NoModifier, "s", false);
+    QTest::simulateEvent(box, true, Qt::Key_S, Qt::NoModifier, "s", false);
+    QTest::keyRelease(box, Qt::Key_S);
+    settleRelease();
+    EXPECT_EQ(sound.opened, (std::vector<std::string>{"12"}));
+    EXPECT_EQ(sound.closed, (std::vector<std::string>{"12"}));
+    EXPECT_EQ(sound.images, 0);
+    EXPECT_EQ(program->instrument.currentString, 12);
+    EXPECT_EQ(pos()[12], 0);
+
+    dialog.reset();
+    QTest::keyClick(handle(), Qt::Key_Down); // the window plays again
+    EXPECT_EQ(program->instrument.currentString, 13);
+    EXPECT_EQ(sound.images, 1);
 }
 
 TEST_F(Window, MousePlucksSetsMandalsAndTunes) {
     QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, QPoint(700, 30));
     EXPECT_EQ(program->instrument.currentString, 1);
     EXPECT_EQ(stringPixel(*window, 1), kBlack);
-    EXPECT_EQ(sound.images, 1);
     // String 1's strip: slot of position -5 at 151 < x < 167, drawn 100 pixels to the left.
     QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
     EXPECT_EQ(pos()[1], -5);
@@ -135,22 +138,23 @@ TEST_F(Window, MousePlucksSetsMandalsAndTunes) {
     EXPECT_EQ(sound.images, 3);
 }
 
-TEST_F(Window, ClosingAsksAndNoKeepsItOpen) {
+TEST_F(Window, ClosingAsksInTurkishAndASessionEndDoesNot) {
+    ASSERT_TRUE(installTurkishTranslation()) << "qtbase_tr missing";
+    auto plain = [](QAbstractButton* b) { return b->text().remove('&'); };
+    EXPECT_EQ(plain(makeMessageBox("bir perde seçin", window.get())->button(QMessageBox::Ok)),
+              QStringLiteral("Tamam"));
+    const auto question = makeQuestionBox(kCloseQuestion, window.get());
+    EXPECT_EQ(plain(question->button(QMessageBox::Yes)), QStringLiteral("Evet"));
+    EXPECT_EQ(plain(question->button(QMessageBox::No)), QString::fromUtf8("Hayır"));
+
     messages.answer = false;
     QTest::mouseClick(window->exitButton, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(messages.asked, (std::vector<std::string>{"Bu proğramı kapatmak istiyormusunuz ?"}));
-    messages.answer = true;
-    window->close();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(messages.asked.size(), 2u);
-}
-
-TEST_F(Window, SessionEndClosesWithoutAsking) {
     window->setSessionEnding(true);
     window->close();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(messages.asked.empty());
+    EXPECT_EQ(messages.asked.size(), 1u);
 }
 
 } // namespace

@@ -1,14 +1,17 @@
 // The "MIDI" control on the real window: messages pushed from another thread, as RtMidi's
 // callback does, play on the UI thread and select the string; without a MIDI system the control
-// says so in its one line and the MPE output stays off.
+// says so in its one line and the MPE output stays off. It and the system controls lie on free
+// background of the instrument picture.
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <thread>
 
 #include "midi/midi_player.h"
 #include "shell/midi_control.h"
+#include "shell/system_controls.h"
 #include "window_fixture.h"
 
 namespace zembera {
@@ -75,7 +78,6 @@ TEST_F(MidiWindow, WithoutAMidiSystemOneQuietLineAndNoMpeOutput) {
     if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "this machine has MIDI";
     EXPECT_EQ(control->status->text(), QStringLiteral("MIDI yok: ALSA sıralayıcısı yok"));
     EXPECT_FALSE(control->ports->isEnabled());
-    EXPECT_EQ(control->ports->currentText(), QStringLiteral("Tüm girişler"));
     control->mpeOutput->click();
     EXPECT_FALSE(control->mpeOutput->isChecked());
     EXPECT_FALSE(mpe.attached());
@@ -83,18 +85,29 @@ TEST_F(MidiWindow, WithoutAMidiSystemOneQuietLineAndNoMpeOutput) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(MidiWindow, TheControlLiesInFreeSpaceBetweenTheStaffAndTheMandalHoles) {
-    const QRect box = control->geometry();
-    const QPoint origin = window->instrumentPicture->pos();
-    EXPECT_TRUE(window->instrumentPicture->geometry().contains(box));
-    EXPECT_FALSE(box.intersects(window->staffPicture->geometry().translated(origin))); // the staff
-    EXPECT_GT(box.top(), origin.y() + 60); // below the band of the mandal strip
-    // Nothing of the instrument picture is drawn under it: all of it is the background.
-    const CanvasImage& c = window->instrumentPicture->canvas();
-    const QRgb back = c.pixel(box.left() - origin.x(), box.top() - origin.y());
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            ASSERT_EQ(c.pixel(x - origin.x(), y - origin.y()), back) << x << "," << y;
+// Clear of the staff, the fine tuning, the labels check box, the band of the
+// mandal strip and the mandal labels along the slanted edge: nothing of the picture under them.
+TEST_F(MidiWindow, ControlsLieOnFreeBackgroundOfTheInstrumentPicture) {
+    CanvasWidget* picture = window->instrumentPicture;
+    auto inPicture = [&](QWidget* w) {
+        return QRect(picture->mapFromGlobal(w->mapToGlobal(QPoint(0, 0))), w->size());
+    };
+    QList<QRect> taken = {inPicture(window->staffPicture), inPicture(window->fineTuningPicture),
+                          inPicture(window->mandalLabelsCheck), QRect(0, 0, picture->width(), 60)};
+    for (int s = 19; s <= 23; ++s) // the labels next to the system controls: 21 by 16 pixels
+        taken.append(QRect(489 - 19 * (s - 1), 18 + 15 * (s - 1), 22, 17));
+    SystemControls& system = window->systemControls();
+    for (QWidget* w : std::initializer_list<QWidget*>{control.get(), system.list, system.swapButton,
+                                                      system.openButton, system.exportButton}) {
+        const QRect g = inPicture(w);
+        EXPECT_TRUE(picture->rect().contains(g)) << w->objectName().toStdString();
+        for (const QRect& r : taken)
+            EXPECT_FALSE(g.intersects(r)) << w->objectName().toStdString();
+        for (int y = g.top(); y <= g.bottom(); ++y) {
+            for (int x = g.left(); x <= g.right(); ++x)
+                ASSERT_EQ(picture->canvas().pixel(x, y), qRgb(236, 233, 216)) << x << "," << y;
+        }
+    }
 }
 
 } // namespace

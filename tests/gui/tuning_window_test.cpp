@@ -1,34 +1,31 @@
-// The tuning controls of the window with the bundled pitch table: real clicks on the option
-// buttons and the reset buttons, the scroll bar set from code, and what the window shows. The
-// tuning tests check the transposition itself; these check that the controls reach it.
+// The tuning controls of the window with the bundled pitch table and systems: real clicks on the
+// option, reset and A/B buttons and the "Ses sistemi" list, the scroll bar, the space bar, and
+// what the window shows. The tuning and systems tests check the pitches themselves; these check
+// that the controls reach them.
 
 #include <gtest/gtest.h>
 
 #include "window_fixture.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <cmath>
-#include <fstream>
+
+#include "pitch/scala_file.h"
+#include "shell/system_controls.h"
+#include "systems/system_files.h"
 
 namespace zembera {
 namespace {
 
-bool redCell(const MainWindow& w, int s) {
-    return test::columnRowHas(w, s, 60, 89, test::kRed);
-}
-bool blackCell(const MainWindow& w, int s) {
-    return test::columnRowHas(w, s, 48, 66, test::kBlack);
-}
-
 class TuningWindow : public test::WindowFixture {
   protected:
-    // The bundled pitch table, and the glyph sheet of the staff when the build made one.
     void prepareFolder() override {
-        useBundled("Dizek.txt");
-        useBundled("glyphs.png");
+        useBundled({"Dizek.txt", "glyphs.png", systems::kSystemsFolder});
     }
     void SetUp() override {
         WindowFixture::SetUp();
@@ -37,13 +34,30 @@ class TuningWindow : public test::WindowFixture {
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
-    void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, 8)); }
     // Moves the focus away from the instrument, as a click elsewhere would.
     void focusElsewhere() {
         window->makamNameBox->setFocus();
         QApplication::processEvents();
         ASSERT_FALSE(window->instrumentPicture->hasFocus());
     }
+    SystemControls& controls() { return window->systemControls(); }
+    QString systemShown() { return controls().list->currentText(); }
+    // Opens the system list with a click and clicks the entry `name`.
+    void chooseSystem(const char* name) {
+        QComboBox* list = controls().list;
+        const int index = list->findText(QString::fromUtf8(name));
+        ASSERT_GE(index, 0) << name;
+        QTest::mouseClick(list, Qt::LeftButton);
+        QAbstractItemView* view = list->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+        const QRect item = view->visualRect(view->model()->index(index, 0));
+        // The list ignores a release that comes within a double click of its opening.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QTest::mouseMove(view->viewport(), item.center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::qWait(0);
+    }
+    double cents(int s) { return program->tables.centTable(s, pos()[s]); }
 };
 
 TEST_F(TuningWindow, ChoosingALevelResetsTheShiftAndTransposesOnce) {
@@ -60,9 +74,8 @@ TEST_F(TuningWindow, ChoosingALevelResetsTheShiftAndTransposesOnce) {
     EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(program->tuning.totalDegreeShift, -46);
-    EXPECT_FALSE(program->instrument.untransposedShown);
     EXPECT_EQ(pos()[25], -6);
-    EXPECT_TRUE(redCell(*window, 25));
+    EXPECT_TRUE(test::columnRowHas(*window, 25, 60, 89, test::kRed));
     EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
     // A second click on the chosen level changes nothing but the focus.
@@ -72,79 +85,33 @@ TEST_F(TuningWindow, ChoosingALevelResetsTheShiftAndTransposesOnce) {
     EXPECT_TRUE(window->instrumentPicture->hasFocus());
 }
 
-TEST_F(TuningWindow, CancelledShiftMovesTheBarBackAndRerunsTheLevelAlone) {
-    pos()[22] = 12; // KIZ NEYİ cannot place it on string 24, with or without a shift
-    click(window->pitchLevelButtons[3]);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    window->degreeShiftBar->setValue(3);
-    EXPECT_EQ(messages.shown.size(), 3u); // the cancelled run and the rerun at shift 0
-    EXPECT_EQ(window->degreeShiftBar->value(), 0);
-    EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
-    EXPECT_TRUE(window->settingSwitch[1]->isChecked());
-    EXPECT_EQ(pos()[22], 12);
-}
-
-TEST_F(TuningWindow, OptionButtonsSwitchTheSettingOrNothingAndGiveTheKeyboardBack) {
-    pos()[12] = 3;
-    window->degreeShiftBar->setValue(2);
-    ASSERT_TRUE(window->settingSwitch[2]->isChecked());
-    EXPECT_EQ(pos()[12], 5);
-    const std::size_t shown = messages.shown.size();
-    focusElsewhere();
-    click(window->settingSwitch[1]);
-    EXPECT_TRUE(program->instrument.untransposedShown);
-    EXPECT_EQ(pos()[12], 3);
-    EXPECT_TRUE(window->instrumentPicture->hasFocus());
-    click(window->settingSwitch[2]);
-    EXPECT_FALSE(program->instrument.untransposedShown);
-    EXPECT_EQ(pos()[12], 5);
-    focusElsewhere();
-    click(window->settingSwitch[2]); // already chosen: only the keyboard comes back
-    EXPECT_TRUE(window->instrumentPicture->hasFocus());
-
-    // The octave division buttons are a group of their own and change no pitch.
-    focusElsewhere();
-    click(window->octaveDivisionButtons[1]);
-    EXPECT_TRUE(window->octaveDivisionButtons[1]->isChecked());
-    EXPECT_TRUE(window->instrumentPicture->hasFocus());
-    click(window->octaveDivisionButtons[2]);
-    EXPECT_FALSE(window->octaveDivisionButtons[1]->isChecked());
-    EXPECT_TRUE(window->octaveDivisionButtons[2]->isChecked());
-    click(window->octaveDivisionButtons[2]);
-    EXPECT_TRUE(window->octaveDivisionButtons[2]->isChecked());
-    EXPECT_TRUE(window->settingSwitch[2]->isChecked());
-    EXPECT_EQ(pos()[12], 5);
-    EXPECT_EQ(messages.shown.size(), shown);
-}
-
-TEST_F(TuningWindow, TheResetsClearTheFineTuningTheBlackColumnAndTheStrip) {
+// The resets and the octave division buttons (a group of their own that changes no pitch) give
+// the keyboard back.
+TEST_F(TuningWindow, TheResetsClearTheFineTuningTheColumnAndTheStrip) {
     program->tuning.tuningOffset[7] = 2;
     focusElsewhere();
     QTest::mouseClick(window->tuningResetButton, Qt::LeftButton);
     EXPECT_EQ(program->tuning.tuningOffset[7], 0);
     EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
-    program->instrument.currentString = 12;
-    pos()[12] = 2;
-    pos()[3] = -2;
-    window->arıza_yaz(12);
-    window->arıza_yaz(3);
-    window->mandal_at();
-    ASSERT_TRUE(blackCell(*window, 12));
-    ASSERT_TRUE(blackCell(*window, 3));
-
+    QTest::keyClick(handle(), Qt::Key_Right);
+    ASSERT_TRUE(test::columnRowHas(*window, 12, 48, 66, test::kBlack));
     focusElsewhere();
     QTest::mouseClick(window->mandalResetButton, Qt::LeftButton);
     EXPECT_EQ(pos()[12], 0);
-    EXPECT_EQ(pos()[3], 0);
-    EXPECT_FALSE(blackCell(*window, 12));
-    EXPECT_FALSE(blackCell(*window, 3));
+    EXPECT_FALSE(test::columnRowHas(*window, 12, 48, 66, test::kBlack));
     // The strip of string 12 shows position 0: the box of position 1 (x 156 + 16 * 9) is lifted.
-    EXPECT_NE(window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30), qRgb(255, 0, 0));
-    EXPECT_EQ(window->mandalStrip->canvas().pixel(156 + 16 * 8 + 2, 30), qRgb(0, 0, 255));
-    EXPECT_FLOAT_EQ(program->sounds->noteFrequency,
-                    static_cast<float>(262 * std::pow(2, program->tables.centTable(12, 0) / 1200)));
+    EXPECT_NE(window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30), test::kRed);
+    EXPECT_NEAR(program->sounds->noteCents, program->tables.centTable(12, 0), 1e-3);
     EXPECT_TRUE(window->instrumentPicture->hasFocus());
+
+    focusElsewhere();
+    click(window->octaveDivisionButtons[1]);
+    click(window->octaveDivisionButtons[2]);
+    EXPECT_FALSE(window->octaveDivisionButtons[1]->isChecked());
+    EXPECT_TRUE(window->octaveDivisionButtons[2]->isChecked());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
@@ -178,6 +145,76 @@ TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
     QTest::keyClick(handle(), Qt::Key_Down);
     EXPECT_EQ(program->instrument.currentString, 13);
     EXPECT_GT(sound.images, 0);
+}
+
+// A system chosen from the list retunes the strings; a level keeps its interval in the system's
+// own degrees (ŞAH: F an octave down).
+TEST_F(TuningWindow, ChoosingASystemRetunesTheStringsAndTheLevels) {
+    pos()[9] = 5;
+    chooseSystem("72 eşit");
+    EXPECT_EQ(systemShown(), QString::fromUtf8("72 eşit"));
+    EXPECT_NEAR(cents(12), 900.0, 1e-3);
+    EXPECT_NEAR(cents(9), 1400.0 + 5 * 1200.0 / 72, 1e-3);
+    // The last string retuned is string 26, A2 open, in 72-EDO.
+    EXPECT_NEAR(program->sounds->noteCents, -1500.0, 1e-3);
+    chooseSystem("12 eşit");
+    EXPECT_EQ(pos()[9], 2); // held at the end of the narrower range
+    click(window->pitchLevelButtons[1]);
+    EXPECT_EQ(program->tuning.totalDegreeShift, -7);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+}
+
+// The space bar is the A/B button: one swap per stroke, however long it is held, and none while
+// the makam name is typed.
+TEST_F(TuningWindow, ABAndTheSpaceBarSwapBetweenTheLastTwoSystems) {
+    chooseSystem("72 eşit");
+    chooseSystem("Rauf Yekta 24");
+    click(controls().swapButton);
+    EXPECT_EQ(systemShown(), QString::fromUtf8("72 eşit"));
+    EXPECT_NEAR(cents(12), 900.0, 1e-3);
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+    QTest::keyPress(handle(), Qt::Key_Space);
+    for (int i = 0; i < 3; ++i) { // held: X repeats as release+press pairs, some unflagged
+        QTest::keyRelease(handle(), Qt::Key_Space);
+        QTest::keyPress(handle(), Qt::Key_Space);
+    }
+    QTest::keyRelease(handle(), Qt::Key_Space);
+    settleRelease();
+    EXPECT_EQ(systemShown(), QString::fromUtf8("Rauf Yekta 24"));
+    EXPECT_NEAR(cents(12), 905.865, 1e-3); // the Pythagorean A: 27/16 above C
+
+    window->makamNameBox->setFocus();
+    QTest::keyClick(handle(), Qt::Key_Space);
+    EXPECT_EQ(systemShown(), QString::fromUtf8("Rauf Yekta 24"));
+    EXPECT_EQ(window->makamNameBox->text(), QStringLiteral(" "));
+}
+
+// A Scala file joins the list for the session; a broken one is told and the system stays; the
+// strings are exported as Scala files and a MIDI tuning dump.
+TEST_F(TuningWindow, ScalaFilesJoinTheListOrAreToldBrokenAndTheStringsAreExported) {
+    std::filesystem::copy_file(dir / systems::kSystemsFolder / "12-edo.scl", dir / "oniki.scl");
+    ASSERT_TRUE(controls().openScale(dir / "oniki.scl"));
+    EXPECT_EQ(controls().list->count(), 8);
+    EXPECT_EQ(systemShown(), QStringLiteral("oniki"));
+    EXPECT_NEAR(cents(16), 200.0, 1e-3);
+    write(dir / "bozuk.scl", "! bozuk.scl\nbroken\n 6\n 100.0\n 90.0\n");
+    EXPECT_FALSE(controls().openScale(dir / "bozuk.scl"));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"bozuk.scl dosyasının 5. satırında hata: "
+                                                       "2. perde bir öncekinden yüksek değil"});
+    EXPECT_EQ(controls().list->count(), 8);
+    EXPECT_EQ(systemShown(), QStringLiteral("oniki"));
+
+    // Exported: A4 on key 69, two degrees up and 2 cents down, heard against C4 on key 60.
+    pos()[12] = 2;
+    program->tuning.tuningOffset[12] = -2.0f;
+    ASSERT_TRUE(controls().exportTo(dir / "ayar"));
+    const Scale scale = parseScale(fileBytes(dir / "ayar.scl"), "ayar.scl");
+    const KeyboardMapping map = parseKeyboardMapping(fileBytes(dir / "ayar.kbm"), "ayar.kbm");
+    const double a4 = degreeCents(scale, *degreeOfKey(map, 69)) -
+                      degreeCents(scale, *degreeOfKey(map, 60)) +
+                      1200.0 * std::log2(map.referenceHz / 262.0);
+    EXPECT_NEAR(a4, cents(12) - 2.0, 1e-3);
+    EXPECT_EQ(std::filesystem::file_size(dir / "ayar.syx"), 408u);
 }
 
 } // namespace

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QListWidget>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -73,12 +76,12 @@ class WindowFixture : public ::testing::Test {
     // Runs before the program is loaded: a test may put other files into the folder.
     virtual void prepareFolder() {}
 
-    // Copies a file of the built program folder (the real pitch table, the glyph sheet).
-    void useBundled(const char* name) {
-        const auto from = std::filesystem::path(ZEMBERA_PROGRAM_DIR) / name;
-        if (std::filesystem::exists(from)) {
-            std::filesystem::copy_file(from, dir / name,
-                                       std::filesystem::copy_options::overwrite_existing);
+    // Copies files of the built program folder (the real pitch table, the glyph sheet).
+    void useBundled(std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            std::filesystem::copy(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / name, dir / name,
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::overwrite_existing);
         }
     }
 
@@ -111,6 +114,23 @@ class WindowFixture : public ::testing::Test {
     // Lets a key release become final: the hook waits a moment for an auto-repeat press.
     static void settleRelease() { QTest::qWait(2 * KeyHook::kReleaseSettleMs); }
     PerString16& pos() { return program->instrument.mandalPos; }
+    static void click(QAbstractButton* b) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, 8));
+    }
+    static void write(const std::filesystem::path& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    static std::string fileBytes(const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // Clicks the entry `text` of an open file list.
+    static void chooseListEntry(QListWidget* list, const QString& text) {
+        const auto items = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1) << text.toStdString();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items[0]).center());
+    }
 
     std::filesystem::path dir;
     RecordedMessages messages;

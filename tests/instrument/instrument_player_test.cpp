@@ -264,6 +264,7 @@ TEST_F(Player, PluckZones) {
 
     player->instrumentMouseDown(kLeftButton, 300, 400);
     EXPECT_EQ(st().currentString, 26);
+    EXPECT_EQ(st().lastString, 26);
     player->instrumentMouseDown(kLeftButton, 300, 400); // a pluck always sounds
     EXPECT_EQ(sound.images.size(), 3u);
 
@@ -296,8 +297,6 @@ TEST_F(Player, MandalStripClicks) {
     player->mandalStripMouseDown(kLeftButton, 160, 10); // the sounding position again
     EXPECT_EQ(sound.images.size(), 2u);
     EXPECT_TRUE(view.calls.empty());
-    player->mandalStripMouseDown(kLeftButton, 167, 10); // between two slots
-    EXPECT_EQ(sound.images.size(), 2u);
 
     st().currentString = 26;
     const int slotOf10 = 151 + 16 * (10 + 8) + 8;
@@ -312,13 +311,12 @@ TEST_F(Player, MandalStripClicks) {
 }
 
 TEST_F(Player, FineTuningQuadrants) {
-    for (int i = 0; i < 4; ++i)
-        player->fineTuningMouseDown(kLeftButton, 10, 10);
-    EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 8);
+    player->fineTuningMouseDown(kLeftButton, 10, 10);
+    player->fineTuningMouseDown(kLeftButton, 10, 10);
     player->fineTuningMouseDown(kLeftButton, 40, 60);
-    EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 7.75f);
-    EXPECT_EQ(sound.images.size(), 5u);
-    EXPECT_FLOAT_EQ(program->sounds->noteCents, 7.75f);
+    EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 3.75f);
+    EXPECT_EQ(sound.images.size(), 3u);
+    EXPECT_FLOAT_EQ(program->sounds->noteCents, 3.75f);
 }
 
 } // namespace

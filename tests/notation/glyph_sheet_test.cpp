@@ -6,30 +6,18 @@
 #include <vector>
 
 #include "notation/glyph_sheet_layout.h"
+#include "support/pixels.h"
 
 namespace zembera::glyphs {
 namespace {
 
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-
-const QImage& sheet() {
-    static const QImage image = drawGlyphSheet();
-    return image;
-}
+using test::kBlack;
+using test::kRed;
+using test::kWhite;
 
 QRgb at(int x, int y) {
-    return sheet().pixel(x, y);
-}
-
-std::vector<Region> allRegions() {
-    std::vector<Region> regions = {kStaff, kNoteHead};
-    for (int c = 0; c < kColumns; ++c) {
-        regions.push_back(loweringCell(c));
-        regions.push_back(raisingCell(c));
-    }
-    return regions;
+    static const QImage sheet = drawGlyphSheet();
+    return sheet.pixel(x, y);
 }
 
 int blackCount(const Region& r, int fromX = 0, int toX = -1) {
@@ -56,28 +44,28 @@ Region cellOf(int code) {
     return code < 0 ? loweringCell(code + 12) : raisingCell(code - 1);
 }
 
+// Every region is pure black and white, framed in red one pixel outside it; every accidental
+// cell holds ink.
 TEST(GlyphSheet, RegionsArePureBlackAndWhiteFramedInRedOutside) {
-    ASSERT_EQ(sheet().size(), QSize(490, 56));
-    for (const Region& r : allRegions()) {
-        for (int y = r.y; y < r.y + r.height; ++y) {
-            for (int x = r.x; x < r.x + r.width; ++x) {
-                const QRgb c = at(x, y);
-                ASSERT_TRUE(c == kBlack || c == kWhite) << x << "," << y;
-            }
-        }
-        // The frame runs round the region one pixel outside it.
-        for (int x = r.x - 1; x <= r.x + r.width; ++x) {
-            EXPECT_EQ(at(x, r.y - 1), kRed) << x;
-            EXPECT_EQ(at(x, r.y + r.height), kRed) << x;
-        }
+    std::vector<Region> regions = {kStaff, kNoteHead};
+    for (int c = 0; c < kColumns; ++c) {
+        regions.push_back(loweringCell(c));
+        regions.push_back(raisingCell(c));
+        EXPECT_GT(blackCount(loweringCell(c)), 8) << "code " << loweringCode(c);
+        EXPECT_GT(blackCount(raisingCell(c)), 8) << "code " << raisingCode(c);
+    }
+    for (const Region& r : regions) {
         for (int y = r.y - 1; y <= r.y + r.height; ++y) {
-            EXPECT_EQ(at(r.x - 1, y), kRed) << y;
-            EXPECT_EQ(at(r.x + r.width, y), kRed) << y;
+            for (int x = r.x - 1; x <= r.x + r.width; ++x) {
+                const bool frame = x < r.x || y < r.y || x == r.x + r.width || y == r.y + r.height;
+                const QRgb c = at(x, y);
+                ASSERT_TRUE(frame ? c == kRed : c == kBlack || c == kWhite) << x << "," << y;
+            }
         }
     }
 }
 
-TEST(GlyphSheet, StaffHasFiveFullLinesAndAClefAcrossThem) {
+TEST(GlyphSheet, StaffHasFiveFullLinesAClefAcrossThemAndAnOpenNoteHead) {
     for (int y : kStaffLineRows) {
         for (int x = kStaff.x; x < kStaff.x + kStaff.width; ++x)
             ASSERT_EQ(at(x, y), kBlack) << x << "," << y;
@@ -97,24 +85,13 @@ TEST(GlyphSheet, StaffHasFiveFullLinesAndAClefAcrossThem) {
     }
     EXPECT_TRUE(above);
     EXPECT_TRUE(below);
-}
-
-TEST(GlyphSheet, NoteHeadIsAnOpenOval) {
+    // The head: a hole, its four sides, round corners.
     const Region& h = kNoteHead;
-    EXPECT_EQ(at(h.x + 5, h.y + 3), kWhite); // the hole
-    EXPECT_EQ(at(h.x, h.y + 3), kBlack);     // left and right sides
-    EXPECT_EQ(at(h.x + 9, h.y + 3), kBlack);
-    EXPECT_EQ(at(h.x + 4, h.y), kBlack); // top and bottom
-    EXPECT_EQ(at(h.x + 4, h.y + 6), kBlack);
-    EXPECT_EQ(at(h.x, h.y), kWhite); // round corners
-    EXPECT_EQ(at(h.x + 9, h.y + 6), kWhite);
-}
-
-TEST(GlyphSheet, EveryCellHoldsItsAccidental) {
-    for (int c = 0; c < kColumns; ++c) {
-        EXPECT_GT(blackCount(loweringCell(c)), 8) << "code " << loweringCode(c);
-        EXPECT_GT(blackCount(raisingCell(c)), 8) << "code " << raisingCode(c);
-    }
+    const std::pair<QPoint, QRgb> head[] = {{{5, 3}, kWhite}, {{0, 3}, kBlack}, {{9, 3}, kBlack},
+                                            {{4, 0}, kBlack}, {{4, 6}, kBlack}, {{0, 0}, kWhite},
+                                            {{9, 6}, kWhite}};
+    for (const auto& [p, color] : head)
+        EXPECT_EQ(at(h.x + p.x(), h.y + p.y()), color) << p.x() << "," << p.y();
 }
 
 TEST(GlyphSheet, CombinedGlyphsAreTheSmallSignLeftOfTheBaseSign) {
@@ -135,7 +112,8 @@ TEST(GlyphSheet, CombinedGlyphsAreTheSmallSignLeftOfTheBaseSign) {
         EXPECT_EQ(blackCount(cellOf(code), 0, kBaseFrom - 1), 0) << code;
     EXPECT_EQ(blackCount(cellOf(-12), 0, kSmallSignWidth - 1), 0);
 
-    // The same small sign beside different base signs, and alone next to the note.
+    // The same small sign beside different base signs, and alone next to the note; the six
+    // small signs differ from each other.
     const int moved = kSmallSignAloneX - kSmallSignBesideX;
     const std::vector<std::vector<int>> sameSmallSign = {
         {1, 7, -5, -11}, {2, 8, -4, -10}, {3, 9}, {-1, 5, 11, -7}, {-2, 4, 10, -8}, {-3, -9}};
@@ -147,14 +125,10 @@ TEST(GlyphSheet, CombinedGlyphsAreTheSmallSignLeftOfTheBaseSign) {
                 << group[0] << " beside " << group[i];
         }
         EXPECT_EQ(blackCount(alone, 0, kSmallSignAloneX - 1), 0) << group[0];
-    }
-}
-
-TEST(GlyphSheet, SmallSignsDifferFromEachOther) {
-    const int codes[] = {1, 2, 3, -1, -2, -3};
-    for (int a : codes) {
-        for (int b : codes)
-            EXPECT_TRUE(a >= b || !samePart(cellOf(a), 0, cellOf(b), 0, 19)) << a << " vs " << b;
+        for (const auto& other : sameSmallSign) {
+            EXPECT_TRUE(group[0] == other[0] || !samePart(alone, 0, cellOf(other[0]), 0, 19))
+                << group[0] << " vs " << other[0];
+        }
     }
 }
 

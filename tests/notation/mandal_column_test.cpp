@@ -14,6 +14,31 @@ using namespace test;
 
 constexpr QRgb kGrey = qRgb(212, 208, 200);
 
+int rowTop(int s) {
+    return 2 + 15 * (s - 1);
+}
+
+// The leftmost column holding `color` in the row of string s, if any.
+std::optional<int> firstInk(const CanvasImage& c, int s, QRgb color) {
+    for (int x = 0; x < c.width(); ++x) {
+        for (int y = rowTop(s); y <= rowTop(s) + 16; ++y) {
+            if (c.pixel(x, y) == color) return x;
+        }
+    }
+    return std::nullopt;
+}
+
+// Where the ink of a bold number printed at x begins.
+int inkOf(long value, int x, QRgb color) {
+    CanvasImage reference(90, 396, kGrey);
+    reference.setBold(true);
+    reference.setForeColor(color);
+    reference.setCurrentX(x);
+    reference.setCurrentY(rowTop(3));
+    reference.printNumber(value);
+    return *firstInk(reference, 3, color);
+}
+
 class MandalColumn : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -21,30 +46,6 @@ class MandalColumn : public ::testing::Test {
         setMandalRanges(state);
         canvas.filledBox(0, 0, 89, 395, kGrey);
     }
-
-    int rowTop(int s) const { return 2 + 15 * (s - 1); }
-
-    // The leftmost column holding `color` in the row of string s, if any.
-    std::optional<int> firstInk(const CanvasImage& c, int s, QRgb color) const {
-        for (int x = 0; x < c.width(); ++x) {
-            for (int y = rowTop(s); y <= rowTop(s) + 16; ++y) {
-                if (c.pixel(x, y) == color) return x;
-            }
-        }
-        return std::nullopt;
-    }
-
-    // Where the ink of a bold number printed at x begins.
-    int inkOf(long value, int x, QRgb color) const {
-        CanvasImage reference(90, 396, kGrey);
-        reference.setBold(true);
-        reference.setForeColor(color);
-        reference.setCurrentX(x);
-        reference.setCurrentY(rowTop(3));
-        reference.printNumber(value);
-        return *firstInk(reference, 3, color);
-    }
-
     int count(int x0, int x1, int s, QRgb color) const {
         int n = 0;
         for (int y = rowTop(s); y <= rowTop(s) + 16; ++y) {
@@ -58,11 +59,12 @@ class MandalColumn : public ::testing::Test {
     CanvasImage canvas{90, 396};
 };
 
-// Positions of 10 and more start further left in the same cell.
-TEST_F(MandalColumn, SoundingPositionsStandAtTheirColumns) {
+// Sounding positions in black, positions of 10 and more further left in the same cell; a move to
+// 0 leaves the cell empty.
+TEST_F(MandalColumn, SoundingPositionsStandAtTheirColumnsAndZeroLeavesTheCellEmpty) {
     for (auto [pos, x] : {std::pair{12, 48}, {-8, 55}, {9, 55}}) {
         state.mandalPos[3] = static_cast<std::int16_t>(pos);
-        arıza_yaz(canvas, state, 3, false);
+        EXPECT_FALSE(arıza_yaz(canvas, state, 3, false)); // labels hidden
         EXPECT_EQ(firstInk(canvas, 3, kBlack), inkOf(pos, x, kBlack)) << pos;
     }
     // Only the row of string 3 was written; the cell is white round the number.
@@ -70,61 +72,43 @@ TEST_F(MandalColumn, SoundingPositionsStandAtTheirColumns) {
     EXPECT_EQ(count(52, 66, 3, kGrey), 0);
     EXPECT_EQ(count(51, 51, 3, kGrey), 17);
     EXPECT_EQ(count(67, 67, 3, kGrey), 17);
+    state.mandalPos[3] = 0;
+    EXPECT_TRUE(arıza_yaz(canvas, state, 3, true)); // labels shown: the label at 0 is cleared too
+    EXPECT_EQ(count(52, 66, 3, kWhite), 15 * 17);
 }
 
-TEST_F(MandalColumn, MoveToZeroLeavesAnEmptyCell) {
-    state.mandalPos[20] = 3;
-    EXPECT_TRUE(arıza_yaz(canvas, state, 20, true)); // labels shown: redraw them
-    EXPECT_GT(count(52, 66, 20, kBlack), 5);
-    state.mandalPos[20] = 0;
-    EXPECT_TRUE(arıza_yaz(canvas, state, 20, true)); // the label at 0 must be cleared too
-    EXPECT_EQ(count(52, 66, 20, kBlack), 0);
-    EXPECT_EQ(count(52, 66, 20, kWhite), 15 * 17);
-    state.mandalPos[20] = -2;
-    EXPECT_FALSE(arıza_yaz(canvas, state, 20, false)); // labels hidden
-}
-
-TEST_F(MandalColumn, TransposedPositionsStandAtTheirColumns) {
-    for (auto [pos, x] : {std::pair{12, 65}, {-8, 72}}) {
-        göçürümTemizle(canvas, state);
-        state.transposedMandal[10] = static_cast<std::int16_t>(pos);
-        göçürümYaz(canvas, state, 10);
-        EXPECT_EQ(firstInk(canvas, 10, kRed), inkOf(pos, x, kRed)) << pos;
+// Transposed positions in red; strings 1..7 fold the target onto their own row and keep the full
+// scale one, string 8 keeps its value; a target of 0 leaves the cell as it was.
+TEST_F(MandalColumn, TransposedPositionsStandAtTheirColumnsAndShortStringsFold) {
+    struct Case {
+        int string, target, folded, x;
+    };
+    for (auto [s, target, folded, x] : {Case{10, 12, 12, 65},
+                                        {11, -8, -8, 72},
+                                        {1, 12, 6, 72},
+                                        {5, 12, 10, 65},
+                                        {7, -8, -7, 0},
+                                        {3, -1, -1, 0},
+                                        {8, 12, 12, 65}}) {
+        state.transposedMandal[s] = static_cast<std::int16_t>(target);
+        göçürümYaz(canvas, state, s);
+        EXPECT_EQ(state.transposedMandal[s], folded) << s;
+        if (s <= 7) {
+            EXPECT_EQ(state.fullRangeTransposed[s], target) << s;
+        }
+        if (x > 0) {
+            EXPECT_EQ(firstInk(canvas, s, kRed), inkOf(folded, x, kRed)) << s;
+        }
+        EXPECT_EQ(count(0, 89, s, kBlack), 0);
     }
-    EXPECT_EQ(count(0, 89, 10, kBlack), 0);
-}
-
-TEST_F(MandalColumn, ZeroTransposedPositionLeavesTheCell) {
-    state.transposedMandal[15] = 4;
-    göçürümYaz(canvas, state, 15);
     const QImage before = canvas.image().copy();
-    state.transposedMandal[15] = 0;
-    göçürümYaz(canvas, state, 15);
-    EXPECT_EQ(canvas.image(), before);
+    state.transposedMandal[10] = 0;
+    göçürümYaz(canvas, state, 10);
     state.transposedMandal[2] = 0;
     state.fullRangeTransposed[2] = 7;
     göçürümYaz(canvas, state, 2);
     EXPECT_EQ(canvas.image(), before);
     EXPECT_EQ(state.fullRangeTransposed[2], 7);
-}
-
-TEST_F(MandalColumn, ShortStringsFoldAndKeepTheFullScaleTarget) {
-    // String 8 and below keep their value; -1 stays as it is on every string.
-    struct Case {
-        int string, target, folded;
-    };
-    for (auto [s, target, folded] : {Case{1, 12, 6}, {5, 12, 10}, {7, -8, -7}, {3, -1, -1}}) {
-        state.transposedMandal[s] = static_cast<std::int16_t>(target);
-        göçürümYaz(canvas, state, s);
-        EXPECT_EQ(state.fullRangeTransposed[s], target) << s;
-        EXPECT_EQ(state.transposedMandal[s], folded) << s;
-    }
-    // The folded value is printed.
-    EXPECT_EQ(firstInk(canvas, 1, kRed), inkOf(6, 72, kRed));
-    EXPECT_EQ(firstInk(canvas, 5, kRed), inkOf(10, 65, kRed));
-    state.transposedMandal[8] = 12;
-    göçürümYaz(canvas, state, 8);
-    EXPECT_EQ(state.transposedMandal[8], 12);
 }
 
 TEST_F(MandalColumn, ClearingEmptiesTheRedColumnAndEveryTarget) {

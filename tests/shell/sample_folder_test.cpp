@@ -30,16 +30,6 @@ std::vector<std::string> with(int index, const std::string& name) {
     return names;
 }
 
-TEST(SampleNames, CountMustBe26AndIsCheckedFirst) {
-    auto names = goodNames();
-    names.pop_back();
-    EXPECT_EQ(checkSampleNames(names).error, "25 ses dosyası bulundu. 26 olması gerekir.");
-    names = goodNames();
-    names.push_back("bad name.wav");
-    EXPECT_EQ(checkSampleNames(names).error, "27 ses dosyası bulundu. 26 olması gerekir.");
-    EXPECT_EQ(checkSampleNames({}).error, "0 ses dosyası bulundu. 26 olması gerekir.");
-}
-
 TEST(SampleNames, GoodFolderFillsNamesAndAliasesOfAnyTwoCharacters) {
     const auto check = checkSampleNames(with(0, "01_013081_çğ.wav"));
     ASSERT_FALSE(check.error) << *check.error;
@@ -47,9 +37,27 @@ TEST(SampleNames, GoodFolderFillsNamesAndAliasesOfAnyTwoCharacters) {
     EXPECT_EQ(check.folder.sampleFileName[2], "02_013081_ab.wav");
     EXPECT_EQ(check.folder.mciAlias[1], "çğ");
     EXPECT_EQ(check.folder.mciAlias[26], "az");
+    EXPECT_FALSE(checkSampleNames(with(25, "26_131999_az.wav")).error); // the highest frequency
 }
 
-TEST(SampleNames, MisnamedFilesAreRefused) {
+// The count is checked first; then the first bad name in list order decides.
+TEST(SampleNames, FaultsAreNamedByTheirMessage) {
+    const std::string count = " ses dosyası bulundu. 26 olması gerekir.";
+    auto fewer = goodNames();
+    fewer.pop_back();
+    auto more = goodNames();
+    more.push_back("bad name.wav");
+    auto frequencyFirst = with(3, "04_999999_ad.wav");
+    frequencyFirst[10] = "11_013081_ak.WAV";
+    const std::pair<std::vector<std::string>, std::string> lists[] = {
+        {fewer, "25" + count},
+        {more, "27" + count},
+        {{}, "0" + count},
+        {with(25, "26_132000_az.wav"), kFrequency},
+        {frequencyFirst, kFrequency}};
+    for (const auto& [names, error] : lists)
+        EXPECT_EQ(checkSampleNames(names).error, error) << names.size();
+
     // {place in the list, name}
     const std::vector<std::pair<int, std::string>> misnamed{
         {0, "01_013081_ab.WAV"},  // upper-case extension
@@ -72,14 +80,6 @@ TEST(SampleNames, MisnamedFilesAreRefused) {
     };
     for (const auto& [index, name] : misnamed)
         EXPECT_EQ(checkSampleNames(with(index, name)).error, kNaming) << name;
-}
-
-TEST(SampleNames, FrequencyLimitAndTheFirstBadNameInListOrderDecides) {
-    EXPECT_FALSE(checkSampleNames(with(25, "26_131999_az.wav")).error);
-    EXPECT_EQ(checkSampleNames(with(25, "26_132000_az.wav")).error, kFrequency);
-    auto names = with(3, "04_999999_ad.wav"); // frequency fault first
-    names[10] = "11_013081_ak.WAV";           // naming fault later
-    EXPECT_EQ(checkSampleNames(names).error, kFrequency);
 }
 
 TEST(SampleFolder, ListsWavFilesInAnyCaseSortedAndSkipsTheRest) {
