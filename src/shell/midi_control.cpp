@@ -95,7 +95,7 @@ namespace zembera {
 
 // The free corner of the instrument picture between the staff and the mandal holes.
 void placeMidiControl(MidiControl& control) {
-    control.setGeometry(155, 222, 94, 84);
+    control.setGeometry(155, 223, 94, 84);
 }
 
 } // namespace zembera

@@ -85,14 +85,15 @@ TEST_F(MidiWindow, WithoutAMidiSystemOneQuietLineAndNoMpeOutput) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-// Clear of the staff, the fine tuning, the labels check box, the band of the
+// Clear of the staff, the pitch panel, the fine tuning, the labels check box, the band of the
 // mandal strip and the mandal labels along the slanted edge: nothing of the picture under them.
 TEST_F(MidiWindow, ControlsLieOnFreeBackgroundOfTheInstrumentPicture) {
     CanvasWidget* picture = window->instrumentPicture;
     auto inPicture = [&](QWidget* w) {
         return QRect(picture->mapFromGlobal(w->mapToGlobal(QPoint(0, 0))), w->size());
     };
-    QList<QRect> taken = {inPicture(window->staffPicture), inPicture(window->fineTuningPicture),
+    QList<QRect> taken = {inPicture(window->staffPicture), inPicture(window->pitchPanel),
+                          inPicture(window->fineTuningPicture),
                           inPicture(window->mandalLabelsCheck), QRect(0, 0, picture->width(), 60)};
     for (int s = 19; s <= 23; ++s) // the labels next to the system controls: 21 by 16 pixels
         taken.append(QRect(489 - 19 * (s - 1), 18 + 15 * (s - 1), 22, 17));
