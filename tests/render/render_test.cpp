@@ -4,6 +4,7 @@
 
 #include "render/audio_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -31,6 +32,8 @@ namespace {
 
 namespace am = audio_measure;
 using E = std::tuple<double, int, int>; // onset, string, mandal
+using ::testing::HasSubstr;
+using ::testing::Optional;
 
 // A melody record line: tuplet, note, duration code, file mandal, dot, condition.
 std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
@@ -69,12 +72,8 @@ TEST(NoteEvents, MelodyNotesRestsAndSkipsOnThePlayersClock) {
     const NoteEvents çalgı = melodyEvents(melodyLine(8, 3, 1, 1), "a.ses", settings);
     EXPECT_EQ(listed(çalgı), (std::vector<E>{{0, 13, 0}}));
     EXPECT_EQ(çalgı.endMs, 480);
-    try {
-        melodyEvents(melodyLine(8, 3) + "1,2,3", "kırık.ses", PlayerSettings{});
-        FAIL() << "no error";
-    } catch (const FormatError& e) {
-        EXPECT_EQ(e.file(), "kırık.ses");
-    }
+    EXPECT_THAT([] { melodyEvents(melodyLine(8, 3) + "1,2,3", "kırık.ses", PlayerSettings{}); },
+                testing::Throws<FormatError>(testing::Property(&FormatError::file, "kırık.ses")));
 }
 
 TEST(NoteEvents, RecordingPlucksAtThePresentMandalsForTheirDurations) {
@@ -174,8 +173,7 @@ TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
     for (const auto& [onsetMs, cents] : {std::pair{0.0, 123.0}, {480.0, 135.0}, {960.0, 0.0}}) {
         const std::size_t onset = frameAt(onsetMs);
         if (onset > 0) { // the rest before is silent up to the very frame of the onset
-            const auto rest = x.subspan(onset - frameAt(150), frameAt(150));
-            ASSERT_TRUE(std::all_of(rest.begin(), rest.end(), [](auto v) { return v == 0; }));
+            ASSERT_THAT(x.subspan(onset - frameAt(150), frameAt(150)), testing::Each(0));
         }
         std::size_t first = onset;
         while (x[first] == 0)
@@ -216,8 +214,7 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     NoteSounds sounds(*source);
     const RenderOutcome mp3 = renderToFile(piece, sounds, dir / "ezgi.mp3");
     EXPECT_FALSE(mp3.written);
-    ASSERT_TRUE(mp3.error);
-    EXPECT_NE(mp3.error->find(".wav"), std::string::npos);
+    EXPECT_THAT(mp3.error, Optional(HasSubstr(".wav")));
     const RenderOutcome nowhere = renderToFile(piece, sounds, dir / "yok" / "ezgi.wav");
     EXPECT_FALSE(nowhere.written);
     EXPECT_TRUE(nowhere.error);
@@ -225,8 +222,7 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     NoteEvents days = piece;
     days.endMs = 3.0 * 24 * 3600 * 1000;
     const RenderOutcome tooLong = renderToFile(days, sounds, dir / "uzun.wav");
-    ASSERT_TRUE(tooLong.error);
-    EXPECT_NE(tooLong.error->find("sığmayacak"), std::string::npos);
+    EXPECT_THAT(tooLong.error, Optional(HasSubstr("sığmayacak")));
     EXPECT_FALSE(std::filesystem::exists(dir / "uzun.wav.yeni"));
 
     // A stop midway (the progress is told once a second of sound) keeps the old file as it was;
@@ -243,14 +239,11 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
         EXPECT_EQ(outcome.stopped, !goOn);
         EXPECT_EQ(outcome.written, goOn);
         EXPECT_FALSE(std::filesystem::exists(dir / "eski.wav.yeni"));
-        if (!goOn) {
-            EXPECT_EQ(told.size(), 1u);
-            EXPECT_EQ(std::filesystem::file_size(dir / "eski.wav"), 4u);
-        } else {
-            EXPECT_EQ(told.size(), 3u); // after each whole second, and at the end
-            EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
-            EXPECT_EQ(told.back(), 1.0);
-        }
+        // Told after each whole second, and at the end when not stopped.
+        EXPECT_EQ(told.size(), goOn ? 3u : 1u);
+        EXPECT_TRUE(std::ranges::is_sorted(told));
+        EXPECT_EQ(told.back() == 1.0, goOn);
+        EXPECT_EQ(std::filesystem::file_size(dir / "eski.wav") == 4u, !goOn);
     }
 }
 
