@@ -194,7 +194,7 @@ class FilesRig : public ::testing::Test {
         dir = std::filesystem::temp_directory_path() /
               ("zembera_files_" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        makeProgramFolder(dir, 400);
+        makeProgramFolder(dir, sampleFrames);
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
@@ -205,10 +205,13 @@ class FilesRig : public ::testing::Test {
             clock.now += clock.eventCost;
             if (onEvents) onEvents();
         };
-        hooks.sleepMs = [this](double ms) { clock.now += ms + clock.sleepSlack; };
+        hooks.sleepMs = [this](double ms) {
+            clock.now += ms + clock.sleepSlack;
+            if (onSleep) onSleep();
+        };
         hooks.nowMs = [this] { return clock.now; };
         parts = std::make_unique<FilesParts>(FilesParts{
-            program->instrument, program->tuning, program->recording, view, controls, sound,
+            program->instrument, program->tuning, program->recording, view, controls, *output,
             PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
                                 program->tables, program->tuning.tuningOffset},
             messages, program->programFolder, program->sampleFolder, hooks});
@@ -235,6 +238,10 @@ class FilesRig : public ::testing::Test {
     std::unique_ptr<FilesParts> parts;
     int eventRounds = 0;
     std::function<void()> onEvents; // runs inside each processEvents
+    std::function<void()> onSleep;  // runs after each sleep
+    // Set before SetUp: the samples' length and the output the handlers play to.
+    std::size_t sampleFrames = 400;
+    SoundOutput* output = &sound;
 };
 
 } // namespace zembera::test

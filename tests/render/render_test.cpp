@@ -22,9 +22,7 @@
 #include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "shell/sound_output_adapter.h"
-#include "shell/startup_loader.h"
 #include "sound/service_rig.h"
-#include "support/program_folder.h"
 #include "tools/audio_measure.h"
 
 namespace zembera {
@@ -98,34 +96,26 @@ TEST(NoteEvents, RecordingPlucksAtThePresentMandalsForTheirDurations) {
 // Samples are 262 Hz sines of half a second; strings 8-26 at position m != 0 sound s*10 + m
 // cents above 262 Hz (support/program_folder.h). The players' clock moves only as the sound
 // service's null backend is pulled into `live`.
-class Render : public ::testing::Test {
+class Render : public test::FilesRig {
   protected:
+    Render() {
+        sampleFrames = 22050;
+        output = &adapter;
+    }
     void SetUp() override {
-        test::makeProgramFolder(dir, 22050);
-        auto result = loadProgram(dir, messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
-        source = std::make_unique<PatchedSampleSource>(
-            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                program->tables, program->tuning.tuningOffset});
-        LoopHooks hooks;
-        hooks.processEvents = [] {};
-        hooks.nowMs = [this] { return now; };
-        hooks.sleepMs = [this](double ms) {
-            now += ms;
-            if (const std::size_t due = frameAt(now); due > live.size()) {
+        FilesRig::SetUp();
+        clock.now = 0;
+        st().vscrollValue = kStartTempoMs;
+        onSleep = [this] {
+            if (const std::size_t due = frameAt(clock.now); due > live.size()) {
                 const auto block = rig.render(due - live.size());
                 live.insert(live.end(), block.begin(), block.end());
             }
         };
-        program->instrument.vscrollValue = kStartTempoMs;
-        parts = std::make_unique<FilesParts>(FilesParts{
-            program->instrument, program->tuning, program->recording, view, controls, output,
-            *source, messages, program->programFolder, program->sampleFolder, hooks});
     }
 
     std::vector<std::int16_t> render(const NoteEvents& piece) {
-        NoteSounds sounds(*source);
+        NoteSounds sounds(parts->source);
         std::vector<std::int16_t> out;
         renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {
             out.insert(out.end(), f.begin(), f.end());
@@ -144,19 +134,9 @@ class Render : public ::testing::Test {
         return s;
     }
 
-    test::TempDir folder;
-    const std::filesystem::path dir = folder.path() / "program";
-    RecordedMessages messages;
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<PatchedSampleSource> source;
-    double now = 0;
     std::vector<std::int16_t> live;
     test::ServiceRig rig;
-    SoundOutputAdapter output{rig.sound};
-    test::FakeClock clock;
-    test::LoggedView view{clock};
-    test::FakeFilesView controls;
-    std::unique_ptr<FilesParts> parts;
+    SoundOutputAdapter adapter{rig.sound};
 };
 
 // Three notes at file mandals ("şartlı", marked), each followed by a rest, so that silence
@@ -192,7 +172,7 @@ TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
     }
     // Lossless either way: the very frames of the mixer, 16-bit mono at 44100 Hz.
     for (const char* name : {"ezgi.wav", "ezgi.flac"}) {
-        NoteSounds sounds(*source);
+        NoteSounds sounds(parts->source);
         const RenderOutcome outcome = renderToFile(piece, sounds, dir / name);
         ASSERT_TRUE(outcome.written) << outcome.error.value_or("");
         EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + ".yeni")));
@@ -211,7 +191,7 @@ TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
 
 TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     const NoteEvents piece = melodyEvents(kMelody, "ezgi.ses", PlayerSettings{});
-    NoteSounds sounds(*source);
+    NoteSounds sounds(parts->source);
     const RenderOutcome mp3 = renderToFile(piece, sounds, dir / "ezgi.mp3");
     EXPECT_FALSE(mp3.written);
     EXPECT_THAT(mp3.error, Optional(HasSubstr(".wav")));
@@ -261,7 +241,7 @@ TEST_F(Render, MelodiesAndRecordingsRenderAsThePlayersPlayThem) {
     controls.melodyNameBox = "ezgi";
     for (const int mode : {2, 1, 0}) { // melody modes 2 and 1, then the recording
         live.clear();
-        now = 0;
+        clock.now = 0;
         controls.melodyMode = mode;
         if (mode == 0) {
             program->instrument.mandalPos[14] = 4;
