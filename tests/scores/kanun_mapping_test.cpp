@@ -39,13 +39,11 @@ const PitchTables& commaTables() {
 }
 
 ScoreNote note(int step, int octave, double commas, double ms = 1000) {
-    ScoreNote n;
-    n.step = step;
-    n.octave = octave;
-    n.cents = pitchCents(step, octave, commas);
-    n.ms = ms;
-    n.beats = ms / 1000;
-    return n;
+    return {.step = step,
+            .octave = octave,
+            .cents = pitchCents(step, octave, commas),
+            .beats = ms / 1000,
+            .ms = ms};
 }
 
 // A placed note on `string` at `mandal`.
@@ -54,11 +52,7 @@ auto on(int string, int mandal) {
 }
 
 ScoreNote rest(double ms) {
-    ScoreNote n;
-    n.rest = true;
-    n.ms = ms;
-    n.beats = ms / 1000;
-    return n;
+    return {.rest = true, .beats = ms / 1000, .ms = ms};
 }
 
 TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositionsAndItsMandalPlan) {
@@ -181,22 +175,15 @@ TEST(KanunMapping, ChordNotesSoundTogetherOnTheirOwnStringsOrAreLeftOut) {
     score.notes[3].chord = false;
     score.notes[5].chord = true;
     const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
-    ASSERT_EQ(placed.notes.size(), 6u);
-    const struct {
-        int string;
-        bool chord, dropped;
-        double onset, ms;
-    } expected[] = {{15, false, false, 0, 500},   {13, true, false, 0, 500},
-                    {15, true, true, 0, 500},     {10, false, false, 500, 1000},
-                    {0, false, false, 1500, 200}, {13, false, false, 1700, 1000}};
-    for (std::size_t i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(placed.notes[i].string, expected[i].string);
-        EXPECT_EQ(placed.notes[i].chord, expected[i].chord);
-        EXPECT_EQ(placed.notes[i].dropped, expected[i].dropped);
-        EXPECT_DOUBLE_EQ(placed.notes[i].onsetMs, expected[i].onset);
-        EXPECT_DOUBLE_EQ(placed.notes[i].ms, expected[i].ms);
-    }
+    const auto at = [](int string, bool chord, bool dropped, double onset, double ms) {
+        return AllOf(Field(&PlacedNote::string, string), Field(&PlacedNote::chord, chord),
+                     Field(&PlacedNote::dropped, dropped), Field(&PlacedNote::onsetMs, onset),
+                     Field(&PlacedNote::ms, ms));
+    };
+    EXPECT_THAT(placed.notes,
+                ElementsAre(at(15, false, false, 0, 500), at(13, true, false, 0, 500),
+                            at(15, true, true, 0, 500), at(10, false, false, 500, 1000),
+                            at(0, false, false, 1500, 200), at(13, false, false, 1700, 1000)));
     EXPECT_EQ(placed.chordNotes, 1);
     EXPECT_EQ(placed.droppedChordNotes, 1);
     EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9); // the dropped E a comma flat is not counted
