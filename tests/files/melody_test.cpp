@@ -16,11 +16,9 @@ using ::testing::ElementsAre;
 using ::testing::StartsWith;
 
 // The fields the player reads: tuplet, note, duration code, file mandal, dot, condition.
-MelodyRecord note(int tuplet, int n, int code, int mandal = 0, int dot = 0, int condition = 0) {
-    const int fields[10] = {tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition};
-    MelodyRecord r;
-    std::copy(std::begin(fields), std::end(fields), r.fields.begin());
-    return r;
+MelodyRecord note(std::int16_t tuplet, std::int16_t n, std::int16_t code, std::int16_t mandal = 0,
+                  std::int16_t dot = 0, std::int16_t condition = 0) {
+    return {{tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition}};
 }
 
 TEST(MelodyRecords, LengthsStepsStringsAndMandals) {
