@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -146,14 +146,12 @@ class FakeFilesView : public FilesView {
     }
     void focusInstrument() override { ++focusGiven; }
 
-    // Nothing recorded or replayed: rec and Play enabled, pause and stop not, both lamps white
-    // and every frame enabled.
+    // Nothing recorded or replayed: rec and Play enabled, lamps white, every frame enabled.
     bool idle() const {
         return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
                frames == std::array{true, true, true, true, true, true, true};
     }
-    // Recording or replaying: only stop enabled (and pause in a replay), the recording frame
-    // the only frame enabled.
+    // Recording or replaying: stop (and pause in a replay) and the recording frame enabled.
     bool busy(bool replaying) const {
         return buttons == std::array{false, false, replaying, true} &&
                frames == std::array{true, false, false, false, false, false, false};
@@ -182,9 +180,7 @@ class FakeFilesView : public FilesView {
 
 inline std::string fileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
@@ -198,7 +194,7 @@ class FilesRig : public ::testing::Test {
         dir = std::filesystem::temp_directory_path() /
               ("zembera_files_" +
                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        makeProgramFolder(dir, 400);
+        makeProgramFolder(dir, sampleFrames);
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
@@ -209,10 +205,13 @@ class FilesRig : public ::testing::Test {
             clock.now += clock.eventCost;
             if (onEvents) onEvents();
         };
-        hooks.sleepMs = [this](double ms) { clock.now += ms + clock.sleepSlack; };
+        hooks.sleepMs = [this](double ms) {
+            clock.now += ms + clock.sleepSlack;
+            if (onSleep) onSleep();
+        };
         hooks.nowMs = [this] { return clock.now; };
         parts = std::make_unique<FilesParts>(FilesParts{
-            program->instrument, program->tuning, program->recording, view, controls, sound,
+            program->instrument, program->tuning, program->recording, view, controls, *output,
             PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
                                 program->tables, program->tuning.tuningOffset},
             messages, program->programFolder, program->sampleFolder, hooks});
@@ -220,6 +219,14 @@ class FilesRig : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     InstrumentState& st() { return program->instrument; }
+    // Neither recording nor replaying, and the controls show it.
+    bool finished() { return !st().playingBack && !st().recording && controls.idle(); }
+    void clearLogs() {
+        sound.events.clear();
+        view.calls.clear();
+        view.staff.clear();
+        messages.shown.clear();
+    }
 
     std::filesystem::path dir;
     FakeClock clock;
@@ -231,6 +238,10 @@ class FilesRig : public ::testing::Test {
     std::unique_ptr<FilesParts> parts;
     int eventRounds = 0;
     std::function<void()> onEvents; // runs inside each processEvents
+    std::function<void()> onSleep;  // runs after each sleep
+    // Set before SetUp: the samples' length and the output the handlers play to.
+    std::size_t sampleFrames = 400;
+    SoundOutput* output = &sound;
 };
 
 } // namespace zembera::test

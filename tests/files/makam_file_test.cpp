@@ -1,5 +1,6 @@
 #include "files/makam_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "files/makam_handlers.h"
@@ -12,6 +13,8 @@ namespace {
 using test::Calls;
 using test::fileBytes;
 using test::writeBytes;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 // 26 positions (string 0 unused) within every string's range, negative ones included.
 const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
@@ -42,10 +45,7 @@ class Makam : public test::FilesRig {
 };
 
 TEST_F(Makam, SaveWritesEachPositionOnALineAndLoadBringsThemBackWithTheName) {
-    PerString16 p{};
-    p[1] = 3;
-    p[2] = -2;
-    p[3] = 8;
+    PerString16 p{0, 3, -2, 8};
     p[26] = -8;
     std::string expected = " 3 \r\n-2 \r\n 8 \r\n";
     for (int k = 4; k <= 25; ++k)
@@ -78,8 +78,7 @@ TEST_F(Makam, SaveWritesEachPositionOnALineAndLoadBringsThemBackWithTheName) {
     }
     EXPECT_TRUE(messages.shown.empty());
     const auto entries = [&] {
-        return std::distance(std::filesystem::directory_iterator(dir),
-                             std::filesystem::directory_iterator());
+        return std::ranges::distance(std::filesystem::directory_iterator(dir));
     };
     const auto before = entries();
 
@@ -99,10 +98,9 @@ TEST_F(Makam, NamesOutsideTheProgramFolderHiddenOrEmptyWriteNothing) {
     EXPECT_EQ(messages.shown, (Calls{kMakamNameRefused, kMakamNameRefused, kMakamNameRefused,
                                      kMakamNameRefused, kMakamNameHidden, kMakamNameHidden,
                                      kMakamNameHidden, "bir makam ismi girin"}));
-    EXPECT_FALSE(std::filesystem::exists(dir / ".x.mkm"));
-    EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escape.mkm"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "inner.mkm"));
-    EXPECT_FALSE(std::filesystem::exists("/tmp/x.mkm"));
+    for (const auto& file : {dir / ".x.mkm", dir.parent_path() / "escape.mkm",
+                             dir / "sub" / "inner.mkm", std::filesystem::path("/tmp/x.mkm")})
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
     EXPECT_EQ(controls.makamListRefreshes, 0);
 }
 
@@ -162,10 +160,8 @@ TEST_F(Makam, AFaultyFileKeepsTheStringsReadBeforeTheFault) {
         messages.shown.clear();
         writeBytes(dir / "bozuk.mkm", c.text);
         handlers->makamListClick("bozuk.mkm");
-        ASSERT_EQ(messages.shown.size(), 1u) << c.text;
-        EXPECT_TRUE(messages.shown[0].starts_with(
-            "makam dosyasından kaynaklanan bir hata oluştu\nbozuk.mkm dosyasının "))
-            << messages.shown[0];
+        EXPECT_THAT(messages.shown, ElementsAre(StartsWith("makam dosyasından kaynaklanan bir hata "
+                                                           "oluştu\nbozuk.mkm dosyasının ")));
         for (int k = 1; k <= 26; ++k)
             EXPECT_EQ(st().mandalPos[k] != 9, k <= c.goodStrings) << c.text << " " << k;
     }

@@ -1,5 +1,6 @@
 #include "files/melody_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "files/melody_handlers.h"
@@ -11,13 +12,13 @@ namespace {
 using test::Calls;
 using test::Plays;
 using Lengths = std::vector<double>;
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 // The fields the player reads: tuplet, note, duration code, file mandal, dot, condition.
-MelodyRecord note(int tuplet, int n, int code, int mandal = 0, int dot = 0, int condition = 0) {
-    const int fields[10] = {tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition};
-    MelodyRecord r;
-    std::copy(std::begin(fields), std::end(fields), r.fields.begin());
-    return r;
+MelodyRecord note(std::int16_t tuplet, std::int16_t n, std::int16_t code, std::int16_t mandal = 0,
+                  std::int16_t dot = 0, std::int16_t condition = 0) {
+    return {{tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition}};
 }
 
 TEST(MelodyRecords, LengthsStepsStringsAndMandals) {
@@ -109,7 +110,7 @@ TEST_F(Melody, NotesSoundTheirLengthWhileRestsSkipsAndCodeZeroAreOnlyCounted) {
     EXPECT_EQ(view.calls, perNote);
     EXPECT_EQ(controls.counters, (Calls{"001", "002", "003", "004", "005", "006", "007", "blank"}));
     EXPECT_EQ(controls.caption, ">");
-    EXPECT_FALSE(st().playingBack);
+    EXPECT_TRUE(finished());
     EXPECT_TRUE(messages.shown.empty());
 
     // The first note with an unknown code lasts nothing.
@@ -133,9 +134,7 @@ TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
     };
     for (int mode : {1, 2, 3}) {
         controls.melodyMode = mode;
-        sound.events.clear();
-        view.staff.clear();
-        view.calls.clear();
+        clearLogs();
         handlers->yürüt10();
         EXPECT_EQ(sound.plays(), expected[mode - 1]) << mode;
         EXPECT_EQ(sound.stops(), 3) << mode;
@@ -146,8 +145,8 @@ TEST_F(Melody, ModesChooseTheMandalAndTheShiftMovesTheString) {
         }
         EXPECT_EQ(st().mandalPos[10], 1);
         EXPECT_EQ(st().mandalPos[11], -2);
+        EXPECT_TRUE(messages.shown.empty());
     }
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Melody, FaultyOrMissingFilesFailWithTheMessageAfterTheCompleteRecordsPlayed) {
@@ -163,20 +162,18 @@ TEST_F(Melody, FaultyOrMissingFilesFailWithTheMessageAfterTheCompleteRecordsPlay
                                      "dosyasının 3. satırında hata: dosya beklenenden önce "
                                      "bitiyor (eksik değer)"}));
     EXPECT_EQ(controls.counters.back(), "blank");
-    EXPECT_TRUE(controls.idle());
+    EXPECT_TRUE(finished());
 
     sound.events.clear();
     for (const char* name : {"", "yok", "../ezgi", "a/b"}) {
         messages.shown.clear();
         controls.melodyNameBox = name;
         handlers->aç_kapa_buton_Click();
-        ASSERT_EQ(messages.shown.size(), 1u) << name;
-        EXPECT_TRUE(messages.shown[0].starts_with("ses dosyasından kaynaklanan bir hata oluştu.\n" +
-                                                  std::string(name) +
-                                                  ".ses dosyasının 1. satırında"))
-            << messages.shown[0];
+        EXPECT_THAT(messages.shown,
+                    ElementsAre(StartsWith("ses dosyasından kaynaklanan bir hata oluştu.\n" +
+                                           std::string(name) + ".ses dosyasının 1. satırında")));
         EXPECT_EQ(controls.caption, ">");
-        EXPECT_FALSE(st().playingBack);
+        EXPECT_TRUE(finished());
     }
     EXPECT_TRUE(sound.events.empty());
 }
@@ -197,8 +194,7 @@ TEST_F(Melody, StartStopDuringANoteCutsItAndEndsThePlayback) {
     EXPECT_LE(clock.now, clickedAt + kSliceMs);
     EXPECT_EQ(controls.counters, (Calls{"001", "blank"}));
     EXPECT_EQ(controls.caption, ">");
-    EXPECT_FALSE(st().playingBack);
-    EXPECT_TRUE(controls.idle());
+    EXPECT_TRUE(finished());
 }
 
 } // namespace

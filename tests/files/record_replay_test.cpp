@@ -1,5 +1,6 @@
 #include "files/record_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
@@ -18,19 +19,22 @@ using test::Calls;
 using test::fileBytes;
 using test::Plays;
 using test::writeBytes;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using ::testing::Ge;
+using ::testing::Lt;
+using ::testing::StartsWith;
 
 TEST(RecordFileLines, FieldsInPrintZonesOfFourteenAndOnlyPlucksAreRead) {
     // A minus sign takes the blank's place at the start of its zone.
     EXPECT_EQ(recordLine(26, -8, 0),
               " 26" + std::string(11, ' ') + "-8" + std::string(13, ' ') + "0 \r\n");
-    const std::string wide = recordLine(1, 12, 2147483647);
-    EXPECT_EQ(wide.find("2147483647"), 29u);
+    EXPECT_EQ(recordLine(1, 12, 2147483647).find("2147483647"), 29u);
     const std::string text = recordLine(5, -3, 120) + "7,0,40\r\n";
     FieldReader ok(text, "kayıt.txt");
-    const RecordEntry a = readRecordEntry(ok);
-    EXPECT_EQ((std::array{a.string, a.mandal, a.durationMs}), (std::array{5, -3, 120}));
-    const RecordEntry b = readRecordEntry(ok);
-    EXPECT_EQ((std::array{b.string, b.mandal, b.durationMs}), (std::array{7, 0, 40}));
+    EXPECT_THAT(readRecordEntry(ok), FieldsAre(5, -3, 120));
+    EXPECT_THAT(readRecordEntry(ok), FieldsAre(7, 0, 40));
     EXPECT_TRUE(ok.atEnd());
     for (const char* bad : {"0 0 10", "27 0 10", "5 x 10", "5 0", "5 40000 10", "5 0 3000000000"}) {
         FieldReader r(bad, "kayıt.txt");
@@ -50,7 +54,7 @@ class Recording : public test::FilesRig {
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     // A left click on string s inside its plucking zone.
     void pluck(int s) { player->instrumentMouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
-    void writeRecording(std::initializer_list<RecordEntry> entries) {
+    void writeRecording(const std::vector<RecordEntry>& entries) {
         std::string text;
         for (const RecordEntry& e : entries)
             text += recordLine(e.string, e.mandal, e.durationMs);
@@ -87,22 +91,20 @@ TEST_F(Recording, PlucksReplaceTheOldFileAtTheStopAndOnlyPlucksCount) {
     EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 3);
     EXPECT_EQ(fileBytes(kayit()), old);
     handlers->stop_buton_Click();
-    EXPECT_FALSE(st().recording);
-    EXPECT_TRUE(controls.idle());
+    EXPECT_TRUE(finished());
     EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / "kayıt.txt.yeni"));
 
     // Nothing but whole lines, each as recordLine writes it.
     const std::string text = fileBytes(kayit());
-    FieldReader reader(text, "kayıt.txt");
+    std::vector<RecordEntry> got;
     std::string rewritten;
-    Plays got;
-    while (!reader.atEnd()) {
-        const RecordEntry e = readRecordEntry(reader);
-        got.emplace_back(e.string, e.mandal);
-        EXPECT_TRUE(e.durationMs >= 0 && e.durationMs < 60000) << e.durationMs;
+    for (FieldReader reader(text, "kayıt.txt"); !reader.atEnd();) {
+        const RecordEntry& e = got.emplace_back(readRecordEntry(reader));
         rewritten += recordLine(e.string, e.mandal, e.durationMs);
     }
-    EXPECT_EQ(got, (Plays{{1, 2}, {14, -3}, {1, 2}, {26, 0}}));
+    const auto ms = AllOf(Ge(0), Lt(60000));
+    EXPECT_THAT(got, ElementsAre(FieldsAre(1, 2, ms), FieldsAre(14, -3, ms), FieldsAre(1, 2, ms),
+                                 FieldsAre(26, 0, ms)));
     EXPECT_EQ(text, rewritten);
     pluck(3); // closed: later plucks write nothing
     EXPECT_EQ(fileBytes(kayit()), text);
@@ -143,7 +145,7 @@ TEST_F(Recording, AFullDiskOrAReadOnlyFolderKeepsThePreviousRecordingAndSaysWhy)
               (Calls{"kayıt dosyası yazılamadı\n" + path + ": diskte yer kalmadı"}));
     EXPECT_EQ(fileBytes(folder / "kayıt.txt"), old);
     EXPECT_FALSE(std::filesystem::exists(folder / "kayıt.txt.yeni"));
-    EXPECT_TRUE(controls.idle());
+    EXPECT_TRUE(finished());
 
     std::filesystem::remove(folder / "dolgu");
     if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") != 0)
@@ -152,8 +154,7 @@ TEST_F(Recording, AFullDiskOrAReadOnlyFolderKeepsThePreviousRecordingAndSaysWhy)
     handlers->rec_buton_Click();
     EXPECT_EQ(messages.shown,
               (Calls{"kayıt dosyası yazılamadı\n" + path + ": klasör salt okunur"}));
-    EXPECT_FALSE(st().recording);
-    EXPECT_TRUE(controls.idle());
+    EXPECT_TRUE(finished());
     pluck(5);
     EXPECT_EQ(fileBytes(folder / "kayıt.txt"), old); // never appended to
 }
@@ -190,21 +191,17 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " shift " << c.shift);
-        std::string text;
         Calls perNote;
         double total = 0;
         for (const RecordEntry& e : c.notes) {
-            text += recordLine(e.string, e.mandal, e.durationMs);
             perNote.insert(perNote.end(), {"mandal_at", "porte", "etiket",
                                            "arıza_yaz " + std::to_string(e.string)});
             total += std::max(0, e.durationMs);
         }
-        writeBytes(kayit(), text);
+        writeRecording(c.notes);
         controls.replayMode = c.mode;
         program->tuning.ahenkShift = c.shift;
-        sound.events.clear();
-        view.calls.clear();
-        view.staff.clear();
+        clearLogs();
         bool sawBusyControls = false;
         onEvents = [&] {
             sawBusyControls = controls.replayLamp && st().playingBack && controls.busy(true);
@@ -220,23 +217,19 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
         EXPECT_DOUBLE_EQ(clock.now - before, total);
         EXPECT_EQ(st().currentString, c.notes.back().string);
         EXPECT_EQ(st().mandalPos, mandals);
-        EXPECT_FALSE(st().playingBack);
-        EXPECT_TRUE(controls.idle());
+        EXPECT_TRUE(finished());
+        EXPECT_TRUE(messages.shown.empty());
     }
-    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Replay, OnsetsOfAThousandNotesLieOnTheSumOfTheDurationsBefore) {
     clock.redrawCost = 4.0; // each of the four redraws of a note
     clock.eventCost = 1.0;  // each round of events
     clock.sleepSlack = 0.7; // the platform sleep overshoots
-    std::vector<std::int32_t> durations;
-    std::string text;
-    for (int k = 0; k < 1000; ++k) {
-        durations.push_back(20 + (k * 37) % 300);
-        text += recordLine(8 + k % 12, 0, durations.back());
-    }
-    writeBytes(kayit(), text);
+    std::vector<RecordEntry> notes;
+    for (int k = 0; k < 1000; ++k)
+        notes.push_back({8 + k % 12, 0, 20 + (k * 37) % 300});
+    writeRecording(notes);
     handlers->Play_buton_Click();
 
     const std::vector<double> onsets = sound.onsets();
@@ -245,7 +238,7 @@ TEST_F(Replay, OnsetsOfAThousandNotesLieOnTheSumOfTheDurationsBefore) {
     double worst = 0;
     for (std::size_t k = 0; k < onsets.size(); ++k) {
         worst = std::max(worst, std::abs(onsets[k] - nominal));
-        nominal += durations[k];
+        nominal += notes[k].durationMs;
     }
     EXPECT_LE(worst, 2 * clock.sleepSlack);
     EXPECT_EQ(sound.stops(), 1000);
@@ -278,24 +271,20 @@ TEST_F(Replay, AStopOrAPauseDuringALongNoteCutsItAtOnce) {
     ASSERT_TRUE(sound.events.back().stop);
     EXPECT_DOUBLE_EQ(sound.events.back().at, stoppedAt);
     EXPECT_LE(clock.now, stoppedAt + kSliceMs);
-    EXPECT_FALSE(st().playingBack);
-    EXPECT_TRUE(controls.idle());
+    EXPECT_TRUE(finished());
 }
 
 TEST_F(Replay, AFaultyLineEndsTheReplayWithItsMessageAfterTheGoodOnes) {
     for (const std::string bad : {"27 0 10\r\n", "5 0\r\n", "5 x 10\r\n"}) {
-        messages.shown.clear();
-        sound.events.clear();
+        clearLogs();
         writeBytes(kayit(), recordLine(4, 0, 10) + bad);
         handlers->Play_buton_Click();
-        ASSERT_EQ(messages.shown.size(), 1u) << bad;
         // The fixed text, then the file, the line and the reason.
-        EXPECT_TRUE(messages.shown[0].starts_with("kayıt dosyasından kaynaklanan bir hata oluştu\n"
-                                                  "kayıt.txt dosyasının 2. satırında hata: "))
-            << messages.shown[0];
+        EXPECT_THAT(messages.shown,
+                    ElementsAre(StartsWith("kayıt dosyasından kaynaklanan bir hata oluştu\n"
+                                           "kayıt.txt dosyasının 2. satırında hata: ")));
         EXPECT_EQ(sound.lengths().front(), 10) << bad; // the good note in full
-        EXPECT_FALSE(st().playingBack);
-        EXPECT_TRUE(controls.idle()) << bad;
+        EXPECT_TRUE(finished()) << bad;
     }
 }
 

@@ -33,9 +33,7 @@ TEST_F(UserFolder, TheUsersFilesAreFoundFirstAndWrittenThere) {
     parts->folders = DataFolders{dir, user};
     parts->recordFolder = user / "wavs";
     MakamHandlers makam(*parts);
-    PerString16 bundled{}, own{};
-    bundled[3] = 2;
-    own[3] = -4;
+    const PerString16 bundled{0, 0, 0, 2}, own{0, 0, 0, -4};
     writeBytes(dir / "Rast.mkm", makamFileText(bundled));
     writeBytes(dir / "Hicaz.mkm", makamFileText(bundled));
     writeBytes(user / "Rast.mkm", makamFileText(own));

@@ -4,6 +4,7 @@
 
 #include "render/audio_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -21,9 +22,7 @@
 #include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "shell/sound_output_adapter.h"
-#include "shell/startup_loader.h"
 #include "sound/service_rig.h"
-#include "support/program_folder.h"
 #include "tools/audio_measure.h"
 
 namespace zembera {
@@ -31,6 +30,8 @@ namespace {
 
 namespace am = audio_measure;
 using E = std::tuple<double, int, int>; // onset, string, mandal
+using ::testing::HasSubstr;
+using ::testing::Optional;
 
 // A melody record line: tuplet, note, duration code, file mandal, dot, condition.
 std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
@@ -69,12 +70,8 @@ TEST(NoteEvents, MelodyNotesRestsAndSkipsOnThePlayersClock) {
     const NoteEvents çalgı = melodyEvents(melodyLine(8, 3, 1, 1), "a.ses", settings);
     EXPECT_EQ(listed(çalgı), (std::vector<E>{{0, 13, 0}}));
     EXPECT_EQ(çalgı.endMs, 480);
-    try {
-        melodyEvents(melodyLine(8, 3) + "1,2,3", "kırık.ses", PlayerSettings{});
-        FAIL() << "no error";
-    } catch (const FormatError& e) {
-        EXPECT_EQ(e.file(), "kırık.ses");
-    }
+    EXPECT_THAT([] { melodyEvents(melodyLine(8, 3) + "1,2,3", "kırık.ses", PlayerSettings{}); },
+                testing::Throws<FormatError>(testing::Property(&FormatError::file, "kırık.ses")));
 }
 
 TEST(NoteEvents, RecordingPlucksAtThePresentMandalsForTheirDurations) {
@@ -99,34 +96,26 @@ TEST(NoteEvents, RecordingPlucksAtThePresentMandalsForTheirDurations) {
 // Samples are 262 Hz sines of half a second; strings 8-26 at position m != 0 sound s*10 + m
 // cents above 262 Hz (support/program_folder.h). The players' clock moves only as the sound
 // service's null backend is pulled into `live`.
-class Render : public ::testing::Test {
+class Render : public test::FilesRig {
   protected:
+    Render() {
+        sampleFrames = 22050;
+        output = &adapter;
+    }
     void SetUp() override {
-        test::makeProgramFolder(dir, 22050);
-        auto result = loadProgram(dir, messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
-        source = std::make_unique<PatchedSampleSource>(
-            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                program->tables, program->tuning.tuningOffset});
-        LoopHooks hooks;
-        hooks.processEvents = [] {};
-        hooks.nowMs = [this] { return now; };
-        hooks.sleepMs = [this](double ms) {
-            now += ms;
-            if (const std::size_t due = frameAt(now); due > live.size()) {
+        FilesRig::SetUp();
+        clock.now = 0;
+        st().vscrollValue = kStartTempoMs;
+        onSleep = [this] {
+            if (const std::size_t due = frameAt(clock.now); due > live.size()) {
                 const auto block = rig.render(due - live.size());
                 live.insert(live.end(), block.begin(), block.end());
             }
         };
-        program->instrument.vscrollValue = kStartTempoMs;
-        parts = std::make_unique<FilesParts>(FilesParts{
-            program->instrument, program->tuning, program->recording, view, controls, output,
-            *source, messages, program->programFolder, program->sampleFolder, hooks});
     }
 
     std::vector<std::int16_t> render(const NoteEvents& piece) {
-        NoteSounds sounds(*source);
+        NoteSounds sounds(parts->source);
         std::vector<std::int16_t> out;
         renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {
             out.insert(out.end(), f.begin(), f.end());
@@ -145,19 +134,9 @@ class Render : public ::testing::Test {
         return s;
     }
 
-    test::TempDir folder;
-    const std::filesystem::path dir = folder.path() / "program";
-    RecordedMessages messages;
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<PatchedSampleSource> source;
-    double now = 0;
     std::vector<std::int16_t> live;
     test::ServiceRig rig;
-    SoundOutputAdapter output{rig.sound};
-    test::FakeClock clock;
-    test::LoggedView view{clock};
-    test::FakeFilesView controls;
-    std::unique_ptr<FilesParts> parts;
+    SoundOutputAdapter adapter{rig.sound};
 };
 
 // Three notes at file mandals ("şartlı", marked), each followed by a rest, so that silence
@@ -174,8 +153,7 @@ TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
     for (const auto& [onsetMs, cents] : {std::pair{0.0, 123.0}, {480.0, 135.0}, {960.0, 0.0}}) {
         const std::size_t onset = frameAt(onsetMs);
         if (onset > 0) { // the rest before is silent up to the very frame of the onset
-            const auto rest = x.subspan(onset - frameAt(150), frameAt(150));
-            ASSERT_TRUE(std::all_of(rest.begin(), rest.end(), [](auto v) { return v == 0; }));
+            ASSERT_THAT(x.subspan(onset - frameAt(150), frameAt(150)), testing::Each(0));
         }
         std::size_t first = onset;
         while (x[first] == 0)
@@ -194,7 +172,7 @@ TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
     }
     // Lossless either way: the very frames of the mixer, 16-bit mono at 44100 Hz.
     for (const char* name : {"ezgi.wav", "ezgi.flac"}) {
-        NoteSounds sounds(*source);
+        NoteSounds sounds(parts->source);
         const RenderOutcome outcome = renderToFile(piece, sounds, dir / name);
         ASSERT_TRUE(outcome.written) << outcome.error.value_or("");
         EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + ".yeni")));
@@ -213,11 +191,10 @@ TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
 
 TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     const NoteEvents piece = melodyEvents(kMelody, "ezgi.ses", PlayerSettings{});
-    NoteSounds sounds(*source);
+    NoteSounds sounds(parts->source);
     const RenderOutcome mp3 = renderToFile(piece, sounds, dir / "ezgi.mp3");
     EXPECT_FALSE(mp3.written);
-    ASSERT_TRUE(mp3.error);
-    EXPECT_NE(mp3.error->find(".wav"), std::string::npos);
+    EXPECT_THAT(mp3.error, Optional(HasSubstr(".wav")));
     const RenderOutcome nowhere = renderToFile(piece, sounds, dir / "yok" / "ezgi.wav");
     EXPECT_FALSE(nowhere.written);
     EXPECT_TRUE(nowhere.error);
@@ -225,8 +202,7 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     NoteEvents days = piece;
     days.endMs = 3.0 * 24 * 3600 * 1000;
     const RenderOutcome tooLong = renderToFile(days, sounds, dir / "uzun.wav");
-    ASSERT_TRUE(tooLong.error);
-    EXPECT_NE(tooLong.error->find("sığmayacak"), std::string::npos);
+    EXPECT_THAT(tooLong.error, Optional(HasSubstr("sığmayacak")));
     EXPECT_FALSE(std::filesystem::exists(dir / "uzun.wav.yeni"));
 
     // A stop midway (the progress is told once a second of sound) keeps the old file as it was;
@@ -243,14 +219,11 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
         EXPECT_EQ(outcome.stopped, !goOn);
         EXPECT_EQ(outcome.written, goOn);
         EXPECT_FALSE(std::filesystem::exists(dir / "eski.wav.yeni"));
-        if (!goOn) {
-            EXPECT_EQ(told.size(), 1u);
-            EXPECT_EQ(std::filesystem::file_size(dir / "eski.wav"), 4u);
-        } else {
-            EXPECT_EQ(told.size(), 3u); // after each whole second, and at the end
-            EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
-            EXPECT_EQ(told.back(), 1.0);
-        }
+        // Told after each whole second, and at the end when not stopped.
+        EXPECT_EQ(told.size(), goOn ? 3u : 1u);
+        EXPECT_TRUE(std::ranges::is_sorted(told));
+        EXPECT_EQ(!told.empty() && told.back() == 1.0, goOn);
+        EXPECT_EQ(std::filesystem::file_size(dir / "eski.wav") == 4u, !goOn);
     }
 }
 
@@ -268,7 +241,7 @@ TEST_F(Render, MelodiesAndRecordingsRenderAsThePlayersPlayThem) {
     controls.melodyNameBox = "ezgi";
     for (const int mode : {2, 1, 0}) { // melody modes 2 and 1, then the recording
         live.clear();
-        now = 0;
+        clock.now = 0;
         controls.melodyMode = mode;
         if (mode == 0) {
             program->instrument.mandalPos[14] = 4;

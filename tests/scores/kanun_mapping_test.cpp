@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +13,11 @@
 
 namespace zembera::scores {
 namespace {
+
+using ::testing::AllOf;
+using ::testing::DoubleNear;
+using ::testing::ElementsAre;
+using ::testing::Field;
 
 const std::filesystem::path kData = std::filesystem::path(ZEMBERA_TEST_DATA_DIR) / "scores";
 
@@ -33,36 +39,29 @@ const PitchTables& commaTables() {
 }
 
 ScoreNote note(int step, int octave, double commas, double ms = 1000) {
-    ScoreNote n;
-    n.step = step;
-    n.octave = octave;
-    n.cents = pitchCents(step, octave, commas);
-    n.ms = ms;
-    n.beats = ms / 1000;
-    return n;
+    return {.step = step,
+            .octave = octave,
+            .cents = pitchCents(step, octave, commas),
+            .beats = ms / 1000,
+            .ms = ms};
+}
+
+// A placed note on `string` at `mandal`.
+auto on(int string, int mandal) {
+    return AllOf(Field(&PlacedNote::string, string), Field(&PlacedNote::mandal, mandal));
 }
 
 ScoreNote rest(double ms) {
-    ScoreNote n;
-    n.rest = true;
-    n.ms = ms;
-    n.beats = ms / 1000;
-    return n;
+    return {.rest = true, .beats = ms / 1000, .ms = ms};
 }
 
 TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositionsAndItsMandalPlan) {
     const PlacedScore placed =
         placeScore(readScoreFile(kData / "saz_semaisi.musicxml"), standardSetup(commaTables(), 0));
-    ASSERT_EQ(placed.notes.size(), 12u);
-    const int strings[] = {12, 11, 11, 11, 11, 10, 9, 8, 7, 0, 13, 12};
-    const int mandals[] = {0, -5, -4, -4, -5, 4, 0, -1, 8, 0, 0, 0};
-    for (std::size_t i = 0; i < 12; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(placed.notes[i].string, strings[i]);
-        EXPECT_EQ(placed.notes[i].mandal, mandals[i]);
-        EXPECT_NEAR(placed.notes[i].errorCents, 0, 1e-9);
-    }
-    EXPECT_TRUE(placed.notes[9].rest);
+    EXPECT_THAT(placed.notes, ElementsAre(on(12, 0), on(11, -5), on(11, -4), on(11, -4), on(11, -5),
+                                          on(10, 4), on(9, 0), on(8, -1), on(7, 8),
+                                          Field(&PlacedNote::rest, true), on(13, 0), on(12, 0)));
+    EXPECT_THAT(placed.notes, testing::Each(Field(&PlacedNote::errorCents, DoubleNear(0, 1e-9))));
     EXPECT_DOUBLE_EQ(placed.notes[11].onsetMs, 12000 - 2000);
     EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9);
 
@@ -88,10 +87,9 @@ TEST(KanunMapping, TheExerciseFallsOnItsNaturalsStringsAtTheCommaPositionsAndIts
     const PlacedScore symbtr =
         placeScore(readScoreFile(kData / "deneme_symbtr.txt"), standardSetup(commaTables(), 0));
     ASSERT_EQ(symbtr.notes.size(), 8u);
-    for (auto [i, string, mandal] : {std::tuple{1, 11, -1}, {4, 8, -5}, {5, 7, 4}}) {
-        EXPECT_EQ(symbtr.notes[i].string, string) << i;
-        EXPECT_EQ(symbtr.notes[i].mandal, mandal) << i;
-    }
+    EXPECT_THAT(symbtr.notes[1], on(11, -1));
+    EXPECT_THAT(symbtr.notes[4], on(8, -5));
+    EXPECT_THAT(symbtr.notes[5], on(7, 4));
 }
 
 TEST(KanunMapping, EachNoteTakesTheNearestPositionOnTheStringsOfTheInstrument) {
@@ -114,11 +112,11 @@ TEST(KanunMapping, EachNoteTakesTheNearestPositionOnTheStringsOfTheInstrument) {
         score.notes.push_back(k.note);
     const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(placed.notes[i].string, cases[i].string);
-        EXPECT_EQ(placed.notes[i].mandal, cases[i].mandal);
-        EXPECT_EQ(placed.notes[i].octavesMoved, cases[i].octavesMoved);
-        EXPECT_NEAR(placed.notes[i].errorCents, cases[i].errorCents, 1e-9);
+        EXPECT_THAT(placed.notes[i],
+                    AllOf(on(cases[i].string, cases[i].mandal),
+                          Field(&PlacedNote::octavesMoved, cases[i].octavesMoved),
+                          Field(&PlacedNote::errorCents, DoubleNear(cases[i].errorCents, 1e-9))))
+            << i;
     }
     EXPECT_EQ(placed.octaveMovedCount, 2);
     EXPECT_NEAR(placed.worstErrorCents, 6 * c, 1e-9);
@@ -128,9 +126,7 @@ TEST(KanunMapping, EachNoteTakesTheNearestPositionOnTheStringsOfTheInstrument) {
     // under C4, 13 commas), so A4 and E4 sound on F4 and C4 raised by 5 commas.
     score.notes = {note(5, 4, 0), note(2, 4, 0)};
     const PlacedScore shifted = placeScore(score, standardSetup(commaTables(), 2));
-    EXPECT_EQ((std::array{shifted.notes[0].string, shifted.notes[0].mandal, shifted.notes[1].string,
-                          shifted.notes[1].mandal}),
-              (std::array{14, 5, 17, 5}));
+    EXPECT_THAT(shifted.notes, ElementsAre(on(14, 5), on(17, 5)));
     EXPECT_NEAR(shifted.worstErrorCents, 0, 1e-9);
 }
 
@@ -139,11 +135,10 @@ TEST(MandalPlan, AChangeWithTimeToTurnTheMandalIsNotClose) {
     score.notes = {note(6, 4, -5, 400), note(0, 5, 0, 300), note(6, 4, -4, 400), rest(600),
                    note(6, 4, -5, 400)};
     const MandalPlan plan = planMandals(placeScore(score, standardSetup(commaTables(), 0)));
-    ASSERT_EQ(plan.changes.size(), 2u);
-    EXPECT_DOUBLE_EQ(plan.changes[0].freeMs, 300);
-    EXPECT_TRUE(plan.changes[0].close);
-    EXPECT_DOUBLE_EQ(plan.changes[1].freeMs, 600);
-    EXPECT_FALSE(plan.changes[1].close);
+    const auto change = [](double freeMs, bool close) {
+        return AllOf(Field(&MandalChange::freeMs, freeMs), Field(&MandalChange::close, close));
+    };
+    EXPECT_THAT(plan.changes, ElementsAre(change(300, true), change(600, false)));
     EXPECT_EQ(plan.closeCount(), 1);
 }
 
@@ -165,8 +160,8 @@ TEST(KanunMapping, FineTuningMovesTheChosenPositionAndTheReportedError) {
         SCOPED_TRACE(c.offset);
         offsets[12] = c.offset;
         const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0, &offsets));
-        EXPECT_EQ(placed.notes[0].mandal, c.mandals[0]);
-        EXPECT_EQ(placed.notes[1].mandal, c.mandals[1]);
+        EXPECT_THAT(placed.notes, ElementsAre(Field(&PlacedNote::mandal, c.mandals[0]),
+                                              Field(&PlacedNote::mandal, c.mandals[1])));
         EXPECT_NEAR(placed.worstErrorCents, c.worst, 1e-4);
     }
 }
@@ -180,30 +175,23 @@ TEST(KanunMapping, ChordNotesSoundTogetherOnTheirOwnStringsOrAreLeftOut) {
     score.notes[3].chord = false;
     score.notes[5].chord = true;
     const PlacedScore placed = placeScore(score, standardSetup(commaTables(), 0));
-    ASSERT_EQ(placed.notes.size(), 6u);
-    const struct {
-        int string;
-        bool chord, dropped;
-        double onset, ms;
-    } expected[] = {{15, false, false, 0, 500},   {13, true, false, 0, 500},
-                    {15, true, true, 0, 500},     {10, false, false, 500, 1000},
-                    {0, false, false, 1500, 200}, {13, false, false, 1700, 1000}};
-    for (std::size_t i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(placed.notes[i].string, expected[i].string);
-        EXPECT_EQ(placed.notes[i].chord, expected[i].chord);
-        EXPECT_EQ(placed.notes[i].dropped, expected[i].dropped);
-        EXPECT_DOUBLE_EQ(placed.notes[i].onsetMs, expected[i].onset);
-        EXPECT_DOUBLE_EQ(placed.notes[i].ms, expected[i].ms);
-    }
+    const auto at = [](int string, bool chord, bool dropped, double onset, double ms) {
+        return AllOf(Field(&PlacedNote::string, string), Field(&PlacedNote::chord, chord),
+                     Field(&PlacedNote::dropped, dropped), Field(&PlacedNote::onsetMs, onset),
+                     Field(&PlacedNote::ms, ms));
+    };
+    EXPECT_THAT(placed.notes,
+                ElementsAre(at(15, false, false, 0, 500), at(13, true, false, 0, 500),
+                            at(15, true, true, 0, 500), at(10, false, false, 500, 1000),
+                            at(0, false, false, 1500, 200), at(13, false, false, 1700, 1000)));
     EXPECT_EQ(placed.chordNotes, 1);
     EXPECT_EQ(placed.droppedChordNotes, 1);
     EXPECT_NEAR(placed.worstErrorCents, 0, 1e-9); // the dropped E a comma flat is not counted
-    const std::vector<std::string> lines = planLines(planMandals(placed));
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "akorlar: 1 nota ilk notasıyla birlikte kendi telinde çalınır");
-    EXPECT_EQ(lines[1],
-              "akorlar: 1 nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz");
+    EXPECT_THAT(planLines(planMandals(placed)),
+                testing::ElementsAre(
+                    "akorlar: 1 nota ilk notasıyla birlikte kendi telinde çalınır",
+                    "akorlar: 1 nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz",
+                    "tel 10: başta 0", "tel 13: başta 0", "tel 15: başta 0"));
 }
 
 struct Played {

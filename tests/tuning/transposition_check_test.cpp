@@ -1,7 +1,5 @@
-// An independent check of the transposition on the bundled pitch table: for every pitch level,
-// every degree shift and a few mandal settings, each string the walk reaches must sound the
-// degree lying the total shift away from its origin, looked up here straight in the degree
-// records; otherwise the message naming the fault must have been shown, word for word.
+// The transposition on the bundled pitch table against the degree records read here: each
+// string reached sounds its origin's degree moved by the total shift, or the fault's message shows.
 
 #include <gtest/gtest.h>
 

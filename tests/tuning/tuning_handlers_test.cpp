@@ -13,6 +13,7 @@ namespace zembera {
 namespace {
 
 using test::TuningRig;
+using Calls = std::vector<std::string>;
 
 class TuningHandlersTest : public ::testing::Test {
   protected:
@@ -47,8 +48,7 @@ class TuningHandlersTest : public ::testing::Test {
 };
 
 TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMoved) {
-    PerString16 untransposed{}, transposed{};
-    untransposed[3] = 2;
+    PerString16 untransposed{0, 0, 0, 2}, transposed{};
     transposed[12] = -1;
     pos() = untransposed;
     rig.instrument.transposedMandal = transposed;
@@ -57,14 +57,13 @@ TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMov
     EXPECT_FALSE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), transposed);
     EXPECT_EQ(rig.tuning.savedMandal, untransposed);
-    EXPECT_EQ(rig.view.calls,
-              (std::vector<std::string>{"arıza_yaz 3", "arıza_yaz 12", "mandal_at"}));
+    EXPECT_EQ(rig.view.calls, (Calls{"arıza_yaz 3", "arıza_yaz 12", "mandal_at"}));
     rig.view.calls.clear();
     pos()[12] = 0; // a change to the transposed setting is not kept
     rig.handlers.settingSwitchClick(1);
     EXPECT_TRUE(rig.instrument.untransposedShown);
     EXPECT_EQ(pos(), untransposed);
-    EXPECT_EQ(rig.view.calls, std::vector<std::string>{"arıza_yaz 3"}); // string 12 stayed at 0
+    EXPECT_EQ(rig.view.calls, Calls{"arıza_yaz 3"}); // string 12 stayed at 0
     EXPECT_EQ(rig.controls.focusCount, 2);
 }
 
@@ -72,7 +71,7 @@ TEST_F(TuningHandlersTest, TuningResetRebuildsOnlyRetunedStringsWhereTheirMandal
     // Without fine tuning nothing is rebuilt, but the panel is still redrawn.
     rig.handlers.tuningResetClick();
     EXPECT_TRUE(preparedStrings().empty());
-    EXPECT_EQ(rig.view.calls, std::vector<std::string>{"etiket"});
+    EXPECT_EQ(rig.view.calls, Calls{"etiket"});
 
     rig.view.calls.clear();
     pos()[3] = 2;
@@ -88,7 +87,7 @@ TEST_F(TuningHandlersTest, TuningResetRebuildsOnlyRetunedStringsWhereTheirMandal
     // The frequency shown is that of the last string rebuilt.
     EXPECT_FLOAT_EQ(rig.sounds.noteFrequency,
                     static_cast<float>(262 * std::pow(2, rig.tables.centTable(20, -3) / 1200)));
-    EXPECT_EQ(rig.view.calls, std::vector<std::string>{"etiket"});
+    EXPECT_EQ(rig.view.calls, Calls{"etiket"});
     EXPECT_EQ(rig.controls.focusCount, 2);
 }
 
@@ -102,8 +101,8 @@ TEST_F(TuningHandlersTest, MandalResetRebuildsMovedStringsAtZeroAndRedrawsAMoved
     rig.instrument.transposedMandal[26] = -1;
     rig.handlers.mandalResetClick();
     EXPECT_EQ(pos(), PerString16{});
-    EXPECT_EQ(rig.view.calls, (std::vector<std::string>{"arıza_yaz 5", "arıza_yaz 12", "mandal_at",
-                                                        "porte", "etiket", "arıza_yaz 26"}));
+    EXPECT_EQ(rig.view.calls, (Calls{"arıza_yaz 5", "arıza_yaz 12", "mandal_at", "porte", "etiket",
+                                     "arıza_yaz 26"}));
     EXPECT_EQ(preparedStrings(), (std::vector<int>{5, 12, 26}));
     EXPECT_EQ(*rig.sounds.stringSound(5), preparedAt(5, 0, 2));
     EXPECT_EQ(*rig.sounds.stringSound(26), preparedAt(26, 0, 0));
@@ -116,7 +115,7 @@ TEST_F(TuningHandlersTest, MandalResetRebuildsMovedStringsAtZeroAndRedrawsAMoved
     rig.view.calls.clear();
     pos()[5] = 1;
     rig.handlers.mandalResetClick();
-    EXPECT_EQ(rig.view.calls, std::vector<std::string>{"arıza_yaz 5"});
+    EXPECT_EQ(rig.view.calls, Calls{"arıza_yaz 5"});
     rig.view.calls.clear();
     rig.handlers.mandalResetClick();
     EXPECT_TRUE(rig.view.calls.empty());
