@@ -21,6 +21,10 @@ inline PcmSound pcmOf(const std::vector<std::int16_t>& samples) {
     return PcmSound{owned, data, samples.size()};
 }
 
+inline std::vector<std::int16_t> pcmSamples(const PcmSound& sound) {
+    return samplesIn({sound.data, 2 * sound.frames});
+}
+
 inline SoundImagePtr imageOf(const std::vector<std::int16_t>& samples) {
     return std::make_shared<const SoundImage>(asImage(canonicalWav(samples)));
 }
