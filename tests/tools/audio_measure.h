@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <numbers>
+#include <numeric>
 #include <span>
 #include <vector>
 
@@ -16,9 +17,7 @@ namespace zembera::audio_measure {
 constexpr double kRate = 44100.0;
 
 inline double rms(std::span<const double> x) {
-    double sum = 0.0;
-    for (const double v : x)
-        sum += v * v;
+    const double sum = std::inner_product(x.begin(), x.end(), x.begin(), 0.0);
     return x.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(x.size()));
 }
 

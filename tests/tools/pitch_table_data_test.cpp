@@ -1,11 +1,10 @@
 // Checks of the bundled pitch table as the build made it, read back through the program's reader.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -14,14 +13,16 @@
 
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
+#include "sound/sound_test_support.h"
 
 namespace zembera {
 namespace {
 
+using ::testing::ElementsAre;
+
 std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << "cannot open " << path;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const auto bytes = test::readFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 const std::string& tableBytes() {
@@ -80,15 +81,12 @@ std::string trimmed(const std::string& s) {
 TEST(BundledPitchTable, IsUtf8TextWithCrLfLinesAndFullWidthNames) {
     const std::string& bytes = tableBytes();
     EXPECT_EQ(decodeText(bytes), bytes) << "not valid UTF-8";
-    std::size_t lines = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\n') continue;
-        ++lines;
-        ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare line feed at byte " << i;
-    }
     EXPECT_TRUE(bytes.ends_with("\r\n"));
-    // 26 pairs, 7 + 7 rows, one record per degree -110..200.
-    EXPECT_EQ(lines, 26u + 14u + 311u);
+    // 26 pairs, 7 + 7 rows, one record per degree -110..200; no bare line feed.
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 26 + 14 + 311);
+    EXPECT_EQ(std::adjacent_find(bytes.begin(), bytes.end(),
+                                 [](char a, char b) { return a != '\r' && b == '\n'; }),
+              bytes.end());
 
     // Every record's name is written with exactly 30 characters, so none was cut.
     std::istringstream in(bytes);
@@ -145,12 +143,15 @@ TEST(BundledPitchTable, NarrowStringsSoundTheDegreeOfTheirMark) {
         }
     }
     // Of the full-scale offsets folded onto one mandal, a whole sign wins, else the farthest.
-    const int string1[] = {-8, -6, -5, -4, -2, 0, 2, 3, 5, 6, 9, 12};
-    for (int m = -5; m <= 6; ++m)
-        EXPECT_EQ(t().mandalMark(1, m), string1[m + 5]) << m;
-    const int string7[] = {-8, -7, -6, -5, -4, -2, -1, 0, 1, 2, 4, 5, 6, 7, 8, 10, 11, 12};
-    for (int m = -7; m <= 10; ++m)
-        EXPECT_EQ(t().mandalMark(7, m), string7[m + 7]) << m;
+    const auto marks = [](int s) {
+        std::vector<int> v;
+        for (int m = rangeOf(s).low; m <= rangeOf(s).high; ++m)
+            v.push_back(t().mandalMark(s, m));
+        return v;
+    };
+    EXPECT_THAT(marks(1), ElementsAre(-8, -6, -5, -4, -2, 0, 2, 3, 5, 6, 9, 12));
+    EXPECT_THAT(marks(7),
+                ElementsAre(-8, -7, -6, -5, -4, -2, -1, 0, 1, 2, 4, 5, 6, 7, 8, 10, 11, 12));
 }
 
 TEST(BundledPitchTable, NaturalsAndAccidentalsCarryTheirNames) {

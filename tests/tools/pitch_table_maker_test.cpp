@@ -1,5 +1,6 @@
 // The pieces of the pitch table maker: the scale reader, the naming rule and the places.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,15 +19,10 @@
 namespace zembera::systems {
 namespace {
 
-// The message of the runtime_error `f` throws, or "" when it throws none.
-template <typename F> std::string errorOf(F f) {
-    try {
-        f();
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
-}
+using ::testing::ElementsAre;
+using ::testing::FieldsAre;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 const char* const kNames = "commas\tC4\tC5\tC6\n"
                            "0\tKaba Çargâh\tÇargâh\tTiz Çargâh\n"
@@ -62,10 +58,11 @@ TEST(DegreeNames, CommasBecomeDegreesAndNamesTakeTheirOctave) {
         {"commas\tC4\tC5\n0\tA\t\n", "n.tsv:2: no name in the C5 octave"},
     };
     for (auto [text, message] : faults)
-        EXPECT_EQ(errorOf([&] { parseNameTable(text, "n.tsv"); }), message);
+        EXPECT_THAT([&] { parseNameTable(text, "n.tsv"); },
+                    ThrowsMessage<std::runtime_error>(message));
     // A missing header would silently lose the first row; every natural needs a name.
-    EXPECT_NE(errorOf([] { parseNameTable("0\tA\tB\n9\tC\tD\n", "n.tsv"); }), "");
-    EXPECT_NE(errorOf([] { DegreeNamer(parseNameTable("c\tC4\tC5\n0\tA\tB\n", "n.tsv")); }), "");
+    EXPECT_THROW(parseNameTable("0\tA\tB\n9\tC\tD\n", "n.tsv"), std::runtime_error);
+    EXPECT_THROW(DegreeNamer(parseNameTable("c\tC4\tC5\n0\tA\tB\n", "n.tsv")), std::runtime_error);
 }
 
 Scale equalScale(int steps) {
@@ -78,14 +75,8 @@ Scale equalScale(int steps) {
 TEST(Places, EachDegreeListsTheClosestReachFirst) {
     const auto places = placesByDegree(SystemLayout(equalScale(79)));
     auto at = [&](int d) { return places[static_cast<std::size_t>(d - kDegreeLow)]; };
-    auto strings = [&](int d) {
-        std::vector<std::pair<int, int>> result;
-        for (const Place& p : at(d))
-            result.emplace_back(p.string, p.mandal);
-        return result;
-    };
     // E5 on its own open string before F5 lowered and D5 raised all the way.
-    EXPECT_EQ(strings(104), (std::vector<std::pair<int, int>>{{8, -1}, {7, -7}, {9, 12}}));
+    EXPECT_THAT(at(104), ElementsAre(FieldsAre(8, -1), FieldsAre(7, -7), FieldsAre(9, 12)));
     // C4 +6 on string 17 rather than D4 -7 on string 16; +7 the other way round.
     EXPECT_EQ(at(6)[0].string, 17);
     EXPECT_EQ(at(7)[0].string, 16);
@@ -100,16 +91,16 @@ TEST(TableText, AnotherScaleGivesItsOwnCentsAndOtherSizesOrOverlongNamesAreRefus
     EXPECT_NEAR(t.degreeTable(-107).cent, -1200.0 * 107 / 79, 1e-3);
     EXPECT_NEAR(t.centTable(1, 6), 1200.0 * 196 / 79, 1e-4);
     EXPECT_NEAR(t.centTable(20, 3), 1200.0 * (-33 + 3) / 79, 1e-3);
-    EXPECT_EQ(errorOf([&] { makePitchTableText(equalScale(80), names); }),
-              "the scale has 80 pitches per period; the table needs 79");
+    EXPECT_THAT([&] { makePitchTableText(equalScale(80), names); },
+                ThrowsMessage<std::runtime_error>(
+                    "the scale has 80 pitches per period; the table needs 79"));
     // 24 characters fit in C4, but "Kaba Kaba " before it below C3 does not.
     std::string wide = kNames;
     const std::string dugah = "Dügâh";
     wide.replace(wide.find(dugah + "\tMuhayyer"), dugah.size(), "Dügâh Dügâh Dügâh Dügâh");
     const DegreeNamer wideNames(parseNameTable(wide, "n.tsv"));
-    EXPECT_NE(
-        errorOf([&] { makePitchTableText(equalScale(79), wideNames); }).find("longer than 30"),
-        std::string::npos);
+    EXPECT_THAT([&] { makePitchTableText(equalScale(79), wideNames); },
+                ThrowsMessage<std::runtime_error>(HasSubstr("longer than 30")));
 }
 
 } // namespace

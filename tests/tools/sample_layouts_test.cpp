@@ -4,14 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "audio_measure.h"
@@ -19,6 +16,7 @@
 #include "shell/startup_loader.h"
 #include "sound/pcm_decode.h"
 #include "sound/resample.h"
+#include "sound/sound_test_support.h"
 #include "sound/wav_image.h"
 #include "sound/wav_reader.h"
 
@@ -33,36 +31,27 @@ constexpr const char* kSox = "/usr/bin/sox";
 
 using ByteVector = std::vector<std::uint8_t>;
 
-ByteVector readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+ByteVector chunk(const std::string& id, const ByteVector& body) {
+    test::Bytes c;
+    c.id(id).u32(static_cast<std::uint32_t>(body.size()));
+    c.data.insert(c.data.end(), body.begin(), body.end());
+    return c.fill(body.size() % 2, 0).data;
 }
 
-void put32(ByteVector& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-ByteVector chunk(const std::string& id, ByteVector body) {
-    ByteVector c(id.begin(), id.end());
-    c.resize(8);
-    put32(c, 4, static_cast<std::uint32_t>(body.size()));
-    if (body.size() % 2) body.push_back(0);
-    c.insert(c.end(), body.begin(), body.end());
-    return c;
+ByteVector join(ByteVector a, const ByteVector& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 // A canonical file (fmt at 12, data at 36) with chunks put before "fmt ", between it and "data",
 // and after the data.
 ByteVector withChunks(const ByteVector& canonical, const ByteVector& before,
                       const ByteVector& between, const ByteVector& after) {
-    ByteVector b(canonical.begin(), canonical.begin() + 12);
-    b.insert(b.end(), before.begin(), before.end());
-    b.insert(b.end(), canonical.begin() + 12, canonical.begin() + 36);
-    b.insert(b.end(), between.begin(), between.end());
-    b.insert(b.end(), canonical.begin() + 36, canonical.end());
-    b.insert(b.end(), after.begin(), after.end());
-    put32(b, 4, static_cast<std::uint32_t>(b.size() - 8));
+    const auto at = canonical.begin();
+    ByteVector b = join(join(ByteVector(at, at + 12), before), ByteVector(at + 12, at + 36));
+    b = join(join(join(b, between), ByteVector(at + 36, canonical.end())), after);
+    const ByteVector riffSize = test::Bytes{}.u32(static_cast<std::uint32_t>(b.size() - 8)).data;
+    std::copy(riffSize.begin(), riffSize.end(), b.begin() + 4);
     return b;
 }
 
@@ -73,29 +62,19 @@ struct Layout {
 };
 
 std::vector<Layout> layouts() {
-    const auto text = [](const std::string& s, std::size_t size) {
-        ByteVector b(s.begin(), s.end());
-        b.resize(size, ' ');
-        return b;
+    const auto text = [](std::string s, std::size_t size) {
+        s.resize(size, ' ');
+        return ByteVector(s.begin(), s.end());
     };
-    ByteVector cue(4 + 24, 0);
-    cue[0] = 1; // one cue point: id 1, at sample 4410, in the chunk "data"
-    cue[4] = 1;
-    put32(cue, 8, 4410);
-    std::copy_n("data", 4, cue.begin() + 12);
-    put32(cue, 24, 4410);
-    const ByteVector list = chunk("LIST", [&] {
-        ByteVector b = text("INFO", 4);
-        const ByteVector comment = chunk("ICMT", text("the data chunk follows; data", 1188));
-        b.insert(b.end(), comment.begin(), comment.end());
-        return b;
-    }());
-    ByteVector before = chunk("JUNK", ByteVector(28, 0));
-    const ByteVector bext = chunk("bext", text("data ZEMBERA", 602));
-    before.insert(before.end(), bext.begin(), bext.end());
-    ByteVector after = chunk("PAD ", ByteVector(5, 0));
-    const ByteVector ixml = chunk("iXML", text("<BWFXML><NOTE>data</NOTE></BWFXML>", 35));
-    after.insert(after.end(), ixml.begin(), ixml.end());
+    // One cue point: id 1, at sample 4410, in the chunk "data".
+    const ByteVector cue =
+        test::Bytes{}.u32(1).u32(1).u32(4410).id("data").u32(0).u32(0).u32(4410).data;
+    const ByteVector list = chunk(
+        "LIST", join(text("INFO", 4), chunk("ICMT", text("the data chunk follows; data", 1188))));
+    const ByteVector before =
+        join(chunk("JUNK", ByteVector(28, 0)), chunk("bext", text("data ZEMBERA", 602)));
+    const ByteVector after = join(chunk("PAD ", ByteVector(5, 0)),
+                                  chunk("iXML", text("<BWFXML><NOTE>data</NOTE></BWFXML>", 35)));
     return {
         {"24-bit", "-b 24"},
         {"float", "-e floating-point -b 32"},
@@ -134,16 +113,13 @@ class SampleLayouts : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!fs::exists(kSox)) GTEST_SKIP() << "sox is not installed";
-        fs::remove_all(folder);
         fs::create_directories(folder / "wavs");
         fs::copy_file(kProgramDir / "Dizek.txt", folder / "Dizek.txt");
         names = listWavFiles(kProgramDir / "wavs");
         ASSERT_EQ(names.size(), 26u);
     }
-    void TearDown() override { fs::remove_all(folder); }
-
-    const fs::path folder =
-        fs::temp_directory_path() / ("zembera_layouts_" + std::to_string(getpid()));
+    test::TempDir dir;
+    const fs::path& folder = dir.path();
     std::vector<std::string> names;
 };
 
@@ -159,16 +135,13 @@ TEST_F(SampleLayouts, EveryStringSoundsAtItsTablePitchNoLouderThanItsFile) {
                                             layout.soxOptions + " '" + made.string() + "'";
                 ASSERT_EQ(std::system(command.c_str()), 0) << command;
             } else {
-                const ByteVector bytes =
-                    withChunks(readBytes(source), layout.before, layout.between, layout.after);
-                std::ofstream(made, std::ios::binary)
-                    .write(reinterpret_cast<const char*>(bytes.data()),
-                           static_cast<std::streamsize>(bytes.size()));
+                test::writeFile(made, withChunks(test::readFile(source), layout.before,
+                                                 layout.between, layout.after));
             }
             filePeak[static_cast<std::size_t>(std::stoi(name.substr(0, 2)))] = soxPeak(made);
             if (std::string(layout.name).starts_with("extensible")) {
-                const ByteVector bytes = readBytes(made);
-                ASSERT_EQ(bytes[20] | bytes[21] << 8, 0xFFFE) << "not WAVE_FORMAT_EXTENSIBLE";
+                ASSERT_EQ(test::littleEndian(test::readFile(made), 20, 2), 0xFFFEu)
+                    << "not WAVE_FORMAT_EXTENSIBLE";
             }
         }
         RecordedMessages messages;
@@ -180,13 +153,10 @@ TEST_F(SampleLayouts, EveryStringSoundsAtItsTablePitchNoLouderThanItsFile) {
             SCOPED_TRACE("string " + std::to_string(s));
             const auto sound = decodeWav(r.program->sounds->stringSound(s));
             ASSERT_TRUE(sound && sound->frames > 44100);
-            std::vector<double> x(sound->frames);
-            double peak = 0;
-            for (std::size_t i = 0; i < x.size(); ++i) {
-                x[i] = static_cast<std::int16_t>(sound->data[2 * i] | sound->data[2 * i + 1] << 8);
-                peak = std::max(peak, std::abs(x[i]));
-            }
-            EXPECT_LE(peak, filePeak[static_cast<std::size_t>(s)] + 1.0);
+            const auto samples = test::samplesIn({sound->data, 2 * sound->frames});
+            const std::vector<double> x(samples.begin(), samples.end());
+            const auto [low, high] = std::minmax_element(x.begin(), x.end());
+            EXPECT_LE(std::max(-*low, *high), filePeak[static_cast<std::size_t>(s)] + 1.0);
             const double tableHz =
                 kReferenceHz * std::exp2(r.program->tables.centTable(s, 0) / 1200.0);
             const double hz = am::pluckFundamental(x);
@@ -205,7 +175,7 @@ TEST_F(SampleLayouts, ProgramLayoutGivesTheImagesItAlwaysGave) {
     for (int s = 1; s <= 26; ++s) {
         SCOPED_TRACE("string " + std::to_string(s));
         const std::string& name = r.program->samples.sampleFileName[s];
-        const ByteVector file = readBytes(kProgramDir / "wavs" / name);
+        const ByteVector file = test::readFile(kProgramDir / "wavs" / name);
         const SoundImage& image = *r.program->sounds->stringSound(s);
         const float target = static_cast<float>(
             kReferenceHz * std::pow(2.0, static_cast<double>(static_cast<float>(
@@ -216,9 +186,7 @@ TEST_F(SampleLayouts, ProgramLayoutGivesTheImagesItAlwaysGave) {
             EXPECT_TRUE(std::equal(image.begin(), image.end(), file.begin(), file.end()));
             continue;
         }
-        std::vector<std::int16_t> samples((file.size() - 44) / 2);
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            samples[i] = static_cast<std::int16_t>(file[44 + 2 * i] | file[45 + 2 * i] << 8);
+        const auto samples = test::samplesIn(std::span(file).subspan(44));
         const SoundImagePtr expected =
             buildResampledImage(planResample(nominal, target, 10, samples.size()), samples);
         EXPECT_TRUE(image == *expected);

@@ -9,16 +9,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "audio_measure.h"
 #include "pitch/pitch_table.h"
 #include "samples/sample_writer.h"
 #include "shell/sample_folder.h"
+#include "sound/sound_test_support.h"
 #include "sound/wav_header.h"
 
 namespace zembera {
@@ -29,12 +28,6 @@ namespace am = audio_measure;
 
 const fs::path kProgramDir = ZEMBERA_PROGRAM_DIR;
 const fs::path kSampleDir = kProgramDir / "wavs";
-
-std::vector<std::uint8_t> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << "cannot open " << path;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The samples of `x` from `from` seconds on, `length` seconds long, cut short at its end.
 std::span<const double> seconds(const std::vector<double>& x, double from, double length) {
@@ -64,7 +57,7 @@ TEST(SampleFolderData, EachStringsFileIsACanonicalPluckAtTheTablesPitchThatDecay
         const double nominal = std::stol(name.substr(3, 6)) / 100.0; // hundredths of a hertz
         EXPECT_NEAR(nominal, 262.0 * std::exp2(t.centTable(s, 0) / 1200.0), 0.005 + 1e-9);
 
-        const std::vector<std::uint8_t> file = readBytes(kSampleDir / name);
+        const std::vector<std::uint8_t> file = test::readFile(kSampleDir / name);
         ASSERT_GT(file.size(), WavHeader::kSize);
         // Canonical: RIFF sizes to the end, PCM mono 16-bit at 44100 Hz, then the data.
         const WavHeader h = parseWavHeader(file);
@@ -77,12 +70,10 @@ TEST(SampleFolderData, EachStringsFileIsACanonicalPluckAtTheTablesPitchThatDecay
         EXPECT_GE(h.dataSize, 2u * 44100 * 2);
         EXPECT_LE(h.dataSize, 4u * 44100 * 2);
 
-        std::vector<double> x;
-        double peak = 0.0;
-        for (std::size_t i = WavHeader::kSize; i + 1 < file.size(); i += 2) {
-            x.push_back(static_cast<std::int16_t>(file[i] | (file[i + 1] << 8)));
-            peak = std::max(peak, std::abs(x.back()));
-        }
+        const auto samples = test::samplesIn(std::span(file).subspan(WavHeader::kSize));
+        const std::vector<double> x(samples.begin(), samples.end());
+        const auto [low, high] = std::minmax_element(x.begin(), x.end());
+        const double peak = std::max(-*low, *high);
         const double length = x.size() / am::kRate;
         EXPECT_NEAR(20.0 * std::log10(peak / 32768.0), -3.0, 0.5);
         EXPECT_EQ(x.back(), 0.0);
@@ -114,9 +105,8 @@ TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndRefusesAPitchTh
     std::array<double, kStringCount + 1> openCents{};
     for (int s = 1; s <= kStringCount; ++s)
         openCents[s] = t.centTable(s, 0);
-    const fs::path folder =
-        fs::temp_directory_path() / ("zembera_samples_" + std::to_string(getpid()));
-    fs::remove_all(folder);
+    test::TempDir dir;
+    const fs::path folder = dir.path() / "wavs";
     fs::create_directories(folder);
     for (const char* name : {"17_026100_C4.wav", "27_013081_ab.WAV", "12zz.zz", "kayıt.txt"})
         std::ofstream(folder / name) << "old";
@@ -127,7 +117,7 @@ TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndRefusesAPitchTh
     EXPECT_TRUE(fs::exists(folder / "12zz.zz"));
     EXPECT_TRUE(fs::exists(folder / "kayıt.txt"));
     for (const std::string& name : listWavFiles(kSampleDir))
-        EXPECT_TRUE(readBytes(folder / name) == readBytes(kSampleDir / name)) << name;
+        EXPECT_TRUE(test::readFile(folder / name) == test::readFile(kSampleDir / name)) << name;
     // Nothing but the files themselves is left behind.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 28);
 
@@ -137,7 +127,6 @@ TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndRefusesAPitchTh
     openCents[1] = 2400.0 + 1200.0 * std::log2(1320.0 / 1048.0);
     EXPECT_THROW(samples::writeSampleFolder(openCents, folder), std::invalid_argument);
     EXPECT_TRUE(fs::is_empty(folder));
-    fs::remove_all(folder);
 }
 
 } // namespace
