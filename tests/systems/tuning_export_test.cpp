@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <numeric>
 #include <vector>
 
 #include "pitch/scala_file.h"
@@ -50,9 +52,9 @@ TEST(TuningExport, MidiBulkDumpIsTheOneWrittenByHand) {
     // Shifted so that the naturals fall on equal-tempered keys (A4 = 440 Hz).
     const double toEqual = -1200.0 * std::log2(262.0 / (440.0 * std::exp2(-9.0 / 12.0)));
     const std::vector<std::uint8_t> dump = exportMidiTuning(handTuning(toEqual), "ZEMBERA test");
+    const std::string name = "ZEMBERA test    ";
     std::vector<std::uint8_t> expected = {0xF0, 0x7E, 0x7F, 0x08, 0x01, 0x00};
-    for (char c : std::string("ZEMBERA test    "))
-        expected.push_back(static_cast<std::uint8_t>(c));
+    expected.insert(expected.end(), name.begin(), name.end());
     for (int key = 0; key < 128; ++key) {
         if (key == 69) { // +2.25 cents: 368.64 of 16384 → 369 = 2 * 128 + 113
             expected.insert(expected.end(), {69, 0x02, 0x71});
@@ -62,10 +64,10 @@ TEST(TuningExport, MidiBulkDumpIsTheOneWrittenByHand) {
             expected.insert(expected.end(), {static_cast<std::uint8_t>(key), 0x00, 0x00});
         }
     }
-    std::uint8_t checksum = 0; // XOR from 7E up to the last note byte
-    for (std::size_t i = 1; i < expected.size(); ++i)
-        checksum ^= expected[i];
-    expected.push_back(checksum & 0x7F);
+    // XOR from 7E up to the last note byte.
+    expected.push_back(std::accumulate(expected.begin() + 1, expected.end(), std::uint8_t{0},
+                                       std::bit_xor<std::uint8_t>{}) &
+                       0x7F);
     expected.push_back(0xF7);
     ASSERT_EQ(dump.size(), 408u);
     EXPECT_EQ(dump, expected);
