@@ -55,15 +55,12 @@ TEST(TuningExport, MidiBulkDumpIsTheOneWrittenByHand) {
     const std::string name = "ZEMBERA test    ";
     std::vector<std::uint8_t> expected = {0xF0, 0x7E, 0x7F, 0x08, 0x01, 0x00};
     expected.insert(expected.end(), name.begin(), name.end());
-    for (int key = 0; key < 128; ++key) {
-        if (key == 69) { // +2.25 cents: 368.64 of 16384 → 369 = 2 * 128 + 113
-            expected.insert(expected.end(), {69, 0x02, 0x71});
-        } else if (key == 74) { // +50.5 cents: 8273.92 → 8274 = 64 * 128 + 82
-            expected.insert(expected.end(), {74, 0x40, 0x52});
-        } else {
-            expected.insert(expected.end(), {static_cast<std::uint8_t>(key), 0x00, 0x00});
-        }
-    }
+    for (int key = 0; key < 128; ++key)
+        expected.insert(expected.end(), {static_cast<std::uint8_t>(key), 0x00, 0x00});
+    // Key 69 +2.25 cents: 368.64 of 16384, 369 = 2 * 128 + 113; key 74 +50.5 cents: 8273.92,
+    // 8274 = 64 * 128 + 82.
+    std::copy_n(std::begin({0x02, 0x71}), 2, expected.begin() + 22 + 3 * 69 + 1);
+    std::copy_n(std::begin({0x40, 0x52}), 2, expected.begin() + 22 + 3 * 74 + 1);
     // XOR from 7E up to the last note byte.
     expected.push_back(std::accumulate(expected.begin() + 1, expected.end(), std::uint8_t{0},
                                        std::bit_xor<std::uint8_t>{}) &

@@ -13,6 +13,7 @@
 
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
+#include "pitch/scala_file.h"
 #include "sound/sound_test_support.h"
 
 namespace zembera {
@@ -35,28 +36,15 @@ const PitchTables& t() {
     return tables;
 }
 
-// The 79 steps (step 0 = 0 cents) of the scale the table was made from, read here on their own.
-const std::vector<double>& scaleSteps() {
-    static const std::vector<double> steps = [] {
-        std::istringstream in(
-            readBytes(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl"));
-        std::vector<std::string> items;
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (!line.starts_with('!')) items.push_back(line);
-        }
-        // The description, the count, then the pitches; the last is the period 2/1.
-        std::vector<double> result{0.0};
-        for (std::size_t i = 2; i + 1 < items.size(); ++i)
-            result.push_back(std::stod(items[i]));
-        return result;
-    }();
+// The scale the table was made from; its reader has tests of its own.
+const Scale& scale() {
+    static const Scale steps = parseScale(
+        readBytes(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl"), "79-159.scl");
     return steps;
 }
 
 double expectedCents(int d) {
-    const int octave = static_cast<int>(std::floor(d / 79.0));
-    return 1200.0 * octave + scaleSteps()[static_cast<std::size_t>(d - 79 * octave)];
+    return degreeCents(scale(), d);
 }
 
 struct Range {
@@ -101,7 +89,7 @@ TEST(BundledPitchTable, IsUtf8TextWithCrLfLinesAndFullWidthNames) {
 }
 
 TEST(BundledPitchTable, DegreesFollowTheScaleAndEveryPlaceIsInExactlyOneRecord) {
-    ASSERT_EQ(scaleSteps().size(), 79u);
+    ASSERT_EQ(scale().size(), 79);
     std::map<std::pair<int, int>, int> seen;
     for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
         const DegreeRecord& r = t().degreeTable(d);
