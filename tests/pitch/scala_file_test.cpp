@@ -1,27 +1,21 @@
 #include "pitch/scala_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 
 #include "common/text_fields.h"
+#include "sound/sound_test_support.h"
 
 namespace zembera {
 namespace {
 
-// The message of the FormatError `f` throws, or "" when it throws none.
-template <typename F> std::string errorOf(F f) {
-    try {
-        f();
-    } catch (const FormatError& e) {
-        return e.what();
-    }
-    return "";
-}
+using ::testing::DoubleNear;
+using ::testing::Pointwise;
+using ::testing::ThrowsMessage;
 
 TEST(ScalaScale, ReadsCentsRatiosCommentsAndBlankLinesAndCountsDegreesAcrossPeriods) {
     const Scale s = parseScale("! tiny.scl\r\n!\r\nA test scale\r\n 5\r\n!\r\n 150.5 first\r\n"
@@ -29,30 +23,24 @@ TEST(ScalaScale, ReadsCentsRatiosCommentsAndBlankLinesAndCountsDegreesAcrossPeri
                                "tiny.scl");
     EXPECT_EQ(s.description, "A test scale");
     ASSERT_EQ(s.size(), 5);
-    const double expected[] = {0.0, 150.5, 701.955, 800.25, 1088.269};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_NEAR(s.steps[static_cast<std::size_t>(i)], expected[i], 1e-3) << i;
+    EXPECT_THAT(s.steps, Pointwise(DoubleNear(1e-3), {0.0, 150.5, 701.955, 800.25, 1088.269}));
     EXPECT_DOUBLE_EQ(s.period, 1200.0);
     const Scale t = parseScale("\n5\n100.0\n300.\n500.0\n700.0\n1200.0\n", "s.scl");
-    for (auto [degree, cents] : {std::pair{0, 0.0},
-                                 {3, 500.0},
-                                 {6, 1300.0},
-                                 {-1, -500.0},
-                                 {-5, -1200.0},
-                                 {-6, -1700.0},
-                                 {-11, -2900.0}})
+    const std::pair<int, double> degrees[] = {{0, 0.0},      {3, 500.0},    {6, 1300.0},
+                                              {-1, -500.0},  {-5, -1200.0}, {-6, -1700.0},
+                                              {-11, -2900.0}};
+    for (auto [degree, cents] : degrees)
         EXPECT_DOUBLE_EQ(degreeCents(t, degree), cents) << degree;
     // The bundled scales are read as their sizes and periods say.
-    for (auto [name, size] : {std::pair{"79-159.scl", 79},
-                              {"80-159.scl", 80},
-                              {"53-commas.scl", 53},
-                              {"turkish_24.scl", 24},
-                              {"aeu-41.scl", 41}}) {
-        std::ifstream in(std::filesystem::path(ZEMBERA_SOURCE_DIR) / "tools/tunings" / name,
-                         std::ios::binary);
-        const Scale bundled = parseScale(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
-            name);
+    const std::pair<const char*, int> bundledScales[] = {{"79-159.scl", 79},
+                                                         {"80-159.scl", 80},
+                                                         {"53-commas.scl", 53},
+                                                         {"turkish_24.scl", 24},
+                                                         {"aeu-41.scl", 41}};
+    for (auto [name, size] : bundledScales) {
+        const auto bytes =
+            test::readFile(std::filesystem::path(ZEMBERA_SOURCE_DIR) / "tools/tunings" / name);
+        const Scale bundled = parseScale(std::string(bytes.begin(), bytes.end()), name);
         EXPECT_EQ(bundled.size(), size) << name;
         EXPECT_NEAR(bundled.period, 1200.0, 1e-9) << name;
     }
@@ -80,8 +68,9 @@ TEST(ScalaScale, RefusesWhatTheInstrumentCannotTakeNamingFileAndLine) {
         {"! only a comment\n", 1, "dosya bitti, açıklama satırı bekleniyordu"},
     };
     for (const auto& [text, line, message] : cases)
-        EXPECT_EQ(errorOf([&] { parseScale(text, "a.scl"); }),
-                  "a.scl dosyasının " + std::to_string(line) + ". satırında hata: " + message)
+        EXPECT_THAT([&] { parseScale(text, "a.scl"); },
+                    ThrowsMessage<FormatError>("a.scl dosyasının " + std::to_string(line) +
+                                               ". satırında hata: " + message))
             << text;
     // A period a few cents from the octave is a stretched octave, still taken.
     EXPECT_NO_THROW(parseScale("d\n5\n100.0\n200.0\n300.0\n400.0\n1210.0\n", "a.scl"));
@@ -99,16 +88,10 @@ TEST(ScalaMapping, ReadsHeaderAndKeysAndMapsKeysToDegrees) {
         parseKeyboardMapping("3\n0\n127\n60\n69\n440.0\n3\n0\n1\n", "short.kbm");
     const KeyboardMapping linear =
         parseKeyboardMapping("0\n0\n127\n62\n62\n293.66\n0\n", "linear.kbm");
+    const std::optional<int> none;
     const std::tuple<const KeyboardMapping*, int, std::optional<int>> keys[] = {
-        {&m, 60, 0},
-        {&m, 61, 1},
-        {&m, 62, std::nullopt},
-        {&m, 73, 13},
-        {&m, 59, -1},
-        {&m, 50, std::nullopt},
-        {&shortMap, 61, 1},
-        {&shortMap, 62, std::nullopt},
-        {&linear, 60, -2}};
+        {&m, 60, 0},    {&m, 61, 1},        {&m, 62, none},        {&m, 73, 13},     {&m, 59, -1},
+        {&m, 50, none}, {&shortMap, 61, 1}, {&shortMap, 62, none}, {&linear, 60, -2}};
     for (const auto& [mapping, key, degree] : keys)
         EXPECT_EQ(degreeOfKey(*mapping, key), degree) << key;
 
@@ -124,7 +107,9 @@ TEST(ScalaMapping, ReadsHeaderAndKeysAndMapsKeysToDegrees) {
         {"0\n100\n50\n", "3. satırında hata: son tuş 100 ile 127 arasında olmalı, 50 bulundu"},
     };
     for (const auto& [text, message] : broken)
-        EXPECT_EQ(errorOf([&] { parseKeyboardMapping(text, "b.kbm"); }), head + message) << text;
+        EXPECT_THAT([&] { parseKeyboardMapping(text, "b.kbm"); },
+                    ThrowsMessage<FormatError>(head + message))
+            << text;
 }
 
 } // namespace
