@@ -10,11 +10,9 @@ namespace {
 // lacking both a sharp and a flat.
 PitchTables tablesWithMarks() {
     PitchTables t;
-    for (int s = 8; s <= kStringCount; ++s)
-        for (int m = kMandalLow; m <= kMandalHigh; ++m)
-            t.mandalMark(s, m) = static_cast<std::int16_t>(m);
-    for (int s = 1; s <= 7; ++s)
-        for (int m = mandalMinOf(s); m <= mandalMaxOf(s); ++m)
+    for (int s = 1; s <= kStringCount; ++s)
+        for (int m = s <= 7 ? mandalMinOf(s) : kMandalLow;
+             m <= (s <= 7 ? mandalMaxOf(s) : kMandalHigh); ++m)
             t.mandalMark(s, m) = static_cast<std::int16_t>(m);
     t.mandalMark(1, 5) = 6; // string 1 reaches its sharp at position 5 and also at 6
     t.mandalMark(3, 6) = 4;
@@ -52,11 +50,10 @@ TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
     t.mandalMark(17, 6) = 5; // C4's string loses its sharp: D4's flat sounds instead
     EXPECT_EQ(midiKeyTarget(61, t, st), (MidiKeyTarget{16, -6, false}));
     // Of several positions with the mark, the one nearest the open string.
-    EXPECT_EQ(positionWithMark(t, 1, 6), 5);
-    EXPECT_EQ(positionWithMark(t, 3, 6), std::nullopt);
-    EXPECT_EQ(positionWithMark(t, 12, -6), -6);
-    EXPECT_EQ(positionWithMark(t, 0, 6), std::nullopt);
-    EXPECT_EQ(positionWithMark(t, 27, 6), std::nullopt);
+    const std::tuple<int, int, std::optional<int>> marks[] = {
+        {1, 6, 5}, {3, 6, std::nullopt}, {12, -6, -6}, {0, 6, std::nullopt}, {27, 6, std::nullopt}};
+    for (const auto& [s, mark, position] : marks)
+        EXPECT_EQ(positionWithMark(t, s, mark), position) << s;
 }
 
 } // namespace
