@@ -5,9 +5,7 @@
 namespace zembera {
 namespace {
 
-// Marks as the pitch table reader fills them: strings 8..26 carry their position as the mark;
-// the short strings 1..7 get their own rows, here with string 3 lacking a sharp and string 2
-// lacking both a sharp and a flat.
+// Each position marked with itself, but string 3 lacks a sharp and string 2 a sharp and a flat.
 PitchTables tablesWithMarks() {
     PitchTables t;
     for (int s = 1; s <= kStringCount; ++s)
@@ -29,8 +27,7 @@ InstrumentState stateAt(int position) {
     return st;
 }
 
-// White keys sound their string where it stands; black keys the string below at its sharp
-// whatever its position, else the string above at its flat; keys beyond A2..E6 nothing.
+// Black keys: the string below at its sharp, else the string above at its flat.
 TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
     PitchTables t = tablesWithMarks();
     InstrumentState st = stateAt(-2);

@@ -1,5 +1,4 @@
-// The MIDI keyboard's notes and every note the program sounds going out as MPE, on a program
-// folder loaded as at start-up.
+// The MIDI keyboard's notes and the program's notes going out as MPE, on a loaded program.
 
 #include "midi/midi_player.h"
 

@@ -1,7 +1,4 @@
-// The byte stream against the published MPE standard (MIDI Polyphonic Expression 1.0): the MPE
-// configuration message is RPN 6 on the manager channel (Bn 64 06, Bn 65 00, Bn 06 mm with
-// mm = member channels), pitch bend sensitivity is RPN 0 (Bn 64 00, Bn 65 00, Bn 06 semitones,
-// Bn 26 cents), and per-note pitch bend goes on the note's member channel before its note-on.
+// The byte stream against the published MPE 1.0: RPN 6 configures the zone, RPN 0 the bend range.
 
 #include "midi/mpe_encoder.h"
 

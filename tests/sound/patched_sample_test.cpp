@@ -134,8 +134,7 @@ TEST(RecorderFile, PlaysByNameAndPatchedAtThePitchMeant) {
     EXPECT_NEAR(test::measuredHz(test::pcmSamples(*patched)), 330.0, 0.1);
 }
 
-// The WAV files system packages install (alsa-utils, sound-icons: 48 and 16 kHz, mono and
-// stereo), each against SoX's own conversion of the same file to 44.1 kHz mono.
+// Real 48 and 16 kHz, mono and stereo files of system packages, against SoX's own conversion.
 TEST(RecorderFile, EveryInstalledSystemWavFileReadsAsSoxConvertsIt) {
     if (!std::filesystem::exists("/usr/bin/sox")) GTEST_SKIP() << "sox is not installed";
     std::vector<std::filesystem::path> files;

@@ -1,6 +1,4 @@
-// Counts heap allocations and frees while the mixer renders. The replaced global operators serve
-// the whole test executable but count only while `counting` is set. The array forms are replaced
-// too: a sanitizer runtime supplies its own, which would not call the plain ones.
+// Counts heap use while `counting` is set; every form is replaced, as a sanitizer supplies its own.
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
-// The real output path: the SDL backend with SDL's "disk" driver, which writes what the device
-// would play into a file, a device that goes away, and the fall-back when no driver works.
+// The SDL backend on SDL's "disk" driver (what it plays goes into a file) and its fall-back.
 
 #include <gtest/gtest.h>
 
@@ -18,8 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::constant;
 
-// Chooses the SDL driver of the next device; the disk driver writes to `file`, taking `delay`
-// ms per buffer. Each test sets the driver it uses.
+// The SDL driver of the next device; the disk driver writes to `file`, `delay` ms a buffer.
 void useDriver(const char* driver, const std::string& file = "", const char* delay = "2") {
     setenv("SDL_AUDIODRIVER", driver, 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);

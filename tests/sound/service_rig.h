@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the mixer and sound-service tests: sounds made from sample lists, and a sound
-// service whose output is pulled buffer by buffer on the test's thread.
+// Sounds made from sample lists, and a sound service pulled on the test's thread.
 
 #include <cstdint>
 #include <memory>

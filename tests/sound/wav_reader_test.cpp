@@ -1,5 +1,4 @@
-// Reading the samples of a WAV file as they lie, and decoding a WAV image into what the mixer
-// plays, on files built field by field.
+// WAV samples read as they lie, and WAV images decoded into what the mixer plays.
 
 #include "sound/wav_reader.h"
 

@@ -1,5 +1,4 @@
-// The pitch tables built for every bundled system, checked against the scale files read here on
-// their own, and the 79-tone one against the bundled Dizek.txt.
+// The pitch tables of every bundled system against its scale, the 79-tone one against Dizek.txt.
 
 #include "systems/pitch_system.h"
 
@@ -39,8 +38,7 @@ Scale scaleOf(const std::string& file) {
     return parseScale(readBytes(kProgram / kSystemsFolder / file), file);
 }
 
-// A system as the musician knows it: the step of its C, the steps of its written naturals above
-// that C and the mandal range of strings 8..26 (0, 0 where it differs from string to string).
+// The step of C, the naturals above it, the range of strings 8..26 (0, 0: differs by string).
 struct Expected {
     const char* name;
     const char* file;
@@ -145,8 +143,7 @@ TEST(PitchSystems, Yarman79IsTheBundledTableToTheLastBit) {
     EXPECT_EQ(t.octaveDivisionCaptions, dizek.octaveDivisionCaptions);
 }
 
-// Outside the 79-tone table a pitch takes the perde name within 5 cents, otherwise the name
-// below with its cents; marks follow the cents of the offset.
+// A perde's name within 5 cents, else the name below with its cents; marks follow the cents.
 TEST(PitchSystems, NamesAndMarksFollowTheCents) {
     const PitchSystem twelve = findSystem(kProgram, "12 eşit", names());
     auto name = [&](int s, int m) {

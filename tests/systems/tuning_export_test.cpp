@@ -1,5 +1,4 @@
-// The exports of what the strings sound: Scala .scl/.kbm and the MIDI bulk tuning dump, against
-// files written by hand from the published formats, and read back by the program's reader.
+// Scala and MIDI tuning exports against files written by hand from the published formats.
 
 #include "systems/tuning_export.h"
 

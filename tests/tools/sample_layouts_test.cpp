@@ -1,6 +1,4 @@
-// The bundled samples rewritten by SoX in other common WAV layouts, loaded as a program folder:
-// every string must sound at its table pitch, no louder than its file, and a folder in the
-// program's own layout must give exactly the images it always gave.
+// The bundled samples rewritten by SoX in other common WAV layouts, loaded as a program folder.
 
 #include <gtest/gtest.h>
 
@@ -43,8 +41,7 @@ ByteVector join(ByteVector a, const ByteVector& b) {
     return a;
 }
 
-// A canonical file (fmt at 12, data at 36) with chunks put before "fmt ", between it and "data",
-// and after the data.
+// A canonical file with chunks put before "fmt " (at 12), before "data" (at 36) and at the end.
 ByteVector withChunks(const ByteVector& canonical, const ByteVector& before,
                       const ByteVector& between, const ByteVector& after) {
     const auto at = canonical.begin();
@@ -165,8 +162,7 @@ TEST_F(SampleLayouts, EveryStringSoundsAtItsTablePitchNoLouderThanItsFile) {
     }
 }
 
-// The bundled folder takes the path it always took: the open strings play their files byte for
-// byte, every other string the index-scaled copy of the samples read from offset 44.
+// Open strings play their files byte for byte, others the index-scaled copy of the samples.
 TEST_F(SampleLayouts, ProgramLayoutGivesTheImagesItAlwaysGave) {
     RecordedMessages messages;
     const StartupResult r = loadProgram(kProgramDir, messages);

@@ -1,5 +1,4 @@
-// Checks of the bundled string samples as the build made them: names, format, measured pitch and
-// sound, agreement with the pitch table, and the tool's folder writing.
+// The bundled string samples as the build made them, and the tool's folder writing.
 
 #include <gtest/gtest.h>
 
@@ -37,8 +36,6 @@ std::span<const double> seconds(const std::vector<double>& x, double from, doubl
     return std::span<const double>(x).subspan(begin, count);
 }
 
-// One sample per string named with its open note and the table's pitch, each a canonical pluck
-// at that pitch that decays to silence.
 TEST(SampleFolderData, EachStringsFileIsACanonicalPluckAtTheTablesPitchThatDecaysToSilence) {
     // The open note of each string, string 1 first: the naturals from E6 down to A2.
     const std::array<std::string, 26> openNotes{
@@ -98,8 +95,7 @@ TEST(SampleFolderData, EachStringsFileIsACanonicalPluckAtTheTablesPitchThatDecay
     }
 }
 
-// The bundled files were written by another process: the same bytes here show that the
-// synthesis depends on nothing but the pitch.
+// The same bytes as the build's own run show that the synthesis depends on the pitch alone.
 TEST(SampleWriter, RepeatsTheBundledBytesReplacingStaleSamplesAndRefusesAPitchTheNameCannotCarry) {
     const PitchTables t = tablo_oku_txt(kProgramDir);
     std::array<double, kStringCount + 1> openCents{};
