@@ -5,11 +5,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "common/messages.h"
 #include "service_rig.h"
 #include "sound/pcm_decode.h"
+#include "sound_test_support.h"
 
 namespace zembera {
 namespace {
