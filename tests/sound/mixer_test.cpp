@@ -1,5 +1,6 @@
 #include "sound/mixer.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +91,9 @@ namespace {
 using test::constant;
 using test::imageOf;
 using test::pcmOf;
+using ::testing::Each;
+using ::testing::Property;
+using Watch = std::weak_ptr<const void>;
 
 std::vector<std::int16_t> render(Mixer& mixer, std::size_t frames, int channels = 1) {
     std::vector<std::int16_t> out(frames * static_cast<std::size_t>(channels), 0x5a5a);
@@ -173,7 +177,7 @@ TEST(Mixer, AVoiceSoundsUntilItsSoundRunsOutIsStoppedOrFadesAwayAndIsReleasedWhe
     EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false}));
     std::vector<PcmSound> sounds{pcmOf(constant(300, 1)), pcmOf(constant(100, 2)),
                                  pcmOf(constant(10000, 3)), pcmOf(constant(10000, 4))};
-    std::vector<std::weak_ptr<const void>> watches;
+    std::vector<Watch> watches;
     for (const std::size_t i : {0, 2, 3}) // a cut-off, a stopped and a faded one
         watches.push_back(sounds[i].owner);
     mixer.playMemory(std::move(sounds[0]));
@@ -194,11 +198,9 @@ TEST(Mixer, AVoiceSoundsUntilItsSoundRunsOutIsStoppedOrFadesAwayAndIsReleasedWhe
     EXPECT_EQ(state(), (std::vector<bool>{true, false, false, true})); // still dying away
     render(mixer, kReleaseFadeFrames);
     EXPECT_EQ(state(), (std::vector<bool>{true, false, false, false}));
-    for (const auto& watch : watches)
-        EXPECT_FALSE(watch.expired()) << "the audio side must not free a sound";
+    EXPECT_THAT(watches, Each(Property(&Watch::expired, false))) << "freed on the audio side";
     mixer.collectGarbage();
-    for (const auto& watch : watches)
-        EXPECT_TRUE(watch.expired());
+    EXPECT_THAT(watches, Each(Property(&Watch::expired, true)));
     mixer.playMemory({}); // an empty sound cuts it off
     EXPECT_TRUE(mixer.memorySounding());
     render(mixer, 1);
@@ -230,7 +232,7 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
             renders.fetch_add(1);
         }
     });
-    std::vector<std::weak_ptr<const void>> watches;
+    std::vector<Watch> watches;
     for (int i = 0; i < 3000; ++i) {
         PcmSound sound = pcmOf(constant(static_cast<std::size_t>(50 + i % 300), 1));
         watches.push_back(sound.owner);
@@ -250,8 +252,7 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
     running = false;
     audio.join();
     mixer.collectGarbage();
-    EXPECT_EQ(std::count_if(watches.begin(), watches.end(), [](auto& w) { return !w.expired(); }),
-              0);
+    EXPECT_THAT(watches, Each(Property(&Watch::expired, true)));
 }
 
 TEST(RenderAllocation, RenderingAtAnyGainOrFadeNeverAllocatesOrFrees) {
