@@ -270,7 +270,7 @@ TEST(Resample, MatchesPlainArithmeticOverManyRatiosAndAtTheEdgesOfFloatRounding)
 }
 
 TEST(Resample, VectorLoopWritesTheImageUpToTheEndOfTheSourceAndTakesAlmostAllOfIt) {
-    // Ratios across every window size of the vector loop (one to four 8-sample parts), the edges
+    // Ratios across every window size of the vector loop (one to four 8-sample blocks), the edges
     // between them, and ratios outside its range (0.004 to 4.3) that fall back to the scalar
     // loop. Sources of odd lengths: the last windows reach the end and the scalar loop finishes.
     const bool wide = __builtin_cpu_supports("avx2");
