@@ -1,8 +1,8 @@
-// The MIDI keyboard's notes and every note the program sounds going out as MPE, on a program
-// folder loaded as at start-up.
+// The MIDI keyboard's notes and the program's notes going out as MPE, on a loaded program.
 
 #include "midi/midi_player.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +24,7 @@ namespace zembera {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using ::testing::ElementsAre;
 
 class RecordedNotes : public MidiNoteOutput {
   public:
@@ -44,8 +45,7 @@ class RecordedNotes : public MidiNoteOutput {
 // Whether `sound` holds the samples `image` decodes to.
 bool sameSound(const PcmSound& sound, const SoundImagePtr& image) {
     const auto decoded = decodeWav(image);
-    return decoded && decoded->frames == sound.frames &&
-           std::equal(sound.data, sound.data + 2 * sound.frames, decoded->data);
+    return decoded && test::pcmSamples(*decoded) == test::pcmSamples(sound);
 }
 
 // The sound output of the program over a sound service, rendered on the test's thread.
@@ -127,14 +127,12 @@ TEST_F(MidiPlaying, WhiteKeysSoundTheLetterKeysImageBlackKeysTheSharpAtTheirVelo
     EXPECT_EQ(notes.plays[0].alias, "midi60");
     EXPECT_TRUE(sameSound(notes.plays[0].sound, program->sounds->stringSound(17)));
     EXPECT_EQ(notes.plays[0].gain, 1.0F);
-    EXPECT_EQ(st().currentString, 17);
-    EXPECT_EQ(st().lastString, 17);
-    EXPECT_EQ(view.calls,
-              (std::vector<std::string>{"black 17", "tel_çiz", "mandal_at", "porte", "etiket"}));
+    EXPECT_EQ((std::pair<int, int>(st().currentString, st().lastString)), std::pair(17, 17));
+    EXPECT_THAT(view.calls, ElementsAre("black 17", "tel_çiz", "mandal_at", "porte", "etiket"));
     view.calls.clear();
     send(0x80, 60, 0);
-    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi60"}));
-    EXPECT_EQ(view.calls, (std::vector<std::string>{"green 17"}));
+    EXPECT_THAT(notes.fades, ElementsAre("midi60"));
+    EXPECT_THAT(view.calls, ElementsAre("green 17"));
     send(0x90, 45, 64); // A2: string 26, softer
     EXPECT_TRUE(sameSound(notes.plays[1].sound, program->sounds->stringSound(26)));
     EXPECT_NEAR(notes.plays[1].gain, 0.254F, 0.001F);
@@ -167,11 +165,11 @@ TEST_F(MidiPlaying, SustainRestartRangeRecordingReplayAndStopAll) {
     send(0x80, 62, 0);
     EXPECT_TRUE(notes.fades.empty());
     send(0x90, 62, 50); // restarts the sustained note
-    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi62"}));
+    EXPECT_THAT(notes.fades, ElementsAre("midi62"));
     send(0x80, 62, 0);
     send(0x90, 52, 100);
     player->stopAll();
-    EXPECT_EQ(notes.fades, (std::vector<std::string>{"midi62", "midi52", "midi62"}));
+    EXPECT_THAT(notes.fades, ElementsAre("midi62", "midi52", "midi62"));
     send(0xB0, 64, 0);
     EXPECT_EQ(notes.fades.size(), 3u);
     // While a replay or a recording runs new notes are ignored; sounding ones still end.

@@ -1,5 +1,4 @@
-// The real MIDI system through RtMidi: runs where the ALSA sequencer exists, says why it is
-// skipped elsewhere.
+// The real MIDI system through RtMidi, where the ALSA sequencer exists.
 
 #include <gtest/gtest.h>
 #include <rtmidi/RtMidi.h>

@@ -1,20 +1,99 @@
 #include "sound/mixer.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <thread>
 #include <vector>
 
 #include "service_rig.h"
 
+// Counts heap use while `counting` is set; every form is replaced, as a sanitizer supplies its own.
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<int> allocations{0};
+std::atomic<int> frees{0};
+void* volatile escaped = nullptr; // allocations stored here cannot be left out by the compiler
+
+void* allocate(std::size_t size, std::size_t alignment) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
+    if (size == 0) size = 1;
+    void* p = alignment <= alignof(std::max_align_t)
+                  ? std::malloc(size)
+                  : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+void release(void* p) noexcept {
+    if (p && counting.load(std::memory_order_relaxed)) frees.fetch_add(1);
+    std::free(p);
+}
+
+// Runs `action` with the counter on; gives the allocations and frees it made.
+template <typename F> std::pair<int, int> counted(F&& action) {
+    allocations = 0;
+    frees = 0;
+    counting = true;
+    action();
+    counting = false;
+    return {allocations.load(), frees.load()};
+}
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    return allocate(size, alignof(std::max_align_t));
+}
+void* operator new[](std::size_t size) {
+    return allocate(size, alignof(std::max_align_t));
+}
+void* operator new(std::size_t size, std::align_val_t a) {
+    return allocate(size, static_cast<std::size_t>(a));
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return allocate(size, static_cast<std::size_t>(a));
+}
+void operator delete(void* p) noexcept {
+    release(p);
+}
+void operator delete[](void* p) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    release(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    release(p);
+}
+
 namespace zembera {
 namespace {
 
 using test::constant;
+using test::imageOf;
 using test::pcmOf;
+using ::testing::Each;
+using ::testing::Property;
+using Watch = std::weak_ptr<const void>;
 
 std::vector<std::int16_t> render(Mixer& mixer, std::size_t frames, int channels = 1) {
     std::vector<std::int16_t> out(frames * static_cast<std::size_t>(channels), 0x5a5a);
@@ -98,7 +177,7 @@ TEST(Mixer, AVoiceSoundsUntilItsSoundRunsOutIsStoppedOrFadesAwayAndIsReleasedWhe
     EXPECT_EQ(state(), (std::vector<bool>{false, false, false, false}));
     std::vector<PcmSound> sounds{pcmOf(constant(300, 1)), pcmOf(constant(100, 2)),
                                  pcmOf(constant(10000, 3)), pcmOf(constant(10000, 4))};
-    std::vector<std::weak_ptr<const void>> watches;
+    std::vector<Watch> watches;
     for (const std::size_t i : {0, 2, 3}) // a cut-off, a stopped and a faded one
         watches.push_back(sounds[i].owner);
     mixer.playMemory(std::move(sounds[0]));
@@ -119,11 +198,9 @@ TEST(Mixer, AVoiceSoundsUntilItsSoundRunsOutIsStoppedOrFadesAwayAndIsReleasedWhe
     EXPECT_EQ(state(), (std::vector<bool>{true, false, false, true})); // still dying away
     render(mixer, kReleaseFadeFrames);
     EXPECT_EQ(state(), (std::vector<bool>{true, false, false, false}));
-    for (const auto& watch : watches)
-        EXPECT_FALSE(watch.expired()) << "the audio side must not free a sound";
+    EXPECT_THAT(watches, Each(Property(&Watch::expired, false))) << "freed on the audio side";
     mixer.collectGarbage();
-    for (const auto& watch : watches)
-        EXPECT_TRUE(watch.expired());
+    EXPECT_THAT(watches, Each(Property(&Watch::expired, true)));
     mixer.playMemory({}); // an empty sound cuts it off
     EXPECT_TRUE(mixer.memorySounding());
     render(mixer, 1);
@@ -155,7 +232,7 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
             renders.fetch_add(1);
         }
     });
-    std::vector<std::weak_ptr<const void>> watches;
+    std::vector<Watch> watches;
     for (int i = 0; i < 3000; ++i) {
         PcmSound sound = pcmOf(constant(static_cast<std::size_t>(50 + i % 300), 1));
         watches.push_back(sound.owner);
@@ -175,8 +252,72 @@ TEST(Mixer, ConcurrentRenderingGivesEverySoundBack) {
     running = false;
     audio.join();
     mixer.collectGarbage();
-    EXPECT_EQ(std::count_if(watches.begin(), watches.end(), [](auto& w) { return !w.expired(); }),
-              0);
+    EXPECT_THAT(watches, Each(Property(&Watch::expired, true)));
+}
+
+TEST(RenderAllocation, RenderingAtAnyGainOrFadeNeverAllocatesOrFrees) {
+    // The counter itself sees plain and over-aligned array allocations.
+    struct alignas(64) Wide {
+        char c;
+    };
+    EXPECT_EQ(counted([] {
+                  auto* vector = new std::vector<int>(100); // the vector and its elements
+                  escaped = vector;
+                  auto* wide = new Wide[2];
+                  escaped = wide;
+                  delete[] wide;
+                  delete vector;
+              }),
+              std::pair(3, 3));
+
+    test::TempDir folder;
+    test::ServiceRig rig;
+    SoundService& sound = rig.sound;
+    std::vector<std::int16_t> buffer(256);
+    std::pair<int, int> inRender{0, 0};
+    const auto renderCounted = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            const auto [a, f] = counted([&] { rig.output().render(buffer); });
+            inRender = {inRender.first + a, inRender.second + f};
+        }
+    };
+    // Sounds that only the audio side holds once the caller lets go: the last reference of each
+    // is dropped by a voice that cuts off, stops or finishes it.
+    sound.PlayImage(imageOf(constant(3000, 1)), kSndAsync);
+    renderCounted(1);
+    sound.PlayImage(imageOf(constant(3000, 2)), kSndAsync); // cut-off
+    renderCounted(1);
+    test::Bytes halfRate = test::riffAndFormat(1, 22050, 16);
+    halfRate.id("data").u32(400).samples(constant(200, 3));
+    sound.PlayImage(std::make_shared<const SoundImage>(test::asImage(halfRate.data)),
+                    kSndAsync); // converted copy
+    renderCounted(1);
+    sound.StopAllSound();
+    renderCounted(1);
+    for (int s = 1; s <= 26; ++s) {
+        const auto file = folder.path() / (std::to_string(s) + "zz.zz");
+        test::writeFile(file, test::canonicalWav(constant(static_cast<std::size_t>(100 * s), 4)));
+        ASSERT_TRUE(sound.MciOpenPlay(file.string(), "a" + std::to_string(s)));
+    }
+    sound.PlayImage(imageOf(constant(600, 5)), kSndAsync);
+    renderCounted(12); // every sound plays out
+    for (int s = 1; s <= 26; ++s)
+        sound.MciStopClose("a" + std::to_string(s));
+    renderCounted(1);
+    // Notes below full level, then dying away.
+    for (int v = 0; v < 8; ++v)
+        ASSERT_TRUE(sound.PlayNote("n" + std::to_string(v),
+                                   imageOf(constant(static_cast<std::size_t>(300 + 100 * v), 1000)),
+                                   0.1F * static_cast<float>(v + 1)));
+    renderCounted(1);
+    for (int v = 0; v < 8; ++v)
+        sound.FadeNoteClose("n" + std::to_string(v));
+    renderCounted(4);
+    sound.PlayImage(imageOf(constant(100, 6)), kSndAsync);
+    renderCounted(1); // finishes it: its last reference is now on the way back
+    EXPECT_EQ(inRender, std::pair(0, 0));
+    // That sound is freed here, on the UI thread.
+    EXPECT_GT(counted([&] { sound.pump(); }).second, 0);
 }
 
 } // namespace

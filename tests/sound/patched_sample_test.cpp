@@ -1,11 +1,13 @@
 #include "sound/patched_sample.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <numeric>
 #include <tuple>
 
 #include "service_rig.h"
@@ -16,6 +18,8 @@ namespace zembera {
 namespace {
 
 using test::constant;
+using ::testing::DoubleEq;
+using ::testing::Optional;
 
 constexpr double kSampleHz = 220.0;
 constexpr double kLevel = 12000; // the test tone swings 8000 around this level, never reaching 0
@@ -29,16 +33,14 @@ std::vector<std::int16_t> toneSamples() {
     return v;
 }
 
-// Samples named "NN_022000_NN.wav" (220 Hz); strings 1, 8, 17 and 26 have a file.
+// Samples named "NN_022000_zz.wav" (220 Hz); strings 1, 8, 17 and 26 have a file.
 class PatchedSampleTest : public ::testing::Test {
   protected:
     PatchedSampleTest() {
-        for (int s = 1; s <= 26; ++s) {
-            const std::string number = (s < 10 ? "0" : "") + std::to_string(s);
-            names[static_cast<std::size_t>(s)] = number + "_022000_" + number + ".wav";
-        }
-        for (int s : {1, 8, 17, 26})
-            test::writeFile(folder.path() / names[static_cast<std::size_t>(s)], sampleBytes);
+        for (std::size_t s = 1; s <= 26; ++s)
+            names[s] = std::to_string(100 + s).substr(1) + "_022000_zz.wav";
+        for (std::size_t s : {1u, 8u, 17u, 26u})
+            test::writeFile(folder.path() / names[s], sampleBytes);
     }
 
     test::TempDir folder;
@@ -89,19 +91,10 @@ TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRangePlacesOutsideLeaveT
         EXPECT_GT(test::measuredHz(rig.render(2000), kLevel), 200.0) << s << " " << m;
     }
     rig.sound.PlayImage(test::imageOf(constant(50000, 700)), kSndAsync);
-    for (const auto& [s, m] : {std::pair{0, 0},
-                               {27, 0},
-                               {-1, 0},
-                               {1, 7},
-                               {1, -6},
-                               {4, 9},
-                               {4, -6},
-                               {5, 11},
-                               {7, -8},
-                               {8, -9},
-                               {26, 13},
-                               {26, -12},
-                               {12, 100}}) {
+    const std::pair<int, int> outside[] = {{0, 0},   {27, 0},   {-1, 0},  {1, 7},  {1, -6},
+                                           {4, 9},   {4, -6},   {5, 11},  {7, -8}, {8, -9},
+                                           {26, 13}, {26, -12}, {12, 100}};
+    for (const auto& [s, m] : outside) {
         EXPECT_NO_THROW(PlayPatchedSample(rig.sound, source, s, m));
         EXPECT_EQ(patchedSampleImage(source, s, m), nullptr);
         EXPECT_EQ(patchedSampleImage(source, s, m, test::imageOf({1, 2})), nullptr); // any copy
@@ -130,22 +123,18 @@ TEST(RecorderFile, PlaysByNameAndPatchedAtThePitchMeant) {
     ASSERT_TRUE(read.samples) << read.problem;
     EXPECT_FALSE(read.playsAsIs);
     EXPECT_NEAR(read.samples->sourceSamples.size(), 44100.0, 2.0);
-    const auto samplesOf = [](const PcmSound& s) {
-        return test::samplesIn({s.data, 2 * s.frames});
-    };
     const auto byName = decodeWav(image);
     ASSERT_TRUE(byName);
-    const auto played = samplesOf(*byName);
+    const auto played = test::pcmSamples(*byName);
     EXPECT_NEAR(test::measuredHz(played), 220.0, 0.05);
     const auto [low, high] = std::minmax_element(played.begin(), played.end());
     EXPECT_LE(std::max(-*low, +*high), 16384); // no louder than the file's half scale
     const auto patched = decodeWav(patchSampleImage(*image, 220, 330));
     ASSERT_TRUE(patched);
-    EXPECT_NEAR(test::measuredHz(samplesOf(*patched)), 330.0, 0.1);
+    EXPECT_NEAR(test::measuredHz(test::pcmSamples(*patched)), 330.0, 0.1);
 }
 
-// The WAV files system packages install (alsa-utils, sound-icons: 48 and 16 kHz, mono and
-// stereo), each against SoX's own conversion of the same file to 44.1 kHz mono.
+// Real 48 and 16 kHz, mono and stereo files of system packages, against SoX's own conversion.
 TEST(RecorderFile, EveryInstalledSystemWavFileReadsAsSoxConvertsIt) {
     if (!std::filesystem::exists("/usr/bin/sox")) GTEST_SKIP() << "sox is not installed";
     std::vector<std::filesystem::path> files;
@@ -157,11 +146,9 @@ TEST(RecorderFile, EveryInstalledSystemWavFileReadsAsSoxConvertsIt) {
     if (files.empty()) GTEST_SKIP() << "no system sound package installed";
     test::TempDir dir;
     const auto converted = dir.path() / "sox.wav";
-    const auto rms = [](std::span<const std::int16_t> x) {
-        double sum = 0;
-        for (const std::int16_t v : x)
-            sum += double(v) * v;
-        return std::sqrt(sum / double(std::max<std::size_t>(x.size(), 1)));
+    const auto rms = [](const std::vector<std::int16_t>& x) {
+        return std::sqrt(std::inner_product(x.begin(), x.end(), x.begin(), 0.0) /
+                         double(std::max<std::size_t>(x.size(), 1)));
     };
     for (const auto& original : files) {
         SCOPED_TRACE(original.string());
@@ -177,9 +164,8 @@ TEST(RecorderFile, EveryInstalledSystemWavFileReadsAsSoxConvertsIt) {
         const auto theirs = test::samplesIn(std::span(soxBytes).subspan(44));
         const std::size_t n = std::min(ours.size(), theirs.size());
         EXPECT_NEAR(double(ours.size()), double(theirs.size()), 0.01 * double(theirs.size()) + 64);
-        double product = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            product += double(ours[i]) * theirs[i];
+        const double product =
+            std::inner_product(ours.begin(), ours.begin() + long(n), theirs.begin(), 0.0);
         // The same waveform at the same level; SoX keeps what the conversion overshoots.
         EXPECT_GT(product / double(n) / (rms(ours) * rms(theirs)), 0.995);
         EXPECT_GT(rms(ours), 30.0);
@@ -197,8 +183,8 @@ TEST(PlayRate, ScalesTheFileRateByTheRatioOfTargetToTheNominalPitchOfTheName) {
     for (const auto& [rate, nominal, target, expected] : rates)
         EXPECT_EQ(playRate(rate, nominal, target), expected)
             << rate << " " << nominal << " " << target;
-    EXPECT_DOUBLE_EQ(*nominalFrequency("01_013081_ab.wav"), 130.81);
-    EXPECT_DOUBLE_EQ(*nominalFrequency("17_026200_C4.wav"), 262.0);
+    EXPECT_THAT(nominalFrequency("01_013081_ab.wav"), Optional(DoubleEq(130.81)));
+    EXPECT_THAT(nominalFrequency("17_026200_C4.wav"), Optional(DoubleEq(262.0)));
     for (const char* name : {"01_01x081_ab.wav", "01_000000_ab.wav", "01_-13081_ab.wav", "01_0130"})
         EXPECT_FALSE(nominalFrequency(name)) << name;
 }

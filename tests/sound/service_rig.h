@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the mixer and sound-service tests: sounds made from sample lists, and a sound
-// service whose output is pulled buffer by buffer on the test's thread.
+// Sounds made from sample lists, and a sound service pulled on the test's thread.
 
 #include <cstdint>
 #include <memory>
@@ -19,6 +18,10 @@ inline PcmSound pcmOf(const std::vector<std::int16_t>& samples) {
     auto owned = std::make_shared<const std::vector<std::int16_t>>(samples);
     const auto* data = reinterpret_cast<const std::uint8_t*>(owned->data());
     return PcmSound{owned, data, samples.size()};
+}
+
+inline std::vector<std::int16_t> pcmSamples(const PcmSound& sound) {
+    return samplesIn({sound.data, 2 * sound.frames});
 }
 
 inline SoundImagePtr imageOf(const std::vector<std::int16_t>& samples) {

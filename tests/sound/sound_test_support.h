@@ -1,6 +1,5 @@
 #pragma once
-// Helpers of the sound tests: a fresh temporary folder, WAV bytes assembled field by field
-// (independently of the program's own header writer), and a pitch measured on samples.
+// A temporary folder, WAV bytes built field by field apart from the program's writer, a pitch.
 
 #include <cstdint>
 #include <filesystem>

@@ -1,15 +1,17 @@
-// Reading the samples of a WAV file as they lie, and decoding a WAV image into what the mixer
-// plays, on files built field by field.
+// WAV samples read as they lie, and WAV images decoded into what the mixer plays.
 
 #include "sound/wav_reader.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "common/messages.h"
 #include "service_rig.h"
 #include "sound/pcm_decode.h"
+#include "sound_test_support.h"
 
 namespace zembera {
 namespace {
@@ -18,6 +20,8 @@ using test::Bytes;
 using test::canonicalWav;
 using test::rampSamples;
 using test::riffAndFormat;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 Bytes head(std::uint16_t channels = 1) {
     return riffAndFormat(channels, 44100, 16);
@@ -66,35 +70,28 @@ TEST(WavReader, SamplesComeFromTheDataChunkWhereverItLiesAndOnlyFromWhatTheFileH
         EXPECT_EQ(w->wavHeader.sampleRate, 44100u);
         EXPECT_LT(w->sourceSamples.capacity(), 1000u);
     }
-    // Data sizes giving 1.5, 2.5, 3.5, 2.75 and 2.25 frames of 4 bytes, and frames of 3 and 1
-    // byte: rounded, halves to even.
-    for (const auto& [channels, bits, dataSize, expected] :
-         std::vector<std::tuple<int, int, std::uint32_t, std::size_t>>{{2, 16, 6, 2},
-                                                                       {2, 16, 10, 2},
-                                                                       {2, 16, 14, 4},
-                                                                       {2, 16, 11, 3},
-                                                                       {2, 16, 9, 2},
-                                                                       {1, 24, 9, 3},
-                                                                       {1, 24, 10, 3},
-                                                                       {1, 8, 5, 5}}) {
-        Bytes b = riffAndFormat(static_cast<std::uint16_t>(channels), 44100,
-                                static_cast<std::uint16_t>(bits));
-        const auto w = ReadWavSamples(b.id("data").u32(dataSize).samples(ten).data);
+    // {channels, bits, data size, samples}: 1.5, 2.5, 3.5, 2.75 and 2.25 frames of 4 bytes, and
+    // frames of 3 and 1 byte, rounded halves to even.
+    const std::tuple<std::uint16_t, std::uint16_t, std::uint32_t, std::size_t> rounding[] = {
+        {2, 16, 6, 2}, {2, 16, 10, 2}, {2, 16, 14, 4}, {2, 16, 11, 3},
+        {2, 16, 9, 2}, {1, 24, 9, 3},  {1, 24, 10, 3}, {1, 8, 5, 5}};
+    for (const auto& [channels, bits, dataSize, expected] : rounding) {
+        const auto w = ReadWavSamples(
+            riffAndFormat(channels, 44100, bits).id("data").u32(dataSize).samples(ten).data);
         ASSERT_TRUE(w) << dataSize;
         EXPECT_EQ(w->sourceSamples.size(), expected) << bits << " bits, data size " << dataSize;
     }
 }
 
 TEST(WavReader, NothingReadableGivesNoSamplesAndFromDiskAMessage) {
-    Bytes zeroAlign;
-    zeroAlign.id("RIFF").u32(0).id("WAVE").id("fmt ").u32(16).u16(1).u16(1).u32(44100);
-    zeroAlign.u32(88200).u16(0).u16(16).id("data").u32(8).samples({1, 2, 3, 4});
+    Bytes zeroAlign = head();
+    zeroAlign.data[32] = 0;
     const std::vector<std::vector<std::uint8_t>> unreadable{
         {},
         {'R', 'I', 'F', 'F'},
         head().id("junk").u32(4).fill(500, 'a').data, // no data id anywhere
         head().id("data").u32(0).samples({1, 2, 3}).data,
-        zeroAlign.data,
+        zeroAlign.id("data").u32(8).samples({1, 2, 3, 4}).data,
         head().id("data").u32(100).fill(1, 0x7f).data}; // one stray byte: no whole value
     for (std::size_t i = 0; i < unreadable.size(); ++i)
         EXPECT_FALSE(ReadWavSamples(unreadable[i])) << i;
@@ -107,24 +104,19 @@ TEST(WavReader, NothingReadableGivesNoSamplesAndFromDiskAMessage) {
     const auto good = ReadWavSamples(dir.path() / "good.wav", messages);
     ASSERT_TRUE(good);
     EXPECT_EQ(good->sourceSamples, rampSamples(5));
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_THAT(messages.shown, IsEmpty());
     for (const char* name : {"empty.wav", "text.wav", "missing.wav"}) {
         messages.shown.clear();
         EXPECT_FALSE(ReadWavSamples(dir.path() / name, messages)) << name;
-        EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!"}) << name;
+        EXPECT_THAT(messages.shown, ElementsAre("File format not recognized!")) << name;
     }
-}
-
-std::vector<std::int16_t> samplesOf(const PcmSound& sound) {
-    return test::samplesIn({sound.data, 2 * sound.frames});
 }
 
 SoundImagePtr wavOf(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
                     const std::vector<std::uint8_t>& data) {
     Bytes b = riffAndFormat(channels, rate, bits, static_cast<std::uint32_t>(data.size() + 36));
-    b.id("data")
-        .u32(static_cast<std::uint32_t>(data.size()))
-        .data.insert(b.data.end(), data.begin(), data.end());
+    b.id("data").u32(static_cast<std::uint32_t>(data.size()));
+    b.data.insert(b.data.end(), data.begin(), data.end());
     return share(b.data);
 }
 
@@ -138,16 +130,15 @@ TEST(DecodeWav, CanonicalImagePlaysInPlaceSharingItAConvertedOneIsLetGo) {
     const auto sound = decodeWav(image);
     ASSERT_TRUE(sound);
     EXPECT_EQ(sound->data, image->data() + 44); // no copy: the samples are read where they lie
-    EXPECT_EQ(samplesOf(*sound), ramp);
+    EXPECT_EQ(test::pcmSamples(*sound), ramp);
     EXPECT_EQ(image.use_count(), 2); // the sound keeps the image alive
-    // A converted sound owns its samples: the image is not needed once converted.
     SoundImagePtr halfRate = wavOf(1, 22050, 16, le16({10, 20}));
     const std::weak_ptr<const SoundImage> watch = halfRate;
     const auto converted = decodeWav(halfRate);
     halfRate.reset();
-    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(watch.expired()); // a converted sound owns its samples
     ASSERT_TRUE(converted);
-    EXPECT_EQ(samplesOf(*converted), (std::vector<std::int16_t>{10, 15, 20}));
+    EXPECT_THAT(test::pcmSamples(*converted), ElementsAre(10, 15, 20));
 }
 
 TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100AndUnreadableOnesPlayNothing) {
@@ -190,18 +181,18 @@ TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100AndUnreadableOnesPlayN
     for (const auto& c : cases) {
         const auto sound = decodeWav(c.image);
         ASSERT_TRUE(sound) << c.what;
-        EXPECT_EQ(samplesOf(*sound), c.expected) << c.what;
+        EXPECT_EQ(test::pcmSamples(*sound), c.expected) << c.what;
     }
     std::vector<std::uint8_t> notRiff = canonicalWav({1, 2});
     notRiff[0] = 'X';
     // No channels, rate 0, not RIFF, no data chunk, no bytes, no image.
-    const std::vector<SoundImagePtr> unreadable{wavOf(0, 44100, 16, le16({1, 2})),
-                                                wavOf(1, 0, 16, le16({1, 2})),
-                                                share(notRiff),
-                                                share(head().data),
-                                                share({}),
-                                                nullptr};
-    for (std::size_t i = 0; i < unreadable.size(); ++i)
+    const SoundImagePtr unreadable[] = {wavOf(0, 44100, 16, le16({1, 2})),
+                                        wavOf(1, 0, 16, le16({1, 2})),
+                                        share(notRiff),
+                                        share(head().data),
+                                        share({}),
+                                        nullptr};
+    for (std::size_t i = 0; i < std::size(unreadable); ++i)
         EXPECT_FALSE(decodeWav(unreadable[i])) << "image " << i;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-// Measurements on mono 16-bit sound for the checks of the bundled samples. They work on the
-// samples alone and know nothing of how the sound was made.
+// Measurements on the samples alone, knowing nothing of how the sound was made.
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <numbers>
+#include <numeric>
 #include <span>
 #include <vector>
 
@@ -16,9 +16,7 @@ namespace zembera::audio_measure {
 constexpr double kRate = 44100.0;
 
 inline double rms(std::span<const double> x) {
-    double sum = 0.0;
-    for (const double v : x)
-        sum += v * v;
+    const double sum = std::inner_product(x.begin(), x.end(), x.begin(), 0.0);
     return x.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(x.size()));
 }
 
@@ -34,9 +32,7 @@ inline double dftMagnitude(std::span<const double> x, double hz) {
     return std::abs(sum);
 }
 
-// Period by the normalized square difference function: the first lag whose peak comes within
-// 90 % of the best one (so a strong harmonic does not win over the fundamental), refined by a
-// parabola through the peak. Returns the frequency in Hz, or 0 when nothing periodic is found.
+// Hz by the normalized square difference: the first peak within 90 % of the best beats harmonics.
 inline double coarseFundamental(std::span<const double> x, double lowestHz, double highestHz) {
     const std::size_t maxLag = static_cast<std::size_t>(kRate / lowestHz) + 2;
     const std::size_t minLag = static_cast<std::size_t>(kRate / highestHz);
@@ -64,9 +60,7 @@ inline double coarseFundamental(std::span<const double> x, double lowestHz, doub
     return 0.0;
 }
 
-// Refines a frequency estimate: the peak of the windowed spectrum searched in 1-cent steps
-// within `spanCents` of `estimateHz`, then placed between steps by a parabola through the
-// logarithms of the three magnitudes around it (exact for a Gaussian-like main lobe).
+// The spectrum's peak near `estimateHz` in 1-cent steps, refined by a parabola on the logarithms.
 inline double refinePeak(std::span<const double> x, double estimateHz, int spanCents) {
     std::vector<double> level;
     for (int c = -spanCents; c <= spanCents; ++c) {
@@ -80,9 +74,7 @@ inline double refinePeak(std::span<const double> x, double estimateHz, int spanC
     return estimateHz * std::exp2(cents / 1200.0);
 }
 
-// The fundamental of a plucked string: the period after the attack (from 0.2 s, 60 ms) over the
-// instrument's whole range, refined by the spectrum's peak in the second from 0.1 s. Returns 0
-// when the sound is shorter than that or has no period.
+// A pluck's fundamental: its period after the attack refined by the spectrum; 0 when none.
 inline double pluckFundamental(std::span<const double> x) {
     const auto part = [&](double from, double length) {
         return x.subspan(static_cast<std::size_t>(from * kRate),
