@@ -51,7 +51,7 @@ ResamplePlan planResample(double fs, double ft, double duration, std::size_t sou
     plan.ratio = static_cast<float>(ft / fs);
     if (sourceCount == 0 || !std::isfinite(plan.ratio) || !(plan.ratio > 0)) return plan;
 
-    const double dt = 1 / kOutputRate;
+    const double dt = 1.0 / kOutputRate;
     const double maxDuration =
         static_cast<double>(sourceCount - 1) * dt * static_cast<double>(plan.ratio);
     if (duration > maxDuration) duration = maxDuration;

@@ -14,9 +14,9 @@
 #include <span>
 #include <vector>
 
-namespace zembera {
+#include "sound/sound_limits.h"
 
-inline constexpr double kOutputRate = 44100.0;
+namespace zembera {
 
 // The shape of one resampling, known before any sample is copied, so that the output can be
 // written straight into its final buffer.
