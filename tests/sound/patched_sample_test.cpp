@@ -134,6 +134,20 @@ TEST(RecorderFile, PlaysByNameAndPatchedAtThePitchMeant) {
     EXPECT_NEAR(test::measuredHz(test::pcmSamples(*patched)), 330.0, 0.1);
 }
 
+// Converting a sharp edge overshoots; the converted sample is scaled back, never clipped.
+TEST(RecorderFile, AConvertedSquareWaveIsNeverLouderThanItsSource) {
+    std::vector<std::int16_t> square(48000);
+    for (std::size_t i = 0; i < square.size(); ++i)
+        square[i] = (i / 55) % 2 ? -16384 : 16384; // 436 Hz at half scale, 48 kHz
+    const SampleRead read = readSample(test::canonicalWav(square, 1, 48000));
+    ASSERT_TRUE(read.samples) << read.problem;
+    const auto& out = read.samples->sourceSamples;
+    EXPECT_NEAR(double(out.size()), 44100, 1); // the filter's tail flushed too
+    const auto [low, high] = std::minmax_element(out.begin(), out.end());
+    EXPECT_LE(std::max(-int{*low}, int{*high}), 16384);
+    EXPECT_GE(std::max(-int{*low}, int{*high}), 16000);
+}
+
 // Real 48 and 16 kHz, mono and stereo files of system packages, against SoX's own conversion.
 TEST(RecorderFile, EveryInstalledSystemWavFileReadsAsSoxConvertsIt) {
     if (!std::filesystem::exists("/usr/bin/sox")) GTEST_SKIP() << "sox is not installed";
