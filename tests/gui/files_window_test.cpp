@@ -1,8 +1,5 @@
-// The makam, recording and melody frames of the main window, driven by real clicks and keys. The
-// files, scores and render tests check the handlers in detail; these check that the widgets reach
-// them and show what they do, also from inside the replay and melody loops.
-
-#include <gtest/gtest.h>
+// The makam, recording and melody frames driven by real clicks and keys, also from inside the
+// replay and melody loops: the widgets reach their handlers and show what they do.
 
 #include "window_fixture.h"
 
@@ -25,6 +22,9 @@ namespace {
 
 using test::allPixels;
 using test::kWhite;
+using ::testing::ElementsAre;
+using ::testing::Pair;
+using ::testing::StartsWith;
 using Plays = std::vector<std::pair<int, int>>;
 
 std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
@@ -46,9 +46,7 @@ class FilesWindow : public test::WindowFixture {
     }
     void pluck(QPoint at) { QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, at); }
     // Runs `check` at the first event round of a loop started right after.
-    void duringLoop(std::function<void()> check) {
-        QTimer::singleShot(0, window.get(), std::move(check));
-    }
+    void duringLoop(std::function<void()> check) { QTimer::singleShot(0, window.get(), check); }
     // The recording frame with nothing running: Play and rec enabled, stop and pause not.
     bool recordingIdle() const {
         return window->Play_buton->isEnabled() && window->rec_buton->isEnabled() &&
@@ -69,7 +67,7 @@ TEST_F(FilesWindow, SavedMakamIsListedAtOnceAndLoadsBackInTheUntransposedView) {
     write(dir / ".gizli.mkm", "");
     write(dir / "Acem.mkm", "");
     click(window->open_buton);
-    ASSERT_EQ(window->makamList->count(), 2); // the hidden file is not listed
+    EXPECT_EQ(window->makamList->count(), 2); // the hidden file is not listed
     EXPECT_EQ(window->makamList->item(0)->text(), "Acem.mkm");
     pos() = PerString16{};
     window->makamNameBox->clear();
@@ -78,8 +76,7 @@ TEST_F(FilesWindow, SavedMakamIsListedAtOnceAndLoadsBackInTheUntransposedView) {
     EXPECT_TRUE(window->settingSwitch[1]->isChecked());
     EXPECT_TRUE(program->instrument.untransposedShown);
     EXPECT_EQ(window->makamNameBox->text(), QString::fromUtf8("Uşşak"));
-    EXPECT_EQ(pos()[3], -2);
-    EXPECT_EQ(pos()[20], 7);
+    EXPECT_THAT(std::pair(pos()[3], pos()[20]), Pair(-2, 7));
     EXPECT_TRUE(window->instrumentPicture->hasFocus());
 
     window->makamNameBox->clear();
@@ -91,12 +88,11 @@ TEST_F(FilesWindow, RecordingLightsItsLampWritesOneLinePerPluckAndClosingKeepsIt
     write(kayit(), recordLine(5, 0, 100)); // an earlier recording
     click(window->rec_buton);
     EXPECT_TRUE(allPixels(window->recordLamp, test::kRed));
+    EXPECT_TRUE(window->stop_buton->isEnabled() && window->recordFrame->isEnabled());
     EXPECT_FALSE(recordingIdle());
-    EXPECT_TRUE(window->stop_buton->isEnabled());
     for (QGroupBox* frame : {window->pitchLevelFrame, window->resetFrame, window->makamFrame,
                              window->melodyFrame, window->emptyFrame, window->octaveFrame})
         EXPECT_FALSE(frame->isEnabled()) << frame->objectName().toStdString();
-    EXPECT_TRUE(window->recordFrame->isEnabled());
     for (QPoint at : {QPoint(700, 30), QPoint(300, 400), QPoint(700, 30)})
         pluck(at);
     EXPECT_EQ(sound.images, 3);
@@ -109,17 +105,16 @@ TEST_F(FilesWindow, RecordingLightsItsLampWritesOneLinePerPluckAndClosingKeepsIt
     EXPECT_FALSE(asked);
     EXPECT_TRUE(messages.shown.empty());
     click(window->stop_buton);
-    EXPECT_EQ(recordedStrings(), (std::vector<int>{1, 26, 1}));
+    EXPECT_THAT(recordedStrings(), ElementsAre(1, 26, 1));
     EXPECT_TRUE(allPixels(window->recordLamp, kWhite));
-    EXPECT_TRUE(recordingIdle());
-    EXPECT_TRUE(window->makamFrame->isEnabled());
+    EXPECT_TRUE(recordingIdle() && window->makamFrame->isEnabled());
 
     // Closing the window keeps a recording made so far.
     click(window->rec_buton);
     pluck(QPoint(300, 400));
     window->close();
     ASSERT_FALSE(window->isVisible());
-    EXPECT_EQ(recordedStrings(), (std::vector<int>{26}));
+    EXPECT_THAT(recordedStrings(), ElementsAre(26));
     EXPECT_FALSE(std::filesystem::exists(dir / "wavs" / kRecordTemporaryName));
 }
 
@@ -131,23 +126,20 @@ TEST_F(FilesWindow, ReplayShowsItsLampAndIgnoresKeysAndPlucksWhileItRuns) {
         checked = true;
         EXPECT_TRUE(allPixels(window->replayLamp, test::kGreen));
         EXPECT_TRUE(window->pause_buton->isEnabled());
-        EXPECT_FALSE(window->Play_buton->isEnabled());
-        EXPECT_FALSE(window->melodyFrame->isEnabled());
+        EXPECT_FALSE(window->Play_buton->isEnabled() || window->melodyFrame->isEnabled());
         QTest::keyClick(handle(), Qt::Key_W);
         QTest::keyClick(handle(), Qt::Key_Right);
         pluck(QPoint(700, 30));
         QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
     });
     click(window->Play_buton);
-    EXPECT_TRUE(checked);
-    EXPECT_TRUE(sound.opened.empty());
+    EXPECT_TRUE(checked && sound.opened.empty());
     EXPECT_EQ(sound.images, 0);
     EXPECT_EQ(sound.patched, (Plays{{5, 0}, {9, 2}, {14, 0}}));
     EXPECT_EQ(sound.stops, 3);
     EXPECT_EQ(pos()[14], 0);
     EXPECT_TRUE(allPixels(window->replayLamp, kWhite));
-    EXPECT_TRUE(recordingIdle());
-    EXPECT_TRUE(window->melodyFrame->isEnabled());
+    EXPECT_TRUE(recordingIdle() && window->melodyFrame->isEnabled());
 }
 
 // Clicks made while a 30-second note sounds act at once: the replay returns long before the note
@@ -164,10 +156,9 @@ TEST_F(FilesWindow, StopAndPauseClicksCutALongNoteAtOnce) {
     elapsed.start();
     click(window->Play_buton);
     EXPECT_LT(elapsed.elapsed(), 10000);
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"durduruldu"}));
+    EXPECT_THAT(messages.shown, ElementsAre("durduruldu"));
     EXPECT_EQ(stopsAfterPause, 1);
-    // The pause cut the first note, the second sounded when the message closed, the stop cut
-    // the third.
+    // The pause cut the first note, the second sounded after the message, the stop cut the third.
     EXPECT_EQ(sound.patched, (Plays{{5, 0}, {6, 0}, {7, 0}}));
     EXPECT_TRUE(recordingIdle());
 }
@@ -184,23 +175,19 @@ TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndIsWrit
     duringLoop([&] {
         checked = true;
         EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral("0"));
-        EXPECT_FALSE(window->recordFrame->isEnabled());
-        EXPECT_TRUE(window->melodyFrame->isEnabled());
+        EXPECT_TRUE(!window->recordFrame->isEnabled() && window->melodyFrame->isEnabled());
         EXPECT_GT(test::countColor(window->melodyCounter->canvas(), test::kBlack), 0);
         QTest::keyClick(handle(), Qt::Key_E);
     });
     click(window->aç_kapa_buton);
-    EXPECT_TRUE(checked);
-    EXPECT_TRUE(sound.opened.empty());
+    EXPECT_TRUE(checked && sound.opened.empty());
     // şartlı: the marked note sounds at its file mandal.
     EXPECT_EQ(sound.patched, (Plays{{4, 0}, {12, 0}, {7, 2}}));
     EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral(">"));
-    EXPECT_TRUE(allPixels(window->melodyCounter, kWhite));
-    EXPECT_TRUE(window->recordFrame->isEnabled());
+    EXPECT_TRUE(allPixels(window->melodyCounter, kWhite) && window->recordFrame->isEnabled());
     EXPECT_FALSE(program->instrument.playingBack);
 
-    // The WAV button writes it out: three notes of 2 units at 30 ms a unit, into a file named
-    // without extension: a WAV file.
+    // Written out: three notes of 2 units at 30 ms, into a name without extension: a WAV file.
     QStringList suggested;
     window->renderControls().askOutputFile = [&](const QString& name) {
         suggested.append(name);
@@ -212,8 +199,7 @@ TEST_F(FilesWindow, AMelodyChosenFromTheListPlaysWithItsCounterAndTempoAndIsWrit
     EXPECT_EQ(std::filesystem::file_size(dir / "çıktı.wav"), 44 + 2 * frameAt(3 * 2 * 30));
     window->melodyNameBox->setText("yok");
     melodyEntry->trigger();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].rfind(kMelodyFileFault, 0), 0u) << messages.shown[0];
+    EXPECT_THAT(messages.shown, ElementsAre(StartsWith(kMelodyFileFault)));
 }
 
 TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
@@ -224,8 +210,7 @@ TEST_F(FilesWindow, ClosingTheWindowEndsARunningMelody) {
     window->melodyNameBox->setText(QStringLiteral("uzun"));
     duringLoop([&] { window->close(); });
     click(window->aç_kapa_buton);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(sound.patched.empty());
+    EXPECT_TRUE(!window->isVisible() && sound.patched.empty());
     EXPECT_FALSE(program->instrument.playingBack);
 }
 
@@ -243,13 +228,9 @@ TEST_F(FilesWindow, AScoreChosenFromTheListIsReportedAndPlayedOnItsStrings) {
     EXPECT_EQ(window->melodyNameBox->text(), QStringLiteral("kisa.txt"));
 
     click(window->aç_kapa_buton);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].rfind("kisa.txt\n2 nota, en büyük sapma ", 0), 0u)
-        << messages.shown[0];
+    EXPECT_THAT(messages.shown, ElementsAre(StartsWith("kisa.txt\n2 nota, en büyük sapma ")));
     EXPECT_TRUE(messages.asked.empty()); // playing asks nothing: a button keeps it as .ses
-    ASSERT_EQ(sound.patched.size(), 2u);
-    EXPECT_EQ(sound.patched[0].first, 12);
-    EXPECT_EQ(sound.patched[1].first, 13);
+    EXPECT_THAT(sound.patched, ElementsAre(Pair(12, ::testing::_), Pair(13, ::testing::_)));
     EXPECT_FALSE(program->instrument.playingBack);
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("ses_kaydet_buton")),
                       Qt::LeftButton);

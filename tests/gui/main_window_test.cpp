@@ -1,9 +1,5 @@
-// The main window driven by real keys and clicks: how the keyboard and the mouse reach the
-// instrument, keys around an open dialog, and closing.
-
-#include "shell/main_window.h"
-
-#include <gtest/gtest.h>
+// The main window driven by real keys and clicks: keyboard and mouse reach the instrument, keys
+// around an open dialog, and closing.
 
 #include "window_fixture.h"
 
@@ -23,6 +19,7 @@ using test::kBlack;
 using test::kGreen;
 using test::kRed;
 using test::kWhite;
+using ::testing::ElementsAre;
 
 // A pixel on the first line of string s, halfway between its start and the bridge.
 QRgb stringPixel(const MainWindow& w, int s) {
@@ -42,22 +39,20 @@ TEST_F(Window, ArrowKeysMoveTheSelectionAndTheMandal) {
     // division buttons carry the captions of the table.
     EXPECT_EQ(window->keyHelp->text().split('\n').size(), 3);
     EXPECT_FALSE(window->keyHelp->text().contains('\r'));
-    for (int i = 1; i <= 2; ++i) {
+    for (int i = 1; i <= 2; ++i)
         EXPECT_EQ(window->octaveDivisionButtons[i]->text().toStdString(),
                   program->tables.octaveDivisionCaptions[i - 1]);
-    }
-    EXPECT_EQ(stringPixel(*window, 12), kBlack); // the selected string
-    EXPECT_EQ(stringPixel(*window, 11), kWhite);
+    EXPECT_THAT(std::pair(stringPixel(*window, 11), stringPixel(*window, 12)),
+                ::testing::Pair(kWhite, kBlack)); // 12 is selected
     QTest::keyClick(handle(), Qt::Key_Up);
     EXPECT_EQ(program->instrument.currentString, 11);
-    EXPECT_EQ(stringPixel(*window, 11), kBlack);
-    EXPECT_EQ(stringPixel(*window, 12), kRed);
+    EXPECT_THAT(std::pair(stringPixel(*window, 11), stringPixel(*window, 12)),
+                ::testing::Pair(kBlack, kRed));
     QTest::keyClick(handle(), Qt::Key_Right);
-    EXPECT_EQ(pos()[11], 1);
-    EXPECT_EQ(sound.images, 2);
+    EXPECT_TRUE(pos()[11] == 1 && sound.images == 2);
     // The mandal strip follows: string 11 has 21 positions.
-    EXPECT_EQ(window->mandalStrip->width(), 516);
     EXPECT_EQ(window->mandalStrip->x(), -100);
+    EXPECT_EQ(window->mandalStrip->width(), 516);
     QTest::keyClick(handle(), Qt::Key_Down, Qt::ShiftModifier); // Shift changes nothing
     EXPECT_EQ(program->instrument.currentString, 12);
 }
@@ -66,7 +61,7 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
     for (int s = 1; s <= 26; ++s)
         EXPECT_TRUE(keyLetterHas(*window, s, kGreen)) << s;
     QTest::keyPress(handle(), Qt::Key_S);
-    ASSERT_EQ(sound.opened, (std::vector<std::string>{"12"}));
+    ASSERT_THAT(sound.opened, ElementsAre("12"));
     EXPECT_TRUE(keyLetterHas(*window, 12, kBlack));
     // X11 auto-repeat: release+press pairs in the same millisecond, flagged as repeats or, on a
     // busy machine, not flagged at all.
@@ -80,9 +75,8 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
     EXPECT_EQ(sound.opened.size(), 6u); // the open of a sounding alias is refused by the service
     QTest::keyRelease(handle(), Qt::Key_S);
     settleRelease();
-    EXPECT_EQ(sound.closed, (std::vector<std::string>{"12"}));
-    EXPECT_TRUE(keyLetterHas(*window, 12, kGreen));
-    EXPECT_FALSE(keyLetterHas(*window, 12, kBlack));
+    EXPECT_THAT(sound.closed, ElementsAre("12"));
+    EXPECT_TRUE(keyLetterHas(*window, 12, kGreen) && !keyLetterHas(*window, 12, kBlack));
 
     // Typed into the makam name, a letter does not play, but its release still stops it.
     window->makamNameBox->setFocus();
@@ -91,7 +85,7 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
     QTest::keyClick(handle(), Qt::Key_Q);
     settleRelease();
     EXPECT_EQ(sound.opened.size(), 6u);
-    EXPECT_EQ(sound.closed, (std::vector<std::string>{"12", "01"}));
+    EXPECT_THAT(sound.closed, ElementsAre("12", "01"));
     window->instrumentPicture->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(program->instrument.nameFieldFocused);
@@ -99,7 +93,7 @@ TEST_F(Window, LetterKeysSoundWhileHeldAndAutoRepeatDoesNotRestart) {
 
 TEST_F(Window, KeysBelongToAnOpenDialogButAHeldNoteStillEnds) {
     QTest::keyPress(handle(), Qt::Key_S); // held before the dialog opens
-    ASSERT_EQ(sound.opened, (std::vector<std::string>{"12"}));
+    ASSERT_THAT(sound.opened, ElementsAre("12"));
     auto dialog = std::make_unique<QDialog>(window.get()); // as a message box or the close question
     dialog->setModal(true);
     dialog->show();
@@ -114,16 +108,14 @@ TEST_F(Window, KeysBelongToAnOpenDialogButAHeldNoteStillEnds) {
     QTest::simulateEvent(box, true, Qt::Key_S, Qt::NoModifier, "s", false);
     QTest::keyRelease(box, Qt::Key_S);
     settleRelease();
-    EXPECT_EQ(sound.opened, (std::vector<std::string>{"12"}));
-    EXPECT_EQ(sound.closed, (std::vector<std::string>{"12"}));
+    EXPECT_THAT(sound.opened, ElementsAre("12"));
+    EXPECT_THAT(sound.closed, ElementsAre("12"));
     EXPECT_EQ(sound.images, 0);
-    EXPECT_EQ(program->instrument.currentString, 12);
-    EXPECT_EQ(pos()[12], 0);
+    EXPECT_TRUE(program->instrument.currentString == 12 && pos()[12] == 0);
 
     dialog.reset();
     QTest::keyClick(handle(), Qt::Key_Down); // the window plays again
-    EXPECT_EQ(program->instrument.currentString, 13);
-    EXPECT_EQ(sound.images, 1);
+    EXPECT_TRUE(program->instrument.currentString == 13 && sound.images == 1);
 }
 
 TEST_F(Window, MousePlucksSetsMandalsAndTunes) {
@@ -150,11 +142,10 @@ TEST_F(Window, ClosingAsksInTurkishAndASessionEndDoesNot) {
     messages.answer = false;
     QTest::mouseClick(window->exitButton, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(messages.asked, (std::vector<std::string>{"Bu proğramı kapatmak istiyormusunuz ?"}));
     window->setSessionEnding(true);
     window->close();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(messages.asked.size(), 1u);
+    EXPECT_THAT(messages.asked, ElementsAre("Bu proğramı kapatmak istiyormusunuz ?"));
 }
 
 } // namespace

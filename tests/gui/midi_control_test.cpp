@@ -1,7 +1,5 @@
 // The "MIDI" control on the real window: messages pushed from another thread, as RtMidi's
-// callback does, play on the UI thread and select the string; without a MIDI system the control
-// says so in its one line and the MPE output stays off. It and the system controls lie on free
-// background of the instrument picture.
+// callback does, play on the UI thread; without a MIDI system it says so in one line.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,7 +64,7 @@ TEST_F(MidiWindow, NotesFromTheMidiThreadPlayOnTheUiThreadAndSelectTheString) {
     EXPECT_EQ(notes.gains[0], 1.0F);
     EXPECT_EQ(program->instrument.currentString, 26);
     pushFromAnotherThread({0x80, 88, 0});
-    QTRY_COMPARE(notes.faded.size(), 1u);
+    QTRY_COMPARE(notes.faded, std::vector<std::string>{"midi88"});
     // The computer keyboard goes on as before beside it.
     QTest::keyClick(handle(), Qt::Key_Q);
     settleRelease();
@@ -79,14 +77,12 @@ TEST_F(MidiWindow, WithoutAMidiSystemOneQuietLineAndNoMpeOutput) {
     EXPECT_EQ(control->status->text(), QStringLiteral("MIDI yok: ALSA sıralayıcısı yok"));
     EXPECT_FALSE(control->ports->isEnabled());
     control->mpeOutput->click();
-    EXPECT_FALSE(control->mpeOutput->isChecked());
-    EXPECT_FALSE(mpe.attached());
+    EXPECT_FALSE(control->mpeOutput->isChecked() || mpe.attached());
     EXPECT_EQ(control->status->text(), QStringLiteral("MIDI çıkışı açılamadı"));
     EXPECT_TRUE(messages.shown.empty());
 }
 
-// Clear of the staff, the pitch panel, the fine tuning, the labels check box, the band of the
-// mandal strip and the mandal labels along the slanted edge: nothing of the picture under them.
+// It and the system controls lie clear of the drawings, the strip's band and the mandal labels.
 TEST_F(MidiWindow, ControlsLieOnFreeBackgroundOfTheInstrumentPicture) {
     CanvasWidget* picture = window->instrumentPicture;
     auto inPicture = [&](QWidget* w) {

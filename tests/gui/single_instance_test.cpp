@@ -50,11 +50,7 @@ TEST(SingleInstance, OnlyACopyOfTheSameUserRefusesTheStart) {
     SingleInstance mine(name);
     EXPECT_TRUE(mine.acquire());
     EXPECT_TRUE(mine.lockFileName().startsWith(thisUser.path()));
-    if (own.isNull()) {
-        qunsetenv("XDG_RUNTIME_DIR");
-    } else {
-        qputenv("XDG_RUNTIME_DIR", own);
-    }
+    own.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", own);
 }
 
 } // namespace

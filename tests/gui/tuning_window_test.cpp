@@ -1,9 +1,5 @@
-// The tuning controls of the window with the bundled pitch table and systems: real clicks on the
-// option, reset and A/B buttons and the "Ses sistemi" list, the scroll bar, the space bar, and
-// what the window shows. The tuning and systems tests check the pitches themselves; these check
-// that the controls reach them.
-
-#include <gtest/gtest.h>
+// The tuning controls with the bundled pitch table and systems, clicked and keyed for real: the
+// controls reach the pitches (checked in detail by the tuning and systems tests).
 
 #include "window_fixture.h"
 
@@ -21,6 +17,9 @@
 
 namespace zembera {
 namespace {
+
+using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 class TuningWindow : public test::WindowFixture {
   protected:
@@ -65,24 +64,23 @@ TEST_F(TuningWindow, ChoosingALevelResetsTheShiftAndTransposesOnce) {
     window->degreeShiftBar->setValue(5);
     EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("5"));
     EXPECT_TRUE(window->settingSwitch[2]->isChecked());
-    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown.size(), 1u);
 
     focusElsewhere();
     click(window->pitchLevelButtons[1]); // ŞAH
     EXPECT_TRUE(window->pitchLevelButtons[1]->isChecked());
     EXPECT_EQ(window->degreeShiftBar->value(), 0);
     EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
-    EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(program->tuning.totalDegreeShift, -46);
     EXPECT_EQ(pos()[25], -6);
     EXPECT_TRUE(test::columnRowHas(*window, 25, 60, 89, test::kRed));
-    EXPECT_TRUE(window->instrumentPicture->hasFocus());
-
     // A second click on the chosen level changes nothing but the focus.
-    focusElsewhere();
-    click(window->pitchLevelButtons[1]);
-    EXPECT_EQ(messages.shown.size(), 2u);
-    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(messages.shown.size(), 2u);
+        EXPECT_TRUE(window->instrumentPicture->hasFocus());
+        focusElsewhere();
+        click(window->pitchLevelButtons[1]);
+    }
 }
 
 // The resets and the octave division buttons (a group of their own that changes no pitch) give
@@ -100,7 +98,7 @@ TEST_F(TuningWindow, TheResetsClearTheFineTuningTheColumnAndTheStrip) {
     QTest::mouseClick(window->mandalResetButton, Qt::LeftButton);
     EXPECT_EQ(pos()[12], 0);
     EXPECT_FALSE(test::columnRowHas(*window, 12, 48, 66, test::kBlack));
-    // The strip of string 12 shows position 0: the box of position 1 (x 156 + 16 * 9) is lifted.
+    // The strip of string 12 shows position 0: the box of position 1 is lifted.
     EXPECT_NE(window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30), test::kRed);
     EXPECT_NEAR(program->sounds->noteCents, program->tables.centTable(12, 0), 1e-3);
     EXPECT_TRUE(window->instrumentPicture->hasFocus());
@@ -108,10 +106,9 @@ TEST_F(TuningWindow, TheResetsClearTheFineTuningTheColumnAndTheStrip) {
     focusElsewhere();
     click(window->octaveDivisionButtons[1]);
     click(window->octaveDivisionButtons[2]);
-    EXPECT_FALSE(window->octaveDivisionButtons[1]->isChecked());
-    EXPECT_TRUE(window->octaveDivisionButtons[2]->isChecked());
-    EXPECT_TRUE(window->instrumentPicture->hasFocus());
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(!window->octaveDivisionButtons[1]->isChecked() &&
+                window->octaveDivisionButtons[2]->isChecked());
+    EXPECT_TRUE(window->instrumentPicture->hasFocus() && messages.shown.empty());
 }
 
 TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
@@ -123,19 +120,15 @@ TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
     ASSERT_TRUE(window->settingSwitch[2]->isChecked());
     messages.shown.clear();
 
-    // The right arrow held down across the message, as a user's 120 ms press is, and longer: the
-    // scroll bar must not go on stepping behind the box.
+    // The right arrow held across the message, as a user's press is: no stepping behind the box.
     const QPoint rightArrow(window->degreeShiftBar->width() - 3,
                             window->degreeShiftBar->height() / 2);
     QTest::mousePress(window->degreeShiftBar, Qt::LeftButton, {}, rightArrow);
     QTest::qWait(600);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].rfind("göçürme yapılamıyor", 0), 0u) << messages.shown[0];
-    EXPECT_EQ(window->degreeShiftBar->value(), 0);
     EXPECT_EQ(window->degreeShiftBox->text(), QStringLiteral("0"));
     QTest::mouseRelease(window->degreeShiftBar, Qt::LeftButton, {}, rightArrow);
     QTest::qWait(100);
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_THAT(messages.shown, ElementsAre(StartsWith("göçürme yapılamıyor")));
     EXPECT_EQ(window->degreeShiftBar->value(), 0);
 
     // The window is usable again: the scroll bar steps once per click and the keys play.
@@ -143,8 +136,7 @@ TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
     EXPECT_EQ(window->degreeShiftBar->value(), 1);
     window->instrumentPicture->setFocus();
     QTest::keyClick(handle(), Qt::Key_Down);
-    EXPECT_EQ(program->instrument.currentString, 13);
-    EXPECT_GT(sound.images, 0);
+    EXPECT_TRUE(program->instrument.currentString == 13 && sound.images > 0);
 }
 
 // A system chosen from the list retunes the strings; a level keeps its interval in the system's
@@ -153,7 +145,6 @@ TEST_F(TuningWindow, ChoosingASystemRetunesTheStringsAndTheLevels) {
     pos()[9] = 5;
     chooseSystem("72 eşit");
     EXPECT_EQ(systemShown(), QString::fromUtf8("72 eşit"));
-    EXPECT_NEAR(cents(12), 900.0, 1e-3);
     EXPECT_NEAR(cents(9), 1400.0 + 5 * 1200.0 / 72, 1e-3);
     // The last string retuned is string 26, A2 open, in 72-EDO.
     EXPECT_NEAR(program->sounds->noteCents, -1500.0, 1e-3);
@@ -161,7 +152,7 @@ TEST_F(TuningWindow, ChoosingASystemRetunesTheStringsAndTheLevels) {
     EXPECT_EQ(pos()[9], 2); // held at the end of the narrower range
     click(window->pitchLevelButtons[1]);
     EXPECT_EQ(program->tuning.totalDegreeShift, -7);
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+    EXPECT_THAT(messages.shown, ElementsAre());
 }
 
 // The space bar is the A/B button: one swap per stroke, however long it is held, and none while
@@ -180,8 +171,7 @@ TEST_F(TuningWindow, ABAndTheSpaceBarSwapBetweenTheLastTwoSystems) {
     }
     QTest::keyRelease(handle(), Qt::Key_Space);
     settleRelease();
-    EXPECT_EQ(systemShown(), QString::fromUtf8("Rauf Yekta 24"));
-    EXPECT_NEAR(cents(12), 905.865, 1e-3); // the Pythagorean A: 27/16 above C
+    EXPECT_NEAR(cents(12), 905.865, 1e-3); // Rauf Yekta's Pythagorean A: 27/16 above C
 
     window->makamNameBox->setFocus();
     QTest::keyClick(handle(), Qt::Key_Space);
@@ -194,13 +184,11 @@ TEST_F(TuningWindow, ABAndTheSpaceBarSwapBetweenTheLastTwoSystems) {
 TEST_F(TuningWindow, ScalaFilesJoinTheListOrAreToldBrokenAndTheStringsAreExported) {
     std::filesystem::copy_file(dir / systems::kSystemsFolder / "12-edo.scl", dir / "oniki.scl");
     ASSERT_TRUE(controls().openScale(dir / "oniki.scl"));
-    EXPECT_EQ(controls().list->count(), 8);
-    EXPECT_EQ(systemShown(), QStringLiteral("oniki"));
     EXPECT_NEAR(cents(16), 200.0, 1e-3);
     write(dir / "bozuk.scl", "! bozuk.scl\nbroken\n 6\n 100.0\n 90.0\n");
     EXPECT_FALSE(controls().openScale(dir / "bozuk.scl"));
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"bozuk.scl dosyasının 5. satırında hata: "
-                                                       "2. perde bir öncekinden yüksek değil"});
+    EXPECT_THAT(messages.shown, ElementsAre("bozuk.scl dosyasının 5. satırında hata: 2. perde "
+                                            "bir öncekinden yüksek değil"));
     EXPECT_EQ(controls().list->count(), 8);
     EXPECT_EQ(systemShown(), QStringLiteral("oniki"));
 

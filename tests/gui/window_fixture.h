@@ -1,8 +1,7 @@
 #pragma once
-// The main window over a throw-away program folder, with a recorded message service, a recording
-// sound output and the window-level key hook, for tests that drive it with real key and mouse
-// events.
+// The main window over a throw-away program folder, recorded messages and sound, and the key hook.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -51,9 +50,8 @@ inline bool columnRowHas(const MainWindow& w, int s, int x0, int x1, QRgb color,
     const CanvasImage& c = w.mandalColumn->canvas();
     const int top = 2 + 15 * (s - 1);
     for (int y = top; y < top + height; ++y) {
-        for (int x = x0; x <= x1; ++x) {
+        for (int x = x0; x <= x1; ++x)
             if (c.pixel(x, y) == color) return true;
-        }
     }
     return false;
 }
@@ -73,16 +71,14 @@ class WindowFixture : public ::testing::Test {
         if (!QApplication::instance()) new QApplication(argc, argv);
     }
 
-    // Runs before the program is loaded: a test may put other files into the folder.
-    virtual void prepareFolder() {}
+    virtual void prepareFolder() {} // runs before the program is loaded
 
     // Copies files of the built program folder (the real pitch table, the glyph sheet).
     void useBundled(std::initializer_list<const char*> names) {
-        for (const char* name : names) {
+        for (const char* name : names)
             std::filesystem::copy(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / name, dir / name,
                                   std::filesystem::copy_options::recursive |
                                       std::filesystem::copy_options::overwrite_existing);
-        }
     }
 
     void SetUp() override {
