@@ -1,5 +1,6 @@
 #include "instrument/instrument_drawing.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -124,11 +125,9 @@ TEST_F(InstrumentDrawing, RedrawingTheStringsFollowsTheResidue) {
     state.markedStringResidue = 0;
     state.currentString = 3;
     tel_çiz(canvas, state);
-    EXPECT_EQ(stringColor(3), kBlack);
-    EXPECT_EQ(stringColor(12), kWhite);
-    EXPECT_EQ(stringColor(7), kRed);
-    EXPECT_EQ(stringColor(14), kRed);
-    EXPECT_EQ(stringColor(5), kWhite);
+    EXPECT_THAT((std::vector{stringColor(3), stringColor(12), stringColor(7), stringColor(14),
+                             stringColor(5)}),
+                ::testing::ElementsAre(kBlack, kWhite, kRed, kRed, kWhite));
 }
 
 TEST_F(InstrumentDrawing, LabelsShowThePositionsThatAreNotZero) {
@@ -144,8 +143,8 @@ TEST_F(InstrumentDrawing, LabelsShowThePositionsThatAreNotZero) {
     EXPECT_EQ(labelPixels(10, kWideLabel) + labelPixels(10, kWhite), 22 * 17);
     // Written from the box's corner: the "-2" begins at once with its minus sign, the " 4"
     // after a blank.
-    EXPECT_GE(labelInk(3, kNarrowLabel).second, 451);
-    EXPECT_LE(labelInk(3, kNarrowLabel).second, 451 + 2);
+    EXPECT_THAT(labelInk(3, kNarrowLabel).second,
+                ::testing::AllOf(::testing::Ge(451), ::testing::Le(453)));
     EXPECT_GE(labelInk(10, kWideLabel).second, 318 + 3);
     for (int s : {1, 2, 5, 9, 12, 20, 26})
         EXPECT_EQ(labelPixels(s, kWhite), 22 * 17) << "string " << s;

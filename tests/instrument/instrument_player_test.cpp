@@ -1,15 +1,14 @@
 #include "instrument/instrument_player.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
-#include <utility>
-
 #include <sys/mount.h>
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <utility>
 
 #include "shell/startup_loader.h"
 #include "sound/sound_service.h"
@@ -20,6 +19,10 @@
 namespace zembera {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Pair;
+using ::testing::SizeIs;
 using Calls = std::vector<std::string>;
 
 class FakeSound : public SoundOutput {
@@ -55,6 +58,7 @@ class Player : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     InstrumentState& st() { return program->instrument; }
+    std::pair<int, int> selection() { return {st().currentString, st().lastString}; }
     void keys(std::initializer_list<int> codes) {
         for (int k : codes)
             player->Form_KeyDown(k);
@@ -70,11 +74,9 @@ class Player : public ::testing::Test {
 
 TEST_F(Player, UpAndDownMoveTheSelectionSoundAndRedraw) {
     player->Form_KeyDown(kKeyDown);
-    EXPECT_EQ(st().currentString, 13);
-    EXPECT_EQ(st().lastString, 13);
-    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "mandal_at", "porte", "etiket"}));
-    ASSERT_EQ(sound.images.size(), 1u);
-    EXPECT_EQ(sound.images[0], program->sounds->stringSound(13));
+    EXPECT_THAT(selection(), Pair(13, 13));
+    EXPECT_THAT(view.calls, ElementsAre("tel_çiz", "mandal_at", "porte", "etiket"));
+    EXPECT_THAT(sound.images, ElementsAre(program->sounds->stringSound(13)));
 
     st().currentString = 1;
     player->Form_KeyDown(kKeyUp);
@@ -82,7 +84,7 @@ TEST_F(Player, UpAndDownMoveTheSelectionSoundAndRedraw) {
     st().currentString = 26;
     player->Form_KeyDown(kKeyDown);
     EXPECT_EQ(st().currentString, 26);
-    EXPECT_EQ(sound.images.size(), 3u);
+    EXPECT_THAT(sound.images, SizeIs(3));
 
     st().currentString = 0; // no selection: starts from 12
     player->Form_KeyDown(kKeyUp);
@@ -92,15 +94,15 @@ TEST_F(Player, UpAndDownMoveTheSelectionSoundAndRedraw) {
 TEST_F(Player, LeftAndRightMoveTheMandalWithinItsRange) {
     player->Form_KeyDown(kKeyRight);
     EXPECT_EQ(st().mandalPos[12], 1);
-    EXPECT_EQ(view.calls, (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 12"}));
+    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "porte", "etiket", "arıza_yaz 12"));
     EXPECT_FLOAT_EQ(program->sounds->noteCents, 121);
 
     st().mandalPos[12] = 12;
     view.calls.clear();
     player->Form_KeyDown(kKeyRight); // at the top: nothing, not even a sound
     EXPECT_EQ(st().mandalPos[12], 12);
-    EXPECT_TRUE(view.calls.empty());
-    EXPECT_EQ(sound.images.size(), 1u);
+    EXPECT_THAT(view.calls, IsEmpty());
+    EXPECT_THAT(sound.images, SizeIs(1));
 
     st().currentString = 1;
     st().mandalPos[1] = -5;
@@ -111,18 +113,16 @@ TEST_F(Player, LeftAndRightMoveTheMandalWithinItsRange) {
 TEST_F(Player, String26PassesOverPositionsNineToElevenSilently) {
     st().currentString = 26;
     st().mandalPos[26] = 8;
-    keys({kKeyRight, kKeyRight, kKeyRight});
-    EXPECT_EQ(st().mandalPos[26], 11);
-    EXPECT_TRUE(view.calls.empty());
-    EXPECT_EQ(sound.images.size(), 0u);
-    player->Form_KeyDown(kKeyRight);
-    EXPECT_EQ(st().mandalPos[26], 12);
-    EXPECT_EQ(sound.images.size(), 1u);
-    keys({kKeyLeft, kKeyLeft, kKeyLeft});
-    EXPECT_EQ(sound.images.size(), 1u);
-    player->Form_KeyDown(kKeyLeft);
-    EXPECT_EQ(st().mandalPos[26], 8);
-    EXPECT_EQ(sound.images.size(), 2u);
+    // Each step: the position reached, and the sounds so far.
+    const std::pair<int, std::pair<int, std::size_t>> steps[] = {
+        {kKeyRight, {9, 0}}, {kKeyRight, {10, 0}}, {kKeyRight, {11, 0}}, {kKeyRight, {12, 1}},
+        {kKeyLeft, {11, 1}}, {kKeyLeft, {10, 1}},  {kKeyLeft, {9, 1}},   {kKeyLeft, {8, 2}}};
+    for (auto [key, reached] : steps) {
+        player->Form_KeyDown(key);
+        EXPECT_EQ(std::pair(int{st().mandalPos[26]}, sound.images.size()), reached);
+    }
+    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "porte", "etiket", "arıza_yaz 26", "mandal_at",
+                                        "porte", "etiket", "arıza_yaz 26"));
 }
 
 TEST_F(Player, GuardsOfTheKeyboard) {
@@ -141,8 +141,7 @@ TEST_F(Player, GuardsOfTheKeyboard) {
     sound.images.clear();
     keys({'Q', kKeyDown, kKeyRight});
     player->Form_KeyUp('Q');
-    EXPECT_TRUE(sound.calls.empty());
-    EXPECT_TRUE(sound.images.empty());
+    EXPECT_TRUE(sound.calls.empty() && sound.images.empty());
     st().recording = false;
 
     // Typing a makam name: key presses do nothing, but a release still stops the string.
@@ -151,22 +150,20 @@ TEST_F(Player, GuardsOfTheKeyboard) {
     player->Form_KeyDown('Q');
     EXPECT_TRUE(sound.calls.empty());
     player->Form_KeyUp('Q');
-    EXPECT_EQ(sound.calls, (Calls{"close 01"}));
-    EXPECT_EQ(view.calls, (Calls{"green 1"}));
+    EXPECT_THAT(sound.calls, ElementsAre("close 01"));
+    EXPECT_THAT(view.calls, ElementsAre("green 1"));
 }
 
 TEST_F(Player, LetterKeysPlayTheScratchFileWhileHeld) {
     view.calls.clear();
     player->Form_KeyDown('S');
-    EXPECT_EQ(st().currentString, 12);
-    EXPECT_EQ(st().lastString, 12);
-    EXPECT_EQ(sound.calls, (Calls{"open 12zz.zz as 12"}));
+    EXPECT_THAT(selection(), Pair(12, 12));
+    EXPECT_THAT(sound.calls, ElementsAre("open 12zz.zz as 12"));
     // The scratch file holds the string's current sound.
     std::ifstream in(sound.openedFile, std::ios::binary);
     const SoundImage bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, *program->sounds->stringSound(12));
-    EXPECT_EQ(view.calls, (Calls{"black 12"})); // staff and panel keep the previous note
-
+    EXPECT_THAT(view.calls, ElementsAre("black 12")); // staff and panel keep the previous note
     player->Form_KeyUp('S');
     EXPECT_EQ(sound.calls.back(), "close 12");
     EXPECT_EQ(view.calls.back(), "green 12");
@@ -251,52 +248,43 @@ TEST(KeyboardRows, QToPAreStrings1To10AToL11To19ZToM20To26) {
 
 TEST_F(Player, PluckZones) {
     player->instrumentMouseDown(kLeftButton, 700, 30);
-    EXPECT_EQ(st().currentString, 1);
-    EXPECT_EQ(st().lastString, 1);
-    EXPECT_EQ(view.calls, (Calls{"tel_çiz", "green 1", "mandal_at", "porte", "etiket"}));
-    EXPECT_EQ(sound.images.size(), 1u);
+    EXPECT_THAT(selection(), Pair(1, 1));
+    EXPECT_THAT(view.calls, ElementsAre("tel_çiz", "green 1", "mandal_at", "porte", "etiket"));
+    EXPECT_THAT(sound.images, SizeIs(1));
 
     view.calls.clear();
     player->instrumentMouseDown(kLeftButton, 600, 30); // left of string 1's zone
     player->instrumentMouseDown(kRightButton, 700, 30);
-    EXPECT_EQ(sound.images.size(), 1u);
-    EXPECT_TRUE(view.calls.empty());
-
+    EXPECT_THAT(sound.images, SizeIs(1));
+    EXPECT_THAT(view.calls, IsEmpty());
     player->instrumentMouseDown(kLeftButton, 300, 400);
-    EXPECT_EQ(st().currentString, 26);
-    EXPECT_EQ(st().lastString, 26);
+    EXPECT_THAT(selection(), Pair(26, 26));
     player->instrumentMouseDown(kLeftButton, 300, 400); // a pluck always sounds
-    EXPECT_EQ(sound.images.size(), 3u);
-
     st().playingBack = true;
     player->instrumentMouseDown(kLeftButton, 700, 30);
-    EXPECT_EQ(sound.images.size(), 3u);
+    EXPECT_THAT(sound.images, SizeIs(3));
 }
 
 TEST_F(Player, RightButtonSweepSoundsEachStringEnteredOnce) {
     st().lastString = 1;
     for (double y = 30; y <= 80; y += 1)
         player->instrumentMouseMove(kRightButton, 100, y);
-    EXPECT_EQ(sound.images.size(), 3u); // strings 2, 3 and 4
     EXPECT_EQ(st().lastString, 4);
-    EXPECT_TRUE(view.calls.empty()); // without detail nothing is redrawn
-
+    EXPECT_THAT(view.calls, IsEmpty()); // without detail nothing is redrawn
     player->instrumentMouseMove(kLeftButton | kRightButton, 100, 30);
-    EXPECT_EQ(sound.images.size(), 3u);
+    EXPECT_THAT(sound.images, SizeIs(3)); // strings 2, 3 and 4
 
     st().detailShown = 1;
     player->instrumentMouseMove(kRightButton, 100, 30);
-    EXPECT_EQ(view.calls, (Calls{"mandal_at", "tel_çiz", "etiket", "porte"}));
+    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "tel_çiz", "etiket", "porte"));
 }
 
 TEST_F(Player, MandalStripClicks) {
     player->mandalStripMouseDown(kLeftButton, 152, 10);
     EXPECT_EQ(st().mandalPos[12], -8);
-    EXPECT_EQ(view.calls, (Calls{"mandal_at", "porte", "etiket", "arıza_yaz 12"}));
-    view.calls.clear();
     player->mandalStripMouseDown(kLeftButton, 160, 10); // the sounding position again
-    EXPECT_EQ(sound.images.size(), 2u);
-    EXPECT_TRUE(view.calls.empty());
+    EXPECT_THAT(sound.images, SizeIs(2));
+    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "porte", "etiket", "arıza_yaz 12"));
 
     st().currentString = 26;
     const int slotOf10 = 151 + 16 * (10 + 8) + 8;

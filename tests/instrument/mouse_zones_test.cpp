@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
 #include <utility>
 
 namespace zembera {
@@ -56,12 +57,13 @@ TEST(MandalSlots, SlotsStartAtTheStringsLowestPosition) {
 }
 
 TEST(TuningQuadrants, LeftRaisesRightLowersTopIsTheLargeStep) {
-    EXPECT_EQ(tuningStep(10, 10), 2.0f);
-    EXPECT_EQ(tuningStep(40, 60), -0.25f);
-    EXPECT_EQ(tuningStep(26.9, 44.9), 2.0f);
-    EXPECT_EQ(tuningStep(27, 44), -2.0f);
-    EXPECT_EQ(tuningStep(10, 45), 0.25f);
-    EXPECT_EQ(tuningStep(27, 45), -0.25f);
+    for (auto [x, y, step] : {std::tuple{10.0, 10.0, 2.0f},
+                              {40.0, 60.0, -0.25f},
+                              {26.9, 44.9, 2.0f},
+                              {27.0, 44.0, -2.0f},
+                              {10.0, 45.0, 0.25f},
+                              {27.0, 45.0, -0.25f}})
+        EXPECT_EQ(tuningStep(x, y), step) << x << "," << y;
 }
 
 } // namespace
