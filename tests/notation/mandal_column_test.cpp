@@ -20,11 +20,9 @@ int rowTop(int s) {
 
 // The leftmost column holding `color` in the row of string s, if any.
 std::optional<int> firstInk(const CanvasImage& c, int s, QRgb color) {
-    for (int x = 0; x < c.width(); ++x) {
-        for (int y = rowTop(s); y <= rowTop(s) + 16; ++y) {
+    for (int x = 0; x < c.width(); ++x)
+        for (int y = rowTop(s); y <= rowTop(s) + 16; ++y)
             if (c.pixel(x, y) == color) return x;
-        }
-    }
     return std::nullopt;
 }
 
@@ -48,10 +46,9 @@ class MandalColumn : public ::testing::Test {
     }
     int count(int x0, int x1, int s, QRgb color) const {
         int n = 0;
-        for (int y = rowTop(s); y <= rowTop(s) + 16; ++y) {
+        for (int y = rowTop(s); y <= rowTop(s) + 16; ++y)
             for (int x = x0; x <= x1; ++x)
                 n += canvas.pixel(x, y) == color;
-        }
         return n;
     }
 
@@ -70,8 +67,7 @@ TEST_F(MandalColumn, SoundingPositionsStandAtTheirColumnsAndZeroLeavesTheCellEmp
     // Only the row of string 3 was written; the cell is white round the number.
     EXPECT_EQ(count(0, 89, 2, kBlack) + count(0, 89, 4, kBlack), 0);
     EXPECT_EQ(count(52, 66, 3, kGrey), 0);
-    EXPECT_EQ(count(51, 51, 3, kGrey), 17);
-    EXPECT_EQ(count(67, 67, 3, kGrey), 17);
+    EXPECT_EQ(count(51, 51, 3, kGrey) + count(67, 67, 3, kGrey), 2 * 17);
     state.mandalPos[3] = 0;
     EXPECT_TRUE(arıza_yaz(canvas, state, 3, true)); // labels shown: the label at 0 is cleared too
     EXPECT_EQ(count(52, 66, 3, kWhite), 15 * 17);
@@ -83,22 +79,14 @@ TEST_F(MandalColumn, TransposedPositionsStandAtTheirColumnsAndShortStringsFold) 
     struct Case {
         int string, target, folded, x;
     };
-    for (auto [s, target, folded, x] : {Case{10, 12, 12, 65},
-                                        {11, -8, -8, 72},
-                                        {1, 12, 6, 72},
-                                        {5, 12, 10, 65},
-                                        {7, -8, -7, 0},
-                                        {3, -1, -1, 0},
-                                        {8, 12, 12, 65}}) {
+    const Case cases[] = {{10, 12, 12, 65}, {11, -8, -8, 72}, {1, 12, 6, 72}, {5, 12, 10, 65},
+                          {7, -8, -7, 0},   {3, -1, -1, 0},   {8, 12, 12, 65}};
+    for (auto [s, target, folded, x] : cases) {
         state.transposedMandal[s] = static_cast<std::int16_t>(target);
         göçürümYaz(canvas, state, s);
         EXPECT_EQ(state.transposedMandal[s], folded) << s;
-        if (s <= 7) {
-            EXPECT_EQ(state.fullRangeTransposed[s], target) << s;
-        }
-        if (x > 0) {
-            EXPECT_EQ(firstInk(canvas, s, kRed), inkOf(folded, x, kRed)) << s;
-        }
+        EXPECT_TRUE(s > 7 || state.fullRangeTransposed[s] == target) << s;
+        EXPECT_TRUE(x == 0 || firstInk(canvas, s, kRed) == inkOf(folded, x, kRed)) << s;
         EXPECT_EQ(count(0, 89, s, kBlack), 0);
     }
     const QImage before = canvas.image().copy();

@@ -28,16 +28,12 @@ class PitchPanel : public ::testing::Test {
             tables.degreeTable(d).cent = static_cast<float>(15 * d);
             tables.degreeTable(d).ad = name(d);
         }
-        for (int s = 8; s <= 26; ++s) {
+        for (int s = 1; s <= 26; ++s) {
             for (int m = -8; m <= 12; ++m) {
-                tables.stringDegree(s, m) = static_cast<std::int16_t>(10 * (17 - s) + m);
-                tables.centTable(s, m) = 15.0 * tables.stringDegree(s, m);
+                const int degree = s >= 8 ? 10 * (17 - s) + m : 10 * (10 - s) + m + 79;
+                tables.stringDegree(s, m) = static_cast<std::int16_t>(degree);
+                tables.centTable(s, m) = 15.0 * degree;
             }
-        }
-        for (int s = 1; s <= 7; ++s) {
-            tables.stringDegree(s, 0) =
-                static_cast<std::int16_t>(tables.stringDegree(s + 7, 0) + 79);
-            tables.centTable(s, 0) = 15.0 * tables.stringDegree(s, 0);
         }
         setMandalRanges(state);
     }
@@ -124,10 +120,9 @@ TEST_F(PitchPanel, LinesHoldTheQuotedLabelsAndFormattedValues) {
         {" frekans :        ", "130.8865", " Hertz"},
         {" Akord fark :    ", "-1.50", " Cent"},
     }};
-    for (std::size_t i = 0; i < 7; ++i) {
+    for (std::size_t i = 0; i < 7; ++i)
         EXPECT_EQ((std::array{lines[i].label, lines[i].value, lines[i].unit}), expected[i])
             << "line " << i + 1;
-    }
     state.currentString = 17;
     tables.centTable(17, 0) = 0;
     lines = panelLines(state, tuning, tables);
@@ -143,10 +138,9 @@ TEST_F(PitchPanel, LinesHoldTheQuotedLabelsAndFormattedValues) {
 // Pixels of `color` in the rectangle.
 int count(const CanvasImage& canvas, int x0, int y0, int x1, int y1, QRgb color) {
     int n = 0;
-    for (int y = y0; y < y1; ++y) {
+    for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
             n += canvas.pixel(x, y) == color;
-    }
     return n;
 }
 

@@ -79,10 +79,9 @@ class Staff : public ::testing::Test {
   protected:
     void SetUp() override {
         setMandalRanges(state);
-        for (int s = 1; s <= 26; ++s) {
+        for (int s = 1; s <= 26; ++s)
             for (int m = -8; m <= 12; ++m)
                 tables.mandalMark(s, m) = static_cast<std::int16_t>(m);
-        }
     }
 
     void draw(int s, int m) {
@@ -96,10 +95,9 @@ class Staff : public ::testing::Test {
     // The colours in a rectangle of the staff picture, with their pixel counts.
     std::map<QRgb, int> colours(int x = 0, int y = 0, int w = 140, int h = 132) const {
         std::map<QRgb, int> seen;
-        for (int yy = y; yy < y + h; ++yy) {
+        for (int yy = y; yy < y + h; ++yy)
             for (int xx = x; xx < x + w; ++xx)
                 ++seen[at(xx, yy)];
-        }
         return seen;
     }
 
@@ -136,10 +134,11 @@ TEST_F(Staff, OpenStringTwelveIsOneHeadInTheThirdSpace) {
     // The staff is copied to (5, 35): its lines at 48..72 from x 5 to 119.
     EXPECT_EQ(blackRows(54), kStaffRows);
     EXPECT_EQ(colours(0, 48, 140, 1), (std::map<QRgb, int>{{kBlack, 115}, {kWhite, 25}}));
-    // The head covers x 56..65 and y 60..66: centre row 63, between the lines 60 and 66.
+    // The head covers x 56..65 and y 60..66: centre row 63, between the lines 60 and 66; AND
+    // with the staff line keeps (56, 60) black.
     for (auto [x, y, color] : {std::tuple{56, 61, kNoteHeadMark},
                                {65, 65, kNoteHeadMark},
-                               {56, 60, kBlack}, // AND with the staff line keeps it black
+                               {56, 60, kBlack},
                                {55, 63, kWhite},
                                {66, 63, kWhite},
                                {60, 59, kWhite},
