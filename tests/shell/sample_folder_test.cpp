@@ -1,9 +1,12 @@
 #include "shell/sample_folder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+
+#include "support/program_folder.h"
 
 namespace zembera {
 namespace {
@@ -11,16 +14,11 @@ namespace {
 const std::string kNaming = "Ses Dosyalarında hatalı isimlendirme var.";
 const std::string kFrequency = "Ses Dosyalarında hatalı frekans var.";
 
-std::string twoDigits(int s) {
-    return (s < 10 ? "0" : "") + std::to_string(s);
-}
-
 // 26 good names, string s with label "aa".."az".
 std::vector<std::string> goodNames() {
     std::vector<std::string> names;
-    for (int s = 1; s <= 26; ++s) {
-        names.push_back(twoDigits(s) + "_013081_a" + static_cast<char>('a' + s - 1) + ".wav");
-    }
+    for (int s = 1; s <= 26; ++s)
+        names.push_back(test::twoDigits(s) + "_013081_a" + static_cast<char>('a' + s - 1) + ".wav");
     return names;
 }
 
@@ -33,10 +31,10 @@ std::vector<std::string> with(int index, const std::string& name) {
 TEST(SampleNames, GoodFolderFillsNamesAndAliasesOfAnyTwoCharacters) {
     const auto check = checkSampleNames(with(0, "01_013081_çğ.wav"));
     ASSERT_FALSE(check.error) << *check.error;
-    EXPECT_EQ(check.folder.sampleFileName[1], "01_013081_çğ.wav");
-    EXPECT_EQ(check.folder.sampleFileName[2], "02_013081_ab.wav");
-    EXPECT_EQ(check.folder.mciAlias[1], "çğ");
-    EXPECT_EQ(check.folder.mciAlias[26], "az");
+    EXPECT_THAT(std::pair(check.folder.sampleFileName[1], check.folder.sampleFileName[2]),
+                ::testing::Pair("01_013081_çğ.wav", "02_013081_ab.wav"));
+    EXPECT_THAT(std::pair(check.folder.mciAlias[1], check.folder.mciAlias[26]),
+                ::testing::Pair("çğ", "az"));
     EXPECT_FALSE(checkSampleNames(with(25, "26_131999_az.wav")).error); // the highest frequency
 }
 
@@ -86,11 +84,9 @@ TEST(SampleFolder, ListsWavFilesInAnyCaseSortedAndSkipsTheRest) {
     const auto dir = std::filesystem::temp_directory_path() / "zembera_sample_folder_test";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "sub.wav");
-    for (const char* name : {"02_013081_ab.wav", "01_013081_ab.WAV", "12zz.zz", "notes.txt"}) {
+    for (const char* name : {"02_013081_ab.wav", "01_013081_ab.WAV", "12zz.zz", "notes.txt"})
         std::ofstream(dir / name) << "x";
-    }
-    EXPECT_EQ(listWavFiles(dir),
-              (std::vector<std::string>{"01_013081_ab.WAV", "02_013081_ab.wav"}));
+    EXPECT_THAT(listWavFiles(dir), ::testing::ElementsAre("01_013081_ab.WAV", "02_013081_ab.wav"));
     std::filesystem::remove_all(dir);
     EXPECT_TRUE(listWavFiles(dir).empty()); // a missing folder lists nothing
 }

@@ -3,6 +3,7 @@
 
 #include "shell/system_switch.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,6 +23,7 @@ namespace zembera {
 namespace {
 
 namespace am = audio_measure;
+using ::testing::HasSubstr;
 const std::filesystem::path kProgram(ZEMBERA_PROGRAM_DIR);
 
 // The 16-bit samples of a WAV file's data chunk, as -1..1.
@@ -33,9 +35,8 @@ template <typename Bytes> std::vector<double> pcmOf(const Bytes& bytes) {
         if (std::string(bytes.begin() + static_cast<long>(at),
                         bytes.begin() + static_cast<long>(at) + 4) == "data") {
             std::vector<double> x;
-            for (std::size_t i = at + 8; i + 1 < at + 8 + size && i + 1 < bytes.size(); i += 2) {
+            for (std::size_t i = at + 8; i + 1 < at + 8 + size && i + 1 < bytes.size(); i += 2)
                 x.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) / 32768.0);
-            }
             return x;
         }
         at += 8 + size + (size & 1);
@@ -51,23 +52,23 @@ double pitchOf(const std::vector<double>& x, double nearHz) {
     return am::refinePeak(steady, coarse, 12);
 }
 
-struct Loaded {
-    Loaded() : result(loadProgram(kProgram, messages)) {}
-    LoadedProgram& p() { return *result.program; }
-    RecordedMessages messages;
-    StartupResult result;
-};
-
 systems::PitchSystem system(const char* name) {
     return systems::findSystem(kProgram, name, systems::readDegreeNamer(kProgram));
 }
 
+// The bundled program, loaded.
+class SystemSwitch : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_FALSE(result.fatal); }
+    LoadedProgram& p() { return *result.program; }
+    RecordedMessages messages;
+    StartupResult result = loadProgram(kProgram, messages);
+};
+
 // String 12 open sounds its table pitch in the 79-tone system and in 72-EDO: the image stands
 // to the sample as the table pitch to the sample's nominal pitch, within a cent.
-TEST(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
-    Loaded loaded;
-    ASSERT_FALSE(loaded.result.fatal);
-    const std::string sampleName = loaded.p().samples.sampleFileName[12];
+TEST_F(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
+    const std::string sampleName = p().samples.sampleFileName[12];
     std::ifstream in(kProgram / "wavs" / sampleName, std::ios::binary);
     const std::vector<std::uint8_t> sampleBytes{std::istreambuf_iterator<char>(in), {}};
     const double nominalHz = std::stod(sampleName.substr(3, 6)) / 100.0;
@@ -76,21 +77,19 @@ TEST(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
     for (const char* name : {"72 eşit", "Yarman 79"}) {
         SCOPED_TRACE(name);
         const systems::PitchSystem sys = system(name);
-        useSystem(loaded.p(), sys);
+        useSystem(p(), sys);
         const double tableCents = sys.tables.centTable(12, 0);
         EXPECT_NEAR(tableCents, std::string(name) == "72 eşit" ? 900.0 : 898.113, 1e-3);
         const double tableHz = 262.0 * std::exp2(tableCents / 1200.0);
-        const double imageHz = pitchOf(pcmOf(*loaded.p().sounds->stringSound(12)), tableHz);
+        const double imageHz = pitchOf(pcmOf(*p().sounds->stringSound(12)), tableHz);
         EXPECT_NEAR(am::centsBetween(imageHz, sampleHz), am::centsBetween(tableHz, nominalHz), 1.0);
     }
 }
 
 // The mandal positions and the fine tuning stay; a position beyond a narrower range is held at
 // its end, and the sound follows both.
-TEST(SystemSwitch, KeepsPositionsAndFineTuningWithinTheNewRanges) {
-    Loaded loaded;
-    ASSERT_FALSE(loaded.result.fatal);
-    LoadedProgram& p = loaded.p();
+TEST_F(SystemSwitch, KeepsPositionsAndFineTuningWithinTheNewRanges) {
+    LoadedProgram& p = this->p();
     p.instrument.mandalPos[9] = 5;
     p.instrument.mandalPos[20] = -1;
     p.tuning.tuningOffset[20] = 2.25f;
@@ -111,55 +110,46 @@ TEST(SystemSwitch, KeepsPositionsAndFineTuningWithinTheNewRanges) {
 }
 
 // A transposition target of the strings 1..7 is folded onto their rows only where they fold.
-TEST(SystemSwitch, NarrowStringsFoldTransposedTargetsOnlyInFoldingSystems) {
-    Loaded loaded;
-    ASSERT_FALSE(loaded.result.fatal);
-    InstrumentState& st = loaded.p().instrument;
+TEST_F(SystemSwitch, NarrowStringsFoldTransposedTargetsOnlyInFoldingSystems) {
+    InstrumentState& st = p().instrument;
     const std::pair<const char*, int> cases[] = {{"53 koma", 3}, {"Yarman 79", 2}, {"72 eşit", 2}};
     for (auto [name, folded] : cases) {
-        useSystem(loaded.p(), system(name));
+        useSystem(p(), system(name));
         st.transposedMandal[1] = 3;
         yenimandal(st, 1);
         EXPECT_EQ(st.transposedMandal[1], folded) << name;
     }
-    useSystem(loaded.p(), system("12 eşit"));
+    useSystem(p(), system("12 eşit"));
     st.transposedMandal[1] = 5;
     yenimandal(st, 1);
     EXPECT_EQ(st.transposedMandal[1], 2); // the end of its range
 }
 
-TEST(SystemSwitch, ReportListsEveryStringAndTheCentsOfEveryPosition) {
-    Loaded loaded;
-    ASSERT_FALSE(loaded.result.fatal);
+TEST_F(SystemSwitch, ReportListsEveryStringAndTheCentsOfEveryPosition) {
     const systems::PitchSystem sys = system("12 eşit");
-    useSystem(loaded.p(), sys);
+    useSystem(p(), sys);
     std::FILE* out = std::tmpfile();
-    printSystemReport(out, loaded.p(), sys);
+    printSystemReport(out, p(), sys);
     std::rewind(out);
     std::string text;
     for (int c; (c = std::fgetc(out)) != EOF;)
         text += static_cast<char>(c);
     std::fclose(out);
-    EXPECT_NE(text.find("Ses sistemi 12 eşit (12-edo.scl): oktavda 12 perde"), std::string::npos);
-    EXPECT_NE(text.find("17  J  C4  mandal  -2..2   açık     0.0000 cent  derece    0  Kaba "
-                        "Çargâh"),
-              std::string::npos)
-        << text;
     // String 17: positions -8..-3 and 3..12 do not exist.
     std::string row = "  17";
     for (int m = -8; m <= 12; ++m) {
         char cell[16];
-        if (m < -2 || m > 2) {
-            std::snprintf(cell, sizeof cell, " %10s", "-");
-        } else {
-            std::snprintf(cell, sizeof cell, " %10.4f", 100.0 * m);
-        }
+        m<-2 || m> 2 ? std::snprintf(cell, sizeof cell, " %10s", "-")
+                     : std::snprintf(cell, sizeof cell, " %10.4f", 100.0 * m);
         row += cell;
     }
-    EXPECT_NE(text.find(row + "\n"), std::string::npos) << text;
+    EXPECT_THAT(text, AllOf(HasSubstr("Ses sistemi 12 eşit (12-edo.scl): oktavda 12 perde"),
+                            HasSubstr("17  J  C4  mandal  -2..2   açık     0.0000 cent  derece    "
+                                      "0  Kaba Çargâh"),
+                            HasSubstr(row + "\n")));
 }
 
-TEST(SystemSwitch, AnUnknownSystemIsReportedAndFails) {
+TEST_F(SystemSwitch, AnUnknownSystemIsReportedAndFails) {
     EXPECT_EQ(runSystemReport(kProgram, "Yarman 81"), 1);
 }
 
