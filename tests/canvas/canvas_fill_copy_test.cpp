@@ -21,11 +21,9 @@ TEST(CanvasFloodFill, FillsInsideABlackBorderOverOtherColoursAndStopsThere) {
     c.setFillColor(kFill);
     c.floodFill(10, 10);
     EXPECT_EQ(countColor(c, kFill), 14 * 14);
-    for (auto [x, y] : {std::pair{6, 6}, {19, 19}, {12, 12}, {10, 18}})
-        EXPECT_EQ(c.pixel(x, y), kFill) << x << "," << y;
-    EXPECT_EQ(c.pixel(5, 10), kBlack);
-    EXPECT_EQ(c.pixel(4, 10), kWhite);
-    EXPECT_EQ(c.pixel(25, 25), kWhite);
+    const PixelAt pixels[] = {{6, 6, kFill},   {19, 19, kFill}, {12, 12, kFill}, {10, 18, kFill},
+                              {5, 10, kBlack}, {4, 10, kWhite}, {25, 25, kWhite}};
+    expectPixels(c, pixels);
 }
 
 TEST(CanvasFloodFill, RunsToTheImageEdgeWhenTheAreaIsOpen) {
@@ -33,11 +31,9 @@ TEST(CanvasFloodFill, RunsToTheImageEdgeWhenTheAreaIsOpen) {
     c.line(20, 0, 20, 19); // splits the image in two
     c.setFillColor(kFill);
     c.floodFill(3, 3);
-    EXPECT_EQ(c.pixel(0, 0), kFill);
-    EXPECT_EQ(c.pixel(19, 19), kFill);
-    EXPECT_EQ(c.pixel(0, 19), kFill);
-    EXPECT_EQ(c.pixel(21, 10), kWhite);
-    EXPECT_EQ(c.pixel(39, 19), kWhite);
+    const PixelAt pixels[] = {
+        {0, 0, kFill}, {19, 19, kFill}, {0, 19, kFill}, {21, 10, kWhite}, {39, 19, kWhite}};
+    expectPixels(c, pixels);
     EXPECT_EQ(countColor(c, kFill), 20 * 20);
 }
 
@@ -59,18 +55,17 @@ TEST(CanvasAndCopy, CombinesEachChannelWithAndFromTheSourceRectangleToThePoint) 
     source.fill(qRgb(0x3C, 0xFF, 0x00));
     source.setPixel(5, 6, qRgb(0xFF, 0xFF, 0xFF)); // neutral under AND
     c.andCopy(source, QRect(4, 4, 2, 3), QPoint(3, 3));
-    for (auto [x, y] : {std::pair{3, 3}, {4, 3}, {3, 5}})
-        EXPECT_EQ(c.pixel(x, y), qRgb(0x30, 0x0F, 0x00)) << x << "," << y;
-    for (auto [x, y] : {std::pair{4, 5}, {5, 4}, {2, 3}, {3, 6}})
-        EXPECT_EQ(c.pixel(x, y), qRgb(0xF0, 0x0F, 0xFF)) << x << "," << y;
+    const QRgb anded = qRgb(0x30, 0x0F, 0x00), kept = qRgb(0xF0, 0x0F, 0xFF);
+    const PixelAt pixels[] = {{3, 3, anded}, {4, 3, anded}, {3, 5, anded}, {4, 5, kept},
+                              {5, 4, kept},  {2, 3, kept},  {3, 6, kept}};
+    expectPixels(c, pixels);
 
     // Clipped at both images: of the rectangle from x -2, source column 0 lands at x 9, rows 3..5
     // at y 7..9.
     CanvasImage d(10, 10);
     source.fill(qRgb(0, 0, 0));
     d.andCopy(source, QRect(-2, 3, 20, 20), QPoint(7, 7));
-    EXPECT_EQ(d.pixel(9, 7), kBlack);
-    EXPECT_EQ(d.pixel(9, 9), kBlack);
+    expectPixels(d, {{9, 7, kBlack}, {9, 9, kBlack}});
     EXPECT_EQ(countColor(d, kBlack), 3);
 }
 

@@ -18,8 +18,7 @@ TEST(CanvasImage, StartsAndClearsInTheBackColour) {
     c.line(0, 0, 19, 9);
     c.clear();
     EXPECT_EQ(countColor(c, back), 200);
-    EXPECT_EQ(c.currentX(), 0);
-    EXPECT_EQ(c.currentY(), 0);
+    EXPECT_TRUE(c.currentX() == 0 && c.currentY() == 0);
 }
 
 TEST(CanvasLine, ThinLinesCoverBothEndsWithOnePixelPerStepInEitherDirection) {
@@ -35,8 +34,7 @@ TEST(CanvasLine, ThinLinesCoverBothEndsWithOnePixelPerStepInEitherDirection) {
     // A shallow line still reaches its last pixel.
     CanvasImage d(20, 20);
     d.line(1, 1, 15, 4);
-    EXPECT_EQ(d.pixel(1, 1), kBlack);
-    EXPECT_EQ(d.pixel(15, 4), kBlack);
+    expectPixels(d, {{1, 1, kBlack}, {15, 4, kBlack}});
     EXPECT_EQ(countColor(d, kBlack), 15); // one pixel per column
 }
 
@@ -46,19 +44,15 @@ TEST(CanvasLine, WideLinesAreClippedAtTheImageEdges) {
     c.setLineWidth(3);
     c.line(-50, 5, 500, 5);
     c.line(-1e9, -1e9, 1e9, 1e9);
-    EXPECT_EQ(c.pixel(0, 5), kBlack);
-    EXPECT_EQ(c.pixel(9, 5), kBlack);
-    EXPECT_EQ(c.pixel(9, 0), kWhite);
+    expectPixels(c, {{0, 5, kBlack}, {9, 5, kBlack}, {9, 0, kWhite}});
 }
 
 TEST(CanvasLine, FractionalCoordinatesRoundToTheNearestPixel) {
     CanvasImage c(20, 20);
     c.line(2.4, 3.5, 8.6, 3.5);
-    EXPECT_EQ(c.pixel(2, 4), kBlack);
-    EXPECT_EQ(c.pixel(9, 4), kBlack);
-    EXPECT_EQ(c.pixel(10, 4), kWhite);
-    EXPECT_EQ(c.pixel(1, 4), kWhite);
-    EXPECT_EQ(c.pixel(5, 3), kWhite);
+    const PixelAt pixels[] = {
+        {2, 4, kBlack}, {9, 4, kBlack}, {10, 4, kWhite}, {1, 4, kWhite}, {5, 3, kWhite}};
+    expectPixels(c, pixels);
 }
 
 TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColourTransparentLeavesIt) {
@@ -67,28 +61,20 @@ TEST(CanvasBox, SolidFillStyleFillsTheInsideWithTheFillColourTransparentLeavesIt
     c.setFillColor(kGreen);
     c.setForeColor(kRed);
     c.box(12, 14, 3, 4); // corners in any order
-    EXPECT_EQ(c.pixel(3, 4), kRed);
-    EXPECT_EQ(c.pixel(12, 14), kRed);
-    EXPECT_EQ(c.pixel(3, 14), kRed);
-    EXPECT_EQ(c.pixel(8, 4), kRed);
-    EXPECT_EQ(c.pixel(4, 5), kGreen);
-    EXPECT_EQ(c.pixel(11, 13), kGreen);
-    EXPECT_EQ(c.pixel(2, 9), kWhite);
-    EXPECT_EQ(c.pixel(13, 9), kWhite);
+    const PixelAt pixels[] = {{3, 4, kRed},   {12, 14, kRed},   {3, 14, kRed},  {8, 4, kRed},
+                              {4, 5, kGreen}, {11, 13, kGreen}, {2, 9, kWhite}, {13, 9, kWhite}};
+    expectPixels(c, pixels);
     EXPECT_EQ(countColor(c, kGreen), 8 * 9);
     // Transparent: the outline only.
     CanvasImage d(20, 20);
     d.box(3, 4, 12, 14);
-    EXPECT_EQ(d.pixel(3, 9), kBlack);
-    EXPECT_EQ(d.pixel(8, 9), kWhite);
+    expectPixels(d, {{3, 9, kBlack}, {8, 9, kWhite}});
     EXPECT_EQ(countColor(d, kBlack), 2 * 10 + 2 * 9);
     // A filled box covers both corners, in any order; outside the image nothing.
     CanvasImage e(20, 20);
     e.filledBox(736, 0, 735, 0, kRed);
     e.filledBox(6, 17, 5, 3, kRed);
-    EXPECT_EQ(e.pixel(5, 3), kRed);
-    EXPECT_EQ(e.pixel(6, 17), kRed);
-    EXPECT_EQ(e.pixel(5, 18), kWhite);
+    expectPixels(e, {{5, 3, kRed}, {6, 17, kRed}, {5, 18, kWhite}});
     EXPECT_EQ(countColor(e, kRed), 2 * 15);
 }
 
@@ -96,27 +82,21 @@ TEST(CanvasCircle, OutlineLiesAtTheRadiusAndSolidFillsTheDisc) {
     CanvasImage c(20, 20);
     c.setForeColor(kRed);
     c.circle(10, 10, 3);
-    for (auto [x, y] : {std::pair{13, 10}, {7, 10}, {10, 13}, {10, 7}})
-        EXPECT_EQ(c.pixel(x, y), kRed) << x << "," << y;
-    EXPECT_EQ(c.pixel(10, 10), kWhite);
-    EXPECT_EQ(c.pixel(14, 10), kWhite);
-    EXPECT_EQ(c.pixel(12, 12), kRed);   // 2.83 from the centre: nearest to the radius
-    EXPECT_EQ(c.pixel(11, 11), kWhite); // 1.41: inside the ring
-    EXPECT_EQ(c.pixel(13, 13), kWhite); // 4.24: outside
+    // (12, 12) lies 2.83 from the centre: nearest to the radius; (11, 11) inside, (13, 13) out.
+    const PixelAt pixels[] = {{13, 10, kRed}, {7, 10, kRed},    {10, 13, kRed},
+                              {10, 7, kRed},  {10, 10, kWhite}, {14, 10, kWhite},
+                              {12, 12, kRed}, {11, 11, kWhite}, {13, 13, kWhite}};
+    expectPixels(c, pixels);
     // A closed ring: filling inside it stays inside.
     c.setFillColor(kGreen);
     c.floodFill(10, 10, kRed);
-    EXPECT_EQ(c.pixel(11, 11), kGreen);
-    EXPECT_EQ(c.pixel(0, 0), kWhite);
+    expectPixels(c, {{11, 11, kGreen}, {0, 0, kWhite}});
     // The solid fill style fills the disc.
     CanvasImage d(20, 20);
     d.setFillStyle(FillStyle::Solid);
     d.setFillColor(kGreen);
     d.circle(10, 10, 4);
-    EXPECT_EQ(d.pixel(10, 10), kGreen);
-    EXPECT_EQ(d.pixel(12, 12), kGreen);
-    EXPECT_EQ(d.pixel(14, 10), kBlack);
-    EXPECT_EQ(d.pixel(15, 10), kWhite);
+    expectPixels(d, {{10, 10, kGreen}, {12, 12, kGreen}, {14, 10, kBlack}, {15, 10, kWhite}});
 }
 
 } // namespace
