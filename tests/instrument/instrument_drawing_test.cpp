@@ -72,11 +72,7 @@ TEST_F(InstrumentDrawing, AreasPanelsBridgeAndPinsTakeTheirColours) {
     // string 13: their areas show just below it, between two ticks); nothing leaks out of the
     // black outline; skin fills the four panels, with wood beside and between them; the bridge
     // is a blue bar two pixels wide.
-    struct Pixel {
-        int x, y;
-        QRgb color;
-    };
-    const Pixel pixels[] = {
+    const PixelAt pixels[] = {
         {320, 200, kPinBlock}, {60, 410, kPinBlock}, {365, 204, kMaroon}, {110, 407, kMaroon},
         {385, 210, kWhite},    {384, 211, kRose},    {612, 23, kRose},    {515, 210, kWhite},
         {515, 211, kWood},     {800, 410, kWood},    {100, 100, kWhite},  {520, 15, kWhite},
@@ -85,8 +81,7 @@ TEST_F(InstrumentDrawing, AreasPanelsBridgeAndPinsTakeTheirColours) {
         {710, 167, kSkin},     {710, 260, kSkin},    {710, 362, kSkin},   {770, 80, kSkin},
         {700, 24, kBlack},     {690, 200, kBlack},   {686, 70, kWood},    {700, 119, kWood},
         {735, 100, kBlue},     {736, 302, kBlue},    {737, 100, kSkin},   {734, 100, kSkin}};
-    for (const auto& [x, y, color] : pixels)
-        EXPECT_EQ(canvas.pixel(x, y), color) << x << "," << y;
+    expectPixels(canvas, pixels);
     // The bridge widens to 8 pixels in four places.
     for (int top : {60, 158, 254, 352}) {
         EXPECT_EQ(canvas.pixel(732, top + 2), kBlue) << top;

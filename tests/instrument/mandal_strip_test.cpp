@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <tuple>
 
 #include "support/gui_application.h"
 #include "support/pixels.h"
@@ -78,15 +77,15 @@ TEST_F(MandalStrip, String12AtZeroHasNineUprightAndTwelveLiftedMandals) {
 TEST_F(MandalStrip, WoodenStripNumbersAndStringLine) {
     draw(12, 0);
     // (5, 30) lies under the first step of the edge, (300, 10) above it.
-    for (auto [x, y, color] : {std::tuple{126, 44, kWood},
-                               {5, 30, kWood},
-                               {480, 58, kWood},
-                               {300, 10, kWhite},
-                               {5, 18, kBlack},
-                               {149, 30, kBlack},
-                               {40, 21, qRgb(185, 80, 80)},
-                               {499, 20, qRgb(185, 80, 80)}})
-        EXPECT_EQ(canvas.pixel(x, y), color) << x << "," << y;
+    const PixelAt pixels[] = {{126, 44, kWood},
+                              {5, 30, kWood},
+                              {480, 58, kWood},
+                              {300, 10, kWhite},
+                              {5, 18, kBlack},
+                              {149, 30, kBlack},
+                              {40, 21, qRgb(185, 80, 80)},
+                              {499, 20, qRgb(185, 80, 80)}};
+    expectPixels(canvas, pixels);
     // A number in black under every slot. Numbers from 1 up begin with a blank: the first
     // columns of their slots stay clear, so two-digit numbers do not run into each other.
     for (int i = 0; i <= 20; ++i) {

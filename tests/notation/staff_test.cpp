@@ -136,14 +136,10 @@ TEST_F(Staff, OpenStringTwelveIsOneHeadInTheThirdSpace) {
     EXPECT_EQ(colours(0, 48, 140, 1), (std::map<QRgb, int>{{kBlack, 115}, {kWhite, 25}}));
     // The head covers x 56..65 and y 60..66: centre row 63, between the lines 60 and 66; AND
     // with the staff line keeps (56, 60) black.
-    for (auto [x, y, color] : {std::tuple{56, 61, kNoteHeadMark},
-                               {65, 65, kNoteHeadMark},
-                               {56, 60, kBlack},
-                               {55, 63, kWhite},
-                               {66, 63, kWhite},
-                               {60, 59, kWhite},
-                               {60, 67, kWhite}})
-        EXPECT_EQ(at(x, y), color) << x << "," << y;
+    const test::PixelAt pixels[] = {
+        {56, 61, kNoteHeadMark}, {65, 65, kNoteHeadMark}, {56, 60, kBlack}, {55, 63, kWhite},
+        {66, 63, kWhite},        {60, 59, kWhite},        {60, 67, kWhite}};
+    test::expectPixels(canvas, pixels);
     // Nothing else: no accidental, no second note, no ledger line.
     EXPECT_EQ(colours(0, 0, 56, 132).size(), 2u); // white and the staff lines
     EXPECT_FALSE(colours(66, 0, 74, 132).count(kNoteHeadMark));
