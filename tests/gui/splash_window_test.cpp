@@ -9,14 +9,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "support/gui_application.h"
+
 namespace zembera {
 namespace {
 
 TEST(SplashWindow, ShowsTheWholeBuiltLogoAndTheCaptionInTheMiddleOfTheScreen) {
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    test::ensureGuiApplication<QApplication>();
     const auto logo =
         QString::fromStdString((std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "logo.png").string());
     SplashWindow splash(logo);

@@ -18,6 +18,7 @@
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
+#include "support/gui_application.h"
 #include "support/pixels.h"
 #include "support/program_folder.h"
 
@@ -64,12 +65,7 @@ inline bool allPixels(CanvasWidget* picture, QRgb color) {
 
 class WindowFixture : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_gui";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { ensureGuiApplication<QApplication>(); }
 
     virtual void prepareFolder() {} // runs before the program is loaded
 

@@ -1,16 +1,17 @@
 #pragma once
-// Text drawing needs a QGuiApplication for its fonts; tests that print make one on first use.
+// Text drawing needs a QGuiApplication for its fonts, widgets a QApplication: made on first use.
 
 #include <QGuiApplication>
 
 namespace zembera::test {
 
-inline void ensureGuiApplication() {
-    if (QGuiApplication::instance() != nullptr) return;
+template <typename Application = QGuiApplication> void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "zembera_tests";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
+    // Left to live to the end: destroyed as a static after main, it would outlive its widgets'
+    // data.
+    if (QCoreApplication::instance() == nullptr) new Application(argc, argv);
 }
 
 } // namespace zembera::test

@@ -1,6 +1,5 @@
 #pragma once
-// Colours the tests expect, written out independently of the code that draws them, and pixel
-// counting over a canvas.
+// Colours the tests expect, written out apart from the code that draws them, and pixel checks.
 
 #include <gtest/gtest.h>
 

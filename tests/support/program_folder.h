@@ -35,18 +35,14 @@ inline void writeSineSample(const std::filesystem::path& file, double hz, int fr
 inline void makeProgramFolder(const std::filesystem::path& dir, int frames = 4410) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "wavs");
-    for (int s = 1; s <= 26; ++s) {
+    for (int s = 1; s <= 26; ++s)
         writeSineSample(dir / "wavs" / (twoDigits(s) + "_026200_" + twoDigits(s) + ".wav"), 262,
                         frames);
-    }
     std::vector<std::string> records;
-    for (int s = 8; s <= 26; ++s) {
-        for (int m = -8; m <= 12; ++m) {
-            const int cents = m == 0 ? 0 : s * 10 + m;
+    for (int s = 8; s <= 26; ++s)
+        for (int m = -8; m <= 12; ++m)
             records.push_back("0, " + std::to_string(s) + "," + std::to_string(m) + ", 0,0, " +
-                              std::to_string(cents) + ", \"n\", 0,0");
-        }
-    }
+                              std::to_string(m == 0 ? 0 : s * 10 + m) + ", \"n\", 0,0");
     std::ofstream(dir / "Dizek.txt", std::ios::binary) << tableText(records);
 }
 
