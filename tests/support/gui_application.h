@@ -9,8 +9,7 @@ template <typename Application = QGuiApplication> void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "zembera_tests";
     static char* argv[] = {name, nullptr};
-    // Left to live to the end: destroyed as a static after main, it would outlive its widgets'
-    // data.
+    // Never destroyed: a QApplication torn down after main crashes the window tests.
     if (QCoreApplication::instance() == nullptr) new Application(argc, argv);
 }
 
