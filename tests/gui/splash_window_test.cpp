@@ -19,9 +19,11 @@ TEST(SplashWindow, ShowsTheWholeBuiltLogoAndTheCaptionInTheMiddleOfTheScreen) {
     const auto logo =
         QString::fromStdString((std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "logo.png").string());
     SplashWindow splash(logo);
-    EXPECT_EQ(splash.findChild<QLabel*>("imgLogo")->pixmap().size(), QSize(482, 200));
-    EXPECT_EQ(splash.findChild<QLabel*>("loadingCaption")->text(),
-              QString::fromUtf8("Y  ü  k  l  e  n  i  y  o  r . . . . . . . . "));
+    const auto* image = splash.findChild<QLabel*>("imgLogo");
+    const auto* caption = splash.findChild<QLabel*>("loadingCaption");
+    ASSERT_TRUE(image && caption);
+    EXPECT_EQ(image->pixmap().size(), QSize(482, 200));
+    EXPECT_EQ(caption->text(), QString::fromUtf8("Y  ü  k  l  e  n  i  y  o  r . . . . . . . . "));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((splash.geometry().center() - screen.center()).manhattanLength(), 1);
 

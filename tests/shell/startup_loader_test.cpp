@@ -40,7 +40,8 @@ TEST_F(ProgramFolder, LoadsWithStartValues) {
     const StartupResult r = load();
     ASSERT_FALSE(r.fatal) << *r.fatal;
     const LoadedProgram& p = *r.program;
-    EXPECT_TRUE(messages.shown.empty() && p.instrument.untransposedShown);
+    EXPECT_THAT(messages.shown, ::testing::IsEmpty());
+    EXPECT_TRUE(p.instrument.untransposedShown);
     EXPECT_THAT(std::pair(p.instrument.currentString, p.instrument.lastString),
                 ::testing::Pair(12, 1));
     EXPECT_EQ(p.instrument.detailShown, 0);
@@ -50,6 +51,7 @@ TEST_F(ProgramFolder, LoadsWithStartValues) {
     for (int s = 1; s <= 26; ++s) {
         EXPECT_EQ(p.keyNames[s], std::string(" ") + keys[s - 1]);
         EXPECT_EQ(p.samples.mciAlias[s], twoDigits(s));
+        ASSERT_TRUE(p.sounds->stringSound(s)) << s;
         EXPECT_GT(p.sounds->stringSound(s)->size(), 44u) << s;
     }
     EXPECT_EQ(p.instrument.mandalMax[26], 12);
