@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_setup.h"
 #include "common/messages.h"
 #include "instrument/instrument_ports.h"
 #include "midi/midi_event_queue.h"
@@ -37,12 +38,9 @@ using Clock = std::chrono::steady_clock;
 
 void BM_MidiNoteToMixer(benchmark::State& state) {
     RecordedMessages messages;
-    auto result = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
-    if (result.fatal) {
-        state.SkipWithError("the bundled program folder did not load");
-        return;
-    }
-    LoadedProgram& program = *result.program;
+    const auto loaded = bench::loadOrSkip(state, ZEMBERA_PROGRAM_DIR, messages);
+    if (!loaded) return;
+    LoadedProgram& program = *loaded;
     auto* backend = new NullBackend;
     SoundService sound{std::unique_ptr<AudioBackend>(backend)};
     SoundServiceNotes notes(sound);
@@ -107,18 +105,11 @@ class TimedNotes : public MidiNoteOutput {
 };
 
 void BM_MidiCallbackThroughEventLoopToMixer(benchmark::State& state) {
-    static int argc = 1;
-    static char name[] = "zembera_bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    bench::ensureOffscreenApplication();
     RecordedMessages messages;
-    auto result = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
-    if (result.fatal) {
-        state.SkipWithError("the bundled program folder did not load");
-        return;
-    }
-    LoadedProgram& program = *result.program;
+    const auto loaded = bench::loadOrSkip(state, ZEMBERA_PROGRAM_DIR, messages);
+    if (!loaded) return;
+    LoadedProgram& program = *loaded;
     auto* backend = new NullBackend;
     SoundService sound{std::unique_ptr<AudioBackend>(backend)};
     SoundServiceNotes serviceNotes(sound);

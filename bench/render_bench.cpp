@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench_setup.h"
 #include "common/messages.h"
 #include "files/text_file.h"
 #include "render/audio_file.h"
@@ -22,12 +23,9 @@ namespace {
 
 void BM_RenderThreeMinutes(benchmark::State& state) {
     StderrMessages messages;
-    StartupResult loaded = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
-    if (loaded.fatal) {
-        state.SkipWithError(loaded.fatal->c_str());
-        return;
-    }
-    LoadedProgram& program = *loaded.program;
+    const auto loaded = bench::loadOrSkip(state, ZEMBERA_PROGRAM_DIR, messages);
+    if (!loaded) return;
+    LoadedProgram& program = *loaded;
     const auto melody = readTextFile(program.programFolder / "god_rest_ye.ses");
     if (!melody) {
         state.SkipWithError("no bundled melody");
@@ -63,12 +61,9 @@ BENCHMARK(BM_RenderThreeMinutes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)-
 // rendered to WAV: the chords sound on alias voices beside the memory channel.
 void BM_RenderThreeMinuteChordScore(benchmark::State& state) {
     StderrMessages messages;
-    StartupResult loaded = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
-    if (loaded.fatal) {
-        state.SkipWithError(loaded.fatal->c_str());
-        return;
-    }
-    LoadedProgram& program = *loaded.program;
+    const auto loaded = bench::loadOrSkip(state, ZEMBERA_PROGRAM_DIR, messages);
+    if (!loaded) return;
+    LoadedProgram& program = *loaded;
     // 360 chords of half a second (quarter notes at 120), C E G rising by steps.
     std::string xml = "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\">"
                       "<attributes><divisions>1</divisions></attributes><sound tempo=\"120\"/>";

@@ -25,6 +25,7 @@
 #include <fstream>
 #include <thread>
 
+#include "bench_setup.h"
 #include "files/record_file.h"
 #include "files/record_handlers.h"
 #include "shell/main_window.h"
@@ -189,12 +190,9 @@ std::filesystem::path copyProgramFolder(const char* name) {
 void BM_ReplayNoteTiming(benchmark::State& state) {
     const auto folder = copyProgramFolder("zembera_replay_bench");
     RecordedMessages messages;
-    auto result = loadProgram(folder, messages);
-    if (result.fatal) {
-        state.SkipWithError("the bundled program folder did not load");
-        return;
-    }
-    LoadedProgram& program = *result.program;
+    const auto loaded = bench::loadOrSkip(state, folder, messages);
+    if (!loaded) return;
+    LoadedProgram& program = *loaded;
     PacedSound paced;
     SoundOutputAdapter adapter(*paced.service);
     TimedReplayOutput out(adapter);
@@ -226,11 +224,7 @@ void BM_ReplayNoteTiming(benchmark::State& state) {
 BENCHMARK(BM_ReplayNoteTiming)->Arg(5)->Arg(20)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_WindowReplayNoteTiming(benchmark::State& state) {
-    static int argc = 1;
-    static char name[] = "zembera_bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!QApplication::instance()) new QApplication(argc, argv);
+    bench::ensureOffscreenApplication();
     const auto folder = copyProgramFolder("zembera_replay_window_bench");
     RecordedMessages messages;
     auto result = loadProgram(folder, messages);

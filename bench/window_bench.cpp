@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "bench_setup.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
@@ -66,11 +67,7 @@ class TimedOutput : public SoundOutput {
 
 struct WindowRig {
     WindowRig() {
-        static int argc = 1;
-        static char name[] = "zembera_bench";
-        static char* argv[] = {name, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (!QApplication::instance()) new QApplication(argc, argv);
+        bench::ensureOffscreenApplication();
         auto result = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
         if (result.fatal) return;
         program = std::move(result.program);
