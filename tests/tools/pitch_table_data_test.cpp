@@ -1,87 +1,48 @@
-// The bundled pitch table as the build made it, read back through the program's reader, and the
-// pieces of its maker: the naming rule and the places.
+// The bundled pitch table as the build made it, read back through the program's reader and
+// compared with its approved dump, and the pieces of its maker: the naming rule and the text.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <map>
+#include <iomanip>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
 #include "pitch/scala_file.h"
 #include "sound/sound_test_support.h"
+#include "support/golden.h"
 #include "systems/degree_names.h"
-#include "systems/system_layout.h"
 #include "systems/table_text.h"
 
 namespace zembera::systems {
 namespace {
 
-using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 std::string readBytes(const std::string& path) {
     const auto bytes = test::readFile(path);
     return {bytes.begin(), bytes.end()};
 }
 
-const std::string& tableBytes() {
-    static const std::string bytes = readBytes(std::string(ZEMBERA_PROGRAM_DIR) + "/Dizek.txt");
-    return bytes;
-}
-
-const PitchTables& t() {
-    static const PitchTables tables = parsePitchTable(tableBytes(), "Dizek.txt");
-    return tables;
-}
-
-// The scale the table was made from; its reader has tests of its own.
-const Scale& scale() {
-    static const Scale steps = parseScale(
-        readBytes(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl"), "79-159.scl");
-    return steps;
-}
-
-double expectedCents(int d) {
-    return degreeCents(scale(), d);
-}
-
-struct Range {
-    int low;
-    int high;
-};
-
-Range rangeOf(int s) {
-    if (s == 1) return {-5, 6};
-    if (s <= 4) return {-5, 8};
-    if (s <= 7) return {-7, 10};
-    return {-8, 12};
-}
-
-// Open degrees of strings 1..7: the naturals E6 down to F5.
-constexpr int kOpen[8] = {0, 184, 171, 158, 151, 138, 125, 112};
-
 std::string trimmed(const std::string& s) {
     return s.substr(0, s.find_last_not_of(' ') + 1);
 }
 
+// The 26 pairs, 7 + 7 rows and one record per degree -110..200, CR LF each; every name written
+// with exactly 30 characters, so none was cut.
 TEST(BundledPitchTable, IsUtf8TextWithCrLfLinesAndFullWidthNames) {
-    const std::string& bytes = tableBytes();
+    const std::string bytes = readBytes(std::string(ZEMBERA_PROGRAM_DIR) + "/Dizek.txt");
     EXPECT_EQ(decodeText(bytes), bytes) << "not valid UTF-8";
     EXPECT_TRUE(bytes.ends_with("\r\n"));
-    // 26 pairs, 7 + 7 rows, one record per degree -110..200; no bare line feed.
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 26 + 14 + 311);
     EXPECT_EQ(std::adjacent_find(bytes.begin(), bytes.end(),
                                  [](char a, char b) { return a != '\r' && b == '\n'; }),
               bytes.end());
-
-    // Every record's name is written with exactly 30 characters, so none was cut.
     std::istringstream in(bytes);
     int lineNo = 0;
     for (std::string line; std::getline(in, line);) {
@@ -93,81 +54,29 @@ TEST(BundledPitchTable, IsUtf8TextWithCrLfLinesAndFullWidthNames) {
     }
 }
 
-TEST(BundledPitchTable, DegreesFollowTheScaleAndEveryPlaceIsInExactlyOneRecord) {
-    ASSERT_EQ(scale().size(), 79);
-    std::map<std::pair<int, int>, int> seen;
-    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
-        const DegreeRecord& r = t().degreeTable(d);
-        EXPECT_NEAR(r.cent, expectedCents(d), 1e-3) << "degree " << d;
-        const std::pair<int, int> places[3] = {
-            {r.tel1, r.mandal1}, {r.tel2, r.mandal2}, {r.tel3, r.mandal3}};
-        for (const auto& [s, m] : places) {
-            if (s <= 0) continue;
-            ASSERT_LE(s, kStringCount) << "degree " << d;
-            EXPECT_GE(m, rangeOf(s).low) << "degree " << d << " string " << s;
-            EXPECT_LE(m, rangeOf(s).high) << "degree " << d << " string " << s;
-            ++seen[{s, m}];
-        }
-    }
-    for (int s = 1; s <= kStringCount; ++s) {
-        for (int m = rangeOf(s).low; m <= rangeOf(s).high; ++m)
-            EXPECT_EQ(seen[std::make_pair(s, m)], 1) << "string " << s << " mandal " << m;
-    }
-}
-
-TEST(BundledPitchTable, NarrowStringsSoundTheDegreeOfTheirMark) {
+// The narrow strings' marks and cents at every position, then each degree's cents, name and
+// places, the closest reach first. The 79-tone scale the table is made from, its naturals,
+// names and folding are all in it.
+TEST(BundledPitchTable, IsTheApprovedTable) {
+    const PitchTables t = tablo_oku_txt(ZEMBERA_PROGRAM_DIR);
+    std::ostringstream out;
+    out << std::fixed << std::setprecision(3);
     for (int s = 1; s <= 7; ++s) {
-        const Range r = rangeOf(s);
-        for (int m = kMandalLow; m <= kMandalHigh; ++m) {
-            SCOPED_TRACE("string " + std::to_string(s) + " mandal " + std::to_string(m));
-            const int mark = t().mandalMark(s, m);
-            // The sign of the accidental follows the side of the mandal.
-            EXPECT_EQ((mark > 0) - (mark < 0), (m > 0) - (m < 0));
-            EXPECT_NEAR(t().centTable(s, m), expectedCents(kOpen[s] + mark), 1e-4);
-            if (m < r.low || m > r.high) {
-                // Beyond its last mandal a string stays at that mandal's pitch.
-                EXPECT_EQ(mark, t().mandalMark(s, std::clamp(m, r.low, r.high)));
-                continue;
-            }
-            EXPECT_EQ(t().stringDegree(s, m), kOpen[s] + mark);
-            if (m > r.low) {
-                EXPECT_GT(mark, t().mandalMark(s, m - 1));
-            }
-        }
+        out << "tel " << s << ":";
+        for (int m = kMandalLow; m <= kMandalHigh; ++m)
+            out << ' ' << t.mandalMark(s, m) << '=' << t.centTable(s, m);
+        out << '\n';
     }
-    // Of the full-scale offsets folded onto one mandal, a whole sign wins, else the farthest.
-    const auto marks = [](int s) {
-        std::vector<int> v;
-        for (int m = rangeOf(s).low; m <= rangeOf(s).high; ++m)
-            v.push_back(t().mandalMark(s, m));
-        return v;
-    };
-    EXPECT_THAT(marks(1), ElementsAre(-8, -6, -5, -4, -2, 0, 2, 3, 5, 6, 9, 12));
-    EXPECT_THAT(marks(7),
-                ElementsAre(-8, -7, -6, -5, -4, -2, -1, 0, 1, 2, 4, 5, 6, 7, 8, 10, 11, 12));
+    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+        const DegreeRecord& r = t.degreeTable(d);
+        out << "derece " << d << ": " << r.cent << " '" << trimmed(r.ad) << "' " << r.tel2 << '/'
+            << r.mandal2 << ' ' << r.tel1 << '/' << r.mandal1 << ' ' << r.tel3 << '/' << r.mandal3
+            << '\n';
+    }
+    test::expectGolden("tools/dizek.txt", out.str());
+    EXPECT_EQ(t.degreeName(17, 0), t.degreeTable(0).ad);
+    EXPECT_EQ(t.degreeName(12, 0), t.degreeTable(59).ad);
 }
-
-TEST(BundledPitchTable, NaturalsAndAccidentalsCarryTheirNames) {
-    const std::map<int, std::string> names = {
-        {-99, "Kaba Kaba Dügâh"}, {-33, "Kaba Râst"},     {-7, "Kaba Bûselik"},
-        {0, "Kaba Çargâh"},       {1, "Kaba Çargâh+1"},   {6, "Kaba Nim Hicâz"},
-        {7, "Kaba Hicâz"},        {12, "Kaba Dik Hicâz"}, {13, "Yegâh"},
-        {26, "Hüseynî Aşiran"},   {33, "Acem Aşiran"},    {46, "Râst"},
-        {52, "Nim Zirgüle"},      {59, "Dügâh"},          {72, "Bûselik"},
-        {76, "Dik Bûselik"},      {79, "Çargâh"},         {92, "Nevâ"},
-        {105, "Hüseynî"},         {112, "Acem"},          {125, "Gerdaniye"},
-        {138, "Muhayyer"},        {151, "Tiz Bûselik"},   {158, "Tiz Çargâh"},
-        {171, "Tiz Nevâ"},        {184, "Tiz Hüseynî"},   {198, "Tiz Mahur"},
-        {200, "Tiz Mahur+2"}};
-    for (const auto& [d, name] : names)
-        EXPECT_EQ(trimmed(t().degreeTable(d).ad), name) << "degree " << d;
-    EXPECT_EQ(t().degreeName(17, 0), t().degreeTable(0).ad);
-    EXPECT_EQ(t().degreeName(12, 0), t().degreeTable(59).ad);
-}
-
-using ::testing::FieldsAre;
-using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
 
 const char* const kNames = "commas\tC4\tC5\tC6\n"
                            "0\tKaba Çargâh\tÇargâh\tTiz Çargâh\n"
@@ -181,33 +90,26 @@ const char* const kNames = "commas\tC4\tC5\tC6\n"
 
 // Commas above a natural become one and a half degrees, rounded down: D (9 commas) is degree
 // 13, F (22) degree 33. Unnamed degrees count on from the named one below. Octaves below C4 add
-// "Kaba ", those above C6 "Tiz "; an empty C6 cell falls back to the C5 name with "Tiz ".
+// "Kaba ", those above C6 "Tiz "; an empty C6 cell falls back to the C5 name with "Tiz ". A
+// missing header would silently lose the first row; every natural needs a name.
 TEST(DegreeNames, CommasBecomeDegreesAndNamesTakeTheirOctave) {
-    for (auto [commas, degree] :
-         {std::pair{0, 0}, {1, 1}, {5, 7}, {8, 12}, {13, 19}, {23, 34}, {52, 76}})
-        EXPECT_EQ(degreeOfCommas(commas), degree) << commas;
+    std::ostringstream out;
+    for (int commas : {0, 1, 5, 8, 13, 23, 52})
+        out << commas << " koma: derece " << degreeOfCommas(commas) << '\n';
     const DegreeNamer n(parseNameTable(kNames, "n.tsv"));
-    const std::map<int, std::string> cases = {
-        {-99, "Kaba Kaba Dügâh"}, {-1, "Kaba Bûselik+6"}, {5, "Kaba Çargâh+5"},
-        {6, "Kaba Nim Hicâz"},    {46, "Râst"},           {91, "Nim Hicâz+6"},
-        {164, "Tiz Nim Hicâz"},   {171, "Tiz Nevâ"},      {204, "Tiz Gerdaniye"},
-        {237, "Tiz Tiz Çargâh"}};
-    for (auto [degree, name] : cases)
-        EXPECT_EQ(n.nameOf(degree), name) << degree;
-    const std::pair<const char*, const char*> faults[] = {
-        {"commas\tC4\tC5\n0 Kaba Çargâh\n",
-         "n.tsv:2: commas and three names separated by tabs expected"},
-        {"commas\tC4\tC5\n53\tA\tB\n",
-         "n.tsv:2: commas above Çargâh (0..52) expected, found \"53\""},
-        {"commas\tC4\tC5\n0\tA\tB\n0\tC\tD\n", "n.tsv:3: a second row for 0 commas"},
-        {"commas\tC4\tC5\n0\tA\t\n", "n.tsv:2: no name in the C5 octave"},
-    };
-    for (auto [text, message] : faults)
-        EXPECT_THAT([&] { parseNameTable(text, "n.tsv"); },
-                    ThrowsMessage<std::runtime_error>(message));
-    // A missing header would silently lose the first row; every natural needs a name.
-    EXPECT_THROW(parseNameTable("0\tA\tB\n9\tC\tD\n", "n.tsv"), std::runtime_error);
-    EXPECT_THROW(DegreeNamer(parseNameTable("c\tC4\tC5\n0\tA\tB\n", "n.tsv")), std::runtime_error);
+    for (int degree : {-99, -1, 5, 6, 46, 91, 164, 171, 204, 237})
+        out << "derece " << degree << ": " << n.nameOf(degree) << '\n';
+    for (const char* text : {"commas\tC4\tC5\n0 Kaba Çargâh\n", "commas\tC4\tC5\n53\tA\tB\n",
+                             "commas\tC4\tC5\n0\tA\tB\n0\tC\tD\n", "commas\tC4\tC5\n0\tA\t\n",
+                             "0\tA\tB\n9\tC\tD\n", "c\tC4\tC5\n0\tA\tB\n"}) {
+        try {
+            DegreeNamer(parseNameTable(text, "n.tsv"));
+            out << "kabul\n";
+        } catch (const std::runtime_error& e) {
+            out << e.what() << '\n';
+        }
+    }
+    test::expectGolden("tools/degree_names.txt", out.str());
 }
 
 Scale equalScale(int steps) {
@@ -215,18 +117,6 @@ Scale equalScale(int steps) {
     for (int k = 1; k < steps; ++k)
         text += std::to_string(1200.0 * k / steps) + "\n";
     return parseScale(text + "2/1\n", "equal.scl");
-}
-
-TEST(Places, EachDegreeListsTheClosestReachFirst) {
-    const auto places = placesByDegree(SystemLayout(equalScale(79)));
-    auto at = [&](int d) { return places[static_cast<std::size_t>(d - kDegreeLow)]; };
-    // E5 on its own open string before F5 lowered and D5 raised all the way.
-    EXPECT_THAT(at(104), ElementsAre(FieldsAre(8, -1), FieldsAre(7, -7), FieldsAre(9, 12)));
-    // C4 +6 on string 17 rather than D4 -7 on string 16; +7 the other way round.
-    EXPECT_EQ(at(6)[0].string, 17);
-    EXPECT_EQ(at(7)[0].string, 16);
-    EXPECT_TRUE(at(-110).empty());
-    EXPECT_TRUE(at(197).empty());
 }
 
 TEST(TableText, AnotherScaleGivesItsOwnCentsAndOtherSizesOrOverlongNamesAreRefused) {
