@@ -1,5 +1,4 @@
 #include "sound/resample.h"
-#include "sound/resample_wide.h"
 #include "sound/string_sounds.h"
 
 #include <gtest/gtest.h>
@@ -266,44 +265,6 @@ TEST(Resample, MatchesPlainArithmeticOverManyRatiosAndAtTheEdgesOfFloatRounding)
         const double duration = trial % 3 == 0 ? 10 : seconds(random);
         ASSERT_EQ(Resample(fs, ft, duration, front), plainResample(fs, ft, duration, front))
             << "fs " << fs << " ft " << ft << " N " << front.size() << " duration " << duration;
-    }
-}
-
-TEST(Resample, VectorLoopWritesTheImageUpToTheEndOfTheSourceAndTakesAlmostAllOfIt) {
-    // Ratios across every window size of the vector loop (one to four 8-sample blocks), the edges
-    // between them, and ratios outside its range (0.004 to 4.3) that fall back to the scalar
-    // loop. Sources of odd lengths: the last windows reach the end and the scalar loop finishes.
-    const bool wide = __builtin_cpu_supports("avx2");
-    const auto ramp = test::rampSamples(50001);
-    for (const std::size_t n : {40u, 333u, 4099u, 20011u, 50000u}) {
-        const auto source = std::span(ramp).first(n);
-        for (const float ratio :
-             {0.003f, 0.004f, 0.05f, 0.0625f, 0.07f, 0.3f,  0.524f, 0.89f, 0.999f, 1.0f, 1.0001f,
-              1.124f, 1.7f,   2.0f,  2.1f,    2.2f,  2.62f, 3.0f,   3.5f,  4.3f,   4.5f, 7.0f}) {
-            SCOPED_TRACE(testing::Message() << "ratio " << ratio << " N " << n);
-            const double duration = n == 50000 ? 0.5 : 10; // a note that does not run out
-            const auto plan = planResample(1, ratio, duration, source.size());
-            std::vector<std::uint8_t> bytes(2 * plan.length + 4, 0xEE); // two guard bytes each side
-            resampleInto(plan, source, bytes.data() + 2);
-            const auto expected = plainResample(1, ratio, duration, source);
-            ASSERT_EQ(expected.size(), plan.length);
-            EXPECT_EQ(test::samplesIn(std::span(bytes).subspan(2, 2 * plan.length)), expected);
-            EXPECT_EQ(test::littleEndian(bytes, 0, 2) << 16 |
-                          test::littleEndian(bytes, bytes.size() - 2, 2),
-                      0xEEEEEEEEu);
-            if (!wide) continue;
-            const std::size_t done = detail::copySamplesWide(plan, source, bytes.data());
-            EXPECT_EQ(done % 16, 0u);
-            if (ratio < 0.004f || ratio > 4.3f) {
-                EXPECT_EQ(done, 0u);
-                continue;
-            }
-            // Left to the scalar loop: under one iteration, and the outputs whose windows would
-            // reach past the end of the source.
-            const auto leftOver = static_cast<std::size_t>(32 / ratio) + 48;
-            EXPECT_GE(done + leftOver, plan.copied);
-            EXPECT_TRUE(done > 0 || plan.copied <= leftOver);
-        }
     }
 }
 
