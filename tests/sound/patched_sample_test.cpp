@@ -74,17 +74,6 @@ TEST_F(PatchedSampleTest, SampleSoundsWholeAtThePitchOfThePositionPlusTheFineTun
     EXPECT_EQ(std::filesystem::last_write_time(file), modified);
 }
 
-TEST_F(PatchedSampleTest, PatchedCopyCarriesThePlayRateAndTheUnchangedSamples) {
-    tables.centTable(17, 0) = 0; // 262 Hz from a 220 Hz sample: rate 52519
-    const SoundImagePtr image = patchedSampleImage(source, 17, 0);
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->size(), sampleBytes.size());
-    EXPECT_EQ(test::littleEndian(*image, 24, 4), 52519u);
-    EXPECT_EQ(test::littleEndian(*image, 28, 4), 2 * 52519u);
-    EXPECT_TRUE(std::equal(image->begin() + 32, image->end(), sampleBytes.begin() + 32));
-    EXPECT_TRUE(std::equal(image->begin(), image->begin() + 24, sampleBytes.begin()));
-}
-
 TEST_F(PatchedSampleTest, EveryStringPlaysAtTheEndsOfItsRangePlacesOutsideLeaveTheNoteAlone) {
     for (const auto& [s, m] : {std::pair{1, -5}, {1, 6}, {8, -8}, {8, 12}, {26, -8}, {26, 12}}) {
         PlayPatchedSample(rig.sound, source, s, m);

@@ -149,26 +149,6 @@ TEST_F(StringSoundsTest, UnreadableOrMissingSampleStaysSilentWithOneMessageOutOf
     EXPECT_EQ(sounds.stringSound(12), image);
     EXPECT_EQ(sounds.noteCents, cents);
     EXPECT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(sounds.scratchFile(0), std::filesystem::path{});
-}
-
-TEST_F(StringSoundsTest, ScratchFileHoldsTheCurrentImageWhole) {
-    const auto scratch = folder / "12zz.zz";
-    test::writeFile(scratch, std::vector<std::uint8_t>(300000, 0xAB)); // longer, from a past run
-    sounds.PrepareStringSound(12, 0, tables, 0);
-    EXPECT_EQ(sounds.scratchFile(12), scratch);
-    EXPECT_EQ(test::asImage(test::readFile(scratch)), *sounds.stringSound(12));
-    // A new pitch makes the file stale; the next call rewrites it.
-    sounds.PrepareStringSound(12, 0, tables, -1200); // the sample itself
-    sounds.scratchFile(12);
-    EXPECT_EQ(test::readFile(scratch), test::readFile(folder / names[12]));
-    // A deleted file is written again.
-    std::filesystem::remove(scratch);
-    EXPECT_EQ(sounds.scratchFile(12), scratch);
-    EXPECT_EQ(test::asImage(test::readFile(scratch)), *sounds.stringSound(12));
-    // Nothing but the four samples and the scratch file is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 5);
-    EXPECT_EQ(StringSounds::scratchFileName(7), "7zz.zz");
 }
 
 TEST_F(StringSoundsTest, SamplesReadAheadOnSeveralThreadsGiveWhatReadingEachAloneGives) {
