@@ -197,24 +197,16 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     EXPECT_THAT(tooLong.error, Optional(HasSubstr("sığmayacak")));
     EXPECT_FALSE(std::filesystem::exists(dir / "uzun.wav.yeni"));
 
-    // A stop midway (the progress is told once a second of sound) keeps the old file as it was;
-    // otherwise the progress is told to the end.
+    // A stop midway (the progress is told once a second of sound) keeps the old file as it was.
     std::ofstream(dir / "eski.wav") << "eski";
     NoteEvents long_ = piece;
     long_.endMs = 3000;
     for (const bool goOn : {false, true}) {
-        std::vector<double> told;
-        const RenderOutcome outcome = renderToFile(long_, sounds, dir / "eski.wav", [&](double d) {
-            told.push_back(d);
-            return goOn;
-        });
+        const RenderOutcome outcome =
+            renderToFile(long_, sounds, dir / "eski.wav", [&](double) { return goOn; });
         EXPECT_EQ(outcome.stopped, !goOn);
         EXPECT_EQ(outcome.written, goOn);
         EXPECT_FALSE(std::filesystem::exists(dir / "eski.wav.yeni"));
-        // Told after each whole second, and at the end when not stopped.
-        EXPECT_EQ(told.size(), goOn ? 3u : 1u);
-        EXPECT_TRUE(std::ranges::is_sorted(told));
-        EXPECT_EQ(!told.empty() && told.back() == 1.0, goOn);
         EXPECT_EQ(std::filesystem::file_size(dir / "eski.wav") == 4u, !goOn);
     }
 }

@@ -1,7 +1,6 @@
 // The bundled pitch table as the build made it, read back through the program's reader and
 // compared with its approved dump, and the pieces of its maker: the naming rule and the text.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,17 +11,12 @@
 
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
-#include "pitch/scala_file.h"
 #include "sound/sound_test_support.h"
 #include "support/golden.h"
 #include "systems/degree_names.h"
-#include "systems/table_text.h"
 
 namespace zembera::systems {
 namespace {
-
-using ::testing::HasSubstr;
-using ::testing::ThrowsMessage;
 
 std::string readBytes(const std::string& path) {
     const auto bytes = test::readFile(path);
@@ -110,32 +104,6 @@ TEST(DegreeNames, CommasBecomeDegreesAndNamesTakeTheirOctave) {
         }
     }
     test::expectGolden("tools/degree_names.txt", out.str());
-}
-
-Scale equalScale(int steps) {
-    std::string text = "equal\n" + std::to_string(steps) + "\n";
-    for (int k = 1; k < steps; ++k)
-        text += std::to_string(1200.0 * k / steps) + "\n";
-    return parseScale(text + "2/1\n", "equal.scl");
-}
-
-TEST(TableText, AnotherScaleGivesItsOwnCentsAndOtherSizesOrOverlongNamesAreRefused) {
-    const DegreeNamer names(parseNameTable(kNames, "n.tsv"));
-    const PitchTables t = parsePitchTable(makePitchTableText(equalScale(79), names), "x");
-    EXPECT_NEAR(t.degreeTable(1).cent, 1200.0 / 79, 1e-4);
-    EXPECT_NEAR(t.degreeTable(-107).cent, -1200.0 * 107 / 79, 1e-3);
-    EXPECT_NEAR(t.centTable(1, 6), 1200.0 * 196 / 79, 1e-4);
-    EXPECT_NEAR(t.centTable(20, 3), 1200.0 * (-33 + 3) / 79, 1e-3);
-    EXPECT_THAT([&] { makePitchTableText(equalScale(80), names); },
-                ThrowsMessage<std::runtime_error>(
-                    "the scale has 80 pitches per period; the table needs 79"));
-    // 24 characters fit in C4, but "Kaba Kaba " before it below C3 does not.
-    std::string wide = kNames;
-    const std::string dugah = "Dügâh";
-    wide.replace(wide.find(dugah + "\tMuhayyer"), dugah.size(), "Dügâh Dügâh Dügâh Dügâh");
-    const DegreeNamer wideNames(parseNameTable(wide, "n.tsv"));
-    EXPECT_THAT([&] { makePitchTableText(equalScale(79), wideNames); },
-                ThrowsMessage<std::runtime_error>(HasSubstr("longer than 30")));
 }
 
 } // namespace
