@@ -89,28 +89,6 @@ TEST_F(StringSoundsTest, NoteAtTheSamplesOwnPitchIsTheSampleFileOrItsDecodedSamp
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(StringSoundsTest, NoteOffTheSamplesPitchIsACanonicalWavOfTheResampledSample) {
-    // 131 Hz to 262 Hz (ratio 2: the 2-second source runs out at output 44100, which is the
-    // closing 0), and about 0.667 of the sample's frequency (the source's length ends first).
-    for (const float offset : {0.0F, -1900.0F}) {
-        sounds.PrepareStringSound(12, 0, tables, offset);
-        EXPECT_NEAR(sounds.noteFrequency, 262 * std::pow(2.0, offset / 1200.0), 1e-3);
-        const double ratio = static_cast<float>(sounds.noteFrequency / 131.0);
-        const SoundImage& image = *sounds.stringSound(12);
-        const auto n = static_cast<std::uint32_t>((image.size() - 44) / 2);
-        EXPECT_NEAR(n, offset == 0 ? 44100 : 88199 * ratio, 1.0) << offset;
-        test::Bytes header = test::riffAndFormat(1, 44100, 16, 2 * n + 36);
-        EXPECT_EQ(SoundImage(image.begin(), image.begin() + 44),
-                  test::asImage(header.id("data").u32(2 * n).data));
-        const auto samples = samplesOf(image);
-        for (std::size_t k = 0; k < samples.size(); ++k) {
-            const auto j = static_cast<std::size_t>(std::floor(ratio * static_cast<double>(k + 1)));
-            ASSERT_EQ(samples[k], j < twoSeconds.size() ? twoSeconds[j] : 0) << k;
-        }
-    }
-    EXPECT_TRUE(messages.shown.empty());
-}
-
 TEST_F(StringSoundsTest, SampleIsReadOnceAndEarlierImagesStayAsTheyWere) {
     sounds.PrepareStringSound(12, 0, tables, 0);
     const SoundImagePtr held = sounds.stringSound(12);
