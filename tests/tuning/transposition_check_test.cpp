@@ -59,8 +59,9 @@ std::string run(int level, int shift, const PerString16& start) {
 
 // Every level and shift from the open strings; the other settings at a few shifts: positions no
 // record lists (13 beyond every row, -9 below the scale, 32767 far off it), a Rast-like setting
-// (Segâh and Irak a comma low), a Hicaz-like one and the mandals at the ends of their rows.
-TEST(TranspositionCheck, EveryLevelAndShiftFromFiveSettings) {
+// (Segâh and Irak a comma low), a Hicaz-like one, the mandals at the ends of their rows and a
+// position no target string can take.
+TEST(TranspositionCheck, EveryLevelAndShiftFromSixSettings) {
     InstrumentState ranges;
     setMandalRanges(ranges);
     PerString16 ends{};
@@ -72,6 +73,9 @@ TEST(TranspositionCheck, EveryLevelAndShiftFromFiveSettings) {
         {"Rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}})},
         {"Hicaz", setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}})},
         {"sıra uçları", ends},
+        // (22, 12) sounds degree -41, listed only in that record's third place: KIZ NEYİ moves it
+        // to string 24, which cannot reach it; the red number of string 26 walked before stays.
+        {"22 en üstte", setting({{{24}, 1}, {{22}, 12}})},
     };
     std::string dump;
     for (const auto& [name, start] : settings) {
