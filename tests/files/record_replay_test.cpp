@@ -18,14 +18,12 @@ namespace {
 
 using test::Calls;
 using test::fileBytes;
-using test::Plays;
 using test::writeBytes;
 using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::FieldsAre;
 using ::testing::Ge;
 using ::testing::Lt;
-using ::testing::StartsWith;
 
 TEST(RecordFileLines, FieldsInPrintZonesOfFourteenAndOnlyPlucksAreRead) {
     // A minus sign takes the blank's place at the start of its zone.
