@@ -110,7 +110,8 @@ TEST(ScoreReaders, SmallCases) {
              "Kod\tNota53\tKoma53\tPay\tPayda\n9\tSus\t-1\t1\t2\n9\tLa4\t305\t1\t2\n",
          }) {
         std::string head = text;
-        out += "# " + head.substr(0, head.find('\n')) + "\n" + dump(parseSymbTr(text, "x.txt"));
+        out += "# " + head.substr(0, head.find_first_of("\r\n")) + "\n" +
+               dump(parseSymbTr(text, "x.txt"));
     }
     test::expectGolden("scores/small_cases.txt", out);
     EXPECT_TRUE(looksLikeSymbTr("\xEF\xBB\xBFSira\tKod\tNota53\n"));
