@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/golden.h"
+
 namespace zembera {
 namespace {
 
@@ -33,59 +35,41 @@ class DataFoldersTest : public ::testing::Test {
     fs::path dir;
 };
 
-TEST_F(DataFoldersTest, TheExecutablesFolderFirstThenTheInstalledShareFolder) {
-    // A build or unpacked program folder: the table beside the executable.
+// Where the bundled data and the user's files are found, as an approved dump of paths under the
+// test's folder: the executable's folder first, then the installed share folder (a build, an
+// install, both, neither); then the user's file winning on the same name, both folders listed
+// (a folder named like a file is no file), a name missing in both taking the bundled folder,
+// and one folder for both (a writable program folder) reading its files only.
+TEST_F(DataFoldersTest, TheExecutablesFolderFirstAndTheUsersFileWins) {
     write(dir / "program" / "Dizek.txt", "t");
-    // An install: the executable in bin, the table in share/zembera.
     fs::create_directories(dir / "usr" / "bin");
     write(dir / "usr" / "share" / "zembera" / "Dizek.txt", "t");
-    // Both beside and under share: the executable's own folder wins.
     write(dir / "both" / "bin" / "Dizek.txt", "t");
     write(dir / "both" / "share" / "zembera" / "Dizek.txt", "t");
-    // Neither: the executable's folder, whose missing table start-up reports.
     fs::create_directories(dir / "bare" / "bin");
-    const struct {
-        fs::path executable, expected;
-    } cases[] = {
-        {dir / "program", dir / "program"},
-        {dir / "usr" / "bin", dir / "usr" / "share" / "zembera"},
-        {dir / "both" / "bin", dir / "both" / "bin"},
-        {dir / "bare" / "bin", dir / "bare" / "bin"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(bundledDataFolder(c.executable), c.expected) << c.executable;
-}
+    const auto shown = [this](const fs::path& p) { return p.lexically_relative(dir).string(); };
+    std::string out;
+    for (const char* executable : {"program", "usr/bin", "both/bin", "bare/bin"})
+        out += std::string(executable) + " -> " + shown(bundledDataFolder(dir / executable)) + "\n";
 
-TEST_F(DataFoldersTest, TheUsersFileWinsOnTheSameNameAndBothFoldersAreListed) {
     const DataFolders folders{dir / "bundled", dir / "user"};
     write(folders.program / "Rast.mkm", "bundled");
     write(folders.program / "Hicaz.mkm", "bundled");
     write(folders.user / "Rast.mkm", "own");
     write(folders.user / "Benim.mkm", "own");
     write(folders.user / "notlar.txt", "own");
-    fs::create_directories(folders.user / "klasör.mkm"); // a folder is no file
+    fs::create_directories(folders.user / "klasör.mkm");
     const auto makams = [](const std::string& n) { return n.ends_with(".mkm"); };
-
-    EXPECT_TRUE(folders.separate());
-    EXPECT_EQ(sorted(folders.names(makams)),
-              (std::vector<std::string>{"Benim.mkm", "Hicaz.mkm", "Rast.mkm"}));
-    const struct {
-        const char* name;
-        fs::path expected;
-    } finds[] = {
-        {"Rast.mkm", folders.user / "Rast.mkm"},
-        {"Hicaz.mkm", folders.program / "Hicaz.mkm"},
-        {"Benim.mkm", folders.user / "Benim.mkm"},
-        {"yok.mkm", folders.program / "yok.mkm"}, // missing in both: the bundled name
-    };
-    for (const auto& f : finds)
-        EXPECT_EQ(folders.find(f.name), f.expected) << f.name;
-
-    // One folder for both (a writable program folder): its files only, read from it.
     const DataFolders one{folders.program, folders.program};
-    EXPECT_FALSE(one.separate());
-    EXPECT_EQ(sorted(one.names(makams)), (std::vector<std::string>{"Hicaz.mkm", "Rast.mkm"}));
-    EXPECT_EQ(one.find("Benim.mkm"), folders.program / "Benim.mkm");
+    for (const DataFolders& f : {folders, one}) {
+        out += f.separate() ? "# iki klasör:" : "# tek klasör:";
+        for (const std::string& name : sorted(f.names(makams)))
+            out += " " + name;
+        out += "\n";
+        for (const char* name : {"Rast.mkm", "Hicaz.mkm", "Benim.mkm", "yok.mkm"})
+            out += std::string(name) + " -> " + shown(f.find(name)) + "\n";
+    }
+    test::expectGolden("common/data_folders.txt", out);
 }
 
 TEST_F(DataFoldersTest, AWritableProgramFolderKeepsTheUsersFilesAndAnOtherGoesToTheUserFolder) {

@@ -3,53 +3,72 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
+
+#include "common/basic_print.h"
+#include "support/golden.h"
 
 namespace zembera {
 namespace {
 
+// Each value in each picture as one approved dump: optional and required digits, an integer part
+// never cut to the picture, halves rounding away from zero (1.005 is a little less than that in
+// binary), no sign on a value rounding to zero, optional decimals dropping trailing zeros and
+// the names of non-numbers; then the BASIC number texts of the same values, a leading blank or
+// the minus sign, no zero before the point, seven digits in single precision.
 TEST(FormatPicture, DigitsRoundingSignsAndNamesOfNonNumbers) {
-    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double value;
-        const char* picture;
-        const char* expected;
-    } cases[] = {
-        // Optional digits leave nothing before the point for zero.
-        {0, "##.00", ".00"},
-        {0.25, "##.00", ".25"},
-        {2, "##.00", "2.00"},
-        {-0.75, "##.00", "-.75"},
-        // Required digits are always shown.
-        {262, "######0.0000", "262.0000"},
-        {0, "########0.0000", "0.0000"},
-        {1.0594630943592953, "0.00000000", "1.05946309"},
-        {-1200, "########0.0000", "-1200.0000"},
-        {-0.5, "########0.0000", "-0.5000"},
-        {7, "000", "007"},
-        // The integer part is never cut to the picture.
-        {12345.5, "##.00", "12345.50"},
-        {1234567.25, "0.0", "1234567.3"},
-        {-98765, "#", "-98765"},
-        // Halves round away from zero; 1.005 is a little less than that in binary.
-        {0.125, "0.00", "0.13"},
-        {-0.125, "0.00", "-0.13"},
-        {2.5, "0", "3"},
-        {9.99995, "##.0000", "10.0000"},
-        {1.005, "0.00", "1.00"},
-        // A value rounding to zero has no sign.
-        {-0.001, "##.00", ".00"},
-        {-0.00004, "0.0000", "0.0000"},
-        {-0.0, "0.00", "0.00"},
-        // Optional decimals drop trailing zeros.
-        {1.5, "0.0#", "1.5"},
-        {1.25, "0.0#", "1.25"},
-        {3, "#.##", "3."},
-        {nan, "0.00", "NaN"},
-        {-inf, "0.00", "-Infinity"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(formatPicture(c.value, c.picture), c.expected) << c.value << " " << c.picture;
+    const double values[] = {0,
+                             0.25,
+                             2,
+                             -0.75,
+                             262,
+                             1.0594630943592953,
+                             -1200,
+                             -0.5,
+                             7,
+                             12345.5,
+                             1234567.25,
+                             -98765,
+                             0.125,
+                             -0.125,
+                             2.5,
+                             9.99995,
+                             1.005,
+                             -0.001,
+                             -0.00004,
+                             -0.0,
+                             1.5,
+                             1.25,
+                             3,
+                             1e16,
+                             0.00001,
+                             0.0001,
+                             1.0 / 3,
+                             std::numeric_limits<double>::quiet_NaN(),
+                             -std::numeric_limits<double>::infinity()};
+    const char* pictures[] = {"##.00", "######0.0000", "0.00000000", "000", "0.0", "#", "0.00",
+                              "0",     "##.0000",      "0.0#",       "#.##"};
+    std::ostringstream out;
+    for (double v : values) {
+        out << numberText(v) << " /";
+        for (const char* picture : pictures)
+            out << ' ' << formatPicture(v, picture);
+        out << '\n';
+    }
+    for (float f : {15.09434f, 1.0f / 3.0f, -5.0f})
+        out << numberText(f) << '\n';
+    test::expectGolden("common/numbers.txt", out.str());
+}
+
+// A BASIC print line: items start in zones of fourteen characters (not bytes), a long item pushes
+// the next one to the zone after it, and lines end with CR LF.
+TEST(PrintLine, ItemsStartInZonesOfFourteenAndLinesEndWithCrLf) {
+    const std::string line = PrintLine().number(1).number(-250).number(3).finish();
+    EXPECT_EQ(line, " 1 " + std::string(11, ' ') + "-250 " + std::string(9, ' ') + " 3 \r\n");
+    const std::string wide = PrintLine().text("abcdefghijklmnop").number(2).finish();
+    EXPECT_EQ(wide, "abcdefghijklmnop" + std::string(12, ' ') + " 2 \r\n");
+    EXPECT_EQ(PrintLine().text("ışık").number(1).finish(),
+              "ışık" + std::string(10, ' ') + " 1 \r\n");
 }
 
 } // namespace

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,7 +36,7 @@ struct FakeClock {
 };
 
 // Logs each sample started (string, mandal) and each stop of every sound (stop) on the fake clock,
-// and the notes a chord sounds beside the memory channel with the aliases closed.
+// the notes a chord sounds beside the memory channel and the aliases closed.
 class ClockedSound : public SoundOutput {
   public:
     struct Event {
@@ -215,6 +218,7 @@ class FilesRig : public ::testing::Test {
             PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
                                 program->tables, program->tuning.tuningOffset},
             messages, program->programFolder, program->sampleFolder, hooks});
+        mark = clock.now;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -226,6 +230,42 @@ class FilesRig : public ::testing::Test {
         view.calls.clear();
         view.staff.clear();
         messages.shown.clear();
+        controls.counters.clear();
+        mark = clock.now;
+    }
+    // What a step did, for an approved dump: each sound started or stopped (ms since the last
+    // clearLogs), the redraws, the staff shown, the counter, the messages, and the controls
+    // after it. Clears the logs for the next step.
+    std::string transcript(const std::string& title) {
+        std::ostringstream out;
+        out << std::fixed << std::setprecision(1) << "# " << title << '\n';
+        for (const auto& e : sound.events) {
+            out << std::setw(8) << e.at - mark << ' ';
+            if (e.stop)
+                out << "dur\n";
+            else
+                out << "çal tel " << e.string << " mandal " << e.mandal << '\n';
+        }
+        const auto list = [&](const char* name, const Calls& items) {
+            out << name << ':';
+            for (const auto& item : items)
+                out << ' ' << item;
+            out << '\n';
+        };
+        list("çizim", view.calls);
+        Calls staff;
+        for (auto [s, m] : view.staff)
+            staff.push_back(std::to_string(s) + "/" + std::to_string(m));
+        list("porte", staff);
+        list("sayaç", controls.counters);
+        for (std::string m : messages.shown) {
+            std::replace(m.begin(), m.end(), '\n', '|');
+            out << "ileti: " << m << '\n';
+        }
+        out << "süre " << clock.now - mark << ", tel " << st().currentString << ", düğme "
+            << controls.caption << (finished() ? ", bitti" : ", sürüyor") << '\n';
+        clearLogs();
+        return out.str();
     }
 
     std::filesystem::path dir;
@@ -236,6 +276,7 @@ class FilesRig : public ::testing::Test {
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<FilesParts> parts;
+    double mark = 0; // the time of the last clearLogs
     int eventRounds = 0;
     std::function<void()> onEvents; // runs inside each processEvents
     std::function<void()> onSleep;  // runs after each sleep

@@ -3,17 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <sstream>
 
+#include "support/golden.h"
 #include "support/program_folder.h"
-#include "tuning/transposition_messages.h"
 #include "tuning_rig.h"
 
 namespace zembera {
 namespace {
 
 using test::TuningRig;
-using Calls = std::vector<std::string>;
 
 class TuningHandlersTest : public ::testing::Test {
   protected:
@@ -32,14 +31,31 @@ class TuningHandlersTest : public ::testing::Test {
         fresh.PrepareStringSound(s, m, rig.tables, offset);
         return *fresh.stringSound(s);
     }
-    // Strings whose image differs from the empty one: the strings prepared so far.
-    std::vector<int> preparedStrings() {
-        std::vector<int> prepared;
+    // What a step did, for an approved dump: the redraws asked for, the positions sounding and
+    // saved, the strings prepared so far (each the fresh preparation at its position and fine
+    // tuning), the frequency shown, the focus given back and the setting shown.
+    std::string step(const std::string& title) {
+        std::ostringstream out;
+        out << "# " << title << "\nçizim:";
+        for (const std::string& call : rig.view.calls)
+            out << " [" << call << ']';
+        out << "\nmandallar:";
+        for (int s = 1; s <= 26; ++s)
+            out << ' ' << pos()[s] << '/' << rig.tuning.savedMandal[s] << '/'
+                << rig.instrument.transposedMandal[s];
+        out << "\nhazır:";
         const SoundImagePtr never = StringSounds(folder, {}, rig.messages).stringSound(1);
         for (int s = 1; s <= 26; ++s) {
-            if (*rig.sounds.stringSound(s) != *never) prepared.push_back(s);
+            if (*rig.sounds.stringSound(s) == *never) continue;
+            out << ' ' << s;
+            EXPECT_TRUE(*rig.sounds.stringSound(s) ==
+                        preparedAt(s, pos()[s], rig.tuning.tuningOffset[s]))
+                << "string " << s << " is not the fresh preparation at its position";
         }
-        return prepared;
+        out << "\nfrekans " << rig.sounds.noteFrequency << ", odak " << rig.controls.focusCount
+            << ", düzen " << (rig.instrument.untransposedShown ? 1 : 2) << '\n';
+        rig.view.calls.clear();
+        return out.str();
     }
 
     static inline std::filesystem::path folder;
@@ -47,33 +63,21 @@ class TuningHandlersTest : public ::testing::Test {
     PerString16& pos() { return rig.instrument.mandalPos; }
 };
 
-TEST_F(TuningHandlersTest, SettingSwitchSavesRestoresAndRedrawsTheStringsThatMoved) {
-    PerString16 untransposed{0, 0, 0, 2}, transposed{};
-    transposed[12] = -1;
-    pos() = untransposed;
-    rig.instrument.transposedMandal = transposed;
+// The setting switch saves, restores and redraws the strings that moved (a change to the
+// transposed setting is not kept); the tuning reset rebuilds only retuned strings where their
+// mandals stand and shows the last one's frequency; the mandal reset rebuilds moved strings at 0
+// with their fine tuning, redraws a moved current string and resets only the sounding setting.
+TEST_F(TuningHandlersTest, SettingSwitchAndResetsAsOneDump) {
+    pos() = PerString16{0, 0, 0, 2};
+    rig.instrument.transposedMandal[12] = -1;
     rig.instrument.currentString = 12;
     rig.handlers.settingSwitchClick(2);
-    EXPECT_FALSE(rig.instrument.untransposedShown);
-    EXPECT_EQ(pos(), transposed);
-    EXPECT_EQ(rig.tuning.savedMandal, untransposed);
-    EXPECT_EQ(rig.view.calls, (Calls{"arıza_yaz 3", "arıza_yaz 12", "mandal_at"}));
-    rig.view.calls.clear();
-    pos()[12] = 0; // a change to the transposed setting is not kept
+    std::string dump = step("transposed setting shown");
+    pos()[12] = 0;
     rig.handlers.settingSwitchClick(1);
-    EXPECT_TRUE(rig.instrument.untransposedShown);
-    EXPECT_EQ(pos(), untransposed);
-    EXPECT_EQ(rig.view.calls, Calls{"arıza_yaz 3"}); // string 12 stayed at 0
-    EXPECT_EQ(rig.controls.focusCount, 2);
-}
-
-TEST_F(TuningHandlersTest, TuningResetRebuildsOnlyRetunedStringsWhereTheirMandalsStand) {
-    // Without fine tuning nothing is rebuilt, but the panel is still redrawn.
+    dump += step("back, string 12 moved to 0 meanwhile");
     rig.handlers.tuningResetClick();
-    EXPECT_TRUE(preparedStrings().empty());
-    EXPECT_EQ(rig.view.calls, Calls{"etiket"});
-
-    rig.view.calls.clear();
+    dump += step("tuning reset without fine tuning");
     pos()[3] = 2;
     pos()[20] = -3;
     pos()[9] = 4; // no fine tuning: left alone
@@ -81,45 +85,20 @@ TEST_F(TuningHandlersTest, TuningResetRebuildsOnlyRetunedStringsWhereTheirMandal
     rig.tuning.tuningOffset[20] = -0.25f;
     rig.handlers.tuningResetClick();
     EXPECT_EQ(rig.tuning.tuningOffset, (std::array<float, 27>{}));
-    EXPECT_EQ(preparedStrings(), (std::vector<int>{3, 20}));
-    EXPECT_EQ(*rig.sounds.stringSound(3), preparedAt(3, 2, 0));
-    EXPECT_EQ(*rig.sounds.stringSound(20), preparedAt(20, -3, 0));
-    // The frequency shown is that of the last string rebuilt.
-    EXPECT_FLOAT_EQ(rig.sounds.noteFrequency,
-                    static_cast<float>(262 * std::pow(2, rig.tables.centTable(20, -3) / 1200)));
-    EXPECT_EQ(rig.view.calls, Calls{"etiket"});
-    EXPECT_EQ(rig.controls.focusCount, 2);
-}
-
-TEST_F(TuningHandlersTest, MandalResetRebuildsMovedStringsAtZeroAndRedrawsAMovedCurrentOne) {
+    dump += step("tuning reset with strings 3 and 20 retuned");
     pos()[5] = -2;
     rig.tuning.tuningOffset[5] = 2;
     pos()[12] = 3;
     pos()[26] = 9;
-    rig.instrument.currentString = 12;
     rig.tuning.savedMandal[5] = 4;
     rig.instrument.transposedMandal[26] = -1;
     rig.handlers.mandalResetClick();
-    EXPECT_EQ(pos(), PerString16{});
-    EXPECT_EQ(rig.view.calls, (Calls{"arıza_yaz 5", "arıza_yaz 12", "mandal_at", "porte", "etiket",
-                                     "arıza_yaz 26"}));
-    EXPECT_EQ(preparedStrings(), (std::vector<int>{5, 12, 26}));
-    EXPECT_EQ(*rig.sounds.stringSound(5), preparedAt(5, 0, 2));
-    EXPECT_EQ(*rig.sounds.stringSound(26), preparedAt(26, 0, 0));
-    // Only the sounding setting is reset.
-    EXPECT_EQ(rig.tuning.savedMandal[5], 4);
-    EXPECT_EQ(rig.instrument.transposedMandal[26], -1);
-    EXPECT_EQ(rig.controls.focusCount, 1);
-
-    // A current string already at 0 is not redrawn; with every mandal at 0 nothing is.
-    rig.view.calls.clear();
+    dump += step("mandal reset, current string 12 moved");
     pos()[5] = 1;
     rig.handlers.mandalResetClick();
-    EXPECT_EQ(rig.view.calls, Calls{"arıza_yaz 5"});
-    rig.view.calls.clear();
+    dump += step("mandal reset, only string 5 moved");
     rig.handlers.mandalResetClick();
-    EXPECT_TRUE(rig.view.calls.empty());
-    EXPECT_EQ(rig.controls.focusCount, 3);
+    test::expectGolden("tuning/handlers.txt", dump + step("mandal reset, nothing moved"));
 }
 
 } // namespace
