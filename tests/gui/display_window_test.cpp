@@ -16,33 +16,20 @@
 namespace zembera {
 namespace {
 
-// The pictures side by side, each below the ones before: one row a call of `add`.
-class Rows {
-  public:
-    void add(std::initializer_list<QImage> row) {
-        int width = 0, height = 0;
-        for (const QImage& image : row) {
-            width += image.width() + 4;
-            height = std::max(height, image.height());
-        }
-        QImage all(std::max(width, whole_.width()), whole_.height() + height + 4,
-                   QImage::Format_RGB32);
-        all.fill(qRgb(128, 128, 128));
-        QPainter p(&all);
-        p.drawImage(0, 0, whole_);
-        int x = 0;
-        for (const QImage& image : row) {
-            p.drawImage(x, whole_.height(), image);
-            x += image.width() + 4;
-        }
-        p.end();
-        whole_ = all;
+// The pictures one below the other, on grey.
+QImage stacked(const std::vector<QImage>& images) {
+    int width = 0, height = 0;
+    for (const QImage& image : images) {
+        width = std::max(width, image.width());
+        height += image.height() + 4;
     }
-    const QImage& image() const { return whole_; }
-
-  private:
-    QImage whole_;
-};
+    QImage all(width, height, QImage::Format_RGB32);
+    all.fill(qRgb(128, 128, 128));
+    QPainter p(&all);
+    for (int i = 0, y = 0; i < static_cast<int>(images.size()); y += images[i++].height() + 4)
+        p.drawImage(0, y, images[i]);
+    return all;
+}
 
 class DisplayWindow : public test::WindowFixture {
   protected:
@@ -55,14 +42,15 @@ class DisplayWindow : public test::WindowFixture {
     }
     // The staff, the pitch panel, the mandal number column, the mandal strip and strings 8..16.
     void addDrawings() {
-        rows.add({window->staffPicture->canvas().image(), window->pitchPanel->canvas().image(),
-                  window->mandalColumn->canvas().image(), window->mandalStrip->canvas().image(),
-                  window->instrumentPicture->canvas().image().copy(380, 120, 420, 140)});
+        for (CanvasWidget* w :
+             {window->staffPicture, window->pitchPanel, window->mandalColumn, window->mandalStrip})
+            shots.push_back(w->canvas().image());
+        shots.push_back(window->instrumentPicture->canvas().image().copy(380, 120, 420, 140));
     }
     QImage labelArea() const {
         return window->instrumentPicture->canvas().image().copy(0, 0, 520, 420);
     }
-    Rows rows;
+    std::vector<QImage> shots;
 };
 
 // The keys reach the drawings (checked in detail by the notation and instrument tests): nothing
@@ -73,7 +61,7 @@ TEST_F(DisplayWindow, KeysDrawTheStaffPanelColumnAndStrip) {
     addDrawings();
     QTest::keyClick(handle(), Qt::Key_Right);
     addDrawings();
-    test::expectGoldenImage("gui/keys.png", rows.image());
+    test::expectGoldenImage("gui/keys.png", stacked(shots));
 }
 
 // The panel's hertz belong to the shown note after a load (string 26 still the one prepared
@@ -82,10 +70,10 @@ TEST_F(DisplayWindow, PanelShowsTheNoteAfterALoadAndAFineTuning) {
     PerString16 positions{};
     positions[12] = 3;
     loadMakam(positions);
-    rows.add({window->pitchPanel->canvas().image()});
+    shots.push_back(window->pitchPanel->canvas().image());
     QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 10));
-    rows.add({window->pitchPanel->canvas().image()});
-    test::expectGoldenImage("gui/panel_after_load.png", rows.image());
+    shots.push_back(window->pitchPanel->canvas().image());
+    test::expectGoldenImage("gui/panel_after_load.png", stacked(shots));
 }
 
 // One degree up redraws the column and the strip; a makam load undoes the shift.
@@ -97,7 +85,7 @@ TEST_F(DisplayWindow, TranspositionRedrawsAndAMakamLoadUndoesIt) {
     loadMakam(PerString16{});
     EXPECT_TRUE(bar->value() == 0 && window->degreeShiftBox->text() == QStringLiteral("0"));
     addDrawings();
-    test::expectGoldenImage("gui/transposition.png", rows.image());
+    test::expectGoldenImage("gui/transposition.png", stacked(shots));
 }
 
 // Labels go at 0, the widest ones stay inside their boxes after a switch off and on, and the
@@ -108,14 +96,14 @@ TEST_F(DisplayWindow, LabelSwitchShowsAndRemovesTheLabels) {
     };
     toggleLabels();
     QTest::keyClick(handle(), Qt::Key_Right);
-    rows.add({labelArea()});
+    shots.push_back(labelArea());
     QTest::keyClick(handle(), Qt::Key_Left);
-    rows.add({labelArea()});
+    shots.push_back(labelArea());
     for (int s = 1; s <= 26; ++s)
         pos()[s] = program->instrument.mandalMax[s];
     toggleLabels();
     toggleLabels();
-    rows.add({labelArea()});
+    shots.push_back(labelArea());
     const QRect box26(14, 393, 22, 17);
     EXPECT_EQ(window->instrumentPicture->grab()
                   .toImage()
@@ -123,8 +111,8 @@ TEST_F(DisplayWindow, LabelSwitchShowsAndRemovesTheLabels) {
                   .copy(box26),
               window->instrumentPicture->canvas().image().copy(box26));
     toggleLabels();
-    rows.add({labelArea()});
-    test::expectGoldenImage("gui/labels.png", rows.image());
+    shots.push_back(labelArea());
+    test::expectGoldenImage("gui/labels.png", stacked(shots));
 }
 
 // The caption's first line of the detail switch takes the click; the settings frame ends above

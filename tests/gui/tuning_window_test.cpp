@@ -55,24 +55,19 @@ class TuningWindow : public test::WindowFixture {
         QTest::qWait(0);
     }
     double cents(int s) { return program->tables.centTable(s, pos()[s]); }
-    // A line of the log with the degree shift (bar and box), its total, the checked level and
-    // setting, the shown system, and the mandal and cents of strings 9, 12 and 25.
+    // A line of the log with the degree shift (bar and box) and its total, whether ŞAH and the
+    // transposed setting are checked, string 7's fine tuning, the mandal and cents of strings 9,
+    // 12 and 25, and the window's line (see WindowFixture::note).
     void tuningNote(const std::string& what) {
-        const auto checked = [](const auto& buttons) {
-            int index = -1;
-            for (std::size_t i = 0; i < buttons.size(); ++i)
-                index = buttons[i] && buttons[i]->isChecked() ? static_cast<int>(i) : index;
-            return index;
-        };
         log << what << ": kaydırma " << window->degreeShiftBar->value() << " ["
             << window->degreeShiftBox->text().toStdString() << "] toplam "
-            << program->tuning.totalDegreeShift << ", seviye " << checked(window->pitchLevelButtons)
-            << ", ayar " << checked(window->settingSwitch) << ", sistem "
-            << systemShown().toStdString() << ", ince ayar 7 " << program->tuning.tuningOffset[7];
+            << program->tuning.totalDegreeShift << ", ŞAH "
+            << window->pitchLevelButtons[1]->isChecked() << ", göçürülmüş "
+            << window->settingSwitch[2]->isChecked() << ", ince ayar 7 "
+            << program->tuning.tuningOffset[7];
         for (int s : {9, 12, 25})
             log << ", tel " << s << " " << pos()[s] << " " << cents(s);
-        log << "\n";
-        note("  pencere");
+        note("\n  pencere");
     }
 };
 
