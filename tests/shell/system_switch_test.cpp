@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "sound/sample_decode.h"
 #include "support/golden.h"
 #include "systems/system_files.h"
 #include "tools/audio_measure.h"
@@ -28,22 +29,10 @@ namespace am = audio_measure;
 using ::testing::HasSubstr;
 const std::filesystem::path kProgram(ZEMBERA_PROGRAM_DIR);
 
-// The 16-bit samples of a WAV file's data chunk, as -1..1.
-template <typename Bytes> std::vector<double> pcmOf(const Bytes& bytes) {
-    std::size_t at = 12;
-    while (at + 8 <= bytes.size()) {
-        const std::uint32_t size = bytes[at + 4] | bytes[at + 5] << 8 | bytes[at + 6] << 16 |
-                                   static_cast<std::uint32_t>(bytes[at + 7]) << 24;
-        if (std::string(bytes.begin() + static_cast<long>(at),
-                        bytes.begin() + static_cast<long>(at) + 4) == "data") {
-            std::vector<double> x;
-            for (std::size_t i = at + 8; i + 1 < at + 8 + size && i + 1 < bytes.size(); i += 2)
-                x.push_back(static_cast<std::int16_t>(bytes[i] | bytes[i + 1] << 8) / 32768.0);
-            return x;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return {};
+// The sound of a WAV file, read as the program reads its samples.
+std::vector<double> pcmOf(std::span<const std::uint8_t> bytes) {
+    const std::vector<std::int16_t> samples = decodeAnyWav(bytes).samples;
+    return {samples.begin(), samples.end()};
 }
 
 // Pitch of one second of sound after its attack.
