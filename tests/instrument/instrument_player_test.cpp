@@ -51,7 +51,7 @@ class Player : public ::testing::Test {
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
-    // A freshly loaded program and player for the next part of the log.
+    // A freshly loaded program and player for the next section of the log.
     void section(const std::string& name) {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
