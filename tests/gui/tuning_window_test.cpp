@@ -136,6 +136,21 @@ TEST_F(TuningWindow, AMessageEndsTheScrollBarPressThatCausedIt) {
     EXPECT_TRUE(program->instrument.currentString == 13 && sound.images > 0);
 }
 
+// A system chosen from the list retunes the strings (the last retuned, string 26, sounds its
+// note); a position beyond a narrower range is held at its end; a level keeps its interval in the
+// system's own degrees (ŞAH: F an octave down).
+TEST_F(TuningWindow, ChoosingASystemRetunesTheStringsAndTheLevels) {
+    pos()[9] = 5;
+    chooseSystem("72 eşit");
+    EXPECT_NEAR(cents(9), 1400.0 + 5 * 1200.0 / 72, 1e-3);
+    EXPECT_NEAR(program->sounds->noteCents, -1500.0, 1e-3);
+    chooseSystem("12 eşit");
+    EXPECT_EQ(pos()[9], 2);
+    click(window->pitchLevelButtons[1]);
+    EXPECT_EQ(program->tuning.totalDegreeShift, -7);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 // The space bar is the A/B button: one swap per stroke, however long it is held, and none while
 // the makam name is typed.
 TEST_F(TuningWindow, ABAndTheSpaceBarSwapBetweenTheLastTwoSystems) {
