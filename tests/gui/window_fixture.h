@@ -128,9 +128,9 @@ class WindowFixture : public ::testing::Test {
                           list->visualItemRect(items[0]).center());
     }
 
-    // Logs one line: the selection, what was played, stopped and told since the line before, the
-    // recording and replay lamps (red, green or white), which of Play, rec, stop and pause and of
-    // the frames are enabled, and whether the instrument has the focus.
+    // Logs one line: the selection, what was played, stopped, told and asked since the line before,
+    // the recording and replay lamps (red, green or white), which of Play, rec, stop and pause and
+    // of the frames are enabled, and whether the instrument has the focus.
     void note(const std::string& what) {
         const auto list = [](const std::vector<std::string>& items) {
             QString text;
@@ -152,8 +152,8 @@ class WindowFixture : public ::testing::Test {
             << ", durdur " << sound.stops << ", açılan" << list(sound.opened) << ", çalınan";
         for (auto [s, m] : sound.patched)
             log << " " << s << ":" << m;
-        log << ", mesaj" << list(messages.shown) << ", lambalar" << lamp(w.recordLamp)
-            << lamp(w.replayLamp) << ", düğmeler"
+        log << ", mesaj" << list(messages.shown) << ", soru" << list(messages.asked) << ", lambalar"
+            << lamp(w.recordLamp) << lamp(w.replayLamp) << ", düğmeler"
             << enabled({w.Play_buton, w.rec_buton, w.stop_buton, w.pause_buton})
             << enabled({w.recordFrame, w.pitchLevelFrame, w.resetFrame, w.makamFrame, w.melodyFrame,
                         w.emptyFrame, w.octaveFrame})
@@ -162,6 +162,7 @@ class WindowFixture : public ::testing::Test {
         sound.opened.clear();
         sound.patched.clear();
         messages.shown.clear();
+        messages.asked.clear();
     }
 
     std::ostringstream log;
