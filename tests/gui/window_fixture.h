@@ -6,11 +6,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +21,7 @@
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
+#include "support/golden_image.h"
 #include "support/gui_application.h"
 #include "support/pixels.h"
 #include "support/program_folder.h"
@@ -124,6 +128,44 @@ class WindowFixture : public ::testing::Test {
                           list->visualItemRect(items[0]).center());
     }
 
+    // Logs one line: the selection, what was played, stopped, told and asked since the line before,
+    // the recording and replay lamps (red, green or white), which of Play, rec, stop and pause and
+    // of the frames are enabled, and whether the instrument has the focus.
+    void note(const std::string& what) {
+        const auto list = [](const std::vector<std::string>& items) {
+            QString text;
+            for (const std::string& item : items)
+                text += " [" + QString::fromStdString(item).replace('\n', " / ") + "]";
+            return text.toStdString();
+        };
+        const auto enabled = [](std::initializer_list<QWidget*> widgets) {
+            std::string flags = " ";
+            for (QWidget* w : widgets)
+                flags += w->isEnabled() ? '1' : '0';
+            return flags;
+        };
+        const auto lamp = [](CanvasWidget* w) {
+            return allPixels(w, kRed) ? " kırmızı" : allPixels(w, kGreen) ? " yeşil" : " beyaz";
+        };
+        const MainWindow& w = *window;
+        log << what << ": tel " << program->instrument.currentString << ", ses " << sound.images
+            << ", durdur " << sound.stops << ", açılan" << list(sound.opened) << ", çalınan";
+        for (auto [s, m] : sound.patched)
+            log << " " << s << ":" << m;
+        log << ", mesaj" << list(messages.shown) << ", soru" << list(messages.asked) << ", lambalar"
+            << lamp(w.recordLamp) << lamp(w.replayLamp) << ", düğmeler"
+            << enabled({w.Play_buton, w.rec_buton, w.stop_buton, w.pause_buton})
+            << enabled({w.recordFrame, w.pitchLevelFrame, w.resetFrame, w.makamFrame, w.melodyFrame,
+                        w.emptyFrame, w.octaveFrame})
+            << ", çalgıda odak " << w.instrumentPicture->hasFocus() << "\n";
+        sound.images = sound.stops = 0;
+        sound.opened.clear();
+        sound.patched.clear();
+        messages.shown.clear();
+        messages.asked.clear();
+    }
+
+    std::ostringstream log;
     std::filesystem::path dir;
     RecordedMessages messages;
     FakeSound sound;

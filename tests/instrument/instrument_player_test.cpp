@@ -7,22 +7,21 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <sstream>
 #include <utility>
 
 #include "shell/startup_loader.h"
 #include "sound/sound_service.h"
 #include "sound/sound_test_support.h"
+#include "support/golden.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 
 namespace zembera {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::Pair;
-using ::testing::SizeIs;
 using Calls = std::vector<std::string>;
 
 class FakeSound : public SoundOutput {
@@ -48,21 +47,52 @@ class Player : public ::testing::Test {
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() / "zembera_player_test";
         test::makeProgramFolder(dir, 2000);
+        section("");
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // A freshly loaded program and player for the next section of the log.
+    void section(const std::string& name) {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
         player = std::make_unique<InstrumentPlayer>(
             PlayerParts{program->instrument, program->tuning, program->recording, program->tables,
                         *program->sounds, program->samples.mciAlias, sound, view, messages});
+        if (!name.empty()) log << "== " << name << "\n";
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Runs one action and logs the selection, the current string's mandal and fine tuning, the
+    // note, and what the action played, redrew, opened and told.
+    void step(const std::string& name, const std::function<void()>& action) {
+        sound.images.clear();
+        sound.calls.clear();
+        view.calls.clear();
+        messages.shown.clear();
+        action();
+        const int s = st().currentString;
+        log << name << ": tel " << s << "/" << st().lastString << ", mandal " << st().mandalPos[s]
+            << ", akort " << program->tuning.tuningOffset[s] << ", nota "
+            << program->sounds->noteCents << ", ses [";
+        for (const SoundImagePtr& image : sound.images) {
+            int played = 0;
+            for (int t = 1; t <= 26; ++t)
+                played = program->sounds->stringSound(t) == image ? t : played;
+            log << " " << played;
+        }
+        const auto list = [&](const char* title, const Calls& calls) {
+            log << " ], " << title << " [";
+            for (const std::string& call : calls)
+                log << " " << call;
+        };
+        list("görünüm", view.calls);
+        list("dosya", sound.calls);
+        list("mesaj", messages.shown);
+        log << " ]\n";
+    }
 
     InstrumentState& st() { return program->instrument; }
-    std::pair<int, int> selection() { return {st().currentString, st().lastString}; }
-    void keys(std::initializer_list<int> codes) {
-        for (int k : codes)
-            player->Form_KeyDown(k);
-    }
+    void key(int k) { player->Form_KeyDown(k); }
 
     std::filesystem::path dir;
     RecordedMessages messages;
@@ -70,103 +100,100 @@ class Player : public ::testing::Test {
     test::ViewCalls view;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<InstrumentPlayer> player;
+    std::ostringstream log;
 };
 
-TEST_F(Player, UpAndDownMoveTheSelectionSoundAndRedraw) {
-    player->Form_KeyDown(kKeyDown);
-    EXPECT_THAT(selection(), Pair(13, 13));
-    EXPECT_THAT(view.calls, ElementsAre("tel_çiz", "mandal_at", "porte", "etiket"));
-    EXPECT_THAT(sound.images, ElementsAre(program->sounds->stringSound(13)));
-
+// The arrow keys move the selection (staying at the ends, from 12 without one) and the mandal
+// within its range (string 26 passing 9..11 silently); the guards of the keyboard; plucks,
+// right-button sweeps, mandal strip clicks and the fine tuning quadrants.
+TEST_F(Player, KeysAndClicksMatchTheApprovedLog) {
+    section("seçim");
+    step("aşağı", [&] { key(kKeyDown); });
     st().currentString = 1;
-    player->Form_KeyDown(kKeyUp);
-    EXPECT_EQ(st().currentString, 1); // stays, and sounds again
+    step("tel 1, yukarı", [&] { key(kKeyUp); });
     st().currentString = 26;
-    player->Form_KeyDown(kKeyDown);
-    EXPECT_EQ(st().currentString, 26);
-    EXPECT_THAT(sound.images, SizeIs(3));
+    step("tel 26, aşağı", [&] { key(kKeyDown); });
+    st().currentString = 0;
+    step("seçim yok, yukarı", [&] { key(kKeyUp); });
 
-    st().currentString = 0; // no selection: starts from 12
-    player->Form_KeyDown(kKeyUp);
-    EXPECT_EQ(st().currentString, 11);
-}
-
-TEST_F(Player, LeftAndRightMoveTheMandalWithinItsRange) {
-    player->Form_KeyDown(kKeyRight);
-    EXPECT_EQ(st().mandalPos[12], 1);
-    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "porte", "etiket", "arıza_yaz 12"));
-    EXPECT_FLOAT_EQ(program->sounds->noteCents, 121);
-
+    section("mandal");
+    step("sağ", [&] { key(kKeyRight); });
     st().mandalPos[12] = 12;
-    view.calls.clear();
-    player->Form_KeyDown(kKeyRight); // at the top: nothing, not even a sound
-    EXPECT_EQ(st().mandalPos[12], 12);
-    EXPECT_THAT(view.calls, IsEmpty());
-    EXPECT_THAT(sound.images, SizeIs(1));
-
+    step("12 iken sağ", [&] { key(kKeyRight); });
     st().currentString = 1;
     st().mandalPos[1] = -5;
-    player->Form_KeyDown(kKeyLeft);
-    EXPECT_EQ(st().mandalPos[1], -5);
-}
-
-TEST_F(Player, String26PassesOverPositionsNineToElevenSilently) {
+    step("tel 1 -5 iken sol", [&] { key(kKeyLeft); });
     st().currentString = 26;
     st().mandalPos[26] = 8;
-    // Each step: the position reached, and the sounds so far.
-    const std::pair<int, std::pair<int, std::size_t>> steps[] = {
-        {kKeyRight, {9, 0}}, {kKeyRight, {10, 0}}, {kKeyRight, {11, 0}}, {kKeyRight, {12, 1}},
-        {kKeyLeft, {11, 1}}, {kKeyLeft, {10, 1}},  {kKeyLeft, {9, 1}},   {kKeyLeft, {8, 2}}};
-    for (auto [key, reached] : steps) {
-        player->Form_KeyDown(key);
-        EXPECT_EQ(std::pair(int{st().mandalPos[26]}, sound.images.size()), reached);
-    }
-    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "porte", "etiket", "arıza_yaz 26", "mandal_at",
-                                        "porte", "etiket", "arıza_yaz 26"));
-}
+    for (int k :
+         {kKeyRight, kKeyRight, kKeyRight, kKeyRight, kKeyLeft, kKeyLeft, kKeyLeft, kKeyLeft})
+        step(k == kKeyRight ? "tel 26 sağ" : "tel 26 sol", [&] { key(k); });
 
-TEST_F(Player, GuardsOfTheKeyboard) {
+    section("korumalar");
     st().untransposedShown = false;
-    player->Form_KeyDown(kKeyRight);
-    EXPECT_EQ(st().mandalPos[12], 0);
-    player->Form_KeyDown(kKeyDown); // selection still works
-    EXPECT_EQ(st().currentString, 13);
+    step("göçürülmüş görünümde sağ", [&] { key(kKeyRight); });
+    step("göçürülmüş görünümde aşağı", [&] { key(kKeyDown); });
     st().untransposedShown = true;
-
     st().currentString = 0;
-    player->Form_KeyDown(kKeyLeft);
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"bir perde seçin"}));
-
+    step("seçim yok, sol", [&] { key(kKeyLeft); });
     st().recording = true;
-    sound.images.clear();
-    keys({'Q', kKeyDown, kKeyRight});
-    player->Form_KeyUp('Q');
-    EXPECT_TRUE(sound.calls.empty() && sound.images.empty());
+    step("kayıtta Q aşağı sağ, Q bırak", [&] {
+        for (int k : {int{'Q'}, int{kKeyDown}, int{kKeyRight}})
+            key(k);
+        player->Form_KeyUp('Q');
+    });
     st().recording = false;
-
-    // Typing a makam name: key presses do nothing, but a release still stops the string.
     st().nameFieldFocused = true;
-    view.calls.clear();
-    player->Form_KeyDown('Q');
-    EXPECT_TRUE(sound.calls.empty());
-    player->Form_KeyUp('Q');
-    EXPECT_THAT(sound.calls, ElementsAre("close 01"));
-    EXPECT_THAT(view.calls, ElementsAre("green 1"));
-}
+    step("makam adı yazılırken Q", [&] { key('Q'); });
+    step("makam adı yazılırken Q bırak", [&] { player->Form_KeyUp('Q'); });
 
-TEST_F(Player, LetterKeysPlayTheScratchFileWhileHeld) {
-    view.calls.clear();
-    player->Form_KeyDown('S');
-    EXPECT_THAT(selection(), Pair(12, 12));
-    EXPECT_THAT(sound.calls, ElementsAre("open 12zz.zz as 12"));
-    // The scratch file holds the string's current sound.
+    section("fare");
+    const auto pluck = [&](int button, double x, double y) {
+        step("çek " + std::to_string(button) + " " + std::to_string(int(x)) + "," +
+                 std::to_string(int(y)),
+             [&] { player->instrumentMouseDown(button, x, y); });
+    };
+    pluck(kLeftButton, 700, 30);
+    pluck(kLeftButton, 600, 30);
+    pluck(kRightButton, 700, 30);
+    pluck(kLeftButton, 300, 400);
+    pluck(kLeftButton, 300, 400);
+    st().playingBack = true;
+    pluck(kLeftButton, 700, 30);
+    st().playingBack = false;
+    st().lastString = 1;
+    step("sağ tuşla 30..80 süpür", [&] {
+        for (double y = 30; y <= 80; y += 1)
+            player->instrumentMouseMove(kRightButton, 100, y);
+    });
+    step("iki tuşla 30", [&] { player->instrumentMouseMove(kLeftButton | kRightButton, 100, 30); });
+    st().detailShown = 1;
+    step("ayrıntıyla sağ tuşla 30", [&] { player->instrumentMouseMove(kRightButton, 100, 30); });
+
+    section("mandal şeridi ve ince ayar");
+    for (double x : {152.0, 160.0, 151.0 + 16 * 18 + 8, 151.0 + 16 * 20 + 8}) {
+        st().currentString = static_cast<std::int16_t>(x > 300 ? 26 : 12);
+        step("şerit " + std::to_string(int(x)),
+             [&] { player->mandalStripMouseDown(kLeftButton, x, 10); });
+    }
+    st().untransposedShown = false;
+    step("göçürülmüş görünümde şerit 152", [&] { player->mandalStripMouseDown(1, 152, 10); });
+    st().untransposedShown = true;
+    st().currentString = 12;
+    for (auto [x, y] : {std::pair{10, 10}, {10, 10}, {40, 60}})
+        step("akort " + std::to_string(x) + "," + std::to_string(y),
+             [&] { player->fineTuningMouseDown(kLeftButton, x, y); });
+
+    // A letter plays the scratch file holding the string's current sound while held.
+    section("harf tuşları");
+    step("S", [&] { key('S'); });
     std::ifstream in(sound.openedFile, std::ios::binary);
-    const SoundImage bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(bytes, *program->sounds->stringSound(12));
-    EXPECT_THAT(view.calls, ElementsAre("black 12")); // staff and panel keep the previous note
-    player->Form_KeyUp('S');
-    EXPECT_EQ(sound.calls.back(), "close 12");
-    EXPECT_EQ(view.calls.back(), "green 12");
+    EXPECT_EQ(SoundImage(std::istreambuf_iterator<char>(in), {}),
+              *program->sounds->stringSound(12));
+    step("S bırak", [&] { player->Form_KeyUp('S'); });
+    for (char c : std::string("QPALZM1@["))
+        log << c << ": tel " << stringOfKey(c) << "\n";
+    test::expectGolden("instrument/player.txt", log.str());
 }
 
 // The letter keys through the real sound service, whose output the test pulls.
@@ -237,74 +264,6 @@ TEST_F(LetterKeySound, AReadOnlySampleFolderStillSoundsTheLetterKeys) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(newPitchSounds());
     EXPECT_FALSE(std::filesystem::exists(wavs / "12zz.zz"));
-}
-
-TEST(KeyboardRows, QToPAreStrings1To10AToL11To19ZToM20To26) {
-    const std::pair<char, int> cases[] = {{'Q', 1},  {'P', 10}, {'A', 11}, {'L', 19}, {'Z', 20},
-                                          {'M', 26}, {'1', 0},  {'@', 0},  {'[', 0}};
-    for (auto [key, s] : cases)
-        EXPECT_EQ(stringOfKey(key), s) << key;
-}
-
-TEST_F(Player, PluckZones) {
-    player->instrumentMouseDown(kLeftButton, 700, 30);
-    EXPECT_THAT(selection(), Pair(1, 1));
-    EXPECT_THAT(view.calls, ElementsAre("tel_çiz", "green 1", "mandal_at", "porte", "etiket"));
-    EXPECT_THAT(sound.images, SizeIs(1));
-
-    view.calls.clear();
-    player->instrumentMouseDown(kLeftButton, 600, 30); // left of string 1's zone
-    player->instrumentMouseDown(kRightButton, 700, 30);
-    EXPECT_THAT(sound.images, SizeIs(1));
-    EXPECT_THAT(view.calls, IsEmpty());
-    player->instrumentMouseDown(kLeftButton, 300, 400);
-    EXPECT_THAT(selection(), Pair(26, 26));
-    player->instrumentMouseDown(kLeftButton, 300, 400); // a pluck always sounds
-    st().playingBack = true;
-    player->instrumentMouseDown(kLeftButton, 700, 30);
-    EXPECT_THAT(sound.images, SizeIs(3));
-}
-
-TEST_F(Player, RightButtonSweepSoundsEachStringEnteredOnce) {
-    st().lastString = 1;
-    for (double y = 30; y <= 80; y += 1)
-        player->instrumentMouseMove(kRightButton, 100, y);
-    EXPECT_EQ(st().lastString, 4);
-    EXPECT_THAT(view.calls, IsEmpty()); // without detail nothing is redrawn
-    player->instrumentMouseMove(kLeftButton | kRightButton, 100, 30);
-    EXPECT_THAT(sound.images, SizeIs(3)); // strings 2, 3 and 4
-
-    st().detailShown = 1;
-    player->instrumentMouseMove(kRightButton, 100, 30);
-    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "tel_çiz", "etiket", "porte"));
-}
-
-TEST_F(Player, MandalStripClicks) {
-    player->mandalStripMouseDown(kLeftButton, 152, 10);
-    EXPECT_EQ(st().mandalPos[12], -8);
-    player->mandalStripMouseDown(kLeftButton, 160, 10); // the sounding position again
-    EXPECT_THAT(sound.images, SizeIs(2));
-    EXPECT_THAT(view.calls, ElementsAre("mandal_at", "porte", "etiket", "arıza_yaz 12"));
-
-    st().currentString = 26;
-    const int slotOf10 = 151 + 16 * (10 + 8) + 8;
-    player->mandalStripMouseDown(kLeftButton, slotOf10, 10);
-    EXPECT_EQ(st().mandalPos[26], 0);
-    player->mandalStripMouseDown(kLeftButton, slotOf10 + 32, 10); // 12 works
-    EXPECT_EQ(st().mandalPos[26], 12);
-
-    st().untransposedShown = false;
-    player->mandalStripMouseDown(kLeftButton, 152, 10);
-    EXPECT_EQ(st().mandalPos[26], 12);
-}
-
-TEST_F(Player, FineTuningQuadrants) {
-    player->fineTuningMouseDown(kLeftButton, 10, 10);
-    player->fineTuningMouseDown(kLeftButton, 10, 10);
-    player->fineTuningMouseDown(kLeftButton, 40, 60);
-    EXPECT_FLOAT_EQ(program->tuning.tuningOffset[12], 3.75f);
-    EXPECT_EQ(sound.images.size(), 3u);
-    EXPECT_FLOAT_EQ(program->sounds->noteCents, 3.75f);
 }
 
 } // namespace

@@ -5,14 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "support/golden.h"
 #include "support/program_folder.h"
 
 namespace zembera {
 namespace {
-
-const std::string kNaming = "Ses Dosyalarında hatalı isimlendirme var.";
-const std::string kFrequency = "Ses Dosyalarında hatalı frekans var.";
 
 // 26 good names, string s with label "aa".."az".
 std::vector<std::string> goodNames() {
@@ -28,56 +27,40 @@ std::vector<std::string> with(int index, const std::string& name) {
     return names;
 }
 
-TEST(SampleNames, GoodFolderFillsNamesAndAliasesOfAnyTwoCharacters) {
-    const auto check = checkSampleNames(with(0, "01_013081_çğ.wav"));
-    ASSERT_FALSE(check.error) << *check.error;
-    EXPECT_THAT(std::pair(check.folder.sampleFileName[1], check.folder.sampleFileName[2]),
-                ::testing::Pair("01_013081_çğ.wav", "02_013081_ab.wav"));
-    EXPECT_THAT(std::pair(check.folder.mciAlias[1], check.folder.mciAlias[26]),
-                ::testing::Pair("çğ", "az"));
-    EXPECT_FALSE(checkSampleNames(with(25, "26_131999_az.wav")).error); // the highest frequency
-}
-
-// The count is checked first; then the first bad name in list order decides.
-TEST(SampleNames, FaultsAreNamedByTheirMessage) {
-    const std::string count = " ses dosyası bulundu. 26 olması gerekir.";
+// The count is checked first, then the first bad name in list order decides; a good folder fills
+// the names and aliases of any two characters.
+TEST(SampleNames, EachListIsJudgedAsApproved) {
     auto fewer = goodNames();
     fewer.pop_back();
     auto more = goodNames();
     more.push_back("bad name.wav");
     auto frequencyFirst = with(3, "04_999999_ad.wav");
     frequencyFirst[10] = "11_013081_ak.WAV";
-    const std::pair<std::vector<std::string>, std::string> lists[] = {
-        {fewer, "25" + count},
-        {more, "27" + count},
-        {{}, "0" + count},
-        {with(25, "26_132000_az.wav"), kFrequency},
-        {frequencyFirst, kFrequency}};
-    for (const auto& [names, error] : lists)
-        EXPECT_EQ(checkSampleNames(names).error, error) << names.size();
-
-    // {place in the list, name}
-    const std::vector<std::pair<int, std::string>> misnamed{
-        {0, "01_013081_ab.WAV"},  // upper-case extension
-        {0, "01_013081_abx.wav"}, // 17 characters
-        {0, "1_013081_ab.wav"},   // 15 characters
-        {25, "27_013081_ab.wav"}, // no string 27
-        {0, "01-013081_ab.wav"},
-        {0, "01_013081-ab.wav"},
-        // A string number 0, or one given twice, leaves some string without its sample.
-        {0, "00_013081_aa.wav"},
-        {0, "ab_013081_aa.wav"},
-        {0, "02_013081_aa.wav"},
-        // A frequency field that gives no pitch: zero, negative, not six digits.
-        {0, "01_000000_aa.wav"},
-        {0, "01_-13081_aa.wav"},
-        {0, "01_+13081_aa.wav"},
-        {0, "01_ 13081_aa.wav"},
-        {0, "01_0130x1_aa.wav"},
-        {0, "01_01.081_aa.wav"},
-    };
-    for (const auto& [index, name] : misnamed)
-        EXPECT_EQ(checkSampleNames(with(index, name)).error, kNaming) << name;
+    std::vector<std::pair<std::string, std::vector<std::string>>> lists = {
+        {"25 dosya", fewer}, {"27 dosya", more}, {"boş", {}}, {"önce frekans", frequencyFirst}};
+    // {place in the list, name}: the highest frequency and one above it, an upper-case extension,
+    // 17 and 15 characters, no string 27, wrong separators, a string number 0 or one given twice,
+    // frequency fields that give no pitch.
+    const std::pair<int, std::string> named[] = {
+        {0, "01_013081_çğ.wav"},  {25, "26_131999_az.wav"}, {25, "26_132000_az.wav"},
+        {0, "01_013081_ab.WAV"},  {0, "01_013081_abx.wav"}, {0, "1_013081_ab.wav"},
+        {25, "27_013081_ab.wav"}, {0, "01-013081_ab.wav"},  {0, "01_013081-ab.wav"},
+        {0, "00_013081_aa.wav"},  {0, "ab_013081_aa.wav"},  {0, "02_013081_aa.wav"},
+        {0, "01_000000_aa.wav"},  {0, "01_-13081_aa.wav"},  {0, "01_+13081_aa.wav"},
+        {0, "01_ 13081_aa.wav"},  {0, "01_0130x1_aa.wav"},  {0, "01_01.081_aa.wav"}};
+    for (const auto& [index, name] : named)
+        lists.emplace_back(std::to_string(index + 1) + ". " + name, with(index, name));
+    std::ostringstream log;
+    for (const auto& [title, names] : lists) {
+        const auto check = checkSampleNames(names);
+        log << title << ": ";
+        if (check.error)
+            log << *check.error << "\n";
+        else
+            log << check.folder.sampleFileName[1] << " " << check.folder.mciAlias[1] << ", "
+                << check.folder.sampleFileName[26] << " " << check.folder.mciAlias[26] << "\n";
+    }
+    test::expectGolden("shell/sample_names.txt", log.str());
 }
 
 TEST(SampleFolder, ListsWavFilesInAnyCaseSortedAndSkipsTheRest) {
