@@ -9,7 +9,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cmath>
 #include <sstream>
 
 #include "common/text_fields.h"
@@ -25,12 +24,10 @@
 #include "shell/sound_output_adapter.h"
 #include "sound/service_rig.h"
 #include "support/golden.h"
-#include "tools/audio_measure.h"
 
 namespace zembera {
 namespace {
 
-namespace am = audio_measure;
 using ::testing::HasSubstr;
 using ::testing::Optional;
 
@@ -131,79 +128,25 @@ class Render : public test::FilesRig {
     SoundOutputAdapter adapter{rig.sound};
 };
 
-// Three notes at file mandals ("şartlı", marked), each followed by a rest, so that silence
-// comes before every onset.
-const std::string kMelody = melodyLine(8, 4, 3, 1) + melodyLine(27, 0)     // string 12, 123 cents
-                            + melodyLine(10, 4, -5, 1) + melodyLine(27, 0) // string 14, 135
-                            + melodyLine(20, 4, 0, 1) + melodyLine(27, 0); // string 17, 0
-
-TEST_F(Render, FilesHoldTheMixersFramesWithTheNotesOnTimeAtTheirPitches) {
-    const NoteEvents piece = melodyEvents(kMelody, "ezgi.ses", PlayerSettings{});
-    const auto frames = render(piece);
-    ASSERT_EQ(frames.size(), frameAt(1440)); // 3 x (320 + 160) ms
-    const std::span<const std::int16_t> x(frames);
-    for (const auto& [onsetMs, cents] : {std::pair{0.0, 123.0}, {480.0, 135.0}, {960.0, 0.0}}) {
-        const std::size_t onset = frameAt(onsetMs);
-        if (onset > 0) { // the rest before is silent up to the very frame of the onset
-            ASSERT_THAT(x.subspan(onset - frameAt(150), frameAt(150)), testing::Each(0));
-        }
-        std::size_t first = onset;
-        while (x[first] == 0)
-            ++first;
-        EXPECT_LE(first - onset, 2u) << "note at " << onsetMs;
-        // The note sounds to the next onset and is cut there.
-        EXPECT_NE(x[onset + frameAt(319)], 0);
-        EXPECT_EQ(x[onset + frameAt(321)], 0);
-        const double expected = 262.0 * std::exp2(cents / 1200.0);
-        const auto body = x.subspan(onset + frameAt(10), frameAt(300));
-        const std::vector<double> samples(body.begin(), body.end());
-        const double coarse = am::coarseFundamental(samples, 100, 1000);
-        ASSERT_NEAR(am::centsBetween(coarse, expected), 0, 30);
-        const double fine = am::refinePeak(samples, coarse, 12);
-        EXPECT_NEAR(am::centsBetween(fine, expected), 0, 1.0) << "measured " << fine;
-    }
-    // Lossless either way: the very frames of the mixer, 16-bit mono at 44100 Hz.
-    for (const char* name : {"ezgi.wav", "ezgi.flac"}) {
-        NoteSounds sounds(parts->source);
-        const RenderOutcome outcome = renderToFile(piece, sounds, dir / name);
-        ASSERT_TRUE(outcome.written) << outcome.error.value_or("");
-        EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + ".yeni")));
-        SF_INFO info{};
-        SNDFILE* in = sf_open((dir / name).c_str(), SFM_READ, &info);
-        ASSERT_NE(in, nullptr) << name;
-        std::vector<std::int16_t> read(static_cast<std::size_t>(info.frames));
-        sf_read_short(in, read.data(), info.frames);
-        sf_close(in);
-        const int type = name[5] == 'w' ? SF_FORMAT_WAV : SF_FORMAT_FLAC;
-        EXPECT_EQ(std::tuple(info.samplerate, info.channels, info.format),
-                  std::tuple(44100, 1, type | SF_FORMAT_PCM_16));
-        EXPECT_EQ(read, frames) << name;
-    }
-}
-
+// No other format, no folder, a recording of days that does not fit a WAV file: nothing is tried.
 TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
-    const NoteEvents piece = melodyEvents(kMelody, "ezgi.ses", PlayerSettings{});
     NoteSounds sounds(parts->source);
-    const RenderOutcome mp3 = renderToFile(piece, sounds, dir / "ezgi.mp3");
-    EXPECT_FALSE(mp3.written);
-    EXPECT_THAT(mp3.error, Optional(HasSubstr(".wav")));
-    const RenderOutcome nowhere = renderToFile(piece, sounds, dir / "yok" / "ezgi.wav");
-    EXPECT_FALSE(nowhere.written);
-    EXPECT_TRUE(nowhere.error);
-    // A recording of days does not fit a WAV file; nothing is tried.
-    NoteEvents days = piece;
+    NoteEvents piece, days;
+    piece.endMs = 3000;
     days.endMs = 3.0 * 24 * 3600 * 1000;
-    const RenderOutcome tooLong = renderToFile(days, sounds, dir / "uzun.wav");
-    EXPECT_THAT(tooLong.error, Optional(HasSubstr("sığmayacak")));
-    EXPECT_FALSE(std::filesystem::exists(dir / "uzun.wav.yeni"));
-
+    for (const auto& [events, name, error] : {std::tuple{&piece, "ezgi.mp3", ".wav"},
+                                              {&piece, "yok/ezgi.wav", ""},
+                                              {&days, "uzun.wav", "sığmayacak"}}) {
+        const RenderOutcome outcome = renderToFile(*events, sounds, dir / name);
+        EXPECT_FALSE(outcome.written);
+        EXPECT_THAT(outcome.error, Optional(HasSubstr(error))) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + ".yeni")));
+    }
     // A stop midway (the progress is told once a second of sound) keeps the old file as it was.
     std::ofstream(dir / "eski.wav") << "eski";
-    NoteEvents long_ = piece;
-    long_.endMs = 3000;
     for (const bool goOn : {false, true}) {
         const RenderOutcome outcome =
-            renderToFile(long_, sounds, dir / "eski.wav", [&](double) { return goOn; });
+            renderToFile(piece, sounds, dir / "eski.wav", [&](double) { return goOn; });
         EXPECT_EQ(outcome.stopped, !goOn);
         EXPECT_EQ(outcome.written, goOn);
         EXPECT_FALSE(std::filesystem::exists(dir / "eski.wav.yeni"));
@@ -211,8 +154,9 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     }
 }
 
-TEST_F(Render, MelodiesAndRecordingsRenderAsThePlayersPlayThem) {
-    // Notes cut by notes and by rests, a silent note, a skipped record, triplets.
+// Notes cut by notes and by rests, a silent note, a skipped record, triplets; a recording; a
+// score of E4 with G4 over it, a rest, A4 and a chord whose second note shares the A's string.
+TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
     const std::string melody = melodyLine(8, 4, 3, 1) + melodyLine(10, 5, -5, 1) +
                                melodyLine(26, 0) + melodyLine(20, 3, 40, 1) + melodyLine(3, 0) +
                                "1,12,5,0,0,0,0,0,0,0\r\n1,2,4,0,0,0,0,0,0,0\r\n" +
@@ -221,46 +165,58 @@ TEST_F(Render, MelodiesAndRecordingsRenderAsThePlayersPlayThem) {
     const std::string recording = recordLine(12, 0, 200) + recordLine(14, 5, 333) +
                                   recordLine(26, 0, 0) + recordLine(9, 2, 150);
     std::ofstream(dir / "wavs" / "kayıt.txt", std::ios::binary) << recording;
+    std::filesystem::copy_file(ZEMBERA_TEST_DATA_DIR "/scores/akor.xml", dir / "akor.xml");
     program->instrument.mandalPos[14] = -3;
     controls.melodyNameBox = "ezgi";
-    for (const int mode : {2, 1, 0}) { // melody modes 2 and 1, then the recording
+    for (const int mode : {2, 1, 0, -1}) { // melody modes 2 and 1, the recording, the score
         live.clear();
         clock.now = 0;
-        controls.melodyMode = mode;
-        if (mode == 0) {
+        controls.melodyMode = std::max(mode, 0);
+        NoteEvents piece;
+        if (mode > 0) {
+            MelodyHandlers(*parts).yürüt10();
+            piece = melodyEvents(melody, "ezgi.ses", settings());
+        } else if (mode == 0) {
             program->instrument.mandalPos[14] = 4;
             program->tuning.ahenkShift = -1;
             RecordHandlers(*parts).Play_buton_Click();
+            piece = recordingEvents(recording, "kayıt.txt", settings());
         } else {
-            MelodyHandlers(*parts).yürüt10();
+            program->tuning.ahenkShift = 0;
+            program->tuning.tuningOffset[13] = 7.5F; // fine tuning sounds in both
+            program->instrument.vscrollValue = 50;   // and the tempo factor 50 / 40
+            scores::ScorePlayer(*parts).playIfScore("akor.xml");
+            messages.shown.clear(); // the score player tells what it placed
+            piece = scoreEvents(
+                scores::placeScore(
+                    scores::readScoreFile(dir / "akor.xml"),
+                    scores::standardSetup(program->tables, 0, &program->tuning.tuningOffset)),
+                50.0 / 40);
+            ASSERT_EQ(piece.events.size(), 5u);
+            EXPECT_TRUE(piece.events[1].together);
         }
         ASSERT_TRUE(messages.shown.empty()) << messages.shown.front();
-        const auto rendered = render(mode == 0 ? recordingEvents(recording, "kayıt.txt", settings())
-                                               : melodyEvents(melody, "ezgi.ses", settings()));
+        const auto rendered = render(piece);
         ASSERT_EQ(live.size(), rendered.size()) << mode;
         EXPECT_NE(rendered, std::vector<std::int16_t>(rendered.size(), 0));
         EXPECT_TRUE(live == rendered) << "mode " << mode;
+        // Written losslessly either way: the very frames, 16-bit mono at 44100 Hz.
+        const std::string name = mode % 2 ? "parça.flac" : "parça.wav";
+        NoteSounds sounds(parts->source);
+        const RenderOutcome outcome = renderToFile(piece, sounds, dir / name);
+        ASSERT_TRUE(outcome.written) << outcome.error.value_or("");
+        EXPECT_FALSE(std::filesystem::exists(dir / (name + ".yeni")));
+        SF_INFO info{};
+        SNDFILE* in = sf_open((dir / name).c_str(), SFM_READ, &info);
+        ASSERT_NE(in, nullptr) << name;
+        std::vector<std::int16_t> read(static_cast<std::size_t>(info.frames));
+        sf_read_short(in, read.data(), info.frames);
+        sf_close(in);
+        const int type = mode % 2 ? SF_FORMAT_FLAC : SF_FORMAT_WAV;
+        EXPECT_EQ(std::tuple(info.samplerate, info.channels, info.format),
+                  std::tuple(44100, 1, type | SF_FORMAT_PCM_16));
+        EXPECT_EQ(read, rendered) << name;
     }
-}
-
-TEST_F(Render, AScoreWithAChordRendersAsTheScorePlayerPlaysItEachNoteFromItsOnset) {
-    // E4 with G4 over it, a rest, A4 and a chord whose second note shares the A's string.
-    std::filesystem::copy_file(ZEMBERA_TEST_DATA_DIR "/scores/akor.xml", dir / "akor.xml");
-    program->tuning.tuningOffset[13] = 7.5F; // fine tuning sounds in both
-    program->instrument.vscrollValue = 50;   // and the tempo factor 50 / 40
-    scores::ScorePlayer(*parts).playIfScore("akor.xml");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    const NoteEvents piece =
-        scoreEvents(scores::placeScore(
-                        scores::readScoreFile(dir / "akor.xml"),
-                        scores::standardSetup(program->tables, 0, &program->tuning.tuningOffset)),
-                    50.0 / 40);
-    ASSERT_EQ(piece.events.size(), 5u);
-    EXPECT_TRUE(piece.events[1].together);
-    EXPECT_DOUBLE_EQ(piece.endMs, 3 * 500 * 1.25);
-    const auto rendered = render(piece);
-    ASSERT_EQ(live.size(), rendered.size());
-    EXPECT_TRUE(live == rendered);
 }
 
 } // namespace
