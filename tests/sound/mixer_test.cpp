@@ -20,26 +20,17 @@ std::vector<std::int16_t> render(Mixer& mixer, std::size_t frames, int channels 
     return out;
 }
 
+// Voices sum exactly up to the limits, then saturate instead of wrapping, in every channel.
 TEST(Mixer, VoicesSumSaturatingInEveryChannel) {
     Mixer mixer;
-    const auto a = test::rampSamples(500);
-    mixer.playAlias(0, pcmOf(a));
-    mixer.playAlias(kAliasVoices - 1, pcmOf(constant(200, -1000)));
-    mixer.playMemory(pcmOf(constant(300, 7)));
     EXPECT_FALSE(mixer.playAlias(kAliasVoices, pcmOf(constant(10, 1)))); // no such voice
-    const auto out = render(mixer, 600, 2);
-    for (std::size_t i = 0; i < 600; ++i) {
-        const int sum = (i < a.size() ? a[i] : 0) + (i < 200 ? -1000 : 0) + (i < 300 ? 7 : 0);
-        ASSERT_EQ(out[2 * i], std::clamp(sum, -32768, 32767)) << "frame " << i;
-        ASSERT_EQ(out[2 * i + 1], out[2 * i]) << "frame " << i;
-    }
-    // Exact up to the limits, then saturated instead of wrapped.
     for (const auto& [value, memory, expected] :
          {std::tuple{1260, -1, 26 * 1260 - 1}, {30000, -30000, 32767}, {-30000, 0, -32768}}) {
         for (std::size_t v = 0; v < 26; ++v)
             mixer.playAlias(v, pcmOf(constant(64, static_cast<std::int16_t>(value))));
         mixer.playMemory(pcmOf(constant(64, static_cast<std::int16_t>(memory))));
-        EXPECT_EQ(render(mixer, 64), constant(64, static_cast<std::int16_t>(expected))) << value;
+        EXPECT_EQ(render(mixer, 64, 2), constant(128, static_cast<std::int16_t>(expected)))
+            << value;
     }
 }
 
@@ -64,16 +55,6 @@ TEST(Mixer, GainScalesWithRoundingAndAFadeFallsInAStraightLineToSilenceWithin5Ms
         ASSERT_TRUE(out[i] < out[i - 1] && out[i - 1] - out[i] <= 101) << i; // no click
     EXPECT_EQ(out[kReleaseFadeFrames - 1], 100);                             // the last step
     EXPECT_EQ(test::slice(out, kReleaseFadeFrames, 380), constant(380, 0));
-
-    // From the voice's gain, across a chunk boundary; a second release does not restart it.
-    mixer.playAlias(0, pcmOf(constant(10000, 16000)), 0.5F);
-    render(mixer, kMixChunkFrames - 100);
-    mixer.fadeAlias(0);
-    mixer.fadeAlias(0);
-    out = render(mixer, 400);
-    EXPECT_EQ(out[0], 8000);
-    EXPECT_EQ(out[kReleaseFadeFrames - 1], std::lrint(8000.0F / kReleaseFadeFrames));
-    EXPECT_EQ(out[kReleaseFadeFrames], 0);
 
     // A sound that ends before its fade; the memory channel and other voices go on meanwhile.
     EXPECT_FALSE(mixer.fadeAlias(kAliasVoices));

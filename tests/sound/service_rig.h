@@ -24,8 +24,12 @@ inline std::vector<std::int16_t> pcmSamples(const PcmSound& sound) {
     return samplesIn({sound.data, 2 * sound.frames});
 }
 
+inline SoundImagePtr share(const std::vector<std::uint8_t>& bytes) {
+    return std::make_shared<const SoundImage>(asImage(bytes));
+}
+
 inline SoundImagePtr imageOf(const std::vector<std::int16_t>& samples) {
-    return std::make_shared<const SoundImage>(asImage(canonicalWav(samples)));
+    return share(canonicalWav(samples));
 }
 
 inline std::vector<std::int16_t> constant(std::size_t count, std::int16_t value) {

@@ -89,19 +89,11 @@ inline std::vector<std::uint8_t> readFile(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The value of `width` bytes at `at`, little-endian.
-inline std::uint32_t littleEndian(std::span<const std::uint8_t> bytes, std::size_t at, int width) {
-    std::uint32_t v = 0;
-    for (int i = width - 1; i >= 0; --i)
-        v = v << 8 | bytes[at + static_cast<std::size_t>(i)];
-    return v;
-}
-
 // The bytes read as consecutive 16-bit little-endian values; a stray last byte is left out.
 inline std::vector<std::int16_t> samplesIn(std::span<const std::uint8_t> bytes) {
     std::vector<std::int16_t> v(bytes.size() / 2);
     for (std::size_t i = 0; i < v.size(); ++i)
-        v[i] = static_cast<std::int16_t>(littleEndian(bytes, 2 * i, 2));
+        v[i] = static_cast<std::int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return v;
 }
 

@@ -22,15 +22,11 @@ using test::Bytes;
 using test::canonicalWav;
 using test::rampSamples;
 using test::riffAndFormat;
+using test::share;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 Bytes head(std::uint16_t channels = 1) {
     return riffAndFormat(channels, 44100, 16);
-}
-
-SoundImagePtr share(const std::vector<std::uint8_t>& bytes) {
-    return std::make_shared<const SoundImage>(test::asImage(bytes));
 }
 
 // What the reader takes from each file: the data chunk's id (as read in place, "data" when
@@ -78,21 +74,17 @@ TEST(WavReader, SamplesComeFromTheDataChunkWhereverItLiesAndOnlyFromWhatTheFileH
     test::expectGolden("sound/read_samples.txt", out.str());
 }
 
+// A file on disk that cannot be read gives the one message.
 TEST(WavReader, AFileOnDiskThatCannotBeReadGivesAMessage) {
     test::TempDir dir;
-    RecordedMessages messages;
     test::writeFile(dir.path() / "good.wav", canonicalWav(rampSamples(5)));
-    test::writeFile(dir.path() / "empty.wav", {});
     test::writeFile(dir.path() / "text.wav", {'h', 'e', 'l', 'l', 'o'});
-    const auto good = ReadWavSamples(dir.path() / "good.wav", messages);
-    ASSERT_TRUE(good);
-    EXPECT_EQ(good->sourceSamples, rampSamples(5));
-    EXPECT_THAT(messages.shown, IsEmpty());
-    for (const char* name : {"empty.wav", "text.wav", "missing.wav"}) {
-        messages.shown.clear();
-        EXPECT_FALSE(ReadWavSamples(dir.path() / name, messages)) << name;
-        EXPECT_THAT(messages.shown, ElementsAre("File format not recognized!")) << name;
-    }
+    RecordedMessages messages;
+    EXPECT_TRUE(ReadWavSamples(dir.path() / "good.wav", messages));
+    EXPECT_FALSE(ReadWavSamples(dir.path() / "text.wav", messages));
+    EXPECT_FALSE(ReadWavSamples(dir.path() / "missing.wav", messages));
+    EXPECT_THAT(messages.shown,
+                ElementsAre("File format not recognized!", "File format not recognized!"));
 }
 
 SoundImagePtr wavOf(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
