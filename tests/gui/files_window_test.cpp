@@ -15,6 +15,8 @@
 
 #include "files/record_file.h"
 #include "render/offline_render.h"
+#include "shell/qt_messages.h"
+#include "shell/turkish_translation.h"
 
 namespace zembera {
 namespace {
@@ -180,6 +182,21 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     duringLoop([&] { window->close(); });
     click(window->aç_kapa_buton);
     record("uzun ezgide pencere kapandı");
+
+    // Closing asks in Turkish (the buttons too); a session end does not ask.
+    ASSERT_TRUE(installTurkishTranslation()) << "qtbase_tr missing";
+    const auto question = makeQuestionBox(kCloseQuestion, window.get());
+    for (QAbstractButton* b :
+         {makeMessageBox("bir perde seçin", window.get())->button(QMessageBox::Ok),
+          question->button(QMessageBox::Yes), question->button(QMessageBox::No)})
+        log << b->text().remove('&').toStdString() << "\n";
+    window->show();
+    messages.answer = false;
+    QTest::mouseClick(window->exitButton, Qt::LeftButton);
+    record("çıkışa hayır");
+    window->setSessionEnding(true);
+    window->close();
+    record("oturum sonunda kapandı");
 
     text = log.str();
     const std::string folder = dir.string();

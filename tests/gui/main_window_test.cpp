@@ -1,18 +1,13 @@
 // The main window driven by real keys and clicks: keyboard and mouse reach the instrument, keys
-// around an open dialog, and closing.
+// around an open dialog.
 
 #include "window_fixture.h"
 
 #include <QDialog>
 #include <QLineEdit>
 
-#include "shell/qt_messages.h"
-#include "shell/turkish_translation.h"
-
 namespace zembera {
 namespace {
-
-using ::testing::ElementsAre;
 
 class Window : public test::WindowFixture {
   protected:
@@ -96,24 +91,6 @@ TEST_F(Window, RealKeysAndClicksMatchTheApprovedTranscript) {
     QTest::keyClick(handle(), Qt::Key_Down);
     step("kutu kapandı, aşağı");
     test::expectGolden("gui/real_use.txt", log.str());
-}
-
-TEST_F(Window, ClosingAsksInTurkishAndASessionEndDoesNot) {
-    ASSERT_TRUE(installTurkishTranslation()) << "qtbase_tr missing";
-    auto plain = [](QAbstractButton* b) { return b->text().remove('&'); };
-    EXPECT_EQ(plain(makeMessageBox("bir perde seçin", window.get())->button(QMessageBox::Ok)),
-              QStringLiteral("Tamam"));
-    const auto question = makeQuestionBox(kCloseQuestion, window.get());
-    EXPECT_EQ(plain(question->button(QMessageBox::Yes)), QStringLiteral("Evet"));
-    EXPECT_EQ(plain(question->button(QMessageBox::No)), QString::fromUtf8("Hayır"));
-
-    messages.answer = false;
-    QTest::mouseClick(window->exitButton, Qt::LeftButton);
-    EXPECT_TRUE(window->isVisible());
-    window->setSessionEnding(true);
-    window->close();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_THAT(messages.asked, ElementsAre("Bu proğramı kapatmak istiyormusunuz ?"));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "window_fixture.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -177,6 +178,17 @@ TEST_F(TuningWindow, StepsMatchTheApprovedTranscript) {
     program->tuning.tuningOffset[12] = -2.0f;
     log << "dışa aktarıldı " << controls().exportTo(dir / "ayar") << ", syx "
         << std::filesystem::file_size(dir / "ayar.syx") << "\n";
+    // The caption's first line of the detail switch takes the click; the options give the
+    // keyboard back.
+    QTest::mouseClick(window->detailCheck, Qt::LeftButton, {},
+                      QPoint(window->detailCheck->width() - 3, 2));
+    for (QRadioButton* option : {window->melodyModeButtons[3], window->replayModeButtons[2]}) {
+        option->setFocus();
+        QApplication::processEvents();
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(5, 6));
+        log << "seçenek " << option->isChecked() << window->instrumentPicture->hasFocus() << ", ";
+    }
+    record("ayrıntı " + std::to_string(program->instrument.detailShown));
     test::expectGolden("gui/ayar.scl", fileBytes(dir / "ayar.scl"));
     test::expectGolden("gui/ayar.kbm", fileBytes(dir / "ayar.kbm"));
     test::expectGolden("gui/tuning_window.txt", log.str());
