@@ -185,10 +185,10 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
 
     // Closing asks in Turkish (the buttons too); a session end does not ask.
     ASSERT_TRUE(installTurkishTranslation()) << "qtbase_tr missing";
+    const auto box = makeMessageBox("bir perde seçin", window.get());
     const auto question = makeQuestionBox(kCloseQuestion, window.get());
-    for (QAbstractButton* b :
-         {makeMessageBox("bir perde seçin", window.get())->button(QMessageBox::Ok),
-          question->button(QMessageBox::Yes), question->button(QMessageBox::No)})
+    for (QAbstractButton* b : {box->button(QMessageBox::Ok), question->button(QMessageBox::Yes),
+                               question->button(QMessageBox::No)})
         log << b->text().remove('&').toStdString() << "\n";
     window->show();
     messages.answer = false;
