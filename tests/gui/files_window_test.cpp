@@ -14,7 +14,6 @@
 #include <set>
 
 #include "files/record_file.h"
-#include "render/offline_render.h"
 #include "shell/qt_messages.h"
 #include "shell/turkish_translation.h"
 

@@ -36,7 +36,6 @@ class TuningWindow : public test::WindowFixture {
         ASSERT_FALSE(window->instrumentPicture->hasFocus());
     }
     SystemControls& controls() { return window->systemControls(); }
-    QString systemShown() { return controls().list->currentText(); }
     // Opens the system list with a click and clicks the entry `name`.
     void chooseSystem(const char* name) {
         QComboBox* list = controls().list;
@@ -52,7 +51,6 @@ class TuningWindow : public test::WindowFixture {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
         QTest::qWait(0);
     }
-    double cents(int s) { return program->tables.centTable(s, pos()[s]); }
     // Logs what a step could change: the system shown and the list's length, the degree shift (bar
     // and box) and its total, the level and octave division chosen, the transposed setting, string
     // 7's fine tuning, the cents of the last note, the makam name, whether the key map shows string
@@ -65,7 +63,7 @@ class TuningWindow : public test::WindowFixture {
                 flags += b == nullptr ? "" : b->isChecked() ? "1" : "0";
             return flags;
         };
-        log << what << ": sistem " << systemShown().toStdString() << " ("
+        log << what << ": sistem " << controls().list->currentText().toStdString() << " ("
             << controls().list->count() << "), kaydırma " << window->degreeShiftBar->value() << " ["
             << window->degreeShiftBox->text().toStdString() << "] toplam "
             << program->tuning.totalDegreeShift << ", seviye " << checked(window->pitchLevelButtons)
@@ -77,7 +75,8 @@ class TuningWindow : public test::WindowFixture {
             << test::columnRowHas(*window, 25, 60, 89, test::kRed) << ", şerit "
             << (window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30) == test::kRed);
         for (int s : {9, 12, 16, 25})
-            log << ", tel " << s << " " << pos()[s] << " " << cents(s);
+            log << ", tel " << s << " " << pos()[s] << " "
+                << program->tables.centTable(s, pos()[s]);
         note("\n  pencere");
     }
 };
