@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
-
 #include <sstream>
 #include <vector>
 
@@ -12,24 +10,10 @@
 #include "instrument/mouse_zones.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
+#include "support/picture_stack.h"
 
 namespace zembera {
 namespace {
-
-// The pictures one below the other, on grey.
-QImage stacked(const std::vector<QImage>& images) {
-    int width = 0, height = 0;
-    for (const QImage& image : images) {
-        width = std::max(width, image.width());
-        height += image.height() + 4;
-    }
-    QImage all(width, height, QImage::Format_RGB32);
-    all.fill(qRgb(128, 128, 128));
-    QPainter p(&all);
-    for (int i = 0, y = 0; i < static_cast<int>(images.size()); y += images[i++].height() + 4)
-        p.drawImage(0, y, images[i]);
-    return all;
-}
 
 class InstrumentPictures : public ::testing::Test {
   protected:
@@ -57,7 +41,7 @@ TEST_F(InstrumentPictures, DrawingMatchesItsApprovedPictures) {
     const QImage labelled = canvas.image().copy(0, 0, 560, 420);
     eraseLabels(canvas);
     test::expectGoldenImage("instrument/labels.png",
-                            stacked({labelled, canvas.image().copy(0, 0, 560, 420)}));
+                            test::stacked({labelled, canvas.image().copy(0, 0, 560, 420)}));
 }
 
 // Upright and lifted mandals, numbers and the string line for the widest and narrowest strings,
@@ -81,7 +65,7 @@ TEST_F(InstrumentPictures, MandalStripMatchesItsApprovedPictures) {
                    << p.width << ", resim " << canvas.width() << "\n";
         drawn.push_back(canvas.image());
     }
-    test::expectGoldenImage("instrument/mandal_strip.png", stacked(drawn));
+    test::expectGoldenImage("instrument/mandal_strip.png", test::stacked(drawn));
     test::expectGolden("instrument/mandal_strip.txt", placements.str());
 }
 
@@ -92,45 +76,22 @@ TEST_F(InstrumentPictures, MouseZonesMatchTheApprovedDump) {
     for (double y : {20.0, 20.99, 21.0, 21.5, 36.0, 36.5, 36.51, 37.0, 37.5, 51.5, 66.5, 80.0,
                      396.0, 397.0, 409.0, 409.01, 410.0})
         log << "y " << y << ": tel " << stringAtY(y) << "\n";
-    for (auto [x, y] : {std::pair{700.0, 30.0},
-                        {600.0, 30.0},
-                        {623.0, 30.0},
-                        {623.5, 30.0},
-                        {729.9, 30.0},
-                        {730.0, 30.0},
-                        {300.0, 400.0},
-                        {198.0, 400.0},
-                        {199.0, 400.0},
-                        {436.0, 200.0},
-                        {437.0, 200.0},
-                        {700.0, 20.0},
-                        {700.0, 410.0}})
+    const double plucks[][2] = {{700, 30},  {600, 30},  {623, 30},  {623.5, 30}, {729.9, 30},
+                                {730, 30},  {300, 400}, {198, 400}, {199, 400},  {436, 200},
+                                {437, 200}, {700, 20},  {700, 410}};
+    for (const auto& [x, y] : plucks)
         log << "çekme " << x << "," << y << ": tel " << pluckedString(x, y, state) << "\n";
-    for (auto [s, x] : {std::pair{12, 151.0},
-                        {12, 152.0},
-                        {12, 166.9},
-                        {12, 167.0},
-                        {12, 168.0},
-                        {12, 290.0},
-                        {12, 486.0},
-                        {12, 487.0},
-                        {12, 100.0},
-                        {1, 152.0},
-                        {1, 342.0},
-                        {1, 344.0},
-                        {6, 152.0},
-                        {0, 152.0}}) {
+    const double stripPoints[][2] = {{12, 151}, {12, 152}, {12, 166.9}, {12, 167}, {12, 168},
+                                     {12, 290}, {12, 486}, {12, 487},   {12, 100}, {1, 152},
+                                     {1, 342},  {1, 344},  {6, 152},    {0, 152}};
+    for (const auto& [s, x] : stripPoints) {
         state.currentString = static_cast<std::int16_t>(s);
         const std::optional<int> slot = mandalSlotAt(x, state);
         log << "tel " << s << " şerit x " << x << ": "
             << (slot ? std::to_string(*slot) : std::string("yok")) << "\n";
     }
-    for (auto [x, y] : {std::pair{10.0, 10.0},
-                        {40.0, 60.0},
-                        {26.9, 44.9},
-                        {27.0, 44.0},
-                        {10.0, 45.0},
-                        {27.0, 45.0}})
+    const double quadrants[][2] = {{10, 10}, {40, 60}, {26.9, 44.9}, {27, 44}, {10, 45}, {27, 45}};
+    for (const auto& [x, y] : quadrants)
         log << "akort " << x << "," << y << ": " << tuningStep(x, y) << "\n";
     test::expectGolden("instrument/mouse_zones.txt", log.str());
 }
