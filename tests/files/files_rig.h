@@ -63,30 +63,10 @@ class ClockedSound : public SoundOutput {
         beside.push_back({alias, note.s, clock_.now});
     }
 
-    std::vector<double> onsets() const {
-        std::vector<double> out;
-        for (const auto& e : events) {
-            if (!e.stop) out.push_back(e.at);
-        }
-        return out;
-    }
     Plays plays() const {
         Plays out;
         for (const auto& e : events) {
             if (!e.stop) out.emplace_back(e.string, e.mandal);
-        }
-        return out;
-    }
-    int stops() const { return static_cast<int>(events.size() - onsets().size()); }
-    // From the start of each sound to the stop that ends it.
-    std::vector<double> lengths() const {
-        std::vector<double> out;
-        double start = 0;
-        for (const auto& e : events) {
-            if (e.stop)
-                out.push_back(e.at - start);
-            else
-                start = e.at;
         }
         return out;
     }

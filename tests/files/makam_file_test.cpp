@@ -18,17 +18,6 @@ using test::writeBytes;
 const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
                              6, -7, 0, 3, -1, 0,  -3, 6, 11, -8, 2,  -1, 12};
 
-TEST(MakamList, TurkishOrderWithCapitalsBesideSmallLetters) {
-    std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
-                                   "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
-                                   "İsfahan", "dügah", "saba", "Acem",   "rast 10", "rast 2"};
-    sortTurkish(names);
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"acem", "Acem", "Bayati", "cez", "Çargah", "dügah", "ırak",
-                                        "Irak", "ısfahan", "irak", "İsfahan", "rast 2", "rast 10",
-                                        "saba", "segah", "şehnaz", "Uşşak", "Zirgüle"}));
-}
-
 class Makam : public test::FilesRig {
   protected:
     void SetUp() override {
@@ -45,7 +34,7 @@ class Makam : public test::FilesRig {
 // The file saved (each position on a line, an old file replaced without asking) and the names
 // listed after saving under any name the file system takes (hidden files and other extensions
 // aside; 240 characters and ".mkm" are 244 of the 255 bytes a name may have), as one approved
-// dump; then loading them back and a folder in the way.
+// dump with a list of names in the Turkish order; then loading them back and a folder in the way.
 TEST_F(Makam, SaveWritesEachPositionOnALineAndLoadBringsThemBackWithTheName) {
     PerString16 p{0, 3, -2, 8};
     p[26] = -8;
@@ -61,6 +50,13 @@ TEST_F(Makam, SaveWritesEachPositionOnALineAndLoadBringsThemBackWithTheName) {
         save(name);
     for (const std::string& name : makamFileNames(dir))
         dump += "[" + name + "]\n";
+    // The Turkish order, capitals beside small letters.
+    std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
+                                   "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
+                                   "İsfahan", "dügah", "saba", "Acem",   "rast 10", "rast 2"};
+    sortTurkish(names);
+    for (const std::string& name : names)
+        dump += name + " ";
     test::expectGolden("files/makam_save.txt", dump);
     EXPECT_TRUE(messages.shown.empty() && messages.asked.empty());
     EXPECT_EQ(controls.makamListRefreshes, 4);
