@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/basic_print.h"
+#include "common/text_fields.h"
 #include "support/golden.h"
 
 namespace zembera {
@@ -41,6 +42,59 @@ TEST(FormatPicture, DigitsRoundingSignsAndNamesOfNonNumbers) {
         << PrintLine().text("abcdefghijklmnop").number(2).finish()
         << PrintLine().text("ışık").number(1).finish();
     test::expectGolden("common/numbers.txt", out.str());
+}
+
+// Reads `text` field by field as `ops` asks (n a number, i a whole number from -10 to 10, t a
+// text): each value with the line it stood on, or the message of its fault, and whether the end
+// was reached.
+std::string trace(const std::string& text, const std::string& ops) {
+    FieldReader in(text, "Dizek.txt");
+    std::ostringstream out;
+    for (char op : ops) {
+        try {
+            std::ostringstream value;
+            if (op == 'n') value << in.readNumber();
+            if (op == 'i') value << in.readInteger(-10, 10, "tel");
+            if (op == 't') value << '[' << in.readText() << ']';
+            out << ' ' << value.str() << '@' << in.line();
+        } catch (const FormatError& e) {
+            out << " {" << e.what() << '}';
+        }
+    }
+    out << (in.atEnd() ? " | son\n" : " | devam\n");
+    return out.str();
+}
+
+// Separators are commas, blanks and line ends (lone carriage returns too); texts are quoted or
+// run up to a comma or the line end; a bad field names the file, the line and what stood there;
+// missing items, partial numbers and whole numbers out of range are refused. Then texts decoded
+// (UTF-8 kept, other bytes as Windows-1254), fitted to widths in characters, and the number at
+// the start of a text as BASIC's VAL reads it.
+TEST(FieldReader, ReadsFieldsDecodesTextsAndFitsThem) {
+    std::string out = trace("1,2 3\r\n  -4.5 ,+6\n7\r8\r\r9", "nnnnnnnn");
+    out += trace("\"Kaba, Çargâh\",  Rast dügâh  ,x\r\n\"\"\r\n", "tttt");
+    out += trace("1,2\n3,abc\n", "nnnn");
+    out += trace("  \r\n", "nt");
+    out += trace("12x 1e 1.5 200 3", "nniii");
+    out += trace("\"never closed\n1", "t");
+    // "Þehnaz ýþýk" as the Turkish code page writes Şehnaz ışık; an overlong or truncated
+    // sequence is not UTF-8.
+    for (const char* bytes : {"Çargâh",
+                              "\xDE"
+                              "ehnaz \xFD\xFE\xFDk",
+                              "\xC7"
+                              "ar\xF0",
+                              "\xC0\xAF", "a\xE2\x82"})
+        out += decodeText(bytes) + "\n";
+    for (const auto& [text, width] : {std::pair<const char*, std::size_t>{"Çargâh", 8},
+                                      {"Dik Acem Aşiran", 6},
+                                      {"ışık", 2},
+                                      {"Şehnaz", 9}})
+        out += "[" + fitToWidth(text, width) + "] " + std::to_string(characterCount(text)) + "\n";
+    for (const char* text : {"01", "013081", " 2 7", "1_", "ab", "", "-3.5x", "1e3", "1e"})
+        out +=
+            std::string(text) + " -> " + (std::ostringstream() << leadingNumber(text)).str() + "\n";
+    test::expectGolden("common/text_fields.txt", out);
 }
 
 } // namespace
