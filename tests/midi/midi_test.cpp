@@ -1,0 +1,446 @@
+// Keyboard messages, the key each note sounds and the MPE byte stream against the published MPE
+// 1.0 (RPN 6 configures the zone, RPN 0 the bend range), each as an approved dump; the keyboard's
+// notes and the program's notes going out as MPE on a loaded program; the real MIDI ports.
+
+#include <gtest/gtest.h>
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iomanip>
+#include <sstream>
+#include <thread>
+
+#include "midi/midi_event_queue.h"
+#include "midi/midi_inputs.h"
+#include "midi/midi_keys.h"
+#include "midi/midi_mapping.h"
+#include "midi/midi_player.h"
+#include "midi/mpe_encoder.h"
+#include "midi/mpe_sound_output.h"
+#include "midi/velocity.h"
+#include "shell/startup_loader.h"
+#include "sound/patched_sample.h"
+#include "sound/pcm_decode.h"
+#include "sound/service_rig.h"
+#include "support/golden.h"
+#include "support/program_folder.h"
+#include "support/view_calls.h"
+
+namespace zembera {
+namespace {
+
+std::string hex(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    char b[4];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(b, sizeof b, " %02X", byte);
+        out += b;
+    }
+    return out;
+}
+
+// Each message and the notes it starts and stops.
+TEST(MidiKeys, NotesSoundFromNoteOnToNoteOffOrTheSustainPedalsLiftOrAllNotesOff) {
+    MidiKeys keys;
+    // Messages in hex; a status byte (80..FF) starts the next one.
+    const char* steps =
+        // On any channel; velocity 0 is an off; a second off stops nothing.
+        "90 3C 64  83 3C 28  9F 3D 01  9F 3D 00  80 3D 00 "
+        // Other messages do nothing: pitch bend, modulation, aftertouch, the clock.
+        "E0 00 40  B0 01 64  A0 3C 64  F8 "
+        // The pedal holds released notes; a replayed sustained key restarts and is held again;
+        // 67 is still held when the pedal lifts; the pedal is down from 64 to 127.
+        "90 3C 64  90 40 64  B0 40 7F  80 3C 00  90 43 64  90 3C 14  80 3C 00  B0 40 40 "
+        "B0 40 3F  80 43 00 "
+        // All notes off stops held and sustained notes.
+        "B0 40 7F  90 2D 64  80 2D 00  B0 7B 00  80 40 00";
+    std::vector<std::vector<std::uint8_t>> messages;
+    std::istringstream in(steps);
+    for (unsigned byte; in >> std::hex >> byte;) {
+        if (byte >= 0x80) messages.emplace_back();
+        messages.back().push_back(static_cast<std::uint8_t>(byte));
+    }
+    std::string out;
+    for (const auto& message : messages) {
+        out += hex(message) + ":";
+        for (const MidiNoteEvent& e : keys.handle(message.data(), message.size())) {
+            out += e.kind == MidiNoteEvent::Start
+                       ? " başla " + std::to_string(e.note) + "/" + std::to_string(e.velocity)
+                       : " bitir " + std::to_string(e.note);
+        }
+        out += "\n";
+    }
+    test::expectGolden("midi/keys.txt", out);
+}
+
+// Full velocity is today's level, 64 about -12 dB, and the curve rises smoothly.
+TEST(Velocity, FullVelocityIsTodaysLevelAndTheCurveRisesSmoothly) {
+    std::string out;
+    char line[16];
+    for (int v = 0; v <= 127; ++v) {
+        std::snprintf(line, sizeof line, "%.6f%s", velocityGain(v), v % 8 == 7 ? "\n" : " ");
+        out += line;
+    }
+    test::expectGolden("midi/velocity.txt", out);
+}
+
+// Each position marked with itself, but string 3 lacks a sharp and string 2 a sharp and a flat.
+PitchTables tablesWithMarks() {
+    PitchTables t;
+    for (int s = 1; s <= kStringCount; ++s)
+        for (int m = s <= 7 ? mandalMinOf(s) : kMandalLow;
+             m <= (s <= 7 ? mandalMaxOf(s) : kMandalHigh); ++m)
+            t.mandalMark(s, m) = static_cast<std::int16_t>(m);
+    t.mandalMark(1, 5) = 6; // string 1 reaches its sharp at position 5 and also at 6
+    t.mandalMark(3, 6) = 4;
+    t.mandalMark(2, 6) = 3;
+    t.mandalMark(2, -5) = -4;
+    return t;
+}
+
+// The target of every key: white keys their string as it stands, black keys the string below
+// at its sharp, else the string above at its flat; then with C4's string without its sharp.
+TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
+    PitchTables t = tablesWithMarks();
+    InstrumentState st;
+    setMandalRanges(st);
+    st.mandalPos.fill(-2);
+    st.mandalPos[26] = -3;
+    st.mandalPos[17] = 0;
+    st.mandalPos[1] = 4;
+    std::string out;
+    for (int round = 0; round < 2; ++round) {
+        for (int note = 0; note <= 127; ++note) {
+            const auto target = midiKeyTarget(note, t, st);
+            if (!target && (note < 44 || note > 90)) continue;
+            out += std::to_string(note) + ": ";
+            out += !target ? "yok\n"
+                           : "tel " + std::to_string(target->string) + " konum " +
+                                 std::to_string(target->position) +
+                                 (target->currentPosition ? " (beyaz)\n" : "\n");
+        }
+        out += "# 17 loses its sharp\n";
+        t.mandalMark(17, 6) = 5;
+    }
+    // Of several positions with the mark, the one nearest the open string.
+    for (auto [s, mark] : {std::pair{1, 6}, {3, 6}, {12, -6}, {0, 6}, {27, 6}}) {
+        const auto position = positionWithMark(t, s, mark);
+        out += "tel " + std::to_string(s) + " işaret " + std::to_string(mark) + ": " +
+               (position ? std::to_string(*position) : "yok") + "\n";
+    }
+    test::expectGolden("midi/mapping.txt", out);
+}
+
+// The configuration, the bend of known cents (0 cents is 262 Hz, 2.48 cents above the
+// equal-tempered C4; one cent is 8192 / 4800 steps of the 48-semitone range) and the stream of
+// member channels: bend first, note-off on the note's channel, the channel released longest ago
+// next, a restart ending the sounding note, the oldest note ended for a sixteenth.
+TEST(Mpe, ConfigurationBendsAndMemberChannels) {
+    // The manager channel's zone, then each member channel's bend range.
+    const std::vector<std::uint8_t> config = MpeEncoder::configuration();
+    std::string out;
+    for (std::size_t at = 0; at < config.size(); at += at == 0 ? 9 : 12) {
+        const auto end =
+            config.begin() + static_cast<long>(std::min(config.size(), at == 0 ? 9 : at + 12));
+        out += "yapılandırma:" + hex({config.begin() + static_cast<long>(at), end}) + "\n";
+    }
+    const double c4 = -1200 * std::log2(262.0 / 261.6255653);
+    for (double cents : {0.0, 49.0, 150.5, 900.0, 922.64, -100000.0, 100000.0}) {
+        const MpePitch p = mpePitch(c4 + cents);
+        out += std::to_string(cents) + " sent: nota " + std::to_string(p.note) + " bükme " +
+               std::to_string(p.bend) + "\n";
+    }
+    out += "262 Hz: nota " + std::to_string(mpePitch(0).note) + " bükme " +
+           std::to_string(mpePitch(0).bend) + "\n";
+    MpeEncoder mpe;
+    out += "on 10:" + hex(mpe.noteOn(10, c4, 100)) + "\n";
+    out += "on 11:" + hex(mpe.noteOn(11, c4 + 400, 127)) + "\n";
+    out += "off 10:" + hex(mpe.noteOff(10)) + "\n";
+    out += "off 10:" + hex(mpe.noteOff(10)) + "\n";
+    out += "on 12:" + hex(mpe.noteOn(12, c4 + 50, 1)) + "\n";
+    out += "on 11:" + hex(mpe.noteOn(11, c4, 90)) + "\n";
+    out += "on beyond the ids:" + hex(mpe.noteOn(kMpeNoteIds, 0, 100)) + "\n";
+    MpeEncoder full;
+    for (int id = 0; id < 15; ++id)
+        full.noteOn(id, 100.0 * id, 100);
+    out += "on 15 of 16:" + hex(full.noteOn(15, 1500, 100)) + "\n";
+    out += "off 0:" + hex(full.noteOff(0)) + "\n";
+    out += "off 15:" + hex(full.noteOff(15)) + "\n";
+    test::expectGolden("midi/mpe.txt", out);
+}
+
+// The real MIDI system through RtMidi, where the ALSA sequencer exists: a port plugged in later is
+// opened and its notes arrive.
+TEST(MidiPorts, APortPluggedInLaterIsOpenedAndItsNotesArrive) {
+    MidiEventQueue queue;
+    MidiInputs inputs(queue);
+    std::error_code error;
+    if (!std::filesystem::exists("/dev/snd/seq", error))
+        GTEST_SKIP() << "no ALSA sequencer (/dev/snd/seq): no MIDI system to test";
+    ASSERT_TRUE(inputs.available()) << inputs.status();
+    RtMidiOut keyboard(RtMidi::LINUX_ALSA, "zembera test keyboard");
+    keyboard.openVirtualPort("keys");
+    EXPECT_TRUE(inputs.rescan());
+    const std::vector<unsigned char> on{0x90, 60, 100};
+    keyboard.sendMessage(&on);
+    std::vector<MidiEvent> events;
+    for (int i = 0; i < 200 && events.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        queue.takeAll(events);
+    }
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].bytes[0], 0x90);
+    EXPECT_EQ(events[0].bytes[1], 60);
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+class RecordedNotes : public MidiNoteOutput {
+  public:
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
+        plays.push_back({alias, sound, gain});
+        return true;
+    }
+    void FadeNoteClose(const std::string& alias) override { fades.push_back(alias); }
+    struct Play {
+        std::string alias;
+        PcmSound sound;
+        float gain;
+    };
+    std::vector<Play> plays;
+    std::vector<std::string> fades;
+};
+
+// Whether `sound` holds the samples `image` decodes to.
+bool sameSound(const PcmSound& sound, const SoundImagePtr& image) {
+    const auto decoded = decodeWav(image);
+    return decoded && test::pcmSamples(*decoded) == test::pcmSamples(sound);
+}
+
+// The sound output of the program over a sound service, rendered on the test's thread.
+class OnTheService : public SoundOutput {
+  public:
+    explicit OnTheService(SoundService& sound) : sound_(sound) {}
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        sound_.PlayImage(image, flags);
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        return sound_.MciOpenPlay(file, alias);
+    }
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override {
+        return sound_.MciOpenPlay(file, alias, content);
+    }
+    void MciStopClose(const std::string& alias) override { sound_.MciStopClose(alias); }
+    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override {
+        zembera::PlayPatchedSample(sound_, source, s, m);
+    }
+    void StopAllSound() override { sound_.StopAllSound(); }
+
+  private:
+    SoundService& sound_;
+};
+
+class MidiPlaying : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::makeProgramFolder(dir.path(), 2000);
+        auto result = loadProgram(dir.path(), messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        source = std::make_unique<PatchedSampleSource>(
+            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
+                                program->tables, program->tuning.tuningOffset});
+        player = std::make_unique<MidiPlayer>(MidiPlayerParts{
+            program->instrument, program->tables, *program->sounds, *source, notes, view, &mpe});
+    }
+    void send(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+        const std::uint8_t bytes[3] = {a, b, c};
+        player->handle(bytes, 3);
+    }
+    InstrumentState& st() { return program->instrument; }
+    const std::string& alias(int s) { return program->samples.mciAlias[s]; }
+    // The MPE messages sent since the last call, one a line in hex, under `title`.
+    std::string stream(const std::string& title) {
+        std::string out = "# " + title + "\n";
+        for (; shown < sent.size(); ++shown)
+            out += hex(sent[shown]).substr(1) + "\n";
+        return out;
+    }
+
+    test::TempDir dir;
+    RecordedMessages messages;
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<PatchedSampleSource> source;
+    RecordedNotes notes;
+    test::ViewCalls view;
+    MpeNotes mpe;
+    std::vector<Bytes> sent;
+    std::size_t shown = 0;
+    std::unique_ptr<MidiPlayer> player;
+};
+
+// The keyboard's messages as one approved dump of what each row did: the notes started (alias,
+// the current string's image or a patched sound, and the gain), the notes faded, the redraws, the
+// current and last string and the current string's mandal. White keys sound the letter key's
+// image, black keys the string at its sharp with the mandal left alone, softer at a lower
+// velocity; the sustain pedal holds released notes and a replayed one restarts; keys out of range,
+// and new notes during a replay or a recording, do nothing.
+TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
+    const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
+    ASSERT_TRUE(sharp);
+    const struct {
+        const char* title;
+        std::function<void()> before;
+        const char* messages; // in hex, three bytes each
+    } rows[] = {
+        {"C4 (string 17) pressed and released", nullptr, "90 3C 7F 80 3C 00"},
+        {"A2 (string 26) at 64", nullptr, "90 2D 40"},
+        {"C#4: string 17 at its sharp", nullptr, "90 3D 64 80 3D 00"},
+        {"C#4 after string 17 was tuned 10 cents up",
+         [&] { program->tuning.tuningOffset[17] += 10; }, "90 3D 64"},
+        {"released, below A2, above E6, pedal down, D4 pressed and released", nullptr,
+         "80 3D 00 90 28 64 90 64 64 B0 40 7F 90 3E 64 80 3E 00"},
+        {"D4 again, E3", nullptr, "90 3E 32 80 3E 00 90 34 64"},
+        {"stop all, pedal up", [&] { player->stopAll(); }, "B0 40 00"},
+        {"E4", nullptr, "90 40 64"},
+        {"a replay runs: F4, E4 and F4 released", [&] { st().playingBack = true; },
+         "90 41 64 80 40 00 80 41 00"},
+        {"F#4 while recording",
+         [&] {
+             st().playingBack = false;
+             st().recording = true;
+         },
+         "90 42 64"},
+    };
+    std::ostringstream out;
+    out << std::setprecision(3);
+    for (const auto& row : rows) {
+        if (row.before) row.before();
+        std::istringstream in(row.messages);
+        for (unsigned a, b, c; in >> std::hex >> a >> b >> c;)
+            send(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
+                 static_cast<std::uint8_t>(c));
+        const int s = st().currentString;
+        out << "# " << row.title << '\n';
+        for (const RecordedNotes::Play& p : notes.plays) {
+            out << "çal " << p.alias;
+            if (sameSound(p.sound, program->sounds->stringSound(s)))
+                out << " telin sesi";
+            else if (sameSound(p.sound, patchedSampleImage(*source, s, *sharp)))
+                out << " diyezi " << p.sound.frames << " kare";
+            else
+                out << " yamalı " << p.sound.frames << " kare";
+            out << " kazanç " << p.gain << '\n';
+        }
+        for (const std::string& alias : notes.fades)
+            out << "sustur " << alias << '\n';
+        out << "çizim:";
+        for (const std::string& call : view.calls)
+            out << " [" << call << ']';
+        out << "\ntel " << s << '/' << st().lastString << " mandal " << st().mandalPos[s] << '\n';
+        notes.plays.clear();
+        notes.fades.clear();
+        view.calls.clear();
+    }
+    test::expectGolden("midi/keys_played.txt", out.str());
+}
+
+// The MPE stream as an approved dump: the keyboard's C#4 (string 17 at its sharp), then the notes
+// of the program's sound output, which go out until their sound ends or is closed.
+TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
+    test::ServiceRig rig;
+    OnTheService service(rig.sound);
+    MpeSoundOutput out(MpeSoundParts{
+        service, mpe, program->instrument, program->tables, program->tuning.tuningOffset,
+        *program->sounds, program->samples.mciAlias, [&rig] { return rig.sound.memorySounding(); },
+        [&rig](const std::string& a) { return rig.sound.aliasSounding(a); }});
+    mpe.attach([this](const Bytes& m) { sent.push_back(m); });
+    sent.clear(); // the configuration
+    send(0x90, 61, 77);
+    send(0x80, 61, 0);
+    std::string dump = stream("C#4 from the keyboard, velocity 77");
+    // Renders until every sound has run out (no string sounds as long as 11 seconds).
+    const auto runOut = [&] {
+        for (int i = 0; i < 120; ++i)
+            rig.render(4096);
+        rig.sound.pump();
+        out.endFinishedNotes();
+    };
+    // A letter key at its string's pitch; a held key's repeat finds the alias open and sends
+    // nothing; its release ends the note, the sound goes on.
+    const auto scratch = program->sounds->scratchSound(17);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image), i == 0);
+    dump += stream("letter key 17, held");
+    out.MciStopClose(alias(17));
+    dump += stream("released");
+    // Memory notes: the first is cut by the second, the second runs out, then a stop finds
+    // nothing more to end.
+    out.PlayImage(program->sounds->stringSound(5), kSndAsync);
+    out.PlayPatchedSample(*source, 8, 3);
+    out.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
+    out.endFinishedNotes();
+    dump += stream("string 5, then 8 at 3 and at 13");
+    EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0)); // the sound passes through
+    out.endFinishedNotes();
+    dump += stream("still sounding");
+    runOut();
+    dump += stream("run out");
+    out.StopAllSound();
+    dump += stream("stop");
+    // A letter key held past the end of its sound; its release then sends nothing more.
+    ASSERT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    out.endFinishedNotes();
+    dump += stream("letter key 17 again");
+    runOut();
+    dump += stream("run out");
+    out.MciStopClose(alias(17));
+    dump += stream("released");
+    // A note ended by the stop, and two never ended before detaching: detaching ends them, and
+    // nothing is sent while detached, though the sound plays.
+    out.PlayImage(program->sounds->stringSound(20), kSndAsync);
+    out.StopAllSound();
+    out.PlayImage(program->sounds->stringSound(21), kSndAsync);
+    EXPECT_TRUE(out.MciOpenPlay(program->sounds->scratchFile(1).string(), alias(1)));
+    mpe.detach();
+    dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached");
+    EXPECT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    dump += stream("letter key 17 while detached");
+    test::expectGolden("midi/mpe_stream.txt", dump);
+}
+
+// The events pushed from the port threads arrive whole and in order per thread (a UI test
+// plays them); a system exclusive message is dropped.
+TEST(MidiEventQueue, MessagesFromManyThreadsArriveWholeAndInOrderPerThread) {
+    MidiEventQueue queue;
+    const std::uint8_t sysex[4] = {0xF0, 1, 2, 0xF7};
+    queue.push(sysex, 4);
+    std::vector<std::thread> threads;
+    for (std::uint8_t t = 0; t < 4; ++t) {
+        threads.emplace_back([&queue, t] {
+            for (std::uint8_t i = 0; i < 100; ++i) {
+                const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(0x90 | t), i, 1};
+                queue.push(bytes, 3);
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    std::vector<MidiEvent> events;
+    queue.takeAll(events);
+    ASSERT_EQ(events.size(), 400u);
+    std::array<int, 4> next{};
+    for (const MidiEvent& e : events) {
+        ASSERT_EQ(e.size, 3u);
+        EXPECT_EQ(e.bytes[1], next[e.bytes[0] & 0x0F]++);
+    }
+}
+
+} // namespace
+} // namespace zembera
