@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -42,40 +43,6 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
         out += b;
     }
     return out;
-}
-
-// Each message and the notes it starts and stops.
-TEST(MidiKeys, NotesSoundFromNoteOnToNoteOffOrTheSustainPedalsLiftOrAllNotesOff) {
-    MidiKeys keys;
-    // Messages in hex; a status byte (80..FF) starts the next one.
-    const char* steps =
-        // On any channel; velocity 0 is an off; a second off stops nothing.
-        "90 3C 64  83 3C 28  9F 3D 01  9F 3D 00  80 3D 00 "
-        // Other messages do nothing: pitch bend, modulation, aftertouch, the clock.
-        "E0 00 40  B0 01 64  A0 3C 64  F8 "
-        // The pedal holds released notes; a replayed sustained key restarts and is held again;
-        // 67 is still held when the pedal lifts; the pedal is down from 64 to 127.
-        "90 3C 64  90 40 64  B0 40 7F  80 3C 00  90 43 64  90 3C 14  80 3C 00  B0 40 40 "
-        "B0 40 3F  80 43 00 "
-        // All notes off stops held and sustained notes.
-        "B0 40 7F  90 2D 64  80 2D 00  B0 7B 00  80 40 00";
-    std::vector<std::vector<std::uint8_t>> messages;
-    std::istringstream in(steps);
-    for (unsigned byte; in >> std::hex >> byte;) {
-        if (byte >= 0x80) messages.emplace_back();
-        messages.back().push_back(static_cast<std::uint8_t>(byte));
-    }
-    std::string out;
-    for (const auto& message : messages) {
-        out += hex(message) + ":";
-        for (const MidiNoteEvent& e : keys.handle(message.data(), message.size())) {
-            out += e.kind == MidiNoteEvent::Start
-                       ? " başla " + std::to_string(e.note) + "/" + std::to_string(e.velocity)
-                       : " bitir " + std::to_string(e.note);
-        }
-        out += "\n";
-    }
-    test::expectGolden("midi/keys.txt", out);
 }
 
 // Full velocity is today's level, 64 about -12 dB, and the curve rises smoothly.
@@ -200,20 +167,20 @@ TEST(MidiPorts, APortPluggedInLaterIsOpenedAndItsNotesArrive) {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The notes started (with their sound and gain) and faded (without), in order.
 class RecordedNotes : public MidiNoteOutput {
   public:
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
-        plays.push_back({alias, sound, gain});
+        log.push_back({alias, sound, gain});
         return true;
     }
-    void FadeNoteClose(const std::string& alias) override { fades.push_back(alias); }
-    struct Play {
+    void FadeNoteClose(const std::string& alias) override { log.push_back({alias, {}, 0}); }
+    struct Note {
         std::string alias;
-        PcmSound sound;
+        std::optional<PcmSound> sound;
         float gain;
     };
-    std::vector<Play> plays;
-    std::vector<std::string> fades;
+    std::vector<Note> log;
 };
 
 // Whether `sound` holds the samples `image` decodes to.
@@ -258,10 +225,6 @@ class MidiPlaying : public ::testing::Test {
                                 program->tables, program->tuning.tuningOffset});
         player = std::make_unique<MidiPlayer>(MidiPlayerParts{
             program->instrument, program->tables, *program->sounds, *source, notes, view, &mpe});
-    }
-    void send(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
-        const std::uint8_t bytes[3] = {a, b, c};
-        player->handle(bytes, 3);
     }
     InstrumentState& st() { return program->instrument; }
     const std::string& alias(int s) { return program->samples.mciAlias[s]; }
@@ -317,35 +280,47 @@ TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
              st().recording = true;
          },
          "90 42 64"},
+        {"C4 on channel 1, off on 4; C#4 on and off (velocity 0) on 16, and off again",
+         [&] { st().recording = false; }, "90 3C 64 83 3C 28 9F 3D 01 9F 3D 00 80 3D 00"},
+        {"pitch bend, modulation, aftertouch and the clock", nullptr,
+         "E0 00 40 B0 01 64 A0 3C 64 F8"},
+        {"C4, E4, pedal down at 127, C4 off, G4, C4 again at 20 and off, pedal at 64", nullptr,
+         "90 3C 64 90 40 64 B0 40 7F 80 3C 00 90 43 64 90 3C 14 80 3C 00 B0 40 40"},
+        {"pedal up at 63, G4 off", nullptr, "B0 40 3F 80 43 00"},
+        {"pedal down, A2 on and off, all notes off, E4 off", nullptr,
+         "B0 40 7F 90 2D 64 80 2D 00 B0 7B 00 80 40 00"},
     };
     std::ostringstream out;
     out << std::setprecision(3);
     for (const auto& row : rows) {
         if (row.before) row.before();
+        // A status byte (80..FF) starts the next message.
+        std::vector<Bytes> messages;
         std::istringstream in(row.messages);
-        for (unsigned a, b, c; in >> std::hex >> a >> b >> c;)
-            send(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
-                 static_cast<std::uint8_t>(c));
+        for (unsigned byte; in >> std::hex >> byte;) {
+            if (byte >= 0x80) messages.emplace_back();
+            messages.back().push_back(static_cast<std::uint8_t>(byte));
+        }
+        for (const Bytes& message : messages)
+            player->handle(message.data(), message.size());
         const int s = st().currentString;
         out << "# " << row.title << '\n';
-        for (const RecordedNotes::Play& p : notes.plays) {
-            out << "çal " << p.alias;
-            if (sameSound(p.sound, program->sounds->stringSound(s)))
-                out << " telin sesi";
-            else if (sameSound(p.sound, patchedSampleImage(*source, s, *sharp)))
-                out << " diyezi " << p.sound.frames << " kare";
+        for (const RecordedNotes::Note& n : notes.log) {
+            out << (n.sound ? "çal " : "sustur ") << n.alias;
+            if (!n.sound)
+                out << '\n';
+            else if (sameSound(*n.sound, program->sounds->stringSound(s)))
+                out << " telin sesi kazanç " << n.gain << '\n';
+            else if (sameSound(*n.sound, patchedSampleImage(*source, s, *sharp)))
+                out << " diyezi " << n.sound->frames << " kare kazanç " << n.gain << '\n';
             else
-                out << " yamalı " << p.sound.frames << " kare";
-            out << " kazanç " << p.gain << '\n';
+                out << " yamalı " << n.sound->frames << " kare kazanç " << n.gain << '\n';
         }
-        for (const std::string& alias : notes.fades)
-            out << "sustur " << alias << '\n';
         out << "çizim:";
         for (const std::string& call : view.calls)
             out << " [" << call << ']';
         out << "\ntel " << s << '/' << st().lastString << " mandal " << st().mandalPos[s] << '\n';
-        notes.plays.clear();
-        notes.fades.clear();
+        notes.log.clear();
         view.calls.clear();
     }
     test::expectGolden("midi/keys_played.txt", out.str());
@@ -362,8 +337,8 @@ TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIs
         [&rig](const std::string& a) { return rig.sound.aliasSounding(a); }});
     mpe.attach([this](const Bytes& m) { sent.push_back(m); });
     sent.clear(); // the configuration
-    send(0x90, 61, 77);
-    send(0x80, 61, 0);
+    for (const Bytes& m : {Bytes{0x90, 61, 77}, Bytes{0x80, 61, 0}})
+        player->handle(m.data(), m.size());
     std::string dump = stream("C#4 from the keyboard, velocity 77");
     // Renders until every sound has run out (no string sounds as long as 11 seconds).
     const auto runOut = [&] {
