@@ -41,8 +41,7 @@ class ClockedSound : public SoundOutput {
   public:
     struct Event {
         bool stop = false;
-        int string = 0;
-        int mandal = 0;
+        int string = 0, mandal = 0;
         double at = 0;
     };
     struct Beside {
@@ -184,7 +183,6 @@ class FilesRig : public ::testing::Test {
         view.state = &program->instrument;
         LoopHooks hooks;
         hooks.processEvents = [this] {
-            ++eventRounds;
             clock.now += clock.eventCost;
             if (onEvents) onEvents();
         };
@@ -256,8 +254,7 @@ class FilesRig : public ::testing::Test {
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<FilesParts> parts;
-    double mark = 0; // the time of the last clearLogs
-    int eventRounds = 0;
+    double mark = 0;                // the time of the last clearLogs
     std::function<void()> onEvents; // runs inside each processEvents
     std::function<void()> onSleep;  // runs after each sleep
     // Set before SetUp: the samples' length and the output the handlers play to.
