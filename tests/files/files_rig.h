@@ -85,12 +85,13 @@ class LoggedView : public ViewCalls {
     explicit LoggedView(FakeClock& clock) : clock_(clock) {}
     void keyLetter(int, bool) override {}
     const InstrumentState* state = nullptr;
-    Plays staff;
+    Calls staff; // string/mandal
 
   private:
     void record(std::string call) override {
         if (call == "porte" && state != nullptr)
-            staff.emplace_back(state->currentString, state->mandalPos[state->currentString]);
+            staff.push_back(std::to_string(state->currentString) + "/" +
+                            std::to_string(state->mandalPos[state->currentString]));
         calls.push_back(std::move(call));
         clock_.now += clock_.redrawCost;
     }
@@ -127,17 +128,6 @@ class FakeFilesView : public FilesView {
         frames[static_cast<std::size_t>(frame)] = on;
     }
     void focusInstrument() override { ++focusGiven; }
-
-    // Nothing recorded or replayed: rec and Play enabled, lamps white, every frame enabled.
-    bool idle() const {
-        return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
-               frames == std::array{true, true, true, true, true, true, true};
-    }
-    // Recording or replaying: stop (and pause in a replay) and the recording frame enabled.
-    bool busy(bool replaying) const {
-        return buttons == std::array{false, false, replaying, true} &&
-               frames == std::array{true, false, false, false, false, false, false};
-    }
 
     std::string makamNameBox, melodyNameBox, caption = ">";
     bool makamListShown = false;
@@ -201,18 +191,15 @@ class FilesRig : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     InstrumentState& st() { return program->instrument; }
-    // Neither recording nor replaying, and the controls show it.
-    bool finished() { return !st().playingBack && !st().recording && controls.idle(); }
-    void clearLogs() {
-        sound.events.clear();
-        view.calls.clear();
-        view.staff.clear();
-        messages.shown.clear();
-        controls.counters.clear();
-        mark = clock.now;
+    // Neither recording nor replaying, and the controls show it: rec and Play enabled, the lamps
+    // white, every frame enabled.
+    bool finished() {
+        return !st().playingBack && !st().recording && !controls.recordLamp &&
+               !controls.replayLamp && controls.buttons == std::array{true, true, false, false} &&
+               controls.frames == std::array{true, true, true, true, true, true, true};
     }
     // What a step did, for an approved dump: each sound started or stopped (ms since the last
-    // clearLogs), the redraws, the staff shown, the counter, the messages, and the controls
+    // step), the redraws, the staff shown, the counter, the messages, and the controls
     // after it. Clears the logs for the next step.
     std::string transcript(const std::string& title) {
         std::ostringstream out;
@@ -231,10 +218,7 @@ class FilesRig : public ::testing::Test {
             out << '\n';
         };
         list("çizim", view.calls);
-        Calls staff;
-        for (auto [s, m] : view.staff)
-            staff.push_back(std::to_string(s) + "/" + std::to_string(m));
-        list("porte", staff);
+        list("porte", view.staff);
         list("sayaç", controls.counters);
         for (std::string m : messages.shown) {
             std::replace(m.begin(), m.end(), '\n', '|');
@@ -242,7 +226,12 @@ class FilesRig : public ::testing::Test {
         }
         out << "süre " << clock.now - mark << ", tel " << st().currentString << ", düğme "
             << controls.caption << (finished() ? ", bitti" : ", sürüyor") << '\n';
-        clearLogs();
+        sound.events.clear();
+        view.calls.clear();
+        view.staff.clear();
+        messages.shown.clear();
+        controls.counters.clear();
+        mark = clock.now;
         return out.str();
     }
 
@@ -254,7 +243,7 @@ class FilesRig : public ::testing::Test {
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<FilesParts> parts;
-    double mark = 0;                // the time of the last clearLogs
+    double mark = 0;                // the time of the last step
     std::function<void()> onEvents; // runs inside each processEvents
     std::function<void()> onSleep;  // runs after each sleep
     // Set before SetUp: the samples' length and the output the handlers play to.

@@ -333,7 +333,11 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
         // recording is replaced at the stop.
         const PerString16 mandals = st().mandalPos;
         if (row == "yazılabilir") {
-            EXPECT_TRUE(st().recording && controls.recordLamp && controls.busy(false));
+            // Only stop and the recording frame are enabled.
+            EXPECT_TRUE(st().recording && controls.recordLamp);
+            EXPECT_EQ(controls.buttons, (std::array{false, false, false, true}));
+            EXPECT_EQ(controls.frames,
+                      (std::array{true, false, false, false, false, false, false}));
             player->Form_KeyDown(kKeyUp);
             player->Form_KeyDown(kKeyRight);
             player->instrumentMouseMove(kRightButton, 300, 100);
