@@ -30,18 +30,7 @@ using ::testing::FieldsAre;
 const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
                              6, -7, 0, 3, -1, 0,  -3, 6, 11, -8, 2,  -1, 12};
 
-class Makam : public test::FilesRig {
-  protected:
-    void SetUp() override {
-        FilesRig::SetUp();
-        handlers = std::make_unique<MakamHandlers>(*parts);
-    }
-    void save(const std::string& name) {
-        controls.makamNameBox = name;
-        handlers->save_buton_Click();
-    }
-    std::unique_ptr<MakamHandlers> handlers;
-};
+using Makam = test::FilesRig;
 
 // One approved dump: the file saved (each position on a line, an old file replaced without
 // asking) and the names listed after saving under any name the file system takes (hidden files
@@ -49,6 +38,11 @@ class Makam : public test::FilesRig {
 // have), a list of names in the Turkish order, the names refused, and loading: for each file, the
 // window's selections, the positions read and the redraws and messages.
 TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBeforeIt) {
+    MakamHandlers handlers(*parts);
+    const auto save = [&](const std::string& name) {
+        controls.makamNameBox = name;
+        handlers.save_buton_Click();
+    };
     PerString16 p{0, 3, -2, 8};
     p[26] = -8;
     st().mandalPos = p;
@@ -107,7 +101,7 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBefo
         if (name != "yok.mkm") writeBytes(dir / name, text);
         if (text == lines) controls.hscroll = 4;
         st().mandalPos.fill(9);
-        handlers->makamListClick(name);
+        handlers.makamListClick(name);
         std::string title = name + ": seçim";
         for (const std::string& call : controls.calls)
             title += " [" + call + "]";
@@ -170,28 +164,23 @@ TEST(MelodyRecords, LengthsStepsStringsAndMandals) {
     EXPECT_THROW(readMelodyRecord(r), FormatError);
 }
 
-class Melody : public test::FilesRig {
-  protected:
-    void SetUp() override {
-        FilesRig::SetUp();
-        handlers = std::make_unique<MelodyHandlers>(*parts);
-        st().vscrollValue = 40;
-        controls.melodyNameBox = "ezgi";
-    }
-    void writeMelody(std::initializer_list<MelodyRecord> records, const std::string& tail = "") {
+using Melody = test::FilesRig;
+
+// Each scenario as an approved dump of the sounds on the fake clock, the redraws, the staff, the
+// counter, the messages and the controls after it.
+TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithAMessage) {
+    MelodyHandlers handlers(*parts);
+    st().vscrollValue = 40;
+    controls.melodyNameBox = "ezgi";
+    const auto writeMelody = [&](std::initializer_list<MelodyRecord> records,
+                                 const std::string& tail = "") {
         std::string text;
         for (const MelodyRecord& r : records) {
             for (std::size_t i = 0; i < 10; ++i)
                 text += std::to_string(r.fields[i]) + (i < 9 ? "," : "\r\n");
         }
-        test::writeBytes(dir / "ezgi.ses", text + tail);
-    }
-    std::unique_ptr<MelodyHandlers> handlers;
-};
-
-// Each scenario as an approved dump of the sounds on the fake clock, the redraws, the staff, the
-// counter, the messages and the controls after it.
-TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithAMessage) {
+        writeBytes(dir / "ezgi.ses", text + tail);
+    };
     controls.melodyMode = 1; // çalgı: the instrument's own mandal
     st().mandalPos[4] = -3;
     writeMelody({note(0, 28, 3),      // rest of 8 units
@@ -204,10 +193,10 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     onEvents = [&] {
         if (controls.counters.size() == 6) st().vscrollValue = 60;
     };
-    handlers->aç_kapa_buton_Click();
+    handlers.aç_kapa_buton_Click();
     std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
     writeMelody({note(0, 3, 7), note(0, 3, 6)});
-    handlers->yürüt10();
+    handlers.yürüt10();
     dump += transcript("the first note with an unknown code lasts nothing");
 
     // The modes choose the mandal and the shift moves the string.
@@ -219,7 +208,7 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
                  note(0, 0, 6, 11)});    // string 4 + 1 reaches only 10
     for (int mode : {1, 2, 3}) {
         controls.melodyMode = mode;
-        handlers->yürüt10();
+        handlers.yürüt10();
         dump += transcript("shift 1, mode " + std::to_string(mode));
         EXPECT_EQ(st().mandalPos[10], 1);
         EXPECT_EQ(st().mandalPos[11], -2);
@@ -232,12 +221,12 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     onEvents = [&] {
         if (controls.caption == "0") framesWhilePlaying = controls.frames;
     };
-    handlers->yürüt10();
+    handlers.yürüt10();
     EXPECT_EQ(framesWhilePlaying, (std::array{false, false, false, false, true, false, false}));
     dump += transcript("a record cut short");
     for (const char* name : {"", "yok", "../ezgi", "a/b"}) {
         controls.melodyNameBox = name;
-        handlers->aç_kapa_buton_Click();
+        handlers.aç_kapa_buton_Click();
         dump += transcript(std::string("name \"") + name + "\"");
     }
     // A whole note of 2560 ms, cut by a click 1000 ms after its onset.
@@ -246,9 +235,9 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     onEvents = [&] {
         if (!sound.events.empty() && clock.now >= sound.events[0].at + 1000 &&
             controls.caption != ">")
-            handlers->aç_kapa_buton_Click();
+            handlers.aç_kapa_buton_Click();
     };
-    handlers->aç_kapa_buton_Click();
+    handlers.aç_kapa_buton_Click();
     dump += transcript("start/stop clicked during the first note");
     test::expectGolden("files/melody.txt", dump);
 }
