@@ -1,13 +1,11 @@
-// Keyboard messages, the key each note sounds and the MPE byte stream against the published MPE
-// 1.0 (RPN 6 configures the zone, RPN 0 the bend range), each as an approved dump; the keyboard's
-// notes and the program's notes going out as MPE on a loaded program; the real MIDI ports.
+// The keyboard's messages as the player sounds them, the key each note sounds, and the MPE stream
+// (configured as MPE 1.0 has it: RPN 6 the zone, RPN 0 the bend range) of the keyboard's and the
+// program's notes, each as an approved dump; the event queue; the real MIDI ports.
 
 #include <gtest/gtest.h>
 #include <rtmidi/RtMidi.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -18,10 +16,8 @@
 
 #include "midi/midi_event_queue.h"
 #include "midi/midi_inputs.h"
-#include "midi/midi_keys.h"
 #include "midi/midi_mapping.h"
 #include "midi/midi_player.h"
-#include "midi/mpe_encoder.h"
 #include "midi/mpe_sound_output.h"
 #include "shell/startup_loader.h"
 #include "sound/patched_sample.h"
@@ -33,16 +29,6 @@
 
 namespace zembera {
 namespace {
-
-std::string hex(const std::vector<std::uint8_t>& bytes) {
-    std::string out;
-    char b[4];
-    for (std::uint8_t byte : bytes) {
-        std::snprintf(b, sizeof b, " %02X", byte);
-        out += b;
-    }
-    return out;
-}
 
 // Each position marked with itself, but strings 3 and 17 lack a sharp and string 2 a sharp and a
 // flat.
@@ -179,8 +165,14 @@ class MidiPlaying : public ::testing::Test {
     // The MPE messages sent since the last call, one a line in hex, under `title`.
     std::string stream(const std::string& title) {
         std::string out = "# " + title + "\n";
-        for (; shown < sent.size(); ++shown)
-            out += hex(sent[shown]).substr(1) + "\n";
+        char b[4];
+        for (; shown < sent.size(); ++shown) {
+            for (std::uint8_t byte : sent[shown]) {
+                std::snprintf(b, sizeof b, "%02X ", byte);
+                out += b;
+            }
+            out.back() = '\n';
+        }
         return out;
     }
 
