@@ -1,6 +1,5 @@
 // The makam, recording and melody files and their handlers over a loaded program folder.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
@@ -24,7 +23,6 @@ namespace {
 
 using test::fileBytes;
 using test::writeBytes;
-using ::testing::FieldsAre;
 
 // 26 positions (string 0 unused) within every string's range, negative ones included.
 const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
