@@ -41,8 +41,7 @@ class ClockedSound : public SoundOutput {
   public:
     struct Event {
         bool stop = false;
-        int string = 0;
-        int mandal = 0;
+        int string = 0, mandal = 0;
         double at = 0;
     };
     struct Beside {
@@ -63,30 +62,10 @@ class ClockedSound : public SoundOutput {
         beside.push_back({alias, note.s, clock_.now});
     }
 
-    std::vector<double> onsets() const {
-        std::vector<double> out;
-        for (const auto& e : events) {
-            if (!e.stop) out.push_back(e.at);
-        }
-        return out;
-    }
     Plays plays() const {
         Plays out;
         for (const auto& e : events) {
             if (!e.stop) out.emplace_back(e.string, e.mandal);
-        }
-        return out;
-    }
-    int stops() const { return static_cast<int>(events.size() - onsets().size()); }
-    // From the start of each sound to the stop that ends it.
-    std::vector<double> lengths() const {
-        std::vector<double> out;
-        double start = 0;
-        for (const auto& e : events) {
-            if (e.stop)
-                out.push_back(e.at - start);
-            else
-                start = e.at;
         }
         return out;
     }
@@ -106,12 +85,13 @@ class LoggedView : public ViewCalls {
     explicit LoggedView(FakeClock& clock) : clock_(clock) {}
     void keyLetter(int, bool) override {}
     const InstrumentState* state = nullptr;
-    Plays staff;
+    Calls staff; // string/mandal
 
   private:
     void record(std::string call) override {
         if (call == "porte" && state != nullptr)
-            staff.emplace_back(state->currentString, state->mandalPos[state->currentString]);
+            staff.push_back(std::to_string(state->currentString) + "/" +
+                            std::to_string(state->mandalPos[state->currentString]));
         calls.push_back(std::move(call));
         clock_.now += clock_.redrawCost;
     }
@@ -148,17 +128,6 @@ class FakeFilesView : public FilesView {
         frames[static_cast<std::size_t>(frame)] = on;
     }
     void focusInstrument() override { ++focusGiven; }
-
-    // Nothing recorded or replayed: rec and Play enabled, lamps white, every frame enabled.
-    bool idle() const {
-        return buttons == std::array{true, true, false, false} && !recordLamp && !replayLamp &&
-               frames == std::array{true, true, true, true, true, true, true};
-    }
-    // Recording or replaying: stop (and pause in a replay) and the recording frame enabled.
-    bool busy(bool replaying) const {
-        return buttons == std::array{false, false, replaying, true} &&
-               frames == std::array{true, false, false, false, false, false, false};
-    }
 
     std::string makamNameBox, melodyNameBox, caption = ">";
     bool makamListShown = false;
@@ -204,7 +173,6 @@ class FilesRig : public ::testing::Test {
         view.state = &program->instrument;
         LoopHooks hooks;
         hooks.processEvents = [this] {
-            ++eventRounds;
             clock.now += clock.eventCost;
             if (onEvents) onEvents();
         };
@@ -223,18 +191,15 @@ class FilesRig : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     InstrumentState& st() { return program->instrument; }
-    // Neither recording nor replaying, and the controls show it.
-    bool finished() { return !st().playingBack && !st().recording && controls.idle(); }
-    void clearLogs() {
-        sound.events.clear();
-        view.calls.clear();
-        view.staff.clear();
-        messages.shown.clear();
-        controls.counters.clear();
-        mark = clock.now;
+    // Neither recording nor replaying, and the controls show it: rec and Play enabled, the lamps
+    // white, every frame enabled.
+    bool finished() {
+        return !st().playingBack && !st().recording && !controls.recordLamp &&
+               !controls.replayLamp && controls.buttons == std::array{true, true, false, false} &&
+               controls.frames == std::array{true, true, true, true, true, true, true};
     }
     // What a step did, for an approved dump: each sound started or stopped (ms since the last
-    // clearLogs), the redraws, the staff shown, the counter, the messages, and the controls
+    // step), the redraws, the staff shown, the counter, the messages, and the controls
     // after it. Clears the logs for the next step.
     std::string transcript(const std::string& title) {
         std::ostringstream out;
@@ -253,10 +218,7 @@ class FilesRig : public ::testing::Test {
             out << '\n';
         };
         list("çizim", view.calls);
-        Calls staff;
-        for (auto [s, m] : view.staff)
-            staff.push_back(std::to_string(s) + "/" + std::to_string(m));
-        list("porte", staff);
+        list("porte", view.staff);
         list("sayaç", controls.counters);
         for (std::string m : messages.shown) {
             std::replace(m.begin(), m.end(), '\n', '|');
@@ -264,7 +226,12 @@ class FilesRig : public ::testing::Test {
         }
         out << "süre " << clock.now - mark << ", tel " << st().currentString << ", düğme "
             << controls.caption << (finished() ? ", bitti" : ", sürüyor") << '\n';
-        clearLogs();
+        sound.events.clear();
+        view.calls.clear();
+        view.staff.clear();
+        messages.shown.clear();
+        controls.counters.clear();
+        mark = clock.now;
         return out.str();
     }
 
@@ -276,8 +243,7 @@ class FilesRig : public ::testing::Test {
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<FilesParts> parts;
-    double mark = 0; // the time of the last clearLogs
-    int eventRounds = 0;
+    double mark = 0;                // the time of the last step
     std::function<void()> onEvents; // runs inside each processEvents
     std::function<void()> onSleep;  // runs after each sleep
     // Set before SetUp: the samples' length and the output the handlers play to.

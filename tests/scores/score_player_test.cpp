@@ -71,7 +71,6 @@ TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSameAndOthersAreR
     controls.melodyNameBox = "kisa.txt";
     melody->aç_kapa_buton_Click();
     const test::Plays fromScore = sound.plays();
-    const std::vector<double> scoreLengths = sound.lengths();
     EXPECT_TRUE(messages.asked.empty()); // playing asks nothing
     std::string dump = transcript("kisa.txt");
     player->saveAsSes("kisa.txt");
@@ -91,8 +90,7 @@ TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSameAndOthersAreR
     controls.melodyNameBox = "kisa";
     controls.melodyMode = 3; // dosya: the file mandal
     melody->aç_kapa_buton_Click();
-    EXPECT_EQ(sound.plays(), fromScore);
-    EXPECT_EQ(sound.lengths(), scoreLengths);
+    EXPECT_EQ(sound.plays(), fromScore); // and the lengths, in the dump
     test::expectGolden("scores/score_to_ses.txt", dump + transcript("kisa.ses"));
 }
 

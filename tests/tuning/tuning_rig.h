@@ -23,7 +23,6 @@ class FakeTuningControls : public TuningView {
     int degreeShift() const override { return hscroll; }
     void setDegreeShift(int value) override {
         value = std::clamp(value, -8, 12);
-        hscrollSets.push_back(value);
         if (value == hscroll) return;
         hscroll = value;
         handlers->degreeShiftChange();
@@ -36,16 +35,14 @@ class FakeTuningControls : public TuningView {
         handlers->settingSwitchClick(index);
     }
     CanvasImage& numberColumns() override { return column; }
-    void refreshNumberColumns() override { ++refreshes; }
+    void refreshNumberColumns() override {}
     void focusInstrument() override { ++focusCount; }
 
     TuningHandlers* handlers = nullptr;
     int hscroll = 0;
-    std::vector<int> hscrollSets;
     std::string degreeShiftBox = "0";
     int settingSwitch = 1;
     CanvasImage column{90, 396};
-    int refreshes = 0;
     int focusCount = 0;
 };
 

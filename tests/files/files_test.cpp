@@ -1,0 +1,463 @@
+// The makam, recording and melody files and their handlers over a loaded program folder.
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "files/makam_file.h"
+#include "files/makam_handlers.h"
+#include "files/makam_list.h"
+#include "files/melody_file.h"
+#include "files/melody_handlers.h"
+#include "files/record_file.h"
+#include "files/record_handlers.h"
+#include "files_rig.h"
+#include "instrument/instrument_player.h"
+#include "support/golden.h"
+
+namespace zembera {
+namespace {
+
+using test::fileBytes;
+using test::writeBytes;
+
+// 26 positions (string 0 unused) within every string's range, negative ones included.
+const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
+                             6, -7, 0, 3, -1, 0,  -3, 6, 11, -8, 2,  -1, 12};
+
+using Makam = test::FilesRig;
+
+// One approved dump: the file saved (each position on a line, an old file replaced without
+// asking) and the names listed after saving under any name the file system takes (hidden files
+// and other extensions aside; 240 characters and ".mkm" are 244 of the 255 bytes a name may
+// have), a list of names in the Turkish order, the names refused, and loading: for each file, the
+// window's selections, the positions read and the redraws and messages.
+TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBeforeIt) {
+    MakamHandlers handlers(*parts);
+    const auto save = [&](const std::string& name) {
+        controls.makamNameBox = name;
+        handlers.save_buton_Click();
+    };
+    PerString16 p{0, 3, -2, 8};
+    p[26] = -8;
+    st().mandalPos = p;
+    writeBytes(dir / "Uşşak.mkm", "old content that is longer than the new one ...\r\n");
+    save("Uşşak");
+    std::string dump = fileBytes(dir / "Uşşak.mkm");
+    writeBytes(dir / ".gizli.mkm", "");
+    writeBytes(dir / "RAST.MKM", makamFileText(kSample));
+    for (const std::string& name : {std::string(240, 'k'), std::string("a.b"), std::string(" x..")})
+        save(name);
+    for (const std::string& name : makamFileNames(dir))
+        dump += "[" + name + "]\n";
+    // The Turkish order, capitals beside small letters.
+    std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
+                                   "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
+                                   "İsfahan", "dügah", "saba", "Acem",   "rast 10", "rast 2"};
+    sortTurkish(names);
+    for (const std::string& name : names)
+        dump += name + " ";
+    EXPECT_TRUE(messages.shown.empty() && messages.asked.empty());
+    // Names outside the program folder, hidden or empty write nothing; nor does a folder in the
+    // way, which the rename cannot replace.
+    std::filesystem::create_directories(dir / "sub");
+    std::filesystem::create_directory(dir / "blocked.mkm");
+    for (const char* name :
+         {"../escape", "a\\b", "sub/inner", "/tmp/x", "..", ".", ".x", "", "blocked"})
+        save(name);
+    for (const auto& file : {dir / ".x.mkm", dir.parent_path() / "escape.mkm",
+                             dir / "sub" / "inner.mkm", std::filesystem::path("/tmp/x.mkm")})
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "blocked.mkm"));
+    EXPECT_EQ(controls.makamListRefreshes, 5); // the four saves and the blocked one
+    dump += "\n" + transcript("refused");
+    std::string commas, lines;
+    for (int k = 1; k <= 26; ++k) {
+        commas += std::to_string(kSample[k]) + (k < 26 ? "," : "\n");
+        lines += std::to_string(kSample[k]) + "\n";
+    }
+    const std::pair<std::string, std::string> files[] = {
+        {"virgul.mkm", commas},             // from the transposed view at another level
+        {"satir.mkm", lines + "99 junk\n"}, // nothing after the 26th number is read
+        {"satir.mkm", lines},               // with the degree-shift bar at 4
+        {"eksik.mkm", "1\n2\n3\n"},         // too few numbers
+        {"harf.mkm", "1\r\n2\r\nüç"},       // not a number
+        {"kesir.mkm", "1,2.5,3"},           // not a whole number
+        {"uzun.mkm", "0,0,0,0,11,0"},       // string 5 reaches only 10
+        {"alt.mkm", "-6"},                  // string 1 reaches only -5
+        {"bos.mkm", ""},                    // empty file
+        {"yok.mkm", ""},                    // no such file
+    };
+    controls.settingSwitch = 2;
+    controls.pitchLevel = 3;
+    controls.makamListShown = true;
+    st().currentString = 3;
+    for (const auto& [name, text] : files) {
+        if (name != "yok.mkm") writeBytes(dir / name, text);
+        if (text == lines) controls.hscroll = 4;
+        st().mandalPos.fill(9);
+        handlers.makamListClick(name);
+        std::string title = name + ": seçim";
+        for (const std::string& call : controls.calls)
+            title += " [" + call + "]";
+        title += std::string(", liste ") + (controls.makamListShown ? "açık" : "kapalı") +
+                 ", kutu " + controls.makamNameBox + "\nmandallar:";
+        for (int k = 1; k <= 26; ++k)
+            title += ' ' + std::to_string(st().mandalPos[k]);
+        controls.calls.clear();
+        dump += transcript(title);
+    }
+    EXPECT_GE(controls.focusGiven, 1);
+    test::expectGolden("files/makam.txt", dump);
+}
+
+// The melody files.
+
+// The fields the player reads: tuplet, note, duration code, file mandal, dot, condition.
+MelodyRecord note(std::int16_t tuplet, std::int16_t n, std::int16_t code, std::int16_t mandal = 0,
+                  std::int16_t dot = 0, std::int16_t condition = 0) {
+    return {{tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition}};
+}
+
+// The rules of a melody record as one dump: the length of each duration code plain, dotted and
+// in a triplet, after a previous length of 24 units; the rest lengths; the step, string and
+// mandal of every note number; the mandal each mode gives for each shift.
+TEST(MelodyRecords, LengthsStepsStringsAndMandals) {
+    std::ostringstream out;
+    for (int code : {-32768, 0, 1, 2, 3, 4, 5, 6, 7}) {
+        out << "kod " << code << ":";
+        for (int tuplet : {0, 1, 3, -1}) {
+            for (int dot : {0, 1, 2})
+                out << ' ' << noteUnits(note(tuplet, 0, code, 0, dot), 24);
+        }
+        out << '\n';
+    }
+    const char* steps[] = {"atla", "es", "nota"};
+    for (int n : {-32768, -1, 0, 1, 13, 14, 15, 25, 26, 31, 32, 32767}) {
+        out << "nota " << n << ": " << steps[static_cast<int>(melodyStep(note(0, n, 3)))] << " / "
+            << steps[static_cast<int>(melodyStep(note(0, n, 0)))];
+        if (n >= 0 && n <= 25) out << ", tel " << noteString(n);
+        if (n >= 26 && n <= 31) out << ", es " << restUnits(n);
+        out << '\n';
+    }
+    for (int shift = -3; shift <= 4; ++shift) {
+        out << "kaydırma " << shift << ":";
+        for (auto mode : {MandalMode::çalgı, MandalMode::şartlı, MandalMode::dosya}) {
+            for (int condition : {0, 1})
+                out << ' ' << melodyMandal(mode, note(0, 5, 3, 2, 0, condition), -4, shift);
+        }
+        out << '\n';
+    }
+    // Ten fields wherever the lines break; a number beyond 16 bits is refused.
+    FieldReader r("0,1,3\n4 5\r\n6,7,8,9,1\n2,26,0,0,0,0,0,0,0,0\n0,40000,3,0,0,0,0,0,0,0",
+                  "x.ses");
+    for (int k = 0; k < 2; ++k) {
+        for (std::int16_t field : readMelodyRecord(r).fields)
+            out << field << ' ';
+    }
+    test::expectGolden("files/melody_records.txt", out.str());
+    EXPECT_THROW(readMelodyRecord(r), FormatError);
+}
+
+using Melody = test::FilesRig;
+
+// Each scenario as an approved dump of the sounds on the fake clock, the redraws, the staff, the
+// counter, the messages and the controls after it.
+TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithAMessage) {
+    MelodyHandlers handlers(*parts);
+    st().vscrollValue = 40;
+    controls.melodyNameBox = "ezgi";
+    const auto writeMelody = [&](std::initializer_list<MelodyRecord> records,
+                                 const std::string& tail = "") {
+        std::string text;
+        for (const MelodyRecord& r : records) {
+            for (std::size_t i = 0; i < 10; ++i)
+                text += std::to_string(r.fields[i]) + (i < 9 ? "," : "\r\n");
+        }
+        writeBytes(dir / "ezgi.ses", text + tail);
+    };
+    controls.melodyMode = 1; // çalgı: the instrument's own mandal
+    st().mandalPos[4] = -3;
+    writeMelody({note(0, 28, 3),      // rest of 8 units
+                 note(0, 5, 0),       // code 0
+                 note(0, 32, 3),      // not a note
+                 note(0, 15, 9),      // previous length: the rest's 8 units, on string 12
+                 note(0, 0, 3),       // a quarter of 16 units on string 4
+                 note(0, 3, 5, 0, 1), // tempo read at every note: 6 units at 60 ms
+                 note(0, 3, 8)});
+    onEvents = [&] {
+        if (controls.counters.size() == 6) st().vscrollValue = 60;
+    };
+    handlers.aç_kapa_buton_Click();
+    std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
+    writeMelody({note(0, 3, 7), note(0, 3, 6)});
+    handlers.yürüt10();
+    dump += transcript("the first note with an unknown code lasts nothing");
+
+    // The modes choose the mandal and the shift moves the string.
+    st().mandalPos[10] = 1;
+    st().mandalPos[11] = -2;
+    program->tuning.ahenkShift = 1;
+    writeMelody({note(0, 5, 5, 2, 0, 1), // string 9 + 1, marked
+                 note(0, 6, 5, 3, 0, 0), // string 10 + 1
+                 note(0, 0, 6, 11)});    // string 4 + 1 reaches only 10
+    for (int mode : {1, 2, 3}) {
+        controls.melodyMode = mode;
+        handlers.yürüt10();
+        dump += transcript("shift 1, mode " + std::to_string(mode));
+        EXPECT_EQ(st().mandalPos[10], 1);
+        EXPECT_EQ(st().mandalPos[11], -2);
+    }
+    // Faulty or missing files fail with the message after the complete records played.
+    program->tuning.ahenkShift = 0;
+    st().vscrollValue = 40;
+    writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
+    std::array<bool, kWindowFrames> framesWhilePlaying{};
+    onEvents = [&] {
+        if (controls.caption == "0") framesWhilePlaying = controls.frames;
+    };
+    handlers.yürüt10();
+    EXPECT_EQ(framesWhilePlaying, (std::array{false, false, false, false, true, false, false}));
+    dump += transcript("a record cut short");
+    for (const char* name : {"", "yok", "../ezgi", "a/b"}) {
+        controls.melodyNameBox = name;
+        handlers.aç_kapa_buton_Click();
+        dump += transcript(std::string("name \"") + name + "\"");
+    }
+    // A whole note of 2560 ms, cut by a click 1000 ms after its onset.
+    writeMelody({note(0, 1, 1), note(0, 2, 6), note(0, 3, 6)});
+    controls.melodyNameBox = "ezgi";
+    onEvents = [&] {
+        if (!sound.events.empty() && clock.now >= sound.events[0].at + 1000 &&
+            controls.caption != ">")
+            handlers.aç_kapa_buton_Click();
+    };
+    handlers.aç_kapa_buton_Click();
+    dump += transcript("start/stop clicked during the first note");
+    test::expectGolden("files/melody.txt", dump);
+}
+
+// A minus sign takes the blank's place at the start of its zone of fourteen.
+TEST(RecordFileLines, FieldsInPrintZonesOfFourteen) {
+    EXPECT_EQ(recordLine(26, -8, 0),
+              " 26" + std::string(11, ' ') + "-8" + std::string(13, ' ') + "0 \r\n");
+    EXPECT_EQ(recordLine(1, 12, 2147483647).find("2147483647"), 29u);
+}
+
+class Recording : public test::FilesRig {
+  protected:
+    void SetUp() override {
+        FilesRig::SetUp();
+        handlers = std::make_unique<RecordHandlers>(*parts);
+        player = std::make_unique<InstrumentPlayer>(PlayerParts{
+            st(), program->tuning, program->recording, program->tables, *program->sounds,
+            program->samples.mciAlias, sound, view, messages, &handlers->recorder()});
+    }
+    std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
+    // A left click on string s inside its plucking zone.
+    void pluck(int s) { player->instrumentMouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
+    void writeRecording(const std::vector<RecordEntry>& entries) {
+        std::string text;
+        for (const RecordEntry& e : entries)
+            text += recordLine(e.string, e.mandal, e.durationMs);
+        writeBytes(kayit(), text);
+    }
+
+    std::unique_ptr<RecordHandlers> handlers;
+    std::unique_ptr<InstrumentPlayer> player;
+};
+
+// The folder states met in real use as the rows of one table, as an approved dump: a writable
+// recording folder, the recording folder full, then read-only (the makams there too), then a second
+// user's own folder beside a program folder that is not theirs. Each row records three plucks over
+// an old recording and saves a makam; the dump holds the messages, the strings each recording file
+// holds (or "eski" for the old one) and where the makam went. The second user's files are found
+// first: a makam and a melody of the same name in both folders load theirs, and a program loaded
+// for them keeps its scratch files in their sample folder.
+TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
+    namespace fs = std::filesystem;
+    const fs::path disk = dir / "disk", user = dir / "kullanıcı";
+    fs::create_directories(disk);
+    fs::create_directories(user / "wavs");
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        disk.c_str(), [](const char* f) { ::umount2(f, MNT_DETACH); });
+    const std::string old = recordLine(3, 0, 500) + recordLine(4, 0, 500);
+    MakamHandlers makam(*parts);
+    MelodyHandlers melody(*parts);
+    std::string dump;
+    for (const std::string row : {"yazılabilir", "dolu disk", "salt okunur", "ikinci kullanıcı"}) {
+        if (row == "yazılabilir") {
+            writeBytes(kayit(), old);
+            st().mandalPos[6] = -3;
+        } else if (row == "dolu disk") {
+            if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+                GTEST_SKIP() << "no tmpfs can be mounted here: " << std::strerror(errno);
+            parts->recordFolder = disk;
+            writeBytes(disk / "kayıt.txt", old);
+            std::ofstream fill(disk / "dolgu", std::ios::binary);
+            const std::string block(512, 'x');
+            while (fill.write(block.data(), block.size()) && fill.flush()) {
+            }
+        } else if (row == "salt okunur") {
+            fs::remove(disk / "dolgu");
+            if (::mount(nullptr, disk.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, "size=64k") != 0)
+                GTEST_SKIP() << "cannot remount read-only: " << std::strerror(errno);
+            parts->folders = DataFolders{disk, disk};
+        } else {
+            parts->folders = DataFolders{dir, user};
+            parts->recordFolder = user / "wavs";
+            writeBytes(user / "wavs" / "kayıt.txt", old);
+            writeBytes(dir / "Rast.mkm", makamFileText(PerString16{0, 0, 0, 2}));
+            writeBytes(user / "Rast.mkm", makamFileText(PerString16{0, 0, 0, -4}));
+            writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\r\n");   // string 4
+            writeBytes(user / "ezgi.ses", "0,15,3,0,0,0,0,0,0,0\r\n"); // string 12
+        }
+        handlers->rec_buton_Click();
+        // Keys, sweeps and mandal edits do nothing while recording; only plucks sound; the old
+        // recording is replaced at the stop.
+        const PerString16 mandals = st().mandalPos;
+        if (row == "yazılabilir") {
+            // Only stop and the recording frame are enabled.
+            EXPECT_TRUE(st().recording && controls.recordLamp);
+            EXPECT_EQ(controls.buttons, (std::array{false, false, false, true}));
+            EXPECT_EQ(controls.frames,
+                      (std::array{true, false, false, false, false, false, false}));
+            player->Form_KeyDown(kKeyUp);
+            player->Form_KeyDown(kKeyRight);
+            player->instrumentMouseMove(kRightButton, 300, 100);
+            player->mandalStripMouseDown(kLeftButton, 160, 30);
+            EXPECT_EQ(st().mandalPos, mandals);
+            EXPECT_EQ(st().currentString, 12);
+        }
+        for (int s : {5, 6, 7})
+            pluck(s);
+        if (row == "yazılabilir") {
+            EXPECT_EQ(sound.images, 3);
+            EXPECT_EQ(fileBytes(kayit()), old);
+        }
+        handlers->stop_buton_Click();
+        EXPECT_TRUE(finished());
+        controls.makamNameBox = "Benim";
+        makam.save_buton_Click();
+        dump += "# " + row + "\n";
+        for (std::string m : messages.shown) {
+            if (const auto at = m.find(dir.string()); at != std::string::npos)
+                m.replace(at, dir.string().size(), "<dir>");
+            std::replace(m.begin(), m.end(), '\n', '|');
+            dump += "ileti: " + m + "\n";
+        }
+        messages.shown.clear();
+        for (const fs::path& f : {dir / "wavs", disk, user / "wavs", dir, user}) {
+            const std::string where = f.lexically_relative(dir).string();
+            if (fs::exists(f / "kayıt.txt.yeni")) dump += where + ": kayıt.txt.yeni\n";
+            if (fs::exists(f / "Benim.mkm")) dump += where + ": Benim.mkm\n";
+            if (!fs::exists(f / "kayıt.txt")) continue;
+            const std::string text = fileBytes(f / "kayıt.txt");
+            dump += where + ": kayıt.txt";
+            if (text == old) dump += " eski";
+            for (FieldReader reader(text, "kayıt.txt"); text != old && !reader.atEnd();) {
+                const RecordEntry e = readRecordEntry(reader);
+                dump += " " + std::to_string(e.string) + "/" + std::to_string(e.mandal);
+            }
+            dump += "\n";
+        }
+    }
+    pluck(5); // the recording is closed: the read-only folder is never appended to
+    EXPECT_EQ(fileBytes(disk / "kayıt.txt"), old);
+    makam.makamListClick("Rast.mkm");
+    controls.melodyNameBox = "ezgi";
+    st().vscrollValue = 40;
+    melody.aç_kapa_buton_Click();
+    dump += "Rast.mkm: tel 4 mandal " + std::to_string(st().mandalPos[3]) + ", ezgi: tel " +
+            std::to_string(sound.plays().at(0).first) + "\n";
+    auto loaded = loadProgram(DataFolders{dir, user}, messages);
+    ASSERT_FALSE(loaded.fatal);
+    loaded.program->sounds->writeScratchFiles();
+    for (const fs::path& f : {dir / "wavs", user / "wavs"})
+        dump += f.lexically_relative(dir).string() + ": " +
+                (fs::exists(f / StringSounds::scratchFileName(12)) ? "karalama\n" : "-\n");
+    test::expectGolden("files/folder_states.txt", dump);
+}
+
+using Replay = Recording;
+
+// Each scenario as an approved dump of the sounds on the fake clock, the redraws, the staff, the
+// messages and the controls after it.
+TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
+    handlers->Play_buton_Click();
+    std::string dump = transcript("no recording");
+
+    // Moved since the recording: the present positions count.
+    for (auto [s, m] : {std::pair{1, 2}, {2, 4}, {5, 4}, {8, 12}, {9, 3}})
+        st().mandalPos[s] = static_cast<std::int16_t>(m);
+    const PerString16 mandals = st().mandalPos;
+    const std::vector<RecordEntry> notes = {{5, 3, 120}, {12, 0, 40}, {1, 9, 10}};
+    // 24 + 4 is no string: silent, and shown on the string recorded at its mandal.
+    const std::vector<RecordEntry> up = {{24, 0, 10}, {2, 3, 10}, {20, 0, 10}};
+    // 2 - 3 is no string, string 5 reaches only 10; a negative duration is no wait at all.
+    const std::vector<RecordEntry> down = {
+        {2, 0, 10}, {8, 0, 10}, {9, 0, 10}, {5, 0, -1}, {6, 0, -2147483647 - 1}};
+    const struct {
+        int mode, shift;
+        const std::vector<RecordEntry>& notes;
+    } cases[] = {{1, 0, notes}, {2, 0, notes}, {3, 0, notes}, {1, 4, up}, {1, -3, down}};
+    for (const auto& c : cases) {
+        writeRecording(c.notes);
+        controls.replayMode = c.mode;
+        program->tuning.ahenkShift = c.shift;
+        handlers->Play_buton_Click();
+        EXPECT_EQ(st().mandalPos, mandals);
+        dump += transcript("mode " + std::to_string(c.mode) + ", shift " + std::to_string(c.shift));
+    }
+    // A stop or a pause during a long note cuts it at once.
+    writeRecording({{5, 0, 30000}, {6, 0, 200}, {7, 0, 2147483647}});
+    program->tuning.ahenkShift = 0;
+    onEvents = [&] {
+        if (clock.now - mark == 100) {
+            handlers->pause_buton_Click();
+            clock.now += 5000; // while "durduruldu" is open
+        } else if (sound.plays().size() == 3 && clock.now - mark >= 14100) {
+            handlers->stop_buton_Click();
+        }
+    };
+    handlers->Play_buton_Click();
+    dump += transcript("paused at 100 ms for 5000 ms, stopped at 14100 ms");
+    // A faulty line ends the replay with its message after the good ones (fields may be parted by
+    // commas too).
+    onEvents = nullptr;
+    for (const std::string bad : {"27 0 10\r\n", "0 0 10\r\n", "5 0\r\n", "5 x 10\r\n",
+                                  "5 40000 10\r\n", "5 0 3000000000\r\n"}) {
+        writeBytes(kayit(), recordLine(4, 0, 10) + "7,-3,20\r\n" + bad);
+        handlers->Play_buton_Click();
+        dump += transcript("then \"" + bad.substr(0, bad.size() - 2) + "\"");
+    }
+    // Redraws, event rounds and an overshooting sleep cost time: each onset still lies on the sum
+    // of the durations before it.
+    clock.redrawCost = 4.0;
+    clock.eventCost = 1.0;
+    clock.sleepSlack = 0.7;
+    std::vector<RecordEntry> many;
+    for (int k = 0; k < 12; ++k)
+        many.push_back({8 + k, 0, 20 + (k * 37) % 300});
+    writeRecording(many);
+    handlers->Play_buton_Click();
+    dump += transcript("redraws 4 ms, events 1 ms, sleeps 0.7 ms over");
+    // Stop, Play and rec clicked inside the loop start nothing until it has ended.
+    int rounds = 0;
+    onEvents = [&] {
+        if (++rounds != 1) return;
+        handlers->stop_buton_Click(); // enables rec and Play while the note is still to come
+        handlers->Play_buton_Click();
+        handlers->rec_buton_Click();
+    };
+    handlers->Play_buton_Click();
+    EXPECT_EQ(rounds, 1);
+    dump += transcript("stop, Play and rec clicked in the first round of events");
+    test::expectGolden("files/replay.txt", dump);
+}
+
+} // namespace
+} // namespace zembera

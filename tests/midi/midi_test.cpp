@@ -1,0 +1,348 @@
+// The keyboard's messages as the player sounds them, the key each note sounds, and the MPE stream
+// (configured as MPE 1.0 has it: RPN 6 the zone, RPN 0 the bend range) of the keyboard's and the
+// program's notes, each as an approved dump; the event queue; the real MIDI ports.
+
+#include <gtest/gtest.h>
+#include <rtmidi/RtMidi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iomanip>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "midi/midi_event_queue.h"
+#include "midi/midi_inputs.h"
+#include "midi/midi_mapping.h"
+#include "midi/midi_player.h"
+#include "midi/mpe_sound_output.h"
+#include "shell/startup_loader.h"
+#include "sound/patched_sample.h"
+#include "sound/pcm_decode.h"
+#include "sound/service_rig.h"
+#include "support/golden.h"
+#include "support/program_folder.h"
+#include "support/view_calls.h"
+
+namespace zembera {
+namespace {
+
+// Each position marked with itself, but strings 3 and 17 lack a sharp and string 2 a sharp and a
+// flat.
+PitchTables tablesWithMarks() {
+    PitchTables t;
+    for (int s = 1; s <= kStringCount; ++s)
+        for (int m = s <= 7 ? mandalMinOf(s) : kMandalLow;
+             m <= (s <= 7 ? mandalMaxOf(s) : kMandalHigh); ++m)
+            t.mandalMark(s, m) = static_cast<std::int16_t>(m);
+    t.mandalMark(1, 5) = 6; // string 1 reaches its sharp at position 5 and also at 6
+    t.mandalMark(3, 6) = 4;
+    t.mandalMark(2, 6) = 3;
+    t.mandalMark(2, -5) = -4;
+    t.mandalMark(17, 6) = 5; // C4's string too: C#4 is D4's string at its flat
+    return t;
+}
+
+// The target of every key: white keys their string as it stands, black keys the string below
+// at its sharp, else the string above at its flat.
+TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
+    PitchTables t = tablesWithMarks();
+    InstrumentState st;
+    setMandalRanges(st);
+    st.mandalPos.fill(-2);
+    st.mandalPos[26] = -3;
+    st.mandalPos[17] = 0;
+    st.mandalPos[1] = 4;
+    std::string out;
+    for (int note = 0; note <= 127; ++note) {
+        const auto target = midiKeyTarget(note, t, st);
+        if (!target && (note < 44 || note > 90)) continue;
+        out += std::to_string(note) + ": ";
+        out += !target ? "yok\n"
+                       : "tel " + std::to_string(target->string) + " konum " +
+                             std::to_string(target->position) +
+                             (target->currentPosition ? " (beyaz)\n" : "\n");
+    }
+    // Of several positions with the mark, the one nearest the open string.
+    for (auto [s, mark] : {std::pair{1, 6}, {3, 6}, {12, -6}, {0, 6}, {27, 6}}) {
+        const auto position = positionWithMark(t, s, mark);
+        out += "tel " + std::to_string(s) + " işaret " + std::to_string(mark) + ": " +
+               (position ? std::to_string(*position) : "yok") + "\n";
+    }
+    test::expectGolden("midi/mapping.txt", out);
+}
+
+// The real MIDI system through RtMidi, where the ALSA sequencer exists: a port plugged in later is
+// opened and its notes arrive.
+TEST(MidiPorts, APortPluggedInLaterIsOpenedAndItsNotesArrive) {
+    MidiEventQueue queue;
+    MidiInputs inputs(queue);
+    std::error_code error;
+    if (!std::filesystem::exists("/dev/snd/seq", error))
+        GTEST_SKIP() << "no ALSA sequencer (/dev/snd/seq): no MIDI system to test";
+    ASSERT_TRUE(inputs.available()) << inputs.status();
+    RtMidiOut keyboard(RtMidi::LINUX_ALSA, "zembera test keyboard");
+    keyboard.openVirtualPort("keys");
+    EXPECT_TRUE(inputs.rescan());
+    const std::vector<unsigned char> on{0x90, 60, 100};
+    keyboard.sendMessage(&on);
+    std::vector<MidiEvent> events;
+    for (int i = 0; i < 200 && events.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        queue.takeAll(events);
+    }
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].bytes[0], 0x90);
+    EXPECT_EQ(events[0].bytes[1], 60);
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The notes started (with their sound and gain) and faded (without), in order.
+class RecordedNotes : public MidiNoteOutput {
+  public:
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
+        log.push_back({alias, sound, gain});
+        return true;
+    }
+    void FadeNoteClose(const std::string& alias) override { log.push_back({alias, {}, 0}); }
+    struct Note {
+        std::string alias;
+        std::optional<PcmSound> sound;
+        float gain;
+    };
+    std::vector<Note> log;
+};
+
+// Whether `sound` holds the samples `image` decodes to.
+bool sameSound(const PcmSound& sound, const SoundImagePtr& image) {
+    const auto decoded = decodeWav(image);
+    return decoded && test::pcmSamples(*decoded) == test::pcmSamples(sound);
+}
+
+// The sound output of the program over a sound service, rendered on the test's thread.
+class OnTheService : public SoundOutput {
+  public:
+    explicit OnTheService(SoundService& sound) : sound_(sound) {}
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
+        sound_.PlayImage(image, flags);
+    }
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
+        return sound_.MciOpenPlay(file, alias);
+    }
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override {
+        return sound_.MciOpenPlay(file, alias, content);
+    }
+    void MciStopClose(const std::string& alias) override { sound_.MciStopClose(alias); }
+    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override {
+        zembera::PlayPatchedSample(sound_, source, s, m);
+    }
+    void StopAllSound() override { sound_.StopAllSound(); }
+
+  private:
+    SoundService& sound_;
+};
+
+class MidiPlaying : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::makeProgramFolder(dir.path(), 2000);
+        auto result = loadProgram(dir.path(), messages);
+        ASSERT_FALSE(result.fatal) << *result.fatal;
+        program = std::move(result.program);
+        source = std::make_unique<PatchedSampleSource>(
+            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
+                                program->tables, program->tuning.tuningOffset});
+        player = std::make_unique<MidiPlayer>(MidiPlayerParts{
+            program->instrument, program->tables, *program->sounds, *source, notes, view, &mpe});
+    }
+    InstrumentState& st() { return program->instrument; }
+    const std::string& alias(int s) { return program->samples.mciAlias[s]; }
+    // The MPE messages sent since the last call, one a line in hex, under `title`.
+    std::string stream(const std::string& title) {
+        std::string out = "# " + title + "\n";
+        char b[4];
+        for (; shown < sent.size(); ++shown) {
+            for (std::uint8_t byte : sent[shown]) {
+                std::snprintf(b, sizeof b, "%02X ", byte);
+                out += b;
+            }
+            out.back() = '\n';
+        }
+        return out;
+    }
+
+    test::TempDir dir;
+    RecordedMessages messages;
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<PatchedSampleSource> source;
+    RecordedNotes notes;
+    test::ViewCalls view;
+    MpeNotes mpe;
+    std::vector<Bytes> sent;
+    std::size_t shown = 0;
+    std::unique_ptr<MidiPlayer> player;
+};
+
+// The keyboard's messages as one approved dump of what each row did: the notes started (alias,
+// the current string's image or a patched sound, and the gain), the notes faded, the redraws, the
+// current and last string and the current string's mandal. White keys sound the letter key's
+// image, black keys the string at its sharp with the mandal left alone, softer at a lower
+// velocity; the sustain pedal holds released notes and a replayed one restarts; keys out of range,
+// and new notes during a replay or a recording, do nothing.
+TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
+    const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
+    ASSERT_TRUE(sharp);
+    const struct {
+        const char* title;
+        std::function<void()> before;
+        const char* messages; // in hex, three bytes each
+    } rows[] = {
+        {"C4 (string 17) pressed and released", nullptr, "90 3C 7F 80 3C 00"},
+        {"A2 (string 26) at 64", nullptr, "90 2D 40"},
+        {"C#4: string 17 at its sharp", nullptr, "90 3D 64 80 3D 00"},
+        {"C#4 after string 17 was tuned 10 cents up",
+         [&] { program->tuning.tuningOffset[17] += 10; }, "90 3D 64"},
+        {"released, below A2, above E6, pedal down, D4 pressed and released", nullptr,
+         "80 3D 00 90 28 64 90 64 64 B0 40 7F 90 3E 64 80 3E 00"},
+        {"D4 again, E3", nullptr, "90 3E 32 80 3E 00 90 34 64"},
+        {"stop all, pedal up", [&] { player->stopAll(); }, "B0 40 00"},
+        {"E4", nullptr, "90 40 64"},
+        {"a replay runs: F4, E4 and F4 released", [&] { st().playingBack = true; },
+         "90 41 64 80 40 00 80 41 00"},
+        {"F#4 while recording",
+         [&] {
+             st().playingBack = false;
+             st().recording = true;
+         },
+         "90 42 64"},
+        {"C4 on channel 1, off on 4; C#4 on and off (velocity 0) on 16, and off again",
+         [&] { st().recording = false; }, "90 3C 64 83 3C 28 9F 3D 01 9F 3D 00 80 3D 00"},
+        {"pitch bend, modulation, aftertouch and the clock", nullptr,
+         "E0 00 40 B0 01 64 A0 3C 64 F8"},
+        {"C4, E4, pedal down at 127, C4 off, G4, C4 again at 20 and off, pedal at 64", nullptr,
+         "90 3C 64 90 40 64 B0 40 7F 80 3C 00 90 43 64 90 3C 14 80 3C 00 B0 40 40"},
+        {"pedal up at 63, G4 off", nullptr, "B0 40 3F 80 43 00"},
+        {"pedal down, A2 on and off, all notes off, E4 off", nullptr,
+         "B0 40 7F 90 2D 64 80 2D 00 B0 7B 00 80 40 00"},
+    };
+    std::ostringstream out;
+    out << std::setprecision(3);
+    for (const auto& row : rows) {
+        if (row.before) row.before();
+        // A status byte (80..FF) starts the next message.
+        std::vector<Bytes> messages;
+        std::istringstream in(row.messages);
+        for (unsigned byte; in >> std::hex >> byte;) {
+            if (byte >= 0x80) messages.emplace_back();
+            messages.back().push_back(static_cast<std::uint8_t>(byte));
+        }
+        for (const Bytes& message : messages)
+            player->handle(message.data(), message.size());
+        const int s = st().currentString;
+        out << "# " << row.title << '\n';
+        for (const RecordedNotes::Note& n : notes.log) {
+            out << (n.sound ? "çal " : "sustur ") << n.alias;
+            if (!n.sound)
+                out << '\n';
+            else if (sameSound(*n.sound, program->sounds->stringSound(s)))
+                out << " telin sesi kazanç " << n.gain << '\n';
+            else if (sameSound(*n.sound, patchedSampleImage(*source, s, *sharp)))
+                out << " diyezi " << n.sound->frames << " kare kazanç " << n.gain << '\n';
+            else
+                out << " yamalı " << n.sound->frames << " kare kazanç " << n.gain << '\n';
+        }
+        out << "çizim:";
+        for (const std::string& call : view.calls)
+            out << " [" << call << ']';
+        out << "\ntel " << s << '/' << st().lastString << " mandal " << st().mandalPos[s] << '\n';
+        notes.log.clear();
+        view.calls.clear();
+    }
+    test::expectGolden("midi/keys_played.txt", out.str());
+}
+
+// The MPE stream as an approved dump: the keyboard's C#4 (string 17 at its sharp), then the notes
+// of the program's sound output, which go out until their sound ends or is closed.
+TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
+    test::ServiceRig rig;
+    OnTheService service(rig.sound);
+    MpeSoundOutput out(MpeSoundParts{
+        service, mpe, program->instrument, program->tables, program->tuning.tuningOffset,
+        *program->sounds, program->samples.mciAlias, [&rig] { return rig.sound.memorySounding(); },
+        [&rig](const std::string& a) { return rig.sound.aliasSounding(a); }});
+    mpe.attach([this](const Bytes& m) { sent.push_back(m); });
+    std::string dump = stream("attached: the zone and each member channel's bend range");
+    for (const Bytes& m : {Bytes{0x90, 61, 77}, Bytes{0x80, 61, 0}})
+        player->handle(m.data(), m.size());
+    dump += stream("C#4 from the keyboard, velocity 77");
+    // Renders until every sound has run out (no string sounds as long as 11 seconds).
+    const auto runOut = [&] {
+        for (int i = 0; i < 120; ++i)
+            rig.render(4096);
+        rig.sound.pump();
+        out.endFinishedNotes();
+    };
+    // A letter key at its string's pitch; a held key's repeat finds the alias open and sends
+    // nothing; its release ends the note, the sound goes on.
+    const auto scratch = program->sounds->scratchSound(17);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image), i == 0);
+    dump += stream("letter key 17, held");
+    out.MciStopClose(alias(17));
+    dump += stream("released");
+    // Memory notes: the first is cut by the second, the second runs out, then a stop finds
+    // nothing more to end.
+    out.PlayImage(program->sounds->stringSound(5), kSndAsync);
+    out.PlayPatchedSample(*source, 8, 3);
+    out.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
+    out.endFinishedNotes();
+    dump += stream("string 5, then 8 at 3 and at 13");
+    EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0)); // the sound passes through
+    out.endFinishedNotes();
+    dump += stream("still sounding");
+    runOut();
+    dump += stream("run out");
+    out.StopAllSound();
+    dump += stream("stop");
+    // A letter key held past the end of its sound; its release then sends nothing more.
+    ASSERT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    out.endFinishedNotes();
+    dump += stream("letter key 17 again");
+    runOut();
+    dump += stream("run out");
+    out.MciStopClose(alias(17));
+    dump += stream("released");
+    // A note ended by the stop, and two never ended before detaching: detaching ends them, and
+    // nothing is sent while detached, though the sound plays.
+    out.PlayImage(program->sounds->stringSound(20), kSndAsync);
+    out.StopAllSound();
+    out.PlayImage(program->sounds->stringSound(21), kSndAsync);
+    EXPECT_TRUE(out.MciOpenPlay(program->sounds->scratchFile(1).string(), alias(1)));
+    mpe.detach();
+    dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached");
+    EXPECT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    dump += stream("letter key 17 while detached");
+    test::expectGolden("midi/mpe_stream.txt", dump);
+}
+
+// A system exclusive message is dropped; a note message arrives whole (a UI test pushes notes from
+// another thread and plays them).
+TEST(MidiEventQueue, LongMessagesAreDroppedAndNotesArriveWhole) {
+    MidiEventQueue queue;
+    const std::uint8_t bytes[4] = {0xF0, 0x90, 60, 0xF7};
+    queue.push(bytes, 4);
+    queue.push(bytes + 1, 3);
+    std::vector<MidiEvent> events;
+    queue.takeAll(events);
+    ASSERT_EQ(events.size(), 1u);
+    const Bytes got(events[0].bytes.begin(), events[0].bytes.begin() + events[0].size);
+    EXPECT_EQ(got, Bytes(bytes + 1, bytes + 4));
+}
+
+} // namespace
+} // namespace zembera
