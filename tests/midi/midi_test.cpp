@@ -18,6 +18,7 @@
 #include "midi/midi_inputs.h"
 #include "midi/midi_mapping.h"
 #include "midi/midi_player.h"
+#include "midi/mpe_encoder.h"
 #include "midi/mpe_sound_output.h"
 #include "shell/startup_loader.h"
 #include "sound/patched_sample.h"
@@ -332,6 +333,22 @@ TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIs
 
 // A system exclusive message is dropped; a note message arrives whole (a UI test pushes notes from
 // another thread and plays them).
+// With every member channel sounding, a new note ends the oldest one and takes its channel.
+TEST(MpeEncoder, ASixteenthNoteEndsTheOldestAndTakesItsChannel) {
+    MpeEncoder mpe;
+    MpeEncoder::Bytes first;
+    for (int id = 0; id < kMpeMemberChannels; ++id) {
+        const MpeEncoder::Bytes on = mpe.noteOn(id, 100.0 * id, 100);
+        if (id == 0) first = on;
+    }
+    const MpeEncoder::Bytes on = mpe.noteOn(kMpeMemberChannels, 1500, 100);
+    const std::uint8_t oldest = first[first.size() - 3]; // note 0's note-on status
+    ASSERT_GE(on.size(), 9u);
+    EXPECT_EQ(on.front(), oldest - 0x10); // note 0's note-off first
+    EXPECT_EQ(on[on.size() - 3], oldest);
+    EXPECT_TRUE(mpe.noteOff(0).empty());
+}
+
 TEST(MidiEventQueue, LongMessagesAreDroppedAndNotesArriveWhole) {
     MidiEventQueue queue;
     const std::uint8_t bytes[4] = {0xF0, 0x90, 60, 0xF7};
