@@ -14,18 +14,15 @@
 #include <sstream>
 #include <thread>
 
+#include "instrument/service_output.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_inputs.h"
 #include "midi/midi_mapping.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_encoder.h"
 #include "midi/mpe_sound_output.h"
-#include "shell/startup_loader.h"
-#include "sound/patched_sample.h"
 #include "sound/pcm_decode.h"
-#include "sound/service_rig.h"
 #include "support/golden.h"
-#include "support/program_folder.h"
 #include "support/view_calls.h"
 
 namespace zembera {
@@ -124,37 +121,11 @@ bool sameSound(const PcmSound& sound, const SoundImagePtr& image) {
     return decoded && test::pcmSamples(*decoded) == test::pcmSamples(sound);
 }
 
-// The sound output of the program over a sound service, rendered on the test's thread.
-class OnTheService : public SoundOutput {
-  public:
-    explicit OnTheService(SoundService& sound) : sound_(sound) {}
-    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
-        sound_.PlayImage(image, flags);
-    }
-    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
-        return sound_.MciOpenPlay(file, alias);
-    }
-    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
-                          const SoundImagePtr& content) override {
-        return sound_.MciOpenPlay(file, alias, content);
-    }
-    void MciStopClose(const std::string& alias) override { sound_.MciStopClose(alias); }
-    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override {
-        zembera::PlayPatchedSample(sound_, source, s, m);
-    }
-    void StopAllSound() override { sound_.StopAllSound(); }
-
-  private:
-    SoundService& sound_;
-};
-
 class MidiPlaying : public ::testing::Test {
   protected:
     void SetUp() override {
         test::makeProgramFolder(dir.path(), 2000);
-        auto result = loadProgram(dir.path(), messages);
-        ASSERT_FALSE(result.fatal) << *result.fatal;
-        program = std::move(result.program);
+        program = test::loadFrom(dir.path(), messages);
         source = std::make_unique<PatchedSampleSource>(
             PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
                                 program->tables, program->tuning.tuningOffset});
@@ -189,12 +160,8 @@ class MidiPlaying : public ::testing::Test {
     std::unique_ptr<MidiPlayer> player;
 };
 
-// The keyboard's messages as one approved dump of what each row did: the notes started (alias,
-// the current string's image or a patched sound, and the gain), the notes faded, the redraws, the
-// current and last string and the current string's mandal. White keys sound the letter key's
-// image, black keys the string at its sharp with the mandal left alone, softer at a lower
-// velocity; the sustain pedal holds released notes and a replayed one restarts; keys out of range,
-// and new notes during a replay or a recording, do nothing.
+// Per row of keyboard messages: the notes started (with their sound and gain) and faded, the
+// redraws, the current and last string and its mandal.
 TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
     const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
     ASSERT_TRUE(sharp);
@@ -271,7 +238,7 @@ TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
 // of the program's sound output, which go out until their sound ends or is closed.
 TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
     test::ServiceRig rig;
-    OnTheService service(rig.sound);
+    test::ServiceOutput service(rig.sound);
     MpeSoundOutput out(MpeSoundParts{
         service, mpe, program->instrument, program->tables, program->tuning.tuningOffset,
         *program->sounds, program->samples.mciAlias, [&rig] { return rig.sound.memorySounding(); },
@@ -281,28 +248,23 @@ TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIs
     for (const Bytes& m : {Bytes{0x90, 61, 77}, Bytes{0x80, 61, 0}})
         player->handle(m.data(), m.size());
     dump += stream("C#4 from the keyboard, velocity 77");
-    // Renders until every sound has run out (no string sounds as long as 11 seconds).
     const auto runOut = [&] {
-        for (int i = 0; i < 120; ++i)
+        for (int i = 0; i < 120; ++i) // no string sounds as long as 11 seconds
             rig.render(4096);
         rig.sound.pump();
         out.endFinishedNotes();
     };
-    // A letter key at its string's pitch; a held key's repeat finds the alias open and sends
-    // nothing; its release ends the note, the sound goes on.
     const auto scratch = program->sounds->scratchSound(17);
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image), i == 0);
-    dump += stream("letter key 17, held");
+    dump += stream("letter key 17, held: the repeat sends nothing");
     out.MciStopClose(alias(17));
     dump += stream("released");
-    // Memory notes: the first is cut by the second, the second runs out, then a stop finds
-    // nothing more to end.
     out.PlayImage(program->sounds->stringSound(5), kSndAsync);
     out.PlayPatchedSample(*source, 8, 3);
     out.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
     out.endFinishedNotes();
-    dump += stream("string 5, then 8 at 3 and at 13");
+    dump += stream("string 5, cut by 8 at 3, then 8 at 13 (off the instrument)");
     EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0)); // the sound passes through
     out.endFinishedNotes();
     dump += stream("still sounding");
@@ -310,29 +272,24 @@ TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIs
     dump += stream("run out");
     out.StopAllSound();
     dump += stream("stop");
-    // A letter key held past the end of its sound; its release then sends nothing more.
     ASSERT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
     out.endFinishedNotes();
-    dump += stream("letter key 17 again");
+    dump += stream("letter key 17 held past the end of its sound");
     runOut();
     dump += stream("run out");
     out.MciStopClose(alias(17));
     dump += stream("released");
-    // A note ended by the stop, and two never ended before detaching: detaching ends them, and
-    // nothing is sent while detached, though the sound plays.
     out.PlayImage(program->sounds->stringSound(20), kSndAsync);
     out.StopAllSound();
     out.PlayImage(program->sounds->stringSound(21), kSndAsync);
     EXPECT_TRUE(out.MciOpenPlay(program->sounds->scratchFile(1).string(), alias(1)));
     mpe.detach();
-    dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached");
+    dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached: they end");
     EXPECT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
-    dump += stream("letter key 17 while detached");
+    dump += stream("letter key 17 while detached: nothing");
     test::expectGolden("midi/mpe_stream.txt", dump);
 }
 
-// A system exclusive message is dropped; a note message arrives whole (a UI test pushes notes from
-// another thread and plays them).
 // With every member channel sounding, a new note ends the oldest one and takes its channel.
 TEST(MpeEncoder, ASixteenthNoteEndsTheOldestAndTakesItsChannel) {
     MpeEncoder mpe;
@@ -349,6 +306,7 @@ TEST(MpeEncoder, ASixteenthNoteEndsTheOldestAndTakesItsChannel) {
     EXPECT_TRUE(mpe.noteOff(0).empty());
 }
 
+// A system exclusive message is dropped; a note message arrives whole.
 TEST(MidiEventQueue, LongMessagesAreDroppedAndNotesArriveWhole) {
     MidiEventQueue queue;
     const std::uint8_t bytes[4] = {0xF0, 0x90, 60, 0xF7};
