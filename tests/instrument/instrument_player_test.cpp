@@ -57,21 +57,14 @@ class Player : public ::testing::Test {
 // Each row from string `s` (none: 0, as left: -1) at mandal `m`, in the view or mode `mode`
 // names: the selection, mandal, fine tuning and note after it, what sounded, redraws and messages.
 TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
-    const auto keys = [&](std::initializer_list<int> ks, int times = 1) {
-        for (int i = 0; i < times; ++i)
-            for (int k : ks)
-                key(k);
-    };
-    const auto pluck = [&](int button, double x, double y) {
-        player->instrumentMouseDown(button, x, y);
-    };
+    const auto keys = [&](auto... ks) { (key(ks), ...); };
+    const auto pluck = [&](int b, double x, double y) { player->instrumentMouseDown(b, x, y); };
     const auto sweep = [&](int buttons, int from, int to) {
         for (double y = from; y <= to; y += 1)
             player->instrumentMouseMove(buttons, 100, y);
     };
-    const auto strip = [&](std::initializer_list<double> xs) {
-        for (double x : xs)
-            player->mandalStripMouseDown(kLeftButton, x, 10);
+    const auto strip = [&](auto... xs) {
+        (player->mandalStripMouseDown(kLeftButton, xs, 10), ...);
     };
     const struct {
         const char* name;
@@ -84,15 +77,13 @@ TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
         {"seçim yok, yukarı", 0, 0, "", [&] { key(kKeyUp); }},
         {"mandal 12'de sağ", 12, 12, "", [&] { key(kKeyRight); }},
         {"tel 1 mandal -5'te sol", 1, -5, "", [&] { key(kKeyLeft); }},
-        {"tel 26 mandal 8'den dört kez sağ", 26, 8, "", [&] { keys({kKeyRight}, 4); }},
-        {"dört kez sol", -1, 0, "", [&] { keys({kKeyLeft}, 4); }},
+        {"tel 26 mandal 8'den dört kez sağ", 26, 8, "",
+         [&] { keys(kKeyRight, kKeyRight, kKeyRight, kKeyRight); }},
+        {"dört kez sol", -1, 0, "", [&] { keys(kKeyLeft, kKeyLeft, kKeyLeft, kKeyLeft); }},
         {"sağ", 12, 0, "göçürülmüş", [&] { key(kKeyRight); }},
         {"aşağı", 12, 0, "göçürülmüş", [&] { key(kKeyDown); }},
         {"seçim yok, sol", 0, 0, "", [&] { key(kKeyLeft); }},
-        {"Q, aşağı, sağ", 12, 0, "kayıt",
-         [&] {
-             keys({'Q', kKeyDown, kKeyRight});
-         }},
+        {"Q, aşağı, sağ", 12, 0, "kayıt", [&] { keys('Q', kKeyDown, kKeyRight); }},
         {"sağ tuşla çek", 12, 0, "", [&] { pluck(kRightButton, 700, 30); }},
         {"çek 300,400", 12, 0, "", [&] { pluck(kLeftButton, 300, 400); }},
         {"yine çek", -1, 0, "", [&] { pluck(kLeftButton, 300, 400); }},
@@ -100,15 +91,9 @@ TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
         {"sağ tuşla 30..80 süpür", 12, 0, "", [&] { sweep(kRightButton, 30, 80); }},
         {"iki tuşla 30", -1, 0, "", [&] { sweep(kLeftButton | kRightButton, 30, 30); }},
         {"sağ tuşla 30", -1, 0, "ayrıntı", [&] { sweep(kRightButton, 30, 30); }},
-        {"şerit 152, 160", 12, 0, "",
-         [&] {
-             strip({152, 160});
-         }},
-        {"tel 26 şerit 447, 479", 26, 0, "",
-         [&] {
-             strip({447, 479});
-         }},
-        {"şerit 152", 12, 0, "göçürülmüş", [&] { strip({152}); }},
+        {"şerit 152, 160", 12, 0, "", [&] { strip(152, 160); }},
+        {"tel 26 şerit 447, 479", 26, 0, "", [&] { strip(447, 479); }},
+        {"şerit 152", 12, 0, "göçürülmüş", [&] { strip(152); }},
         {"akort 10,10", 12, -8, "", [&] { player->fineTuningMouseDown(kLeftButton, 10, 10); }},
         {"akort 10,10", -1, 0, "", [&] { player->fineTuningMouseDown(kLeftButton, 10, 10); }},
         {"akort 40,60", -1, 0, "", [&] { player->fineTuningMouseDown(kLeftButton, 40, 60); }},
