@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
-
 #include <sstream>
 #include <vector>
 
@@ -15,26 +13,13 @@
 #include "notation/staff.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
+#include "support/picture_stack.h"
 #include "support/pixels.h"
 
 namespace zembera {
 namespace {
 
 constexpr QRgb kGrey = qRgb(212, 208, 200);
-
-// The pictures side by side, `perRow` a row, on grey.
-QImage tiles(const std::vector<QImage>& images, int perRow) {
-    const QSize cell = images.front().size() + QSize(4, 4);
-    const int rows = (static_cast<int>(images.size()) + perRow - 1) / perRow;
-    QImage all(cell.width() * perRow, cell.height() * rows, QImage::Format_RGB32);
-    all.fill(qRgb(128, 128, 128));
-    QPainter p(&all);
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const int n = static_cast<int>(i);
-        p.drawImage((n % perRow) * cell.width(), (n / perRow) * cell.height(), images[i]);
-    }
-    return all;
-}
 
 class Notation : public ::testing::Test {
   protected:
@@ -51,9 +36,8 @@ TEST_F(Notation, GlyphSheetMatchesItsApprovedPicture) {
     test::expectGoldenImage("notation/glyph_sheet.png", glyphs::drawGlyphSheet());
 }
 
-// Open string 12 after string 26 (its ledger lines gone), nothing selected, then notes with
-// accidentals, each also written on the neighbouring step with the partner accidental; a code out
-// of place for its position leaves both accidentals out but not the notes.
+// String 12 after 26 (its ledger lines gone), none, then notes with accidentals, each also on the
+// neighbouring step with the partner accidental (none for a code out of place).
 TEST_F(Notation, StaffPicturesMatchTheirApprovedPictures) {
     for (int s = 1; s <= 26; ++s)
         for (int m = -8; m <= 12; ++m)
@@ -70,8 +54,7 @@ TEST_F(Notation, StaffPicturesMatchTheirApprovedPictures) {
     draw(26, -8);
     draw(12, 0);
     draw(0, 0);
-    // {string, mandal, code}: sharp, -8, flat, a short string's +9, double flat, no code, a
-    // lowering code at a raised position, a position beyond the mark table.
+    // {string, mandal, code}: the last two a lowering code raised and a position off the table.
     const int cases[][3] = {{1, 3, 6},    {26, -8, -8}, {10, -6, -6}, {10, 6, 6}, {3, 2, 9},
                             {5, -3, -12}, {3, 2, 0},    {3, 2, -4},   {12, 40, 0}};
     for (auto [s, m, code] : cases) {
@@ -79,7 +62,7 @@ TEST_F(Notation, StaffPicturesMatchTheirApprovedPictures) {
             tables.mandalMark(s, m) = static_cast<std::int16_t>(code);
         draw(s, m);
     }
-    test::expectGoldenImage("notation/staff.png", tiles(drawn, 4));
+    test::expectGoldenImage("notation/staff.png", test::stacked(drawn));
 
     std::ostringstream rows;
     for (int t = -1; t <= 28; ++t) {
@@ -91,9 +74,8 @@ TEST_F(Notation, StaffPicturesMatchTheirApprovedPictures) {
     test::expectGolden("notation/ledger_lines.txt", rows.str());
 }
 
-// Sounding positions in black (labels hidden or shown), transposed ones in red with strings 1..7
-// folding the target onto their row; a target of 0 leaves the cell; clearing empties the red
-// column and every target.
+// Sounding positions in black, transposed ones in red (strings 1..7 folding the target onto their
+// row); a target of 0 leaves the cell; clearing empties the red column and every target.
 TEST_F(Notation, MandalColumnMatchesItsApprovedPicturesAndTargets) {
     CanvasImage canvas(90, 396);
     canvas.filledBox(0, 0, 89, 395, kGrey);
@@ -124,7 +106,7 @@ TEST_F(Notation, MandalColumnMatchesItsApprovedPicturesAndTargets) {
     const QImage written = canvas.image().copy();
     göçürümTemizle(canvas, state);
     targets("sonra");
-    test::expectGoldenImage("notation/mandal_column.png", tiles({written, canvas.image()}, 2));
+    test::expectGoldenImage("notation/mandal_column.png", test::stacked({written, canvas.image()}));
     test::expectGolden("notation/mandal_column.txt", log.str());
 }
 
@@ -149,8 +131,8 @@ class PitchPanel : public Notation {
     TuningState tuning;
 };
 
-// The nearest of degrees 104..196 by whole cents (ties to the lowest, nothing beyond 4000 cents);
-// notes named untransposed and transposed (short strings by their full scale target).
+// The nearest degree by whole cents (ties to the lowest); notes named untransposed and transposed
+// (short strings by their full scale target).
 TEST_F(PitchPanel, NearestDegreesAndNoteNamesMatchTheApprovedDump) {
     std::ostringstream log;
     for (double cents : {2250.0, 2257.4, 2257.6, 2257.5, 1500.0, 2985.0, -2440.0, -2439.0})
@@ -181,8 +163,8 @@ TEST_F(PitchPanel, NearestDegreesAndNoteNamesMatchTheApprovedDump) {
     test::expectGolden("notation/note_names.txt", log.str());
 }
 
-// The quoted labels and formatted values, an untuned string at 0 cents, a position beyond the
-// table; drawn with labels in blue and values in black, and nothing drawn without a string.
+// The labels and values (an untuned string at 0 cents, a position off the table) and their
+// drawing; nothing drawn without a string.
 TEST_F(PitchPanel, LinesAndTheirDrawingMatchTheApproved) {
     std::ostringstream log;
     const auto lines = [&](int s) {
