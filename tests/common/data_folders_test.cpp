@@ -14,41 +14,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes `text` to `file`, making its folder.
-void write(const fs::path& file, const std::string& text) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-// Where the bundled data and the user's files are found, as an approved dump of paths under the
-// test's folder: the executable's folder first, then the installed share folder (a build, an
-// install, both, neither); then the user's file winning on the same name, both folders listed
-// (a folder named like a file is no file), a name missing in both taking the bundled folder,
-// and one folder for both (a writable program folder) reading its files only; last the folders
-// chosen for a writable program folder (nothing made for the user) and for one that cannot take
-// files (here: none there at all; as root every existing folder is writable, the installed run as
-// another user checks the read-only one).
+// The executable's folder before the installed share folder; the user's file winning on a name;
+// one folder for both; the folders chosen for a writable program folder and for a missing one.
 TEST(DataFolders, TheExecutablesFolderFirstAndTheUsersFileWins) {
     const fs::path dir = fs::temp_directory_path() / "zembera_folders";
     fs::remove_all(dir);
-    write(dir / "program" / "Dizek.txt", "t");
-    fs::create_directories(dir / "usr" / "bin");
-    write(dir / "usr" / "share" / "zembera" / "Dizek.txt", "t");
-    write(dir / "both" / "bin" / "Dizek.txt", "t");
-    write(dir / "both" / "share" / "zembera" / "Dizek.txt", "t");
-    fs::create_directories(dir / "bare" / "bin");
+    for (const char* folder : {"usr/bin", "bare/bin", "user/klasör.mkm", "program/wavs"})
+        fs::create_directories(dir / folder);
+    for (const char* file :
+         {"program/Dizek.txt", "usr/share/zembera/Dizek.txt", "both/bin/Dizek.txt",
+          "both/share/zembera/Dizek.txt", "bundled/Rast.mkm", "bundled/Hicaz.mkm", "user/Rast.mkm",
+          "user/Benim.mkm", "user/notlar.txt"}) {
+        fs::create_directories((dir / file).parent_path());
+        std::ofstream(dir / file) << "t";
+    }
     const auto shown = [&dir](const fs::path& p) { return p.lexically_relative(dir).string(); };
     std::string out;
     for (const char* executable : {"program", "usr/bin", "both/bin", "bare/bin"})
         out += std::string(executable) + " -> " + shown(bundledDataFolder(dir / executable)) + "\n";
 
     const DataFolders folders{dir / "bundled", dir / "user"};
-    write(folders.program / "Rast.mkm", "bundled");
-    write(folders.program / "Hicaz.mkm", "bundled");
-    write(folders.user / "Rast.mkm", "own");
-    write(folders.user / "Benim.mkm", "own");
-    write(folders.user / "notlar.txt", "own");
-    fs::create_directories(folders.user / "klasör.mkm");
     const auto makams = [](const std::string& n) { return n.ends_with(".mkm"); };
     const DataFolders one{folders.program, folders.program};
     for (const DataFolders& f : {folders, one}) {
@@ -61,7 +46,6 @@ TEST(DataFolders, TheExecutablesFolderFirstAndTheUsersFileWins) {
         for (const char* name : {"Rast.mkm", "Hicaz.mkm", "Benim.mkm", "yok.mkm"})
             out += std::string(name) + " -> " + shown(f.find(name)) + "\n";
     }
-    fs::create_directories(dir / "program" / "wavs");
     for (const char* program : {"program", "absent"}) {
         const DataFolders chosen = chooseDataFolders(dir / program, dir / "home" / "Z", "wavs");
         out += std::string(program) + ": " + shown(chosen.program) + ", " + shown(chosen.user) +

@@ -12,11 +12,8 @@
 namespace zembera {
 namespace {
 
-// Each value in each picture as one approved dump: optional and required digits, an integer part
-// never cut to the picture, halves rounding away from zero (1.005 is a little less than that in
-// binary), no sign on a value rounding to zero, optional decimals dropping trailing zeros and
-// the names of non-numbers; then the BASIC number texts of the same values, a leading blank or
-// the minus sign, no zero before the point, seven digits in single precision.
+// Each value in each picture (halves away from zero, no sign on a zero) and as BASIC prints it
+// (a leading blank or minus, no zero before the point, seven digits in single precision).
 TEST(FormatPicture, DigitsRoundingSignsAndNamesOfNonNumbers) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -36,17 +33,15 @@ TEST(FormatPicture, DigitsRoundingSignsAndNamesOfNonNumbers) {
     }
     for (float f : {15.09434f, 1.0f / 3.0f, -5.0f})
         out << numberText(f) << '\n';
-    // A BASIC print line: items start in zones of fourteen characters (not bytes), a long item
-    // pushes the next one to the zone after it, and lines end with CR LF.
+    // Print lines: zones of fourteen characters (not bytes), lines ending in CR LF.
     out << PrintLine().number(1).number(-250).number(3).finish()
         << PrintLine().text("abcdefghijklmnop").number(2).finish()
         << PrintLine().text("ışık").number(1).finish();
     test::expectGolden("common/numbers.txt", out.str());
 }
 
-// Reads `text` field by field as `ops` asks (n a number, i a whole number from -10 to 10, t a
-// text): each value with the line it stood on, or the message of its fault, and whether the end
-// was reached.
+// Reads `text` as `ops` asks (n a number, i a whole number in -10..10, t a text): each value with
+// its line, or the message of its fault, and whether the end was reached.
 std::string trace(const std::string& text, const std::string& ops) {
     FieldReader in(text, "Dizek.txt");
     std::ostringstream out;
@@ -65,11 +60,8 @@ std::string trace(const std::string& text, const std::string& ops) {
     return out.str();
 }
 
-// Separators are commas, blanks and line ends (lone carriage returns too); texts are quoted or
-// run up to a comma or the line end; a bad field names the file, the line and what stood there;
-// missing items, partial numbers and whole numbers out of range are refused. Then texts decoded
-// (UTF-8 kept, other bytes as Windows-1254), fitted to widths in characters, and the number at
-// the start of a text as BASIC's VAL reads it.
+// Fields split at commas, blanks and line ends, or quoted; faults named with file and line; texts
+// decoded (UTF-8 kept, else Windows-1254) and fitted; the number VAL reads at a text's start.
 TEST(FieldReader, ReadsFieldsDecodesTextsAndFitsThem) {
     std::string out = trace("1,2 3\r\n  -4.5 ,+6\n7\r8\r\r9", "nnnnnnnn");
     out += trace("\"Kaba, Çargâh\",  Rast dügâh  ,x\r\n\"\"\r\n", "tttt");
@@ -77,8 +69,7 @@ TEST(FieldReader, ReadsFieldsDecodesTextsAndFitsThem) {
     out += trace("  \r\n", "nt");
     out += trace("12x 1e 1.5 200 3", "nniii");
     out += trace("\"never closed\n1", "t");
-    // "Þehnaz ýþýk" as the Turkish code page writes Şehnaz ışık; an overlong or truncated
-    // sequence is not UTF-8.
+    // "Þehnaz ýþýk" in Windows-1254 is Şehnaz ışık; an overlong or truncated sequence is not UTF-8.
     for (const char* bytes : {"Çargâh",
                               "\xDE"
                               "ehnaz \xFD\xFE\xFDk",
