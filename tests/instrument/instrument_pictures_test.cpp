@@ -24,9 +24,8 @@ class InstrumentPictures : public ::testing::Test {
     InstrumentState state;
 };
 
-// The areas, panels, bridge, pins and strings (12 selected in black, the marked ones red); then
-// the strings redrawn from another residue with the labels of the positions that are not 0;
-// then the labels unticked.
+// The whole drawing (string 12 selected, the marked strings red); then strings redrawn from
+// another residue with the labels of positions not at 0, and the labels unticked.
 TEST_F(InstrumentPictures, DrawingMatchesItsApprovedPictures) {
     CanvasImage canvas(904, 420);
     resim(canvas, state);
