@@ -27,10 +27,10 @@
 namespace zembera {
 namespace {
 
-// Each position marked with itself, but strings 3 and 17 lack a sharp and string 2 a sharp and a
-// flat.
-PitchTables tablesWithMarks() {
-    PitchTables t;
+// The target of every key: white keys their string as it stands, black keys the string below
+// at its sharp, else the string above at its flat.
+TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
+    PitchTables t; // each position marked with itself, but a few sharps and flats missing
     for (int s = 1; s <= kStringCount; ++s)
         for (int m = s <= 7 ? mandalMinOf(s) : kMandalLow;
              m <= (s <= 7 ? mandalMaxOf(s) : kMandalHigh); ++m)
@@ -40,13 +40,6 @@ PitchTables tablesWithMarks() {
     t.mandalMark(2, 6) = 3;
     t.mandalMark(2, -5) = -4;
     t.mandalMark(17, 6) = 5; // C4's string too: C#4 is D4's string at its flat
-    return t;
-}
-
-// The target of every key: white keys their string as it stands, black keys the string below
-// at its sharp, else the string above at its flat.
-TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
-    PitchTables t = tablesWithMarks();
     InstrumentState st;
     setMandalRanges(st);
     st.mandalPos.fill(-2);
