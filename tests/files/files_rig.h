@@ -34,43 +34,33 @@ struct FakeClock {
     double redrawCost = 0.0; // each redraw of the instrument views
 };
 
-// Logs each sample started and each stop of every sound on the fake clock, the chord notes
-// sounded beside the memory channel and the aliases closed.
+// Logs on the fake clock each sample started, each stop of every sound, the chord notes sounded
+// beside the memory channel and the aliases closed; keeps the (string, mandal) of each sample.
 class ClockedSound : public SoundOutput {
   public:
     struct Event {
-        bool stop = false;
-        int string = 0, mandal = 0;
         double at = 0;
-    };
-    struct Beside {
-        std::string alias;
-        int string = 0;
-        double at = 0;
+        std::string what;
     };
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
     void PlayImage(const SoundImagePtr&, std::uint32_t) override {}
     bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
-    void MciStopClose(const std::string& alias) override { closed.push_back(alias); }
-    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
-        events.push_back({false, s, m, clock_.now});
+    void MciStopClose(const std::string& alias) override {
+        events.push_back({clock_.now, alias + " kapandı"});
     }
-    void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
+    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
+        plays.emplace_back(s, m);
+        events.push_back(
+            {clock_.now, "çal tel " + std::to_string(s) + " mandal " + std::to_string(m)});
+    }
+    void StopAllSound() override { events.push_back({clock_.now, "dur"}); }
     void PlayPreparedBeside(const PatchedSampleSource&, const PreparedNote& note,
                             const std::string& alias) override {
-        beside.push_back({alias, note.s, clock_.now});
+        events.push_back({clock_.now, alias + ": yanında tel " + std::to_string(note.s)});
     }
 
-    Plays plays() const {
-        Plays out;
-        for (const auto& e : events) {
-            if (!e.stop) out.emplace_back(e.string, e.mandal);
-        }
-        return out;
-    }
     std::vector<Event> events;
-    std::vector<Beside> beside;
-    std::vector<std::string> closed;
+    Plays plays;
 
   private:
     FakeClock& clock_;
@@ -80,7 +70,6 @@ class ClockedSound : public SoundOutput {
 class LoggedView : public ViewCalls {
   public:
     explicit LoggedView(FakeClock& clock) : clock_(clock) {}
-    void keyLetter(int, bool) override {}
     const InstrumentState* state = nullptr;
     Calls staff; // string/mandal
 
@@ -187,13 +176,8 @@ class FilesRig : public ::testing::Test {
     std::string transcript(const std::string& title) {
         std::ostringstream out;
         out << std::fixed << std::setprecision(1) << "# " << title << '\n';
-        for (const auto& e : sound.events) {
-            out << std::setw(8) << e.at - mark << ' ';
-            if (e.stop)
-                out << "dur\n";
-            else
-                out << "çal tel " << e.string << " mandal " << e.mandal << '\n';
-        }
+        for (const auto& e : sound.events)
+            out << std::setw(8) << e.at - mark << ' ' << e.what << '\n';
         const auto list = [&](const char* name, const Calls& items) {
             out << name << ':';
             for (const auto& item : items)
@@ -210,6 +194,7 @@ class FilesRig : public ::testing::Test {
         out << "süre " << clock.now - mark << ", tel " << st().currentString << ", düğme "
             << controls.caption << (finished() ? ", bitti" : ", sürüyor") << '\n';
         sound.events.clear();
+        sound.plays.clear();
         view.calls.clear();
         view.staff.clear();
         messages.shown.clear();
