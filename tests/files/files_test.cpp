@@ -344,7 +344,7 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
         EXPECT_EQ(st().mandalPos, mandals);
         dump += transcript("mode " + std::to_string(c.mode) + ", shift " + std::to_string(c.shift));
     }
-    // A faulty line ends the replay with its message after the good ones (commas part fields too).
+    // A faulty line ends the replay with its message after the good lines (commas or blanks).
     program->tuning.ahenkShift = 0;
     for (const std::string bad :
          {"27 0 10\r\n", "5 0\r\n", "5 x 10\r\n", "5 40000 10\r\n", "5 0 3000000000\r\n"}) {
