@@ -1,7 +1,6 @@
 #pragma once
-// A program folder, the shared state and recording fakes for the makam, recording and melody
-// handlers. Time is a fake clock that only the fakes move: sleeping, redrawing and handling events
-// each cost what the test sets.
+// A program folder and recording fakes for the makam, recording and melody handlers, on a fake
+// clock that only the fakes move: sleeping, redrawing and handling events cost what a test sets.
 
 #include <gtest/gtest.h>
 
@@ -35,55 +34,42 @@ struct FakeClock {
     double redrawCost = 0.0; // each redraw of the instrument views
 };
 
-// Logs each sample started (string, mandal) and each stop of every sound (stop) on the fake clock,
-// the notes a chord sounds beside the memory channel and the aliases closed.
+// Logs on the fake clock each sample started, each stop of every sound, the chord notes sounded
+// beside the memory channel and the aliases closed; keeps the (string, mandal) of each sample.
 class ClockedSound : public SoundOutput {
   public:
     struct Event {
-        bool stop = false;
-        int string = 0, mandal = 0;
         double at = 0;
-    };
-    struct Beside {
-        std::string alias;
-        int string = 0;
-        double at = 0;
+        std::string what;
     };
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
-    void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
+    void PlayImage(const SoundImagePtr&, std::uint32_t) override {}
     bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
-    void MciStopClose(const std::string& alias) override { closed.push_back(alias); }
-    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
-        events.push_back({false, s, m, clock_.now});
+    void MciStopClose(const std::string& alias) override {
+        events.push_back({clock_.now, alias + " kapandı"});
     }
-    void StopAllSound() override { events.push_back({true, 0, 0, clock_.now}); }
+    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
+        plays.emplace_back(s, m);
+        events.push_back(
+            {clock_.now, "çal tel " + std::to_string(s) + " mandal " + std::to_string(m)});
+    }
+    void StopAllSound() override { events.push_back({clock_.now, "dur"}); }
     void PlayPreparedBeside(const PatchedSampleSource&, const PreparedNote& note,
                             const std::string& alias) override {
-        beside.push_back({alias, note.s, clock_.now});
+        events.push_back({clock_.now, alias + ": yanında tel " + std::to_string(note.s)});
     }
 
-    Plays plays() const {
-        Plays out;
-        for (const auto& e : events) {
-            if (!e.stop) out.emplace_back(e.string, e.mandal);
-        }
-        return out;
-    }
     std::vector<Event> events;
-    std::vector<Beside> beside;
-    std::vector<std::string> closed;
-    int images = 0;
+    Plays plays;
 
   private:
     FakeClock& clock_;
 };
 
-// Each redraw costs the clock its redraw time; the key letters are not logged. Each staff drawn
-// is kept as the string and mandal position it showed.
+// Each redraw costs the clock its redraw time; each staff drawn is kept as "string/mandal".
 class LoggedView : public ViewCalls {
   public:
     explicit LoggedView(FakeClock& clock) : clock_(clock) {}
-    void keyLetter(int, bool) override {}
     const InstrumentState* state = nullptr;
     Calls staff; // string/mandal
 
@@ -98,20 +84,19 @@ class LoggedView : public ViewCalls {
     FakeClock& clock_;
 };
 
-// The window's controls as plain state; selecting an option button that is not selected logs it,
-// where the window would run its click handler.
+// The window's controls as plain state.
 class FakeFilesView : public FilesView {
   public:
     std::string makamName() const override { return makamNameBox; }
     void setMakamName(const std::string& t) override { makamNameBox = t; }
-    void showMakamList() override { makamListShown = true; }
-    void hideMakamList() override { makamListShown = false; }
-    void refreshMakamList() override { ++makamListRefreshes; }
+    void showMakamList() override {}
+    void hideMakamList() override {}
+    void refreshMakamList() override {}
     bool settingSwitchSelected(int index) const override { return settingSwitch == index; }
-    void selectSetting(int index) override { select(settingSwitch, index, "settingSwitch "); }
+    void selectSetting(int index) override { settingSwitch = index; }
     bool pitchLevelSelected(int index) const override { return pitchLevel == index; }
-    void selectPitchLevel(int index) override { select(pitchLevel, index, "pitchLevelButtons "); }
-    void setDegreeShift(int value) override { select(hscroll, value, "degreeShiftBar "); }
+    void selectPitchLevel(int index) override { pitchLevel = index; }
+    void setDegreeShift(int value) override { hscroll = value; }
     void setButtonEnabled(RecordButton b, bool on) override { buttons[static_cast<int>(b)] = on; }
     void setRecordLamp(bool on) override { recordLamp = on; }
     void setReplayLamp(bool on) override { replayLamp = on; }
@@ -127,11 +112,9 @@ class FakeFilesView : public FilesView {
     void setFrameEnabled(WindowFrame frame, bool on) override {
         frames[static_cast<std::size_t>(frame)] = on;
     }
-    void focusInstrument() override { ++focusGiven; }
+    void focusInstrument() override {}
 
     std::string makamNameBox, melodyNameBox, caption = ">";
-    bool makamListShown = false;
-    int makamListRefreshes = 0;
     int pitchLevel = 5, melodyMode = 2, replayMode = 1, settingSwitch = 1, hscroll = 0;
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
@@ -139,15 +122,6 @@ class FakeFilesView : public FilesView {
     // In the order of WindowFrame: record, pitchLevel, reset, makam, melody, empty, octave.
     std::array<bool, kWindowFrames> frames = {true, true, true, true, true, true, true};
     Calls counters;
-    Calls calls;
-    int focusGiven = 0;
-
-  private:
-    void select(int& option, int index, const std::string& name) {
-        if (option == index) return;
-        option = index;
-        calls.push_back(name + std::to_string(index));
-    }
 };
 
 inline std::string fileBytes(const std::filesystem::path& file) {
@@ -191,26 +165,19 @@ class FilesRig : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     InstrumentState& st() { return program->instrument; }
-    // Neither recording nor replaying, and the controls show it: rec and Play enabled, the lamps
-    // white, every frame enabled.
+    // Neither recording nor replaying, and the controls show it.
     bool finished() {
         return !st().playingBack && !st().recording && !controls.recordLamp &&
                !controls.replayLamp && controls.buttons == std::array{true, true, false, false} &&
                controls.frames == std::array{true, true, true, true, true, true, true};
     }
-    // What a step did, for an approved dump: each sound started or stopped (ms since the last
-    // step), the redraws, the staff shown, the counter, the messages, and the controls
-    // after it. Clears the logs for the next step.
+    // What a step did, for an approved dump: sounds started and stopped (ms since the last step),
+    // redraws, staff, counter, messages and controls. Clears the logs for the next step.
     std::string transcript(const std::string& title) {
         std::ostringstream out;
         out << std::fixed << std::setprecision(1) << "# " << title << '\n';
-        for (const auto& e : sound.events) {
-            out << std::setw(8) << e.at - mark << ' ';
-            if (e.stop)
-                out << "dur\n";
-            else
-                out << "çal tel " << e.string << " mandal " << e.mandal << '\n';
-        }
+        for (const auto& e : sound.events)
+            out << std::setw(8) << e.at - mark << ' ' << e.what << '\n';
         const auto list = [&](const char* name, const Calls& items) {
             out << name << ':';
             for (const auto& item : items)
@@ -227,6 +194,7 @@ class FilesRig : public ::testing::Test {
         out << "süre " << clock.now - mark << ", tel " << st().currentString << ", düğme "
             << controls.caption << (finished() ? ", bitti" : ", sürüyor") << '\n';
         sound.events.clear();
+        sound.plays.clear();
         view.calls.clear();
         view.staff.clear();
         messages.shown.clear();

@@ -1,4 +1,5 @@
-#include <gmock/gmock.h>
+// The melody frame with the score player behind it, as the window wires them, on the fake clock.
+
 #include <gtest/gtest.h>
 
 #include "files/files_rig.h"
@@ -10,12 +11,8 @@
 namespace zembera::scores {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::FieldsAre;
-
 const std::filesystem::path kData = std::filesystem::path(ZEMBERA_TEST_DATA_DIR) / "scores";
 
-// The melody frame with the score player behind it, as the window wires them.
 class ScoreFrame : public test::FilesRig {
   protected:
     void SetUp() override {
@@ -32,20 +29,17 @@ class ScoreFrame : public test::FilesRig {
     std::unique_ptr<ScorePlayer> player;
 };
 
-// Playing as an approved dump of the sounds on the fake clock, the redraws, the counter and the
-// messages: the exercise after its report (the melody format cannot hold it), with the tempo bar
-// moved, stopped at its second note, a bad score, and a melody file chosen after a score.
+// The exercise played after its report at two places of the tempo bar, stopped at its second
+// note, and a broken score, as an approved dump of the sounds on the fake clock and the messages.
 TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
     melody->melodyListClick("saz_semaisi.musicxml");
-    EXPECT_EQ(controls.melodyNameBox, "saz_semaisi.musicxml");
     melody->aç_kapa_buton_Click();
-    EXPECT_TRUE(messages.asked.empty());
     std::string dump = transcript("saz_semaisi.musicxml, tempo bar at 40");
     st().vscrollValue = 60;
     melody->aç_kapa_buton_Click();
     dump += transcript("tempo bar at 60");
     onEvents = [&] {
-        if (st().playingBack && sound.plays().size() == 2) melody->aç_kapa_buton_Click();
+        if (st().playingBack && sound.plays.size() == 2) melody->aç_kapa_buton_Click();
     };
     melody->aç_kapa_buton_Click();
     dump += transcript("stopped at the second note");
@@ -53,49 +47,39 @@ TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
     test::writeBytes(dir / "kirik.xml", "<score-partwise><part id=\"P1\"><measure>");
     controls.melodyNameBox = "kirik.xml";
     melody->aç_kapa_buton_Click();
-    dump += transcript("kirik.xml");
-    test::writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\n");
-    melody->melodyListClick("ezgi.ses");
-    EXPECT_EQ(controls.melodyNameBox, "ezgi");
-    controls.melodyMode = 1;
-    melody->aç_kapa_buton_Click();
-    dump += transcript("ezgi.ses");
-    test::expectGolden("scores/score_player.txt", dump);
+    test::expectGolden("scores/score_player.txt", dump + transcript("kirik.xml"));
 }
 
-// A fitting score saved as a melody file (asked before replacing an old one) that plays the same;
-// what cannot be saved named: the runs, the messages and the file as an approved dump.
+// A fitting score saved as a melody file (asked before replacing one; "no" keeps it) that plays
+// the same; the refusals named. The runs, questions, messages and the file as an approved dump.
 TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSameAndOthersAreRefused) {
     test::writeBytes(dir / "kisa.txt", "Kod\tNota53\tPay\tPayda\tMs\n9\tSi4b5\t1\t4\t640\n"
                                        "9\tEs\t1\t8\t320\n9\tLa3\t1\t2\t1280\n");
     controls.melodyNameBox = "kisa.txt";
     melody->aç_kapa_buton_Click();
-    const test::Plays fromScore = sound.plays();
-    EXPECT_TRUE(messages.asked.empty()); // playing asks nothing
+    const test::Plays fromScore = sound.plays;
     std::string dump = transcript("kisa.txt");
     player->saveAsSes("kisa.txt");
-    EXPECT_TRUE(messages.asked.empty()); // nothing to replace yet
     test::writeBytes(dir / "kisa.ses", "eski");
-    messages.answer = false; // "no" keeps the file as it is
+    messages.answer = false;
     player->saveAsSes("kisa.txt");
     EXPECT_EQ(test::fileBytes(dir / "kisa.ses"), "eski");
     messages.answer = true;
-    player->saveAsSes("kisa.txt");
-    for (const char* name : {"saz_semaisi.musicxml", "taksim", "yok.xml"})
+    for (const char* name : {"kisa.txt", "saz_semaisi.musicxml", "taksim"})
         player->saveAsSes(name);
     EXPECT_FALSE(std::filesystem::exists(dir / "saz_semaisi.ses"));
     for (const std::string& question : messages.asked)
         dump += "soru: " + question + "\n";
-    dump += transcript("saved three times, then three refused") + test::fileBytes(dir / "kisa.ses");
+    dump += transcript("saved three times, then two refused") + test::fileBytes(dir / "kisa.ses");
     controls.melodyNameBox = "kisa";
     controls.melodyMode = 3; // dosya: the file mandal
     melody->aç_kapa_buton_Click();
-    EXPECT_EQ(sound.plays(), fromScore); // and the lengths, in the dump
+    EXPECT_EQ(sound.plays, fromScore); // and the lengths, in the dump
     test::expectGolden("scores/score_to_ses.txt", dump + transcript("kisa.ses"));
 }
 
 // E with G beside it, then A, a second each; the pause, live while the score plays, is clicked
-// 300 ms into the chord and its message holds the loop for 2 s: E and G are cut, A follows.
+// 300 ms into the chord and holds the loop for 2 s: E and G are cut, A follows.
 TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
     RecordHandlers record(*parts);
     record.onPause = [this] { player->silenceChord(); };
@@ -113,10 +97,7 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
         }
     };
     melody->aç_kapa_buton_Click();
-    ASSERT_TRUE(pauseSeen);
-    EXPECT_THAT(sound.beside, ElementsAre(FieldsAre(chordAlias(1), 13, sound.events.at(0).at)));
-    ASSERT_FALSE(sound.closed.empty());
-    EXPECT_EQ(sound.closed[0], chordAlias(1));
+    EXPECT_TRUE(pauseSeen);
     test::expectGolden("scores/score_pause.txt", transcript("akor.xml paused"));
 }
 

@@ -1,7 +1,6 @@
-// The transposition on the bundled pitch table, as approved dumps. First: for each setting, level
-// and shift the bar's final value, the setting shown, the total shift, every string's position (a
-// star where its number is drawn red) and the messages shown. The positions were approved against
-// the degrees the records list: each string reached sounds its origin's degree moved by the total.
+// The transposition on the bundled pitch table as approved dumps, over the tuning handlers wired
+// to a scroll bar and setting switch that raise their handlers on a real change, as the window's
+// do.
 
 #include <gtest/gtest.h>
 
@@ -10,12 +9,76 @@
 #include <regex>
 #include <sstream>
 
+#include "pitch/pitch_table.h"
 #include "support/golden.h"
-#include "support/program_folder.h"
-#include "tuning_rig.h"
+#include "support/gui_application.h"
+#include "support/view_calls.h"
+#include "tuning/tuning_handlers.h"
 
 namespace zembera {
 namespace {
+
+class FakeTuningControls : public TuningView {
+  public:
+    int degreeShift() const override { return hscroll; }
+    void setDegreeShift(int value) override {
+        value = std::clamp(value, -8, 12);
+        if (value == hscroll) return;
+        hscroll = value;
+        handlers->degreeShiftChange();
+    }
+    void setDegreeShiftText(const std::string& text) override { degreeShiftBox = text; }
+    bool settingSwitchSelected(int index) const override { return settingSwitch == index; }
+    void selectSetting(int index) override {
+        if (index == settingSwitch) return;
+        settingSwitch = index;
+        handlers->settingSwitchClick(index);
+    }
+    CanvasImage& numberColumns() override { return column; }
+    void refreshNumberColumns() override {}
+    void focusInstrument() override {}
+
+    TuningHandlers* handlers = nullptr;
+    int hscroll = 0;
+    std::string degreeShiftBox = "0";
+    int settingSwitch = 1;
+    CanvasImage column{90, 396};
+};
+
+const PitchTables& bundledTables() {
+    static const PitchTables tables = tablo_oku_txt(ZEMBERA_PROGRAM_DIR);
+    return tables;
+}
+
+struct TuningRig {
+    explicit TuningRig(const PitchTables& t)
+        : tables(t), sounds("/nonexistent-zembera-samples", {}, messages),
+          handlers(TuningParts{instrument, tuning, tables, sounds, view, controls, messages}) {
+        test::ensureGuiApplication(); // the number columns print text
+        controls.handlers = &handlers;
+        setMandalRanges(instrument);
+    }
+
+    const PitchTables& tables;
+    InstrumentState instrument;
+    TuningState tuning;
+    RecordedMessages messages;
+    StringSounds sounds;
+    test::ViewCalls view;
+    FakeTuningControls controls;
+    TuningHandlers handlers;
+};
+
+// Whether row s of the mandal number column holds a red pixel: a transposed position is shown.
+bool redCell(const CanvasImage& c, int s) {
+    const int top = 2 + 15 * (s - 1);
+    for (int y = top; y <= top + 16 && y < c.height(); ++y) {
+        for (int x = 60; x < 90; ++x) {
+            if (c.pixel(x, y) == qRgb(255, 0, 0)) return true;
+        }
+    }
+    return false;
+}
 
 PerString16 setting(std::initializer_list<std::pair<std::initializer_list<int>, int>> groups) {
     PerString16 p{};
@@ -28,15 +91,13 @@ PerString16 setting(std::initializer_list<std::pair<std::initializer_list<int>, 
 
 // Chooses `level` from a transposed setting, which the run must first undo, then moves the bar.
 std::string run(int level, int shift, const PerString16& start) {
-    test::TuningRig rig(test::bundledTables());
+    TuningRig rig(bundledTables());
     rig.instrument.mandalPos = start;
     rig.controls.setDegreeShift(1);
     rig.messages.shown.clear();
     rig.handlers.pitchLevelClick(level);
     if (shift != 0) rig.controls.setDegreeShift(shift);
     const InstrumentState& st = rig.instrument;
-    EXPECT_EQ(rig.controls.degreeShiftBox, std::to_string(rig.controls.hscroll));
-    EXPECT_EQ(st.untransposedShown, rig.controls.settingSwitch == 1);
     if (rig.controls.settingSwitch == 2) {
         EXPECT_EQ(rig.tuning.savedMandal, start);
     }
@@ -44,11 +105,9 @@ std::string run(int level, int shift, const PerString16& start) {
     out << "ahenk " << level << " kaydırma " << shift << " -> " << rig.controls.hscroll << " düzen "
         << rig.controls.settingSwitch << " toplam " << rig.tuning.totalDegreeShift << ":";
     for (int s = 1; s <= 26; ++s)
-        out << ' ' << st.mandalPos[s] << (test::redCell(rig.controls.column, s) ? "*" : "");
+        out << ' ' << st.mandalPos[s] << (redCell(rig.controls.column, s) ? "*" : "");
     out << '\n';
-    // The messages by the numbers they name, in order (two for a position no record lists, seven
-    // for a target outside the table, five for no place on the target); their texts are checked
-    // apart.
+    // The messages by the numbers they name; their texts are in the walk's dump.
     for (std::size_t i = 0; i < rig.messages.shown.size(); ++i) {
         out << (i == 0 ? "  !" : ";");
         const auto& m = rig.messages.shown[i];
@@ -60,10 +119,8 @@ std::string run(int level, int shift, const PerString16& start) {
     return out.str();
 }
 
-// Every level and shift from the open strings; the other settings at a few shifts: positions no
-// record lists (13 beyond every row, -9 below the scale, 32767 far off it), a Rast-like setting
-// (Segâh and Irak a comma low), a Hicaz-like one, the mandals at the ends of their rows and a
-// position no target string can take.
+// Per setting, level and shift: the bar, the setting shown, the total, each position (a star where
+// drawn red) and the messages; approved against the degrees the records list.
 TEST(TranspositionCheck, EveryLevelAndShiftFromSixSettings) {
     InstrumentState ranges;
     setMandalRanges(ranges);
@@ -76,8 +133,7 @@ TEST(TranspositionCheck, EveryLevelAndShiftFromSixSettings) {
         {"Rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}})},
         {"Hicaz", setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}})},
         {"sıra uçları", ends},
-        // (22, 12) sounds degree -41, listed only in that record's third place: KIZ NEYİ moves it
-        // to string 24, which cannot reach it; the red number of string 26 walked before stays.
+        // (22, 12) is listed only in a third place: KIZ NEYİ moves it where string 24 cannot go.
         {"22 en üstte", setting({{{24}, 1}, {{22}, 12}})},
     };
     std::string dump;
@@ -94,12 +150,11 @@ TEST(TranspositionCheck, EveryLevelAndShiftFromSixSettings) {
     test::expectGolden("tuning/transposition.txt", dump);
 }
 
-// Then the walk on the bundled table and on a copy of it with records changed: the positions
-// each run leaves and the whole messages it shows.
+// The walk on the bundled table and on a copy with records changed: positions and whole messages.
 class TranspositionWalk : public ::testing::Test {
   protected:
     // A fresh instrument on the table as it stands.
-    test::TuningRig& fresh() { return rig.emplace(*table); }
+    TuningRig& fresh() { return rig.emplace(*table); }
     PerString16& pos() { return rig->instrument.mandalPos; }
     // Each string's position, transposed position and (strings 1 to 7) full-scale target, the
     // level, the setting shown and the messages, one a line.
@@ -131,15 +186,12 @@ class TranspositionWalk : public ::testing::Test {
         table->degreeTable(to).mandal3 = static_cast<int16_t>(m);
     }
 
-    std::unique_ptr<PitchTables> table = std::make_unique<PitchTables>(test::bundledTables());
-    std::optional<test::TuningRig> rig;
+    std::unique_ptr<PitchTables> table = std::make_unique<PitchTables>(bundledTables());
+    std::optional<TuningRig> rig;
 };
 
-// Folded strings forget the target of an earlier run; unknown levels change nothing; a huge shift
-// stays in the tables (message B for every string of the walk 11..26); a position no record lists
-// (message A). On changed records: DAVUD NIS. with shift 12 moves by 38 degrees, so from 159 the
-// target lies past 196 (B), from 158 it is 196 itself, still searched but with no place on
-// string 8 (C); the target takes the second place first and ignores places off the scale.
+// Folded strings forget an earlier target; unknown levels change nothing; a huge shift, unlisted
+// positions and changed records (a target past the table, no place, places off the scale) are told.
 TEST_F(TranspositionWalk, WalksAndMessagesAsOneDump) {
     fresh().controls.setDegreeShift(1);
     rig->controls.selectSetting(1);
@@ -165,7 +217,7 @@ TEST_F(TranspositionWalk, WalksAndMessagesAsOneDump) {
     fresh().tuning.ahenkIndex = 7;
     rig->controls.setDegreeShift(12);
     dump += after("(10, 0) moved to 159, (11, 0) to 158, level 7, shift 12");
-    *table = test::bundledTables();
+    *table = bundledTables();
     DegreeRecord& r = table->degreeTable(60); // string 12 at 1, one above its open degree
     r = DegreeRecord{12, 5, 12, 2, 12, 3, r.cent, r.ad};
     fresh().handlers.trans_çalgı(5, 1);
@@ -175,98 +227,6 @@ TEST_F(TranspositionWalk, WalksAndMessagesAsOneDump) {
     rig->handlers.trans_çalgı(5, 1);
     test::expectGolden("tuning/transposition_walk.txt",
                        dump + after("60 holds places off the scale"));
-}
-
-// The handlers of the setting switch and the resets; the octave division, which changes no
-// pitch, is checked through the window.
-
-using test::TuningRig;
-
-class TuningHandlersTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        folder = std::filesystem::temp_directory_path() / "zembera_tuning_samples";
-        std::filesystem::create_directories(folder);
-        const auto names = test::sineSampleNames();
-        for (int s = 1; s <= 26; ++s)
-            test::writeSineSample(folder / names[s], 262, 2205);
-    }
-    static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
-
-    // The image a fresh preparation of string s at position m with `offset` cents gives.
-    SoundImage preparedAt(int s, int m, float offset) {
-        StringSounds fresh(folder, test::sineSampleNames(), rig.messages);
-        fresh.PrepareStringSound(s, m, rig.tables, offset);
-        return *fresh.stringSound(s);
-    }
-    // What a step did, for an approved dump: the redraws asked for, the positions sounding and
-    // saved, the strings prepared so far (each the fresh preparation at its position and fine
-    // tuning), the frequency shown, the focus given back and the setting shown.
-    std::string step(const std::string& title) {
-        std::ostringstream out;
-        out << "# " << title << "\nçizim:";
-        for (const std::string& call : rig.view.calls)
-            out << " [" << call << ']';
-        out << "\nmandallar:";
-        for (int s = 1; s <= 26; ++s)
-            out << ' ' << pos()[s] << '/' << rig.tuning.savedMandal[s] << '/'
-                << rig.instrument.transposedMandal[s];
-        out << "\nhazır:";
-        const SoundImagePtr never = StringSounds(folder, {}, rig.messages).stringSound(1);
-        for (int s = 1; s <= 26; ++s) {
-            if (*rig.sounds.stringSound(s) == *never) continue;
-            out << ' ' << s;
-            EXPECT_TRUE(*rig.sounds.stringSound(s) ==
-                        preparedAt(s, pos()[s], rig.tuning.tuningOffset[s]))
-                << "string " << s << " is not the fresh preparation at its position";
-        }
-        out << "\nfrekans " << rig.sounds.noteFrequency << ", odak " << rig.controls.focusCount
-            << ", düzen " << (rig.instrument.untransposedShown ? 1 : 2) << '\n';
-        rig.view.calls.clear();
-        return out.str();
-    }
-
-    static inline std::filesystem::path folder;
-    TuningRig rig{test::bundledTables(), folder};
-    PerString16& pos() { return rig.instrument.mandalPos; }
-};
-
-// The setting switch saves, restores and redraws the strings that moved (a change to the
-// transposed setting is not kept); the tuning reset rebuilds only retuned strings where their
-// mandals stand and shows the last one's frequency; the mandal reset rebuilds moved strings at 0
-// with their fine tuning, redraws a moved current string and resets only the sounding setting.
-TEST_F(TuningHandlersTest, SettingSwitchAndResetsAsOneDump) {
-    pos() = PerString16{0, 0, 0, 2};
-    rig.instrument.transposedMandal[12] = -1;
-    rig.instrument.currentString = 12;
-    rig.handlers.settingSwitchClick(2);
-    std::string dump = step("transposed setting shown");
-    pos()[12] = 0;
-    rig.handlers.settingSwitchClick(1);
-    dump += step("back, string 12 moved to 0 meanwhile");
-    rig.handlers.tuningResetClick();
-    dump += step("tuning reset without fine tuning");
-    pos()[3] = 2;
-    pos()[20] = -3;
-    pos()[9] = 4; // no fine tuning: left alone
-    rig.tuning.tuningOffset[3] = 2;
-    rig.tuning.tuningOffset[20] = -0.25f;
-    rig.handlers.tuningResetClick();
-    EXPECT_EQ(rig.tuning.tuningOffset, (std::array<float, 27>{}));
-    dump += step("tuning reset with strings 3 and 20 retuned");
-    pos()[5] = -2;
-    rig.tuning.tuningOffset[5] = 2;
-    pos()[12] = 3;
-    pos()[26] = 9;
-    rig.tuning.savedMandal[5] = 4;
-    rig.instrument.transposedMandal[26] = -1;
-    rig.handlers.mandalResetClick();
-    dump += step("mandal reset, current string 12 moved");
-    pos()[5] = 1;
-    rig.handlers.mandalResetClick();
-    dump += step("mandal reset, only string 5 moved");
-    rig.handlers.mandalResetClick();
-    test::expectGolden("tuning/handlers.txt", dump + step("mandal reset, nothing moved"));
 }
 
 } // namespace
