@@ -66,9 +66,7 @@ struct Cleanup {
 };
 
 TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "kök kullanıcı gerekli: kurulum root'a ait olur, program başka bir "
-                        "kullanıcı olarak çalıştırılır";
+    if (geteuid() != 0) GTEST_SKIP() << "kök kullanıcı gerekli";
     for (const char* tool : {"Xvfb", "xdotool", "import", "runuser", "useradd", "cmake"}) {
         if (!have(tool)) GTEST_SKIP() << tool << " bulunamadı";
     }
