@@ -37,17 +37,14 @@ TEST(SampleNames, EachListIsJudgedAsApproved) {
     auto frequencyFirst = with(3, "04_999999_ad.wav");
     frequencyFirst[10] = "11_013081_ak.WAV";
     std::vector<std::pair<std::string, std::vector<std::string>>> lists = {
-        {"25 dosya", fewer}, {"27 dosya", more}, {"boş", {}}, {"önce frekans", frequencyFirst}};
-    // {place in the list, name}: the highest frequency and one above it, an upper-case extension,
-    // 17 and 15 characters, no string 27, wrong separators, a string number 0 or one given twice,
-    // frequency fields that give no pitch.
+        {"25 dosya", fewer}, {"27 dosya", more}, {"önce frekans", frequencyFirst}};
+    // {place, name}: any alias, the highest frequency and one above, an upper-case extension, a
+    // long name, string 27, 0 or twice, a wrong separator, frequencies that give no pitch.
     const std::pair<int, std::string> named[] = {
-        {0, "01_013081_çğ.wav"},  {25, "26_131999_az.wav"}, {25, "26_132000_az.wav"},
-        {0, "01_013081_ab.WAV"},  {0, "01_013081_abx.wav"}, {0, "1_013081_ab.wav"},
-        {25, "27_013081_ab.wav"}, {0, "01-013081_ab.wav"},  {0, "01_013081-ab.wav"},
-        {0, "00_013081_aa.wav"},  {0, "ab_013081_aa.wav"},  {0, "02_013081_aa.wav"},
-        {0, "01_000000_aa.wav"},  {0, "01_-13081_aa.wav"},  {0, "01_+13081_aa.wav"},
-        {0, "01_ 13081_aa.wav"},  {0, "01_0130x1_aa.wav"},  {0, "01_01.081_aa.wav"}};
+        {0, "01_013081_çğ.wav"}, {25, "26_131999_az.wav"}, {25, "26_132000_az.wav"},
+        {0, "01_013081_ab.WAV"}, {0, "01_013081_abx.wav"}, {25, "27_013081_ab.wav"},
+        {0, "00_013081_aa.wav"}, {0, "02_013081_aa.wav"},  {0, "01-013081_ab.wav"},
+        {0, "01_000000_aa.wav"}, {0, "01_-13081_aa.wav"},  {0, "01_0130x1_aa.wav"}};
     for (const auto& [index, name] : named)
         lists.emplace_back(std::to_string(index + 1) + ". " + name, with(index, name));
     std::ostringstream log;

@@ -1,6 +1,5 @@
 #include "shell/startup_loader.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,49 +14,16 @@ namespace zembera {
 namespace {
 
 namespace fs = std::filesystem;
-using test::twoDigits;
 
-// A program folder with 26 samples at 262 Hz and a table that puts every string 8-26 at 0 cents
-// in position 0 (so string 17 uses its sample as it is).
-class ProgramFolder : public ::testing::Test {
-  protected:
-    void SetUp() override { test::makeProgramFolder(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-
-    StartupResult load() { return loadProgram(dir, messages); }
-
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("zembera_loader_" +
-         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+// String 17 sounds its sample as it is; then folder states, each on top of the one before, with
+// their messages: broken samples silence only their strings, a bad or missing table ends the start.
+TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
+    const fs::path dir = fs::temp_directory_path() / "zembera_loader";
+    test::makeProgramFolder(dir); // 262 Hz samples, strings 8-26 at 0 cents in position 0
     RecordedMessages messages;
-};
-
-TEST_F(ProgramFolder, LoadsWithTheApprovedStartValues) {
-    const StartupResult r = load();
-    ASSERT_FALSE(r.fatal) << *r.fatal;
-    const LoadedProgram& p = *r.program;
-    EXPECT_THAT(messages.shown, ::testing::IsEmpty());
-    std::ostringstream log;
-    log << "seçili " << p.instrument.currentString << ", son " << p.instrument.lastString
-        << ", asıl görünüm " << p.instrument.untransposedShown << ", ayrıntı "
-        << p.instrument.detailShown << ", ahenk " << p.tuning.ahenkIndex << "\n";
-    for (int s = 0; s <= 26; ++s)
-        log << "tel " << s << ": tuş [" << p.keyNames[s] << "] takma ad " << p.samples.mciAlias[s]
-            << ", mandal " << p.instrument.mandalMin[s] << ".." << p.instrument.mandalMax[s]
-            << ", çekme " << p.instrument.playStart[s] << ", ses "
-            << (s > 0 ? p.sounds->stringSound(s)->size() : 0) << " bayt\n";
-    test::expectGolden("shell/start_values.txt", log.str());
-    // String 17 sounds at exactly its sample's pitch: the image is the sample file itself.
-    EXPECT_EQ(*p.sounds->stringSound(17),
+    const auto load = [&] { return loadProgram(dir, messages); };
+    EXPECT_EQ(*load().program->sounds->stringSound(17),
               test::asImage(test::readFile(dir / "wavs" / "17_026200_17.wav")));
-}
-
-// Folder states, each on top of the one before, with what each tells: unusable samples are named
-// in one message and only their strings fall silent (a cue point names its chunk "data" and a
-// comment may hold the word: neither is the sound); a table not named exactly, a malformed table
-// naming its file and line, a missing sample end the program with their message.
-TEST_F(ProgramFolder, EachFolderStateGivesItsApprovedMessage) {
     using test::Bytes;
     Bytes cueOnly = test::riffAndFormat(1, 44100, 16);
     cueOnly.id("cue ").u32(28).u32(1).u32(1).u32(0).id("data").u32(0).u32(0).u32(0);
@@ -104,6 +70,7 @@ TEST_F(ProgramFolder, EachFolderStateGivesItsApprovedMessage) {
     fs::remove(dir / "wavs" / "05_026200_05.wav");
     loadAndLog("25 örnek");
     test::expectGolden("shell/folder_states.txt", log.str());
+    fs::remove_all(dir);
 }
 
 } // namespace
