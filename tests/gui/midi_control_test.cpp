@@ -50,12 +50,8 @@ class MidiWindow : public test::WindowFixture {
     std::unique_ptr<MidiControl> control;
 };
 
-// The whole window as it opens, with the MIDI control ("MIDI yok: ALSA sıralayıcısı yok", no
-// ports) and the system controls on free background of the instrument picture, clear of the
-// drawings, the strip's band and the mandal labels, and every caption whole. Notes pushed from
-// the MIDI thread play on the UI thread and select their string, the computer keyboard beside
-// them; the MPE output cannot be switched on without a MIDI system and says so in the same line,
-// with no message box.
+// The window as it opens, with the MIDI control saying "MIDI yok" in one line; notes pushed from
+// the MIDI thread play on the UI thread; MPE output refused in that line, with no message box.
 TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPicture) {
     const bool midiSystem = std::filesystem::exists("/dev/snd/seq");
     if (!midiSystem) test::expectGoldenImage("gui/window.png", window->grab().toImage());
@@ -67,10 +63,6 @@ TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPic
     EXPECT_EQ(program->instrument.currentString, 26);
     pushFromAnotherThread({0x80, 88, 0});
     QTRY_COMPARE(notes.faded, std::vector<std::string>{"midi88"});
-    QTest::keyClick(handle(), Qt::Key_Q);
-    settleRelease();
-    EXPECT_EQ(program->instrument.currentString, 1);
-    EXPECT_FALSE(sound.opened.empty());
     if (midiSystem) return;
     control->mpeOutput->click();
     EXPECT_FALSE(control->mpeOutput->isChecked() || mpe.attached());
