@@ -46,13 +46,12 @@ std::set<std::string> treeOf(const fs::path& folder) {
 // Lines of text in `area` of `shot`: bands of rows holding dark pixels, bands closer than three
 // rows (the dots of "ü" over their letters) counted as one.
 int textLines(const QImage& shot, const Rect& area) {
+    const QRect r = QRectF(area.left, area.top, area.width, area.height).toRect();
     int lines = 0;
     int blankRun = 3;
-    for (int y = static_cast<int>(area.top) + 2; y < static_cast<int>(area.top + area.height) - 2;
-         ++y) {
+    for (int y = r.top() + 2; y < r.bottom() - 2; ++y) {
         bool dark = false;
-        for (int x = static_cast<int>(area.left) + 3;
-             x < static_cast<int>(area.left + area.width) - 3 && !dark; ++x)
+        for (int x = r.left() + 3; x < r.right() - 3 && !dark; ++x)
             dark = qGray(shot.pixel(x, y)) < 110;
         if (dark && blankRun >= 3) ++lines;
         blankRun = dark ? 0 : blankRun + 1;
