@@ -1,10 +1,8 @@
 #include "shell/sample_folder.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "support/golden.h"
@@ -58,17 +56,6 @@ TEST(SampleNames, EachListIsJudgedAsApproved) {
                 << check.folder.sampleFileName[26] << " " << check.folder.mciAlias[26] << "\n";
     }
     test::expectGolden("shell/sample_names.txt", log.str());
-}
-
-TEST(SampleFolder, ListsWavFilesInAnyCaseSortedAndSkipsTheRest) {
-    const auto dir = std::filesystem::temp_directory_path() / "zembera_sample_folder_test";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir / "sub.wav");
-    for (const char* name : {"02_013081_ab.wav", "01_013081_ab.WAV", "12zz.zz", "notes.txt"})
-        std::ofstream(dir / name) << "x";
-    EXPECT_THAT(listWavFiles(dir), ::testing::ElementsAre("01_013081_ab.WAV", "02_013081_ab.wav"));
-    std::filesystem::remove_all(dir);
-    EXPECT_TRUE(listWavFiles(dir).empty()); // a missing folder lists nothing
 }
 
 } // namespace

@@ -43,6 +43,8 @@ TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
     };
     for (const auto& [name, bytes] : broken)
         test::writeFile(dir / "wavs" / name, bytes);
+    fs::create_directories(dir / "wavs" / "sub.wav"); // neither it nor the scratch file is a sample
+    std::ofstream(dir / "wavs" / "12zz.zz") << "x";
     std::ostringstream log;
     const auto loadAndLog = [&](const std::string& state) {
         messages.shown.clear();
@@ -67,8 +69,10 @@ TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
     std::ofstream(dir / "Dizek.txt", std::ios::binary)
         << test::tableText({"5, 30,0, 0,0, 0, \"n\", 0,0"});
     loadAndLog("bozuk Dizek.txt");
-    fs::remove(dir / "wavs" / "05_026200_05.wav");
-    loadAndLog("25 örnek");
+    fs::rename(dir / "wavs" / "05_026200_05.wav", dir / "wavs" / "05_026200_05.WAV");
+    loadAndLog("büyük harfli WAV");
+    fs::remove_all(dir / "wavs");
+    loadAndLog("örnek klasörü yok");
     test::expectGolden("shell/folder_states.txt", log.str());
     fs::remove_all(dir);
 }
