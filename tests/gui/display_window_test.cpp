@@ -20,11 +20,6 @@ class DisplayWindow : public test::WindowFixture {
   protected:
     void prepareFolder() override { useBundled({"Dizek.txt", "glyphs.png"}); }
 
-    void loadMakam(const PerString16& positions) {
-        write(dir / "deneme.mkm", makamFileText(positions));
-        click(window->open_buton);
-        chooseListEntry(window->makamList, QStringLiteral("deneme.mkm"));
-    }
     // The staff, the pitch panel, the mandal number column, the mandal strip and strings 8..16.
     void addDrawings() {
         for (CanvasWidget* w :
@@ -58,7 +53,9 @@ TEST_F(DisplayWindow, TranspositionLoadAndFineTuningRedraw) {
     addDrawings();
     PerString16 positions{};
     positions[12] = 3;
-    loadMakam(positions);
+    write(dir / "deneme.mkm", makamFileText(positions));
+    click(window->open_buton);
+    chooseListEntry(window->makamList, QStringLiteral("deneme.mkm"));
     EXPECT_TRUE(bar->value() == 0 && window->degreeShiftBox->text() == QStringLiteral("0"));
     addDrawings();
     QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 10));

@@ -22,37 +22,23 @@ class CountedNotes : public MidiNoteOutput {
     std::vector<std::string> played, faded;
 };
 
-class MidiWindow : public test::WindowFixture {
-  protected:
-    void SetUp() override {
-        WindowFixture::SetUp();
-        source = std::make_unique<PatchedSampleSource>(
-            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                program->tables, program->tuning.tuningOffset});
-        player = std::make_unique<MidiPlayer>(MidiPlayerParts{
-            program->instrument, program->tables, *program->sounds, *source, notes, *window, &mpe});
-        control = std::make_unique<MidiControl>(window.get(), *player, mpe);
-        placeMidiControl(*control);
-        control->show();
-    }
-    void TearDown() override {
-        control.reset();
-        WindowFixture::TearDown();
-    }
-    void pushFromAnotherThread(std::vector<std::uint8_t> bytes) {
-        std::thread([this, bytes] { control->queue().push(bytes.data(), bytes.size()); }).join();
-    }
-
-    CountedNotes notes;
-    MpeNotes mpe;
-    std::unique_ptr<PatchedSampleSource> source;
-    std::unique_ptr<MidiPlayer> player;
-    std::unique_ptr<MidiControl> control;
-};
+class MidiWindow : public test::WindowFixture {};
 
 // The window as it opens, with the MIDI control saying "MIDI yok" in one line; notes pushed from
 // the MIDI thread play on the UI thread; MPE output refused in that line, with no message box.
 TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPicture) {
+    CountedNotes notes;
+    MpeNotes mpe;
+    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
+                                     program->tables, program->tuning.tuningOffset};
+    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
+                                      source, notes, *window, &mpe});
+    MidiControl control(window.get(), player, mpe);
+    placeMidiControl(control);
+    control.show();
+    const auto pushFromAnotherThread = [&](std::vector<std::uint8_t> bytes) {
+        std::thread([&] { control.queue().push(bytes.data(), bytes.size()); }).join();
+    };
     const bool midiSystem = std::filesystem::exists("/dev/snd/seq");
     if (!midiSystem) test::expectGoldenImage("gui/window.png", window->grab().toImage());
     pushFromAnotherThread({0x90, 88, 127}); // E6: string 1
@@ -64,9 +50,9 @@ TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPic
     pushFromAnotherThread({0x80, 88, 0});
     QTRY_COMPARE(notes.faded, std::vector<std::string>{"midi88"});
     if (midiSystem) return;
-    control->mpeOutput->click();
-    EXPECT_FALSE(control->mpeOutput->isChecked() || mpe.attached());
-    EXPECT_EQ(control->status->text(), QStringLiteral("MIDI çıkışı açılamadı"));
+    control.mpeOutput->click();
+    EXPECT_FALSE(control.mpeOutput->isChecked() || mpe.attached());
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI çıkışı açılamadı"));
     EXPECT_TRUE(messages.shown.empty());
 }
 
