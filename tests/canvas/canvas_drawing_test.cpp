@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QString>
-
 #include <functional>
 #include <sstream>
 

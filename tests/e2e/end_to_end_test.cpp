@@ -18,18 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 namespace am = audio_measure;
 
-using e2e::have;
-using e2e::readRaw;
-
 // Level (RMS) of each 10 ms of the capture.
 std::vector<double> levels(const std::vector<double>& x) {
     std::vector<double> out;
-    for (std::size_t i = 0; i + 441 <= x.size(); i += 441) {
-        double sum = 0;
-        for (std::size_t k = i; k < i + 441; ++k)
-            sum += x[k] * x[k];
-        out.push_back(std::sqrt(sum / 441));
-    }
+    for (std::size_t i = 0; i + 441 <= x.size(); i += 441)
+        out.push_back(am::rms(std::span(x).subspan(i, 441)));
     return out;
 }
 
@@ -51,7 +44,7 @@ int attacks(const std::vector<double>& level) {
 
 // Runs the drive script, which starts its own virtual X server; the capture lands in `out`.
 void drive(const fs::path& out, const std::string& scenario) {
-    if (!have("Xvfb") || !have("xdotool") || !have("import"))
+    if (!e2e::have("Xvfb") || !e2e::have("xdotool") || !e2e::have("import"))
         GTEST_SKIP() << "Xvfb ya da xdotool yok";
     fs::remove_all(out);
     const auto [report, code] =
@@ -84,7 +77,7 @@ TEST(EndToEnd, KeysAndClickSoundAndDrawThroughTheRealProgram) {
     EXPECT_EQ(stringPixel(12), 0xFF0000u);
     EXPECT_EQ(stringPixel(13), 0xFFFFFFu);
 
-    const std::vector<double> audio = readRaw(out / "audio.raw");
+    const std::vector<double> audio = e2e::readRaw(out / "audio.raw");
     ASSERT_GT(audio.size(), 44100u);
     // The held S key sounds first: string 12 (A4 of the table, 440.15 Hz).
     const auto first =
@@ -100,7 +93,7 @@ TEST(EndToEnd, AKeyHeldWhileTheMachineIsBusySoundsOneNoteUntilItsRelease) {
     const fs::path out = fs::temp_directory_path() / "zembera_e2e_hold";
     drive(out, "hold");
     if (HasFatalFailure() || IsSkipped()) return;
-    const std::vector<double> level = levels(readRaw(out / "audio.raw"));
+    const std::vector<double> level = levels(e2e::readRaw(out / "audio.raw"));
     EXPECT_EQ(attacks(level), 1);
     // Held 3 s, it sounds until the release and stops well before the capture ends (on a busy
     // machine the disk driver falls behind the clock: ask for half).

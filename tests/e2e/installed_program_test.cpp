@@ -11,12 +11,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
+#include <memory>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "program_run.h"
 #include "shell/window_layout.h"
@@ -59,11 +56,6 @@ int textLines(const QImage& shot, const Rect& area) {
     return lines;
 }
 
-struct Cleanup {
-    std::function<void()> run;
-    ~Cleanup() { run(); }
-};
-
 TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) {
     if (geteuid() != 0) GTEST_SKIP() << "kök kullanıcı gerekli";
     for (const char* tool : {"Xvfb", "xdotool", "import", "runuser", "useradd", "cmake"}) {
@@ -76,18 +68,16 @@ TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) 
     bool created = false;
     fs::path userFolder;
     // Whatever the outcome, the install, the user's files and a user made here go again.
-    const Cleanup cleanup{[&] {
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
         fs::remove_all(root);
         if (!userFolder.empty()) fs::remove_all(userFolder);
         if (created) run(std::string("userdel -r ") + kUser + " 2>/dev/null");
-    }};
+    });
     const fs::path prefix = root / "usr";
-    ASSERT_EQ(
-        run("cmake --install " ZEMBERA_BINARY_DIR " --prefix " + prefix.string() + " >/dev/null"),
-        0);
-    ASSERT_EQ(
-        run("chown -R root:root " + root.string() + " && chmod -R u=rwX,go=rX " + root.string()),
-        0);
+    ASSERT_EQ(run("cmake --install " ZEMBERA_BINARY_DIR " --prefix " + prefix.string() +
+                  " >/dev/null && chown -R root:root " + root.string() +
+                  " && chmod -R u=rwX,go=rX " + root.string()),
+              0);
     const fs::path data = prefix / "share/zembera";
     const std::set<std::string> installed = treeOf(data);
 

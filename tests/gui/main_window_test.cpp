@@ -98,9 +98,8 @@ TEST_F(Window, RealKeysAndClicksMatchTheApprovedTranscript) {
     test::expectGolden("gui/real_use.txt", log.str());
 }
 
-// A copy run by another user (each has a runtime folder of their own) never blocks this user's
-// start; a second copy of the same user is refused while the first runs; an ended copy, and a
-// lock left by a crashed one, do not block the next start.
+// Another user's copy never blocks this user's start; a second copy of the same user is refused
+// while the first runs; an ended copy, and a lock left by a crashed one, do not block the next.
 TEST(SingleInstance, OnlyARunningCopyOfTheSameUserRefusesTheStart) {
     const QString name = QStringLiteral("zembera_single_%1").arg(getpid());
     const QByteArray own = qgetenv("XDG_RUNTIME_DIR");

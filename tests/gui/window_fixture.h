@@ -1,7 +1,6 @@
 #pragma once
 // The main window over a throw-away program folder, recorded messages and sound, and the key hook.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
