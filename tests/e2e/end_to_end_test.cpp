@@ -26,9 +26,8 @@ std::vector<double> levels(const std::vector<double>& x) {
     return out;
 }
 
-// Attacks of notes: a 10 ms whose level rises past 1.5 times the lower of the two before it, at
-// least 30 ms after the last attack. A note restarted while it sounds jumps back to its attack
-// level; a held note only decays (its beating moves the level by a few percent).
+// Attacks: a 10 ms whose level rises past 1.5 times the lower of the two before it, 30 ms after
+// the last attack (a restarted note jumps back to its attack level; a held one only decays).
 int attacks(const std::vector<double>& level) {
     int count = 0;
     std::size_t last = 0;
