@@ -11,12 +11,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
+#include <memory>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "program_run.h"
 #include "shell/window_layout.h"
@@ -46,13 +43,12 @@ std::set<std::string> treeOf(const fs::path& folder) {
 // Lines of text in `area` of `shot`: bands of rows holding dark pixels, bands closer than three
 // rows (the dots of "ü" over their letters) counted as one.
 int textLines(const QImage& shot, const Rect& area) {
+    const QRect r = QRectF(area.left, area.top, area.width, area.height).toRect();
     int lines = 0;
     int blankRun = 3;
-    for (int y = static_cast<int>(area.top) + 2; y < static_cast<int>(area.top + area.height) - 2;
-         ++y) {
+    for (int y = r.top() + 2; y < r.bottom() - 2; ++y) {
         bool dark = false;
-        for (int x = static_cast<int>(area.left) + 3;
-             x < static_cast<int>(area.left + area.width) - 3 && !dark; ++x)
+        for (int x = r.left() + 3; x < r.right() - 3 && !dark; ++x)
             dark = qGray(shot.pixel(x, y)) < 110;
         if (dark && blankRun >= 3) ++lines;
         blankRun = dark ? 0 : blankRun + 1;
@@ -60,15 +56,8 @@ int textLines(const QImage& shot, const Rect& area) {
     return lines;
 }
 
-struct Cleanup {
-    std::function<void()> run;
-    ~Cleanup() { run(); }
-};
-
 TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "kök kullanıcı gerekli: kurulum root'a ait olur, program başka bir "
-                        "kullanıcı olarak çalıştırılır";
+    if (geteuid() != 0) GTEST_SKIP() << "kök kullanıcı gerekli";
     for (const char* tool : {"Xvfb", "xdotool", "import", "runuser", "useradd", "cmake"}) {
         if (!have(tool)) GTEST_SKIP() << tool << " bulunamadı";
     }
@@ -79,18 +68,16 @@ TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) 
     bool created = false;
     fs::path userFolder;
     // Whatever the outcome, the install, the user's files and a user made here go again.
-    const Cleanup cleanup{[&] {
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
         fs::remove_all(root);
         if (!userFolder.empty()) fs::remove_all(userFolder);
         if (created) run(std::string("userdel -r ") + kUser + " 2>/dev/null");
-    }};
+    });
     const fs::path prefix = root / "usr";
-    ASSERT_EQ(
-        run("cmake --install " ZEMBERA_BINARY_DIR " --prefix " + prefix.string() + " >/dev/null"),
-        0);
-    ASSERT_EQ(
-        run("chown -R root:root " + root.string() + " && chmod -R u=rwX,go=rX " + root.string()),
-        0);
+    ASSERT_EQ(run("cmake --install " ZEMBERA_BINARY_DIR " --prefix " + prefix.string() +
+                  " >/dev/null && chown -R root:root " + root.string() +
+                  " && chmod -R u=rwX,go=rX " + root.string()),
+              0);
     const fs::path data = prefix / "share/zembera";
     const std::set<std::string> installed = treeOf(data);
 

@@ -28,12 +28,6 @@ inline std::pair<std::string, int> runCaptured(const std::string& command) {
     return {out, WEXITSTATUS(status)};
 }
 
-// The bundled program run from /tmp with `arguments`.
-inline std::pair<std::string, int> runProgram(const std::string& arguments) {
-    return runCaptured("cd /tmp && '" + std::string(ZEMBERA_PROGRAM_DIR) + "/zembera' " +
-                       arguments);
-}
-
 inline std::string readAll(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};

@@ -1,14 +1,15 @@
 // What the window shows after keys, a makam load, a fine tuning, a transposition and the label
-// switch, compared with approved pictures of its drawings.
+// switch, and the splash window, compared with approved pictures.
 
 #include "window_fixture.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 
 #include "files/makam_file.h"
+#include "shell/splash_window.h"
 #include "support/picture_stack.h"
 
 namespace zembera {
@@ -18,11 +19,6 @@ class DisplayWindow : public test::WindowFixture {
   protected:
     void prepareFolder() override { useBundled({"Dizek.txt", "glyphs.png"}); }
 
-    void loadMakam(const PerString16& positions) {
-        write(dir / "deneme.mkm", makamFileText(positions));
-        click(window->open_buton);
-        chooseListEntry(window->makamList, QStringLiteral("deneme.mkm"));
-    }
     // The staff, the pitch panel, the mandal number column, the mandal strip and strings 8..16.
     void addDrawings() {
         for (CanvasWidget* w :
@@ -36,8 +32,8 @@ class DisplayWindow : public test::WindowFixture {
     std::vector<QImage> shots;
 };
 
-// The keys reach the drawings (checked in detail by the notation and instrument tests): nothing
-// on the staff before the first note, string 13 selected, then code +1 with its partner -12.
+// Nothing on the staff before the first note, string 13 selected, then code +1 with its partner
+// -12 (the drawings are checked in detail by the notation and instrument tests).
 TEST_F(DisplayWindow, KeysDrawTheStaffPanelColumnAndStrip) {
     addDrawings();
     QTest::keyClick(handle(), Qt::Key_Down);
@@ -47,9 +43,8 @@ TEST_F(DisplayWindow, KeysDrawTheStaffPanelColumnAndStrip) {
     test::expectGoldenImage("gui/keys.png", test::stacked(shots));
 }
 
-// One degree up redraws the column and the strip; a makam load undoes the shift; the panel's
-// hertz belong to the shown note after the load (string 26 the one prepared last) and after a fine
-// tuning of +2 cents.
+// One degree up redraws the column and the strip; a makam load undoes the shift; the panel's hertz
+// follow the shown note after the load (string 26 prepared last) and a fine tuning of +2 cents.
 TEST_F(DisplayWindow, TranspositionLoadAndFineTuningRedraw) {
     QScrollBar* bar = window->degreeShiftBar;
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 6, bar->height() / 2));
@@ -57,7 +52,9 @@ TEST_F(DisplayWindow, TranspositionLoadAndFineTuningRedraw) {
     addDrawings();
     PerString16 positions{};
     positions[12] = 3;
-    loadMakam(positions);
+    write(dir / "deneme.mkm", makamFileText(positions));
+    click(window->open_buton);
+    chooseListEntry(window->makamList, QStringLiteral("deneme.mkm"));
     EXPECT_TRUE(bar->value() == 0 && window->degreeShiftBox->text() == QStringLiteral("0"));
     addDrawings();
     QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 10));
@@ -84,6 +81,17 @@ TEST_F(DisplayWindow, LabelSwitchShowsAndRemovesTheLabels) {
     toggleLabels();
     shots.push_back(labelArea());
     test::expectGoldenImage("gui/labels.png", test::stacked(shots));
+}
+
+// The built logo with its title whole and the caption, in the middle of the screen.
+TEST(SplashWindow, ShowsTheApprovedLogoAndTheCaptionInTheMiddleOfTheScreen) {
+    test::ensureGuiApplication<QApplication>();
+    const auto logo =
+        QString::fromStdString((std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "logo.png").string());
+    SplashWindow splash(logo);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((splash.geometry().center() - screen.center()).manhattanLength(), 1);
+    test::expectGoldenImage("gui/splash.png", splash.grab().toImage());
 }
 
 } // namespace

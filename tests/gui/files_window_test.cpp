@@ -1,7 +1,6 @@
 // The makam, replay, melody, score and recording frames as one scenario of real clicks and keys,
-// some from inside the replay and melody loops. After each step the transcript gets what a step
-// could change (name boxes, open lists, mandals, the recording's strings, the files written, the
-// WAV names asked for) and the window's line (see WindowFixture::note).
+// some from inside the replay and melody loops; after each step the transcript gets what the step
+// could change and the window's line (see WindowFixture::note).
 
 #include "window_fixture.h"
 
@@ -37,9 +36,8 @@ class FilesWindow : public test::WindowFixture {
             log << " " << list->item(i)->text().toStdString();
         log << ", ";
     }
-    // Logs what a step could change, then the window's line. Of the recording file only its strings
-    // (its times differ from run to run); of the folder the files but the pitch table and the
-    // samples, with the sizes of the makams, melodies and WAVs.
+    // Logs what a step could change: of the recording file only its strings (its times vary), of
+    // the folder the files but the pitch table and samples; then the window's line.
     void record(const std::string& what) {
         log << what << ": ";
         listed("makam", window->makamNameBox, window->makamList);
@@ -75,13 +73,8 @@ class FilesWindow : public test::WindowFixture {
     QStringList suggested; // the names the WAV entries suggest
 };
 
-// Saved, a makam is listed at once (hidden files are not) and loads back in the untransposed view
-// with its name; the replay shows its lamp, ignores keys, plucks and strip clicks while it runs and
-// stops at once; a melody plays with its counter and tempo (a conditional note at its file mandal)
-// and is written out as three notes of 2 units at 30 ms; a score of another program is listed
-// beside the melodies (not the pitch table or the recording), reported, played on its strings and
-// kept as .ses; recording lights its lamp, rests the other frames and the WAV entry, writes a line
-// a pluck and is kept by closing the window; closing ends a running melody.
+// Makams saved, listed and loaded; replay, melody and score loops ignoring keys and stopping; WAV
+// output; recording plucks and closing the window; the close question in Turkish.
 TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     window->renderControls().askOutputFile = [&](const QString& name) {
         suggested.append(name);

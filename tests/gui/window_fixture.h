@@ -1,7 +1,6 @@
 #pragma once
 // The main window over a throw-away program folder, recorded messages and sound, and the key hook.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -128,9 +127,8 @@ class WindowFixture : public ::testing::Test {
                           list->visualItemRect(items[0]).center());
     }
 
-    // Logs one line: the selection, what was played, stopped, told and asked since the line before,
-    // the recording and replay lamps (red, green or white), which of Play, rec, stop and pause and
-    // of the frames are enabled, and whether the instrument has the focus.
+    // Logs the selection, what was played, stopped, told and asked since the line before, the
+    // lamps, which buttons and frames are enabled, and whether the instrument has the focus.
     void note(const std::string& what) {
         const auto list = [](const std::vector<std::string>& items) {
             QString text;

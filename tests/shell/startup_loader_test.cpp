@@ -1,6 +1,6 @@
+#include "shell/sample_folder.h"
 #include "shell/startup_loader.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,49 +15,16 @@ namespace zembera {
 namespace {
 
 namespace fs = std::filesystem;
-using test::twoDigits;
 
-// A program folder with 26 samples at 262 Hz and a table that puts every string 8-26 at 0 cents
-// in position 0 (so string 17 uses its sample as it is).
-class ProgramFolder : public ::testing::Test {
-  protected:
-    void SetUp() override { test::makeProgramFolder(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-
-    StartupResult load() { return loadProgram(dir, messages); }
-
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("zembera_loader_" +
-         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+// String 17 sounds its sample as it is; then folder states, each on top of the one before, with
+// their messages: broken samples silence only their strings, a bad or missing table ends the start.
+TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
+    const fs::path dir = fs::temp_directory_path() / "zembera_loader";
+    test::makeProgramFolder(dir); // 262 Hz samples, strings 8-26 at 0 cents in position 0
     RecordedMessages messages;
-};
-
-TEST_F(ProgramFolder, LoadsWithTheApprovedStartValues) {
-    const StartupResult r = load();
-    ASSERT_FALSE(r.fatal) << *r.fatal;
-    const LoadedProgram& p = *r.program;
-    EXPECT_THAT(messages.shown, ::testing::IsEmpty());
-    std::ostringstream log;
-    log << "seçili " << p.instrument.currentString << ", son " << p.instrument.lastString
-        << ", asıl görünüm " << p.instrument.untransposedShown << ", ayrıntı "
-        << p.instrument.detailShown << ", ahenk " << p.tuning.ahenkIndex << "\n";
-    for (int s = 0; s <= 26; ++s)
-        log << "tel " << s << ": tuş [" << p.keyNames[s] << "] takma ad " << p.samples.mciAlias[s]
-            << ", mandal " << p.instrument.mandalMin[s] << ".." << p.instrument.mandalMax[s]
-            << ", çekme " << p.instrument.playStart[s] << ", ses "
-            << (s > 0 ? p.sounds->stringSound(s)->size() : 0) << " bayt\n";
-    test::expectGolden("shell/start_values.txt", log.str());
-    // String 17 sounds at exactly its sample's pitch: the image is the sample file itself.
-    EXPECT_EQ(*p.sounds->stringSound(17),
+    const auto load = [&] { return loadProgram(dir, messages); };
+    EXPECT_EQ(*load().program->sounds->stringSound(17),
               test::asImage(test::readFile(dir / "wavs" / "17_026200_17.wav")));
-}
-
-// Folder states, each on top of the one before, with what each tells: unusable samples are named
-// in one message and only their strings fall silent (a cue point names its chunk "data" and a
-// comment may hold the word: neither is the sound); a table not named exactly, a malformed table
-// naming its file and line, a missing sample end the program with their message.
-TEST_F(ProgramFolder, EachFolderStateGivesItsApprovedMessage) {
     using test::Bytes;
     Bytes cueOnly = test::riffAndFormat(1, 44100, 16);
     cueOnly.id("cue ").u32(28).u32(1).u32(1).u32(0).id("data").u32(0).u32(0).u32(0);
@@ -77,6 +44,8 @@ TEST_F(ProgramFolder, EachFolderStateGivesItsApprovedMessage) {
     };
     for (const auto& [name, bytes] : broken)
         test::writeFile(dir / "wavs" / name, bytes);
+    fs::create_directories(dir / "wavs" / "sub.wav"); // neither it nor the scratch file is a sample
+    std::ofstream(dir / "wavs" / "12zz.zz") << "x";
     std::ostringstream log;
     const auto loadAndLog = [&](const std::string& state) {
         messages.shown.clear();
@@ -101,9 +70,59 @@ TEST_F(ProgramFolder, EachFolderStateGivesItsApprovedMessage) {
     std::ofstream(dir / "Dizek.txt", std::ios::binary)
         << test::tableText({"5, 30,0, 0,0, 0, \"n\", 0,0"});
     loadAndLog("bozuk Dizek.txt");
-    fs::remove(dir / "wavs" / "05_026200_05.wav");
-    loadAndLog("25 örnek");
+    fs::rename(dir / "wavs" / "05_026200_05.wav", dir / "wavs" / "05_026200_05.WAV");
+    loadAndLog("büyük harfli WAV");
+    fs::remove_all(dir / "wavs");
+    loadAndLog("örnek klasörü yok");
     test::expectGolden("shell/folder_states.txt", log.str());
+    fs::remove_all(dir);
+}
+
+// 26 good names, string s with label "aa".."az".
+std::vector<std::string> goodNames() {
+    std::vector<std::string> names;
+    for (int s = 1; s <= 26; ++s)
+        names.push_back(test::twoDigits(s) + "_013081_a" + static_cast<char>('a' + s - 1) + ".wav");
+    return names;
+}
+
+std::vector<std::string> with(int index, const std::string& name) {
+    auto names = goodNames();
+    names[static_cast<std::size_t>(index)] = name;
+    return names;
+}
+
+// The count is checked first, then the first bad name in list order decides; a good folder fills
+// the names and aliases of any two characters.
+TEST(SampleNames, EachListIsJudgedAsApproved) {
+    auto fewer = goodNames();
+    fewer.pop_back();
+    auto more = goodNames();
+    more.push_back("bad name.wav");
+    auto frequencyFirst = with(3, "04_999999_ad.wav");
+    frequencyFirst[10] = "11_013081_ak.WAV";
+    std::vector<std::pair<std::string, std::vector<std::string>>> lists = {
+        {"25 dosya", fewer}, {"27 dosya", more}, {"önce frekans", frequencyFirst}};
+    // {place, name}: any alias, the highest frequency and one above, an upper-case extension, a
+    // long name, string 27, 0 or twice, a wrong separator, frequencies that give no pitch.
+    const std::pair<int, std::string> named[] = {
+        {0, "01_013081_çğ.wav"}, {25, "26_131999_az.wav"}, {25, "26_132000_az.wav"},
+        {0, "01_013081_ab.WAV"}, {0, "01_013081_abx.wav"}, {25, "27_013081_ab.wav"},
+        {0, "00_013081_aa.wav"}, {0, "02_013081_aa.wav"},  {0, "01-013081_ab.wav"},
+        {0, "01_000000_aa.wav"}, {0, "01_-13081_aa.wav"},  {0, "01_0130x1_aa.wav"}};
+    for (const auto& [index, name] : named)
+        lists.emplace_back(std::to_string(index + 1) + ". " + name, with(index, name));
+    std::ostringstream log;
+    for (const auto& [title, names] : lists) {
+        const auto check = checkSampleNames(names);
+        log << title << ": ";
+        if (check.error)
+            log << *check.error << "\n";
+        else
+            log << check.folder.sampleFileName[1] << " " << check.folder.mciAlias[1] << ", "
+                << check.folder.sampleFileName[26] << " " << check.folder.mciAlias[26] << "\n";
+    }
+    test::expectGolden("shell/sample_names.txt", log.str());
 }
 
 } // namespace
