@@ -15,8 +15,6 @@ namespace zembera {
 namespace {
 
 using test::Bytes;
-using test::canonicalWav;
-using test::rampSamples;
 using test::riffAndFormat;
 using test::share;
 
@@ -27,12 +25,12 @@ Bytes head(std::uint16_t channels = 1) {
 // The data chunk's id (in place, or "data" when found by search), its claimed size, the rate and
 // the samples: only what the file holds; then files with nothing readable.
 TEST(WavReader, SamplesComeFromTheDataChunkWhereverItLiesAndOnlyFromWhatTheFileHolds) {
-    const auto ten = rampSamples(10);
+    const auto ten = test::rampSamples(10);
     const std::vector<std::int16_t> three{-7, 8, -9};
     Bytes zeroAlign = head();
     zeroAlign.data[32] = 0;
     const std::vector<std::uint8_t> files[] = {
-        canonicalWav(rampSamples(30)),
+        test::canonicalWav(test::rampSamples(30)),
         head().id("junk").u32(26).fill(26, 0x11).id("data").u32(20).samples(ten).data,
         head().id("DATA").u32(20).samples(ten).data,
         head().id("LIST").u32(4).id("INFO").id("DaTa").u32(20).samples(ten).data,
@@ -81,7 +79,7 @@ TEST(DecodeWav, OtherLayoutsAreConvertedToMono16BitAt44100AndUnreadableOnesPlayN
     Bytes floats = riffAndFormat(1, 44100, 32);
     floats.data[20] = 3;                                      // IEEE float encoding
     floats.id("data").u32(8).u32(0x3F000000).u32(0xBE800000); // 0.5, -0.25
-    std::vector<std::uint8_t> notRiff = canonicalWav({1, 2});
+    std::vector<std::uint8_t> notRiff = test::canonicalWav({1, 2});
     notRiff[0] = 'X';
     const SoundImagePtr images[] = {
         wavOf(1, 44100, 8, {0, 128, 255, 1}),
