@@ -13,13 +13,6 @@
 
 namespace zembera::test {
 
-// A mixer-ready sound owning a copy of `samples`.
-inline PcmSound pcmOf(const std::vector<std::int16_t>& samples) {
-    auto owned = std::make_shared<const std::vector<std::int16_t>>(samples);
-    const auto* data = reinterpret_cast<const std::uint8_t*>(owned->data());
-    return PcmSound{owned, data, samples.size()};
-}
-
 inline std::vector<std::int16_t> pcmSamples(const PcmSound& sound) {
     return samplesIn({sound.data, 2 * sound.frames});
 }

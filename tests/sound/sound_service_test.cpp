@@ -1,9 +1,14 @@
+// The sound service over the one mixer, pulled as the audio thread pulls it: every render must
+// leave the heap alone (heapUsesIn, render_allocation_test.cpp).
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 
 #include "service_rig.h"
+#include "sound/mixer.h"
+#include "sound/pcm_decode.h"
 #include "sound/sound_limits.h"
 
 namespace zembera {
@@ -18,14 +23,12 @@ using test::slice;
 
 class SoundServiceTest : public ::testing::Test {
   protected:
-    // Frames pulled as the audio thread pulls them, which never allocates or frees.
     std::vector<std::int16_t> render(std::size_t frames) {
         std::vector<std::int16_t> out(frames, 0x5a5a);
         EXPECT_EQ(test::heapUsesIn([&] { rig.output().render(out); }), 0);
         return out;
     }
 
-    // A wave file in the temporary folder holding `samples`.
     std::string waveFile(const std::string& name, const std::vector<std::int16_t>& samples) {
         test::writeFile(folder.path() / name, test::canonicalWav(samples));
         return (folder.path() / name).string();
@@ -36,6 +39,8 @@ class SoundServiceTest : public ::testing::Test {
     SoundService& sound = rig.sound;
 };
 
+// Every start on the memory channel cuts off the sounding one, also one that cannot play; the
+// image sounds on after the caller drops it, and is released on the UI thread once finished.
 TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     const auto first = constant(5000, 300);
     const auto ramp = test::rampSamples(3000);
@@ -46,8 +51,6 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     render(256);
     sound.PlayImage(image, kSndAsync);
     EXPECT_EQ(render(1000), slice(ramp, 0, 1000));
-    // The caller's only reference now holds another image: the sounding one plays on unchanged,
-    // and is released on the UI thread once it has finished.
     image = imageOf(constant(3000, 1234));
     sound.pump();
     EXPECT_EQ(render(2500), slice(ramp, 1000, 2500));
@@ -55,7 +58,6 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     EXPECT_TRUE(watch.expired());
     sound.PlayFile(waveFile("note.wav", ramp));
     EXPECT_EQ(render(600), slice(ramp, 0, 600));
-    // A start that cannot play (no image, a broken one, a missing file) still cuts off.
     for (int i = 0; i < 3; ++i) {
         sound.PlayImage(imageOf(first), kSndAsync);
         render(10);
@@ -68,82 +70,90 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     }
 }
 
-TEST_F(SoundServiceTest, AnAliasStillOpenIsNeitherOpenedAgainNorRestarted) {
+// An open alias is neither opened again (a held key repeating, any case) nor restarted, even
+// once finished; a failed open leaves no alias; each stop silences only what it names.
+TEST_F(SoundServiceTest, AliasesOpenOncePlayTogetherAndStopOnlyWhatTheyName) {
     const auto ramp = test::rampSamples(2000);
     const std::string file = waveFile("7zz.zz", ramp);
+    EXPECT_FALSE(sound.MciOpenPlay("", "ab"));
+    EXPECT_FALSE(sound.MciOpenPlay((folder.path() / "missing").string(), "ab"));
+    test::writeFile(folder.path() / "text.wav", {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_FALSE(sound.MciOpenPlay((folder.path() / "text.wav").string(), "ab"));
     ASSERT_TRUE(sound.MciOpenPlay(file, "ab"));
-    const auto first = render(500);
-    EXPECT_FALSE(sound.MciOpenPlay(file, "ab")); // a held key repeating
-    EXPECT_FALSE(sound.MciOpenPlay(file, "AB")); // aliases are told apart without case
-    EXPECT_EQ(first, slice(ramp, 0, 500));
-    EXPECT_EQ(render(500), slice(ramp, 500, 500));
-    // Finished but not closed: still open, so still refused.
-    render(2000);
+    EXPECT_EQ(render(500), slice(ramp, 0, 500));
+    EXPECT_FALSE(sound.MciOpenPlay(file, "ab"));
+    EXPECT_FALSE(sound.MciOpenPlay(file, "AB"));
+    EXPECT_EQ(render(2000), slice(ramp, 500, 2000));
     EXPECT_FALSE(sound.MciOpenPlay(file, "ab"));
     EXPECT_EQ(render(100), constant(100, 0));
-}
+    sound.MciStopClose("ab");
 
-TEST_F(SoundServiceTest, EachStopSilencesOnlyWhatItNames) {
-    const std::string file = waveFile("7zz.zz", constant(3000, 77));
-    ASSERT_TRUE(sound.MciOpenPlay(file, "ab"));
-    ASSERT_TRUE(sound.MciOpenPlay(waveFile("1zz.zz", constant(3000, 5)), "q1"));
+    // A relative name is looked up in the working folder; given content is what sounds.
+    waveFile("12zz.zz", constant(3000, 77));
+    sound.setWorkingFolder(folder.path());
+    ASSERT_TRUE(sound.MciOpenPlay("12zz.zz", "ab"));
+    ASSERT_TRUE(sound.MciOpenPlay("missing", "q1", imageOf(constant(3000, 5))));
     sound.PlayImage(imageOf(constant(3000, 50)), kSndAsync);
     render(100);
     sound.MciStopClose("zz"); // never opened: nothing changes
     sound.MciStopClose("");
     EXPECT_EQ(render(100), constant(100, 132));
-    // The memory channel alone, twice: the second stop finds nothing sounding.
-    sound.StopAllSound();
-    EXPECT_EQ(render(100), constant(100, 82));
-    sound.StopAllSound();
+    sound.StopAllSound(); // the memory channel alone
     EXPECT_EQ(render(100), constant(100, 82));
     sound.PlayImage(imageOf(constant(3000, 50)), kSndAsync); // a start after a stop plays again
     EXPECT_EQ(render(100), constant(100, 132));
-    // One alias, whose name is then free again.
-    sound.MciStopClose("ab");
+    sound.MciStopClose("ab"); // one alias alone
     EXPECT_EQ(render(100), constant(100, 55));
-    EXPECT_TRUE(sound.MciOpenPlay(file, "ab"));
-    EXPECT_EQ(render(10), constant(10, 132));
 }
 
-TEST_F(SoundServiceTest, OpenFailsWithoutAPlayableFileLeavingNoAliasAndTakesAGivenContent) {
-    EXPECT_FALSE(sound.MciOpenPlay("", "ab"));
-    EXPECT_FALSE(sound.MciOpenPlay((folder.path() / "missing").string(), "ab"));
-    test::writeFile(folder.path() / "text.wav", {'h', 'e', 'l', 'l', 'o'});
-    EXPECT_FALSE(sound.MciOpenPlay((folder.path() / "text.wav").string(), "ab"));
-    EXPECT_EQ(render(100), constant(100, 0));
-    // None of the failures left the alias open. A relative name is looked up in the working
-    // folder.
-    waveFile("12zz.zz", constant(10, 12));
-    sound.setWorkingFolder(folder.path());
-    EXPECT_TRUE(sound.MciOpenPlay("12zz.zz", "ab"));
-    EXPECT_EQ(render(10), constant(10, 12));
-    // The file on disk is stale or missing; the content known to match it is what sounds.
-    const std::string file = waveFile("3zz.zz", constant(100, 7));
-    EXPECT_TRUE(sound.MciOpenPlay(file, "cd", imageOf(constant(100, 40))));
-    EXPECT_TRUE(
-        sound.MciOpenPlay((folder.path() / "missing").string(), "ef", imageOf(constant(100, 2))));
-    EXPECT_EQ(render(10), constant(10, 42));
-    EXPECT_FALSE(sound.MciOpenPlay(file, "cd", imageOf(constant(100, 1)))); // still open
-    EXPECT_FALSE(sound.MciOpenPlay("", "gh", imageOf(constant(100, 1))));
-}
-
-TEST_F(SoundServiceTest, NoteSoundsAtItsGainUntilItsFadedCloseWhichAnotherOpenDoesNotCutOff) {
-    ASSERT_TRUE(sound.PlayNote("n60", imageOf(constant(20000, 10000)), 0.5F));
+// A note sounds at its gain, rounded; its faded close falls in a straight line to silence within
+// 5 ms, without a step or a click, while another voice goes on; a short note ends before it.
+TEST_F(SoundServiceTest, NoteSoundsAtItsGainUntilItsFadedCloseDiesAwayWithoutAClick) {
+    const auto ramp = test::rampSamples(700);
+    ASSERT_TRUE(sound.PlayNote("n60", imageOf(ramp), 0.5F));
     EXPECT_FALSE(sound.PlayNote("N60", imageOf(constant(100, 1)), 1.0F)); // still open
     EXPECT_FALSE(sound.PlayNote("n61", nullptr, 1.0F));
-    EXPECT_EQ(render(100), constant(100, 5000));
+    auto out = render(700);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        ASSERT_EQ(out[i], std::lrint(ramp[i] * 0.5F)) << "frame " << i;
     sound.FadeNoteClose("n60");
+    ASSERT_TRUE(sound.PlayNote("n60", imageOf(constant(20000, 22000)), 1.0F));
+    ASSERT_TRUE(sound.PlayNote("n50", imageOf(constant(50, 300)), 1.0F));
+    render(1);
+    sound.FadeNoteClose("n60");
+    sound.FadeNoteClose("n50");
     sound.FadeNoteClose("unknown"); // harmless
-    // The letter keys' MciOpenPlay takes another voice while the fade runs.
+    // The letter keys' MciOpenPlay takes another voice while the fades run.
     ASSERT_TRUE(sound.MciOpenPlay("x.wav", "b", imageOf(constant(20000, 100))));
-    const auto out = render(kReleaseFadeFrames + 10);
-    EXPECT_EQ(out[0], 5100);
-    EXPECT_EQ(out[kReleaseFadeFrames - 1],
-              std::lrint(5000.0F / 220) + 100); // the last step of the fade
+    out = render(kReleaseFadeFrames + 10);
+    EXPECT_EQ(out[0], 22400);
+    EXPECT_EQ(out[20],
+              100 + std::lrint(22000 * (1.0F / 220 * 200)) + std::lrint(300 * (1.0F / 220 * 200)));
+    for (std::size_t i = 51; i < kReleaseFadeFrames; ++i)
+        ASSERT_TRUE(out[i] < out[i - 1] && out[i - 1] - out[i] <= 101) << i;
+    EXPECT_EQ(out[kReleaseFadeFrames - 1], 200); // the last step
     EXPECT_EQ(out[kReleaseFadeFrames], 100);
     EXPECT_TRUE(sound.PlayNote("n60", imageOf(constant(10, 3)), 1.0F)); // the alias is free again
     EXPECT_EQ(render(10), constant(10, 103));
+}
+
+// Voices sum exactly up to the limits, then saturate instead of wrapping, in every channel of a
+// device that gives two.
+TEST(Mixer, VoicesSumSaturatingInEveryChannel) {
+    Mixer mixer;
+    const auto pcm = [](int value) {
+        return *decodeWav(imageOf(constant(64, static_cast<std::int16_t>(value))));
+    };
+    EXPECT_FALSE(mixer.playAlias(kAliasVoices, pcm(1))); // no such voice
+    for (const auto& [value, memory, expected] :
+         {std::tuple{1260, -1, 26 * 1260 - 1}, {30000, -30000, 32767}, {-30000, 0, -32768}}) {
+        for (std::size_t v = 0; v < 26; ++v)
+            mixer.playAlias(v, pcm(value));
+        mixer.playMemory(pcm(memory));
+        std::vector<std::int16_t> out(128, 0x5a5a);
+        mixer.render(out.data(), 64, 2);
+        EXPECT_EQ(out, constant(128, static_cast<std::int16_t>(expected))) << value;
+    }
 }
 
 } // namespace

@@ -63,9 +63,8 @@ inline double coarseFundamental(std::span<const double> x, double lowestHz, doub
 // The spectrum's peak near `estimateHz` in 1-cent steps, refined by a parabola on the logarithms.
 inline double refinePeak(std::span<const double> x, double estimateHz, int spanCents) {
     std::vector<double> level;
-    for (int c = -spanCents; c <= spanCents; ++c) {
+    for (int c = -spanCents; c <= spanCents; ++c)
         level.push_back(std::log(dftMagnitude(x, estimateHz * std::exp2(c / 1200.0)) + 1e-300));
-    }
     const auto top = std::max_element(level.begin() + 1, level.end() - 1) - level.begin();
     const double a = level[top - 1], b = level[top], c = level[top + 1];
     const double denominator = a - 2.0 * b + c;

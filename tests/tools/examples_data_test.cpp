@@ -22,11 +22,6 @@ namespace {
 
 const std::filesystem::path kProgram = ZEMBERA_PROGRAM_DIR;
 
-const PitchTables& tables() {
-    static const PitchTables t = tablo_oku_txt(kProgram);
-    return t;
-}
-
 // Cents above the nearest C below: what a step of the makam's scale is.
 double pitchClass(double cents) {
     return std::fmod(std::fmod(cents, 1200.0) + 1200.0, 1200.0);
@@ -45,13 +40,14 @@ PerString16 loadMakam(const std::string& name) {
 // Each string's position and pitch class, string 1 first: strings 8-26 sound the makam's scale
 // steps exactly, strings 1-7 the nearest their shorter rows reach.
 TEST(BundledMakams, EveryStringSoundsItsScaleStep) {
+    const PitchTables tables = tablo_oku_txt(kProgram);
     std::ostringstream out;
     out << std::fixed << std::setprecision(2);
     for (const char* makam : {"Rast", "Uşşak", "Hicaz", "Hüzzam", "Nihavent"}) {
         const PerString16 pos = loadMakam(makam);
         out << makam << ':';
         for (int s = 1; s <= 26; ++s)
-            out << ' ' << pos[s] << '=' << pitchClass(tables().centTable(s, pos[s]));
+            out << ' ' << pos[s] << '=' << pitchClass(tables.centTable(s, pos[s]));
         out << '\n';
     }
     test::expectGolden("tools/makams.txt", out.str());
@@ -60,6 +56,7 @@ TEST(BundledMakams, EveryStringSoundsItsScaleStep) {
 // Every note of each tune, by its pitch class, and whether "şartlı" at pitch-level shift 0 plays
 // it at the written mandal both with the tune's makam loaded and with every mandal at 0.
 TEST(BundledMelodies, EveryNoteIsInItsMakamAndSartliPlaysItAsWritten) {
+    const PitchTables tables = tablo_oku_txt(kProgram);
     std::ostringstream out;
     out << std::fixed << std::setprecision(2);
     for (const auto& [file, makamName] : {std::pair{"korobeiniki.ses", "Nihavent"},
@@ -81,7 +78,7 @@ TEST(BundledMelodies, EveryNoteIsInItsMakamAndSartliPlaysItAsWritten) {
             const int s = noteString(r.note());
             asWritten += melodyMandal(MandalMode::şartlı, r, makam[s], 0) == r.fileMandal() &&
                          melodyMandal(MandalMode::şartlı, r, 0, 0) == r.fileMandal();
-            classes.insert(std::round(100 * pitchClass(tables().centTable(s, r.fileMandal()))));
+            classes.insert(std::round(100 * pitchClass(tables.centTable(s, r.fileMandal()))));
         }
         out << file << " (" << makamName << "): " << notes << " nota, " << asWritten
             << " yazıldığı gibi, " << skipped << " atlanan, en uzun süre kodu " << longest << ':';

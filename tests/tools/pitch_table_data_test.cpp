@@ -18,20 +18,15 @@
 namespace zembera::systems {
 namespace {
 
-// The 26 pairs, 7 + 7 rows and one record per degree -110..200, CR LF each.
-TEST(BundledPitchTable, IsUtf8TextWithCrLfLines) {
+// UTF-8 text of CR LF lines (26 pairs, 7 + 7 rows, degrees -110..200); the narrow strings' marks
+// and cents, then each degree's cents, name (padded to 30) and places, the closest reach first.
+TEST(BundledPitchTable, IsTheApprovedTable) {
     const auto bytes = test::readFile(std::string(ZEMBERA_PROGRAM_DIR) + "/Dizek.txt");
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(decodeText(text), text) << "not valid UTF-8";
     EXPECT_TRUE(text.ends_with("\r\n"));
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 26 + 14 + 311);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 26 + 14 + 311);
-}
-
-// The narrow strings' marks and cents at every position, then each degree's cents, name and
-// places, the closest reach first; every name written in full, 30 characters with its padding. The
-// 79-tone scale the table is made from, its naturals, names and folding are all in it.
-TEST(BundledPitchTable, IsTheApprovedTable) {
     const PitchTables t = tablo_oku_txt(ZEMBERA_PROGRAM_DIR);
     std::ostringstream out;
     out << std::fixed << std::setprecision(3);
@@ -62,10 +57,8 @@ const char* const kNames = "commas\tC4\tC5\tC6\n"
                            "40\tDügâh\tMuhayyer\n"
                            "49\tBûselik\tTiz Bûselik\n";
 
-// Commas above a natural become one and a half degrees, rounded down: D (9 commas) is degree
-// 13, F (22) degree 33. Unnamed degrees count on from the named one below. Octaves below C4 add
-// "Kaba ", those above C6 "Tiz "; an empty C6 cell falls back to the C5 name with "Tiz ". A
-// missing header would silently lose the first row; every natural needs a name.
+// Commas become degrees; names take "Kaba "/"Tiz " by octave, an empty C6 cell the C5 name; a name
+// table without its header, or missing a natural's name, is refused.
 TEST(DegreeNames, CommasBecomeDegreesAndNamesTakeTheirOctave) {
     std::ostringstream out;
     for (int commas : {0, 1, 5, 8, 13, 23, 52})
