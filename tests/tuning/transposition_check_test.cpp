@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <regex>
 #include <sstream>
 
 #include "pitch/pitch_table.h"
@@ -110,8 +109,10 @@ std::string run(int level, int shift, const PerString16& start) {
     // The messages by the numbers they name; their texts are in the walk's dump.
     for (std::size_t i = 0; i < rig.messages.shown.size(); ++i) {
         out << (i == 0 ? "  !" : ";");
-        const auto& m = rig.messages.shown[i];
-        std::istringstream words(std::regex_replace(m, std::regex("[^-0-9]+"), " "));
+        std::string m = rig.messages.shown[i];
+        std::replace_if(
+            m.begin(), m.end(), [](char c) { return c != '-' && (c < '0' || c > '9'); }, ' ');
+        std::istringstream words(m);
         for (std::string w; words >> w;)
             out << ' ' << w;
     }
