@@ -19,10 +19,7 @@
 namespace zembera {
 namespace {
 
-std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
-    return "0," + std::to_string(note) + "," + std::to_string(code) + "," + std::to_string(mandal) +
-           ",0,0,0,0,0," + std::to_string(condition) + "\r\n";
-}
+using test::melodyLine;
 
 class FilesWindow : public test::WindowFixture {
   protected:

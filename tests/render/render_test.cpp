@@ -28,11 +28,7 @@
 namespace zembera {
 namespace {
 
-// A melody record line: tuplet, note, duration code, file mandal, dot, condition.
-std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
-    return "0," + std::to_string(note) + "," + std::to_string(code) + "," + std::to_string(mandal) +
-           ",0,0,0,0,0," + std::to_string(condition) + "\r\n";
-}
+using test::melodyLine;
 
 // A piece's events as onset/string/mandal, then its end.
 std::string listed(const std::string& what, const NoteEvents& piece) {

@@ -29,6 +29,12 @@ inline void writeSineSample(const std::filesystem::path& file, double hz, int fr
     }
 }
 
+// A melody record line: tuplet, note, duration code, file mandal, dot, condition.
+inline std::string melodyLine(int note, int code, int mandal = 0, int condition = 0) {
+    return "0," + std::to_string(note) + "," + std::to_string(code) + "," + std::to_string(mandal) +
+           ",0,0,0,0,0," + std::to_string(condition) + "\r\n";
+}
+
 // Samples named "NN_026200_NN.wav" (262 Hz) and a table giving strings 8-26 0 cents at position 0
 // (so they sound their sample as it is) and s*10 + m cents elsewhere; strings 1-7 take s*1000 + m
 // from section B. Every record is degree 0: the degree map does not matter here.
