@@ -37,7 +37,7 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
     }
     // A WAV file counts its bytes in 32 bits: refuse at once what would fail hours later.
     constexpr std::size_t kMaxWavFrames = (0xFFFFFFFFull - 44) / 2;
-    if (*kind == AudioFileKind::wav && frameAt(piece.endMs) > kMaxWavFrames) {
+    if (*kind == AudioFileKind::wav && renderedFrames(piece) > kMaxWavFrames) {
         outcome.error = file.string() + ": parça bir WAV dosyasına sığmayacak kadar uzun";
         return outcome;
     }

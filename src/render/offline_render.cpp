@@ -27,6 +27,10 @@ std::size_t frameAt(double ms) {
     return static_cast<std::size_t>(std::llround(std::max(0.0, ms) * kOutputRate / 1000.0));
 }
 
+std::size_t renderedFrames(const NoteEvents& piece) {
+    return frameAt(piece.endMs) + kReleaseFadeFrames;
+}
+
 const PcmSound& NoteSounds::soundOf(int s, int m) {
     const auto key = std::make_pair(s, m);
     auto found = sounds_.find(key);
@@ -40,7 +44,8 @@ const PcmSound& NoteSounds::soundOf(int s, int m) {
 bool renderPiece(const NoteEvents& piece, NoteSounds& sounds, const FrameSink& sink,
                  const RenderProgress& progress) {
     Mixer mixer;
-    const std::size_t total = frameAt(piece.endMs);
+    const std::size_t end = frameAt(piece.endMs);
+    const std::size_t total = renderedFrames(piece);
     std::array<std::int16_t, kBlockFrames> block{};
     std::size_t done = 0;
     std::size_t reported = 0;
@@ -59,7 +64,7 @@ bool renderPiece(const NoteEvents& piece, NoteSounds& sounds, const FrameSink& s
     };
     std::size_t beside = 0; // chord notes sounding on alias voices 0..beside-1
     for (const NoteEvent& event : piece.events) {
-        if (!renderTo(std::min(frameAt(event.onsetMs), total))) return false;
+        if (!renderTo(std::min(frameAt(event.onsetMs), end))) return false;
         if (event.together) {
             // A further chord note sounds beside the memory channel, cutting nothing.
             if (event.string != 0 && beside < kAliasVoices) {
@@ -78,6 +83,11 @@ bool renderPiece(const NoteEvents& piece, NoteSounds& sounds, const FrameSink& s
             queue(mixer, [&] { return mixer.playMemory(sound); });
         }
     }
+    // The end silences the last notes, which die away after it as the live ones do.
+    if (!renderTo(end)) return false;
+    queue(mixer, [&] { return mixer.stopMemory(); });
+    for (; beside > 0; --beside)
+        queue(mixer, [&] { return mixer.stopAlias(beside - 1); });
     if (!renderTo(total)) return false;
     if (progress) progress(1.0);
     return true;

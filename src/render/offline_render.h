@@ -21,6 +21,8 @@ namespace zembera {
 
 // The output frame of a moment of the piece.
 std::size_t frameAt(double ms);
+// The frames renderPiece writes for `piece`: to its end, then the fade of the notes it silences.
+std::size_t renderedFrames(const NoteEvents& piece);
 
 // The sound a note event starts: the patched sample of string s at position m, decoded for the
 // mixer as the players prepare it; an empty sound (silence) when the sample cannot play. Each
@@ -41,7 +43,8 @@ using FrameSink = std::function<void(std::span<const std::int16_t>)>;
 // false stops the rendering.
 using RenderProgress = std::function<bool(double done)>;
 
-// Renders `piece` from its start to its end into `sink`. False when `progress` stopped it.
+// Renders `piece` from its start to its end, and the last notes dying away after it, into
+// `sink`. False when `progress` stopped it.
 bool renderPiece(const NoteEvents& piece, NoteSounds& sounds, const FrameSink& sink,
                  const RenderProgress& progress = {});
 

@@ -9,11 +9,11 @@
 
 namespace zembera {
 
-// send() keeps the sound references on the audio side (in the command ring, in voices, on the
-// way back) within the release ring's capacity, so a voice always finds room to give its sound
-// back. Since the UI thread collects before every command, that limit is reached only when the
-// audio side stops rendering, never in normal play: the ring and the voices fit.
-static_assert(kCommandCapacity + 1 + kAliasVoices <= kReleaseCapacity);
+// send() keeps the sound references on the audio side (in the command ring, in voices, fading,
+// on the way back) within the release ring's capacity, so a voice always finds room to give its
+// sound back. Since the UI thread collects before every command, that limit is reached only when
+// the audio side stops rendering, never in normal play: the ring and all the voices fit.
+static_assert(kCommandCapacity + 1 + kAliasVoices + kFadingVoices <= kReleaseCapacity);
 // The audio thread tells what it applied and what still sounds without ever waiting.
 static_assert(std::atomic<std::uint64_t>::is_always_lock_free &&
               std::atomic<bool>::is_always_lock_free);
@@ -38,17 +38,12 @@ bool Mixer::stopAlias(std::size_t voice) {
     return send(1 + voice, false, {});
 }
 
-bool Mixer::fadeAlias(std::size_t voice) {
-    if (voice >= kAliasVoices) return false;
-    return send(1 + voice, false, {}, 1.0F, true);
-}
-
-bool Mixer::send(std::size_t voice, bool play, PcmSound sound, float gain, bool fade) {
+bool Mixer::send(std::size_t voice, bool play, PcmSound sound, float gain) {
     ui_.assertUiThread();
     collectGarbage();
     const bool carries = sound.owner != nullptr;
     if (carries && outstanding_ >= released_.capacity()) return false;
-    if (!commands_.push(Command{voice, play, fade, gain, std::move(sound)})) return false;
+    if (!commands_.push(Command{voice, play, gain, std::move(sound)})) return false;
     if (carries) ++outstanding_;
     ++sent_[voice];
     return true;
@@ -88,17 +83,52 @@ void Mixer::release(PcmSound& sound) noexcept {
     sound = PcmSound{};
 }
 
+// How loud a fading voice sounds at the frame it has reached.
+static float levelNow(const PcmSound& sound, std::size_t position, float gain,
+                      std::size_t fadeLeft) noexcept {
+    if (position >= sound.frames) return 0;
+    std::int16_t sample;
+    std::memcpy(&sample, sound.data + 2 * position, sizeof sample);
+    return std::abs(static_cast<float>(sample)) * gain * static_cast<float>(fadeLeft);
+}
+
+// Hands the voice's sound to a fading voice, from the frame it has reached, and leaves the voice
+// silent; a sound not heard yet (cut on the frame it started) just goes. When every fading voice
+// is taken (many cuts within one fade), the one that sounds quietest now is cut short for it, so
+// that the step it leaves is the smallest there is.
+void Mixer::cutOff(Voice& voice) noexcept {
+    if (!voice.sound.owner) return;
+    if (voice.position == 0) {
+        release(voice.sound);
+        return;
+    }
+    Voice* slot = nullptr;
+    float quietest = std::numeric_limits<float>::infinity();
+    for (Voice& fading : fading_) {
+        if (!fading.sound.owner) {
+            slot = &fading;
+            break;
+        }
+        const float level = levelNow(fading.sound, fading.position, fading.gain, fading.fadeLeft);
+        if (level < quietest) {
+            quietest = level;
+            slot = &fading;
+        }
+    }
+    release(slot->sound);
+    slot->sound = std::move(voice.sound);
+    slot->position = voice.position;
+    slot->gain = voice.gain;
+    slot->fadeLeft = kReleaseFadeFrames;
+    voice.sound = PcmSound{};
+}
+
 void Mixer::apply(Command& command) noexcept {
     ++appliedCount_[command.voice];
     Voice& voice = voices_[command.voice];
-    if (command.fade) {
-        if (voice.sound.owner && voice.fadeLeft == 0) voice.fadeLeft = kReleaseFadeFrames;
-        return;
-    }
-    release(voice.sound);
+    cutOff(voice);
     voice.position = 0;
     voice.gain = command.gain;
-    voice.fadeLeft = 0;
     if (command.play) voice.sound = std::move(command.sound);
     if (voice.sound.frames == 0) release(voice.sound);
     release(command.sound); // a stop carries none; kept for safety
@@ -153,6 +183,8 @@ void Mixer::render(std::int16_t* out, std::size_t frames, int channels) noexcept
         const std::size_t n = std::min(frames, kMixChunkFrames);
         std::fill_n(sum, n, 0);
         for (Voice& voice : voices_)
+            if (voice.sound.owner) mixVoice(voice, sum, n);
+        for (Voice& voice : fading_)
             if (voice.sound.owner) mixVoice(voice, sum, n);
         for (std::size_t i = 0; i < n; ++i) {
             const auto sample = static_cast<std::int16_t>(

@@ -2,6 +2,10 @@
 // The one mixer of the program. Voice 0 is the memory channel (one sound at a time: a new start
 // cuts off the sounding one, a stop silences it); the alias voices play MCI devices, one each.
 //
+// No sound ever ends in a step: whatever cuts a voice off (a stop, a new start on it) hands its
+// sound to a fading voice that lets it die away over kReleaseFadeFrames, while the voice itself
+// is free at once, so a new start sounds from its own first frame beside the fading old one.
+//
 // The UI thread changes voices only through small commands in a single-producer single-consumer
 // ring; the audio thread applies them at the top of each render. Sounds a voice is done with (cut
 // off, stopped, finished) go back through a second ring and are released on the UI thread, so
@@ -29,25 +33,25 @@ class Mixer {
 
     // Thread: UI thread (asserted in debug builds). Each returns false, and nothing changes, when
     // the command cannot be queued because the audio side is not keeping up.
+    // Every cut below lets the sound cut off die away over kReleaseFadeFrames.
     // Starts `sound` on the memory channel from its first frame, cutting off the sounding one.
     // An empty sound just cuts it off.
     bool playMemory(PcmSound sound);
     // Silences the memory channel.
     bool stopMemory();
     // Starts `sound` from its first frame on alias voice 0..kAliasVoices-1, at `gain` times its
-    // own level (1 plays it sample for sample as it is).
+    // own level (1 plays it sample for sample as it is), cutting off the sounding one.
     bool playAlias(std::size_t voice, PcmSound sound, float gain = 1.0F);
     // Silences an alias voice.
     bool stopAlias(std::size_t voice);
-    // Lets an alias voice die away over kReleaseFadeFrames, so that it ends without a click.
-    bool fadeAlias(std::size_t voice);
 
     // Thread: UI thread (asserted). Releases the sounds the audio side has given back.
     void collectGarbage();
 
     // Thread: UI thread. Whether the memory channel, or an alias voice, may still sound: a command
     // sent to it has not reached the audio side yet, or the sound it plays has not ended. False
-    // once the last sound started there has run out, been cut off or stopped.
+    // once the last sound started there has run out, been cut off or stopped (its fade may still
+    // be dying away).
     bool memorySounding() const;
     bool aliasSounding(std::size_t voice) const;
 
@@ -64,7 +68,6 @@ class Mixer {
     struct Command {
         std::size_t voice = 0;
         bool play = false; // otherwise stop
-        bool fade = false; // a stop that lets the voice die away
         float gain = 1.0F; // for play
         PcmSound sound;    // for play
     };
@@ -72,12 +75,15 @@ class Mixer {
         PcmSound sound; // owner is null when the voice is silent
         std::size_t position = 0;
         float gain = 1.0F;
-        std::size_t fadeLeft = 0; // frames still to sound while dying away; 0 when not fading
+        // Frames still to sound while dying away; 0 for a voice that is not fading (every one of
+        // voices_, none of fading_ that sounds).
+        std::size_t fadeLeft = 0;
     };
 
-    bool send(std::size_t voice, bool play, PcmSound sound, float gain = 1.0F, bool fade = false);
+    bool send(std::size_t voice, bool play, PcmSound sound, float gain = 1.0F);
     void mixScaled(Voice& voice, std::int32_t* sum, std::size_t n) noexcept;
     void apply(Command& command) noexcept;
+    void cutOff(Voice& voice) noexcept;
     void mixVoice(Voice& voice, std::int32_t* sum, std::size_t frames) noexcept;
     void release(PcmSound& sound) noexcept;
     bool voiceSounding(std::size_t voice) const;
@@ -85,7 +91,9 @@ class Mixer {
     UiThreadCheck ui_;
     SpscRing<Command> commands_;
     SpscRing<PcmSound> released_;
-    std::array<Voice, kVoices> voices_; // touched only by the audio thread while it runs
+    // Touched only by the audio thread while it runs.
+    std::array<Voice, kVoices> voices_;
+    std::array<Voice, kFadingVoices> fading_; // sounds cut off, dying away
     // Sound references sent to the audio side and not yet collected. Kept at or below the release
     // ring's capacity, so that the audio thread always finds room to give a sound back.
     std::size_t outstanding_ = 0;

@@ -13,8 +13,12 @@ constexpr std::size_t kMixChunkFrames = 256;     // frames summed per pass in a 
 constexpr std::size_t kAliasVoices = 64;         // MCI aliases open at the same time
 constexpr std::size_t kCommandCapacity = 256;    // commands queued from the UI to the audio thread
 constexpr std::size_t kReleaseCapacity = 512;    // sound references queued back to the UI thread
-// frames over which a released note dies away (5 ms)
+// Frames over which a sound that is cut off (stopped, closed, or replaced by a new start) dies
+// away in a straight line, so that it ends without a click (5 ms).
 constexpr std::size_t kReleaseFadeFrames = kOutputRate / 200;
+// Cut-off sounds dying away at the same time: every voice cut twice within one fade. Beyond
+// that the quietest is cut short.
+constexpr std::size_t kFadingVoices = 2 * (1 + kAliasVoices);
 constexpr std::size_t kMaxSoundFrames = 60 * kOutputRate; // longest converted sound (60 s)
 
 } // namespace zembera

@@ -18,9 +18,6 @@ std::string aliasKey(std::string_view alias) {
     return key;
 }
 
-// Longer than a fade plus the sound queued ahead of the device.
-constexpr std::chrono::milliseconds kFadeGuard{100};
-
 } // namespace
 
 SoundService::SoundService(std::unique_ptr<AudioBackend> backend) : backend_(std::move(backend)) {
@@ -112,16 +109,7 @@ bool SoundService::PlayNote(const std::string& alias, const PcmSound& sound, flo
 
 void SoundService::FadeNoteClose(const std::string& alias) {
     pump();
-    const auto found = aliases_.find(aliasKey(alias));
-    if (found == aliases_.end()) return;
-    const std::size_t voice = found->second.voice;
-    if (!mixer_.fadeAlias(voice)) {
-        close(alias); // the audio side is not keeping up: stop at once if that can be queued
-        return;
-    }
-    fadedAt_[voice] = std::chrono::steady_clock::now();
-    voiceTaken_[voice] = false;
-    aliases_.erase(found);
+    close(alias);
 }
 
 int SoundService::mciSendString(std::string_view text) {
@@ -160,16 +148,8 @@ int SoundService::open(const std::string& file, const std::string& alias,
                                     : content ? decodeWav(content)
                                               : loadFile(file);
     if (!sound) return kMciUnreadableFile;
-    auto free = voiceTaken_.end();
-    const auto now = std::chrono::steady_clock::now();
-    for (std::size_t v = 0; v < kAliasVoices; ++v) {
-        if (voiceTaken_[v]) continue;
-        if (free == voiceTaken_.end()) free = voiceTaken_.begin() + static_cast<std::ptrdiff_t>(v);
-        if (now - fadedAt_[v] > kFadeGuard) { // a voice whose fade has surely ended
-            free = voiceTaken_.begin() + static_cast<std::ptrdiff_t>(v);
-            break;
-        }
-    }
+    // A closed voice is free at once: its sound dies away on a fading voice of the mixer.
+    const auto free = std::find(voiceTaken_.begin(), voiceTaken_.end(), false);
     if (free == voiceTaken_.end()) return kMciNoFreeVoice;
     *free = true;
     aliases_.emplace(
@@ -192,7 +172,7 @@ int SoundService::stop(const std::string& alias) {
 int SoundService::close(const std::string& alias) {
     const auto found = aliases_.find(aliasKey(alias));
     if (found == aliases_.end()) return kMciUnknownAlias;
-    // A device that is closed falls silent; the stop is queued before any later use of the voice.
+    // A device that is closed dies away; the stop is queued before any later use of the voice.
     if (!mixer_.stopAlias(found->second.voice)) return kMciBusy;
     voiceTaken_[found->second.voice] = false;
     aliases_.erase(found);

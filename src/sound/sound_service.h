@@ -1,7 +1,7 @@
 #pragma once
 // The sound operations of the program under their own names, over the one mixer:
 //   - PlayImage / PlayFile / StopAllSound: the memory channel, one sound at a time; every start
-//     cuts off the sound still playing, the stop silences it.
+//     cuts off the sound still playing, the stop silences it, each letting it die away over 5 ms.
 //   - MciOpenPlay / MciStopClose and the command strings: one device per alias, each on its own
 //     voice, all sounding together.
 // Every failure is silent: a sound that cannot be played plays nothing.
@@ -10,7 +10,6 @@
 // reaches the mixer through the backend, never through this class.
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -62,7 +61,8 @@ class SoundService {
     // nothing is read from disk, and a canonical image is played in place without a copy.
     bool MciOpenPlay(const std::string& file, const std::string& alias,
                      const SoundImagePtr& content);
-    // Stops and closes `alias`; harmless for an alias that is not open.
+    // Stops and closes `alias`, its sound dying away over 5 ms (kReleaseFadeFrames) as every
+    // sound cut off does; harmless for an alias that is not open.
     void MciStopClose(const std::string& alias);
     // Sounds `content` (a WAV image) on a voice of its own under `alias`, at `gain` times its
     // level, like MciOpenPlay with content. False when the alias is already open, the image cannot
@@ -70,7 +70,7 @@ class SoundService {
     bool PlayNote(const std::string& alias, const SoundImagePtr& content, float gain);
     // The same with a sound decoded ahead (decodeWav), so that nothing is converted on the way.
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain);
-    // Closes `alias` like MciStopClose, letting its note die away over 5 ms instead of cutting it.
+    // Closes `alias` like MciStopClose: its note dies away over 5 ms.
     void FadeNoteClose(const std::string& alias);
 
     // Whether the last sound started on the memory channel may still sound: false once it has run
@@ -109,9 +109,6 @@ class SoundService {
     std::filesystem::path workingFolder_;
     std::map<std::string, OpenAlias> aliases_; // by lower-case alias
     std::array<bool, kAliasVoices> voiceTaken_{};
-    // When each voice was last closed with a fade: a new open leaves it alone a while if it can,
-    // so that the fade is not cut off.
-    std::array<std::chrono::steady_clock::time_point, kAliasVoices> fadedAt_{};
 };
 
 } // namespace zembera

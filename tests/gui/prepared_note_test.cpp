@@ -42,6 +42,7 @@ TEST(PreparedNote, SoundsAsPlayPatchedSampleAndKeepsItsRules) {
     aheadOut.PlayPrepared(source, aheadOut.PreparePatchedSample(source, 17, 13));
     EXPECT_EQ(ahead.render(100), constant(100, 700));
     aheadOut.PlayPrepared(source, aheadOut.PreparePatchedSample(source, 2, 0));
+    ahead.render(kReleaseFadeFrames); // the note cut off dies away
     EXPECT_EQ(ahead.render(100), constant(100, 0));
 }
 

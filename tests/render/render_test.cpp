@@ -170,6 +170,10 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
             EXPECT_TRUE(piece.events[1].together);
         }
         ASSERT_TRUE(messages.shown.empty()) << messages.shown.front();
+        // The device goes on pulling after the piece's end, while its last notes die away.
+        ASSERT_LE(live.size(), frameAt(piece.endMs));
+        const auto after = rig.render(renderedFrames(piece) - live.size());
+        live.insert(live.end(), after.begin(), after.end());
         NoteSounds sounds(parts->source);
         std::vector<std::int16_t> rendered;
         renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {

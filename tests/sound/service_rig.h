@@ -1,13 +1,18 @@
 #pragma once
 // Sounds made from sample lists, and a sound service pulled on the test's thread.
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "sound/audio_backend.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
+#include "sound/sound_limits.h"
 #include "sound/sound_service.h"
 #include "sound_test_support.h"
 
@@ -36,6 +41,33 @@ inline std::vector<std::int16_t> slice(const std::vector<std::int16_t>& v, std::
     for (std::size_t i = 0; i < n && from + i < v.size(); ++i)
         out[i] = v[from + i];
     return out;
+}
+
+// Frames from..from+n-1 of a cut-off sound of constant `level` dying away: full level at the cut,
+// falling in a straight line to nothing over kReleaseFadeFrames, then silence.
+inline std::vector<int> dying(int level, std::size_t from, std::size_t n) {
+    std::vector<int> out(n, 0);
+    for (std::size_t i = 0; i < n && from + i < kReleaseFadeFrames; ++i)
+        out[i] = static_cast<int>(std::lround(static_cast<double>(level) *
+                                              static_cast<double>(kReleaseFadeFrames - from - i) /
+                                              kReleaseFadeFrames));
+    return out;
+}
+
+// Whether `actual` is `a` plus `b` to within one (the fade's rounding), frame by frame.
+inline ::testing::AssertionResult sumsTo(const std::vector<std::int16_t>& actual,
+                                         const std::vector<int>& a, const std::vector<int>& b) {
+    if (actual.size() != a.size() || a.size() != b.size())
+        return ::testing::AssertionFailure() << "lengths differ";
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::abs(actual[i] - (a[i] + b[i])) > 1)
+            return ::testing::AssertionFailure()
+                   << "frame " << i << ": " << actual[i] << " instead of " << a[i] + b[i];
+    return ::testing::AssertionSuccess();
+}
+
+inline std::vector<int> widened(const std::vector<std::int16_t>& v) {
+    return {v.begin(), v.end()};
 }
 
 // A sound service on a null backend: render() pulls mono frames on the calling thread.

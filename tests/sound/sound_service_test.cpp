@@ -18,8 +18,11 @@ int heapUsesIn(const std::function<void()>& action); // render_allocation_test.c
 namespace {
 
 using test::constant;
+using test::dying;
 using test::imageOf;
 using test::slice;
+using test::sumsTo;
+using test::widened;
 
 class SoundServiceTest : public ::testing::Test {
   protected:
@@ -39,8 +42,9 @@ class SoundServiceTest : public ::testing::Test {
     SoundService& sound = rig.sound;
 };
 
-// Every start on the memory channel cuts off the sounding one, also one that cannot play; the
-// image sounds on after the caller drops it, and is released on the UI thread once finished.
+// Every start on the memory channel cuts off the sounding one, also one that cannot play: the
+// new one sounds from its first frame at once while the old one dies away. The image sounds on
+// after the caller drops it, and is released on the UI thread once finished.
 TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     const auto first = constant(5000, 300);
     const auto ramp = test::rampSamples(3000);
@@ -50,7 +54,7 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     sound.PlayImage(test::share(halfRate.id("data").u32(10000).samples(first).data), kSndAsync);
     render(256);
     sound.PlayImage(image, kSndAsync);
-    EXPECT_EQ(render(1000), slice(ramp, 0, 1000));
+    EXPECT_TRUE(sumsTo(render(1000), widened(slice(ramp, 0, 1000)), dying(300, 0, 1000)));
     image = imageOf(constant(3000, 1234));
     sound.pump();
     EXPECT_EQ(render(2500), slice(ramp, 1000, 2500));
@@ -60,12 +64,16 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     EXPECT_EQ(render(600), slice(ramp, 0, 600));
     for (int i = 0; i < 3; ++i) {
         sound.PlayImage(imageOf(first), kSndAsync);
-        render(10);
+        render(kReleaseFadeFrames); // the note before dies away
+        EXPECT_EQ(render(10), constant(10, 300));
         if (i < 2)
             sound.PlayImage(i == 0 ? nullptr : std::make_shared<const SoundImage>(SoundImage{'n'}),
                             kSndAsync);
         else
             sound.PlayFile(folder.path() / "missing.wav");
+        EXPECT_TRUE(sumsTo(render(kReleaseFadeFrames), widened(constant(kReleaseFadeFrames, 0)),
+                           dying(300, 0, kReleaseFadeFrames)))
+            << i;
         EXPECT_EQ(render(100), constant(100, 0)) << i;
     }
 }
@@ -98,12 +106,12 @@ TEST_F(SoundServiceTest, AliasesOpenOncePlayTogetherAndStopOnlyWhatTheyName) {
     sound.MciStopClose("zz"); // never opened: nothing changes
     sound.MciStopClose("");
     EXPECT_EQ(render(100), constant(100, 132));
-    sound.StopAllSound(); // the memory channel alone
-    EXPECT_EQ(render(100), constant(100, 82));
+    sound.StopAllSound(); // the memory channel alone, dying away
+    EXPECT_TRUE(sumsTo(render(300), widened(constant(300, 82)), dying(50, 0, 300)));
     sound.PlayImage(imageOf(constant(3000, 50)), kSndAsync); // a start after a stop plays again
     EXPECT_EQ(render(100), constant(100, 132));
     sound.MciStopClose("ab"); // one alias alone
-    EXPECT_EQ(render(100), constant(100, 55));
+    EXPECT_TRUE(sumsTo(render(300), widened(constant(300, 55)), dying(77, 0, 300)));
 }
 
 // A note sounds at its gain, rounded; its faded close falls in a straight line to silence within
