@@ -187,5 +187,53 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
     }
 }
 
+// Every note a rendered piece cuts off, by the next note, a rest, a chord or the piece's end,
+// dies away: around each cut the largest step from frame to frame stays within what the sounding
+// notes' own steps and the fade's slope (their peak over kReleaseFadeFrames) allow.
+TEST_F(Render, EveryCutOfARenderedPieceDiesAwayWithoutAClick) {
+    NoteEvents piece;
+    piece.events = {{0, 8, 0},    {47, 12, 3},        {101, 20, -2}, {160, 0, 0},
+                    {230, 15, 1}, {230, 22, 0, true}, {300, 9, 5},   {377, 26, -4}};
+    piece.endMs = 450;
+    NoteSounds sounds(parts->source);
+    int ownStep = 0, peak = 0;
+    for (const NoteEvent& e : piece.events) {
+        if (e.string == 0) continue;
+        const PcmSound& sound = sounds.soundOf(e.string, e.mandal);
+        // Longer than the rest of the piece: every end below is a cut.
+        ASSERT_GT(sound.frames, frameAt(piece.endMs - e.onsetMs) + kReleaseFadeFrames);
+        const auto x = test::samplesIn({sound.data, 2 * sound.frames});
+        for (std::size_t i = 1; i < x.size(); ++i) {
+            ownStep = std::max(ownStep, std::abs(x[i] - x[i - 1]));
+            peak = std::max(peak, std::abs(static_cast<int>(x[i])));
+        }
+    }
+    std::vector<std::int16_t> out;
+    ASSERT_TRUE(renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {
+        out.insert(out.end(), f.begin(), f.end());
+    }));
+    ASSERT_EQ(out.size(), renderedFrames(piece));
+    const int slope =
+        (peak + static_cast<int>(kReleaseFadeFrames) - 1) / static_cast<int>(kReleaseFadeFrames);
+    // At most three notes sound through a cut here: the chord's two cut off and the next one.
+    const int allowed = 3 * (ownStep + slope + 1);
+    std::vector<std::size_t> cuts;
+    for (std::size_t e = 1; e < piece.events.size(); ++e)
+        if (!piece.events[e].together) cuts.push_back(frameAt(piece.events[e].onsetMs));
+    cuts.push_back(frameAt(piece.endMs));
+    int loud = 0;
+    for (const std::size_t cut : cuts) {
+        int step = 0;
+        for (std::size_t i = cut; i <= cut + kReleaseFadeFrames + 1 && i < out.size(); ++i)
+            step = std::max(step, std::abs(out[i] - out[i - 1]));
+        EXPECT_LE(step, allowed) << "cut at frame " << cut;
+        loud += std::abs(out[cut - 1]) > 2 * allowed;
+    }
+    EXPECT_GE(loud, 3) << "too few cuts at a loud moment to tell a click";
+    // The file ends with the fade's last step, the notes fallen to 1/kReleaseFadeFrames.
+    EXPECT_LE(std::abs(out.back()), 3 * slope);
+    EXPECT_NE(out[frameAt(piece.endMs) + kReleaseFadeFrames / 2], 0);
+}
+
 } // namespace
 } // namespace zembera
