@@ -11,7 +11,6 @@ namespace zembera {
 namespace {
 
 constexpr int kSectionARows = 26;
-constexpr int kNarrowStrings = 7; // strings 1..7 take their cents and marks from sections B and C
 // Farthest pitch from 262 Hz a table may name, in cents: far beyond hearing either way, yet every
 // frequency it gives stays a normal 32-bit float.
 constexpr double kCentsLimit = 20000;

@@ -12,6 +12,9 @@
 namespace zembera {
 
 constexpr int kStringCount = 26;
+// Strings 1..7 have fewer, wider mandal steps; the table gives their cents and marks in sections
+// B and C.
+constexpr int kNarrowStrings = 7;
 constexpr int kMandalLow = -8; // full span of mandal positions
 constexpr int kMandalHigh = 12;
 constexpr int kMarkIndexLow = -12; // mandalMark is indexed wider than the positions it holds

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <optional>
 
 #include "sound/file_bytes.h"
-#include "sound/mci_command.h"
 #include "sound/pcm_decode.h"
 
 namespace zembera {
@@ -16,6 +17,13 @@ std::string aliasKey(std::string_view alias) {
         return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     });
     return key;
+}
+
+std::optional<PcmSound> loadFile(const std::filesystem::path& file) {
+    if (file.empty()) return std::nullopt;
+    std::optional<SoundImage> bytes = readFileBytes(file);
+    if (!bytes) return std::nullopt;
+    return decodeWav(std::make_shared<const SoundImage>(std::move(*bytes)));
 }
 
 } // namespace
@@ -36,11 +44,6 @@ void SoundService::pump() {
     mixer_.collectGarbage();
 }
 
-void SoundService::setWorkingFolder(std::filesystem::path folder) {
-    ui_.assertUiThread();
-    workingFolder_ = std::move(folder);
-}
-
 void SoundService::PlayImage(const SoundImagePtr& image, std::uint32_t /*flags*/) {
     pump();
     std::optional<PcmSound> sound = decodeWav(image);
@@ -50,12 +53,6 @@ void SoundService::PlayImage(const SoundImagePtr& image, std::uint32_t /*flags*/
 void SoundService::PlayDecoded(PcmSound sound) {
     pump();
     mixer_.playMemory(std::move(sound));
-}
-
-void SoundService::PlayFile(const std::filesystem::path& file) {
-    pump();
-    std::optional<PcmSound> sound = loadFile(file);
-    mixer_.playMemory(sound ? std::move(*sound) : PcmSound{});
 }
 
 void SoundService::StopAllSound() {
@@ -81,14 +78,14 @@ bool SoundService::aliasSounding(const std::string& alias) const {
 bool SoundService::MciOpenPlay(const std::string& file, const std::string& alias,
                                const SoundImagePtr& content) {
     pump();
-    if (open(file, alias, content) != kMciOk) return false;
-    play(alias);
+    if (!open(file, alias, content)) return false;
+    const OpenAlias& opened = aliases_.at(aliasKey(alias.empty() ? file : alias));
+    mixer_.playAlias(opened.voice, opened.sound);
     return true;
 }
 
 void SoundService::MciStopClose(const std::string& alias) {
     pump();
-    stop(alias);
     close(alias);
 }
 
@@ -100,7 +97,7 @@ bool SoundService::PlayNote(const std::string& alias, const SoundImagePtr& conte
 
 bool SoundService::PlayNote(const std::string& alias, const PcmSound& sound, float gain) {
     pump();
-    if (!sound.owner || open(alias, alias, nullptr, &sound) != kMciOk) return false;
+    if (!sound.owner || !open(alias, alias, nullptr, &sound)) return false;
     const OpenAlias& opened = aliases_.at(aliasKey(alias));
     if (mixer_.playAlias(opened.voice, opened.sound, gain)) return true;
     close(alias);
@@ -112,71 +109,31 @@ void SoundService::FadeNoteClose(const std::string& alias) {
     close(alias);
 }
 
-int SoundService::mciSendString(std::string_view text) {
-    pump();
-    const MciCommand command = parseMciCommand(text);
-    switch (command.verb) {
-    case MciCommand::Verb::Open:
-        return open(command.file, command.alias);
-    case MciCommand::Verb::Play:
-        return play(command.alias);
-    case MciCommand::Verb::Stop:
-        return stop(command.alias);
-    case MciCommand::Verb::Close:
-        return close(command.alias);
-    case MciCommand::Verb::Invalid:
-        break;
-    }
-    return kMciInvalidCommand;
-}
-
-std::optional<PcmSound> SoundService::loadFile(const std::filesystem::path& file) const {
-    if (file.empty()) return std::nullopt;
-    const std::filesystem::path path =
-        file.is_relative() && !workingFolder_.empty() ? workingFolder_ / file : file;
-    std::optional<SoundImage> bytes = readFileBytes(path);
-    if (!bytes) return std::nullopt;
-    return decodeWav(std::make_shared<const SoundImage>(std::move(*bytes)));
-}
-
-int SoundService::open(const std::string& file, const std::string& alias,
-                       const SoundImagePtr& content, const PcmSound* decoded) {
+bool SoundService::open(const std::string& file, const std::string& alias,
+                        const SoundImagePtr& content, const PcmSound* decoded) {
     const std::string key = aliasKey(alias.empty() ? file : alias);
-    if (key.empty() || file.empty()) return kMciUnreadableFile;
-    if (aliases_.contains(key)) return kMciAliasInUse;
+    if (key.empty() || file.empty() || aliases_.contains(key)) return false;
     std::optional<PcmSound> sound = decoded   ? std::optional<PcmSound>(*decoded)
                                     : content ? decodeWav(content)
                                               : loadFile(file);
-    if (!sound) return kMciUnreadableFile;
+    if (!sound) return false;
     // A closed voice is free at once: its sound dies away on a fading voice of the mixer.
     const auto free = std::find(voiceTaken_.begin(), voiceTaken_.end(), false);
-    if (free == voiceTaken_.end()) return kMciNoFreeVoice;
+    if (free == voiceTaken_.end()) return false;
     *free = true;
     aliases_.emplace(
         key, OpenAlias{static_cast<std::size_t>(free - voiceTaken_.begin()), std::move(*sound)});
-    return kMciOk;
+    return true;
 }
 
-int SoundService::play(const std::string& alias) {
+bool SoundService::close(const std::string& alias) {
     const auto found = aliases_.find(aliasKey(alias));
-    if (found == aliases_.end()) return kMciUnknownAlias;
-    return mixer_.playAlias(found->second.voice, found->second.sound) ? kMciOk : kMciBusy;
-}
-
-int SoundService::stop(const std::string& alias) {
-    const auto found = aliases_.find(aliasKey(alias));
-    if (found == aliases_.end()) return kMciUnknownAlias;
-    return mixer_.stopAlias(found->second.voice) ? kMciOk : kMciBusy;
-}
-
-int SoundService::close(const std::string& alias) {
-    const auto found = aliases_.find(aliasKey(alias));
-    if (found == aliases_.end()) return kMciUnknownAlias;
+    if (found == aliases_.end()) return false;
     // A device that is closed dies away; the stop is queued before any later use of the voice.
-    if (!mixer_.stopAlias(found->second.voice)) return kMciBusy;
+    if (!mixer_.stopAlias(found->second.voice)) return false;
     voiceTaken_[found->second.voice] = false;
     aliases_.erase(found);
-    return kMciOk;
+    return true;
 }
 
 } // namespace zembera

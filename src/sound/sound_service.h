@@ -1,9 +1,9 @@
 #pragma once
 // The sound operations of the program under their own names, over the one mixer:
-//   - PlayImage / PlayFile / StopAllSound: the memory channel, one sound at a time; every start
+//   - PlayImage / PlayDecoded / StopAllSound: the memory channel, one sound at a time; every start
 //     cuts off the sound still playing, the stop silences it, each letting it die away over 5 ms.
-//   - MciOpenPlay / MciStopClose and the command strings: one device per alias, each on its own
-//     voice, all sounding together.
+//   - MciOpenPlay / MciStopClose / PlayNote: one device per alias, each on its own voice, all
+//     sounding together.
 // Every failure is silent: a sound that cannot be played plays nothing.
 //
 // Thread: every member is for the UI thread only (asserted in debug builds). The audio thread
@@ -11,12 +11,9 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "sound/audio_backend.h"
 #include "sound/mixer.h"
@@ -48,8 +45,6 @@ class SoundService {
     // Plays a sound decoded ahead (decodeWav) on the memory channel, like PlayImage; an empty
     // one only cuts off the sounding one.
     void PlayDecoded(PcmSound sound);
-    // Plays the content of a WAV file on the memory channel, like PlayImage.
-    void PlayFile(const std::filesystem::path& file);
     // Silences the memory channel (the "no sound" call). Alias voices go on.
     void StopAllSound();
 
@@ -79,12 +74,6 @@ class SoundService {
     // The same for the sound of an open alias; false for an alias that is not open.
     bool aliasSounding(const std::string& alias) const;
 
-    // Runs one command string (see mci_command.h) and returns its MciResult, 0 for success.
-    int mciSendString(std::string_view command);
-
-    // Relative file names are looked up here (the sample folder); empty means as given.
-    void setWorkingFolder(std::filesystem::path folder);
-
     // Releases the sounds the audio side is done with and lets the backend recover a lost
     // device. Every operation above does this first; call it also when idle for a while.
     void pump();
@@ -92,21 +81,20 @@ class SoundService {
   private:
     struct OpenAlias {
         std::size_t voice = 0;
-        PcmSound sound; // kept so that "play" can start it again
+        PcmSound sound; // the sound the voice plays
     };
 
-    std::optional<PcmSound> loadFile(const std::filesystem::path& file) const;
-    // Opens `file` under `alias`; its content is `content` when given, else read from disk.
-    int open(const std::string& file, const std::string& alias,
-             const SoundImagePtr& content = nullptr, const PcmSound* decoded = nullptr);
-    int play(const std::string& alias);
-    int stop(const std::string& alias);
-    int close(const std::string& alias);
+    // Opens `file` under `alias`; its content is `decoded` or `content` when given, else read
+    // from disk. False when the names are empty, the alias is open, the content cannot play or
+    // every voice is taken.
+    bool open(const std::string& file, const std::string& alias,
+              const SoundImagePtr& content = nullptr, const PcmSound* decoded = nullptr);
+    // Stops and closes an open alias; false when it is not open or the stop cannot be queued.
+    bool close(const std::string& alias);
 
     UiThreadCheck ui_;
     Mixer mixer_;
     std::unique_ptr<AudioBackend> backend_;
-    std::filesystem::path workingFolder_;
     std::map<std::string, OpenAlias> aliases_; // by lower-case alias
     std::array<bool, kAliasVoices> voiceTaken_{};
 };

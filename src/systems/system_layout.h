@@ -10,8 +10,7 @@
 namespace zembera::systems {
 
 constexpr int kNaturalsPerOctave = 7;
-constexpr int kC4String = 17;     // open on degree 0
-constexpr int kNarrowStrings = 7; // strings 1..7 have fewer, wider mandal steps
+constexpr int kC4String = 17; // open on degree 0
 // A mandal position reaches no farther from the open string than about a whole tone.
 constexpr double kWholeToneReachCents = 210.0;
 

@@ -60,7 +60,7 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
     EXPECT_EQ(render(2500), slice(ramp, 1000, 2500));
     sound.pump();
     EXPECT_TRUE(watch.expired());
-    sound.PlayFile(waveFile("note.wav", ramp));
+    sound.PlayDecoded(*decodeWav(imageOf(ramp)));
     EXPECT_EQ(render(600), slice(ramp, 0, 600));
     for (int i = 0; i < 3; ++i) {
         sound.PlayImage(imageOf(first), kSndAsync);
@@ -70,7 +70,7 @@ TEST_F(SoundServiceTest, EveryStartOnTheMemoryChannelCutsOffTheSoundingOne) {
             sound.PlayImage(i == 0 ? nullptr : std::make_shared<const SoundImage>(SoundImage{'n'}),
                             kSndAsync);
         else
-            sound.PlayFile(folder.path() / "missing.wav");
+            sound.PlayDecoded(PcmSound{});
         EXPECT_TRUE(sumsTo(render(kReleaseFadeFrames), widened(constant(kReleaseFadeFrames, 0)),
                            dying(300, 0, kReleaseFadeFrames)))
             << i;
@@ -96,10 +96,8 @@ TEST_F(SoundServiceTest, AliasesOpenOncePlayTogetherAndStopOnlyWhatTheyName) {
     EXPECT_EQ(render(100), constant(100, 0));
     sound.MciStopClose("ab");
 
-    // A relative name is looked up in the working folder; given content is what sounds.
-    waveFile("12zz.zz", constant(3000, 77));
-    sound.setWorkingFolder(folder.path());
-    ASSERT_TRUE(sound.MciOpenPlay("12zz.zz", "ab"));
+    // Given content is what sounds, whatever the file.
+    ASSERT_TRUE(sound.MciOpenPlay(waveFile("12zz.zz", constant(3000, 77)), "ab"));
     ASSERT_TRUE(sound.MciOpenPlay("missing", "q1", imageOf(constant(3000, 5))));
     sound.PlayImage(imageOf(constant(3000, 50)), kSndAsync);
     render(100);
