@@ -81,12 +81,20 @@ TEST(SoundThreads, NotesSentFromTheUiThreadWhileAnotherThreadRenders) {
 
 // The same through SDL's own audio thread on the "dummy" driver, which calls back in real time.
 TEST(SoundThreads, NotesSentWhileSdlsAudioThreadCallsBack) {
+    const char* was = std::getenv("SDL_AUDIODRIVER");
+    const std::string before = was ? was : "";
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    auto backend = std::make_unique<SdlBackend>();
-    SdlBackend& sdl = *backend;
-    SoundService sound(std::move(backend));
-    ASSERT_EQ(sdl.driverName(), "dummy");
-    playNotes(sound, 300, [] { SDL_Delay(1); });
+    {
+        auto backend = std::make_unique<SdlBackend>();
+        SdlBackend& sdl = *backend;
+        SoundService sound(std::move(backend));
+        EXPECT_EQ(sdl.driverName(), "dummy");
+        playNotes(sound, 300, [] { SDL_Delay(1); });
+    }
+    if (was)
+        setenv("SDL_AUDIODRIVER", before.c_str(), 1);
+    else
+        unsetenv("SDL_AUDIODRIVER");
 }
 
 #ifndef NDEBUG
