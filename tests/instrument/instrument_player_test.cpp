@@ -34,8 +34,8 @@ class Player : public ::testing::Test {
     // Plays S after a new pitch of string 12; true when the mixer puts out that string's image.
     bool newPitchSounds() {
         key(kKeyRight);
-        output.StopAllSound();          // the arrow key's note
-        rig.render(kReleaseFadeFrames); // dies away
+        output.StopAllSound(); // the arrow key's note
+        rig.render(kReleaseFadeFrames);
         key('S');
         const std::vector<std::int16_t> heard = rig.render(2000);
         player->Form_KeyUp('S');
