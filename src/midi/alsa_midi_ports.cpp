@@ -235,9 +235,10 @@ class AlsaMidiPorts : public MidiPorts {
 std::string sequencerFailure(bool devicePresent, int openError) {
     if (!devicePresent) return "ALSA sıralayıcısı yok";
     if (openError == 0) return {};
-    if (openError == -EACCES || openError == -EPERM) return "ALSA sıralayıcısını açma izni yok";
-    if (openError == -EBUSY) return "ALSA sıralayıcısı meşgul";
-    return "ALSA sıralayıcısı açılamadı";
+    // Short: the MIDI box shows "MIDI yok: " and this on two narrow lines.
+    if (openError == -EACCES || openError == -EPERM) return "sıralayıcıya izin yok";
+    if (openError == -EBUSY) return "sıralayıcı meşgul";
+    return "sıralayıcı açılamadı";
 }
 
 std::unique_ptr<MidiPorts> openSystemMidiPorts() {

@@ -71,19 +71,25 @@ bool MidiInputs::rescan() {
 }
 
 void MidiInputs::updateStatus() {
+    detail_.clear();
     if (!available()) {
         status_ = ports_.failure();
     } else if (!chosenPresent()) {
         status_ = "MIDI: seçilen giriş takılı değil";
+        detail_ = "\"" + chosen_ + "\" takılı değil; takılınca yeniden açılır";
     } else if (names_.empty()) {
         status_ = "MIDI girişi yok";
     } else {
         status_ = "MIDI: " + std::to_string(open_.size()) + " giriş açık";
-        const auto loops = std::count_if(sources_.begin(), sources_.end(), [this](const auto& s) {
+        const auto echoes = std::count_if(sources_.begin(), sources_.end(), [this](const auto& s) {
             return ignored(s.address) && (chosen_.empty() || s.name == chosen_);
         });
-        if (loops > 0) status_ += ", " + std::to_string(loops) + " MPE alıcısı dinlenmiyor";
+        if (echoes > 0) {
+            status_ += ", " + std::to_string(echoes) + " yankı kapalı";
+            detail_ = status_ + ": MPE çıkışının gittiği girişler dinlenmez (döngü olmasın diye)";
+        }
     }
+    if (detail_.empty()) detail_ = status_;
 }
 
 } // namespace zembera

@@ -27,8 +27,10 @@ class MidiInputs {
     MidiInputs& operator=(const MidiInputs&) = delete;
 
     bool available() const { return ports_.failure().empty(); }
-    // One line for the MIDI control: why there is no MIDI, or what is open.
+    // One short line for the MIDI control: why there is no MIDI, or what is open.
     const std::string& status() const { return status_; }
+    // The same at length, for its tooltip.
+    const std::string& detail() const { return detail_; }
     // The names of the sources found by the last scan, each once.
     const std::vector<std::string>& portNames() const { return names_; }
     // Listens to the sources of this name only; an empty name listens to every source.
@@ -63,6 +65,7 @@ class MidiInputs {
     std::vector<MidiAddress> ignored_;
     std::string chosen_;
     std::string status_;
+    std::string detail_;
 };
 
 } // namespace zembera

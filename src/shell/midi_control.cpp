@@ -66,7 +66,8 @@ void MidiControl::switchMpe(bool on) {
     if (!mpePort_.open(why)) {
         const QSignalBlocker block(mpeOutput);
         mpeOutput->setChecked(false);
-        notice_ = std::string(kNoMidiOutput) + (why.empty() ? "" : ": " + why);
+        notice_ = kNoMidiOutput;
+        noticeDetail_ = std::string(kNoMidiOutput) + (why.empty() ? "" : ": " + why);
         noticeEnd_ = std::chrono::steady_clock::now() + noticeTime;
         showStatus();
         return;
@@ -104,9 +105,8 @@ void MidiControl::rescan() {
 void MidiControl::showStatus() {
     const bool noticing = !notice_.empty() && std::chrono::steady_clock::now() < noticeEnd_;
     if (!noticing) notice_.clear();
-    const std::string& text = noticing ? notice_ : inputs_->status();
-    status->setText(QString::fromStdString(text));
-    status->setToolTip(status->text());
+    status->setText(QString::fromStdString(noticing ? notice_ : inputs_->status()));
+    status->setToolTip(QString::fromStdString(noticing ? noticeDetail_ : inputs_->detail()));
 }
 
 void MidiControl::showPorts() {

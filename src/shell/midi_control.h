@@ -66,7 +66,8 @@ class MidiControl : public QGroupBox {
     std::unique_ptr<MidiInputs> inputs_; // after the queue: closed before it goes
     QTimer rescanTimer_;
     QTimer mpeTimer_;
-    std::string notice_; // a refusal, shown until noticeEnd_
+    std::string notice_;       // a refusal, shown until noticeEnd_
+    std::string noticeDetail_; // the same with its reason, for the tooltip
     std::chrono::steady_clock::time_point noticeEnd_;
     std::vector<MidiEvent> taken_;
 };

@@ -152,7 +152,7 @@ TEST(MidiInputs, APortTheProgramSendsToIsNeverHeard) {
         EXPECT_TRUE(inputs.heard(keys.address));
         const auto listened = ports.listened();
         EXPECT_EQ(std::count(listened.begin(), listened.end(), through.address), 0);
-        EXPECT_NE(inputs.status().find("1 MPE alıcısı dinlenmiyor"), std::string::npos);
+        EXPECT_NE(inputs.status().find("1 yankı kapalı"), std::string::npos);
         inputs.ignore({});
         EXPECT_TRUE(inputs.heard(through.address));
         EXPECT_EQ(ports.listened().size(), chosen.empty() ? 2u : 1u);
