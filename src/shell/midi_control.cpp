@@ -75,14 +75,17 @@ void MidiControl::switchMpe(bool on) {
     notice_.clear();
     mpe_.attach([this](const std::vector<std::uint8_t>& message) { mpePort_.send(message); });
     mpeTimer_.start(250);
-    pollMpe();
+    mpePort_.poll();
+    ignoreOwnPorts();
 }
 
 // The program's own port and the ports it sends MPE to are never listened to: a loop through
 // "Midi Through" would play every note again and again.
 void MidiControl::pollMpe() {
-    if (!mpePort_.isOpen()) return;
-    if (!mpePort_.poll()) return;
+    if (mpePort_.isOpen() && mpePort_.poll()) ignoreOwnPorts();
+}
+
+void MidiControl::ignoreOwnPorts() {
     std::vector<MidiAddress> never = mpePort_.subscribers();
     never.push_back(mpePort_.address());
     inputs_->ignore(std::move(never));

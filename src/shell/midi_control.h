@@ -54,6 +54,7 @@ class MidiControl : public QGroupBox {
 
   private:
     void pollMpe();
+    void ignoreOwnPorts();
     void showPorts();
     void showStatus();
     void switchMpe(bool on);
