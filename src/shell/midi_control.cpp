@@ -73,7 +73,12 @@ void MidiControl::switchMpe(bool on) {
         return;
     }
     notice_.clear();
-    mpe_.attach([this](const std::vector<std::uint8_t>& message) { mpePort_.send(message); });
+    // Every note starts with its pitch bend: a synthesizer subscribed since the last poll is
+    // configured before it hears the note.
+    mpe_.attach([this](const std::vector<std::uint8_t>& message) {
+        if (!message.empty() && (message[0] & 0xF0) == 0xE0) pollMpe();
+        mpePort_.send(message);
+    });
     mpeTimer_.start(250);
     mpePort_.poll();
     ignoreOwnPorts();

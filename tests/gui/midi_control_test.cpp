@@ -106,6 +106,14 @@ TEST_F(MidiWindow, ALoopThroughMidiThroughPlaysOnceAndAChosenKeyboardSurvivesRep
     control.queue().push(echo, 3, through.address);
     QTest::qWait(50);
     EXPECT_EQ(notes.played.size(), 1u);
+    // A synthesizer subscribing just before a note of the window is configured before it.
+    const MidiAddress synth{130, 0};
+    ports.subscribed.push_back(synth);
+    const std::size_t before = ports.sent.size();
+    mpe.noteOn(kMemoryNoteId, 0, 100);
+    ASSERT_GT(ports.sent.size(), before);
+    EXPECT_EQ(ports.sent[before].to, synth);
+    EXPECT_EQ(ports.sent.back().message[0] & 0xF0, 0x90);
     QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
     EXPECT_FALSE(mpe.attached());
     EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: 2 giriş açık"));
