@@ -49,8 +49,8 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
 }
 
 MidiControl::~MidiControl() {
+    mpe_.detach();   // the sounding notes end while the port is still there
     inputs_.reset(); // no input pushes after this
-    mpe_.detach();
 }
 
 void MidiControl::switchMpe(bool on) {
