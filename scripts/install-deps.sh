@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libsdl2-dev libxcb-xkb-dev qt6-translations-l10n libsndfile1-dev libsoxr-dev libzip-dev
   librtmidi-dev
+  libasound2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libfuzzer-14-dev libclang-rt-14-dev clang-format
   xvfb xauth x11-apps xdotool imagemagick sox

@@ -4,12 +4,13 @@
 
 namespace zembera {
 
-void MidiEventQueue::push(const std::uint8_t* bytes, std::size_t size) {
+void MidiEventQueue::push(const std::uint8_t* bytes, std::size_t size, MidiAddress source) {
     if (size == 0 || size > 3) return;
     MidiEvent event;
     std::copy_n(bytes, size, event.bytes.begin());
     event.size = size;
     event.received = std::chrono::steady_clock::now();
+    event.source = source;
     bool wasEmpty = false;
     {
         const std::lock_guard lock(mutex_);

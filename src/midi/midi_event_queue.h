@@ -13,12 +13,15 @@
 #include <mutex>
 #include <vector>
 
+#include "midi/midi_ports.h"
+
 namespace zembera {
 
 struct MidiEvent {
     std::array<std::uint8_t, 3> bytes{};
     std::size_t size = 0;
     std::chrono::steady_clock::time_point received; // when the library handed it over
+    MidiAddress source;                             // the port it came from, when known
 };
 
 class MidiEventQueue {
@@ -27,7 +30,7 @@ class MidiEventQueue {
     void setWakeUp(std::function<void()> wakeUp) { wakeUp_ = std::move(wakeUp); }
 
     // Keeps channel messages of up to three bytes; system exclusive and longer ones are dropped.
-    void push(const std::uint8_t* bytes, std::size_t size);
+    void push(const std::uint8_t* bytes, std::size_t size, MidiAddress source = {});
     // Moves every waiting message into `out` (cleared first), oldest first.
     void takeAll(std::vector<MidiEvent>& out);
 

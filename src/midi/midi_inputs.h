@@ -1,57 +1,71 @@
 #pragma once
-// The MIDI input ports of the system, opened through RtMidi: every port, or the one chosen, with
-// the ports that appear later opened by the next rescan. Their messages go into a queue for the
-// UI thread. Without a MIDI system (no ALSA sequencer, as on a build machine) nothing opens and
-// status() says so in one line; nothing is ever shown in a box or written to the terminal.
+// The MIDI input ports the program listens to: every source, or the one chosen by its name, which
+// is found again when the device comes back under other numbers. Ports that appear later are
+// opened by the next rescan. Their messages go into a queue for the UI thread, marked with the
+// port they came from, so that messages of ports the program itself sends to (a loop back into
+// its own input) are never played.
 //
-// Thread: UI thread; RtMidi calls the queue's push from its own threads.
+// Without a MIDI system nothing opens and status() says why in one line; nothing is ever shown
+// in a box or written to the terminal.
+//
+// Thread: UI thread; the ports' threads call the queue's push.
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "midi/midi_event_queue.h"
-
-class RtMidiIn;
+#include "midi/midi_ports.h"
 
 namespace zembera {
 
-// The program's own MIDI client name; its ports are never opened as inputs.
-inline constexpr const char* kMidiClientName = "ZEMBERA";
-
 class MidiInputs {
   public:
-    explicit MidiInputs(MidiEventQueue& queue);
+    MidiInputs(MidiPorts& ports, MidiEventQueue& queue);
     ~MidiInputs();
     MidiInputs(const MidiInputs&) = delete;
     MidiInputs& operator=(const MidiInputs&) = delete;
 
-    bool available() const { return scanner_ != nullptr; }
-    // One line for the MIDI control: why there is no MIDI, or how many ports are open.
+    bool available() const { return ports_.failure().empty(); }
+    // One short line for the MIDI control: why there is no MIDI, or what is open.
     const std::string& status() const { return status_; }
-    // The input ports found by the last scan.
+    // The same at length, for its tooltip.
+    const std::string& detail() const { return detail_; }
+    // The names of the sources found by the last scan, each once.
     const std::vector<std::string>& portNames() const { return names_; }
-    // Listens to the port of this name only; an empty name listens to every port.
-    void choose(const std::string& port);
-    // Looks for ports that appeared or went away and opens or closes them. True when the list of
-    // ports changed.
+    // Listens to the sources of this name only; an empty name listens to every source.
+    void choose(const std::string& name);
+    const std::string& chosen() const { return chosen_; }
+    // Whether the chosen source is there now (always true for every source).
+    bool chosenPresent() const;
+    // Looks for sources that appeared or went away and opens or closes them. True when the list
+    // of names changed.
     bool rescan();
+    // The ports never listened to: the program's own, and those it sends to. Closes them now.
+    void ignore(std::vector<MidiAddress> ports);
+    // Whether a message from `source` is to be played.
+    bool heard(MidiAddress source) const;
+    // How many sources are open now.
+    std::size_t openCount() const { return open_.size(); }
 
   private:
     struct OpenPort {
-        std::string name;
-        std::unique_ptr<RtMidiIn> in;
+        MidiSource source;
+        std::unique_ptr<MidiListening> listening;
     };
-    bool wanted(const std::string& name) const;
-    void open(unsigned index, const std::string& name);
+    bool ignored(MidiAddress address) const;
+    bool wanted(const MidiSource& source) const;
     void updateStatus();
 
+    MidiPorts& ports_;
     MidiEventQueue& queue_;
-    std::unique_ptr<RtMidiIn> scanner_; // lists the ports; null without a MIDI system
+    std::vector<MidiSource> sources_;
     std::vector<OpenPort> open_;
     std::vector<std::string> names_;
+    std::vector<MidiAddress> ignored_;
     std::string chosen_;
     std::string status_;
+    std::string detail_;
 };
 
 } // namespace zembera

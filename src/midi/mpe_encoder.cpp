@@ -16,6 +16,7 @@ constexpr std::uint8_t kDataMsb = 6;
 constexpr std::uint8_t kDataLsb = 38;
 constexpr std::uint8_t kRpnMpeConfiguration = 6;
 constexpr std::uint8_t kRpnBendRange = 0;
+constexpr std::uint8_t kRpnNull = 127; // both halves: no parameter selected
 constexpr int kManagerChannel = 0;
 
 // MIDI note 69 is 440 Hz; the program's 0 cents is 262 Hz.
@@ -25,6 +26,12 @@ double midiNoteOf(double cents) {
 
 void control(MpeEncoder::Bytes& out, int channel, std::uint8_t number, std::uint8_t value) {
     out.insert(out.end(), {static_cast<std::uint8_t>(kControl | channel), number, value});
+}
+
+// Selects no parameter, so that a later data entry on the channel changes nothing.
+void closeRpn(MpeEncoder::Bytes& out, int channel) {
+    control(out, channel, kRpnMsb, kRpnNull);
+    control(out, channel, kRpnLsb, kRpnNull);
 }
 
 } // namespace
@@ -42,11 +49,13 @@ MpeEncoder::Bytes MpeEncoder::configuration() {
     control(out, kManagerChannel, kRpnLsb, kRpnMpeConfiguration);
     control(out, kManagerChannel, kRpnMsb, 0);
     control(out, kManagerChannel, kDataMsb, kMpeMemberChannels);
+    closeRpn(out, kManagerChannel);
     for (int channel = 1; channel <= kMpeMemberChannels; ++channel) {
         control(out, channel, kRpnLsb, kRpnBendRange);
         control(out, channel, kRpnMsb, 0);
         control(out, channel, kDataMsb, kMpeBendRange);
         control(out, channel, kDataLsb, 0);
+        closeRpn(out, channel);
     }
     return out;
 }

@@ -30,7 +30,8 @@ class MpeEncoder {
   public:
     using Bytes = std::vector<std::uint8_t>;
 
-    // The MPE configuration message for the lower zone, then the bend range of every member.
+    // The MPE configuration message for the lower zone, then the bend range of every member;
+    // each parameter closed by the null RPN. Sent on attaching and to each new subscriber.
     static Bytes configuration();
 
     // Starts note `id` (the caller's own number for it, 0..kMpeNoteIds-1) at `cents`: a member

@@ -1,50 +1,46 @@
 #include "midi/mpe_port.h"
 
-#include <rtmidi/RtMidi.h>
+#include <algorithm>
 
-#include <filesystem>
-#include <system_error>
-
-#include "midi/midi_inputs.h"
+#include "midi/alsa_midi_ports.h"
+#include "midi/mpe_encoder.h"
 
 namespace zembera {
-namespace {
 
-void quietErrors(RtMidiError::Type /*type*/, const std::string& /*text*/, void* /*user*/) {}
-
-} // namespace
-
-MpePort::MpePort() = default;
-MpePort::~MpePort() = default;
-
-bool MpePort::open() {
+bool MpePort::open(std::string& why) {
     if (out_) return true;
-#if defined(__linux__)
-    std::error_code error;
-    if (!std::filesystem::exists("/dev/snd/seq", error)) return false;
-#endif
-    try {
-        auto out = std::make_unique<RtMidiOut>(RtMidi::UNSPECIFIED, kMidiClientName);
-        out->setErrorCallback(quietErrors);
-        out->openVirtualPort(kMidiClientName);
-        out_ = std::move(out);
-    } catch (const RtMidiError&) {
-        return false;
-    }
-    return true;
+    out_ = ports_.openOutput(kMidiClientName, why);
+    subscribers_.clear(); // whoever is there at the first poll gets the configuration
+    return out_ != nullptr;
 }
 
 void MpePort::close() {
     out_.reset();
+    subscribers_.clear();
+}
+
+MidiAddress MpePort::address() const {
+    return out_ ? out_->address() : MidiAddress{};
 }
 
 void MpePort::send(const std::vector<std::uint8_t>& message) {
-    if (!out_) return;
-    try {
-        out_->sendMessage(&message);
-    } catch (const RtMidiError&) {
-        // A message that cannot go out is lost; the sound goes on.
+    if (out_) out_->send(message);
+}
+
+bool MpePort::poll() {
+    if (!out_) return false;
+    std::vector<MidiAddress> now = out_->subscribers();
+    const MpeEncoder::Bytes configuration = MpeEncoder::configuration();
+    for (const MidiAddress& to : now) {
+        if (std::find(subscribers_.begin(), subscribers_.end(), to) != subscribers_.end()) continue;
+        for (std::size_t at = 0; at + 3 <= configuration.size(); at += 3)
+            out_->send({configuration.begin() + static_cast<std::ptrdiff_t>(at),
+                        configuration.begin() + static_cast<std::ptrdiff_t>(at) + 3},
+                       to);
     }
+    const bool changed = now != subscribers_;
+    subscribers_ = std::move(now);
+    return changed;
 }
 
 } // namespace zembera

@@ -1,31 +1,41 @@
 #pragma once
-// The program's MIDI output: a virtual port named "ZEMBERA" that MPE synthesizers connect to.
+// The program's MPE output: the port "ZEMBERA" that MPE synthesizers subscribe to. A synthesizer
+// subscribed after the port was made missed the configuration sent when it was made, and would
+// play a bend range of two semitones: poll() finds each new subscriber and sends it the
+// configuration (mpe_encoder.h) by itself.
 //
 // Thread: UI thread.
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
-class RtMidiOut;
+#include "midi/midi_ports.h"
 
 namespace zembera {
 
 class MpePort {
   public:
-    MpePort();
-    ~MpePort();
-    MpePort(const MpePort&) = delete;
-    MpePort& operator=(const MpePort&) = delete;
+    explicit MpePort(MidiPorts& ports) : ports_(ports) {}
 
-    // Opens the port; false without a MIDI system.
-    bool open();
+    // Makes the port; false, with the reason in `why`, when it cannot be made.
+    bool open(std::string& why);
     void close();
     bool isOpen() const { return out_ != nullptr; }
+    // Where the port is; invalid while closed.
+    MidiAddress address() const;
+    // To every subscriber.
     void send(const std::vector<std::uint8_t>& message);
+    // Looks at the subscribers and configures each new one. True when they changed.
+    bool poll();
+    // The subscribers seen by the last poll.
+    const std::vector<MidiAddress>& subscribers() const { return subscribers_; }
 
   private:
-    std::unique_ptr<RtMidiOut> out_;
+    MidiPorts& ports_;
+    std::unique_ptr<MidiOutputPort> out_;
+    std::vector<MidiAddress> subscribers_;
 };
 
 } // namespace zembera

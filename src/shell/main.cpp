@@ -1,36 +1,42 @@
-// ZEMBERA: a kanun to play from the keyboard and the mouse.
-// "zembera --rapor" loads everything and prints what it loaded, without a window;
-// "zembera --rapor --sistem <name or .scl file>" does so for that pitch system;
-// "zembera --render <melody .ses or kayıt.txt> <out .wav or .flac> [--sistem <name or .scl>]"
-// renders a piece to a sound file without a window.
+// ZEMBERA: a kanun to play from the keyboard and the mouse. The modes without a window are in
+// command_line.h ("zembera --help" lists them).
 
 #include <cstdio>
-#include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "shell/command_line.h"
 #include "shell/program_main.h"
 #include "shell/render_command.h"
 #include "shell/system_switch.h"
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--render") == 0) {
-        const bool plain = argc == 4;
-        const bool withSystem = argc == 6 && std::strcmp(argv[4], "--sistem") == 0;
-        if (!plain && !withSystem) {
-            std::fprintf(stderr, "kullanım: zembera --render <ezgi.ses ya da kayıt.txt> "
-                                 "<çıktı.wav ya da .flac> [--sistem <ad ya da .scl dosyası>]\n");
-            return 2;
-        }
-        return zembera::runRender(zembera::programFolder(argv[0]), argv[2], argv[3],
-                                  withSystem ? std::optional<std::string_view>(argv[5])
-                                             : std::nullopt);
-    }
-    if (argc > 3 && std::strcmp(argv[1], "--rapor") == 0 && std::strcmp(argv[2], "--sistem") == 0) {
-        return zembera::runSystemReport(zembera::programFolder(argv[0]), argv[3]);
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--rapor") == 0) {
+    using zembera::Command;
+    const Command command =
+        zembera::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.mode) {
+    case Command::Mode::help:
+        std::fputs(zembera::usageText().c_str(), stdout);
+        return 0;
+    case Command::Mode::version:
+        std::fputs(zembera::versionText().c_str(), stdout);
+        return 0;
+    case Command::Mode::wrong:
+        std::fprintf(stderr, "zembera: %s\n%s", command.problem.c_str(),
+                     zembera::usageText().c_str());
+        return 2;
+    case Command::Mode::render:
+        return zembera::runRender(zembera::programFolder(argv[0]), command.input, command.output,
+                                  command.system ? std::optional<std::string_view>(*command.system)
+                                                 : std::nullopt);
+    case Command::Mode::systemReport:
+        return zembera::runSystemReport(zembera::programFolder(argv[0]), *command.system);
+    case Command::Mode::report:
         return zembera::runReport(zembera::programFolder(argv[0]));
+    case Command::Mode::window:
+        break;
     }
     return zembera::runWindowProgram(argc, argv);
 }

@@ -6,10 +6,14 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include "midi/alsa_midi_ports.h"
+
 namespace zembera {
 
-MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe)
-    : QGroupBox(QStringLiteral("MIDI"), parent), player_(player), mpe_(mpe) {
+MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
+                         std::unique_ptr<MidiPorts> midiPorts)
+    : QGroupBox(QStringLiteral("MIDI"), parent), player_(player), mpe_(mpe),
+      system_(midiPorts ? std::move(midiPorts) : openSystemMidiPorts()), mpePort_(*system_) {
     ports = new QComboBox(this);
     mpeOutput = new QCheckBox(QString::fromUtf8(kMpeOutputCaption), this);
     status = new QLabel(this);
@@ -31,62 +35,100 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe)
         QMetaObject::invokeMethod(
             this, [this] { takeMessages(); }, Qt::QueuedConnection);
     });
-    inputs_ = std::make_unique<MidiInputs>(queue_);
+    inputs_ = std::make_unique<MidiInputs>(*system_, queue_);
     showPorts();
     QObject::connect(ports, &QComboBox::activated, this, [this](int index) {
         inputs_->choose(index <= 0 ? std::string() : ports->itemText(index).toStdString());
         showPorts();
     });
-    if (inputs_->available()) {
-        QObject::connect(&rescanTimer_, &QTimer::timeout, this, [this] { rescan(); });
-        rescanTimer_.start(2000);
-    }
+    // Also without a MIDI system: a refusal shown in the status gives way to the state.
+    QObject::connect(&rescanTimer_, &QTimer::timeout, this, [this] { rescan(); });
+    rescanTimer_.start(2000);
+    // A synthesizer subscribing to the MPE output is configured within a quarter of a second.
+    QObject::connect(&mpeTimer_, &QTimer::timeout, this, [this] { pollMpe(); });
 }
 
 MidiControl::~MidiControl() {
+    mpe_.detach();   // the sounding notes end while the port is still there
     inputs_.reset(); // no input pushes after this
-    mpe_.detach();
 }
 
 void MidiControl::switchMpe(bool on) {
     if (!on) {
         mpe_.detach();
         mpePort_.close();
-        status->setText(QString::fromStdString(inputs_->status()));
+        mpeTimer_.stop();
+        inputs_->ignore({});
+        showPorts();
         return;
     }
-    if (!mpePort_.open()) {
+    std::string why;
+    if (!mpePort_.open(why)) {
         const QSignalBlocker block(mpeOutput);
         mpeOutput->setChecked(false);
-        status->setText(QString::fromUtf8(kNoMidiOutput));
+        notice_ = kNoMidiOutput;
+        noticeDetail_ = std::string(kNoMidiOutput) + (why.empty() ? "" : ": " + why);
+        noticeEnd_ = std::chrono::steady_clock::now() + noticeTime;
+        showStatus();
         return;
     }
-    mpe_.attach([this](const std::vector<std::uint8_t>& message) { mpePort_.send(message); });
+    notice_.clear();
+    // Every note starts with its pitch bend: a synthesizer subscribed since the last poll is
+    // configured before it hears the note.
+    mpe_.attach([this](const std::vector<std::uint8_t>& message) {
+        if (!message.empty() && (message[0] & 0xF0) == 0xE0) pollMpe();
+        mpePort_.send(message);
+    });
+    mpeTimer_.start(250);
+    mpePort_.poll();
+    ignoreOwnPorts();
+}
+
+// The program's own port and the ports it sends MPE to are never listened to: a loop through
+// "Midi Through" would play every note again and again.
+void MidiControl::pollMpe() {
+    if (mpePort_.isOpen() && mpePort_.poll()) ignoreOwnPorts();
+}
+
+void MidiControl::ignoreOwnPorts() {
+    std::vector<MidiAddress> never = mpePort_.subscribers();
+    never.push_back(mpePort_.address());
+    inputs_->ignore(std::move(never));
+    showStatus();
 }
 
 void MidiControl::takeMessages() {
+    pollMpe(); // a loop made a moment ago is cut before its first message plays
     queue_.takeAll(taken_);
     for (const MidiEvent& event : taken_)
-        player_.handle(event.bytes.data(), event.size);
+        if (inputs_->heard(event.source)) player_.handle(event.bytes.data(), event.size);
 }
 
 void MidiControl::rescan() {
+    pollMpe();
     if (inputs_->rescan()) showPorts();
-    status->setText(QString::fromStdString(inputs_->status()));
+    showStatus();
+}
+
+void MidiControl::showStatus() {
+    const bool noticing = !notice_.empty() && std::chrono::steady_clock::now() < noticeEnd_;
+    if (!noticing) notice_.clear();
+    status->setText(QString::fromStdString(noticing ? notice_ : inputs_->status()));
+    status->setToolTip(QString::fromStdString(noticing ? noticeDetail_ : inputs_->detail()));
 }
 
 void MidiControl::showPorts() {
-    const QString chosen = ports->currentIndex() > 0 ? ports->currentText() : QString();
     const QSignalBlocker block(ports);
     ports->clear();
     ports->addItem(QString::fromUtf8(kAllMidiInputs));
     for (const std::string& name : inputs_->portNames())
         ports->addItem(QString::fromStdString(name));
-    const int at = chosen.isEmpty() ? 0 : ports->findText(chosen);
-    ports->setCurrentIndex(at < 0 ? 0 : at);
+    // The chosen keyboard stays chosen while it is unplugged; the status says it is missing.
+    const QString chosen = QString::fromStdString(inputs_->chosen());
+    if (!chosen.isEmpty() && ports->findText(chosen) < 0) ports->addItem(chosen);
+    ports->setCurrentIndex(chosen.isEmpty() ? 0 : ports->findText(chosen));
     ports->setEnabled(inputs_->available());
-    status->setText(QString::fromStdString(inputs_->status()));
-    status->setToolTip(status->text());
+    showStatus();
 }
 
 } // namespace zembera

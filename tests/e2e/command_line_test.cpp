@@ -1,6 +1,6 @@
 // The real executable without a window: what it prints, its exit code and the sound file it writes
-// for melodies, a recording and scores, a pitch system's report and each refusal, as one
-// transcript.
+// for melodies, a recording and scores, a pitch system's report, the usage and the version, and
+// each refusal, as one transcript.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,14 +83,46 @@ TEST(CommandLine, RendersReportsAndRefusesAsApproved) {
         {"--rapor --sistem 'Rauf Yekta 24'", {}},
         {"--rapor --sistem" + q(dir / "bozuk.scl"), {}},
         {"--rapor --sistem 'Yarman 81'", {}},
+        {"--help", {}},
+        {"-h", {}},
+        {"--version", {}},
+        {"--pencere", {}},
+        {"--sistem 'Rauf Yekta 24'", {}},
+        {"--rapor --fazla", {}},
+        {q(melody).substr(1), {}},
+    };
+    // Without a display: a mode that opened the window would end with Qt's complaint instead.
+    const auto run = [&](const std::string& arguments) {
+        return e2e::runCaptured("cd /tmp && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb" +
+                                q(program / "zembera") + " " + arguments);
     };
     std::string log;
     for (const auto& [arguments, written] : rows) {
-        const auto [out, code] =
-            e2e::runCaptured("cd /tmp && " + q(program / "zembera") + " " + arguments);
+        const auto [out, code] = run(arguments);
         log += "$ zembera " + arguments + "\n" + out + "çıkış " + std::to_string(code) + "\n";
         if (!written.empty()) log += soundOf(written);
     }
+    // The version is the project's, as its build file declares it.
+    std::ifstream build(fs::path(ZEMBERA_SOURCE_DIR) / "CMakeLists.txt");
+    const std::string declared{std::istreambuf_iterator<char>(build), {}};
+    const std::string key = "project(zembera VERSION ";
+    const auto at = declared.find(key);
+    ASSERT_NE(at, std::string::npos);
+    const std::string version = declared.substr(
+        at + key.size(), declared.find_first_of(" )", at + key.size()) - at - key.size());
+    EXPECT_EQ(run("--version"), std::make_pair("ZEMBERA " + version + "\n", 0));
+    const std::string version_line = "ZEMBERA " + version + "\n";
+    log.replace(log.find(version_line), version_line.size(), "ZEMBERA <sürüm>\n");
+    // The usage is the same for both spellings, and follows the complaint about a wrong option.
+    const auto help = run("--help");
+    EXPECT_EQ(run("-h"), help);
+    EXPECT_TRUE(run("--pencere").first.ends_with(help.first));
+    // The transcript holds the usage once.
+    const auto first = log.find(help.first);
+    ASSERT_NE(first, std::string::npos);
+    for (auto at = log.find(help.first, first + 1); at != std::string::npos;
+         at = log.find(help.first, at + 1))
+        log.replace(at, help.first.size(), "<kullanım>\n");
     for (const std::string& folder : {dir.string(), program.string(), saz.parent_path().string()}) {
         for (auto at = log.find(folder); at != std::string::npos; at = log.find(folder))
             log.replace(at, folder.size(), "<klasör>");

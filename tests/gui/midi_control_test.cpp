@@ -1,10 +1,14 @@
 // The "MIDI" control on the real window: messages pushed from another thread, as RtMidi's
-// callback does, play on the UI thread; without a MIDI system it says so in one line.
+// callback does, play on the UI thread; without a MIDI system it says so in one line. On ports in
+// memory: a loop through Midi Through never plays a note twice, and a chosen keyboard survives
+// being plugged in again.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <thread>
 
+#include "midi/fake_midi_ports.h"
 #include "midi/midi_player.h"
 #include "shell/midi_control.h"
 #include "window_fixture.h"
@@ -25,7 +29,8 @@ class CountedNotes : public MidiNoteOutput {
 class MidiWindow : public test::WindowFixture {};
 
 // The window as it opens, with the MIDI control saying "MIDI yok" in one line; notes pushed from
-// the MIDI thread play on the UI thread; MPE output refused in that line, with no message box.
+// the MIDI thread play on the UI thread; MPE output refused in that line with its reason, with no
+// message box, and then the state again.
 TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPicture) {
     CountedNotes notes;
     MpeNotes mpe;
@@ -50,10 +55,87 @@ TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPic
     pushFromAnotherThread({0x80, 88, 0});
     QTRY_COMPARE(notes.faded, std::vector<std::string>{"midi88"});
     if (midiSystem) return;
-    control.mpeOutput->click();
+    control.noticeTime = std::chrono::milliseconds(300);
+    QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
     EXPECT_FALSE(control.mpeOutput->isChecked() || mpe.attached());
     EXPECT_EQ(control.status->text(), QStringLiteral("MIDI çıkışı açılamadı"));
+    EXPECT_EQ(control.status->toolTip(),
+              QStringLiteral("MIDI çıkışı açılamadı: ALSA sıralayıcısı yok"));
     EXPECT_TRUE(messages.shown.empty());
+    QTest::qWait(400);
+    control.rescan();
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI yok: ALSA sıralayıcısı yok"));
+}
+
+TEST_F(MidiWindow, ALoopThroughMidiThroughPlaysOnceAndAChosenKeyboardSurvivesReplugging) {
+    CountedNotes notes;
+    MpeNotes mpe;
+    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
+                                     program->tables, program->tuning.tuningOffset};
+    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
+                                      source, notes, *window, &mpe});
+    auto owned = std::make_unique<test::FakeMidiPorts>();
+    test::FakeMidiPorts& ports = *owned;
+    const MidiSource through{"Midi Through:Midi Through Port-0", {14, 0}};
+    const MidiSource keys{"Klavye:Klavye MIDI 1", {24, 0}};
+    ports.present = {through, keys};
+    ports.through = {through.address};
+    MidiControl control(window.get(), player, mpe, std::move(owned));
+    placeMidiControl(control);
+    control.show();
+    // Each status fits the two lines of the box.
+    const auto fits = [&control] {
+        return control.status->heightForWidth(control.status->width()) <= control.status->height();
+    };
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: 2 giriş açık"));
+
+    // MPE on, every input listened to, and "ZEMBERA" routed into Midi Through.
+    QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
+    ASSERT_TRUE(mpe.attached());
+    ports.subscribed = {through.address};
+    ports.play(keys.address, {0x90, 88, 127});
+    QTRY_COMPARE(notes.played.size(), 1u);
+    QTest::qWait(300);
+    EXPECT_EQ(notes.played.size(), 1u);
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: 1 giriş açık, 1 yankı kapalı"));
+    EXPECT_TRUE(fits());
+    // Midi Through was configured by itself; a message of it already on its way is not played.
+    EXPECT_FALSE(std::none_of(ports.sent.begin(), ports.sent.end(),
+                              [&](const auto& m) { return m.to == through.address; }));
+    const std::uint8_t echo[] = {0x90, 45, 100};
+    control.queue().push(echo, 3, through.address);
+    QTest::qWait(50);
+    EXPECT_EQ(notes.played.size(), 1u);
+    // A synthesizer subscribing just before a note of the window is configured before it.
+    const MidiAddress synth{130, 0};
+    ports.subscribed.push_back(synth);
+    const std::size_t before = ports.sent.size();
+    mpe.noteOn(kMemoryNoteId, 0, 100);
+    ASSERT_GT(ports.sent.size(), before);
+    EXPECT_EQ(ports.sent[before].to, synth);
+    EXPECT_EQ(ports.sent.back().message[0] & 0xF0, 0x90);
+    QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
+    EXPECT_FALSE(mpe.attached());
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: 2 giriş açık"));
+
+    // The keyboard chosen with the arrow keys on the box, unplugged, and back as another client.
+    while (control.ports->currentText() != QString::fromStdString(keys.name) &&
+           control.ports->currentIndex() + 1 < control.ports->count())
+        QTest::keyClick(control.ports, Qt::Key_Down);
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: 1 giriş açık"));
+    ports.present = {through};
+    control.rescan();
+    EXPECT_EQ(control.ports->currentText(), QString::fromStdString(keys.name));
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: seçilen giriş takılı değil"));
+    EXPECT_TRUE(fits());
+    ports.present = {through, {keys.name, {28, 0}}};
+    control.rescan();
+    EXPECT_EQ(control.ports->currentText(), QString::fromStdString(keys.name));
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: 1 giriş açık"));
+    ports.play({28, 0}, {0x90, 45, 40});
+    ports.play(through.address, {0x90, 50, 40});
+    QTRY_COMPARE(notes.played.size(), 2u);
+    EXPECT_EQ(notes.played.back(), "midi45");
 }
 
 } // namespace

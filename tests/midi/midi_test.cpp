@@ -14,11 +14,13 @@
 #include <thread>
 
 #include "instrument/service_output.h"
+#include "midi/alsa_midi_ports.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_inputs.h"
 #include "midi/midi_mapping.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_encoder.h"
+#include "midi/mpe_port.h"
 #include "midi/mpe_sound_output.h"
 #include "sound/pcm_decode.h"
 #include "support/golden.h"
@@ -59,11 +61,14 @@ TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
     test::expectGolden("midi/mapping.txt", out);
 }
 
-// Where the ALSA sequencer exists: a port plugged in later is opened and its notes arrive.
+// Where the ALSA sequencer exists: a port plugged in later is opened and its notes arrive, marked
+// with the port they came from.
 TEST(MidiPorts, APortPluggedInLaterIsOpenedAndItsNotesArrive) {
     if (!std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "no ALSA sequencer";
+    auto ports = openSystemMidiPorts();
+    ASSERT_EQ(ports->failure(), "");
     MidiEventQueue queue;
-    MidiInputs inputs(queue);
+    MidiInputs inputs(*ports, queue);
     RtMidiOut keyboard(RtMidi::LINUX_ALSA, "zembera test keyboard");
     keyboard.openVirtualPort("keys");
     ASSERT_TRUE(inputs.rescan()) << inputs.status();
@@ -76,6 +81,37 @@ TEST(MidiPorts, APortPluggedInLaterIsOpenedAndItsNotesArrive) {
     }
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(std::vector<unsigned char>(events[0].bytes.begin(), events[0].bytes.begin() + 3), on);
+    EXPECT_TRUE(events[0].source.valid());
+}
+
+// Where the ALSA sequencer exists: a synthesizer that subscribes to "ZEMBERA" after it was made
+// receives the MPE configuration.
+TEST(MidiPorts, ASynthSubscribingAfterTheOutputWasMadeIsConfigured) {
+    if (!std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "no ALSA sequencer";
+    auto ports = openSystemMidiPorts();
+    MpePort port(*ports);
+    std::string why;
+    ASSERT_TRUE(port.open(why)) << why;
+    RtMidiIn synth(RtMidi::LINUX_ALSA, "zembera test synth");
+    const std::string suffix =
+        " " + std::to_string(port.address().client) + ":" + std::to_string(port.address().port);
+    std::optional<unsigned> index;
+    for (unsigned i = 0; i < synth.getPortCount(); ++i) {
+        const std::string name = synth.getPortName(i);
+        if (name.size() > suffix.size() && name.ends_with(suffix)) index = i;
+    }
+    ASSERT_TRUE(index);
+    synth.openPort(*index);
+    ASSERT_TRUE(port.poll());
+    const std::vector<std::uint8_t> expected = MpeEncoder::configuration();
+    std::vector<std::uint8_t> got;
+    std::vector<unsigned char> message;
+    for (int i = 0; i < 200 && got.size() < expected.size(); ++i) {
+        synth.getMessage(&message);
+        if (message.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        got.insert(got.end(), message.begin(), message.end());
+    }
+    EXPECT_EQ(got, expected);
 }
 
 using Bytes = std::vector<std::uint8_t>;

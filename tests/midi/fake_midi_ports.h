@@ -1,0 +1,109 @@
+// MIDI ports in memory in place of the sequencer's: sources that come and go under new numbers,
+// an output port whose subscribers the test sets, and ports that pass back what they are sent
+// (as "Midi Through" does).
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "midi/midi_ports.h"
+
+namespace zembera::test {
+
+class FakeMidiPorts : public MidiPorts {
+  public:
+    using Bytes = std::vector<std::uint8_t>;
+    struct Sent {
+        std::optional<MidiAddress> to; // none: every subscriber
+        Bytes message;
+    };
+
+    std::string why;                  // failure() when set
+    std::vector<MidiSource> present;  // the sources plugged in
+    std::vector<MidiAddress> through; // ports that send back what reaches them
+    std::vector<MidiAddress> subscribed;
+    std::vector<Sent> sent;
+    std::string outputRefusal; // openOutput fails with this when set
+    bool outputOpen = false;
+    static constexpr MidiAddress kOutput{129, 0};
+
+    // A device at `from` sends `message` to whoever listens to it.
+    void play(MidiAddress from, const Bytes& message) {
+        const auto receivers = listeners_; // a receiver may open or close ports
+        for (const auto& [id, l] : receivers)
+            if (l.source == from) l.receiver(message.data(), message.size(), from);
+    }
+    // The addresses listened to now.
+    std::vector<MidiAddress> listened() const {
+        std::vector<MidiAddress> out;
+        for (const auto& [id, l] : listeners_)
+            out.push_back(l.source);
+        return out;
+    }
+
+    std::string failure() const override { return why.empty() ? "" : "MIDI yok: " + why; }
+    std::vector<MidiSource> sources() override {
+        return why.empty() ? present : std::vector<MidiSource>{};
+    }
+    std::unique_ptr<MidiListening> listen(const MidiSource& source,
+                                          MidiReceiver receiver) override {
+        if (std::find(present.begin(), present.end(), source) == present.end()) return nullptr;
+        const int id = next_++;
+        listeners_[id] = {source.address, std::move(receiver)};
+        return std::make_unique<Listening>(*this, id);
+    }
+    std::unique_ptr<MidiOutputPort> openOutput(const std::string& /*name*/,
+                                               std::string& refusal) override {
+        if (!why.empty() || !outputRefusal.empty()) {
+            refusal = why.empty() ? outputRefusal : why;
+            return nullptr;
+        }
+        return std::make_unique<Output>(*this);
+    }
+
+  private:
+    struct Listener {
+        MidiAddress source;
+        MidiReceiver receiver;
+    };
+    class Listening : public MidiListening {
+      public:
+        Listening(FakeMidiPorts& ports, int id) : ports_(ports), id_(id) {}
+        ~Listening() override { ports_.listeners_.erase(id_); }
+
+      private:
+        FakeMidiPorts& ports_;
+        int id_;
+    };
+    class Output : public MidiOutputPort {
+      public:
+        explicit Output(FakeMidiPorts& ports) : ports_(ports) { ports_.outputOpen = true; }
+        ~Output() override {
+            ports_.outputOpen = false;
+            ports_.subscribed.clear();
+        }
+        MidiAddress address() const override { return kOutput; }
+        std::vector<MidiAddress> subscribers() override { return ports_.subscribed; }
+        void send(const Bytes& message, std::optional<MidiAddress> to) override {
+            ports_.sent.push_back({to, message});
+            for (const MidiAddress& port : ports_.subscribed) {
+                const bool reaches = !to || *to == port;
+                if (reaches && std::find(ports_.through.begin(), ports_.through.end(), port) !=
+                                   ports_.through.end())
+                    ports_.play(port, message);
+            }
+        }
+
+      private:
+        FakeMidiPorts& ports_;
+    };
+
+    std::map<int, Listener> listeners_;
+    int next_ = 0;
+};
+
+} // namespace zembera::test

@@ -1,0 +1,184 @@
+// The MIDI ports' logic on ports in memory: the MPE configuration reaching a synthesizer that
+// subscribes after the output exists, the chosen keyboard found again by its name, the ports the
+// program sends to never listened to; and the machine's own ports without a sequencer, silent.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <map>
+#include <utility>
+
+#include "midi/alsa_midi_ports.h"
+#include "midi/fake_midi_ports.h"
+#include "midi/midi_inputs.h"
+#include "midi/mpe_notes.h"
+#include "midi/mpe_port.h"
+
+namespace zembera {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// What a receiver makes of the control changes on each channel, by the MIDI 1.0 definitions:
+// controller 101 and 100 select a registered parameter (MSB, LSB), 6 and 38 set its value (MSB,
+// LSB); 127/127 is the null parameter, which selects none.
+constexpr std::uint8_t kControlChange = 0xB0, kRpnMsb = 101, kRpnLsb = 100, kDataMsb = 6,
+                       kDataLsb = 38, kNull = 127;
+struct ChannelRpns {
+    std::pair<int, int> selected{kNull, kNull};
+    std::map<std::pair<int, int>, std::pair<int, int>> values; // parameter: (MSB, LSB) of value
+};
+std::array<ChannelRpns, 16> receive(const std::vector<Bytes>& messages) {
+    std::array<ChannelRpns, 16> channels;
+    for (const Bytes& m : messages) {
+        EXPECT_EQ(m.size(), 3u);
+        EXPECT_EQ(m[0] & 0xF0, kControlChange);
+        ChannelRpns& c = channels[m[0] & 0x0F];
+        if (m[1] == kRpnMsb) c.selected.first = m[2];
+        if (m[1] == kRpnLsb) c.selected.second = m[2];
+        if (m[1] == kDataMsb && c.selected != std::pair<int, int>{kNull, kNull})
+            c.values[c.selected].first = m[2];
+        if (m[1] == kDataLsb && c.selected != std::pair<int, int>{kNull, kNull})
+            c.values[c.selected].second = m[2];
+    }
+    return channels;
+}
+
+// The MPE 1.0 set-up of a lower zone over every channel: on its manager channel (channel 1) the
+// MPE Configuration Message, RPN 0/6, with the number of member channels; on each member channel
+// (2..16) the pitch bend sensitivity, RPN 0/0, of 48 semitones and 0 cents; every parameter
+// closed by the null RPN, so that a stray data entry changes nothing.
+void expectMpeSetUp(const std::vector<Bytes>& messages) {
+    const auto channels = receive(messages);
+    for (int ch = 0; ch < 16; ++ch) {
+        SCOPED_TRACE("channel " + std::to_string(ch + 1));
+        const auto& c = channels[ch];
+        EXPECT_EQ(c.selected, (std::pair<int, int>{kNull, kNull}));
+        const std::pair<int, int> parameter = ch == 0 ? std::pair{0, 6} : std::pair{0, 0};
+        ASSERT_EQ(c.values.size(), 1u);
+        ASSERT_TRUE(c.values.count(parameter));
+        if (ch == 0)
+            EXPECT_EQ(c.values.at(parameter).first, 16 - 1);
+        else
+            EXPECT_EQ(c.values.at(parameter), (std::pair<int, int>{48, 0}));
+    }
+}
+
+std::vector<Bytes> sentTo(const test::FakeMidiPorts& ports, std::optional<MidiAddress> to,
+                          std::size_t from = 0) {
+    std::vector<Bytes> out;
+    for (std::size_t i = from; i < ports.sent.size(); ++i)
+        if (ports.sent[i].to == to) out.push_back(ports.sent[i].message);
+    return out;
+}
+
+// The configuration goes out on attaching, when nothing is subscribed yet; each synthesizer that
+// subscribes later gets it by itself, once, and again when it comes back.
+TEST(MpePort, EachLaterSubscriberIsConfiguredOnceByItself) {
+    test::FakeMidiPorts ports;
+    MpePort port(ports);
+    std::string why;
+    ASSERT_TRUE(port.open(why)) << why;
+    MpeNotes mpe;
+    mpe.attach([&port](const Bytes& m) { port.send(m); });
+    expectMpeSetUp(sentTo(ports, std::nullopt));
+    EXPECT_FALSE(port.poll());
+    const MidiAddress synth{130, 0}, other{131, 0};
+    ports.subscribed = {synth};
+    ASSERT_TRUE(port.poll());
+    expectMpeSetUp(sentTo(ports, synth));
+    std::size_t seen = ports.sent.size();
+    EXPECT_FALSE(port.poll());
+    EXPECT_EQ(ports.sent.size(), seen);
+    ports.subscribed = {synth, other};
+    ASSERT_TRUE(port.poll());
+    EXPECT_TRUE(sentTo(ports, synth, seen).empty());
+    expectMpeSetUp(sentTo(ports, other, seen));
+    ports.subscribed = {other};
+    EXPECT_TRUE(port.poll());
+    ports.subscribed = {other, synth};
+    seen = ports.sent.size();
+    ASSERT_TRUE(port.poll());
+    expectMpeSetUp(sentTo(ports, synth, seen));
+    EXPECT_TRUE(sentTo(ports, other, seen).empty());
+}
+
+// The chosen keyboard is found again by its name when it comes back as another client; the
+// status says when it is missing.
+TEST(MidiInputs, TheChosenKeyboardIsFoundAgainByItsNameUnderNewNumbers) {
+    test::FakeMidiPorts ports;
+    const MidiSource through{"Midi Through:Midi Through Port-0", {14, 0}};
+    const MidiSource keys{"Klavye:Klavye MIDI 1", {24, 0}};
+    ports.present = {through, keys};
+    MidiEventQueue queue;
+    MidiInputs inputs(ports, queue);
+    EXPECT_EQ(inputs.status(), "MIDI: 2 giriş açık");
+    inputs.choose(keys.name);
+    EXPECT_EQ(ports.listened(), std::vector<MidiAddress>{keys.address});
+    ports.present = {through};
+    inputs.rescan();
+    EXPECT_TRUE(ports.listened().empty());
+    EXPECT_EQ(inputs.status(), "MIDI: seçilen giriş takılı değil");
+    EXPECT_EQ(inputs.chosen(), keys.name);
+    const MidiSource back{keys.name, {28, 0}};
+    ports.present = {through, back};
+    inputs.rescan();
+    EXPECT_EQ(ports.listened(), std::vector<MidiAddress>{back.address});
+    EXPECT_EQ(inputs.status(), "MIDI: 1 giriş açık");
+    ports.play(back.address, {0x90, 60, 100});
+    ports.play(through.address, {0x90, 61, 100});
+    std::vector<MidiEvent> events;
+    queue.takeAll(events);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].bytes[1], 60);
+    EXPECT_EQ(events[0].source, back.address);
+}
+
+// A port the program sends to is closed and its messages are not heard, every input listened to
+// or the one chosen; it is listened to again once left alone.
+TEST(MidiInputs, APortTheProgramSendsToIsNeverHeard) {
+    test::FakeMidiPorts ports;
+    const MidiSource through{"Midi Through:Midi Through Port-0", {14, 0}};
+    const MidiSource keys{"Klavye:Klavye MIDI 1", {24, 0}};
+    ports.present = {through, keys};
+    MidiEventQueue queue;
+    MidiInputs inputs(ports, queue);
+    for (const std::string& chosen : {std::string(), through.name}) {
+        inputs.choose(chosen);
+        inputs.ignore({through.address, test::FakeMidiPorts::kOutput});
+        EXPECT_FALSE(inputs.heard(through.address));
+        EXPECT_FALSE(inputs.heard(test::FakeMidiPorts::kOutput));
+        EXPECT_TRUE(inputs.heard(keys.address));
+        const auto listened = ports.listened();
+        EXPECT_EQ(std::count(listened.begin(), listened.end(), through.address), 0);
+        EXPECT_NE(inputs.status().find("1 yankı kapalı"), std::string::npos);
+        inputs.ignore({});
+        EXPECT_TRUE(inputs.heard(through.address));
+        EXPECT_EQ(ports.listened().size(), chosen.empty() ? 2u : 1u);
+    }
+}
+
+// Without a sequencer the machine's ports say why in Turkish, refuse the output with the reason,
+// and print nothing.
+TEST(SystemMidiPorts, WithoutASequencerTheySayWhyAndPrintNothing) {
+    if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "an ALSA sequencer is here";
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    auto ports = openSystemMidiPorts();
+    MidiEventQueue queue;
+    MidiInputs inputs(*ports, queue);
+    MpePort port(*ports);
+    std::string why;
+    EXPECT_FALSE(port.open(why));
+    const std::string printed =
+        testing::internal::GetCapturedStderr() + testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(ports->failure(), "MIDI yok: ALSA sıralayıcısı yok");
+    EXPECT_EQ(inputs.status(), ports->failure());
+    EXPECT_FALSE(inputs.available());
+    EXPECT_EQ(why, "ALSA sıralayıcısı yok");
+}
+
+} // namespace
+} // namespace zembera
