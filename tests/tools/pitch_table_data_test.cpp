@@ -36,7 +36,7 @@ TEST(BundledPitchTable, IsTheApprovedTable) {
             out << ' ' << t.mandalMark(s, m) << '=' << t.centTable(s, m);
         out << '\n';
     }
-    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+    for (int d = kFileDegreeLow; d <= kFileDegreeHigh; ++d) {
         const DegreeRecord& r = t.degreeTable(d);
         out << "derece " << d << ": " << r.cent << " '" << r.ad << "' " << r.tel2 << '/'
             << r.mandal2 << ' ' << r.tel1 << '/' << r.mandal1 << ' ' << r.tel3 << '/' << r.mandal3
