@@ -51,7 +51,8 @@ void readPlace(FieldReader& in, int16_t& tel, int16_t& mandal) {
 }
 
 void readRecord(FieldReader& in, PitchTables& t) {
-    const int k = static_cast<int>(in.readInteger(kFileDegreeLow, kFileDegreeHigh, "derece numarası"));
+    const int k =
+        static_cast<int>(in.readInteger(kFileDegreeLow, kFileDegreeHigh, "derece numarası"));
     DegreeRecord r;
     readPlace(in, r.tel2, r.mandal2);
     readPlace(in, r.tel1, r.mandal1);

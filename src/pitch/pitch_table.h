@@ -24,8 +24,8 @@ constexpr int kFileDegreeHigh = 200;
 // The finest pitch system the tables hold: 160 degrees to the octave. Whatever its naturals,
 // the strings of such a system, A2 to E6 with their mandals, stay within the degrees below.
 constexpr int kMaxDegreesPerOctave = 160;
-constexpr int kDegreeLow = -2 * kMaxDegreesPerOctave - kMandalHigh;     // -332
-constexpr int kDegreeHigh = 3 * kMaxDegreesPerOctave + kMandalHigh;     // 492
+constexpr int kDegreeLow = -2 * kMaxDegreesPerOctave - kMandalHigh; // -332
+constexpr int kDegreeHigh = 3 * kMaxDegreesPerOctave + kMandalHigh; // 492
 static_assert(kDegreeLow <= kFileDegreeLow && kDegreeHigh >= kFileDegreeHigh);
 constexpr int kMappedDegreeLow = -107; // degrees of a table file that enter stringDegree
 constexpr int kMappedDegreeHigh = 196;

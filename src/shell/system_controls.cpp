@@ -89,9 +89,8 @@ const systems::PitchSystem* SystemControls::currentSystem() const {
 const systems::PitchSystem& SystemControls::build(Entry& entry) {
     if (!entry.built) {
         if (!names_) names_ = systems::readDegreeNamer(window_.program().programFolder);
-        entry.built = std::make_unique<systems::PitchSystem>(
-            systems::readSystem(entry.scl, entry.kbm, *names_, entry.name, entry.cCents,
-                                entry.tableFolding));
+        entry.built = std::make_unique<systems::PitchSystem>(systems::readSystem(
+            entry.scl, entry.kbm, *names_, entry.name, entry.cCents, entry.tableFolding));
     }
     return *entry.built;
 }
@@ -138,8 +137,11 @@ void SystemControls::showChoice() {
 bool SystemControls::openScale(const std::filesystem::path& scl) {
     std::filesystem::path kbm = scl;
     kbm.replace_extension(".kbm");
-    Entry entry{scl.stem().string(), scl,
-                std::filesystem::exists(kbm) ? std::optional(kbm) : std::nullopt, 0.0, false,
+    Entry entry{scl.stem().string(),
+                scl,
+                std::filesystem::exists(kbm) ? std::optional(kbm) : std::nullopt,
+                0.0,
+                false,
                 nullptr};
     try {
         build(entry);

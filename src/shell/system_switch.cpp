@@ -62,8 +62,8 @@ namespace {
 PerString16 nearestPositions(const systems::PitchSystem& system, const StringPitches& cents) {
     PerString16 positions{};
     for (int s = 1; s <= kStringCount; ++s) {
-        positions[static_cast<std::size_t>(s)] =
-            static_cast<std::int16_t>(nearestPosition(system, s, cents[static_cast<std::size_t>(s)]));
+        positions[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(
+            nearestPosition(system, s, cents[static_cast<std::size_t>(s)]));
     }
     return positions;
 }
@@ -77,9 +77,9 @@ void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
 }
 
 SystemSwitcher::Setting SystemSwitcher::settingOf(const LoadedProgram& program) {
-    return {program.instrument.mandalPos,         program.tuning.savedMandal,
-            program.tuning.tuningOffset,          program.tuning.ahenkIndex,
-            program.tuning.totalDegreeShift,      program.instrument.untransposedShown};
+    return {program.instrument.mandalPos,    program.tuning.savedMandal,
+            program.tuning.tuningOffset,     program.tuning.ahenkIndex,
+            program.tuning.totalDegreeShift, program.instrument.untransposedShown};
 }
 
 void SystemSwitcher::switchSystem(LoadedProgram& program, int from, int to,

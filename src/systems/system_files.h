@@ -17,9 +17,9 @@ inline constexpr const char* kSystemsFolder = "sistemler";
 inline constexpr const char* kNameTableFile = "perde-names.tsv";
 
 struct BundledSystem {
-    const char* name; // as the list shows it
-    const char* file; // in the systems folder
-    double cCents;    // cents of the written C above the scale's 1/1
+    const char* name;  // as the list shows it
+    const char* file;  // in the systems folder
+    double cCents;     // cents of the written C above the scale's 1/1
     bool tableFolding; // short strings laid out as on the bundled table (Yarman 79 and 80)
 };
 
