@@ -50,11 +50,12 @@ void readPlace(FieldReader& in, int16_t& tel, int16_t& mandal) {
 }
 
 void readRecord(FieldReader& in, PitchTables& t) {
-    const int k = static_cast<int>(in.readInteger(kDegreeLow, kDegreeHigh, "derece numarası"));
+    const int k =
+        static_cast<int>(in.readInteger(kFileDegreeLow, kFileDegreeHigh, "derece numarası"));
     DegreeRecord r;
     readPlace(in, r.tel2, r.mandal2);
     readPlace(in, r.tel1, r.mandal1);
-    r.cent = static_cast<float>(readCents(in));
+    r.cent = readCents(in);
     r.ad = fitToWidth(in.readText(), kNameWidth);
     readPlace(in, r.tel3, r.mandal3);
     t.degreeTable(k) = r;

@@ -21,9 +21,16 @@ constexpr int kMarkIndexLow = -12; // mandalMark is indexed wider than the posit
 constexpr int kMarkIndexHigh = 13;
 constexpr int kMarkLow = -12; // accidental codes: flat -6, sharp +6, double signs +-12
 constexpr int kMarkHigh = 12;
-constexpr int kDegreeLow = -110;
-constexpr int kDegreeHigh = 200;
-constexpr int kMappedDegreeLow = -107; // degrees that enter stringDegree
+// Degree numbers a table file may hold.
+constexpr int kFileDegreeLow = -110;
+constexpr int kFileDegreeHigh = 200;
+// The finest pitch system the tables hold: 160 degrees to the octave. Whatever its naturals,
+// the strings of such a system, A2 to E6 with their mandals, stay within the degrees below.
+constexpr int kMaxDegreesPerOctave = 160;
+constexpr int kDegreeLow = -2 * kMaxDegreesPerOctave - kMandalHigh; // -332
+constexpr int kDegreeHigh = 3 * kMaxDegreesPerOctave + kMandalHigh; // 492
+static_assert(kDegreeLow <= kFileDegreeLow && kDegreeHigh >= kFileDegreeHigh);
+constexpr int kMappedDegreeLow = -107; // degrees of a table file that enter stringDegree
 constexpr int kMappedDegreeHigh = 196;
 constexpr int kNameWidth = 30;         // characters of a degree name
 constexpr double kReferenceHz = 262.0; // C4, the pitch of 0 cents
@@ -82,7 +89,7 @@ struct DegreeRecord {
     int16_t mandal2 = 0;
     int16_t tel3 = 0;
     int16_t mandal3 = 0;
-    float cent = 0;
+    double cent = 0;
     std::string ad; // exactly kNameWidth characters once read
 };
 

@@ -154,7 +154,8 @@ void MainWindow::buildTopRow() {
     place(octaveFrame, layout_.octaveFrame);
     octaveDivisionButtons[1] = option(octaveFrame, "", 8, 24, 105, 17);
     octaveDivisionButtons[2] = option(octaveFrame, "", 128, 24, 97, 17);
-    // Neither octave division is chosen at start; choosing one changes no pitch.
+    // The two options are the Yarman 79 and Yarman 80 entries of the system list, which shows
+    // its choice on them (SystemControls).
     for (int i = 1; i <= 2; ++i) {
         octaveDivisionButtons[i]->setText(
             QString::fromStdString(program_.tables.octaveDivisionCaptions[i - 1]));

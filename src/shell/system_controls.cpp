@@ -63,7 +63,8 @@ SystemControls::SystemControls(MainWindow& window, MessageService& messages, QWi
 
     const std::filesystem::path folder = window_.program().programFolder / systems::kSystemsFolder;
     for (const systems::BundledSystem& b : systems::bundledSystems()) {
-        entries_.push_back({b.name, folder / b.file, std::nullopt, b.cCents, nullptr});
+        entries_.push_back(
+            {b.name, folder / b.file, std::nullopt, b.cCents, b.tableFolding, nullptr});
         list->addItem(QString::fromUtf8(b.name));
     }
     QObject::connect(list, &QComboBox::activated, list, [this](int index) {
@@ -76,6 +77,7 @@ SystemControls::SystemControls(MainWindow& window, MessageService& messages, QWi
     });
     QObject::connect(openButton, &QPushButton::clicked, openButton, [this] { askOpen(); });
     QObject::connect(exportButton, &QPushButton::clicked, exportButton, [this] { askExport(); });
+    showChoice();
 }
 
 SystemControls::~SystemControls() = default;
@@ -87,8 +89,8 @@ const systems::PitchSystem* SystemControls::currentSystem() const {
 const systems::PitchSystem& SystemControls::build(Entry& entry) {
     if (!entry.built) {
         if (!names_) names_ = systems::readDegreeNamer(window_.program().programFolder);
-        entry.built = std::make_unique<systems::PitchSystem>(
-            systems::readSystem(entry.scl, entry.kbm, *names_, entry.name, entry.cCents));
+        entry.built = std::make_unique<systems::PitchSystem>(systems::readSystem(
+            entry.scl, entry.kbm, *names_, entry.name, entry.cCents, entry.tableFolding));
     }
     return *entry.built;
 }
@@ -97,10 +99,9 @@ bool SystemControls::choose(int index) {
     if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
     try {
         const systems::PitchSystem& system = build(entries_[static_cast<std::size_t>(index)]);
-        useSystem(window_.program(), system);
+        switcher_.switchSystem(window_.program(), current_, index, system);
     } catch (const std::exception& e) {
-        const QSignalBlocker quiet(list);
-        list->setCurrentIndex(current_);
+        showChoice();
         messages_.show(e.what());
         return false;
     }
@@ -108,9 +109,9 @@ bool SystemControls::choose(int index) {
         previous_ = current_;
         current_ = index;
     }
-    const QSignalBlocker quiet(list);
-    list->setCurrentIndex(current_);
+    showChoice();
     redrawWindow();
+    switcher_.settle(window_.program());
     return true;
 }
 
@@ -118,11 +119,30 @@ void SystemControls::swap() {
     choose(previous_);
 }
 
+bool SystemControls::chooseOctaveDivision(int option) {
+    return choose(option - 1);
+}
+
+// The list and the "oktav" options show the system in use; neither option in a system other
+// than the two Yarman ones.
+void SystemControls::showChoice() {
+    const QSignalBlocker quiet(list);
+    list->setCurrentIndex(current_);
+    for (int option = 1; option <= 2; ++option) {
+        QRadioButton* b = window_.octaveDivisionButtons[static_cast<std::size_t>(option)];
+        if (b) b->setChecked(current_ == option - 1);
+    }
+}
+
 bool SystemControls::openScale(const std::filesystem::path& scl) {
     std::filesystem::path kbm = scl;
     kbm.replace_extension(".kbm");
-    Entry entry{scl.stem().string(), scl,
-                std::filesystem::exists(kbm) ? std::optional(kbm) : std::nullopt, 0.0, nullptr};
+    Entry entry{scl.stem().string(),
+                scl,
+                std::filesystem::exists(kbm) ? std::optional(kbm) : std::nullopt,
+                0.0,
+                false,
+                nullptr};
     try {
         build(entry);
     } catch (const std::exception& e) {

@@ -1,8 +1,10 @@
 #pragma once
 // The pitch-system controls of the main window: the "Ses sistemi" list of the bundled systems and
 // of the Scala files opened in this session, the A/B button that swaps the last two systems, and
-// the opening and export of Scala files. Switching keeps every mandal position, the fine tuning
-// and the pitch level and retunes all 26 strings at once.
+// the opening and export of Scala files. Switching keeps the music: every string moves to the
+// position nearest the pitch it had, the fine tuning and the pitch level stay, and a system
+// chosen again gets back its own positions while nothing was changed in between. The two
+// "oktav" options are the list's first two entries, Yarman 79 and Yarman 80.
 //
 // Thread: UI thread only.
 
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "shell/system_switch.h"
 #include "systems/degree_names.h"
 #include "systems/pitch_system.h"
 
@@ -49,6 +52,8 @@ class SystemControls {
     bool choose(int index);
     // Swaps to the system in use before the current one.
     void swap();
+    // Chooses Yarman 79 (1) or Yarman 80 (2), as the "oktav" options do.
+    bool chooseOctaveDivision(int option);
     // Adds a Scala file (its .kbm beside it is used when present) to the list and switches to
     // it; a broken file is told, naming the file, line and reason, and the current system stays.
     bool openScale(const std::filesystem::path& scl);
@@ -61,10 +66,12 @@ class SystemControls {
         std::filesystem::path scl;
         std::optional<std::filesystem::path> kbm;
         double cCents = 0;
+        bool tableFolding = false;
         std::unique_ptr<systems::PitchSystem> built;
     };
     const systems::PitchSystem& build(Entry& entry);
     void redrawWindow();
+    void showChoice();
     void askOpen();
     void askExport();
 
@@ -74,6 +81,7 @@ class SystemControls {
     std::vector<Entry> entries_;
     int current_ = 0;
     int previous_ = 0;
+    SystemSwitcher switcher_;
 };
 
 } // namespace zembera

@@ -1,6 +1,7 @@
 #include "shell/system_switch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "common/messages.h"
@@ -8,7 +9,31 @@
 
 namespace zembera {
 
-void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
+StringPitches tablePitches(const LoadedProgram& program, const PerString16& positions) {
+    StringPitches cents{};
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        cents[i] = program.tables.centTable(s, positions[i]);
+    }
+    return cents;
+}
+
+int nearestPosition(const systems::PitchSystem& system, int s, double cents) {
+    const auto i = static_cast<std::size_t>(s);
+    int best = system.mandalMin[i];
+    double bestGap = std::abs(system.tables.centTable(s, best) - cents);
+    for (int m = best + 1; m <= system.mandalMax[i]; ++m) {
+        const double gap = std::abs(system.tables.centTable(s, m) - cents);
+        if (gap < bestGap || (gap == bestGap && std::abs(m) < std::abs(best))) {
+            best = m;
+            bestGap = gap;
+        }
+    }
+    return best;
+}
+
+void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
+               const PerString16& positions, const PerString16& savedPositions) {
     program.tables = system.tables;
     program.tuning.degreesPerOctave = static_cast<std::int16_t>(system.layout.degreesPerOctave());
     for (int i = 0; i < systems::kNaturalsPerOctave; ++i) {
@@ -21,10 +46,64 @@ void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
         const auto i = static_cast<std::size_t>(s);
         st.mandalMin[i] = system.mandalMin[i];
         st.mandalMax[i] = system.mandalMax[i];
-        st.mandalPos[i] = std::clamp(st.mandalPos[i], st.mandalMin[i], st.mandalMax[i]);
+        st.mandalPos[i] = std::clamp(positions[i], st.mandalMin[i], st.mandalMax[i]);
+        // Behind a transposed setting the untransposed one is in the new system's positions too.
+        if (!st.untransposedShown) {
+            program.tuning.savedMandal[i] =
+                std::clamp(savedPositions[i], st.mandalMin[i], st.mandalMax[i]);
+        }
         program.sounds->PrepareStringSound(s, st.mandalPos[i], program.tables,
                                            program.tuning.tuningOffset[i]);
     }
+}
+
+namespace {
+
+PerString16 nearestPositions(const systems::PitchSystem& system, const StringPitches& cents) {
+    PerString16 positions{};
+    for (int s = 1; s <= kStringCount; ++s) {
+        positions[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(
+            nearestPosition(system, s, cents[static_cast<std::size_t>(s)]));
+    }
+    return positions;
+}
+
+} // namespace
+
+void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
+    const StringPitches aim = tablePitches(program, program.instrument.mandalPos);
+    const StringPitches savedAim = tablePitches(program, program.tuning.savedMandal);
+    putSystem(program, system, nearestPositions(system, aim), nearestPositions(system, savedAim));
+}
+
+SystemSwitcher::Setting SystemSwitcher::settingOf(const LoadedProgram& program) {
+    return {program.instrument.mandalPos,    program.tuning.savedMandal,
+            program.tuning.tuningOffset,     program.tuning.ahenkIndex,
+            program.tuning.totalDegreeShift, program.instrument.untransposedShown};
+}
+
+void SystemSwitcher::switchSystem(LoadedProgram& program, int from, int to,
+                                  const systems::PitchSystem& system) {
+    const Setting now = settingOf(program);
+    if (settled_ != now) {
+        // Set by the user since the last switch: these pitches are the music from now on.
+        left_.clear();
+        aim_ = tablePitches(program, now.positions);
+        savedAim_ = tablePitches(program, now.saved);
+    }
+    left_[from] = now;
+    const auto back = left_.find(to);
+    if (back != left_.end()) {
+        putSystem(program, system, back->second.positions, back->second.saved);
+    } else {
+        putSystem(program, system, nearestPositions(system, aim_),
+                  nearestPositions(system, savedAim_));
+    }
+    settle(program);
+}
+
+void SystemSwitcher::settle(const LoadedProgram& program) {
+    settled_ = settingOf(program);
 }
 
 void printSystemReport(std::FILE* out, const LoadedProgram& p, const systems::PitchSystem& system) {

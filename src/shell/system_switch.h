@@ -2,8 +2,11 @@
 // Putting a pitch system into the loaded program, and the report of one system on the command
 // line ("zembera --rapor --sistem <name or .scl file>").
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string_view>
 
 #include "shell/startup_loader.h"
@@ -11,10 +14,55 @@
 
 namespace zembera {
 
-// Takes the system's tables, mandal ranges and the degrees the pitch levels count in, keeps every
-// string's mandal position (held at the nearest end of a narrower range) and fine tuning, and
-// prepares the sound of all 26 strings at their positions in the new system.
+// Cents of strings 1..26 (element 0 unused).
+using StringPitches = std::array<double, kStringCount + 1>;
+
+// The pitch of every string at `positions` in the tables in use, fine tuning left out.
+StringPitches tablePitches(const LoadedProgram& program, const PerString16& positions);
+
+// The position of string s, within its range in `system`, whose pitch lies nearest `cents`; of
+// two equally near the one nearer the open string, then the lower.
+int nearestPosition(const systems::PitchSystem& system, int s, double cents);
+
+// Takes the system's tables, mandal ranges and the degrees the pitch levels count in, sets the
+// strings to `positions` (and the untransposed setting kept behind a transposed one to
+// `savedPositions`), keeps the fine tuning, and prepares the sound of all 26 strings.
+void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
+               const PerString16& positions, const PerString16& savedPositions);
+
+// Switches to `system` keeping the music: every string moves to the position whose pitch lies
+// nearest the one it sounds now; the fine tuning stays in cents.
 void useSystem(LoadedProgram& program, const systems::PitchSystem& system);
+
+// A run of switches between systems that keeps what the user set. The pitches the strings had
+// when the user last changed something are the aim of every later switch, and the positions
+// each system had when it was left come back when it is chosen again, as long as nothing was
+// changed in between: a mandal, a makam, a fine tuning, a reset, a pitch level or shift.
+class SystemSwitcher {
+  public:
+    // Switches from the system in use, known as `from`, to `system`, known as `to`.
+    void switchSystem(LoadedProgram& program, int from, int to, const systems::PitchSystem& system);
+    // Notes the state the switch left, once the window has followed it (a transposed setting is
+    // transposed again); a later difference from it is a change by the user.
+    void settle(const LoadedProgram& program);
+
+  private:
+    struct Setting {
+        PerString16 positions{};
+        PerString16 saved{};
+        std::array<float, kStringCount + 1> tuningOffset{};
+        std::int16_t ahenkIndex = 0;
+        std::int16_t totalDegreeShift = 0;
+        bool untransposedShown = true;
+        bool operator==(const Setting&) const = default;
+    };
+    static Setting settingOf(const LoadedProgram& program);
+
+    std::optional<Setting> settled_;
+    StringPitches aim_{};
+    StringPitches savedAim_{};
+    std::map<int, Setting> left_; // per system, its setting when it was left
+};
 
 // Prints what --rapor prints, for `system`, and the cents of every string at every mandal
 // position of its range.

@@ -78,9 +78,8 @@ void MainWindow::degreeShiftChange() {
 }
 
 void MainWindow::octaveDivisionClick(int index) {
-    // The two buttons start unchosen; once one is chosen they behave as one option group.
-    octaveDivisionButtons[index]->setChecked(true);
-    octaveDivisionButtons[3 - index]->setChecked(false);
+    // The options are the Yarman 79 and Yarman 80 entries of the system list.
+    systems_->chooseOctaveDivision(index);
     tuningHandlers_->octaveDivisionClick(index);
 }
 

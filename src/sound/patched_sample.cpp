@@ -67,8 +67,11 @@ SoundImagePtr patchedSampleImage(const PatchedSampleSource& source, int s, int m
     std::optional<SoundImage> bytes = converted ? std::optional<SoundImage>(*converted)
                                                 : readFileBytes(source.sampleFolder / name);
     if (!bytes) return nullptr;
-    const double cents =
-        source.tables.centTable(s, m) + source.tuningOffset[static_cast<std::size_t>(s)];
+    // Single precision, as the resampled string sounds take their cents: the whole-hertz rate
+    // then stays what it has always been for the bundled table (in double, string 22 at +5
+    // would round to one hertz more).
+    const double cents = static_cast<float>(source.tables.centTable(s, m) +
+                                            source.tuningOffset[static_cast<std::size_t>(s)]);
     return patchSampleImage(std::move(*bytes), *nominalHz,
                             kReferenceHz * std::exp2(cents / 1200.0));
 }

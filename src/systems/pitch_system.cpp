@@ -30,15 +30,19 @@ std::int16_t markOfCents(double cents) {
     return static_cast<std::int16_t>(std::clamp<long>(steps, kMarkLow, kMarkHigh));
 }
 
+// Refuses a scale finer than the tables hold, in the musician's terms. Within that limit every
+// string reaches only degrees of the tables, whatever the scale's naturals.
 void requireFits(const SystemLayout& layout, const std::string& fileName) {
+    const int n = layout.degreesPerOctave();
+    if (n > kMaxDegreesPerOctave) {
+        throw std::runtime_error(fileName + ": bu sistemin oktavında " + std::to_string(n) +
+                                 " perde var; çalgı oktavda en çok " +
+                                 std::to_string(kMaxDegreesPerOctave) + " perdeli sistem çalar.");
+    }
     for (int s = 1; s <= kStringCount; ++s) {
         for (int m = kMandalLow; m <= kMandalHigh; ++m) {
-            const int k = layout.degreeAt(s, m);
-            if (!DegreeTable::contains(k)) {
-                throw std::runtime_error(
-                    fileName + ": " + std::to_string(layout.degreesPerOctave()) +
-                    " perdeli bu sistem çalgıya sığmıyor (" + std::to_string(s) + ". tel, " +
-                    std::to_string(k) + ". derece)");
+            if (!DegreeTable::contains(layout.degreeAt(s, m))) {
+                throw std::logic_error("string " + std::to_string(s) + " leaves the degree table");
             }
         }
     }
@@ -55,9 +59,9 @@ bool usesDegreeNaming(const SystemLayout& layout) {
 }
 
 PitchSystem::PitchSystem(std::string name_, std::string fileName_, const Scale& scale_, int cStep_,
-                         const DegreeNamer& names)
+                         const DegreeNamer& names, bool tableFolding)
     : name(std::move(name_)), fileName(std::move(fileName_)), scale(scale_), cStep(cStep_),
-      layout(scale_, cStep_) {
+      layout(scale_, cStep_, tableFolding) {
     requireFits(layout, fileName);
     const bool byDegrees = usesDegreeNaming(layout);
     PitchTables& t = tables;
@@ -67,9 +71,7 @@ PitchSystem::PitchSystem(std::string name_, std::string fileName_, const Scale& 
         mandalMax[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(r.high);
         const double open = layout.cents(layout.openDegree(s));
         for (int m = kMandalLow; m <= kMandalHigh; ++m) {
-            const double cents = asWritten(layout.cents(layout.degreeAt(s, m)));
-            // Strings 8..26 take their cents from the degree records, which keep a float.
-            t.centTable(s, m) = s <= kNarrowStrings ? cents : static_cast<float>(cents);
+            t.centTable(s, m) = asWritten(layout.cents(layout.degreeAt(s, m)));
             if (byDegrees) {
                 t.mandalMark(s, m) =
                     static_cast<std::int16_t>(s <= kNarrowStrings ? layout.markAt(s, m) : m);
@@ -80,11 +82,14 @@ PitchSystem::PitchSystem(std::string name_, std::string fileName_, const Scale& 
     }
     const std::vector<std::vector<Place>> places = placesByDegree(layout);
     for (int k = kDegreeLow; k <= kDegreeHigh; ++k) {
+        const std::vector<Place>& here = places[static_cast<std::size_t>(k - kDegreeLow)];
+        // The degrees a table file holds, and beyond them those a string sounds.
+        const bool inFile = k >= kFileDegreeLow && k <= kFileDegreeHigh;
+        if (!inFile && here.empty()) continue;
         DegreeRecord& r = t.degreeTable(k);
         const double cents = layout.cents(k);
-        r.cent = static_cast<float>(asWritten(cents));
+        r.cent = asWritten(cents);
         r.ad = fitToWidth(byDegrees ? names.nameOf(k) : names.nameOfCents(cents), kNameWidth);
-        const std::vector<Place>& here = places[static_cast<std::size_t>(k - kDegreeLow)];
         std::int16_t* const slots[kPlacesPerRecord][2] = {
             {&r.tel2, &r.mandal2}, {&r.tel1, &r.mandal1}, {&r.tel3, &r.mandal3}};
         for (std::size_t i = 0; i < here.size(); ++i) {

@@ -15,11 +15,12 @@ namespace zembera::systems {
 
 class PitchSystem {
   public:
-    // Builds the tables of `scale` whose step `cStep` is the written C. Throws
-    // std::runtime_error (in Turkish, naming `fileName`) when the degrees the strings reach do
-    // not fit the degree numbers of the tables.
+    // Builds the tables of `scale` whose step `cStep` is the written C; `tableFolding` lays the
+    // short strings out as the bundled table does (Yarman 79 and 80 only). Throws
+    // std::runtime_error (in Turkish, naming `fileName`) when the scale has more degrees to the
+    // octave than the tables hold.
     PitchSystem(std::string name, std::string fileName, const Scale& scale, int cStep,
-                const DegreeNamer& names);
+                const DegreeNamer& names, bool tableFolding = false);
 
     std::string name;     // as the list shows it, "Yarman 79"
     std::string fileName; // the .scl it was read from

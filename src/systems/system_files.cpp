@@ -13,14 +13,14 @@ namespace zembera::systems {
 namespace {
 
 constexpr std::array<BundledSystem, 7> kBundled{{
-    {"Yarman 79", "79-159.scl", 0.0},
-    {"Yarman 80", "80-159.scl", 0.0},
-    {"53 koma", "53-commas.scl", 0.0},
+    {"Yarman 79", "79-159.scl", 0.0, true},
+    {"Yarman 80", "80-159.scl", 0.0, true},
+    {"53 koma", "53-commas.scl", 0.0, false},
     // Rauf Yekta's gamut starts on D (Yegâh); its C is the fourth below the octave, 16/9.
-    {"Rauf Yekta 24", "turkish_24.scl", 996.089998},
-    {"AEU 41", "aeu-41.scl", 0.0},
-    {"72 eşit", "72-edo.scl", 0.0},
-    {"12 eşit", "12-edo.scl", 0.0},
+    {"Rauf Yekta 24", "turkish_24.scl", 996.089998, false},
+    {"AEU 41", "aeu-41.scl", 0.0, false},
+    {"72 eşit", "72-edo.scl", 0.0, false},
+    {"12 eşit", "12-edo.scl", 0.0, false},
 }};
 
 std::string readBytes(const std::filesystem::path& path) {
@@ -64,7 +64,7 @@ DegreeNamer readDegreeNamer(const std::filesystem::path& programFolder) {
 
 PitchSystem readSystem(const std::filesystem::path& scl,
                        const std::optional<std::filesystem::path>& kbm, const DegreeNamer& names,
-                       std::string name, double cCents) {
+                       std::string name, double cCents, bool tableFolding) {
     const std::string fileName = scl.filename().string();
     const Scale scale = parseScale(readBytes(scl), fileName);
     int cStep = nearestStep(scale, cCents);
@@ -76,7 +76,7 @@ PitchSystem readSystem(const std::filesystem::path& scl,
         cStep = *c4;
     }
     if (name.empty()) name = scl.stem().string();
-    return PitchSystem(std::move(name), fileName, scale, cStep, names);
+    return PitchSystem(std::move(name), fileName, scale, cStep, names, tableFolding);
 }
 
 PitchSystem findSystem(const std::filesystem::path& programFolder, std::string_view nameOrFile,
@@ -86,7 +86,7 @@ PitchSystem findSystem(const std::filesystem::path& programFolder, std::string_v
         if (folded(b.name) == wanted ||
             folded(std::filesystem::path(b.file).stem().string()) == wanted) {
             return readSystem(programFolder / kSystemsFolder / b.file, std::nullopt, names, b.name,
-                              b.cCents);
+                              b.cCents, b.tableFolding);
         }
     }
     const std::filesystem::path scl(nameOrFile);

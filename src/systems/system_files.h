@@ -17,9 +17,10 @@ inline constexpr const char* kSystemsFolder = "sistemler";
 inline constexpr const char* kNameTableFile = "perde-names.tsv";
 
 struct BundledSystem {
-    const char* name; // as the list shows it
-    const char* file; // in the systems folder
-    double cCents;    // cents of the written C above the scale's 1/1
+    const char* name;  // as the list shows it
+    const char* file;  // in the systems folder
+    double cCents;     // cents of the written C above the scale's 1/1
+    bool tableFolding; // short strings laid out as on the bundled table (Yarman 79 and 80)
 };
 
 // The bundled systems in the order of the list; the first, Yarman 79, is the default.
@@ -33,7 +34,7 @@ DegreeNamer readDegreeNamer(const std::filesystem::path& programFolder);
 // the file and line of a broken file, std::runtime_error (in Turkish) otherwise.
 PitchSystem readSystem(const std::filesystem::path& scl,
                        const std::optional<std::filesystem::path>& kbm, const DegreeNamer& names,
-                       std::string name = "", double cCents = 0.0);
+                       std::string name = "", double cCents = 0.0, bool tableFolding = false);
 
 // A bundled system by its name (blanks and case do not matter: "yarman79") or file stem, or
 // else a .scl file by its path. Throws like readSystem.

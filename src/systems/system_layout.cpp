@@ -42,7 +42,7 @@ int openNoteOctave(int s) {
     return 4 + floorDiv(naturalIndex(s), kNaturalsPerOctave);
 }
 
-SystemLayout::SystemLayout(const Scale& scale, int cStep) : scale_(scale) {
+SystemLayout::SystemLayout(const Scale& scale, int cStep, bool tableFolding) : scale_(scale) {
     const int n = scale_.size();
     cStep_ = ((cStep % n) + n) % n;
     cCents_ = degreeCents(scale_, cStep_);
@@ -55,7 +55,7 @@ SystemLayout::SystemLayout(const Scale& scale, int cStep) : scale_(scale) {
         naturals_[static_cast<std::size_t>(i)] = best;
     }
     // Each string reaches the positions within about a whole tone of its open degree.
-    folds_ = true;
+    folds_ = tableFolding;
     for (int s = 1; s <= kStringCount; ++s) {
         const int open = openDegree(s);
         const double openCents = cents(open);

@@ -35,7 +35,10 @@ int openNoteOctave(int s);
 class SystemLayout {
   public:
     // `cStep` is the step of the scale that is the written C (0 when the scale starts on C).
-    explicit SystemLayout(const Scale& scale, int cStep = 0);
+    // `tableFolding`: strings 1..7 fold the full row as on the bundled 79-tone table (the
+    // Yarman 79 and 80 systems); otherwise each of their positions is one degree, as on the
+    // other strings.
+    explicit SystemLayout(const Scale& scale, int cStep = 0, bool tableFolding = false);
 
     int degreesPerOctave() const { return scale_.size(); }
     int cStep() const { return cStep_; }
@@ -44,7 +47,8 @@ class SystemLayout {
     // equal-tempered natural, the lower one when two lie equally near.
     int naturalDegree(int i) const { return naturals_[static_cast<std::size_t>(i)]; }
     // Strings 1..7 fold the full row of offsets onto their shorter mandal rows, as on the
-    // 79-tone table, when a whole tone spans the full row of positions on every other string.
+    // 79-tone table: asked for, and a whole tone spans the full row of positions on every other
+    // string.
     bool folds() const { return folds_; }
 
     int openDegree(int s) const;

@@ -71,7 +71,7 @@ void appendSectionsBC(std::string& out, const SystemLayout& layout) {
 // first is tel2, the next tel1, the last tel3.
 void appendSectionD(std::string& out, const SystemLayout& layout, const DegreeNamer& names) {
     const std::vector<std::vector<Place>> places = placesByDegree(layout);
-    for (int k = kDegreeLow; k <= kDegreeHigh; ++k) {
+    for (int k = kFileDegreeLow; k <= kFileDegreeHigh; ++k) {
         std::array<Place, kPlacesPerRecord> p{};
         const std::vector<Place>& found = places[static_cast<std::size_t>(k - kDegreeLow)];
         if (found.size() > kPlacesPerRecord) {
@@ -124,7 +124,7 @@ std::string makePitchTableText(const Scale& scale, const DegreeNamer& names) {
                                  " pitches per period; the table needs " +
                                  std::to_string(kDegreesPerOctave));
     }
-    const SystemLayout layout(scale);
+    const SystemLayout layout(scale, 0, true);
     std::string out;
     appendSectionA(out, layout, names);
     appendSectionsBC(out, layout);

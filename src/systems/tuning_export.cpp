@@ -11,8 +11,9 @@ constexpr int kSemitonesOfNaturals[7] = {0, 2, 4, 5, 7, 9, 11};
 constexpr int kLowestKey = 45;  // string 26, A2
 constexpr int kHighestKey = 88; // string 1, E6
 constexpr int kC4Key = 60;
-// Pitch classes closer than this are one degree: far below the 6 decimals written.
-constexpr double kSameCents = 1e-6;
+// Pitches closer than this are one degree of the exported scale: a thousandth of a cent, far
+// below hearing, and far above the rounding of cents the strings reach by different sums.
+constexpr double kSameCents = 1e-3;
 constexpr std::size_t kTuningNameLength = 16;
 
 // Six decimals, with "." whatever the locale of the window.
@@ -68,8 +69,9 @@ ScalaFiles exportScala(const StringCents& cents, std::string_view stem,
         if (c < 1200.0 - kSameCents) classes.push_back(c);
     }
     std::sort(classes.begin(), classes.end());
+    // Each group of near-equal pitches is written once, as its lowest.
     classes.erase(std::unique(classes.begin(), classes.end(),
-                              [](double a, double b) { return b - a < kSameCents; }),
+                              [](double first, double b) { return b - first < kSameCents; }),
                   classes.end());
     const int n = static_cast<int>(classes.size());
 
@@ -89,8 +91,12 @@ ScalaFiles exportScala(const StringCents& cents, std::string_view stem,
             ++octave;
             c = 0.0;
         }
-        const auto at = std::lower_bound(classes.begin(), classes.end(), c - kSameCents);
-        const int degree = octave * n + static_cast<int>(at - classes.begin());
+        // The degree nearest the string's pitch: its own group's.
+        std::size_t nearest = 0;
+        for (std::size_t k = 1; k < classes.size(); ++k) {
+            if (std::abs(classes[k] - c) < std::abs(classes[nearest] - c)) nearest = k;
+        }
+        const int degree = octave * n + static_cast<int>(nearest);
         mapping[static_cast<std::size_t>(stringKey(s) - kLowestKey)] = std::to_string(degree);
     }
     const double referenceHz = kReferenceHz * std::exp2(cents[17] / 1200.0);

@@ -90,8 +90,8 @@ TEST_F(TuningWindow, StepsMatchTheApprovedTranscript) {
     QTest::mouseClick(window->mandalResetButton, Qt::LeftButton);
     record("mandal sıfırla");
     focusElsewhere();
-    click(window->octaveDivisionButtons[1]);
     click(window->octaveDivisionButtons[2]);
+    click(window->octaveDivisionButtons[1]);
     record("oktav bölümü");
     pos()[20] = 13;
     window->degreeShiftBar->setValue(5);
@@ -181,6 +181,45 @@ TEST_F(TuningWindow, StepsMatchTheApprovedTranscript) {
     test::expectGolden("gui/ayar.scl", fileBytes(dir / "ayar.scl"));
     test::expectGolden("gui/ayar.kbm", fileBytes(dir / "ayar.kbm"));
     test::expectGolden("gui/tuning_window.txt", log.str());
+}
+
+// The "oktav" options and the list are one choice: either chooses Yarman 79 or 80 and shows it
+// on both, and in any other system neither option is chosen. A switch and its way back by A/B or
+// the space bar give Rast back as set (a change in between: system_switch_test).
+TEST_F(TuningWindow, OctaveOptionsAreTheListsYarmanEntriesAndSwitchingBackRestores) {
+    std::array<QRadioButton*, 3>& options = window->octaveDivisionButtons;
+    const auto shown = [&] {
+        return controls().list->currentText().toStdString() + " " +
+               std::to_string(options[1]->isChecked()) + std::to_string(options[2]->isChecked());
+    };
+    EXPECT_EQ(shown(), "Yarman 79 10");
+    click(options[2]);
+    EXPECT_EQ(shown(), "Yarman 80 01");
+    click(options[2]); // chosen again: stays chosen
+    EXPECT_EQ(shown(), "Yarman 80 01");
+    chooseSystem("72 eşit");
+    EXPECT_EQ(shown(), "72 eşit 00");
+    EXPECT_NEAR(program->tables.centTable(12, 0), 900.0, 1e-9);
+    click(options[1]);
+    EXPECT_EQ(shown(), "Yarman 79 10");
+    EXPECT_NEAR(program->tables.centTable(12, 0), 1200.0 * 119 / 159, 1e-5);
+
+    std::ifstream rast(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm");
+    for (int s = 1; s <= 26; ++s)
+        ASSERT_TRUE(rast >> pos()[s]);
+    const PerString16 set = pos();
+    chooseSystem("12 eşit");
+    EXPECT_NEAR(program->tables.centTable(14, pos()[14]), 600.0, 1e-9); // F +6: F sharp
+    click(controls().swapButton);
+    EXPECT_EQ(shown(), "Yarman 79 10");
+    EXPECT_EQ(pos(), set);
+    window->instrumentPicture->setFocus();
+    for (const char* after : {"12 eşit 00", "Yarman 79 10"}) {
+        QTest::keyClick(handle(), Qt::Key_Space);
+        settleRelease();
+        EXPECT_EQ(shown(), after);
+    }
+    EXPECT_EQ(pos(), set);
 }
 
 } // namespace

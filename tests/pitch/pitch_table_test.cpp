@@ -118,7 +118,8 @@ TEST(PitchTable, ReadsTheFileFromTheProgramFolderInEitherEncodingAndRefusesOutsi
     EXPECT_THROW(t.centTable(27, 0), std::out_of_range);
     EXPECT_THROW(t.centTable(1, 13), std::out_of_range);
     EXPECT_THROW(t.mandalMark(1, -13), std::out_of_range);
-    EXPECT_THROW(t.degreeTable(201), std::out_of_range);
+    EXPECT_THROW(t.degreeTable(kDegreeHigh + 1), std::out_of_range);
+    EXPECT_THROW(t.degreeTable(kDegreeLow - 1), std::out_of_range);
     EXPECT_NO_THROW(t.mandalMark(1, 13) = t.degreeTable(-110).tel1);
 }
 

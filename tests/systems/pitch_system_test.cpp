@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "common/text_fields.h"
 #include "pitch/scala_file.h"
 #include "sound/sound_test_support.h"
 #include "support/golden.h"
+#include "support/scl_pitches.h"
 #include "systems/pitch_system.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"
@@ -86,17 +88,135 @@ TEST(PitchSystems, Yarman79IsTheBundledTable) {
     EXPECT_EQ(sys.tables.octaveDivisionCaptions, dizek.tables.octaveDivisionCaptions);
 }
 
-TEST(PitchSystems, RefusesAScaleWhoseDegreesDoNotFitTheTables) {
+// String s at position m, counted in degrees of `scale` from the degree nearest its written
+// natural: one degree per position on every string, short ones too.
+double oneDegreePerPosition(const test::SclPitches& scale, int s, int m) {
+    return scale.at(test::nearestDegree(scale, test::naturalOf(s).cents()) + m);
+}
+
+// Outside the two Yarman systems the short strings 1..7 step one degree per position, as the
+// long ones do, over as many positions as before: in 72 eşit the B half-flat of the upper octave
+// (2250 cents) is string 4 at -3.
+TEST(PitchSystems, EveryStringStepsOneDegreePerPositionOutsideTheYarmanTables) {
+    for (const BundledSystem& b : bundledSystems()) {
+        if (b.tableFolding || b.cCents != 0) continue; // Yarman 79/80; Rauf Yekta starts on D
+        SCOPED_TRACE(b.name);
+        const test::SclPitches scale = test::readScl((kProgram / kSystemsFolder / b.file).string());
+        const PitchSystem sys = findSystem(kProgram, b.name, names());
+        for (int s = 1; s <= kStringCount; ++s) {
+            const auto i = static_cast<std::size_t>(s);
+            EXPECT_GE(sys.mandalMin[i], mandalMinOf(s)) << s;
+            EXPECT_LE(sys.mandalMax[i], mandalMaxOf(s)) << s;
+            for (int m = sys.mandalMin[i]; m <= sys.mandalMax[i]; ++m)
+                EXPECT_NEAR(sys.tables.centTable(s, m), oneDegreePerPosition(scale, s, m), 1e-6)
+                    << s << " " << m;
+        }
+    }
+    const PitchSystem edo72 = findSystem(kProgram, "72 eşit", names());
+    for (int s = 1; s <= 7; ++s) {
+        EXPECT_EQ(edo72.mandalMin[static_cast<std::size_t>(s)], mandalMinOf(s));
+        EXPECT_EQ(edo72.mandalMax[static_cast<std::size_t>(s)], mandalMaxOf(s));
+    }
+    EXPECT_NEAR(edo72.tables.centTable(4, -3), 2250.0, 1e-6);
+    EXPECT_NEAR(edo72.tables.centTable(4, -1), 2283.33333, 1e-5); // as the .scl writes it
+}
+
+// The cents of the bundled Yarman 79 in double precision: every long string at every position
+// is the .scl's degree to a millionth of a cent (a float holds 1698.045 to 6e-5 only).
+TEST(PitchSystems, Yarman79KeepsTheScalesCentsInDoublePrecision) {
+    const test::SclPitches scale =
+        test::readScl((kProgram / kSystemsFolder / "79-159.scl").string());
+    const auto bytes = test::readFile(kProgram / "Dizek.txt");
+    const PitchTables dizek = parsePitchTable(std::string(bytes.begin(), bytes.end()), "Dizek.txt");
+    const PitchSystem sys = findSystem(kProgram, "Yarman 79", names());
+    for (int s = 8; s <= kStringCount; ++s) {
+        for (int m = kMandalLow; m <= kMandalHigh; ++m) {
+            const double expected = oneDegreePerPosition(scale, s, m);
+            EXPECT_NEAR(dizek.centTable(s, m), expected, 1e-6) << s << " " << m;
+            EXPECT_NEAR(sys.tables.centTable(s, m), expected, 1e-6) << s << " " << m;
+        }
+    }
+}
+
+// Degrees of an exported scale and mapping: for each string, the key of its natural maps to a
+// degree whose pitch, from the lowest string's C, is the string's.
+struct Exported {
+    test::SclPitches scale;
+    std::vector<std::string> keys; // keys 45..88
+    double pitchOf(int s, double base) const {
+        const std::string& k = keys.at(static_cast<std::size_t>(test::naturalOf(s).midiKey() - 45));
+        return base + scale.at(std::stoi(k));
+    }
+};
+Exported reread(const ScalaFiles& files) {
+    Exported e{test::parseSclText(files.scl), {}};
+    std::istringstream kbm(files.kbm);
+    std::vector<std::string> values;
+    for (std::string line; std::getline(kbm, line);)
+        if (!line.empty() && line[0] != '!') values.push_back(line);
+    e.keys.assign(values.begin() + 7, values.end());
+    return e;
+}
+
+// 100, 159 (the division Yarman 79 and 80 are drawn from) and 160 equal steps load: every
+// string steps one degree per position from the degree nearest its natural; their export gives
+// every string its pitch back. 161 steps are refused by the reader, and a finer scale given
+// directly is refused in the musician's terms.
+TEST(PitchSystems, ScalesOfUpTo160DegreesLoadAndExport) {
     test::TempDir temp;
-    const std::filesystem::path& dir = temp.path();
-    std::string text = "160 equal\n160\n";
-    for (int k = 1; k < 160; ++k)
-        text += std::to_string(1200.0 * k / 160) + "\n";
-    std::ofstream(dir / "160.scl") << text << "2/1\n";
-    EXPECT_THAT([&] { findSystem(kProgram, (dir / "160.scl").string(), names()); },
-                testing::ThrowsMessage<std::runtime_error>(
-                    testing::HasSubstr("160.scl: 160 perdeli bu sistem çalgıya sığmıyor")));
+    for (int n : {100, 159, 160}) {
+        SCOPED_TRACE(n);
+        const std::filesystem::path file = temp.path() / (std::to_string(n) + ".scl");
+        std::ofstream(file) << test::equalScaleText(n);
+        const test::SclPitches scale = test::readScl(file.string());
+        const PitchSystem sys = findSystem(kProgram, file.string(), names());
+        std::array<std::int16_t, kStringCount + 1> top{};
+        for (int s = 1; s <= kStringCount; ++s) {
+            const auto i = static_cast<std::size_t>(s);
+            top[i] = sys.mandalMax[i];
+            for (int m = sys.mandalMin[i]; m <= sys.mandalMax[i]; ++m) {
+                ASSERT_NEAR(sys.tables.centTable(s, m), oneDegreePerPosition(scale, s, m), 1e-6)
+                    << s << " " << m;
+            }
+        }
+        const StringCents cents = soundingCents(sys.tables, top, {});
+        const Exported back = reread(exportScala(cents, "x", "x"));
+        for (int s = 1; s <= kStringCount; ++s) {
+            EXPECT_NEAR(back.pitchOf(s, -2400), cents[static_cast<std::size_t>(s)], 1e-5) << s;
+        }
+    }
+    std::ofstream(temp.path() / "161.scl") << test::equalScaleText(161);
+    EXPECT_THAT([&] { findSystem(kProgram, (temp.path() / "161.scl").string(), names()); },
+                testing::ThrowsMessage<FormatError>(testing::HasSubstr("161.scl")));
+    Scale fine;
+    for (int k = 0; k < 200; ++k)
+        fine.steps.push_back(6.0 * k);
+    fine.period = 1200;
+    EXPECT_THAT([&] { PitchSystem("200", "200.scl", fine, 0, names()); },
+                testing::ThrowsMessage<std::runtime_error>(testing::HasSubstr(
+                    "200.scl: bu sistemin oktavında 200 perde var; çalgı oktavda en çok 160")));
     EXPECT_THROW(findSystem(kProgram, "Yarman 81", names()), std::runtime_error);
+}
+
+// Pitches within a thousandth of a cent are one degree of the export, wherever the strings lie;
+// two thousandths apart they stay two.
+TEST(TuningExport, PitchesWithinAThousandthOfACentAreOneDegree) {
+    StringCents cents{};
+    for (int s = 1; s <= kStringCount; ++s)
+        cents[static_cast<std::size_t>(s)] = test::naturalOf(s).cents();
+    cents[12] += 0.0004; // A4
+    cents[5] += 0.0009;  // A5
+    cents[26] += 0.002;  // A2
+    const Exported back = reread(exportScala(cents, "x", "x"));
+    EXPECT_EQ(back.scale.size(), 8); // C D E F G A A+0.002 B
+    for (int s = 1; s <= kStringCount; ++s) {
+        EXPECT_NEAR(back.pitchOf(s, -2400), cents[static_cast<std::size_t>(s)], 1e-3) << s;
+    }
+    const std::size_t a4 = static_cast<std::size_t>(test::naturalOf(12).midiKey() - 45);
+    const std::size_t a5 = static_cast<std::size_t>(test::naturalOf(5).midiKey() - 45);
+    const std::size_t a3 = static_cast<std::size_t>(test::naturalOf(19).midiKey() - 45);
+    EXPECT_EQ(std::stoi(back.keys[a5]) - std::stoi(back.keys[a4]), 8);
+    EXPECT_EQ(std::stoi(back.keys[a4]) - std::stoi(back.keys[a3]), 8);
 }
 
 // A keyboard mapping beside the scale says which degree is C4: key 60 on step 2.

@@ -11,6 +11,7 @@
 
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
+#include "sound/patched_sample.h"
 #include "sound/sound_test_support.h"
 #include "support/golden.h"
 #include "systems/degree_names.h"
@@ -36,7 +37,7 @@ TEST(BundledPitchTable, IsTheApprovedTable) {
             out << ' ' << t.mandalMark(s, m) << '=' << t.centTable(s, m);
         out << '\n';
     }
-    for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+    for (int d = kFileDegreeLow; d <= kFileDegreeHigh; ++d) {
         const DegreeRecord& r = t.degreeTable(d);
         out << "derece " << d << ": " << r.cent << " '" << r.ad << "' " << r.tel2 << '/'
             << r.mandal2 << ' ' << r.tel1 << '/' << r.mandal1 << ' ' << r.tel3 << '/' << r.mandal3
@@ -45,6 +46,35 @@ TEST(BundledPitchTable, IsTheApprovedTable) {
     test::expectGolden("tools/dizek.txt", out.str());
     EXPECT_EQ(t.degreeName(17, 0), t.degreeTable(0).ad);
     EXPECT_EQ(t.degreeName(12, 0), t.degreeTable(59).ad);
+}
+
+// The sample rate each bundled sample is patched to at every position of the bundled table: the
+// approved rates were worked out apart from the program, from Dizek.txt with the long strings'
+// cents in single precision as the table once kept them, so that the sound of the bundled
+// default stays what it was now that the table keeps double precision.
+TEST(BundledPitchTable, PatchedSamplesKeepTheirRates) {
+    const std::filesystem::path program(ZEMBERA_PROGRAM_DIR);
+    const PitchTables tables = tablo_oku_txt(program);
+    std::array<std::string, 27> names;
+    for (const auto& entry : std::filesystem::directory_iterator(program / "wavs")) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() > 10 && name[2] == '_' && name.ends_with(".wav"))
+            names[static_cast<std::size_t>(std::stoi(name.substr(0, 2)))] = name;
+    }
+    const std::array<float, 27> noTuning{};
+    const PatchedSampleSource source{program / "wavs", names, tables, noTuning};
+    std::ostringstream out;
+    for (int s = 1; s <= kStringCount; ++s) {
+        out << "tel " << s << ":";
+        for (int m = mandalMinOf(s); m <= mandalMaxOf(s); ++m) {
+            const SoundImagePtr image = patchedSampleImage(source, s, m);
+            ASSERT_TRUE(image) << s << " " << m;
+            const std::uint8_t* rate = image->data() + 24;
+            out << ' ' << (rate[0] | rate[1] << 8 | rate[2] << 16 | std::uint32_t{rate[3]} << 24);
+        }
+        out << '\n';
+    }
+    test::expectGolden("tools/patched_rates.txt", out.str());
 }
 
 const char* const kNames = "commas\tC4\tC5\tC6\n"
