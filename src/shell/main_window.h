@@ -31,7 +31,9 @@ class QScrollBar;
 namespace zembera {
 
 class CanvasWidget;
+class PopupLists;
 class PressEndingMessages;
+class StatusFrame;
 
 inline constexpr const char* kCloseQuestion = "Bu proğramı kapatmak istiyormusunuz ?";
 inline constexpr const char* kWindowCaption = "Z E M B E R A";
@@ -127,6 +129,8 @@ class MainWindow : public QWidget, public InstrumentView {
 
     // Writing the melody or the recording to a sound file (render_controls.cpp).
     RenderControls& renderControls() { return *renders_; }
+    // What is loaded and whether sound reaches a device, in the frame beside the octave frame.
+    StatusFrame& status() { return *status_; }
 
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
@@ -166,6 +170,8 @@ class MainWindow : public QWidget, public InstrumentView {
     std::unique_ptr<FilesControls> files_;
     std::unique_ptr<SystemControls> systems_;
     std::unique_ptr<RenderControls> renders_;
+    std::unique_ptr<StatusFrame> status_;
+    PopupLists* popups_ = nullptr; // owned by the window
     bool sessionEnding_ = false;
 };
 
