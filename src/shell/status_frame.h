@@ -15,7 +15,7 @@ class QLabel;
 
 namespace zembera {
 
-inline constexpr const char* kNoSoundDeviceLine = "ses aygıtı yok";
+inline constexpr const char* kNoSoundDeviceLine = "ses yok";
 inline constexpr const char* kNoSoundDeviceHint =
     "Ses aygıtı bulunamadı: ZEMBERA sessiz çalıyor. Ezgi ve kayıt yine WAV düğmesiyle ses "
     "dosyasına yazılabilir.";
