@@ -12,6 +12,7 @@
 #include "shell/program_main.h"
 #include "shell/render_command.h"
 #include "shell/system_switch.h"
+#include "shell/window_scale.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--render") == 0) {
@@ -32,5 +33,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--rapor") == 0) {
         return zembera::runReport(zembera::programFolder(argv[0]));
     }
+    // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first.
+    zembera::applyRememberedWindowScale(*zembera::userSettings());
     return zembera::runWindowProgram(argc, argv);
 }

@@ -27,6 +27,7 @@
 #include "shell/control_hints.h"
 #include "shell/press_ending_messages.h"
 #include "shell/status_frame.h"
+#include "shell/window_scale.h"
 #include "shell/wrapping_check_box.h"
 
 namespace zembera {
@@ -129,6 +130,8 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     status_->setSystem(systems_->list->currentText());
     connect(systems_->list, &QComboBox::currentTextChanged, this,
             [this](const QString& name) { status_->setSystem(name); });
+    // Below the pitch-system controls, left of the instrument's slanted edge.
+    scaleChoice = addScaleChoice(instrumentPicture, 2, 350, userSettings(), messages_);
     giveControlHints(*this);
 }
 

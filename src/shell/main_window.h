@@ -20,6 +20,7 @@
 #include "tuning/tuning_handlers.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -102,7 +103,8 @@ class MainWindow : public QWidget, public InstrumentView {
     QGroupBox* melodyFrame = nullptr;
     QGroupBox* emptyFrame = nullptr;
     QGroupBox* octaveFrame = nullptr;
-    QImage glyphSheet; // the glyph sheet of the staff, never shown
+    QComboBox* scaleChoice = nullptr; // "Büyüt"
+    QImage glyphSheet;                // the glyph sheet of the staff, never shown
 
     void mandalLabelsCheckClick();
     void detailCheckClick();

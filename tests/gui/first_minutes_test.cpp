@@ -3,6 +3,7 @@
 // what is loaded and when no sound device plays, and the file dialogs speak Turkish where their
 // files are.
 
+#include <QAbstractItemView>
 #include <QAbstractProxyModel>
 #include <QComboBox>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include "shell/system_controls.h"
 #include "shell/turkish_file_dialog.h"
 #include "shell/turkish_translation.h"
+#include "shell/window_scale.h"
 #include "window_fixture.h"
 
 namespace zembera {
@@ -246,6 +248,42 @@ TEST_F(FirstMinutes, FileDialogsAreTurkishAndOpenWhereTheirFilesAre) {
         for (const QString& word : words)
             EXPECT_FALSE(word.contains(english)) << word.toStdString();
     EXPECT_GT(words.size(), 3);
+}
+
+// "Büyüt" chosen with the mouse is remembered and told to take effect at the next start, where it
+// becomes Qt's scale factor unless the user set one.
+TEST_F(FirstMinutes, ScaleChoiceIsRememberedForTheNextStart) {
+    QComboBox* choice = window->scaleChoice;
+    ASSERT_EQ(choice->currentText(), QStringLiteral("1×"));
+    QTest::mouseClick(choice, Qt::LeftButton);
+    QAbstractItemView* popup = choice->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup->window()));
+    // The list ignores a release right after it opened (the release of the opening click).
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QPoint item(8, popup->visualRect(choice->model()->index(2, 0)).center().y());
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, item);
+    EXPECT_EQ(choice->currentText(), QStringLiteral("2×"));
+    QTRY_COMPARE(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], kScaleAtNextStart);
+    EXPECT_EQ(rememberedWindowScale(*userSettings()), 2.0);
+
+    const QByteArray before = qgetenv("QT_SCALE_FACTOR");
+    qunsetenv("QT_SCALE_FACTOR");
+    EXPECT_TRUE(applyRememberedWindowScale(*userSettings()));
+    EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), QByteArray("2"));
+    qputenv("QT_SCALE_FACTOR", "1.25"); // the user's own
+    EXPECT_FALSE(applyRememberedWindowScale(*userSettings()));
+    EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), QByteArray("1.25"));
+    if (before.isNull())
+        qunsetenv("QT_SCALE_FACTOR");
+    else
+        qputenv("QT_SCALE_FACTOR", before);
+
+    rememberWindowScale(*userSettings(), 1.5);
+    EXPECT_EQ(rememberedWindowScale(*userSettings()), 1.5);
+    userSettings()->setValue(QStringLiteral("pencere/buyut"), 7); // not a choice
+    EXPECT_EQ(rememberedWindowScale(*userSettings()), 1.0);
+    userSettings()->clear();
 }
 
 } // namespace
