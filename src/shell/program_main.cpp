@@ -1,6 +1,7 @@
 #include "shell/program_main.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
@@ -99,9 +100,10 @@ int runWindowProgram(int argc, char** argv) {
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
     QTimer housekeeping;
-    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device] {
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
         sound.pump();
         window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
+        window.status().setMidi(midi.status->text());
     });
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.

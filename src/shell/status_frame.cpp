@@ -8,8 +8,9 @@ namespace zembera {
 namespace {
 
 constexpr int kLineLeft = 4;
-constexpr int kLineTop = 5;
-constexpr int kLineHeight = 14;
+constexpr int kLineTop = 4;
+constexpr int kLineHeight = 11;
+constexpr int kSoundLine = 3;
 constexpr int kLinePixelSize = 9;
 
 } // namespace
@@ -21,7 +22,7 @@ bool soundDeviceMissing(const std::string& driver) {
 StatusFrame::StatusFrame(QGroupBox* frame) : frame_(frame) {
     QFont small = frame->font();
     small.setPixelSize(kLinePixelSize);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         lines_[i] = new QLabel(frame);
         lines_[i]->setObjectName(QStringLiteral("durum%1").arg(i + 1));
         lines_[i]->setFont(small);
@@ -30,7 +31,8 @@ StatusFrame::StatusFrame(QGroupBox* frame) : frame_(frame) {
     }
     setSystem(QString());
     setMakam(QString());
-    show(2, QStringLiteral("ses: —")); // until the program tells which device plays
+    setMidi(QString());
+    show(kSoundLine, QStringLiteral("ses: —")); // until the program tells which device plays
 }
 
 void StatusFrame::show(int i, const QString& text) {
@@ -43,7 +45,7 @@ void StatusFrame::show(int i, const QString& text) {
 }
 
 QString StatusFrame::fullText() const {
-    QString text = full_[0] + "\n" + full_[1] + "\n" + full_[2];
+    QString text = full_[0] + "\n" + full_[1] + "\n" + full_[2] + "\n" + full_[3];
     if (soundMissing_) text += "\n" + QString::fromUtf8(kNoSoundDeviceHint);
     return text;
 }
@@ -56,14 +58,19 @@ void StatusFrame::setMakam(const QString& name) {
     show(1, QStringLiteral("makam: ") + (name.isEmpty() ? QStringLiteral("—") : name));
 }
 
+void StatusFrame::setMidi(const QString& state) {
+    show(2, state.isEmpty() ? QStringLiteral("MIDI: —") : state);
+}
+
 void StatusFrame::setSoundDriver(const std::string& driver) {
     if (driverKnown_ && driver == driver_) return; // asked again and again while running
     driverKnown_ = true;
     driver_ = driver;
     soundMissing_ = soundDeviceMissing(driver);
-    lines_[2]->setStyleSheet(soundMissing_ ? QStringLiteral("color: #c00000;") : QString());
-    show(2, soundMissing_ ? QString::fromUtf8(kNoSoundDeviceLine)
-                          : QStringLiteral("ses: ") + QString::fromStdString(driver));
+    lines_[kSoundLine]->setStyleSheet(soundMissing_ ? QStringLiteral("color: #c00000;")
+                                                    : QString());
+    show(kSoundLine, soundMissing_ ? QString::fromUtf8(kNoSoundDeviceLine)
+                                   : QStringLiteral("ses: ") + QString::fromStdString(driver));
 }
 
 } // namespace zembera

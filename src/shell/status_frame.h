@@ -1,9 +1,9 @@
 #pragma once
-// The small frame between the key help and the octave frame: three short lines of what is loaded
-// (the pitch system, the makam) and whether sound reaches a device. Without an audio device the
-// program plays silently; the third line says so in red, and its hint tells that the WAV button
-// still writes sound files. The frame is narrow: a line too long ends in "…", and the frame's
-// hint holds every line in full.
+// The small frame between the key help and the octave frame: four short lines of what is loaded
+// (the pitch system, the makam), what the MIDI input does and whether sound reaches a device.
+// Without an audio device the program plays silently; the last line says so in red, and its hint
+// tells that the WAV button still writes sound files. The frame is narrow: a line too long ends in
+// "…", and the frame's hint holds every line in full.
 //
 // Thread: UI thread only.
 
@@ -30,6 +30,8 @@ class StatusFrame {
 
     void setSystem(const QString& name);
     void setMakam(const QString& name);
+    // The one-line state of the MIDI control ("MIDI yok: …", the port listened to).
+    void setMidi(const QString& state);
     void setSoundDriver(const std::string& driver);
 
     bool soundMissing() const { return soundMissing_; }
@@ -41,8 +43,8 @@ class StatusFrame {
     void show(int i, const QString& text);
 
     QGroupBox* frame_;
-    QLabel* lines_[3]{};
-    QString full_[3];
+    QLabel* lines_[4]{};
+    QString full_[4];
     bool soundMissing_ = false;
     bool driverKnown_ = false;
     std::string driver_;

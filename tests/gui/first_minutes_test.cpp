@@ -181,14 +181,17 @@ TEST_F(FirstMinutes, StatusFrameTellsWhatIsLoadedAndWhenNothingSounds) {
             }
         return red;
     };
+    status.setMidi(QStringLiteral("MIDI yok: ALSA sıralayıcısı yok"));
+    EXPECT_TRUE(status.line(2)->text().startsWith(QStringLiteral("MIDI yok")));
+    EXPECT_TRUE(status.fullText().contains(QStringLiteral("MIDI yok: ALSA sıralayıcısı yok")));
     status.setSoundDriver("pulseaudio");
     EXPECT_TRUE(status.fullText().contains(QStringLiteral("ses: pulseaudio")));
-    EXPECT_TRUE(status.line(2)->text().startsWith(QStringLiteral("ses: pulse"))) << "elided";
+    EXPECT_TRUE(status.line(3)->text().startsWith(QStringLiteral("ses: pulse"))) << "elided";
     EXPECT_EQ(redPixels(), 0);
     for (const char* silent : {"dummy", ""}) {
         status.setSoundDriver(silent);
         EXPECT_TRUE(status.soundMissing());
-        EXPECT_EQ(status.line(2)->text(), QString::fromUtf8(kNoSoundDeviceLine));
+        EXPECT_EQ(status.line(3)->text(), QString::fromUtf8(kNoSoundDeviceLine));
         EXPECT_GT(redPixels(), 20);
         EXPECT_TRUE(window->emptyFrame->toolTip().contains(QStringLiteral("WAV")));
         status.setSoundDriver("disk"); // SDL's file output is heard later: a device
