@@ -35,14 +35,13 @@ bool PopupLists::closeAll() {
     return any;
 }
 
-// Whether a press on `watched` lies outside every open list and its opener.
+// Whether a press on `watched` lies outside every open list.
 bool PopupLists::pressOutside(QObject* watched) const {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_) return false; // a dialog's own clicks
     for (const Entry& e : entries_) {
         if (!e.list || !e.list->isVisible()) continue;
         if (widget == e.list || e.list->isAncestorOf(widget)) return false;
-        if (widget == e.opener) return false;
     }
     return true;
 }
@@ -61,6 +60,13 @@ bool PopupLists::eventFilter(QObject* watched, QEvent* event) {
         // An application filter sees a key once per receiver: act on the window's own delivery.
         const bool ours = window_ && watched == window_->windowHandle();
         if (ours && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return closeAll();
+        return QObject::eventFilter(watched, event);
+    }
+    // The button of another list closes this one and opens its own.
+    for (const Entry& e : entries_) {
+        if (watched != e.opener) continue;
+        for (const Entry& other : entries_)
+            if (other.list && other.list != e.list) other.list->hide();
         return QObject::eventFilter(watched, event);
     }
     if (pressOutside(watched)) return closeAll();

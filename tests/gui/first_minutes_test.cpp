@@ -96,6 +96,12 @@ TEST_F(FirstMinutes, FileListsCloseWithoutLoading) {
     settleRelease();
     EXPECT_TRUE(sounded()) << "the keyboard plays again";
 
+    // One list's button closes the other list and opens its own.
+    click(window->open_ses_buton);
+    click(window->open_buton);
+    EXPECT_FALSE(window->melodyList->isVisible());
+    EXPECT_TRUE(window->makamList->isVisible());
+
     click(window->open_buton);
     chooseListEntry(window->makamList, QStringLiteral("rast.mkm"));
     EXPECT_FALSE(window->makamList->isVisible());
