@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("zembera-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(temp);
     setenv("TMPDIR", temp.c_str(), 1);
+    // Settings the window remembers go there too, never to the user's own.
+    setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     std::error_code ignored;

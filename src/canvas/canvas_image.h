@@ -8,6 +8,13 @@
 // (the one text is printed at) to the end point, the second corner and the centre.
 //
 // Text needs a QGuiApplication (its font database); all other primitives work without one.
+//
+// On a screen of a higher device pixel ratio the same drawing is made a second time at that
+// resolution (the device image): lines, boxes, circles and fills cover the device pixels of their
+// logical pixels with pens as much wider, and text is set in a font as much larger, so it is sharp
+// rather than an enlarged picture. Only the glyph copies (andCopy) are enlarged, from their
+// logical sheet. Pixel reads and flood fill borders are the logical image's; at scale 1 there is no
+// device image and nothing changes.
 
 #include <QImage>
 #include <QPoint>
@@ -25,6 +32,11 @@ class CanvasImage {
     CanvasImage(int width, int height, QRgb backColor = qRgb(255, 255, 255));
 
     const QImage& image() const { return image_; }
+    // Draws from now on also at `scale` device pixels per pixel (1 for none). Clears the image.
+    void setDeviceScale(double scale);
+    double deviceScale() const { return scale_; }
+    // The drawing at device resolution, its device pixel ratio set; the logical image at scale 1.
+    const QImage& deviceImage() const { return scale_ == 1.0 ? image_ : device_; }
     int width() const { return image_.width(); }
     int height() const { return image_.height(); }
     QRgb pixel(int x, int y) const { return image_.pixel(x, y); }
@@ -92,13 +104,30 @@ class CanvasImage {
     static constexpr int kDotsPerInch = 96;
 
   private:
+    // One image the primitives draw into, at `scale` of its pixels per logical pixel. The logical
+    // image has scale 1, where every mapping below is the identity.
+    struct Surface {
+        QImage& image;
+        double scale;
+        int centre(int p) const; // the device pixel at the centre of logical pixel p
+        int first(int p) const;  // the first and last device pixels of logical pixel p
+        int last(int p) const;
+        int length(int n) const; // n logical pixels, at least 1
+    };
+    Surface logical() { return {image_, 1.0}; }
+    template <typename Draw> void onEachSurface(Draw draw);
+
     void allocate(int width, int height);
-    void setPixel(int x, int y, QRgb color);
-    void stamp(int x, int y, QRgb color); // one pen position of the current line width
-    void strokeLine(int x1, int y1, int x2, int y2, QRgb color);
-    void fillSpan(int y, int xFrom, int xTo, QRgb color);
+    static void stamp(Surface s, int x, int y, int pen, QRgb color); // one square pen position
+    static void strokeLine(Surface s, int x1, int y1, int x2, int y2, int pen, QRgb color);
+    static void fillSpan(Surface s, int y, int xFrom, int xTo, QRgb color);
+    static void fillRect(Surface s, int left, int top, int right, int bottom, QRgb color);
+    void floodFill(Surface s, int seedX, int seedY, QRgb border);
+    void printOn(Surface s, const QString& text) const;
 
     QImage image_;
+    QImage device_; // null at scale 1
+    double scale_ = 1.0;
     QRgb backColor_;
     QRgb foreColor_ = qRgb(0, 0, 0);
     QRgb fillColor_ = qRgb(0, 0, 0);

@@ -18,6 +18,9 @@ int buttonValue(Qt::MouseButtons buttons) {
 
 CanvasWidget::CanvasWidget(int width, int height, QRgb backColor, QWidget* parent)
     : QWidget(parent), canvas_(width, height, backColor) {
+    // Drawn at the screen's resolution as well, so that it is sharp there (QT_SCALE_FACTOR=2,
+    // a high-density screen); nothing is drawn yet.
+    canvas_.setDeviceScale(devicePixelRatioF());
     resize(width, height);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -28,7 +31,8 @@ void CanvasWidget::syncSize() {
 
 void CanvasWidget::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.drawImage(0, 0, canvas_.image());
+    // The device image carries its pixel ratio: it covers the widget's logical size.
+    painter.drawImage(0, 0, canvas_.deviceImage());
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {

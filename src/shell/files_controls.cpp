@@ -21,6 +21,8 @@
 #include "scores/score_file.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
+#include "shell/popup_lists.h"
+#include "shell/status_frame.h"
 
 namespace zembera {
 namespace {
@@ -222,6 +224,11 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_->view->setRecordLamp(false);
     files_->view->setReplayLamp(false);
 
+    // The lists close on Escape, a click elsewhere or a second click of their button.
+    popups_ = new PopupLists(this, [this] { giveFocusToInstrument(); });
+    popups_->add(makamList, open_buton);
+    popups_->add(melodyList, open_ses_buton);
+
     connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
     connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
     connect(makamList, &QListWidget::itemClicked, this,
@@ -250,11 +257,13 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
 }
 
 void MainWindow::open_buton_Click() {
+    if (popups_->closeIfOpen(makamList)) return;
     files_->makam->open_buton_Click();
 }
 
 void MainWindow::makamListClick(const QString& fileName) {
     files_->makam->makamListClick(fileName.toStdString());
+    status_->setMakam(makamNameBox->text());
 }
 
 void MainWindow::save_buton_Click() {
@@ -278,6 +287,7 @@ void MainWindow::stop_buton_Click() {
 }
 
 void MainWindow::open_ses_buton_Click() {
+    if (popups_->closeIfOpen(melodyList)) return;
     files_->melody->open_ses_buton_Click();
 }
 

@@ -11,6 +11,7 @@
 #include "shell/program_main.h"
 #include "shell/render_command.h"
 #include "shell/system_switch.h"
+#include "shell/window_scale.h"
 
 int main(int argc, char** argv) {
     using zembera::Command;
@@ -38,5 +39,7 @@ int main(int argc, char** argv) {
     case Command::Mode::window:
         break;
     }
+    // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first.
+    zembera::applyRememberedWindowScale(*zembera::userSettings());
     return zembera::runWindowProgram(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,10 @@
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
 #include "shell/canvas_widget.h"
+#include "shell/control_hints.h"
 #include "shell/press_ending_messages.h"
+#include "shell/status_frame.h"
+#include "shell/window_scale.h"
 #include "shell/wrapping_check_box.h"
 
 namespace zembera {
@@ -123,6 +127,12 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     connectFilesControls(sound);
     systems_ = std::make_unique<SystemControls>(*this, messages_, instrumentPicture, 2, 294);
     renders_ = std::make_unique<RenderControls>(*this, messages_);
+    status_->setSystem(systems_->list->currentText());
+    connect(systems_->list, &QComboBox::currentTextChanged, this,
+            [this](const QString& name) { status_->setSystem(name); });
+    // Below the pitch-system controls, left of the instrument's slanted edge.
+    scaleChoice = addScaleChoice(instrumentPicture, 2, 350, userSettings(), messages_);
+    giveControlHints(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -149,6 +159,7 @@ void MainWindow::buildTopRow() {
 
     emptyFrame = frame(this, "", "emptyFrame");
     place(emptyFrame, layout_.emptyFrame);
+    status_ = std::make_unique<StatusFrame>(emptyFrame);
 
     octaveFrame = frame(this, "oktav", "octaveFrame");
     place(octaveFrame, layout_.octaveFrame);
@@ -313,14 +324,15 @@ void MainWindow::connectHandlers() {
     connect(detailCheck, &QCheckBox::clicked, this, [this] { detailCheckClick(); });
     connect(tempoBar, &QScrollBar::valueChanged, this, [this] { tempoBarChange(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { exitButtonClick(); });
-    makamNameBox->installEventFilter(this);
+    for (QLineEdit* box : {makamNameBox, melodyNameBox, degreeShiftBox})
+        box->installEventFilter(this);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // While the makam name is typed the letter keys must not play.
-    if (watched == makamNameBox && event->type() == QEvent::FocusIn)
+    // While a name or a number is typed into a box the letter keys must not play.
+    if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::FocusIn)
         program_.instrument.nameFieldFocused = true;
-    if (watched == makamNameBox && event->type() == QEvent::FocusOut)
+    if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::FocusOut)
         program_.instrument.nameFieldFocused = false;
     return QWidget::eventFilter(watched, event);
 }

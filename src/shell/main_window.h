@@ -20,6 +20,7 @@
 #include "tuning/tuning_handlers.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -31,7 +32,9 @@ class QScrollBar;
 namespace zembera {
 
 class CanvasWidget;
+class PopupLists;
 class PressEndingMessages;
+class StatusFrame;
 
 inline constexpr const char* kCloseQuestion = "Bu proğramı kapatmak istiyormusunuz ?";
 inline constexpr const char* kWindowCaption = "Z E M B E R A";
@@ -100,7 +103,8 @@ class MainWindow : public QWidget, public InstrumentView {
     QGroupBox* melodyFrame = nullptr;
     QGroupBox* emptyFrame = nullptr;
     QGroupBox* octaveFrame = nullptr;
-    QImage glyphSheet; // the glyph sheet of the staff, never shown
+    QComboBox* scaleChoice = nullptr; // "Büyüt"
+    QImage glyphSheet;                // the glyph sheet of the staff, never shown
 
     void mandalLabelsCheckClick();
     void detailCheckClick();
@@ -127,6 +131,8 @@ class MainWindow : public QWidget, public InstrumentView {
 
     // Writing the melody or the recording to a sound file (render_controls.cpp).
     RenderControls& renderControls() { return *renders_; }
+    // What is loaded and whether sound reaches a device, in the frame beside the octave frame.
+    StatusFrame& status() { return *status_; }
 
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
@@ -166,6 +172,8 @@ class MainWindow : public QWidget, public InstrumentView {
     std::unique_ptr<FilesControls> files_;
     std::unique_ptr<SystemControls> systems_;
     std::unique_ptr<RenderControls> renders_;
+    std::unique_ptr<StatusFrame> status_;
+    PopupLists* popups_ = nullptr; // owned by the window
     bool sessionEnding_ = false;
 };
 

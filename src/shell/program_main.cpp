@@ -1,6 +1,7 @@
 #include "shell/program_main.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QStandardPaths>
 #include <QTimer>
 #include <chrono>
@@ -20,6 +21,7 @@
 #include "shell/sound_output_adapter.h"
 #include "shell/splash_window.h"
 #include "shell/startup_loader.h"
+#include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
 #include "shell/x11_auto_repeat.h"
 #include "sound/sdl_backend.h"
@@ -66,7 +68,9 @@ int runWindowProgram(int argc, char** argv) {
         messages.show(*loaded.fatal);
         return 1;
     }
-    SoundService sound(std::make_unique<SdlBackend>());
+    auto backend = std::make_unique<SdlBackend>();
+    const SdlBackend& device = *backend;
+    SoundService sound(std::move(backend));
     SoundOutputAdapter adapter(sound);
     // Every note also goes out as MPE while that output is switched on in the MIDI control.
     LoadedProgram& program = *loaded.program;
@@ -77,6 +81,7 @@ int runWindowProgram(int argc, char** argv) {
         [&sound](const std::string& alias) { return sound.aliasSounding(alias); }});
     MainWindow window(program, output, messages);
     messages.setParent(&window);
+    window.status().setSoundDriver(device.driverName());
 
     KeyHook keys(
         &window, [&window](int key) { window.player().Form_KeyDown(key); },
@@ -95,7 +100,11 @@ int runWindowProgram(int argc, char** argv) {
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
     QTimer housekeeping;
-    QObject::connect(&housekeeping, &QTimer::timeout, [&sound] { sound.pump(); });
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
+        sound.pump();
+        window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
+        window.status().setMidi(midi.status->text());
+    });
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.
     QTimer mpeEnds;

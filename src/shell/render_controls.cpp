@@ -1,6 +1,5 @@
 #include "shell/render_controls.h"
 
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +15,7 @@
 #include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "shell/main_window.h"
+#include "shell/turkish_file_dialog.h"
 
 namespace zembera {
 namespace {
@@ -43,9 +43,8 @@ RenderControls::RenderControls(MainWindow& window, MessageService& messages)
     menu->addAction(QStringLiteral("Kaydı ses dosyasına yaz"), [this] { renderRecording(); });
     button_->setMenu(menu);
     askOutputFile = [this](const QString& suggested) {
-        return QFileDialog::getSaveFileName(&w_, QStringLiteral("Ses dosyası olarak kaydet"),
-                                            suggested,
-                                            QStringLiteral("Ses dosyaları (*.wav *.flac)"));
+        return askSaveFileName(&w_, QStringLiteral("Ses dosyası olarak kaydet"), suggested,
+                               QStringLiteral("Ses dosyaları (*.wav *.flac)"));
     };
 }
 

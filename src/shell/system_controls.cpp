@@ -1,7 +1,6 @@
 #include "shell/system_controls.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +12,7 @@
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
 #include "shell/system_switch.h"
+#include "shell/turkish_file_dialog.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"
 #include "tuning/pitch_levels.h"
@@ -195,17 +195,21 @@ void SystemControls::redrawWindow() {
 }
 
 void SystemControls::askOpen() {
-    const QString file =
-        QFileDialog::getOpenFileName(&window_, QString::fromUtf8("Scala dosyası aç"), QString(),
-                                     QString::fromUtf8("Scala dizileri (*.scl)"));
+    // Opens in the folder of the bundled systems, where the Scala files are.
+    const std::filesystem::path folder = window_.program().programFolder / systems::kSystemsFolder;
+    const QString file = askOpenFileName(&window_, QString::fromUtf8("Scala dosyası aç"),
+                                         QString::fromStdString(folder.string()),
+                                         QString::fromUtf8("Scala dizileri (*.scl)"));
     if (!file.isEmpty()) openScale(file.toStdString());
     window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
 }
 
 void SystemControls::askExport() {
-    QString file = QFileDialog::getSaveFileName(&window_, QString::fromUtf8("Tellerin sesini ver"),
-                                                QStringLiteral("zembera.scl"),
-                                                QString::fromUtf8("Scala dizileri (*.scl)"));
+    // Suggested in the user's folder, where the program's own files are saved.
+    const std::filesystem::path suggested = window_.program().folders.user / "zembera.scl";
+    QString file = askSaveFileName(&window_, QString::fromUtf8("Tellerin sesini ver"),
+                                   QString::fromStdString(suggested.string()),
+                                   QString::fromUtf8("Scala dizileri (*.scl)"));
     if (!file.isEmpty()) {
         std::filesystem::path stem = file.toStdString();
         stem.replace_extension();
