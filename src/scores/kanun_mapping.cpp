@@ -31,6 +31,7 @@ PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
                                      ? cents(shifted, 0) - cents(kMiddleCString, 0)
                                      : 0.0;
     PlacedScore placed;
+    placed.placesAreLines = score.placesAreLines;
     double onset = 0;
     int chordStart = -1; // the first note of the chord being placed
     for (const ScoreNote& n : score.notes) {

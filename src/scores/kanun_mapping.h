@@ -62,6 +62,7 @@ struct PlacedScore {
     int octaveMovedCount = 0;   // notes moved by octaves
     int chordNotes = 0;         // further chord notes sounding with their chord
     int droppedChordNotes = 0;  // chord notes left out
+    bool placesAreLines = false; // `measure` holds lines of the file (SymbTr)
 };
 
 // The string of a written natural (diatonic index from C4) before any octave move.

@@ -32,8 +32,8 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
     if (placed.worstIndex >= 0) {
         const PlacedNote& worst = placed.notes[static_cast<std::size_t>(placed.worstIndex)];
         report += ", en büyük sapma " + centsText(placed.worstErrorCents) + " sent (nota " +
-                  std::to_string(placed.worstIndex + 1) + ", ölçü " +
-                  std::to_string(worst.measure) + ")";
+                  std::to_string(placed.worstIndex + 1) + ", " +
+                  placeText(worst.measure, placed.placesAreLines) + ")";
     }
     if (placed.octaveMovedCount > 0)
         report += "\n" + std::to_string(placed.octaveMovedCount) +

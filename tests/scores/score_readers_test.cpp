@@ -197,15 +197,21 @@ const PitchTables& commaTables() {
 }
 
 ScoreNote note(int step, int octave, double commas, double ms = 1000) {
-    return {.step = step,
-            .octave = octave,
-            .cents = pitchCents(step, octave, commas),
-            .beats = ms / 1000,
-            .ms = ms};
+    ScoreNote n;
+    n.step = step;
+    n.octave = octave;
+    n.cents = pitchCents(step, octave, commas);
+    n.beats = ms / 1000;
+    n.ms = ms;
+    return n;
 }
 
 ScoreNote rest(double ms) {
-    return {.rest = true, .beats = ms / 1000, .ms = ms};
+    ScoreNote n;
+    n.rest = true;
+    n.beats = ms / 1000;
+    n.ms = ms;
+    return n;
 }
 
 // The placed notes, the totals and the mandal plan as shown, as lines of an approved dump.
