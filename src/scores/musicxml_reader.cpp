@@ -24,9 +24,9 @@ constexpr double kEpsilon = 1e-6;
 // A key signature's alteration of one step, as written.
 struct KeyStep {
     bool set = false;
-    double alter = 0;       // <key-alter>, or ±1 from <fifths>
+    double alter = 0; // <key-alter>, or ±1 from <fifths>
     bool fromFifths = false;
-    std::string glyph;      // <key-accidental>, or the sign <fifths> stands for
+    std::string glyph; // <key-accidental>, or the sign <fifths> stands for
 };
 using KeySignature = std::array<KeyStep, 7>;
 
@@ -56,7 +56,7 @@ struct RawNote {
     bool tieStop = false;
     std::string voice;
     Ornament ornament = Ornament::none;
-    bool below = false;       // the ornament's first neighbour is the lower one
+    bool below = false;         // the ornament's first neighbour is the lower one
     std::string neighbourGlyph; // <accidental-mark> of the ornament
     int tremoloMarks = 0;
     // Filled in as the note is placed in its measure.
@@ -129,7 +129,8 @@ std::optional<double> glyphSemitones(const std::string& glyph) {
 bool turkishOnlyGlyph(const std::string& glyph) {
     return glyph.rfind("slash-", 0) == 0 || glyph == "double-slash-flat" ||
            ((glyph.rfind("flat-", 0) == 0 || glyph.rfind("sharp-", 0) == 0) &&
-            glyph.size() == glyph.find('-') + 2 && std::isdigit(static_cast<unsigned char>(glyph.back())));
+            glyph.size() == glyph.find('-') + 2 &&
+            std::isdigit(static_cast<unsigned char>(glyph.back())));
 }
 
 // Equal-tempered natural of a step, in cents above C.
@@ -683,11 +684,11 @@ class Reader {
 
     // The sounding pitch of a written step, octave and alteration under the part's
     // transposition.
-    ScorePitch sounding(int step, int octave, double commas, double semitones,
-                        const Transpose& t, bool inCommas) const {
-        const double written = inCommas ? pitchCents(step, octave, commas)
-                                        : (octave - 4) * 1200.0 + equalNatural(step) +
-                                              semitones * 100;
+    ScorePitch sounding(int step, int octave, double commas, double semitones, const Transpose& t,
+                        bool inCommas) const {
+        const double written = inCommas
+                                   ? pitchCents(step, octave, commas)
+                                   : (octave - 4) * 1200.0 + equalNatural(step) + semitones * 100;
         const int diatonic = (octave - 4) * 7 + step + t.diatonic + 7 * t.octaveChange;
         ScorePitch p;
         p.octave = 4 + (diatonic >= 0 ? diatonic / 7 : -((6 - diatonic) / 7));
@@ -748,9 +749,8 @@ class Reader {
                 if (!s.rest) {
                     const KeySignature& key = part.keys[static_cast<std::size_t>(n.key)];
                     const double commas = commasOf(n, key, carried, tied);
-                    const ScorePitch p =
-                        sounding(n.step, n.octave, commas, n.alter.value_or(0), n.transpose,
-                                 inCommas);
+                    const ScorePitch p = sounding(n.step, n.octave, commas, n.alter.value_or(0),
+                                                  n.transpose, inCommas);
                     s.step = p.step;
                     s.octave = p.octave;
                     s.cents = p.cents;

@@ -53,8 +53,8 @@ std::vector<ScoreNote> placeGraceNotes(const std::vector<ScoreNote>& in, int& co
             if (!waiting.empty() && !n.chord) {
                 ScoreNote main = n;
                 const double perBeat = msPerBeatOf(main);
-                const double each =
-                    std::min(graceMs(perBeat), main.ms / (2.0 * static_cast<double>(waiting.size())));
+                const double each = std::min(graceMs(perBeat),
+                                             main.ms / (2.0 * static_cast<double>(waiting.size())));
                 for (ScoreNote& g : waiting) {
                     g = stroke(g, nullptr, each, perBeat);
                     shorten(main, each);
@@ -88,7 +88,9 @@ std::vector<ScoreNote> figure(const ScoreNote& n) {
     const double perBeat = msPerBeatOf(n);
     const double ms = n.ms;
     std::vector<ScoreNote> s;
-    auto add = [&](const ScorePitch* p, double length) { s.push_back(stroke(n, p, length, perBeat)); };
+    auto add = [&](const ScorePitch* p, double length) {
+        s.push_back(stroke(n, p, length, perBeat));
+    };
     switch (n.ornament) {
     case Ornament::trill: {
         const double group = ms / 4;

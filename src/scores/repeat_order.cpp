@@ -42,7 +42,9 @@ std::vector<int> playOrder(const std::vector<MeasureMarks>& m, std::size_t limit
             pass = 1;
         }
         returning = false;
-        const bool bracketStart = here.ending != 0 && (i == 0 || m[static_cast<std::size_t>(i - 1)].ending != here.ending);
+        const bool bracketStart =
+            here.ending != 0 &&
+            (i == 0 || m[static_cast<std::size_t>(i - 1)].ending != here.ending);
         if (bracketStart) {
             const bool plays = jumped ? lastEnding(m, i)
                                       : std::find(here.endingFor.begin(), here.endingFor.end(),

@@ -31,12 +31,12 @@ struct ScorePitch {
 // turns it into the plain notes of its figure.
 enum class Ornament {
     none,
-    trill,           // alternates with `aux`, ending on the note
-    mordent,         // the note, `aux`, the note, quickly at its start
-    lateMordent,     // the note for half its value, then `aux` and the note
-    turn,            // `aux`, the note, `aux2`, then the note
-    tremolo,         // repeated strokes of `strokeBeats` filling the note
-    glissando,       // a slide to the next note, played as the plain note
+    trill,       // alternates with `aux`, ending on the note
+    mordent,     // the note, `aux`, the note, quickly at its start
+    lateMordent, // the note for half its value, then `aux` and the note
+    turn,        // `aux`, the note, `aux2`, then the note
+    tremolo,     // repeated strokes of `strokeBeats` filling the note
+    glissando,   // a slide to the next note, played as the plain note
 };
 
 struct ScoreNote {

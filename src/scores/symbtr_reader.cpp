@@ -35,7 +35,7 @@ CodeMeaning meaningOf(long long code) {
     case 34:
     case 47: // vibrato
         return {Sound::note, O::none, false, false};
-    case 4: // glissando
+    case 4:  // glissando
     case 27: // portamento
         return {Sound::note, O::glissando, false, false};
     case 5: // tremolo: fading, swelling, plain, swell-fade, fade-swell
@@ -276,8 +276,8 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         const bool hasKoma = wholeNumber(cellOf(cells, koma53), koma);
         if (hasKoma && (koma < -1 || koma > 11 * 53)) failAt("Koma53 geçersiz");
         int step = 0, octave = 0, commas = 0;
-        if (meaning.sound == Sound::none || code == 0 || isRestName(name) || (hasKoma && koma == -1) ||
-            (name.empty() && !hasKoma)) {
+        if (meaning.sound == Sound::none || code == 0 || isRestName(name) ||
+            (hasKoma && koma == -1) || (name.empty() && !hasKoma)) {
             note.rest = true;
         } else if (parseNoteName(name, step, octave, commas)) {
             note.step = step;
