@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <tuple>
 
@@ -175,6 +176,89 @@ TEST(BadScores, EntityExpansionDoesNotBlowUp) {
     }
     bomb += "]><score-partwise><movement-title>&a9;</movement-title></score-partwise>";
     EXPECT_THROW(parseScoreBytes(bomb, "bomba.xml"), ScoreError);
+}
+
+// A stored zip archive of `entries` (name, bytes) as macOS's Archive Utility writes one: the
+// local headers give another version needed to extract and another time than the central
+// directory, which the ZIP format leaves to the central directory.
+std::string macZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+    auto crc32 = [](const std::string& data) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (const unsigned char c : data) {
+            crc ^= c;
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return ~crc;
+    };
+    auto put = [](std::string& out, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    std::string local, central;
+    for (const auto& [name, data] : entries) {
+        const auto offset = static_cast<std::uint32_t>(local.size());
+        const auto size = static_cast<std::uint32_t>(data.size());
+        const auto nameSize = static_cast<std::uint32_t>(name.size());
+        put(local, 0x04034b50, 4);
+        put(local, 20, 2); // version needed
+        put(local, 0, 2);  // flags
+        put(local, 0, 2);  // stored
+        put(local, 0x1234, 2);
+        put(local, 0x5678, 2);
+        put(local, crc32(data), 4);
+        put(local, size, 4);
+        put(local, size, 4);
+        put(local, nameSize, 2);
+        put(local, 0, 2);
+        local += name + data;
+        put(central, 0x02014b50, 4);
+        put(central, 0x0315, 2); // made by: Unix
+        put(central, 10, 2);     // version needed
+        put(central, 0, 2);
+        put(central, 0, 2);
+        put(central, 0x4321, 2);
+        put(central, 0x5678, 2);
+        put(central, crc32(data), 4);
+        put(central, size, 4);
+        put(central, size, 4);
+        put(central, nameSize, 2);
+        for (int i = 0; i < 4; ++i)
+            put(central, 0, 2); // extra, comment, disk, internal attributes
+        put(central, 0, 4);
+        put(central, offset, 4);
+        central += name;
+    }
+    std::string zip = local + central;
+    put(zip, 0x06054b50, 4);
+    put(zip, 0, 4);
+    put(zip, static_cast<std::uint32_t>(entries.size()), 2);
+    put(zip, static_cast<std::uint32_t>(entries.size()), 2);
+    put(zip, static_cast<std::uint32_t>(central.size()), 4);
+    put(zip, static_cast<std::uint32_t>(local.size()), 4);
+    put(zip, 0, 2);
+    return zip;
+}
+
+// A compressed score zipped on macOS, with its resource forks, reads as unzip reads it: through
+// its container, and without one past the forks to the score.
+TEST(MxlArchive, AnArchiveZippedOnMacOsReads) {
+    std::ifstream in(kData / "akor.xml", std::ios::binary);
+    const std::string xml{std::istreambuf_iterator<char>(in), {}};
+    const std::string plain = dump(parseScoreBytes(xml, "akor.xml"));
+    const std::string fork = "\x00\x05\x16\x07Mac OS X resource";
+    const std::string container =
+        "<container><rootfiles><rootfile full-path=\"sheet.pdf\" media-type=\"application/pdf\"/>"
+        "<rootfile full-path=\"akor.xml\"/></rootfiles></container>";
+    EXPECT_EQ(dump(parseScoreBytes(macZip({{"META-INF/container.xml", container},
+                                           {"__MACOSX/._akor.xml", fork},
+                                           {"akor.xml", xml}}),
+                                   "mac.mxl")),
+              plain);
+    EXPECT_EQ(dump(parseScoreBytes(
+                  macZip({{"__MACOSX/._akor.xml", fork}, {"._akor.xml", fork}, {"akor.xml", xml}}),
+                  "mac.mxl")),
+              plain);
 }
 
 // Placing scores on the strings.
