@@ -378,6 +378,24 @@ TEST_F(ScoreSound, MusicXmlGraceNotesAndOrnaments) {
     expectHeard(hear(score), expected);
 }
 
+// A4 in commas lies as near the open string 12 as its first raised position on the bundled
+// tables; the plan and "Mandalları hazırla" then keep the string open.
+TEST_F(ScoreSound, BetweenEquallyNearPositionsTheOpenStringIsPlayed) {
+    LoadedProgram& p = program();
+    const double a4 = commas(5, 4, 0);
+    const double open = p.tables.centTable(12, 0) - a4, raised = p.tables.centTable(12, 1) - a4;
+    ASSERT_NEAR(std::abs(open), std::abs(raised), 0.01); // the case this test is about
+    const scores::Score score =
+        read(partwise(bar(1, note('A', 4, 2, "-0.5", "<accidental>slash-sharp</accidental>") +
+                                 note('A', 4, 2))),
+             "la.musicxml");
+    const scores::PlacedScore placed =
+        scores::placeScore(score, scores::standardSetup(p.tables, 0));
+    ASSERT_EQ(placed.notes.size(), 2u);
+    EXPECT_EQ(placed.notes[1].string, 12);
+    EXPECT_EQ(placed.notes[1].mandal, 0);
+}
+
 // The Hz of a SymbTr pitch in Koma53 (C4 = 265) on the string of its natural.
 double ScoreSound::symbtrHz(int koma) {
     const int above = koma - 265;
