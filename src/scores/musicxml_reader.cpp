@@ -62,7 +62,6 @@ struct RawNote {
     // Filled in as the note is placed in its measure.
     double onset = 0; // quarter notes from the start of the measure
     double beats = 0;
-    double tempo = kDefaultTempo;
     int key = 0; // index of the key signature in force
     Transpose transpose;
 };
@@ -72,6 +71,7 @@ struct Measure {
     double length = 0;
     MeasureMarks marks;
     std::vector<RawNote> notes;
+    std::vector<std::pair<double, double>> tempos; // <sound tempo> by its place in the measure
 };
 
 struct Part {
@@ -260,7 +260,6 @@ class Reader {
         keyIndex_ = 0;
         transpose_ = {};
         divisions_ = 0;
-        tempo_ = kDefaultTempo;
         measureNo_ = 0;
         ending_ = 0;
         endingFor_.clear();
@@ -374,7 +373,8 @@ class Reader {
         if (!t.isEmpty()) {
             bool ok = false;
             const double tempo = t.toDouble(&ok);
-            if (ok && std::isfinite(tempo) && tempo >= 10 && tempo <= 1000) tempo_ = tempo;
+            if (ok && std::isfinite(tempo) && tempo >= 10 && tempo <= 1000 && measure_)
+                measure_->tempos.emplace_back(position_, tempo);
         }
         if (measure_) {
             MeasureMarks& marks = measure_->marks;
@@ -625,7 +625,6 @@ class Reader {
         if (!n.chord) lastOnset_ = position_;
         if (!n.chord && !n.grace) position_ += n.beats;
         measure_->length = std::max(measure_->length, position_);
-        n.tempo = tempo_;
         n.key = keyIndex_;
         n.transpose = transpose_;
         if (++noteTotal_ > 4 * kMaxScoreNotes) throwScoreError(fileName_, "çok fazla nota");
@@ -778,12 +777,36 @@ class Reader {
         for (std::size_t i = 0; inOrder && i < order.size(); ++i)
             inOrder = order[i] == static_cast<int>(i);
         if (!inOrder) score_.playedMeasures = static_cast<int>(order.size());
+        gatherTempos();
         for (const int mi : order)
-            addMeasure(part.measures[static_cast<std::size_t>(mi)],
-                       pitched[static_cast<std::size_t>(mi)], voice);
+            addMeasure(static_cast<std::size_t>(mi), pitched[static_cast<std::size_t>(mi)], voice);
         if (score_.noteCount() == 0) throwScoreError(fileName_, "partisyonda nota yok");
         playOut(score_);
         return std::move(score_);
+    }
+
+    void gatherTempos() {
+        for (const Part& p : parts_) {
+            if (tempos_.size() < p.measures.size()) tempos_.resize(p.measures.size());
+            for (std::size_t mi = 0; mi < p.measures.size(); ++mi)
+                tempos_[mi].insert(tempos_[mi].end(), p.measures[mi].tempos.begin(),
+                                   p.measures[mi].tempos.end());
+        }
+        double tempo = kDefaultTempo;
+        for (auto& marks : tempos_) {
+            std::stable_sort(marks.begin(), marks.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            startTempo_.push_back(tempo);
+            if (!marks.empty()) tempo = marks.back().second;
+        }
+    }
+
+    // The tempo in force at `position` of measure `index`.
+    double tempoAt(std::size_t index, double position) const {
+        double tempo = startTempo_[index];
+        for (const auto& [at, value] : tempos_[index])
+            if (at <= position + kEpsilon) tempo = value;
+        return tempo;
     }
 
     void chooseReading(PitchReading wanted) {
@@ -807,8 +830,9 @@ class Reader {
 
     // The notes of `voice` in a measure (the first voice heard there when it has none), gaps
     // filled with rests.
-    void addMeasure(const Measure& m, const std::vector<ScoreNote>& pitched,
+    void addMeasure(std::size_t index, const std::vector<ScoreNote>& pitched,
                     const std::string& voice) {
+        const Measure& m = parts_[static_cast<std::size_t>(score_.part)].measures[index];
         std::string heard = voice;
         const auto inVoice = [&](const RawNote& n) { return n.voice == heard; };
         if (std::none_of(m.notes.begin(), m.notes.end(), inVoice) && !m.notes.empty())
@@ -821,12 +845,12 @@ class Reader {
         });
         double at = 0;
         double lastOnset = -1;
-        double tempo = m.notes.empty() ? tempo_ : m.notes.front().tempo;
-        auto rest = [&](double beats) {
+        double lastBeats = 0; // of the note a chord's further notes join
+        auto rest = [&](double from, double beats) {
             ScoreNote r;
             r.rest = true;
             r.beats = beats;
-            r.ms = beats * 60000.0 / tempo;
+            r.ms = beats * 60000.0 / tempoAt(index, from);
             r.measure = m.number;
             push(r);
             tieOpen_ = false;
@@ -835,7 +859,7 @@ class Reader {
             const RawNote& raw = m.notes[i];
             ScoreNote s = pitched[i];
             s.measure = m.number;
-            tempo = raw.tempo;
+            const double tempo = tempoAt(index, raw.onset);
             if (raw.grace) {
                 s.grace = true;
                 s.onBeat = raw.onBeat;
@@ -847,15 +871,16 @@ class Reader {
                 // continues a tie keeps sounding as it was.
                 if (s.rest || lastTied_ || std::abs(raw.onset - lastOnset) > kEpsilon) continue;
                 s.chord = true;
-                s.beats = raw.beats;
-                s.ms = raw.beats * 60000.0 / tempo;
+                s.beats = lastBeats;
+                s.ms = lastBeats * 60000.0 / tempo;
                 push(s);
                 continue;
             }
             if (raw.onset < at - kEpsilon || !(raw.beats > 0)) continue; // overlaps the line
-            if (raw.onset > at + kEpsilon) rest(raw.onset - at);
+            if (raw.onset > at + kEpsilon) rest(at, raw.onset - at);
             at = raw.onset + raw.beats;
             lastOnset = raw.onset;
+            lastBeats = raw.beats;
             s.beats = raw.beats;
             s.ms = raw.beats * 60000.0 / tempo;
             lastTied_ = false;
@@ -867,7 +892,7 @@ class Reader {
             tieOpen_ = raw.tieStart && !s.rest;
             push(s);
         }
-        if (m.length > at + kEpsilon) rest(m.length - at);
+        if (m.length > at + kEpsilon) rest(at, m.length - at);
     }
 
     // Lengthens the last note by `s` when they are the same written note and pitch.
@@ -902,7 +927,10 @@ class Reader {
     double lastOnset_ = 0; // of the last note that is not a chord's further note
     std::string lastVoice_;
     double divisions_ = 0;
-    double tempo_ = kDefaultTempo;
+    // The tempo marks of every part by measure (a score often writes them in its first part
+    // only), and the tempo each measure starts in.
+    std::vector<std::vector<std::pair<double, double>>> tempos_;
+    std::vector<double> startTempo_;
     int keyIndex_ = 0;
     Transpose transpose_;
     int ending_ = 0; // the ending bracket open, or 0
