@@ -142,10 +142,10 @@ double equalNatural(int step) {
 // The leading number of a measure's number ("12", "12a", "3-0"), or nothing.
 std::optional<int> leadingNumber(QStringView text) {
     qsizetype n = 0;
-    while (n < text.size() && n < 9 && text[n].isDigit())
+    while (n < text.size() && n < 10 && text[n].isDigit())
         ++n;
     if (n == 0) return std::nullopt;
-    return text.left(n).toInt();
+    return static_cast<int>(std::min<long long>(text.left(n).toLongLong(), INT_MAX));
 }
 
 class Reader {

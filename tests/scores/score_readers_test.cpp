@@ -165,6 +165,17 @@ TEST(BadScores, EachIsRefusedWithTheFileAndTheReason) {
     test::expectGolden("scores/refusals.txt", out);
 }
 
+// The measure after measure 2147483647 that gives no number of its own is named as the last
+// number there is, without overflowing.
+TEST(BadScores, TheLargestMeasureNumberIsFollowedWithoutOverflow) {
+    const std::string bad = "<note><pitch><step>H</step><octave>4</octave></pitch></note>";
+    const std::string xml = "<score-partwise><part id=\"P1\"><measure number=\"2147483647\">"
+                            "</measure><measure>" +
+                            bad + "</measure></part></score-partwise>";
+    EXPECT_EQ(refusal([&] { parseScoreBytes(xml, "a.xml"); }),
+              "a.xml: ölçü 2147483647: nota adı okunamadı (\"H\")");
+}
+
 TEST(BadScores, EntityExpansionDoesNotBlowUp) {
     std::string bomb =
         "<?xml version=\"1.0\"?><!DOCTYPE score-partwise [<!ENTITY a0 \"xxxxxxxxxx\">";
