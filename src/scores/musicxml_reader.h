@@ -7,7 +7,7 @@
 // with it. Where the chosen voice has no note in a measure the line follows the first voice
 // heard there; a gap in the line is a rest. Ties are merged, repeats, endings and jumps played
 // out (repeat_order.h), grace notes and ornaments marked for ornaments.h. Tempo from
-// <sound tempo>.
+// <sound tempo> in any part (a score often writes it in its first part only).
 //
 // Pitch: <pitch> is the sounding pitch (after <transpose> for a transposing part); key
 // signatures and earlier accidentals change no note without <alter>. Two readings of it:

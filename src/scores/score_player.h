@@ -5,7 +5,9 @@
 // plays the score at its written tempo, a higher value slower), aç_kapa_buton ending it before
 // the next note, pause_buton pausing it as it pauses a replay (the sounding notes cut, the next
 // note starting as the message is closed). A chord's further notes sound with its first on voices
-// of their own. Before playing it reports the worst pitch error and the mandal plan.
+// of their own. Before playing it reports the worst pitch error, the reading of the accidentals,
+// the part and voice played, the ornaments and the mandal plan, with buttons to play, to prepare
+// the mandals, to hear another reading, voice or part, and to cancel.
 //
 // Thread: UI thread only; the loop lets the window handle its events while its notes sound.
 
