@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <utility>
@@ -736,6 +737,7 @@ class Reader {
 
         chooseReading(choice.reading);
         const bool inCommas = score_.reading == PitchReading::commas;
+        if (part.keys.size() > 1) score_.keySignature = keyText(part.keys[1], inCommas);
         // Pitches in file order, where the glyphs of a measure are in force.
         std::vector<std::vector<ScoreNote>> pitched(part.measures.size());
         std::map<std::pair<int, int>, double> tied;
@@ -807,6 +809,25 @@ class Reader {
         for (const auto& [at, value] : tempos_[index])
             if (at <= position + kEpsilon) tempo = value;
         return tempo;
+    }
+
+    // "B -5, E -2 koma" or "F +1, C +1 yarım ses": the flats in their order, then the sharps.
+    std::string keyText(const KeySignature& key, bool inCommas) const {
+        static constexpr std::array<int, 7> flats{6, 2, 5, 1, 4, 0, 3};
+        std::string text;
+        for (const bool sharps : {false, true})
+            for (std::size_t i = 0; i < 7; ++i) {
+                const int step = sharps ? flats[6 - i] : flats[i];
+                const KeyStep& k = key[static_cast<std::size_t>(step)];
+                const double value = inCommas ? keyCommas(k) : keySemitones(k);
+                if (!k.set || (value > 0) != sharps || value == 0) continue;
+                char item[32];
+                std::snprintf(item, sizeof item, "%c %+g", "CDEFGAB"[step],
+                              std::round(value * 100) / 100);
+                text += (text.empty() ? "" : ", ") + std::string(item);
+            }
+        if (!text.empty()) text += inCommas ? " koma" : " yarım ses";
+        return text;
     }
 
     void chooseReading(PitchReading wanted) {

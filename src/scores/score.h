@@ -76,6 +76,7 @@ struct Score {
     // the part played, the part and voice played (indices into those lists).
     PitchReading reading = PitchReading::exact;
     std::string readingReason;
+    std::string keySignature; // the first key signature as read, for the report ("" for none)
     std::vector<std::string> parts;
     std::vector<std::string> voices;
     int part = 0;

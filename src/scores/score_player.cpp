@@ -44,6 +44,7 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
                       ? "arıza işaretleri Arel-Ezgi-Uzdilek komalarıyla"
                       : "<alter> yarım ses olarak, eşit aralıklı";
         report += " (" + score.readingReason + ")";
+        if (!score.keySignature.empty()) report += "\nDonanım: " + score.keySignature;
     }
     if (score.parts.size() > 1 || score.voices.size() > 1)
         report += "\nÇalınan: " + score.parts[static_cast<std::size_t>(score.part)] + " (" +

@@ -318,6 +318,7 @@ TEST_F(ScoreSound, TurkishOrWrittenAlterationOneRulePerScore) {
             key));
     const scores::Score turkish = read(dialect, "lehce.musicxml");
     EXPECT_EQ(turkish.reading, PitchReading::commas);
+    EXPECT_EQ(turkish.keySignature, "B -5, E -2 koma");
     expectHeard(hear(turkish), {{0, expectedHz(6, commas(6, 4, -5))},
                                 {1000, expectedHz(9, commas(2, 5, -2))},
                                 {2000, expectedHz(5, commas(5, 4, -1))},
