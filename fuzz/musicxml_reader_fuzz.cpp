@@ -41,5 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const zembera::scores::ScoreError&) {
         }
     }
+    // The other reading, the second voice of the second part.
+    using zembera::scores::PitchReading;
+    for (const zembera::scores::ScoreChoice choice :
+         {zembera::scores::ScoreChoice{PitchReading::commas, 1, 1},
+          zembera::scores::ScoreChoice{PitchReading::exact, 0, 2}}) {
+        try {
+            check(zembera::scores::parseScoreBytes(bytes, "f.musicxml", choice));
+        } catch (const zembera::scores::ScoreError&) {
+        }
+    }
     return 0;
 }

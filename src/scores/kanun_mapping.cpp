@@ -5,6 +5,11 @@
 #include <stdexcept>
 
 namespace zembera::scores {
+namespace {
+
+constexpr double kEqualCents = 0.01;
+
+} // namespace
 
 KanunSetup standardSetup(const PitchTables& tables, int ahenkShift,
                          const std::array<float, kStringCount + 1>* tuningOffset) {
@@ -31,6 +36,7 @@ PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
                                      ? cents(shifted, 0) - cents(kMiddleCString, 0)
                                      : 0.0;
     PlacedScore placed;
+    placed.placesAreLines = score.placesAreLines;
     double onset = 0;
     int chordStart = -1; // the first note of the chord being placed
     for (const ScoreNote& n : score.notes) {
@@ -70,9 +76,10 @@ PlacedScore placeScore(const Score& score, const KanunSetup& setup) {
             bool found = false;
             for (int m = low; m <= high; ++m) {
                 const double error = cents(s, m) + fine - p.targetCents;
-                // The nearer pitch wins; between equals the position nearer the open string.
-                if (!found || std::abs(error) < std::abs(best) - 1e-9 ||
-                    (std::abs(std::abs(error) - std::abs(best)) <= 1e-9 &&
+                // The nearer pitch wins; between equals (within a hundredth of a cent, which the
+                // tables' rounding leaves) the position nearer the open string.
+                if (!found || std::abs(error) < std::abs(best) - kEqualCents ||
+                    (std::abs(std::abs(error) - std::abs(best)) <= kEqualCents &&
                      std::abs(m) < std::abs(p.mandal))) {
                     best = error;
                     p.mandal = m;

@@ -57,11 +57,12 @@ struct PlacedNote {
 
 struct PlacedScore {
     std::vector<PlacedNote> notes;
-    double worstErrorCents = 0; // largest |errorCents|
-    int worstIndex = -1;        // its note, or -1 when there is none
-    int octaveMovedCount = 0;   // notes moved by octaves
-    int chordNotes = 0;         // further chord notes sounding with their chord
-    int droppedChordNotes = 0;  // chord notes left out
+    double worstErrorCents = 0;  // largest |errorCents|
+    int worstIndex = -1;         // its note, or -1 when there is none
+    int octaveMovedCount = 0;    // notes moved by octaves
+    int chordNotes = 0;          // further chord notes sounding with their chord
+    int droppedChordNotes = 0;   // chord notes left out
+    bool placesAreLines = false; // `measure` holds lines of the file (SymbTr)
 };
 
 // The string of a written natural (diatonic index from C4) before any octave move.

@@ -14,6 +14,7 @@ MandalPlan planMandals(const PlacedScore& placed) {
     MandalPlan plan;
     plan.chordNotes = placed.chordNotes;
     plan.droppedChordNotes = placed.droppedChordNotes;
+    plan.placesAreLines = placed.placesAreLines;
     std::array<int, kStringCount + 1> last{}; // index of the string's last note, -1 none
     last.fill(-1);
     for (std::size_t i = 0; i < placed.notes.size(); ++i) {
@@ -69,7 +70,7 @@ std::vector<std::string> planLines(const MandalPlan& plan) {
     }
     for (const MandalChange& c : plan.changes) {
         if (!c.close) continue;
-        lines.push_back("ölçü " + std::to_string(c.measure) + ", nota " +
+        lines.push_back(placeText(c.measure, plan.placesAreLines) + ", nota " +
                         std::to_string(c.noteIndex + 1) + ": tel " + std::to_string(c.string) +
                         " " + std::to_string(c.from) + " → " + std::to_string(c.to) + ", " +
                         std::to_string(static_cast<long>(std::lround(c.freeMs))) + " ms içinde");

@@ -37,6 +37,7 @@ struct MandalPlan {
     std::vector<MandalChange> changes;
     int chordNotes = 0;        // further chord notes sounding on their own strings
     int droppedChordNotes = 0; // chord notes left out for sharing a string with their chord
+    bool placesAreLines = false;
     int closeCount() const;
 };
 

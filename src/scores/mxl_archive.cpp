@@ -43,14 +43,24 @@ std::string entryText(zip_t* archive, zip_int64_t index, const std::string& file
     return text;
 }
 
-// The first rootfile of the container, or an empty text.
+// The first rootfile of the container that is a MusicXML score (its media type says so, or it
+// names none), or an empty text.
 std::string rootFilePath(const std::string& container) {
     QXmlStreamReader xml(QByteArray::fromStdString(container));
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"rootfile")
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"rootfile") continue;
+        const QStringView type = xml.attributes().value("media-type");
+        if (type.isEmpty() || type.contains(u"musicxml"))
             return xml.attributes().value("full-path").toString().toStdString();
     }
     return {};
+}
+
+// The resource forks macOS adds to an archive ("__MACOSX/", "._name") are not scores.
+bool macResource(const std::string& name) {
+    const std::size_t slash = name.rfind('/');
+    return name.rfind("__MACOSX/", 0) == 0 ||
+           name.compare(slash == std::string::npos ? 0 : slash + 1, 2, "._") == 0;
 }
 
 bool endsWith(const std::string& s, const std::string& tail) {
@@ -64,7 +74,10 @@ std::string mxlScoreText(std::string_view bytes, const std::string& fileName) {
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
     if (!source) throwScoreError(fileName, "zip arşivi açılamadı");
-    Archive archive(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    // Read as unzip reads: by the central directory. A strict check of the local headers
+    // against it refuses archives other programs write (macOS's Archive Utility writes other
+    // versions and times there), and the container description asks for no such check.
+    Archive archive(zip_open_from_source(source, ZIP_RDONLY, &error));
     zip_error_fini(&error);
     if (!archive) {
         zip_source_free(source);
@@ -79,7 +92,8 @@ std::string mxlScoreText(std::string_view bytes, const std::string& fileName) {
             const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
             if (!name) continue;
             const std::string n = name;
-            if (n.rfind("META-INF/", 0) != 0 && (endsWith(n, ".musicxml") || endsWith(n, ".xml")))
+            if (n.rfind("META-INF/", 0) != 0 && !macResource(n) &&
+                (endsWith(n, ".musicxml") || endsWith(n, ".xml")))
                 path = n;
         }
     }

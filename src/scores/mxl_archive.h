@@ -1,7 +1,8 @@
 #pragma once
 // Compressed MusicXML (.mxl): a zip archive whose META-INF/container.xml names the score as its
-// first <rootfile full-path>; without a container the first .musicxml or .xml entry outside
-// META-INF is taken.
+// first MusicXML <rootfile full-path>; without a container the first .musicxml or .xml entry
+// outside META-INF (and outside the resource forks macOS adds) is taken. The archive is read by
+// its central directory, as unzip reads it.
 //
 // Thread: any.
 

@@ -12,6 +12,10 @@ int Score::noteCount() const {
     return count;
 }
 
+std::string placeText(int place, bool lines) {
+    return (lines ? "satır " : "ölçü ") + std::to_string(place);
+}
+
 void throwScoreError(const std::string& fileName, const std::string& reason) {
     throw ScoreError(fileName + ": " + reason);
 }

@@ -20,6 +20,25 @@ inline constexpr long long kMaxScoreBytes = 8LL * 1024 * 1024;
 // Most notes and rests kept from one score.
 inline constexpr std::size_t kMaxScoreNotes = 100000;
 
+// A written note's pitch: its natural (the string) and its sounding pitch in cents above C4.
+struct ScorePitch {
+    int step = 0;
+    int octave = 4;
+    double cents = 0;
+};
+
+// How a note is played beyond its plain stroke. The readers mark it; playOut (ornaments.h)
+// turns it into the plain notes of its figure.
+enum class Ornament {
+    none,
+    trill,       // alternates with `aux`, ending on the note
+    mordent,     // the note, `aux`, the note, quickly at its start
+    lateMordent, // the note for half its value, then `aux` and the note
+    turn,        // `aux`, the note, `aux2`, then the note
+    tremolo,     // repeated strokes of `strokeBeats` filling the note
+    glissando,   // a slide to the next note, played as the plain note
+};
+
 struct ScoreNote {
     bool rest = false;
     int step = 0;     // written natural: 0..6 for C..B
@@ -30,15 +49,49 @@ struct ScoreNote {
     int measure = 0;  // where it stands in the file (measure number or line), for messages
     // A further note of a chord: it starts with the note before and takes no time of its own.
     bool chord = false;
+    // A grace note (çarpma): no written time; played short, its time taken from the note before
+    // it, or from the note after it when `onBeat`.
+    bool grace = false;
+    bool onBeat = false;
+    Ornament ornament = Ornament::none;
+    ScorePitch aux, aux2;   // the neighbours an ornament alternates with
+    double strokeBeats = 0; // a tremolo's stroke length in quarter notes
     // Diatonic index of the written natural, counted from C4 = 0.
     int diatonic() const { return (octave - 4) * 7 + step; }
+};
+
+// How the accidentals of a MusicXML score are read.
+enum class PitchReading {
+    automatic, // decided by the score (see musicxml_reader.h)
+    exact,     // <alter> in semitones over equal-tempered naturals, as the standard defines
+    commas,    // the accidental glyphs in their Arel-Ezgi-Uzdilek comma values
 };
 
 struct Score {
     std::string title;
     std::vector<ScoreNote> notes;
+    // The places in `measure` are lines of the file (SymbTr), not measures.
+    bool placesAreLines = false;
+    // MusicXML: the reading used, why it was chosen, the parts ("P1: Keman") and the voices of
+    // the part played, the part and voice played (indices into those lists).
+    PitchReading reading = PitchReading::exact;
+    std::string readingReason;
+    std::string keySignature; // the first key signature as read, for the report ("" for none)
+    std::vector<std::string> parts;
+    std::vector<std::string> voices;
+    int part = 0;
+    int voice = 0;
+    // What playOut did: grace notes played, ornaments played as figures, glissandi played as
+    // plain notes; measures played through repeats and jumps (0 when the score has none).
+    int graceNotes = 0;
+    int ornaments = 0;
+    int glissandi = 0;
+    int playedMeasures = 0;
     int noteCount() const;
 };
+
+// "ölçü 3" or, for a file whose places are lines, "satır 3".
+std::string placeText(int place, bool lines);
 
 // A score that cannot be read. The message is Turkish and names the file and the reason.
 class ScoreError : public std::runtime_error {

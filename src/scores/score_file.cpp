@@ -30,15 +30,16 @@ bool isScoreFile(const std::filesystem::path& path) {
     return ext == ".musicxml" || ext == ".xml" || ext == ".mxl" || ext == ".txt";
 }
 
-Score parseScoreBytes(const std::string& bytes, const std::string& fileName) {
+Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
+                      const ScoreChoice& choice) {
     const std::string ext = lowerExtension(fileName);
-    if (ext == ".mxl") return parseMusicXml(mxlScoreText(bytes, fileName), fileName);
-    if (ext == ".musicxml" || ext == ".xml") return parseMusicXml(bytes, fileName);
+    if (ext == ".mxl") return parseMusicXml(mxlScoreText(bytes, fileName), fileName, choice);
+    if (ext == ".musicxml" || ext == ".xml") return parseMusicXml(bytes, fileName, choice);
     if (ext == ".txt") return parseSymbTr(bytes, fileName);
     throwScoreError(fileName, "tanınmayan partisyon biçimi");
 }
 
-Score readScoreFile(const std::filesystem::path& path) {
+Score readScoreFile(const std::filesystem::path& path, const ScoreChoice& choice) {
     const std::string name = path.filename().string();
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
@@ -50,7 +51,7 @@ Score readScoreFile(const std::filesystem::path& path) {
     std::string bytes(static_cast<std::size_t>(size), '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(size));
     if (static_cast<std::uintmax_t>(in.gcount()) != size) throwScoreError(name, "dosya okunamadı");
-    return parseScoreBytes(bytes, name);
+    return parseScoreBytes(bytes, name, choice);
 }
 
 } // namespace zembera::scores

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "scores/musicxml_reader.h"
 #include "scores/score.h"
 
 namespace zembera::scores {
@@ -17,9 +18,11 @@ bool isScoreFile(const std::filesystem::path& path);
 
 // Reads and parses the file. Throws ScoreError naming the file for a file that cannot be read,
 // is larger than kMaxScoreBytes, has another extension, or does not parse.
-Score readScoreFile(const std::filesystem::path& path);
+Score readScoreFile(const std::filesystem::path& path, const ScoreChoice& choice = {});
 
 // Parses bytes already read, by the extension of `fileName`.
-Score parseScoreBytes(const std::string& bytes, const std::string& fileName);
+// `choice` picks the part, voice and reading of a MusicXML score.
+Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
+                      const ScoreChoice& choice = {});
 
 } // namespace zembera::scores

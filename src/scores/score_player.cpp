@@ -32,12 +32,37 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
     if (placed.worstIndex >= 0) {
         const PlacedNote& worst = placed.notes[static_cast<std::size_t>(placed.worstIndex)];
         report += ", en büyük sapma " + centsText(placed.worstErrorCents) + " sent (nota " +
-                  std::to_string(placed.worstIndex + 1) + ", ölçü " +
-                  std::to_string(worst.measure) + ")";
+                  std::to_string(placed.worstIndex + 1) + ", " +
+                  placeText(worst.measure, placed.placesAreLines) + ")";
     }
     if (placed.octaveMovedCount > 0)
         report += "\n" + std::to_string(placed.octaveMovedCount) +
                   " nota çalgıya sığmadığı için oktav kaydırıldı";
+    if (!score.parts.empty()) {
+        report += "\nPerde okuması: ";
+        report += score.reading == PitchReading::commas
+                      ? "arıza işaretleri Arel-Ezgi-Uzdilek komalarıyla"
+                      : "<alter> yarım ses olarak, eşit aralıklı";
+        report += " (" + score.readingReason + ")";
+        if (!score.keySignature.empty()) report += "\nDonanım: " + score.keySignature;
+    }
+    if (score.parts.size() > 1 || score.voices.size() > 1)
+        report += "\nÇalınan: " + score.parts[static_cast<std::size_t>(score.part)] + " (" +
+                  std::to_string(score.parts.size()) + " bölümden " +
+                  std::to_string(score.part + 1) + ".), ses " +
+                  score.voices[static_cast<std::size_t>(score.voice)] + " (" +
+                  std::to_string(score.voices.size()) + " sesten " +
+                  std::to_string(score.voice + 1) + ".)";
+    if (score.playedMeasures > 0)
+        report +=
+            "\nTekrarlar ve atlamalarla " + std::to_string(score.playedMeasures) + " ölçü çalınır";
+    if (score.graceNotes > 0)
+        report += "\n" + std::to_string(score.graceNotes) + " çarpma kısa nota olarak çalınır";
+    if (score.ornaments > 0)
+        report += "\n" + std::to_string(score.ornaments) +
+                  " süsleme (tril, mordan, grupetto, tremolo) figürüyle çalınır";
+    if (score.glissandi > 0)
+        report += "\n" + std::to_string(score.glissandi) + " glissando düz nota olarak çalınır";
     const std::vector<std::string> lines = planLines(planMandals(placed));
     report += "\nMandal planı:";
     for (std::size_t i = 0; i < lines.size() && i < kMaxPlanLines; ++i)
@@ -55,6 +80,17 @@ KanunSetup ScorePlayer::setupNow(int ahenkShift) const {
     return standardSetup(p_.source.tables, ahenkShift, &p_.source.tuningOffset);
 }
 
+std::vector<std::string> reportButtons(const Score& score) {
+    std::vector<std::string> buttons{kPlayCaption, kPrepareMandalsCaption};
+    if (!score.parts.empty())
+        buttons.push_back(score.reading == PitchReading::commas ? kExactReadingCaption
+                                                                : kCommaReadingCaption);
+    if (score.voices.size() > 1) buttons.push_back(kNextVoiceCaption);
+    if (score.parts.size() > 1) buttons.push_back(kNextPartCaption);
+    buttons.push_back(kCancelCaption);
+    return buttons;
+}
+
 bool ScorePlayer::playIfScore(const std::string& name) {
     if (name.empty() || !isScoreFile(pathFromUtf8(name))) return false;
     InstrumentState& st = p_.instrument;
@@ -65,21 +101,62 @@ bool ScorePlayer::playIfScore(const std::string& name) {
         p_.messages.show(name + ": dosya adı geçersiz");
         return true;
     }
-    std::optional<PlacedScore> placed;
-    try {
-        const Score score = readScoreFile(p_.files().find(pathFromUtf8(name)));
-        placed = placeScore(score, setupNow(p_.tuning.ahenkShift));
-        std::string report = scoreReport(score, *placed, name);
-        // The melody file holds the positions of the table's own pitch level.
-        const SesExport ses = exportSes(score, placeScore(score, setupNow(0)));
-        if (!ses.fits()) report += "\n" + std::string(kSesDoesNotFit) + ses.problems.front();
-        p_.messages.show(report);
-    } catch (const ScoreError& e) {
-        p_.messages.show(e.what());
-        return true;
+    ScoreChoice choice;
+    for (;;) {
+        std::optional<PlacedScore> placed;
+        std::vector<std::string> buttons;
+        std::string report;
+        Score score;
+        try {
+            score = readScoreFile(p_.files().find(pathFromUtf8(name)), choice);
+            placed = placeScore(score, setupNow(p_.tuning.ahenkShift));
+            report = scoreReport(score, *placed, name);
+            // The melody file holds the positions of the table's own pitch level.
+            const SesExport ses = exportSes(score, placeScore(score, setupNow(0)));
+            if (!ses.fits()) report += "\n" + std::string(kSesDoesNotFit) + ses.problems.front();
+        } catch (const ScoreError& e) {
+            p_.messages.show(e.what());
+            return true;
+        }
+        buttons = reportButtons(score);
+        const int pressed = p_.messages.choose(report, buttons);
+        const std::string button = pressed >= 0 && pressed < static_cast<int>(buttons.size())
+                                       ? buttons[static_cast<std::size_t>(pressed)]
+                                       : std::string(kCancelCaption);
+        if (button == kPlayCaption) {
+            play(*placed);
+            return true;
+        }
+        if (button == kPrepareMandalsCaption) {
+            prepareMandals(planMandals(*placed));
+        } else if (button == kCommaReadingCaption || button == kExactReadingCaption) {
+            choice.reading =
+                button == kCommaReadingCaption ? PitchReading::commas : PitchReading::exact;
+        } else if (button == kNextVoiceCaption) {
+            choice.part = score.part;
+            choice.voice = (score.voice + 1) % static_cast<int>(score.voices.size());
+        } else if (button == kNextPartCaption) {
+            choice.part = (score.part + 1) % static_cast<int>(score.parts.size());
+            choice.voice = 0;
+        } else {
+            return true; // cancelled: nothing plays
+        }
     }
-    play(*placed);
-    return true;
+}
+
+void ScorePlayer::prepareMandals(const MandalPlan& plan) {
+    InstrumentState& st = p_.instrument;
+    for (int s = 1; s <= kStringCount; ++s) {
+        const StringNeeds& needs = plan.strings[static_cast<std::size_t>(s)];
+        if (needs.noteCount == 0 || st.mandalPos[s] == needs.first) continue;
+        st.mandalPos[s] = static_cast<std::int16_t>(needs.first);
+        p_.view.arıza_yaz(s);
+        if (s == st.currentString) {
+            p_.view.mandal_at();
+            p_.view.porte();
+            p_.view.etiket();
+        }
+    }
 }
 
 void ScorePlayer::saveAsSes(const std::string& name) {

@@ -5,7 +5,9 @@
 // plays the score at its written tempo, a higher value slower), aç_kapa_buton ending it before
 // the next note, pause_buton pausing it as it pauses a replay (the sounding notes cut, the next
 // note starting as the message is closed). A chord's further notes sound with its first on voices
-// of their own. Before playing it reports the worst pitch error and the mandal plan.
+// of their own. Before playing it reports the worst pitch error, the reading of the accidentals,
+// the part and voice played, the ornaments and the mandal plan, with buttons to play, to prepare
+// the mandals, to hear another reading, voice or part, and to cancel.
 //
 // Thread: UI thread only; the loop lets the window handle its events while its notes sound.
 
@@ -14,6 +16,8 @@
 
 #include "files/files_parts.h"
 #include "scores/kanun_mapping.h"
+#include "scores/mandal_plan.h"
+#include "scores/musicxml_reader.h"
 
 namespace zembera::scores {
 
@@ -24,6 +28,14 @@ inline constexpr const char* kSesDoesNotFit = ".ses olarak yazılamaz: ";
 // Caption of the melody frame's button that keeps a score as a melody file ("SES olarak
 // kaydet" in its tooltip).
 inline constexpr const char* kSaveSesCaption = "SES kaydet";
+// The buttons of the report shown before a score plays.
+inline constexpr const char* kPlayCaption = "Çal";
+inline constexpr const char* kPrepareMandalsCaption = "Mandalları hazırla";
+inline constexpr const char* kCommaReadingCaption = "Koma okuması";
+inline constexpr const char* kExactReadingCaption = "Yarım ses okuması";
+inline constexpr const char* kNextVoiceCaption = "Sonraki ses";
+inline constexpr const char* kNextPartCaption = "Sonraki bölüm";
+inline constexpr const char* kCancelCaption = "Vazgeç";
 // Alias of the voice of a chord's k-th further note (k from 1).
 std::string chordAlias(int k);
 
@@ -32,7 +44,10 @@ class ScorePlayer {
     explicit ScorePlayer(FilesParts& parts) : p_(parts) {}
 
     // Plays `name` when it names a score file (by its extension) and returns true; false for
-    // any other name, which the melody player then plays.
+    // any other name, which the melody player then plays. The report shown first offers to
+    // play, to prepare the mandals, to switch the reading of the accidentals, the voice and the
+    // part (each shown again with the report of the new choice), and to cancel: Escape plays
+    // nothing.
     bool playIfScore(const std::string& name);
 
     // The button "SES olarak kaydet": writes the score named `name` as the melody file of the
@@ -47,11 +62,18 @@ class ScorePlayer {
     // The setup of the instrument as it is now: tables, pitch level and fine tuning.
     KanunSetup setupNow(int ahenkShift) const;
     void play(const PlacedScore& placed);
+    // Sets each string the score uses to the position it starts with, as a player prepares the
+    // kanun before playing.
+    void prepareMandals(const MandalPlan& plan);
     FilesParts& p_;
     int beside_ = 0; // chord notes sounding on their own voices, aliases chordAlias(1..beside_)
 };
 
 // The report shown before playing: the notes, the worst error and the mandal plan.
 std::string scoreReport(const Score& score, const PlacedScore& placed, const std::string& name);
+
+// The report's buttons for `score`: play, prepare the mandals, the other reading (MusicXML), the
+// next voice and part (where there are several), cancel (last, pressed by Escape).
+std::vector<std::string> reportButtons(const Score& score);
 
 } // namespace zembera::scores

@@ -57,8 +57,9 @@ SesExport exportSes(const Score& score, const PlacedScore& placed) {
     std::size_t problemCount = 0;
     auto problem = [&](std::size_t i, const std::string& what) {
         if (++problemCount <= kMaxProblems)
-            out.problems.push_back("nota " + std::to_string(i + 1) + " (ölçü " +
-                                   std::to_string(placed.notes[i].measure) + "): " + what);
+            out.problems.push_back("nota " + std::to_string(i + 1) + " (" +
+                                   placeText(placed.notes[i].measure, placed.placesAreLines) +
+                                   "): " + what);
     };
     for (std::size_t i = 0; i < placed.notes.size() && i < score.notes.size(); ++i) {
         const PlacedNote& n = placed.notes[i];

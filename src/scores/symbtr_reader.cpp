@@ -1,5 +1,7 @@
 #include "scores/symbtr_reader.h"
 
+#include "scores/ornaments.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,7 +11,105 @@
 namespace zembera::scores {
 namespace {
 
-constexpr int kNoteCode = 9;
+// What a row's code plays (the corpus's code table).
+enum class Sound { none, note, grace };
+struct CodeMeaning {
+    Sound sound = Sound::none;
+    Ornament ornament = Ornament::none;
+    bool below = false;   // the ornament's neighbour is the degree below
+    bool natural = false; // the neighbour is the natural of its degree
+};
+
+CodeMeaning meaningOf(long long code) {
+    using O = Ornament;
+    switch (code) {
+    case 0:  // rest
+    case 9:  // note
+    case 1:  // small note (performance ornament)
+    case 2:  // note that rests on the first pass
+    case 3:  // note that rests on the second pass
+    case 10: // note followed by a grace note (which takes its time)
+    case 11: // note with a silent grace note
+    case 22: // natural silent grace note
+    case 33: // triplet with grace note
+    case 34:
+    case 47: // vibrato
+        return {Sound::note, O::none, false, false};
+    case 4:  // glissando
+    case 27: // portamento
+        return {Sound::note, O::glissando, false, false};
+    case 5: // tremolo: fading, swelling, plain, swell-fade, fade-swell
+    case 6:
+    case 7:
+    case 15:
+    case 16:
+        return {Sound::note, O::tremolo, false, false};
+    case 8:  // grace note
+    case 17: // after-grace note
+        return {Sound::grace, O::none, false, false};
+    case 12:
+        return {Sound::note, O::trill, false, false};
+    case 13:
+        return {Sound::note, O::trill, false, true};
+    case 32:
+        return {Sound::note, O::trill, true, false};
+    case 23:
+        return {Sound::note, O::mordent, false, false};
+    case 24:
+        return {Sound::note, O::mordent, true, false};
+    case 25:
+        return {Sound::note, O::mordent, false, true};
+    case 26:
+        return {Sound::note, O::mordent, true, true};
+    case 28:
+        return {Sound::note, O::turn, false, false};
+    case 29:
+        return {Sound::note, O::turn, true, false};
+    case 30:
+        return {Sound::note, O::turn, false, true};
+    case 31:
+        return {Sound::note, O::turn, true, true};
+    case 43:
+        return {Sound::note, O::lateMordent, false, false};
+    case 44:
+        return {Sound::note, O::lateMordent, true, false};
+    case 45:
+        return {Sound::note, O::lateMordent, false, true};
+    case 46:
+        return {Sound::note, O::lateMordent, true, true};
+    default: // repeat marks, makam, usul and tempo changes, layout and metadata
+        return {};
+    }
+}
+
+// The degree `by` steps above note `at`: in the piece's makam, the pitch of the nearest note on
+// that degree (before, else after it, in any octave), or its natural.
+ScorePitch degreeOf(const std::vector<ScoreNote>& notes, std::size_t at, int by, bool natural) {
+    const ScoreNote& n = notes[at];
+    const int diatonic = n.diatonic() + by;
+    ScorePitch p;
+    p.octave = 4 + (diatonic >= 0 ? diatonic / 7 : -((6 - diatonic) / 7));
+    p.step = diatonic - (p.octave - 4) * 7;
+    double commas = 0;
+    if (!natural) {
+        auto matches = [&](const ScoreNote& m) { return !m.rest && m.step == p.step; };
+        bool found = false;
+        for (std::size_t k = at; k-- > 0 && !found;)
+            if (matches(notes[k])) {
+                commas = notes[k].cents / kCommaCents - (notes[k].octave - 4) * 53 -
+                         naturalCommas(p.step);
+                found = true;
+            }
+        for (std::size_t k = at + 1; k < notes.size() && !found; ++k)
+            if (matches(notes[k])) {
+                commas = notes[k].cents / kCommaCents - (notes[k].octave - 4) * 53 -
+                         naturalCommas(p.step);
+                found = true;
+            }
+    }
+    p.cents = pitchCents(p.step, p.octave, commas);
+    return p;
+}
 
 std::vector<std::string_view> splitTabs(std::string_view line) {
     std::vector<std::string_view> cells;
@@ -94,6 +194,9 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
     int kod = -1, nota53 = -1, notaAE = -1, koma53 = -1, pay = -1, payda = -1, ms = -1;
     std::size_t columns = 0;
     int lineNo = 0;
+    int lastCode = -1;
+    // Ornamented notes, whose neighbours are found once every pitch of the piece is known.
+    std::vector<std::pair<std::size_t, CodeMeaning>> neighbours;
     std::size_t start = 0;
     auto failAt = [&](const std::string& reason) {
         throwScoreError(fileName, "satır " + std::to_string(lineNo) + ": " + reason);
@@ -130,22 +233,41 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         if (cells.size() < needed) failAt("sütunlar eksik");
         long long code = 0;
         if (!wholeNumber(cells[static_cast<std::size_t>(kod)], code)) failAt("Kod okunamadı");
-        if (code != kNoteCode) continue;
+        const CodeMeaning meaning = meaningOf(code);
         long long numerator = 0, denominator = 0;
         if (!wholeNumber(cells[static_cast<std::size_t>(pay)], numerator) ||
             !wholeNumber(cells[static_cast<std::size_t>(payda)], denominator) || numerator < 0 ||
-            denominator <= 0 || numerator > 100000 || denominator > 100000)
+            denominator < 0 || numerator > 100000 || denominator > 100000 ||
+            (denominator == 0 && numerator != 0) ||
+            (denominator == 0 && meaning.sound != Sound::grace && meaning.sound != Sound::none))
             failAt("notanın süresi okunamadı");
-        if (numerator == 0) continue; // a grace note
         ScoreNote note;
         note.measure = lineNo;
-        note.beats = 4.0 * static_cast<double>(numerator) / static_cast<double>(denominator);
+        note.beats = denominator > 0
+                         ? 4.0 * static_cast<double>(numerator) / static_cast<double>(denominator)
+                         : 0.0;
         if (note.beats > 1000) failAt("nota çok uzun");
+        // Every row with a duration takes its time, whatever its code; without the Ms column
+        // the written length of a sounding row does.
         double millis = 0;
-        if (decimal(cellOf(cells, ms), millis) && millis > 0 && millis < 6e5)
-            note.ms = millis;
-        else
-            note.ms = note.beats * 60000.0 / kDefaultTempo;
+        const bool hasMs = ms >= 0 && decimal(cellOf(cells, ms), millis);
+        if (hasMs && (millis < 0 || millis >= 6e5)) failAt("Ms geçersiz");
+        const bool timed = hasMs ? millis > 0 : (meaning.sound != Sound::none && note.beats > 0);
+        const bool grace = meaning.sound == Sound::grace && !timed;
+        const int previousCode = lastCode;
+        lastCode = static_cast<int>(code);
+        if (!timed && !grace) continue;
+        if (timed) {
+            if (!(note.beats > 0)) note.beats = millis * kDefaultTempo / 60000.0;
+            note.ms = hasMs ? millis : note.beats * 60000.0 / kDefaultTempo;
+        } else {
+            note.beats = 0;
+            note.ms = 0;
+            note.grace = true;
+            // A grace note after a note that gives it time (code 10) and an after-grace note
+            // take their time from the note before; others from the note after.
+            note.onBeat = code == 8 && previousCode != 10;
+        }
 
         // The name in letters, else in solfège; Koma53 where given.
         std::string_view name = cellOf(cells, notaAE);
@@ -154,7 +276,8 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         const bool hasKoma = wholeNumber(cellOf(cells, koma53), koma);
         if (hasKoma && (koma < -1 || koma > 11 * 53)) failAt("Koma53 geçersiz");
         int step = 0, octave = 0, commas = 0;
-        if (isRestName(name) || (hasKoma && koma == -1)) {
+        if (meaning.sound == Sound::none || code == 0 || isRestName(name) ||
+            (hasKoma && koma == -1) || (name.empty() && !hasKoma)) {
             note.rest = true;
         } else if (parseNoteName(name, step, octave, commas)) {
             note.step = step;
@@ -175,11 +298,28 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         } else {
             failAt("notanın perdesi okunamadı (\"" + std::string(name) + "\")");
         }
+        if (note.rest && grace) continue;
+        if (!note.rest) {
+            note.ornament = meaning.ornament;
+            neighbours.push_back({score.notes.size(), meaning});
+            if (meaning.ornament == Ornament::tremolo)
+                note.strokeBeats = note.ms / note.beats > 60000.0 / 90 ? 0.125 : 0.0625;
+        }
         if (score.notes.size() >= kMaxScoreNotes) throwScoreError(fileName, "çok fazla nota");
         score.notes.push_back(note);
     }
     if (columns == 0) throwScoreError(fileName, "boş dosya");
     if (score.noteCount() == 0) throwScoreError(fileName, "partisyonda nota yok");
+    for (const auto& [index, meaning] : neighbours) {
+        ScoreNote& n = score.notes[index];
+        if (n.ornament == Ornament::none || n.ornament == Ornament::tremolo ||
+            n.ornament == Ornament::glissando)
+            continue;
+        n.aux = degreeOf(score.notes, index, meaning.below ? -1 : 1, meaning.natural);
+        n.aux2 = degreeOf(score.notes, index, meaning.below ? 1 : -1, meaning.natural);
+    }
+    score.placesAreLines = true;
+    playOut(score);
     return score;
 }
 

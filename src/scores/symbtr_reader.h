@@ -1,8 +1,11 @@
 #pragma once
 // Reads a SymbTr text score: tab-separated lines under the header
 //   Sira Kod Nota53 NotaAE Koma53 KomaAE Pay Payda Ms LNS Bas Soz1 Offset
-// (columns found by their header names). Lines of code 9 are notes; others (51 the usul with its
-// time signature in Pay/Payda, section and lyric marks) are passed over.
+// (columns found by their header names). Every row with a duration (Ms above 0, or without the Ms
+// column a sounding code with a length) takes its time; the codes that sound (9 and the other
+// note codes, ornaments and tremolo, see meaningOf) sound their pitch, the others (usul, makam,
+// tempo, repeat and layout marks) are silent. A grace note (code 8 or 17) takes no written time:
+// ornaments.h plays it out. The places of the notes are lines of the file.
 //
 // The written natural, which chooses the string, comes from the note name: NotaAE in letters
 // ("A4", "B4b5", "F5#4"), else Nota53 in Turkish solfège ("La4", "Si4b5", "Fa5#4"); the sign

@@ -49,4 +49,9 @@ bool PressEndingMessages::askYesNo(const std::string& question) {
     return inner_.askYesNo(question);
 }
 
+int PressEndingMessages::choose(const std::string& text, const std::vector<std::string>& buttons) {
+    endPendingPress();
+    return inner_.choose(text, buttons);
+}
+
 } // namespace zembera

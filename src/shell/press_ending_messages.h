@@ -22,6 +22,7 @@ class PressEndingMessages : public QObject, public MessageService {
 
     void show(const std::string& text) override;
     bool askYesNo(const std::string& question) override;
+    int choose(const std::string& text, const std::vector<std::string>& buttons) override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

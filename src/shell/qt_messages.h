@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "common/messages.h"
 
@@ -12,6 +14,9 @@ namespace zembera {
 // The boxes as the window shows them, built but not yet shown.
 std::unique_ptr<QMessageBox> makeMessageBox(const std::string& text, QWidget* parent);
 std::unique_ptr<QMessageBox> makeQuestionBox(const std::string& question, QWidget* parent);
+// A box with one button of each caption, the first the default, the last pressed by Escape.
+std::unique_ptr<QMessageBox>
+makeChoiceBox(const std::string& text, const std::vector<std::string>& buttons, QWidget* parent);
 
 class QtMessages : public MessageService {
   public:
@@ -19,6 +24,7 @@ class QtMessages : public MessageService {
     void setParent(QWidget* parent) { parent_ = parent; }
     void show(const std::string& text) override;
     bool askYesNo(const std::string& question) override;
+    int choose(const std::string& text, const std::vector<std::string>& buttons) override;
 
   private:
     QWidget* parent_;

@@ -5,6 +5,7 @@
 #include "files/files_rig.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
+#include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "support/golden.h"
 
@@ -99,6 +100,51 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
     melody->aç_kapa_buton_Click();
     EXPECT_TRUE(pauseSeen);
     test::expectGolden("scores/score_pause.txt", transcript("akor.xml paused"));
+}
+
+} // namespace
+} // namespace zembera::scores
+
+namespace zembera::scores {
+namespace {
+
+// The report's buttons: Escape plays nothing; "Mandalları hazırla" sets every string the score
+// uses to the position of its first note (read from the placement, as the player turns them)
+// and shows the report again; the other reading is offered and named in the report; "Çal"
+// plays.
+TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNothing) {
+    controls.melodyNameBox = "saz_semaisi.musicxml";
+    messages.choices = {-1};
+    melody->aç_kapa_buton_Click();
+    EXPECT_TRUE(sound.plays.empty());
+    EXPECT_FALSE(st().playingBack);
+    ASSERT_EQ(messages.offered.size(), 1u);
+    EXPECT_EQ(messages.offered[0].front(), kPlayCaption);
+    EXPECT_EQ(messages.offered[0].back(), kCancelCaption);
+    messages.offered.clear();
+    messages.shown.clear();
+
+    for (int s = 1; s <= kStringCount; ++s)
+        st().mandalPos[s] = 0;
+    const int prepare = 1, exact = 2, play = 0;
+    messages.choices = {prepare, exact, play};
+    melody->aç_kapa_buton_Click();
+    ASSERT_EQ(messages.offered.size(), 3u);
+    EXPECT_EQ(messages.offered[0][prepare], kPrepareMandalsCaption);
+    EXPECT_EQ(messages.offered[1][exact], kExactReadingCaption);
+    EXPECT_NE(messages.shown[1].find("Arel-Ezgi-Uzdilek"), std::string::npos);
+    EXPECT_NE(messages.shown[2].find("<alter> yarım ses"), std::string::npos);
+    EXPECT_EQ(messages.offered[2][exact], kCommaReadingCaption);
+    // The mandals stand where the piece's first note on each string needs them.
+    ASSERT_FALSE(sound.plays.empty());
+    const Score score = readScoreFile(kData / "saz_semaisi.musicxml");
+    const PlacedScore placed = placeScore(score, standardSetup(program->tables, 0));
+    std::array<bool, kStringCount + 1> seen{};
+    for (const PlacedNote& n : placed.notes) {
+        if (n.rest || n.dropped || seen[static_cast<std::size_t>(n.string)]) continue;
+        seen[static_cast<std::size_t>(n.string)] = true;
+        EXPECT_EQ(st().mandalPos[n.string], n.mandal) << "tel " << n.string;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <tuple>
 
@@ -164,6 +165,17 @@ TEST(BadScores, EachIsRefusedWithTheFileAndTheReason) {
     test::expectGolden("scores/refusals.txt", out);
 }
 
+// The measure after measure 2147483647 that gives no number of its own is named as the last
+// number there is, without overflowing.
+TEST(BadScores, TheLargestMeasureNumberIsFollowedWithoutOverflow) {
+    const std::string bad = "<note><pitch><step>H</step><octave>4</octave></pitch></note>";
+    const std::string xml = "<score-partwise><part id=\"P1\"><measure number=\"2147483647\">"
+                            "</measure><measure>" +
+                            bad + "</measure></part></score-partwise>";
+    EXPECT_EQ(refusal([&] { parseScoreBytes(xml, "a.xml"); }),
+              "a.xml: ölçü 2147483647: nota adı okunamadı (\"H\")");
+}
+
 TEST(BadScores, EntityExpansionDoesNotBlowUp) {
     std::string bomb =
         "<?xml version=\"1.0\"?><!DOCTYPE score-partwise [<!ENTITY a0 \"xxxxxxxxxx\">";
@@ -175,6 +187,89 @@ TEST(BadScores, EntityExpansionDoesNotBlowUp) {
     }
     bomb += "]><score-partwise><movement-title>&a9;</movement-title></score-partwise>";
     EXPECT_THROW(parseScoreBytes(bomb, "bomba.xml"), ScoreError);
+}
+
+// A stored zip archive of `entries` (name, bytes) as macOS's Archive Utility writes one: the
+// local headers give another version needed to extract and another time than the central
+// directory, which the ZIP format leaves to the central directory.
+std::string macZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+    auto crc32 = [](const std::string& data) {
+        std::uint32_t crc = 0xFFFFFFFFu;
+        for (const unsigned char c : data) {
+            crc ^= c;
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return ~crc;
+    };
+    auto put = [](std::string& out, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    std::string local, central;
+    for (const auto& [name, data] : entries) {
+        const auto offset = static_cast<std::uint32_t>(local.size());
+        const auto size = static_cast<std::uint32_t>(data.size());
+        const auto nameSize = static_cast<std::uint32_t>(name.size());
+        put(local, 0x04034b50, 4);
+        put(local, 20, 2); // version needed
+        put(local, 0, 2);  // flags
+        put(local, 0, 2);  // stored
+        put(local, 0x1234, 2);
+        put(local, 0x5678, 2);
+        put(local, crc32(data), 4);
+        put(local, size, 4);
+        put(local, size, 4);
+        put(local, nameSize, 2);
+        put(local, 0, 2);
+        local += name + data;
+        put(central, 0x02014b50, 4);
+        put(central, 0x0315, 2); // made by: Unix
+        put(central, 10, 2);     // version needed
+        put(central, 0, 2);
+        put(central, 0, 2);
+        put(central, 0x4321, 2);
+        put(central, 0x5678, 2);
+        put(central, crc32(data), 4);
+        put(central, size, 4);
+        put(central, size, 4);
+        put(central, nameSize, 2);
+        for (int i = 0; i < 4; ++i)
+            put(central, 0, 2); // extra, comment, disk, internal attributes
+        put(central, 0, 4);
+        put(central, offset, 4);
+        central += name;
+    }
+    std::string zip = local + central;
+    put(zip, 0x06054b50, 4);
+    put(zip, 0, 4);
+    put(zip, static_cast<std::uint32_t>(entries.size()), 2);
+    put(zip, static_cast<std::uint32_t>(entries.size()), 2);
+    put(zip, static_cast<std::uint32_t>(central.size()), 4);
+    put(zip, static_cast<std::uint32_t>(local.size()), 4);
+    put(zip, 0, 2);
+    return zip;
+}
+
+// A compressed score zipped on macOS, with its resource forks, reads as unzip reads it: through
+// its container, and without one past the forks to the score.
+TEST(MxlArchive, AnArchiveZippedOnMacOsReads) {
+    std::ifstream in(kData / "akor.xml", std::ios::binary);
+    const std::string xml{std::istreambuf_iterator<char>(in), {}};
+    const std::string plain = dump(parseScoreBytes(xml, "akor.xml"));
+    const std::string fork = "\x00\x05\x16\x07Mac OS X resource";
+    const std::string container =
+        "<container><rootfiles><rootfile full-path=\"sheet.pdf\" media-type=\"application/pdf\"/>"
+        "<rootfile full-path=\"akor.xml\"/></rootfiles></container>";
+    EXPECT_EQ(dump(parseScoreBytes(macZip({{"META-INF/container.xml", container},
+                                           {"__MACOSX/._akor.xml", fork},
+                                           {"akor.xml", xml}}),
+                                   "mac.mxl")),
+              plain);
+    EXPECT_EQ(dump(parseScoreBytes(
+                  macZip({{"__MACOSX/._akor.xml", fork}, {"._akor.xml", fork}, {"akor.xml", xml}}),
+                  "mac.mxl")),
+              plain);
 }
 
 // Placing scores on the strings.
@@ -197,15 +292,21 @@ const PitchTables& commaTables() {
 }
 
 ScoreNote note(int step, int octave, double commas, double ms = 1000) {
-    return {.step = step,
-            .octave = octave,
-            .cents = pitchCents(step, octave, commas),
-            .beats = ms / 1000,
-            .ms = ms};
+    ScoreNote n;
+    n.step = step;
+    n.octave = octave;
+    n.cents = pitchCents(step, octave, commas);
+    n.beats = ms / 1000;
+    n.ms = ms;
+    return n;
 }
 
 ScoreNote rest(double ms) {
-    return {.rest = true, .beats = ms / 1000, .ms = ms};
+    ScoreNote n;
+    n.rest = true;
+    n.beats = ms / 1000;
+    n.ms = ms;
+    return n;
 }
 
 // The placed notes, the totals and the mandal plan as shown, as lines of an approved dump.
