@@ -9,11 +9,14 @@
 #include <optional>
 #include <string_view>
 
+#include "common/safe_write.h"
 #include "shell/program_main.h"
 #include "shell/render_command.h"
 #include "shell/system_switch.h"
 
 int main(int argc, char** argv) {
+    // Ctrl-C or a kill ends a rendering or a save without leaving its temporary file.
+    zembera::removeTemporariesOnSignals();
     if (argc > 1 && std::strcmp(argv[1], "--render") == 0) {
         const bool plain = argc == 4;
         const bool withSystem = argc == 6 && std::strcmp(argv[4], "--sistem") == 0;
