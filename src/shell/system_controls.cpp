@@ -162,9 +162,8 @@ bool SystemControls::exportTo(const std::filesystem::path& stem) {
     }
     // Any of the three, not only the one the dialog was shown.
     if (!existing.empty() &&
-        !messages_.askYesNo(namesText(existing) + " zaten var. " +
-                            (existing.size() == 1 ? "Yerine yenisi yazılsın mı?"
-                                                  : "Yerlerine yenileri yazılsın mı?"))) {
+        !messages_.askYesNo(namesText(existing) + " var; " +
+                            (existing.size() == 1 ? "yerine" : "yerlerine") + " yazılsın mı?")) {
         return false;
     }
     // All three or none: a failure leaves the old files as they were.
