@@ -127,7 +127,8 @@ class Reader {
                 xml_.skipCurrentElement();
                 continue;
             }
-            ++measure_;
+            // A measure after number 2147483647 keeps that number rather than overflowing.
+            measure_ = measure_ < 0x7FFFFFFF ? measure_ + 1 : measure_;
             bool ok = false;
             const int n = xml_.attributes().value("number").toInt(&ok);
             if (ok) measure_ = n;
