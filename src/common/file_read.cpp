@@ -64,9 +64,14 @@ OpenedFile openLimited(const std::filesystem::path& file, std::uint64_t limit) {
         opened.problem = "bir klasör";
     } else if (!S_ISREG(st.st_mode)) {
         opened.problem = "normal bir dosya değil";
-    } else if (static_cast<std::uint64_t>(st.st_size) > limit) {
-        opened.problem = "dosya çok büyük: " + sizeText(static_cast<std::uint64_t>(st.st_size)) +
-                         ", en çok " + sizeText(limit);
+    } else if (const auto size = static_cast<std::uint64_t>(st.st_size); size > limit) {
+        std::string have = sizeText(size), most = sizeText(limit);
+        // Just over the limit, the rounded sizes would read the same.
+        if (have == most) {
+            have = std::to_string(size) + " bayt";
+            most = std::to_string(limit) + " bayt";
+        }
+        opened.problem = "dosya çok büyük: " + have + ", en çok " + most;
     }
     if (!opened.problem.empty()) {
         ::close(fd);

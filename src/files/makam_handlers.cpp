@@ -23,7 +23,7 @@ void MakamHandlers::makamListClick(const std::string& fileName) {
     // Already at the reference level, a degree shift may still stand: it goes back to 0 too, so no
     // red column of the old setting outlives the load.
     c.setDegreeShift(0);
-    c.setMakamName(withoutLastCharacters(fileName, 4));
+    c.setMakamName(decodeText(withoutLastCharacters(fileName, 4)));
 
     const TextRead read = readTextFileOrReason(p_.files().find(pathFromUtf8(fileName)));
     try {
