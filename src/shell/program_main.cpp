@@ -157,7 +157,8 @@ int runReport(const std::filesystem::path& folder) {
             .count();
     const LoadedProgram& p = *result.program;
     std::printf("ZEMBERA: program klasörü %s\n", p.programFolder.string().c_str());
-    if (!folderWritable(folder) || !folderWritable(folder / kSampleFolderName)) {
+    if (!folderWritable(folder) || !folderWritable(folder / kSampleFolderName) ||
+        !folderOwnedBySelf(folder)) {
         std::printf("Program klasörü yazılamıyor; kullanıcı dosyaları: %s\n",
                     userDataFolder().string().c_str());
     }
