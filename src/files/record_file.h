@@ -52,10 +52,6 @@ class RecordFile : public PluckRecorder {
     // created (nothing is then open).
     std::optional<std::string> startNew(const std::filesystem::path& file);
     bool isOpen() const { return out_ != nullptr; }
-    // The temporary file being written (empty while none is open).
-    std::filesystem::path temporary() const {
-        return out_ ? out_->temporary() : std::filesystem::path();
-    }
 
     // Writes one line; nothing happens while no file is open or after a failed write.
     void writePluck(int string, int mandal, std::int32_t elapsedMs) override;

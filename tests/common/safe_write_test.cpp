@@ -71,6 +71,11 @@ TEST_F(SafeWriteTest, LinksAndPermissionsAndOwnFilesOfTheOldTemporaryName) {
     EXPECT_EQ(replaceFile(dir / "X.wav", std::string_view("yeni")), std::nullopt);
     EXPECT_EQ(bytesOf(dir / "X.wav"), "yeni");
     EXPECT_EQ(bytesOf(dir / "X.wav.yeni"), "kullanıcının dosyası");
+    // A link planted at the old fixed name leads nowhere now.
+    put(dir / "kök-dosyası", "dokunulmaz");
+    fs::create_symlink(dir / "kök-dosyası", dir / "Y.wav.yeni");
+    EXPECT_EQ(replaceFile(dir / "Y.wav", std::string_view("yeni")), std::nullopt);
+    EXPECT_EQ(bytesOf(dir / "kök-dosyası"), "dokunulmaz");
 
     fs::create_directories(dir / "gerçek");
     put(dir / "gerçek" / "Rast.mkm", "eski");
