@@ -255,6 +255,55 @@ std::optional<std::string> replaceFile(const std::filesystem::path& file, std::s
                                             bytes.size()));
 }
 
+namespace {
+
+// The file a group replacement puts back when a later file of the group cannot be put in place:
+// a hard link to the old file under a temporary name, or nothing for a file that was new.
+class OldFile {
+  public:
+    explicit OldFile(const std::filesystem::path& target) : target_(target) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+        existed_ = true;
+        const std::filesystem::path folder =
+            target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+        link_ = folder /
+                (std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + randomPart());
+        slot_ = registerTemporary(link_);
+        // Without hard links (some file systems) the old file cannot be kept.
+        if (::link(target.c_str(), link_.c_str()) != 0) drop();
+    }
+    ~OldFile() { drop(); }
+    OldFile(const OldFile&) = delete;
+    OldFile& operator=(const OldFile&) = delete;
+
+    // The old file back in place (or the new one gone when there was none).
+    void restore() {
+        if (!existed_) {
+            ::unlink(target_.c_str());
+        } else if (!link_.empty() && ::rename(link_.c_str(), target_.c_str()) == 0) {
+            unregisterTemporary(slot_);
+            slot_ = -1;
+            link_.clear();
+        }
+    }
+
+  private:
+    void drop() {
+        if (!link_.empty()) ::unlink(link_.c_str());
+        unregisterTemporary(slot_);
+        slot_ = -1;
+        link_.clear();
+    }
+
+    std::filesystem::path target_;
+    std::filesystem::path link_;
+    bool existed_ = false;
+    int slot_ = -1;
+};
+
+} // namespace
+
 std::optional<std::string> replaceFiles(std::span<const FileContent> files) {
     std::vector<std::unique_ptr<SafeWrite>> writes;
     for (const FileContent& f : files) {
@@ -263,11 +312,16 @@ std::optional<std::string> replaceFiles(std::span<const FileContent> files) {
         if (!out.write(std::span<const std::uint8_t>(f.bytes)) || !out.finishWriting())
             return f.file.string() + ": " + out.failure().value_or(fileErrorReason(EIO));
     }
-    // All complete: only renames are left, which a full disk does not stop.
+    // All complete: only renames are left, which a full disk does not stop. Should one fail all
+    // the same (a folder in the way), the files already put in place are put back.
+    std::vector<std::unique_ptr<OldFile>> old;
+    for (const auto& write : writes)
+        old.push_back(std::make_unique<OldFile>(write->target()));
     for (std::size_t i = 0; i < writes.size(); ++i) {
-        if (!writes[i]->commit())
-            return files[i].file.string() + ": " +
-                   writes[i]->failure().value_or(fileErrorReason(EIO));
+        if (writes[i]->commit()) continue;
+        for (std::size_t k = 0; k < i; ++k)
+            old[k]->restore();
+        return files[i].file.string() + ": " + writes[i]->failure().value_or(fileErrorReason(EIO));
     }
     return std::nullopt;
 }

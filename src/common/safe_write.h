@@ -81,7 +81,8 @@ std::optional<std::string> replaceFile(const std::filesystem::path& file,
 std::optional<std::string> replaceFile(const std::filesystem::path& file, std::string_view bytes);
 
 // Files replaced together: every one is written in full to its temporary file before the first
-// is put in place, so a full disk or a read-only folder changes none of them.
+// is put in place, so a full disk or a read-only folder changes none of them; should a later one
+// still fail to go in place, those before it are put back (the old file kept as a hard link).
 struct FileContent {
     std::filesystem::path file;
     std::vector<std::uint8_t> bytes;

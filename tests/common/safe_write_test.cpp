@@ -129,7 +129,14 @@ TEST_F(SafeWriteTest, FailuresKeepTheOldFilesAndLeaveNothingBehind) {
     fs::create_directories(dir / "engel.mkm");
     EXPECT_EQ(replaceFile(dir / "engel.mkm", std::string_view("x")),
               (dir / "engel.mkm").string() + ": bir klasör");
-    EXPECT_EQ(namesIn(dir), "disk engel.mkm ");
+    // A folder in the way of the second of three: the first, already in place, is put back.
+    put(dir / "b.scl", "eski");
+    fs::create_directories(dir / "b.kbm");
+    const std::vector<FileContent> blocked{
+        {dir / "b.scl", {1}}, {dir / "b.kbm", {2}}, {dir / "b.syx", {3}}};
+    EXPECT_EQ(replaceFiles(blocked), (dir / "b.kbm").string() + ": bir klasör");
+    EXPECT_EQ(bytesOf(dir / "b.scl"), "eski");
+    EXPECT_EQ(namesIn(dir), "b.kbm b.scl disk engel.mkm ");
 }
 
 // A process killed by SIGTERM while writing removes its temporary file; one killed harder
