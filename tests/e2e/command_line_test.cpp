@@ -127,11 +127,16 @@ TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAndDisplayAreTold) {
                 (dir / "x.flac").c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    // Well into the rendering, which takes minutes, and past the start-up.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Once the rendering, which takes minutes, has begun writing (the start-up may be slow on a
+    // busy machine).
     std::string during;
-    for (const auto& entry : fs::directory_iterator(dir))
-        during += entry.path().filename().string().substr(0, 10) + " ";
+    for (int wait = 0; wait < 400 && during.find(".~zembera-") == std::string::npos; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        during.clear();
+        for (const auto& entry : fs::directory_iterator(dir))
+            during += entry.path().filename().string().substr(0, 10) + " ";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     ::kill(child, SIGINT);
     int status = 0;
     ::waitpid(child, &status, 0);
