@@ -130,7 +130,8 @@ WriteTarget resolveWriteTarget(const std::filesystem::path& file) {
     return {current, fileErrorReason(ELOOP)};
 }
 
-SafeWrite::SafeWrite(const std::filesystem::path& file) {
+SafeWrite::SafeWrite(const std::filesystem::path& file, Durability durability)
+    : durability_(durability) {
     const WriteTarget resolved = resolveWriteTarget(file);
     target_ = resolved.file;
     if (resolved.problem) {
@@ -203,7 +204,7 @@ bool SafeWrite::finishWriting() {
         if (::fchmod(fd_, mode) != 0) fail(errno);
     }
     // On the disk before it replaces the old file.
-    if (!failure_ && ::fsync(fd_) != 0) fail(errno);
+    if (!failure_ && durability_ == Durability::disk && ::fsync(fd_) != 0) fail(errno);
     if (::close(fd_) != 0) fail(errno);
     closed_ = true;
     if (!failure_) return true;
@@ -220,6 +221,7 @@ bool SafeWrite::rename() {
     unregisterTemporary(slot_);
     slot_ = -1;
     fd_ = -1;
+    if (durability_ != Durability::disk) return true;
     // The rename itself onto the disk.
     const int folder = ::open(temporary_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
@@ -243,8 +245,9 @@ void SafeWrite::abandon() {
 }
 
 std::optional<std::string> replaceFile(const std::filesystem::path& file,
-                                       std::span<const std::uint8_t> bytes) {
-    SafeWrite out(file);
+                                       std::span<const std::uint8_t> bytes,
+                                       SafeWrite::Durability durability) {
+    SafeWrite out(file, durability);
     if (out.write(bytes) && out.commit()) return std::nullopt;
     return file.string() + ": " + out.failure().value_or(fileErrorReason(EIO));
 }

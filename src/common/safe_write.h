@@ -35,8 +35,13 @@ WriteTarget resolveWriteTarget(const std::filesystem::path& file);
 // One file being replaced.
 class SafeWrite {
   public:
+    // How far a complete file is taken before it replaces the old one: onto the disk (a file of
+    // the user's), or only into the system (a scratch file made again at will, whose flush to the
+    // disk would hold up the thread that plays).
+    enum class Durability { disk, system };
+
     // Creates the temporary file for replacing `file`; see failure() for whether it could.
-    explicit SafeWrite(const std::filesystem::path& file);
+    explicit SafeWrite(const std::filesystem::path& file, Durability durability = Durability::disk);
     // A write that was not committed is abandoned: its temporary file is removed.
     ~SafeWrite();
     SafeWrite(const SafeWrite&) = delete;
@@ -72,12 +77,14 @@ class SafeWrite {
     int fd_ = -1;
     int slot_ = -1; // in the registry of temporary files removed on a signal
     bool closed_ = false;
+    Durability durability_ = Durability::disk;
     std::optional<std::string> failure_;
 };
 
 // Replaces `file` with `bytes`. The reason when it could not ("<file>: <reason>").
-std::optional<std::string> replaceFile(const std::filesystem::path& file,
-                                       std::span<const std::uint8_t> bytes);
+std::optional<std::string>
+replaceFile(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+            SafeWrite::Durability durability = SafeWrite::Durability::disk);
 std::optional<std::string> replaceFile(const std::filesystem::path& file, std::string_view bytes);
 
 // Files replaced together: every one is written in full to its temporary file before the first

@@ -13,7 +13,8 @@ std::optional<SoundImage> readFileBytes(const std::filesystem::path& file) {
 }
 
 bool writeFileWhole(const std::filesystem::path& file, std::span<const std::uint8_t> bytes) {
-    return !replaceFile(file, bytes);
+    // Scratch files: made again whenever needed, so not held up by a flush to the disk.
+    return !replaceFile(file, bytes, SafeWrite::Durability::system);
 }
 
 } // namespace zembera

@@ -18,9 +18,9 @@ LimitedRead<SoundImage> readSoundFileBytes(const std::filesystem::path& file);
 // The same without the reason.
 std::optional<SoundImage> readFileBytes(const std::filesystem::path& file);
 
-// Replaces `file` with exactly `bytes` through a temporary file (see replaceFile), so the file
-// never holds a mix of old and new bytes. Returns false (and leaves the old file as it was) when
-// the write fails.
+// Replaces the scratch file `file` with exactly `bytes` through a temporary file (see replaceFile,
+// without the flush to the disk), so the file never holds a mix of old and new bytes. Returns false
+// (and leaves the old file as it was) when the write fails.
 bool writeFileWhole(const std::filesystem::path& file, std::span<const std::uint8_t> bytes);
 
 } // namespace zembera
