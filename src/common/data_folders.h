@@ -23,6 +23,8 @@ std::filesystem::path bundledDataFolder(const std::filesystem::path& executableF
 
 // True when files can be made in `folder` by this process.
 bool folderWritable(const std::filesystem::path& folder);
+// True when `folder` belongs to the user running the process.
+bool folderOwnedBySelf(const std::filesystem::path& folder);
 
 // The folders the program works with.
 struct DataFolders {
@@ -38,8 +40,9 @@ struct DataFolders {
     template <typename Keep> std::vector<std::string> names(Keep keep) const;
 };
 
-// The folders for `program`: the user folder is `program` when it and its sample folder
-// `sampleFolderName` are writable, else `userData`, made (with its sample folder) when missing.
+// The folders for `program`: the user folder is `program` when it is the user's own and it and
+// its sample folder `sampleFolderName` are writable, else `userData`, made (with its sample
+// folder) when missing.
 DataFolders chooseDataFolders(const std::filesystem::path& program,
                               const std::filesystem::path& userData,
                               const std::string& sampleFolderName);

@@ -133,8 +133,10 @@ std::string quoted(std::string_view s) {
 } // namespace
 
 FormatError::FormatError(std::string file, int line, const std::string& detail)
-    : std::runtime_error(file + " dosyasının " + std::to_string(line) +
-                         ". satırında hata: " + detail),
+    // Line 0: a fault of the whole file (empty, unreadable), where no line was read.
+    : std::runtime_error(line > 0 ? file + " dosyasının " + std::to_string(line) +
+                                        ". satırında hata: " + detail
+                                  : file + " dosyasında hata: " + detail),
       file_(std::move(file)), line_(line) {}
 
 std::string decodeText(std::string_view bytes) {

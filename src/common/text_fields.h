@@ -16,6 +16,7 @@ namespace zembera {
 // the file and the line.
 class FormatError : public std::runtime_error {
   public:
+    // `line` 0 names no line: the fault is the whole file's.
     FormatError(std::string file, int line, const std::string& detail);
     const std::string& file() const { return file_; }
     int line() const { return line_; }

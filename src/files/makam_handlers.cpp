@@ -1,5 +1,6 @@
 #include "files/makam_handlers.h"
 
+#include "common/safe_write.h"
 #include "common/text_fields.h"
 #include "files/makam_file.h"
 #include "files/text_file.h"
@@ -22,12 +23,12 @@ void MakamHandlers::makamListClick(const std::string& fileName) {
     // Already at the reference level, a degree shift may still stand: it goes back to 0 too, so no
     // red column of the old setting outlives the load.
     c.setDegreeShift(0);
-    c.setMakamName(withoutLastCharacters(fileName, 4));
+    c.setMakamName(decodeText(withoutLastCharacters(fileName, 4)));
 
-    const std::optional<std::string> text = readTextFile(p_.files().find(pathFromUtf8(fileName)));
+    const TextRead read = readTextFileOrReason(p_.files().find(pathFromUtf8(fileName)));
     try {
-        if (!text) throw FormatError(fileName, 1, "dosya açılamadı");
-        readMakamPositions(*text, fileName, st, [&](int k, std::int16_t position) {
+        if (!read.text) throw FormatError(fileName, 0, read.problem);
+        readMakamPositions(*read.text, fileName, st, [&](int k, std::int16_t position) {
             st.mandalPos[k] = position;
             p_.view.arıza_yaz(k);
             if (k == st.currentString) {
@@ -51,9 +52,27 @@ void MakamHandlers::save_buton_Click() {
         c.focusInstrument();
         return;
     }
-    const auto file = makamFilePath(p_.files().user, name);
-    if (!replaceFileAtomically(file, makamFileText(p_.instrument.mandalPos))) {
-        p_.messages.show(kMakamNotWritten + name + kMakamExtension);
+    const DataFolders& folders = p_.files();
+    const std::string fileName = name + kMakamExtension;
+    const auto file = makamFilePath(folders.user, name);
+    std::error_code error;
+    // The user's own file is replaced only when asked; a bundled one never is (with separate
+    // folders the user's file goes beside it, in the user's folder, and hides it in the list).
+    const bool own = std::filesystem::symlink_status(file, error).type() !=
+                     std::filesystem::file_type::not_found;
+    const bool bundled = !own && folders.separate() &&
+                         std::filesystem::exists(makamFilePath(folders.program, name), error);
+    if ((own || bundled) &&
+        !p_.messages.askYesNo(own ? fileName + " var; yerine yazılsın mı?"
+                                  : fileName +
+                                        " programla gelen bir makam; sizin klasörünüze "
+                                        "kendi " +
+                                        fileName + " dosyanız yazılsın mı?")) {
+        c.focusInstrument();
+        return;
+    }
+    if (const auto failure = replaceFile(file, makamFileText(p_.instrument.mandalPos))) {
+        p_.messages.show(kMakamNotWritten + fileName + "\n" + *failure);
     }
     c.refreshMakamList();
     c.focusInstrument();

@@ -104,12 +104,12 @@ void MelodyHandlers::yürüt10() {
     try {
         // Only a file of the program folder is played; an empty name names no file.
         if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
-            throw FormatError(name + kMelodyExtension, 1, "dosya adı geçersiz");
+            throw FormatError(name + kMelodyExtension, 0, "dosya adı geçersiz");
         }
-        const std::optional<std::string> text =
-            readTextFile(p_.files().find(pathFromUtf8(name + kMelodyExtension)));
-        if (!text) throw FormatError(name + kMelodyExtension, 1, "dosya açılamadı");
-        FieldReader reader(*text, name + kMelodyExtension);
+        const TextRead read =
+            readTextFileOrReason(p_.files().find(pathFromUtf8(name + kMelodyExtension)));
+        if (!read.text) throw FormatError(name + kMelodyExtension, 0, read.problem);
+        FieldReader reader(*read.text, name + kMelodyExtension);
         NoteClock clock(p_.hooks,
                         [&st] { return st.playingBack ? LoopEvent::none : LoopEvent::stopped; });
         playRecords(reader, clock);

@@ -1,13 +1,6 @@
 #include "files/record_file.h"
 
-#include <cerrno>
-#include <cstring>
 #include <limits>
-#include <system_error>
-
-#if __has_include(<unistd.h>)
-#include <unistd.h>
-#endif
 
 #include "common/basic_print.h"
 #include "files/text_file.h"
@@ -28,78 +21,28 @@ RecordEntry readRecordEntry(FieldReader& reader) {
     return e;
 }
 
-std::string fileErrorReason(int error) {
-    switch (error) {
-    case ENOSPC:
-        return "diskte yer kalmadı";
-#ifdef EDQUOT
-    case EDQUOT:
-        return "disk kotası doldu";
-#endif
-    case EROFS:
-        return "klasör salt okunur";
-    case EACCES:
-    case EPERM:
-        return "yazma izni yok";
-    case ENOENT:
-        return "klasör bulunamadı";
-    case EIO:
-        return "giriş/çıkış hatası";
-    default:
-        return std::strerror(error);
-    }
-}
-
-RecordFile::~RecordFile() {
-    if (out_ != nullptr) std::fclose(out_);
-}
+RecordFile::~RecordFile() = default;
 
 std::optional<std::string> RecordFile::startNew(const std::filesystem::path& file) {
-    if (out_ != nullptr) std::fclose(out_);
     file_ = file;
-    temporary_ = file.parent_path() / pathFromUtf8(kRecordTemporaryName);
-    failure_.reset();
-    errno = 0;
-    out_ = std::fopen(temporary_.c_str(), "wb");
-    if (out_ == nullptr) {
-        const int error = errno;
-        return file_.string() + ": " + fileErrorReason(error != 0 ? error : EIO);
-    }
-    return std::nullopt;
-}
-
-void RecordFile::fail() {
-    const int error = errno != 0 ? errno : EIO;
-    if (!failure_) failure_ = file_.string() + ": " + fileErrorReason(error);
+    out_ = std::make_unique<SafeWrite>(file);
+    if (!out_->failure()) return std::nullopt;
+    std::optional<std::string> reason = file_.string() + ": " + *out_->failure();
+    out_.reset();
+    return reason;
 }
 
 void RecordFile::writePluck(int string, int mandal, std::int32_t elapsedMs) {
-    if (out_ == nullptr || failure_) return;
-    const std::string line = recordLine(string, mandal, elapsedMs);
-    errno = 0;
-    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0)
-        fail();
+    // Unbuffered: each line reaches the system as it is written.
+    if (out_ != nullptr) out_->write(recordLine(string, mandal, elapsedMs));
 }
 
 std::optional<std::string> RecordFile::finish() {
     if (out_ == nullptr) return std::nullopt;
-    errno = 0;
-    if (!failure_ && std::fflush(out_) != 0) fail();
-#if __has_include(<unistd.h>)
-    // Onto the disk before it replaces the old recording.
-    if (!failure_ && fsync(fileno(out_)) != 0) fail();
-#endif
-    errno = 0;
-    if (std::fclose(out_) != 0) fail();
-    out_ = nullptr;
-    std::error_code error;
-    if (!failure_) {
-        std::filesystem::rename(temporary_, file_, error);
-        if (error) failure_ = file_.string() + ": " + fileErrorReason(error.value());
-    }
-    if (!failure_) return std::nullopt;
-    std::filesystem::remove(temporary_, error);
-    return failure_;
+    std::optional<std::string> failure;
+    if (!out_->commit()) failure = file_.string() + ": " + out_->failure().value_or("yazılamadı");
+    out_.reset();
+    return failure;
 }
 
 } // namespace zembera

@@ -7,20 +7,19 @@
 // Thread: UI thread only.
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/safe_write.h"
 #include "common/text_fields.h"
 #include "files/recording_state.h"
 
 namespace zembera {
 
 inline constexpr const char* kRecordFileName = "kayıt.txt";
-// Where a recording is written until it is complete.
-inline constexpr const char* kRecordTemporaryName = "kayıt.txt.yeni";
 
 // One line of the recording file.
 std::string recordLine(int string, int mandal, std::int32_t elapsedMs);
@@ -37,17 +36,14 @@ struct RecordEntry {
 // 32 bits.
 RecordEntry readRecordEntry(FieldReader& reader);
 
-// Why a file operation failed (an errno value), in words for the user.
-std::string fileErrorReason(int error);
-
-// The recording being written. Its lines go to a temporary file beside the recording file, each
-// passed on to the system as soon as it is written, so a crash keeps the plucks there. Only a
+// The recording being written. Its lines go to a temporary file beside the recording file (see
+// SafeWrite), each passed on to the system as soon as it is written. Only a
 // recording written in full is renamed over the recording file: a full disk or a read-only
 // folder leaves the previous recording as it was.
 class RecordFile : public PluckRecorder {
   public:
     RecordFile() = default;
-    // An unfinished recording stays in its temporary file.
+    // An unfinished recording is abandoned: its temporary file is removed.
     ~RecordFile() override;
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
@@ -66,13 +62,8 @@ class RecordFile : public PluckRecorder {
     std::optional<std::string> finish();
 
   private:
-    // Keeps the reason of the first failure (from errno), naming the recording file.
-    void fail();
-
-    std::FILE* out_ = nullptr;
+    std::unique_ptr<SafeWrite> out_;
     std::filesystem::path file_;
-    std::filesystem::path temporary_;
-    std::optional<std::string> failure_;
 };
 
 } // namespace zembera

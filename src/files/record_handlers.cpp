@@ -154,9 +154,9 @@ void RecordHandlers::Play_buton_Click() {
 
     std::optional<std::string> fault;
     try {
-        const std::optional<std::string> text = readTextFile(file);
-        if (!text) throw FormatError(kRecordFileName, 1, "dosya açılamadı");
-        FieldReader reader(*text, kRecordFileName);
+        const TextRead read = readTextFileOrReason(file);
+        if (!read.text) throw FormatError(kRecordFileName, 0, read.problem);
+        FieldReader reader(*read.text, kRecordFileName);
         NoteClock clock(p_.hooks, [&st, &rec, seen = rec.pauses]() mutable {
             if (!st.playingBack) return LoopEvent::stopped;
             if (rec.pauses == seen) return LoopEvent::none;

@@ -1,34 +1,22 @@
 #include "files/text_file.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
+#include "common/safe_write.h"
 #include "common/text_fields.h"
-#include "sound/file_bytes.h"
 
 namespace zembera {
 
+TextRead readTextFileOrReason(const std::filesystem::path& file) {
+    LimitedRead<std::string> read = readLimitedFile(file, kTextFileLimit);
+    if (!read.bytes) return {std::nullopt, std::move(read.problem)};
+    return {decodeText(*read.bytes), {}};
+}
+
 std::optional<std::string> readTextFile(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kTextFileLimit) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    // A file that changed size meanwhile is read as far as it goes.
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return std::nullopt;
-    return decodeText(bytes);
+    return readTextFileOrReason(file).text;
 }
 
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    return writeFileWhole(
-        file, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                            bytes.size()));
+    return !replaceFile(file, bytes);
 }
 
 std::filesystem::path pathFromUtf8(std::string_view utf8) {

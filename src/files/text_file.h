@@ -9,17 +9,22 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_read.h"
+
 namespace zembera {
 
-// No file of the program comes near this; a larger one is refused rather than read into memory.
-inline constexpr std::size_t kTextFileLimit = 16u << 20; // bytes
-
-// The whole file decoded to UTF-8 (see decodeText); nothing when it cannot be opened or read or
-// is larger than kTextFileLimit.
+// The whole file decoded to UTF-8 (see decodeText), or why it cannot be read: not found, not a
+// regular file, larger than kTextFileLimit (see readLimitedFile).
+struct TextRead {
+    std::optional<std::string> text;
+    std::string problem;
+};
+TextRead readTextFileOrReason(const std::filesystem::path& file);
+// The same without the reason.
 std::optional<std::string> readTextFile(const std::filesystem::path& file);
 
-// Writes `bytes` to a temporary file beside `file` and renames it over `file`, so that a failed
-// write leaves the old file as it was. False when any step fails (the temporary file is removed).
+// Replaces `file` with `bytes` through a temporary file (see replaceFile), so that a failed write
+// leaves the old file as it was. False when any step fails (the temporary file is removed).
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 // A file or folder name taken from UTF-8 text.

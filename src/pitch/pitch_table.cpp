@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/file_read.h"
 #include "common/text_fields.h"
 
 namespace zembera {
@@ -106,11 +107,12 @@ PitchTables parsePitchTable(std::string_view text, const std::string& fileName) 
 
 PitchTables tablo_oku_txt(const std::filesystem::path& programFolder) {
     const std::filesystem::path file = programFolder / kTableFileName;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error(std::string(kTableFileName) + " dosyası okunamadı.");
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error(std::string(kTableFileName) + " dosyası okunamadı.");
-    return parsePitchTable(decodeText(bytes), kTableFileName);
+    // A limit before reading: a table of any scale is far smaller than a text file may be.
+    const LimitedRead<std::string> read = readLimitedFile(file, kTextFileLimit);
+    if (!read.bytes)
+        throw std::runtime_error(std::string(kTableFileName) +
+                                 " dosyası okunamadı: " + read.problem);
+    return parsePitchTable(decodeText(*read.bytes), kTableFileName);
 }
 
 } // namespace zembera

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <system_error>
+#include <cerrno>
+#include <cstdio>
 
+#include "common/safe_write.h"
 #include "sound/sound_limits.h"
 
 namespace zembera {
@@ -16,6 +18,14 @@ std::string lowerExtension(const std::filesystem::path& file) {
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
+}
+
+// "2 saat", "596 saat 31 dakika".
+std::string hoursText(double ms) {
+    const auto minutes = static_cast<long long>(ms / 60000.0);
+    std::string text = std::to_string(minutes / 60) + " saat";
+    if (minutes % 60 != 0) text += " " + std::to_string(minutes % 60) + " dakika";
+    return text;
 }
 
 } // namespace
@@ -41,36 +51,46 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
         outcome.error = file.string() + ": parça bir WAV dosyasına sığmayacak kadar uzun";
         return outcome;
     }
+    if (piece.endMs > kLongestRenderMs) {
+        outcome.error = file.string() + ": parça çok uzun: " + hoursText(piece.endMs) +
+                        ", en çok " + hoursText(kLongestRenderMs);
+        return outcome;
+    }
+    SafeWrite out(file);
+    if (out.failure()) {
+        outcome.error = file.string() + ": " + *out.failure();
+        return outcome;
+    }
     SF_INFO info{};
     info.samplerate = static_cast<int>(kOutputRate);
     info.channels = 1;
     info.format = (*kind == AudioFileKind::wav ? SF_FORMAT_WAV : SF_FORMAT_FLAC) | SF_FORMAT_PCM_16;
-    std::filesystem::path temporary = file;
-    temporary += ".yeni";
-    SNDFILE* out = sf_open(temporary.c_str(), SFM_WRITE, &info);
-    if (out == nullptr) {
-        outcome.error = file.string() + ": " + sf_strerror(nullptr);
+    errno = 0;
+    SNDFILE* sound = sf_open_fd(out.descriptor(), SFM_WRITE, &info, SF_FALSE);
+    if (sound == nullptr) {
+        out.fail(errno);
+        outcome.error = file.string() + ": " + *out.failure();
         return outcome;
     }
-    bool failed = false;
     const bool complete = renderPiece(
         piece, sounds,
         [&](std::span<const std::int16_t> frames) {
-            if (failed) return;
+            if (out.failure()) return;
             const auto n = static_cast<sf_count_t>(frames.size());
-            if (sf_write_short(out, frames.data(), n) != n) failed = true;
+            errno = 0;
+            if (sf_write_short(sound, frames.data(), n) != n) out.fail(errno != 0 ? errno : EIO);
         },
         progress);
-    if (failed) outcome.error = file.string() + ": " + sf_strerror(out);
-    if (sf_close(out) != 0 && !outcome.error) outcome.error = file.string() + ": yazılamadı";
-    std::error_code ec;
-    if (complete && !outcome.error) {
-        std::filesystem::rename(temporary, file, ec);
-        if (ec) outcome.error = file.string() + ": " + ec.message();
+    errno = 0;
+    // Closing writes the header's sizes and the encoder's last block.
+    if (sf_close(sound) != 0) out.fail(errno != 0 ? errno : EIO);
+    if (!complete) {
+        out.abandon();
+        outcome.stopped = true;
+        return outcome;
     }
-    if (!complete || outcome.error) {
-        std::filesystem::remove(temporary, ec);
-        outcome.stopped = !complete;
+    if (!out.commit()) {
+        outcome.error = file.string() + ": " + out.failure().value_or("yazılamadı");
         return outcome;
     }
     outcome.written = true;

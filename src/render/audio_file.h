@@ -1,7 +1,9 @@
 #pragma once
 // Writing a rendered piece to a sound file: 16-bit mono at the output rate, WAV or FLAC by the
-// file's extension. The file is written beside its place under a temporary name and renamed over
-// it only when complete, so a failed or stopped rendering leaves whatever file was there.
+// file's extension. The file is written through SafeWrite (a temporary file renamed over it only
+// when complete), so a failed or stopped rendering leaves whatever file was there and nothing
+// else. A piece longer than kLongestRenderMs is refused in every format: hours of work and
+// hundreds of megabytes for a file nobody asked for in earnest.
 //
 // Thread: any (the rendering runs on the calling thread).
 
@@ -14,6 +16,8 @@
 namespace zembera {
 
 enum class AudioFileKind { wav, flac };
+
+inline constexpr double kLongestRenderMs = 2 * 3600 * 1000.0; // 2 hours
 
 // The kind an output file's extension asks for (".wav" or ".flac", any case); nothing for others.
 std::optional<AudioFileKind> audioFileKind(const std::filesystem::path& file);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/safe_write.h"
 #include "files/melody_file.h"
 #include "files/played_note.h"
 #include "files/text_file.h"
@@ -188,8 +189,8 @@ void ScorePlayer::saveAsSes(const std::string& name) {
     if (std::filesystem::exists(file) &&
         !p_.messages.askYesNo(sesName + " var; yerine yazılsın mı?"))
         return;
-    if (!replaceFileAtomically(file, ses.text)) {
-        p_.messages.show(sesName + ": dosya yazılamadı");
+    if (const auto failure = replaceFile(file, ses.text)) {
+        p_.messages.show(sesName + ": dosya yazılamadı\n" + *failure);
         return;
     }
     p_.messages.show(sesName + " kaydedildi");

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <functional>
 
+#include "common/text_fields.h"
 #include "files/makam_list.h"
 #include "files/text_file.h"
 #include "scores/score_file.h"
@@ -76,8 +77,13 @@ class WindowFilesView : public FilesView {
     void hideMakamList() override { w_.makamList->hide(); }
     void refreshMakamList() override {
         w_.makamList->clear();
-        for (const std::string& name : makamFileNames(folders_))
-            w_.makamList->addItem(QString::fromStdString(name));
+        // A name that is not UTF-8 (a file of the old platform) is shown decoded and opened by
+        // its own bytes.
+        for (const std::string& name : makamFileNames(folders_)) {
+            auto* item = new QListWidgetItem(QString::fromStdString(decodeText(name)));
+            item->setData(Qt::UserRole, QByteArray::fromStdString(name));
+            w_.makamList->addItem(item);
+        }
     }
 
     bool settingSwitchSelected(int index) const override {
@@ -231,8 +237,9 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
 
     connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
     connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
-    connect(makamList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { makamListClick(item->text()); });
+    connect(makamList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        files_->makam->makamListClick(item->data(Qt::UserRole).toByteArray().toStdString());
+    });
     connect(rec_buton, &QPushButton::clicked, this, [this] { rec_buton_Click(); });
     connect(Play_buton, &QPushButton::clicked, this, [this] { Play_buton_Click(); });
     connect(pause_buton, &QPushButton::clicked, this, [this] { pause_buton_Click(); });

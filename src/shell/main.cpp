@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/safe_write.h"
 #include "shell/command_line.h"
 #include "shell/program_main.h"
 #include "shell/render_command.h"
@@ -14,6 +15,8 @@
 #include "shell/window_scale.h"
 
 int main(int argc, char** argv) {
+    // Ctrl-C or a kill ends a rendering or a save without leaving its temporary file.
+    zembera::removeTemporariesOnSignals();
     using zembera::Command;
     const Command command =
         zembera::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

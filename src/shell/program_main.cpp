@@ -7,8 +7,11 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "common/data_folders.h"
+#include "common/safe_write.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_sound_output.h"
 #include "midi/sound_service_notes.h"
@@ -42,7 +45,30 @@ std::filesystem::path userDataFolder() {
     return std::filesystem::path(folder.toStdString());
 }
 
+std::optional<std::string> missingDisplay() {
+    // A platform chosen by hand (offscreen, a VNC, ...) needs no display of its own.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return std::nullopt;
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return std::nullopt;
+    return std::string("ekran bulunamadı (DISPLAY ve WAYLAND_DISPLAY tanımlı değil): pencere "
+                       "açılamıyor.\nPencere olmadan: zembera --render <ezgi> <çıktı.wav> ya da "
+                       "zembera --rapor");
+}
+
+void removeStaleTemporaries(const DataFolders& folders, const std::string& sampleFolderName) {
+    for (const std::filesystem::path& folder :
+         {folders.user, folders.user / sampleFolderName, folders.program,
+          folders.program / sampleFolderName}) {
+        zembera::removeStaleTemporaries(folder);
+    }
+}
+
 int runWindowProgram(int argc, char** argv) {
+    // Without a display the toolkit would abort; say so instead.
+    if (const auto missing = missingDisplay()) {
+        std::fprintf(stderr, "zembera: %s\n", missing->c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEMBERA"));
     installTurkishTranslation();
@@ -62,8 +88,10 @@ int runWindowProgram(int argc, char** argv) {
     splash->show();
     QApplication::processEvents();
 
-    StartupResult loaded =
-        loadProgram(chooseDataFolders(folder, userDataFolder(), kSampleFolderName), messages);
+    const DataFolders folders = chooseDataFolders(folder, userDataFolder(), kSampleFolderName);
+    // Temporary files of a run that was killed (its own are removed on SIGINT and SIGTERM).
+    removeStaleTemporaries(folders, kSampleFolderName);
+    StartupResult loaded = loadProgram(folders, messages);
     if (loaded.fatal) {
         messages.show(*loaded.fatal);
         return 1;
@@ -138,7 +166,8 @@ int runReport(const std::filesystem::path& folder) {
             .count();
     const LoadedProgram& p = *result.program;
     std::printf("ZEMBERA: program klasörü %s\n", p.programFolder.string().c_str());
-    if (!folderWritable(folder) || !folderWritable(folder / kSampleFolderName)) {
+    if (!folderWritable(folder) || !folderWritable(folder / kSampleFolderName) ||
+        !folderOwnedBySelf(folder)) {
         std::printf("Program klasörü yazılamıyor; kullanıcı dosyaları: %s\n",
                     userDataFolder().string().c_str());
     }

@@ -42,8 +42,10 @@ int runRender(const std::filesystem::path& folder, const std::filesystem::path& 
               const std::filesystem::path& output, std::optional<std::string_view> system) {
     // Melodies, recordings and SymbTr scores are text; a MusicXML file is read as a score.
     const std::string ext = input.extension().string();
-    const std::optional<std::string> text =
-        ext == kMelodyExtension || ext == ".txt" ? readTextFile(input) : std::nullopt;
+    const TextRead read = ext == kMelodyExtension || ext == ".txt"
+                              ? readTextFileOrReason(input)
+                              : TextRead{std::nullopt, "dosya açılamadı"};
+    const std::optional<std::string>& text = read.text;
     const std::optional<PieceKind> kind = pieceKind(input, text);
     if (!kind)
         return fail(input.string() +
@@ -79,7 +81,7 @@ int runRender(const std::filesystem::path& folder, const std::filesystem::path& 
         }
     }
     if (*kind != PieceKind::score) {
-        if (!text) return fail(input.string() + ": dosya açılamadı");
+        if (!text) return fail(input.string() + ": " + read.problem);
         PlayerSettings settings;
         settings.mandalPos = program.instrument.mandalPos;
         settings.ahenkShift = program.tuning.ahenkShift;

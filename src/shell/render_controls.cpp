@@ -62,12 +62,13 @@ void RenderControls::renderMelody() {
         return;
     }
     const std::string fileName = name + kMelodyExtension;
-    std::optional<std::string> text;
+    TextRead read{std::nullopt, "dosya adı geçersiz"};
     if (!name.empty() && name.find_first_of("/\\") == std::string::npos)
-        text = readTextFile(p.folders.find(pathFromUtf8(fileName)));
+        read = readTextFileOrReason(p.folders.find(pathFromUtf8(fileName)));
+    const std::optional<std::string>& text = read.text;
     if (!text) {
         messages_.show(std::string(kMelodyFileFault) + "\n" +
-                       FormatError(fileName, 1, "dosya açılamadı").what());
+                       FormatError(fileName, 0, read.problem).what());
         return;
     }
     PlayerSettings settings;
@@ -124,7 +125,13 @@ void RenderControls::write(const NoteEvents& piece, const std::filesystem::path&
         askOutputFile(QString::fromStdString((p.folders.user / suggested).string()));
     if (chosen.isEmpty()) return;
     std::filesystem::path file = pathFromUtf8(chosen.toStdString());
-    if (!audioFileKind(file)) file += ".wav"; // a name typed without its extension
+    if (!audioFileKind(file)) {
+        file += ".wav"; // a name typed without its extension, which the dialog did not ask about
+        std::error_code error;
+        if (std::filesystem::exists(file, error) &&
+            !messages_.askYesNo(file.filename().string() + " var; yerine yazılsın mı?"))
+            return;
+    }
 
     const PatchedSampleSource source{p.sampleFolder, p.samples.sampleFileName, p.tables,
                                      p.tuning.tuningOffset};

@@ -59,7 +59,8 @@ SampleFolderCheck checkSampleNames(const std::vector<std::string>& names) {
     std::array<bool, 27> seen{};
     for (const std::string& name : names) {
         const std::string fixed = fitToWidth(name, kSampleNameLength);
-        if (characters(fixed, 13, 16) != ".wav") {
+        // Listed without regard to case, so judged so too: "…_xx.WAV" is a sample as well.
+        if (lowerAscii(characters(fixed, 13, 16)) != ".wav") {
             result.error = kNamingError;
             return result;
         }

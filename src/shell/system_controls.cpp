@@ -7,8 +7,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <exception>
-#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
 
+#include "common/safe_write.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
 #include "shell/system_switch.h"
@@ -29,12 +32,12 @@ QPushButton* smallButton(QWidget* parent, const char* caption, const char* name,
     return b;
 }
 
-// Writes a whole file or reports that it could not.
-bool writeFile(const std::filesystem::path& path, const void* data, std::size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
-    return static_cast<bool>(out);
+// "a.scl, a.kbm ve a.syx"
+std::string namesText(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " ve " : ", ") + names[i];
+    return text;
 }
 
 } // namespace
@@ -162,16 +165,35 @@ bool SystemControls::exportTo(const std::filesystem::path& stem) {
     const std::string& system = entries_[static_cast<std::size_t>(current_)].name;
     const systems::ScalaFiles scala = systems::exportScala(cents, name, "ZEMBERA: " + system);
     const std::vector<std::uint8_t> dump = systems::exportMidiTuning(cents, "ZEMBERA");
-    std::filesystem::path scl = stem, kbm = stem, syx = stem;
-    scl += ".scl";
-    kbm += ".kbm";
-    syx += ".syx";
-    if (!writeFile(scl, scala.scl.data(), scala.scl.size()) ||
-        !writeFile(kbm, scala.kbm.data(), scala.kbm.size()) ||
-        !writeFile(syx, dump.data(), dump.size())) {
-        messages_.show(name + " dosyaları yazılamadı.");
+    std::vector<FileContent> files(3);
+    files[0] = {stem, {scala.scl.begin(), scala.scl.end()}};
+    files[1] = {stem, {scala.kbm.begin(), scala.kbm.end()}};
+    files[2] = {stem, dump};
+    files[0].file += ".scl";
+    files[1].file += ".kbm";
+    files[2].file += ".syx";
+    std::vector<std::string> all, existing;
+    for (const FileContent& f : files) {
+        all.push_back(f.file.filename().string());
+        std::error_code error;
+        if (std::filesystem::symlink_status(f.file, error).type() !=
+            std::filesystem::file_type::not_found)
+            existing.push_back(all.back());
+    }
+    // Any of the three, not only the one the dialog was shown.
+    if (!existing.empty() &&
+        !messages_.askYesNo(namesText(existing) + " var; " +
+                            (existing.size() == 1 ? "yerine" : "yerlerine") + " yazılsın mı?")) {
         return false;
     }
+    // All three or none: a failure leaves the old files as they were.
+    if (const auto failure = replaceFiles(files)) {
+        messages_.show(name + " dosyaları yazılamadı:\n" + *failure);
+        return false;
+    }
+    const std::filesystem::path folder = stem.parent_path();
+    messages_.show(namesText(all) + " yazıldı" +
+                   (folder.empty() ? std::string(".") : " (" + folder.string() + ")."));
     return true;
 }
 
@@ -209,7 +231,8 @@ void SystemControls::askExport() {
     const std::filesystem::path suggested = window_.program().folders.user / "zembera.scl";
     QString file = askSaveFileName(&window_, QString::fromUtf8("Tellerin sesini ver"),
                                    QString::fromStdString(suggested.string()),
-                                   QString::fromUtf8("Scala dizileri (*.scl)"));
+                                   QString::fromUtf8("Scala dizileri (*.scl)"),
+                                   /*confirmOverwrite=*/false);
     if (!file.isEmpty()) {
         std::filesystem::path stem = file.toStdString();
         stem.replace_extension();

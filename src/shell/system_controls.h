@@ -57,7 +57,8 @@ class SystemControls {
     // Adds a Scala file (its .kbm beside it is used when present) to the list and switches to
     // it; a broken file is told, naming the file, line and reason, and the current system stays.
     bool openScale(const std::filesystem::path& scl);
-    // Writes what the strings sound now as `stem`.scl, `stem`.kbm and `stem`.syx.
+    // Writes what the strings sound now as `stem`.scl, `stem`.kbm and `stem`.syx: asks first when
+    // any of them exists, writes all three or none, and says which were written or why not.
     bool exportTo(const std::filesystem::path& stem);
 
   private:

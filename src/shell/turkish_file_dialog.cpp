@@ -32,9 +32,10 @@ class TurkishFileColumns : public QIdentityProxyModel {
 };
 
 QString ask(QWidget* parent, const QString& title, const QString& start, const QString& filter,
-            QFileDialog::AcceptMode mode) {
+            QFileDialog::AcceptMode mode, bool confirmOverwrite = true) {
     QFileDialog dialog(parent, title, start, filter);
     dialog.setAcceptMode(mode);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
     makeTurkish(dialog);
@@ -56,8 +57,8 @@ QString askOpenFileName(QWidget* parent, const QString& title, const QString& st
 }
 
 QString askSaveFileName(QWidget* parent, const QString& title, const QString& start,
-                        const QString& filter) {
-    return ask(parent, title, start, filter, QFileDialog::AcceptSave);
+                        const QString& filter, bool confirmOverwrite) {
+    return ask(parent, title, start, filter, QFileDialog::AcceptSave, confirmOverwrite);
 }
 
 } // namespace zembera

@@ -17,10 +17,10 @@ namespace zembera {
 void makeTurkish(QFileDialog& dialog);
 
 // The chosen file, empty when the dialog was cancelled. `start` is a folder, or a file to suggest
-// in its folder.
+// in its folder. A save that asks about its files itself passes confirmOverwrite false.
 QString askOpenFileName(QWidget* parent, const QString& title, const QString& start,
                         const QString& filter);
 QString askSaveFileName(QWidget* parent, const QString& title, const QString& start,
-                        const QString& filter);
+                        const QString& filter, bool confirmOverwrite = true);
 
 } // namespace zembera

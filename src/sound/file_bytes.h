@@ -7,16 +7,20 @@
 #include <span>
 #include <vector>
 
+#include "common/file_read.h"
 #include "sound/sound_image.h"
 
 namespace zembera {
 
-// The bytes of a file, or nothing when it cannot be opened or read.
+// The bytes of a sound file, or why it cannot be used: only a regular file of at most
+// kSampleFileLimit bytes is read.
+LimitedRead<SoundImage> readSoundFileBytes(const std::filesystem::path& file);
+// The same without the reason.
 std::optional<SoundImage> readFileBytes(const std::filesystem::path& file);
 
-// Replaces `file` with exactly `bytes`: they go to a temporary file in the same folder, which is
-// then renamed over the old one, so the file never holds a mix of old and new bytes. Returns
-// false (and leaves the old file as it was) when the write fails.
+// Replaces the scratch file `file` with exactly `bytes` through a temporary file (see replaceFile,
+// without the flush to the disk), so the file never holds a mix of old and new bytes. Returns false
+// (and leaves the old file as it was) when the write fails.
 bool writeFileWhole(const std::filesystem::path& file, std::span<const std::uint8_t> bytes);
 
 } // namespace zembera

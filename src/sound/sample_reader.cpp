@@ -18,6 +18,12 @@ SampleRead readSample(std::span<const std::uint8_t> file) {
     SampleRead read;
     if (file.empty()) {
         read.problem = "wav okunamadı";
+    } else if (const std::uint16_t align = parseWavHeader(file).blockAlign;
+               isProgramLayout(file) && align != 2) {
+        // One 16-bit channel takes 2 bytes a frame; another block align would count the frames
+        // wrong (65535 makes a sample of one frame, a string that stays silent).
+        read.problem =
+            "blok hizası " + std::to_string(align) + ", tek kanallı 16 bit seste 2 olmalı";
     } else if (isProgramLayout(file)) {
         read.samples = ReadWavSamples(file);
         if (!read.samples) {

@@ -120,8 +120,11 @@ StringSounds::Sample& StringSounds::sample(int s) {
     Sample& sample = samples_[s];
     if (!sample.read) {
         sample.read = true;
-        if (auto bytes = readFileBytes(sampleFolder_ / sampleFileName_[s]))
-            sample.fileBytes = std::make_shared<const SoundImage>(std::move(*bytes));
+        LimitedRead<SoundImage> file = readSoundFileBytes(sampleFolder_ / sampleFileName_[s]);
+        if (file.bytes)
+            sample.fileBytes = std::make_shared<const SoundImage>(std::move(*file.bytes));
+        else
+            sample.content.problem = std::move(file.problem); // too large, not a file, ...
     }
     return sample;
 }
@@ -133,7 +136,7 @@ void StringSounds::loadSample(int s) {
     if (sample.fileBytes) {
         sample.converted = !isProgramLayout(*sample.fileBytes);
         sample.content = readSample(*sample.fileBytes);
-    } else {
+    } else if (sample.content.problem.empty()) {
         sample.content.problem = "dosya açılamadı";
     }
     // Only a file that plays as it is is needed again; the decoded samples stand for others.

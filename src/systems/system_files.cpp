@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "common/file_read.h"
 #include "common/text_fields.h"
 
 namespace zembera::systems {
@@ -23,12 +24,12 @@ constexpr std::array<BundledSystem, 7> kBundled{{
     {"12 eşit", "12-edo.scl", 0.0, false},
 }};
 
+// Only a regular file of a Scala file's size: a FIFO would hang the program, a device never end.
 std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error(path.filename().string() + " dosyası okunamadı.");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error(path.filename().string() + " dosyası okunamadı.");
-    return bytes;
+    LimitedRead<std::string> read = readLimitedFile(path, kScalaFileLimit);
+    if (!read.bytes)
+        throw std::runtime_error(path.filename().string() + " dosyası okunamadı: " + read.problem);
+    return std::move(*read.bytes);
 }
 
 // Letters and digits only, ASCII lowered: "Yarman 79" and "yarman79" are the same name.

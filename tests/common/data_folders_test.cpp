@@ -1,6 +1,7 @@
 #include "common/data_folders.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -54,6 +55,21 @@ TEST(DataFolders, TheExecutablesFolderFirstAndTheUsersFileWins) {
                (fs::exists(dir / "absent") ? ", program klasörü yapıldı" : "") + "\n";
     }
     test::expectGolden("common/data_folders.txt", out);
+    fs::remove_all(dir);
+}
+
+// A writable program folder of another user is shared: the user's files go to the user's folder,
+// so that a bundled file there is never replaced.
+TEST(DataFolders, ASharedProgramFolderKeepsTheUsersFilesApart) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a folder of another user needs root to make";
+    const fs::path dir = fs::temp_directory_path() / "zembera_shared_folder";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "program" / "wavs");
+    EXPECT_FALSE(chooseDataFolders(dir / "program", dir / "ev", "wavs").separate());
+    ASSERT_EQ(::chown((dir / "program").c_str(), 65534, 65534), 0);
+    const DataFolders shared = chooseDataFolders(dir / "program", dir / "ev", "wavs");
+    EXPECT_EQ(shared.user, dir / "ev");
+    EXPECT_TRUE(fs::is_directory(dir / "ev" / "wavs"));
     fs::remove_all(dir);
 }
 

@@ -3,14 +3,19 @@
 // each refusal, as one transcript.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sndfile.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "program_run.h"
@@ -136,6 +141,57 @@ TEST(CommandLine, RendersReportsAndRefusesAsApproved) {
             log.replace(from, end + 3 - from, "<süre>");
     }
     test::expectGolden("e2e/command_line.txt", log);
+    fs::remove_all(dir);
+}
+
+// Ctrl-C in a rendering leaves the old file and nothing beside it; a piece beyond the length limit
+// is refused in FLAC too; without a display the program says so instead of aborting.
+TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAndDisplayAreTold) {
+    const fs::path dir = fs::temp_directory_path() / "zembera_interrupted";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string program = (fs::path(ZEMBERA_PROGRAM_DIR) / "zembera").string();
+    std::ofstream(dir / "uzun.txt", std::ios::binary) << " 17 0 6000000 \r\n"; // 1 h 40 min
+    std::ofstream(dir / "sonsuz.txt", std::ios::binary) << " 1 0 2147483647 \r\n";
+    std::ofstream(dir / "x.flac") << "eski";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl(program.c_str(), program.c_str(), "--render", (dir / "uzun.txt").c_str(),
+                (dir / "x.flac").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Once the rendering, which takes minutes, has begun writing (the start-up may be slow on a
+    // busy machine).
+    std::string during;
+    for (int wait = 0; wait < 400 && during.find(".~zembera-") == std::string::npos; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        during.clear();
+        for (const auto& entry : fs::directory_iterator(dir))
+            during += entry.path().filename().string().substr(0, 10) + " ";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_NE(during.find(".~zembera-"), std::string::npos) << during;
+    std::string after;
+    for (const auto& entry : fs::directory_iterator(dir))
+        after += entry.path().filename().string() + " ";
+    EXPECT_EQ(after.find(".~"), std::string::npos) << after;
+    EXPECT_EQ(e2e::readAll(dir / "x.flac"), "eski");
+
+    const auto [refused, code] =
+        e2e::runCaptured("'" + program + "' --render '" + (dir / "sonsuz.txt").string() + "' '" +
+                         (dir / "x.flac").string() + "'");
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(refused.find("x.flac: parça çok uzun: 596 saat 31 dakika, en çok 2 saat"),
+              std::string::npos)
+        << refused;
+    const auto [noDisplay, exit] =
+        e2e::runCaptured("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "'");
+    EXPECT_EQ(exit, 1);
+    EXPECT_TRUE(noDisplay.starts_with("zembera: ekran bulunamadı")) << noDisplay;
     fs::remove_all(dir);
 }
 

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "common/safe_write.h"
 #include "files/makam_file.h"
 #include "files/makam_handlers.h"
 #include "files/makam_list.h"
@@ -14,6 +16,7 @@
 #include "files/melody_handlers.h"
 #include "files/record_file.h"
 #include "files/record_handlers.h"
+#include "files/text_file.h"
 #include "files_rig.h"
 #include "instrument/instrument_player.h"
 #include "support/golden.h"
@@ -55,7 +58,10 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBefo
     sortTurkish(names);
     for (const std::string& name : names)
         dump += name + " ";
-    EXPECT_TRUE(messages.shown.empty() && messages.asked.empty());
+    // Only the existing file was asked about.
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(messages.asked, std::vector<std::string>{"Uşşak.mkm var; yerine yazılsın mı?"});
+    messages.asked.clear();
     // A folder in the way of the file cannot be replaced.
     std::filesystem::create_directory(dir / "blocked.mkm");
     for (const char* name : {"../escape", "a\\b", "..", ".x", "", "blocked"})
@@ -95,6 +101,68 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBefo
         dump += transcript(title);
     }
     test::expectGolden("files/makam.txt", dump);
+}
+
+// Saving asks before replacing the user's file and keeps what the user set (a private mode, a
+// link); a bundled makam of a shared program folder stays, the user's own going beside it; the
+// longest names are saved; a FIFO, a folder or an oversized file is refused at once with its
+// reason; a name that is not UTF-8 opens.
+TEST_F(Makam, SavingAsksKeepsWhatTheUserSetAndReadingRefusesWhatIsNoFile) {
+    namespace fs = std::filesystem;
+    MakamHandlers handlers(*parts);
+    const auto save = [&](const std::string& name) {
+        controls.makamNameBox = name;
+        handlers.save_buton_Click();
+    };
+    st().mandalPos[5] = 4;
+    const std::string text = makamFileText(st().mandalPos);
+    fs::create_directories(dir / "özel");
+    writeBytes(dir / "özel" / "Gizli.mkm", "eski");
+    ::chmod((dir / "özel" / "Gizli.mkm").c_str(), 0400);
+    fs::create_symlink("özel/Gizli.mkm", dir / "Gizli.mkm");
+    messages.answer = false;
+    save("Gizli");
+    EXPECT_EQ(fileBytes(dir / "özel" / "Gizli.mkm"), "eski");
+    messages.answer = true;
+    save("Gizli");
+    EXPECT_EQ(messages.asked, std::vector<std::string>(2, "Gizli.mkm var; yerine yazılsın mı?"));
+    EXPECT_TRUE(fs::is_symlink(dir / "Gizli.mkm"));
+    EXPECT_EQ(fileBytes(dir / "özel" / "Gizli.mkm"), text);
+    EXPECT_EQ(fs::status(dir / "özel" / "Gizli.mkm").permissions(), fs::perms::owner_read);
+
+    const std::string longest(251, 'u'); // 255 bytes with ".mkm"
+    save(longest);
+    EXPECT_EQ(fileBytes(dir / (longest + ".mkm")), text);
+
+    const fs::path user = dir / "kullanıcı";
+    fs::create_directories(user);
+    writeBytes(dir / "Hicaz.mkm", "paketten");
+    parts->folders = DataFolders{dir, user};
+    messages.asked.clear();
+    save("Hicaz");
+    ASSERT_EQ(messages.asked.size(), 1u);
+    EXPECT_NE(messages.asked[0].find("programla gelen"), std::string::npos);
+    EXPECT_EQ(fileBytes(dir / "Hicaz.mkm"), "paketten");
+    EXPECT_EQ(fileBytes(user / "Hicaz.mkm"), text);
+    EXPECT_TRUE(messages.shown.empty());
+
+    ASSERT_EQ(::mkfifo((user / "boru.mkm").c_str(), 0600), 0);
+    fs::create_directories(user / "klasör.mkm");
+    { std::ofstream big(user / "dev.mkm"); }
+    fs::resize_file(user / "dev.mkm", kTextFileLimit + 1);
+    writeBytes(user / "\xDE\xFEk.mkm", makamFileText(PerString16{0, 0, 0, 0, 0, 0, 0, 3}));
+    for (const char* name : {"boru.mkm", "klasör.mkm", "dev.mkm", "\xDE\xFEk.mkm"})
+        handlers.makamListClick(name);
+    EXPECT_EQ(
+        messages.shown,
+        (std::vector<std::string>{
+            makamFaultMessage("boru.mkm dosyasında hata: normal bir dosya değil"),
+            makamFaultMessage("klasör.mkm dosyasında hata: bir klasör"),
+            makamFaultMessage("dev.mkm dosyasında hata: dosya çok büyük: 16777217 bayt, en çok "
+                              "16777216 bayt"),
+        }));
+    EXPECT_EQ(st().mandalPos[7], 3);
+    EXPECT_EQ(controls.makamNameBox, "Şşk");
 }
 
 // The melody files.
@@ -284,7 +352,10 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
         messages.shown.clear();
         for (const fs::path& f : {dir / "wavs", disk, user / "wavs", dir, user}) {
             const std::string where = f.lexically_relative(dir).string();
-            if (fs::exists(f / "kayıt.txt.yeni")) dump += where + ": kayıt.txt.yeni\n";
+            std::error_code ignored;
+            for (fs::directory_iterator it(f, ignored), end; !ignored && it != end; ++it)
+                if (isTemporaryFileName(it->path().filename().string()))
+                    dump += where + ": geçici dosya kaldı\n";
             if (fs::exists(f / "Benim.mkm")) dump += where + ": Benim.mkm\n";
             if (!fs::exists(f / "kayıt.txt")) continue;
             const std::string text = fileBytes(f / "kayıt.txt");

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <set>
 
+#include "files/makam_file.h"
 #include "files/record_file.h"
 #include "shell/qt_messages.h"
 #include "shell/turkish_translation.h"
@@ -192,6 +193,18 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     for (auto at = text.find(folder); at != std::string::npos; at = text.find(folder))
         text.replace(at, folder.size(), "<klasör>");
     test::expectGolden("gui/files_window.txt", text);
+}
+
+// A makam file of the old platform, named in Windows-1254, is listed decoded and opens by a click.
+TEST_F(FilesWindow, AMakamNamedInTheOldCodePageOpens) {
+    PerString16 saved{};
+    saved[4] = 3;
+    write(dir / "\xDE\xFEk.mkm", makamFileText(saved)); // "Şşk" in Windows-1254
+    click(window->open_buton);
+    chooseListEntry(window->makamList, QString::fromUtf8("Şşk.mkm"));
+    EXPECT_EQ(pos()[4], 3);
+    EXPECT_EQ(window->makamNameBox->text(), QString::fromUtf8("Şşk"));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 } // namespace

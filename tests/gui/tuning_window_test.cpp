@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <sys/stat.h>
 
 #include "shell/system_controls.h"
 #include "systems/system_files.h"
@@ -220,6 +221,34 @@ TEST_F(TuningWindow, OctaveOptionsAreTheListsYarmanEntriesAndSwitchingBackRestor
         EXPECT_EQ(shown(), after);
     }
     EXPECT_EQ(pos(), set);
+}
+
+// "Ver" asks about any of its three files, not only the .scl, writes all three or none and says
+// which it wrote; "Aç" refuses a FIFO, a folder and an empty file at once, each with its reason.
+TEST_F(TuningWindow, ExportAsksAboutEachFileAndOpenRefusesWhatIsNoScale) {
+    namespace fs = std::filesystem;
+    write(dir / "ver.kbm", "eski");
+    messages.answer = false;
+    EXPECT_FALSE(controls().exportTo(dir / "ver"));
+    EXPECT_EQ(messages.asked, std::vector<std::string>{"ver.kbm var; yerine yazılsın mı?"});
+    EXPECT_FALSE(fs::exists(dir / "ver.scl") || fs::exists(dir / "ver.syx"));
+    messages.answer = true;
+    EXPECT_TRUE(controls().exportTo(dir / "ver"));
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"ver.scl, ver.kbm ve ver.syx yazıldı (" +
+                                                       dir.string() + ")."});
+    EXPECT_EQ(fs::file_size(dir / "ver.syx"), 408u);
+    EXPECT_TRUE(fileBytes(dir / "ver.kbm").starts_with("!"));
+
+    messages.shown.clear();
+    ASSERT_EQ(::mkfifo((dir / "boru.scl").c_str(), 0600), 0);
+    fs::create_directories(dir / "klasör.scl");
+    write(dir / "boş.scl", "");
+    for (const char* name : {"boru.scl", "klasör.scl", "boş.scl"})
+        EXPECT_FALSE(controls().openScale(dir / name));
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[0], "boru.scl dosyası okunamadı: normal bir dosya değil");
+    EXPECT_EQ(messages.shown[1], "klasör.scl dosyası okunamadı: bir klasör");
+    EXPECT_TRUE(messages.shown[2].starts_with("boş.scl dosyasında hata: ")) << messages.shown[2];
 }
 
 } // namespace

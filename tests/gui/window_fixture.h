@@ -130,10 +130,15 @@ class WindowFixture : public ::testing::Test {
     // Logs the selection, what was played, stopped, told and asked since the line before, the
     // lamps, which buttons and frames are enabled, and whether the instrument has the focus.
     void note(const std::string& what) {
-        const auto list = [](const std::vector<std::string>& items) {
+        const auto list = [this](const std::vector<std::string>& items) {
             QString text;
+            // The test's folder differs from run to run.
             for (const std::string& item : items)
-                text += " [" + QString::fromStdString(item).replace('\n', " / ") + "]";
+                text += " [" +
+                        QString::fromStdString(item)
+                            .replace(QString::fromStdString(dir.string()), QStringLiteral("<dir>"))
+                            .replace('\n', " / ") +
+                        "]";
             return text.toStdString();
         };
         const auto enabled = [](std::initializer_list<QWidget*> widgets) {

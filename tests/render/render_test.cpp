@@ -106,24 +106,34 @@ class Render : public test::FilesRig {
     SoundOutputAdapter adapter{rig.sound};
 };
 
-// A piece of days that does not fit a WAV file is not tried (other refusals: tests/e2e); a stop
-// midway (the progress is told once a second of sound) keeps the old file as it was.
+// A piece of days that does not fit a WAV file is not tried, nor one beyond the limit of every
+// format (a FLAC file of 596 hours); a stop midway (the progress is told once a second of sound)
+// keeps the old file as it was. Nothing is left beside it (other refusals: tests/e2e).
 TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     NoteSounds sounds(parts->source);
-    NoteEvents piece, days;
+    NoteEvents piece, days, hours;
     piece.endMs = 3000;
     days.endMs = 3.0 * 24 * 3600 * 1000;
+    hours.endMs = 2147483647.0;
     const RenderOutcome tooLong = renderToFile(days, sounds, dir / "uzun.wav");
     EXPECT_FALSE(tooLong.written);
     EXPECT_NE(tooLong.error.value_or("").find("sığmayacak"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(dir / "uzun.wav.yeni"));
+    const RenderOutcome flac = renderToFile(hours, sounds, dir / "uzun.flac");
+    EXPECT_EQ(flac.error.value_or(""),
+              (dir / "uzun.flac").string() + ": parça çok uzun: 596 saat 31 dakika, en çok 2 saat");
     std::ofstream(dir / "eski.wav") << "eski";
+    const auto leftBehind = [&] {
+        std::string names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            if (entry.path().filename().string().starts_with(".~")) names += entry.path().string();
+        return names;
+    };
     for (const bool goOn : {false, true}) {
         const RenderOutcome outcome =
             renderToFile(piece, sounds, dir / "eski.wav", [&](double) { return goOn; });
         EXPECT_EQ(outcome.stopped, !goOn);
         EXPECT_EQ(outcome.written, goOn);
-        EXPECT_FALSE(std::filesystem::exists(dir / "eski.wav.yeni"));
+        EXPECT_EQ(leftBehind(), "");
         EXPECT_EQ(std::filesystem::file_size(dir / "eski.wav") == 4u, !goOn);
     }
 }

@@ -70,6 +70,8 @@ TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
     std::ofstream(dir / "Dizek.txt", std::ios::binary)
         << test::tableText({"5, 30,0, 0,0, 0, \"n\", 0,0"});
     loadAndLog("bozuk Dizek.txt");
+    // The good table back: a sample named in upper case is then loaded like any other.
+    fs::rename(dir / "dizek.txt", dir / "Dizek.txt");
     fs::rename(dir / "wavs" / "05_026200_05.wav", dir / "wavs" / "05_026200_05.WAV");
     loadAndLog("büyük harfli WAV");
     fs::remove_all(dir / "wavs");
