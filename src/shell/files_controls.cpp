@@ -238,7 +238,7 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     connect(open_buton, &QPushButton::clicked, this, [this] { open_buton_Click(); });
     connect(save_buton, &QPushButton::clicked, this, [this] { save_buton_Click(); });
     connect(makamList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        files_->makam->makamListClick(item->data(Qt::UserRole).toByteArray().toStdString());
+        makamListClick(item->data(Qt::UserRole).toByteArray().toStdString());
     });
     connect(rec_buton, &QPushButton::clicked, this, [this] { rec_buton_Click(); });
     connect(Play_buton, &QPushButton::clicked, this, [this] { Play_buton_Click(); });
@@ -268,8 +268,8 @@ void MainWindow::open_buton_Click() {
     files_->makam->open_buton_Click();
 }
 
-void MainWindow::makamListClick(const QString& fileName) {
-    files_->makam->makamListClick(fileName.toStdString());
+void MainWindow::makamListClick(const std::string& fileName) {
+    files_->makam->makamListClick(fileName);
     status_->setMakam(makamNameBox->text());
 }
 

@@ -136,7 +136,7 @@ class MainWindow : public QWidget, public InstrumentView {
 
     // Makam files, recording and replay, melody files (files_controls.cpp).
     void open_buton_Click();
-    void makamListClick(const QString& fileName);
+    void makamListClick(const std::string& fileName);
     void save_buton_Click();
     void rec_buton_Click();
     void Play_buton_Click();
