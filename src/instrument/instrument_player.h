@@ -25,6 +25,10 @@ enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 // The string a letter key plays (Q W E ... on the top row is string 1..10), or 0.
 int stringOfKey(int key);
 
+// Brings the image of every string to its sounding pitch (ensureStringSound), ahead of the notes.
+void refreshStringSounds(StringSounds& sounds, const InstrumentState& instrument,
+                         const TuningState& tuning, const PitchTables& tables);
+
 struct PlayerParts {
     InstrumentState& instrument;
     TuningState& tuning;
@@ -51,7 +55,8 @@ class InstrumentPlayer {
     void mandalStripMouseDown(int button, double x, double y); // mandal editing
     void fineTuningMouseDown(int button, double x, double y);  // fine tuning
 
-    // Prepares string s at its mandal position and plays it from memory.
+    // Plays string s at its mandal position: from memory, cutting the note before, or on its own
+    // voice while the strings ring (stringsRing).
     void soundString(int s);
 
     void setRecorder(PluckRecorder* recorder) { p_.recorder = recorder; }
@@ -60,9 +65,14 @@ class InstrumentPlayer {
     bool mandalKey(int key);
     void selectionKey(int key);
     void letterDown(int s);
-    void playCurrentImage(int s);
+    // The image of string s brought to the pitch it has now, wherever that was changed.
+    void refreshSound(int s);
+    void ringString(int s);
 
     PlayerParts p_;
+    // Strings whose voice a ringing pluck opened: a letter key reopens it, a held key's repeats
+    // find their own note open and leave it.
+    std::array<bool, 27> ringing_{};
 };
 
 } // namespace zembera

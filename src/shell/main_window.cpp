@@ -149,6 +149,18 @@ void MainWindow::buildTopRow() {
 
     emptyFrame = frame(this, "", "emptyFrame");
     place(emptyFrame, layout_.emptyFrame);
+    // The only control of the small frame of the top row: off, each pluck cuts the one before.
+    stringsRingCheck = new WrappingCheckBox(text("Teller tınlasın"), emptyFrame);
+    stringsRingCheck->setObjectName(QStringLiteral("stringsRingCheck"));
+    stringsRingCheck->setFocusPolicy(Qt::NoFocus);
+    stringsRingCheck->setToolTip(
+        text("Açıkken bir tel çalınınca öbür teller susmaz, sesleri bitene dek tınlar; "
+             "bir teli yalnız kendi yeni sesi susturur"));
+    QFont small = stringsRingCheck->font();
+    small.setPixelSize(10);
+    stringsRingCheck->setFont(small);
+    place(stringsRingCheck, 4, 10, emptyFrame->width() - 6,
+          std::max(25, stringsRingCheck->sizeHint().height()));
 
     octaveFrame = frame(this, "oktav", "octaveFrame");
     place(octaveFrame, layout_.octaveFrame);
@@ -310,6 +322,7 @@ void MainWindow::connectHandlers() {
     };
     connect(mandalLabelsCheck, &QCheckBox::clicked, this, [this] { mandalLabelsCheckClick(); });
     connect(detailCheck, &QCheckBox::clicked, this, [this] { detailCheckClick(); });
+    connect(stringsRingCheck, &QCheckBox::clicked, this, [this] { stringsRingCheckClick(); });
     connect(tempoBar, &QScrollBar::valueChanged, this, [this] { tempoBarChange(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { exitButtonClick(); });
     makamNameBox->installEventFilter(this);
@@ -408,6 +421,11 @@ void MainWindow::mandalLabelsCheckClick() {
 
 void MainWindow::detailCheckClick() {
     program_.instrument.detailShown = detailCheck->isChecked() ? 1 : 0;
+    giveFocusToInstrument();
+}
+
+void MainWindow::stringsRingCheckClick() {
+    program_.instrument.stringsRing = stringsRingCheck->isChecked();
     giveFocusToInstrument();
 }
 
