@@ -26,12 +26,8 @@ int stringOfKey(int key) {
     return 0;
 }
 
-void refreshStringSounds(StringSounds& sounds, const InstrumentState& instrument,
-                         const TuningState& tuning, const PitchTables& tables) {
-    for (int s = 1; s <= kStringCount; ++s)
-        sounds.ensureStringSound(s, instrument.mandalPos[s], tables, tuning.tuningOffset[s]);
-}
-
+// Rebuilding on the note itself costs a fraction of a millisecond (one resampling, no file), so
+// no change of pitch anywhere needs to know about the sounds, and none can leave a stale one.
 void InstrumentPlayer::refreshSound(int s) {
     p_.sounds.ensureStringSound(s, p_.instrument.mandalPos[s], p_.tables,
                                 p_.tuning.tuningOffset[s]);
@@ -41,9 +37,14 @@ void InstrumentPlayer::soundString(int s) {
     refreshSound(s);
     if (p_.instrument.stringsRing) {
         ringString(s);
-    } else {
-        p_.sound.PlayImage(p_.sounds.stringSound(s), kAsync);
+        return;
     }
+    // A string still ringing from before the strings were made to cut stops at its own new note.
+    if (ringing_[s]) {
+        p_.sound.MciStopClose(p_.mciAlias[s]);
+        ringing_[s] = false;
+    }
+    p_.sound.PlayImage(p_.sounds.stringSound(s), kAsync);
 }
 
 void InstrumentPlayer::ringString(int s) {

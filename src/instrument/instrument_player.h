@@ -25,10 +25,6 @@ enum MouseButton : int { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 // The string a letter key plays (Q W E ... on the top row is string 1..10), or 0.
 int stringOfKey(int key);
 
-// Brings the image of every string to its sounding pitch (ensureStringSound), ahead of the notes.
-void refreshStringSounds(StringSounds& sounds, const InstrumentState& instrument,
-                         const TuningState& tuning, const PitchTables& tables);
-
 struct PlayerParts {
     InstrumentState& instrument;
     TuningState& tuning;

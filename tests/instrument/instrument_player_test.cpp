@@ -169,6 +169,16 @@ TEST_F(Player, ARingingStringStopsOnlyAtItsOwnNextNote) {
     player->Form_KeyUp('J');
     EXPECT_EQ(std::vector<std::int16_t>(letter.begin() + 2000, letter.end()), from(2000));
     EXPECT_TRUE(output.images.empty()); // nothing went to the cutting memory channel
+
+    // Ringing again, then cutting: the string's next note from memory stops its ringing one.
+    st().currentString = 18;
+    key(kKeyUp);
+    rig.render(1000);
+    st().stringsRing = false;
+    st().currentString = 18;
+    key(kKeyUp);
+    const std::vector<std::int16_t> cut = rig.render(3000);
+    EXPECT_EQ(std::vector<std::int16_t>(cut.begin() + 2000, cut.end()), from(2000));
 }
 
 } // namespace
