@@ -87,6 +87,10 @@ void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
     }
     if (st.playingBack) clock.waitOnset();
     endNote();
+    // Nothing sounds now: the staff and the panel show the selected string where its mandal
+    // stands, as the close-up does, not the last note played.
+    p_.view.porte();
+    p_.view.etiket();
     if (fault) throw *fault;
 }
 

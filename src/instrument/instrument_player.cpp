@@ -26,14 +26,33 @@ int stringOfKey(int key) {
     return 0;
 }
 
-void InstrumentPlayer::soundString(int s) {
-    p_.sounds.PrepareStringSound(s, p_.instrument.mandalPos[s], p_.tables,
-                                 p_.tuning.tuningOffset[s]);
-    playCurrentImage(s);
+// Rebuilding on the note itself costs a fraction of a millisecond (one resampling, no file), so
+// no change of pitch anywhere needs to know about the sounds, and none can leave a stale one.
+void InstrumentPlayer::refreshSound(int s) {
+    p_.sounds.ensureStringSound(s, p_.instrument.mandalPos[s], p_.tables,
+                                p_.tuning.tuningOffset[s]);
 }
 
-void InstrumentPlayer::playCurrentImage(int s) {
+void InstrumentPlayer::soundString(int s) {
+    refreshSound(s);
+    if (p_.instrument.stringsRing) {
+        ringString(s);
+        return;
+    }
+    // A string still ringing from before the strings were made to cut stops at its own new note.
+    if (ringing_[s]) {
+        p_.sound.MciStopClose(p_.mciAlias[s]);
+        ringing_[s] = false;
+    }
     p_.sound.PlayImage(p_.sounds.stringSound(s), kAsync);
+}
+
+void InstrumentPlayer::ringString(int s) {
+    // A new note of the string stops its own ringing one, and only that one.
+    p_.sound.MciStopClose(p_.mciAlias[s]);
+    const StringSounds::ScratchSound scratch = p_.sounds.scratchSound(s);
+    ringing_[s] = p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image);
+    p_.sounds.writeScratchFile(s);
 }
 
 void InstrumentPlayer::Form_KeyDown(int key) {
@@ -89,6 +108,12 @@ void InstrumentPlayer::letterDown(int s) {
     InstrumentState& st = p_.instrument;
     st.currentString = static_cast<std::int16_t>(s);
     st.lastString = static_cast<std::int16_t>(s);
+    refreshSound(s);
+    // A ringing pluck of the string gives way to the key's own note.
+    if (ringing_[s]) {
+        p_.sound.MciStopClose(p_.mciAlias[s]);
+        ringing_[s] = false;
+    }
     // The string sounds from its scratch file under its alias; a held key's repeats find the alias
     // still open, so the note is not restarted. The open takes the file's content from the image
     // in memory, so neither a read of the file nor a pending write of it comes before the note:
@@ -107,6 +132,7 @@ void InstrumentPlayer::Form_KeyUp(int key) {
     if (s == 0) return;
     st.currentString = static_cast<std::int16_t>(s);
     p_.sound.MciStopClose(p_.mciAlias[s]);
+    ringing_[s] = false;
     p_.view.keyLetter(s, false);
 }
 
@@ -167,13 +193,12 @@ void InstrumentPlayer::mandalStripMouseDown(int /*button*/, double x, double /*y
     const std::optional<int> k = mandalSlotAt(x, st);
     if (!k) return;
     if (*k == st.mandalPos[s]) {
-        playCurrentImage(s);
+        soundString(s);
         return;
     }
     if (isSilentPosition(s, *k)) return;
     st.mandalPos[s] = static_cast<std::int16_t>(*k);
-    p_.sounds.PrepareStringSound(s, *k, p_.tables, p_.tuning.tuningOffset[s]);
-    playCurrentImage(s);
+    soundString(s);
     p_.view.mandal_at();
     p_.view.porte();
     p_.view.etiket();

@@ -51,7 +51,8 @@ class InstrumentPlayer {
     void mandalStripMouseDown(int button, double x, double y); // mandal editing
     void fineTuningMouseDown(int button, double x, double y);  // fine tuning
 
-    // Prepares string s at its mandal position and plays it from memory.
+    // Plays string s at its mandal position: from memory, cutting the note before, or on its own
+    // voice while the strings ring (stringsRing).
     void soundString(int s);
 
     void setRecorder(PluckRecorder* recorder) { p_.recorder = recorder; }
@@ -60,9 +61,14 @@ class InstrumentPlayer {
     bool mandalKey(int key);
     void selectionKey(int key);
     void letterDown(int s);
-    void playCurrentImage(int s);
+    // The image of string s brought to the pitch it has now, wherever that was changed.
+    void refreshSound(int s);
+    void ringString(int s);
 
     PlayerParts p_;
+    // Strings whose voice a ringing pluck opened: a letter key reopens it, a held key's repeats
+    // find their own note open and leave it.
+    std::array<bool, 27> ringing_{};
 };
 
 } // namespace zembera

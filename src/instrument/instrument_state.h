@@ -26,6 +26,9 @@ struct InstrumentState {
     bool playingBack = false;
     bool nameFieldFocused = false;
     bool untransposedShown = true;
+    // "Teller tınlasın": a pluck or an arrow note sounds on its string's own voice and lets the
+    // other strings ring on; off, each such note cuts the one before.
+    bool stringsRing = false;
     // Whether strings 1..7 fold the full scale onto their shorter rows (the 79-tone table and
     // systems as fine); in the other pitch systems each of their positions is one degree.
     bool narrowStringsFold = true;

@@ -1,5 +1,7 @@
 #include "midi/midi_player.h"
 
+#include "files/played_note.h"
+
 #include "midi/midi_mapping.h"
 #include "midi/mpe_sound_output.h"
 #include "midi/velocity.h"
@@ -47,8 +49,9 @@ void MidiPlayer::start(int note, int velocity) {
     p_.view.keyLetter(s, true);
     p_.view.tel_çiz();
     p_.view.mandal_at();
-    p_.view.porte();
-    p_.view.etiket();
+    // The staff and the panel show the note that sounds: a black key's sharp or flat, though the
+    // string's mandal stays where it is.
+    showPlayedNote(st, p_.view, PlayedNote{s, target->position});
 }
 
 // A white key plays the string's current sound, the one its letter key plays; a black key the
@@ -57,6 +60,8 @@ const PcmSound& MidiPlayer::soundOf(int note, const MidiKeyTarget& target) {
     KeySound& k = keySounds_[static_cast<std::size_t>(note)];
     const int s = target.string;
     if (target.currentPosition) {
+        p_.sounds.ensureStringSound(s, target.position, p_.tables,
+                                    p_.source.tuningOffset[static_cast<std::size_t>(s)]);
         const SoundImagePtr image = p_.sounds.stringSound(s);
         if (image != k.image || !k.sound.owner) {
             k = KeySound{image, 0, {}, {}};

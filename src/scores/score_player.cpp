@@ -275,6 +275,10 @@ void ScorePlayer::play(const PlacedScore& placed) {
     }
     if (st.playingBack) clock.waitOnset();
     endNote();
+    // Nothing sounds now: the staff and the panel show the selected string where its mandal
+    // stands, as the close-up does, not the score's last note.
+    p_.view.porte();
+    p_.view.etiket();
 
     c.blankCounter();
     c.setStartStopCaption(">");

@@ -226,6 +226,19 @@ void MainWindow::buildInstrument() {
     mandalLabelsCheck->setPalette(palette);
     place(mandalLabelsCheck, layout_.mandalLabelsCheck);
 
+    // Beside the fine-tuning picture, above the slope of the strings: off, each pluck cuts the
+    // one before.
+    stringsRingCheck = new WrappingCheckBox(text("Teller tınlasın"), instrumentPicture);
+    stringsRingCheck->setObjectName(QStringLiteral("stringsRingCheck"));
+    stringsRingCheck->setFocusPolicy(Qt::NoFocus);
+    stringsRingCheck->setToolTip(
+        text("Açıkken bir tel çalınınca öbür teller susmaz, sesleri bitene dek tınlar; "
+             "bir teli yalnız kendi yeni sesi susturur"));
+    QFont small = stringsRingCheck->font();
+    small.setPixelSize(10);
+    stringsRingCheck->setFont(small);
+    place(stringsRingCheck, 300, 124, 56, 28);
+
     makamList = new QListWidget(this);
     place(makamList, layout_.makamList);
     makamList->hide();
@@ -322,6 +335,7 @@ void MainWindow::connectHandlers() {
     };
     connect(mandalLabelsCheck, &QCheckBox::clicked, this, [this] { mandalLabelsCheckClick(); });
     connect(detailCheck, &QCheckBox::clicked, this, [this] { detailCheckClick(); });
+    connect(stringsRingCheck, &QCheckBox::clicked, this, [this] { stringsRingCheckClick(); });
     connect(tempoBar, &QScrollBar::valueChanged, this, [this] { tempoBarChange(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { exitButtonClick(); });
     for (QLineEdit* box : {makamNameBox, melodyNameBox, degreeShiftBox})
@@ -421,6 +435,11 @@ void MainWindow::mandalLabelsCheckClick() {
 
 void MainWindow::detailCheckClick() {
     program_.instrument.detailShown = detailCheck->isChecked() ? 1 : 0;
+    giveFocusToInstrument();
+}
+
+void MainWindow::stringsRingCheckClick() {
+    program_.instrument.stringsRing = stringsRingCheck->isChecked();
     giveFocusToInstrument();
 }
 

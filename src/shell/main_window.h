@@ -72,6 +72,7 @@ class MainWindow : public QWidget, public InstrumentView {
     CanvasWidget* mandalColumn = nullptr;      // key map and mandal number column
     QCheckBox* mandalLabelsCheck = nullptr;
     QCheckBox* detailCheck = nullptr;
+    QCheckBox* stringsRingCheck = nullptr; // "Teller tınlasın", in emptyFrame
     QLabel* keyHelp = nullptr;
     QPushButton* tuningResetButton = nullptr;
     QPushButton* mandalResetButton = nullptr;
@@ -108,6 +109,7 @@ class MainWindow : public QWidget, public InstrumentView {
 
     void mandalLabelsCheckClick();
     void detailCheckClick();
+    void stringsRingCheckClick();
     void tempoBarChange();
     void exitButtonClick();
     // The accidental options of the melody player and of the replay only give the focus back.

@@ -55,12 +55,23 @@ StringSounds::StringSounds(std::filesystem::path sampleFolder,
       scratchFolder_(scratchFolder.empty() ? sampleFolder_ : std::move(scratchFolder)),
       sampleFileName_(std::move(sampleFileName)), messages_(messages) {}
 
-void StringSounds::PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset) {
-    if (!validString(s) || m < kMandalLow || m > kMandalHigh) return;
-
+void StringSounds::notePitch(int s, int m, const PitchTables& tables, float tuningOffset) {
     noteCents = static_cast<float>(tuningOffset + tables.centTable(s, m));
     noteFrequency =
         static_cast<float>(kReferenceHz * std::pow(2.0, static_cast<double>(noteCents) / 1200));
+}
+
+void StringSounds::ensureStringSound(int s, int m, const PitchTables& tables, float tuningOffset) {
+    if (!validString(s) || m < kMandalLow || m > kMandalHigh) return;
+    notePitch(s, m, tables, tuningOffset);
+    if (imageFrequency_[s] == noteFrequency) return;
+    PrepareStringSound(s, m, tables, tuningOffset);
+}
+
+void StringSounds::PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset) {
+    if (!validString(s) || m < kMandalLow || m > kMandalHigh) return;
+
+    notePitch(s, m, tables, tuningOffset);
     const auto sampleFrequency =
         static_cast<float>(leadingNumber(frequencyField(sampleFileName_[s])) / 100);
 
@@ -73,6 +84,7 @@ void StringSounds::PrepareStringSound(int s, int m, const PitchTables& tables, f
         image = buildResampledImage(plan, source->sourceSamples);
     }
     images_[s] = image ? std::move(image) : silentImage();
+    imageFrequency_[s] = noteFrequency;
     imageGeneration_[s] = ++lastGeneration_;
 }
 

@@ -39,6 +39,11 @@ class StringSounds {
     // Rebuilds the image of string s (1..26) for mandal position m (-8..12):
     // cents = tuningOffset + centTable(s, m). Out-of-range s or m does nothing.
     void PrepareStringSound(int s, int m, const PitchTables& tables, float tuningOffset);
+    // PrepareStringSound only when the image of string s was not built for the pitch of position
+    // m (with `tuningOffset`) in `tables`: whatever moved the string (a makam load, a reset, a
+    // transposition, a table or system switch), its next note sounds where it stands now. Costs
+    // next to nothing when the image is current; noteCents and noteFrequency are set either way.
+    void ensureStringSound(int s, int m, const PitchTables& tables, float tuningOffset);
 
     // The current image of string s (1..26); an empty image when the string has no readable
     // sample (it stays silent) or was never prepared. An image never changes once handed out;
@@ -92,6 +97,8 @@ class StringSounds {
     const WavSamples* decodedSamples(int s);
     void reportUnreadable(int s);
     SoundImagePtr ownPitchImage(int s);
+    // Sets noteCents and noteFrequency for string s at position m.
+    void notePitch(int s, int m, const PitchTables& tables, float tuningOffset);
 
     std::filesystem::path sampleFolder_;
     std::filesystem::path scratchFolder_;
@@ -101,6 +108,8 @@ class StringSounds {
     bool holdReports_ = false;
     std::vector<int> heldReports_;
     std::array<SoundImagePtr, 27> images_;
+    // The frequency each image was built for; nothing for a string never prepared.
+    std::array<std::optional<float>, 27> imageFrequency_;
     // Each preparation gets a new number; the scratch file remembers the one it was written from.
     std::uint64_t lastGeneration_ = 0;
     std::array<std::uint64_t, 27> imageGeneration_{};

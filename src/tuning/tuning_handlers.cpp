@@ -44,13 +44,17 @@ void TuningHandlers::settingSwitchClick(int index) {
             st.mandalPos[s] = st.transposedMandal[s];
         }
     }
-    // The black column and the close-up show the setting that sounds now, not the one before.
+    // The black column, the close-up, the staff and the panel show the setting that sounds now,
+    // not the one before; the panel's note name also follows the new degree shift.
     for (int s = 1; s <= kStringCount; ++s) {
         if (st.mandalPos[s] != before[s]) p_.view.arıza_yaz(s);
     }
     const int current = st.currentString;
-    if (current >= 1 && current <= kStringCount && st.mandalPos[current] != before[current])
-        p_.view.mandal_at();
+    if (current >= 1 && current <= kStringCount) {
+        if (st.mandalPos[current] != before[current]) p_.view.mandal_at();
+        p_.view.porte();
+        p_.view.etiket();
+    }
     p_.controls.focusInstrument();
 }
 

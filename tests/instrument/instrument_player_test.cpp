@@ -148,5 +148,39 @@ TEST_F(Player, TheFirstLetterPressAfterANewPitchSoundsItAlsoFromAReadOnlyFolder)
     EXPECT_TRUE(newPitchSounds());
 }
 
+// While the strings ring, a new note of a string stops only that string's sounding one (heard
+// as its sound from the start, not two of them summed), and its letter key plays it anew.
+TEST_F(Player, ARingingStringStopsOnlyAtItsOwnNextNote) {
+    st().stringsRing = true;
+    const SoundImage& image = *program->sounds->stringSound(17);
+    const std::vector<std::int16_t> own = test::samplesIn({image.data() + 44, 2 * 3000});
+    const auto from = [&](std::size_t start) {
+        return std::vector<std::int16_t>(own.begin() + static_cast<long>(start), own.end());
+    };
+    st().currentString = 18;
+    key(kKeyUp); // string 17
+    rig.render(1000);
+    st().currentString = 18;
+    key(kKeyUp); // string 17 again
+    const std::vector<std::int16_t> again = rig.render(3000);
+    // Past any fade of the stopped note, only the new one sounds.
+    EXPECT_EQ(std::vector<std::int16_t>(again.begin() + 2000, again.end()), from(2000));
+    key('J');
+    const std::vector<std::int16_t> letter = rig.render(3000);
+    player->Form_KeyUp('J');
+    EXPECT_EQ(std::vector<std::int16_t>(letter.begin() + 2000, letter.end()), from(2000));
+    EXPECT_TRUE(output.images.empty()); // nothing went to the cutting memory channel
+
+    // Ringing again, then cutting: the string's next note from memory stops its ringing one.
+    st().currentString = 18;
+    key(kKeyUp);
+    rig.render(1000);
+    st().stringsRing = false;
+    st().currentString = 18;
+    key(kKeyUp);
+    const std::vector<std::int16_t> cut = rig.render(3000);
+    EXPECT_EQ(std::vector<std::int16_t>(cut.begin() + 2000, cut.end()), from(2000));
+}
+
 } // namespace
 } // namespace zembera

@@ -6,12 +6,14 @@
 #include <rtmidi/RtMidi.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <iomanip>
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "instrument/service_output.h"
 #include "midi/alsa_midi_ports.h"
@@ -22,6 +24,7 @@
 #include "midi/mpe_encoder.h"
 #include "midi/mpe_port.h"
 #include "midi/mpe_sound_output.h"
+#include "notation/pitch_panel.h"
 #include "sound/pcm_decode.h"
 #include "support/golden.h"
 #include "support/view_calls.h"
@@ -317,6 +320,64 @@ TEST(MpeEncoder, ASixteenthNoteEndsTheOldestAndTakesItsChannel) {
     EXPECT_EQ(on.front(), oldest - 0x10); // note 0's note-off first
     EXPECT_EQ(on[on.size() - 3], oldest);
     EXPECT_TRUE(mpe.noteOff(0).empty());
+}
+
+// What the staff and the panel were drawn for: the string, its position and the panel's hertz.
+class PanelView : public SilentInstrumentView {
+  public:
+    PanelView(const InstrumentState& st, const TuningState& tuning, const PitchTables& tables)
+        : st_(st), tuning_(tuning), tables_(tables) {}
+    void etiket() override {
+        const int s = st_.currentString;
+        shown = {s, st_.mandalPos[s], std::stod(panelLines(st_, tuning_, tables_)[5].value)};
+    }
+    std::tuple<int, int, double> shown;
+
+  private:
+    const InstrumentState& st_;
+    const TuningState& tuning_;
+    const PitchTables& tables_;
+};
+
+// A white key sounds its string where it stands now, though nothing prepared it there (a makam
+// load, a fine tuning); a black key shows its own sharp on the panel, the string staying put.
+// Expected cents from the test table: s * 10 + m away from position 0.
+TEST(MidiSounding, KeysSoundAndShowTheirPitch) {
+    test::TempDir dir;
+    test::makeProgramFolder(dir.path(), 8000);
+    RecordedMessages messages;
+    auto program = test::loadFrom(dir.path(), messages);
+    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
+                                     program->tables, program->tuning.tuningOffset};
+    RecordedNotes notes;
+    PanelView view(program->instrument, program->tuning, program->tables);
+    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
+                                      source, notes, view, nullptr});
+    const auto hz = [](double cents) { return 262 * std::exp2(cents / 1200); };
+    const auto press = [&](std::uint8_t note) {
+        const std::uint8_t on[3] = {0x90, note, 100}, off[3] = {0x80, note, 0};
+        notes.log.clear();
+        player.handle(on, 3);
+        player.handle(off, 3);
+        // The last sample of a rising note is the source's end, past its last period.
+        const std::vector<std::int16_t> heard = test::pcmSamples(*notes.log.at(0).sound);
+        return test::measuredHz({heard.begin(), heard.end() - 100});
+    };
+
+    EXPECT_NEAR(press(0x3C), 262, 0.05); // C4, string 17 open
+    program->instrument.mandalPos[17] = 3;
+    program->tuning.tuningOffset[17] = 5;
+    EXPECT_NEAR(press(0x3C), hz(173 + 5), 0.05);
+    EXPECT_EQ(view.shown, std::make_tuple(17, 3, std::get<2>(view.shown)));
+    EXPECT_NEAR(std::get<2>(view.shown), hz(173 + 5), 0.001);
+
+    const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
+    ASSERT_TRUE(sharp);
+    EXPECT_NEAR(press(0x3D), hz(170 + *sharp + 5), 0.05); // C#4
+    EXPECT_EQ(std::get<0>(view.shown), 17);
+    EXPECT_EQ(std::get<1>(view.shown), *sharp);
+    EXPECT_NEAR(std::get<2>(view.shown), hz(170 + *sharp + 5), 0.001);
+    EXPECT_EQ(program->instrument.mandalPos[17], 3);
 }
 
 // A system exclusive message is dropped; a note message arrives whole.

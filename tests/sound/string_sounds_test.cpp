@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <span>
 #include <tuple>
 
@@ -86,6 +87,35 @@ TEST_F(StringSoundsTest, AMissingSampleStaysSilentWithOneMessageAndOffTheInstrum
     EXPECT_EQ(sounds.stringSound(12), image);
     EXPECT_EQ(sounds.noteCents, cents);
     EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+// A string's image follows its pitch wherever that was changed: a new table, position or fine
+// tuning rebuilds it at the next ensureStringSound, the same pitch keeps the image.
+TEST_F(StringSoundsTest, EnsureRebuildsOnlyWhenThePitchMoved) {
+    sounds.PrepareStringSound(12, 0, tables, 0);
+    const SoundImagePtr first = sounds.stringSound(12);
+    sounds.ensureStringSound(12, 0, tables, 0);
+    EXPECT_EQ(sounds.stringSound(12), first);
+
+    const auto pitchOfImage = [&] {
+        const SoundImage& image = *sounds.stringSound(12);
+        // Short of the last sample: a rising note ends on the source's end.
+        return test::measuredHz(test::samplesIn({image.data() + 44, image.size() - 144}));
+    };
+    // The sample is a ramp an octave below 0 cents (one rising crossing per 65536/7 samples).
+    const double rampHz = 44100.0 * 7 / 65536;
+    tables.centTable(12, 0) = 700; // another table, the same position
+    sounds.ensureStringSound(12, 0, tables, 0);
+    EXPECT_NE(sounds.stringSound(12), first);
+    EXPECT_NEAR(pitchOfImage(), 2 * rampHz * std::exp2(700.0 / 1200), 0.01);
+    const SoundImagePtr moved = sounds.stringSound(12);
+    sounds.ensureStringSound(12, 0, tables, 0);
+    EXPECT_EQ(sounds.stringSound(12), moved);
+    tables.centTable(12, 3) = 700; // another position at the same pitch: nothing to rebuild
+    sounds.ensureStringSound(12, 3, tables, 0);
+    EXPECT_EQ(sounds.stringSound(12), moved);
+    sounds.ensureStringSound(12, 3, tables, -500); // fine tuning
+    EXPECT_NEAR(pitchOfImage(), 2 * rampHz * std::exp2(200.0 / 1200), 0.01);
 }
 
 TEST(Resample, DegenerateInputsGiveSilence) {

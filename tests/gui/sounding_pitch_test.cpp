@@ -1,0 +1,187 @@
+// What the letter keys and plucks sound, measured from the mixer's output, after whatever moved
+// the strings: the expected pitches come from the 79-tone scale file and the degrees of the open
+// strings, not from the program's table. And what the window shows of the sounding note.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "instrument/service_output.h"
+#include "notation/pitch_panel.h"
+#include "shell/canvas_widget.h"
+#include "shell/key_hook.h"
+#include "shell/main_window.h"
+#include "support/gui_application.h"
+
+namespace zembera {
+namespace {
+
+// Cents of degree d of the 79-tone scale: step k of the .scl within the octave, 1200 per octave.
+double degreeCents(int d) {
+    static const std::vector<double> steps = [] {
+        std::ifstream in(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl");
+        std::vector<double> values{0};
+        int lines = 0;
+        for (std::string line; std::getline(in, line);) {
+            if (line.empty() || line[0] == '!') continue;
+            if (++lines <= 2) continue; // description, count
+            values.push_back(std::stod(line));
+        }
+        return values; // 0, steps 1..78, 1200
+    }();
+    const int octave = d >= 0 ? d / 79 : -((-d + 78) / 79);
+    return 1200.0 * octave + steps.at(static_cast<std::size_t>(d - 79 * octave));
+}
+
+// The open degree of string s (8..26): the naturals from A2 (string 26, degree -99) upwards.
+int openDegree(int s) {
+    constexpr int naturals[7] = {0, 13, 26, 33, 46, 59, 72};
+    const int index = 5 + (26 - s); // A is the sixth natural
+    return (index / 7 - 2) * 79 + naturals[index % 7];
+}
+
+class SoundingPitch : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { test::ensureGuiApplication<QApplication>(); }
+
+    void SetUp() override {
+        test::makeProgramFolder(dir.path(), 20000);
+        for (const char* name : {"Dizek.txt", "glyphs.png"})
+            std::filesystem::copy_file(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / name,
+                                       dir.path() / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm",
+                                   dir.path() / "Rast.mkm");
+        program = test::loadFrom(dir.path(), messages);
+        window = std::make_unique<MainWindow>(*program, output, messages);
+        hook = std::make_unique<KeyHook>(
+            window.get(), [this](int k) { window->player().Form_KeyDown(k); },
+            [this](int k) { window->player().Form_KeyUp(k); });
+        qApp->installEventFilter(hook.get());
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->instrumentPicture->setFocus();
+    }
+    void TearDown() override {
+        qApp->removeEventFilter(hook.get());
+        window.reset();
+    }
+
+    // Holds `key`, measures what sounds, releases it: cents above C4.
+    double keyCents(Qt::Key key) {
+        rig.sound.StopAllSound();
+        QTest::keyPress(window->windowHandle(), key);
+        const std::vector<std::int16_t> heard = rig.render(8000);
+        QTest::keyRelease(window->windowHandle(), key);
+        QTest::qWait(2 * KeyHook::kReleaseSettleMs);
+        const std::vector<std::int16_t> steady(heard.begin() + 1000, heard.end());
+        return 1200 * std::log2(test::measuredHz(steady) / 262);
+    }
+    void loadMakam(const char* name) {
+        QTest::mouseClick(window->open_buton, Qt::LeftButton, {}, QPoint(6, 8));
+        const auto items = window->makamList->findItems(QString::fromUtf8(name), Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        QTest::mouseClick(window->makamList->viewport(), Qt::LeftButton, {},
+                          window->makamList->visualItemRect(items[0]).center());
+        window->instrumentPicture->setFocus();
+    }
+    // The panel as it would be drawn for the instrument's state now.
+    QImage panelNow() {
+        CanvasImage fresh(window->pitchPanel->canvas().width(),
+                          window->pitchPanel->canvas().height(), qRgb(255, 224, 192));
+        etiket(fresh, program->instrument, program->tuning, program->tables);
+        return fresh.image();
+    }
+
+    test::TempDir dir;
+    RecordedMessages messages;
+    test::ServiceRig rig;
+    test::ServiceOutput output{rig.sound};
+    std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<KeyHook> hook;
+};
+
+// Rast (F strings +6, B strings -1), then ŞAH (every note 46 degrees lower, four strings down),
+// back to SÜPÜRDE, MANDAL RESET, a fine tuning and AKORD RESET: each time the letter key sounds
+// the string where it stands now, within a cent.
+TEST_F(SoundingPitch, LetterKeysSoundTheStringsWhereTheyStandNow) {
+    for (Qt::Key key : {Qt::Key_F, Qt::Key_A}) // prepared at the open strings
+        keyCents(key);
+    loadMakam("Rast.mkm");
+    EXPECT_NEAR(keyCents(Qt::Key_F), degreeCents(openDegree(14) + 6), 1);
+    EXPECT_NEAR(keyCents(Qt::Key_A), degreeCents(openDegree(11) - 1), 1);
+
+    // ŞAH: the F of string 14 sounds on string 18 (K), the B of string 11 on string 15 (G).
+    QTest::mouseClick(window->pitchLevelButtons[1], Qt::LeftButton, {}, QPoint(6, 8));
+    window->instrumentPicture->setFocus();
+    // The panel and the staff follow the selected string (A's) to its transposed position.
+    EXPECT_EQ(window->pitchPanel->canvas().image(), panelNow());
+    EXPECT_NEAR(keyCents(Qt::Key_K), degreeCents(openDegree(14) + 6 - 46), 1);
+    EXPECT_NEAR(keyCents(Qt::Key_G), degreeCents(openDegree(11) - 1 - 46), 1);
+
+    QTest::mouseClick(window->pitchLevelButtons[5], Qt::LeftButton, {}, QPoint(6, 8));
+    window->instrumentPicture->setFocus();
+    EXPECT_NEAR(keyCents(Qt::Key_K), degreeCents(openDegree(18) - 1), 1);
+    EXPECT_NEAR(keyCents(Qt::Key_F), degreeCents(openDegree(14) + 6), 1);
+
+    QTest::mouseClick(window->mandalResetButton, Qt::LeftButton);
+    window->instrumentPicture->setFocus();
+    EXPECT_NEAR(keyCents(Qt::Key_F), degreeCents(openDegree(14)), 1);
+
+    // F is selected: +2 cents, then AKORD RESET.
+    QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 20));
+    EXPECT_NEAR(keyCents(Qt::Key_F), degreeCents(openDegree(14)) + 2, 0.5);
+    QTest::mouseClick(window->tuningResetButton, Qt::LeftButton);
+    window->instrumentPicture->setFocus();
+    EXPECT_NEAR(keyCents(Qt::Key_F), degreeCents(openDegree(14)), 0.5);
+}
+
+// A change of a string's position made without the player (as a makam file or a score's plan
+// does) is heard at the next pluck of the same place and at the next letter key.
+TEST_F(SoundingPitch, APositionSetElsewhereSoundsAtTheNextNote) {
+    keyCents(Qt::Key_J); // string 17 prepared open
+    program->instrument.mandalPos[17] = 4;
+    EXPECT_NEAR(keyCents(Qt::Key_J), degreeCents(openDegree(17) + 4), 1);
+}
+
+// "Teller tınlasın": off by default; on, a pluck lets the string before ring on.
+TEST_F(SoundingPitch, TheRingingCheckBoxLetsThePluckedStringsRingOn) {
+    QCheckBox* check = window->stringsRingCheck;
+    EXPECT_FALSE(check->isChecked());
+    EXPECT_FALSE(program->instrument.stringsRing);
+    EXPECT_FALSE(check->toolTip().isEmpty());
+    EXPECT_EQ(check->text(), QString::fromUtf8("Teller tınlasın"));
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+    EXPECT_TRUE(program->instrument.stringsRing);
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+
+    // String 17 (J) plucked by its arrow-selected note, then string 12 by the arrow above: both
+    // sound, so what is heard is no longer string 12 alone.
+    InstrumentPlayer& player = window->player();
+    program->instrument.currentString = 18;
+    player.Form_KeyDown(kKeyUp); // string 17
+    rig.render(2000);
+    program->instrument.currentString = 13;
+    player.Form_KeyDown(kKeyUp); // string 12
+    const std::vector<std::int16_t> both = rig.render(4000);
+    const SoundImage& twelve = *program->sounds->stringSound(12);
+    const std::vector<std::int16_t> alone =
+        test::samplesIn({twelve.data() + 44, std::min<std::size_t>(twelve.size() - 44, 8000)});
+    double rest = 0; // energy beyond string 12's own
+    for (std::size_t i = 0; i < both.size() && i < alone.size(); ++i)
+        rest += std::pow(both[i] - alone[i], 2);
+    EXPECT_GT(rest / static_cast<double>(both.size()), 1e5); // string 17 still rings (~3e7)
+}
+
+} // namespace
+} // namespace zembera
