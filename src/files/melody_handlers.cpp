@@ -1,5 +1,6 @@
 #include "files/melody_handlers.h"
 
+#include "files/player_steps.h"
 #include "files/text_file.h"
 
 namespace zembera {
@@ -29,16 +30,6 @@ void MelodyHandlers::aç_kapa_buton_Click() {
     p_.controls.focusInstrument();
 }
 
-std::optional<PlayedNote> MelodyHandlers::soundedNote(const MelodyRecord& record) const {
-    const InstrumentState& st = p_.instrument;
-    const int s = st.currentString;
-    const auto mode = static_cast<MandalMode>(p_.controls.melodyModeIndex());
-    const int position = melodyMandal(mode, record, st.mandalPos[s], p_.tuning.ahenkShift);
-    // A file mandal outside the string's range has no pitch: the note stays silent.
-    if (!isPlayablePosition(s, position)) return std::nullopt;
-    return PlayedNote{s, position};
-}
-
 void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
     InstrumentState& st = p_.instrument;
     FilesView& c = p_.controls;
@@ -50,37 +41,32 @@ void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
     std::optional<FormatError> fault;
     try {
         int counter = 0;
-        int units = 0; // of the previous note or rest
+        MelodySteps steps;
         while (!reader.atEnd()) {
             const MelodyRecord record = readMelodyRecord(reader);
             if (!clock.waitToDraw()) break;
             c.showCounter(counterText(++counter));
             if (!clock.handleEvents()) break; // a click on aç_kapa_buton is handled here
-            const MelodyStep step = melodyStep(record);
-            if (step == MelodyStep::skip) continue;
-            if (step == MelodyStep::rest) {
-                units = restUnits(record.note());
-                if (!clock.waitOnset()) break;
-                endNote();
-                clock.advance(st.vscrollValue * units);
-                continue;
-            }
-            units = noteUnits(record, units);
-            const int s = noteString(record.note()) + p_.tuning.ahenkShift;
-            if (s < 1 || s > 26) continue; // cannot happen with the shifts of the pitch levels
-            st.currentString = static_cast<std::int16_t>(s);
-            const std::optional<PlayedNote> sounded = soundedNote(record);
-            p_.view.tel_çiz();
-            p_.view.mandal_at();
-            showPlayedNote(st, p_.view, sounded.value_or(PlayedNote{s, st.mandalPos[s]}));
-            // Read and converted ahead, so that the sound starts on its onset.
+            // The mode, the mandals and the tempo as they are now: they may change while it plays.
+            const PlayerStep step = steps.next(record, static_cast<MandalMode>(c.melodyModeIndex()),
+                                               st.mandalPos, p_.tuning.ahenkShift, st.vscrollValue);
+            if (!step.onset) continue;
             std::optional<SoundOutput::PreparedNote> prepared;
-            if (sounded) prepared = p_.sound.PreparePatchedSample(p_.source, s, sounded->mandal);
+            if (!step.rest) {
+                st.currentString = static_cast<std::int16_t>(step.shown.string);
+                p_.view.tel_çiz();
+                p_.view.mandal_at();
+                showPlayedNote(st, p_.view, step.shown);
+                // Read and converted ahead, so that the sound starts on its onset.
+                if (step.sounded)
+                    prepared = p_.sound.PreparePatchedSample(p_.source, step.sounded->string,
+                                                             step.sounded->mandal);
+            }
             if (!clock.waitOnset()) break;
             endNote();
             if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
-            noteOpen = true;
-            clock.advance(st.vscrollValue * units);
+            noteOpen = !step.rest; // a rest only ends the note before it
+            clock.advance(step.lengthMs);
         }
     } catch (const FormatError& e) {
         fault = e; // the note before the faulty record still sounds in full

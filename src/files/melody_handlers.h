@@ -35,9 +35,6 @@ class MelodyHandlers {
     std::function<bool(const std::string& name)> playOtherFile;
 
   private:
-    // The string and position a note of the current string sounds at in the mandal mode of the
-    // melody player; nothing when it stays silent.
-    std::optional<PlayedNote> soundedNote(const MelodyRecord& record) const;
     // The records of the open melody file, each note and rest from its onset on `clock`.
     void playRecords(FieldReader& reader, NoteClock& clock);
     void finish();

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "common/text_fields.h"
+#include "files/player_steps.h"
 #include "files/text_file.h"
 
 namespace zembera {
@@ -79,16 +80,6 @@ void RecordHandlers::pause_buton_Click() {
     p_.controls.focusInstrument();
 }
 
-std::optional<PlayedNote> RecordHandlers::soundedNote(const RecordEntry& entry) const {
-    if (p_.controls.replayModeIndex() != 1) return std::nullopt;
-    // The string sounds at its present mandal, moved by the pitch level's string shift; one
-    // that the shift takes off the instrument or out of its range stays silent.
-    const PlayedNote note{p_.tuning.ahenkShift + entry.string,
-                          p_.instrument.mandalPos[entry.string]};
-    if (!isPlayablePosition(note.string, note.mandal)) return std::nullopt;
-    return note;
-}
-
 void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
     InstrumentState& st = p_.instrument;
     bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
@@ -101,32 +92,24 @@ void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
         while (!reader.atEnd()) {
             const RecordEntry entry = readRecordEntry(reader);
             if (!clock.waitToDraw()) break;
-            const std::optional<PlayedNote> sounded = soundedNote(entry);
-            // In the modes "şartlı" and "dosya" nothing sounds and the staff shows the note as
-            // it was recorded; a silent note of "çalgı" shows the string at its mandal.
-            PlayedNote shown{entry.string, st.mandalPos[entry.string]};
-            if (sounded) {
-                shown = *sounded;
-            } else if (p_.controls.replayModeIndex() != 1 &&
-                       isPlayablePosition(entry.string, entry.mandal)) {
-                shown.mandal = entry.mandal;
-            }
+            // The mode and the mandals as they are now: they may change while it plays.
+            const PlayerStep step = recordStep(entry, p_.controls.replayModeIndex(), st.mandalPos,
+                                               p_.tuning.ahenkShift);
             st.currentString = static_cast<std::int16_t>(entry.string);
             p_.view.mandal_at();
-            showPlayedNote(st, p_.view, shown);
+            showPlayedNote(st, p_.view, step.shown);
             p_.view.arıza_yaz(entry.string);
             if (!clock.handleEvents()) break;
             // Read and converted ahead, so that the sound starts on its onset.
             std::optional<SoundOutput::PreparedNote> prepared;
-            if (sounded)
-                prepared =
-                    p_.sound.PreparePatchedSample(p_.source, sounded->string, sounded->mandal);
+            if (step.sounded)
+                prepared = p_.sound.PreparePatchedSample(p_.source, step.sounded->string,
+                                                         step.sounded->mandal);
             if (!clock.waitOnset()) break;
             endNote();
             if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
             noteOpen = true;
-            // A negative duration (a file edited by hand) is no time at all.
-            clock.advance(entry.durationMs);
+            clock.advance(step.lengthMs);
         }
     } catch (const FormatError& e) {
         fault = e; // the note before the faulty line still sounds in full

@@ -42,8 +42,6 @@ class RecordHandlers {
   private:
     void setIdleControls();
     void setBusyControls(bool replaying);
-    // What a replayed note sounds in the mandal mode of the replay; nothing when it stays silent.
-    std::optional<PlayedNote> soundedNote(const RecordEntry& entry) const;
     // The notes of the open recording file, each from its onset on `clock`.
     void replayNotes(FieldReader& reader, NoteClock& clock);
 

@@ -2,24 +2,24 @@
 
 #include <algorithm>
 
-#include "sound/patched_sample.h"
+#include "scores/score_steps.h"
 
 namespace zembera {
 
 NoteEvents scoreEvents(const scores::PlacedScore& placed, double tempoFactor) {
     NoteEvents piece;
     double at = 0;
-    double chordAt = 0; // the onset of the last note that is not a chord's further note
-    for (const scores::PlacedNote& n : placed.notes) {
-        if (n.chord) {
-            if (!n.dropped && isPlayablePosition(n.string, n.mandal))
-                piece.events.push_back(NoteEvent{chordAt, n.string, n.mandal, true});
-            continue;
-        }
-        chordAt = at;
-        const bool sounds = !n.rest && isPlayablePosition(n.string, n.mandal);
-        piece.events.push_back(NoteEvent{at, sounds ? n.string : 0, sounds ? n.mandal : 0, false});
-        at += std::max(0.0, n.ms * tempoFactor);
+    for (std::size_t i = 0; i < placed.notes.size();) {
+        const scores::ScoreOnset onset = scores::scoreOnset(placed.notes, i);
+        // The first note on the memory channel (or an onset that only silences), the chord's
+        // further notes beside it.
+        const PlayedNote lead = onset.firstSounds ? onset.sounded.front() : PlayedNote{};
+        piece.events.push_back(NoteEvent{at, lead.string, lead.mandal, false});
+        for (std::size_t k = onset.firstSounds ? 1 : 0; k < onset.sounded.size(); ++k)
+            piece.events.push_back(
+                NoteEvent{at, onset.sounded[k].string, onset.sounded[k].mandal, true});
+        at += std::max(0.0, onset.writtenMs * tempoFactor);
+        i = onset.end;
     }
     piece.endMs = at;
     return piece;

@@ -10,6 +10,7 @@
 #include "files/text_file.h"
 #include "scores/mandal_plan.h"
 #include "scores/score_file.h"
+#include "scores/score_steps.h"
 #include "scores/ses_export.h"
 
 namespace zembera::scores {
@@ -231,47 +232,34 @@ void ScorePlayer::play(const PlacedScore& placed) {
     int counter = 0;
     const std::vector<PlacedNote>& notes = placed.notes;
     for (std::size_t i = 0; i < notes.size();) {
-        // The note with the further notes of its chord.
-        std::size_t end = i + 1;
-        while (end < notes.size() && notes[end].chord)
-            ++end;
-        const PlacedNote& n = notes[i];
+        const ScoreOnset onset = scoreOnset(notes, i);
+        i = onset.end;
         if (!clock.waitToDraw()) break;
         c.showCounter(counterText(++counter));
         if (!clock.handleEvents()) break;
         // The scroll bar's value over its starting value stretches the written lengths.
-        const double length = n.ms * st.vscrollValue / kWrittenTempoScroll;
-        if (n.rest) {
-            if (!clock.waitOnset()) break;
-            endNote();
-            clock.advance(length);
-            i = end;
-            continue;
-        }
+        const double length = onset.writtenMs * st.vscrollValue / kWrittenTempoScroll;
+        // Each note drawn, then read and converted ahead so that the sound starts on its onset.
         std::vector<SoundOutput::PreparedNote> prepared;
-        bool firstSounds = false;
-        for (std::size_t k = i; k < end; ++k) {
-            const PlacedNote& note = notes[k];
-            if (note.dropped) continue;
+        for (const PlayedNote& note : onset.shown) {
             st.currentString = static_cast<std::int16_t>(note.string);
             p_.view.tel_çiz();
             p_.view.mandal_at();
-            showPlayedNote(st, p_.view, PlayedNote{note.string, note.mandal});
-            if (!isPlayablePosition(note.string, note.mandal)) continue;
-            prepared.push_back(p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
-            if (k == i) firstSounds = true;
+            showPlayedNote(st, p_.view, note);
+            if (isPlayablePosition(note.string, note.mandal))
+                prepared.push_back(
+                    p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
         }
         if (!clock.waitOnset()) break;
         endNote();
         for (std::size_t k = 0; k < prepared.size(); ++k) {
-            if (k == 0 && firstSounds)
+            if (k == 0 && onset.firstSounds)
                 p_.sound.PlayPrepared(p_.source, prepared[k]);
             else
                 p_.sound.PlayPreparedBeside(p_.source, prepared[k], chordAlias(++beside_));
         }
-        noteOpen = true;
+        noteOpen = !onset.rest; // a rest only ends the notes before it
         clock.advance(length);
-        i = end;
     }
     if (st.playingBack) clock.waitOnset();
     endNote();

@@ -1,0 +1,51 @@
+#pragma once
+// The onsets of a placed score as the score player plays them and the offline render renders
+// them: a note with the further notes of its chord (a rest with any notes marked as its chord
+// stays a rest), the notes left out of a chord neither drawn nor sounded.
+//
+// Thread: any (pure). Inline, so that the readers' library stays free of the sound's headers;
+// the score player and the offline render use it.
+
+#include <cstddef>
+#include <vector>
+
+#include "files/played_note.h"
+#include "scores/kanun_mapping.h"
+#include "sound/patched_sample.h"
+
+namespace zembera::scores {
+
+struct ScoreOnset {
+    std::size_t end = 0; // the index after the onset's last note
+    bool rest = false;
+    double writtenMs = 0; // to the next onset, at the written tempo
+    // The notes drawn, in the score's order.
+    std::vector<PlayedNote> shown;
+    // The notes that sound, in the same order; the first on the memory channel when
+    // `firstSounds`, every other one beside it on a voice of its own.
+    std::vector<PlayedNote> sounded;
+    bool firstSounds = false;
+};
+
+// The onset starting at `notes[first]`, which is no chord's further note.
+inline ScoreOnset scoreOnset(const std::vector<PlacedNote>& notes, std::size_t first) {
+    ScoreOnset onset;
+    onset.end = first + 1;
+    while (onset.end < notes.size() && notes[onset.end].chord)
+        ++onset.end;
+    const PlacedNote& lead = notes[first];
+    onset.rest = lead.rest;
+    onset.writtenMs = lead.ms;
+    if (onset.rest) return onset;
+    for (std::size_t k = first; k < onset.end; ++k) {
+        const PlacedNote& note = notes[k];
+        if (note.dropped) continue;
+        onset.shown.push_back(PlayedNote{note.string, note.mandal});
+        if (!isPlayablePosition(note.string, note.mandal)) continue;
+        onset.sounded.push_back(PlayedNote{note.string, note.mandal});
+        if (k == first) onset.firstSounds = true;
+    }
+    return onset;
+}
+
+} // namespace zembera::scores
