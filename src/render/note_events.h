@@ -9,27 +9,11 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "files/melody_file.h"
+#include "files/note_event_list.h"
 
 namespace zembera {
-
-struct NoteEvent {
-    double onsetMs = 0;
-    // The string and mandal position whose patched sample sounds; string 0 for an onset that
-    // only silences (a rest, a note that stays silent).
-    int string = 0;
-    int mandal = 0;
-    // Sounds with the event before, on a voice of its own, cutting nothing (a note of a chord);
-    // the next event that is not together ends them all.
-    bool together = false;
-};
-
-struct NoteEvents {
-    std::vector<NoteEvent> events; // in onset order
-    double endMs = 0;
-};
 
 // The tempo of the melody player as the window starts: milliseconds per unit.
 inline constexpr int kStartTempoMs = 40;
