@@ -1,8 +1,8 @@
 #pragma once
-// A piece as a list of note events: what the replay of a recording or the melody player would
-// start on the memory channel, and when. Every event cuts off the note sounding before it, as
-// each onset of the players does; the piece ends, silencing the last note, at `endMs`. Scores
-// read from other formats become a piece the same way and render through the same path.
+// A melody file or a recording as a list of note events (files/note_event_list.h): what the
+// melody player or the replay starts on the memory channel, and when, by the same steps
+// (files/player_steps.h) with the settings fixed for the whole piece. Scores read from other
+// formats become a piece the same way (score_events.h) and render through the same path.
 //
 // Thread: any (pure).
 
