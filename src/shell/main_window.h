@@ -145,7 +145,7 @@ class MainWindow : public QWidget, public InstrumentView {
     void pause_buton_Click();
     void stop_buton_Click();
     void open_ses_buton_Click();
-    void melodyListClick(const QString& fileName);
+    void melodyListClick(const std::string& fileName); // the file's bytes
     void aç_kapa_buton_Click();
 
   protected:
