@@ -203,6 +203,62 @@ TEST_F(Notation, MandalColumnMatchesItsApprovedPicturesAndTargets) {
     test::expectGolden("notation/mandal_column.txt", log.str());
 }
 
+// At a device scale of 2 a red two-digit position stands apart from a black one: its cell is
+// the text a canvas at scale 2 shows when it prints the number further right, with at least six
+// device pixels (three of the window's) free between the two numbers' ink, and the clearing of
+// the red column still takes it away. Scale 1 keeps its approved picture (above).
+TEST_F(Notation, TwoDigitPositionsStandApartAtScaleTwo) {
+    CanvasImage sharp(90, 396);
+    sharp.setDeviceScale(2);
+    for (auto [s, pos, target] : {std::tuple{8, 10, 10}, {9, 12, 12}, {10, -8, 11}}) {
+        state.mandalPos[s] = static_cast<std::int16_t>(pos);
+        state.transposedMandal[s] = static_cast<std::int16_t>(target);
+        arıza_yaz(sharp, state, s, false);
+        göçürümYaz(sharp, state, s);
+    }
+    const QImage& device = sharp.deviceImage();
+    const auto isColour = [&](int x, int y, QRgb colour) {
+        return (device.pixel(x, y) & RGB_MASK) == (colour & RGB_MASK);
+    };
+    for (auto [s, target] : {std::pair{8, 10}, {9, 12}, {10, 11}}) {
+        SCOPED_TRACE(s);
+        // The red number as a drawing at scale 2 of the same text at x 68 shows it.
+        CanvasImage drawing(90, 396);
+        drawing.setDeviceScale(2);
+        drawing.setForeColor(test::kRed);
+        drawing.setBold(true);
+        drawing.setCurrentX(68);
+        drawing.setCurrentY(keyMapRowY(s));
+        drawing.print(" " + std::to_string(target) + " ");
+        const int top = static_cast<int>(2 * keyMapRowY(s));
+        int blackRight = -1;
+        int redLeft = device.width();
+        int redRight = -1;
+        int differing = 0;
+        for (int y = top; y < top + 2 * 15; ++y)
+            for (int x = 0; x < device.width(); ++x) {
+                if (isColour(x, y, test::kBlack)) blackRight = std::max(blackRight, x);
+                if (isColour(x, y, test::kRed)) {
+                    redLeft = std::min(redLeft, x);
+                    redRight = std::max(redRight, x);
+                }
+                if (x >= 2 * 67) {
+                    differing += (device.pixel(x, y) & RGB_MASK) !=
+                                 (drawing.deviceImage().pixel(x, y) & RGB_MASK);
+                }
+            }
+        EXPECT_EQ(differing, 0);
+        EXPECT_GE(redLeft - blackRight - 1, 12);
+        EXPECT_LE(redRight, 2 * 87 + 1); // inside the box the clearing whitens
+    }
+    göçürümTemizle(sharp, state);
+    int red = 0;
+    for (int y = 0; y < device.height(); ++y)
+        for (int x = 0; x < device.width(); ++x)
+            red += isColour(x, y, test::kRed);
+    EXPECT_EQ(red, 0);
+}
+
 // Degrees 15 cents apart named "perde d"; strings 8..26 sound degree 10·(17 − s) + m, strings
 // 1..7 an octave (79 degrees) above strings 8..14.
 class PitchPanel : public Notation {
