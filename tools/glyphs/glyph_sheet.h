@@ -27,7 +27,5 @@ inline constexpr int kSmallSignWidth = 7;
 // The sheet at `scale` pixels per pixel of the layout (1 or 2): the same regions, every glyph
 // drawn at that resolution.
 QImage drawGlyphSheet(int scale = 1);
-inline constexpr const char* kGlyphSheetFile = "glyphs.png";
-inline constexpr const char* kDoubledGlyphSheetFile = "glyphs-2x.png";
 
 } // namespace zembera::glyphs
