@@ -29,7 +29,7 @@ fail() {
 expected="$work/expected.txt"
 {
   echo usr/bin/zembera
-  for f in Dizek.txt logo.png glyphs.png; do echo "usr/share/zembera/$f"; done
+  for f in Dizek.txt logo.png glyphs.png glyphs-2x.png; do echo "usr/share/zembera/$f"; done
   for f in data/*.mkm data/*.ses; do echo "usr/share/zembera/$(basename "$f")"; done
   for f in tools/tunings/*.scl tools/tunings/perde-names.tsv; do
     echo "usr/share/zembera/sistemler/$(basename "$f")"

@@ -360,6 +360,11 @@ double CanvasImage::textHeight() const {
 }
 
 void CanvasImage::andCopy(const QImage& source, const QRect& from, QPoint to) {
+    andCopy(source, from, to, QImage());
+}
+
+void CanvasImage::andCopy(const QImage& source, const QRect& from, QPoint to,
+                          const QImage& doubledSource) {
     const bool direct =
         source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32;
     const QImage src = direct ? source : source.convertToFormat(QImage::Format_RGB32);
@@ -374,8 +379,31 @@ void CanvasImage::andCopy(const QImage& source, const QRect& from, QPoint to) {
             out[x] &= in[x - shift.x()] | ~RGB_MASK;
     }
     if (scale_ == 1.0) return;
-    // The sheet has logical pixels only: each covers its device pixels.
     const Surface d{device_, scale_};
+    if (scale_ >= kDoubledSheetScale && doubledSource.size() == 2 * src.size() &&
+        !target.isEmpty()) {
+        // Each device pixel takes the pixel of the doubled sheet under its centre: at scale 2
+        // exactly the doubled sheet's own pixels.
+        const QImage twice = doubledSource.format() == QImage::Format_RGB32 ||
+                                     doubledSource.format() == QImage::Format_ARGB32
+                                 ? doubledSource
+                                 : doubledSource.convertToFormat(QImage::Format_RGB32);
+        const int bottom = std::min(d.last(target.bottom()), device_.height() - 1);
+        const int right = std::min(d.last(target.right()), device_.width() - 1);
+        for (int dy = d.first(target.top()); dy <= bottom; ++dy) {
+            const int sy = static_cast<int>(std::floor(2 * (dy + 0.5) / scale_)) - 2 * shift.y();
+            const QRgb* in = reinterpret_cast<const QRgb*>(
+                twice.constScanLine(std::clamp(sy, 0, twice.height() - 1)));
+            QRgb* out = reinterpret_cast<QRgb*>(device_.scanLine(dy));
+            for (int dx = d.first(target.left()); dx <= right; ++dx) {
+                const int sx =
+                    static_cast<int>(std::floor(2 * (dx + 0.5) / scale_)) - 2 * shift.x();
+                out[dx] &= in[std::clamp(sx, 0, twice.width() - 1)] | ~RGB_MASK;
+            }
+        }
+        return;
+    }
+    // The sheet has logical pixels only: each covers its device pixels.
     for (int y = target.top(); y <= target.bottom(); ++y) {
         const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(y - shift.y()));
         for (int dy = d.first(y); dy <= d.last(y) && dy < device_.height(); ++dy) {

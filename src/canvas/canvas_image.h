@@ -12,9 +12,9 @@
 // On a screen of a higher device pixel ratio the same drawing is made a second time at that
 // resolution (the device image): lines, boxes, circles and fills cover the device pixels of their
 // logical pixels with pens as much wider, and text is set in a font as much larger, so it is sharp
-// rather than an enlarged picture. Only the glyph copies (andCopy) are enlarged, from their
-// logical sheet. Pixel reads and flood fill borders are the logical image's; at scale 1 there is no
-// device image and nothing changes.
+// rather than an enlarged picture. The glyph copies (andCopy) are enlarged from their logical
+// sheet unless a sheet drawn at twice the size is given. Pixel reads and flood fill borders are the
+// logical image's; at scale 1 there is no device image and nothing changes.
 
 #include <QImage>
 #include <QPoint>
@@ -98,6 +98,12 @@ class CanvasImage {
     // dest = dest AND source for each colour channel, from the rectangle `from` of `source` to
     // the point `to` of this image (the raster operation SRCAND). Clipped to both images.
     void andCopy(const QImage& source, const QRect& from, QPoint to);
+    // The same, and at a device scale of 1.5 or more the device image takes its pixels from
+    // `doubledSource`, the same sheet drawn at twice its size, rather than enlarging `source`.
+    // A `doubledSource` not exactly twice the size of `source` is not used.
+    void andCopy(const QImage& source, const QRect& from, QPoint to, const QImage& doubledSource);
+    // The device scale from which a doubled sheet is used.
+    static constexpr double kDoubledSheetScale = 1.5;
 
     static constexpr const char* kFontFamily = "DejaVu Sans";
     static constexpr double kDefaultFontSize = 8.0;

@@ -15,14 +15,19 @@ void MelodyHandlers::melodyListClick(const std::string& fileName) {
     // A score file of another program keeps its extension, which tells how to read it.
     const bool melody =
         fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, kMelodyExtension) == 0;
-    p_.controls.setMelodyName(melody || !playOtherFile ? withoutLastCharacters(fileName, 4)
-                                                       : fileName);
+    chosenBytes_ = melody || !playOtherFile ? withoutLastCharacters(fileName, 4) : fileName;
+    chosenShown_ = decodeText(chosenBytes_);
+    p_.controls.setMelodyName(chosenShown_);
     p_.controls.focusInstrument();
+}
+
+std::string MelodyHandlers::fileNameOf(const std::string& shownName) const {
+    return !chosenShown_.empty() && shownName == chosenShown_ ? chosenBytes_ : shownName;
 }
 
 void MelodyHandlers::aç_kapa_buton_Click() {
     if (!p_.instrument.playingBack) {
-        if (!playOtherFile || !playOtherFile(p_.controls.melodyName())) yürüt10();
+        if (!playOtherFile || !playOtherFile(fileNameOf(p_.controls.melodyName()))) yürüt10();
     } else {
         p_.instrument.playingBack = false;
         p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test
@@ -90,14 +95,16 @@ void MelodyHandlers::yürüt10() {
     c.setStartStopCaption("0");
     setFramesEnabled(c, kMelodyFrames, false);
 
+    // Messages name the file as the box shows it; the folder is asked by the file's bytes.
     const std::string name = c.melodyName();
+    const std::string file = fileNameOf(name);
     try {
         // Only a file of the program folder is played; an empty name names no file.
         if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
             throw FormatError(name + kMelodyExtension, 0, "dosya adı geçersiz");
         }
         const TextRead read =
-            readTextFileOrReason(p_.files().find(pathFromUtf8(name + kMelodyExtension)));
+            readTextFileOrReason(p_.files().find(pathFromUtf8(file + kMelodyExtension)));
         if (!read.text) throw FormatError(name + kMelodyExtension, 0, read.problem);
         FieldReader reader(*read.text, name + kMelodyExtension);
         NoteClock clock(p_.hooks,

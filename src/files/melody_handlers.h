@@ -21,7 +21,9 @@ class MelodyHandlers {
 
     // open_ses_buton_Click: shows the list of melody files.
     void open_ses_buton_Click();
-    // Takes the chosen file name less its ".ses" into the melody name box.
+    // Takes the chosen file name (its bytes as the folder holds them) less its ".ses" into the
+    // melody name box, decoded when not UTF-8 (a file of the old platform); while the box shows
+    // that name, the file is opened by its own bytes.
     void melodyListClick(const std::string& fileName);
     // Plays the melody named in the melody name box, or ends the one playing before its next
     // record.
@@ -38,8 +40,13 @@ class MelodyHandlers {
     // The records of the open melody file, each note and rest from its onset on `clock`.
     void playRecords(FieldReader& reader, NoteClock& clock);
     void finish();
+    // The file name the box's text stands for: the bytes of the file chosen from the list while
+    // the box still shows its decoded name, else the text itself.
+    std::string fileNameOf(const std::string& shownName) const;
 
     FilesParts& p_;
+    std::string chosenShown_; // the box's text after the last choice from the list
+    std::string chosenBytes_; // the same name as the folder holds it
 };
 
 } // namespace zembera

@@ -65,7 +65,10 @@ void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s) {
     const int value = state.transposedMandal[s];
     canvas.setForeColor(kRed);
     canvas.setBold(true);
-    canvas.setCurrentX(value >= 10 ? 65 : 72);
+    // Two-digit numbers of both columns stand close (1010); at scale 1 as they always did, but
+    // drawn sharp at a higher device resolution they read as one number: the red one moves right.
+    const double twoDigitX = canvas.deviceScale() > 1 ? kSharpTwoDigitRedX : kTwoDigitRedX;
+    canvas.setCurrentX(value >= 10 ? twoDigitX : 72);
     canvas.setCurrentY(keyMapRowY(s));
     canvas.printNumber(value);
     canvas.setBold(false);

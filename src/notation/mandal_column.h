@@ -14,6 +14,11 @@ namespace zembera {
 constexpr int kKeyMapRowHeight = 15;
 constexpr double kKeyLetterX = 36;
 
+// Where a red two-digit position is printed: at scale 1, and on a canvas of a higher device
+// scale, where it stands apart from the black number.
+constexpr double kTwoDigitRedX = 65;
+constexpr double kSharpTwoDigitRedX = 68;
+
 inline double keyMapRowY(int s) {
     return 2 + kKeyMapRowHeight * (s - 1);
 }

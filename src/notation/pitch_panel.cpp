@@ -11,8 +11,6 @@ namespace {
 
 constexpr QRgb kLabelColor = qRgb(0, 0, 255);
 constexpr QRgb kValueColor = qRgb(0, 0, 0);
-constexpr int kWrittenDegreeLow = -104;
-constexpr int kWrittenDegreeHigh = 196;
 constexpr double kNoDegreeDistance = 4000;
 
 std::string nameOf(const PitchTables& tables, int degree) {
@@ -26,10 +24,10 @@ std::string integerText(long value) {
 
 } // namespace
 
-int nearestDegree(const PitchTables& tables, double cents) {
+int nearestDegree(const PitchTables& tables, double cents, DegreeSpan span) {
     int best = 0;
     double bestDistance = kNoDegreeDistance;
-    for (int d = kHighDegreeLow; d <= kHighDegreeHigh; ++d) {
+    for (int d = span.low; d <= span.high; ++d) {
         const double distance =
             std::nearbyint(std::fabs(static_cast<double>(tables.degreeTable(d).cent) - cents));
         if (distance < bestDistance) {
@@ -41,7 +39,7 @@ int nearestDegree(const PitchTables& tables, double cents) {
 }
 
 std::optional<int> writtenDegree(const InstrumentState& state, const PitchTables& tables,
-                                 int totalDegreeShift) {
+                                 int totalDegreeShift, int degreesPerOctave) {
     const int s = state.currentString;
     if (s < 1 || s > kStringCount) return std::nullopt;
     int sounding = 0;
@@ -57,22 +55,24 @@ std::optional<int> writtenDegree(const InstrumentState& state, const PitchTables
         sounding = tables.stringDegree(below, target) + octave;
     }
     const int d = sounding - totalDegreeShift;
-    if (d < kWrittenDegreeLow || d > kWrittenDegreeHigh) return std::nullopt;
+    if (!isNamedWrittenDegree(tables, degreesPerOctave, d)) return std::nullopt;
     return d;
 }
 
-std::string noteName(const InstrumentState& state, const PitchTables& tables,
-                     int totalDegreeShift) {
+std::string noteName(const InstrumentState& state, const PitchTables& tables, int totalDegreeShift,
+                     int degreesPerOctave) {
     const int s = state.currentString;
     if (s < 1 || s > kStringCount) return kNoNoteName;
     const int m = state.mandalPos[s];
     if (!tables.centTable.contains(s, m)) return kNoNoteName;
     if (!state.untransposedShown) {
-        const std::optional<int> d = writtenDegree(state, tables, totalDegreeShift);
+        const std::optional<int> d =
+            writtenDegree(state, tables, totalDegreeShift, degreesPerOctave);
         return d ? nameOf(tables, *d) : kNoNoteName;
     }
     if (s >= 8) return nameOf(tables, tables.stringDegree(s, m));
-    return nameOf(tables, nearestDegree(tables, tables.centTable(s, m)));
+    return nameOf(tables, nearestDegree(tables, tables.centTable(s, m),
+                                        narrowStringDegrees(tables, degreesPerOctave)));
 }
 
 std::array<PanelLine, 7> panelLines(const InstrumentState& state, const TuningState& tuning,
@@ -86,7 +86,8 @@ std::array<PanelLine, 7> panelLines(const InstrumentState& state, const TuningSt
     return {{
         {" eşik mandal : ", integerText(m), ""},
         {" tel no :           ", integerText(s), ""},
-        {" Ton :              ", noteName(state, tables, tuning.totalDegreeShift), ""},
+        {" Ton :              ",
+         noteName(state, tables, tuning.totalDegreeShift, tuning.degreesPerOctave), ""},
         {" C4 ten :         ", known ? formatPicture(cents, "########0.0000") : kNoNoteName,
          " Cent"},
         {" bağıl frekans :",

@@ -8,6 +8,7 @@
 
 #include "canvas/canvas_image.h"
 #include "instrument/instrument_state.h"
+#include "pitch/degree_span.h"
 #include "pitch/pitch_table.h"
 #include "tuning/tuning_state.h"
 
@@ -16,26 +17,25 @@ namespace zembera {
 inline constexpr QRgb kPitchPanelBack = qRgb(255, 224, 192);
 inline constexpr const char* kNoNoteName = "----------";
 
-// Degrees searched for the notes of strings 1..7 by their cents.
-inline constexpr int kHighDegreeLow = 104;
-inline constexpr int kHighDegreeHigh = 196;
-
-// The degree of 104..196 whose cents lie nearest to `cents`, the distance rounded to whole cents
-// (halves to even); the lowest degree wins a tie, and 0 is the answer when none lies within
-// 4000 cents.
-int nearestDegree(const PitchTables& tables, double cents);
+// The degree of `span` (the bundled table's 104..196 unless told) whose cents lie nearest to
+// `cents`, the distance rounded to whole cents (halves to even); the lowest degree wins a tie,
+// and 0 is the answer when none lies within 4000 cents.
+int nearestDegree(const PitchTables& tables, double cents,
+                  DegreeSpan span = kTableNarrowStringDegrees);
 
 // The degree of the current note as written before the transposition (the transposed setting
 // sounds): the sounding degree less totalDegreeShift. Strings 1..7 play their transposed notes
 // only approximately on their shorter mandal rows, so their sounding degree is that of the full
 // scale target: the degree of the string an octave below at fullRangeTransposed, raised by the
-// octave between the two open strings. Nothing when the degree lies outside -104..196 or the
-// position outside the table.
+// octave between the two open strings. Nothing when the degree has no name (outside -104..196
+// in the bundled table) or the position lies outside the table. `degreesPerOctave` is that of
+// the pitch system the tables belong to.
 std::optional<int> writtenDegree(const InstrumentState& state, const PitchTables& tables,
-                                 int totalDegreeShift);
+                                 int totalDegreeShift, int degreesPerOctave = kTableOctaveDegrees);
 
 // The name on line 3, all 30 characters, or "----------".
-std::string noteName(const InstrumentState& state, const PitchTables& tables, int totalDegreeShift);
+std::string noteName(const InstrumentState& state, const PitchTables& tables, int totalDegreeShift,
+                     int degreesPerOctave = kTableOctaveDegrees);
 
 // One line of the panel: a label in blue, a value in black and a unit in blue (may be empty).
 struct PanelLine {

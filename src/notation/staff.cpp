@@ -11,8 +11,14 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 constexpr int kTopLedgerRows[] = {42, 36, 30};
 constexpr int kBottomLedgerRows[] = {78, 84, 90, 96, 102, 108};
 
-void copyRegion(CanvasImage& canvas, const QImage& sheet, const glyphs::Region& r, int x, int y) {
-    canvas.andCopy(sheet, QRect(r.x, r.y, r.width, r.height), QPoint(x, y));
+// The glyph sheets: the logical one, and the one drawn at twice its size (may be null).
+struct Sheets {
+    const QImage& single;
+    const QImage& doubled;
+};
+
+void copyRegion(CanvasImage& canvas, Sheets sheets, const glyphs::Region& r, int x, int y) {
+    canvas.andCopy(sheets.single, QRect(r.x, r.y, r.width, r.height), QPoint(x, y), sheets.doubled);
 }
 
 int headCentre(int t) {
@@ -46,14 +52,15 @@ int accidentalColumn(int m, int k) {
 }
 
 void porte(CanvasImage& canvas, const QImage& glyphSheet, const InstrumentState& state,
-           const PitchTables& tables) {
+           const PitchTables& tables, const QImage& doubledGlyphSheet) {
+    const Sheets sheets{glyphSheet, doubledGlyphSheet};
     canvas.clear();
-    copyRegion(canvas, glyphSheet, glyphs::kStaff, kStaffLeft, kStaffTop);
+    copyRegion(canvas, sheets, glyphs::kStaff, kStaffLeft, kStaffTop);
     const int s = state.currentString;
     if (s < 1 || s > kStringCount) return;
     const int m = state.mandalPos[s];
 
-    copyRegion(canvas, glyphSheet, glyphs::kNoteHead, kMainHeadX, noteHeadTop(s));
+    copyRegion(canvas, sheets, glyphs::kNoteHead, kMainHeadX, noteHeadTop(s));
     if (m == 0) {
         ek_çizgiler(canvas, s, kMainHeadX - 2);
         return;
@@ -69,13 +76,13 @@ void porte(CanvasImage& canvas, const QImage& glyphSheet, const InstrumentState&
     if (column >= 0) {
         const glyphs::Region own =
             raised ? glyphs::raisingCell(column) : glyphs::loweringCell(column);
-        copyRegion(canvas, glyphSheet, own, kMainAccidentalX, accidentalTop(s));
+        copyRegion(canvas, sheets, own, kMainAccidentalX, accidentalTop(s));
     }
-    copyRegion(canvas, glyphSheet, glyphs::kNoteHead, kAlternativeHeadX, noteHeadTop(other));
+    copyRegion(canvas, sheets, glyphs::kNoteHead, kAlternativeHeadX, noteHeadTop(other));
     if (column >= 0) {
         const glyphs::Region complement =
             raised ? glyphs::loweringCell(column) : glyphs::raisingCell(column);
-        copyRegion(canvas, glyphSheet, complement, kAlternativeAccidentalX, accidentalTop(other));
+        copyRegion(canvas, sheets, complement, kAlternativeAccidentalX, accidentalTop(other));
     }
     ek_çizgiler(canvas, s, kMainHeadX - 2);
     ek_çizgiler(canvas, other, kAlternativeHeadX - 2);

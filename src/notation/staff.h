@@ -42,8 +42,10 @@ int accidentalColumn(int m, int k);
 // Redraws the staff picture for currentString at its sounding mandal position, copying the staff,
 // the note heads and the accidentals from `glyphSheet` with AND. A code out of place for its
 // position (0, or the wrong sign, from a faulty table) leaves the accidentals out but still
-// draws both notes; a string outside 1..26 leaves the staff empty.
+// draws both notes; a string outside 1..26 leaves the staff empty. On a canvas of device scale
+// 1.5 or more the copies come from `doubledGlyphSheet`, the sheet drawn at twice the size, when
+// one is given.
 void porte(CanvasImage& canvas, const QImage& glyphSheet, const InstrumentState& state,
-           const PitchTables& tables);
+           const PitchTables& tables, const QImage& doubledGlyphSheet = QImage());
 
 } // namespace zembera

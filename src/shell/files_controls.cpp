@@ -6,7 +6,6 @@
 // at once. Closing the window ends a running loop.
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -14,7 +13,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <algorithm>
+#include <cctype>
 #include <functional>
+#include <string_view>
 
 #include "common/text_fields.h"
 #include "files/makam_list.h"
@@ -39,25 +41,30 @@ void fillPicture(CanvasWidget* picture, QRgb color) {
     picture->refresh();
 }
 
-// The files of `folder` matching `patterns`, sorted by name, as the file list boxes show them.
-QStringList folderEntries(const std::filesystem::path& folder, const QStringList& patterns) {
-    const QDir dir(QString::fromStdString(folder.string()));
-    return dir.entryList(patterns, QDir::Files, QDir::Name);
+bool endsWithNoCase(std::string_view name, std::string_view end) {
+    return name.size() > end.size() &&
+           std::equal(end.begin(), end.end(), name.end() - static_cast<long>(end.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
 }
 
-// The same over the user's folder and the bundled one, each name once, sorted together, of those
-// kept by `keep`.
-void fillFileList(QListWidget* list, const DataFolders& folders, const QStringList& patterns,
-                  const std::function<bool(const QString&)>& keep = {}) {
-    list->clear();
-    QStringList names = folderEntries(folders.user, patterns);
-    if (folders.separate()) {
-        names += folderEntries(folders.program, patterns);
-        names.removeDuplicates();
-        names.sort();
-    }
-    for (const QString& name : names)
-        if (!keep || keep(name)) list->addItem(name);
+// The melody files and the scores of other programs the score player reads (not the pitch table
+// or the recording, text files as SymbTr scores are) over both folders, each name once, by their
+// bytes, sorted by their shown names as the folder listing sorts them.
+std::vector<std::string> melodyFileNames(const DataFolders& folders) {
+    std::vector<std::string> names = folders.names([](const std::string& name) {
+        if (name.starts_with('.')) return false;
+        if (endsWithNoCase(name, ".ses")) return true;
+        const bool scoreLike = endsWithNoCase(name, ".musicxml") || endsWithNoCase(name, ".xml") ||
+                               endsWithNoCase(name, ".mxl") || endsWithNoCase(name, ".txt");
+        return scoreLike && scores::isScoreFile(pathFromUtf8(name));
+    });
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return QString::fromStdString(decodeText(a)) < QString::fromStdString(decodeText(b));
+    });
+    return names;
 }
 
 class WindowFilesView : public FilesView {
@@ -131,11 +138,14 @@ class WindowFilesView : public FilesView {
     void showMelodyList() override {
         // Melody files, and the scores of other programs the score player reads (not the pitch
         // table or the recording, text files as SymbTr scores are).
-        fillFileList(w_.melodyList, folders_, {"*.ses", "*.musicxml", "*.xml", "*.mxl", "*.txt"},
-                     [](const QString& name) {
-                         return name.endsWith(QStringLiteral(".ses"), Qt::CaseInsensitive) ||
-                                scores::isScoreFile(pathFromUtf8(name.toStdString()));
-                     });
+        // A name that is not UTF-8 is shown decoded and chosen by its own bytes, as in the makam
+        // list.
+        w_.melodyList->clear();
+        for (const std::string& name : melodyFileNames(folders_)) {
+            auto* item = new QListWidgetItem(QString::fromStdString(decodeText(name)));
+            item->setData(Qt::UserRole, QByteArray::fromStdString(name));
+            w_.melodyList->addItem(item);
+        }
         w_.melodyList->show();
         w_.melodyList->raise();
     }
@@ -245,8 +255,9 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     connect(pause_buton, &QPushButton::clicked, this, [this] { pause_buton_Click(); });
     connect(stop_buton, &QPushButton::clicked, this, [this] { stop_buton_Click(); });
     connect(open_ses_buton, &QPushButton::clicked, this, [this] { open_ses_buton_Click(); });
-    connect(melodyList, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { melodyListClick(item->text()); });
+    connect(melodyList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        melodyListClick(item->data(Qt::UserRole).toByteArray().toStdString());
+    });
     connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
 
     // Keeps the score named in the melody name box as a melody file, in the free space left of the
@@ -298,8 +309,8 @@ void MainWindow::open_ses_buton_Click() {
     files_->melody->open_ses_buton_Click();
 }
 
-void MainWindow::melodyListClick(const QString& fileName) {
-    files_->melody->melodyListClick(fileName.toStdString());
+void MainWindow::melodyListClick(const std::string& fileName) {
+    files_->melody->melodyListClick(fileName);
 }
 
 void MainWindow::aç_kapa_buton_Click() {

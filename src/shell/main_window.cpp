@@ -369,7 +369,8 @@ void MainWindow::mandal_at() {
 }
 
 void MainWindow::porte() {
-    zembera::porte(staffPicture->canvas(), glyphSheet, program_.instrument, program_.tables);
+    zembera::porte(staffPicture->canvas(), glyphSheet, program_.instrument, program_.tables,
+                   doubledGlyphSheet);
     staffPicture->refresh();
 }
 
@@ -386,11 +387,24 @@ void MainWindow::loadGlyphSheet() {
     if (glyphSheet.load(QString::fromStdString(file.string())) &&
         glyphSheet.width() >= glyphs::kSheetWidth && glyphSheet.height() >= glyphs::kSheetHeight) {
         glyphSheet.convertTo(QImage::Format_RGB32); // the format the staff copies from directly
+        loadDoubledGlyphSheet();
         return;
     }
     std::fprintf(stderr, "zembera: %s okunamadı\n", file.string().c_str());
     glyphSheet = QImage(glyphs::kSheetWidth, glyphs::kSheetHeight, QImage::Format_RGB32);
     glyphSheet.fill(Qt::white);
+}
+
+// The sheet drawn at twice the size, for screens of a higher device pixel ratio. Without it the
+// logical sheet is enlarged there.
+void MainWindow::loadDoubledGlyphSheet() {
+    const std::filesystem::path file = program_.programFolder / "glyphs-2x.png";
+    if (doubledGlyphSheet.load(QString::fromStdString(file.string())) &&
+        doubledGlyphSheet.size() == 2 * glyphSheet.size()) {
+        doubledGlyphSheet.convertTo(QImage::Format_RGB32);
+        return;
+    }
+    doubledGlyphSheet = QImage();
 }
 
 void MainWindow::connectAccidentalOptions() {

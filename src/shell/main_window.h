@@ -106,6 +106,7 @@ class MainWindow : public QWidget, public InstrumentView {
     QGroupBox* octaveFrame = nullptr;
     QComboBox* scaleChoice = nullptr; // "Büyüt"
     QImage glyphSheet;                // the glyph sheet of the staff, never shown
+    QImage doubledGlyphSheet;         // the same drawn at twice the size; null without it
 
     void mandalLabelsCheckClick();
     void detailCheckClick();
@@ -145,7 +146,7 @@ class MainWindow : public QWidget, public InstrumentView {
     void pause_buton_Click();
     void stop_buton_Click();
     void open_ses_buton_Click();
-    void melodyListClick(const QString& fileName);
+    void melodyListClick(const std::string& fileName); // the file's bytes
     void aç_kapa_buton_Click();
 
   protected:
@@ -159,6 +160,7 @@ class MainWindow : public QWidget, public InstrumentView {
     void connectHandlers();
     void giveFocusToInstrument();
     void loadGlyphSheet();
+    void loadDoubledGlyphSheet();
     void connectAccidentalOptions();
     void connectTuningControls();
     void connectFilesControls(SoundOutput& sound);

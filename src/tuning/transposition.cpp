@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "notation/mandal_column.h"
+#include "pitch/degree_span.h"
 #include "tuning/pitch_levels.h"
 #include "tuning/transposition_messages.h"
 #include "tuning/tuning_handlers.h"
@@ -26,15 +27,12 @@ Place place3(const DegreeRecord& r) {
     return {r.tel3, r.mandal3};
 }
 
-bool searched(int degree) {
-    return degree >= kMappedDegreeLow && degree <= kMappedDegreeHigh;
-}
-
 // The first searched degree whose first place is (tel, mandal); failing that, the same search
 // over the second places, then over the third.
-std::optional<int> originDegree(const DegreeTable& table, int tel, int mandal) {
+std::optional<int> originDegree(const DegreeTable& table, DegreeSpan searched, int tel,
+                                int mandal) {
     for (Place (*placeOf)(const DegreeRecord&) : {place1, place2, place3}) {
-        for (int d = kMappedDegreeLow; d <= kMappedDegreeHigh; ++d) {
+        for (int d = searched.low; d <= searched.high; ++d) {
             const Place p = placeOf(table(d));
             if (p.tel == tel && p.mandal == mandal) return d;
         }
@@ -106,7 +104,10 @@ void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
 bool TuningHandlers::transposeString(int t, int levelOffset, int stringShift, int dereceFarkı,
                                      int total) {
     InstrumentState& st = p_.instrument;
-    const std::optional<int> origin = originDegree(p_.tables.degreeTable, t, st.mandalPos[t]);
+    // The degrees of the pitch system in use: far more than the table's in a finer system.
+    const DegreeSpan searched = placedDegrees(p_.tables, p_.tuning.degreesPerOctave);
+    const std::optional<int> origin =
+        originDegree(p_.tables.degreeTable, searched, t, st.mandalPos[t]);
     if (!origin) {
         p_.controls.refreshNumberColumns();
         p_.messages.show(originNotFoundMessage(t, st.mandalPos[t]));
@@ -114,7 +115,7 @@ bool TuningHandlers::transposeString(int t, int levelOffset, int stringShift, in
     }
     const int d2 = *origin + total;
     const int t2 = t + stringShift;
-    if (!searched(d2)) {
+    if (!searched.contains(d2)) {
         p_.controls.refreshNumberColumns();
         p_.messages.show(
             targetOutsideTableMessage({t, *origin, levelOffset, dereceFarkı, total, t2, d2}));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <cmath>
 
 #include "canvas/canvas_image.h"
 #include "support/gui_application.h"
@@ -139,6 +140,61 @@ TEST(CanvasScale, TextIsSetAtTheDeviceResolution) {
     EXPECT_EQ(differing(device, expected), 0);
     EXPECT_GT(differing(device, enlarged(flat.image(), 2)), 20) << "enlarged letters";
     EXPECT_GT(count(device, kBlack), 3 * count(flat.image(), kBlack));
+}
+
+// A glyph copy given a sheet drawn at twice the size takes the device pixels from it, one for
+// one at scale 2 and by the pixel under each device pixel's centre at 1.5: not the logical sheet
+// enlarged. The logical image is the logical sheet's copy all the same.
+TEST(CanvasScale, GlyphCopiesTakeTheDoubledSheet) {
+    QImage single(6, 5, QImage::Format_RGB32);
+    single.fill(kWhite);
+    single.setPixel(2, 1, kBlack);
+    QImage doubled(12, 10, QImage::Format_RGB32);
+    doubled.fill(kWhite);
+    doubled.setPixel(4, 2, kBlack); // the top-left quarter of (2, 1) only: a finer dot
+    doubled.setPixel(9, 7, kBlack); // where the logical sheet is white
+    const QRect from(1, 1, 5, 4);
+    const QPoint to(10, 3);
+
+    CanvasImage flat(30, 20);
+    flat.andCopy(single, from, to);
+    CanvasImage sharp(30, 20);
+    sharp.setDeviceScale(2);
+    sharp.andCopy(single, from, to, doubled);
+    EXPECT_EQ(differing(flat.image(), sharp.image()), 0) << "the logical image changed";
+    const QImage& device = sharp.deviceImage();
+    // Sheet pixel (x, y) of the doubled region lands at device 2 * (to - from) + (x, y).
+    const QPoint offset = 2 * (to - from.topLeft());
+    QImage expected(device.size(), QImage::Format_RGB32);
+    expected.fill(kWhite);
+    for (int y = 2 * from.top(); y <= 2 * from.bottom() + 1; ++y)
+        for (int x = 2 * from.left(); x <= 2 * from.right() + 1; ++x)
+            expected.setPixel(x + offset.x(), y + offset.y(), doubled.pixel(x, y));
+    EXPECT_EQ(differing(device, expected), 0);
+    EXPECT_EQ(count(device, kBlack), 2);
+
+    // Without a doubled sheet, or with one of the wrong size, the logical sheet is enlarged.
+    CanvasImage coarse(30, 20);
+    coarse.setDeviceScale(2);
+    coarse.andCopy(single, from, to, doubled.copy(0, 0, 11, 10));
+    EXPECT_EQ(count(coarse.deviceImage(), kBlack), 4);
+
+    // At 1.5 each device pixel takes the doubled pixel under its centre.
+    CanvasImage between(30, 20);
+    between.setDeviceScale(1.5);
+    between.andCopy(single, from, to, doubled);
+    const QImage& mid = between.deviceImage();
+    int black = 0;
+    for (int y = 0; y < mid.height(); ++y)
+        for (int x = 0; x < mid.width(); ++x) {
+            const int sx = static_cast<int>(std::floor(2 * (x + 0.5) / 1.5)) - 2 * (to.x() - 1);
+            const int sy = static_cast<int>(std::floor(2 * (y + 0.5) / 1.5)) - 2 * (to.y() - 1);
+            const bool inside = sx >= 2 && sx < 12 && sy >= 2 && sy < 10;
+            const QRgb want = inside ? doubled.pixel(sx, sy) : kWhite;
+            black += (mid.pixel(x, y) & RGB_MASK) == (kBlack & RGB_MASK);
+            EXPECT_EQ(mid.pixel(x, y) & RGB_MASK, want & RGB_MASK) << x << "," << y;
+        }
+    EXPECT_GT(black, 0);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include <QScrollBar>
 
 #include "files/makam_file.h"
+#include "notation/glyph_sheet_layout.h"
+#include "notation/staff.h"
 #include "shell/splash_window.h"
 #include "support/picture_stack.h"
 
@@ -92,6 +94,41 @@ TEST(SplashWindow, ShowsTheApprovedLogoAndTheCaptionInTheMiddleOfTheScreen) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((splash.geometry().center() - screen.center()).manhattanLength(), 1);
     test::expectGoldenImage("gui/splash.png", splash.grab().toImage());
+}
+
+// With the sheet drawn at twice the size beside the program, a staff drawn at a device scale of
+// 2 holds its pixels one for one (here the staff and clef left of the notes); a sheet of another
+// size is not taken.
+class DoubledSheetWindow : public test::WindowFixture {
+  protected:
+    void prepareFolder() override { useBundled({"Dizek.txt", "glyphs.png", "glyphs-2x.png"}); }
+};
+
+TEST_F(DoubledSheetWindow, TheStaffAtScaleTwoShowsTheDoubledSheet) {
+    QImage doubled(QString::fromStdString((dir / "glyphs-2x.png").string()));
+    doubled.convertTo(QImage::Format_RGB32);
+    ASSERT_EQ(window->doubledGlyphSheet, doubled);
+    window->staffPicture->canvas().setDeviceScale(2);
+    QTest::keyClick(handle(), Qt::Key_Down);
+    const QImage& device = window->staffPicture->canvas().deviceImage();
+    ASSERT_EQ(device.size(), QSize(280, 264));
+    int differing = 0;
+    int ink = 0;
+    for (int y = 0; y < 2 * glyphs::kStaff.height; ++y)
+        for (int x = 0; x < 2 * (kMainAccidentalX - kStaffLeft); ++x) {
+            const QRgb want =
+                doubled.pixel(2 * glyphs::kStaff.x + x, 2 * glyphs::kStaff.y + y) & RGB_MASK;
+            ink += want == (qRgb(0, 0, 0) & RGB_MASK);
+            differing += (device.pixel(2 * kStaffLeft + x, 2 * kStaffTop + y) & RGB_MASK) != want;
+        }
+    EXPECT_GT(ink, 0);
+    EXPECT_EQ(differing, 0);
+
+    // A sheet that is not twice the logical one is left alone.
+    std::filesystem::copy_file(dir / "glyphs.png", dir / "glyphs-2x.png",
+                               std::filesystem::copy_options::overwrite_existing);
+    MainWindow other(*program, sound, messages);
+    EXPECT_TRUE(other.doubledGlyphSheet.isNull());
 }
 
 } // namespace

@@ -207,5 +207,27 @@ TEST_F(FilesWindow, AMakamNamedInTheOldCodePageOpens) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// A melody of the old platform, named in Windows-1254, is listed decoded, chosen by a click and
+// played by its own bytes: the same notes as the same melody under a UTF-8 name.
+TEST_F(FilesWindow, AMelodyNamedInTheOldCodePagePlays) {
+    const std::string melody = melodyLine(0, 6) + melodyLine(15, 6) + melodyLine(3, 6, 2, 1);
+    write(dir / "utf.ses", melody);
+    write(dir / "\xDE\xFEk.ses", melody); // "Şşk" in Windows-1254
+    window->tempoBar->setValue(30);
+    window->melodyNameBox->setText(QStringLiteral("utf"));
+    click(window->aç_kapa_buton);
+    const auto expected = sound.patched;
+    ASSERT_FALSE(expected.empty());
+    ASSERT_TRUE(messages.shown.empty());
+    sound.patched.clear();
+
+    click(window->open_ses_buton);
+    chooseListEntry(window->melodyList, QString::fromUtf8("Şşk.ses"));
+    EXPECT_EQ(window->melodyNameBox->text(), QString::fromUtf8("Şşk"));
+    click(window->aç_kapa_buton);
+    EXPECT_EQ(sound.patched, expected);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 } // namespace
 } // namespace zembera

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
 #include "common/text_fields.h"
 #include "glyphs/glyph_sheet.h"
+#include "notation/glyph_sheet_layout.h"
 #include "notation/mandal_column.h"
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
@@ -34,6 +36,97 @@ class Notation : public ::testing::Test {
 // The staff with its clef, the note head and the 24 accidentals, each framed in red.
 TEST_F(Notation, GlyphSheetMatchesItsApprovedPicture) {
     test::expectGoldenImage("notation/glyph_sheet.png", glyphs::drawGlyphSheet());
+}
+
+// The sheet drawn at twice the size: every region in the same place at twice its coordinates,
+// framed there in red; in each region about four times the ink of the logical sheet, where the
+// logical sheet has it, but drawn finer than the logical sheet's pixels enlarged.
+TEST_F(Notation, DoubledGlyphSheetHoldsTheSameGlyphsDrawnFiner) {
+    const QImage single = glyphs::drawGlyphSheet();
+    const QImage doubled = glyphs::drawGlyphSheet(2);
+    ASSERT_EQ(doubled.size(), 2 * single.size());
+    std::vector<glyphs::Region> regions{glyphs::kStaff, glyphs::kNoteHead};
+    for (int c = 0; c < glyphs::kColumns; ++c) {
+        regions.push_back(glyphs::loweringCell(c));
+        regions.push_back(glyphs::raisingCell(c));
+    }
+    const auto isBlack = [](const QImage& image, int x, int y) {
+        return (image.pixel(x, y) & RGB_MASK) == (test::kBlack & RGB_MASK);
+    };
+    for (const glyphs::Region& r : regions) {
+        SCOPED_TRACE(::testing::Message() << r.x << "," << r.y);
+        // The frame: red just outside the doubled region, no red inside.
+        EXPECT_EQ(doubled.pixel(2 * r.x - 1, 2 * r.y + r.height) & RGB_MASK, test::kRed & RGB_MASK);
+        EXPECT_EQ(doubled.pixel(2 * r.x + r.width, 2 * r.y - 1) & RGB_MASK, test::kRed & RGB_MASK);
+        int inkSingle = 0;
+        int inkDoubled = 0;
+        int strayInk = 0;    // doubled ink far from any logical ink
+        int splitBlocks = 0; // 2 x 2 blocks not all of one colour: not an enlargement
+        for (int y = 0; y < r.height; ++y)
+            for (int x = 0; x < r.width; ++x) {
+                inkSingle += isBlack(single, r.x + x, r.y + y);
+                int block = 0;
+                for (int d = 0; d < 4; ++d)
+                    block += isBlack(doubled, 2 * (r.x + x) + d % 2, 2 * (r.y + y) + d / 2);
+                inkDoubled += block;
+                splitBlocks += block != 0 && block != 4;
+                bool near = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int sx = std::clamp(r.x + x + dx, r.x, r.x + r.width - 1);
+                        const int sy = std::clamp(r.y + y + dy, r.y, r.y + r.height - 1);
+                        near = near || isBlack(single, sx, sy);
+                    }
+                strayInk += block != 0 && !near;
+            }
+        if (inkSingle == 0) continue;
+        EXPECT_NEAR(inkDoubled, 4 * inkSingle, 0.45 * 4 * inkSingle);
+        EXPECT_EQ(strayInk, 0);
+        // Only the lone L (code -2) is all straight strokes along the pixels.
+        if (r.x != glyphs::loweringCell(10).x || r.y != glyphs::loweringCell(10).y) {
+            EXPECT_GT(splitBlocks, 0);
+        }
+    }
+}
+
+// The staff at a device scale of 2 given the doubled sheet: the device picture holds the doubled
+// sheet's own pixels (the staff and clef copied onto white), and the logical picture is the one
+// of scale 1.
+TEST_F(Notation, StaffAtScaleTwoCopiesTheDoubledSheet) {
+    const QImage single = glyphs::drawGlyphSheet();
+    const QImage doubled = glyphs::drawGlyphSheet(2);
+    for (int s = 1; s <= 26; ++s)
+        for (int m = -8; m <= 12; ++m)
+            tables.mandalMark(s, m) = static_cast<std::int16_t>(m);
+    state.currentString = 12;
+    state.mandalPos[12] = 6;
+    CanvasImage flat(140, 132);
+    porte(flat, single, state, tables);
+    CanvasImage sharp(140, 132);
+    sharp.setDeviceScale(2);
+    porte(sharp, single, state, tables, doubled);
+    EXPECT_EQ(sharp.image(), flat.image());
+    const QImage& device = sharp.deviceImage();
+    // Left of the note heads only the staff and clef are drawn: the sheet's pixels one for one.
+    int differing = 0;
+    for (int y = 0; y < 2 * glyphs::kStaff.height; ++y)
+        for (int x = 0; x < 2 * (kMainAccidentalX - kStaffLeft); ++x)
+            differing +=
+                (device.pixel(2 * kStaffLeft + x, 2 * kStaffTop + y) & RGB_MASK) !=
+                (doubled.pixel(2 * glyphs::kStaff.x + x, 2 * glyphs::kStaff.y + y) & RGB_MASK);
+    EXPECT_EQ(differing, 0);
+    // The sharp of the main note: the doubled cell's pixels where the staff adds nothing.
+    const glyphs::Region cell = glyphs::raisingCell(5);
+    int sharpInk = 0;
+    for (int y = 0; y < 2 * cell.height; ++y)
+        for (int x = 0; x < 2 * cell.width; ++x) {
+            const QRgb want = doubled.pixel(2 * cell.x + x, 2 * cell.y + y) & RGB_MASK;
+            if (want != (test::kBlack & RGB_MASK)) continue;
+            ++sharpInk;
+            EXPECT_EQ(device.pixel(2 * kMainAccidentalX + x, 2 * accidentalTop(12) + y) & RGB_MASK,
+                      want);
+        }
+    EXPECT_GT(sharpInk, 0);
 }
 
 // String 12 after 26 (its ledger lines gone), none, then notes with accidentals, each also on the
@@ -108,6 +201,62 @@ TEST_F(Notation, MandalColumnMatchesItsApprovedPicturesAndTargets) {
     targets("sonra");
     test::expectGoldenImage("notation/mandal_column.png", test::stacked({written, canvas.image()}));
     test::expectGolden("notation/mandal_column.txt", log.str());
+}
+
+// At a device scale of 2 a red two-digit position stands apart from a black one: its cell is
+// the text a canvas at scale 2 shows when it prints the number further right, with at least six
+// device pixels (three of the window's) free between the two numbers' ink, and the clearing of
+// the red column still takes it away. Scale 1 keeps its approved picture (above).
+TEST_F(Notation, TwoDigitPositionsStandApartAtScaleTwo) {
+    CanvasImage sharp(90, 396);
+    sharp.setDeviceScale(2);
+    for (auto [s, pos, target] : {std::tuple{8, 10, 10}, {9, 12, 12}, {10, -8, 11}}) {
+        state.mandalPos[s] = static_cast<std::int16_t>(pos);
+        state.transposedMandal[s] = static_cast<std::int16_t>(target);
+        arıza_yaz(sharp, state, s, false);
+        göçürümYaz(sharp, state, s);
+    }
+    const QImage& device = sharp.deviceImage();
+    const auto isColour = [&](int x, int y, QRgb colour) {
+        return (device.pixel(x, y) & RGB_MASK) == (colour & RGB_MASK);
+    };
+    for (auto [s, target] : {std::pair{8, 10}, {9, 12}, {10, 11}}) {
+        SCOPED_TRACE(s);
+        // The red number as a drawing at scale 2 of the same text at x 68 shows it.
+        CanvasImage drawing(90, 396);
+        drawing.setDeviceScale(2);
+        drawing.setForeColor(test::kRed);
+        drawing.setBold(true);
+        drawing.setCurrentX(68);
+        drawing.setCurrentY(keyMapRowY(s));
+        drawing.print(" " + std::to_string(target) + " ");
+        const int top = static_cast<int>(2 * keyMapRowY(s));
+        int blackRight = -1;
+        int redLeft = device.width();
+        int redRight = -1;
+        int differing = 0;
+        for (int y = top; y < top + 2 * 15; ++y)
+            for (int x = 0; x < device.width(); ++x) {
+                if (isColour(x, y, test::kBlack)) blackRight = std::max(blackRight, x);
+                if (isColour(x, y, test::kRed)) {
+                    redLeft = std::min(redLeft, x);
+                    redRight = std::max(redRight, x);
+                }
+                if (x >= 2 * 67) {
+                    differing += (device.pixel(x, y) & RGB_MASK) !=
+                                 (drawing.deviceImage().pixel(x, y) & RGB_MASK);
+                }
+            }
+        EXPECT_EQ(differing, 0);
+        EXPECT_GE(redLeft - blackRight - 1, 12);
+        EXPECT_LE(redRight, 2 * 87 + 1); // inside the box the clearing whitens
+    }
+    göçürümTemizle(sharp, state);
+    int red = 0;
+    for (int y = 0; y < device.height(); ++y)
+        for (int x = 0; x < device.width(); ++x)
+            red += isColour(x, y, test::kRed);
+    EXPECT_EQ(red, 0);
 }
 
 // Degrees 15 cents apart named "perde d"; strings 8..26 sound degree 10·(17 − s) + m, strings

@@ -5,13 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 
+#include "common/format_picture.h"
+#include "notation/pitch_panel.h"
 #include "pitch/pitch_table.h"
 #include "support/golden.h"
 #include "support/gui_application.h"
+#include "support/scl_pitches.h"
 #include "support/view_calls.h"
+#include "systems/system_files.h"
+#include "tuning/pitch_levels.h"
 #include "tuning/tuning_handlers.h"
 
 namespace zembera {
@@ -229,6 +236,81 @@ TEST_F(TranspositionWalk, WalksAndMessagesAsOneDump) {
     test::expectGolden("tuning/transposition_walk.txt",
                        dump + after("60 holds places off the scale"));
 }
+
+// Systems finer than the bundled table: their strings reach degrees far beyond its -107..196.
+class FineSystem : public ::testing::TestWithParam<int> {
+  protected:
+    void SetUp() override {
+        const int n = GetParam();
+        const std::filesystem::path file =
+            std::filesystem::path(::testing::TempDir()) / (std::to_string(n) + "-eşit.scl");
+        std::ofstream(file) << test::equalScaleText(n);
+        scale = test::readScl(file.string());
+        system.emplace(systems::findSystem(ZEMBERA_PROGRAM_DIR, file.string(),
+                                           systems::readDegreeNamer(ZEMBERA_PROGRAM_DIR)));
+        rig.emplace(system->tables);
+        rig->tuning.degreesPerOctave = static_cast<std::int16_t>(n);
+        for (int i = 0; i < 7; ++i) {
+            rig->tuning.naturalDegrees[static_cast<std::size_t>(i)] =
+                static_cast<std::int16_t>(system->layout.naturalDegree(i));
+        }
+        rig->instrument.mandalMin = system->mandalMin;
+        rig->instrument.mandalMax = system->mandalMax;
+    }
+    // The degree of string s open, from the scale alone: its written natural's nearest degree.
+    int openDegree(int s) const { return test::nearestDegree(scale, test::naturalOf(s).cents()); }
+
+    test::SclPitches scale;
+    std::optional<systems::PitchSystem> system;
+    std::optional<TuningRig> rig;
+};
+
+// The panel of string 1 at its top position: the cents and the name of the degree it sounds.
+TEST_P(FineSystem, PanelNamesTheTopOfStringOne) {
+    InstrumentState& st = rig->instrument;
+    st.currentString = 1;
+    st.mandalPos[1] = st.mandalMax[1];
+    const int degree = openDegree(1) + st.mandalMax[1];
+    ASSERT_GT(degree, 196);
+    const std::array<PanelLine, 7> lines = panelLines(st, rig->tuning, rig->tables);
+    EXPECT_EQ(lines[3].value, formatPicture(scale.at(degree), "########0.0000"));
+    EXPECT_EQ(lines[2].value, rig->tables.degreeTable(degree).ad);
+    // A neighbouring degree has another name, so the line names this degree and no other.
+    EXPECT_NE(rig->tables.degreeTable(degree - 1).ad, rig->tables.degreeTable(degree).ad);
+}
+
+// ŞAH moves every string by the level's interval counted in the system's degrees (a fifth down:
+// an octave and the F above C below): each target string takes the position at which the
+// source's degree plus that interval sounds on it, and nothing is refused. The F strings start
+// near F sharp, as a B a semitone low lies beyond the mandals of a fine system.
+TEST_P(FineSystem, ShahTransposesEveryStringByTheLevelsInterval) {
+    const int n = GetParam();
+    const int levelOffset = -n + test::nearestDegree(scale, 500.0);
+    PerString16& pos = rig->instrument.mandalPos;
+    for (int s = 1; s <= 26; ++s)
+        pos[s] = static_cast<std::int16_t>(test::naturalOf(s).index == 3 ? 8 : s % 3 - 1);
+    const PerString16 start = pos;
+    rig->handlers.pitchLevelClick(1);
+    EXPECT_EQ(rig->messages.shown, std::vector<std::string>{});
+    EXPECT_EQ(rig->controls.settingSwitch, 2);
+    const PitchLevel& shah = kPitchLevels[1];
+    for (int t = shah.lastSource; t <= shah.firstSource; ++t) {
+        const int t2 = t + shah.stringShift;
+        const int expected = openDegree(t) + start[t] + levelOffset - openDegree(t2);
+        EXPECT_EQ(rig->instrument.transposedMandal[t2], expected) << "string " << t2;
+    }
+    // Strings 1..7 follow the string an octave below.
+    for (int t = 1; t <= 7; ++t)
+        EXPECT_EQ(rig->instrument.fullRangeTransposed[t], rig->instrument.transposedMandal[t + 7]);
+    // The panel names the written note of string 12, the note string 8 held: what it sounds less
+    // the level.
+    InstrumentState& st = rig->instrument;
+    st.currentString = 12;
+    const std::array<PanelLine, 7> lines = panelLines(st, rig->tuning, rig->tables);
+    EXPECT_EQ(lines[2].value, rig->tables.degreeTable(openDegree(8) + start[8]).ad);
+}
+
+INSTANTIATE_TEST_SUITE_P(EqualScales, FineSystem, ::testing::Values(100, 159));
 
 } // namespace
 } // namespace zembera

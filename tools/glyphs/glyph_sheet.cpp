@@ -89,6 +89,22 @@ void drawNoteHead(QPainter& p) {
     stamp(p, kHead, kNoteHead.x, kNoteHead.y);
 }
 
+// The same head as a drawing, for a sheet of more pixels: an oval with a hole slanting up to the
+// right, as the pixels above have it.
+void drawNoteHeadShape(QPainter& p) {
+    const QPointF centre(kNoteHead.x + 5.0, kNoteHead.y + 3.5);
+    QPainterPath head;
+    head.setFillRule(Qt::OddEvenFill);
+    head.addEllipse(centre, 5.0, 3.5);
+    QPainterPath hole;
+    hole.addEllipse(QPointF(0, 0), 2.9, 1.7);
+    QTransform slant;
+    slant.translate(centre.x() - 0.3, centre.y() - 0.2);
+    slant.rotate(-35);
+    head.addPath(slant.map(hole));
+    p.fillPath(head, Qt::black);
+}
+
 // A flat whose stem is the pixel column x of the cell at (cx, cy); its bowl is round the note's
 // row. Drawn pixel by pixel: at this size a drawn curve fills the bowl.
 void drawFlat(QPainter& p, int cx, int cy, int x) {
@@ -104,6 +120,19 @@ void drawFlat(QPainter& p, int cx, int cy, int x) {
         "#....",                                                                //
     };
     stamp(p, kFlat, cx + x, cy + 1);
+}
+
+// The same flat as a drawing, for a sheet of more pixels: the stem and a bowl bulging to the
+// right round the note's row.
+void drawFlatShape(QPainter& p, int cx, int cy, int x) {
+    column(p, cx + x, cy + 1, cy + 16);
+    const double left = cx + x + 0.6;
+    QPainterPath bowl(QPointF(left, cy + 11.2));
+    bowl.cubicTo(QPointF(left + 1.8, cy + 8.6), QPointF(left + 5.0, cy + 9.2),
+                 QPointF(left + 3.6, cy + 12.6));
+    bowl.cubicTo(QPointF(left + 2.9, cy + 14.2), QPointF(left + 1.2, cy + 15.4),
+                 QPointF(left, cy + 16.4));
+    p.strokePath(bowl, pen(1.3));
 }
 
 void drawSharp(QPainter& p, int cx, int cy) {
@@ -132,22 +161,33 @@ void drawDoubleSharp(QPainter& p, int cx, int cy) {
     stamp(p, kCross, cx + 12, cy + 10);
 }
 
-void drawBase(QPainter& p, BaseSign base, int cx, int cy) {
+// The same cross as a drawing, for a sheet of more pixels: two diagonals ending in square heads.
+void drawDoubleSharpShape(QPainter& p, int cx, int cy) {
+    const QPointF centre(cx + 15.0, cy + 13.0);
+    p.setPen(pen(1.1));
+    p.drawLine(centre + QPointF(-2.2, -2.2), centre + QPointF(2.2, 2.2));
+    p.drawLine(centre + QPointF(-2.2, 2.2), centre + QPointF(2.2, -2.2));
+    for (const QPointF corner : {QPointF(-2, -2), QPointF(2, -2), QPointF(-2, 2), QPointF(2, 2)})
+        p.fillRect(QRectF(centre + corner - QPointF(1.0, 1.0), QSizeF(2.0, 2.0)), Qt::black);
+}
+
+void drawBase(QPainter& p, BaseSign base, int cx, int cy, bool shapes) {
+    const auto flat = shapes ? drawFlatShape : drawFlat;
     switch (base) {
     case BaseSign::None:
         return;
     case BaseSign::Flat:
-        drawFlat(p, cx, cy, 13);
+        flat(p, cx, cy, 13);
         return;
     case BaseSign::DoubleFlat:
-        drawFlat(p, cx, cy, 7);
-        drawFlat(p, cx, cy, 13);
+        flat(p, cx, cy, 7);
+        flat(p, cx, cy, 13);
         return;
     case BaseSign::Sharp:
         drawSharp(p, cx, cy);
         return;
     case BaseSign::DoubleSharp:
-        drawDoubleSharp(p, cx, cy);
+        (shapes ? drawDoubleSharpShape : drawDoubleSharp)(p, cx, cy);
         return;
     }
 }
@@ -193,9 +233,9 @@ void drawSmall(QPainter& p, SmallSign sign, int ox, int cy) {
     }
 }
 
-void drawAccidental(QPainter& p, int code, const Region& cell) {
+void drawAccidental(QPainter& p, int code, const Region& cell, bool shapes) {
     const Accidental a = accidentalOf(code);
-    drawBase(p, a.base, cell.x, cell.y);
+    drawBase(p, a.base, cell.x, cell.y, shapes);
     const int ox = a.base == BaseSign::None ? kSmallSignAloneX : kSmallSignBesideX;
     drawSmall(p, a.small, cell.x + ox, cell.y);
 }
@@ -208,8 +248,9 @@ void toBlackAndWhite(QImage& image) {
     }
 }
 
-void frame(QPainter& p, const Region& r) {
-    p.drawRect(QRect(r.x - 1, r.y - 1, r.width + 1, r.height + 1));
+// One pixel of the sheet's own just outside the region, whatever the sheet's scale.
+void frame(QPainter& p, const Region& r, int scale) {
+    p.drawRect(QRect(scale * r.x - 1, scale * r.y - 1, scale * r.width + 1, scale * r.height + 1));
 }
 
 } // namespace
@@ -271,28 +312,35 @@ Accidental accidentalOf(int code) {
     }
 }
 
-QImage drawGlyphSheet() {
-    QImage sheet(kSheetWidth, kSheetHeight, QImage::Format_RGB32);
+QImage drawGlyphSheet(int scale) {
+    QImage sheet(scale * kSheetWidth, scale * kSheetHeight, QImage::Format_RGB32);
     sheet.fill(Qt::white);
+    // Beyond scale 1 the glyphs drawn pixel by pixel at scale 1 are drawn as shapes, so that no
+    // part of the sheet is an enlarged pixel.
+    const bool shapes = scale != 1;
     {
         QPainter p(&sheet);
         p.setRenderHint(QPainter::Antialiasing);
+        p.scale(scale, scale);
         drawStaff(p);
-        drawNoteHead(p);
+        if (shapes)
+            drawNoteHeadShape(p);
+        else
+            drawNoteHead(p);
         for (int c = 0; c < kColumns; ++c) {
-            drawAccidental(p, loweringCode(c), loweringCell(c));
-            drawAccidental(p, raisingCode(c), raisingCell(c));
+            drawAccidental(p, loweringCode(c), loweringCell(c), shapes);
+            drawAccidental(p, raisingCode(c), raisingCell(c), shapes);
         }
     }
     toBlackAndWhite(sheet);
 
     QPainter p(&sheet);
     p.setPen(QPen(QColor(255, 0, 0), 1));
-    frame(p, kStaff);
-    frame(p, kNoteHead);
+    frame(p, kStaff, scale);
+    frame(p, kNoteHead, scale);
     for (int c = 0; c < kColumns; ++c) {
-        frame(p, loweringCell(c));
-        frame(p, raisingCell(c));
+        frame(p, loweringCell(c), scale);
+        frame(p, raisingCell(c), scale);
     }
     return sheet;
 }

@@ -24,6 +24,8 @@ inline constexpr int kSmallSignBesideX = 0;
 inline constexpr int kSmallSignAloneX = 10;
 inline constexpr int kSmallSignWidth = 7;
 
-QImage drawGlyphSheet();
+// The sheet at `scale` pixels per pixel of the layout (1 or 2): the same regions, every glyph
+// drawn at that resolution.
+QImage drawGlyphSheet(int scale = 1);
 
 } // namespace zembera::glyphs
