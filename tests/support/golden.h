@@ -21,7 +21,8 @@ inline bool updatingGolden() {
     return std::getenv("ZEMBERA_UPDATE_GOLDEN") != nullptr;
 }
 
-// Reports the first line that differs, so a failure says what changed.
+// Reports every line that differs (up to 40 of them, then their count), so that one change does
+// not hide another further down the dump.
 inline void expectGolden(const std::string& name, const std::string& text) {
     const auto file = goldenPath(name);
     if (updatingGolden()) {
@@ -34,18 +35,22 @@ inline void expectGolden(const std::string& name, const std::string& text) {
     const std::string approved{std::istreambuf_iterator<char>(in), {}};
     if (text == approved) return;
     std::istringstream want(approved), got(text);
+    std::ostringstream report;
+    int differing = 0;
     std::string w, g;
     for (int line = 1;; ++line) {
         const bool hasW = static_cast<bool>(std::getline(want, w));
         const bool hasG = static_cast<bool>(std::getline(got, g));
         if (!hasW && !hasG) break;
-        if (!hasW || !hasG || w != g) {
-            ADD_FAILURE() << name << " line " << line << ":\n  approved: " << (hasW ? w : "<end>")
-                          << "\n  now:      " << (hasG ? g : "<end>");
-            return;
-        }
+        if (hasW && hasG && w == g) continue;
+        if (++differing <= 40)
+            report << "\n line " << line << ":\n  approved: " << (hasW ? w : "<end>")
+                   << "\n  now:      " << (hasG ? g : "<end>");
     }
-    ADD_FAILURE() << name << " differs only in its line ends";
+    if (differing == 0)
+        ADD_FAILURE() << name << " differs only in its line ends";
+    else
+        ADD_FAILURE() << name << ": " << differing << " line(s) differ" << report.str();
 }
 
 } // namespace zembera::test

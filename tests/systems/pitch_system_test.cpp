@@ -143,6 +143,8 @@ TEST(PitchSystems, Yarman79KeepsTheScalesCentsInDoublePrecision) {
 struct Exported {
     test::SclPitches scale;
     std::vector<std::string> keys; // keys 45..88
+    int referenceKey = 0;
+    double referenceHz = 0;
     double pitchOf(int s, double base) const {
         const std::string& k = keys.at(static_cast<std::size_t>(test::naturalOf(s).midiKey() - 45));
         return base + scale.at(std::stoi(k));
@@ -154,6 +156,8 @@ Exported reread(const ScalaFiles& files) {
     std::vector<std::string> values;
     for (std::string line; std::getline(kbm, line);)
         if (!line.empty() && line[0] != '!') values.push_back(line);
+    e.referenceKey = std::stoi(values.at(4));
+    e.referenceHz = std::stod(values.at(5));
     e.keys.assign(values.begin() + 7, values.end());
     return e;
 }
@@ -235,15 +239,18 @@ TEST(PitchSystems, AKeyboardMappingBesideTheScaleChoosesItsC) {
 StringCents handTuning(double shift) {
     StringCents cents{};
     for (int s = 1; s <= kStringCount; ++s)
-        cents[static_cast<std::size_t>(s)] = 100.0 * (stringKey(s) - 60) + shift;
+        cents[static_cast<std::size_t>(s)] = test::naturalOf(s).cents() + shift;
     cents[12] += 2.25;
     cents[9] += 50.5;
     return cents;
 }
 
-// Scala files (degrees from C2, black keys unmapped) of the hand tuning and of the 79-tone system
-// with strings at their ends and fine tuned; the MIDI dump shifted onto equal-tempered naturals.
-TEST(TuningExport, ScalaFilesAndMidiBulkDumpAreTheApprovedOnes) {
+// The Scala files of the hand tuning as approved text; those of the 79-tone system with strings
+// at their ends and fine tuned read back by the format: each string's key maps to a degree
+// sounding its pitch from C2, key 60 is string 17's frequency, keys of no string are unmapped.
+TEST(TuningExport, ScalaFilesGiveEveryStringItsPitch) {
+    const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
+    expectGolden("systems/export.txt", files.scl + files.kbm);
     const PitchSystem sys = findSystem(kProgram, "yarman79", names());
     std::array<std::int16_t, kStringCount + 1> positions{};
     std::array<float, kStringCount + 1> tuning{};
@@ -253,16 +260,56 @@ TEST(TuningExport, ScalaFilesAndMidiBulkDumpAreTheApprovedOnes) {
         tuning[i] = 0.25f * static_cast<float>(s % 5) - 0.5f;
     }
     const StringCents varied = soundingCents(sys.tables, positions, tuning);
-    const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
     const ScalaFiles other = exportScala(varied, "x", "yarman79");
-    const double toEqual = -1200.0 * std::log2(262.0 / (440.0 * std::exp2(-9.0 / 12.0)));
-    const std::vector<std::uint8_t> dump = exportMidiTuning(handTuning(toEqual), "ZEMBERA test");
-    std::ostringstream hex;
-    for (std::size_t i = 0; i < dump.size(); ++i)
-        hex << std::hex << std::setw(2) << std::setfill('0') << int{dump[i]}
-            << (i % 24 == 23 ? '\n' : ' ');
-    expectGolden("systems/export.txt",
-                 files.scl + files.kbm + hex.str() + "\n" + other.scl + other.kbm);
+    const Exported back = reread(other);
+    std::vector<bool> stringKey(128);
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        EXPECT_NEAR(varied[i], sys.tables.centTable(s, positions[i]) + tuning[i], 1e-9) << s;
+        EXPECT_NEAR(back.pitchOf(s, -2400), varied[i], 1e-5) << s;
+        stringKey[static_cast<std::size_t>(test::naturalOf(s).midiKey())] = true;
+    }
+    ASSERT_EQ(back.keys.size(), 44u);
+    for (int key = 45; key <= 88; ++key)
+        EXPECT_EQ(back.keys[static_cast<std::size_t>(key - 45)] == "x",
+                  !stringKey[static_cast<std::size_t>(key)])
+            << key;
+    EXPECT_EQ(back.referenceKey, 60);
+    EXPECT_NEAR(back.referenceHz, 262.0 * std::exp2(varied[17] / 1200.0), 5e-7);
+}
+
+// A MIDI Tuning Standard bulk dump read by its definition: F0 7E <device> 08 01 <program>, a
+// name of 16 characters, for keys 0..127 a semitone and a 14-bit fraction of a semitone above
+// it, the XOR of the bytes from 7E to the last fraction (in 7 bits), F7. Each string's key
+// sounds 262 Hz·2^(cents/1200), every other key its equal-tempered pitch (A4 = 440 Hz).
+TEST(TuningExport, MidiBulkDumpGivesEveryKeyItsFrequency) {
+    const StringCents cents = handTuning(-37.5);
+    const std::vector<std::uint8_t> dump = exportMidiTuning(cents, "ZEMBERA test kanun", 5);
+    ASSERT_EQ(dump.size(), 6u + 16 + 3 * 128 + 2);
+    EXPECT_EQ(std::vector<std::uint8_t>(dump.begin(), dump.begin() + 6),
+              (std::vector<std::uint8_t>{0xF0, 0x7E, 0x7F, 0x08, 0x01, 5}));
+    EXPECT_EQ(std::string(dump.begin() + 6, dump.begin() + 22), "ZEMBERA test kan");
+    std::array<double, 128> hz{};
+    for (int key = 0; key < 128; ++key)
+        hz[static_cast<std::size_t>(key)] = 440.0 * std::exp2((key - 69) / 12.0);
+    for (int s = 1; s <= kStringCount; ++s)
+        hz[static_cast<std::size_t>(test::naturalOf(s).midiKey())] =
+            262.0 * std::exp2(cents[static_cast<std::size_t>(s)] / 1200.0);
+    std::uint8_t checksum = 0;
+    for (std::size_t i = 1; i < dump.size() - 2; ++i) {
+        EXPECT_LT(dump[i], 0x80) << i;
+        checksum ^= dump[i];
+    }
+    for (int key = 0; key < 128; ++key) {
+        const std::uint8_t* note = &dump[22 + 3 * static_cast<std::size_t>(key)];
+        const double semitones = note[0] + (note[1] * 128 + note[2]) / 16384.0;
+        const double played = 440.0 * std::exp2((semitones - 69) / 12.0);
+        EXPECT_NEAR(1200 * std::log2(played / hz[static_cast<std::size_t>(key)]), 0.0,
+                    100.0 / 16384 / 2 + 1e-9)
+            << key;
+    }
+    EXPECT_EQ(dump[dump.size() - 2], checksum & 0x7F);
+    EXPECT_EQ(dump.back(), 0xF7);
 }
 
 } // namespace
