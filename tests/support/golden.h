@@ -50,26 +50,36 @@ inline void expectGolden(const std::string& name, const std::string& text) {
         ADD_FAILURE() << name << " differs only in its line ends";
         return;
     }
-    // common[i][j]: the longest common subsequence of a[i..] and b[j..].
-    std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1));
-    for (std::size_t i = a.size(); i-- > 0;)
-        for (std::size_t j = b.size(); j-- > 0;)
-            common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1
-                                        : std::max(common[i + 1][j], common[i][j + 1]);
+    // The lines alike at both ends are left out; common[i][j] is the longest common subsequence
+    // of a[i..] and b[j..] in between (when that table stays small; else all between differ).
+    std::size_t first = 0, endA = a.size(), endB = b.size();
+    while (first < endA && first < endB && a[first] == b[first])
+        ++first;
+    while (endA > first && endB > first && a[endA - 1] == b[endB - 1])
+        --endA, --endB;
+    const std::size_t rows = endA - first, columns = endB - first;
+    const bool small = rows * columns <= 4'000'000;
+    std::vector<std::vector<int>> common(small ? rows + 1 : 1,
+                                         std::vector<int>(small ? columns + 1 : 1));
+    for (std::size_t i = small ? rows : 0; i-- > 0;)
+        for (std::size_t j = columns; j-- > 0;)
+            common[i][j] = a[first + i] == b[first + j]
+                               ? common[i + 1][j + 1] + 1
+                               : std::max(common[i + 1][j], common[i][j + 1]);
     std::ostringstream report;
     int differing = 0;
     const auto line = [&](char sign, std::size_t at, const std::string& text) {
-        if (++differing <= 60) report << "\n" << sign << (at + 1) << ": " << text;
+        if (++differing <= 60) report << "\n" << sign << (first + at + 1) << ": " << text;
     };
     std::size_t i = 0, j = 0;
-    while (i < a.size() || j < b.size()) {
-        if (i < a.size() && j < b.size() && a[i] == b[j]) {
+    while (i < rows || j < columns) {
+        if (small && i < rows && j < columns && a[first + i] == b[first + j]) {
             ++i, ++j;
-        } else if (j == b.size() || (i < a.size() && common[i + 1][j] >= common[i][j + 1])) {
-            line('-', i, a[i]);
+        } else if (j == columns || (i < rows && (!small || common[i + 1][j] >= common[i][j + 1]))) {
+            line('-', i, a[first + i]);
             ++i;
         } else {
-            line('+', j, b[j]);
+            line('+', j, b[first + j]);
             ++j;
         }
     }
