@@ -260,7 +260,9 @@ TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIs
         *program->sounds, program->samples.mciAlias, [&rig] { return rig.sound.memorySounding(); },
         [&rig](const std::string& a) { return rig.sound.aliasSounding(a); }});
     mpe.attach([this](const Bytes& m) { sent.push_back(m); });
-    std::string dump = stream("attached: the zone and each member channel's bend range");
+    shown = sent.size(); // the zone and bend ranges:
+                         // MpePort.EachLaterSubscriberIsConfiguredOnceByItself
+    std::string dump;
     for (const Bytes& m : {Bytes{0x90, 61, 77}, Bytes{0x80, 61, 0}})
         player->handle(m.data(), m.size());
     dump += stream("C#4 from the keyboard, velocity 77");
@@ -320,6 +322,29 @@ TEST(MpeEncoder, ASixteenthNoteEndsTheOldestAndTakesItsChannel) {
     EXPECT_EQ(on.front(), oldest - 0x10); // note 0's note-off first
     EXPECT_EQ(on[on.size() - 3], oldest);
     EXPECT_TRUE(mpe.noteOff(0).empty());
+}
+
+// Each note's pitch bend and note-on as a synthesizer reads them at the bend range the members
+// announce, 48 semitones either way (note 69 = 440 Hz, bend 8192 = none): with r the cents from
+// the note to the pitch, bend = 8192 + round(8192·r/(100·48)); the pitch is cents above C4 =
+// 262 Hz and the note the nearest, so |r| <= 50, beyond the keyboard's ends the bend carries more.
+TEST(MpeEncoder, EachNoteSoundsItsCentsByTheAnnouncedBendRange) {
+    MpeEncoder mpe;
+    const double aboveA4 = 1200 * std::log2(262.0 / 440.0);
+    for (double cents = -6500; cents <= 7500; cents += 13.7) {
+        const MpeEncoder::Bytes on = mpe.noteOn(0, cents, 90);
+        ASSERT_GE(on.size(), 6u);
+        const std::uint8_t* m = &on[on.size() - 6];
+        const int channel = m[0] & 0x0F;
+        EXPECT_GE(channel, 1); // a member channel
+        EXPECT_EQ((std::vector<int>{m[0] & 0xF0, m[3], m[5]}),
+                  (std::vector<int>{0xE0, 0x90 | channel, 90}));
+        const double rest = cents + aboveA4 - 100.0 * (m[4] - 69);
+        EXPECT_EQ(m[1] | m[2] << 7, 8192 + std::lround(8192 * rest / 4800)) << cents;
+        EXPECT_TRUE(std::abs(rest) <= 50 + 1e-9 || (m[4] == 0 && rest < 0) ||
+                    (m[4] == 127 && rest > 0))
+            << cents << ": note " << int{m[4]};
+    }
 }
 
 // What the staff and the panel were drawn for: the string, its position and the panel's hertz.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <vector>
 
@@ -319,8 +320,17 @@ TEST_F(PitchPanel, LinesAndTheirDrawingMatchTheApproved) {
     const auto lines = [&](int s) {
         state.currentString = static_cast<std::int16_t>(s);
         log << "tel " << s << " mandal " << state.mandalPos[s] << ":\n";
-        for (const PanelLine& line : panelLines(state, tuning, tables))
+        const auto shown = panelLines(state, tuning, tables);
+        for (const PanelLine& line : shown)
             log << "[" << line.label << "][" << line.value << "][" << line.unit << "]\n";
+        // On the table: the cents are the position's plus the fine tuning, the frequency
+        // 2^(cents/1200) of C4's 262 Hz.
+        if (shown.size() < 6 || shown[3].value.starts_with("-----")) return;
+        const double cents = tables.centTable(s, state.mandalPos[s]) +
+                             tuning.tuningOffset[static_cast<std::size_t>(s)];
+        EXPECT_NEAR(std::stod(shown[3].value), cents, 5e-5);
+        EXPECT_NEAR(std::stod(shown[4].value), std::exp2(cents / 1200), 5e-9);
+        EXPECT_NEAR(std::stod(shown[5].value), 262 * std::exp2(cents / 1200), 5e-5);
     };
     state.mandalPos[12] = -3;
     tables.centTable(12, -3) = -1200;

@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <algorithm>
 #include <fstream>
@@ -68,6 +69,34 @@ TEST(NoteEvents, MelodyAndRecordingNotesRestsAndSkipsOnThePlayersClock) {
     said += listed("şartlı kayıt", recordingEvents(text, "kayıt.txt", replay));
     EXPECT_THROW(recordingEvents(" 27 0 10\r\n", "kayıt.txt", replay), FormatError);
     test::expectGolden("render/events.txt", said);
+}
+
+// A FLAC file's STREAMINFO read by the format's definition ("fLaC", the first block's header,
+// then 20 bits of rate, 3 of channels - 1, 5 of bits - 1, 36 of frames), its frames decoded by
+// libsndfile.
+std::vector<std::int16_t> flacFrames(const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> b = test::readFile(file);
+    if (b.size() < 42) {
+        ADD_FAILURE() << file << " is too short for FLAC";
+        return {};
+    }
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "fLaC");
+    EXPECT_EQ(b[4] & 0x7F, 0);                    // STREAMINFO
+    EXPECT_EQ(b[5] << 16 | b[6] << 8 | b[7], 34); // its length
+    std::uint64_t v = 0;
+    for (std::size_t i = 18; i < 26; ++i)
+        v = v << 8 | b[i];
+    EXPECT_EQ(v >> 44, 44100u);
+    EXPECT_EQ((v >> 41 & 7) + 1, 1u);
+    EXPECT_EQ((v >> 36 & 31) + 1, 16u);
+    SF_INFO info{};
+    SNDFILE* f = sf_open(file.c_str(), SFM_READ, &info);
+    if (!f) return {};
+    std::vector<std::int16_t> frames(static_cast<std::size_t>(info.frames));
+    EXPECT_EQ(sf_read_short(f, frames.data(), info.frames), info.frames);
+    sf_close(f);
+    EXPECT_EQ(v & 0xFFFFFFFFFu, frames.size());
+    return frames;
 }
 
 // Samples of 262 Hz (support/program_folder.h); the players' clock moves only as the sound
@@ -191,9 +220,11 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
         });
         EXPECT_NE(rendered, std::vector<std::int16_t>(rendered.size(), 0));
         EXPECT_TRUE(live == rendered) << "mode " << mode;
-        // Written losslessly: the very frames, 16-bit mono at 44100 Hz.
+        // Written losslessly: the very frames, 16-bit mono at 44100 Hz, in WAV and FLAC.
         ASSERT_TRUE(renderToFile(piece, sounds, dir / "parça.wav").written);
         EXPECT_TRUE(test::readFile(dir / "parça.wav") == test::canonicalWav(rendered)) << mode;
+        ASSERT_TRUE(renderToFile(piece, sounds, dir / "parça.flac").written);
+        EXPECT_TRUE(flacFrames(dir / "parça.flac") == rendered) << mode;
     }
 }
 

@@ -332,10 +332,32 @@ std::string dump(const PlacedScore& placed) {
     return out;
 }
 
+// Each sounding note's error is its position's cents on the table plus the string's fine tuning
+// minus its target, and no other position of its string comes nearer (by more than the
+// hundredth of a cent that ties them); unshifted, the target is
+// the written pitch moved by whole octaves.
 std::string placed(const std::string& title, const Score& score, int stringShift = 0,
                    const std::array<float, kStringCount + 1>* offsets = nullptr) {
-    return "# " + title + "\n" +
-           dump(placeScore(score, standardSetup(commaTables(), stringShift, offsets)));
+    const PlacedScore result =
+        placeScore(score, standardSetup(commaTables(), stringShift, offsets));
+    EXPECT_EQ(result.notes.size(), score.notes.size()) << title;
+    for (std::size_t i = 0; i < result.notes.size() && i < score.notes.size(); ++i) {
+        const PlacedNote& n = result.notes[i];
+        if (n.rest || n.dropped) continue;
+        const auto sounding = [&](int m) {
+            return commaTables().centTable(n.string, m) +
+                   (offsets ? (*offsets)[static_cast<std::size_t>(n.string)] : 0.0f);
+        };
+        EXPECT_NEAR(n.errorCents, sounding(n.mandal) - n.targetCents, 1e-6) << title << " " << i;
+        for (int m = mandalMinOf(n.string); m <= mandalMaxOf(n.string); ++m)
+            EXPECT_LE(std::abs(n.errorCents), std::abs(sounding(m) - n.targetCents) + 0.01)
+                << title << " " << i << " at " << m;
+        if (stringShift == 0) {
+            EXPECT_NEAR(n.targetCents, score.notes[i].cents + 1200 * n.octavesMoved, 1e-6)
+                << title << " " << i;
+        }
+    }
+    return "# " + title + "\n" + dump(result);
 }
 
 // On the 53-comma instrument: the exercise, the SymbTr piece, nearest positions (octave moves, the

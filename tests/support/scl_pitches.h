@@ -95,11 +95,12 @@ inline WrittenNatural naturalOf(int s) {
     return {octave, n - 7 * octave};
 }
 
-// The degree of `scale` nearest `cents` (the lower of two equally near).
+// The degree of `scale` nearest `cents` (the lower of two equally near, to a thousandth of a
+// cent: a .scl written to five decimals puts a symmetric pair that far apart).
 inline int nearestDegree(const SclPitches& scale, double cents) {
     int best = static_cast<int>(std::floor(cents / scale.period * scale.size())) - scale.size();
     for (int d = best; d <= best + 3 * scale.size(); ++d) {
-        if (std::abs(scale.at(d) - cents) < std::abs(scale.at(best) - cents) - 1e-9) best = d;
+        if (std::abs(scale.at(d) - cents) < std::abs(scale.at(best) - cents) - 1e-3) best = d;
     }
     return best;
 }

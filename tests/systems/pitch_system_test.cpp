@@ -1,5 +1,5 @@
-// The pitch tables of every bundled system as approved dumps, the 79-tone one against Dizek.txt;
-// Scala and MIDI tuning exports as approved files.
+// The pitch tables of every bundled system against their .scl files read apart from the
+// program; Scala and MIDI tuning exports read back by their formats' definitions.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include "sound/sound_test_support.h"
 #include "support/golden.h"
 #include "support/scl_pitches.h"
+#include "support/tuning_files.h"
 #include "systems/pitch_system.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"
@@ -25,6 +26,7 @@ namespace zembera::systems {
 namespace {
 
 using test::expectGolden;
+using Exported = test::ScalaExport;
 
 const std::filesystem::path kProgram(ZEMBERA_PROGRAM_DIR);
 
@@ -61,31 +63,10 @@ std::string dump(const PitchSystem& sys, bool named, int digits = 2) {
     return out.str();
 }
 
-// Every bundled system; the names and marks of a perde within 5 cents, else the name below with
-// its cents, shown on 12-EDO.
-TEST(PitchSystems, EveryStringAtEveryPositionSoundsItsScaleDegree) {
-    std::string all;
-    for (const BundledSystem& b : bundledSystems())
-        all += dump(findSystem(kProgram, b.name, names()), false);
-    expectGolden("systems/bundled.txt", all);
+// The names and marks of 12-EDO: a perde within 5 cents keeps its name, else the name below
+// with its cents.
+TEST(PitchSystems, TwelveEqualNamesEachPositionByTheNearestPerde) {
     expectGolden("systems/twelve_named.txt", dump(findSystem(kProgram, "12 eşit", names()), true));
-}
-
-// Every position's cents (to the last digit), degree, name and mark, and every degree record.
-TEST(PitchSystems, Yarman79IsTheBundledTable) {
-    const PitchSystem sys = findSystem(kProgram, "yarman79", names());
-    const auto bytes = test::readFile(kProgram / "Dizek.txt");
-    PitchSystem dizek = sys;
-    dizek.tables = parsePitchTable(std::string(bytes.begin(), bytes.end()), "Dizek.txt");
-    EXPECT_EQ(dump(sys, true, 17), dump(dizek, true, 17));
-    for (int k = kDegreeLow; k <= kDegreeHigh; ++k) {
-        const DegreeRecord& a = sys.tables.degreeTable(k);
-        const DegreeRecord& b = dizek.tables.degreeTable(k);
-        EXPECT_EQ(std::tie(a.tel1, a.mandal1, a.tel2, a.mandal2, a.tel3, a.mandal3, a.cent, a.ad),
-                  std::tie(b.tel1, b.mandal1, b.tel2, b.mandal2, b.tel3, b.mandal3, b.cent, b.ad))
-            << k;
-    }
-    EXPECT_EQ(sys.tables.octaveDivisionCaptions, dizek.tables.octaveDivisionCaptions);
 }
 
 // String s at position m, counted in degrees of `scale` from the degree nearest its written
@@ -96,12 +77,20 @@ double oneDegreePerPosition(const test::SclPitches& scale, int s, int m) {
 
 // Outside the two Yarman systems the short strings 1..7 step one degree per position, as the
 // long ones do, over as many positions as before: in 72 eşit the B half-flat of the upper octave
-// (2250 cents) is string 4 at -3.
+// (2250 cents) is string 4 at -3. Rauf Yekta's gamut starts on D: its C, cents 0, is the step
+// nearest the fourth below the octave, 16/9.
 TEST(PitchSystems, EveryStringStepsOneDegreePerPositionOutsideTheYarmanTables) {
     for (const BundledSystem& b : bundledSystems()) {
-        if (b.tableFolding || b.cCents != 0) continue; // Yarman 79/80; Rauf Yekta starts on D
+        if (b.tableFolding) continue;
         SCOPED_TRACE(b.name);
-        const test::SclPitches scale = test::readScl((kProgram / kSystemsFolder / b.file).string());
+        test::SclPitches scale = test::readScl((kProgram / kSystemsFolder / b.file).string());
+        if (b.file == std::string_view("turkish_24.scl")) {
+            const int c = test::nearestDegree(scale, 1200 * std::log2(16.0 / 9));
+            test::SclPitches fromC{{}, scale.period};
+            for (int k = 0; k < scale.size(); ++k)
+                fromC.steps.push_back(scale.at(c + k) - scale.at(c));
+            scale = fromC;
+        }
         const PitchSystem sys = findSystem(kProgram, b.name, names());
         for (int s = 1; s <= kStringCount; ++s) {
             const auto i = static_cast<std::size_t>(s);
@@ -121,41 +110,74 @@ TEST(PitchSystems, EveryStringStepsOneDegreePerPositionOutsideTheYarmanTables) {
     EXPECT_NEAR(edo72.tables.centTable(4, -1), 2283.33333, 1e-5); // as the .scl writes it
 }
 
-// The cents of the bundled Yarman 79 in double precision: every long string at every position
-// is the .scl's degree to a millionth of a cent (a float holds 1698.045 to 6e-5 only).
-TEST(PitchSystems, Yarman79KeepsTheScalesCentsInDoublePrecision) {
-    const test::SclPitches scale =
-        test::readScl((kProgram / kSystemsFolder / "79-159.scl").string());
+// The Yarman tables from their .scl alone: degree d = octave·n + k sounds step k plus 1200 per
+// octave (double precision: a float holds 1698.045 to 6e-5 only); the open strings are the
+// written naturals, for Yarman 79 C D E F G A B at degrees 0 13 26 33 46 59 72 of each octave;
+// strings 8..26 step one degree per position, 1..7 by their marks (Yarman 79) or degrees, which
+// rise with the position and stay within a whole sign (±12). Each position is one place of its
+// degree's record and takes its name; each record's cents are its degree's. Checked on the system
+// and on Dizek.txt.
+TEST(PitchSystems, YarmanTablesAreTheirScalesOnTheWrittenNaturals) {
     const auto bytes = test::readFile(kProgram / "Dizek.txt");
     const PitchTables dizek = parsePitchTable(std::string(bytes.begin(), bytes.end()), "Dizek.txt");
-    const PitchSystem sys = findSystem(kProgram, "Yarman 79", names());
-    for (int s = 8; s <= kStringCount; ++s) {
-        for (int m = kMandalLow; m <= kMandalHigh; ++m) {
-            const double expected = oneDegreePerPosition(scale, s, m);
-            EXPECT_NEAR(dizek.centTable(s, m), expected, 1e-6) << s << " " << m;
-            EXPECT_NEAR(sys.tables.centTable(s, m), expected, 1e-6) << s << " " << m;
+    constexpr int kNatural79[7] = {0, 13, 26, 33, 46, 59, 72};
+    for (const BundledSystem& b : bundledSystems()) {
+        if (!b.tableFolding) continue;
+        SCOPED_TRACE(b.name);
+        const test::SclPitches scale = test::readScl((kProgram / kSystemsFolder / b.file).string());
+        const PitchSystem sys = findSystem(kProgram, b.name, names());
+        const bool is79 = std::string(b.name) == "Yarman 79";
+        EXPECT_EQ(scale.size(), is79 ? 79 : 80);
+        std::vector<const PitchTables*> tables{&sys.tables};
+        if (is79) tables.push_back(&dizek);
+        for (const PitchTables* t : tables) {
+            int positions = 0;
+            for (int s = 1; s <= kStringCount; ++s) {
+                const test::WrittenNatural natural = test::naturalOf(s);
+                const int open = test::nearestDegree(scale, natural.cents());
+                if (is79) {
+                    EXPECT_EQ(open, 79 * natural.octave + kNatural79[natural.index]) << s;
+                }
+                int previous = -99;
+                for (int m = mandalMinOf(s); m <= mandalMaxOf(s); ++m, ++positions) {
+                    // Yarman 80 marks its short strings by their cents, not degrees.
+                    const int step = s >= 8 ? m
+                                     : is79 ? t->mandalMark(s, m)
+                                            : t->stringDegree(s, m) - open;
+                    EXPECT_TRUE(step >= previous && std::abs(step) <= 12) << s << " " << m;
+                    previous = step;
+                    const int d = open + step;
+                    EXPECT_EQ(t->stringDegree(s, m), d) << s << " " << m;
+                    EXPECT_NEAR(t->centTable(s, m), scale.at(d), 1e-6) << s << " " << m;
+                    const DegreeRecord& r = t->degreeTable(d);
+                    EXPECT_TRUE((r.tel1 == s && r.mandal1 == m) ||
+                                (r.tel2 == s && r.mandal2 == m) || (r.tel3 == s && r.mandal3 == m))
+                        << s << " " << m << " is no place of degree " << d;
+                    EXPECT_EQ(t->degreeName(s, m), r.ad) << s << " " << m;
+                }
+            }
+            int places = 0;
+            for (int d = kDegreeLow; d <= kDegreeHigh; ++d) {
+                const DegreeRecord& r = t->degreeTable(d);
+                places += (r.tel1 != 0) + (r.tel2 != 0) + (r.tel3 != 0);
+                if (r.tel1 != 0) {
+                    EXPECT_NEAR(r.cent, scale.at(d), 1e-6) << d;
+                }
+            }
+            EXPECT_EQ(places, positions); // so each position is in one record only
+            if (is79) {
+                // The names the shipped table approves (tools/dizek.txt).
+                for (int d = kFileDegreeLow; d <= kFileDegreeHigh; ++d)
+                    EXPECT_EQ(t->degreeTable(d).ad, dizek.degreeTable(d).ad) << d;
+                EXPECT_EQ(t->stringDegree(26, -8), -107);
+                EXPECT_EQ(t->stringDegree(1, mandalMaxOf(1)), 196);
+            }
         }
     }
 }
 
-// Degrees of an exported scale and mapping: for each string, the key of its natural maps to a
-// degree whose pitch, from the lowest string's C, is the string's.
-struct Exported {
-    test::SclPitches scale;
-    std::vector<std::string> keys; // keys 45..88
-    double pitchOf(int s, double base) const {
-        const std::string& k = keys.at(static_cast<std::size_t>(test::naturalOf(s).midiKey() - 45));
-        return base + scale.at(std::stoi(k));
-    }
-};
 Exported reread(const ScalaFiles& files) {
-    Exported e{test::parseSclText(files.scl), {}};
-    std::istringstream kbm(files.kbm);
-    std::vector<std::string> values;
-    for (std::string line; std::getline(kbm, line);)
-        if (!line.empty() && line[0] != '!') values.push_back(line);
-    e.keys.assign(values.begin() + 7, values.end());
-    return e;
+    return test::readScalaExport(files.scl, files.kbm);
 }
 
 // 100, 159 (the division Yarman 79 and 80 are drawn from) and 160 equal steps load: every
@@ -235,15 +257,18 @@ TEST(PitchSystems, AKeyboardMappingBesideTheScaleChoosesItsC) {
 StringCents handTuning(double shift) {
     StringCents cents{};
     for (int s = 1; s <= kStringCount; ++s)
-        cents[static_cast<std::size_t>(s)] = 100.0 * (stringKey(s) - 60) + shift;
+        cents[static_cast<std::size_t>(s)] = test::naturalOf(s).cents() + shift;
     cents[12] += 2.25;
     cents[9] += 50.5;
     return cents;
 }
 
-// Scala files (degrees from C2, black keys unmapped) of the hand tuning and of the 79-tone system
-// with strings at their ends and fine tuned; the MIDI dump shifted onto equal-tempered naturals.
-TEST(TuningExport, ScalaFilesAndMidiBulkDumpAreTheApprovedOnes) {
+// The Scala files of the hand tuning as approved text; those of the 79-tone system with strings
+// at their ends and fine tuned read back by the format: each string's key maps to a degree
+// sounding its pitch from C2, key 60 is string 17's frequency, keys of no string are unmapped.
+TEST(TuningExport, ScalaFilesGiveEveryStringItsPitch) {
+    const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
+    expectGolden("systems/export.txt", files.scl + files.kbm);
     const PitchSystem sys = findSystem(kProgram, "yarman79", names());
     std::array<std::int16_t, kStringCount + 1> positions{};
     std::array<float, kStringCount + 1> tuning{};
@@ -253,16 +278,44 @@ TEST(TuningExport, ScalaFilesAndMidiBulkDumpAreTheApprovedOnes) {
         tuning[i] = 0.25f * static_cast<float>(s % 5) - 0.5f;
     }
     const StringCents varied = soundingCents(sys.tables, positions, tuning);
-    const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
     const ScalaFiles other = exportScala(varied, "x", "yarman79");
-    const double toEqual = -1200.0 * std::log2(262.0 / (440.0 * std::exp2(-9.0 / 12.0)));
-    const std::vector<std::uint8_t> dump = exportMidiTuning(handTuning(toEqual), "ZEMBERA test");
-    std::ostringstream hex;
-    for (std::size_t i = 0; i < dump.size(); ++i)
-        hex << std::hex << std::setw(2) << std::setfill('0') << int{dump[i]}
-            << (i % 24 == 23 ? '\n' : ' ');
-    expectGolden("systems/export.txt",
-                 files.scl + files.kbm + hex.str() + "\n" + other.scl + other.kbm);
+    const Exported back = reread(other);
+    std::vector<bool> stringKey(128);
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        EXPECT_NEAR(varied[i], sys.tables.centTable(s, positions[i]) + tuning[i], 1e-9) << s;
+        EXPECT_NEAR(back.pitchOf(s, -2400), varied[i], 1e-5) << s;
+        stringKey[static_cast<std::size_t>(test::naturalOf(s).midiKey())] = true;
+    }
+    ASSERT_EQ(back.keys.size(), 44u);
+    for (int key = 45; key <= 88; ++key)
+        EXPECT_EQ(back.keys[static_cast<std::size_t>(key - 45)] == "x",
+                  !stringKey[static_cast<std::size_t>(key)])
+            << key;
+    EXPECT_EQ(back.referenceKey, 60);
+    EXPECT_NEAR(back.referenceHz, 262.0 * std::exp2(varied[17] / 1200.0), 5e-7);
+}
+
+// A MIDI Tuning Standard bulk dump read by its definition: F0 7E <device> 08 01 <program>, a
+// name of 16 characters, for keys 0..127 a semitone and a 14-bit fraction of a semitone above
+// it, the XOR of the bytes from 7E to the last fraction (in 7 bits), F7. Each string's key
+// sounds 262 Hz·2^(cents/1200), every other key its equal-tempered pitch (A4 = 440 Hz).
+TEST(TuningExport, MidiBulkDumpGivesEveryKeyItsFrequency) {
+    const StringCents cents = handTuning(-37.5);
+    const std::vector<std::uint8_t> dump = exportMidiTuning(cents, "ZEMBERA test kanun", 5);
+    const std::vector<double> heard = test::readMtsBulkDump(dump);
+    ASSERT_EQ(heard.size(), 128u);
+    EXPECT_EQ(dump[5], 5);
+    EXPECT_EQ(std::string(dump.begin() + 6, dump.begin() + 22), "ZEMBERA test kan");
+    std::array<double, 128> hz{};
+    for (int key = 0; key < 128; ++key)
+        hz[static_cast<std::size_t>(key)] = 440.0 * std::exp2((key - 69) / 12.0);
+    for (int s = 1; s <= kStringCount; ++s)
+        hz[static_cast<std::size_t>(test::naturalOf(s).midiKey())] =
+            262.0 * std::exp2(cents[static_cast<std::size_t>(s)] / 1200.0);
+    for (std::size_t key = 0; key < 128; ++key)
+        EXPECT_NEAR(1200 * std::log2(heard[key] / hz[key]), 0.0, test::kMtsHalfStepCents + 1e-9)
+            << key;
 }
 
 } // namespace

@@ -128,35 +128,51 @@ std::string run(int level, int shift, const PerString16& start) {
 }
 
 // Per setting, level and shift: the bar, the setting shown, the total, each position (a star where
-// drawn red) and the messages; approved against the degrees the records list.
-TEST(TranspositionCheck, EveryLevelAndShiftFromSixSettings) {
+// drawn red) and the messages; approved against the degrees the records list. One test and one
+// approved file per setting, so that a change in one does not hide the others.
+struct TranspositionSetting {
+    const char* file;
+    PerString16 start;
+};
+class TranspositionCheck : public ::testing::TestWithParam<TranspositionSetting> {};
+
+TEST_P(TranspositionCheck, EveryLevelAndShift) {
+    const PerString16& start = GetParam().start;
+    const bool open = start == PerString16{};
+    std::string dump;
+    for (int level = 1; level <= 8; ++level) {
+        for (int shift = -8; shift <= 12; ++shift) {
+            if (open || shift == -8 || shift == 0 || shift == 7 || shift == 12)
+                dump += run(level, shift, start);
+        }
+    }
+    test::expectGolden(std::string("tuning/transposition/") + GetParam().file + ".txt", dump);
+}
+
+PerString16 rowEnds() {
     InstrumentState ranges;
     setMandalRanges(ranges);
     PerString16 ends{};
     for (int s = 1; s <= 26; ++s)
         ends[s] = s % 2 ? ranges.mandalMax[s] : ranges.mandalMin[s];
-    const std::pair<const char*, PerString16> settings[] = {
-        {"açık teller", PerString16{}},
-        {"listede olmayan yerler", setting({{{8, 15, 22}, 13}, {{9}, -9}, {{10}, 32767}})},
-        {"Rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}})},
-        {"Hicaz", setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}})},
-        {"sıra uçları", ends},
-        // (22, 12) is listed only in a third place: KIZ NEYİ moves it where string 24 cannot go.
-        {"22 en üstte", setting({{{24}, 1}, {{22}, 12}})},
-    };
-    std::string dump;
-    for (const auto& [name, start] : settings) {
-        const bool open = start == PerString16{};
-        dump += std::string("# ") + name + "\n";
-        for (int level = 1; level <= 8; ++level) {
-            for (int shift = -8; shift <= 12; ++shift) {
-                if (open || shift == -8 || shift == 0 || shift == 7 || shift == 12)
-                    dump += run(level, shift, start);
-            }
-        }
-    }
-    test::expectGolden("tuning/transposition.txt", dump);
+    return ends;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, TranspositionCheck,
+    ::testing::Values(
+        TranspositionSetting{"open_strings", PerString16{}},
+        TranspositionSetting{"unlisted_places",
+                             setting({{{8, 15, 22}, 13}, {{9}, -9}, {{10}, 32767}})},
+        TranspositionSetting{"rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}})},
+        TranspositionSetting{
+            "hicaz", setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}})},
+        TranspositionSetting{"row_ends", rowEnds()},
+        // (22, 12) is listed only in a third place: KIZ NEYİ moves it where string 24 cannot go.
+        TranspositionSetting{"string_22_at_top", setting({{{24}, 1}, {{22}, 12}})}),
+    [](const ::testing::TestParamInfo<TranspositionSetting>& info) {
+        return std::string(info.param.file);
+    });
 
 // The walk on the bundled table and on a copy with records changed: positions and whole messages.
 class TranspositionWalk : public ::testing::Test {
