@@ -7,7 +7,7 @@
 #include <string>
 
 #include "canvas/canvas_image.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 
 namespace zembera {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The instrument's sound output over the program's sound service.
 
-#include "instrument/instrument_ports.h"
+#include "model/instrument_ports.h"
 #include "sound/sound_service.h"
 
 namespace zembera {

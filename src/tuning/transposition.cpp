@@ -3,8 +3,8 @@
 
 #include <optional>
 
+#include "model/pitch_levels.h"
 #include "notation/mandal_column.h"
-#include "tuning/pitch_levels.h"
 #include "tuning/transposition_messages.h"
 #include "tuning/tuning_handlers.h"
 

@@ -1,4 +1,4 @@
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 
 #include <algorithm>
 
