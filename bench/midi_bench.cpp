@@ -22,10 +22,10 @@
 
 #include "bench_setup.h"
 #include "common/messages.h"
-#include "instrument/instrument_ports.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_player.h"
 #include "midi/sound_service_notes.h"
+#include "model/instrument_ports.h"
 #include "shell/midi_control.h"
 #include "shell/startup_loader.h"
 #include "sound/audio_backend.h"

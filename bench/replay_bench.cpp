@@ -29,7 +29,6 @@
 #include "files/record_file.h"
 #include "files/record_handlers.h"
 #include "shell/main_window.h"
-#include "shell/sound_output_adapter.h"
 #include "sound/audio_backend.h"
 #include "sound/sound_limits.h"
 #include "sound/sound_service.h"
@@ -194,8 +193,7 @@ void BM_ReplayNoteTiming(benchmark::State& state) {
     if (!loaded) return;
     LoadedProgram& program = *loaded;
     PacedSound paced;
-    SoundOutputAdapter adapter(*paced.service);
-    TimedReplayOutput out(adapter);
+    TimedReplayOutput out(*paced.service);
     SilentInstrumentView view;
     NoControls controls;
     FilesParts parts{program.instrument,
@@ -233,8 +231,7 @@ void BM_WindowReplayNoteTiming(benchmark::State& state) {
         return;
     }
     PacedSound paced;
-    SoundOutputAdapter adapter(*paced.service);
-    TimedReplayOutput out(adapter);
+    TimedReplayOutput out(*paced.service);
     std::vector<int> durations;
     {
         MainWindow window(*result.program, out, messages);

@@ -15,7 +15,6 @@
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
-#include "shell/sound_output_adapter.h"
 #include "sound/audio_backend.h"
 #include "sound/sound_service.h"
 
@@ -62,7 +61,7 @@ class TimedOutput : public SoundOutput {
     Clock::time_point reached;
 
   private:
-    SoundOutputAdapter inner_;
+    SoundService& inner_;
 };
 
 struct WindowRig {

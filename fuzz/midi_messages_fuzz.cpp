@@ -24,12 +24,12 @@
 #include <unistd.h>
 
 #include "common/messages.h"
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_mapping.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 #include "sound/patched_sample.h"
 #include "sound/string_sounds.h"

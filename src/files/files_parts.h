@@ -10,11 +10,11 @@
 #include "common/messages.h"
 #include "files/files_view.h"
 #include "files/note_timing.h"
-#include "files/recording_state.h"
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
+#include "model/recording_state.h"
+#include "model/tuning_state.h"
 #include "sound/patched_sample.h"
-#include "tuning/tuning_state.h"
 
 namespace zembera {
 

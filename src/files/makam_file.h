@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 
 namespace zembera {
 

@@ -4,7 +4,7 @@
 #include "common/text_fields.h"
 #include "files/makam_file.h"
 #include "files/text_file.h"
-#include "tuning/pitch_levels.h"
+#include "model/pitch_levels.h"
 
 namespace zembera {
 

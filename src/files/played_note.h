@@ -7,8 +7,8 @@
 //
 // Thread: UI thread only.
 
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
 
 namespace zembera {
 

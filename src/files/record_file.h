@@ -15,7 +15,7 @@
 
 #include "common/safe_write.h"
 #include "common/text_fields.h"
-#include "files/recording_state.h"
+#include "model/recording_state.h"
 
 namespace zembera {
 

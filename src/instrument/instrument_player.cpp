@@ -1,6 +1,6 @@
 #include "instrument/instrument_player.h"
 
-#include "files/xtimer.h"
+#include "common/xtimer.h"
 #include "instrument/mouse_zones.h"
 
 namespace zembera {

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "common/messages.h"
-#include "files/recording_state.h"
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
+#include "model/recording_state.h"
+#include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
 #include "sound/string_sounds.h"
-#include "tuning/tuning_state.h"
 
 namespace zembera {
 

@@ -2,7 +2,7 @@
 // Which string, mandal slot or tuning step a mouse position hits. Coordinates are those of the
 // picture receiving the event and may carry fractions.
 
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 
 #include <optional>
 

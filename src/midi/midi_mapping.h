@@ -9,7 +9,7 @@
 
 #include <optional>
 
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 
 namespace zembera {

@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <string>
 
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
 #include "midi/midi_keys.h"
 #include "midi/midi_mapping.h"
 #include "midi/mpe_notes.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 #include "sound/patched_sample.h"
 #include "sound/pcm_sound.h"

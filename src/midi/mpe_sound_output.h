@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
 #include "midi/mpe_notes.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 #include "sound/patched_sample.h"
 #include "sound/string_sounds.h"

@@ -56,12 +56,8 @@ bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool l
     return labelsShown;
 }
 
-void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s) {
+void drawTransposedCell(CanvasImage& canvas, const InstrumentState& state, int s) {
     if (state.transposedMandal[s] == 0) return;
-    if (s >= 1 && s <= 7) {
-        state.fullRangeTransposed[s] = state.transposedMandal[s];
-        yenimandal(state, s);
-    }
     const int value = state.transposedMandal[s];
     canvas.setForeColor(kRed);
     canvas.setBold(true);
@@ -74,15 +70,11 @@ void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s) {
     canvas.setBold(false);
 }
 
-void göçürümTemizle(CanvasImage& canvas, InstrumentState& state) {
+void clearTransposedColumn(CanvasImage& canvas) {
     for (int s = 1; s <= 26; ++s) {
         const double top = keyMapRowY(s);
         canvas.filledBox(69, top, 87, top + 16, kWhite);
-        state.transposedMandal[s] = 0;
     }
-    // The full-scale targets go too: a string that the next transposition leaves at 0 is never
-    // written by göçürümYaz, and the pitch panel would name an old target for it.
-    state.fullRangeTransposed.fill(0);
 }
 
 } // namespace zembera

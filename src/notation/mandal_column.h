@@ -7,7 +7,7 @@
 #include <string>
 
 #include "canvas/canvas_image.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 
 namespace zembera {
 
@@ -35,12 +35,12 @@ void drawKeyLetter(CanvasImage& canvas, int s, const std::string& keyName, bool 
 // must be redrawn: whenever they are shown, so that a label whose mandal went back to 0 goes too.
 bool arıza_yaz(CanvasImage& canvas, const InstrumentState& state, int s, bool labelsShown);
 
-// Writes the red cell of string s when its transposed position is not 0. Strings 1..7 first keep
-// the full-scale value in fullRangeTransposed and fold it with yenimandal; the folded value is
-// printed. The cell is not cleared: the transposition clears the whole column first.
-void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s);
+// Writes the red cell of string s when its transposed position is not 0: the position as kept
+// (keepTransposed folds strings 1..7 first). The cell is not cleared: the transposition clears
+// the whole column first.
+void drawTransposedCell(CanvasImage& canvas, const InstrumentState& state, int s);
 
-// Clears the red column and sets every transposed position, full-scale targets included, to 0.
-void göçürümTemizle(CanvasImage& canvas, InstrumentState& state);
+// Clears the red column.
+void clearTransposedColumn(CanvasImage& canvas);
 
 } // namespace zembera

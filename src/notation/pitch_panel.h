@@ -7,10 +7,10 @@
 #include <string>
 
 #include "canvas/canvas_image.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
+#include "model/tuning_state.h"
 #include "pitch/degree_span.h"
 #include "pitch/pitch_table.h"
-#include "tuning/tuning_state.h"
 
 namespace zembera {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "canvas/canvas_image.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 
 namespace zembera {

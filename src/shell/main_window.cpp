@@ -18,8 +18,8 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "instrument/instrument_drawing.h"
 #include "notation/glyph_sheet_layout.h"
+#include "notation/instrument_drawing.h"
 #include "notation/mandal_column.h"
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"

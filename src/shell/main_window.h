@@ -11,7 +11,7 @@
 
 #include "common/messages.h"
 #include "instrument/instrument_player.h"
-#include "instrument/instrument_ports.h"
+#include "model/instrument_ports.h"
 #include "shell/files_controls.h"
 #include "shell/render_controls.h"
 #include "shell/startup_loader.h"

@@ -21,7 +21,6 @@
 #include "shell/midi_control.h"
 #include "shell/qt_messages.h"
 #include "shell/single_instance.h"
-#include "shell/sound_output_adapter.h"
 #include "shell/splash_window.h"
 #include "shell/startup_loader.h"
 #include "shell/status_frame.h"
@@ -99,12 +98,11 @@ int runWindowProgram(int argc, char** argv) {
     auto backend = std::make_unique<SdlBackend>();
     const SdlBackend& device = *backend;
     SoundService sound(std::move(backend));
-    SoundOutputAdapter adapter(sound);
     // Every note also goes out as MPE while that output is switched on in the MIDI control.
     LoadedProgram& program = *loaded.program;
     MpeNotes mpe;
     MpeSoundOutput output(MpeSoundParts{
-        adapter, mpe, program.instrument, program.tables, program.tuning.tuningOffset,
+        sound, mpe, program.instrument, program.tables, program.tuning.tuningOffset,
         *program.sounds, program.samples.mciAlias, [&sound] { return sound.memorySounding(); },
         [&sound](const std::string& alias) { return sound.aliasSounding(alias); }});
     MainWindow window(program, output, messages);

@@ -11,12 +11,12 @@
 
 #include "common/data_folders.h"
 #include "common/messages.h"
-#include "files/recording_state.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
+#include "model/recording_state.h"
+#include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
 #include "shell/sample_folder.h"
 #include "sound/string_sounds.h"
-#include "tuning/tuning_state.h"
 
 namespace zembera {
 

@@ -19,6 +19,7 @@
 #include "sound/mixer.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
+#include "sound/sound_output.h"
 #include "sound/ui_thread.h"
 
 namespace zembera {
@@ -27,12 +28,13 @@ namespace zembera {
 constexpr std::uint32_t kSndAsync = 1;
 constexpr std::uint32_t kSndMemory = 4;
 
-class SoundService {
+// It is the players' sound output itself (SoundOutput), with nothing between.
+class SoundService : public SoundOutput {
   public:
     // Attaches `backend` to the service's mixer; the backend starts pulling sound at once.
     explicit SoundService(std::unique_ptr<AudioBackend> backend);
     // Stops the backend first, then releases every sound.
-    ~SoundService();
+    ~SoundService() override;
 
     SoundService(const SoundService&) = delete;
     SoundService& operator=(const SoundService&) = delete;
@@ -41,24 +43,24 @@ class SoundService {
     // (kSndAsync is what every caller passes); a null or unplayable image only cuts off the
     // sounding one. The image stays valid for as long as it sounds, whatever the caller does with
     // its own reference meanwhile.
-    void PlayImage(const SoundImagePtr& image, std::uint32_t flags);
+    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override;
     // Plays a sound decoded ahead (decodeWav) on the memory channel, like PlayImage; an empty
     // one only cuts off the sounding one.
     void PlayDecoded(PcmSound sound);
     // Silences the memory channel (the "no sound" call). Alias voices go on.
-    void StopAllSound();
+    void StopAllSound() override;
 
     // Opens `file` under `alias` and, if that succeeded, plays it from the start. Fails (false)
     // when the name is empty, the file cannot be read or played, or the alias is already open:
     // a held key's repeated open leaves the sounding note alone.
-    bool MciOpenPlay(const std::string& file, const std::string& alias);
+    bool MciOpenPlay(const std::string& file, const std::string& alias) override;
     // The same, with the content of `file` given as `content`, an image known to match the file:
     // nothing is read from disk, and a canonical image is played in place without a copy.
     bool MciOpenPlay(const std::string& file, const std::string& alias,
                      const SoundImagePtr& content);
     // Stops and closes `alias`, its sound dying away over 5 ms (kReleaseFadeFrames) as every
     // sound cut off does; harmless for an alias that is not open.
-    void MciStopClose(const std::string& alias);
+    void MciStopClose(const std::string& alias) override;
     // Sounds `content` (a WAV image) on a voice of its own under `alias`, at `gain` times its
     // level, like MciOpenPlay with content. False when the alias is already open, the image cannot
     // play or no voice is free.
@@ -67,6 +69,16 @@ class SoundService {
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain);
     // Closes `alias` like MciStopClose: its note dies away over 5 ms.
     void FadeNoteClose(const std::string& alias);
+
+    // The players' notes (SoundOutput): the patched samples of the strings, made ready ahead or
+    // not, on the memory channel or beside it (sound_service_output.cpp).
+    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
+                          const SoundImagePtr& content) override;
+    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override;
+    PreparedNote PreparePatchedSample(const PatchedSampleSource& source, int s, int m) override;
+    void PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) override;
+    void PlayPreparedBeside(const PatchedSampleSource& source, const PreparedNote& note,
+                            const std::string& alias) override;
 
     // Whether the last sound started on the memory channel may still sound: false once it has run
     // out, been cut off or been stopped (as the audio side last told).

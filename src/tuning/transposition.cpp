@@ -3,9 +3,8 @@
 
 #include <optional>
 
-#include "notation/mandal_column.h"
+#include "model/pitch_levels.h"
 #include "pitch/degree_span.h"
-#include "tuning/pitch_levels.h"
 #include "tuning/transposition_messages.h"
 #include "tuning/tuning_handlers.h"
 
@@ -54,11 +53,11 @@ std::optional<int> positionOn(const DegreeRecord& r, int t2) {
 void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
     if (!isPitchLevel(ahenk)) return;
     InstrumentState& st = p_.instrument;
-    CanvasImage& column = p_.controls.numberColumns();
 
     // The walk always starts from the untransposed setting.
     if (p_.controls.settingSwitchSelected(2)) p_.controls.selectSetting(1);
-    göçürümTemizle(column, st);
+    clearTransposed(st);
+    p_.controls.clearTransposedColumn();
 
     const PitchLevel& level = kPitchLevels[ahenk];
     const int k = level.stringShift;
@@ -83,12 +82,13 @@ void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
             copyTransposed(s, s - 7);
     }
     // Strings 1..7 follow the string an octave below, folded onto their shorter mandal rows.
-    // Their full-scale target is kept even when it is 0, which göçürümYaz itself skips: the
+    // Their full-scale target is kept even when it is 0, which keepTransposed itself skips: the
     // pitch panel names their notes from it and must not see the target of an earlier run.
     for (int t = 1; t <= 7; ++t) {
         st.transposedMandal[t] = st.transposedMandal[t + 7];
         st.fullRangeTransposed[t] = st.transposedMandal[t];
-        göçürümYaz(column, st, t);
+        keepTransposed(st, t);
+        p_.controls.drawTransposedCell(st, t);
     }
 
     // Nothing moves only at the table's own level with no shift: then nothing transposed stays.
@@ -96,7 +96,8 @@ void TuningHandlers::trans_çalgı(int ahenk, int dereceFarkı) {
         p_.controls.selectSetting(2);
     } else {
         p_.controls.selectSetting(1);
-        göçürümTemizle(column, st);
+        clearTransposed(st);
+        p_.controls.clearTransposedColumn();
     }
     p_.controls.refreshNumberColumns();
 }
@@ -133,14 +134,16 @@ bool TuningHandlers::transposeString(int t, int levelOffset, int stringShift, in
         return false;
     }
     st.transposedMandal[t2] = static_cast<std::int16_t>(*position);
-    göçürümYaz(p_.controls.numberColumns(), st, t2);
+    keepTransposed(st, t2);
+    p_.controls.drawTransposedCell(st, t2);
     return true;
 }
 
 void TuningHandlers::copyTransposed(int to, int from) {
     InstrumentState& st = p_.instrument;
     st.transposedMandal[to] = st.transposedMandal[from];
-    göçürümYaz(p_.controls.numberColumns(), st, to);
+    keepTransposed(st, to);
+    p_.controls.drawTransposedCell(st, to);
 }
 
 } // namespace zembera

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tuning/pitch_levels.h"
+#include "model/pitch_levels.h"
 
 namespace zembera {
 

@@ -9,11 +9,11 @@
 // setting switch.
 
 #include "common/messages.h"
-#include "instrument/instrument_ports.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_ports.h"
+#include "model/instrument_state.h"
+#include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
 #include "sound/string_sounds.h"
-#include "tuning/tuning_state.h"
 #include "tuning/tuning_view.h"
 
 namespace zembera {

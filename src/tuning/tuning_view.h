@@ -8,6 +8,7 @@
 #include <string>
 
 #include "canvas/canvas_image.h"
+#include "model/instrument_state.h"
 
 namespace zembera {
 
@@ -28,9 +29,13 @@ class TuningView {
     // before this returns; selecting the button already selected runs nothing.
     virtual void selectSetting(int index) = 0;
 
-    // mandalColumn, which holds the black and red mandal number columns.
+    // mandalColumn, which holds the black and red mandal number columns. Only the drawing below
+    // touches it; the transposition hands it the state it computed.
     virtual CanvasImage& numberColumns() = 0;
     virtual void refreshNumberColumns() = 0;
+    // The red cell of string s from its kept target, and the emptied red column.
+    virtual void drawTransposedCell(const InstrumentState& state, int s);
+    virtual void clearTransposedColumn();
 
     // Gives the keyboard focus back to the instrument picture, so the keys go on playing.
     virtual void focusInstrument() = 0;

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "instrument/instrument_drawing.h"
+#include "notation/instrument_drawing.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
 #include "support/picture_stack.h"

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "instrument/instrument_ports.h"
+#include "model/instrument_ports.h"
 #include "shell/startup_loader.h"
 #include "sound/patched_sample.h"
 #include "sound/service_rig.h"

@@ -14,6 +14,7 @@
 #include "notation/mandal_column.h"
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
+#include "notation/transposed_column_steps.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
 #include "support/picture_stack.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "instrument/instrument_ports.h"
+#include "model/instrument_ports.h"
 
 namespace zembera::test {
 

@@ -13,7 +13,7 @@
 #include "files/makam_file.h"
 #include "files/melody_file.h"
 #include "files/text_file.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 #include "support/golden.h"
 

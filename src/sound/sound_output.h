@@ -1,6 +1,5 @@
 #pragma once
-// What the playing handlers need from the rest of the program: the sound output and the views
-// they redraw. The window implements them; tests record the calls.
+// What the players need of the sound: the sound service implements it, tests record the calls.
 
 #include <cstdint>
 #include <string>
@@ -55,34 +54,6 @@ class SoundOutput {
     // own level, cutting nothing (the further notes of a chord); MciStopClose(alias) ends it.
     virtual void PlayPreparedBeside(const PatchedSampleSource& /*source*/,
                                     const PreparedNote& /*note*/, const std::string& /*alias*/) {}
-};
-
-class InstrumentView {
-  public:
-    virtual ~InstrumentView() = default;
-    // tel_çiz: redraws the 26 strings, the selected one black.
-    virtual void tel_çiz() = 0;
-    // mandal_at: redraws the mandal strip of the selected string and moves it into place.
-    virtual void mandal_at() = 0;
-    // porte: redraws the staff with the note of the selected string and its accidentals.
-    virtual void porte() = 0;
-    // etiket: redraws the pitch panel (note name, cents, ratio, hertz) of the selected string.
-    virtual void etiket() = 0;
-    // arıza_yaz: rewrites the mandal number of string s in the mandal column.
-    virtual void arıza_yaz(int s) = 0;
-    // Repaints the key letter of string s in the key map: black while held, green otherwise.
-    virtual void keyLetter(int s, bool held) = 0;
-};
-
-// A view that draws nothing, for players driven without a window (benchmarks, fuzzing).
-class SilentInstrumentView : public InstrumentView {
-  public:
-    void tel_çiz() override {}
-    void mandal_at() override {}
-    void porte() override {}
-    void etiket() override {}
-    void arıza_yaz(int) override {}
-    void keyLetter(int, bool) override {}
 };
 
 } // namespace zembera

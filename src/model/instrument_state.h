@@ -42,6 +42,13 @@ void setMandalRanges(InstrumentState& state);
 // Where the narrow strings do not fold, the target is only held within the string's range.
 void yenimandal(InstrumentState& state, int tel);
 
+// Keeps the transposition target of string s as it will sound: strings 1..7 keep the full-scale
+// value in fullRangeTransposed and fold it with yenimandal. A target of 0 is left as it is.
+void keepTransposed(InstrumentState& state, int s);
+
+// Sets every transposed position, full-scale targets included, to 0.
+void clearTransposed(InstrumentState& state);
+
 // playStart(0) = 640 and each string 17 units left of the one above it.
 void setPlayStarts(InstrumentState& state);
 

@@ -1,4 +1,4 @@
-#include "instrument/instrument_drawing.h"
+#include "notation/instrument_drawing.h"
 
 #include <cstdlib>
 #include <string>

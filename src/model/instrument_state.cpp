@@ -1,4 +1,4 @@
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 
 #include <algorithm>
 
@@ -23,6 +23,20 @@ void yenimandal(InstrumentState& state, int tel) {
         return;
     }
     state.transposedMandal[tel] = static_cast<std::int16_t>(foldedPosition(tel, v));
+}
+
+void keepTransposed(InstrumentState& state, int s) {
+    if (state.transposedMandal[s] == 0 || s < 1 || s > 7) return;
+    state.fullRangeTransposed[s] = state.transposedMandal[s];
+    yenimandal(state, s);
+}
+
+void clearTransposed(InstrumentState& state) {
+    for (int s = 1; s <= 26; ++s)
+        state.transposedMandal[s] = 0;
+    // The full-scale targets go too: a string that the next transposition leaves at 0 is never
+    // kept, and the pitch panel would name an old target for it.
+    state.fullRangeTransposed.fill(0);
 }
 
 void setPlayStarts(InstrumentState& state) {

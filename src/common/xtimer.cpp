@@ -1,4 +1,4 @@
-#include "files/xtimer.h"
+#include "common/xtimer.h"
 
 #include <chrono>
 #include <cmath>

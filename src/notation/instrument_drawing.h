@@ -3,7 +3,7 @@
 // 807 x 415), and the close-up of the selected string's mandal row in the mandal strip.
 
 #include "canvas/canvas_image.h"
-#include "instrument/instrument_state.h"
+#include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 
 namespace zembera {

@@ -2,7 +2,7 @@
 // The state of performance recording: the interval timer and whether the first pluck is still to
 // come.
 
-#include "files/xtimer.h"
+#include "common/xtimer.h"
 
 namespace zembera {
 

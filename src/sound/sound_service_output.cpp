@@ -1,0 +1,45 @@
+// The sound service as the players' sound output: the patched samples of the strings.
+
+#include "sound/pcm_decode.h"
+#include "sound/sound_service.h"
+
+namespace zembera {
+
+bool SoundService::MciOpenPlayImage(const std::string& file, const std::string& alias,
+                                    const SoundImagePtr& content) {
+    return MciOpenPlay(file, alias, content);
+}
+
+void SoundService::PlayPatchedSample(const PatchedSampleSource& source, int s, int m) {
+    zembera::PlayPatchedSample(*this, source, s, m);
+}
+
+SoundOutput::PreparedNote SoundService::PreparePatchedSample(const PatchedSampleSource& source,
+                                                             int s, int m) {
+    PreparedNote note{s, m, false, {}};
+    // Off the instrument nothing sounds and the sounding note goes on: PlayPatchedSample says so.
+    if (!isPlayablePosition(s, m)) return note;
+    note.ready = true;
+    if (auto sound = decodeWav(patchedSampleImage(source, s, m))) note.sound = std::move(*sound);
+    return note;
+}
+
+void SoundService::PlayPrepared(const PatchedSampleSource& source, const PreparedNote& note) {
+    if (!note.ready) {
+        PlayPatchedSample(source, note.s, note.m);
+        return;
+    }
+    PlayDecoded(note.sound);
+}
+
+void SoundService::PlayPreparedBeside(const PatchedSampleSource& source, const PreparedNote& note,
+                                      const std::string& alias) {
+    if (note.ready) {
+        PlayNote(alias, note.sound, 1.0F);
+        return;
+    }
+    const PreparedNote ready = PreparePatchedSample(source, note.s, note.m);
+    if (ready.ready) PlayNote(alias, ready.sound, 1.0F);
+}
+
+} // namespace zembera
