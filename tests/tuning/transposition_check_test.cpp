@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "common/format_picture.h"
+#include "model/pitch_levels.h"
 #include "notation/pitch_panel.h"
 #include "pitch/pitch_table.h"
 #include "support/golden.h"
@@ -18,7 +19,6 @@
 #include "support/scl_pitches.h"
 #include "support/view_calls.h"
 #include "systems/system_files.h"
-#include "tuning/pitch_levels.h"
 #include "tuning/tuning_handlers.h"
 
 namespace zembera {
