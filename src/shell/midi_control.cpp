@@ -20,6 +20,11 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
     // The letter keys keep going to the instrument.
     ports->setFocusPolicy(Qt::NoFocus);
     mpeOutput->setFocusPolicy(Qt::NoFocus);
+    ports->setToolTip(QString::fromUtf8(
+        "Tellerin çalındığı MIDI girişi: beyaz tuşlar A2'den E6'ya 26 teli mandallarıyla, siyah "
+        "tuş komşusunun diyezini (ya da bemolünü) çalar; sürdürme pedalı sesi tutar"));
+    mpeOutput->setToolTip(QString::fromUtf8(
+        "Çalan her notayı \"ZEMBERA\" adlı MIDI çıkışından tam sentiyle MPE olarak gönderir"));
     // A narrow box: the ports, the output switch, and the status in small type over two lines.
     QFont small = font();
     small.setPixelSize(9);

@@ -41,6 +41,10 @@ TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPic
     MidiControl control(window.get(), player, mpe);
     placeMidiControl(control);
     control.show();
+    // Its controls explain themselves like the window's own.
+    for (QWidget* w :
+         {static_cast<QWidget*>(control.ports), static_cast<QWidget*>(control.mpeOutput)})
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->metaObject()->className();
     const auto pushFromAnotherThread = [&](std::vector<std::uint8_t> bytes) {
         std::thread([&] { control.queue().push(bytes.data(), bytes.size()); }).join();
     };
