@@ -32,38 +32,6 @@
 namespace zembera {
 namespace {
 
-// The target of every key: white keys their string as it stands, black keys the string below
-// at its sharp, else the string above at its flat.
-TEST(MidiMapping, EachKeySoundsItsStringAtTheRightPosition) {
-    PitchTables t; // each position marked with itself, but a few sharps and flats missing
-    for (int s = 1; s <= kStringCount; ++s)
-        for (int m = s <= 7 ? mandalMinOf(s) : kMandalLow;
-             m <= (s <= 7 ? mandalMaxOf(s) : kMandalHigh); ++m)
-            t.mandalMark(s, m) = static_cast<std::int16_t>(m);
-    t.mandalMark(1, 5) = 6; // string 1 reaches its sharp at position 5 and also at 6
-    t.mandalMark(3, 6) = 4;
-    t.mandalMark(2, 6) = 3;
-    t.mandalMark(2, -5) = -4;
-    t.mandalMark(17, 6) = 5; // C4's string too: C#4 is D4's string at its flat
-    InstrumentState st;
-    setMandalRanges(st);
-    st.mandalPos.fill(-2);
-    st.mandalPos[26] = -3;
-    st.mandalPos[17] = 0;
-    st.mandalPos[1] = 4;
-    std::string out;
-    for (int note = 0; note <= 127; ++note) {
-        const auto target = midiKeyTarget(note, t, st);
-        if (!target && (note < 44 || note > 90)) continue;
-        out += std::to_string(note) + ": ";
-        out += !target ? "yok\n"
-                       : "tel " + std::to_string(target->string) + " konum " +
-                             std::to_string(target->position) +
-                             (target->currentPosition ? " (beyaz)\n" : "\n");
-    }
-    test::expectGolden("midi/mapping.txt", out);
-}
-
 // Where the ALSA sequencer exists: a port plugged in later is opened and its notes arrive, marked
 // with the port they came from.
 TEST(MidiPorts, APortPluggedInLaterIsOpenedAndItsNotesArrive) {
