@@ -4,10 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,34 +39,68 @@ std::string trimmed(const std::string& s) {
     return s.substr(0, s.find_last_not_of(' ') + 1);
 }
 
-// A system's scale, written C and naturals, then per string its open name, range and each
-// position's degree=cents (and with `named` its name and accidental mark).
-std::string dump(const PitchSystem& sys, bool named, int digits = 2) {
-    std::ostringstream out;
-    out << std::fixed << std::setprecision(digits) << sys.name << ": " << sys.scale.size()
-        << " perde, periyot " << sys.scale.period << ", C adımı " << sys.cStep << ", doğallar";
-    for (int i = 0; i < 7; ++i)
-        out << ' ' << sys.layout.cents(sys.layout.naturalDegree(i));
-    out << '\n';
-    for (int s = 1; s <= kStringCount; ++s) {
-        const auto i = static_cast<std::size_t>(s);
-        out << "tel " << s << " '" << trimmed(sys.tables.degreeName(s, 0)) << "' "
-            << sys.mandalMin[i] << ".." << sys.mandalMax[i] << ":";
-        for (int m = sys.mandalMin[i]; m <= sys.mandalMax[i]; ++m) {
-            out << ' ' << sys.tables.stringDegree(s, m) << '=' << sys.tables.centTable(s, m);
-            if (named)
-                out << " '" << trimmed(sys.tables.degreeName(s, m)) << "' "
-                    << sys.tables.mandalMark(s, m) << ';';
-        }
-        out << '\n';
+// The Turkish name of a pitch `cents` above C4, from perde-names.tsv read here: each row a pitch
+// in commas (1200/53 cents) above Çargâh and its names in the octaves of C4, C5, C6 (an empty C6
+// cell: "Tiz " and the C5 name); lower octaves add "Kaba ", higher "Tiz ". A perde within 5 cents
+// (the one below first) names the pitch, else the perde below with the cents above it.
+std::string perdeName(double cents) {
+    std::ifstream in(kProgram / kSystemsFolder / kNameTableFile);
+    std::vector<std::pair<double, std::vector<std::string>>> rows;
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        std::istringstream fields(line);
+        for (std::string cell; std::getline(fields, cell, '\t');)
+            cells.push_back(cell);
+        cells.resize(4);
+        rows.push_back({std::stoi(cells[0]) * 1200.0 / 53, {cells[1], cells[2], cells[3]}});
     }
-    return out.str();
+    const auto named = [&](const std::vector<std::string>& n, int octave) {
+        std::string prefix;
+        for (int o = octave; o < 0; ++o)
+            prefix += "Kaba ";
+        for (int o = 2; o < octave; ++o)
+            prefix += "Tiz ";
+        if (octave < 0) return prefix + n[0];
+        if (octave < 2) return n[static_cast<std::size_t>(octave)];
+        return prefix + (n[2].empty() ? "Tiz " + n[1] : n[2]);
+    };
+    std::string below, above;
+    double belowAt = -1e9, aboveAt = 1e9;
+    for (int octave = -3; octave <= 4; ++octave) {
+        for (const auto& [at, n] : rows) {
+            const double p = 1200.0 * octave + at;
+            if (p <= cents && p > belowAt) belowAt = p, below = named(n, octave);
+            if (p > cents && p < aboveAt) aboveAt = p, above = named(n, octave);
+        }
+    }
+    if (cents - belowAt <= 5) return below;
+    if (aboveAt - cents <= 5) return above;
+    return below + " +" + std::to_string(std::lround(cents - belowAt)) + " sent";
 }
 
-// The names and marks of 12-EDO: a perde within 5 cents keeps its name, else the name below
-// with its cents.
+// 12-EDO names and marks by their definitions: each string on its written natural, reaching the
+// positions within 210 cents (a whole tone) of it, one semitone a position; each position named
+// by the nearest perde and marked by the nearest count of 79-tone steps (1200/79 cents), at most
+// the 12 of a whole sign.
 TEST(PitchSystems, TwelveEqualNamesEachPositionByTheNearestPerde) {
-    expectGolden("systems/twelve_named.txt", dump(findSystem(kProgram, "12 eşit", names()), true));
+    const PitchSystem sys = findSystem(kProgram, "12 eşit", names());
+    EXPECT_EQ(perdeName(0), "Kaba Çargâh");
+    EXPECT_EQ(perdeName(2700), "Tiz Nim Hisâr +6 sent");
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        EXPECT_EQ(sys.mandalMin[i], -2) << s;
+        EXPECT_EQ(sys.mandalMax[i], 2) << s;
+        for (int m = -2; m <= 2; ++m) {
+            const double cents = test::naturalOf(s).cents() + 100 * m;
+            EXPECT_NEAR(sys.tables.centTable(s, m), cents, 1e-9) << s << " " << m;
+            EXPECT_EQ(trimmed(sys.tables.degreeName(s, m)), perdeName(cents)) << s << " " << m;
+            EXPECT_EQ(sys.tables.mandalMark(s, m),
+                      std::clamp(std::lround(100 * m * 79 / 1200.0), -12L, 12L))
+                << s << " " << m;
+        }
+    }
 }
 
 // String s at position m, counted in degrees of `scale` from the degree nearest its written
