@@ -5,7 +5,9 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "scores/kanun_mapping.h"
 #include "scores/mandal_plan.h"
@@ -38,14 +40,6 @@ std::string dump(const Score& score) {
     return out;
 }
 
-// The exercise at the tempo of 60 (Turkish accidentals, key signature carried through the
-// measure, tuplets, ties and dots); the compressed score is found through its container.
-TEST(MusicXmlReader, ReadsTheExerciseWithTurkishAccidentalsTupletsTiesAndDots) {
-    const std::string plain = dump(readScoreFile(kData / "saz_semaisi.musicxml"));
-    test::expectGolden("scores/saz_semaisi.txt", plain);
-    EXPECT_EQ(dump(readScoreFile(kData / "saz_semaisi.mxl")), plain);
-}
-
 std::string wrap(const std::string& measures,
                  const std::string& attributes = "<divisions>2</divisions>") {
     return "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\"><attributes>" +
@@ -61,63 +55,183 @@ std::string pitched(const std::string& step, int octave, const std::string& afte
            std::to_string(octave) + "</octave></pitch>" + after + "</note>";
 }
 
-// Small scores as one dump: lengths from types, <alter> alone, chords, grace notes, voices, ties,
-// key signatures, every sign; SymbTr with each pitch column alone and the default tempo.
-TEST(ScoreReaders, SmallCases) {
+// Pitches in Holdrian commas (1200/53 cents) above C4 as Arel-Ezgi-Uzdilek writes them: the
+// naturals C D E F G A B at 0 9 18 22 31 40 49 of the octave's 53, the Turkish accidentals as
+// MusicXML names them by their commas: quarter-flat/quarter-sharp 1 (koma), slash-flat and sharp
+// 4 (bakiye), flat and slash-quarter-sharp 5 (küçük mücennep), double-slash-flat and slash-sharp 8
+// (büyük mücennep), flat-N/sharp-N N.
+double aeuCommas(char step, int octave, int accidental) {
+    constexpr int kNaturals[7] = {0, 9, 18, 22, 31, 40, 49};
+    return kNaturals[std::string_view("CDEFGAB").find(step)] + 53 * (octave - 4) + accidental;
+}
+
+// A pitch in equal temperament: step, octave and <alter> in semitones as MusicXML defines them.
+double equalCents(char step, int octave, double alter) {
+    constexpr int kNaturals[7] = {0, 200, 400, 500, 700, 900, 1100};
+    return kNaturals[std::string_view("CDEFGAB").find(step)] + 1200 * (octave - 4) + 100 * alter;
+}
+
+struct Written {
+    char step; // 'R' a rest
+    int octave;
+    double cents; // above C4
+    double beats;
+    double ms = -1; // when not the beats at the tempo
+};
+
+// AEU pitch of a note: step, octave and accidental in commas.
+Written aeu(char step, int octave, int accidental, double beats, double ms = -1) {
+    return {step, octave, aeuCommas(step, octave, accidental) * kCommaCents, beats, ms};
+}
+
+// Each note against its written step, octave, pitch and length; its time at `tempo` quarters a
+// minute (the reader's default 90, or the score's own).
+void expectNotes(const Score& score, const std::vector<Written>& written, double tempo = 90) {
+    ASSERT_EQ(score.notes.size(), written.size());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const ScoreNote& n = score.notes[i];
+        const Written& w = written[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(n.rest, w.step == 'R');
+        EXPECT_NEAR(n.beats, w.beats, 1e-9);
+        EXPECT_NEAR(n.ms, w.ms >= 0 ? w.ms : w.beats * 60000 / tempo, 1e-6);
+        if (n.rest) continue;
+        EXPECT_EQ("CDEFGAB"[n.step], w.step);
+        EXPECT_EQ(n.octave, w.octave);
+        EXPECT_NEAR(n.cents, w.cents, 1e-9);
+    }
+}
+
+// The exercise at the tempo of 60: the key's flat is küçük mücennep, a slash-flat carries to the
+// measure's next B, a tuplet of three eighths, a tie over a dotted half; the compressed score is
+// found through its container.
+TEST(MusicXmlReader, ReadsTheExerciseWithTurkishAccidentalsTupletsTiesAndDots) {
+    const Score plain = readScoreFile(kData / "saz_semaisi.musicxml");
+    EXPECT_EQ(plain.title, "Deneme Saz Semaisi");
+    expectNotes(plain,
+                {aeu('A', 4, 0, 1),
+                 aeu('B', 4, -5, 1),
+                 aeu('B', 4, -4, 1),
+                 aeu('B', 4, -4, 1),
+                 aeu('B', 4, -5, 0.5),
+                 aeu('C', 5, 4, 0.5),
+                 aeu('D', 5, 0, 1.0 / 3),
+                 aeu('E', 5, -1, 1.0 / 3),
+                 aeu('F', 5, 8, 1.0 / 3),
+                 {'R', 0, 0, 0.5},
+                 aeu('G', 4, 0, 3.5),
+                 aeu('A', 4, 0, 2)},
+                60);
+    EXPECT_EQ(dump(readScoreFile(kData / "saz_semaisi.mxl")), dump(plain));
+}
+
+// Each sign alone on D4 (no <alter>): the Turkish ones move it by their commas, the others are
+// only drawn (MusicXML's pitch is <alter>) and leave D4 at its equal-tempered 200 cents.
+TEST(MusicXmlReader, EachTurkishSignMovesTheNoteByItsCommas) {
+    const std::pair<const char*, int> turkish[] = {{"slash-flat", -4},
+                                                   {"double-slash-flat", -8},
+                                                   {"slash-quarter-sharp", 5},
+                                                   {"slash-sharp", 8},
+                                                   {"flat-3", -3},
+                                                   {"sharp-2", 2}};
+    for (const auto& [sign, commas] : turkish) {
+        const std::string note =
+            "<duration>2</duration><accidental>" + std::string(sign) + "</accidental>";
+        const Score score = parseMusicXml(wrap(pitched("D", 4, note)), "a.xml");
+        ASSERT_EQ(score.notes.size(), 1u);
+        EXPECT_NEAR(score.notes[0].cents, aeuCommas('D', 4, commas) * kCommaCents, 1e-9) << sign;
+    }
+    for (const char* sign : {"quarter-flat", "flat", "quarter-sharp", "sharp", "natural"}) {
+        const std::string note =
+            "<duration>2</duration><accidental>" + std::string(sign) + "</accidental>";
+        const Score score = parseMusicXml(wrap(pitched("D", 4, note)), "a.xml");
+        ASSERT_EQ(score.notes.size(), 1u);
+        EXPECT_NEAR(score.notes[0].cents, 200.0, 1e-9) << sign;
+    }
+}
+
+// Lengths from types (a double dot, a 5:4 tuplet), <alter> alone read in semitones over a
+// contrary sign, a Turkish key signature in commas, a key of two sharps under a written <alter>.
+TEST(ScoreReaders, PitchesAndLengthsOfSmallScores) {
+    const std::string d = "<duration>2</duration>";
+    expectNotes(
+        parseMusicXml(
+            wrap(pitched("C", 4, "<type>half</type><dot/><dot/>") +
+                     pitched("G", 3,
+                             "<type>16th</type><time-modification><actual-notes>5</actual-notes>"
+                             "<normal-notes>4</normal-notes></time-modification>",
+                             "-0.5") +
+                     pitched("F", 4, "<type>quarter</type><accidental>double-sharp</accidental>",
+                             "1"),
+                 ""),
+            "a.xml"),
+        {{'C', 4, 0, 2 + 1 + 0.5},
+         {'G', 3, equalCents('G', 3, -0.5), 0.25 * 4 / 5},
+         {'F', 4, equalCents('F', 4, 1), 1}});
+    expectNotes(
+        parseMusicXml(
+            wrap(pitched("B", 4, d, "-0.5") + pitched("F", 4, d, "0.5") +
+                     pitched("F", 4, d + "<accidental>natural</accidental>"),
+                 "<divisions>2</divisions><key><key-step>B</key-step><key-alter>-0.5</key-alter>"
+                 "<key-accidental>quarter-flat</key-accidental><key-step>F</key-step>"
+                 "<key-alter>0.5</key-alter><key-accidental>slash-quarter-sharp</key-accidental>"
+                 "</key>"),
+            "a.xml"),
+        {aeu('B', 4, -1, 1), aeu('F', 4, 5, 1), aeu('F', 4, 0, 1)});
+    expectNotes(parseMusicXml(wrap(pitched("C", 4, d, "1"),
+                                   "<divisions>2</divisions><key><fifths>2</fifths></key>"),
+                              "a.xml"),
+                {{'C', 4, 100, 1}});
+}
+
+// SymbTr by its columns: Nota53 a Turkish note name and its commas, Koma53 the pitch as 265 plus
+// commas above C4 (named by the natural at or below it), Pay/Payda the length in wholes, Ms the
+// time when given, else the default tempo; "Es"/"Sus" or -1 a rest.
+TEST(ScoreReaders, SymbTrPitchesByTheirColumns) {
+    expectNotes(readScoreFile(kData / "deneme_symbtr.txt"), {aeu('A', 4, 0, 1, 1000),
+                                                             aeu('B', 4, -1, 1, 1000),
+                                                             aeu('C', 5, 0, 0.5, 500),
+                                                             aeu('D', 5, 0, 1.0 / 3, 333),
+                                                             aeu('E', 5, -5, 1.0 / 3, 333),
+                                                             aeu('F', 5, 4, 1.0 / 3, 334),
+                                                             {'R', 0, 0, 0.5, 500},
+                                                             aeu('G', 4, 0, 1.5, 1500)});
+    const std::pair<const char*, std::vector<Written>> cases[] = {
+        {"Kod\tNota53\tPay\tPayda\r\n9\tC4#5\t1\t2\r\n", {aeu('C', 4, 5, 2)}},
+        {"Kod\tNota53\tPay\tPayda\n9\tSol3#4\t1\t2\n", {aeu('G', 3, 4, 2)}},
+        {"Kod\tNota53\tPay\tPayda\n9\tSi4b5\t1\t2\n", {aeu('B', 4, -5, 2)}},
+        {"Kod\tNotaAE\tKoma53\tPay\tPayda\n9\tA4\t306\t1\t2\n", {aeu('A', 4, 1, 2)}},
+        {"Kod\tKoma53\tPay\tPayda\n9\t309\t1\t2\n", {aeu('A', 4, 4, 2)}},
+        {"Kod\tKoma53\tPay\tPayda\n9\t264\t1\t2\n9\t265\t1\t2\n",
+         {aeu('B', 3, 3, 2), aeu('C', 4, 0, 2)}},
+        {"Kod\tNota53\tKoma53\tPay\tPayda\n9\tSus\t-1\t1\t2\n9\tLa4\t305\t1\t2\n",
+         {{'R', 0, 0, 2}, aeu('A', 4, 0, 2)}},
+    };
+    for (const auto& [text, written] : cases) {
+        SCOPED_TRACE(text);
+        expectNotes(parseSymbTr(text, "x.txt"), written);
+    }
+}
+
+// The reader's timing of chords, grace notes, voices and ties, as an approved transcript: a grace
+// note's time taken from the note before, the second voice heard as a rest, a tie between
+// different notes kept as two notes, a tied chord.
+TEST(ScoreReaders, ChordsGraceNotesVoicesAndTies) {
     const std::string d = "<duration>2</duration>";
     const std::string start = d + "<tie type=\"start\"/>", stop = d + "<tie type=\"stop\"/>";
-    const std::pair<const char*, std::string> xml[] = {
-        {"types, tuplet, alter",
-         wrap(pitched("C", 4, "<type>half</type><dot/><dot/>") +
-                  pitched("G", 3,
-                          "<type>16th</type><time-modification><actual-notes>5</actual-notes>"
-                          "<normal-notes>4</normal-notes></time-modification>",
-                          "-0.5") +
-                  pitched("F", 4, "<type>quarter</type><accidental>double-sharp</accidental>", "1"),
-              "")},
-        {"chord, grace, tie between different notes, voice 2",
-         wrap(pitched("E", 4, d + "<voice>1</voice>") + pitched("G", 4, d, "", "<chord/>") +
-              pitched("A", 4, "<type>eighth</type>", "", "<grace/>") +
-              pitched("E", 4, d + "<tie type=\"start\"/><voice>1</voice>") +
-              pitched("F", 4, d + "<tie type=\"stop\"/><voice>1</voice>") +
-              pitched("C", 3, "<duration>4</duration><voice>2</voice>"))},
-        {"tied chord", wrap(pitched("C", 4, start) + pitched("E", 4, start, "", "<chord/>") +
-                            pitched("C", 4, stop) + pitched("E", 4, stop, "", "<chord/>"))},
-        {"Turkish key signature",
-         wrap(pitched("B", 4, d, "-0.5") + pitched("F", 4, d, "0.5") +
-                  pitched("F", 4, d + "<accidental>natural</accidental>"),
-              "<divisions>2</divisions><key><key-step>B</key-step><key-alter>-0.5</key-alter>"
-              "<key-accidental>quarter-flat</key-accidental><key-step>F</key-step>"
-              "<key-alter>0.5</key-alter><key-accidental>slash-quarter-sharp</key-accidental>"
-              "</key>")},
-        {"two sharps",
-         wrap(pitched("C", 4, d, "1"), "<divisions>2</divisions><key><fifths>2</fifths></key>")},
-    };
-    std::string out;
-    for (const auto& [title, text] : xml)
-        out += "# " + std::string(title) + "\n" + dump(parseMusicXml(text, "a.xml"));
-    out += "# every sign on D4\n";
-    for (const char* sign :
-         {"quarter-flat", "slash-flat", "flat", "double-slash-flat", "quarter-sharp",
-          "slash-quarter-sharp", "sharp", "slash-sharp", "flat-3", "sharp-2", "natural"}) {
-        const std::string note = d + "<accidental>" + sign + "</accidental>";
-        out += sign + (": " + dump(parseMusicXml(wrap(pitched("D", 4, note)), "a.xml")));
-    }
-    out += "# SymbTr file\n" + dump(readScoreFile(kData / "deneme_symbtr.txt"));
-    for (const char* text : {
-             "Kod\tNota53\tPay\tPayda\r\n9\tC4#5\t1\t2\r\n",
-             "Kod\tNota53\tPay\tPayda\n9\tSol3#4\t1\t2\n",
-             "Kod\tNota53\tPay\tPayda\n9\tSi4b5\t1\t2\n",
-             "Kod\tNotaAE\tKoma53\tPay\tPayda\n9\tA4\t306\t1\t2\n", // Koma53 the pitch
-             "Kod\tKoma53\tPay\tPayda\n9\t309\t1\t2\n",             // the natural at or below it
-             "Kod\tKoma53\tPay\tPayda\n9\t264\t1\t2\n9\t265\t1\t2\n",
-             "Kod\tNota53\tKoma53\tPay\tPayda\n9\tSus\t-1\t1\t2\n9\tLa4\t305\t1\t2\n",
-         }) {
-        std::string head = text;
-        out += "# " + head.substr(0, head.find_first_of("\r\n")) + "\n" +
-               dump(parseSymbTr(text, "x.txt"));
-    }
-    test::expectGolden("scores/small_cases.txt", out);
+    const std::string out =
+        dump(parseMusicXml(wrap(pitched("E", 4, d + "<voice>1</voice>") +
+                                pitched("G", 4, d, "", "<chord/>") +
+                                pitched("A", 4, "<type>eighth</type>", "", "<grace/>") +
+                                pitched("E", 4, d + "<tie type=\"start\"/><voice>1</voice>") +
+                                pitched("F", 4, d + "<tie type=\"stop\"/><voice>1</voice>") +
+                                pitched("C", 3, "<duration>4</duration><voice>2</voice>")),
+                           "a.xml")) +
+        "# tied chord\n" +
+        dump(parseMusicXml(wrap(pitched("C", 4, start) + pitched("E", 4, start, "", "<chord/>") +
+                                pitched("C", 4, stop) + pitched("E", 4, stop, "", "<chord/>")),
+                           "a.xml"));
+    test::expectGolden("scores/chord_timing.txt", out);
     EXPECT_TRUE(looksLikeSymbTr("\xEF\xBB\xBFSira\tKod\tNota53\n"));
     EXPECT_TRUE(looksLikeSymbTr("\r\n \nKod\tNota53\n"));
     EXPECT_FALSE(looksLikeSymbTr("12\t3\t250\n"));
