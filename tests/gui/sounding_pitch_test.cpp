@@ -12,68 +12,40 @@
 #include <QTest>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "instrument/service_output.h"
 #include "notation/pitch_panel.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
-#include "support/gui_application.h"
+#include "support/scl_pitches.h"
+#include "window_fixture.h"
 
 namespace zembera {
 namespace {
 
-// Cents of degree d of the 79-tone scale: step k of the .scl within the octave, 1200 per octave.
+const test::SclPitches& yarman79() {
+    static const test::SclPitches scale =
+        test::readScl(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl");
+    return scale;
+}
+// Cents of degree d of the 79-tone scale; the open degree of string s, nearest its natural.
 double degreeCents(int d) {
-    static const std::vector<double> steps = [] {
-        std::ifstream in(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl");
-        std::vector<double> values{0};
-        int lines = 0;
-        for (std::string line; std::getline(in, line);) {
-            if (line.empty() || line[0] == '!') continue;
-            if (++lines <= 2) continue; // description, count
-            values.push_back(std::stod(line));
-        }
-        return values; // 0, steps 1..78, 1200
-    }();
-    const int octave = d >= 0 ? d / 79 : -((-d + 78) / 79);
-    return 1200.0 * octave + steps.at(static_cast<std::size_t>(d - 79 * octave));
+    return yarman79().at(d);
 }
-
-// The open degree of string s (8..26): the naturals from A2 (string 26, degree -99) upwards.
 int openDegree(int s) {
-    constexpr int naturals[7] = {0, 13, 26, 33, 46, 59, 72};
-    const int index = 5 + (26 - s); // A is the sixth natural
-    return (index / 7 - 2) * 79 + naturals[index % 7];
+    return test::nearestDegree(yarman79(), test::naturalOf(s).cents());
 }
 
-class SoundingPitch : public ::testing::Test {
+// The window over the real pitch table and a makam file, sounding through the mixer.
+class SoundingPitch : public test::WindowFixture {
   protected:
-    static void SetUpTestSuite() { test::ensureGuiApplication<QApplication>(); }
-
-    void SetUp() override {
-        test::makeProgramFolder(dir.path(), 20000);
-        for (const char* name : {"Dizek.txt", "glyphs.png"})
-            std::filesystem::copy_file(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / name,
-                                       dir.path() / name,
-                                       std::filesystem::copy_options::overwrite_existing);
+    int sampleFrames() const override { return 20000; }
+    SoundOutput& output() override { return serviceOutput; }
+    void prepareFolder() override {
+        useBundled({"Dizek.txt", "glyphs.png"});
         std::filesystem::copy_file(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm",
-                                   dir.path() / "Rast.mkm");
-        program = test::loadFrom(dir.path(), messages);
-        window = std::make_unique<MainWindow>(*program, output, messages);
-        hook = std::make_unique<KeyHook>(
-            window.get(), [this](int k) { window->player().Form_KeyDown(k); },
-            [this](int k) { window->player().Form_KeyUp(k); });
-        qApp->installEventFilter(hook.get());
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->instrumentPicture->setFocus();
-    }
-    void TearDown() override {
-        qApp->removeEventFilter(hook.get());
-        window.reset();
+                                   dir / "Rast.mkm");
     }
 
     // Holds `key`, measures what sounds, releases it: cents above C4.
@@ -87,11 +59,8 @@ class SoundingPitch : public ::testing::Test {
         return 1200 * std::log2(test::measuredHz(steady) / 262);
     }
     void loadMakam(const char* name) {
-        QTest::mouseClick(window->open_buton, Qt::LeftButton, {}, QPoint(6, 8));
-        const auto items = window->makamList->findItems(QString::fromUtf8(name), Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1);
-        QTest::mouseClick(window->makamList->viewport(), Qt::LeftButton, {},
-                          window->makamList->visualItemRect(items[0]).center());
+        click(window->open_buton);
+        chooseListEntry(window->makamList, QString::fromUtf8(name));
         window->instrumentPicture->setFocus();
     }
     // The panel as it would be drawn for the instrument's state now.
@@ -102,13 +71,8 @@ class SoundingPitch : public ::testing::Test {
         return fresh.image();
     }
 
-    test::TempDir dir;
-    RecordedMessages messages;
     test::ServiceRig rig;
-    test::ServiceOutput output{rig.sound};
-    std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<KeyHook> hook;
+    test::ServiceOutput serviceOutput{rig.sound};
 };
 
 // Rast (F strings +6, B strings -1), then ŞAH (every note 46 degrees lower, four strings down),

@@ -71,6 +71,8 @@ class WindowFixture : public ::testing::Test {
     static void SetUpTestSuite() { ensureGuiApplication<QApplication>(); }
 
     virtual void prepareFolder() {} // runs before the program is loaded
+    virtual int sampleFrames() const { return 2000; }
+    virtual SoundOutput& output() { return sound; } // what the window plays through
 
     // Copies files of the built program folder (the real pitch table, the glyph sheet).
     void useBundled(std::initializer_list<const char*> names) {
@@ -82,12 +84,12 @@ class WindowFixture : public ::testing::Test {
 
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() / "zembera_window";
-        makeProgramFolder(dir, 2000);
+        makeProgramFolder(dir, sampleFrames());
         prepareFolder();
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
-        window = std::make_unique<MainWindow>(*program, sound, messages);
+        window = std::make_unique<MainWindow>(*program, output(), messages);
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },
             [this](int k) { window->player().Form_KeyUp(k); });
