@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <optional>
 #include <thread>
 
 #include "midi/fake_midi_ports.h"
@@ -26,19 +27,31 @@ class CountedNotes : public MidiNoteOutput {
     std::vector<std::string> played, faded;
 };
 
-class MidiWindow : public test::WindowFixture {};
+// The window with a MIDI player of its program, its notes counted.
+class MidiWindow : public test::WindowFixture {
+  protected:
+    void SetUp() override {
+        WindowFixture::SetUp();
+        source.emplace(PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
+                                           program->tables, program->tuning.tuningOffset});
+        player.emplace(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
+                                       *source, notes, *window, &mpe});
+    }
+    void TearDown() override {
+        player.reset(); // before the window it shows its notes on
+        WindowFixture::TearDown();
+    }
+    CountedNotes notes;
+    MpeNotes mpe;
+    std::optional<PatchedSampleSource> source;
+    std::optional<MidiPlayer> player;
+};
 
 // The window as it opens, with the MIDI control saying "MIDI yok" in one line; notes pushed from
 // the MIDI thread play on the UI thread; MPE output refused in that line with its reason, with no
 // message box, and then the state again.
 TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPicture) {
-    CountedNotes notes;
-    MpeNotes mpe;
-    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
-                                     program->tables, program->tuning.tuningOffset};
-    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
-                                      source, notes, *window, &mpe});
-    MidiControl control(window.get(), player, mpe);
+    MidiControl control(window.get(), *player, mpe);
     placeMidiControl(control);
     control.show();
     // Its controls explain themselves like the window's own.
@@ -72,19 +85,12 @@ TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPic
 }
 
 TEST_F(MidiWindow, ALoopThroughMidiThroughPlaysOnceAndAChosenKeyboardSurvivesReplugging) {
-    CountedNotes notes;
-    MpeNotes mpe;
-    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
-                                     program->tables, program->tuning.tuningOffset};
-    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
-                                      source, notes, *window, &mpe});
     auto owned = std::make_unique<test::FakeMidiPorts>();
     test::FakeMidiPorts& ports = *owned;
-    const MidiSource through{"Midi Through:Midi Through Port-0", {14, 0}};
-    const MidiSource keys{"Klavye:Klavye MIDI 1", {24, 0}};
+    const MidiSource &through = test::kThrough, &keys = test::kKeys;
     ports.present = {through, keys};
     ports.through = {through.address};
-    MidiControl control(window.get(), player, mpe, std::move(owned));
+    MidiControl control(window.get(), *player, mpe, std::move(owned));
     placeMidiControl(control);
     control.show();
     // Each status fits the two lines of the box.

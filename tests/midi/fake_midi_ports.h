@@ -14,6 +14,10 @@
 
 namespace zembera::test {
 
+// Two inputs as a Linux machine lists them: the system's loop-back port and a keyboard.
+inline const MidiSource kThrough{"Midi Through:Midi Through Port-0", {14, 0}};
+inline const MidiSource kKeys{"Klavye:Klavye MIDI 1", {24, 0}};
+
 class FakeMidiPorts : public MidiPorts {
   public:
     using Bytes = std::vector<std::uint8_t>;

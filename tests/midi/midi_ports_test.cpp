@@ -104,15 +104,22 @@ TEST(MpePort, EachLaterSubscriberIsConfiguredOnceByItself) {
     EXPECT_TRUE(sentTo(ports, other, seen).empty());
 }
 
+// The inputs over Midi Through and a keyboard.
+class MidiInputsTest : public ::testing::Test {
+  protected:
+    struct TwoInputs : test::FakeMidiPorts {
+        TwoInputs() { present = {test::kThrough, test::kKeys}; }
+    };
+    TwoInputs ports;
+    const MidiSource& through = test::kThrough;
+    const MidiSource& keys = test::kKeys;
+    MidiEventQueue queue;
+    MidiInputs inputs{ports, queue};
+};
+
 // The chosen keyboard is found again by its name when it comes back as another client; the
 // status says when it is missing.
-TEST(MidiInputs, TheChosenKeyboardIsFoundAgainByItsNameUnderNewNumbers) {
-    test::FakeMidiPorts ports;
-    const MidiSource through{"Midi Through:Midi Through Port-0", {14, 0}};
-    const MidiSource keys{"Klavye:Klavye MIDI 1", {24, 0}};
-    ports.present = {through, keys};
-    MidiEventQueue queue;
-    MidiInputs inputs(ports, queue);
+TEST_F(MidiInputsTest, TheChosenKeyboardIsFoundAgainByItsNameUnderNewNumbers) {
     EXPECT_EQ(inputs.status(), "MIDI: 2 giriş açık");
     inputs.choose(keys.name);
     EXPECT_EQ(ports.listened(), std::vector<MidiAddress>{keys.address});
@@ -137,13 +144,7 @@ TEST(MidiInputs, TheChosenKeyboardIsFoundAgainByItsNameUnderNewNumbers) {
 
 // A port the program sends to is closed and its messages are not heard, every input listened to
 // or the one chosen; it is listened to again once left alone.
-TEST(MidiInputs, APortTheProgramSendsToIsNeverHeard) {
-    test::FakeMidiPorts ports;
-    const MidiSource through{"Midi Through:Midi Through Port-0", {14, 0}};
-    const MidiSource keys{"Klavye:Klavye MIDI 1", {24, 0}};
-    ports.present = {through, keys};
-    MidiEventQueue queue;
-    MidiInputs inputs(ports, queue);
+TEST_F(MidiInputsTest, APortTheProgramSendsToIsNeverHeard) {
     for (const std::string& chosen : {std::string(), through.name}) {
         inputs.choose(chosen);
         inputs.ignore({through.address, test::FakeMidiPorts::kOutput});
