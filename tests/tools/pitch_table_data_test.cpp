@@ -15,33 +15,22 @@
 #include "pitch/pitch_table.h"
 #include "sound/patched_sample.h"
 #include "sound/sound_test_support.h"
+#include "support/fold_table.h"
 #include "support/golden.h"
 #include "systems/degree_names.h"
 
 namespace zembera::systems {
 namespace {
 
-// Where strings 1..7 stand for a position v (-8..12) of the other strings' full row: the fold
-// table of the player's manual, typed here apart from the program's copy.
-constexpr int kFold[7][21] = {
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6},
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 2, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-    {-5, -4, -4, -3, -3, -2, -1, -1, 0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 7, 8, 8},
-    {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10},
-    {-7, -6, -5, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9, 9, 10},
-    {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 8, 9, 10},
-};
-
 // The mark of string s (1..7) at position m: of the full-row positions folding onto m, a whole
 // tone's (+-6, +-12) when one is, else the farthest from the open string; beyond the string's
-// row, its nearest end's mark.
+// row, its nearest end's mark. The fold table is the manual's (support/fold_table.h).
 int expectedMark(int s, int m) {
     m = std::clamp(m, mandalMinOf(s), mandalMaxOf(s));
     std::optional<int> best;
     const auto whole = [](int v) { return v == 6 || v == -6 || v == 12 || v == -12; };
     for (int v = -8; v <= 12; ++v) {
-        if (kFold[s - 1][v + 8] != m) continue;
+        if (test::foldOf(s, v) != m) continue;
         if (!best || (whole(v) && !whole(*best)) ||
             (whole(v) == whole(*best) && std::abs(v) > std::abs(*best)))
             best = v;

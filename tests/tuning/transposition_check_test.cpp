@@ -14,6 +14,7 @@
 #include "model/pitch_levels.h"
 #include "notation/pitch_panel.h"
 #include "pitch/pitch_table.h"
+#include "support/fold_table.h"
 #include "support/golden.h"
 #include "support/gui_application.h"
 #include "support/scl_pitches.h"
@@ -155,15 +156,6 @@ TEST_P(TranspositionCheck, EveryLevelAndShift) {
 // plus the level's offset and the shift, the strings the walk misses take their octave string's
 // position, and strings 1..7 fold the position of the string an octave below by the fold table.
 TEST_P(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
-    constexpr int kFold[7][21] = {
-        {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6, 6, 6},
-        {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 2, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-        {-5, -4, -4, -3, -3, -2, -1, -1, 0, 1, 2, 2, 3, 4, 5, 5, 6, 7, 7, 8, 8},
-        {-5, -4, -4, -3, -2, -2, -1, -1, 0, 1, 1, 2, 3, 4, 4, 5, 6, 6, 7, 7, 8},
-        {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9, 10},
-        {-7, -6, -5, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 4, 5, 6, 7, 8, 9, 9, 10},
-        {-7, -6, -5, -4, -3, -3, -2, -1, 0, 1, 2, 3, 3, 4, 5, 6, 7, 8, 8, 9, 10},
-    };
     const test::SclPitches scale = test::readScl(
         (std::filesystem::path(ZEMBERA_PROGRAM_DIR) / systems::kSystemsFolder / "79-159.scl")
             .string());
@@ -197,7 +189,7 @@ TEST_P(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
             for (int t = 1; t <= 7; ++t) {
                 const int v = rig.instrument.fullRangeTransposed[t];
                 EXPECT_EQ(v, moved[t + 7]);
-                EXPECT_EQ(moved[t], v == 0 || v == -1 ? v : kFold[t - 1][v + 8]) << "string " << t;
+                EXPECT_EQ(moved[t], v == 0 || v == -1 ? v : test::foldOf(t, v)) << "string " << t;
             }
         }
     }
