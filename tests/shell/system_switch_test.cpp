@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "files/makam_file.h"
+#include "instrument/service_output.h"
 #include "sound/sample_decode.h"
 #include "support/scl_pitches.h"
 #include "systems/system_files.h"
@@ -40,9 +41,8 @@ double pitchOf(const std::vector<double>& x, double nearHz) {
 // system and in 72-EDO: measured against the sample's own pitch, within a cent.
 TEST(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
     RecordedMessages messages;
-    const StartupResult result = loadProgram(kProgram, messages);
-    ASSERT_FALSE(result.fatal);
-    LoadedProgram& p = *result.program;
+    const auto program = test::loadFrom(kProgram, messages);
+    LoadedProgram& p = *program;
     const std::string sampleName = p.samples.sampleFileName[12];
     std::ifstream in(kProgram / "wavs" / sampleName, std::ios::binary);
     const std::vector<std::uint8_t> sampleBytes{std::istreambuf_iterator<char>(in), {}};
@@ -115,9 +115,8 @@ TEST(SystemSwitch, KeepsTheMusicThroughSystemsAndRestoresItOnTheWayBack) {
     for (const char* makam : {"Rast", "Hicaz"}) {
         SCOPED_TRACE(makam);
         RecordedMessages messages;
-        const StartupResult result = loadProgram(kProgram, messages);
-        ASSERT_FALSE(result.fatal);
-        LoadedProgram& p = *result.program;
+        const auto program = test::loadFrom(kProgram, messages);
+        LoadedProgram& p = *program;
         p.instrument.mandalPos = makamPositions(p, makam);
         p.tuning.tuningOffset[14] = 3.5F;
         p.tuning.tuningOffset[5] = -1.25F;
@@ -164,9 +163,8 @@ TEST(SystemSwitch, AChangeInBetweenIsKeptInsteadOfTheRememberedPositions) {
     for (int change = 0; change < 3; ++change) {
         SCOPED_TRACE(change);
         RecordedMessages messages;
-        const StartupResult result = loadProgram(kProgram, messages);
-        ASSERT_FALSE(result.fatal);
-        LoadedProgram& p = *result.program;
+        const auto program = test::loadFrom(kProgram, messages);
+        LoadedProgram& p = *program;
         p.instrument.mandalPos = makamPositions(p, "Rast");
         SystemSwitcher switcher;
         switcher.switchSystem(p, 0, 1, bundled("12 eşit"));
@@ -187,9 +185,8 @@ TEST(SystemSwitch, AChangeInBetweenIsKeptInsteadOfTheRememberedPositions) {
 // 160 equal steps sound: string 1 at its top and string 26 at its bottom, measured.
 TEST(SystemSwitch, AScaleOf160DegreesPlays) {
     RecordedMessages messages;
-    const StartupResult result = loadProgram(kProgram, messages);
-    ASSERT_FALSE(result.fatal);
-    LoadedProgram& p = *result.program;
+    const auto program = test::loadFrom(kProgram, messages);
+    LoadedProgram& p = *program;
     const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "160.scl";
     std::ofstream(file) << test::equalScaleText(160);
     const auto sys =
