@@ -81,6 +81,10 @@ struct Written {
     double ms = -1; // when not the beats at the tempo
 };
 
+// A rest of `beats`.
+Written silence(double beats, double ms = -1) {
+    return {'R', 0, 0, beats, ms};
+}
 // AEU pitch of a note: step, octave and accidental in commas.
 Written aeu(char step, int octave, int accidental, double beats, double ms = -1) {
     return {step, octave, aeuCommas(step, octave, accidental) * kCommaCents, beats, ms};
@@ -111,18 +115,10 @@ TEST(MusicXmlReader, ReadsTheExerciseWithTurkishAccidentalsTupletsTiesAndDots) {
     const Score plain = readScoreFile(kData / "saz_semaisi.musicxml");
     EXPECT_EQ(plain.title, "Deneme Saz Semaisi");
     expectNotes(plain,
-                {aeu('A', 4, 0, 1),
-                 aeu('B', 4, -5, 1),
-                 aeu('B', 4, -4, 1),
-                 aeu('B', 4, -4, 1),
-                 aeu('B', 4, -5, 0.5),
-                 aeu('C', 5, 4, 0.5),
-                 aeu('D', 5, 0, 1.0 / 3),
-                 aeu('E', 5, -1, 1.0 / 3),
-                 aeu('F', 5, 8, 1.0 / 3),
-                 {'R', 0, 0, 0.5},
-                 aeu('G', 4, 0, 3.5),
-                 aeu('A', 4, 0, 2)},
+                {aeu('A', 4, 0, 1), aeu('B', 4, -5, 1), aeu('B', 4, -4, 1), aeu('B', 4, -4, 1),
+                 aeu('B', 4, -5, 0.5), aeu('C', 5, 4, 0.5), aeu('D', 5, 0, 1.0 / 3),
+                 aeu('E', 5, -1, 1.0 / 3), aeu('F', 5, 8, 1.0 / 3), silence(0.5),
+                 aeu('G', 4, 0, 3.5), aeu('A', 4, 0, 2)},
                 60);
     EXPECT_EQ(dump(readScoreFile(kData / "saz_semaisi.mxl")), dump(plain));
 }
@@ -189,14 +185,10 @@ TEST(ScoreReaders, PitchesAndLengthsOfSmallScores) {
 // commas above C4 (named by the natural at or below it), Pay/Payda the length in wholes, Ms the
 // time when given, else the default tempo; "Es"/"Sus" or -1 a rest.
 TEST(ScoreReaders, SymbTrPitchesByTheirColumns) {
-    expectNotes(readScoreFile(kData / "deneme_symbtr.txt"), {aeu('A', 4, 0, 1, 1000),
-                                                             aeu('B', 4, -1, 1, 1000),
-                                                             aeu('C', 5, 0, 0.5, 500),
-                                                             aeu('D', 5, 0, 1.0 / 3, 333),
-                                                             aeu('E', 5, -5, 1.0 / 3, 333),
-                                                             aeu('F', 5, 4, 1.0 / 3, 334),
-                                                             {'R', 0, 0, 0.5, 500},
-                                                             aeu('G', 4, 0, 1.5, 1500)});
+    expectNotes(readScoreFile(kData / "deneme_symbtr.txt"),
+                {aeu('A', 4, 0, 1, 1000), aeu('B', 4, -1, 1, 1000), aeu('C', 5, 0, 0.5, 500),
+                 aeu('D', 5, 0, 1.0 / 3, 333), aeu('E', 5, -5, 1.0 / 3, 333),
+                 aeu('F', 5, 4, 1.0 / 3, 334), silence(0.5, 500), aeu('G', 4, 0, 1.5, 1500)});
     const std::pair<const char*, std::vector<Written>> cases[] = {
         {"Kod\tNota53\tPay\tPayda\r\n9\tC4#5\t1\t2\r\n", {aeu('C', 4, 5, 2)}},
         {"Kod\tNota53\tPay\tPayda\n9\tSol3#4\t1\t2\n", {aeu('G', 3, 4, 2)}},
@@ -206,7 +198,7 @@ TEST(ScoreReaders, SymbTrPitchesByTheirColumns) {
         {"Kod\tKoma53\tPay\tPayda\n9\t264\t1\t2\n9\t265\t1\t2\n",
          {aeu('B', 3, 3, 2), aeu('C', 4, 0, 2)}},
         {"Kod\tNota53\tKoma53\tPay\tPayda\n9\tSus\t-1\t1\t2\n9\tLa4\t305\t1\t2\n",
-         {{'R', 0, 0, 2}, aeu('A', 4, 0, 2)}},
+         {silence(2), aeu('A', 4, 0, 2)}},
     };
     for (const auto& [text, written] : cases) {
         SCOPED_TRACE(text);
