@@ -309,52 +309,31 @@ std::string macZip(const std::vector<std::pair<std::string, std::string>>& entri
         }
         return ~crc;
     };
-    auto put = [](std::string& out, std::uint32_t v, int bytes) {
+    // Little-endian fields of 2 and 4 bytes.
+    auto le = [](std::uint32_t v, int bytes) {
+        std::string out;
         for (int i = 0; i < bytes; ++i)
             out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        return out;
     };
+    auto u16 = [&](std::uint32_t v) { return le(v, 2); };
+    auto u32 = [&](std::size_t v) { return le(static_cast<std::uint32_t>(v), 4); };
     std::string local, central;
     for (const auto& [name, data] : entries) {
-        const auto offset = static_cast<std::uint32_t>(local.size());
-        const auto size = static_cast<std::uint32_t>(data.size());
-        const auto nameSize = static_cast<std::uint32_t>(name.size());
-        put(local, 0x04034b50, 4);
-        put(local, 20, 2); // version needed
-        put(local, 0, 2);  // flags
-        put(local, 0, 2);  // stored
-        put(local, 0x1234, 2);
-        put(local, 0x5678, 2);
-        put(local, crc32(data), 4);
-        put(local, size, 4);
-        put(local, size, 4);
-        put(local, nameSize, 2);
-        put(local, 0, 2);
-        local += name + data;
-        put(central, 0x02014b50, 4);
-        put(central, 0x0315, 2); // made by: Unix
-        put(central, 10, 2);     // version needed
-        put(central, 0, 2);
-        put(central, 0, 2);
-        put(central, 0x4321, 2);
-        put(central, 0x5678, 2);
-        put(central, crc32(data), 4);
-        put(central, size, 4);
-        put(central, size, 4);
-        put(central, nameSize, 2);
-        for (int i = 0; i < 4; ++i)
-            put(central, 0, 2); // extra, comment, disk, internal attributes
-        put(central, 0, 4);
-        put(central, offset, 4);
-        central += name;
+        const std::string sizes = u32(crc32(data)) + u32(data.size()) + u32(data.size()) +
+                                  u16(static_cast<std::uint32_t>(name.size()));
+        // Version needed 2.0, flags, stored, time, date; no extra field.
+        const std::size_t offset = local.size();
+        local += u32(0x04034b50) + u16(20) + u16(0) + u16(0) + u16(0x1234) + u16(0x5678) + sizes +
+                 u16(0) + name + data;
+        // Made by Unix, version needed 1.0, another time; no extra, comment, disk, attributes.
+        central += u32(0x02014b50) + u16(0x0315) + u16(10) + u16(0) + u16(0) + u16(0x4321) +
+                   u16(0x5678) + sizes + u16(0) + u16(0) + u16(0) + u16(0) + u32(0) + u32(offset) +
+                   name;
     }
-    std::string zip = local + central;
-    put(zip, 0x06054b50, 4);
-    put(zip, 0, 4);
-    put(zip, static_cast<std::uint32_t>(entries.size()), 2);
-    put(zip, static_cast<std::uint32_t>(entries.size()), 2);
-    put(zip, static_cast<std::uint32_t>(central.size()), 4);
-    put(zip, static_cast<std::uint32_t>(local.size()), 4);
-    put(zip, 0, 2);
+    const auto count = static_cast<std::uint32_t>(entries.size());
+    const std::string zip = local + central + u32(0x06054b50) + u32(0) + u16(count) + u16(count) +
+                            u32(central.size()) + u32(local.size()) + u16(0);
     return zip;
 }
 
