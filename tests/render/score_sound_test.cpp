@@ -16,6 +16,7 @@
 #include "render/score_events.h"
 #include "scores/score_file.h"
 #include "shell/startup_loader.h"
+#include "support/written_pitch.h"
 #include "tools/audio_measure.h"
 
 namespace zembera {
@@ -144,16 +145,9 @@ class ScoreSound : public testing::Test {
 };
 StartupResult* ScoreSound::loaded_ = nullptr;
 
-// Equal-tempered cents above C4 of step 0..6 in `octave` raised by `semitones`.
-double equal(int step, int octave, double semitones) {
-    static constexpr int naturals[] = {0, 200, 400, 500, 700, 900, 1100};
-    return (octave - 4) * 1200.0 + naturals[step] + 100 * semitones;
-}
-// Cents above C4 of a natural raised by `commas` Holdrian commas.
-double commas(int step, int octave, double commas) {
-    static constexpr int naturals[] = {0, 9, 18, 22, 31, 40, 49};
-    return (octave - 4) * 1200.0 + (naturals[step] + commas) * 1200.0 / 53;
-}
+// Cents above C4 of step 0..6 in `octave` raised by semitones, or by Holdrian commas.
+const auto equal = test::equalCents;
+const auto commas = test::aeuCents;
 int diatonic(int step, int octave) {
     return (octave - 4) * 7 + step;
 }
@@ -419,8 +413,7 @@ double ScoreSound::symbtrHz(int koma) {
     const int above = koma - 265;
     const int octave = 4 + (above >= 0 ? above / 53 : -((52 - above) / 53));
     int step = 6;
-    static constexpr int naturals[] = {0, 9, 18, 22, 31, 40, 49};
-    while (step > 0 && naturals[step] > above - (octave - 4) * 53)
+    while (step > 0 && test::kAeuNaturalCommas[step] > above - (octave - 4) * 53)
         --step;
     return expectedHz(diatonic(step, octave), above * 1200.0 / 53);
 }

@@ -18,6 +18,7 @@
 #include "scores/ses_export.h"
 #include "scores/symbtr_reader.h"
 #include "support/golden.h"
+#include "support/written_pitch.h"
 
 namespace zembera::scores {
 namespace {
@@ -57,20 +58,15 @@ std::string pitched(const std::string& step, int octave, const std::string& afte
            std::to_string(octave) + "</octave></pitch>" + after + "</note>";
 }
 
-// Pitches in Holdrian commas (1200/53 cents) above C4 as Arel-Ezgi-Uzdilek writes them: the
-// naturals C D E F G A B at 0 9 18 22 31 40 49 of the octave's 53, the Turkish accidentals as
+// Pitches by the notations' definitions (support/written_pitch.h), the Turkish accidentals as
 // MusicXML names them by their commas: quarter-flat/quarter-sharp 1 (koma), slash-flat and sharp
 // 4 (bakiye), flat and slash-quarter-sharp 5 (küçük mücennep), double-slash-flat and slash-sharp 8
 // (büyük mücennep), flat-N/sharp-N N.
-double aeuCommas(char step, int octave, int accidental) {
-    constexpr int kNaturals[7] = {0, 9, 18, 22, 31, 40, 49};
-    return kNaturals[std::string_view("CDEFGAB").find(step)] + 53 * (octave - 4) + accidental;
+int stepOf(char letter) {
+    return static_cast<int>(std::string_view("CDEFGAB").find(letter));
 }
-
-// A pitch in equal temperament: step, octave and <alter> in semitones as MusicXML defines them.
 double equalCents(char step, int octave, double alter) {
-    constexpr int kNaturals[7] = {0, 200, 400, 500, 700, 900, 1100};
-    return kNaturals[std::string_view("CDEFGAB").find(step)] + 1200 * (octave - 4) + 100 * alter;
+    return test::equalCents(stepOf(step), octave, alter);
 }
 
 struct Written {
@@ -87,7 +83,7 @@ Written silence(double beats, double ms = -1) {
 }
 // AEU pitch of a note: step, octave and accidental in commas.
 Written aeu(char step, int octave, int accidental, double beats, double ms = -1) {
-    return {step, octave, aeuCommas(step, octave, accidental) * kCommaCents, beats, ms};
+    return {step, octave, test::aeuCents(stepOf(step), octave, accidental), beats, ms};
 }
 
 // Each note against its written step, octave, pitch and length; its time at `tempo` quarters a
@@ -127,12 +123,12 @@ TEST(MusicXmlReader, ReadsTheExerciseWithTurkishAccidentalsTupletsTiesAndDots) {
 // only drawn (MusicXML's pitch is <alter>) and leave D4 at its equal-tempered 200 cents.
 TEST(MusicXmlReader, EachTurkishSignMovesTheNoteByItsCommas) {
     const std::pair<const char*, double> signs[] = {
-        {"slash-flat", aeuCommas('D', 4, -4) * kCommaCents},
-        {"double-slash-flat", aeuCommas('D', 4, -8) * kCommaCents},
-        {"slash-quarter-sharp", aeuCommas('D', 4, 5) * kCommaCents},
-        {"slash-sharp", aeuCommas('D', 4, 8) * kCommaCents},
-        {"flat-3", aeuCommas('D', 4, -3) * kCommaCents},
-        {"sharp-2", aeuCommas('D', 4, 2) * kCommaCents},
+        {"slash-flat", test::aeuCents(1, 4, -4)},
+        {"double-slash-flat", test::aeuCents(1, 4, -8)},
+        {"slash-quarter-sharp", test::aeuCents(1, 4, 5)},
+        {"slash-sharp", test::aeuCents(1, 4, 8)},
+        {"flat-3", test::aeuCents(1, 4, -3)},
+        {"sharp-2", test::aeuCents(1, 4, 2)},
         {"quarter-flat", 200},
         {"flat", 200},
         {"quarter-sharp", 200},
