@@ -14,10 +14,10 @@
 
 #include "midi/midi_keys.h"
 #include "midi/midi_mapping.h"
-#include "midi/mpe_notes.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
+#include "sound/note_listener.h"
 #include "sound/patched_sample.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
@@ -41,7 +41,7 @@ struct MidiPlayerParts {
     const PatchedSampleSource& source; // for black keys, sounded away from the current position
     MidiNoteOutput& notes;
     InstrumentView& view;
-    MpeNotes* mpe = nullptr; // where the notes also go out as MPE
+    NoteListener* listener = nullptr; // told of every key's note started and ended
 };
 
 class MidiPlayer {

@@ -17,6 +17,7 @@
 
 #include "sound/audio_backend.h"
 #include "sound/mixer.h"
+#include "sound/note_listener.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
 #include "sound/sound_output.h"
@@ -86,6 +87,12 @@ class SoundService : public SoundOutput {
     // The same for the sound of an open alias; false for an alias that is not open.
     bool aliasSounding(const std::string& alias) const;
 
+    // Where the notes the program sounds are announced (note_listener.h). The service itself
+    // announces the end of every note of the memory channel (cut off by PlayImage, PlayDecoded
+    // and the players' notes, or stopped) and the start of the players' notes, whose string and
+    // position it is given; whoever plays a string's image announces that note.
+    NoteListeners& notes() { return notes_; }
+
     // Releases the sounds the audio side is done with and lets the backend recover a lost
     // device. Every operation above does this first; call it also when idle for a while.
     void pump();
@@ -104,7 +111,11 @@ class SoundService : public SoundOutput {
     // Stops and closes an open alias; false when it is not open or the stop cannot be queued.
     bool close(const std::string& alias);
 
+    // Announces a note of string s at position m on the memory channel, just started.
+    void announceMemoryNote(const PatchedSampleSource& source, int s, int m);
+
     UiThreadCheck ui_;
+    NoteListeners notes_;
     Mixer mixer_;
     std::unique_ptr<AudioBackend> backend_;
     std::map<std::string, OpenAlias> aliases_; // by lower-case alias

@@ -114,7 +114,7 @@ TEST_F(MidiWindow, ALoopThroughMidiThroughPlaysOnceAndAChosenKeyboardSurvivesRep
     const MidiAddress synth{130, 0};
     ports.subscribed.push_back(synth);
     const std::size_t before = ports.sent.size();
-    mpe.noteOn(kMemoryNoteId, 0, 100);
+    mpe.noteOn(kMemoryVoice, 0, 100);
     ASSERT_GT(ports.sent.size(), before);
     EXPECT_EQ(ports.sent[before].to, synth);
     EXPECT_EQ(ports.sent.back().message[0] & 0xF0, 0x90);

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/sound_output_adapter.h"
 #include "sound/service_rig.h"
 
 namespace zembera {
@@ -26,7 +25,8 @@ TEST(PreparedNote, SoundsAsPlayPatchedSampleAndKeepsItsRules) {
     const PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
 
     test::ServiceRig direct, ahead;
-    SoundOutputAdapter directOut(direct.sound), aheadOut(ahead.sound);
+    SoundOutput& directOut = direct.sound;
+    SoundOutput& aheadOut = ahead.sound;
     directOut.PlayPatchedSample(source, 17, 3);
     const SoundOutput::PreparedNote note = aheadOut.PreparePatchedSample(source, 17, 3);
     EXPECT_EQ(ahead.render(64), constant(64, 0)); // nothing sounds before the onset
