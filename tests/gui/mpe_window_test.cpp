@@ -124,7 +124,7 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
     // J plays string 17; its release ends the note.
     QTest::keyPress(handle(), Qt::Key_J);
     std::vector<Bytes> sent = taken();
-    expectNoteOn(sent, stringCents(17), 127);
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(17), 127));
     const std::uint8_t letterChannel = sent[0][0] & 0x0F;
     const std::uint8_t letterNote = sent[1][1];
     releaseKey(Qt::Key_J);
@@ -136,19 +136,19 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
     const int plucked = program->instrument.currentString;
     ASSERT_NE(plucked, 17);
     sent = taken();
-    expectNoteOn(sent, stringCents(plucked), 127);
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(plucked), 127));
     const std::uint8_t pluckChannel = sent[0][0] & 0x0F;
     EXPECT_NE(pluckChannel, letterChannel); // the channel released longest ago
     pluck();
     sent = taken();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0], (Bytes{static_cast<std::uint8_t>(0x80 | pluckChannel), sent[0][1], 64}));
-    expectNoteOn({sent[1], sent[2]}, stringCents(plucked), 127);
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(plucked), 127));
 
     // C4 at velocity 90 from the keyboard: string 17 as it stands.
     ports->play(keyboard.address, {0x90, 60, 90});
     ASSERT_TRUE(QTest::qWaitFor([&] { return program->instrument.currentString == 17; }));
-    expectNoteOn(taken(), stringCents(17), 90);
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(taken(), stringCents(17), 90));
     ports->play(keyboard.address, {0x80, 60, 0});
     ASSERT_TRUE(QTest::qWaitFor([&] { return ports->sent.size() > seen; }));
     sent = taken();
