@@ -1,5 +1,5 @@
-// The players prepare each note before its onset through the window's sound output: what comes
-// out of the real sound service must be what PlayPatchedSample would have played.
+// The players prepare each note before its onset through their sound output, the sound service:
+// what comes out must be what PlayPatchedSample would have played.
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(PreparedNote, SoundsAsPlayPatchedSampleAndKeepsItsRules) {
     const PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
 
     test::ServiceRig direct, ahead;
-    SoundOutput& directOut = direct.sound;
+    SoundOutput& directOut = direct.sound; // as the players hold it
     SoundOutput& aheadOut = ahead.sound;
     directOut.PlayPatchedSample(source, 17, 3);
     const SoundOutput::PreparedNote note = aheadOut.PreparePatchedSample(source, 17, 3);
