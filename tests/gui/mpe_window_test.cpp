@@ -88,10 +88,12 @@ class MpeWindow : public ::testing::Test {
                program->tuning.tuningOffset[s];
     }
     QWindow* handle() { return window->windowHandle(); }
-    // A pluck of an upper string, by a click on the window.
-    void pluck() {
-        QTest::mouseClick(handle(), Qt::LeftButton, {},
-                          window->instrumentPicture->mapTo(window.get(), QPoint(700, 30)));
+    // A pluck of string s near the bridge (its row is 15 pixels high from y = 22), by a click on
+    // the window.
+    void pluck(int s) {
+        QTest::mouseClick(
+            handle(), Qt::LeftButton, {},
+            window->instrumentPicture->mapTo(window.get(), QPoint(700, 29 + 15 * (s - 1))));
     }
     void releaseKey(Qt::Key key) {
         QTest::keyRelease(handle(), key);
@@ -132,18 +134,18 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
                            {static_cast<std::uint8_t>(0x80 | letterChannel), letterNote, 64}}));
 
     // A pluck sounds its string on the memory channel; the next pluck cuts it off.
-    pluck();
-    const int plucked = program->instrument.currentString;
-    ASSERT_NE(plucked, 17);
+    pluck(4);
+    ASSERT_EQ(program->instrument.currentString, 4);
     sent = taken();
-    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(plucked), 127));
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(4), 127));
     const std::uint8_t pluckChannel = sent[0][0] & 0x0F;
     EXPECT_NE(pluckChannel, letterChannel); // the channel released longest ago
-    pluck();
+    pluck(10);
+    ASSERT_EQ(program->instrument.currentString, 10);
     sent = taken();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0], (Bytes{static_cast<std::uint8_t>(0x80 | pluckChannel), sent[0][1], 64}));
-    ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(plucked), 127));
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(10), 127));
 
     // C4 at velocity 90 from the keyboard: string 17 as it stands.
     ports->play(keyboard.address, {0x90, 60, 90});
@@ -166,7 +168,7 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
     QTest::keyPress(handle(), Qt::Key_J);
     EXPECT_TRUE(rig.sound.aliasSounding(program->samples.mciAlias[17]));
     releaseKey(Qt::Key_J);
-    pluck();
+    pluck(4);
     EXPECT_TRUE(rig.sound.memorySounding());
     ports->play(keyboard.address, {0x90, 60, 90});
     ASSERT_TRUE(
@@ -174,6 +176,28 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
     ports->play(keyboard.address, {0x80, 60, 0});
     QTest::qWait(50);
     EXPECT_EQ(taken(), std::vector<Bytes>{});
+}
+
+// With "Teller tınlasın" each plucked string sounds on its own voice: its note goes on beside the
+// others until the same string is plucked again.
+TEST_F(MpeWindow, RingingStringsKeepTheirNotesUntilPluckedAgain) {
+    QTest::mouseClick(midi->mpeOutput, Qt::LeftButton);
+    ASSERT_TRUE(mpe.attached());
+    QTest::mouseClick(window->stringsRingCheck, Qt::LeftButton, {}, QPoint(6, 8));
+    ASSERT_TRUE(program->instrument.stringsRing);
+    taken();
+    pluck(4);
+    std::vector<Bytes> sent = taken();
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(4), 127));
+    const Bytes first = sent[1];
+    pluck(10);
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(taken(), stringCents(10), 127));
+    EXPECT_TRUE(rig.sound.aliasSounding(program->samples.mciAlias[4]));
+    pluck(4);
+    sent = taken();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0], (Bytes{static_cast<std::uint8_t>(first[0] - 0x10), first[1], 64}));
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(4), 127));
 }
 
 } // namespace
