@@ -29,6 +29,8 @@ class MpeWindow : public ::testing::Test {
 
     void SetUp() override {
         test::makeProgramFolder(dir.path(), 4000);
+        std::filesystem::copy_file(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "glyphs.png",
+                                   dir.path() / "glyphs.png"); // the staff's notes
         program = test::loadFrom(dir.path(), messages);
         rig.sound.notes().add(mpe);
         window = std::make_unique<MainWindow>(*program, rig.sound, messages, &rig.sound.notes());
