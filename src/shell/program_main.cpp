@@ -14,7 +14,6 @@
 #include "common/safe_write.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
-#include "midi/sound_service_notes.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
@@ -114,9 +113,8 @@ int runWindowProgram(int argc, char** argv) {
     // A MIDI keyboard plays the strings beside the computer keyboard and the mouse.
     const PatchedSampleSource midiSource{program.sampleFolder, program.samples.sampleFileName,
                                          program.tables, program.tuning.tuningOffset};
-    SoundServiceNotes midiNotes(sound);
     MidiPlayer midiPlayer(MidiPlayerParts{program.instrument, program.tables, *program.sounds,
-                                          midiSource, midiNotes, window, &sound.notes()});
+                                          midiSource, sound, window, &sound.notes()});
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,

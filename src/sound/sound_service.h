@@ -18,6 +18,7 @@
 #include "sound/audio_backend.h"
 #include "sound/mixer.h"
 #include "sound/note_listener.h"
+#include "sound/note_voices.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
 #include "sound/sound_output.h"
@@ -29,8 +30,9 @@ namespace zembera {
 constexpr std::uint32_t kSndAsync = 1;
 constexpr std::uint32_t kSndMemory = 4;
 
-// It is the players' sound output itself (SoundOutput), with nothing between.
-class SoundService : public SoundOutput {
+// It is the players' sound output itself (SoundOutput), and the MIDI keys' voices (NoteVoices),
+// with nothing between.
+class SoundService : public SoundOutput, public NoteVoices {
   public:
     // Attaches `backend` to the service's mixer; the backend starts pulling sound at once.
     explicit SoundService(std::unique_ptr<AudioBackend> backend);
@@ -67,9 +69,9 @@ class SoundService : public SoundOutput {
     // play or no voice is free.
     bool PlayNote(const std::string& alias, const SoundImagePtr& content, float gain);
     // The same with a sound decoded ahead (decodeWav), so that nothing is converted on the way.
-    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain);
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override;
     // Closes `alias` like MciStopClose: its note dies away over 5 ms.
-    void FadeNoteClose(const std::string& alias);
+    void FadeNoteClose(const std::string& alias) override;
 
     // The players' notes (SoundOutput): the patched samples of the strings, made ready ahead or
     // not, on the memory channel or beside it (sound_service_output.cpp).

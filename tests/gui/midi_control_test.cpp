@@ -16,7 +16,7 @@
 namespace zembera {
 namespace {
 
-class CountedNotes : public MidiNoteOutput {
+class CountedNotes : public NoteVoices {
   public:
     bool PlayNote(const std::string& alias, const PcmSound&, float) override {
         played.push_back(alias);

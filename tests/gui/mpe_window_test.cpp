@@ -11,7 +11,6 @@
 #include "instrument/service_output.h"
 #include "midi/fake_midi_ports.h"
 #include "midi/midi_player.h"
-#include "midi/sound_service_notes.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
@@ -43,7 +42,7 @@ class MpeWindow : public ::testing::Test {
                                 program->tables, program->tuning.tuningOffset});
         midiPlayer = std::make_unique<MidiPlayer>(
             MidiPlayerParts{program->instrument, program->tables, *program->sounds, *source,
-                            midiNotes, *window, &rig.sound.notes()});
+                            rig.sound, *window, &rig.sound.notes()});
         auto owned = std::make_unique<test::FakeMidiPorts>();
         ports = owned.get();
         ports->present = {keyboard};
@@ -110,7 +109,6 @@ class MpeWindow : public ::testing::Test {
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<KeyHook> hook;
     std::unique_ptr<PatchedSampleSource> source;
-    SoundServiceNotes midiNotes{rig.sound};
     std::unique_ptr<MidiPlayer> midiPlayer;
     test::FakeMidiPorts* ports = nullptr;
     const MidiSource keyboard{"Klavye:Klavye MIDI 1", {24, 0}};

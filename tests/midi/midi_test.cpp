@@ -121,7 +121,7 @@ TEST(MidiPorts, ASynthSubscribingAfterTheOutputWasMadeIsConfigured) {
 using Bytes = std::vector<std::uint8_t>;
 
 // The notes started (with their sound and gain) and faded (without), in order.
-class RecordedNotes : public MidiNoteOutput {
+class RecordedNotes : public NoteVoices {
   public:
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
         log.push_back({alias, sound, gain});

@@ -28,7 +28,7 @@ std::string on(double cents) {
     return "on 0 " + std::to_string(cents) + " 127";
 }
 
-TEST(SoundServiceNotes, ThePlayersNotesStartWithTheirPitchAndEveryCutOrStopEndsTheMemoryNote) {
+TEST(NoteAnnouncements, ThePlayersNotesStartWithTheirPitchAndEveryCutOrStopEndsTheMemoryNote) {
     test::TempDir folder;
     std::array<std::string, 27> names;
     for (int s = 1; s <= 26; ++s)
