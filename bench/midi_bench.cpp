@@ -24,7 +24,6 @@
 #include "common/messages.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_player.h"
-#include "midi/sound_service_notes.h"
 #include "model/instrument_ports.h"
 #include "shell/midi_control.h"
 #include "shell/startup_loader.h"
@@ -43,7 +42,7 @@ void BM_MidiNoteToMixer(benchmark::State& state) {
     LoadedProgram& program = *loaded;
     auto* backend = new NullBackend;
     SoundService sound{std::unique_ptr<AudioBackend>(backend)};
-    SoundServiceNotes notes(sound);
+    NoteVoices& notes = sound;
     const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
                                      program.tables, program.tuning.tuningOffset};
     SilentInstrumentView view;
@@ -86,9 +85,9 @@ BENCHMARK(BM_MidiNoteToMixer)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 // player hands the note to the sound service. The time runs from just before the push to the
 // return of the sound service's PlayNote on the UI thread.
 // Counters: mean_us, p99_us and worst_us per note-on.
-class TimedNotes : public MidiNoteOutput {
+class TimedNotes : public NoteVoices {
   public:
-    explicit TimedNotes(MidiNoteOutput& inner) : inner_(inner) {}
+    explicit TimedNotes(NoteVoices& inner) : inner_(inner) {}
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
         const bool played = inner_.PlayNote(alias, sound, gain);
         playedAt = Clock::now();
@@ -101,7 +100,7 @@ class TimedNotes : public MidiNoteOutput {
     QEventLoop* loop = nullptr;
 
   private:
-    MidiNoteOutput& inner_;
+    NoteVoices& inner_;
 };
 
 void BM_MidiCallbackThroughEventLoopToMixer(benchmark::State& state) {
@@ -112,8 +111,7 @@ void BM_MidiCallbackThroughEventLoopToMixer(benchmark::State& state) {
     LoadedProgram& program = *loaded;
     auto* backend = new NullBackend;
     SoundService sound{std::unique_ptr<AudioBackend>(backend)};
-    SoundServiceNotes serviceNotes(sound);
-    TimedNotes notes(serviceNotes);
+    TimedNotes notes(sound);
     const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
                                      program.tables, program.tuning.tuningOffset};
     SilentInstrumentView view;

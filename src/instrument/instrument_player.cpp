@@ -33,6 +33,17 @@ void InstrumentPlayer::refreshSound(int s) {
                                 p_.tuning.tuningOffset[s]);
 }
 
+void InstrumentPlayer::announce(int voice, int s) {
+    if (!p_.notes) return;
+    p_.notes->noteStarted(StartedNote{
+        voice, soundingCents(p_.tables, p_.tuning.tuningOffset, s, p_.instrument.mandalPos[s])});
+}
+
+void InstrumentPlayer::closeLetterVoice(int s) {
+    p_.sound.MciStopClose(p_.mciAlias[s]);
+    if (p_.notes) p_.notes->noteEnded(letterVoice(s));
+}
+
 void InstrumentPlayer::soundString(int s) {
     refreshSound(s);
     if (p_.instrument.stringsRing) {
@@ -41,17 +52,21 @@ void InstrumentPlayer::soundString(int s) {
     }
     // A string still ringing from before the strings were made to cut stops at its own new note.
     if (ringing_[s]) {
-        p_.sound.MciStopClose(p_.mciAlias[s]);
+        closeLetterVoice(s);
         ringing_[s] = false;
     }
-    p_.sound.PlayImage(p_.sounds.stringSound(s), kAsync);
+    const SoundImagePtr image = p_.sounds.stringSound(s);
+    p_.sound.PlayImage(image, kAsync);
+    // A string without a sound only cuts off the note before.
+    if (image) announce(kMemoryVoice, s);
 }
 
 void InstrumentPlayer::ringString(int s) {
     // A new note of the string stops its own ringing one, and only that one.
-    p_.sound.MciStopClose(p_.mciAlias[s]);
+    closeLetterVoice(s);
     const StringSounds::ScratchSound scratch = p_.sounds.scratchSound(s);
     ringing_[s] = p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image);
+    if (ringing_[s]) announce(letterVoice(s), s);
     p_.sounds.writeScratchFile(s);
 }
 
@@ -111,7 +126,7 @@ void InstrumentPlayer::letterDown(int s) {
     refreshSound(s);
     // A ringing pluck of the string gives way to the key's own note.
     if (ringing_[s]) {
-        p_.sound.MciStopClose(p_.mciAlias[s]);
+        closeLetterVoice(s);
         ringing_[s] = false;
     }
     // The string sounds from its scratch file under its alias; a held key's repeats find the alias
@@ -120,7 +135,8 @@ void InstrumentPlayer::letterDown(int s) {
     // the file is brought up to date only after the note has started, and when it cannot be
     // written (a read-only sample folder) the key still sounds the current image.
     const StringSounds::ScratchSound scratch = p_.sounds.scratchSound(s);
-    p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image);
+    if (p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image))
+        announce(letterVoice(s), s);
     p_.view.keyLetter(s, true);
     p_.sounds.writeScratchFile(s);
 }
@@ -131,7 +147,7 @@ void InstrumentPlayer::Form_KeyUp(int key) {
     const int s = stringOfKey(key);
     if (s == 0) return;
     st.currentString = static_cast<std::int16_t>(s);
-    p_.sound.MciStopClose(p_.mciAlias[s]);
+    closeLetterVoice(s);
     ringing_[s] = false;
     p_.view.keyLetter(s, false);
 }

@@ -13,6 +13,7 @@
 #include "model/recording_state.h"
 #include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
+#include "sound/note_listener.h"
 #include "sound/string_sounds.h"
 
 namespace zembera {
@@ -36,6 +37,9 @@ struct PlayerParts {
     InstrumentView& view;
     MessageService& messages;
     PluckRecorder* recorder = nullptr; // set while a recording file is open
+    // Told of each note the player starts from a string's image and of each letter key's voice it
+    // closes (the sound service announces the ends on its memory channel itself).
+    NoteListener* notes = nullptr;
 };
 
 class InstrumentPlayer {
@@ -64,6 +68,10 @@ class InstrumentPlayer {
     // The image of string s brought to the pitch it has now, wherever that was changed.
     void refreshSound(int s);
     void ringString(int s);
+    // Stops and closes the voice of string s's letter key (and its ringing pluck).
+    void closeLetterVoice(int s);
+    // Tells the listeners that string s started sounding on `voice` at its current pitch.
+    void announce(int voice, int s);
 
     PlayerParts p_;
     // Strings whose voice a ringing pluck opened: a letter key reopens it, a held key's repeats

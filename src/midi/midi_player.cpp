@@ -3,7 +3,6 @@
 #include "files/played_note.h"
 
 #include "midi/midi_mapping.h"
-#include "midi/mpe_sound_output.h"
 #include "midi/velocity.h"
 #include "sound/pcm_decode.h"
 
@@ -38,10 +37,10 @@ void MidiPlayer::start(int note, int velocity) {
     const PcmSound& sound = soundOf(note, *target);
     if (sound.owner && p_.notes.PlayNote(noteAlias(note), sound, velocityGain(velocity))) {
         noteString_[note] = s;
-        if (p_.mpe) {
-            p_.mpe->noteOn(midiKeyNoteId(note),
-                           soundingCents(p_.tables, p_.source.tuningOffset, s, target->position),
-                           velocity);
+        if (p_.listener) {
+            p_.listener->noteStarted(StartedNote{
+                midiKeyVoice(note),
+                soundingCents(p_.tables, p_.source.tuningOffset, s, target->position), velocity});
         }
     }
     st.currentString = static_cast<std::int16_t>(s);
@@ -93,7 +92,7 @@ void MidiPlayer::stop(int note) {
     if (s == 0) return;
     noteString_[note] = 0;
     p_.notes.FadeNoteClose(noteAlias(note));
-    if (p_.mpe) p_.mpe->noteOff(midiKeyNoteId(note));
+    if (p_.listener) p_.listener->noteEnded(midiKeyVoice(note));
     p_.view.keyLetter(s, false);
 }
 

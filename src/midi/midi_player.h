@@ -14,10 +14,11 @@
 
 #include "midi/midi_keys.h"
 #include "midi/midi_mapping.h"
-#include "midi/mpe_notes.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
+#include "sound/note_listener.h"
+#include "sound/note_voices.h"
 #include "sound/patched_sample.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
@@ -25,23 +26,14 @@
 
 namespace zembera {
 
-// What the MIDI player needs of the sound: notes on voices of their own (SoundService).
-class MidiNoteOutput {
-  public:
-    virtual ~MidiNoteOutput() = default;
-    // `sound` is decoded ahead (decodeWav).
-    virtual bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) = 0;
-    virtual void FadeNoteClose(const std::string& alias) = 0;
-};
-
 struct MidiPlayerParts {
     InstrumentState& instrument;
     const PitchTables& tables;
     StringSounds& sounds;
     const PatchedSampleSource& source; // for black keys, sounded away from the current position
-    MidiNoteOutput& notes;
+    NoteVoices& notes;                 // the sound service
     InstrumentView& view;
-    MpeNotes* mpe = nullptr; // where the notes also go out as MPE
+    NoteListener* listener = nullptr; // told of every key's note started and ended
 };
 
 class MidiPlayer {

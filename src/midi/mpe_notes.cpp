@@ -20,14 +20,22 @@ void MpeNotes::detach() {
 void MpeNotes::noteOn(int id, double cents, int velocity) {
     if (!sink_) return;
     send(encoder_.noteOn(id, cents, velocity));
-    if (std::find(sounding_.begin(), sounding_.end(), id) == sounding_.end())
-        sounding_.push_back(id);
+    if (!sounding(id)) sounding_.push_back(id);
 }
 
 void MpeNotes::noteOff(int id) {
     if (!sink_) return;
     send(encoder_.noteOff(id));
     std::erase(sounding_, id);
+}
+
+bool MpeNotes::sounding(int id) const {
+    return std::find(sounding_.begin(), sounding_.end(), id) != sounding_.end();
+}
+
+void MpeNotes::endFinishedNotes(const VoiceSounding& stillSounding) {
+    for (int voice = kMemoryVoice; voice <= letterVoice(kStringCount); ++voice)
+        if (sounding(voice) && !stillSounding(voice)) noteOff(voice);
 }
 
 void MpeNotes::send(const MpeEncoder::Bytes& bytes) {

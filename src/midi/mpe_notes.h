@@ -1,7 +1,6 @@
 #pragma once
-// Every note the program sounds, sent out as MPE (mpe_encoder.h) when an output is attached.
-// Notes are numbered by their source: 0 the memory channel (mouse, selection keys, replay,
-// melody), 1..26 the letter key of each string, 128 + key the keys of a MIDI keyboard.
+// Every note the program sounds, sent out as MPE (mpe_encoder.h) when an output is attached: it
+// listens to the notes announced (note_listener.h), each voice's note under the voice's number.
 //
 // Thread: UI thread.
 
@@ -10,15 +9,11 @@
 #include <vector>
 
 #include "midi/mpe_encoder.h"
+#include "sound/note_listener.h"
 
 namespace zembera {
 
-constexpr int kMemoryNoteId = 0;
-constexpr int midiKeyNoteId(int key) {
-    return 128 + key;
-}
-
-class MpeNotes {
+class MpeNotes : public NoteListener {
   public:
     // Receives each message (three bytes) to send; none means MPE is off.
     using Sink = std::function<void(const std::vector<std::uint8_t>&)>;
@@ -30,8 +25,22 @@ class MpeNotes {
     void noteOn(int id, double cents, int velocity);
     void noteOff(int id);
 
+    void noteStarted(const StartedNote& note) override {
+        noteOn(note.voice, note.cents, note.velocity);
+    }
+    void noteEnded(int voice) override { noteOff(voice); }
+
+    // Whether the sound of a voice's note still goes on (SoundService::memorySounding for the
+    // memory channel, aliasSounding for a letter key's alias).
+    using VoiceSounding = std::function<bool(int voice)>;
+    // Ends the note of the memory channel, then those of the letter keys, whose sound ran out:
+    // nothing announces that. Called often (every few milliseconds); costs next to nothing when
+    // no such note sounds. The keys of a MIDI keyboard end only when released.
+    void endFinishedNotes(const VoiceSounding& sounding);
+
   private:
     void send(const MpeEncoder::Bytes& bytes);
+    bool sounding(int id) const;
 
     Sink sink_;
     MpeEncoder encoder_;

@@ -6,9 +6,9 @@
 //
 // Thread: any (pure).
 
-namespace zembera {
+#include "sound/note_listener.h" // kFullVelocity
 
-constexpr int kFullVelocity = 127;
+namespace zembera {
 
 constexpr float velocityGain(int velocity) {
     if (velocity <= 0) return 0.0F;

@@ -89,7 +89,8 @@ void fitCaptions(std::initializer_list<QWidget*> controls) {
 
 } // namespace
 
-MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages)
+MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages,
+                       NoteListener* notes)
     : program_(program), guardedMessages_(std::make_unique<PressEndingMessages>(messages)),
       messages_(*guardedMessages_) {
     setObjectName(QStringLiteral("arayuz"));
@@ -111,9 +112,9 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     buildInstrument();
     buildBottomRow();
 
-    player_ = std::make_unique<InstrumentPlayer>(
-        PlayerParts{program_.instrument, program_.tuning, program_.recording, program_.tables,
-                    *program_.sounds, program_.samples.mciAlias, sound, *this, messages_});
+    player_ = std::make_unique<InstrumentPlayer>(PlayerParts{
+        program_.instrument, program_.tuning, program_.recording, program_.tables, *program_.sounds,
+        program_.samples.mciAlias, sound, *this, messages_, nullptr, notes});
     connectHandlers();
     connectAccidentalOptions();
     loadGlyphSheet();

@@ -42,7 +42,10 @@ inline constexpr int kKeySwapSystems = 32; // the space bar
 
 class MainWindow : public QWidget, public InstrumentView {
   public:
-    MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages);
+    // The notes the keys and the mouse play are announced to `notes` (the sound service's
+    // listeners in the program), when given.
+    MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages,
+               NoteListener* notes = nullptr);
     ~MainWindow() override;
 
     InstrumentPlayer& player() { return *player_; }

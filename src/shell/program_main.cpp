@@ -13,8 +13,7 @@
 #include "common/data_folders.h"
 #include "common/safe_write.h"
 #include "midi/midi_player.h"
-#include "midi/mpe_sound_output.h"
-#include "midi/sound_service_notes.h"
+#include "midi/mpe_notes.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
@@ -101,11 +100,8 @@ int runWindowProgram(int argc, char** argv) {
     // Every note also goes out as MPE while that output is switched on in the MIDI control.
     LoadedProgram& program = *loaded.program;
     MpeNotes mpe;
-    MpeSoundOutput output(MpeSoundParts{
-        sound, mpe, program.instrument, program.tables, program.tuning.tuningOffset,
-        *program.sounds, program.samples.mciAlias, [&sound] { return sound.memorySounding(); },
-        [&sound](const std::string& alias) { return sound.aliasSounding(alias); }});
-    MainWindow window(program, output, messages);
+    sound.notes().add(mpe);
+    MainWindow window(program, sound, messages, &sound.notes());
     messages.setParent(&window);
     window.status().setSoundDriver(device.driverName());
 
@@ -117,9 +113,8 @@ int runWindowProgram(int argc, char** argv) {
     // A MIDI keyboard plays the strings beside the computer keyboard and the mouse.
     const PatchedSampleSource midiSource{program.sampleFolder, program.samples.sampleFileName,
                                          program.tables, program.tuning.tuningOffset};
-    SoundServiceNotes midiNotes(sound);
     MidiPlayer midiPlayer(MidiPlayerParts{program.instrument, program.tables, *program.sounds,
-                                          midiSource, midiNotes, window, &mpe});
+                                          midiSource, sound, window, &sound.notes()});
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
@@ -134,7 +129,12 @@ int runWindowProgram(int argc, char** argv) {
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.
     QTimer mpeEnds;
-    QObject::connect(&mpeEnds, &QTimer::timeout, [&output] { output.endFinishedNotes(); });
+    QObject::connect(&mpeEnds, &QTimer::timeout, [&mpe, &sound, &program] {
+        mpe.endFinishedNotes([&sound, &program](int voice) {
+            return voice == kMemoryVoice ? sound.memorySounding()
+                                         : sound.aliasSounding(program.samples.mciAlias[voice]);
+        });
+    });
     mpeEnds.start(10);
 
     window.show();

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "notation/mandal_column.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
 
@@ -31,7 +32,12 @@ class WindowTuningView : public TuningView {
     void selectSetting(int index) override {
         if (index == 1 || index == 2) w_.settingSwitch[index]->setChecked(true);
     }
-    CanvasImage& numberColumns() override { return w_.mandalColumn->canvas(); }
+    void drawTransposedCell(const InstrumentState& state, int s) override {
+        zembera::drawTransposedCell(w_.mandalColumn->canvas(), state, s);
+    }
+    void clearTransposedColumn() override {
+        zembera::clearTransposedColumn(w_.mandalColumn->canvas());
+    }
     void refreshNumberColumns() override { w_.mandalColumn->refresh(); }
     void focusInstrument() override { w_.instrumentPicture->setFocus(Qt::OtherFocusReason); }
 

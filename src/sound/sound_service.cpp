@@ -48,16 +48,19 @@ void SoundService::PlayImage(const SoundImagePtr& image, std::uint32_t /*flags*/
     pump();
     std::optional<PcmSound> sound = decodeWav(image);
     mixer_.playMemory(sound ? std::move(*sound) : PcmSound{});
+    notes_.noteEnded(kMemoryVoice);
 }
 
 void SoundService::PlayDecoded(PcmSound sound) {
     pump();
     mixer_.playMemory(std::move(sound));
+    notes_.noteEnded(kMemoryVoice);
 }
 
 void SoundService::StopAllSound() {
     pump();
     mixer_.stopMemory();
+    notes_.noteEnded(kMemoryVoice);
 }
 
 bool SoundService::MciOpenPlay(const std::string& file, const std::string& alias) {

@@ -17,6 +17,8 @@
 
 #include "sound/audio_backend.h"
 #include "sound/mixer.h"
+#include "sound/note_listener.h"
+#include "sound/note_voices.h"
 #include "sound/pcm_sound.h"
 #include "sound/sound_image.h"
 #include "sound/sound_output.h"
@@ -28,8 +30,9 @@ namespace zembera {
 constexpr std::uint32_t kSndAsync = 1;
 constexpr std::uint32_t kSndMemory = 4;
 
-// It is the players' sound output itself (SoundOutput), with nothing between.
-class SoundService : public SoundOutput {
+// It is the players' sound output itself (SoundOutput), and the MIDI keys' voices (NoteVoices),
+// with nothing between.
+class SoundService : public SoundOutput, public NoteVoices {
   public:
     // Attaches `backend` to the service's mixer; the backend starts pulling sound at once.
     explicit SoundService(std::unique_ptr<AudioBackend> backend);
@@ -66,9 +69,9 @@ class SoundService : public SoundOutput {
     // play or no voice is free.
     bool PlayNote(const std::string& alias, const SoundImagePtr& content, float gain);
     // The same with a sound decoded ahead (decodeWav), so that nothing is converted on the way.
-    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain);
+    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override;
     // Closes `alias` like MciStopClose: its note dies away over 5 ms.
-    void FadeNoteClose(const std::string& alias);
+    void FadeNoteClose(const std::string& alias) override;
 
     // The players' notes (SoundOutput): the patched samples of the strings, made ready ahead or
     // not, on the memory channel or beside it (sound_service_output.cpp).
@@ -85,6 +88,12 @@ class SoundService : public SoundOutput {
     bool memorySounding() const;
     // The same for the sound of an open alias; false for an alias that is not open.
     bool aliasSounding(const std::string& alias) const;
+
+    // Where the notes the program sounds are announced (note_listener.h). The service itself
+    // announces the end of every note of the memory channel (cut off by PlayImage, PlayDecoded
+    // and the players' notes, or stopped) and the start of the players' notes, whose string and
+    // position it is given; whoever plays a string's image announces that note.
+    NoteListeners& notes() { return notes_; }
 
     // Releases the sounds the audio side is done with and lets the backend recover a lost
     // device. Every operation above does this first; call it also when idle for a while.
@@ -104,7 +113,11 @@ class SoundService : public SoundOutput {
     // Stops and closes an open alias; false when it is not open or the stop cannot be queued.
     bool close(const std::string& alias);
 
+    // Announces a note of string s at position m on the memory channel, just started.
+    void announceMemoryNote(const PatchedSampleSource& source, int s, int m);
+
     UiThreadCheck ui_;
+    NoteListeners notes_;
     Mixer mixer_;
     std::unique_ptr<AudioBackend> backend_;
     std::map<std::string, OpenAlias> aliases_; // by lower-case alias

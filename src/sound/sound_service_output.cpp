@@ -10,8 +10,16 @@ bool SoundService::MciOpenPlayImage(const std::string& file, const std::string& 
     return MciOpenPlay(file, alias, content);
 }
 
+void SoundService::announceMemoryNote(const PatchedSampleSource& source, int s, int m) {
+    notes_.noteStarted(
+        StartedNote{kMemoryVoice, soundingCents(source.tables, source.tuningOffset, s, m)});
+}
+
 void SoundService::PlayPatchedSample(const PatchedSampleSource& source, int s, int m) {
     zembera::PlayPatchedSample(*this, source, s, m);
+    // Off the instrument nothing starts and the sounding note goes on. A sample that cannot be
+    // read silences the channel but counts as the note: its pitch is known all the same.
+    if (isPlayablePosition(s, m)) announceMemoryNote(source, s, m);
 }
 
 SoundOutput::PreparedNote SoundService::PreparePatchedSample(const PatchedSampleSource& source,
@@ -30,6 +38,7 @@ void SoundService::PlayPrepared(const PatchedSampleSource& source, const Prepare
         return;
     }
     PlayDecoded(note.sound);
+    if (isPlayablePosition(note.s, note.m)) announceMemoryNote(source, note.s, note.m);
 }
 
 void SoundService::PlayPreparedBeside(const PatchedSampleSource& source, const PreparedNote& note,

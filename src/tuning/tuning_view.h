@@ -1,13 +1,13 @@
 #pragma once
 // What the tuning handlers touch in the window besides the instrument views: the degree-shift
-// scroll bar with its text box, the untransposed/transposed switch, the picture of the mandal
-// number columns and the keyboard focus. The window implements it; tests fake it.
+// scroll bar with its text box, the untransposed/transposed switch, the red column of transposed
+// positions and the keyboard focus. The window implements it and draws; the handlers only tell it
+// what to show. Tests fake it.
 //
 // Thread: UI thread only.
 
 #include <string>
 
-#include "canvas/canvas_image.h"
 #include "model/instrument_state.h"
 
 namespace zembera {
@@ -29,13 +29,12 @@ class TuningView {
     // before this returns; selecting the button already selected runs nothing.
     virtual void selectSetting(int index) = 0;
 
-    // mandalColumn, which holds the black and red mandal number columns. Only the drawing below
-    // touches it; the transposition hands it the state it computed.
-    virtual CanvasImage& numberColumns() = 0;
+    // The red column of the mandal numbers: the cell of string s from the target the
+    // transposition kept in `state` (nothing for 0), and the column emptied. Neither changes the
+    // state. The drawing shows after refreshNumberColumns.
+    virtual void drawTransposedCell(const InstrumentState& state, int s) = 0;
+    virtual void clearTransposedColumn() = 0;
     virtual void refreshNumberColumns() = 0;
-    // The red cell of string s from its kept target, and the emptied red column.
-    virtual void drawTransposedCell(const InstrumentState& state, int s);
-    virtual void clearTransposedColumn();
 
     // Gives the keyboard focus back to the instrument picture, so the keys go on playing.
     virtual void focusInstrument() = 0;

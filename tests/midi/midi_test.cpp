@@ -15,6 +15,7 @@
 #include <thread>
 #include <tuple>
 
+#include "instrument/instrument_player.h"
 #include "instrument/service_output.h"
 #include "midi/alsa_midi_ports.h"
 #include "midi/midi_event_queue.h"
@@ -22,8 +23,8 @@
 #include "midi/midi_mapping.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_encoder.h"
+#include "midi/mpe_notes.h"
 #include "midi/mpe_port.h"
-#include "midi/mpe_sound_output.h"
 #include "notation/pitch_panel.h"
 #include "sound/pcm_decode.h"
 #include "support/golden.h"
@@ -88,7 +89,7 @@ TEST(MidiPorts, ASynthSubscribingAfterTheOutputWasMadeIsConfigured) {
 using Bytes = std::vector<std::uint8_t>;
 
 // The notes started (with their sound and gain) and faded (without), in order.
-class RecordedNotes : public MidiNoteOutput {
+class RecordedNotes : public NoteVoices {
   public:
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
         log.push_back({alias, sound, gain});
@@ -219,14 +220,20 @@ TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
 }
 
 // The MPE stream as an approved dump: the keyboard's C#4 (string 17 at its sharp), then the notes
-// of the program's sound output, which go out until their sound ends or is closed.
-TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
+// the instrument player and the sound service announce, which go out until their sound ends or
+// is closed. The letter key J plays string 17, Q string 1.
+TEST_F(MidiPlaying, KeysAndTheAnnouncedNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
     test::ServiceRig rig;
-    test::ServiceOutput service(rig.sound);
-    MpeSoundOutput out(MpeSoundParts{
-        service, mpe, program->instrument, program->tables, program->tuning.tuningOffset,
-        *program->sounds, program->samples.mciAlias, [&rig] { return rig.sound.memorySounding(); },
-        [&rig](const std::string& a) { return rig.sound.aliasSounding(a); }});
+    rig.sound.notes().add(mpe);
+    InstrumentPlayer keys(PlayerParts{program->instrument, program->tuning, program->recording,
+                                      program->tables, *program->sounds, program->samples.mciAlias,
+                                      rig.sound, view, messages, nullptr, &rig.sound.notes()});
+    const auto endFinished = [&] {
+        mpe.endFinishedNotes([&](int voice) {
+            return voice == kMemoryVoice ? rig.sound.memorySounding()
+                                         : rig.sound.aliasSounding(alias(voice));
+        });
+    };
     mpe.attach([this](const Bytes& m) { sent.push_back(m); });
     shown = sent.size(); // the zone and bend ranges:
                          // MpePort.EachLaterSubscriberIsConfiguredOnceByItself
@@ -238,40 +245,42 @@ TEST_F(MidiPlaying, KeysAndTheSoundOutputsNotesGoOutAsMpeUntilTheirSoundEndsOrIs
         for (int i = 0; i < 120; ++i) // no string sounds as long as 11 seconds
             rig.render(4096);
         rig.sound.pump();
-        out.endFinishedNotes();
+        endFinished();
     };
-    const auto scratch = program->sounds->scratchSound(17);
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image), i == 0);
+    keys.Form_KeyDown('J');
+    EXPECT_TRUE(rig.sound.aliasSounding(alias(17)));
+    keys.Form_KeyDown('J');
     dump += stream("letter key 17, held: the repeat sends nothing");
-    out.MciStopClose(alias(17));
+    keys.Form_KeyUp('J');
     dump += stream("released");
-    out.PlayImage(program->sounds->stringSound(5), kSndAsync);
-    out.PlayPatchedSample(*source, 8, 3);
-    out.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
-    out.endFinishedNotes();
+    keys.soundString(5);
+    rig.sound.PlayPatchedSample(*source, 8, 3);
+    rig.sound.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
+    endFinished();
     dump += stream("string 5, cut by 8 at 3, then 8 at 13 (off the instrument)");
-    EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0)); // the sound passes through
-    out.endFinishedNotes();
+    EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0));
+    endFinished();
     dump += stream("still sounding");
     runOut();
     dump += stream("run out");
-    out.StopAllSound();
+    rig.sound.StopAllSound();
     dump += stream("stop");
-    ASSERT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
-    out.endFinishedNotes();
+    keys.Form_KeyDown('J');
+    endFinished();
     dump += stream("letter key 17 held past the end of its sound");
     runOut();
     dump += stream("run out");
-    out.MciStopClose(alias(17));
+    keys.Form_KeyUp('J');
     dump += stream("released");
-    out.PlayImage(program->sounds->stringSound(20), kSndAsync);
-    out.StopAllSound();
-    out.PlayImage(program->sounds->stringSound(21), kSndAsync);
-    EXPECT_TRUE(out.MciOpenPlay(program->sounds->scratchFile(1).string(), alias(1)));
+    keys.soundString(20);
+    rig.sound.StopAllSound();
+    keys.soundString(21);
+    keys.Form_KeyDown('Q');
+    EXPECT_TRUE(rig.sound.aliasSounding(alias(1)));
     mpe.detach();
     dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached: they end");
-    EXPECT_TRUE(out.MciOpenPlayImage(scratch.file.string(), alias(17), scratch.image));
+    keys.Form_KeyDown('J');
+    EXPECT_TRUE(rig.sound.aliasSounding(alias(17)));
     dump += stream("letter key 17 while detached: nothing");
     test::expectGolden("midi/mpe_stream.txt", dump);
 }

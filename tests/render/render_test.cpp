@@ -22,7 +22,6 @@
 #include "render/score_events.h"
 #include "scores/score_file.h"
 #include "scores/score_player.h"
-#include "shell/sound_output_adapter.h"
 #include "sound/service_rig.h"
 #include "support/golden.h"
 
@@ -105,7 +104,7 @@ class Render : public test::FilesRig {
   protected:
     Render() {
         sampleFrames = 22050;
-        output = &adapter;
+        output = &rig.sound;
     }
     void SetUp() override {
         FilesRig::SetUp();
@@ -132,7 +131,6 @@ class Render : public test::FilesRig {
 
     std::vector<std::int16_t> live;
     test::ServiceRig rig;
-    SoundOutputAdapter adapter{rig.sound};
 };
 
 // A piece of days that does not fit a WAV file is not tried, nor one beyond the limit of every

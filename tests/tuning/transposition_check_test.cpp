@@ -12,6 +12,7 @@
 
 #include "common/format_picture.h"
 #include "model/pitch_levels.h"
+#include "notation/mandal_column.h"
 #include "notation/pitch_panel.h"
 #include "pitch/pitch_table.h"
 #include "support/fold_table.h"
@@ -41,7 +42,10 @@ class FakeTuningControls : public TuningView {
         settingSwitch = index;
         handlers->settingSwitchClick(index);
     }
-    CanvasImage& numberColumns() override { return column; }
+    void drawTransposedCell(const InstrumentState& state, int s) override {
+        zembera::drawTransposedCell(column, state, s);
+    }
+    void clearTransposedColumn() override { zembera::clearTransposedColumn(column); }
     void refreshNumberColumns() override {}
     void focusInstrument() override {}
 

@@ -1,9 +1,8 @@
-// The players prepare each note before its onset through the window's sound output: what comes
-// out of the real sound service must be what PlayPatchedSample would have played.
+// The players prepare each note before its onset through their sound output, the sound service:
+// what comes out must be what PlayPatchedSample would have played.
 
 #include <gtest/gtest.h>
 
-#include "shell/sound_output_adapter.h"
 #include "sound/service_rig.h"
 
 namespace zembera {
@@ -26,7 +25,8 @@ TEST(PreparedNote, SoundsAsPlayPatchedSampleAndKeepsItsRules) {
     const PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
 
     test::ServiceRig direct, ahead;
-    SoundOutputAdapter directOut(direct.sound), aheadOut(ahead.sound);
+    SoundOutput& directOut = direct.sound; // as the players hold it
+    SoundOutput& aheadOut = ahead.sound;
     directOut.PlayPatchedSample(source, 17, 3);
     const SoundOutput::PreparedNote note = aheadOut.PreparePatchedSample(source, 17, 3);
     EXPECT_EQ(ahead.render(64), constant(64, 0)); // nothing sounds before the onset
