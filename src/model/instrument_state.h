@@ -20,11 +20,8 @@ struct InstrumentState {
     std::array<std::int16_t, 8> fullRangeTransposed{};
     std::array<double, 27> playStart{}; // left limit of each string's plucking zone
     std::int16_t markedStringResidue = 5;
-    std::int16_t detailShown = 0;
-    std::int16_t vscrollValue = 0; // melody tempo, from its scroll bar
     bool recording = false;
     bool playingBack = false;
-    bool nameFieldFocused = false;
     bool untransposedShown = true;
     // "Teller tınlasın": a pluck or an arrow note sounds on its string's own voice and lets the
     // other strings ring on; off, each such note cuts the one before.

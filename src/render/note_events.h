@@ -24,7 +24,7 @@ struct PlayerSettings {
     int ahenkShift = 0;
     MandalMode melodyMode = MandalMode::şartlı; // the melody's mandal mode as the window starts
     int replayMode = 1;         // the replay's mandal mode: 1 "çalgı" sounds, others stay silent
-    int unitMs = kStartTempoMs; // vscrollValue
+    int unitMs = kStartTempoMs; // the tempo scroll bar
 };
 
 // The notes and rests of a melody file's text (`fileName` names it in errors), as the melody

@@ -89,7 +89,6 @@ StartupResult loadProgram(const DataFolders& folders, MessageService& messages) 
     program->recording.firstPluckPending = false;
     instrument.recording = false;
     instrument.playingBack = false;
-    instrument.detailShown = 0;
     instrument.untransposedShown = true;
     instrument.currentString = 12;
     instrument.lastString = 1;

@@ -218,7 +218,7 @@ using Melody = test::FilesRig;
 // and bad names, as an approved dump of what each played and showed.
 TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithAMessage) {
     MelodyHandlers handlers(*parts);
-    st().vscrollValue = 40;
+    controls.tempoBar = 40;
     controls.melodyNameBox = "ezgi";
     const auto writeMelody = [&](std::initializer_list<MelodyRecord> records,
                                  const std::string& tail = "") {
@@ -239,7 +239,7 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
                  note(0, 3, 5, 0, 1), // tempo read at every note: 6 units at 60 ms
                  note(0, 3, 8)});
     onEvents = [&] {
-        if (controls.counters.size() == 6) st().vscrollValue = 60;
+        if (controls.counters.size() == 6) controls.tempoBar = 60;
     };
     handlers.aç_kapa_buton_Click();
     std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
@@ -247,7 +247,7 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     writeMelody({note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)});
     handlers.yürüt10();
     dump += transcript("an unknown first code lasts nothing; mandal 11 on string 5");
-    st().vscrollValue = 40;
+    controls.tempoBar = 40;
     writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
     handlers.yürüt10();
     dump += transcript("a record cut short");
@@ -372,7 +372,7 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
     EXPECT_EQ(fileBytes(disk / "kayıt.txt"), old);
     makam.makamListClick("Rast.mkm"); // the second user's files are found first
     controls.melodyNameBox = "ezgi";
-    st().vscrollValue = 40;
+    controls.tempoBar = 40;
     melody.aç_kapa_buton_Click();
     dump += "Rast.mkm: tel 4 mandal " + std::to_string(st().mandalPos[3]) + ", ezgi: tel " +
             std::to_string(sound.plays.at(0).first) + "\n";

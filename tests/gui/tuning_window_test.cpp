@@ -179,7 +179,7 @@ TEST_F(TuningWindow, StepsMatchTheApprovedTranscript) {
         QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(5, 6));
         log << "seçenek " << option->isChecked() << window->instrumentPicture->hasFocus() << ", ";
     }
-    record("ayrıntı " + std::to_string(program->instrument.detailShown));
+    record("ayrıntı " + std::to_string(window->detailShown()));
     // The three files read back by their formats: each string sounds its 12-EDO degree from its
     // natural, moved by its position, plus its fine tuning, as oniki.scl read apart gives it.
     const test::SclPitches twelve = test::readScl((dir / "oniki.scl").string());
