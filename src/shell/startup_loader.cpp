@@ -22,8 +22,8 @@ bool hasTableFile(const std::filesystem::path& folder) {
 
 } // namespace
 
-std::array<std::string, 27> splitKeyNames() {
-    std::array<std::string, 27> names;
+PerString<std::string> splitKeyNames() {
+    PerString<std::string> names;
     std::string_view list = kKeyList;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::size_t comma = list.find(',');

@@ -230,7 +230,7 @@ TEST_F(TuningWindow, OctaveOptionsAreTheListsYarmanEntriesAndSwitchingBackRestor
     std::ifstream rast(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm");
     for (int s = 1; s <= 26; ++s)
         ASSERT_TRUE(rast >> pos()[s]);
-    const PerString16 set = pos();
+    const PerString<std::int16_t> set = pos();
     chooseSystem("12 eşit");
     EXPECT_NEAR(program->tables.centTable(14, pos()[14]), 600.0, 1e-9); // F +6: F sharp
     click(controls().swapButton);

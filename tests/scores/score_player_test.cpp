@@ -139,7 +139,7 @@ TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNo
     ASSERT_FALSE(sound.plays.empty());
     const Score score = readScoreFile(kData / "saz_semaisi.musicxml");
     const PlacedScore placed = placeScore(score, standardSetup(program->tables, 0));
-    std::array<bool, kStringCount + 1> seen{};
+    PerString<bool> seen{};
     for (const PlacedNote& n : placed.notes) {
         if (n.rest || n.dropped || seen[static_cast<std::size_t>(n.string)]) continue;
         seen[static_cast<std::size_t>(n.string)] = true;
