@@ -41,7 +41,7 @@ class LongSamples {
         std::filesystem::remove_all(folder_, ignored);
     }
     const std::filesystem::path& folder() const { return folder_; }
-    const std::array<std::string, 27>& names() const { return names_; }
+    const PerString<std::string>& names() const { return names_; }
     const PitchTables& tables() const { return *tables_; }
 
   private:
@@ -61,7 +61,7 @@ class LongSamples {
         std::fclose(out);
     }
     std::filesystem::path folder_;
-    std::array<std::string, 27> names_;
+    PerString<std::string> names_;
     std::unique_ptr<PitchTables> tables_;
 };
 

@@ -131,6 +131,7 @@ class NoControls : public FilesView {
     void showCounter(const std::string&) override {}
     void blankCounter() override {}
     int melodyModeIndex() const override { return 1; }
+    int tempo() const override { return 40; } // the tempo bar's starting value
     void setFrameEnabled(WindowFrame, bool) override {}
     void focusInstrument() override {}
 };

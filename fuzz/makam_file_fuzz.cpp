@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     const std::string text =
         decodeText(std::string_view(reinterpret_cast<const char*>(data), size));
-    PerString16 positions{};
+    PerString<std::int16_t> positions{};
     int next = 1;
     try {
         readMakamPositions(text, "x.mkm", ranges, [&](int k, std::int16_t position) {

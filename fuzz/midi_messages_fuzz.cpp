@@ -113,10 +113,10 @@ struct Rig {
     }
 
     std::filesystem::path folder;
-    std::array<std::string, 27> names;
+    PerString<std::string> names;
     PitchTables tables;
     InstrumentState instrument;
-    std::array<float, 27> tuningOffset{};
+    PerString<float> tuningOffset{};
     RecordedMessages messages;
     std::unique_ptr<StringSounds> sounds;
 };

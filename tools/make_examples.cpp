@@ -50,7 +50,7 @@ const Makam kMakams[] = {
     {"Nihavent", {0, 0, -7, 0, 0, 0, -7}}, // Kürdî, Nim Hisâr
 };
 
-using Setting = std::array<int, 27>;
+using Setting = PerString<int>;
 
 Setting settingOf(const Makam& makam, const PitchTables& t) {
     Setting pos{};
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
     for (const Makam& makam : kMakams) {
         const Setting pos = settingOf(makam, tables);
         settings[makam.name] = pos;
-        PerString16 p{};
+        PerString<std::int16_t> p{};
         for (int s = 1; s <= 26; ++s)
             p[static_cast<std::size_t>(s)] =
                 static_cast<std::int16_t>(pos[static_cast<std::size_t>(s)]);

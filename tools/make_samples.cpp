@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
         // The table is read the way the program reads it: from the folder it lies in.
         const std::filesystem::path folder = table.has_parent_path() ? table.parent_path() : ".";
         const zembera::PitchTables tables = zembera::tablo_oku_txt(folder);
-        std::array<double, zembera::kStringCount + 1> openCents{};
+        zembera::PerString<double> openCents{};
         for (int s = 1; s <= zembera::kStringCount; ++s)
             openCents[s] = tables.centTable(s, 0);
         zembera::samples::writeSampleFolder(openCents, argv[2]);

@@ -61,6 +61,8 @@ class FilesView {
     // Paints the melody counter white over its whole area.
     virtual void blankCounter() = 0;
     virtual int melodyModeIndex() const = 0;
+    // The tempo scroll bar: the length of a melody's time unit in milliseconds (30..60).
+    virtual int tempo() const = 0;
 
     virtual void setFrameEnabled(WindowFrame frame, bool enabled) = 0;
 

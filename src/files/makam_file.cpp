@@ -6,7 +6,7 @@
 
 namespace zembera {
 
-std::string makamFileText(const PerString16& mandalPos) {
+std::string makamFileText(const PerString<std::int16_t>& mandalPos) {
     std::string text;
     for (int k = 1; k <= 26; ++k)
         text += PrintLine().number(mandalPos[k]).finish();

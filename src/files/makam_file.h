@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "model/instrument_state.h"
+#include "pitch/per_string.h"
 
 namespace zembera {
 
@@ -26,7 +27,7 @@ inline constexpr const char* kMakamNameHidden = "makam ismi \".\" ile başlayama
 inline constexpr const char* kMakamNotWritten = "makam dosyası yazılamadı: ";
 
 // The text of a makam file holding mandalPos(1..26).
-std::string makamFileText(const PerString16& mandalPos);
+std::string makamFileText(const PerString<std::int16_t>& mandalPos);
 
 // Nothing when `name` may name a makam file in the program folder, otherwise the message that
 // refuses it. The name is otherwise taken as typed (blanks and all).

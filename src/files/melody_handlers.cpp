@@ -54,7 +54,7 @@ void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
             if (!clock.handleEvents()) break; // a click on aç_kapa_buton is handled here
             // The mode, the mandals and the tempo as they are now: they may change while it plays.
             const PlayerStep step = steps.next(record, static_cast<MandalMode>(c.melodyModeIndex()),
-                                               st.mandalPos, p_.tuning.ahenkShift, st.vscrollValue);
+                                               st.mandalPos, p_.tuning.ahenkShift, c.tempo());
             if (!step.onset) continue;
             std::optional<SoundOutput::PreparedNote> prepared;
             if (!step.rest) {

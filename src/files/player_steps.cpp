@@ -7,7 +7,7 @@
 namespace zembera {
 
 PlayerStep MelodySteps::next(const MelodyRecord& record, MandalMode mode,
-                             const std::array<std::int16_t, 27>& mandalPos, int ahenkShift,
+                             const PerString<std::int16_t>& mandalPos, int ahenkShift,
                              double unitMs) {
     PlayerStep step;
     const MelodyStep kind = melodyStep(record);
@@ -38,7 +38,7 @@ PlayerStep MelodySteps::next(const MelodyRecord& record, MandalMode mode,
 }
 
 PlayerStep recordStep(const RecordEntry& entry, int replayMode,
-                      const std::array<std::int16_t, 27>& mandalPos, int ahenkShift) {
+                      const PerString<std::int16_t>& mandalPos, int ahenkShift) {
     PlayerStep step;
     step.onset = true;
     // A negative duration (a file edited by hand) is no time at all.

@@ -13,6 +13,7 @@
 #include "files/melody_file.h"
 #include "files/played_note.h"
 #include "files/record_file.h"
+#include "pitch/per_string.h"
 
 namespace zembera {
 
@@ -35,7 +36,7 @@ class MelodySteps {
   public:
     // `mandalPos` by string 1..26; `unitMs` the tempo (milliseconds per unit).
     PlayerStep next(const MelodyRecord& record, MandalMode mode,
-                    const std::array<std::int16_t, 27>& mandalPos, int ahenkShift, double unitMs);
+                    const PerString<std::int16_t>& mandalPos, int ahenkShift, double unitMs);
 
   private:
     int units_ = 0; // of the previous note or rest
@@ -44,6 +45,6 @@ class MelodySteps {
 // A recorded pluck in the replay mode `replayMode` (1 "çalgı" sounds the string at its present
 // mandal moved by the pitch level's string shift; the others only show the note as recorded).
 PlayerStep recordStep(const RecordEntry& entry, int replayMode,
-                      const std::array<std::int16_t, 27>& mandalPos, int ahenkShift);
+                      const PerString<std::int16_t>& mandalPos, int ahenkShift);
 
 } // namespace zembera

@@ -72,7 +72,7 @@ void InstrumentPlayer::ringString(int s) {
 
 void InstrumentPlayer::Form_KeyDown(int key) {
     InstrumentState& st = p_.instrument;
-    if (st.nameFieldFocused || st.recording || st.playingBack) return;
+    if (p_.view.nameFieldFocused() || st.recording || st.playingBack) return;
     if (key == kKeyLeft || key == kKeyRight) {
         mandalKey(key);
     } else if (key == kKeyUp || key == kKeyDown) {
@@ -190,7 +190,7 @@ void InstrumentPlayer::instrumentMouseMove(int button, double /*x*/, double y) {
     if (s == st.lastString) return;
     soundString(s);
     st.lastString = static_cast<std::int16_t>(s);
-    if (st.detailShown) {
+    if (p_.view.detailShown()) {
         p_.view.mandal_at();
         p_.view.tel_çiz();
         p_.view.etiket();

@@ -32,7 +32,7 @@ struct PlayerParts {
     RecordingState& recording;
     const PitchTables& tables;
     StringSounds& sounds;
-    const std::array<std::string, 27>& mciAlias;
+    const PerString<std::string>& mciAlias;
     SoundOutput& sound;
     InstrumentView& view;
     MessageService& messages;
@@ -76,7 +76,7 @@ class InstrumentPlayer {
     PlayerParts p_;
     // Strings whose voice a ringing pluck opened: a letter key reopens it, a held key's repeats
     // find their own note open and leave it.
-    std::array<bool, 27> ringing_{};
+    PerString<bool> ringing_{};
 };
 
 } // namespace zembera

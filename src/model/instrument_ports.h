@@ -22,6 +22,13 @@ class InstrumentView {
     virtual void arıza_yaz(int s) = 0;
     // Repaints the key letter of string s in the key map: black while held, green otherwise.
     virtual void keyLetter(int s, bool held) = 0;
+
+    // What the window shows that the players read. Whether a name or number box has the keyboard
+    // focus: the letter keys then type instead of playing.
+    virtual bool nameFieldFocused() const = 0;
+    // "detay göster": whether a right-button sweep redraws the strings, the mandal strip, the
+    // panel and the staff at each string it passes.
+    virtual bool detailShown() const = 0;
 };
 
 // A view that draws nothing, for players driven without a window (benchmarks, fuzzing).
@@ -33,6 +40,8 @@ class SilentInstrumentView : public InstrumentView {
     void etiket() override {}
     void arıza_yaz(int) override {}
     void keyLetter(int, bool) override {}
+    bool nameFieldFocused() const override { return false; }
+    bool detailShown() const override { return false; }
 };
 
 } // namespace zembera

@@ -1,30 +1,26 @@
 #pragma once
-// The state of the strings and mandals, shared by the handlers of the main window. Per-string
-// arrays are indexed 0..26 with element 0 unused.
+// The state of the strings and mandals, shared by the handlers of the main window.
 
 #include <array>
 #include <cstdint>
 
+#include "pitch/per_string.h"
+
 namespace zembera {
 
-using PerString16 = std::array<std::int16_t, 27>;
-
 struct InstrumentState {
-    std::int16_t currentString = 12; // selected string; 0 when none
-    std::int16_t lastString = 1;     // string of the last note started
-    PerString16 mandalPos{};         // sounding mandal position
-    PerString16 mandalMin{};         // lowest position of each string
-    PerString16 mandalMax{};         // highest position of each string
-    PerString16 transposedMandal{};  // transposition target
+    std::int16_t currentString = 12;            // selected string; 0 when none
+    std::int16_t lastString = 1;                // string of the last note started
+    PerString<std::int16_t> mandalPos{};        // sounding mandal position
+    PerString<std::int16_t> mandalMin{};        // lowest position of each string
+    PerString<std::int16_t> mandalMax{};        // highest position of each string
+    PerString<std::int16_t> transposedMandal{}; // transposition target
     // Strings 1..7: the target on the full scale, kept before yenimandal folds it (index 0 unused).
     std::array<std::int16_t, 8> fullRangeTransposed{};
-    std::array<double, 27> playStart{}; // left limit of each string's plucking zone
+    PerString<double> playStart{}; // left limit of each string's plucking zone
     std::int16_t markedStringResidue = 5;
-    std::int16_t detailShown = 0;
-    std::int16_t vscrollValue = 0; // melody tempo, from its scroll bar
     bool recording = false;
     bool playingBack = false;
-    bool nameFieldFocused = false;
     bool untransposedShown = true;
     // "Teller tınlasın": a pluck or an arrow note sounds on its string's own voice and lets the
     // other strings ring on; off, each such note cuts the one before.

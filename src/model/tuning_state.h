@@ -4,14 +4,16 @@
 #include <array>
 #include <cstdint>
 
+#include "pitch/per_string.h"
+
 namespace zembera {
 
 struct TuningState {
     std::int16_t ahenkIndex = 5; // chosen pitch level
     std::int16_t ahenkShift = 0; // string shift of the pitch level
     std::int16_t totalDegreeShift = 0;
-    std::array<std::int16_t, 27> savedMandal{};
-    std::array<float, 27> tuningOffset{}; // cents
+    PerString<std::int16_t> savedMandal{};
+    PerString<float> tuningOffset{}; // cents
     // The pitch system's degrees per octave and the degrees of its written naturals C..B: the
     // pitch levels and the degree shift are converted to them (pitch_levels.h).
     std::int16_t degreesPerOctave = 79;

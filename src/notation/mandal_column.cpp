@@ -13,8 +13,8 @@ std::string twoDigits(int s) {
 
 } // namespace
 
-void drawKeyMap(CanvasImage& canvas, const std::array<std::string, 27>& mciAlias,
-                const std::array<std::string, 27>& keyNames) {
+void drawKeyMap(CanvasImage& canvas, const PerString<std::string>& mciAlias,
+                const PerString<std::string>& keyNames) {
     double y = 2;
     for (int s = 1; s <= 26; ++s) {
         canvas.setCurrentY(y);

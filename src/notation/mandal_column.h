@@ -8,6 +8,7 @@
 
 #include "canvas/canvas_image.h"
 #include "model/instrument_state.h"
+#include "pitch/per_string.h"
 
 namespace zembera {
 
@@ -25,8 +26,8 @@ inline double keyMapRowY(int s) {
 
 // Writes the 26 rows of the key map: the string number in blue at x 1, its label in red at x 20,
 // its key in green bold at x 36.
-void drawKeyMap(CanvasImage& canvas, const std::array<std::string, 27>& mciAlias,
-                const std::array<std::string, 27>& keyNames);
+void drawKeyMap(CanvasImage& canvas, const PerString<std::string>& mciAlias,
+                const PerString<std::string>& keyNames);
 
 // Repaints the key letter of string s: black while its key is held, green otherwise.
 void drawKeyLetter(CanvasImage& canvas, int s, const std::string& keyName, bool held);

@@ -9,9 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "pitch/per_string.h"
+
 namespace zembera {
 
-constexpr int kStringCount = 26;
 // Strings 1..7 have fewer, wider mandal steps; the table gives their cents and marks in sections
 // B and C.
 constexpr int kNarrowStrings = 7;

@@ -12,6 +12,7 @@
 
 #include "files/melody_file.h"
 #include "files/note_event_list.h"
+#include "pitch/per_string.h"
 
 namespace zembera {
 
@@ -20,11 +21,11 @@ inline constexpr int kStartTempoMs = 40;
 
 // What the players read from the instrument and the window besides the file.
 struct PlayerSettings {
-    std::array<std::int16_t, 27> mandalPos{}; // by string 1..26
+    PerString<std::int16_t> mandalPos{}; // by string 1..26
     int ahenkShift = 0;
     MandalMode melodyMode = MandalMode::şartlı; // the melody's mandal mode as the window starts
     int replayMode = 1;         // the replay's mandal mode: 1 "çalgı" sounds, others stay silent
-    int unitMs = kStartTempoMs; // vscrollValue
+    int unitMs = kStartTempoMs; // the tempo scroll bar
 };
 
 // The notes and rests of a melody file's text (`fileName` names it in errors), as the melody

@@ -12,7 +12,7 @@ constexpr double kEqualCents = 0.01;
 } // namespace
 
 KanunSetup standardSetup(const PitchTables& tables, int ahenkShift,
-                         const std::array<float, kStringCount + 1>* tuningOffset) {
+                         const PerString<float>* tuningOffset) {
     KanunSetup setup;
     if (tuningOffset) setup.tuningOffset = *tuningOffset;
     setup.tables = &tables;

@@ -30,16 +30,16 @@ inline constexpr int kMiddleCString = 17;
 
 struct KanunSetup {
     const PitchTables* tables = nullptr;
-    std::array<std::int16_t, kStringCount + 1> mandalMin{};
-    std::array<std::int16_t, kStringCount + 1> mandalMax{};
+    PerString<std::int16_t> mandalMin{};
+    PerString<std::int16_t> mandalMax{};
     int ahenkShift = 0;
-    std::array<float, kStringCount + 1> tuningOffset{}; // cents, by string 1..26
+    PerString<float> tuningOffset{}; // cents, by string 1..26
 };
 
 // The setup of the bundled instrument (each string's own mandal range) over `tables`, with the
 // strings' fine tuning where given.
 KanunSetup standardSetup(const PitchTables& tables, int ahenkShift,
-                         const std::array<float, kStringCount + 1>* tuningOffset = nullptr);
+                         const PerString<float>* tuningOffset = nullptr);
 
 struct PlacedNote {
     bool rest = false;

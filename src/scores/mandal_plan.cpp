@@ -15,7 +15,7 @@ MandalPlan planMandals(const PlacedScore& placed) {
     plan.chordNotes = placed.chordNotes;
     plan.droppedChordNotes = placed.droppedChordNotes;
     plan.placesAreLines = placed.placesAreLines;
-    std::array<int, kStringCount + 1> last{}; // index of the string's last note, -1 none
+    PerString<int> last{}; // index of the string's last note, -1 none
     last.fill(-1);
     for (std::size_t i = 0; i < placed.notes.size(); ++i) {
         const PlacedNote& n = placed.notes[i];

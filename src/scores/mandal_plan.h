@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pitch/per_string.h"
 #include "scores/kanun_mapping.h"
 
 namespace zembera::scores {
@@ -33,7 +34,7 @@ struct StringNeeds {
 };
 
 struct MandalPlan {
-    std::array<StringNeeds, kStringCount + 1> strings{}; // indexed 1..26
+    PerString<StringNeeds> strings{}; // indexed 1..26
     std::vector<MandalChange> changes;
     int chordNotes = 0;        // further chord notes sounding on their own strings
     int droppedChordNotes = 0; // chord notes left out for sharing a string with their chord

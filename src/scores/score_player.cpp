@@ -238,7 +238,7 @@ void ScorePlayer::play(const PlacedScore& placed) {
         c.showCounter(counterText(++counter));
         if (!clock.handleEvents()) break;
         // The scroll bar's value over its starting value stretches the written lengths.
-        const double length = onset.writtenMs * st.vscrollValue / kWrittenTempoScroll;
+        const double length = onset.writtenMs * c.tempo() / kWrittenTempoScroll;
         // Each note drawn, then read and converted ahead so that the sound starts on its onset.
         std::vector<SoundOutput::PreparedNote> prepared;
         for (const PlayedNote& note : onset.shown) {

@@ -161,6 +161,7 @@ class WindowFilesView : public FilesView {
         w_.melodyCounter->refresh();
     }
     void blankCounter() override { fillPicture(w_.melodyCounter, kLampOff); }
+    int tempo() const override { return w_.tempoBar->value(); }
     int melodyModeIndex() const override { return selected(w_.melodyModeButtons); }
 
     void setFrameEnabled(WindowFrame frame, bool enabled) override {
@@ -231,8 +232,7 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_->record->onPause = [this] { files_->scores->silenceChord(); };
     player_->setRecorder(&files_->record->recorder());
 
-    // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start. Its change handler
-    // keeps vscrollValue current.
+    // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start.
     tempoBar->setRange(30, 60);
     tempoBar->setSingleStep(2);
     tempoBar->setPageStep(5);

@@ -123,7 +123,6 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     drawKeyMap(mandalColumn->canvas(), program_.samples.mciAlias, program_.keyNames);
     stop_buton->setEnabled(false);
     pause_buton->setEnabled(false);
-    program_.instrument.vscrollValue = static_cast<std::int16_t>(tempoBar->value());
     connectTuningControls();
     connectFilesControls(sound);
     systems_ = std::make_unique<SystemControls>(*this, messages_, instrumentPicture, 2, 294);
@@ -346,9 +345,9 @@ void MainWindow::connectHandlers() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // While a name or a number is typed into a box the letter keys must not play.
     if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::FocusIn)
-        program_.instrument.nameFieldFocused = true;
+        nameFieldFocused_ = true;
     if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::FocusOut)
-        program_.instrument.nameFieldFocused = false;
+        nameFieldFocused_ = false;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -449,8 +448,11 @@ void MainWindow::mandalLabelsCheckClick() {
 }
 
 void MainWindow::detailCheckClick() {
-    program_.instrument.detailShown = detailCheck->isChecked() ? 1 : 0;
     giveFocusToInstrument();
+}
+
+bool MainWindow::detailShown() const {
+    return detailCheck->isChecked();
 }
 
 void MainWindow::stringsRingCheckClick() {
@@ -459,7 +461,6 @@ void MainWindow::stringsRingCheckClick() {
 }
 
 void MainWindow::tempoBarChange() {
-    program_.instrument.vscrollValue = static_cast<std::int16_t>(tempoBar->value());
     giveFocusToInstrument();
 }
 
@@ -483,7 +484,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::keyStrike(int key) {
     // A blank typed into the makam name is text, not a swap.
-    if (key != kKeySwapSystems || program_.instrument.nameFieldFocused) return;
+    if (key != kKeySwapSystems || nameFieldFocused_) return;
     if (systems_->swapButton->isEnabled()) systems_->swap();
 }
 

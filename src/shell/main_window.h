@@ -62,6 +62,8 @@ class MainWindow : public QWidget, public InstrumentView {
     void etiket() override;         // redraws the pitch panel
     void arıza_yaz(int s) override; // rewrites the mandal number of string s
     void keyLetter(int s, bool held) override;
+    bool nameFieldFocused() const override { return nameFieldFocused_; }
+    bool detailShown() const override;
 
     // Controls, by the names the handlers use.
     CanvasWidget* mandalStrip = nullptr;       // mandal strip
@@ -182,6 +184,8 @@ class MainWindow : public QWidget, public InstrumentView {
     std::unique_ptr<StatusFrame> status_;
     PopupLists* popups_ = nullptr; // owned by the window
     bool sessionEnding_ = false;
+    // A name or number box has the keyboard focus (followed by eventFilter).
+    bool nameFieldFocused_ = false;
 };
 
 } // namespace zembera

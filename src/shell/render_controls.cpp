@@ -6,6 +6,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
@@ -75,7 +76,7 @@ void RenderControls::renderMelody() {
     settings.mandalPos = p.instrument.mandalPos;
     settings.ahenkShift = p.tuning.ahenkShift;
     settings.melodyMode = static_cast<MandalMode>(checkedIndex(w_.melodyModeButtons));
-    settings.unitMs = p.instrument.vscrollValue;
+    settings.unitMs = w_.tempoBar->value();
     try {
         write(melodyEvents(*text, fileName, settings), pathFromUtf8(name + ".wav"));
     } catch (const FormatError& e) {
@@ -91,7 +92,7 @@ void RenderControls::renderScore(const std::string& name) {
         const scores::PlacedScore placed = scores::placeScore(
             score, scores::standardSetup(p.tables, p.tuning.ahenkShift, &p.tuning.tuningOffset));
         // The tempo scroll bar stretches the written lengths as it does in the player.
-        piece = scoreEvents(placed, p.instrument.vscrollValue / scores::kWrittenTempoScroll);
+        piece = scoreEvents(placed, w_.tempoBar->value() / scores::kWrittenTempoScroll);
     } catch (const scores::ScoreError& e) {
         messages_.show(e.what());
         return;

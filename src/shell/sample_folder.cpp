@@ -56,7 +56,7 @@ SampleFolderCheck checkSampleNames(const std::vector<std::string>& names) {
         result.error = std::to_string(names.size()) + " ses dosyası bulundu. 26 olması gerekir.";
         return result;
     }
-    std::array<bool, 27> seen{};
+    PerString<bool> seen{};
     for (const std::string& name : names) {
         const std::string fixed = fitToWidth(name, kSampleNameLength);
         // Listed without regard to case, so judged so too: "…_xx.WAV" is a sample as well.

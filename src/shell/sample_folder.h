@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "pitch/per_string.h"
+
 namespace zembera {
 
 inline constexpr const char* kSampleFolderName = "wavs";
@@ -15,8 +17,8 @@ constexpr int kSampleNameLength = 16;
 
 struct SampleFolder {
     // Indexed by string 1..26 (entry 0 unused).
-    std::array<std::string, 27> sampleFileName; // the file's name as it lies in the folder
-    std::array<std::string, 27> mciAlias;
+    PerString<std::string> sampleFileName; // the file's name as it lies in the folder
+    PerString<std::string> mciAlias;
 };
 
 struct SampleFolderCheck {

@@ -22,8 +22,8 @@ bool hasTableFile(const std::filesystem::path& folder) {
 
 } // namespace
 
-std::array<std::string, 27> splitKeyNames() {
-    std::array<std::string, 27> names;
+PerString<std::string> splitKeyNames() {
+    PerString<std::string> names;
     std::string_view list = kKeyList;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::size_t comma = list.find(',');
@@ -89,7 +89,6 @@ StartupResult loadProgram(const DataFolders& folders, MessageService& messages) 
     program->recording.firstPluckPending = false;
     instrument.recording = false;
     instrument.playingBack = false;
-    instrument.detailShown = 0;
     instrument.untransposedShown = true;
     instrument.currentString = 12;
     instrument.lastString = 1;

@@ -28,8 +28,8 @@ struct LoadedProgram {
     // and the sample folder themselves when the program folder is writable.
     DataFolders folders;
     std::filesystem::path recordFolder;
-    SampleFolder samples;                 // sampleFileName, mciAlias
-    std::array<std::string, 27> keyNames; // "--", " Q", " W", ... " M"
+    SampleFolder samples;            // sampleFileName, mciAlias
+    PerString<std::string> keyNames; // "--", " Q", " W", ... " M"
     std::string tableFileName = kTableFileName;
     PitchTables tables;
     InstrumentState instrument;
@@ -44,7 +44,7 @@ struct StartupResult {
 };
 
 // The key of each string, split from "--, Q, W, ..., M" at every comma (blanks kept).
-std::array<std::string, 27> splitKeyNames();
+PerString<std::string> splitKeyNames();
 
 // Loads everything from `programFolder`. The one message that does not end the program, naming
 // every sample that cannot be used, goes to `messages`.

@@ -9,7 +9,7 @@
 
 namespace zembera {
 
-StringPitches tablePitches(const LoadedProgram& program, const PerString16& positions) {
+StringPitches tablePitches(const LoadedProgram& program, const PerString<std::int16_t>& positions) {
     StringPitches cents{};
     for (int s = 1; s <= kStringCount; ++s) {
         const auto i = static_cast<std::size_t>(s);
@@ -33,7 +33,8 @@ int nearestPosition(const systems::PitchSystem& system, int s, double cents) {
 }
 
 void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
-               const PerString16& positions, const PerString16& savedPositions) {
+               const PerString<std::int16_t>& positions,
+               const PerString<std::int16_t>& savedPositions) {
     program.tables = system.tables;
     program.tuning.degreesPerOctave = static_cast<std::int16_t>(system.layout.degreesPerOctave());
     for (int i = 0; i < systems::kNaturalsPerOctave; ++i) {
@@ -59,8 +60,9 @@ void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
 
 namespace {
 
-PerString16 nearestPositions(const systems::PitchSystem& system, const StringPitches& cents) {
-    PerString16 positions{};
+PerString<std::int16_t> nearestPositions(const systems::PitchSystem& system,
+                                         const StringPitches& cents) {
+    PerString<std::int16_t> positions{};
     for (int s = 1; s <= kStringCount; ++s) {
         positions[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(
             nearestPosition(system, s, cents[static_cast<std::size_t>(s)]));

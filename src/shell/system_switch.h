@@ -9,16 +9,17 @@
 #include <optional>
 #include <string_view>
 
+#include "pitch/per_string.h"
 #include "shell/startup_loader.h"
 #include "systems/pitch_system.h"
 
 namespace zembera {
 
 // Cents of strings 1..26 (element 0 unused).
-using StringPitches = std::array<double, kStringCount + 1>;
+using StringPitches = PerString<double>;
 
 // The pitch of every string at `positions` in the tables in use, fine tuning left out.
-StringPitches tablePitches(const LoadedProgram& program, const PerString16& positions);
+StringPitches tablePitches(const LoadedProgram& program, const PerString<std::int16_t>& positions);
 
 // The position of string s, within its range in `system`, whose pitch lies nearest `cents`; of
 // two equally near the one nearer the open string, then the lower.
@@ -28,7 +29,8 @@ int nearestPosition(const systems::PitchSystem& system, int s, double cents);
 // strings to `positions` (and the untransposed setting kept behind a transposed one to
 // `savedPositions`), keeps the fine tuning, and prepares the sound of all 26 strings.
 void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
-               const PerString16& positions, const PerString16& savedPositions);
+               const PerString<std::int16_t>& positions,
+               const PerString<std::int16_t>& savedPositions);
 
 // Switches to `system` keeping the music: every string moves to the position whose pitch lies
 // nearest the one it sounds now; the fine tuning stays in cents.
@@ -48,9 +50,9 @@ class SystemSwitcher {
 
   private:
     struct Setting {
-        PerString16 positions{};
-        PerString16 saved{};
-        std::array<float, kStringCount + 1> tuningOffset{};
+        PerString<std::int16_t> positions{};
+        PerString<std::int16_t> saved{};
+        PerString<float> tuningOffset{};
         std::int16_t ahenkIndex = 0;
         std::int16_t totalDegreeShift = 0;
         bool untransposedShown = true;

@@ -4,7 +4,7 @@
 
 namespace zembera {
 
-double soundingCents(const PitchTables& tables, const std::array<float, 27>& tuningOffset, int s,
+double soundingCents(const PitchTables& tables, const PerString<float>& tuningOffset, int s,
                      int m) {
     if (s < 1 || s > kStringCount || m < kMandalLow || m > kMandalHigh) return 0;
     return tables.centTable(s, m) + tuningOffset[static_cast<std::size_t>(s)];

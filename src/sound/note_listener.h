@@ -10,6 +10,7 @@
 #include <array>
 #include <vector>
 
+#include "pitch/per_string.h"
 #include "pitch/pitch_table.h"
 
 namespace zembera {
@@ -36,8 +37,7 @@ struct StartedNote {
 
 // The pitch string s sounds at position m, in cents: its table entry plus the string's fine
 // tuning; 0 outside the table.
-double soundingCents(const PitchTables& tables, const std::array<float, 27>& tuningOffset, int s,
-                     int m);
+double soundingCents(const PitchTables& tables, const PerString<float>& tuningOffset, int s, int m);
 
 class NoteListener {
   public:

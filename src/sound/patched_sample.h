@@ -31,9 +31,9 @@ class SoundService;
 // What the patched playback reads from the program's state.
 struct PatchedSampleSource {
     std::filesystem::path sampleFolder;
-    const std::array<std::string, 27>& sampleFileName; // by string 1..26
+    const PerString<std::string>& sampleFileName; // by string 1..26
     const PitchTables& tables;
-    const std::array<float, 27>& tuningOffset; // cents, by string 1..26
+    const PerString<float>& tuningOffset; // cents, by string 1..26
 };
 
 constexpr bool isPlayablePosition(int s, int m) {

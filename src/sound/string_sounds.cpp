@@ -49,7 +49,7 @@ bool validString(int s) {
 } // namespace
 
 StringSounds::StringSounds(std::filesystem::path sampleFolder,
-                           std::array<std::string, 27> sampleFileName, MessageService& messages,
+                           PerString<std::string> sampleFileName, MessageService& messages,
                            std::filesystem::path scratchFolder)
     : sampleFolder_(std::move(sampleFolder)),
       scratchFolder_(scratchFolder.empty() ? sampleFolder_ : std::move(scratchFolder)),

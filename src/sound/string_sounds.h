@@ -23,7 +23,7 @@ class StringSounds {
   public:
     // `sampleFileName` is indexed by string 1..26; the files lie in `sampleFolder`. The scratch
     // files go to `scratchFolder`, the sample folder itself when it is empty.
-    StringSounds(std::filesystem::path sampleFolder, std::array<std::string, 27> sampleFileName,
+    StringSounds(std::filesystem::path sampleFolder, PerString<std::string> sampleFileName,
                  MessageService& messages, std::filesystem::path scratchFolder = {});
 
     // Reads and decodes the sample of every string ahead, on up to `threads` threads at once (the
@@ -102,19 +102,19 @@ class StringSounds {
 
     std::filesystem::path sampleFolder_;
     std::filesystem::path scratchFolder_;
-    std::array<std::string, 27> sampleFileName_;
+    PerString<std::string> sampleFileName_;
     MessageService& messages_;
-    std::array<Sample, 27> samples_;
+    PerString<Sample> samples_;
     bool holdReports_ = false;
     std::vector<int> heldReports_;
-    std::array<SoundImagePtr, 27> images_;
+    PerString<SoundImagePtr> images_;
     // The frequency each image was built for; nothing for a string never prepared.
-    std::array<std::optional<float>, 27> imageFrequency_;
+    PerString<std::optional<float>> imageFrequency_;
     // Each preparation gets a new number; the scratch file remembers the one it was written from.
     std::uint64_t lastGeneration_ = 0;
-    std::array<std::uint64_t, 27> imageGeneration_{};
-    std::array<std::optional<std::uint64_t>, 27> scratchGeneration_;
-    std::array<std::optional<std::uint64_t>, 27> scratchFailedGeneration_;
+    PerString<std::uint64_t> imageGeneration_{};
+    PerString<std::optional<std::uint64_t>> scratchGeneration_;
+    PerString<std::optional<std::uint64_t>> scratchFailedGeneration_;
 };
 
 } // namespace zembera

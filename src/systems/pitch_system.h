@@ -28,8 +28,8 @@ class PitchSystem {
     int cStep = 0;
     SystemLayout layout;
     PitchTables tables;
-    std::array<std::int16_t, kStringCount + 1> mandalMin{};
-    std::array<std::int16_t, kStringCount + 1> mandalMax{};
+    PerString<std::int16_t> mandalMin{};
+    PerString<std::int16_t> mandalMax{};
 };
 
 // True when the layout is the one the bundled table was made for: 79 degrees with its naturals,

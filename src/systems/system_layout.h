@@ -64,7 +64,7 @@ class SystemLayout {
     int cStep_;
     double cCents_;
     std::array<int, kNaturalsPerOctave> naturals_{};
-    std::array<MandalRange, kStringCount + 1> ranges_{};
+    PerString<MandalRange> ranges_{};
     bool folds_ = false;
 };
 

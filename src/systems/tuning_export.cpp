@@ -34,9 +34,8 @@ double asWritten(double cents) {
 
 } // namespace
 
-StringCents soundingCents(const PitchTables& tables,
-                          const std::array<std::int16_t, kStringCount + 1>& mandalPos,
-                          const std::array<float, kStringCount + 1>& tuningOffset) {
+StringCents soundingCents(const PitchTables& tables, const PerString<std::int16_t>& mandalPos,
+                          const PerString<float>& tuningOffset) {
     StringCents cents{};
     for (int s = 1; s <= kStringCount; ++s) {
         const auto i = static_cast<std::size_t>(s);

@@ -15,12 +15,11 @@
 namespace zembera::systems {
 
 // Cents above C4 (262 Hz) of strings 1..26; element 0 unused.
-using StringCents = std::array<double, kStringCount + 1>;
+using StringCents = PerString<double>;
 
 // The cents of every string at its mandal position with its fine tuning.
-StringCents soundingCents(const PitchTables& tables,
-                          const std::array<std::int16_t, kStringCount + 1>& mandalPos,
-                          const std::array<float, kStringCount + 1>& tuningOffset);
+StringCents soundingCents(const PitchTables& tables, const PerString<std::int16_t>& mandalPos,
+                          const PerString<float>& tuningOffset);
 
 // MIDI key of string s's written natural.
 int stringKey(int s);

@@ -32,7 +32,7 @@ void TuningHandlers::octaveDivisionClick(int /*index*/) {
 
 void TuningHandlers::settingSwitchClick(int index) {
     InstrumentState& st = p_.instrument;
-    const PerString16 before = st.mandalPos;
+    const PerString<std::int16_t> before = st.mandalPos;
     if (index == 1) {
         st.untransposedShown = true;
         for (int s = 1; s <= kStringCount; ++s)

@@ -109,6 +109,7 @@ class FakeFilesView : public FilesView {
     void showCounter(const std::string& text) override { counters.push_back(text); }
     void blankCounter() override { counters.push_back("blank"); }
     int melodyModeIndex() const override { return melodyMode; }
+    int tempo() const override { return tempoBar; }
     void setFrameEnabled(WindowFrame frame, bool on) override {
         frames[static_cast<std::size_t>(frame)] = on;
     }
@@ -116,6 +117,7 @@ class FakeFilesView : public FilesView {
 
     std::string makamNameBox, melodyNameBox, caption = ">";
     int pitchLevel = 5, melodyMode = 2, replayMode = 1, settingSwitch = 1, hscroll = 0;
+    int tempoBar = 40; // the window's starting value
     // rec, Play, pause, stop as the window starts.
     std::array<bool, 4> buttons = {true, true, false, false};
     bool recordLamp = false, replayLamp = false;

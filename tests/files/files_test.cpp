@@ -28,8 +28,8 @@ using test::fileBytes;
 using test::writeBytes;
 
 // 26 positions (string 0 unused) within every string's range, negative ones included.
-const PerString16 kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
-                             6, -7, 0, 3, -1, 0,  -3, 6, 11, -8, 2,  -1, 12};
+const PerString<std::int16_t> kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12, -1, 7, -6,
+                                         6, -7, 0, 3, -1, 0,  -3, 6, 11, -8, 2,  -1, 12};
 
 using Makam = test::FilesRig;
 
@@ -41,7 +41,7 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBefo
         controls.makamNameBox = name;
         handlers.save_buton_Click();
     };
-    PerString16 p{0, 3, -2, 8};
+    PerString<std::int16_t> p{0, 3, -2, 8};
     p[26] = -8;
     st().mandalPos = p;
     writeBytes(dir / "Uşşak.mkm", "old content that is longer than the new one ...\r\n");
@@ -150,7 +150,8 @@ TEST_F(Makam, SavingAsksKeepsWhatTheUserSetAndReadingRefusesWhatIsNoFile) {
     fs::create_directories(user / "klasör.mkm");
     { std::ofstream big(user / "dev.mkm"); }
     fs::resize_file(user / "dev.mkm", kTextFileLimit + 1);
-    writeBytes(user / "\xDE\xFEk.mkm", makamFileText(PerString16{0, 0, 0, 0, 0, 0, 0, 3}));
+    writeBytes(user / "\xDE\xFEk.mkm",
+               makamFileText(PerString<std::int16_t>{0, 0, 0, 0, 0, 0, 0, 3}));
     for (const char* name : {"boru.mkm", "klasör.mkm", "dev.mkm", "\xDE\xFEk.mkm"})
         handlers.makamListClick(name);
     EXPECT_EQ(
@@ -218,7 +219,7 @@ using Melody = test::FilesRig;
 // and bad names, as an approved dump of what each played and showed.
 TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithAMessage) {
     MelodyHandlers handlers(*parts);
-    st().vscrollValue = 40;
+    controls.tempoBar = 40;
     controls.melodyNameBox = "ezgi";
     const auto writeMelody = [&](std::initializer_list<MelodyRecord> records,
                                  const std::string& tail = "") {
@@ -239,7 +240,7 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
                  note(0, 3, 5, 0, 1), // tempo read at every note: 6 units at 60 ms
                  note(0, 3, 8)});
     onEvents = [&] {
-        if (controls.counters.size() == 6) st().vscrollValue = 60;
+        if (controls.counters.size() == 6) controls.tempoBar = 60;
     };
     handlers.aç_kapa_buton_Click();
     std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
@@ -247,7 +248,7 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     writeMelody({note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)});
     handlers.yürüt10();
     dump += transcript("an unknown first code lasts nothing; mandal 11 on string 5");
-    st().vscrollValue = 40;
+    controls.tempoBar = 40;
     writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
     handlers.yürüt10();
     dump += transcript("a record cut short");
@@ -324,13 +325,13 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
             parts->folders = DataFolders{dir, user};
             parts->recordFolder = user / "wavs";
             writeBytes(user / "wavs" / "kayıt.txt", old);
-            writeBytes(dir / "Rast.mkm", makamFileText(PerString16{0, 0, 0, 2}));
-            writeBytes(user / "Rast.mkm", makamFileText(PerString16{0, 0, 0, -4}));
+            writeBytes(dir / "Rast.mkm", makamFileText(PerString<std::int16_t>{0, 0, 0, 2}));
+            writeBytes(user / "Rast.mkm", makamFileText(PerString<std::int16_t>{0, 0, 0, -4}));
             writeBytes(dir / "ezgi.ses", "0,0,3,0,0,0,0,0,0,0\r\n");   // string 4
             writeBytes(user / "ezgi.ses", "0,15,3,0,0,0,0,0,0,0\r\n"); // string 12
         }
         handlers->rec_buton_Click();
-        const PerString16 mandals = st().mandalPos;
+        const PerString<std::int16_t> mandals = st().mandalPos;
         if (st().recording) { // keys and strip clicks do nothing while recording
             player->Form_KeyDown(kKeyRight);
             player->mandalStripMouseDown(kLeftButton, 160, 30);
@@ -372,7 +373,7 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
     EXPECT_EQ(fileBytes(disk / "kayıt.txt"), old);
     makam.makamListClick("Rast.mkm"); // the second user's files are found first
     controls.melodyNameBox = "ezgi";
-    st().vscrollValue = 40;
+    controls.tempoBar = 40;
     melody.aç_kapa_buton_Click();
     dump += "Rast.mkm: tel 4 mandal " + std::to_string(st().mandalPos[3]) + ", ezgi: tel " +
             std::to_string(sound.plays.at(0).first) + "\n";
@@ -396,7 +397,7 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
     // Moved since the recording: the present positions count.
     for (auto [s, m] : {std::pair{1, 2}, {2, 4}, {5, 4}, {8, 12}, {9, 3}})
         st().mandalPos[s] = static_cast<std::int16_t>(m);
-    const PerString16 mandals = st().mandalPos;
+    const PerString<std::int16_t> mandals = st().mandalPos;
     const std::vector<RecordEntry> notes = {{5, 3, 120}, {12, 0, 40}, {1, 9, 10}};
     // 24 + 4 is no string: silent, and shown on the string recorded at its mandal.
     const std::vector<RecordEntry> up = {{24, 0, 10}, {2, 3, 10}, {20, 0, 10}};

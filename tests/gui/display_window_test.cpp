@@ -52,7 +52,7 @@ TEST_F(DisplayWindow, TranspositionLoadAndFineTuningRedraw) {
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 6, bar->height() / 2));
     ASSERT_EQ(pos()[12], 1);
     addDrawings();
-    PerString16 positions{};
+    PerString<std::int16_t> positions{};
     positions[12] = 3;
     write(dir / "deneme.mkm", makamFileText(positions));
     click(window->open_buton);

@@ -87,7 +87,7 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     write(dir / ".gizli.mkm", "");
     write(dir / "Acem.mkm", "");
     click(window->open_buton);
-    pos() = PerString16{};
+    pos() = PerString<std::int16_t>{};
     window->makamNameBox->clear();
     record("Uşşak kaydedildi, liste açıldı");
     chooseListEntry(window->makamList, QString::fromUtf8("Uşşak.mkm"));
@@ -197,7 +197,7 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
 
 // A makam file of the old platform, named in Windows-1254, is listed decoded and opens by a click.
 TEST_F(FilesWindow, AMakamNamedInTheOldCodePageOpens) {
-    PerString16 saved{};
+    PerString<std::int16_t> saved{};
     saved[4] = 3;
     write(dir / "\xDE\xFEk.mkm", makamFileText(saved)); // "Şşk" in Windows-1254
     click(window->open_buton);

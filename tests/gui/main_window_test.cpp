@@ -28,7 +28,7 @@ class Window : public test::WindowFixture {
         log << what << ": mandal " << pos()[s] << ", ince ayar " << program->tuning.tuningOffset[s]
             << ", şerit " << window->mandalStrip->x() << " " << window->mandalStrip->width()
             << ", S harfi " << (black ? "siyah" : "") << (green ? "yeşil" : "") << ", ad kutusu "
-            << program->instrument.nameFieldFocused << ", kapanan";
+            << window->nameFieldFocused() << ", kapanan";
         for (const std::string& alias : sound.closed)
             log << " " << alias;
         sound.closed.clear();

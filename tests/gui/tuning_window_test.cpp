@@ -179,7 +179,7 @@ TEST_F(TuningWindow, StepsMatchTheApprovedTranscript) {
         QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(5, 6));
         log << "seçenek " << option->isChecked() << window->instrumentPicture->hasFocus() << ", ";
     }
-    record("ayrıntı " + std::to_string(program->instrument.detailShown));
+    record("ayrıntı " + std::to_string(window->detailShown()));
     // The three files read back by their formats: each string sounds its 12-EDO degree from its
     // natural, moved by its position, plus its fine tuning, as oniki.scl read apart gives it.
     const test::SclPitches twelve = test::readScl((dir / "oniki.scl").string());
@@ -230,7 +230,7 @@ TEST_F(TuningWindow, OctaveOptionsAreTheListsYarmanEntriesAndSwitchingBackRestor
     std::ifstream rast(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm");
     for (int s = 1; s <= 26; ++s)
         ASSERT_TRUE(rast >> pos()[s]);
-    const PerString16 set = pos();
+    const PerString<std::int16_t> set = pos();
     chooseSystem("12 eşit");
     EXPECT_NEAR(program->tables.centTable(14, pos()[14]), 600.0, 1e-9); // F +6: F sharp
     click(controls().swapButton);

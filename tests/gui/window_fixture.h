@@ -110,7 +110,7 @@ class WindowFixture : public ::testing::Test {
     QWindow* handle() { return window->windowHandle(); }
     // Lets a key release become final: the hook waits a moment for an auto-repeat press.
     static void settleRelease() { QTest::qWait(2 * KeyHook::kReleaseSettleMs); }
-    PerString16& pos() { return program->instrument.mandalPos; }
+    PerString<std::int16_t>& pos() { return program->instrument.mandalPos; }
     static void click(QAbstractButton* b) {
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, 8));
     }

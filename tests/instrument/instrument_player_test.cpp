@@ -104,7 +104,7 @@ TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
         st().untransposedShown = row.mode != "göçürülmüş";
         st().recording = row.mode == "kayıt";
         st().playingBack = row.mode == "çalma";
-        st().detailShown = row.mode == "ayrıntı";
+        view.detail = row.mode == "ayrıntı";
         if (row.s >= 0) st().currentString = static_cast<std::int16_t>(row.s);
         if (row.s > 0) st().mandalPos[row.s] = static_cast<std::int16_t>(row.m);
         output.images.clear();

@@ -109,7 +109,7 @@ class Render : public test::FilesRig {
     void SetUp() override {
         FilesRig::SetUp();
         clock.now = 0;
-        st().vscrollValue = kStartTempoMs;
+        controls.tempoBar = kStartTempoMs;
         onSleep = [this] {
             if (const std::size_t due = frameAt(clock.now); due > live.size()) {
                 const auto block = rig.render(due - live.size());
@@ -125,7 +125,7 @@ class Render : public test::FilesRig {
         s.ahenkShift = program->tuning.ahenkShift;
         s.melodyMode = static_cast<MandalMode>(controls.melodyMode);
         s.replayMode = controls.replayMode;
-        s.unitMs = program->instrument.vscrollValue;
+        s.unitMs = controls.tempoBar;
         return s;
     }
 
@@ -195,7 +195,7 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
         } else {
             program->tuning.ahenkShift = 0;
             program->tuning.tuningOffset[13] = 7.5F; // fine tuning sounds in both
-            program->instrument.vscrollValue = 50;   // and the tempo factor 50 / 40
+            controls.tempoBar = 50;                  // and the tempo factor 50 / 40
             scores::ScorePlayer(*parts).playIfScore("akor.xml");
             messages.shown.clear(); // the score player tells what it placed
             piece = scoreEvents(

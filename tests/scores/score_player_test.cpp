@@ -23,7 +23,7 @@ class ScoreFrame : public test::FilesRig {
         melody->playOtherFile = [this](const std::string& name) {
             return player->playIfScore(name);
         };
-        st().vscrollValue = 40;
+        controls.tempoBar = 40;
         std::filesystem::copy_file(kData / "saz_semaisi.musicxml", dir / "saz_semaisi.musicxml");
     }
     std::unique_ptr<MelodyHandlers> melody;
@@ -36,7 +36,7 @@ TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
     melody->melodyListClick("saz_semaisi.musicxml");
     melody->aç_kapa_buton_Click();
     std::string dump = transcript("saz_semaisi.musicxml, tempo bar at 40");
-    st().vscrollValue = 60;
+    controls.tempoBar = 60;
     melody->aç_kapa_buton_Click();
     dump += transcript("tempo bar at 60");
     onEvents = [&] {
@@ -139,7 +139,7 @@ TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNo
     ASSERT_FALSE(sound.plays.empty());
     const Score score = readScoreFile(kData / "saz_semaisi.musicxml");
     const PlacedScore placed = placeScore(score, standardSetup(program->tables, 0));
-    std::array<bool, kStringCount + 1> seen{};
+    PerString<bool> seen{};
     for (const PlacedNote& n : placed.notes) {
         if (n.rest || n.dropped || seen[static_cast<std::size_t>(n.string)]) continue;
         seen[static_cast<std::size_t>(n.string)] = true;

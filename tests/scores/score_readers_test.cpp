@@ -419,7 +419,7 @@ std::string dump(const PlacedScore& placed) {
 // hundredth of a cent that ties them); unshifted, the target is
 // the written pitch moved by whole octaves.
 std::string placed(const std::string& title, const Score& score, int stringShift = 0,
-                   const std::array<float, kStringCount + 1>* offsets = nullptr) {
+                   const PerString<float>* offsets = nullptr) {
     const PlacedScore result =
         placeScore(score, standardSetup(commaTables(), stringShift, offsets));
     EXPECT_EQ(result.notes.size(), score.notes.size()) << title;
@@ -462,7 +462,7 @@ TEST(KanunMapping, PlacesAndPlans) {
     score.notes = {note(5, 4, 0), note(2, 4, 0)};
     out += placed("two strings lower", score, 2);
     score.notes = {note(5, 4, 0), note(5, 4, 1)}; // A4 and A4 a comma up, both on string 12
-    std::array<float, kStringCount + 1> offsets{};
+    PerString<float> offsets{};
     for (float offset : {-5.0F, static_cast<float>(-c), static_cast<float>(c / 2 + 1)}) {
         offsets[12] = offset;
         out += placed("string 12 tuned " + std::to_string(offset), score, 0, &offsets);

@@ -96,11 +96,11 @@ class StringPitchMeter {
     std::map<int, double> sampleHz_;
 };
 
-PerString16 makamPositions(const LoadedProgram& p, const char* makam) {
+PerString<std::int16_t> makamPositions(const LoadedProgram& p, const char* makam) {
     std::ifstream in(std::string(ZEMBERA_SOURCE_DIR) + "/data/" + makam + ".mkm", std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    PerString16 positions{};
+    PerString<std::int16_t> positions{};
     readMakamPositions(text.str(), makam, p.instrument,
                        [&](int k, std::int16_t m) { positions[static_cast<std::size_t>(k)] = m; });
     return positions;
@@ -120,7 +120,7 @@ TEST(SystemSwitch, KeepsTheMusicThroughSystemsAndRestoresItOnTheWayBack) {
         p.instrument.mandalPos = makamPositions(p, makam);
         p.tuning.tuningOffset[14] = 3.5F;
         p.tuning.tuningOffset[5] = -1.25F;
-        const PerString16 positions79 = p.instrument.mandalPos;
+        const PerString<std::int16_t> positions79 = p.instrument.mandalPos;
         const auto tuning = p.tuning.tuningOffset;
         const StringPitches pitches79 = tablePitches(p, positions79);
         SystemSwitcher switcher;

@@ -30,14 +30,14 @@ std::string on(double cents) {
 
 TEST(NoteAnnouncements, ThePlayersNotesStartWithTheirPitchAndEveryCutOrStopEndsTheMemoryNote) {
     test::TempDir folder;
-    std::array<std::string, 27> names;
+    PerString<std::string> names;
     for (int s = 1; s <= 26; ++s)
         names[static_cast<std::size_t>(s)] = "xx_026200_" + std::to_string(s) + ".wav";
     test::writeFile(folder.path() / names[17], test::canonicalWav(test::constant(2000, 900)));
     PitchTables tables;
     tables.centTable(17, 3) = 170;
     tables.centTable(17, -2) = -30;
-    std::array<float, 27> tuningOffset{};
+    PerString<float> tuningOffset{};
     tuningOffset[17] = 12.5F;
     const PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
 

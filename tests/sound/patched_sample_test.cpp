@@ -28,13 +28,13 @@ TEST(PatchedSample, SoundsWholeAtThePitchOfThePositionPlusTheFineTuningOnlyInIts
             std::lround(kLevel + 8000 * std::sin(2 * std::numbers::pi * 220.0 * i / 44100)));
     const std::vector<std::uint8_t> sampleBytes = test::canonicalWav(tone);
     test::TempDir folder;
-    std::array<std::string, 27> names;
+    PerString<std::string> names;
     for (std::size_t s = 1; s <= 26; ++s)
         names[s] = std::to_string(100 + s).substr(1) + "_022000_zz.wav";
     for (std::size_t s : {1u, 8u, 17u, 26u})
         test::writeFile(folder.path() / names[s], sampleBytes);
     PitchTables tables;
-    std::array<float, 27> tuningOffset{};
+    PerString<float> tuningOffset{};
     const PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
     test::ServiceRig rig;
     const auto file = folder.path() / names[17];

@@ -12,7 +12,7 @@ using test::constant;
 
 TEST(PreparedNote, SoundsAsPlayPatchedSampleAndKeepsItsRules) {
     test::TempDir folder;
-    std::array<std::string, 27> names;
+    PerString<std::string> names;
     for (int s = 1; s <= 26; ++s)
         names[static_cast<std::size_t>(s)] = "xx_022000_" + std::to_string(s) + ".wav";
     std::vector<std::int16_t> tone(20000);
@@ -20,7 +20,7 @@ TEST(PreparedNote, SoundsAsPlayPatchedSampleAndKeepsItsRules) {
         tone[i] = static_cast<std::int16_t>(1000 + (i * 37) % 3000);
     test::writeFile(folder.path() / names[17], test::canonicalWav(tone));
     PitchTables tables;
-    std::array<float, 27> tuningOffset{};
+    PerString<float> tuningOffset{};
     tuningOffset[17] = 30;
     const PatchedSampleSource source{folder.path(), names, tables, tuningOffset};
 

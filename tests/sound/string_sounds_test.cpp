@@ -16,8 +16,8 @@ using test::canonicalWav;
 using test::rampSamples;
 
 // Every string's sample is named; only strings 1, 2 and 12 have a file.
-std::array<std::string, 27> sampleNames() {
-    std::array<std::string, 27> names;
+PerString<std::string> sampleNames() {
+    PerString<std::string> names;
     for (int s = 1; s <= 26; ++s)
         names[s] = (s < 10 ? "0" : "") + std::to_string(s) + "_026200_zz.wav";
     names[1] = "01_026200_ab.wav";  // 262 Hz: its own pitch at 0 cents
@@ -36,7 +36,7 @@ class StringSoundsTest : public ::testing::Test {
 
     test::TempDir dir;
     const std::filesystem::path& folder = dir.path();
-    const std::array<std::string, 27> names = sampleNames();
+    const PerString<std::string> names = sampleNames();
     PitchTables tables; // all cents 0
     const std::vector<std::int16_t> twoSeconds = rampSamples(88200);
     RecordedMessages messages;

@@ -19,7 +19,11 @@ class ViewCalls : public InstrumentView {
     void keyLetter(int s, bool held) override {
         record((held ? "black " : "green ") + std::to_string(s));
     }
+    bool nameFieldFocused() const override { return typing; }
+    bool detailShown() const override { return detail; }
     std::vector<std::string> calls;
+    bool typing = false; // a name box has the focus
+    bool detail = false; // "detay göster" is checked
 
   protected:
     virtual void record(std::string call) { calls.push_back(std::move(call)); }

@@ -226,7 +226,7 @@ TEST(PitchSystems, ScalesOfUpTo160DegreesLoadAndExport) {
         std::ofstream(file) << test::equalScaleText(n);
         const test::SclPitches scale = test::readScl(file.string());
         const PitchSystem sys = findSystem(kProgram, file.string(), names());
-        std::array<std::int16_t, kStringCount + 1> top{};
+        PerString<std::int16_t> top{};
         for (int s = 1; s <= kStringCount; ++s) {
             const auto i = static_cast<std::size_t>(s);
             top[i] = sys.mandalMax[i];
@@ -304,8 +304,8 @@ TEST(TuningExport, ScalaFilesGiveEveryStringItsPitch) {
     const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
     expectGolden("systems/export.txt", files.scl + files.kbm);
     const PitchSystem sys = findSystem(kProgram, "yarman79", names());
-    std::array<std::int16_t, kStringCount + 1> positions{};
-    std::array<float, kStringCount + 1> tuning{};
+    PerString<std::int16_t> positions{};
+    PerString<float> tuning{};
     for (int s = 1; s <= kStringCount; ++s) {
         const auto i = static_cast<std::size_t>(s);
         positions[i] = static_cast<std::int16_t>(s % 2 ? sys.mandalMax[i] : sys.mandalMin[i]);

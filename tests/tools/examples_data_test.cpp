@@ -27,10 +27,10 @@ double pitchClass(double cents) {
     return std::fmod(std::fmod(cents, 1200.0) + 1200.0, 1200.0);
 }
 
-PerString16 loadMakam(const std::string& name) {
+PerString<std::int16_t> loadMakam(const std::string& name) {
     InstrumentState ranges;
     setMandalRanges(ranges);
-    PerString16 pos{};
+    PerString<std::int16_t> pos{};
     const auto text = readTextFile(makamFilePath(kProgram, name));
     EXPECT_TRUE(text) << name;
     readMakamPositions(text.value_or(""), name, ranges, [&](int k, std::int16_t p) { pos[k] = p; });
@@ -44,7 +44,7 @@ TEST(BundledMakams, EveryStringSoundsItsScaleStep) {
     std::ostringstream out;
     out << std::fixed << std::setprecision(2);
     for (const char* makam : {"Rast", "Uşşak", "Hicaz", "Hüzzam", "Nihavent"}) {
-        const PerString16 pos = loadMakam(makam);
+        const PerString<std::int16_t> pos = loadMakam(makam);
         out << makam << ':';
         for (int s = 1; s <= 26; ++s)
             out << ' ' << pos[s] << '=' << pitchClass(tables.centTable(s, pos[s]));
@@ -62,7 +62,7 @@ TEST(BundledMelodies, EveryNoteIsInItsMakamAndSartliPlaysItAsWritten) {
     for (const auto& [file, makamName] : {std::pair{"korobeiniki.ses", "Nihavent"},
                                           {"hava_nagila.ses", "Hicaz"},
                                           {"god_rest_ye.ses", "Nihavent"}}) {
-        const PerString16 makam = loadMakam(makamName);
+        const PerString<std::int16_t> makam = loadMakam(makamName);
         const auto text = readTextFile(kProgram / file);
         ASSERT_TRUE(text) << file;
         FieldReader reader(*text, file);

@@ -73,13 +73,13 @@ TEST(BundledPitchTable, IsTheApprovedTable) {
 TEST(BundledPitchTable, PatchedSamplesKeepTheirRates) {
     const std::filesystem::path program(ZEMBERA_PROGRAM_DIR);
     const PitchTables tables = tablo_oku_txt(program);
-    std::array<std::string, 27> names;
+    PerString<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(program / "wavs")) {
         const std::string name = entry.path().filename().string();
         if (name.size() > 10 && name[2] == '_' && name.ends_with(".wav"))
             names[static_cast<std::size_t>(std::stoi(name.substr(0, 2)))] = name;
     }
-    const std::array<float, 27> noTuning{};
+    const PerString<float> noTuning{};
     const PatchedSampleSource source{program / "wavs", names, tables, noTuning};
     std::ostringstream out;
     for (int s = 1; s <= kStringCount; ++s) {

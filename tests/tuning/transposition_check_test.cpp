@@ -91,8 +91,9 @@ bool redCell(const CanvasImage& c, int s) {
     return false;
 }
 
-PerString16 setting(std::initializer_list<std::pair<std::initializer_list<int>, int>> groups) {
-    PerString16 p{};
+PerString<std::int16_t>
+setting(std::initializer_list<std::pair<std::initializer_list<int>, int>> groups) {
+    PerString<std::int16_t> p{};
     for (const auto& [strings, position] : groups) {
         for (int s : strings)
             p[s] = static_cast<std::int16_t>(position);
@@ -101,7 +102,7 @@ PerString16 setting(std::initializer_list<std::pair<std::initializer_list<int>, 
 }
 
 // Chooses `level` from a transposed setting, which the run must first undo, then moves the bar.
-std::string run(int level, int shift, const PerString16& start) {
+std::string run(int level, int shift, const PerString<std::int16_t>& start) {
     TuningRig rig(bundledTables());
     rig.instrument.mandalPos = start;
     rig.controls.setDegreeShift(1);
@@ -137,13 +138,13 @@ std::string run(int level, int shift, const PerString16& start) {
 // approved file per setting, so that a change in one does not hide the others.
 struct TranspositionSetting {
     const char* file;
-    PerString16 start;
+    PerString<std::int16_t> start;
 };
 class TranspositionCheck : public ::testing::TestWithParam<TranspositionSetting> {};
 
 TEST_P(TranspositionCheck, EveryLevelAndShift) {
-    const PerString16& start = GetParam().start;
-    const bool open = start == PerString16{};
+    const PerString<std::int16_t>& start = GetParam().start;
+    const bool open = start == PerString<std::int16_t>{};
     std::string dump;
     for (int level = 1; level <= 8; ++level) {
         for (int shift = -8; shift <= 12; ++shift) {
@@ -164,7 +165,7 @@ TEST_P(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
         (std::filesystem::path(ZEMBERA_PROGRAM_DIR) / systems::kSystemsFolder / "79-159.scl")
             .string());
     const auto open = [&](int s) { return test::nearestDegree(scale, test::naturalOf(s).cents()); };
-    const PerString16& start = GetParam().start;
+    const PerString<std::int16_t>& start = GetParam().start;
     int checked = 0;
     for (int level = 1; level <= 8; ++level) {
         for (int shift : {-8, -1, 0, 1, 7, 12}) {
@@ -176,7 +177,7 @@ TEST_P(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
             if (!rig.messages.shown.empty() || (shift == 0 && l.stringShift == 0)) continue;
             SCOPED_TRACE(testing::Message() << "level " << level << " shift " << shift);
             ++checked;
-            const PerString16& moved = rig.instrument.transposedMandal;
+            const PerString<std::int16_t>& moved = rig.instrument.transposedMandal;
             EXPECT_EQ(rig.controls.settingSwitch, 2);
             EXPECT_EQ(rig.instrument.mandalPos, moved);
             const int k = l.stringShift;
@@ -202,10 +203,10 @@ TEST_P(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
     EXPECT_GT(checked, file == "unlisted_places" || file == "row_ends" ? -1 : 8);
 }
 
-PerString16 rowEnds() {
+PerString<std::int16_t> rowEnds() {
     InstrumentState ranges;
     setMandalRanges(ranges);
-    PerString16 ends{};
+    PerString<std::int16_t> ends{};
     for (int s = 1; s <= 26; ++s)
         ends[s] = s % 2 ? ranges.mandalMax[s] : ranges.mandalMin[s];
     return ends;
@@ -214,7 +215,7 @@ PerString16 rowEnds() {
 INSTANTIATE_TEST_SUITE_P(
     Settings, TranspositionCheck,
     ::testing::Values(
-        TranspositionSetting{"open_strings", PerString16{}},
+        TranspositionSetting{"open_strings", PerString<std::int16_t>{}},
         TranspositionSetting{"unlisted_places",
                              setting({{{8, 15, 22}, 13}, {{9}, -9}, {{10}, 32767}})},
         TranspositionSetting{"rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}})},
@@ -232,7 +233,7 @@ class TranspositionWalk : public ::testing::Test {
   protected:
     // A fresh instrument on the table as it stands.
     TuningRig& fresh() { return rig.emplace(*table); }
-    PerString16& pos() { return rig->instrument.mandalPos; }
+    PerString<std::int16_t>& pos() { return rig->instrument.mandalPos; }
     // Each string's position, transposed position and (strings 1 to 7) full-scale target, the
     // level, the setting shown and the messages, one a line.
     std::string after(const std::string& title) {
@@ -355,10 +356,10 @@ TEST_P(FineSystem, PanelNamesTheTopOfStringOne) {
 TEST_P(FineSystem, ShahTransposesEveryStringByTheLevelsInterval) {
     const int n = GetParam();
     const int levelOffset = -n + test::nearestDegree(scale, 500.0);
-    PerString16& pos = rig->instrument.mandalPos;
+    PerString<std::int16_t>& pos = rig->instrument.mandalPos;
     for (int s = 1; s <= 26; ++s)
         pos[s] = static_cast<std::int16_t>(test::naturalOf(s).index == 3 ? 8 : s % 3 - 1);
-    const PerString16 start = pos;
+    const PerString<std::int16_t> start = pos;
     rig->handlers.pitchLevelClick(1);
     EXPECT_EQ(rig->messages.shown, std::vector<std::string>{});
     EXPECT_EQ(rig->controls.settingSwitch, 2);

@@ -65,7 +65,7 @@ SampleFile makeSampleFile(int s, double openCents) {
     return {name.fileName, wavFileBytes(synthesizeCourse(name.frequencyHz()))};
 }
 
-std::vector<std::string> writeSampleFolder(const std::array<double, kStringCount + 1>& openCents,
+std::vector<std::string> writeSampleFolder(const PerString<double>& openCents,
                                            const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);

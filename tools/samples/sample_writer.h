@@ -27,7 +27,7 @@ SampleFile makeSampleFile(int s, double openCents);
 // other "*.wav" there (in any case of the extension). openCents is indexed by string 1..26.
 // Returns the names written, string 1 first. Throws std::runtime_error or
 // std::invalid_argument with a message on failure.
-std::vector<std::string> writeSampleFolder(const std::array<double, kStringCount + 1>& openCents,
+std::vector<std::string> writeSampleFolder(const PerString<double>& openCents,
                                            const std::filesystem::path& folder);
 
 } // namespace zembera::samples
