@@ -9,7 +9,8 @@
 // the part and voice played, the ornaments and the mandal plan, with buttons to play, to prepare
 // the mandals, to hear another reading, voice or part, and to cancel.
 //
-// Thread: UI thread only; the loop lets the window handle its events while its notes sound.
+// Thread: UI thread only. The score runs on the note player: playing starts it and returns, and
+// each onset is drawn and started from the player's timer.
 
 #include <string>
 #include <vector>
