@@ -245,6 +245,22 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     handlers.aç_kapa_buton_Click();
     runPlayer();
     betweenTicks = nullptr;
+    {
+        // The lengths by the rule: units of the record (or of the one before it) times the tempo
+        // read as the record is drawn. Rest 8, then 8 (previous), 16 (quarter), 6 (dotted
+        // sixteenth) and 6 (previous) units, the last two at 60 ms.
+        const double lengths[] = {8 * 40.0, 8 * 40.0, 16 * 40.0, 6 * 60.0, 6 * 60.0};
+        std::vector<double> expected, onsets;
+        double at = mark;
+        for (const double length : lengths) {
+            at += length;
+            expected.push_back(at);
+        }
+        for (const auto& e : sound.events)
+            if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at);
+        EXPECT_EQ(onsets, std::vector<double>(expected.begin(), expected.end() - 1));
+        EXPECT_EQ(clock.now, expected.back());
+    }
     std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
     controls.melodyMode = 3; // dosya: string 5 reaches only 10, its note stays silent
     writeMelody({note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)});
