@@ -34,7 +34,7 @@ void RecordHandlers::setBusyControls(bool replaying) {
 
 void RecordHandlers::rec_buton_Click() {
     InstrumentState& st = p_.instrument;
-    // The tail of a replay may still be on the stack; a recording must not start under it.
+    // No recording starts while a replay, melody or score plays.
     if (st.recording || st.playingBack) return;
     if (const auto failure = recordFile_.startNew(recordFilePath())) {
         p_.messages.show(std::string(kRecordFileNotWritten) + "\n" + *failure);
