@@ -15,9 +15,11 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 #include "bench_setup.h"
 #include "files/note_player.h"
+#include "shell/note_timer.h"
 
 namespace zembera {
 namespace {
@@ -34,24 +36,10 @@ void burn(double ms) {
     }
 }
 
-// A NotePlayer on a single-shot precise QTimer of this thread.
+// A NotePlayer on the window's single-shot precise QTimer of this thread.
 struct TimedPlayer {
-    QTimer timer;
-    NotePlayer player;
-
-    TimedPlayer(NoteSink sink)
-        : player(TickSource{nowMs,
-                            [this](double ms) {
-                                // The timer's resolution is 1 ms: it wakes before a fraction and
-                                // the player waits the rest on the next wake-up.
-                                timer.start(static_cast<int>(ms));
-                            },
-                            [this] { timer.stop(); }},
-                 std::move(sink)) {
-        timer.setSingleShot(true);
-        timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer, &QTimer::timeout, [this] { player.tick(); });
-    }
+    NoteTimer timer{[this] { player->tick(); }};
+    std::unique_ptr<NotePlayer> player = std::make_unique<NotePlayer>(timer.source());
 };
 
 NoteEvents evenPiece(int count, double lengthMs) {
@@ -79,22 +67,20 @@ void BM_NotePlayerOnsets(benchmark::State& state) {
     int over = 0, count = 0;
     for (auto _ : state) {
         QEventLoop loop;
-        TimedPlayer* self = nullptr;
         const NoteEvents piece = evenPiece(1000, length);
-        TimedPlayer tp(NoteSink{[](std::size_t) {},
-                                [&](std::size_t i) {
-                                    const double late = nowMs() - (self->player.startMs() +
-                                                                   piece.events[i].onsetMs);
-                                    worst = std::max(worst, std::abs(late));
-                                    sum += std::abs(late);
-                                    signedSum += late;
-                                    over += std::abs(late) > 5.0;
-                                    ++count;
-                                },
-                                [] {}, [&] { loop.quit(); }});
-        self = &tp;
+        TimedPlayer tp;
         BusyWindow window(2.0);
-        tp.player.play(piece);
+        tp.player->play(listedNotes(
+            piece, [](std::size_t) {},
+            [&](std::size_t i) {
+                const double late = nowMs() - (tp.player->startMs() + piece.events[i].onsetMs);
+                worst = std::max(worst, std::abs(late));
+                sum += std::abs(late);
+                signedSum += late;
+                over += std::abs(late) > 5.0;
+                ++count;
+            },
+            [] {}, [&] { loop.quit(); }));
         loop.exec();
     }
     state.counters["onset_worst_ms"] = worst;
@@ -112,15 +98,7 @@ void BM_NotePlayerStopPause(benchmark::State& state) {
         double postedAt = 0;
         int clicks = 0;
         bool stopping = false;
-        TimedPlayer tp(NoteSink{[](std::size_t) {}, [](std::size_t) {},
-                                [&] {
-                                    if (postedAt == 0) return;
-                                    const double latency = nowMs() - postedAt;
-                                    (stopping ? stopWorst : pauseWorst) =
-                                        std::max(stopping ? stopWorst : pauseWorst, latency);
-                                    postedAt = 0;
-                                },
-                                [&] { loop.quit(); }});
+        TimedPlayer tp;
         BusyWindow window(2.0);
         QTimer clicker;
         clicker.setInterval(37);
@@ -133,18 +111,27 @@ void BM_NotePlayerStopPause(benchmark::State& state) {
                 [&] {
                     if (clicks >= 21) {
                         stopping = true;
-                        tp.player.stop();
-                    } else if (tp.player.paused()) {
+                        tp.player->stop();
+                    } else if (tp.player->paused()) {
                         postedAt = 0;
-                        tp.player.resume();
+                        tp.player->resume();
                     } else {
-                        tp.player.pause();
+                        tp.player->pause();
                     }
                 },
                 Qt::QueuedConnection);
         });
         clicker.start();
-        tp.player.play(evenPiece(1000, 7));
+        tp.player->play(listedNotes(
+            evenPiece(1000, 7), [](std::size_t) {}, [](std::size_t) {},
+            [&] {
+                if (postedAt == 0) return;
+                const double latency = nowMs() - postedAt;
+                (stopping ? stopWorst : pauseWorst) =
+                    std::max(stopping ? stopWorst : pauseWorst, latency);
+                postedAt = 0;
+            },
+            [&] { loop.quit(); }));
         loop.exec();
     }
     state.counters["pause_worst_ms"] = pauseWorst;

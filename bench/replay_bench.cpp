@@ -3,9 +3,14 @@
 // the real sound path: its sample file is read and patched, the image decoded by the sound
 // service, and a thread mixes the output at the pace of a device (one 256-frame buffer every
 // 5.8 ms). An onset is taken when the sound has been handed to the mixer.
-//   BM_ReplayNoteTiming: the replay loop alone.
+//   BM_ReplayNoteTiming: the replay alone, on the note player woken by the window's precise
+//   single-shot timer of this thread (a QCoreApplication's event loop).
 //   BM_WindowReplayNoteTiming: the real window (offscreen), drawing every note and handling its
 //   events while the notes sound.
+//   BM_WindowStopPauseLatency: a melody of short notes plays in the real window while clicks on
+//   the pause button (the message returns at once, the melody goes on) and finally the start/stop
+//   button are queued as mouse events every 37 ms; the latency runs from a click's queuing to the
+//   cut of the sound. Counters: pause_worst_ms, pause_mean_ms, stop_ms.
 // Counters: onset_worst_ms and onset_mean_ms (distance from the schedule), onset_signed_mean_ms
 // (positive when late), onsets_over_5ms (how many of the 1,000), end_late_ms (the stop of the last
 // note after its nominal end). On a loaded machine the thread's wake-ups dominate; `chrt -f 10`
@@ -15,8 +20,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -29,6 +38,7 @@
 #include "files/record_file.h"
 #include "files/record_handlers.h"
 #include "shell/main_window.h"
+#include "shell/note_timer.h"
 #include "sound/audio_backend.h"
 #include "sound/sound_limits.h"
 #include "sound/sound_service.h"
@@ -187,7 +197,14 @@ std::filesystem::path copyProgramFolder(const char* name) {
     return to;
 }
 
+// Lets the event loop run until `done`.
+template <typename Done> void runUntil(Done done) {
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 void BM_ReplayNoteTiming(benchmark::State& state) {
+    bench::ensureOffscreenApplication();
     const auto folder = copyProgramFolder("zembera_replay_bench");
     RecordedMessages messages;
     const auto loaded = bench::loadOrSkip(state, folder, messages);
@@ -197,6 +214,9 @@ void BM_ReplayNoteTiming(benchmark::State& state) {
     TimedReplayOutput out(*paced.service);
     SilentInstrumentView view;
     NoControls controls;
+    std::unique_ptr<NotePlayer> player;
+    NoteTimer timer([&] { player->tick(); });
+    player = std::make_unique<NotePlayer>(timer.source(), 20);
     FilesParts parts{program.instrument,
                      program.tuning,
                      program.recording,
@@ -208,7 +228,7 @@ void BM_ReplayNoteTiming(benchmark::State& state) {
                      messages,
                      program.programFolder,
                      program.sampleFolder,
-                     systemLoopHooks([] {})};
+                     *player};
     RecordHandlers handlers(parts);
     const auto durations =
         writeRecording(handlers.recordFilePath(), static_cast<int>(state.range(0)));
@@ -216,6 +236,7 @@ void BM_ReplayNoteTiming(benchmark::State& state) {
         out.onsets.clear();
         out.stops.clear();
         handlers.Play_buton_Click();
+        runUntil([&] { return !program.instrument.playingBack; });
     }
     report(state, out, durations);
     std::filesystem::remove_all(folder);
@@ -244,12 +265,112 @@ void BM_WindowReplayNoteTiming(benchmark::State& state) {
             out.onsets.clear();
             out.stops.clear();
             QTest::mouseClick(window.Play_buton, Qt::LeftButton);
+            runUntil([&] { return !result.program->instrument.playingBack; });
         }
     }
     report(state, out, durations);
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_WindowReplayNoteTiming)->Arg(5)->Arg(20)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Queues a left click on `button` as the window system would deliver it.
+void queueClick(QPushButton* button) {
+    const QPointF at(6, 8);
+    const QPointF global = button->mapToGlobal(at);
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                        Qt::LeftButton, Qt::LeftButton, {}));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                        Qt::LeftButton, Qt::NoButton, {}));
+}
+
+// Notes when the pause's message is shown: the sound is cut just before it.
+class TimedMessages : public RecordedMessages {
+  public:
+    void show(const std::string& text) override {
+        RecordedMessages::show(text);
+        if (text == kPaused) pausedAt.push_back(Clock::now());
+    }
+    std::vector<Clock::time_point> pausedAt;
+};
+
+void BM_WindowStopPauseLatency(benchmark::State& state) {
+    bench::ensureOffscreenApplication();
+    const auto folder = copyProgramFolder("zembera_stop_pause_bench");
+    TimedMessages messages;
+    auto result = loadProgram(folder, messages);
+    if (result.fatal) {
+        state.SkipWithError("the bundled program folder did not load");
+        return;
+    }
+    PacedSound paced;
+    TimedReplayOutput out(*paced.service);
+    double pauseWorst = 0, pauseSum = 0, stopWorst = 0;
+    int pauses = 0;
+    {
+        MainWindow window(*result.program, out, messages);
+        window.show();
+        QApplication::processEvents();
+        {
+            std::ofstream rec(result.program->sampleFolder / "kayıt.txt", std::ios::binary);
+            for (int k = 0; k < 2000; ++k)
+                rec << recordLine(8 + k % 12, 0, 20 + (k * 7) % 30);
+        }
+        // A melody of sixteenths, about 50 ms each at the fastest tempo.
+        {
+            std::ofstream melody(folder / "hizli.ses", std::ios::binary);
+            for (int k = 0; k < 600; ++k)
+                melody << "0," << 7 + k % 12 << ",5,0,0,0,0,0,0,0\r\n";
+        }
+        window.tempoBar->setValue(30);
+        window.melodyNameBox->setText(QStringLiteral("hizli"));
+        for (auto _ : state) {
+            // A replay paused 20 times and stopped, then a melody stopped by its start/stop
+            // button.
+            for (QPushButton* start : {window.Play_buton, window.aç_kapa_buton}) {
+                QPushButton* stop = start == window.Play_buton ? window.stop_buton : start;
+                const int pauseClicks = start == window.Play_buton ? 20 : 0;
+                QTest::mouseClick(start, Qt::LeftButton);
+                QTimer clicker;
+                clicker.setInterval(37);
+                int clicks = 0;
+                Clock::time_point stopQueued;
+                QObject::connect(&clicker, &QTimer::timeout, [&] {
+                    if (++clicks <= pauseClicks) {
+                        const auto queued = Clock::now();
+                        messages.pausedAt.clear();
+                        queueClick(window.pause_buton);
+                        // Timed as the next click comes: the message is shown by then.
+                        QTimer::singleShot(30, &clicker, [&, queued] {
+                            if (messages.pausedAt.empty()) return;
+                            const double latency = msSince(queued, messages.pausedAt.front());
+                            pauseWorst = std::max(pauseWorst, latency);
+                            pauseSum += latency;
+                            ++pauses;
+                        });
+                    } else {
+                        stopQueued = Clock::now();
+                        queueClick(stop);
+                        clicker.stop();
+                    }
+                });
+                clicker.start();
+                runUntil([&] { return !result.program->instrument.playingBack; });
+                clicker.stop();
+                if (out.stops.empty() || stopQueued == Clock::time_point{}) {
+                    state.SkipWithError("the piece ended before its stop");
+                    break;
+                }
+                stopWorst = std::max(stopWorst, msSince(stopQueued, out.stops.back()));
+            }
+        }
+    }
+    state.counters["pause_worst_ms"] = pauseWorst;
+    state.counters["pause_mean_ms"] = pauses ? pauseSum / pauses : 0;
+    state.counters["pauses_timed"] = pauses;
+    state.counters["stop_worst_ms"] = stopWorst;
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_WindowStopPauseLatency)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace zembera

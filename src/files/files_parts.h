@@ -9,7 +9,7 @@
 #include "common/data_folders.h"
 #include "common/messages.h"
 #include "files/files_view.h"
-#include "files/note_timing.h"
+#include "files/note_player.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "model/recording_state.h"
@@ -29,7 +29,8 @@ struct FilesParts {
     MessageService& messages;
     std::filesystem::path programFolder; // Dizek.txt, the bundled makam and melody files
     std::filesystem::path sampleFolder;  // the samples
-    LoopHooks hooks;
+    // Plays the replay, the melodies and the scores, one piece at a time.
+    NotePlayer& player;
     // Where the user's makams, melodies and kayıt.txt go; left empty, the program folder and the
     // sample folder themselves (a writable program folder).
     DataFolders folders = {};

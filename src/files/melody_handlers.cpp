@@ -1,5 +1,9 @@
 #include "files/melody_handlers.h"
 
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "files/player_steps.h"
 #include "files/text_file.h"
 
@@ -29,75 +33,41 @@ void MelodyHandlers::aç_kapa_buton_Click() {
     if (!p_.instrument.playingBack) {
         if (!playOtherFile || !playOtherFile(fileNameOf(p_.controls.melodyName()))) yürüt10();
     } else {
-        p_.instrument.playingBack = false;
-        p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test
+        p_.player.stop(); // the note is cut and the controls come back at once
     }
     p_.controls.focusInstrument();
 }
 
-void MelodyHandlers::playRecords(FieldReader& reader, NoteClock& clock) {
-    InstrumentState& st = p_.instrument;
-    FilesView& c = p_.controls;
+namespace {
+
+// A melody under way: the file's text and where its reading stands.
+struct Melody {
+    Melody(std::string content, const std::string& name)
+        : text(std::move(content)), reader(text, name) {}
+    std::string text;
+    FieldReader reader;
+    MelodySteps steps;
+    int counter = 0;
+    std::optional<SoundOutput::PreparedNote> prepared; // of the note drawn
+    bool rest = false;                                 // the onset drawn is a rest
     bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
-    auto endNote = [&] {
-        if (noteOpen) p_.sound.StopAllSound();
-        noteOpen = false;
-    };
-    std::optional<FormatError> fault;
-    try {
-        int counter = 0;
-        MelodySteps steps;
-        while (!reader.atEnd()) {
-            const MelodyRecord record = readMelodyRecord(reader);
-            if (!clock.waitToDraw()) break;
-            c.showCounter(counterText(++counter));
-            if (!clock.handleEvents()) break; // a click on aç_kapa_buton is handled here
-            // The mode, the mandals and the tempo as they are now: they may change while it plays.
-            const PlayerStep step = steps.next(record, static_cast<MandalMode>(c.melodyModeIndex()),
-                                               st.mandalPos, p_.tuning.ahenkShift, c.tempo());
-            if (!step.onset) continue;
-            std::optional<SoundOutput::PreparedNote> prepared;
-            if (!step.rest) {
-                st.currentString = static_cast<std::int16_t>(step.shown.string);
-                p_.view.tel_çiz();
-                p_.view.mandal_at();
-                showPlayedNote(st, p_.view, step.shown);
-                // Read and converted ahead, so that the sound starts on its onset.
-                if (step.sounded)
-                    prepared = p_.sound.PreparePatchedSample(p_.source, step.sounded->string,
-                                                             step.sounded->mandal);
-            }
-            if (!clock.waitOnset()) break;
-            endNote();
-            if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
-            noteOpen = !step.rest; // a rest only ends the note before it
-            clock.advance(step.lengthMs);
-        }
-    } catch (const FormatError& e) {
-        fault = e; // the note before the faulty record still sounds in full
-    }
-    if (st.playingBack) clock.waitOnset();
-    endNote();
-    // Nothing sounds now: the staff and the panel show the selected string where its mandal
-    // stands, as the close-up does, not the last note played.
-    p_.view.porte();
-    p_.view.etiket();
-    if (fault) throw *fault;
-}
+    std::optional<std::string> fault;
+};
+
+} // namespace
 
 void MelodyHandlers::yürüt10() {
     InstrumentState& st = p_.instrument;
-    RecordingState& rec = p_.recording;
     FilesView& c = p_.controls;
-    if (st.recording || st.playingBack || rec.loopRunning) return;
+    if (st.recording || st.playingBack) return;
     st.playingBack = true;
-    rec.loopRunning = true;
     c.setStartStopCaption("0");
     setFramesEnabled(c, kMelodyFrames, false);
 
     // Messages name the file as the box shows it; the folder is asked by the file's bytes.
     const std::string name = c.melodyName();
     const std::string file = fileNameOf(name);
+    std::shared_ptr<Melody> melody;
     try {
         // Only a file of the program folder is played; an empty name names no file.
         if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
@@ -106,24 +76,73 @@ void MelodyHandlers::yürüt10() {
         const TextRead read =
             readTextFileOrReason(p_.files().find(pathFromUtf8(file + kMelodyExtension)));
         if (!read.text) throw FormatError(name + kMelodyExtension, 0, read.problem);
-        FieldReader reader(*read.text, name + kMelodyExtension);
-        NoteClock clock(p_.hooks,
-                        [&st] { return st.playingBack ? LoopEvent::none : LoopEvent::stopped; });
-        playRecords(reader, clock);
+        melody = std::make_shared<Melody>(*read.text, name + kMelodyExtension);
     } catch (const FormatError& e) {
         p_.messages.show(std::string(kMelodyFileFault) + "\n" + e.what());
+        finish();
+        return;
     }
-    finish();
+    NoteSink sink;
+    sink.draw = [this, melody]() -> std::optional<double> {
+        InstrumentState& st = p_.instrument;
+        FilesView& c = p_.controls;
+        for (;;) {
+            MelodyRecord record;
+            try {
+                if (melody->reader.atEnd()) return std::nullopt;
+                record = readMelodyRecord(melody->reader);
+            } catch (const FormatError& e) {
+                melody->fault = e.what(); // the note before the faulty record sounds in full
+                return std::nullopt;
+            }
+            c.showCounter(counterText(++melody->counter));
+            // The mode, the mandals and the tempo as they are now: they may change while it
+            // plays.
+            const PlayerStep step =
+                melody->steps.next(record, static_cast<MandalMode>(c.melodyModeIndex()),
+                                   st.mandalPos, p_.tuning.ahenkShift, c.tempo());
+            if (!step.onset) continue;
+            melody->prepared.reset();
+            melody->rest = step.rest;
+            if (!step.rest) {
+                st.currentString = static_cast<std::int16_t>(step.shown.string);
+                p_.view.tel_çiz();
+                p_.view.mandal_at();
+                showPlayedNote(st, p_.view, step.shown);
+                // Read and converted ahead, so that the sound starts on its onset.
+                if (step.sounded)
+                    melody->prepared = p_.sound.PreparePatchedSample(
+                        p_.source, step.sounded->string, step.sounded->mandal);
+            }
+            return step.lengthMs;
+        }
+    };
+    sink.start = [this, melody] {
+        if (melody->noteOpen) p_.sound.StopAllSound();
+        if (melody->prepared) p_.sound.PlayPrepared(p_.source, *melody->prepared);
+        melody->noteOpen = !melody->rest; // a rest only ends the note before it
+    };
+    sink.silence = [this, melody] {
+        if (melody->noteOpen) p_.sound.StopAllSound();
+        melody->noteOpen = false;
+    };
+    sink.finished = [this, melody] {
+        // Nothing sounds now: the staff and the panel show the selected string where its mandal
+        // stands, as the close-up does, not the last note played.
+        p_.view.porte();
+        p_.view.etiket();
+        if (melody->fault) p_.messages.show(std::string(kMelodyFileFault) + "\n" + *melody->fault);
+        finish();
+    };
+    p_.player.play(std::move(sink));
 }
 
 void MelodyHandlers::finish() {
-    InstrumentState& st = p_.instrument;
     FilesView& c = p_.controls;
     c.blankCounter();
     c.setStartStopCaption(">");
     setFramesEnabled(c, kMelodyFrames, true);
-    st.playingBack = false;
-    p_.recording.loopRunning = false;
+    p_.instrument.playingBack = false;
 }
 
 } // namespace zembera

@@ -2,8 +2,8 @@
 // The melody frame: choosing a melody file in the melody list and playing it (yürüt10), started
 // and stopped with aç_kapa_buton.
 //
-// Thread: UI thread only. The player is a loop that lets the window handle its events while its
-// notes sound, so aç_kapa_buton_Click runs from inside yürüt10 to end it at once.
+// Thread: UI thread only. The melody runs on the note player: yürüt10 starts it and returns, and
+// each note is drawn and started from the player's timer.
 
 #include <functional>
 #include <optional>
@@ -25,11 +25,10 @@ class MelodyHandlers {
     // melody name box, decoded when not UTF-8 (a file of the old platform); while the box shows
     // that name, the file is opened by its own bytes.
     void melodyListClick(const std::string& fileName);
-    // Plays the melody named in the melody name box, or ends the one playing before its next
-    // record.
+    // Plays the melody named in the melody name box, or ends the piece playing at once.
     void aç_kapa_buton_Click();
-    // yürüt10: plays the melody file named in the melody name box to its end, to a stop or to a
-    // fault.
+    // yürüt10: starts the melody file named in the melody name box; it plays to its end, to a
+    // stop or to a fault, and the controls come back then.
     void yürüt10();
 
     // Plays a name in the melody name box that is not a melody file (a score of another program)
@@ -37,8 +36,6 @@ class MelodyHandlers {
     std::function<bool(const std::string& name)> playOtherFile;
 
   private:
-    // The records of the open melody file, each note and rest from its onset on `clock`.
-    void playRecords(FieldReader& reader, NoteClock& clock);
     void finish();
     // The file name the box's text stands for: the bytes of the file chosen from the list while
     // the box still shows its decoded name, else the text itself.

@@ -1,6 +1,8 @@
 #include "files/record_handlers.h"
 
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "common/text_fields.h"
 #include "files/player_steps.h"
@@ -32,8 +34,8 @@ void RecordHandlers::setBusyControls(bool replaying) {
 
 void RecordHandlers::rec_buton_Click() {
     InstrumentState& st = p_.instrument;
-    // The tail of a replay may still be on the stack; a recording must not start under it.
-    if (st.recording || st.playingBack || p_.recording.loopRunning) return;
+    // No recording starts while a replay, melody or score plays.
+    if (st.recording || st.playingBack) return;
     if (const auto failure = recordFile_.startNew(recordFilePath())) {
         p_.messages.show(std::string(kRecordFileNotWritten) + "\n" + *failure);
         p_.controls.focusInstrument();
@@ -62,71 +64,39 @@ void RecordHandlers::stop_buton_Click() {
             p_.messages.show(std::string(kRecordFileNotWritten) + "\n" + *failure);
         }
     }
-    if (st.playingBack) {
-        st.playingBack = false;
-        p_.sound.StopAllSound(); // the note is cut at once; the loop ends at its next test
-        p_.controls.setReplayLamp(false);
-    }
+    // A replay ends at once: its note is cut and the controls come back.
+    if (st.playingBack) p_.player.stop();
     p_.controls.focusInstrument();
 }
 
 void RecordHandlers::pause_buton_Click() {
-    if (p_.instrument.playingBack) {
-        p_.sound.StopAllSound();
-        if (onPause) onPause();
-    }
+    // The replay or score playing cuts its notes and holds until the message is closed; then
+    // its next note starts at once.
+    const bool holding = p_.instrument.playingBack && p_.player.playing();
+    if (holding) p_.player.pause();
     p_.messages.show(kPaused);
-    ++p_.recording.pauses; // the replay goes on from here with its next note
+    if (holding) p_.player.resume();
     p_.controls.focusInstrument();
 }
 
-void RecordHandlers::replayNotes(FieldReader& reader, NoteClock& clock) {
-    InstrumentState& st = p_.instrument;
+namespace {
+
+// A replay under way: the recording's text and where its reading stands.
+struct Replay {
+    Replay(std::string content, const std::string& name)
+        : text(std::move(content)), reader(text, name) {}
+    std::string text;
+    FieldReader reader;
+    std::optional<SoundOutput::PreparedNote> prepared; // of the note drawn
     bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
-    auto endNote = [&] {
-        if (noteOpen) p_.sound.StopAllSound();
-        noteOpen = false;
-    };
-    std::optional<FormatError> fault;
-    try {
-        while (!reader.atEnd()) {
-            const RecordEntry entry = readRecordEntry(reader);
-            if (!clock.waitToDraw()) break;
-            // The mode and the mandals as they are now: they may change while it plays.
-            const PlayerStep step = recordStep(entry, p_.controls.replayModeIndex(), st.mandalPos,
-                                               p_.tuning.ahenkShift);
-            st.currentString = static_cast<std::int16_t>(entry.string);
-            p_.view.mandal_at();
-            showPlayedNote(st, p_.view, step.shown);
-            p_.view.arıza_yaz(entry.string);
-            if (!clock.handleEvents()) break;
-            // Read and converted ahead, so that the sound starts on its onset.
-            std::optional<SoundOutput::PreparedNote> prepared;
-            if (step.sounded)
-                prepared = p_.sound.PreparePatchedSample(p_.source, step.sounded->string,
-                                                         step.sounded->mandal);
-            if (!clock.waitOnset()) break;
-            endNote();
-            if (prepared) p_.sound.PlayPrepared(p_.source, *prepared);
-            noteOpen = true;
-            clock.advance(step.lengthMs);
-        }
-    } catch (const FormatError& e) {
-        fault = e; // the note before the faulty line still sounds in full
-    }
-    if (st.playingBack) clock.waitOnset();
-    endNote();
-    // Nothing sounds now: the staff and the panel show the selected string where its mandal
-    // stands, as the close-up does, not the last note played.
-    p_.view.porte();
-    p_.view.etiket();
-    if (fault) throw *fault;
-}
+    std::optional<std::string> fault;
+};
+
+} // namespace
 
 void RecordHandlers::Play_buton_Click() {
     InstrumentState& st = p_.instrument;
-    RecordingState& rec = p_.recording;
-    if (st.recording || st.playingBack || rec.loopRunning) return;
+    if (st.recording || st.playingBack) return;
     const auto file = recordFilePath();
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
@@ -137,30 +107,60 @@ void RecordHandlers::Play_buton_Click() {
     p_.controls.setReplayLamp(true);
     setBusyControls(true);
     st.playingBack = true;
-    rec.loopRunning = true;
 
-    std::optional<std::string> fault;
-    try {
-        const TextRead read = readTextFileOrReason(file);
-        if (!read.text) throw FormatError(kRecordFileName, 0, read.problem);
-        FieldReader reader(*read.text, kRecordFileName);
-        NoteClock clock(p_.hooks, [&st, &rec, seen = rec.pauses]() mutable {
-            if (!st.playingBack) return LoopEvent::stopped;
-            if (rec.pauses == seen) return LoopEvent::none;
-            seen = rec.pauses;
-            return LoopEvent::paused;
-        });
-        replayNotes(reader, clock);
-    } catch (const FormatError& e) {
-        fault = e.what();
-    }
-    rec.loopRunning = false;
-    if (fault) {
-        p_.messages.show(std::string(kRecordFileFault) + "\n" + *fault);
-        stop_buton_Click();
+    const TextRead read = readTextFileOrReason(file);
+    if (!read.text) {
+        endReplay(FormatError(kRecordFileName, 0, read.problem).what());
         return;
     }
-    st.playingBack = false;
+    auto replay = std::make_shared<Replay>(*read.text, kRecordFileName);
+    NoteSink sink;
+    sink.draw = [this, replay]() -> std::optional<double> {
+        InstrumentState& st = p_.instrument;
+        RecordEntry entry;
+        try {
+            if (replay->reader.atEnd()) return std::nullopt;
+            entry = readRecordEntry(replay->reader);
+        } catch (const FormatError& e) {
+            replay->fault = e.what(); // the note before the faulty line still sounds in full
+            return std::nullopt;
+        }
+        // The mode and the mandals as they are now: they may change while it plays.
+        const PlayerStep step =
+            recordStep(entry, p_.controls.replayModeIndex(), st.mandalPos, p_.tuning.ahenkShift);
+        st.currentString = static_cast<std::int16_t>(entry.string);
+        p_.view.mandal_at();
+        showPlayedNote(st, p_.view, step.shown);
+        p_.view.arıza_yaz(entry.string);
+        // Read and converted ahead, so that the sound starts on its onset.
+        replay->prepared.reset();
+        if (step.sounded)
+            replay->prepared = p_.sound.PreparePatchedSample(p_.source, step.sounded->string,
+                                                             step.sounded->mandal);
+        return step.lengthMs;
+    };
+    sink.start = [this, replay] {
+        if (replay->noteOpen) p_.sound.StopAllSound();
+        if (replay->prepared) p_.sound.PlayPrepared(p_.source, *replay->prepared);
+        replay->noteOpen = true;
+    };
+    sink.silence = [this, replay] {
+        if (replay->noteOpen) p_.sound.StopAllSound();
+        replay->noteOpen = false;
+    };
+    sink.finished = [this, replay] {
+        // Nothing sounds now: the staff and the panel show the selected string where its mandal
+        // stands, as the close-up does, not the last note played.
+        p_.view.porte();
+        p_.view.etiket();
+        endReplay(replay->fault);
+    };
+    p_.player.play(std::move(sink));
+}
+
+void RecordHandlers::endReplay(const std::optional<std::string>& fault) {
+    if (fault) p_.messages.show(std::string(kRecordFileFault) + "\n" + *fault);
+    p_.instrument.playingBack = false;
     setIdleControls();
     p_.controls.setReplayLamp(false);
     p_.controls.focusInstrument();

@@ -2,11 +2,11 @@
 // The recording frame: recording the plucks of a performance into "kayıt.txt", replaying it,
 // pausing and stopping.
 //
-// Thread: UI thread only. The replay is a loop that lets the window handle its events while its
-// notes sound, so stop_buton_Click and pause_buton_Click run from inside Play_buton_Click.
+// Thread: UI thread only. The replay runs on the note player: Play_buton_Click starts it and
+// returns, and each note is drawn and started from the player's timer.
 
-#include <functional>
 #include <optional>
+#include <string>
 
 #include "files/files_parts.h"
 #include "files/played_note.h"
@@ -28,12 +28,11 @@ class RecordHandlers {
     void rec_buton_Click();
     // Ends a recording (writing the line of the last pluck) or a replay (cutting its note).
     void stop_buton_Click();
-    // Replays kayıt.txt.
+    // Starts replaying kayıt.txt; the controls come back when it ends.
     void Play_buton_Click();
-    // Shows "durduruldu"; a replay cuts its note and waits until the message is closed.
+    // Shows "durduruldu"; a replay or score playing cuts its notes and holds until the message
+    // is closed, then goes on with its next note at once.
     void pause_buton_Click();
-    // Runs as a pause cuts the sounding note, for players with notes beside the memory channel.
-    std::function<void()> onPause;
 
     // Where the pluck handler writes while a recording runs.
     PluckRecorder& recorder() { return recordFile_; }
@@ -42,8 +41,8 @@ class RecordHandlers {
   private:
     void setIdleControls();
     void setBusyControls(bool replaying);
-    // The notes of the open recording file, each from its onset on `clock`.
-    void replayNotes(FieldReader& reader, NoteClock& clock);
+    // The end of a replay: the fault that ended it said, the controls as they were.
+    void endReplay(const std::optional<std::string>& fault);
 
     FilesParts& p_;
     RecordFile recordFile_;

@@ -9,10 +9,6 @@ namespace zembera {
 struct RecordingState {
     xTimer recordTimer;
     bool firstPluckPending = false;
-    // A replay or melody loop is running on the stack: no other one may start inside it.
-    bool loopRunning = false;
-    // Pauses taken during replays: a replay that sees this change goes on from that moment.
-    int pauses = 0;
 };
 
 // Where each finished pluck of a recording goes: string, its mandal position, its duration.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "common/safe_write.h"
@@ -96,8 +97,7 @@ std::vector<std::string> reportButtons(const Score& score) {
 bool ScorePlayer::playIfScore(const std::string& name) {
     if (name.empty() || !isScoreFile(pathFromUtf8(name))) return false;
     InstrumentState& st = p_.instrument;
-    RecordingState& rec = p_.recording;
-    if (st.recording || st.playingBack || rec.loopRunning) return true;
+    if (st.recording || st.playingBack) return true;
     // Only a file of the program folder is played.
     if (name.find_first_of("/\\") != std::string::npos) {
         p_.messages.show(name + ": dosya adı geçersiz");
@@ -163,7 +163,7 @@ void ScorePlayer::prepareMandals(const MandalPlan& plan) {
 
 void ScorePlayer::saveAsSes(const std::string& name) {
     InstrumentState& st = p_.instrument;
-    if (st.recording || st.playingBack || p_.recording.loopRunning) return;
+    if (st.recording || st.playingBack) return;
     if (name.empty() || !isScoreFile(pathFromUtf8(name)) ||
         name.find_first_of("/\\") != std::string::npos) {
         p_.messages.show((name.empty() ? std::string("(ad yok)") : name) +
@@ -202,12 +202,27 @@ void ScorePlayer::silenceChord() {
         p_.sound.MciStopClose(chordAlias(beside_));
 }
 
+namespace {
+
+// A score under way: its notes and where the playing stands.
+struct Playing {
+    std::vector<PlacedNote> notes;
+    std::size_t next = 0; // the first note of the next onset
+    int counter = 0;
+    // The onset drawn: its notes' sounds read ahead, whether its first goes to the memory
+    // channel, whether it is a rest.
+    std::vector<SoundOutput::PreparedNote> prepared;
+    bool firstSounds = false;
+    bool rest = false;
+    bool noteOpen = false;
+};
+
+} // namespace
+
 void ScorePlayer::play(const PlacedScore& placed) {
     InstrumentState& st = p_.instrument;
-    RecordingState& rec = p_.recording;
     FilesView& c = p_.controls;
     st.playingBack = true;
-    rec.loopRunning = true;
     c.setStartStopCaption("0");
     setFramesEnabled(c, kMelodyFrames, false);
     // The pause button of the recording frame pauses the score as it pauses a replay.
@@ -217,65 +232,65 @@ void ScorePlayer::play(const PlacedScore& placed) {
     c.setButtonEnabled(RecordButton::stop_buton, false);
     c.setButtonEnabled(RecordButton::pause_buton, true);
 
-    NoteClock clock(p_.hooks, [&st, &rec, seen = rec.pauses]() mutable {
-        if (!st.playingBack) return LoopEvent::stopped;
-        if (rec.pauses == seen) return LoopEvent::none;
-        seen = rec.pauses;
-        return LoopEvent::paused;
-    });
-    bool noteOpen = false;
-    auto endNote = [&] {
-        if (noteOpen) p_.sound.StopAllSound();
+    auto playing = std::make_shared<Playing>();
+    playing->notes = placed.notes;
+    auto endNote = [this, playing] {
+        if (playing->noteOpen) p_.sound.StopAllSound();
         silenceChord();
-        noteOpen = false;
+        playing->noteOpen = false;
     };
-    int counter = 0;
-    const std::vector<PlacedNote>& notes = placed.notes;
-    for (std::size_t i = 0; i < notes.size();) {
-        const ScoreOnset onset = scoreOnset(notes, i);
-        i = onset.end;
-        if (!clock.waitToDraw()) break;
-        c.showCounter(counterText(++counter));
-        if (!clock.handleEvents()) break;
-        // The scroll bar's value over its starting value stretches the written lengths.
-        const double length = onset.writtenMs * c.tempo() / kWrittenTempoScroll;
+    NoteSink sink;
+    sink.draw = [this, playing]() -> std::optional<double> {
+        InstrumentState& st = p_.instrument;
+        if (playing->next >= playing->notes.size()) return std::nullopt;
+        const ScoreOnset onset = scoreOnset(playing->notes, playing->next);
+        playing->next = onset.end;
+        p_.controls.showCounter(counterText(++playing->counter));
+        // The scroll bar's value over its starting value stretches the written lengths, as it
+        // stands now.
+        const double length = onset.writtenMs * p_.controls.tempo() / kWrittenTempoScroll;
         // Each note drawn, then read and converted ahead so that the sound starts on its onset.
-        std::vector<SoundOutput::PreparedNote> prepared;
+        playing->prepared.clear();
         for (const PlayedNote& note : onset.shown) {
             st.currentString = static_cast<std::int16_t>(note.string);
             p_.view.tel_çiz();
             p_.view.mandal_at();
             showPlayedNote(st, p_.view, note);
             if (isPlayablePosition(note.string, note.mandal))
-                prepared.push_back(
+                playing->prepared.push_back(
                     p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
         }
-        if (!clock.waitOnset()) break;
+        playing->firstSounds = onset.firstSounds;
+        playing->rest = onset.rest;
+        return length;
+    };
+    sink.start = [this, playing, endNote] {
         endNote();
-        for (std::size_t k = 0; k < prepared.size(); ++k) {
-            if (k == 0 && onset.firstSounds)
-                p_.sound.PlayPrepared(p_.source, prepared[k]);
+        for (std::size_t k = 0; k < playing->prepared.size(); ++k) {
+            if (k == 0 && playing->firstSounds)
+                p_.sound.PlayPrepared(p_.source, playing->prepared[k]);
             else
-                p_.sound.PlayPreparedBeside(p_.source, prepared[k], chordAlias(++beside_));
+                p_.sound.PlayPreparedBeside(p_.source, playing->prepared[k], chordAlias(++beside_));
         }
-        noteOpen = !onset.rest; // a rest only ends the notes before it
-        clock.advance(length);
-    }
-    if (st.playingBack) clock.waitOnset();
-    endNote();
-    // Nothing sounds now: the staff and the panel show the selected string where its mandal
-    // stands, as the close-up does, not the score's last note.
-    p_.view.porte();
-    p_.view.etiket();
-
-    c.blankCounter();
-    c.setStartStopCaption(">");
-    setFramesEnabled(c, kMelodyFrames, true);
-    c.setButtonEnabled(RecordButton::pause_buton, false);
-    c.setButtonEnabled(RecordButton::Play_buton, true);
-    c.setButtonEnabled(RecordButton::rec_buton, true);
-    st.playingBack = false;
-    rec.loopRunning = false;
+        playing->noteOpen = !playing->rest; // a rest only ends the notes before it
+    };
+    sink.silence = endNote;
+    sink.finished = [this] {
+        InstrumentState& st = p_.instrument;
+        FilesView& c = p_.controls;
+        // Nothing sounds now: the staff and the panel show the selected string where its mandal
+        // stands, as the close-up does, not the score's last note.
+        p_.view.porte();
+        p_.view.etiket();
+        c.blankCounter();
+        c.setStartStopCaption(">");
+        setFramesEnabled(c, kMelodyFrames, true);
+        c.setButtonEnabled(RecordButton::pause_buton, false);
+        c.setButtonEnabled(RecordButton::Play_buton, true);
+        c.setButtonEnabled(RecordButton::rec_buton, true);
+        st.playingBack = false;
+    };
+    p_.player.play(std::move(sink));
 }
 
 } // namespace zembera::scores

@@ -9,7 +9,8 @@
 // the part and voice played, the ornaments and the mandal plan, with buttons to play, to prepare
 // the mandals, to hear another reading, voice or part, and to cancel.
 //
-// Thread: UI thread only; the loop lets the window handle its events while its notes sound.
+// Thread: UI thread only. The score runs on the note player: playing starts it and returns, and
+// each onset is drawn and started from the player's timer.
 
 #include <string>
 #include <vector>
@@ -54,11 +55,10 @@ class ScorePlayer {
     // same name (asking before it replaces one), or says why the format cannot hold it.
     void saveAsSes(const std::string& name);
 
-    // Ends the further notes of a chord still sounding (a pause cuts them with the memory
-    // channel).
-    void silenceChord();
-
   private:
+    // Ends the further notes of a chord still sounding (each onset, a pause, a stop and the end
+    // cut them with the memory channel).
+    void silenceChord();
     // The setup of the instrument as it is now: tables, pitch level and fine tuning.
     KanunSetup setupNow(int ahenkShift) const;
     void play(const PlacedScore& placed);

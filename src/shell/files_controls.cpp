@@ -1,11 +1,11 @@
 // The makam frame, the recording frame and the melody frame of the main window. The logic lives
 // in MakamHandlers, RecordHandlers and MelodyHandlers; this file gives them the widgets.
 //
-// The replay and the melody player are loops on this thread. Between notes and in short slices
-// while a note sounds they process every pending event, so a stop, pause or start/stop click acts
-// at once. Closing the window ends a running loop.
+// The replay, the melody player and the score player play on one note player, woken by a precise
+// timer of this thread: the event loop stays free while a piece plays, so a stop, pause or
+// start/stop click acts at once. Closing the window ends the piece.
 
-#include <QCoreApplication>
+#include <QEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -24,6 +24,7 @@
 #include "scores/score_file.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
+#include "shell/note_timer.h"
 #include "shell/popup_lists.h"
 #include "shell/status_frame.h"
 
@@ -34,6 +35,9 @@ constexpr QRgb kLampOff = qRgb(255, 255, 255);
 constexpr QRgb kRecordLampOn = qRgb(255, 0, 0);
 constexpr QRgb kReplayLampOn = qRgb(0, 255, 0);
 constexpr double kCounterFontSize = 12;
+// How long before its onset a note is drawn and its sound read: the redraws of a note take a few
+// milliseconds, and its sound must start on time.
+constexpr double kDrawLeadMs = 20;
 
 void fillPicture(CanvasWidget* picture, QRgb color) {
     CanvasImage& c = picture->canvas();
@@ -206,21 +210,41 @@ class WindowFilesView : public FilesView {
     DataFolders folders_;
 };
 
+// Ends the piece playing as soon as the window is closed (hidden, not minimized), so that nothing
+// sounds from a closed window.
+class StopWhenClosed : public QObject {
+  public:
+    StopWhenClosed(QWidget* window, NotePlayer& player) : window_(window), player_(player) {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched == window_ && !window_->isVisible())
+            player_.stop();
+        return false;
+    }
+
+  private:
+    QWidget* window_;
+    NotePlayer& player_;
+};
+
 } // namespace
+
+FilesControls::~FilesControls() {
+    // A piece still playing as the window goes is cut and ended while its handlers live.
+    if (notePlayer) notePlayer->stop();
+}
 
 void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_ = std::make_unique<FilesControls>();
     files_->view = std::make_unique<WindowFilesView>(*this, program_.folders);
-    LoopHooks hooks = systemLoopHooks([this] {
-        QCoreApplication::processEvents();
-        // A closed window plays nothing more.
-        if (!isVisible()) program_.instrument.playingBack = false;
-    });
+    files_->noteTimer = std::make_unique<NoteTimer>([this] { files_->notePlayer->tick(); });
+    files_->notePlayer = std::make_unique<NotePlayer>(files_->noteTimer->source(), kDrawLeadMs);
     files_->parts.reset(new FilesParts{
         program_.instrument, program_.tuning, program_.recording, *this, *files_->view, sound,
         PatchedSampleSource{program_.sampleFolder, program_.samples.sampleFileName, program_.tables,
                             program_.tuning.tuningOffset},
-        messages_, program_.programFolder, program_.sampleFolder, std::move(hooks),
+        messages_, program_.programFolder, program_.sampleFolder, *files_->notePlayer,
         program_.folders, program_.recordFolder});
     files_->makam = std::make_unique<MakamHandlers>(*files_->parts);
     files_->record = std::make_unique<RecordHandlers>(*files_->parts);
@@ -229,7 +253,7 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     files_->melody->playOtherFile = [this](const std::string& name) {
         return files_->scores->playIfScore(name);
     };
-    files_->record->onPause = [this] { files_->scores->silenceChord(); };
+    files_->stopWhenClosed = std::make_unique<StopWhenClosed>(this, *files_->notePlayer);
     player_->setRecorder(&files_->record->recorder());
 
     // Tempo in milliseconds per unit: 30..60, steps of 2 and 5, 40 at start.

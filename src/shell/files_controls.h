@@ -4,6 +4,7 @@
 //
 // Thread: UI thread only.
 
+#include <QObject>
 #include <memory>
 
 #include "files/makam_handlers.h"
@@ -13,8 +14,15 @@
 
 namespace zembera {
 
+class NoteTimer;
+
 struct FilesControls {
+    ~FilesControls();
     std::unique_ptr<FilesView> view;
+    // The replay, melody and score player on its timer; the timer outlives the player.
+    std::unique_ptr<NoteTimer> noteTimer;
+    std::unique_ptr<NotePlayer> notePlayer;
+    std::unique_ptr<QObject> stopWhenClosed; // ends the piece as the window closes
     std::unique_ptr<FilesParts> parts;
     std::unique_ptr<MakamHandlers> makam;
     std::unique_ptr<RecordHandlers> record;

@@ -51,7 +51,7 @@ RenderControls::RenderControls(MainWindow& window, MessageService& messages)
 
 bool RenderControls::idle() const {
     const LoadedProgram& p = w_.program();
-    return !p.instrument.recording && !p.instrument.playingBack && !p.recording.loopRunning;
+    return !p.instrument.recording && !p.instrument.playingBack;
 }
 
 void RenderControls::renderMelody() {

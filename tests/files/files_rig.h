@@ -1,6 +1,7 @@
 #pragma once
 // A program folder and recording fakes for the makam, recording and melody handlers, on a fake
-// clock that only the fakes move: sleeping, redrawing and handling events cost what a test sets.
+// clock that only the fakes move: the note player's wake-ups come when due (or late by what a
+// test sets), redraws cost what a test sets.
 
 #include <gtest/gtest.h>
 
@@ -12,12 +13,14 @@
 #include <iomanip>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "files/files_parts.h"
+#include "files/note_player.h"
 #include "shell/startup_loader.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
@@ -29,9 +32,23 @@ using Plays = std::vector<std::pair<int, int>>; // string, mandal
 
 struct FakeClock {
     double now = 1000.0;
-    double sleepSlack = 0.0; // added to every sleep
-    double eventCost = 0.0;  // each round of event handling
-    double redrawCost = 0.0; // each redraw of the instrument views
+    double wakeSlack = 0.0;       // each wake-up of the player comes this late
+    double redrawCost = 0.0;      // each redraw of the instrument views
+    std::optional<double> wakeAt; // the player's pending wake-up
+    int wakeUps = 0;
+};
+
+// How long before its onset the rig's player draws a note.
+inline constexpr double kRigLeadMs = 10.0;
+
+// Messages kept as shown; `onShow` runs while one is open (a modal box the user reads).
+class HeldMessages : public RecordedMessages {
+  public:
+    void show(const std::string& text) override {
+        RecordedMessages::show(text);
+        if (onShow) onShow(text);
+    }
+    std::function<void(const std::string&)> onShow;
 };
 
 // Logs on the fake clock each sample started, each stop of every sound, the chord notes sounded
@@ -147,24 +164,32 @@ class FilesRig : public ::testing::Test {
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
         view.state = &program->instrument;
-        LoopHooks hooks;
-        hooks.processEvents = [this] {
-            clock.now += clock.eventCost;
-            if (onEvents) onEvents();
-        };
-        hooks.sleepMs = [this](double ms) {
-            clock.now += ms + clock.sleepSlack;
-            if (onSleep) onSleep();
-        };
-        hooks.nowMs = [this] { return clock.now; };
+        notePlayer = std::make_unique<NotePlayer>(
+            TickSource{[this] { return clock.now; },
+                       [this](double ms) { clock.wakeAt = clock.now + ms; },
+                       [this] { clock.wakeAt.reset(); }},
+            kRigLeadMs);
         parts = std::make_unique<FilesParts>(FilesParts{
             program->instrument, program->tuning, program->recording, view, controls, *output,
             PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
                                 program->tables, program->tuning.tuningOffset},
-            messages, program->programFolder, program->sampleFolder, hooks});
+            messages, program->programFolder, program->sampleFolder, *notePlayer});
         mark = clock.now;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Runs the window's event loop on the fake clock until nothing is pending: each wake-up of
+    // the player comes when due (plus the slack), `betweenTicks` running first as the clicks
+    // the window handles between two ticks.
+    void runPlayer() {
+        while (clock.wakeAt) {
+            clock.now = std::max(clock.now, *clock.wakeAt + clock.wakeSlack);
+            clock.wakeAt.reset();
+            ++clock.wakeUps;
+            if (betweenTicks) betweenTicks();
+            notePlayer->tick();
+        }
+    }
 
     InstrumentState& st() { return program->instrument; }
     // Neither recording nor replaying, and the controls show it.
@@ -213,12 +238,12 @@ class FilesRig : public ::testing::Test {
     ClockedSound sound{clock};
     LoggedView view{clock};
     FakeFilesView controls;
-    RecordedMessages messages;
+    HeldMessages messages;
     std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<NotePlayer> notePlayer;
     std::unique_ptr<FilesParts> parts;
-    double mark = 0;                // the time of the last step
-    std::function<void()> onEvents; // runs inside each processEvents
-    std::function<void()> onSleep;  // runs after each sleep
+    double mark = 0;                    // the time of the last step
+    std::function<void()> betweenTicks; // runs before each wake-up of the player
     // Set before SetUp: the samples' length and the output the handlers play to.
     std::size_t sampleFrames = 400;
     SoundOutput* output = &sound;

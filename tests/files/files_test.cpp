@@ -239,18 +239,39 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
                  note(0, 0, 3),       // a quarter of 16 units on string 4
                  note(0, 3, 5, 0, 1), // tempo read at every note: 6 units at 60 ms
                  note(0, 3, 8)});
-    onEvents = [&] {
-        if (controls.counters.size() == 6) controls.tempoBar = 60;
+    // Moved after the fifth record is drawn, before the sixth.
+    betweenTicks = [&] {
+        if (controls.counters.size() == 5) controls.tempoBar = 60;
     };
     handlers.aç_kapa_buton_Click();
+    runPlayer();
+    betweenTicks = nullptr;
+    {
+        // The lengths by the rule: units of the record (or of the one before it) times the tempo
+        // read as the record is drawn. Rest 8, then 8 (previous), 16 (quarter), 6 (dotted
+        // sixteenth) and 6 (previous) units, the last two at 60 ms.
+        const double lengths[] = {8 * 40.0, 8 * 40.0, 16 * 40.0, 6 * 60.0, 6 * 60.0};
+        std::vector<double> expected, onsets;
+        double at = mark;
+        for (const double length : lengths) {
+            at += length;
+            expected.push_back(at);
+        }
+        for (const auto& e : sound.events)
+            if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at);
+        EXPECT_EQ(onsets, std::vector<double>(expected.begin(), expected.end() - 1));
+        EXPECT_EQ(clock.now, expected.back());
+    }
     std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
     controls.melodyMode = 3; // dosya: string 5 reaches only 10, its note stays silent
     writeMelody({note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)});
     handlers.yürüt10();
+    runPlayer();
     dump += transcript("an unknown first code lasts nothing; mandal 11 on string 5");
     controls.tempoBar = 40;
     writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
     handlers.yürüt10();
+    runPlayer();
     dump += transcript("a record cut short");
     for (const char* name : {"", "../ezgi"}) {
         controls.melodyNameBox = name;
@@ -375,6 +396,7 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
     controls.melodyNameBox = "ezgi";
     controls.tempoBar = 40;
     melody.aç_kapa_buton_Click();
+    runPlayer();
     dump += "Rast.mkm: tel 4 mandal " + std::to_string(st().mandalPos[3]) + ", ezgi: tel " +
             std::to_string(sound.plays.at(0).first) + "\n";
     auto loaded = loadProgram(DataFolders{dir, user}, messages);
@@ -413,6 +435,7 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
         controls.replayMode = c.mode;
         program->tuning.ahenkShift = c.shift;
         handlers->Play_buton_Click();
+        runPlayer();
         EXPECT_EQ(st().mandalPos, mandals);
         dump += transcript("mode " + std::to_string(c.mode) + ", shift " + std::to_string(c.shift));
     }
@@ -422,30 +445,57 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
          {"27 0 10\r\n", "5 0\r\n", "5 x 10\r\n", "5 40000 10\r\n", "5 0 3000000000\r\n"}) {
         writeBytes(kayit(), recordLine(4, 0, 10) + "7,-3,20\r\n" + bad);
         handlers->Play_buton_Click();
+        runPlayer();
         dump += transcript("then \"" + bad.substr(0, bad.size() - 2) + "\"");
     }
-    // Redraws, event rounds and an overshooting sleep cost time: each onset still lies on the sum
-    // of the durations before it.
+    // Redraws and late wake-ups cost time: each onset still lies on the sum of the durations
+    // before it, counted from the first.
     clock.redrawCost = 4.0;
-    clock.eventCost = 1.0;
-    clock.sleepSlack = 0.7;
+    clock.wakeSlack = 0.7;
     std::vector<RecordEntry> many;
     for (int k = 0; k < 12; ++k)
         many.push_back({8 + k, 0, 20 + (k * 37) % 300});
     writeRecording(many);
     handlers->Play_buton_Click();
-    dump += transcript("redraws 4 ms, events 1 ms, sleeps 0.7 ms over");
-    // Stop, Play and rec clicked inside the loop start nothing until it has ended.
+    runPlayer();
+    {
+        std::vector<double> onsets;
+        for (const auto& e : sound.events)
+            if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at);
+        ASSERT_EQ(onsets.size(), many.size());
+        double written = 0;
+        for (std::size_t k = 0; k < many.size(); ++k) {
+            EXPECT_GE(onsets[k] - onsets[0], written) << k;
+            EXPECT_LE(onsets[k] - onsets[0], written + 0.7 + 1e-9) << k;
+            written += many[k].durationMs;
+        }
+    }
+    dump += transcript("redraws 4 ms, wake-ups 0.7 ms late");
+    clock.redrawCost = 0;
+    clock.wakeSlack = 0;
+    // Play and rec clicked while a replay plays start nothing; after a stop, which ends it at
+    // once, Play starts the replay again from its first note and rec is still refused.
     int rounds = 0;
-    onEvents = [&] {
-        if (++rounds != 1) return;
-        handlers->stop_buton_Click(); // enables rec and Play while the note is still to come
-        handlers->Play_buton_Click();
-        handlers->rec_buton_Click();
+    betweenTicks = [&] {
+        ++rounds;
+        if (rounds == 1) {
+            handlers->Play_buton_Click();
+            handlers->rec_buton_Click();
+            EXPECT_FALSE(st().recording);
+        } else if (rounds == 2) {
+            handlers->stop_buton_Click();
+            EXPECT_TRUE(finished());
+            handlers->Play_buton_Click();
+            handlers->rec_buton_Click();
+            EXPECT_FALSE(st().recording);
+            EXPECT_TRUE(st().playingBack);
+        }
     };
     handlers->Play_buton_Click();
-    EXPECT_EQ(rounds, 1);
-    dump += transcript("stop, Play and rec clicked in the first round of events");
+    runPlayer();
+    betweenTicks = nullptr;
+    EXPECT_TRUE(finished());
+    dump += transcript("Play and rec in the first tick, stop, Play and rec in the second");
     test::expectGolden("files/replay.txt", dump);
 }
 

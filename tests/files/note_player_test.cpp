@@ -25,10 +25,14 @@ struct Rig {
                                 wakeAt.reset();
                                 ++cancels;
                             }},
-                 NoteSink{[this](std::size_t i) { note("draw " + std::to_string(i)); },
-                          [this](std::size_t i) { note("start " + std::to_string(i)); },
-                          [this] { note("silence"); }, [this] { note("end"); }},
                  leadMs) {}
+
+    void play(const NoteEvents& piece) {
+        player.play(listedNotes(
+            piece, [this](std::size_t i) { note("draw " + std::to_string(i)); },
+            [this](std::size_t i) { note("start " + std::to_string(i)); },
+            [this] { note("silence"); }, [this] { note("end"); }));
+    }
 
     void note(const std::string& what) {
         log.push_back(what + " @" + std::to_string(static_cast<int>(now)));
@@ -73,7 +77,7 @@ TEST(NotePlayer, LateTicksDelayANoteButNeverTheOnesAfterIt) {
     Rig rig;
     rig.now = 1000;
     const NoteEvents p = piece(300);
-    rig.player.play(p);
+    rig.play(p);
     rig.runUntil(1000 + p.endMs + 50, [](int k) { return static_cast<double>((k * 5) % 8); });
     const std::vector<double> starts = rig.startTimes();
     ASSERT_EQ(starts.size(), p.events.size());
@@ -102,7 +106,7 @@ TEST(NotePlayer, DrawsAheadByTheLeadAndStartsAChordTogether) {
     NoteEvents p;
     p.events = {{0, 5, 1, false}, {3, 6, 0, false}, {20, 7, 0, false}, {20, 9, 2, true}};
     p.endMs = 50;
-    rig.player.play(p);
+    rig.play(p);
     rig.runUntil(100);
     EXPECT_EQ(rig.log, (std::vector<std::string>{
                            "draw 0 @0", "start 0 @0", "draw 1 @0", "start 1 @3", "draw 2 @16",
@@ -116,7 +120,7 @@ TEST(NotePlayer, PauseHoldsTheScheduleAndStopEndsAtOnce) {
     NoteEvents p;
     p.events = {{0, 1, 0, false}, {100, 2, 0, false}, {130, 3, 0, false}, {200, 4, 0, false}};
     p.endMs = 260;
-    rig.player.play(p);
+    rig.play(p);
     rig.runUntil(60);
     rig.player.pause();
     EXPECT_EQ(rig.log.back(), "silence @60");

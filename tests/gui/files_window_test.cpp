@@ -1,6 +1,6 @@
 // The makam, replay, melody, score and recording frames as one scenario of real clicks and keys,
-// some from inside the replay and melody loops; after each step the transcript gets what the step
-// could change and the window's line (see WindowFixture::note).
+// some while a replay or melody plays from the window's own event loop; after each step the
+// transcript gets what the step could change and the window's line (see WindowFixture::note).
 
 #include "window_fixture.h"
 
@@ -26,8 +26,10 @@ class FilesWindow : public test::WindowFixture {
   protected:
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     void pluck(QPoint at) { QTest::mouseClick(window->instrumentPicture, Qt::LeftButton, {}, at); }
-    // Runs `step` at the first event round of a loop started right after.
-    void duringLoop(std::function<void()> step) { QTimer::singleShot(0, window.get(), step); }
+    // Lets the window's event loop run until the piece playing has ended.
+    bool untilIdle(int timeoutMs = 10000) {
+        return QTest::qWaitFor([this] { return !program->instrument.playingBack; }, timeoutMs);
+    }
     void listed(const char* name, QLineEdit* box, QListWidget* list) {
         log << name << " \"" << box->text().toStdString() << "\"";
         for (int i = 0; list->isVisible() && i < list->count(); ++i)
@@ -98,14 +100,13 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
 
     write(kayit(), recordLine(5, 0, 5) + recordLine(9, 0, 5) + recordLine(14, 0, 5));
     pos()[9] = 2;
-    duringLoop([&] {
-        record("çalarken");
-        QTest::keyClick(handle(), Qt::Key_W);
-        QTest::keyClick(handle(), Qt::Key_Right);
-        pluck(QPoint(700, 30));
-        QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
-    });
     click(window->Play_buton);
+    record("çalarken");
+    QTest::keyClick(handle(), Qt::Key_W);
+    QTest::keyClick(handle(), Qt::Key_Right);
+    pluck(QPoint(700, 30));
+    QTest::mouseClick(window->mandalStrip, Qt::LeftButton, {}, QPoint(160, 30));
+    ASSERT_TRUE(untilIdle());
     record("kayıt çalındı, W sağ çekme şerit yok sayıldı");
     write(kayit(), recordLine(5, 0, 30000) + recordLine(6, 0, 20) + recordLine(7, 0, 30000));
     QTimer::singleShot(200, window.get(), [&] {
@@ -116,6 +117,7 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     QElapsedTimer elapsed;
     elapsed.start();
     click(window->Play_buton);
+    ASSERT_TRUE(untilIdle());
     log << "10 saniyeden kısa " << (elapsed.elapsed() < 10000) << "\n"; // loose on purpose
     record("dur");
 
@@ -124,11 +126,10 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     click(window->open_ses_buton);
     chooseListEntry(window->melodyList, QStringLiteral("ezgi.ses"));
     record("ezgi seçildi");
-    duringLoop([&] {
-        record("ezgi çalarken");
-        QTest::keyClick(handle(), Qt::Key_E);
-    });
     click(window->aç_kapa_buton);
+    record("ezgi çalarken");
+    QTest::keyClick(handle(), Qt::Key_E);
+    ASSERT_TRUE(untilIdle());
     record("ezgi bitti, E yok sayıldı");
     melodyWav->trigger();
     record("ezgi WAV");
@@ -144,6 +145,7 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     record("kisa.txt listede");
     chooseListEntry(window->melodyList, QStringLiteral("kisa.txt"));
     click(window->aç_kapa_buton);
+    ASSERT_TRUE(untilIdle());
     record("kisa.txt çalındı");
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("ses_kaydet_buton")),
                       Qt::LeftButton);
@@ -169,8 +171,8 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
         text += melodyLine(i % 20, 1); // whole notes: a long melody
     write(dir / "uzun.ses", text);
     window->melodyNameBox->setText(QStringLiteral("uzun"));
-    duringLoop([&] { window->close(); });
     click(window->aç_kapa_buton);
+    window->close();
     record("uzun ezgide pencere kapandı");
 
     // Closing asks in Turkish (the buttons too); a session end does not ask.
@@ -195,6 +197,76 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     test::expectGolden("gui/files_window.txt", text);
 }
 
+// A melody plays from the window's event loop: the click that starts it returns with its first
+// note sounding, the loop runs other work while the piece goes on, and a click on the start/stop
+// button ends it at once: cut, the controls back, nothing sounding after. A window destroyed
+// while a piece plays leaves no timer behind.
+TEST_F(FilesWindow, AMelodyPlaysWithTheEventLoopFreeAndAStopClickSilencesIt) {
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += melodyLine(i % 20, 1); // whole notes: 64 units, about 2 s each at 30 ms per unit
+    write(dir / "uzun.ses", text);
+    window->tempoBar->setValue(30);
+    window->melodyNameBox->setText(QStringLiteral("uzun"));
+    click(window->aç_kapa_buton);
+    EXPECT_TRUE(program->instrument.playingBack);
+    EXPECT_EQ(sound.patched.size(), 1u);
+    bool otherWorkRan = false;
+    QTimer::singleShot(20, window.get(), [&] { otherWorkRan = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return otherWorkRan; }, 1000));
+    EXPECT_TRUE(program->instrument.playingBack);
+    EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral("0"));
+    EXPECT_FALSE(window->melodyFrame->isEnabled() && window->makamFrame->isEnabled());
+    EXPECT_FALSE(test::allPixels(window->melodyCounter, test::kWhite));
+
+    const int stopsBefore = sound.stops;
+    click(window->aç_kapa_buton);
+    EXPECT_FALSE(program->instrument.playingBack);
+    EXPECT_GT(sound.stops, stopsBefore);
+    EXPECT_EQ(window->aç_kapa_buton->text(), QStringLiteral(">"));
+    EXPECT_TRUE(window->makamFrame->isEnabled());
+    EXPECT_TRUE(window->recordFrame->isEnabled());
+    EXPECT_TRUE(test::allPixels(window->melodyCounter, test::kWhite));
+    const auto played = sound.patched;
+    const int stops = sound.stops;
+    QTest::qWait(100);
+    EXPECT_EQ(sound.patched, played);
+    EXPECT_EQ(sound.stops, stops);
+    EXPECT_TRUE(messages.shown.empty());
+
+    click(window->aç_kapa_buton);
+    EXPECT_TRUE(program->instrument.playingBack);
+    window.reset();
+    QTest::qWait(50);
+}
+
+// A pause during a replay cuts its note and shows "durduruldu"; as the message closes, the next
+// note starts at once and the replay goes on; a stop ends it. Rec and Play do nothing meanwhile.
+TEST_F(FilesWindow, APauseShowsItsMessageAndTheReplayResumesWithTheNextNote) {
+    write(kayit(), recordLine(5, 0, 30000) + recordLine(6, 0, 30000) + recordLine(7, 0, 30000));
+    click(window->Play_buton);
+    ASSERT_TRUE(program->instrument.playingBack);
+    EXPECT_EQ(sound.patched, (std::vector<std::pair<int, int>>{{5, 0}}));
+    click(window->rec_buton);
+    click(window->Play_buton);
+    EXPECT_FALSE(program->instrument.recording);
+    QTest::qWait(30);
+    const int stopsBefore = sound.stops;
+    click(window->pause_buton);
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"durduruldu"});
+    EXPECT_GT(sound.stops, stopsBefore);
+    EXPECT_EQ(sound.patched, (std::vector<std::pair<int, int>>{{5, 0}, {6, 0}}));
+    EXPECT_TRUE(program->instrument.playingBack);
+    EXPECT_TRUE(window->stop_buton->isEnabled());
+    click(window->stop_buton);
+    EXPECT_FALSE(program->instrument.playingBack);
+    EXPECT_TRUE(window->Play_buton->isEnabled());
+    EXPECT_FALSE(window->pause_buton->isEnabled());
+    EXPECT_TRUE(test::allPixels(window->replayLamp, qRgb(255, 255, 255)));
+    QTest::qWait(50);
+    EXPECT_EQ(sound.patched.size(), 2u);
+}
+
 // A makam file of the old platform, named in Windows-1254, is listed decoded and opens by a click.
 TEST_F(FilesWindow, AMakamNamedInTheOldCodePageOpens) {
     PerString<std::int16_t> saved{};
@@ -216,6 +288,7 @@ TEST_F(FilesWindow, AMelodyNamedInTheOldCodePagePlays) {
     window->tempoBar->setValue(30);
     window->melodyNameBox->setText(QStringLiteral("utf"));
     click(window->aç_kapa_buton);
+    ASSERT_TRUE(untilIdle());
     const auto expected = sound.patched;
     ASSERT_FALSE(expected.empty());
     ASSERT_TRUE(messages.shown.empty());
@@ -225,6 +298,7 @@ TEST_F(FilesWindow, AMelodyNamedInTheOldCodePagePlays) {
     chooseListEntry(window->melodyList, QString::fromUtf8("Şşk.ses"));
     EXPECT_EQ(window->melodyNameBox->text(), QString::fromUtf8("Şşk"));
     click(window->aç_kapa_buton);
+    ASSERT_TRUE(untilIdle());
     EXPECT_EQ(sound.patched, expected);
     EXPECT_TRUE(messages.shown.empty());
 }

@@ -110,7 +110,7 @@ class Render : public test::FilesRig {
         FilesRig::SetUp();
         clock.now = 0;
         controls.tempoBar = kStartTempoMs;
-        onSleep = [this] {
+        betweenTicks = [this] {
             if (const std::size_t due = frameAt(clock.now); due > live.size()) {
                 const auto block = rig.render(due - live.size());
                 live.insert(live.end(), block.begin(), block.end());
@@ -185,18 +185,24 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
         controls.melodyMode = std::max(mode, 0);
         NoteEvents piece;
         if (mode > 0) {
-            MelodyHandlers(*parts).yürüt10();
+            MelodyHandlers melodyHandlers(*parts);
+            melodyHandlers.yürüt10();
+            runPlayer();
             piece = melodyEvents(melody, "ezgi.ses", settings());
         } else if (mode == 0) {
             program->instrument.mandalPos[14] = 4;
             program->tuning.ahenkShift = -1;
-            RecordHandlers(*parts).Play_buton_Click();
+            RecordHandlers recordHandlers(*parts);
+            recordHandlers.Play_buton_Click();
+            runPlayer();
             piece = recordingEvents(recording, "kayıt.txt", settings());
         } else {
             program->tuning.ahenkShift = 0;
             program->tuning.tuningOffset[13] = 7.5F; // fine tuning sounds in both
             controls.tempoBar = 50;                  // and the tempo factor 50 / 40
-            scores::ScorePlayer(*parts).playIfScore("akor.xml");
+            scores::ScorePlayer scorePlayer(*parts);
+            scorePlayer.playIfScore("akor.xml");
+            runPlayer();
             messages.shown.clear(); // the score player tells what it placed
             piece = scoreEvents(
                 scores::placeScore(

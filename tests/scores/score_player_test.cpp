@@ -35,16 +35,19 @@ class ScoreFrame : public test::FilesRig {
 TEST_F(ScoreFrame, AScorePlaysOnItsStringsAtItsTempoAfterItsReport) {
     melody->melodyListClick("saz_semaisi.musicxml");
     melody->aç_kapa_buton_Click();
+    runPlayer();
     std::string dump = transcript("saz_semaisi.musicxml, tempo bar at 40");
     controls.tempoBar = 60;
     melody->aç_kapa_buton_Click();
+    runPlayer();
     dump += transcript("tempo bar at 60");
-    onEvents = [&] {
+    betweenTicks = [&] {
         if (st().playingBack && sound.plays.size() == 2) melody->aç_kapa_buton_Click();
     };
     melody->aç_kapa_buton_Click();
+    runPlayer();
     dump += transcript("stopped at the second note");
-    onEvents = nullptr;
+    betweenTicks = nullptr;
     test::writeBytes(dir / "kirik.xml", "<score-partwise><part id=\"P1\"><measure>");
     controls.melodyNameBox = "kirik.xml";
     melody->aç_kapa_buton_Click();
@@ -58,6 +61,7 @@ TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSameAndOthersAreR
                                        "9\tEs\t1\t8\t320\n9\tLa3\t1\t2\t1280\n");
     controls.melodyNameBox = "kisa.txt";
     melody->aç_kapa_buton_Click();
+    runPlayer();
     const test::Plays fromScore = sound.plays;
     std::string dump = transcript("kisa.txt");
     player->saveAsSes("kisa.txt");
@@ -75,30 +79,39 @@ TEST_F(ScoreFrame, AFittingScoreIsKeptAsAMelodyFileThatPlaysTheSameAndOthersAreR
     controls.melodyNameBox = "kisa";
     controls.melodyMode = 3; // dosya: the file mandal
     melody->aç_kapa_buton_Click();
+    runPlayer();
     EXPECT_EQ(sound.plays, fromScore); // and the lengths, in the dump
     test::expectGolden("scores/score_to_ses.txt", dump + transcript("kisa.ses"));
 }
 
-// E with G beside it, then A, a second each; the pause, live while the score plays, is clicked
-// 300 ms into the chord and holds the loop for 2 s: E and G are cut, A follows.
+// E with G beside it, then A, a second each; the pause, clicked 300 ms into the chord, holds the
+// score while its message is open (2 s): E and G are cut at once, A starts as it closes and lasts
+// its second.
 TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
     RecordHandlers record(*parts);
-    record.onPause = [this] { player->silenceChord(); };
     std::filesystem::copy_file(kData / "akor.musicxml", dir / "akor.xml");
     controls.melodyNameBox = "akor.xml";
-    bool pauseSeen = false;
-    onEvents = [&] {
-        if (!pauseSeen && st().playingBack && !sound.events.empty() &&
-            clock.now >= sound.events.back().at + 300) {
-            pauseSeen = true;
-            EXPECT_TRUE(controls.buttons[static_cast<int>(RecordButton::pause_buton)]);
-            EXPECT_TRUE(controls.frames[0]); // the recording frame
-            record.pause_buton_Click();
-            clock.now += 2000;
-        }
+    messages.onShow = [&](const std::string& text) {
+        if (text == kPaused) clock.now += 2000;
     };
     melody->aç_kapa_buton_Click();
-    EXPECT_TRUE(pauseSeen);
+    ASSERT_TRUE(st().playingBack);
+    const double chordAt = sound.events.back().at;
+    clock.now = chordAt + 300; // the click, handled between two ticks
+    EXPECT_TRUE(controls.buttons[static_cast<int>(RecordButton::pause_buton)]);
+    EXPECT_TRUE(controls.frames[0]); // the recording frame
+    record.pause_buton_Click();
+    EXPECT_EQ(messages.shown.back(), kPaused);
+    runPlayer();
+    EXPECT_TRUE(finished());
+    // A starts as the message closes, and the piece ends its second later.
+    double aAt = -1, endAt = -1;
+    for (const auto& e : sound.events) {
+        if (e.what.rfind("çal", 0) == 0 && e.at > chordAt) aAt = e.at;
+        endAt = e.at;
+    }
+    EXPECT_DOUBLE_EQ(aAt, chordAt + 300 + 2000);
+    EXPECT_DOUBLE_EQ(endAt, aAt + 1000);
     test::expectGolden("scores/score_pause.txt", transcript("akor.xml paused"));
 }
 
