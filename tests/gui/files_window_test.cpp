@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 #include <set>
 
@@ -300,6 +302,84 @@ TEST_F(FilesWindow, AMelodyNamedInTheOldCodePagePlays) {
     click(window->aç_kapa_buton);
     ASSERT_TRUE(untilIdle());
     EXPECT_EQ(sound.patched, expected);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// Keeps, besides what the fake sound keeps, when each melody note starts.
+class TimedSound : public test::FakeSound {
+  public:
+    TimedSound() { clock.start(); }
+    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override {
+        startedMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        FakeSound::PlayPatchedSample(source, s, m);
+    }
+    QElapsedTimer clock;
+    std::vector<double> startedMs;
+};
+
+class TempoWindow : public FilesWindow {
+  protected:
+    SoundOutput& output() override { return timed; }
+    // Clicks an arrow of the tempo scroll bar where the window's style draws it:
+    // QStyle::SC_ScrollBarAddLine one small step up the value, SC_ScrollBarSubLine one down.
+    void clickTempoArrow(QStyle::SubControl arrow) {
+        QScrollBar* bar = window->tempoBar;
+        QStyleOptionSlider o;
+        o.initFrom(bar);
+        o.subControls = QStyle::SC_All;
+        o.orientation = bar->orientation();
+        o.minimum = bar->minimum();
+        o.maximum = bar->maximum();
+        o.sliderPosition = bar->sliderPosition();
+        o.sliderValue = bar->value();
+        o.singleStep = bar->singleStep();
+        o.pageStep = bar->pageStep();
+        o.upsideDown = bar->invertedAppearance();
+        if (bar->orientation() == Qt::Horizontal) o.state |= QStyle::State_Horizontal;
+        const QRect r = bar->style()->subControlRect(QStyle::CC_ScrollBar, &o, arrow, bar);
+        QTest::mouseClick(handle(), Qt::LeftButton, {}, bar->mapTo(window.get(), r.center()));
+    }
+    TimedSound timed;
+};
+
+// The tempo set by clicks on the scroll bar's arrows is the melody's: with a unit of 60 ms and
+// then of 30 ms the notes start at their units times the unit after the first. The timer may be
+// late, never early: each onset lies no earlier than the rule's time, and the last less than 30%
+// after it, which tells both tempos from the start value 40.
+TEST_F(TempoWindow, TheTempoBarSetByItsArrowsSpacesTheMelodysOnsets) {
+    // Codes 4, 5, 4, 6: 8, 4, 8 and 2 units; notes 0..3 sound strings 4..7.
+    write(dir / "tempo.ses",
+          melodyLine(0, 4) + melodyLine(1, 5) + melodyLine(2, 4) + melodyLine(3, 6));
+    const std::vector<int> units = {8, 4, 8, 2};
+    window->melodyNameBox->setText(QStringLiteral("tempo"));
+    const auto playAt = [&](int unitMs) {
+        timed.startedMs.clear();
+        timed.patched.clear();
+        click(window->aç_kapa_buton);
+        ASSERT_TRUE(untilIdle());
+        ASSERT_EQ(timed.patched,
+                  (std::vector<std::pair<int, int>>{{4, 0}, {5, 0}, {6, 0}, {7, 0}}));
+        ASSERT_EQ(timed.startedMs.size(), units.size());
+        int before = 0; // units before the onset
+        for (std::size_t i = 1; i < units.size(); ++i) {
+            before += units[i - 1];
+            const double rule = before * unitMs;
+            const double measured = timed.startedMs[i] - timed.startedMs[0];
+            EXPECT_GE(measured, rule - 5) << "onset " << i << " at " << unitMs << " ms a unit";
+        }
+        // Only the last onset is bounded above: the onsets keep to one clock, so a single late
+        // wake-up under load moves one of them, and the last has the widest margin (180 ms at 30).
+        const double last = timed.startedMs.back() - timed.startedMs[0];
+        EXPECT_LT(last, before * unitMs * 1.3) << "at " << unitMs << " ms a unit";
+    };
+    for (int i = 0; i < 10; ++i) // 40 + 10 small steps of 2
+        clickTempoArrow(QStyle::SC_ScrollBarAddLine);
+    ASSERT_EQ(window->tempoBar->value(), 60);
+    playAt(60);
+    for (int i = 0; i < 15; ++i)
+        clickTempoArrow(QStyle::SC_ScrollBarSubLine);
+    ASSERT_EQ(window->tempoBar->value(), 30);
+    playAt(30);
     EXPECT_TRUE(messages.shown.empty());
 }
 

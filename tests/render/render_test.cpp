@@ -23,7 +23,6 @@
 #include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "sound/service_rig.h"
-#include "support/golden.h"
 
 namespace zembera {
 namespace {
@@ -40,34 +39,85 @@ std::string listed(const std::string& what, const NoteEvents& piece) {
     return out.str();
 }
 
-// A melody's notes, rests and skips under the pitch level's shift, the tempo and both mandal
-// modes, and a recording's plucks under the shift and the replay modes, as events.
+// A melody's notes, rests and skips under the pitch level's shift, the tempo and the three mandal
+// modes, and a recording's plucks under the shift and the replay modes, as events. The expected
+// events are worked out by hand from the two files' definitions: a note 0..14 is string
+// note + 4, a note 15..25 string note - 3, then the pitch level's shift; lengths are units
+// (codes 1..6: 64, 32, 16, 8, 4, 2; a dot 1.5 times; a triplet of code 4 5 units, of code 5 3;
+// another code the length before; rests 26..31: 2, 4, 8, 16, 32, 64) times the tempo; a silent
+// onset (a rest, a note off its string's range) is string 0, mandal 0.
 TEST(NoteEvents, MelodyAndRecordingNotesRestsAndSkipsOnThePlayersClock) {
+    const auto expected = [](std::vector<NoteEvent> events, double endMs) {
+        return NoteEvents{std::move(events), endMs};
+    };
+    // The ten fields of a record: tuplet, note, code, file mandal, dot, four unused, condition.
+    const auto record = [](int tuplet, int note, int code, int mandal, int dot, int condition) {
+        return std::to_string(tuplet) + " " + std::to_string(note) + " " + std::to_string(code) +
+               " " + std::to_string(mandal) + " " + std::to_string(dot) + " 7 7 7 7 " +
+               std::to_string(condition) + "\r\n";
+    };
     PlayerSettings settings; // "şartlı", tempo 40, every mandal at 0
     settings.mandalPos[12] = 2;
     const std::string melody = melodyLine(8, 3, 5, 1) + melodyLine(8, 4, 5, 0) + melodyLine(0, 0) +
-                               melodyLine(40, 3) + melodyLine(28, 0) + melodyLine(15, 9, 0, 0) +
-                               melodyLine(0, 4, 40, 1);
-    std::string said = listed("ezgi", melodyEvents(melody, "a.ses", settings));
-    settings.ahenkShift = 1;
+                               melodyLine(40, 3) + melodyLine(29, 0) + melodyLine(15, 9, 0, 0) +
+                               melodyLine(0, 4, 40, 1) + record(1, 14, 4, 3, 1, 1) +
+                               record(0, 25, 2, -1, 1, 1) + record(1, 26, 1, 5, 1, 1) +
+                               record(1, 1, 5, 0, 0, 0) + melodyLine(-1, 3);
+    // Onsets in units of 40 ms.
+    const std::vector<NoteEvent> notes = {
+        {0 * 40, 12, 5},   // 8 -> 12; code 3: 16 units; condition 1, shift 0: the file mandal
+        {16 * 40, 12, 2},  // code 4: 8 units; condition 0: string 12's own mandal
+                           // code 0, then note 40: skipped, no time
+        {24 * 40, 0, 0},   // rest 29: 16 units
+        {40 * 40, 12, 2},  // 15 -> 12; code 9: the rest's 16 units
+        {56 * 40, 0, 0},   // 0 -> 4; code 4: 8 units; file mandal 40 is off string 4's range
+        {64 * 40, 18, 3},  // 14 -> 18; triplet of code 4: 5 units, the dot ignored
+        {69 * 40, 22, -1}, // 25 -> 22; dotted code 2: 48 units
+        {117 * 40, 0, 0},  // rest 26: 2 units, whatever its code, tuplet and dot
+        {119 * 40, 5, 0},  // 1 -> 5; triplet of code 5: 3 units
+                           // note -1: skipped
+    };
+    EXPECT_EQ(listed("ezgi", melodyEvents(melody, "a.ses", settings)),
+              listed("ezgi", expected(notes, 122 * 40)));
+
+    // One note 8 (string 12 + shift), code 3 (16 units), file mandal 1, condition 1: in "şartlı"
+    // the file mandal moves by 6 at the shifts -2, -1, 1, 2 and 3, not at -3, 0 and 4.
+    const std::string one = melodyLine(8, 3, 1, 1);
+    settings.mandalPos[13] = -3;
     settings.unitMs = 30;
-    said += listed("kaydırılmış", melodyEvents(melodyLine(8, 3, 1, 1), "a.ses", settings));
-    settings.melodyMode = MandalMode::çalgı;
-    said += listed("çalgı", melodyEvents(melodyLine(8, 3, 1, 1), "a.ses", settings));
+    for (int shift = -3; shift <= 4; ++shift) {
+        settings.ahenkShift = shift;
+        const int mandal = shift == -3 || shift == 0 || shift == 4 ? 1 : 1 + 6;
+        EXPECT_EQ(listed("şartlı", melodyEvents(one, "a.ses", settings)),
+                  listed("şartlı", expected({{0, 12 + shift, mandal}}, 16 * 30)))
+            << "shift " << shift;
+    }
+    settings.ahenkShift = 1;
+    settings.melodyMode = MandalMode::dosya; // the file mandal as it is, whatever the shift
+    EXPECT_EQ(listed("dosya", melodyEvents(one, "a.ses", settings)),
+              listed("dosya", expected({{0, 13, 1}}, 16 * 30)));
+    settings.melodyMode = MandalMode::çalgı; // the string's own mandal
+    EXPECT_EQ(listed("çalgı", melodyEvents(one, "a.ses", settings)),
+              listed("çalgı", expected({{0, 13, -3}}, 16 * 30)));
     EXPECT_THAT([] { melodyEvents(melodyLine(8, 3) + "1,2,3", "kırık.ses", PlayerSettings{}); },
                 testing::Throws<FormatError>(testing::Property(&FormatError::file, "kırık.ses")));
 
+    // A replay sounds each recorded string (moved by the shift) at that string's present mandal,
+    // never the recorded one, and waits the recorded duration (a negative one: no time).
     PlayerSettings replay;
     replay.mandalPos[5] = 3;
+    replay.mandalPos[6] = 1;
     const std::string text =
         recordLine(5, -2, 120) + recordLine(9, 4, -50) + recordLine(26, 0, 300);
-    said += listed("kayıt", recordingEvents(text, "kayıt.txt", replay));
-    replay.ahenkShift = 1;
-    said += listed("kaydırılmış kayıt", recordingEvents(text, "kayıt.txt", replay));
-    replay.replayMode = 2;
-    said += listed("şartlı kayıt", recordingEvents(text, "kayıt.txt", replay));
+    EXPECT_EQ(listed("kayıt", recordingEvents(text, "kayıt.txt", replay)),
+              listed("kayıt", expected({{0, 5, 3}, {120, 9, 0}, {120, 26, 0}}, 420)));
+    replay.ahenkShift = 1; // string 5 + 1 at string 5's mandal; 26 + 1 lies off the instrument
+    EXPECT_EQ(listed("kaydırılmış kayıt", recordingEvents(text, "kayıt.txt", replay)),
+              listed("kaydırılmış kayıt", expected({{0, 6, 3}, {120, 10, 0}, {120, 0, 0}}, 420)));
+    replay.replayMode = 2; // only "çalgı" sounds
+    EXPECT_EQ(listed("şartlı kayıt", recordingEvents(text, "kayıt.txt", replay)),
+              listed("şartlı kayıt", expected({{0, 0, 0}, {120, 0, 0}, {120, 0, 0}}, 420)));
     EXPECT_THROW(recordingEvents(" 27 0 10\r\n", "kayıt.txt", replay), FormatError);
-    test::expectGolden("render/events.txt", said);
 }
 
 // A FLAC file's STREAMINFO read by the format's definition ("fLaC", the first block's header,
