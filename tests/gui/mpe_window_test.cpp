@@ -15,6 +15,7 @@
 #include <fstream>
 #include <tuple>
 
+#include "files/record_handlers.h"
 #include "instrument/service_output.h"
 #include "midi/fake_midi_ports.h"
 #include "midi/midi_player.h"
@@ -257,7 +258,8 @@ void expectEnded(const std::vector<Bytes>& sent, const std::vector<MemberNote>& 
 
 // A score's chord of three sends three notes, each on a member channel of its own with the bend
 // of its string's cents (the first played on the memory channel, the others beside it); the next
-// onset ends all three before the next chord starts, and so do a stop and the piece's end.
+// onset ends all three before the next chord starts, and so do a stop, a pause and the piece's
+// end.
 TEST_F(MpeWindow, EveryNoteOfAScoreChordIsSentAndEndsWhenTheScoreCutsIt) {
     const std::filesystem::path score = dir.path() / "akorlar.xml";
     const auto chord = [](const char* a, const char* b, const char* c, int length) {
@@ -325,8 +327,9 @@ TEST_F(MpeWindow, EveryNoteOfAScoreChordIsSentAndEndsWhenTheScoreCutsIt) {
     taken();
     window->tempoBar->setValue(30); // the written lengths at three quarters: 375 ms a beat
     window->melodyNameBox->setText(QStringLiteral("akorlar.xml"));
-    for (const bool stopped : {true, false}) {
-        SCOPED_TRACE(stopped ? "stopped" : "played to its end");
+    enum class Cut { stop, pause, end };
+    for (const Cut cut : {Cut::stop, Cut::pause, Cut::end}) {
+        SCOPED_TRACE(cut == Cut::stop ? "stopped" : cut == Cut::pause ? "paused" : "played out");
         QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);
         ASSERT_TRUE(program->instrument.playingBack);
         const std::vector<MemberNote> first = startedNotes(next(6));
@@ -341,9 +344,18 @@ TEST_F(MpeWindow, EveryNoteOfAScoreChordIsSentAndEndsWhenTheScoreCutsIt) {
         EXPECT_EQ(withoutChannels(second), expectedChord(3));
         EXPECT_TRUE(distinctMembers(second));
 
-        if (stopped) QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);
+        // A stop or a pause ends the notes at once, long before the chord's end. The pause's
+        // message closes at once here and the piece ends, with nothing more to end.
+        if (cut == Cut::stop) QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);
+        if (cut == Cut::pause) {
+            QTest::mouseClick(window->pause_buton, Qt::LeftButton);
+            ASSERT_FALSE(messages.shown.empty());
+            EXPECT_EQ(messages.shown.back(), kPaused);
+        }
+        if (cut != Cut::end) expectEnded(taken(), second);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !program->instrument.playingBack; }, 5000));
-        expectEnded(taken(), second);
+        if (cut == Cut::end) expectEnded(taken(), second);
+        EXPECT_EQ(taken(), std::vector<Bytes>{});
     }
 }
 
