@@ -42,6 +42,11 @@ void SoundService::pump() {
     ui_.assertUiThread();
     if (backend_) backend_->poll();
     mixer_.collectGarbage();
+    endRunOutBesideNotes();
+}
+
+void SoundService::endRunOutBesideNotes() {
+    ui_.assertUiThread();
     // Nothing else tells when a note beside the memory channel runs out: only the service knows
     // which alias voice it sounds on. Its alias stays open until its player closes it.
     for (auto& [key, opened] : aliases_) {

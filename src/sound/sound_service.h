@@ -102,6 +102,9 @@ class SoundService : public SoundOutput, public NoteVoices {
     // device, then ends the announced notes beside the memory channel whose sound has run out.
     // Every operation above does this first; call it also when idle for a while.
     void pump();
+    // Ends the announced notes beside the memory channel whose sound has run out (as the audio
+    // side last told), alone: cheap enough to call every few milliseconds.
+    void endRunOutBesideNotes();
 
   private:
     struct OpenAlias {

@@ -141,6 +141,14 @@ TEST(NoteAnnouncements, NotesBesideTheMemoryChannelStartOnTheirOwnVoicesAndEndWh
     EXPECT_EQ(heard.take(), std::vector<std::string>{off(besideVoice(0))});
     rig.sound.MciStopClose("akor1");
     EXPECT_EQ(heard.take(), std::vector<std::string>{});
+    // The same without the rest of the pump.
+    rig.sound.PlayPreparedBeside(source, rig.sound.PreparePatchedSample(source, 9, 0), "akor1");
+    rig.sound.endRunOutBesideNotes();
+    EXPECT_EQ(heard.take(), std::vector<std::string>{on(besideVoice(0), -410)});
+    for (int i = 0; i < 20 && rig.sound.aliasSounding("akor1"); ++i)
+        rig.render(4096);
+    rig.sound.endRunOutBesideNotes();
+    EXPECT_EQ(heard.take(), std::vector<std::string>{off(besideVoice(0))});
 }
 
 } // namespace
