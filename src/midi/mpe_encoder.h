@@ -15,7 +15,7 @@ namespace zembera {
 
 constexpr int kMpeMemberChannels = 15;
 constexpr int kMpeBendRange = 48; // semitones either way on the member channels
-constexpr int kMpeNoteIds = 256;  // the callers' note numbers: 0..255
+constexpr int kMpeNoteIds = 320;  // the callers' note numbers: 0..319
 
 // The MIDI note and 14-bit pitch bend (8192 = none) that sound `cents`; the note is the nearest
 // one, so the bend stays within half a semitone.

@@ -4,6 +4,9 @@
 
 namespace zembera {
 
+// Every voice a note is announced on has a note number of its own.
+static_assert(kVoiceNumbers <= kMpeNoteIds);
+
 void MpeNotes::attach(Sink sink) {
     detach();
     sink_ = std::move(sink);

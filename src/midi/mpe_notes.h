@@ -35,7 +35,9 @@ class MpeNotes : public NoteListener {
     using VoiceSounding = std::function<bool(int voice)>;
     // Ends the note of the memory channel, then those of the letter keys, whose sound ran out:
     // nothing announces that. Called often (every few milliseconds); costs next to nothing when
-    // no such note sounds. The keys of a MIDI keyboard end only when released.
+    // no such note sounds. The keys of a MIDI keyboard end only when released; the notes beside
+    // the memory channel (besideVoice) are ended by the sound service, which alone knows their
+    // sound.
     void endFinishedNotes(const VoiceSounding& sounding);
 
   private:

@@ -2,8 +2,9 @@
 // Every note of a string the program sounds, told to whoever listens (the MPE output). A note is
 // announced by whoever knows which string it is: the sound service for the patched notes it is
 // given by string and position (the replay, the melody and score players) and for every end of a
-// note on its memory channel (a cut-off or a stop); the instrument player for the notes it plays
-// from a string's image and for its letter keys' voices; the MIDI player for its keys.
+// note on its memory channel (a cut-off or a stop), and for the notes it sounds beside that channel
+// (a chord's further notes) with their ends; the instrument player for the notes it plays from a
+// string's image and for its letter keys' voices; the MIDI player for its keys.
 //
 // Thread: UI thread.
 
@@ -12,12 +13,15 @@
 
 #include "pitch/per_string.h"
 #include "pitch/pitch_table.h"
+#include "sound/sound_limits.h"
 
 namespace zembera {
 
 // The voice a note sounds on; a new note there ends the one before. The memory channel (mouse,
-// selection and mandal keys, replay, melody), the voice of each string's letter key (1..26) and
-// the keys of a MIDI keyboard.
+// selection and mandal keys, replay, melody), the voice of each string's letter key (1..26), the
+// keys of a MIDI keyboard (0..127) and the notes the sound service plays beside the memory channel
+// (a score chord's further notes), each under the mixer's alias voice v it sounds on
+// (0..kAliasVoices-1), so that no two sounding at once share a number.
 constexpr int kMemoryVoice = 0;
 constexpr int letterVoice(int s) {
     return s;
@@ -25,6 +29,11 @@ constexpr int letterVoice(int s) {
 constexpr int midiKeyVoice(int key) {
     return 128 + key;
 }
+constexpr int besideVoice(int v) {
+    return 256 + v;
+}
+// One past the highest voice number.
+constexpr int kVoiceNumbers = besideVoice(static_cast<int>(kAliasVoices));
 
 // The loudness the letter keys, the mouse and the players sound at, as a MIDI velocity.
 constexpr int kFullVelocity = 127;

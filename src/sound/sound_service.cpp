@@ -42,6 +42,19 @@ void SoundService::pump() {
     ui_.assertUiThread();
     if (backend_) backend_->poll();
     mixer_.collectGarbage();
+    endRunOutBesideNotes();
+}
+
+void SoundService::endRunOutBesideNotes() {
+    ui_.assertUiThread();
+    // Nothing else tells when a note beside the memory channel runs out: only the service knows
+    // which alias voice it sounds on. Its alias stays open until its player closes it.
+    for (auto& [key, opened] : aliases_) {
+        if (opened.announced && !mixer_.aliasSounding(opened.voice)) {
+            opened.announced = false;
+            notes_.noteEnded(besideVoice(static_cast<int>(opened.voice)));
+        }
+    }
 }
 
 void SoundService::PlayImage(const SoundImagePtr& image, std::uint32_t /*flags*/) {
@@ -112,6 +125,12 @@ void SoundService::FadeNoteClose(const std::string& alias) {
     close(alias);
 }
 
+void SoundService::announceBesideNote(const std::string& alias, double cents) {
+    OpenAlias& opened = aliases_.at(aliasKey(alias));
+    opened.announced = true;
+    notes_.noteStarted(StartedNote{besideVoice(static_cast<int>(opened.voice)), cents});
+}
+
 bool SoundService::open(const std::string& file, const std::string& alias,
                         const SoundImagePtr& content, const PcmSound* decoded) {
     const std::string key = aliasKey(alias.empty() ? file : alias);
@@ -135,7 +154,10 @@ bool SoundService::close(const std::string& alias) {
     // A device that is closed dies away; the stop is queued before any later use of the voice.
     if (!mixer_.stopAlias(found->second.voice)) return false;
     voiceTaken_[found->second.voice] = false;
+    const bool announced = found->second.announced;
+    const int voice = besideVoice(static_cast<int>(found->second.voice));
     aliases_.erase(found);
+    if (announced) notes_.noteEnded(voice);
     return true;
 }
 

@@ -92,17 +92,25 @@ class SoundService : public SoundOutput, public NoteVoices {
     // Where the notes the program sounds are announced (note_listener.h). The service itself
     // announces the end of every note of the memory channel (cut off by PlayImage, PlayDecoded
     // and the players' notes, or stopped) and the start of the players' notes, whose string and
-    // position it is given; whoever plays a string's image announces that note.
+    // position it is given; whoever plays a string's image announces that note. The notes played
+    // beside the memory channel (PlayPreparedBeside) that sound are announced under
+    // besideVoice(their alias voice), and ended when their alias is closed or, found by pump(),
+    // when their sound has run out.
     NoteListeners& notes() { return notes_; }
 
     // Releases the sounds the audio side is done with and lets the backend recover a lost
-    // device. Every operation above does this first; call it also when idle for a while.
+    // device, then ends the announced notes beside the memory channel whose sound has run out.
+    // Every operation above does this first; call it also when idle for a while.
     void pump();
+    // Ends the announced notes beside the memory channel whose sound has run out (as the audio
+    // side last told), alone: cheap enough to call every few milliseconds.
+    void endRunOutBesideNotes();
 
   private:
     struct OpenAlias {
         std::size_t voice = 0;
-        PcmSound sound; // the sound the voice plays
+        PcmSound sound;         // the sound the voice plays
+        bool announced = false; // its note told to the listeners under besideVoice(voice)
     };
 
     // Opens `file` under `alias`; its content is `decoded` or `content` when given, else read
@@ -110,11 +118,14 @@ class SoundService : public SoundOutput, public NoteVoices {
     // every voice is taken.
     bool open(const std::string& file, const std::string& alias,
               const SoundImagePtr& content = nullptr, const PcmSound* decoded = nullptr);
-    // Stops and closes an open alias; false when it is not open or the stop cannot be queued.
+    // Stops and closes an open alias, announcing the end of its note if it was announced; false
+    // when it is not open or the stop cannot be queued.
     bool close(const std::string& alias);
 
     // Announces a note of string s at position m on the memory channel, just started.
     void announceMemoryNote(const PatchedSampleSource& source, int s, int m);
+    // Announces the note just started under the open `alias` beside the memory channel.
+    void announceBesideNote(const std::string& alias, double cents);
 
     UiThreadCheck ui_;
     NoteListeners notes_;

@@ -43,12 +43,18 @@ void SoundService::PlayPrepared(const PatchedSampleSource& source, const Prepare
 
 void SoundService::PlayPreparedBeside(const PatchedSampleSource& source, const PreparedNote& note,
                                       const std::string& alias) {
+    bool sounds = false;
     if (note.ready) {
-        PlayNote(alias, note.sound, 1.0F);
-        return;
+        sounds = PlayNote(alias, note.sound, 1.0F);
+    } else {
+        const PreparedNote ready = PreparePatchedSample(source, note.s, note.m);
+        sounds = ready.ready && PlayNote(alias, ready.sound, 1.0F);
     }
-    const PreparedNote ready = PreparePatchedSample(source, note.s, note.m);
-    if (ready.ready) PlayNote(alias, ready.sound, 1.0F);
+    // Only a note that sounds is announced: one whose sample cannot play, or that finds no voice,
+    // would end at once, as a memory note of an unreadable sample does.
+    if (sounds && isPlayablePosition(note.s, note.m))
+        announceBesideNote(alias,
+                           soundingCents(source.tables, source.tuningOffset, note.s, note.m));
 }
 
 } // namespace zembera

@@ -1,16 +1,26 @@
 // The MPE output on the real window, wired as the program wires it: with it switched on, a letter
-// key, a pluck of the mouse and a key of a MIDI keyboard each send their note, at the pitch the
-// MPE formula gives for the string's cents; switched off, nothing is sent.
+// key, a pluck of the mouse, a key of a MIDI keyboard and every note of a score's chord each send
+// their note, at the pitch the MPE formula gives for the string's cents; switched off, nothing is
+// sent.
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <tuple>
 
+#include "files/record_handlers.h"
 #include "instrument/service_output.h"
 #include "midi/fake_midi_ports.h"
 #include "midi/midi_player.h"
+#include "scores/kanun_mapping.h"
+#include "scores/score_file.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
@@ -198,6 +208,155 @@ TEST_F(MpeWindow, RingingStringsKeepTheirNotesUntilPluckedAgain) {
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0], (Bytes{static_cast<std::uint8_t>(first[0] - 0x10), first[1], 64}));
     ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(4), 127));
+}
+
+// A note on a member channel as a synthesizer hears it.
+struct MemberNote {
+    int channel = 0;
+    int note = 0;
+    int bend = 8192;
+    auto operator<=>(const MemberNote&) const = default;
+};
+
+// The note and bend the MPE formula gives for `cents` (see expectNoteOn).
+MemberNote byFormula(double cents) {
+    const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
+    const long note = std::lround(exact);
+    return {0, static_cast<int>(note),
+            static_cast<int>(8192 + std::lround(8192 * (exact - note) * 100 / 4800))};
+}
+
+// The notes started by `sent`, each a pitch bend followed by its note-on at full velocity on the
+// same member channel; a failure for anything else.
+std::vector<MemberNote> startedNotes(const std::vector<Bytes>& sent) {
+    std::vector<MemberNote> notes;
+    EXPECT_EQ(sent.size() % 2, 0u);
+    for (std::size_t i = 0; i + 1 < sent.size(); i += 2) {
+        const Bytes& bend = sent[i];
+        const Bytes& on = sent[i + 1];
+        const int channel = bend[0] & 0x0F;
+        EXPECT_EQ(bend[0] & 0xF0, 0xE0);
+        EXPECT_EQ(on, (Bytes{static_cast<std::uint8_t>(0x90 | channel), on[1], 127}));
+        notes.push_back({channel, on[1], bend[1] | bend[2] << 7});
+    }
+    return notes;
+}
+
+// The note-offs of `notes`, in any order.
+void expectEnded(const std::vector<Bytes>& sent, const std::vector<MemberNote>& notes) {
+    std::vector<std::tuple<int, int, int>> heard, offs;
+    for (const Bytes& m : sent) {
+        ASSERT_EQ(m.size(), 3u);
+        heard.emplace_back(m[0], m[1], m[2]);
+    }
+    for (const MemberNote& n : notes)
+        offs.emplace_back(0x80 | n.channel, n.note, 64);
+    std::sort(heard.begin(), heard.end());
+    std::sort(offs.begin(), offs.end());
+    EXPECT_EQ(heard, offs);
+}
+
+// A score's chord of three sends three notes, each on a member channel of its own with the bend
+// of its string's cents (the first played on the memory channel, the others beside it); the next
+// onset ends all three before the next chord starts, and so do a stop, a pause and the piece's
+// end.
+TEST_F(MpeWindow, EveryNoteOfAScoreChordIsSentAndEndsWhenTheScoreCutsIt) {
+    const std::filesystem::path score = dir.path() / "akorlar.xml";
+    const auto chord = [](const char* a, const char* b, const char* c, int length) {
+        std::string notes;
+        for (const char* step : {a, b, c})
+            notes += std::string("<note>") + (step == a ? "" : "<chord/>") + "<pitch><step>" +
+                     step + "</step><octave>4</octave></pitch><duration>" + std::to_string(length) +
+                     "</duration></note>";
+        return notes;
+    };
+    std::ofstream(score, std::ios::binary)
+        << "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\">"
+           "<attributes><divisions>1</divisions></attributes><sound tempo=\"120\"/>" +
+               chord("E", "G", "B", 1) + chord("D", "F", "A", 4) +
+               "</measure></part></score-partwise>";
+    const auto place = [&] {
+        return scores::placeScore(scores::readScoreFile(score),
+                                  scores::standardSetup(program->tables, program->tuning.ahenkShift,
+                                                        &program->tuning.tuningOffset));
+    };
+    // A fine tuning of the chord's second string counts in its bend.
+    program->tuning.tuningOffset[place().notes.at(1).string] += 9;
+    const scores::PlacedScore placed = place();
+    ASSERT_EQ(placed.notes.size(), 6u);
+    // The bends each note of chord 0 or 1 should sound, as the formula gives them from the table
+    // and the fine tuning of its string.
+    const auto expectedChord = [&](std::size_t first) {
+        std::vector<MemberNote> notes;
+        for (std::size_t i = first; i < first + 3; ++i) {
+            const scores::PlacedNote& n = placed.notes[i];
+            EXPECT_FALSE(n.dropped);
+            notes.push_back(byFormula(program->tables.centTable(n.string, n.mandal) +
+                                      program->tuning.tuningOffset[n.string]));
+        }
+        return notes;
+    };
+    const auto withoutChannels = [](std::vector<MemberNote> notes) {
+        for (MemberNote& n : notes)
+            n.channel = 0;
+        return notes;
+    };
+    const auto channelsOf = [](const std::vector<MemberNote>& notes) {
+        std::vector<int> channels;
+        for (const MemberNote& n : notes)
+            channels.push_back(n.channel);
+        std::sort(channels.begin(), channels.end());
+        return channels;
+    };
+    // The next `count` messages sent, waited for.
+    const auto next = [&](std::size_t count) {
+        std::vector<Bytes> out;
+        if (!QTest::qWaitFor([&] { return ports->sent.size() >= seen + count; }, 5000)) return out;
+        for (; out.size() < count; ++seen)
+            out.push_back(ports->sent[seen].message);
+        return out;
+    };
+    const auto distinctMembers = [&](const std::vector<MemberNote>& notes) {
+        const std::vector<int> channels = channelsOf(notes);
+        return std::adjacent_find(channels.begin(), channels.end()) == channels.end() &&
+               channels.front() >= 1; // not the manager
+    };
+
+    QTest::mouseClick(midi->mpeOutput, Qt::LeftButton);
+    ASSERT_TRUE(mpe.attached());
+    taken();
+    window->tempoBar->setValue(30); // the written lengths at three quarters: 375 ms a beat
+    window->melodyNameBox->setText(QStringLiteral("akorlar.xml"));
+    enum class Cut { stop, pause, end };
+    for (const Cut cut : {Cut::stop, Cut::pause, Cut::end}) {
+        SCOPED_TRACE(cut == Cut::stop ? "stopped" : cut == Cut::pause ? "paused" : "played out");
+        QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);
+        ASSERT_TRUE(program->instrument.playingBack);
+        const std::vector<MemberNote> first = startedNotes(next(6));
+        ASSERT_EQ(first.size(), 3u);
+        EXPECT_EQ(withoutChannels(first), expectedChord(0));
+        EXPECT_TRUE(distinctMembers(first));
+
+        // The next onset: three note-offs, then the next chord.
+        expectEnded(next(3), first);
+        const std::vector<MemberNote> second = startedNotes(next(6));
+        ASSERT_EQ(second.size(), 3u);
+        EXPECT_EQ(withoutChannels(second), expectedChord(3));
+        EXPECT_TRUE(distinctMembers(second));
+
+        // A stop or a pause ends the notes at once, long before the chord's end. The pause's
+        // message closes at once here and the piece ends, with nothing more to end.
+        if (cut == Cut::stop) QTest::mouseClick(window->aç_kapa_buton, Qt::LeftButton);
+        if (cut == Cut::pause) {
+            QTest::mouseClick(window->pause_buton, Qt::LeftButton);
+            ASSERT_FALSE(messages.shown.empty());
+            EXPECT_EQ(messages.shown.back(), kPaused);
+        }
+        if (cut != Cut::end) expectEnded(taken(), second);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !program->instrument.playingBack; }, 5000));
+        if (cut == Cut::end) expectEnded(taken(), second);
+        EXPECT_EQ(taken(), std::vector<Bytes>{});
+    }
 }
 
 } // namespace
