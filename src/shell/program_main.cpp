@@ -134,6 +134,7 @@ int runWindowProgram(int argc, char** argv) {
             return voice == kMemoryVoice ? sound.memorySounding()
                                          : sound.aliasSounding(program.samples.mciAlias[voice]);
         });
+        sound.endRunOutBesideNotes(); // a chord's notes, ended by the sound service itself
     });
     mpeEnds.start(10);
 
