@@ -100,7 +100,9 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     click(window->save_buton);
     record("adsız kaydet");
 
-    write(kayit(), recordLine(5, 0, 5) + recordLine(9, 0, 5) + recordLine(14, 0, 5));
+    // The first note lasts long enough that the keys and clicks below arrive while it plays,
+    // even on a loaded machine.
+    write(kayit(), recordLine(5, 0, 600) + recordLine(9, 0, 5) + recordLine(14, 0, 5));
     pos()[9] = 2;
     click(window->Play_buton);
     record("çalarken");
@@ -123,7 +125,8 @@ TEST_F(FilesWindow, StepsMatchTheApprovedTranscript) {
     log << "10 saniyeden kısa " << (elapsed.elapsed() < 10000) << "\n"; // loose on purpose
     record("dur");
 
-    write(dir / "ezgi.ses", melodyLine(0, 6) + melodyLine(15, 6) + melodyLine(3, 6, 2, 1));
+    // A first note of 16 units (480 ms), so that the key E arrives while it plays.
+    write(dir / "ezgi.ses", melodyLine(0, 3) + melodyLine(15, 6) + melodyLine(3, 6, 2, 1));
     window->tempoBar->setValue(30);
     click(window->open_ses_buton);
     chooseListEntry(window->melodyList, QStringLiteral("ezgi.ses"));
