@@ -477,7 +477,6 @@ TEST(KanunMapping, PlacesAndPlans) {
     test::expectGolden("scores/kanun_mapping.txt", out);
 }
 
-// The melody file written for a score as an approved dump: the records of one that fits (file
 // A melody file read by its definition: records of 10 integers; field 2 a note (0..14 string
 // note + 4, 15..25 note - 3) or a rest (26..31: 2, 4, .. 64 units); field 3 the length code 1..6
 // (64, 32, .. 2 units; dotted, field 5, half again; a triplet, field 1, of code 4 or 5 lasts 5 or
