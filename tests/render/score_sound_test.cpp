@@ -390,24 +390,6 @@ TEST_F(ScoreSound, MusicXmlGraceNotesAndOrnaments) {
     expectHeard(hear(score), expected);
 }
 
-// A4 in commas lies as near the open string 12 as its first raised position on the bundled
-// tables; the plan and "Mandalları hazırla" then keep the string open.
-TEST_F(ScoreSound, BetweenEquallyNearPositionsTheOpenStringIsPlayed) {
-    LoadedProgram& p = program();
-    const double a4 = commas(5, 4, 0);
-    const double open = p.tables.centTable(12, 0) - a4, raised = p.tables.centTable(12, 1) - a4;
-    ASSERT_NEAR(std::abs(open), std::abs(raised), 0.01); // the case this test is about
-    const scores::Score score =
-        read(partwise(bar(1, note('A', 4, 2, "-0.5", "<accidental>slash-sharp</accidental>") +
-                                 note('A', 4, 2))),
-             "la.musicxml");
-    const scores::PlacedScore placed =
-        scores::placeScore(score, scores::standardSetup(p.tables, 0));
-    ASSERT_EQ(placed.notes.size(), 2u);
-    EXPECT_EQ(placed.notes[1].string, 12);
-    EXPECT_EQ(placed.notes[1].mandal, 0);
-}
-
 // The Hz of a SymbTr pitch in Koma53 (C4 = 265) on the string of its natural.
 double ScoreSound::symbtrHz(int koma) {
     const int above = koma - 265;
@@ -428,7 +410,8 @@ std::string row(int code, const std::string& name, int koma, int pay, int payda,
 // Every row with a duration takes its time, whatever its code; the codes with a pitch sound
 // it, the ornament codes as their figures, grace notes (8) short before the beat after a note
 // of code 10 and on the beat otherwise; the usul (51) and makam (50) rows take no time. At 60 a
-// quarter note (1000 ms) a grace note lasts a 64th (62.5 ms), a trill's upper note a 32nd.
+// quarter note (1000 ms) a grace note lasts a 64th (62.5 ms), a trill's upper note a 32nd. A4
+// (Koma53 305) lies as near string 12 open as its first raised position: the open one sounds.
 TEST_F(ScoreSound, SymbTrEveryTimedRowIsANote) {
     const int a4 = 305, b4 = 314, c5 = 318, g4 = 296;
     const std::string text =

@@ -182,27 +182,5 @@ TEST(SystemSwitch, AChangeInBetweenIsKeptInsteadOfTheRememberedPositions) {
     }
 }
 
-// 160 equal steps sound: string 1 at its top and string 26 at its bottom, measured.
-TEST(SystemSwitch, AScaleOf160DegreesPlays) {
-    RecordedMessages messages;
-    const auto program = test::loadFrom(kProgram, messages);
-    LoadedProgram& p = *program;
-    const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "160.scl";
-    std::ofstream(file) << test::equalScaleText(160);
-    const auto sys =
-        systems::findSystem(kProgram, file.string(), systems::readDegreeNamer(kProgram));
-    p.instrument.mandalPos[1] = sys.mandalMax[1];
-    p.instrument.mandalPos[26] = sys.mandalMin[26];
-    putSystem(p, sys, p.instrument.mandalPos, p.tuning.savedMandal);
-    StringPitchMeter meter;
-    const test::SclPitches scale = test::readScl(file.string());
-    for (const auto& [s, m] : {std::pair{1, 6}, std::pair{26, -8}}) {
-        EXPECT_EQ(p.instrument.mandalPos[static_cast<std::size_t>(s)], m);
-        const double expected =
-            scale.at(test::nearestDegree(scale, test::naturalOf(s).cents()) + m);
-        EXPECT_NEAR(meter.centsOf(p, s, expected), expected, 1.0) << s;
-    }
-}
-
 } // namespace
 } // namespace zembera

@@ -1,7 +1,7 @@
 // No sound is ever cut off in a step, whichever way it ends: a new start on the memory channel, a
 // stop, an alias closed (faded or not), a start with nothing to play, a restarted alias voice.
 // The output is pulled in device buffers, and at each cut its largest step from frame to frame
-// is held to what the fade allows.
+// is held to what the fade allows (what sounds beside a fade: sound_service_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -97,29 +97,18 @@ TEST(CutFade, EveryWayTheServiceEndsASoundDiesAwayWithoutAClick) {
     SoundService& sound = rig.sound;
     Buffers buffers([&](std::int16_t* out, std::size_t n) { rig.output().render({out, n}); });
     const auto note = test::imageOf(tone());
-    const std::vector<std::int16_t> samples = tone();
 
     sound.PlayImage(note, kSndAsync);
     buffers.pull();
     buffers.cut(2, "a new start on the memory channel");
-    const std::size_t restart = buffers.out.size();
     sound.PlayImage(note, kSndAsync);
     buffers.pull(2);
-    // The new note sounded from its first frame at once, beside the old one dying away, which
-    // is gone after the fade.
-    const auto& out = buffers.out;
-    EXPECT_NE(out[restart + kReleaseFadeFrames - 1], samples[kReleaseFadeFrames - 1]);
-    for (std::size_t i = kReleaseFadeFrames; i < 2 * kDeviceBufferFrames; ++i)
-        ASSERT_EQ(out[restart + i], samples[i]) << i;
     sound.PlayImage(note, kSndAsync);
     buffers.pull();
     buffers.cut(1, "the stop");
-    const std::size_t stop = buffers.out.size();
     sound.StopAllSound();
     buffers.pull(2);
-    EXPECT_NE(out[stop + kReleaseFadeFrames - 1], 0);
-    EXPECT_EQ(largestStep(out, stop + kReleaseFadeFrames + 1, out.size()), 0);
-    EXPECT_EQ(out.back(), 0);
+    EXPECT_EQ(buffers.out.back(), 0);
 
     sound.PlayImage(note, kSndAsync);
     buffers.pull();

@@ -81,9 +81,9 @@ std::string perdeName(double cents) {
 }
 
 // 12-EDO names and marks by their definitions: each string on its written natural, reaching the
-// positions within 210 cents (a whole tone) of it, one semitone a position; each position named
-// by the nearest perde and marked by the nearest count of 79-tone steps (1200/79 cents), at most
-// the 12 of a whole sign.
+// positions within 210 cents (a whole tone) of it, one semitone a position (its cents: the test
+// below); each position named by the nearest perde and marked by the nearest count of 79-tone
+// steps (1200/79 cents), at most the 12 of a whole sign.
 TEST(PitchSystems, TwelveEqualNamesEachPositionByTheNearestPerde) {
     const PitchSystem sys = findSystem(kProgram, "12 eşit", names());
     EXPECT_EQ(perdeName(0), "Kaba Çargâh");
@@ -94,7 +94,6 @@ TEST(PitchSystems, TwelveEqualNamesEachPositionByTheNearestPerde) {
         EXPECT_EQ(sys.mandalMax[i], 2) << s;
         for (int m = -2; m <= 2; ++m) {
             const double cents = test::naturalOf(s).cents() + 100 * m;
-            EXPECT_NEAR(sys.tables.centTable(s, m), cents, 1e-9) << s << " " << m;
             EXPECT_EQ(trimmed(sys.tables.degreeName(s, m)), perdeName(cents)) << s << " " << m;
             EXPECT_EQ(sys.tables.mandalMark(s, m),
                       std::clamp(std::lround(100 * m * 79 / 1200.0), -12L, 12L))
@@ -215,9 +214,9 @@ Exported reread(const ScalaFiles& files) {
 }
 
 // 100, 159 (the division Yarman 79 and 80 are drawn from) and 160 equal steps load: every
-// string steps one degree per position from the degree nearest its natural; their export gives
-// every string its pitch back. 161 steps are refused by the reader, and a finer scale given
-// directly is refused in the musician's terms.
+// string steps one degree per position from the degree nearest its natural (the export of any
+// pitches: TuningExport). 161 steps are refused by the reader, and a finer scale given directly
+// is refused in the musician's terms.
 TEST(PitchSystems, ScalesOfUpTo160DegreesLoadAndExport) {
     test::TempDir temp;
     for (int n : {100, 159, 160}) {
@@ -226,19 +225,12 @@ TEST(PitchSystems, ScalesOfUpTo160DegreesLoadAndExport) {
         std::ofstream(file) << test::equalScaleText(n);
         const test::SclPitches scale = test::readScl(file.string());
         const PitchSystem sys = findSystem(kProgram, file.string(), names());
-        PerString<std::int16_t> top{};
         for (int s = 1; s <= kStringCount; ++s) {
             const auto i = static_cast<std::size_t>(s);
-            top[i] = sys.mandalMax[i];
             for (int m = sys.mandalMin[i]; m <= sys.mandalMax[i]; ++m) {
                 ASSERT_NEAR(sys.tables.centTable(s, m), oneDegreePerPosition(scale, s, m), 1e-6)
                     << s << " " << m;
             }
-        }
-        const StringCents cents = soundingCents(sys.tables, top, {});
-        const Exported back = reread(exportScala(cents, "x", "x"));
-        for (int s = 1; s <= kStringCount; ++s) {
-            EXPECT_NEAR(back.pitchOf(s, -2400), cents[static_cast<std::size_t>(s)], 1e-5) << s;
         }
     }
     std::ofstream(temp.path() / "161.scl") << test::equalScaleText(161);
