@@ -1,6 +1,7 @@
 #include "files/player_steps.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "sound/patched_sample.h"
 
@@ -41,6 +42,7 @@ PlayerStep recordStep(const RecordEntry& entry, int replayMode,
                       const PerString<std::int16_t>& mandalPos, int ahenkShift) {
     PlayerStep step;
     step.onset = true;
+    step.recordedString = entry.string;
     // A negative duration (a file edited by hand) is no time at all.
     step.lengthMs = std::max(0.0, static_cast<double>(entry.durationMs));
     const int own = mandalPos[static_cast<std::size_t>(entry.string)];
@@ -58,6 +60,31 @@ PlayerStep recordStep(const RecordEntry& entry, int replayMode,
     if (replayMode != 1 && isPlayablePosition(entry.string, entry.mandal))
         step.shown.mandal = entry.mandal;
     return step;
+}
+
+FilePiece::FilePiece(Kind kind, std::string text, std::string fileName)
+    : kind_(kind), text_(std::move(text)), reader_(text_, std::move(fileName)) {}
+
+std::optional<PlayerStep> FilePiece::next(const std::function<PlayerSettings()>& settingsNow) {
+    try {
+        while (!fault_ && !reader_.atEnd()) {
+            if (kind_ == Kind::recording) {
+                const RecordEntry entry = readRecordEntry(reader_);
+                ++records_;
+                const PlayerSettings now = settingsNow();
+                return recordStep(entry, now.replayMode, now.mandalPos, now.ahenkShift);
+            }
+            const MelodyRecord record = readMelodyRecord(reader_);
+            ++records_;
+            const PlayerSettings now = settingsNow();
+            const PlayerStep step =
+                steps_.next(record, now.melodyMode, now.mandalPos, now.ahenkShift, now.unitMs);
+            if (step.onset) return step;
+        }
+    } catch (const FormatError& e) {
+        fault_ = e; // the note before the faulty record sounds in full
+    }
+    return std::nullopt;
 }
 
 } // namespace zembera
