@@ -1,13 +1,11 @@
 #pragma once
-// What one record of a melody file or one line of a recording does when it is played: whether it
-// takes an onset, the note it shows, the note it sounds (if any) and how long it lasts. A file's
-// text walked one onset at a time (FilePiece) is what the live players play, asking with the
-// window's settings of the moment, and what the offline render renders, with settings fixed for
-// the piece, so both follow one rule.
+// A melody file or a recording as its player walks it, one onset at a time: the note each onset
+// shows, the note it sounds (if any) and how long it lasts. The live players ask it with the
+// window's settings of the moment, the offline render with settings fixed for the piece, so both
+// follow one rule.
 //
 // Thread: any (pure).
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -16,15 +14,12 @@
 #include "common/text_fields.h"
 #include "files/melody_file.h"
 #include "files/played_note.h"
-#include "files/record_file.h"
 #include "pitch/per_string.h"
 
 namespace zembera {
 
+// One onset.
 struct PlayerStep {
-    // False: the record starts nothing and takes no time (a skipped record, a note whose shifted
-    // string lies off the instrument).
-    bool onset = false;
     bool rest = false;
     // What the staff and the panel show (string 0 for a rest).
     PlayedNote shown{};
@@ -48,23 +43,6 @@ struct PlayerSettings {
     int unitMs = kStartTempoMs; // the tempo scroll bar
 };
 
-// The melody player's records one after the other: a note without a length of its own takes the
-// length of the note or rest before it, so the steps keep that length between calls.
-class MelodySteps {
-  public:
-    // `mandalPos` by string 1..26; `unitMs` the tempo (milliseconds per unit).
-    PlayerStep next(const MelodyRecord& record, MandalMode mode,
-                    const PerString<std::int16_t>& mandalPos, int ahenkShift, double unitMs);
-
-  private:
-    int units_ = 0; // of the previous note or rest
-};
-
-// A recorded pluck in the replay mode `replayMode` (1 "çalgı" sounds the string at its present
-// mandal moved by the pitch level's string shift; the others only show the note as recorded).
-PlayerStep recordStep(const RecordEntry& entry, int replayMode,
-                      const PerString<std::int16_t>& mandalPos, int ahenkShift);
-
 // A melody file's or a recording's text as its player walks it, one onset at a time. A faulty
 // record ends the piece: the onsets before it are all given, then the fault is kept.
 class FilePiece {
@@ -87,7 +65,7 @@ class FilePiece {
     Kind kind_;
     std::string text_;
     FieldReader reader_;
-    MelodySteps steps_;
+    int units_ = 0; // of the melody's previous note or rest
     int records_ = 0;
     std::optional<FormatError> fault_;
 };
