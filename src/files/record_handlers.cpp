@@ -107,7 +107,7 @@ void RecordHandlers::Play_buton_Click() {
 
     const TextRead read = readTextFileOrReason(file);
     if (!read.text) {
-        endReplay(FormatError(kRecordFileName, 0, read.problem).what());
+        endReplay(FormatError(kRecordFileName, 0, read.problem));
         return;
     }
     auto replay = std::make_shared<Replay>(*read.text, kRecordFileName);
@@ -146,14 +146,13 @@ void RecordHandlers::Play_buton_Click() {
         // stands, as the close-up does, not the last note played.
         p_.view.porte();
         p_.view.etiket();
-        const auto& fault = replay->piece.fault();
-        endReplay(fault ? std::optional<std::string>(fault->what()) : std::nullopt);
+        endReplay(replay->piece.fault());
     };
     p_.player.play(std::move(sink));
 }
 
-void RecordHandlers::endReplay(const std::optional<std::string>& fault) {
-    if (fault) p_.messages.show(std::string(kRecordFileFault) + "\n" + *fault);
+void RecordHandlers::endReplay(const std::optional<FormatError>& fault) {
+    if (fault) p_.messages.show(std::string(kRecordFileFault) + "\n" + fault->what());
     p_.instrument.playingBack = false;
     setIdleControls();
     p_.controls.setReplayLamp(false);

@@ -7,7 +7,7 @@ namespace {
 NoteEvents drained(FilePiece::Kind kind, std::string_view text, const std::string& fileName,
                    const PlayerSettings& settings) {
     FilePiece piece(kind, std::string(text), fileName);
-    NoteEvents events;
+    NoteEvents events; // its end, while it grows, is the next onset
     while (const std::optional<PlayerStep> step = piece.next([&] { return settings; })) {
         // The step's note, or an onset that only silences.
         const PlayedNote sounded = step->sounded.value_or(PlayedNote{});
