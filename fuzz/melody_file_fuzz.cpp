@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as a melody file, record by record, the way the player walks it, and
 // checks that every note it would sound lies on the instrument: a string 1..26 for every pitch
-// level, and a table position only when it is within the string's range.
+// level, and a table position only when it is within the string's range. The player's piece
+// gives the same onsets and the same fault.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "common/text_fields.h"
 #include "files/melody_file.h"
+#include "files/player_steps.h"
 #include "sound/patched_sample.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -17,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         decodeText(std::string_view(reinterpret_cast<const char*>(data), size));
     FieldReader reader(text, "x.ses");
     int units = 0;
+    std::size_t onsets = 0;
+    bool faulty = false;
     try {
         while (!reader.atEnd()) {
             const MelodyRecord r = readMelodyRecord(reader);
@@ -24,10 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (step == MelodyStep::rest) {
                 units = restUnits(r.note());
                 if (units < 2 || units > 64) std::abort();
+                ++onsets;
                 continue;
             }
             if (step == MelodyStep::skip) continue;
             units = noteUnits(r, units);
+            ++onsets;
             if (units < 0 || units > 96 || 60 * units > 32767) std::abort();
             for (int shift = -3; shift <= 4; ++shift) {
                 const int s = noteString(r.note()) + shift;
@@ -41,6 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     } catch (const FormatError&) {
+        faulty = true;
     }
+    FilePiece piece(FilePiece::Kind::melody, text, "x.ses");
+    std::size_t given = 0;
+    while (const auto step = piece.next([] { return PlayerSettings{}; })) {
+        const auto& sounded = step->sounded;
+        if (step->lengthMs < 0 ||
+            (sounded && !isPlayablePosition(sounded->string, sounded->mandal)))
+            std::abort();
+        ++given;
+    }
+    if (given != onsets || piece.fault().has_value() != faulty) std::abort();
     return 0;
 }

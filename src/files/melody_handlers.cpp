@@ -40,18 +40,14 @@ void MelodyHandlers::aç_kapa_buton_Click() {
 
 namespace {
 
-// A melody under way: the file's text and where its reading stands.
+// A melody under way: its piece and the onset drawn.
 struct Melody {
-    Melody(std::string content, const std::string& name)
-        : text(std::move(content)), reader(text, name) {}
-    std::string text;
-    FieldReader reader;
-    MelodySteps steps;
-    int counter = 0;
+    Melody(std::string text, const std::string& name)
+        : piece(FilePiece::Kind::melody, std::move(text), name) {}
+    FilePiece piece;
     std::optional<SoundOutput::PreparedNote> prepared; // of the note drawn
     bool rest = false;                                 // the onset drawn is a rest
     bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
-    std::optional<std::string> fault;
 };
 
 } // namespace
@@ -86,36 +82,29 @@ void MelodyHandlers::yürüt10() {
     sink.draw = [this, melody]() -> std::optional<double> {
         InstrumentState& st = p_.instrument;
         FilesView& c = p_.controls;
-        for (;;) {
-            MelodyRecord record;
-            try {
-                if (melody->reader.atEnd()) return std::nullopt;
-                record = readMelodyRecord(melody->reader);
-            } catch (const FormatError& e) {
-                melody->fault = e.what(); // the note before the faulty record sounds in full
-                return std::nullopt;
-            }
-            c.showCounter(counterText(++melody->counter));
+        const std::optional<PlayerStep> step = melody->piece.next([&] {
+            c.showCounter(counterText(melody->piece.records()));
             // The mode, the mandals and the tempo as they are now: they may change while it
             // plays.
-            const PlayerStep step =
-                melody->steps.next(record, static_cast<MandalMode>(c.melodyModeIndex()),
-                                   st.mandalPos, p_.tuning.ahenkShift, c.tempo());
-            if (!step.onset) continue;
-            melody->prepared.reset();
-            melody->rest = step.rest;
-            if (!step.rest) {
-                st.currentString = static_cast<std::int16_t>(step.shown.string);
-                p_.view.tel_çiz();
-                p_.view.mandal_at();
-                showPlayedNote(st, p_.view, step.shown);
-                // Read and converted ahead, so that the sound starts on its onset.
-                if (step.sounded)
-                    melody->prepared = p_.sound.PreparePatchedSample(
-                        p_.source, step.sounded->string, step.sounded->mandal);
-            }
-            return step.lengthMs;
+            return PlayerSettings{.mandalPos = st.mandalPos,
+                                  .ahenkShift = p_.tuning.ahenkShift,
+                                  .melodyMode = static_cast<MandalMode>(c.melodyModeIndex()),
+                                  .unitMs = c.tempo()};
+        });
+        if (!step) return std::nullopt;
+        melody->prepared.reset();
+        melody->rest = step->rest;
+        if (!step->rest) {
+            st.currentString = static_cast<std::int16_t>(step->shown.string);
+            p_.view.tel_çiz();
+            p_.view.mandal_at();
+            showPlayedNote(st, p_.view, step->shown);
+            // Read and converted ahead, so that the sound starts on its onset.
+            if (step->sounded)
+                melody->prepared = p_.sound.PreparePatchedSample(p_.source, step->sounded->string,
+                                                                 step->sounded->mandal);
         }
+        return step->lengthMs;
     };
     sink.start = [this, melody] {
         if (melody->noteOpen) p_.sound.StopAllSound();
@@ -131,7 +120,8 @@ void MelodyHandlers::yürüt10() {
         // stands, as the close-up does, not the last note played.
         p_.view.porte();
         p_.view.etiket();
-        if (melody->fault) p_.messages.show(std::string(kMelodyFileFault) + "\n" + *melody->fault);
+        if (const auto& fault = melody->piece.fault())
+            p_.messages.show(std::string(kMelodyFileFault) + "\n" + fault->what());
         finish();
     };
     p_.player.play(std::move(sink));

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "common/text_fields.h"
 #include "files/player_steps.h"
 #include "files/text_file.h"
 
@@ -81,15 +80,13 @@ void RecordHandlers::pause_buton_Click() {
 
 namespace {
 
-// A replay under way: the recording's text and where its reading stands.
+// A replay under way: its piece and the onset drawn.
 struct Replay {
-    Replay(std::string content, const std::string& name)
-        : text(std::move(content)), reader(text, name) {}
-    std::string text;
-    FieldReader reader;
+    Replay(std::string text, const std::string& name)
+        : piece(FilePiece::Kind::recording, std::move(text), name) {}
+    FilePiece piece;
     std::optional<SoundOutput::PreparedNote> prepared; // of the note drawn
     bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
-    std::optional<std::string> fault;
 };
 
 } // namespace
@@ -110,34 +107,30 @@ void RecordHandlers::Play_buton_Click() {
 
     const TextRead read = readTextFileOrReason(file);
     if (!read.text) {
-        endReplay(FormatError(kRecordFileName, 0, read.problem).what());
+        endReplay(FormatError(kRecordFileName, 0, read.problem));
         return;
     }
     auto replay = std::make_shared<Replay>(*read.text, kRecordFileName);
     NoteSink sink;
     sink.draw = [this, replay]() -> std::optional<double> {
         InstrumentState& st = p_.instrument;
-        RecordEntry entry;
-        try {
-            if (replay->reader.atEnd()) return std::nullopt;
-            entry = readRecordEntry(replay->reader);
-        } catch (const FormatError& e) {
-            replay->fault = e.what(); // the note before the faulty line still sounds in full
-            return std::nullopt;
-        }
         // The mode and the mandals as they are now: they may change while it plays.
-        const PlayerStep step =
-            recordStep(entry, p_.controls.replayModeIndex(), st.mandalPos, p_.tuning.ahenkShift);
-        st.currentString = static_cast<std::int16_t>(entry.string);
+        const std::optional<PlayerStep> step = replay->piece.next([&] {
+            return PlayerSettings{.mandalPos = st.mandalPos,
+                                  .ahenkShift = p_.tuning.ahenkShift,
+                                  .replayMode = p_.controls.replayModeIndex()};
+        });
+        if (!step) return std::nullopt;
+        st.currentString = static_cast<std::int16_t>(step->recordedString);
         p_.view.mandal_at();
-        showPlayedNote(st, p_.view, step.shown);
-        p_.view.arıza_yaz(entry.string);
+        showPlayedNote(st, p_.view, step->shown);
+        p_.view.arıza_yaz(step->recordedString);
         // Read and converted ahead, so that the sound starts on its onset.
         replay->prepared.reset();
-        if (step.sounded)
-            replay->prepared = p_.sound.PreparePatchedSample(p_.source, step.sounded->string,
-                                                             step.sounded->mandal);
-        return step.lengthMs;
+        if (step->sounded)
+            replay->prepared = p_.sound.PreparePatchedSample(p_.source, step->sounded->string,
+                                                             step->sounded->mandal);
+        return step->lengthMs;
     };
     sink.start = [this, replay] {
         if (replay->noteOpen) p_.sound.StopAllSound();
@@ -153,13 +146,13 @@ void RecordHandlers::Play_buton_Click() {
         // stands, as the close-up does, not the last note played.
         p_.view.porte();
         p_.view.etiket();
-        endReplay(replay->fault);
+        endReplay(replay->piece.fault());
     };
     p_.player.play(std::move(sink));
 }
 
-void RecordHandlers::endReplay(const std::optional<std::string>& fault) {
-    if (fault) p_.messages.show(std::string(kRecordFileFault) + "\n" + *fault);
+void RecordHandlers::endReplay(const std::optional<FormatError>& fault) {
+    if (fault) p_.messages.show(std::string(kRecordFileFault) + "\n" + fault->what());
     p_.instrument.playingBack = false;
     setIdleControls();
     p_.controls.setReplayLamp(false);

@@ -42,7 +42,7 @@ class RecordHandlers {
     void setIdleControls();
     void setBusyControls(bool replaying);
     // The end of a replay: the fault that ended it said, the controls as they were.
-    void endReplay(const std::optional<std::string>& fault);
+    void endReplay(const std::optional<FormatError>& fault);
 
     FilesParts& p_;
     RecordFile recordFile_;

@@ -7,21 +7,19 @@
 namespace zembera {
 
 NoteEvents scoreEvents(const scores::PlacedScore& placed, double tempoFactor) {
-    NoteEvents piece;
-    double at = 0;
+    NoteEvents piece; // its end, while it grows, is the next onset
     for (std::size_t i = 0; i < placed.notes.size();) {
         const scores::ScoreOnset onset = scores::scoreOnset(placed.notes, i);
         // The first note on the memory channel (or an onset that only silences), the chord's
         // further notes beside it.
         const PlayedNote lead = onset.firstSounds ? onset.sounded.front() : PlayedNote{};
-        piece.events.push_back(NoteEvent{at, lead.string, lead.mandal, false});
+        piece.events.push_back(NoteEvent{piece.endMs, lead.string, lead.mandal, false});
         for (std::size_t k = onset.firstSounds ? 1 : 0; k < onset.sounded.size(); ++k)
             piece.events.push_back(
-                NoteEvent{at, onset.sounded[k].string, onset.sounded[k].mandal, true});
-        at += std::max(0.0, onset.writtenMs * tempoFactor);
+                NoteEvent{piece.endMs, onset.sounded[k].string, onset.sounded[k].mandal, true});
+        piece.endMs += std::max(0.0, onset.writtenMs * tempoFactor);
         i = onset.end;
     }
-    piece.endMs = at;
     return piece;
 }
 

@@ -14,6 +14,7 @@
 #include "files/makam_list.h"
 #include "files/melody_file.h"
 #include "files/melody_handlers.h"
+#include "files/player_steps.h"
 #include "files/record_file.h"
 #include "files/record_handlers.h"
 #include "files/text_file.h"
@@ -279,6 +280,50 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
         dump += transcript(std::string("name \"") + name + "\"");
     }
     test::expectGolden("files/melody.txt", dump);
+}
+
+// A piece gives every onset before a faulty record, then ends with the fault and reads no
+// further. The settings are asked as each record is read, a skipped one too, and those of that
+// moment apply (the player shows its counter and reads its tempo then).
+TEST(FilePieces, OnsetsBeforeAFaultAreAllGivenThenTheFaultAndNothingMore) {
+    // Code 3 lasts 16 units, code 4 eight; code 0 skips its record.
+    FilePiece melody(FilePiece::Kind::melody,
+                     test::melodyLine(8, 3) + test::melodyLine(8, 0) + test::melodyLine(9, 4) +
+                         "0,1,3,0,0,0,0,0,0,x\r\n" + test::melodyLine(10, 3),
+                     "kırık.ses");
+    int asked = 0;
+    std::vector<int> counted;
+    const auto settingsNow = [&] {
+        counted.push_back(melody.records());
+        PlayerSettings settings;
+        settings.unitMs = 10 * ++asked;
+        return settings;
+    };
+    std::vector<std::string> steps;
+    while (const auto step = melody.next(settingsNow))
+        steps.push_back(std::to_string(step->shown.string) + " " + std::to_string(step->lengthMs));
+    EXPECT_EQ(steps, (std::vector<std::string>{"12 " + std::to_string(16 * 10.0),
+                                               "13 " + std::to_string(8 * 30.0)}));
+    EXPECT_EQ(counted, (std::vector<int>{1, 2, 3}));
+    ASSERT_TRUE(melody.fault());
+    EXPECT_EQ(melody.fault()->file(), "kırık.ses");
+    EXPECT_EQ(melody.fault()->line(), 4);
+    EXPECT_FALSE(melody.next(settingsNow));
+    EXPECT_EQ(asked, 3);
+
+    // A recording: the string 27 of the third line lies off the instrument.
+    FilePiece recording(FilePiece::Kind::recording,
+                        recordLine(5, 0, 120) + recordLine(9, 0, 80) + " 27 0 10\r\n" +
+                            recordLine(6, 0, 10),
+                        "kayıt.txt");
+    std::vector<int> strings;
+    while (const auto step = recording.next([] { return PlayerSettings{}; }))
+        strings.push_back(step->recordedString);
+    EXPECT_EQ(strings, (std::vector<int>{5, 9}));
+    ASSERT_TRUE(recording.fault());
+    EXPECT_EQ(recording.fault()->line(), 3);
+    EXPECT_FALSE(recording.next([] { return PlayerSettings{}; }));
+    EXPECT_EQ(recording.records(), 2);
 }
 
 // A minus sign takes the blank's place at the start of its zone of fourteen.
