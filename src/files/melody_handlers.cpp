@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "files/memory_channel_note.h"
 #include "files/player_steps.h"
 #include "files/text_file.h"
 
@@ -45,9 +46,8 @@ struct Melody {
     Melody(std::string text, const std::string& name)
         : piece(FilePiece::Kind::melody, std::move(text), name) {}
     FilePiece piece;
-    std::optional<SoundOutput::PreparedNote> prepared; // of the note drawn
-    bool rest = false;                                 // the onset drawn is a rest
-    bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
+    MemoryChannelNote note;
+    bool rest = false; // the onset drawn is a rest
 };
 
 } // namespace
@@ -92,29 +92,18 @@ void MelodyHandlers::yürüt10() {
                                   .unitMs = c.tempo()};
         });
         if (!step) return std::nullopt;
-        melody->prepared.reset();
         melody->rest = step->rest;
         if (!step->rest) {
             st.currentString = static_cast<std::int16_t>(step->shown.string);
             p_.view.tel_çiz();
             p_.view.mandal_at();
             showPlayedNote(st, p_.view, step->shown);
-            // Read and converted ahead, so that the sound starts on its onset.
-            if (step->sounded)
-                melody->prepared = p_.sound.PreparePatchedSample(p_.source, step->sounded->string,
-                                                                 step->sounded->mandal);
         }
+        melody->note.prepare(p_.sound, p_.source, step->sounded);
         return step->lengthMs;
     };
-    sink.start = [this, melody] {
-        if (melody->noteOpen) p_.sound.StopAllSound();
-        if (melody->prepared) p_.sound.PlayPrepared(p_.source, *melody->prepared);
-        melody->noteOpen = !melody->rest; // a rest only ends the note before it
-    };
-    sink.silence = [this, melody] {
-        if (melody->noteOpen) p_.sound.StopAllSound();
-        melody->noteOpen = false;
-    };
+    sink.start = [this, melody] { melody->note.start(p_.sound, p_.source, !melody->rest); };
+    sink.silence = [this, melody] { melody->note.silence(p_.sound); };
     sink.finished = [this, melody] {
         // Nothing sounds now: the staff and the panel show the selected string where its mandal
         // stands, as the close-up does, not the last note played.

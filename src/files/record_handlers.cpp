@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "files/memory_channel_note.h"
 #include "files/player_steps.h"
 #include "files/text_file.h"
 
@@ -85,8 +86,7 @@ struct Replay {
     Replay(std::string text, const std::string& name)
         : piece(FilePiece::Kind::recording, std::move(text), name) {}
     FilePiece piece;
-    std::optional<SoundOutput::PreparedNote> prepared; // of the note drawn
-    bool noteOpen = false; // a note sounds (or, silent, takes its time) until the next onset
+    MemoryChannelNote note;
 };
 
 } // namespace
@@ -125,22 +125,11 @@ void RecordHandlers::Play_buton_Click() {
         p_.view.mandal_at();
         showPlayedNote(st, p_.view, step->shown);
         p_.view.arıza_yaz(step->recordedString);
-        // Read and converted ahead, so that the sound starts on its onset.
-        replay->prepared.reset();
-        if (step->sounded)
-            replay->prepared = p_.sound.PreparePatchedSample(p_.source, step->sounded->string,
-                                                             step->sounded->mandal);
+        replay->note.prepare(p_.sound, p_.source, step->sounded);
         return step->lengthMs;
     };
-    sink.start = [this, replay] {
-        if (replay->noteOpen) p_.sound.StopAllSound();
-        if (replay->prepared) p_.sound.PlayPrepared(p_.source, *replay->prepared);
-        replay->noteOpen = true;
-    };
-    sink.silence = [this, replay] {
-        if (replay->noteOpen) p_.sound.StopAllSound();
-        replay->noteOpen = false;
-    };
+    sink.start = [this, replay] { replay->note.start(p_.sound, p_.source, true); };
+    sink.silence = [this, replay] { replay->note.silence(p_.sound); };
     sink.finished = [this, replay] {
         // Nothing sounds now: the staff and the panel show the selected string where its mandal
         // stands, as the close-up does, not the last note played.
