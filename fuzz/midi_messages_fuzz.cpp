@@ -31,6 +31,7 @@
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
+#include "sound/note_voices.h"
 #include "sound/patched_sample.h"
 #include "sound/string_sounds.h"
 #include "sound/wav_header.h"
@@ -43,7 +44,7 @@ void check(bool condition) {
 }
 
 // The voices of the keys: opened only while closed, closed only while open.
-class CheckedNotes : public MidiNoteOutput {
+class CheckedNotes : public NoteVoices {
   public:
     bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
         check(sound.owner != nullptr && gain > 0 && gain <= 1);

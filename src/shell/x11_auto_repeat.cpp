@@ -5,9 +5,16 @@
 #if defined(ZEMBERA_HAVE_XCB_XKB) && defined(QT_FEATURE_xcb) && QT_FEATURE_xcb == 1
 #include <cstdlib>
 // The header names a field `explicit`, a keyword of C++.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wkeyword-macro"
+#endif
 #define explicit explicit_
 #include <xcb/xkb.h>
 #undef explicit
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 #define ZEMBERA_USE_XKB 1
 #endif
 
