@@ -1,6 +1,7 @@
 // Start-up when every sample needs converting: the bundled program folder copied with its 26
-// samples rewritten by SoX as 48 kHz 24-bit stereo. Measured for the loader alone (reading,
-// decoding, converting and preparing every string) and for the real program up to its window.
+// samples rewritten by SoX as 48 kHz 24-bit stereo. Measured for the loader alone (reading and
+// decoding every string's sample), for an engine taking them (converting them to its rate), and
+// for the real program up to its window.
 
 #include <benchmark/benchmark.h>
 
@@ -10,9 +11,9 @@
 #include <string>
 
 #include "common/messages.h"
+#include "engine/engine.h"
 #include "loader/sample_folder.h"
 #include "loader/startup_loader.h"
-#include "sound/string_sounds.h"
 
 namespace zembera {
 namespace {
@@ -75,32 +76,32 @@ void BM_LoadProgramWith26ConvertedSamples(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadProgramWith26ConvertedSamples)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// Reading and converting the 26 samples alone, on 1 or 2 threads (the loader uses every core).
-void BM_ReadConvertedSamples(benchmark::State& state) {
+// An engine taking the 26 decoded samples: each converted to its rate once (44100 Hz: from 48 kHz;
+// 48000 Hz: kept as they are).
+void BM_EngineTakesThe26Samples(benchmark::State& state) {
     const ConvertedFolder& folder = convertedFolder();
     if (!folder.ready()) {
         state.SkipWithError("sox could not convert the samples");
         return;
     }
-    const SampleFolderCheck check = checkSampleFolder(folder.path() / kSampleFolderName);
-    if (check.error) {
-        state.SkipWithError("the converted sample folder is not usable");
+    RecordedMessages messages;
+    const StartupResult loaded = loadProgram(folder.path(), messages);
+    if (loaded.fatal) {
+        state.SkipWithError("the converted folder did not load");
         return;
     }
     for (auto _ : state) {
-        RecordedMessages messages;
-        StringSounds sounds(folder.path() / kSampleFolderName, check.folder.sampleFileName,
-                            messages);
-        sounds.readSamples(static_cast<unsigned>(state.range(0)));
-        benchmark::DoNotOptimize(sounds.convertedSample(1).get());
+        engine::Engine e;
+        e.setSampleRate(static_cast<double>(state.range(0)));
+        giveSamples(*loaded.program, e);
+        benchmark::DoNotOptimize(&e);
     }
 }
-BENCHMARK(BM_ReadConvertedSamples)
-    ->Arg(1)
-    ->Arg(2)
+BENCHMARK(BM_EngineTakesThe26Samples)
+    ->Arg(44100)
+    ->Arg(48000)
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(10)
-    ->UseRealTime();
+    ->Iterations(10);
 
 void BM_ProcessStartToWindowWith26ConvertedSamples(benchmark::State& state) {
     const ConvertedFolder& folder = convertedFolder();

@@ -1,6 +1,6 @@
 // Rendering a three-minute melody to a sound file offline, from its text to the written file:
-// the note events, each patched sample read and converted once, the mixer pulled block by block
-// and libsndfile writing. The goal is well under a second for the three minutes.
+// the note events, the samples given to an engine, each note made once, the engine rendered block
+// by block and libsndfile writing. The goal is well under a second for the three minutes.
 //   BM_RenderThreeMinutes/0: WAV; /1: FLAC.
 // Counters: audio_seconds (length of the piece), realtime_factor (seconds of sound per second of
 // rendering).
@@ -40,13 +40,13 @@ void BM_RenderThreeMinutes(benchmark::State& state) {
     const std::filesystem::path out =
         std::filesystem::temp_directory_path() /
         (state.range(0) == 0 ? "zembera_bench.wav" : "zembera_bench.flac");
-    const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
-                                     program.tables, program.tuning.tuningOffset};
     double seconds = 0;
     for (auto _ : state) {
         const NoteEvents piece = melodyEvents(text, "bench.ses", settings);
-        NoteSounds sounds(source);
-        const RenderOutcome outcome = renderToFile(piece, sounds, out);
+        engine::Engine engine;
+        giveSamples(program, engine);
+        const RenderOutcome outcome = renderToFile(
+            piece, PieceSound{engine, program.tables, program.tuning.tuningOffset}, out);
         if (!outcome.written) state.SkipWithError(outcome.error.value_or("not written").c_str());
         seconds = piece.endMs / 1000.0;
     }
@@ -78,16 +78,16 @@ void BM_RenderThreeMinuteChordScore(benchmark::State& state) {
     xml += "</measure></part></score-partwise>";
     const std::filesystem::path out =
         std::filesystem::temp_directory_path() / "zembera_bench_score.wav";
-    const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
-                                     program.tables, program.tuning.tuningOffset};
     double seconds = 0;
     for (auto _ : state) {
         const scores::PlacedScore placed = scores::placeScore(
             scores::parseScoreBytes(xml, "bench.musicxml"),
             scores::standardSetup(program.tables, 0, &program.tuning.tuningOffset));
         const NoteEvents piece = scoreEvents(placed, 1.0);
-        NoteSounds sounds(source);
-        const RenderOutcome outcome = renderToFile(piece, sounds, out);
+        engine::Engine engine;
+        giveSamples(program, engine);
+        const RenderOutcome outcome = renderToFile(
+            piece, PieceSound{engine, program.tables, program.tuning.tuningOffset}, out);
         if (!outcome.written) state.SkipWithError(outcome.error.value_or("not written").c_str());
         seconds = piece.endMs / 1000.0;
     }

@@ -1,5 +1,5 @@
-// The window as the user meets it: from process start to the main window shown with all 26
-// sounds prepared, and from a key event to its note entering the mixer.
+// The window as the user meets it: from process start to the main window shown, and from a key
+// event to its note entering the engine.
 
 #include <benchmark/benchmark.h>
 
@@ -12,16 +12,14 @@
 #include <filesystem>
 
 #include "bench_setup.h"
-#include "engine/audio_backend.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
-#include "sound/sound_service.h"
 
 namespace zembera {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 // Starts the real executable (offscreen, silent) and waits until it has shown its window and
 // quit. Measures the whole process, start-up of the toolkit included.
@@ -38,39 +36,15 @@ void BM_ProcessStartToWindowShown(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessStartToWindowShown)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// Forwards to the service and notes when a note reaches it.
-class TimedOutput : public SoundOutput {
-  public:
-    explicit TimedOutput(SoundService& service) : inner_(service) {}
-    void PlayImage(const SoundImagePtr& image, std::uint32_t flags) override {
-        reached = Clock::now();
-        inner_.PlayImage(image, flags);
-    }
-    bool MciOpenPlay(const std::string& file, const std::string& alias) override {
-        const bool opened = inner_.MciOpenPlay(file, alias);
-        reached = Clock::now();
-        return opened;
-    }
-    bool MciOpenPlayImage(const std::string& file, const std::string& alias,
-                          const SoundImagePtr& content) override {
-        const bool opened = inner_.MciOpenPlayImage(file, alias, content);
-        reached = Clock::now();
-        return opened;
-    }
-    void MciStopClose(const std::string& alias) override { inner_.MciStopClose(alias); }
-    Clock::time_point reached;
-
-  private:
-    SoundService& inner_;
-};
-
 struct WindowRig {
     WindowRig() {
         bench::ensureOffscreenApplication();
         auto result = loadProgram(ZEMBERA_PROGRAM_DIR, messages);
         if (result.fatal) return;
         program = std::move(result.program);
-        window = std::make_unique<MainWindow>(*program, output, messages);
+        quiet = std::make_unique<bench::QuietSound>(*program);
+        output = std::make_unique<bench::TimedSound>(quiet->sound);
+        window = std::make_unique<MainWindow>(*program, *output, messages);
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },
             [this](int k) { window->player().Form_KeyUp(k); });
@@ -81,15 +55,15 @@ struct WindowRig {
     ~WindowRig() { qApp->removeEventFilter(hook.get()); }
 
     RecordedMessages messages;
-    SoundService service{std::make_unique<NullBackend>()};
-    TimedOutput output{service};
     std::unique_ptr<LoadedProgram> program;
+    std::unique_ptr<bench::QuietSound> quiet;
+    std::unique_ptr<bench::TimedSound> output;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<KeyHook> hook;
 };
 
 // Up and Down alternately: each press selects a string, prepares its sound and plays it.
-void BM_ArrowKeyToMixer(benchmark::State& state) {
+void BM_ArrowKeyToEngine(benchmark::State& state) {
     WindowRig rig;
     if (!rig.window) {
         state.SkipWithError("the bundled program folder did not load");
@@ -99,17 +73,18 @@ void BM_ArrowKeyToMixer(benchmark::State& state) {
     for (auto _ : state) {
         const auto pressed = Clock::now();
         QTest::keyPress(rig.window->windowHandle(), up ? Qt::Key_Up : Qt::Key_Down);
-        state.SetIterationTime(std::chrono::duration<double>(rig.output.reached - pressed).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(rig.output->reached - pressed).count());
         QTest::keyRelease(rig.window->windowHandle(), up ? Qt::Key_Up : Qt::Key_Down);
-        rig.service.pump();
+        rig.quiet->renderBlock();
         up = !up;
     }
 }
-BENCHMARK(BM_ArrowKeyToMixer)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ArrowKeyToEngine)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The first press of every letter key in a session, right after start-up, from the key-down to
-// the voice entering the mixer: each key once, Q to M. Reports the slowest press too.
-void BM_FirstLetterKeyPressToMixer(benchmark::State& state) {
+// the voice entering the engine: each key once, Q to M. Reports the slowest press too.
+void BM_FirstLetterKeyPressToEngine(benchmark::State& state) {
     double slowest = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -123,24 +98,25 @@ void BM_FirstLetterKeyPressToMixer(benchmark::State& state) {
             const auto code = static_cast<Qt::Key>(*key);
             const auto pressed = Clock::now();
             QTest::keyPress(rig.window->windowHandle(), code);
-            const double took = std::chrono::duration<double>(rig.output.reached - pressed).count();
+            const double took =
+                std::chrono::duration<double>(rig.output->reached - pressed).count();
             total += took;
             slowest = std::max(slowest, took);
             QTest::keyRelease(rig.window->windowHandle(), code);
-            rig.service.pump();
+            rig.quiet->renderBlock();
         }
         state.SetIterationTime(total / 26);
         state.ResumeTiming();
     }
     state.counters["slowest_us"] = slowest * 1e6;
 }
-BENCHMARK(BM_FirstLetterKeyPressToMixer)
+BENCHMARK(BM_FirstLetterKeyPressToEngine)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(5);
 
 // A letter key after the string's pitch changed: the scratch file is not up to date yet.
-void BM_LetterKeyToMixer(benchmark::State& state) {
+void BM_LetterKeyToEngine(benchmark::State& state) {
     WindowRig rig;
     if (!rig.window) {
         state.SkipWithError("the bundled program folder did not load");
@@ -155,14 +131,15 @@ void BM_LetterKeyToMixer(benchmark::State& state) {
         state.ResumeTiming();
         const auto pressed = Clock::now();
         QTest::keyPress(rig.window->windowHandle(), Qt::Key_S);
-        state.SetIterationTime(std::chrono::duration<double>(rig.output.reached - pressed).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(rig.output->reached - pressed).count());
         QTest::keyRelease(rig.window->windowHandle(), Qt::Key_S);
         // The release ends the note only once no repeat press can follow it.
         QTest::qWait(2 * KeyHook::kReleaseSettleMs);
-        rig.service.pump();
+        rig.quiet->renderBlock();
     }
 }
-BENCHMARK(BM_LetterKeyToMixer)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LetterKeyToEngine)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace zembera

@@ -7,7 +7,7 @@
 
 #include "common/text_fields.h"
 #include "files/makam_file.h"
-#include "sound/patched_sample.h"
+#include "pitch/pitch_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zembera;

@@ -10,7 +10,7 @@
 #include "common/text_fields.h"
 #include "files/melody_file.h"
 #include "files/player_steps.h"
-#include "sound/patched_sample.h"
+#include "pitch/pitch_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zembera;

@@ -30,11 +30,8 @@
 #include "midi/mpe_notes.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
+#include "model/sound_port.h"
 #include "pitch/pitch_table.h"
-#include "samples/wav_header.h"
-#include "sound/note_voices.h"
-#include "sound/patched_sample.h"
-#include "sound/string_sounds.h"
 
 namespace zembera {
 namespace {
@@ -43,16 +40,28 @@ void check(bool condition) {
     if (!condition) std::abort();
 }
 
-// The voices of the keys: opened only while closed, closed only while open.
-class CheckedNotes : public NoteVoices {
+// The voices of the keys: opened only while closed, closed only while open; each note told to the
+// MPE output as the window's sound tells it.
+class CheckedNotes : public SoundPort {
   public:
-    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
-        check(sound.owner != nullptr && gain > 0 && gain <= 1);
-        check(open.insert(alias).second);
+    explicit CheckedNotes(NoteListener& listener) : listener_(listener) {}
+    bool startNote(Voice voice, const StringNote& note, std::optional<SoundFrame> at) override {
+        check(voice.kind == Voice::Kind::key && !at && note.gain > 0 && note.gain <= 1);
+        check(isPlayablePosition(note.string, note.position));
+        check(open.insert(voice.number).second);
+        listener_.noteStarted(StartedNote{voice, note.cents, note.velocity});
         return true;
     }
-    void FadeNoteClose(const std::string& alias) override { check(open.erase(alias) == 1); }
-    std::set<std::string> open;
+    void endNote(Voice voice, std::optional<SoundFrame>) override {
+        check(open.erase(voice.number) == 1);
+        listener_.noteEnded(voice);
+    }
+    SoundFrame nextFrame() override { return 0; }
+    double frameRate() const override { return 44100; }
+    std::set<int> open;
+
+  private:
+    NoteListener& listener_;
 };
 
 // The MPE byte stream: channel messages of three bytes; the notes it leaves sounding.
@@ -71,18 +80,10 @@ class CheckedMpe {
     std::set<int> sounding;
 };
 
-// A small program: 26 short canonical samples at 262 Hz, all cents 0, and a sharp and a flat
-// mark on a few strings so that black keys sound too.
+// A small instrument: all cents 0, and a sharp and a flat mark on a few strings so that black
+// keys sound too.
 struct Rig {
     Rig() {
-        folder = std::filesystem::temp_directory_path() /
-                 ("zembera_midi_fuzz_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        for (int s = 1; s <= kStringCount; ++s) {
-            names[static_cast<std::size_t>(s)] =
-                (s < 10 ? "0" : "") + std::to_string(s) + "_026200_zz.wav";
-            writeSample(folder / names[static_cast<std::size_t>(s)], s);
-        }
         for (int s = 2; s <= kStringCount; s += 3) {
             tables.mandalMark(s, 1) = kSharpMark;
             tables.mandalMark(s, -1) = kFlatMark;
@@ -91,35 +92,10 @@ struct Rig {
         }
         setMandalRanges(instrument);
         setPlayStarts(instrument);
-        sounds = std::make_unique<StringSounds>(folder, names, messages);
-        for (int s = 1; s <= kStringCount; ++s)
-            sounds->PrepareStringSound(s, 0, tables, 0);
     }
-    ~Rig() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    static void writeSample(const std::filesystem::path& file, int s) {
-        constexpr int kFrames = 600;
-        WavHeader h;
-        BuildWavHeader(h, kFrames, 1, 44100, 16);
-        const auto head = headerBytes(h);
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(head.data()),
-                  static_cast<std::streamsize>(head.size()));
-        for (int i = 0; i < kFrames; ++i) {
-            const auto v = static_cast<std::int16_t>(100 * s * std::sin(0.037 * i));
-            out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>((v >> 8) & 0xFF));
-        }
-    }
-
-    std::filesystem::path folder;
-    PerString<std::string> names;
     PitchTables tables;
     InstrumentState instrument;
     PerString<float> tuningOffset{};
-    RecordedMessages messages;
-    std::unique_ptr<StringSounds> sounds;
 };
 
 } // namespace
@@ -128,14 +104,12 @@ struct Rig {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zembera;
     static Rig rig;
-    const PatchedSampleSource source{rig.folder, rig.names, rig.tables, rig.tuningOffset};
-    CheckedNotes notes;
     SilentInstrumentView view;
     CheckedMpe stream;
     MpeNotes mpe;
     mpe.attach([&stream](const std::vector<std::uint8_t>& m) { stream.take(m); });
-    MidiPlayer player(
-        MidiPlayerParts{rig.instrument, rig.tables, *rig.sounds, source, notes, view, &mpe});
+    CheckedNotes notes(mpe);
+    MidiPlayer player(MidiPlayerParts{rig.instrument, rig.tables, rig.tuningOffset, notes, view});
     rig.instrument.recording = false;
     rig.instrument.playingBack = false;
 

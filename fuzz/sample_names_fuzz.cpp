@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "loader/sample_folder.h"
-#include "sound/patched_sample.h"
+#include "samples/sample_name.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

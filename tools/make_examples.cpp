@@ -26,7 +26,6 @@
 #include "common/text_fields.h"
 #include "files/makam_file.h"
 #include "pitch/pitch_table.h"
-#include "sound/patched_sample.h"
 
 namespace {
 

@@ -75,8 +75,7 @@ struct Engine::Inside {
             resampleInto(plan, from.samples(), frames.get());
             return Note{std::move(frames), plan.length};
         }
-        const double targetHz = kReferenceHz * std::exp2(static_cast<double>(cents) / 1200.0);
-        const std::uint32_t playHz = playRate(kPlayRateBase, nominalHz, targetHz);
+        const std::uint32_t playHz = playRateOf(nominalHz, cents);
         if (playHz == 0) return {};
         if (playHz == kPlayRateBase) return from;
         const double step = playHz / kPlayRateBase;
@@ -114,7 +113,7 @@ void Engine::setSampleRate(double rate) {
     if (!(rate > 0) || !std::isfinite(rate)) return;
     const bool changed = rate != in_->rate;
     in_->rate = rate;
-    in_->mixer.setFadeFrames(static_cast<std::size_t>(std::lround(rate * kFadeSeconds)));
+    in_->mixer.setFadeFrames(static_cast<std::size_t>(rate / kFadesPerSecond));
     if (!changed) return;
     in_->mixer.reset();
     in_->notes.clear();
@@ -191,6 +190,12 @@ Frame Engine::renderedFrames() const {
 
 void Engine::render(float* left, float* right, std::size_t frames) noexcept {
     in_->mixer.render(left, right, frames);
+}
+
+std::uint32_t playRateOf(double nominalHz, double cents) {
+    const double targetHz =
+        kReferenceHz * std::exp2(static_cast<double>(static_cast<float>(cents)) / 1200.0);
+    return playRate(kPlayRateBase, nominalHz, targetHz);
 }
 
 std::int16_t toPcm16(float sample) noexcept {

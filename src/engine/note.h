@@ -19,6 +19,11 @@ enum class Resampling : std::uint8_t {
     interpolated,
 };
 
+// The whole-hertz rate an interpolated note of `cents` above C4 (262 Hz) plays a sample that sounds
+// `nominalHz` at: round(44100 * targetHz / nominalHz), the cents taken in single precision; 0 when
+// there is none (the note stays silent). Its frames step through the sample by rate / 44100.
+std::uint32_t playRateOf(double nominalHz, double cents);
+
 // 16-bit mono frames at the engine's rate. Immutable once made: every voice playing it shares it,
 // and it lives as long as the last one.
 struct Note {

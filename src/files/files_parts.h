@@ -10,12 +10,13 @@
 #include "common/messages.h"
 #include "files/files_view.h"
 #include "files/note_player.h"
+#include "files/played_note.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "model/recording_state.h"
+#include "model/sound_port.h"
 #include "model/tuning_state.h"
-#include "sound/patched_sample.h"
-#include "sound/sound_output.h"
+#include "pitch/pitch_table.h"
 
 namespace zembera {
 
@@ -25,8 +26,8 @@ struct FilesParts {
     RecordingState& recording;
     InstrumentView& view; // tel_çiz, mandal_at, porte, etiket, arıza_yaz
     FilesView& controls;
-    SoundOutput& sound;
-    PatchedSampleSource source; // what PlayPatchedSample reads
+    SoundPort& sound;
+    const PitchTables& tables;
     MessageService& messages;
     std::filesystem::path programFolder; // Dizek.txt, the bundled makam and melody files
     std::filesystem::path sampleFolder;  // the samples
@@ -36,6 +37,11 @@ struct FilesParts {
     // sample folder themselves (a writable program folder).
     DataFolders folders = {};
     std::filesystem::path recordFolder = {};
+
+    // What a player sounds for `note`, with the tables and the fine tuning of now.
+    StringNote noteOf(PlayedNote note) const {
+        return playerNote(tables, tuning.tuningOffset, note);
+    }
 
     DataFolders files() const {
         return folders.user.empty() ? DataFolders{programFolder, programFolder} : folders;

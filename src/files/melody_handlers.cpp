@@ -99,10 +99,11 @@ void MelodyHandlers::yürüt10() {
             p_.view.mandal_at();
             showPlayedNote(st, p_.view, step->shown);
         }
-        melody->note.prepare(p_.sound, p_.source, step->sounded);
+        melody->note.prepare(p_.sound, step->sounded ? std::optional(p_.noteOf(*step->sounded))
+                                                     : std::nullopt);
         return step->lengthMs;
     };
-    sink.start = [this, melody] { melody->note.start(p_.sound, p_.source, !melody->rest); };
+    sink.start = [this, melody] { melody->note.start(p_.sound, !melody->rest); };
     sink.silence = [this, melody] { melody->note.silence(p_.sound); };
     sink.finished = [this, melody] {
         // Nothing sounds now: the staff and the panel show the selected string where its mandal

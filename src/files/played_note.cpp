@@ -14,4 +14,11 @@ void showPlayedNote(InstrumentState& state, InstrumentView& view, PlayedNote not
     state.currentString = savedString;
 }
 
+StringNote playerNote(const PitchTables& tables, const PerString<float>& tuningOffset,
+                      PlayedNote note) {
+    return StringNote{note.string, note.mandal,
+                      soundingCents(tables, tuningOffset, note.string, note.mandal),
+                      Resampling::interpolated};
+}
+
 } // namespace zembera

@@ -9,6 +9,8 @@
 
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
+#include "model/sound_port.h"
+#include "pitch/pitch_table.h"
 
 namespace zembera {
 
@@ -20,5 +22,10 @@ struct PlayedNote {
 
 // Redraws the staff and the panel for `note`; currentString and mandalPos are as before after.
 void showPlayedNote(InstrumentState& state, InstrumentView& view, PlayedNote note);
+
+// What a player sounds for `note`: the string's sample at the pitch of that position, with the
+// string's fine tuning, interpolated.
+StringNote playerNote(const PitchTables& tables, const PerString<float>& tuningOffset,
+                      PlayedNote note);
 
 } // namespace zembera

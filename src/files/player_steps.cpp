@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "files/record_file.h"
-#include "sound/patched_sample.h"
+#include "pitch/pitch_table.h"
 
 namespace zembera {
 namespace {

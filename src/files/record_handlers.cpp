@@ -125,10 +125,11 @@ void RecordHandlers::Play_buton_Click() {
         p_.view.mandal_at();
         showPlayedNote(st, p_.view, step->shown);
         p_.view.arıza_yaz(step->recordedString);
-        replay->note.prepare(p_.sound, p_.source, step->sounded);
+        replay->note.prepare(p_.sound, step->sounded ? std::optional(p_.noteOf(*step->sounded))
+                                                     : std::nullopt);
         return step->lengthMs;
     };
-    sink.start = [this, replay] { replay->note.start(p_.sound, p_.source, true); };
+    sink.start = [this, replay] { replay->note.start(p_.sound, true); };
     sink.silence = [this, replay] { replay->note.silence(p_.sound); };
     sink.finished = [this, replay] {
         // Nothing sounds now: the staff and the panel show the selected string where its mandal

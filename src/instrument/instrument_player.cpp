@@ -7,7 +7,6 @@ namespace zembera {
 namespace {
 
 constexpr const char* kNoSelection = "bir perde seçin";
-constexpr std::uint32_t kAsync = 1;
 
 // Keyboard rows: Q..P are strings 1..10, A..L 11..19, Z..M 20..26.
 constexpr const char kKeyOrder[] = "QWERTYUIOPASDFGHJKLZXCVBNM";
@@ -26,26 +25,16 @@ int stringOfKey(int key) {
     return 0;
 }
 
-// Rebuilding on the note itself costs a fraction of a millisecond (one resampling, no file), so
-// no change of pitch anywhere needs to know about the sounds, and none can leave a stale one.
-void InstrumentPlayer::refreshSound(int s) {
-    p_.sounds.ensureStringSound(s, p_.instrument.mandalPos[s], p_.tables,
-                                p_.tuning.tuningOffset[s]);
-}
-
-void InstrumentPlayer::announce(int voice, int s) {
-    if (!p_.notes) return;
-    p_.notes->noteStarted(StartedNote{
-        voice, soundingCents(p_.tables, p_.tuning.tuningOffset, s, p_.instrument.mandalPos[s])});
+StringNote InstrumentPlayer::stringNote(int s) const {
+    const int m = p_.instrument.mandalPos[s];
+    return StringNote{s, m, soundingCents(p_.tables, p_.tuning.tuningOffset, s, m)};
 }
 
 void InstrumentPlayer::closeLetterVoice(int s) {
-    p_.sound.MciStopClose(p_.mciAlias[s]);
-    if (p_.notes) p_.notes->noteEnded(letterVoice(s));
+    p_.sound.endNote(Voice::string(s));
 }
 
 void InstrumentPlayer::soundString(int s) {
-    refreshSound(s);
     if (p_.instrument.stringsRing) {
         ringString(s);
         return;
@@ -55,19 +44,13 @@ void InstrumentPlayer::soundString(int s) {
         closeLetterVoice(s);
         ringing_[s] = false;
     }
-    const SoundImagePtr image = p_.sounds.stringSound(s);
-    p_.sound.PlayImage(image, kAsync);
-    // A string without a sound only cuts off the note before.
-    if (image) announce(kMemoryVoice, s);
+    p_.sound.startNote(Voice::memoryChannel(), stringNote(s));
 }
 
 void InstrumentPlayer::ringString(int s) {
     // A new note of the string stops its own ringing one, and only that one.
     closeLetterVoice(s);
-    const StringSounds::ScratchSound scratch = p_.sounds.scratchSound(s);
-    ringing_[s] = p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image);
-    if (ringing_[s]) announce(letterVoice(s), s);
-    p_.sounds.writeScratchFile(s);
+    ringing_[s] = p_.sound.startNote(Voice::string(s), stringNote(s));
 }
 
 void InstrumentPlayer::Form_KeyDown(int key) {
@@ -123,22 +106,15 @@ void InstrumentPlayer::letterDown(int s) {
     InstrumentState& st = p_.instrument;
     st.currentString = static_cast<std::int16_t>(s);
     st.lastString = static_cast<std::int16_t>(s);
-    refreshSound(s);
     // A ringing pluck of the string gives way to the key's own note.
     if (ringing_[s]) {
         closeLetterVoice(s);
         ringing_[s] = false;
     }
-    // The string sounds from its scratch file under its alias; a held key's repeats find the alias
-    // still open, so the note is not restarted. The open takes the file's content from the image
-    // in memory, so neither a read of the file nor a pending write of it comes before the note:
-    // the file is brought up to date only after the note has started, and when it cannot be
-    // written (a read-only sample folder) the key still sounds the current image.
-    const StringSounds::ScratchSound scratch = p_.sounds.scratchSound(s);
-    if (p_.sound.MciOpenPlayImage(scratch.file.string(), p_.mciAlias[s], scratch.image))
-        announce(letterVoice(s), s);
+    // The string sounds on its own voice; a held key's repeats find the voice still open, so the
+    // note is not restarted.
+    p_.sound.startNote(Voice::string(s), stringNote(s));
     p_.view.keyLetter(s, true);
-    p_.sounds.writeScratchFile(s);
 }
 
 void InstrumentPlayer::Form_KeyUp(int key) {

@@ -11,11 +11,9 @@
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "model/recording_state.h"
+#include "model/sound_port.h"
 #include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
-#include "sound/note_listener.h"
-#include "sound/sound_output.h"
-#include "sound/string_sounds.h"
 
 namespace zembera {
 
@@ -32,15 +30,10 @@ struct PlayerParts {
     TuningState& tuning;
     RecordingState& recording;
     const PitchTables& tables;
-    StringSounds& sounds;
-    const PerString<std::string>& mciAlias;
-    SoundOutput& sound;
+    SoundPort& sound;
     InstrumentView& view;
     MessageService& messages;
     PluckRecorder* recorder = nullptr; // set while a recording file is open
-    // Told of each note the player starts from a string's image and of each letter key's voice it
-    // closes (the sound service announces the ends on its memory channel itself).
-    NoteListener* notes = nullptr;
 };
 
 class InstrumentPlayer {
@@ -56,8 +49,8 @@ class InstrumentPlayer {
     void mandalStripMouseDown(int button, double x, double y); // mandal editing
     void fineTuningMouseDown(int button, double x, double y);  // fine tuning
 
-    // Plays string s at its mandal position: from memory, cutting the note before, or on its own
-    // voice while the strings ring (stringsRing).
+    // Plays string s at its mandal position: on the memory channel, cutting the note before, or on
+    // its own voice while the strings ring (stringsRing).
     void soundString(int s);
 
     void setRecorder(PluckRecorder* recorder) { p_.recorder = recorder; }
@@ -66,13 +59,11 @@ class InstrumentPlayer {
     bool mandalKey(int key);
     void selectionKey(int key);
     void letterDown(int s);
-    // The image of string s brought to the pitch it has now, wherever that was changed.
-    void refreshSound(int s);
+    // String s's own sound where its mandal stands now, wherever that was changed.
+    StringNote stringNote(int s) const;
     void ringString(int s);
-    // Stops and closes the voice of string s's letter key (and its ringing pluck).
+    // Ends the note of string s's own voice (its letter key's, its ringing pluck's).
     void closeLetterVoice(int s);
-    // Tells the listeners that string s started sounding on `voice` at its current pitch.
-    void announce(int voice, int s);
 
     PlayerParts p_;
     // Strings whose voice a ringing pluck opened: a letter key reopens it, a held key's repeats

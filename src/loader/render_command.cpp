@@ -96,10 +96,10 @@ int runRender(const std::filesystem::path& folder, const std::filesystem::path& 
         }
     }
 
-    const PatchedSampleSource source{program.sampleFolder, program.samples.sampleFileName,
-                                     program.tables, program.tuning.tuningOffset};
-    NoteSounds sounds(source);
-    const RenderOutcome outcome = renderToFile(piece, sounds, output);
+    engine::Engine engine;
+    giveSamples(program, engine);
+    const RenderOutcome outcome = renderToFile(
+        piece, PieceSound{engine, program.tables, program.tuning.tuningOffset}, output);
     if (!outcome.written) return fail(outcome.error.value_or(output.string() + ": yazılamadı"));
     std::printf("%s: %.1f saniye yazıldı\n", output.string().c_str(), piece.endMs / 1000.0);
     return 0;

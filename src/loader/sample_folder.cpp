@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "common/text_fields.h"
-#include "sound/patched_sample.h"
+#include "samples/sample_name.h"
 
 namespace zembera {
 namespace {

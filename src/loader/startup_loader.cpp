@@ -1,9 +1,17 @@
 #include "loader/startup_loader.h"
 
 #include <algorithm>
+#include <atomic>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "common/text_fields.h"
+#include "model/note_listener.h"
+#include "samples/file_bytes.h"
+#include "samples/sample_name.h"
+#include "samples/sample_reader.h"
+#include "samples/wav_header.h"
 
 namespace zembera {
 namespace {
@@ -20,7 +28,63 @@ bool hasTableFile(const std::filesystem::path& folder) {
     return false;
 }
 
+// Reads and decodes the sample of every string on up to `threads` threads at once (the calling
+// one among them): each string is taken by exactly one thread, which writes only that string's
+// entries, and joining the threads hands them back to this one. Decoding dominates when the
+// samples are not in the program's own layout. Returns why each unusable one cannot be used.
+PerString<std::string> readSamples(LoadedProgram& program, unsigned threads) {
+    PerString<std::string> problems;
+    std::atomic<int> next{1};
+    const auto work = [&] {
+        for (int s = next.fetch_add(1); s <= kStringCount; s = next.fetch_add(1)) {
+            const std::string& name = program.samples.sampleFileName[static_cast<std::size_t>(s)];
+            std::string& problem = problems[static_cast<std::size_t>(s)];
+            engine::StringSample& sample = program.stringSamples[static_cast<std::size_t>(s)];
+            sample.nominalHz = nominalFrequency(name).value_or(0);
+            LimitedRead<SoundImage> file = readSoundFileBytes(program.sampleFolder / name);
+            if (!file.bytes) {
+                problem = file.problem.empty() ? "dosya açılamadı" : file.problem;
+                continue;
+            }
+            SampleRead read = readSample(*file.bytes);
+            if (!read.sample) {
+                problem = std::move(read.problem);
+                continue;
+            }
+            sample.rate = read.sample->rate;
+            sample.frames =
+                std::make_shared<const std::vector<float>>(std::move(read.sample->frames));
+        }
+    };
+    std::vector<std::thread> helpers;
+    const unsigned extra = threads == 0 ? 0 : std::min<unsigned>(threads, kStringCount) - 1;
+    for (unsigned i = 0; i < extra; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no more threads: the ones there are do the rest
+        }
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    return problems;
+}
+
 } // namespace
+
+void giveSamples(const LoadedProgram& program, engine::Engine& engine) {
+    for (int s = 1; s <= kStringCount; ++s)
+        engine.setStringSample(s, program.stringSamples[static_cast<std::size_t>(s)]);
+}
+
+std::size_t stringSoundBytes(const LoadedProgram& program, engine::Engine& engine, int s) {
+    const int m = program.instrument.mandalPos[static_cast<std::size_t>(s)];
+    const engine::Note note =
+        engine.prepareNote(s, soundingCents(program.tables, program.tuning.tuningOffset, s, m),
+                           engine::Resampling::stepped);
+    return note.silent() ? 0 : WavHeader::kSize + 2 * note.count;
+}
 
 PerString<std::string> splitKeyNames() {
     PerString<std::string> names;
@@ -70,17 +134,16 @@ StartupResult loadProgram(const DataFolders& folders, MessageService& messages) 
         return result;
     }
 
-    program->sounds = std::make_unique<StringSounds>(
-        program->sampleFolder, program->samples.sampleFileName, messages, program->recordFolder);
     // Every sample is read here; those that cannot be used are named together in one message
     // (an empty file among them as "wav okunamadı"), and their strings stay silent.
-    // Decoding and converting dominate when the samples are not in the program's own layout:
-    // they are read on every core first.
-    program->sounds->readSamples(std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
-    program->sounds->holdSampleReports();
+    const PerString<std::string> problems =
+        readSamples(*program, std::clamp(std::thread::hardware_concurrency(), 1U, 4U));
+    std::vector<UnusableSample> unusable;
     for (int s = 1; s <= kStringCount; ++s)
-        program->sounds->PrepareStringSound(s, 0, program->tables, program->tuning.tuningOffset[s]);
-    program->sounds->releaseSampleReports();
+        if (!problems[static_cast<std::size_t>(s)].empty())
+            unusable.push_back({program->samples.sampleFileName[static_cast<std::size_t>(s)],
+                                problems[static_cast<std::size_t>(s)]});
+    if (!unusable.empty()) messages.show(unusableSamplesMessage(unusable));
 
     // Start values: all mandals at 0, no fine tuning, reference pitch level, nothing recording.
     instrument.mandalPos.fill(0);

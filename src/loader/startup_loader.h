@@ -1,7 +1,7 @@
 #pragma once
 // Loading the program: the sample folder check, the pitch table, the mandal ranges and key map,
-// the first sound of every string and the start values of the shared state. The window calls it
-// and shows a fatal message before ending the program.
+// every string's sample and the start values of the shared state. The window, the command line and
+// any other host call it; the window shows a fatal message before ending the program.
 
 #include <array>
 #include <filesystem>
@@ -11,12 +11,12 @@
 
 #include "common/data_folders.h"
 #include "common/messages.h"
+#include "engine/engine.h"
 #include "loader/sample_folder.h"
 #include "model/instrument_state.h"
 #include "model/recording_state.h"
 #include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
-#include "sound/string_sounds.h"
 
 namespace zembera {
 
@@ -35,13 +35,22 @@ struct LoadedProgram {
     InstrumentState instrument;
     TuningState tuning;
     RecordingState recording;
-    std::unique_ptr<StringSounds> sounds;
+    // Each string's sample as read, at its own rate; empty for one that cannot be used, whose
+    // string stays silent.
+    PerString<engine::StringSample> stringSamples;
 };
 
 struct StartupResult {
     std::optional<std::string> fatal; // the message shown before the program ends
     std::unique_ptr<LoadedProgram> program;
 };
+
+// Gives `engine` the sample of every string.
+void giveSamples(const LoadedProgram& program, engine::Engine& engine);
+
+// The bytes of string s's scratch file: its own sound where its mandal stands, made by `engine`
+// (given the samples) as a canonical WAV file; 0 for a silent string.
+std::size_t stringSoundBytes(const LoadedProgram& program, engine::Engine& engine, int s);
 
 // The key of each string, split from "--, Q, W, ..., M" at every comma (blanks kept).
 PerString<std::string> splitKeyNames();

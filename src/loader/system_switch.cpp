@@ -53,8 +53,6 @@ void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
             program.tuning.savedMandal[i] =
                 std::clamp(savedPositions[i], st.mandalMin[i], st.mandalMax[i]);
         }
-        program.sounds->PrepareStringSound(s, st.mandalPos[i], program.tables,
-                                           program.tuning.tuningOffset[i]);
     }
 }
 
@@ -113,8 +111,9 @@ void printSystemReport(std::FILE* out, const LoadedProgram& p, const systems::Pi
     std::fprintf(out, "Ses sistemi %s (%s): oktavda %d perde, Do (C4) %d. basamak\n",
                  system.name.c_str(), system.fileName.c_str(), system.scale.size(),
                  system.layout.cStep());
+    engine::Engine engine;
+    giveSamples(p, engine);
     for (int s = 1; s <= kStringCount; ++s) {
-        const auto image = p.sounds->stringSound(s);
         const int m = p.instrument.mandalPos[static_cast<std::size_t>(s)];
         std::fprintf(
             out, "%02d %-3s %-3s mandal %3d..%-3d açık %10.4f cent  derece %4d  %s  %s  %zu bayt\n",
@@ -124,7 +123,7 @@ void printSystemReport(std::FILE* out, const LoadedProgram& p, const systems::Pi
             p.instrument.mandalMax[static_cast<std::size_t>(s)], p.tables.centTable(s, m),
             p.tables.stringDegree(s, m), p.tables.degreeName(s, m).c_str(),
             p.samples.sampleFileName[static_cast<std::size_t>(s)].c_str(),
-            image ? image->size() : std::size_t{0});
+            stringSoundBytes(p, engine, s));
     }
     std::fprintf(out, "Mandal konumlarında cent (C4 = 262 Hz üstünde):\n tel");
     for (int m = kMandalLow; m <= kMandalHigh; ++m)

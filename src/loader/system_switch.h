@@ -27,7 +27,7 @@ int nearestPosition(const systems::PitchSystem& system, int s, double cents);
 
 // Takes the system's tables, mandal ranges and the degrees the pitch levels count in, sets the
 // strings to `positions` (and the untransposed setting kept behind a transposed one to
-// `savedPositions`), keeps the fine tuning, and prepares the sound of all 26 strings.
+// `savedPositions`) and keeps the fine tuning.
 void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
                const PerString<std::int16_t>& positions,
                const PerString<std::int16_t>& savedPositions);

@@ -1,16 +1,10 @@
 #include "midi/midi_player.h"
 
 #include "files/played_note.h"
-
 #include "midi/midi_mapping.h"
 #include "midi/velocity.h"
-#include "sound/pcm_decode.h"
 
 namespace zembera {
-
-std::string MidiPlayer::noteAlias(int note) {
-    return "midi" + std::to_string(note);
-}
 
 void MidiPlayer::handle(const std::uint8_t* bytes, std::size_t size) {
     for (const MidiNoteEvent& e : keys_.handle(bytes, size)) {
@@ -28,21 +22,23 @@ void MidiPlayer::stopAll() {
     keys_.clear();
 }
 
+StringNote MidiPlayer::noteOf(const MidiKeyTarget& target, int velocity) const {
+    const int s = target.string;
+    return StringNote{s,
+                      target.position,
+                      soundingCents(p_.tables, p_.tuningOffset, s, target.position),
+                      target.currentPosition ? Resampling::stepped : Resampling::interpolated,
+                      velocityGain(velocity),
+                      velocity};
+}
+
 void MidiPlayer::start(int note, int velocity) {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return;
     const auto target = midiKeyTarget(note, p_.tables, st);
     if (!target) return;
     const int s = target->string;
-    const PcmSound& sound = soundOf(note, *target);
-    if (sound.owner && p_.notes.PlayNote(noteAlias(note), sound, velocityGain(velocity))) {
-        noteString_[note] = s;
-        if (p_.listener) {
-            p_.listener->noteStarted(StartedNote{
-                midiKeyVoice(note),
-                soundingCents(p_.tables, p_.source.tuningOffset, s, target->position), velocity});
-        }
-    }
+    if (p_.sound.startNote(Voice::key(note), noteOf(*target, velocity))) noteString_[note] = s;
     st.currentString = static_cast<std::int16_t>(s);
     st.lastString = static_cast<std::int16_t>(s);
     p_.view.keyLetter(s, true);
@@ -53,37 +49,10 @@ void MidiPlayer::start(int note, int velocity) {
     showPlayedNote(st, p_.view, PlayedNote{s, target->position});
 }
 
-// A white key plays the string's current sound, the one its letter key plays; a black key the
-// string's sample brought to the pitch of its sharp or flat, leaving the string as it is.
-const PcmSound& MidiPlayer::soundOf(int note, const MidiKeyTarget& target) {
-    KeySound& k = keySounds_[static_cast<std::size_t>(note)];
-    const int s = target.string;
-    if (target.currentPosition) {
-        p_.sounds.ensureStringSound(s, target.position, p_.tables,
-                                    p_.source.tuningOffset[static_cast<std::size_t>(s)]);
-        const SoundImagePtr image = p_.sounds.stringSound(s);
-        if (image != k.image || !k.sound.owner) {
-            k = KeySound{image, 0, {}, {}};
-            if (auto decoded = decodeWav(image)) k.sound = std::move(*decoded);
-        }
-        return k.sound;
-    }
-    const double cents = soundingCents(p_.tables, p_.source.tuningOffset, s, target.position);
-    const std::string& sample = p_.source.sampleFileName[static_cast<std::size_t>(s)];
-    if (k.image || k.cents != cents || k.sample != sample || !k.sound.owner) {
-        k = KeySound{nullptr, cents, sample, {}};
-        // A sample of another layout was converted once at start-up: patched from that copy.
-        const SoundImagePtr image =
-            patchedSampleImage(p_.source, s, target.position, p_.sounds.convertedSample(s));
-        if (auto decoded = decodeWav(image)) k.sound = std::move(*decoded);
-    }
-    return k.sound;
-}
-
 void MidiPlayer::prepareBlackKeys() {
     for (int note = kLowestMidiKey; note <= kHighestMidiKey; ++note) {
         const auto target = midiKeyTarget(note, p_.tables, p_.instrument);
-        if (target && !target->currentPosition) soundOf(note, *target);
+        if (target && !target->currentPosition) p_.sound.prepare(noteOf(*target, kFullVelocity));
     }
 }
 
@@ -91,8 +60,7 @@ void MidiPlayer::stop(int note) {
     const int s = noteString_[note];
     if (s == 0) return;
     noteString_[note] = 0;
-    p_.notes.FadeNoteClose(noteAlias(note));
-    if (p_.listener) p_.listener->noteEnded(midiKeyVoice(note));
+    p_.sound.endNote(Voice::key(note));
     p_.view.keyLetter(s, false);
 }
 

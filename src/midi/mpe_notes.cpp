@@ -5,7 +5,7 @@
 namespace zembera {
 
 // Every voice a note is announced on has a note number of its own.
-static_assert(kVoiceNumbers <= kMpeNoteIds);
+static_assert(voiceNumber(Voice::chordNote(kChordNoteVoices)) < kMpeNoteIds);
 
 void MpeNotes::attach(Sink sink) {
     detach();
@@ -34,11 +34,6 @@ void MpeNotes::noteOff(int id) {
 
 bool MpeNotes::sounding(int id) const {
     return std::find(sounding_.begin(), sounding_.end(), id) != sounding_.end();
-}
-
-void MpeNotes::endFinishedNotes(const VoiceSounding& stillSounding) {
-    for (int voice = kMemoryVoice; voice <= letterVoice(kStringCount); ++voice)
-        if (sounding(voice) && !stillSounding(voice)) noteOff(voice);
 }
 
 void MpeNotes::send(const MpeEncoder::Bytes& bytes) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "midi/mpe_encoder.h"
-#include "sound/note_listener.h"
+#include "model/note_listener.h"
 
 namespace zembera {
 
@@ -26,19 +26,9 @@ class MpeNotes : public NoteListener {
     void noteOff(int id);
 
     void noteStarted(const StartedNote& note) override {
-        noteOn(note.voice, note.cents, note.velocity);
+        noteOn(voiceNumber(note.voice), note.cents, note.velocity);
     }
-    void noteEnded(int voice) override { noteOff(voice); }
-
-    // Whether the sound of a voice's note still goes on (SoundService::memorySounding for the
-    // memory channel, aliasSounding for a letter key's alias).
-    using VoiceSounding = std::function<bool(int voice)>;
-    // Ends the note of the memory channel, then those of the letter keys, whose sound ran out:
-    // nothing announces that. Called often (every few milliseconds); costs next to nothing when
-    // no such note sounds. The keys of a MIDI keyboard end only when released; the notes beside
-    // the memory channel (besideVoice) are ended by the sound service, which alone knows their
-    // sound.
-    void endFinishedNotes(const VoiceSounding& sounding);
+    void noteEnded(Voice voice) override { noteOff(voiceNumber(voice)); }
 
   private:
     void send(const MpeEncoder::Bytes& bytes);

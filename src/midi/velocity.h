@@ -6,7 +6,7 @@
 //
 // Thread: any (pure).
 
-#include "sound/note_listener.h" // kFullVelocity
+#include "model/note_listener.h" // kFullVelocity
 
 namespace zembera {
 

@@ -1,9 +1,6 @@
 #pragma once
-// What the playing handlers need from the rest of the program: the sound output (declared by the
-// sound, which implements it) and the views they redraw. The window implements the views; tests
-// record the calls.
-
-#include <string>
+// The views the playing handlers redraw (what they need of the sound: sound_port.h). The window
+// implements them; tests record the calls.
 
 namespace zembera {
 

@@ -46,6 +46,10 @@ constexpr int mandalMinOf(int s) {
 constexpr int mandalMaxOf(int s) {
     return s == 1 ? 6 : s <= 4 ? 8 : s <= 7 ? 10 : 12;
 }
+// Whether string s has a mandal position m: a note there can sound.
+constexpr bool isPlayablePosition(int s, int m) {
+    return s >= 1 && s <= 26 && m >= mandalMinOf(s) && m <= mandalMaxOf(s);
+}
 
 // Where strings 1..7, with their shorter mandal rows, stand for a position v (-8..12) of the
 // full scale of the other strings: one row per string.

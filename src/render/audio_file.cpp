@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 #include "common/safe_write.h"
-#include "engine/sound_limits.h"
 
 namespace zembera {
 namespace {
@@ -37,7 +37,7 @@ std::optional<AudioFileKind> audioFileKind(const std::filesystem::path& file) {
     return std::nullopt;
 }
 
-RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
+RenderOutcome renderToFile(const NoteEvents& piece, const PieceSound& sound,
                            const std::filesystem::path& file, const RenderProgress& progress) {
     RenderOutcome outcome;
     const std::optional<AudioFileKind> kind = audioFileKind(file);
@@ -47,7 +47,8 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
     }
     // A WAV file counts its bytes in 32 bits: refuse at once what would fail hours later.
     constexpr std::size_t kMaxWavFrames = (0xFFFFFFFFull - 44) / 2;
-    if (*kind == AudioFileKind::wav && renderedFrames(piece) > kMaxWavFrames) {
+    if (*kind == AudioFileKind::wav &&
+        renderedFrames(piece, sound.engine.sampleRate()) > kMaxWavFrames) {
         outcome.error = file.string() + ": parça bir WAV dosyasına sığmayacak kadar uzun";
         return outcome;
     }
@@ -62,28 +63,28 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
         return outcome;
     }
     SF_INFO info{};
-    info.samplerate = static_cast<int>(kOutputRate);
+    info.samplerate = static_cast<int>(std::lround(sound.engine.sampleRate()));
     info.channels = 1;
     info.format = (*kind == AudioFileKind::wav ? SF_FORMAT_WAV : SF_FORMAT_FLAC) | SF_FORMAT_PCM_16;
     errno = 0;
-    SNDFILE* sound = sf_open_fd(out.descriptor(), SFM_WRITE, &info, SF_FALSE);
-    if (sound == nullptr) {
+    SNDFILE* sink = sf_open_fd(out.descriptor(), SFM_WRITE, &info, SF_FALSE);
+    if (sink == nullptr) {
         out.fail(errno);
         outcome.error = file.string() + ": " + *out.failure();
         return outcome;
     }
     const bool complete = renderPiece(
-        piece, sounds,
+        piece, sound,
         [&](std::span<const std::int16_t> frames) {
             if (out.failure()) return;
             const auto n = static_cast<sf_count_t>(frames.size());
             errno = 0;
-            if (sf_write_short(sound, frames.data(), n) != n) out.fail(errno != 0 ? errno : EIO);
+            if (sf_write_short(sink, frames.data(), n) != n) out.fail(errno != 0 ? errno : EIO);
         },
         progress);
     errno = 0;
     // Closing writes the header's sizes and the encoder's last block.
-    if (sf_close(sound) != 0) out.fail(errno != 0 ? errno : EIO);
+    if (sf_close(sink) != 0) out.fail(errno != 0 ? errno : EIO);
     if (!complete) {
         out.abandon();
         outcome.stopped = true;

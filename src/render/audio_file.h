@@ -1,5 +1,5 @@
 #pragma once
-// Writing a rendered piece to a sound file: 16-bit mono at the output rate, WAV or FLAC by the
+// Writing a rendered piece to a sound file: 16-bit mono at the engine's rate, WAV or FLAC by the
 // file's extension. The file is written through SafeWrite (a temporary file renamed over it only
 // when complete), so a failed or stopped rendering leaves whatever file was there and nothing
 // else. A piece longer than kLongestRenderMs is refused in every format: hours of work and
@@ -30,7 +30,7 @@ struct RenderOutcome {
 };
 
 // Renders `piece` into `file`.
-RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
+RenderOutcome renderToFile(const NoteEvents& piece, const PieceSound& sound,
                            const std::filesystem::path& file, const RenderProgress& progress = {});
 
 } // namespace zembera

@@ -25,26 +25,22 @@ SampleRead readSample(std::span<const std::uint8_t> file) {
         read.problem =
             "blok hizası " + std::to_string(align) + ", tek kanallı 16 bit seste 2 olmalı";
     } else if (isProgramLayout(file)) {
-        read.samples = ReadWavSamples(file);
-        if (!read.samples) {
+        const std::optional<WavSamples> samples = ReadWavSamples(file);
+        if (!samples) {
             read.problem = findDataChunk(file) ? "ses verisi yok" : "data bölümü bulunamadı";
         } else {
-            // Played in place only where the player reads the same samples from it.
-            const WavHeader h = parseWavHeader(file);
-            read.playsAsIs = h.sampleRate == 44100 && h.fmtSize >= 16 && h.blockAlign == 2 &&
-                             std::memcmp(h.chunkId.data(), "RIFF", 4) == 0 &&
-                             std::memcmp(h.format.data(), "WAVE", 4) == 0;
+            // Divided by a power of two: each 16-bit value comes back exactly.
+            MonoSample& mono = read.sample.emplace();
+            mono.frames.reserve(samples->sourceSamples.size());
+            for (const std::int16_t v : samples->sourceSamples)
+                mono.frames.push_back(static_cast<float>(v) / 32768.0F);
         }
     } else {
         DecodedSample decoded = decodeAnyWav(file);
-        if (decoded.samples.empty()) {
+        if (decoded.frames.empty())
             read.problem = std::move(decoded.problem);
-        } else {
-            read.samples.emplace();
-            BuildWavHeader(read.samples->wavHeader,
-                           static_cast<std::int64_t>(decoded.samples.size()), 1, 44100, 16);
-            read.samples->sourceSamples = std::move(decoded.samples);
-        }
+        else
+            read.sample = MonoSample{std::move(decoded.frames), decoded.rate};
     }
     return read;
 }
@@ -54,20 +50,6 @@ std::string unusableSamplesMessage(const std::vector<UnusableSample>& unusable) 
     for (const UnusableSample& u : unusable)
         text += "\n" + u.fileName + ": " + u.problem;
     return text;
-}
-
-SoundImagePtr buildSampleImage(std::span<const std::int16_t> samples) {
-    WavHeader header;
-    BuildWavHeader(header, static_cast<std::int64_t>(samples.size()), 1, 44100, 16);
-    auto image = std::make_shared<SoundImage>(WavHeader::kSize + 2 * samples.size());
-    const auto head = headerBytes(header);
-    std::memcpy(image->data(), head.data(), head.size());
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const auto v = static_cast<std::uint16_t>(samples[i]);
-        (*image)[WavHeader::kSize + 2 * i] = static_cast<std::uint8_t>(v);
-        (*image)[WavHeader::kSize + 2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-    }
-    return image;
 }
 
 } // namespace zembera

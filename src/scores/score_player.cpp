@@ -75,12 +75,8 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
     return report;
 }
 
-std::string chordAlias(int k) {
-    return "akor" + std::to_string(k);
-}
-
 KanunSetup ScorePlayer::setupNow(int ahenkShift) const {
-    return standardSetup(p_.source.tables, ahenkShift, &p_.source.tuningOffset);
+    return standardSetup(p_.tables, ahenkShift, &p_.tuning.tuningOffset);
 }
 
 std::vector<std::string> reportButtons(const Score& score) {
@@ -199,7 +195,7 @@ void ScorePlayer::saveAsSes(const std::string& name) {
 
 void ScorePlayer::silenceChord() {
     for (; beside_ > 0; --beside_)
-        p_.sound.MciStopClose(chordAlias(beside_));
+        p_.sound.endNote(Voice::chordNote(beside_));
 }
 
 namespace {
@@ -211,7 +207,7 @@ struct Playing {
     int counter = 0;
     // The onset drawn: its notes' sounds read ahead, whether its first goes to the memory
     // channel, whether it is a rest.
-    std::vector<SoundOutput::PreparedNote> prepared;
+    std::vector<StringNote> prepared;
     bool firstSounds = false;
     bool rest = false;
     bool noteOpen = false;
@@ -235,7 +231,7 @@ void ScorePlayer::play(const PlacedScore& placed) {
     auto playing = std::make_shared<Playing>();
     playing->notes = placed.notes;
     auto endNote = [this, playing] {
-        if (playing->noteOpen) p_.sound.StopAllSound();
+        if (playing->noteOpen) p_.sound.endNote(Voice::memoryChannel());
         silenceChord();
         playing->noteOpen = false;
     };
@@ -256,9 +252,10 @@ void ScorePlayer::play(const PlacedScore& placed) {
             p_.view.tel_çiz();
             p_.view.mandal_at();
             showPlayedNote(st, p_.view, note);
-            if (isPlayablePosition(note.string, note.mandal))
-                playing->prepared.push_back(
-                    p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
+            if (isPlayablePosition(note.string, note.mandal)) {
+                playing->prepared.push_back(p_.noteOf(note));
+                p_.sound.prepare(playing->prepared.back());
+            }
         }
         playing->firstSounds = onset.firstSounds;
         playing->rest = onset.rest;
@@ -268,9 +265,9 @@ void ScorePlayer::play(const PlacedScore& placed) {
         endNote();
         for (std::size_t k = 0; k < playing->prepared.size(); ++k) {
             if (k == 0 && playing->firstSounds)
-                p_.sound.PlayPrepared(p_.source, playing->prepared[k]);
-            else
-                p_.sound.PlayPreparedBeside(p_.source, playing->prepared[k], chordAlias(++beside_));
+                p_.sound.startNote(Voice::memoryChannel(), playing->prepared[k]);
+            else if (beside_ < kChordNoteVoices)
+                p_.sound.startNote(Voice::chordNote(++beside_), playing->prepared[k]);
         }
         playing->noteOpen = !playing->rest; // a rest only ends the notes before it
     };

@@ -37,8 +37,6 @@ inline constexpr const char* kExactReadingCaption = "Yarım ses okuması";
 inline constexpr const char* kNextVoiceCaption = "Sonraki ses";
 inline constexpr const char* kNextPartCaption = "Sonraki bölüm";
 inline constexpr const char* kCancelCaption = "Vazgeç";
-// Alias of the voice of a chord's k-th further note (k from 1).
-std::string chordAlias(int k);
 
 class ScorePlayer {
   public:
@@ -66,7 +64,7 @@ class ScorePlayer {
     // kanun before playing.
     void prepareMandals(const MandalPlan& plan);
     FilesParts& p_;
-    int beside_ = 0; // chord notes sounding on their own voices, aliases chordAlias(1..beside_)
+    int beside_ = 0; // chord notes sounding on their own voices, Voice::chordNote(1..beside_)
 };
 
 // The report shown before playing: the notes, the worst error and the mandal plan.

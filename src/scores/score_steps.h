@@ -3,15 +3,15 @@
 // them: a note with the further notes of its chord (a rest with any notes marked as its chord
 // stays a rest), the notes left out of a chord neither drawn nor sounded.
 //
-// Thread: any (pure). Inline, so that the readers' library stays free of the sound's headers;
+// Thread: any (pure). Inline, so that the readers' library stays free of the players' headers;
 // the score player and the offline render use it.
 
 #include <cstddef>
 #include <vector>
 
 #include "files/played_note.h"
+#include "pitch/pitch_table.h"
 #include "scores/kanun_mapping.h"
-#include "sound/patched_sample.h"
 
 namespace zembera::scores {
 

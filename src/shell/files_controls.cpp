@@ -235,17 +235,15 @@ FilesControls::~FilesControls() {
     if (notePlayer) notePlayer->stop();
 }
 
-void MainWindow::connectFilesControls(SoundOutput& sound) {
+void MainWindow::connectFilesControls(SoundPort& sound) {
     files_ = std::make_unique<FilesControls>();
     files_->view = std::make_unique<WindowFilesView>(*this, program_.folders);
     files_->noteTimer = std::make_unique<NoteTimer>([this] { files_->notePlayer->tick(); });
     files_->notePlayer = std::make_unique<NotePlayer>(files_->noteTimer->source(), kDrawLeadMs);
     files_->parts.reset(new FilesParts{
         program_.instrument, program_.tuning, program_.recording, *this, *files_->view, sound,
-        PatchedSampleSource{program_.sampleFolder, program_.samples.sampleFileName, program_.tables,
-                            program_.tuning.tuningOffset},
-        messages_, program_.programFolder, program_.sampleFolder, *files_->notePlayer,
-        program_.folders, program_.recordFolder});
+        program_.tables, messages_, program_.programFolder, program_.sampleFolder,
+        *files_->notePlayer, program_.folders, program_.recordFolder});
     files_->makam = std::make_unique<MakamHandlers>(*files_->parts);
     files_->record = std::make_unique<RecordHandlers>(*files_->parts);
     files_->melody = std::make_unique<MelodyHandlers>(*files_->parts);

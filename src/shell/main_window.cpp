@@ -89,8 +89,7 @@ void fitCaptions(std::initializer_list<QWidget*> controls) {
 
 } // namespace
 
-MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages,
-                       NoteListener* notes)
+MainWindow::MainWindow(LoadedProgram& program, SoundPort& sound, MessageService& messages)
     : program_(program), guardedMessages_(std::make_unique<PressEndingMessages>(messages)),
       messages_(*guardedMessages_) {
     setObjectName(QStringLiteral("arayuz"));
@@ -112,9 +111,9 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     buildInstrument();
     buildBottomRow();
 
-    player_ = std::make_unique<InstrumentPlayer>(PlayerParts{
-        program_.instrument, program_.tuning, program_.recording, program_.tables, *program_.sounds,
-        program_.samples.mciAlias, sound, *this, messages_, nullptr, notes});
+    player_ = std::make_unique<InstrumentPlayer>(PlayerParts{program_.instrument, program_.tuning,
+                                                             program_.recording, program_.tables,
+                                                             sound, *this, messages_});
     connectHandlers();
     connectAccidentalOptions();
     loadGlyphSheet();

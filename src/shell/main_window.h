@@ -42,10 +42,8 @@ inline constexpr int kKeySwapSystems = 32; // the space bar
 
 class MainWindow : public QWidget, public InstrumentView {
   public:
-    // The notes the keys and the mouse play are announced to `notes` (the sound service's
-    // listeners in the program), when given.
-    MainWindow(LoadedProgram& program, SoundOutput& sound, MessageService& messages,
-               NoteListener* notes = nullptr);
+    // The keys, the mouse and the players sound through `sound`.
+    MainWindow(LoadedProgram& program, SoundPort& sound, MessageService& messages);
     ~MainWindow() override;
 
     InstrumentPlayer& player() { return *player_; }
@@ -168,7 +166,7 @@ class MainWindow : public QWidget, public InstrumentView {
     void loadDoubledGlyphSheet();
     void connectAccidentalOptions();
     void connectTuningControls();
-    void connectFilesControls(SoundOutput& sound);
+    void connectFilesControls(SoundPort& sound);
 
     LoadedProgram& program_;
     // Every message of the window goes through it: it ends a pending mouse press first.

@@ -10,9 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "audio_device/sdl_backend.h"
+#include "audio_device/sdl_device.h"
 #include "common/data_folders.h"
 #include "common/safe_write.h"
+#include "engine/engine.h"
 #include "loader/startup_loader.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
@@ -20,13 +21,13 @@
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
 #include "shell/midi_control.h"
+#include "shell/platform_sound.h"
 #include "shell/qt_messages.h"
 #include "shell/single_instance.h"
 #include "shell/splash_window.h"
 #include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
 #include "shell/x11_auto_repeat.h"
-#include "sound/sound_service.h"
 
 namespace zembera {
 
@@ -94,14 +95,17 @@ int runWindowProgram(int argc, char** argv) {
         messages.show(*loaded.fatal);
         return 1;
     }
-    auto backend = std::make_unique<SdlBackend>();
-    const SdlBackend& device = *backend;
-    SoundService sound(std::move(backend));
-    // Every note also goes out as MPE while that output is switched on in the MIDI control.
+    // The device takes the engine to its rate before the samples are given, so that each is
+    // converted once.
     LoadedProgram& program = *loaded.program;
+    engine::Engine engine;
+    SdlDevice device(engine);
+    giveSamples(program, engine);
+    PlatformSound sound(engine, device, program);
+    // Every note also goes out as MPE while that output is switched on in the MIDI control.
     MpeNotes mpe;
     sound.notes().add(mpe);
-    MainWindow window(program, sound, messages, &sound.notes());
+    MainWindow window(program, sound, messages);
     messages.setParent(&window);
     window.status().setSoundDriver(device.driverName());
 
@@ -111,39 +115,30 @@ int runWindowProgram(int argc, char** argv) {
     keys.setStrikeHandler([&window](int key) { window.keyStrike(key); });
     app.installEventFilter(&keys);
     // A MIDI keyboard plays the strings beside the computer keyboard and the mouse.
-    const PatchedSampleSource midiSource{program.sampleFolder, program.samples.sampleFileName,
-                                         program.tables, program.tuning.tuningOffset};
-    MidiPlayer midiPlayer(MidiPlayerParts{program.instrument, program.tables, *program.sounds,
-                                          midiSource, sound, window, &sound.notes()});
+    MidiPlayer midiPlayer(MidiPlayerParts{program.instrument, program.tables,
+                                          program.tuning.tuningOffset, sound, window});
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
-    // Sounds that finished are released on this thread, between events.
-    QTimer housekeeping;
-    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
-        sound.pump();
+    QTimer status;
+    QObject::connect(&status, &QTimer::timeout, [&window, &device, &midi] {
         window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
         window.status().setMidi(midi.status->text());
     });
-    housekeeping.start(100);
-    // The MPE note-off of a note whose sound ran out follows within a few milliseconds.
-    QTimer mpeEnds;
-    QObject::connect(&mpeEnds, &QTimer::timeout, [&mpe, &sound, &program] {
-        mpe.endFinishedNotes([&sound, &program](int voice) {
-            return voice == kMemoryVoice ? sound.memorySounding()
-                                         : sound.aliasSounding(program.samples.mciAlias[voice]);
-        });
-        sound.endRunOutBesideNotes(); // a chord's notes, ended by the sound service itself
-    });
-    mpeEnds.start(10);
+    status.start(100);
+    // Notes the engine is done with are released on this thread, and the MPE output hears of
+    // the notes handed over ahead and of those that ran out within a few milliseconds.
+    QTimer housekeeping;
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound] { sound.pump(); });
+    housekeeping.start(10);
 
     window.show();
     window.instrumentPicture->setFocus();
     splash.reset();
     // The letter keys' scratch files are written once the window is up rather than on the first
     // press of each key; a key pressed before then plays its sound from memory all the same.
-    QTimer::singleShot(0, &window, [&loaded] { loaded.program->sounds->writeScratchFiles(); });
+    QTimer::singleShot(0, &window, [&sound] { sound.writeScratchFiles(); });
     QTimer::singleShot(0, &window, [&midiPlayer] { midiPlayer.prepareBlackKeys(); });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
@@ -164,6 +159,8 @@ int runReport(const std::filesystem::path& folder) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
             .count();
     const LoadedProgram& p = *result.program;
+    engine::Engine engine;
+    giveSamples(p, engine);
     std::printf("ZEMBERA: program klasörü %s\n", p.programFolder.string().c_str());
     if (!folderWritable(folder) || !folderWritable(folder / kSampleFolderName) ||
         !folderOwnedBySelf(folder)) {
@@ -174,13 +171,12 @@ int runReport(const std::filesystem::path& folder) {
                 p.tables.octaveDivisionCaptions[0].c_str(),
                 p.tables.octaveDivisionCaptions[1].c_str());
     for (int s = 1; s <= kStringCount; ++s) {
-        const auto image = p.sounds->stringSound(s);
         std::printf(
             "%02d %-3s %-3s mandal %3d..%-3d açık %10.4f cent  derece %4d  %s  %s  %zu bayt\n", s,
             p.keyNames[s].c_str(), p.samples.mciAlias[s].c_str(), p.instrument.mandalMin[s],
             p.instrument.mandalMax[s], p.tables.centTable(s, 0), p.tables.stringDegree(s, 0),
             p.tables.degreeName(s, 0).c_str(), p.samples.sampleFileName[s].c_str(),
-            image ? image->size() : std::size_t{0});
+            stringSoundBytes(p, engine, s));
     }
     std::printf("Seçili tel %d, ahenk %d; yükleme %.1f ms\n", p.instrument.currentString,
                 p.tuning.ahenkIndex, ms);

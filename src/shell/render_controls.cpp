@@ -134,14 +134,15 @@ void RenderControls::write(const NoteEvents& piece, const std::filesystem::path&
             return;
     }
 
-    const PatchedSampleSource source{p.sampleFolder, p.samples.sampleFileName, p.tables,
-                                     p.tuning.tuningOffset};
-    NoteSounds sounds(source);
+    // An engine of its own at the files' rate: the live one goes on playing meanwhile.
+    engine::Engine engine;
+    giveSamples(p, engine);
     QProgressDialog progress(QStringLiteral("Ses dosyası yazılıyor…"), QStringLiteral("Vazgeç"), 0,
                              1000, &w_);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    const RenderOutcome outcome = renderToFile(piece, sounds, file, [&](double done) {
+    const PieceSound sound{engine, p.tables, p.tuning.tuningOffset};
+    const RenderOutcome outcome = renderToFile(piece, sound, file, [&](double done) {
         progress.setValue(static_cast<int>(done * 1000));
         return !progress.wasCanceled();
     });

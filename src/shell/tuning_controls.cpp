@@ -49,9 +49,8 @@ class WindowTuningView : public TuningView {
 
 void MainWindow::connectTuningControls() {
     tuningView_ = std::make_unique<WindowTuningView>(*this);
-    tuningHandlers_ = std::make_unique<TuningHandlers>(
-        TuningParts{program_.instrument, program_.tuning, program_.tables, *program_.sounds, *this,
-                    *tuningView_, messages_});
+    tuningHandlers_ = std::make_unique<TuningHandlers>(TuningParts{
+        program_.instrument, program_.tuning, program_.tables, *this, *tuningView_, messages_});
 
     for (int i = 1; i <= 8; ++i) {
         connect(pitchLevelButtons[i], &QRadioButton::toggled, this, [this, i](bool on) {

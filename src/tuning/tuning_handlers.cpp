@@ -62,9 +62,6 @@ void TuningHandlers::tuningResetClick() {
     for (int s = 1; s <= kStringCount; ++s) {
         if (p_.tuning.tuningOffset[s] == 0) continue;
         p_.tuning.tuningOffset[s] = 0;
-        // The string is prepared where its mandal stands, so that its next note (a letter key
-        // plays the prepared sound) is the pitch its mandal shows, now without fine tuning.
-        p_.sounds.PrepareStringSound(s, p_.instrument.mandalPos[s], p_.tables, 0);
     }
     p_.view.etiket();
     p_.controls.focusInstrument();
@@ -74,7 +71,6 @@ void TuningHandlers::mandalResetClick() {
     InstrumentState& st = p_.instrument;
     for (int s = 1; s <= kStringCount; ++s) {
         if (st.mandalPos[s] == 0) continue;
-        p_.sounds.PrepareStringSound(s, 0, p_.tables, p_.tuning.tuningOffset[s]);
         st.mandalPos[s] = 0;
         p_.view.arıza_yaz(s);
         if (s == st.currentString) {

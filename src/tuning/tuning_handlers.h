@@ -13,7 +13,6 @@
 #include "model/instrument_state.h"
 #include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
-#include "sound/string_sounds.h"
 #include "tuning/tuning_view.h"
 
 namespace zembera {
@@ -22,7 +21,6 @@ struct TuningParts {
     InstrumentState& instrument;
     TuningState& tuning;
     const PitchTables& tables;
-    StringSounds& sounds;
     InstrumentView& view; // mandal_at, porte, etiket, arıza_yaz
     TuningView& controls;
     MessageService& messages;

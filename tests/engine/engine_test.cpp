@@ -66,7 +66,7 @@ TEST(Engine, AnEndDiesAwayOverFiveMillisecondsAtEveryRate) {
         Engine e;
         e.setSampleRate(rate);
         const Note note = constantNote(e, 10000);
-        const std::size_t fade = static_cast<std::size_t>(std::lround(rate / 200));
+        const auto fade = static_cast<std::size_t>(rate / 200); // whole frames within 5 ms
         e.startNote(VoiceId::key(60), note);
         e.endNote(VoiceId::key(60), 100);
         const auto out = test::render(e, 100 + fade + 10).left;

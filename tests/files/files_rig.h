@@ -51,35 +51,45 @@ class HeldMessages : public RecordedMessages {
     std::function<void(const std::string&)> onShow;
 };
 
-// Logs on the fake clock each sample started, each stop of every sound, the chord notes sounded
-// beside the memory channel and the aliases closed; keeps the (string, mandal) of each sample.
-class ClockedSound : public SoundOutput {
+// Logs on the fake clock each player's note started on the memory channel, each end of it, the
+// chord notes sounded beside it and their ends; keeps the (string, mandal) of each note. The notes
+// of the keys and the mouse go unlogged.
+class ClockedSound : public SoundPort {
   public:
     struct Event {
         double at = 0;
         std::string what;
     };
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
-    void PlayImage(const SoundImagePtr&, std::uint32_t) override {}
-    bool MciOpenPlay(const std::string&, const std::string&) override { return true; }
-    void MciStopClose(const std::string& alias) override {
-        events.push_back({clock_.now, alias + " kapandı"});
+    bool startNote(Voice voice, const StringNote& note, std::optional<SoundFrame> at) override {
+        const std::string place =
+            "tel " + std::to_string(note.string) + " mandal " + std::to_string(note.position);
+        // The keys' and the mouse's own notes are not the players': not logged.
+        if (note.resampling == Resampling::stepped) return true;
+        if (voice == Voice::memoryChannel()) {
+            plays.emplace_back(note.string, note.position);
+            events.push_back({timeOf(at), "çal " + place});
+        } else {
+            events.push_back({timeOf(at), "akor" + std::to_string(voice.number) + ": yanında tel " +
+                                              std::to_string(note.string)});
+        }
+        return true;
     }
-    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
-        plays.emplace_back(s, m);
-        events.push_back(
-            {clock_.now, "çal tel " + std::to_string(s) + " mandal " + std::to_string(m)});
+    void endNote(Voice voice, std::optional<SoundFrame> at) override {
+        events.push_back({timeOf(at), voice == Voice::memoryChannel()
+                                          ? std::string("dur")
+                                          : "akor" + std::to_string(voice.number) + " kapandı"});
     }
-    void StopAllSound() override { events.push_back({clock_.now, "dur"}); }
-    void PlayPreparedBeside(const PatchedSampleSource&, const PreparedNote& note,
-                            const std::string& alias) override {
-        events.push_back({clock_.now, alias + ": yanında tel " + std::to_string(note.s)});
-    }
+    SoundFrame nextFrame() override { return static_cast<SoundFrame>(clock_.now * 44.1); }
+    double frameRate() const override { return 44100; }
 
     std::vector<Event> events;
     Plays plays;
 
   private:
+    double timeOf(std::optional<SoundFrame> at) const {
+        return at ? static_cast<double>(*at) / 44.1 : clock_.now;
+    }
     FakeClock& clock_;
 };
 
@@ -170,10 +180,8 @@ class FilesRig : public ::testing::Test {
                        [this] { clock.wakeAt.reset(); }},
             kRigLeadMs);
         parts = std::make_unique<FilesParts>(FilesParts{
-            program->instrument, program->tuning, program->recording, view, controls, *output,
-            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                program->tables, program->tuning.tuningOffset},
-            messages, program->programFolder, program->sampleFolder, *notePlayer});
+            program->instrument, program->tuning, program->recording, view, controls, output(),
+            program->tables, messages, program->programFolder, program->sampleFolder, *notePlayer});
         mark = clock.now;
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -244,9 +252,10 @@ class FilesRig : public ::testing::Test {
     std::unique_ptr<FilesParts> parts;
     double mark = 0;                    // the time of the last step
     std::function<void()> betweenTicks; // runs before each wake-up of the player
-    // Set before SetUp: the samples' length and the output the handlers play to.
+    // Set before SetUp: the samples' length.
     std::size_t sampleFrames = 400;
-    SoundOutput* output = &sound;
+    // What the handlers play to, asked once the program is loaded.
+    virtual SoundPort& output() { return sound; }
 };
 
 } // namespace zembera::test

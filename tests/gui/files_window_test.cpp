@@ -311,18 +311,19 @@ TEST_F(FilesWindow, AMelodyNamedInTheOldCodePagePlays) {
 // Keeps, besides what the fake sound keeps, when each melody note starts.
 class TimedSound : public test::FakeSound {
   public:
-    TimedSound() { clock.start(); }
-    void PlayPatchedSample(const PatchedSampleSource& source, int s, int m) override {
-        startedMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
-        FakeSound::PlayPatchedSample(source, s, m);
-    }
-    QElapsedTimer clock;
     std::vector<double> startedMs;
+
+  protected:
+    void count(const Call& c) override {
+        if (c.start && c.voice == Voice::memoryChannel())
+            startedMs.push_back(static_cast<double>(c.frame) / 44.1);
+        FakeSound::count(c);
+    }
 };
 
 class TempoWindow : public FilesWindow {
   protected:
-    SoundOutput& output() override { return timed; }
+    SoundPort& output() override { return timed; }
     // Clicks an arrow of the tempo scroll bar where the window's style draws it:
     // QStyle::SC_ScrollBarAddLine one small step up the value, SC_ScrollBarSubLine one down.
     void clickTempoArrow(QStyle::SubControl arrow) {

@@ -39,6 +39,7 @@ class FirstMinutes : public test::WindowFixture {
     }
     // Whether anything sounded since the last call.
     bool sounded() {
+        sound.settle();
         const bool any = sound.images != 0 || !sound.opened.empty() || !sound.patched.empty();
         sound.images = 0;
         sound.opened.clear();

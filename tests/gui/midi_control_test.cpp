@@ -17,13 +17,17 @@
 namespace zembera {
 namespace {
 
-class CountedNotes : public NoteVoices {
+// The keys' notes started and ended, by key.
+class CountedNotes : public test::FakeSound {
   public:
-    bool PlayNote(const std::string& alias, const PcmSound&, float) override {
-        played.push_back(alias);
-        return true;
+    bool startNote(Voice voice, const StringNote& note, std::optional<SoundFrame> at) override {
+        if (voice.kind == Voice::Kind::key) played.push_back("midi" + std::to_string(voice.number));
+        return FakeSound::startNote(voice, note, at);
     }
-    void FadeNoteClose(const std::string& alias) override { faded.push_back(alias); }
+    void endNote(Voice voice, std::optional<SoundFrame> at) override {
+        if (voice.kind == Voice::Kind::key) faded.push_back("midi" + std::to_string(voice.number));
+        FakeSound::endNote(voice, at);
+    }
     std::vector<std::string> played, faded;
 };
 
@@ -32,10 +36,8 @@ class MidiWindow : public test::WindowFixture {
   protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        source.emplace(PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                           program->tables, program->tuning.tuningOffset});
-        player.emplace(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
-                                       *source, notes, *window, &mpe});
+        player.emplace(MidiPlayerParts{program->instrument, program->tables,
+                                       program->tuning.tuningOffset, notes, *window});
     }
     void TearDown() override {
         player.reset(); // before the window it shows its notes on
@@ -43,7 +45,6 @@ class MidiWindow : public test::WindowFixture {
     }
     CountedNotes notes;
     MpeNotes mpe;
-    std::optional<PatchedSampleSource> source;
     std::optional<MidiPlayer> player;
 };
 
@@ -127,7 +128,7 @@ TEST_F(MidiWindow, ALoopThroughMidiThroughPlaysOnceAndAChosenKeyboardSurvivesRep
     const MidiAddress synth{130, 0};
     ports.subscribed.push_back(synth);
     const std::size_t before = ports.sent.size();
-    mpe.noteOn(kMemoryVoice, 0, 100);
+    mpe.noteOn(voiceNumber(Voice::memoryChannel()), 0, 100);
     ASSERT_GT(ports.sent.size(), before);
     EXPECT_EQ(ports.sent[before].to, synth);
     EXPECT_EQ(ports.sent.back().message[0] & 0xF0, 0x90);

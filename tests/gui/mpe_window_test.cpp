@@ -10,13 +10,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <tuple>
 
+#include "audio_device/audio_device.h"
 #include "files/record_handlers.h"
-#include "instrument/service_output.h"
 #include "midi/fake_midi_ports.h"
 #include "midi/midi_player.h"
 #include "scores/kanun_mapping.h"
@@ -25,7 +26,10 @@
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
 #include "shell/midi_control.h"
+#include "shell/platform_sound.h"
 #include "support/gui_application.h"
+#include "support/program_folder.h"
+#include "support/wav_files.h"
 
 namespace zembera {
 namespace {
@@ -37,22 +41,27 @@ class MpeWindow : public ::testing::Test {
     static void SetUpTestSuite() { test::ensureGuiApplication<QApplication>(); }
 
     void SetUp() override {
-        test::makeProgramFolder(dir.path(), 4000);
+        // Samples of a second: the strings 8..26 sound them whole at position 0, as the time goes
+        // on.
+        test::makeProgramFolder(dir.path(), 44100);
         std::filesystem::copy_file(std::filesystem::path(ZEMBERA_PROGRAM_DIR) / "glyphs.png",
                                    dir.path() / "glyphs.png"); // the staff's notes
-        program = test::loadFrom(dir.path(), messages);
-        rig.sound.notes().add(mpe);
-        window = std::make_unique<MainWindow>(*program, rig.sound, messages, &rig.sound.notes());
+        auto loaded = loadProgram(dir.path(), messages);
+        ASSERT_FALSE(loaded.fatal);
+        program = std::move(loaded.program);
+        giveSamples(*program, engine);
+        sound = std::make_unique<PlatformSound>(engine, device, *program);
+        sound->notes().add(mpe);
+        // As the program pumps its sound: the device's time goes on, ends and due notes are told.
+        QObject::connect(&housekeeping, &QTimer::timeout, [this] { sound->pump(); });
+        housekeeping.start(10);
+        window = std::make_unique<MainWindow>(*program, *sound, messages);
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },
             [this](int k) { window->player().Form_KeyUp(k); });
         qApp->installEventFilter(hook.get());
-        source = std::make_unique<PatchedSampleSource>(
-            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                program->tables, program->tuning.tuningOffset});
-        midiPlayer = std::make_unique<MidiPlayer>(
-            MidiPlayerParts{program->instrument, program->tables, *program->sounds, *source,
-                            rig.sound, *window, &rig.sound.notes()});
+        midiPlayer = std::make_unique<MidiPlayer>(MidiPlayerParts{
+            program->instrument, program->tables, program->tuning.tuningOffset, *sound, *window});
         auto owned = std::make_unique<test::FakeMidiPorts>();
         ports = owned.get();
         ports->present = {keyboard};
@@ -64,6 +73,7 @@ class MpeWindow : public ::testing::Test {
     }
     void TearDown() override {
         qApp->removeEventFilter(hook.get());
+        housekeeping.stop();
         midi.reset();
         window.reset();
     }
@@ -113,12 +123,14 @@ class MpeWindow : public ::testing::Test {
 
     test::TempDir dir;
     RecordedMessages messages;
-    test::ServiceRig rig;
+    engine::Engine engine;
+    PacedDevice device{engine};
+    std::unique_ptr<PlatformSound> sound;
+    QTimer housekeeping;
     MpeNotes mpe;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<KeyHook> hook;
-    std::unique_ptr<PatchedSampleSource> source;
     std::unique_ptr<MidiPlayer> midiPlayer;
     test::FakeMidiPorts* ports = nullptr;
     const MidiSource keyboard{"Klavye:Klavye MIDI 1", {24, 0}};
@@ -144,10 +156,10 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
                            {static_cast<std::uint8_t>(0x80 | letterChannel), letterNote, 64}}));
 
     // A pluck sounds its string on the memory channel; the next pluck cuts it off.
-    pluck(4);
-    ASSERT_EQ(program->instrument.currentString, 4);
+    pluck(12);
+    ASSERT_EQ(program->instrument.currentString, 12);
     sent = taken();
-    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(4), 127));
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(12), 127));
     const std::uint8_t pluckChannel = sent[0][0] & 0x0F;
     EXPECT_NE(pluckChannel, letterChannel); // the channel released longest ago
     pluck(10);
@@ -176,13 +188,12 @@ TEST_F(MpeWindow, LetterKeyPluckAndMidiKeySendTheirNotesOnlyWhileMpeIsOn) {
     EXPECT_EQ(sent[0][0], 0x80 | (sent[0][0] & 0x0F));
     window->instrumentPicture->setFocus();
     QTest::keyPress(handle(), Qt::Key_J);
-    EXPECT_TRUE(rig.sound.aliasSounding(program->samples.mciAlias[17]));
+    EXPECT_TRUE(sound->sounding(Voice::string(17)));
     releaseKey(Qt::Key_J);
-    pluck(4);
-    EXPECT_TRUE(rig.sound.memorySounding());
+    pluck(12);
+    EXPECT_TRUE(sound->sounding(Voice::memoryChannel()));
     ports->play(keyboard.address, {0x90, 60, 90});
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return rig.sound.aliasSounding(MidiPlayer::noteAlias(60)); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sound->sounding(Voice::key(60)); }));
     ports->play(keyboard.address, {0x80, 60, 0});
     QTest::qWait(50);
     EXPECT_EQ(taken(), std::vector<Bytes>{});
@@ -196,18 +207,18 @@ TEST_F(MpeWindow, RingingStringsKeepTheirNotesUntilPluckedAgain) {
     QTest::mouseClick(window->stringsRingCheck, Qt::LeftButton, {}, QPoint(6, 8));
     ASSERT_TRUE(program->instrument.stringsRing);
     taken();
-    pluck(4);
+    pluck(12);
     std::vector<Bytes> sent = taken();
-    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(4), 127));
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn(sent, stringCents(12), 127));
     const Bytes first = sent[1];
     pluck(10);
     ASSERT_NO_FATAL_FAILURE(expectNoteOn(taken(), stringCents(10), 127));
-    EXPECT_TRUE(rig.sound.aliasSounding(program->samples.mciAlias[4]));
-    pluck(4);
+    EXPECT_TRUE(sound->sounding(Voice::string(12)));
+    pluck(12);
     sent = taken();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0], (Bytes{static_cast<std::uint8_t>(first[0] - 0x10), first[1], 64}));
-    ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(4), 127));
+    ASSERT_NO_FATAL_FAILURE(expectNoteOn({sent[1], sent[2]}, stringCents(12), 127));
 }
 
 // A note on a member channel as a synthesizer hears it.

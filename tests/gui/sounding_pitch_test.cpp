@@ -13,12 +13,14 @@
 #include <cmath>
 #include <filesystem>
 
-#include "instrument/service_output.h"
+#include "audio_device/audio_device.h"
 #include "notation/pitch_panel.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
+#include "shell/platform_sound.h"
 #include "support/scl_pitches.h"
+#include "support/wav_files.h"
 #include "window_fixture.h"
 
 namespace zembera {
@@ -41,18 +43,31 @@ int openDegree(int s) {
 class SoundingPitch : public test::WindowFixture {
   protected:
     int sampleFrames() const override { return 20000; }
-    SoundOutput& output() override { return serviceOutput; }
+    SoundPort& output() override {
+        giveSamples(*program, engine);
+        platform = std::make_unique<PlatformSound>(engine, device, *program);
+        return *platform;
+    }
     void prepareFolder() override {
         useBundled({"Dizek.txt", "glyphs.png"});
         std::filesystem::copy_file(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm",
                                    dir / "Rast.mkm");
     }
 
+    std::vector<std::int16_t> render(std::size_t frames) {
+        std::vector<float> out(frames);
+        engine.render(out.data(), nullptr, frames);
+        std::vector<std::int16_t> pcm;
+        for (const float v : out)
+            pcm.push_back(engine::toPcm16(v));
+        return pcm;
+    }
     // Holds `key`, measures what sounds, releases it: cents above C4.
     double keyCents(Qt::Key key) {
-        rig.sound.StopAllSound();
+        platform->endNote(Voice::memoryChannel());
+        render(1000); // the note before dies away
         QTest::keyPress(window->windowHandle(), key);
-        const std::vector<std::int16_t> heard = rig.render(8000);
+        const std::vector<std::int16_t> heard = render(8000);
         QTest::keyRelease(window->windowHandle(), key);
         QTest::qWait(2 * KeyHook::kReleaseSettleMs);
         const std::vector<std::int16_t> steady(heard.begin() + 1000, heard.end());
@@ -71,8 +86,9 @@ class SoundingPitch : public test::WindowFixture {
         return fresh.image();
     }
 
-    test::ServiceRig rig;
-    test::ServiceOutput serviceOutput{rig.sound};
+    engine::Engine engine;
+    AudioDevice device; // none: the test renders
+    std::unique_ptr<PlatformSound> platform;
 };
 
 // Rast (F strings +6, B strings -1), then ŞAH (every note 46 degrees lower, four strings down),
@@ -127,13 +143,15 @@ TEST_F(SoundingPitch, TheRingingCheckBoxLetsThePluckedStringsRingOn) {
     InstrumentPlayer& player = window->player();
     program->instrument.currentString = 18;
     player.Form_KeyDown(kKeyUp); // string 17
-    rig.render(2000);
+    render(2000);
     program->instrument.currentString = 13;
     player.Form_KeyDown(kKeyUp); // string 12
-    const std::vector<std::int16_t> both = rig.render(4000);
-    const SoundImage& twelve = *program->sounds->stringSound(12);
-    const std::vector<std::int16_t> alone =
-        test::samplesIn({twelve.data() + 44, std::min<std::size_t>(twelve.size() - 44, 8000)});
+    const std::vector<std::int16_t> both = render(4000);
+    const engine::Note twelve = engine.prepareNote(
+        12, soundingCents(program->tables, program->tuning.tuningOffset, 12, pos()[12]),
+        engine::Resampling::stepped);
+    const std::vector<std::int16_t> alone(
+        twelve.frames.get(), twelve.frames.get() + std::min<std::size_t>(twelve.count, 8000));
     double rest = 0; // energy beyond string 12's own
     for (std::size_t i = 0; i < both.size() && i < alone.size(); ++i)
         rest += std::pow(both[i] - alone[i], 2);

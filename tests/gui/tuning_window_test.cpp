@@ -67,8 +67,8 @@ class TuningWindow : public test::WindowFixture {
             << program->tuning.totalDegreeShift << ", seviye " << checked(window->pitchLevelButtons)
             << ", oktav " << checked(window->octaveDivisionButtons) << ", göçürülmüş "
             << window->settingSwitch[2]->isChecked() << ", ince ayar 7 "
-            << program->tuning.tuningOffset[7] << ", nota " << program->sounds->noteCents
-            << ", makam \"" << window->makamNameBox->text().toStdString() << "\", sütun "
+            << program->tuning.tuningOffset[7] << ", makam \""
+            << window->makamNameBox->text().toStdString() << "\", sütun "
             << test::columnRowHas(*window, 12, 48, 66, test::kBlack)
             << test::columnRowHas(*window, 25, 60, 89, test::kRed) << ", şerit "
             << (window->mandalStrip->canvas().pixel(156 + 16 * 9 + 2, 30) == test::kRed);

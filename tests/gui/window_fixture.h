@@ -5,10 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -29,23 +31,75 @@ namespace zembera::test {
 
 inline constexpr QRgb kGreen = qRgb(0, 255, 0);
 
-// Keeps what the window asks of the sound output.
-class FakeSound : public SoundOutput {
+// Keeps what the window asks of the sound, as the original platform's calls it stands for: a
+// string's image on the memory channel, its stop, a letter key's alias opened and closed, a
+// player's note. Each call counts when its frame comes on the fake's clock, the steady clock at
+// 44100 frames a second: a note handed over ahead counts once it sounds.
+class FakeSound : public SoundPort {
   public:
-    void PlayImage(const SoundImagePtr&, std::uint32_t) override { ++images; }
-    bool MciOpenPlay(const std::string&, const std::string& alias) override {
-        opened.push_back(alias);
+    FakeSound() { clock.start(); }
+    bool startNote(Voice voice, const StringNote& note, std::optional<SoundFrame> at) override {
+        pending.push_back({true, voice, note, at.value_or(nowFrame())});
+        settle();
         return true;
     }
-    void MciStopClose(const std::string& alias) override { closed.push_back(alias); }
-    void PlayPatchedSample(const PatchedSampleSource&, int s, int m) override {
-        patched.emplace_back(s, m);
+    void endNote(Voice voice, std::optional<SoundFrame> at) override {
+        pending.push_back({false, voice, {}, at.value_or(nowFrame())});
+        settle();
     }
-    void StopAllSound() override { ++stops; }
-    int images = 0;
-    int stops = 0;
-    std::vector<std::string> opened, closed;
-    std::vector<std::pair<int, int>> patched; // string, mandal
+    void cancelScheduled() override {
+        settle();
+        pending.clear();
+    }
+    SoundFrame nextFrame() override {
+        settle();
+        return nowFrame();
+    }
+    double frameRate() const override { return 44100; }
+    SoundFrame nowFrame() const { return clock.nsecsElapsed() * 441 / 10'000'000; }
+
+    // Counts the calls whose frame has come, in frame order.
+    void settle() {
+        std::stable_sort(pending.begin(), pending.end(),
+                         [](const Call& a, const Call& b) { return a.frame < b.frame; });
+        const SoundFrame now = nowFrame();
+        std::size_t n = 0;
+        for (; n < pending.size() && pending[n].frame <= now; ++n)
+            count(pending[n]);
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+
+    struct Call {
+        bool start = false;
+        Voice voice;
+        StringNote note;
+        SoundFrame frame = 0;
+    };
+    int images = 0;                           // notes of the memory channel from a string's image
+    int stops = 0;                            // ends of the memory channel
+    std::vector<std::string> opened, closed;  // the aliases of the strings' own voices
+    std::vector<std::pair<int, int>> patched; // the players' notes: string, mandal
+    const PerString<std::string>* aliases = nullptr;
+    QElapsedTimer clock;
+    std::vector<Call> pending;
+
+  protected:
+    virtual void count(const Call& c) {
+        const auto alias = [&] {
+            return aliases ? (*aliases)[static_cast<std::size_t>(c.voice.number)]
+                           : std::to_string(c.voice.number);
+        };
+        if (c.voice == Voice::memoryChannel()) {
+            if (!c.start)
+                ++stops;
+            else if (c.note.resampling == Resampling::stepped)
+                ++images;
+            else
+                patched.emplace_back(c.note.string, c.note.position);
+        } else if (c.voice.kind == Voice::Kind::string) {
+            (c.start ? opened : closed).push_back(alias());
+        }
+    }
 };
 
 // Whether row s of the key map and mandal number column (mandalColumn) holds a pixel of `color`
@@ -72,7 +126,7 @@ class WindowFixture : public ::testing::Test {
 
     virtual void prepareFolder() {} // runs before the program is loaded
     virtual int sampleFrames() const { return 2000; }
-    virtual SoundOutput& output() { return sound; } // what the window plays through
+    virtual SoundPort& output() { return sound; } // what the window plays through
 
     // Copies files of the built program folder (the real pitch table, the glyph sheet).
     void useBundled(std::initializer_list<const char*> names) {
@@ -89,6 +143,7 @@ class WindowFixture : public ::testing::Test {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
+        sound.aliases = &program->samples.mciAlias;
         window = std::make_unique<MainWindow>(*program, output(), messages);
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },
@@ -153,6 +208,7 @@ class WindowFixture : public ::testing::Test {
             return allPixels(w, kRed) ? " kırmızı" : allPixels(w, kGreen) ? " yeşil" : " beyaz";
         };
         const MainWindow& w = *window;
+        sound.settle();
         log << what << ": tel " << program->instrument.currentString << ", ses " << sound.images
             << ", durdur " << sound.stops << ", açılan" << list(sound.opened) << ", çalınan";
         for (auto [s, m] : sound.patched)

@@ -1,19 +1,21 @@
-// The player over a sound service pulled on the test's thread: the edges and guards of the keys
-// and the mouse as an approved log (plain use is played through the real window in tests/gui).
+// The player over a recorded sound: the edges and guards of the keys and the mouse as an approved
+// log (plain use is played through the real window in tests/gui), and the voices a ringing string
+// sounds on.
 
 #include "instrument/instrument_player.h"
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
-#include <cerrno>
-#include <cstring>
 #include <functional>
 #include <sstream>
+#include <stdexcept>
 
-#include "service_output.h"
 #include "support/golden.h"
+#include "support/loaded_program.h"
+#include "support/program_folder.h"
+#include "support/recorded_sound.h"
 #include "support/view_calls.h"
+#include "support/wav_files.h"
 
 namespace zembera {
 namespace {
@@ -22,39 +24,21 @@ class Player : public ::testing::Test {
   protected:
     void SetUp() override {
         test::makeProgramFolder(dir.path());
-        load();
-    }
-    void TearDown() override { umount2(wavs.c_str(), MNT_DETACH); } // fails when none mounted
-    void load() {
         program = test::loadFrom(dir.path(), messages);
         player = std::make_unique<InstrumentPlayer>(
             PlayerParts{program->instrument, program->tuning, program->recording, program->tables,
-                        *program->sounds, program->samples.mciAlias, output, view, messages});
-    }
-    // Plays S after a new pitch of string 12; true when the mixer puts out that string's image.
-    bool newPitchSounds() {
-        key(kKeyRight);
-        output.StopAllSound(); // the arrow key's note
-        rig.render(kReleaseFadeFrames);
-        key('S');
-        const std::vector<std::int16_t> heard = rig.render(2000);
-        player->Form_KeyUp('S');
-        const SoundImage& image = *program->sounds->stringSound(12);
-        return std::memcmp(heard.data(), image.data() + 44, heard.size() * 2) == 0;
+                        sound, view, messages});
     }
     InstrumentState& st() { return program->instrument; }
     void key(int k) { player->Form_KeyDown(k); }
 
     test::TempDir dir;
-    const std::filesystem::path wavs = dir.path() / "wavs";
     RecordedMessages messages;
-    test::ServiceRig rig;
-    test::ServiceOutput output{rig.sound};
+    test::RecordedSound sound;
     test::ViewCalls view;
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<InstrumentPlayer> player;
 };
-
 // Each row from string `s` (none: 0, as left: -1) at mandal `m`, in the view or mode `mode`
 // names: the selection, mandal, fine tuning and note after it, what sounded, redraws and messages.
 TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
@@ -100,6 +84,7 @@ TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
         {"akort 40,60", -1, 0, "", [&] { player->fineTuningMouseDown(kLeftButton, 40, 60); }},
     };
     std::ostringstream log;
+    float cents = 0;
     for (const auto& row : rows) {
         st().untransposedShown = row.mode != "göçürülmüş";
         st().recording = row.mode == "kayıt";
@@ -107,20 +92,19 @@ TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
         view.detail = row.mode == "ayrıntı";
         if (row.s >= 0) st().currentString = static_cast<std::int16_t>(row.s);
         if (row.s > 0) st().mandalPos[row.s] = static_cast<std::int16_t>(row.m);
-        output.images.clear();
+        sound.calls.clear();
         view.calls.clear();
         messages.shown.clear();
         row.action();
         const int s = st().currentString;
         log << row.mode << " " << row.name << ": tel " << s << "/" << st().lastString << ", mandal "
-            << st().mandalPos[s] << ", akort " << program->tuning.tuningOffset[s] << ", nota "
-            << program->sounds->noteCents << ", ses [";
-        for (const SoundImagePtr& image : output.images) {
-            int played = 0;
-            for (int t = 1; t <= 26; ++t)
-                played = program->sounds->stringSound(t) == image ? t : played;
-            log << " " << played;
-        }
+            << st().mandalPos[s] << ", akort " << program->tuning.tuningOffset[s] << ", nota ";
+        // The pitch of the last note started, in single precision as the log always had it.
+        for (const auto& call : sound.calls)
+            if (call.start) cents = static_cast<float>(call.note.cents);
+        log << cents << ", ses [";
+        for (const auto& call : sound.calls)
+            if (call.start && call.voice == Voice::memoryChannel()) log << " " << call.note.string;
         log << " ], görünüm [";
         for (const std::string& call : view.calls)
             log << " " << call;
@@ -134,52 +118,34 @@ TEST_F(Player, EdgesAndGuardsOfKeysAndMouseMatchTheApprovedLog) {
     test::expectGolden("instrument/player.txt", log.str());
 }
 
-// The first press after a new pitch plays the current sound, also from a read-only sample folder
-// (an installed program), and without a message.
-TEST_F(Player, TheFirstLetterPressAfterANewPitchSoundsItAlsoFromAReadOnlyFolder) {
-    EXPECT_TRUE(newPitchSounds());
-    std::filesystem::remove(wavs / "12zz.zz"); // the scratch file the press left
-    // Root writes past file modes, not past a read-only mount.
-    if (mount(wavs.c_str(), wavs.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-        mount(nullptr, wavs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
-        GTEST_SKIP() << "cannot mount the sample folder read-only: " << std::strerror(errno);
-    load();
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(newPitchSounds());
-}
-
-// While the strings ring, a new note of a string stops only that string's sounding one (heard
-// as its sound from the start, not two of them summed), and its letter key plays it anew.
-TEST_F(Player, ARingingStringStopsOnlyAtItsOwnNextNote) {
-    st().stringsRing = true;
-    const SoundImage& image = *program->sounds->stringSound(17);
-    const std::vector<std::int16_t> own = test::samplesIn({image.data() + 44, 2 * 3000});
-    const auto from = [&](std::size_t start) {
-        return std::vector<std::int16_t>(own.begin() + static_cast<long>(start), own.end());
+// A letter key and a ringing pluck sound on the string's own voice, each new note of the string
+// ending only that string's note before it; the memory channel cuts, and ends the ringing note of
+// its own string first.
+TEST_F(Player, EachStringRingsOnItsOwnVoiceUntilItsNextNote) {
+    const auto up = [&](int s) { // selects the string below, then plays s with the arrow key
+        st().currentString = static_cast<std::int16_t>(s + 1);
+        key(kKeyUp);
     };
-    st().currentString = 18;
-    key(kKeyUp); // string 17
-    rig.render(1000);
-    st().currentString = 18;
-    key(kKeyUp); // string 17 again
-    const std::vector<std::int16_t> again = rig.render(3000);
-    // Past any fade of the stopped note, only the new one sounds.
-    EXPECT_EQ(std::vector<std::int16_t>(again.begin() + 2000, again.end()), from(2000));
-    key('J');
-    const std::vector<std::int16_t> letter = rig.render(3000);
-    player->Form_KeyUp('J');
-    EXPECT_EQ(std::vector<std::int16_t>(letter.begin() + 2000, letter.end()), from(2000));
-    EXPECT_TRUE(output.images.empty()); // nothing went to the cutting memory channel
-
-    // Ringing again, then cutting: the string's next note from memory stops its ringing one.
-    st().currentString = 18;
-    key(kKeyUp);
-    rig.render(1000);
-    st().stringsRing = false;
-    st().currentString = 18;
-    key(kKeyUp);
-    const std::vector<std::int16_t> cut = rig.render(3000);
-    EXPECT_EQ(std::vector<std::int16_t>(cut.begin() + 2000, cut.end()), from(2000));
+    const struct {
+        const char* what;
+        bool ring;
+        std::function<void()> action;
+        std::vector<std::string> calls;
+    } steps[] = {
+        {"tınlayan 17", true, [&] { up(17); }, {"-tel 17", "tel 17 17:0"}},
+        {"yine 17", true, [&] { up(17); }, {"-tel 17", "tel 17 17:0"}},
+        {"J basıldı", true, [&] { key('J'); }, {"-tel 17", "tel 17 17:0"}},
+        {"J bırakıldı", true, [&] { player->Form_KeyUp('J'); }, {"-tel 17"}},
+        {"tınlayan 12", true, [&] { up(12); }, {"-tel 12", "tel 12 12:0"}},
+        {"kesen 12", false, [&] { up(12); }, {"-tel 12", "bellek 12:0"}},
+        {"kesen 11", false, [&] { up(11); }, {"bellek 11:0"}},
+    };
+    for (const auto& step : steps) {
+        st().stringsRing = step.ring;
+        sound.calls.clear();
+        step.action();
+        EXPECT_EQ(sound.texts(), step.calls) << step.what;
+    }
 }
 
 } // namespace

@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "files/makam_file.h"
-#include "instrument/service_output.h"
-#include "samples/sample_decode.h"
+#include "samples/sample_reader.h"
+#include "support/loaded_program.h"
 #include "support/scl_pitches.h"
 #include "systems/system_files.h"
 #include "tools/audio_measure.h"
@@ -25,7 +25,13 @@ const std::filesystem::path kProgram(ZEMBERA_PROGRAM_DIR);
 
 // The sound of a WAV file, read as the program reads its samples.
 std::vector<double> pcmOf(std::span<const std::uint8_t> bytes) {
-    const std::vector<std::int16_t> samples = decodeAnyWav(bytes).samples;
+    const SampleRead read = readSample(bytes);
+    std::vector<double> x;
+    for (const float v : read.sample ? read.sample->frames : std::vector<float>{})
+        x.push_back(v * 32768.0);
+    return x;
+}
+std::vector<double> pcmOf(const std::vector<std::int16_t>& samples) {
     return {samples.begin(), samples.end()};
 }
 
@@ -57,7 +63,7 @@ TEST(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
         const double tableCents = sys.tables.centTable(12, 0);
         EXPECT_NEAR(tableCents, std::string(name) == "72 eşit" ? 900.0 : 898.113, 1e-3);
         const double tableHz = 262.0 * std::exp2((tableCents + 20.0) / 1200.0);
-        const double imageHz = pitchOf(pcmOf(*p.sounds->stringSound(12)), tableHz);
+        const double imageHz = pitchOf(pcmOf(test::stringSound(p, 12)), tableHz);
         EXPECT_NEAR(am::centsBetween(imageHz, sampleHz), am::centsBetween(tableHz, nominalHz), 1.0);
     }
 }
@@ -88,7 +94,7 @@ class StringPitchMeter {
             sample = sampleHz_.emplace(s, pitchOf(pcmOf(bytes), nominalHz)).first;
         }
         const double nearHz = 262.0 * std::exp2(nearCents / 1200.0);
-        const double imageHz = pitchOf(pcmOf(*p.sounds->stringSound(s)), nearHz);
+        const double imageHz = pitchOf(pcmOf(test::stringSound(p, s)), nearHz);
         return am::centsBetween(nominalHz, 262.0) + am::centsBetween(imageHz, sample->second);
     }
 

@@ -15,8 +15,7 @@
 #include <thread>
 #include <tuple>
 
-#include "instrument/instrument_player.h"
-#include "instrument/service_output.h"
+#include "engine/engine.h"
 #include "midi/alsa_midi_ports.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_inputs.h"
@@ -26,9 +25,12 @@
 #include "midi/mpe_notes.h"
 #include "midi/mpe_port.h"
 #include "notation/pitch_panel.h"
-#include "sound/pcm_decode.h"
 #include "support/golden.h"
+#include "support/loaded_program.h"
+#include "support/program_folder.h"
+#include "support/recorded_sound.h"
 #include "support/view_calls.h"
+#include "support/wav_files.h"
 
 namespace zembera {
 namespace {
@@ -88,61 +90,21 @@ TEST(MidiPorts, ASynthSubscribingAfterTheOutputWasMadeIsConfigured) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The notes started (with their sound and gain) and faded (without), in order.
-class RecordedNotes : public NoteVoices {
-  public:
-    bool PlayNote(const std::string& alias, const PcmSound& sound, float gain) override {
-        log.push_back({alias, sound, gain});
-        return true;
-    }
-    void FadeNoteClose(const std::string& alias) override { log.push_back({alias, {}, 0}); }
-    struct Note {
-        std::string alias;
-        std::optional<PcmSound> sound;
-        float gain;
-    };
-    std::vector<Note> log;
-};
-
-// Whether `sound` holds the samples `image` decodes to.
-bool sameSound(const PcmSound& sound, const SoundImagePtr& image) {
-    const auto decoded = decodeWav(image);
-    return decoded && test::pcmSamples(*decoded) == test::pcmSamples(sound);
-}
-
 class MidiPlaying : public ::testing::Test {
   protected:
     void SetUp() override {
         test::makeProgramFolder(dir.path(), 2000);
         program = test::loadFrom(dir.path(), messages);
-        source = std::make_unique<PatchedSampleSource>(
-            PatchedSampleSource{program->sampleFolder, program->samples.sampleFileName,
-                                program->tables, program->tuning.tuningOffset});
         player = std::make_unique<MidiPlayer>(MidiPlayerParts{
-            program->instrument, program->tables, *program->sounds, *source, notes, view, &mpe});
+            program->instrument, program->tables, program->tuning.tuningOffset, notes, view});
     }
     InstrumentState& st() { return program->instrument; }
-    const std::string& alias(int s) { return program->samples.mciAlias[s]; }
-    // The MPE messages sent since the last call, one a line in hex, under `title`.
-    std::string stream(const std::string& title) {
-        std::ostringstream out;
-        out << "# " << title << '\n' << std::hex << std::uppercase << std::setfill('0');
-        for (; shown < sent.size(); ++shown)
-            for (std::size_t i = 0; i < sent[shown].size(); ++i)
-                out << std::setw(2) << int{sent[shown][i]}
-                    << (i + 1 < sent[shown].size() ? ' ' : '\n');
-        return out.str();
-    }
 
     test::TempDir dir;
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
-    std::unique_ptr<PatchedSampleSource> source;
-    RecordedNotes notes;
+    test::RecordedSound notes;
     test::ViewCalls view;
-    MpeNotes mpe;
-    std::vector<Bytes> sent;
-    std::size_t shown = 0;
     std::unique_ptr<MidiPlayer> player;
 };
 
@@ -199,90 +161,23 @@ TEST_F(MidiPlaying, KeysPedalAndStopAllAsOneDump) {
             player->handle(message.data(), message.size());
         const int s = st().currentString;
         out << "# " << row.title << '\n';
-        for (const RecordedNotes::Note& n : notes.log) {
-            out << (n.sound ? "çal " : "sustur ") << n.alias;
-            if (n.sound && sameSound(*n.sound, program->sounds->stringSound(s)))
-                out << " telin sesi kazanç " << n.gain;
-            else if (n.sound)
-                out << (sameSound(*n.sound, patchedSampleImage(*source, s, *sharp)) ? " diyezi "
-                                                                                    : " yamalı ")
-                    << n.sound->frames << " kare kazanç " << n.gain;
+        // A white key sounds the string where its mandal stands (stepped), a black key the
+        // string's sharp or flat (interpolated).
+        for (const auto& call : notes.calls) {
+            out << test::RecordedSound::text(call);
+            if (call.start)
+                out << " kazanç " << call.note.gain << " hız " << call.note.velocity << " sent "
+                    << call.note.cents;
             out << '\n';
         }
         out << "çizim:";
         for (const std::string& call : view.calls)
             out << " [" << call << ']';
         out << "\ntel " << s << '/' << st().lastString << " mandal " << st().mandalPos[s] << '\n';
-        notes.log.clear();
+        notes.calls.clear();
         view.calls.clear();
     }
     test::expectGolden("midi/keys_played.txt", out.str());
-}
-
-// The MPE stream as an approved dump: the keyboard's C#4 (string 17 at its sharp), then the notes
-// the instrument player and the sound service announce, which go out until their sound ends or
-// is closed. The letter key J plays string 17, Q string 1.
-TEST_F(MidiPlaying, KeysAndTheAnnouncedNotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
-    test::ServiceRig rig;
-    rig.sound.notes().add(mpe);
-    InstrumentPlayer keys(PlayerParts{program->instrument, program->tuning, program->recording,
-                                      program->tables, *program->sounds, program->samples.mciAlias,
-                                      rig.sound, view, messages, nullptr, &rig.sound.notes()});
-    const auto endFinished = [&] {
-        mpe.endFinishedNotes([&](int voice) {
-            return voice == kMemoryVoice ? rig.sound.memorySounding()
-                                         : rig.sound.aliasSounding(alias(voice));
-        });
-    };
-    mpe.attach([this](const Bytes& m) { sent.push_back(m); });
-    shown = sent.size(); // the zone and bend ranges:
-                         // MpePort.EachLaterSubscriberIsConfiguredOnceByItself
-    std::string dump;
-    for (const Bytes& m : {Bytes{0x90, 61, 77}, Bytes{0x80, 61, 0}})
-        player->handle(m.data(), m.size());
-    dump += stream("C#4 from the keyboard, velocity 77");
-    const auto runOut = [&] {
-        for (int i = 0; i < 120; ++i) // no string sounds as long as 11 seconds
-            rig.render(4096);
-        rig.sound.pump();
-        endFinished();
-    };
-    keys.Form_KeyDown('J');
-    EXPECT_TRUE(rig.sound.aliasSounding(alias(17)));
-    keys.Form_KeyDown('J');
-    dump += stream("letter key 17, held: the repeat sends nothing");
-    keys.Form_KeyUp('J');
-    dump += stream("released");
-    keys.soundString(5);
-    rig.sound.PlayPatchedSample(*source, 8, 3);
-    rig.sound.PlayPatchedSample(*source, 8, 13); // off the instrument: the note goes on
-    endFinished();
-    dump += stream("string 5, cut by 8 at 3, then 8 at 13 (off the instrument)");
-    EXPECT_NE(rig.render(500), std::vector<std::int16_t>(500, 0));
-    endFinished();
-    dump += stream("still sounding");
-    runOut();
-    dump += stream("run out");
-    rig.sound.StopAllSound();
-    dump += stream("stop");
-    keys.Form_KeyDown('J');
-    endFinished();
-    dump += stream("letter key 17 held past the end of its sound");
-    runOut();
-    dump += stream("run out");
-    keys.Form_KeyUp('J');
-    dump += stream("released");
-    keys.soundString(20);
-    rig.sound.StopAllSound();
-    keys.soundString(21);
-    keys.Form_KeyDown('Q');
-    EXPECT_TRUE(rig.sound.aliasSounding(alias(1)));
-    mpe.detach();
-    dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached: they end");
-    keys.Form_KeyDown('J');
-    EXPECT_TRUE(rig.sound.aliasSounding(alias(17)));
-    dump += stream("letter key 17 while detached: nothing");
-    test::expectGolden("midi/mpe_stream.txt", dump);
 }
 
 // With every member channel sounding, a new note ends the oldest one and takes its channel.
@@ -349,21 +244,26 @@ TEST(MidiSounding, KeysSoundAndShowTheirPitch) {
     test::makeProgramFolder(dir.path(), 8000);
     RecordedMessages messages;
     auto program = test::loadFrom(dir.path(), messages);
-    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
-                                     program->tables, program->tuning.tuningOffset};
-    RecordedNotes notes;
+    test::RecordedSound notes;
     PanelView view(program->instrument, program->tuning, program->tables);
-    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
-                                      source, notes, view, nullptr});
+    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables,
+                                      program->tuning.tuningOffset, notes, view});
+    engine::Engine engine;
+    giveSamples(*program, engine);
     const auto hz = [](double cents) { return 262 * std::exp2(cents / 1200); };
     const auto press = [&](std::uint8_t note) {
         const std::uint8_t on[3] = {0x90, note, 100}, off[3] = {0x80, note, 0};
-        notes.log.clear();
+        notes.calls.clear();
         player.handle(on, 3);
         player.handle(off, 3);
+        // What the engine makes of the note asked for, as the window's sound plays it.
+        const StringNote& asked = notes.calls.at(0).note;
+        const engine::Note made = engine.prepareNote(asked.string, asked.cents,
+                                                     asked.resampling == Resampling::stepped
+                                                         ? engine::Resampling::stepped
+                                                         : engine::Resampling::interpolated);
         // The last sample of a rising note is the source's end, past its last period.
-        const std::vector<std::int16_t> heard = test::pcmSamples(*notes.log.at(0).sound);
-        return test::measuredHz({heard.begin(), heard.end() - 100});
+        return test::measuredHz({made.frames.get(), made.frames.get() + made.count - 100});
     };
 
     EXPECT_NEAR(press(0x3C), 262, 0.05); // C4, string 17 open

@@ -12,9 +12,9 @@
 #include "common/text_fields.h"
 #include "pitch/pitch_table.h"
 #include "pitch/scala_file.h"
-#include "sound/sound_test_support.h"
 #include "support/golden.h"
 #include "support/pitch_table_text.h"
+#include "support/wav_files.h"
 
 namespace zembera {
 namespace {

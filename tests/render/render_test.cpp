@@ -1,6 +1,6 @@
 // The notes of a melody, a recording and a score as events, rendered to frames and files; the
 // rendered frames are the ones the live players put out: they run here on a clock that moves
-// only as the null backend is pulled, over the window's sound output and the real sound service.
+// only as the live engine is rendered, over the window's sound.
 
 #include "render/audio_file.h"
 
@@ -22,7 +22,8 @@
 #include "render/score_events.h"
 #include "scores/score_file.h"
 #include "scores/score_player.h"
-#include "sound/service_rig.h"
+#include "shell/platform_sound.h"
+#include "support/wav_files.h"
 
 namespace zembera {
 namespace {
@@ -148,24 +149,40 @@ std::vector<std::int16_t> flacFrames(const std::filesystem::path& file) {
     return frames;
 }
 
-// Samples of 262 Hz (support/program_folder.h); the players' clock moves only as the sound
-// service's null backend is pulled into `live`.
+// Samples of 262 Hz (support/program_folder.h); the players' clock moves only as the live engine
+// is rendered into `live`.
 class Render : public test::FilesRig {
   protected:
-    Render() {
-        sampleFrames = 22050;
-        output = &rig.sound;
+    Render() { sampleFrames = 22050; }
+    SoundPort& output() override {
+        giveSamples(*program, engine);
+        platform = std::make_unique<PlatformSound>(engine, device, *program);
+        return *platform;
     }
     void SetUp() override {
         FilesRig::SetUp();
         clock.now = 0;
         controls.tempoBar = kStartTempoMs;
         betweenTicks = [this] {
-            if (const std::size_t due = frameAt(clock.now); due > live.size()) {
-                const auto block = rig.render(due - live.size());
-                live.insert(live.end(), block.begin(), block.end());
-            }
+            if (const auto due = static_cast<std::size_t>(frameAt(clock.now, 44100));
+                due > live.size())
+                renderLive(due - live.size());
         };
+    }
+    void renderLive(std::size_t frames) {
+        std::vector<float> block(frames);
+        engine.render(block.data(), nullptr, frames);
+        for (const float v : block)
+            live.push_back(engine::toPcm16(v));
+    }
+    // A fresh engine with the samples, for one rendering.
+    std::unique_ptr<engine::Engine> offline() const {
+        auto e = std::make_unique<engine::Engine>();
+        giveSamples(*program, *e);
+        return e;
+    }
+    PieceSound sound(engine::Engine& e) const {
+        return PieceSound{e, program->tables, program->tuning.tuningOffset};
     }
 
     // The settings of the window as the parts hold them.
@@ -179,23 +196,24 @@ class Render : public test::FilesRig {
         return s;
     }
 
+    engine::Engine engine;
+    AudioDevice device; // none: the test renders
+    std::unique_ptr<PlatformSound> platform;
     std::vector<std::int16_t> live;
-    test::ServiceRig rig;
 };
 
 // A piece of days that does not fit a WAV file is not tried, nor one beyond the limit of every
 // format (a FLAC file of 596 hours); a stop midway (the progress is told once a second of sound)
 // keeps the old file as it was. Nothing is left beside it (other refusals: tests/e2e).
 TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
-    NoteSounds sounds(parts->source);
     NoteEvents piece, days, hours;
     piece.endMs = 3000;
     days.endMs = 3.0 * 24 * 3600 * 1000;
     hours.endMs = 2147483647.0;
-    const RenderOutcome tooLong = renderToFile(days, sounds, dir / "uzun.wav");
+    const RenderOutcome tooLong = renderToFile(days, sound(*offline()), dir / "uzun.wav");
     EXPECT_FALSE(tooLong.written);
     EXPECT_NE(tooLong.error.value_or("").find("sığmayacak"), std::string::npos);
-    const RenderOutcome flac = renderToFile(hours, sounds, dir / "uzun.flac");
+    const RenderOutcome flac = renderToFile(hours, sound(*offline()), dir / "uzun.flac");
     EXPECT_EQ(flac.error.value_or(""),
               (dir / "uzun.flac").string() + ": parça çok uzun: 596 saat 31 dakika, en çok 2 saat");
     std::ofstream(dir / "eski.wav") << "eski";
@@ -207,7 +225,7 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     };
     for (const bool goOn : {false, true}) {
         const RenderOutcome outcome =
-            renderToFile(piece, sounds, dir / "eski.wav", [&](double) { return goOn; });
+            renderToFile(piece, sound(*offline()), dir / "eski.wav", [&](double) { return goOn; });
         EXPECT_EQ(outcome.stopped, !goOn);
         EXPECT_EQ(outcome.written, goOn);
         EXPECT_EQ(leftBehind(), "");
@@ -264,70 +282,74 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
         }
         ASSERT_TRUE(messages.shown.empty()) << messages.shown.front();
         // The device goes on pulling after the piece's end, while its last notes die away.
-        ASSERT_LE(live.size(), frameAt(piece.endMs));
-        const auto after = rig.render(renderedFrames(piece) - live.size());
-        live.insert(live.end(), after.begin(), after.end());
-        NoteSounds sounds(parts->source);
+        const std::size_t total = renderedFrames(piece, 44100);
+        ASSERT_LE(live.size(), static_cast<std::size_t>(frameAt(piece.endMs, 44100)));
+        renderLive(total - live.size());
         std::vector<std::int16_t> rendered;
-        renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {
+        renderPiece(piece, sound(*offline()), [&](std::span<const std::int16_t> f) {
             rendered.insert(rendered.end(), f.begin(), f.end());
         });
         EXPECT_NE(rendered, std::vector<std::int16_t>(rendered.size(), 0));
         EXPECT_TRUE(live == rendered) << "mode " << mode;
         // Written losslessly: the very frames, 16-bit mono at 44100 Hz, in WAV and FLAC.
-        ASSERT_TRUE(renderToFile(piece, sounds, dir / "parça.wav").written);
+        ASSERT_TRUE(renderToFile(piece, sound(*offline()), dir / "parça.wav").written);
         EXPECT_TRUE(test::readFile(dir / "parça.wav") == test::canonicalWav(rendered)) << mode;
-        ASSERT_TRUE(renderToFile(piece, sounds, dir / "parça.flac").written);
+        ASSERT_TRUE(renderToFile(piece, sound(*offline()), dir / "parça.flac").written);
         EXPECT_TRUE(flacFrames(dir / "parça.flac") == rendered) << mode;
     }
 }
 
 // Every note a rendered piece cuts off, by the next note, a rest, a chord or the piece's end,
 // dies away: around each cut the largest step from frame to frame stays within what the sounding
-// notes' own steps and the fade's slope (their peak over kReleaseFadeFrames) allow.
+// notes' own steps and the fade's slope (their peak over the 5 ms fade) allow.
 TEST_F(Render, EveryCutOfARenderedPieceDiesAwayWithoutAClick) {
     NoteEvents piece;
     piece.events = {{0, 8, 0},    {47, 12, 3},        {101, 20, -2}, {160, 0, 0},
                     {230, 15, 1}, {230, 22, 0, true}, {300, 9, 5},   {377, 26, -4}};
     piece.endMs = 450;
-    NoteSounds sounds(parts->source);
+    constexpr int kFade = 220; // 5 ms of 44100 Hz
+    const auto at = [](double ms) { return static_cast<std::size_t>(frameAt(ms, 44100)); };
+    const auto e = offline();
     int ownStep = 0, peak = 0;
-    for (const NoteEvent& e : piece.events) {
-        if (e.string == 0) continue;
-        const PcmSound& sound = sounds.soundOf(e.string, e.mandal);
+    for (const NoteEvent& event : piece.events) {
+        if (event.string == 0) continue;
+        const engine::Note note =
+            e->prepareNote(event.string,
+                           soundingCents(program->tables, program->tuning.tuningOffset,
+                                         event.string, event.mandal),
+                           engine::Resampling::interpolated);
         // Longer than the rest of the piece: every end below is a cut.
-        ASSERT_GT(sound.frames, frameAt(piece.endMs - e.onsetMs) + kReleaseFadeFrames);
-        const auto x = test::samplesIn({sound.data, 2 * sound.frames});
+        ASSERT_GT(note.count, at(piece.endMs - event.onsetMs) + kFade);
+        const std::vector<std::int16_t> x(note.frames.get(), note.frames.get() + note.count);
         for (std::size_t i = 1; i < x.size(); ++i) {
             ownStep = std::max(ownStep, std::abs(x[i] - x[i - 1]));
             peak = std::max(peak, std::abs(static_cast<int>(x[i])));
         }
     }
     std::vector<std::int16_t> out;
-    ASSERT_TRUE(renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {
+    ASSERT_TRUE(renderPiece(piece, sound(*e), [&](std::span<const std::int16_t> f) {
         out.insert(out.end(), f.begin(), f.end());
     }));
-    ASSERT_EQ(out.size(), renderedFrames(piece));
-    const int slope =
-        (peak + static_cast<int>(kReleaseFadeFrames) - 1) / static_cast<int>(kReleaseFadeFrames);
+    ASSERT_EQ(out.size(), renderedFrames(piece, 44100));
+    const int slope = (peak + kFade - 1) / kFade;
     // At most three notes sound through a cut here: the chord's two cut off and the next one.
     const int allowed = 3 * (ownStep + slope + 1);
     std::vector<std::size_t> cuts;
     for (std::size_t e = 1; e < piece.events.size(); ++e)
-        if (!piece.events[e].together) cuts.push_back(frameAt(piece.events[e].onsetMs));
-    cuts.push_back(frameAt(piece.endMs));
+        if (!piece.events[e].together) cuts.push_back(at(piece.events[e].onsetMs));
+    cuts.push_back(at(piece.endMs));
     int loud = 0;
     for (const std::size_t cut : cuts) {
         int step = 0;
-        for (std::size_t i = cut; i <= cut + kReleaseFadeFrames + 1 && i < out.size(); ++i)
+        for (std::size_t i = cut; i <= cut + kFade + 1 && i < out.size(); ++i)
             step = std::max(step, std::abs(out[i] - out[i - 1]));
         EXPECT_LE(step, allowed) << "cut at frame " << cut;
         loud += std::abs(out[cut - 1]) > 2 * allowed;
     }
     EXPECT_GE(loud, 3) << "too few cuts at a loud moment to tell a click";
-    // The file ends with the fade's last step, the notes fallen to 1/kReleaseFadeFrames.
+    // The file ends with the fade's last step, the notes fallen to 1/kFade.
     EXPECT_LE(std::abs(out.back()), 3 * slope);
-    EXPECT_NE(out[frameAt(piece.endMs) + kReleaseFadeFrames / 2], 0);
+    EXPECT_NE(out[at(piece.endMs) + kFade / 2], 0);
 }
 
 } // namespace

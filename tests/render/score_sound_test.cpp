@@ -64,13 +64,12 @@ class ScoreSound : public testing::Test {
         const NoteEvents piece = scoreEvents(
             scores::placeScore(score, scores::standardSetup(p.tables, 0, &p.tuning.tuningOffset)),
             1.0);
-        const PatchedSampleSource source{p.sampleFolder, p.samples.sampleFileName, p.tables,
-                                         p.tuning.tuningOffset};
-        NoteSounds sounds(source);
+        engine::Engine engine;
+        giveSamples(p, engine);
         std::vector<double> x(kLeadFrames, 0.0); // silence before, so that the first onset rises
-        renderPiece(piece, sounds, [&](std::span<const std::int16_t> f) {
-            x.insert(x.end(), f.begin(), f.end());
-        });
+        renderPiece(
+            piece, PieceSound{engine, p.tables, p.tuning.tuningOffset},
+            [&](std::span<const std::int16_t> f) { x.insert(x.end(), f.begin(), f.end()); });
         return listen(x);
     }
     std::vector<Heard> hear(const std::string& text, const std::string& name,

@@ -14,10 +14,10 @@
 
 #include "common/text_fields.h"
 #include "pitch/scala_file.h"
-#include "sound/sound_test_support.h"
 #include "support/golden.h"
 #include "support/scl_pitches.h"
 #include "support/tuning_files.h"
+#include "support/wav_files.h"
 #include "systems/pitch_system.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"

@@ -63,8 +63,7 @@ const PitchTables& bundledTables() {
 
 struct TuningRig {
     explicit TuningRig(const PitchTables& t)
-        : tables(t), sounds("/nonexistent-zembera-samples", {}, messages),
-          handlers(TuningParts{instrument, tuning, tables, sounds, view, controls, messages}) {
+        : tables(t), handlers(TuningParts{instrument, tuning, tables, view, controls, messages}) {
         test::ensureGuiApplication(); // the number columns print text
         controls.handlers = &handlers;
         setMandalRanges(instrument);
@@ -74,7 +73,6 @@ struct TuningRig {
     InstrumentState instrument;
     TuningState tuning;
     RecordedMessages messages;
-    StringSounds sounds;
     test::ViewCalls view;
     FakeTuningControls controls;
     TuningHandlers handlers;

@@ -20,7 +20,8 @@ inline constexpr std::size_t kScheduleCapacity = 1024; // commands waiting there
 inline constexpr std::size_t kReleaseCapacity = 2048;
 static_assert(kCommandCapacity + kScheduleCapacity + kVoices + kFadingVoices <= kReleaseCapacity);
 
-inline constexpr double kFadeSeconds = 0.005;         // a cut-off note dies away over 5 ms
+// A cut-off note dies away over the whole frames of 5 ms (1 / 200 s).
+inline constexpr double kFadesPerSecond = 200;
 inline constexpr double kSteppedSeconds = 10;         // longest stepped note
 inline constexpr double kInterpolatedSeconds = 60;    // longest interpolated note
 inline constexpr double kPlayRateBase = 44100;        // the rate the play rates are counted from
