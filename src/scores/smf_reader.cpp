@@ -143,9 +143,8 @@ class SmfParser {
             const std::size_t eventAt = at;
             const auto status = static_cast<unsigned char>(b_[at]);
             if (status == 0xFF || status == 0xF0 || status == 0xF7) {
-                const unsigned type =
-                    status == 0xFF && at + 1 < end ? static_cast<unsigned char>(b_[at + 1]) : 0;
                 if (status == 0xFF && at + 1 >= end) fail(eventAt, "olay yarıda kesilmiş");
+                const unsigned type = status == 0xFF ? static_cast<unsigned char>(b_[at + 1]) : 0;
                 at += status == 0xFF ? 2 : 1;
                 const std::uint32_t length = quantity(at, end);
                 if (length > end - at) fail(eventAt, "olay yarıda kesilmiş");
@@ -172,7 +171,8 @@ class SmfParser {
             if (size > end - at) fail(eventAt, "olay yarıda kesilmiş");
             const auto data1 = static_cast<unsigned char>(b_[at]);
             const auto data2 = size == 2 ? static_cast<unsigned char>(b_[at + 1]) : 0;
-            if ((data1 | data2) & 0x80u) fail(at, "veri baytı 127'den büyük");
+            if ((data1 | data2) & 0x80u)
+                fail(data1 & 0x80u ? at : at + 1, "veri baytı 127'den büyük");
             at += size;
             if (kind != 0xA0 && kind != 0xC0 && kind != 0xD0)
                 events_.push_back({tick, index, static_cast<std::uint8_t>(running),

@@ -77,9 +77,13 @@ TuningReference tuningReference(const std::vector<double>& cents) {
     }
     ref.kind = TuningReference::Kind::commas;
     ref.offsetCents = offset;
-    for (int step = 0; step < 7 && ref.naturalOnKey < 0; ++step)
-        if (std::abs(residue(naturalCommas(step) * kCommaCents + offset, 100)) <= kOnKeyCents)
-            ref.naturalOnKey = step;
+    // A natural on its key fixes the grid exactly (the bends are rounded to 14 bits).
+    for (int step = 0; step < 7 && ref.naturalOnKey < 0; ++step) {
+        const double natural = naturalCommas(step) * kCommaCents;
+        if (std::abs(residue(natural + offset, 100)) > kOnKeyCents) continue;
+        ref.naturalOnKey = step;
+        ref.offsetCents = -residue(natural, 100);
+    }
     return ref;
 }
 
@@ -94,11 +98,15 @@ std::string TuningReference::text() const {
     case Kind::commas:
         break;
     }
-    std::string text = "53 koma";
+    // The grid's A4 (40 commas above C4) in the hertz of MIDI's keys, key 69 being 440 Hz.
+    const double a4 = 440 * std::exp2((40 * kCommaCents + offsetCents - 900) / 1200);
+    char hz[32];
+    std::snprintf(hz, sizeof hz, "%.2f", a4);
+    std::string text = "53 koma, A4 = " + std::string(hz) + " Hz";
     if (naturalOnKey == 5)
-        text += ", A4 = 440 Hz'e göre (SymbTr'nin MIDI dosyaları gibi)";
+        text += " (SymbTr'nin MIDI dosyaları gibi)";
     else if (naturalOnKey >= 0)
-        text += std::string(", ") + "CDEFGAB"[naturalOnKey] + " eşit aralıklı perdesinde";
+        text += std::string(" (") + "CDEFGAB"[naturalOnKey] + " eşit aralıklı perdesinde)";
     if (std::abs(offsetCents) < kOnGridCents) return text + "; komalar C4'ten sayılır";
     return text + "; C4'ten sayılan komalardan " + centsText(std::abs(offsetCents)) + " sent " +
            (offsetCents < 0 ? "pes" : "tiz");

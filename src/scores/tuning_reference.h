@@ -3,9 +3,10 @@
 // in cents above key 60):
 // - equal temperament, A4 = 440 Hz: every pitch lies within half a cent of a key;
 // - 53 commas: all but a twentieth of the pitches lie within a quarter of a cent of one grid of
-//   Holdrian commas. The grid is named by the natural that stands on its key, and by how far it
-//   lies from the commas counted from C4 (as SymbTr's .txt counts them from C4 = 262 Hz).
-//   SymbTr's MIDI files put A on its key (A4 = 440 Hz): 5.66 cents below the .txt's commas;
+//   Holdrian commas. The grid is named by its A4 in the hertz of MIDI's keys (key 69 at 440 Hz),
+//   by the natural that stands on its key (which fixes the grid exactly) and by how far it lies
+//   from the commas counted from C4, as SymbTr's .txt counts them from C4 = 262 Hz. SymbTr's
+//   MIDI files put A on its key, A4 = 440 Hz: 5.66 cents below the .txt's commas;
 // - free pitches otherwise.
 //
 // Thread: any (pure).
