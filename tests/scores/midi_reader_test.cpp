@@ -120,10 +120,10 @@ TEST(MidiReader, ChannelStateAndTimeMakeTheLine) {
             SCOPED_TRACE(i);
             EXPECT_EQ(n.rest, e.kind == 'r');
             EXPECT_EQ(n.chord, e.kind == 'c');
-            if (!n.rest) EXPECT_NEAR(n.cents, e.cents, 1e-9);
+            EXPECT_NEAR(n.rest ? e.cents : n.cents, e.cents, 1e-9);
             EXPECT_NEAR(n.beats, e.beats, 1e-9);
             EXPECT_NEAR(n.ms, e.ms, 1e-9);
-            if (e.measure) EXPECT_EQ(n.measure, e.measure);
+            EXPECT_EQ(e.measure ? n.measure : 0, e.measure);
         }
     }
 }
