@@ -66,6 +66,7 @@ class TimedSound : public SoundPort {
     void endNote(Voice voice, std::optional<SoundFrame> at) override { inner_.endNote(voice, at); }
     void cancelScheduled() override { inner_.cancelScheduled(); }
     void prepare(const StringNote& note) override { inner_.prepare(note); }
+    SoundFrame playedFrame() override { return inner_.playedFrame(); }
     SoundFrame nextFrame() override { return inner_.nextFrame(); }
     double frameRate() const override { return inner_.frameRate(); }
 

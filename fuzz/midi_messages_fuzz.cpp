@@ -56,6 +56,7 @@ class CheckedNotes : public SoundPort {
         check(open.erase(voice.number) == 1);
         listener_.noteEnded(voice);
     }
+    SoundFrame playedFrame() override { return 0; }
     SoundFrame nextFrame() override { return 0; }
     double frameRate() const override { return 44100; }
     std::set<int> open;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "files/memory_channel_note.h"
 #include "files/player_steps.h"
@@ -41,13 +42,12 @@ void MelodyHandlers::aç_kapa_buton_Click() {
 
 namespace {
 
-// A melody under way: its piece and the onset drawn.
+// A melody under way: its piece and its note on the memory channel.
 struct Melody {
     Melody(std::string text, const std::string& name)
         : piece(FilePiece::Kind::melody, std::move(text), name) {}
     FilePiece piece;
     MemoryChannelNote note;
-    bool rest = false; // the onset drawn is a rest
 };
 
 } // namespace
@@ -79,11 +79,12 @@ void MelodyHandlers::yürüt10() {
         return;
     }
     NoteSink sink;
-    sink.draw = [this, melody]() -> std::optional<double> {
+    sink.read = [this, melody]() -> std::optional<Onset> {
         InstrumentState& st = p_.instrument;
         FilesView& c = p_.controls;
+        std::vector<std::string> counted; // the counter as each record is read
         const std::optional<PlayerStep> step = melody->piece.next([&] {
-            c.showCounter(counterText(melody->piece.records()));
+            counted.push_back(counterText(melody->piece.records()));
             // The mode, the mandals and the tempo as they are now: they may change while it
             // plays.
             return PlayerSettings{.mandalPos = st.mandalPos,
@@ -92,18 +93,26 @@ void MelodyHandlers::yürüt10() {
                                   .unitMs = c.tempo()};
         });
         if (!step) return std::nullopt;
-        melody->rest = step->rest;
-        if (!step->rest) {
-            st.currentString = static_cast<std::int16_t>(step->shown.string);
+        const std::optional<StringNote> note =
+            step->sounded ? std::optional(p_.noteOf(*step->sounded)) : std::nullopt;
+        Onset onset;
+        onset.lengthMs = step->lengthMs;
+        onset.sound = [this, melody, note, rest = step->rest](SoundFrame at) {
+            melody->note.start(p_.sound, note, !rest, at);
+        };
+        onset.show = [this, counted, rest = step->rest, shown = step->shown] {
+            InstrumentState& st = p_.instrument;
+            for (const std::string& text : counted)
+                p_.controls.showCounter(text);
+            if (rest) return;
+            st.currentString = static_cast<std::int16_t>(shown.string);
             p_.view.tel_çiz();
             p_.view.mandal_at();
-            showPlayedNote(st, p_.view, step->shown);
-        }
-        melody->note.prepare(p_.sound, step->sounded ? std::optional(p_.noteOf(*step->sounded))
-                                                     : std::nullopt);
-        return step->lengthMs;
+            showPlayedNote(st, p_.view, shown);
+        };
+        return onset;
     };
-    sink.start = [this, melody] { melody->note.start(p_.sound, !melody->rest); };
+    sink.end = [this, melody](SoundFrame at) { melody->note.end(p_.sound, at); };
     sink.silence = [this, melody] { melody->note.silence(p_.sound); };
     sink.finished = [this, melody] {
         // Nothing sounds now: the staff and the panel show the selected string where its mandal

@@ -81,7 +81,7 @@ void RecordHandlers::pause_buton_Click() {
 
 namespace {
 
-// A replay under way: its piece and the onset drawn.
+// A replay under way: its piece and its note on the memory channel.
 struct Replay {
     Replay(std::string text, const std::string& name)
         : piece(FilePiece::Kind::recording, std::move(text), name) {}
@@ -112,7 +112,7 @@ void RecordHandlers::Play_buton_Click() {
     }
     auto replay = std::make_shared<Replay>(*read.text, kRecordFileName);
     NoteSink sink;
-    sink.draw = [this, replay]() -> std::optional<double> {
+    sink.read = [this, replay]() -> std::optional<Onset> {
         InstrumentState& st = p_.instrument;
         // The mode and the mandals as they are now: they may change while it plays.
         const std::optional<PlayerStep> step = replay->piece.next([&] {
@@ -121,15 +121,23 @@ void RecordHandlers::Play_buton_Click() {
                                   .replayMode = p_.controls.replayModeIndex()};
         });
         if (!step) return std::nullopt;
-        st.currentString = static_cast<std::int16_t>(step->recordedString);
-        p_.view.mandal_at();
-        showPlayedNote(st, p_.view, step->shown);
-        p_.view.arıza_yaz(step->recordedString);
-        replay->note.prepare(p_.sound, step->sounded ? std::optional(p_.noteOf(*step->sounded))
-                                                     : std::nullopt);
-        return step->lengthMs;
+        const std::optional<StringNote> note =
+            step->sounded ? std::optional(p_.noteOf(*step->sounded)) : std::nullopt;
+        Onset onset;
+        onset.lengthMs = step->lengthMs;
+        onset.sound = [this, replay, note](SoundFrame at) {
+            replay->note.start(p_.sound, note, true, at);
+        };
+        onset.show = [this, shown = step->shown, recorded = step->recordedString] {
+            InstrumentState& st = p_.instrument;
+            st.currentString = static_cast<std::int16_t>(recorded);
+            p_.view.mandal_at();
+            showPlayedNote(st, p_.view, shown);
+            p_.view.arıza_yaz(recorded);
+        };
+        return onset;
     };
-    sink.start = [this, replay] { replay->note.start(p_.sound, true); };
+    sink.end = [this, replay](SoundFrame at) { replay->note.end(p_.sound, at); };
     sink.silence = [this, replay] { replay->note.silence(p_.sound); };
     sink.finished = [this, replay] {
         // Nothing sounds now: the staff and the panel show the selected string where its mandal

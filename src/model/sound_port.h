@@ -48,8 +48,9 @@ class SoundPort {
     // Makes `note` ready ahead, so that starting it later costs nothing.
     virtual void prepare(const StringNote& /*note*/) {}
 
-    // The clock: the earliest frame a note handed over now can still start on, and the frames
-    // per second.
+    // The clock: the frame the sound has played to, the earliest frame a note handed over now can
+    // still start on, and the frames per second.
+    virtual SoundFrame playedFrame() = 0;
     virtual SoundFrame nextFrame() = 0;
     virtual double frameRate() const = 0;
 };

@@ -7,6 +7,7 @@
 
 #include "common/safe_write.h"
 #include "files/melody_file.h"
+#include "files/memory_channel_note.h"
 #include "files/played_note.h"
 #include "files/text_file.h"
 #include "scores/mandal_plan.h"
@@ -214,24 +215,16 @@ void ScorePlayer::saveAsSes(const std::string& name) {
     p_.messages.show(sesName + " kaydedildi");
 }
 
-void ScorePlayer::silenceChord() {
-    for (; beside_ > 0; --beside_)
-        p_.sound.endNote(Voice::chordNote(beside_));
-}
-
 namespace {
 
-// A score under way: its notes and where the playing stands.
+// A score under way: its notes, where the reading stands, and what it has handed over to sound.
 struct Playing {
     std::vector<PlacedNote> notes;
     std::size_t next = 0; // the first note of the next onset
     int counter = 0;
-    // The onset drawn: its notes' sounds read ahead, whether its first goes to the memory
-    // channel, whether it is a rest.
-    std::vector<StringNote> prepared;
-    bool firstSounds = false;
-    bool rest = false;
-    bool noteOpen = false;
+    MemoryChannelNote memory; // the first note of each onset
+    // The further notes of the chord sounding beside it, on Voice::chordNote(1..n).
+    OnFrames<int> beside{0};
 };
 
 } // namespace
@@ -251,48 +244,63 @@ void ScorePlayer::play(const PlacedScore& placed) {
 
     auto playing = std::make_shared<Playing>();
     playing->notes = placed.notes;
-    auto endNote = [this, playing] {
-        if (playing->noteOpen) p_.sound.endNote(Voice::memoryChannel());
-        silenceChord();
-        playing->noteOpen = false;
+    // The chord's further notes end with the memory channel's note: on the next onset, on the
+    // piece's end, or at once.
+    const auto endChord = [this, playing](std::optional<SoundFrame> at) {
+        const int sounding =
+            at ? playing->beside.last() : playing->beside.at(p_.sound.playedFrame());
+        for (int k = sounding; k > 0; --k)
+            p_.sound.endNote(Voice::chordNote(k), at);
+        if (at)
+            playing->beside.set(*at, 0);
+        else
+            playing->beside.reset(0);
     };
     NoteSink sink;
-    sink.draw = [this, playing]() -> std::optional<double> {
-        InstrumentState& st = p_.instrument;
+    sink.read = [this, playing, endChord]() -> std::optional<Onset> {
         if (playing->next >= playing->notes.size()) return std::nullopt;
         const ScoreOnset onset = scoreOnset(playing->notes, playing->next);
         playing->next = onset.end;
-        p_.controls.showCounter(counterText(++playing->counter));
         // The scroll bar's value over its starting value stretches the written lengths, as it
         // stands now.
-        const double length = onset.writtenMs * p_.controls.tempo() / kWrittenTempoScroll;
-        // Each note drawn, then read and converted ahead so that the sound starts on its onset.
-        playing->prepared.clear();
-        for (const PlayedNote& note : onset.shown) {
-            st.currentString = static_cast<std::int16_t>(note.string);
-            p_.view.tel_çiz();
-            p_.view.mandal_at();
-            showPlayedNote(st, p_.view, note);
-            if (isPlayablePosition(note.string, note.mandal)) {
-                playing->prepared.push_back(p_.noteOf(note));
-                p_.sound.prepare(playing->prepared.back());
+        Onset step;
+        step.lengthMs = onset.writtenMs * p_.controls.tempo() / kWrittenTempoScroll;
+        std::vector<StringNote> notes;
+        for (const PlayedNote& note : onset.sounded)
+            notes.push_back(p_.noteOf(note));
+        step.sound = [this, playing, endChord, notes, first = onset.firstSounds,
+                      rest = onset.rest](SoundFrame at) {
+            playing->memory.end(p_.sound, at);
+            endChord(at);
+            // A rest only ends the notes before it.
+            playing->memory.start(p_.sound, first ? std::optional(notes.front()) : std::nullopt,
+                                  !rest, at);
+            int beside = 0;
+            for (std::size_t k = first ? 1 : 0; k < notes.size(); ++k)
+                if (beside < kChordNoteVoices)
+                    p_.sound.startNote(Voice::chordNote(++beside), notes[k], at);
+            playing->beside.set(at, beside);
+        };
+        step.show = [this, shown = onset.shown, counter = counterText(++playing->counter)] {
+            InstrumentState& st = p_.instrument;
+            p_.controls.showCounter(counter);
+            for (const PlayedNote& note : shown) {
+                st.currentString = static_cast<std::int16_t>(note.string);
+                p_.view.tel_çiz();
+                p_.view.mandal_at();
+                showPlayedNote(st, p_.view, note);
             }
-        }
-        playing->firstSounds = onset.firstSounds;
-        playing->rest = onset.rest;
-        return length;
+        };
+        return step;
     };
-    sink.start = [this, playing, endNote] {
-        endNote();
-        for (std::size_t k = 0; k < playing->prepared.size(); ++k) {
-            if (k == 0 && playing->firstSounds)
-                p_.sound.startNote(Voice::memoryChannel(), playing->prepared[k]);
-            else if (beside_ < kChordNoteVoices)
-                p_.sound.startNote(Voice::chordNote(++beside_), playing->prepared[k]);
-        }
-        playing->noteOpen = !playing->rest; // a rest only ends the notes before it
+    sink.end = [this, playing, endChord](SoundFrame at) {
+        playing->memory.end(p_.sound, at);
+        endChord(at);
     };
-    sink.silence = endNote;
+    sink.silence = [this, playing, endChord] {
+        playing->memory.silence(p_.sound);
+        endChord(std::nullopt);
+    };
     sink.finished = [this] {
         InstrumentState& st = p_.instrument;
         FilesView& c = p_.controls;

@@ -59,9 +59,6 @@ class ScorePlayer {
     void saveAsSes(const std::string& name);
 
   private:
-    // Ends the further notes of a chord still sounding (each onset, a pause, a stop and the end
-    // cut them with the memory channel).
-    void silenceChord();
     // The setup of the instrument as it is now: tables, pitch level and fine tuning.
     KanunSetup setupNow(int ahenkShift) const;
     void play(const PlacedScore& placed);
@@ -69,7 +66,6 @@ class ScorePlayer {
     // kanun before playing.
     void prepareMandals(const MandalPlan& plan);
     FilesParts& p_;
-    int beside_ = 0; // chord notes sounding on their own voices, Voice::chordNote(1..beside_)
 };
 
 // The report shown before playing: the notes, the worst error and the mandal plan; for a MIDI

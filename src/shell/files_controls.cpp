@@ -35,9 +35,6 @@ constexpr QRgb kLampOff = qRgb(255, 255, 255);
 constexpr QRgb kRecordLampOn = qRgb(255, 0, 0);
 constexpr QRgb kReplayLampOn = qRgb(0, 255, 0);
 constexpr double kCounterFontSize = 12;
-// How long before its onset a note is drawn and its sound read: the redraws of a note take a few
-// milliseconds, and its sound must start on time.
-constexpr double kDrawLeadMs = 20;
 
 void fillPicture(CanvasWidget* picture, QRgb color) {
     CanvasImage& c = picture->canvas();
@@ -236,7 +233,7 @@ void MainWindow::connectFilesControls(SoundPort& sound) {
     files_ = std::make_unique<FilesControls>();
     files_->view = std::make_unique<WindowFilesView>(*this, program_.folders);
     files_->noteTimer = std::make_unique<NoteTimer>([this] { files_->notePlayer->tick(); });
-    files_->notePlayer = std::make_unique<NotePlayer>(files_->noteTimer->source(), kDrawLeadMs);
+    files_->notePlayer = std::make_unique<NotePlayer>(files_->noteTimer->source(), sound);
     files_->parts.reset(new FilesParts{
         program_.instrument, program_.tuning, program_.recording, *this, *files_->view, sound,
         program_.tables, messages_, program_.programFolder, program_.sampleFolder,

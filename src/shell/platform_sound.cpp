@@ -45,6 +45,11 @@ void PlatformSound::prepare(const StringNote& note) {
     if (isPlayablePosition(note.string, note.position)) noteOf(note);
 }
 
+SoundFrame PlatformSound::playedFrame() {
+    pump();
+    return engine_.renderedFrames();
+}
+
 SoundFrame PlatformSound::nextFrame() {
     pump();
     // Two blocks on: the block being rendered now may already be past the clock's frame.

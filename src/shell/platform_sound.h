@@ -39,6 +39,7 @@ class PlatformSound : public SoundPort {
     void endNote(Voice voice, std::optional<SoundFrame> at = std::nullopt) override;
     void cancelScheduled() override;
     void prepare(const StringNote& note) override;
+    SoundFrame playedFrame() override;
     SoundFrame nextFrame() override;
     double frameRate() const override;
 

@@ -21,6 +21,7 @@
 
 #include "files/files_parts.h"
 #include "files/note_player.h"
+#include "files/played_note.h"
 #include "loader/startup_loader.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
@@ -38,7 +39,7 @@ struct FakeClock {
     int wakeUps = 0;
 };
 
-// How long before its onset the rig's player draws a note.
+// How long before its onset the rig's player hands a note over and shows it.
 inline constexpr double kRigLeadMs = 10.0;
 
 // Messages kept as shown; `onShow` runs while one is open (a modal box the user reads).
@@ -52,8 +53,9 @@ class HeldMessages : public RecordedMessages {
 };
 
 // Logs on the fake clock each player's note started on the memory channel, each end of it, the
-// chord notes sounded beside it and their ends; keeps the (string, mandal) of each note. The notes
-// of the keys and the mouse go unlogged.
+// chord notes sounded beside it and their ends, each when its frame comes (a note handed over
+// ahead and dropped by a stop never sounds); keeps the (string, mandal) of each note. The notes of
+// the keys and the mouse go unlogged.
 class ClockedSound : public SoundPort {
   public:
     struct Event {
@@ -62,35 +64,68 @@ class ClockedSound : public SoundPort {
     };
     explicit ClockedSound(FakeClock& clock) : clock_(clock) {}
     bool startNote(Voice voice, const StringNote& note, std::optional<SoundFrame> at) override {
-        const std::string place =
-            "tel " + std::to_string(note.string) + " mandal " + std::to_string(note.position);
-        // The keys' and the mouse's own notes are not the players': not logged.
+        // The keys' and the mouse's own notes are not the players'.
         if (note.resampling == Resampling::stepped) return true;
-        if (voice == Voice::memoryChannel()) {
-            plays.emplace_back(note.string, note.position);
-            events.push_back({timeOf(at), "çal " + place});
-        } else {
-            events.push_back({timeOf(at), "akor" + std::to_string(voice.number) + ": yanında tel " +
-                                              std::to_string(note.string)});
-        }
+        if (voice == Voice::memoryChannel())
+            hand(at,
+                 "çal tel " + std::to_string(note.string) + " mandal " +
+                     std::to_string(note.position),
+                 PlayedNote{note.string, note.position});
+        else
+            hand(at, "akor" + std::to_string(voice.number) + ": yanında tel " +
+                         std::to_string(note.string));
         return true;
     }
     void endNote(Voice voice, std::optional<SoundFrame> at) override {
-        events.push_back({timeOf(at), voice == Voice::memoryChannel()
-                                          ? std::string("dur")
-                                          : "akor" + std::to_string(voice.number) + " kapandı"});
+        hand(at, voice == Voice::memoryChannel()
+                     ? std::string("dur")
+                     : "akor" + std::to_string(voice.number) + " kapandı");
     }
-    SoundFrame nextFrame() override { return static_cast<SoundFrame>(clock_.now * 44.1); }
+    // What is handed over for a frame not played yet is dropped, also on the very frame played to:
+    // it would have started with the next block.
+    void cancelScheduled() override {
+        std::erase_if(pending_,
+                      [&](const Pending& p) { return !p.now && p.frame >= playedFrame(); });
+        settle();
+    }
+    SoundFrame playedFrame() override { return std::llround(clock_.now * 44.1); }
+    SoundFrame nextFrame() override { return playedFrame(); }
     double frameRate() const override { return 44100; }
+
+    // Logs what has come by now, in frame order; with `all`, also what is still to come (a piece
+    // over: nothing can drop it any more).
+    void settle(bool all = false) {
+        std::stable_sort(pending_.begin(), pending_.end(),
+                         [](const Pending& a, const Pending& b) { return a.frame < b.frame; });
+        // A note handed over for a frame sounds once the sound has played that frame; one asked for
+        // at once, with the next block.
+        std::size_t n = 0;
+        for (; n < pending_.size() && (all || pending_[n].now || pending_[n].frame < playedFrame());
+             ++n) {
+            events.push_back({static_cast<double>(pending_[n].frame) / 44.1, pending_[n].what});
+            if (pending_[n].note)
+                plays.emplace_back(pending_[n].note->string, pending_[n].note->mandal);
+        }
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+    }
 
     std::vector<Event> events;
     Plays plays;
 
   private:
-    double timeOf(std::optional<SoundFrame> at) const {
-        return at ? static_cast<double>(*at) / 44.1 : clock_.now;
+    struct Pending {
+        SoundFrame frame = 0;
+        bool now = false;
+        std::string what;
+        std::optional<PlayedNote> note;
+    };
+    void hand(std::optional<SoundFrame> at, std::string what,
+              std::optional<PlayedNote> note = std::nullopt) {
+        pending_.push_back({at.value_or(playedFrame()), !at, std::move(what), note});
+        settle();
     }
     FakeClock& clock_;
+    std::vector<Pending> pending_;
 };
 
 // Each redraw costs the clock its redraw time; each staff drawn is kept as "string/mandal".
@@ -174,13 +209,13 @@ class FilesRig : public ::testing::Test {
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
         view.state = &program->instrument;
+        SoundPort& out = output();
         notePlayer = std::make_unique<NotePlayer>(
-            TickSource{[this] { return clock.now; },
-                       [this](double ms) { clock.wakeAt = clock.now + ms; },
+            TickSource{[this](double ms) { clock.wakeAt = clock.now + ms; },
                        [this] { clock.wakeAt.reset(); }},
-            kRigLeadMs);
+            out, kRigLeadMs, kRigLeadMs);
         parts = std::make_unique<FilesParts>(FilesParts{
-            program->instrument, program->tuning, program->recording, view, controls, output(),
+            program->instrument, program->tuning, program->recording, view, controls, out,
             program->tables, messages, program->programFolder, program->sampleFolder, *notePlayer});
         mark = clock.now;
     }
@@ -194,9 +229,11 @@ class FilesRig : public ::testing::Test {
             clock.now = std::max(clock.now, *clock.wakeAt + clock.wakeSlack);
             clock.wakeAt.reset();
             ++clock.wakeUps;
+            sound.settle();
             if (betweenTicks) betweenTicks();
             notePlayer->tick();
         }
+        sound.settle(!notePlayer->playing());
     }
 
     InstrumentState& st() { return program->instrument; }
@@ -209,6 +246,7 @@ class FilesRig : public ::testing::Test {
     // What a step did, for an approved dump: sounds started and stopped (ms since the last step),
     // redraws, staff, counter, messages and controls. Clears the logs for the next step.
     std::string transcript(const std::string& title) {
+        sound.settle(!notePlayer->playing());
         std::ostringstream out;
         out << std::fixed << std::setprecision(1) << "# " << title << '\n';
         for (const auto& e : sound.events)

@@ -1,5 +1,5 @@
-// The note player over a fake clock whose wake-ups come late by a varying amount, as a busy
-// window's timer does.
+// The note player over a fake sound clock (a frame a millisecond) whose wake-ups come late by a
+// varying amount, as a busy window's timer does.
 
 #include "files/note_player.h"
 
@@ -12,49 +12,54 @@
 namespace zembera {
 namespace {
 
-struct Rig {
-    double now = 0;
-    std::optional<double> wakeAt;
-    int cancels = 0;
-    std::vector<std::string> log; // "draw i @t", "start i @t", "silence @t", "end @t"
+struct Rig : SoundPort {
+    SoundFrame now = 0; // what the sound has played: a frame a millisecond
+    std::optional<SoundFrame> wakeAt;
+    std::vector<std::string> log; // "sound i at f @t", "show i @t", "end at f @t", ...
     NotePlayer player;
 
-    explicit Rig(double leadMs = 0)
-        : player(TickSource{[this] { return now; }, [this](double ms) { wakeAt = now + ms; },
-                            [this] {
-                                wakeAt.reset();
-                                ++cancels;
-                            }},
-                 leadMs) {}
+    explicit Rig(double handOverMs = 10, double showLeadMs = 0)
+        : player(TickSource{[this](double ms) { wakeAt = now + static_cast<SoundFrame>(ms); },
+                            [this] { wakeAt.reset(); }},
+                 *this, handOverMs, showLeadMs) {}
+
+    bool startNote(Voice, const StringNote&, std::optional<SoundFrame>) override { return true; }
+    void endNote(Voice, std::optional<SoundFrame>) override {}
+    SoundFrame playedFrame() override { return now; }
+    SoundFrame nextFrame() override { return now; }
+    double frameRate() const override { return 1000; }
 
     void play(const NoteEvents& piece) {
         player.play(listedNotes(
-            piece, [this](std::size_t i) { note("draw " + std::to_string(i)); },
-            [this](std::size_t i) { note("start " + std::to_string(i)); },
-            [this] { note("silence"); }, [this] { note("end"); }));
+            piece,
+            [this](std::size_t i, SoundFrame at) {
+                note("sound " + std::to_string(i) + " at " + std::to_string(at));
+            },
+            [this](std::size_t i) { note("show " + std::to_string(i)); },
+            [this](SoundFrame at) { note("end at " + std::to_string(at)); },
+            [this] { note("silence"); }, [this] { note("finished"); }));
     }
-
-    void note(const std::string& what) {
-        log.push_back(what + " @" + std::to_string(static_cast<int>(now)));
-    }
-    // Moves the clock to `until`, firing each wake-up `lateMs(k)` after it was due.
-    template <typename Late> void runUntil(double until, Late lateMs) {
-        for (int k = 0; wakeAt && *wakeAt + lateMs(k) <= until; ++k) {
-            now = *wakeAt + lateMs(k);
+    void note(const std::string& what) { log.push_back(what + " @" + std::to_string(now)); }
+    // Moves the clock to `until`, firing each wake-up `late(k)` after it was due.
+    template <typename Late> void runUntil(SoundFrame until, Late late) {
+        for (int k = 0; wakeAt && *wakeAt + late(k) <= until; ++k) {
+            now = *wakeAt + late(k);
             wakeAt.reset();
             player.tick();
         }
         now = until;
     }
-    void runUntil(double until) {
-        runUntil(until, [](int) { return 0.0; });
+    void runUntil(SoundFrame until) {
+        runUntil(until, [](int) { return 0; });
     }
-    std::vector<double> startTimes() const {
-        std::vector<double> times;
+    // The frames the onsets were handed over for, and when each was shown.
+    std::vector<SoundFrame> numbers(const std::string& kind, bool frames) const {
+        std::vector<SoundFrame> out;
         for (const std::string& line : log)
-            if (line.rfind("start", 0) == 0)
-                times.push_back(std::stod(line.substr(line.find('@') + 1)));
-        return times;
+            if (line.rfind(kind, 0) == 0)
+                out.push_back(
+                    std::stoll(line.substr(frames ? line.find(" at ") + 4 : line.find('@') + 1)));
+        return out;
     }
 };
 
@@ -71,52 +76,50 @@ NoteEvents piece(int count) {
     return p;
 }
 
-// Late wake-ups (0..7 ms) delay a note by no more than their own lateness: each onset keeps its
-// place on the piece's clock (the lengths summed from the first note), so nothing drifts.
-TEST(NotePlayer, LateTicksDelayANoteButNeverTheOnesAfterIt) {
+// Wake-ups late by 0..7 ms (less than the horizon): every onset is handed over for its own frame,
+// the lengths summed from the first, and shown no later than the lateness after it.
+TEST(NotePlayer, LateTicksMoveNoOnsetOffItsFrame) {
     Rig rig;
     rig.now = 1000;
     const NoteEvents p = piece(300);
     rig.play(p);
-    rig.runUntil(1000 + p.endMs + 50, [](int k) { return static_cast<double>((k * 5) % 8); });
-    const std::vector<double> starts = rig.startTimes();
-    ASSERT_EQ(starts.size(), p.events.size());
-    double written = 0;
-    std::size_t i = 0;
-    for (int k = 0; k < 300; ++k) {
-        for (; i < p.events.size() && p.events[i].onsetMs == written; ++i) {
-            EXPECT_GE(starts[i], 1000 + written) << i;
-            EXPECT_LE(starts[i], 1000 + written + 7) << i;
-        }
-        written += 10.0 * (1 + k % 3);
+    rig.runUntil(1000 + static_cast<SoundFrame>(p.endMs) + 50,
+                 [](int k) { return static_cast<SoundFrame>((k * 5) % 8); });
+    const std::vector<SoundFrame> frames = rig.numbers("sound", true);
+    const std::vector<SoundFrame> shown = rig.numbers("show", false);
+    ASSERT_EQ(frames.size(), p.events.size());
+    ASSERT_EQ(shown.size(), p.events.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i], 1000 + static_cast<SoundFrame>(p.events[i].onsetMs)) << i;
+        EXPECT_GE(shown[i], frames[i]) << i;
+        EXPECT_LE(shown[i], frames[i] + 7) << i;
     }
-    const double ended = std::stod(rig.log.back().substr(rig.log.back().find('@') + 1));
-    EXPECT_EQ(rig.log.back().rfind("end", 0), 0u);
-    EXPECT_GE(ended, 1000 + p.endMs);
-    EXPECT_LE(ended, 1000 + p.endMs + 7);
-    EXPECT_EQ(rig.log[rig.log.size() - 2].rfind("silence", 0), 0u);
+    EXPECT_EQ(rig.log[rig.log.size() - 2].rfind("end at " + std::to_string(1000 + int(p.endMs)), 0),
+              0u);
+    EXPECT_EQ(rig.log.back().rfind("finished", 0), 0u); // no silence: the end was handed over
     EXPECT_FALSE(rig.player.playing());
     EXPECT_FALSE(rig.wakeAt);
 }
 
-// Each note is drawn `lead` before its onset, a chord's further note with its first, and the
-// drawing of a note waits for the start of the one before it.
-TEST(NotePlayer, DrawsAheadByTheLeadAndStartsAChordTogether) {
-    Rig rig(4);
+// Onsets are handed over up to the horizon ahead, a chord's further note with its first, and
+// each is shown its lead before it sounds; the piece's end is handed over for its frame too.
+TEST(NotePlayer, HandsOverAheadAndShowsOnTheOnset) {
+    Rig rig(4, 2);
     NoteEvents p;
     p.events = {{0, 5, 1, false}, {3, 6, 0, false}, {20, 7, 0, false}, {20, 9, 2, true}};
     p.endMs = 50;
     rig.play(p);
     rig.runUntil(100);
-    EXPECT_EQ(rig.log, (std::vector<std::string>{
-                           "draw 0 @0", "start 0 @0", "draw 1 @0", "start 1 @3", "draw 2 @16",
-                           "draw 3 @16", "start 2 @20", "start 3 @20", "silence @50", "end @50"}));
+    EXPECT_EQ(rig.log, (std::vector<std::string>{"sound 0 at 0 @0", "sound 1 at 3 @0", "show 0 @0",
+                                                 "show 1 @1", "sound 2 at 20 @16",
+                                                 "sound 3 at 20 @16", "show 2 @18", "show 3 @18",
+                                                 "end at 50 @46", "finished @50"}));
 }
 
-// A pause cuts the sound at once and starts nothing while it lasts; on resuming the next note
-// starts at once and the ones after it keep their distances. A stop cuts and ends at once.
-TEST(NotePlayer, PauseHoldsTheScheduleAndStopEndsAtOnce) {
-    Rig rig;
+// A pause ends the sound at once and holds the onsets handed over and not heard; on resuming they
+// are handed over again, the next one at once and the rest at their distances. A stop ends at once.
+TEST(NotePlayer, PauseHoldsTheOnsetsNotHeardAndStopEndsAtOnce) {
+    Rig rig(50);
     NoteEvents p;
     p.events = {{0, 1, 0, false}, {100, 2, 0, false}, {130, 3, 0, false}, {200, 4, 0, false}};
     p.endMs = 260;
@@ -129,18 +132,17 @@ TEST(NotePlayer, PauseHoldsTheScheduleAndStopEndsAtOnce) {
     rig.runUntil(500);
     EXPECT_EQ(rig.log.back(), "silence @60");
     rig.player.resume();
-    EXPECT_EQ(rig.log.back(), "start 1 @500");
     rig.runUntil(540);
-    EXPECT_EQ(rig.log.back(), "start 2 @530");
     rig.player.stop();
-    EXPECT_EQ(rig.log, (std::vector<std::string>{"draw 0 @0", "start 0 @0", "silence @60",
-                                                 "draw 1 @500", "start 1 @500", "draw 2 @530",
-                                                 "start 2 @530", "silence @540", "end @540"}));
+    EXPECT_EQ(rig.log, (std::vector<std::string>{
+                           "sound 0 at 0 @0", "show 0 @0", "sound 1 at 100 @50", "silence @60",
+                           "sound 1 at 500 @500", "show 1 @500", "sound 2 at 530 @500",
+                           "show 2 @530", "silence @540", "finished @540"}));
     EXPECT_FALSE(rig.player.playing());
     EXPECT_FALSE(rig.wakeAt);
     rig.player.tick();
     rig.player.stop();
-    EXPECT_EQ(rig.log.size(), 9u);
+    EXPECT_EQ(rig.log.size(), 10u);
 }
 
 } // namespace

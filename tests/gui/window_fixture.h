@@ -39,22 +39,26 @@ class FakeSound : public SoundPort {
   public:
     FakeSound() { clock.start(); }
     bool startNote(Voice voice, const StringNote& note, std::optional<SoundFrame> at) override {
-        pending.push_back({true, voice, note, at.value_or(nowFrame())});
+        pending.push_back({true, voice, note, at.value_or(nowFrame()), !at});
         settle();
         return true;
     }
     void endNote(Voice voice, std::optional<SoundFrame> at) override {
-        pending.push_back({false, voice, {}, at.value_or(nowFrame())});
+        pending.push_back({false, voice, {}, at.value_or(nowFrame()), !at});
         settle();
     }
+    // What is handed over for a frame not played yet is dropped, also on the very frame played to:
+    // it would have started with the next block.
     void cancelScheduled() override {
+        const SoundFrame now = nowFrame();
+        std::erase_if(pending, [&](const Call& c) { return !c.now && c.frame >= now; });
         settle();
-        pending.clear();
     }
-    SoundFrame nextFrame() override {
+    SoundFrame playedFrame() override {
         settle();
         return nowFrame();
     }
+    SoundFrame nextFrame() override { return playedFrame(); }
     double frameRate() const override { return 44100; }
     SoundFrame nowFrame() const { return clock.nsecsElapsed() * 441 / 10'000'000; }
 
@@ -62,9 +66,11 @@ class FakeSound : public SoundPort {
     void settle() {
         std::stable_sort(pending.begin(), pending.end(),
                          [](const Call& a, const Call& b) { return a.frame < b.frame; });
+        // A note handed over for a frame sounds once the sound has played that frame; one asked for
+        // at once, with the next block.
         const SoundFrame now = nowFrame();
         std::size_t n = 0;
-        for (; n < pending.size() && pending[n].frame <= now; ++n)
+        for (; n < pending.size() && (pending[n].now || pending[n].frame < now); ++n)
             count(pending[n]);
         pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(n));
     }
@@ -74,6 +80,7 @@ class FakeSound : public SoundPort {
         Voice voice;
         StringNote note;
         SoundFrame frame = 0;
+        bool now = false; // asked for at once
     };
     int images = 0;                           // notes of the memory channel from a string's image
     int stops = 0;                            // ends of the memory channel

@@ -156,6 +156,7 @@ class Render : public test::FilesRig {
     Render() { sampleFrames = 22050; }
     SoundPort& output() override {
         giveSamples(*program, engine);
+        engine.setMaxBlock(64); // a piece starts two blocks after the clock
         platform = std::make_unique<PlatformSound>(engine, device, *program);
         return *platform;
     }
@@ -163,10 +164,11 @@ class Render : public test::FilesRig {
         FilesRig::SetUp();
         clock.now = 0;
         controls.tempoBar = kStartTempoMs;
+        // The live engine's clock follows the fake one from `base` on.
         betweenTicks = [this] {
-            if (const auto due = static_cast<std::size_t>(frameAt(clock.now, 44100));
-                due > live.size())
-                renderLive(due - live.size());
+            const engine::Frame due = base + frameAt(clock.now, 44100);
+            if (due > engine.renderedFrames())
+                renderLive(static_cast<std::size_t>(due - engine.renderedFrames()));
         };
     }
     void renderLive(std::size_t frames) {
@@ -199,7 +201,8 @@ class Render : public test::FilesRig {
     engine::Engine engine;
     AudioDevice device; // none: the test renders
     std::unique_ptr<PlatformSound> platform;
-    std::vector<std::int16_t> live;
+    engine::Frame base = 0;         // the live engine's frame at the fake clock's 0
+    std::vector<std::int16_t> live; // from `base` on
 };
 
 // A piece of days that does not fit a WAV file is not tried, nor one beyond the limit of every
@@ -250,6 +253,7 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
     for (const int mode : {2, 1, 0, -1}) { // melody modes 2 and 1, the recording, the score
         live.clear();
         clock.now = 0;
+        base = engine.renderedFrames();
         controls.melodyMode = std::max(mode, 0);
         NoteEvents piece;
         if (mode > 0) {
@@ -281,10 +285,13 @@ TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {
             EXPECT_TRUE(piece.events[1].together);
         }
         ASSERT_TRUE(messages.shown.empty()) << messages.shown.front();
-        // The device goes on pulling after the piece's end, while its last notes die away.
+        // The live piece from its first frame; the device goes on pulling after the piece's end,
+        // while its last notes die away.
+        const auto from = static_cast<std::size_t>(notePlayer->startFrame() - base);
         const std::size_t total = renderedFrames(piece, 44100);
-        ASSERT_LE(live.size(), static_cast<std::size_t>(frameAt(piece.endMs, 44100)));
-        renderLive(total - live.size());
+        ASSERT_LE(live.size(), from + total);
+        renderLive(from + total - live.size());
+        live.erase(live.begin(), live.begin() + static_cast<std::ptrdiff_t>(from));
         std::vector<std::int16_t> rendered;
         renderPiece(piece, sound(*offline()), [&](std::span<const std::int16_t> f) {
             rendered.insert(rendered.end(), f.begin(), f.end());

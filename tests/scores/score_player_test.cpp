@@ -95,9 +95,9 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
     messages.onShow = [&](const std::string& text) {
         if (text == kPaused) clock.now += 2000;
     };
+    const double chordAt = clock.now; // the first chord sounds at once
     melody->aç_kapa_buton_Click();
     ASSERT_TRUE(st().playingBack);
-    const double chordAt = sound.events.back().at;
     clock.now = chordAt + 300; // the click, handled between two ticks
     EXPECT_TRUE(controls.buttons[static_cast<int>(RecordButton::pause_buton)]);
     EXPECT_TRUE(controls.frames[0]); // the recording frame
@@ -173,6 +173,7 @@ TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNo
     EXPECT_NE(messages.shown[2].find("<alter> yarım ses"), std::string::npos);
     EXPECT_EQ(messages.offered[2][exact], kCommaReadingCaption);
     // The mandals stand where the piece's first note on each string needs them.
+    runPlayer();
     ASSERT_FALSE(sound.plays.empty());
     const Score score = readScoreFile(kData / "saz_semaisi.musicxml");
     const PlacedScore placed = placeScore(score, standardSetup(program->tables, 0));

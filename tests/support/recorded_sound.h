@@ -41,6 +41,7 @@ class RecordedSound : public SoundPort {
         calls.push_back({false, voice, {}, at});
     }
     void cancelScheduled() override { ++cancels; }
+    SoundFrame playedFrame() override { return now; }
     SoundFrame nextFrame() override { return now; }
     double frameRate() const override { return rate; }
 
