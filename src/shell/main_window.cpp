@@ -356,8 +356,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         nameFieldFocused_ = true;
     if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::FocusOut)
         nameFieldFocused_ = false;
-    // Escape in a box gives the keys back to the instrument.
-    if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::KeyPress &&
+    // Escape in a box, or on any control reached with Tab, gives the keys back to the instrument.
+    if (watched != instrumentPicture && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         giveFocusToInstrument();
         return true;

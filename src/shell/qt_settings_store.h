@@ -1,6 +1,6 @@
 #pragma once
 // The settings the window remembers, in the user's settings file (where "Büyüt" is kept too):
-// ~/.config/ZEMBERA/ZEMBERA.conf, or under XDG_CONFIG_HOME.
+// ~/.config/ZEMBERA/ZEMBERA.ini, or under XDG_CONFIG_HOME.
 //
 // Thread: UI thread only.
 

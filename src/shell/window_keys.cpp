@@ -71,8 +71,10 @@ void MainWindow::orderTabs(QWidget* midiControl) {
          pitchLevelButtons[3], pitchLevelButtons[2], pitchLevelButtons[1]});
 
     for (QWidget* w : order) {
+        if (w == instrumentPicture) continue;
         // Reached by Tab only: a click still leaves the keys with the instrument.
-        if (w != instrumentPicture && !qobject_cast<QLineEdit*>(w)) w->setFocusPolicy(Qt::TabFocus);
+        if (!qobject_cast<QLineEdit*>(w)) w->setFocusPolicy(Qt::TabFocus);
+        w->installEventFilter(this); // Escape gives the keys back (eventFilter)
     }
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
