@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "common/text_fields.h"
+#include "files/makam_file.h"
 #include "files/makam_list.h"
 #include "files/text_file.h"
 #include "scores/score_file.h"
@@ -363,10 +364,22 @@ void MainWindow::open_buton_Click() {
 void MainWindow::makamListClick(const std::string& fileName) {
     files_->makam->makamListClick(fileName);
     status_->setMakam(makamNameBox->text());
-    // Remembered as loaded until a string or the system changes (see unchangedMakam).
-    const InstrumentState& st = program_.instrument;
-    loadedMakam_ = LoadedMakam{program_.folders.find(pathFromUtf8(fileName)), st.mandalPos,
-                               systems_ ? systems_->current() : 0};
+    // Remembered as loaded, when the file holds a whole makam, until a string or the system
+    // changes (see unchangedMakam).
+    const std::filesystem::path file = program_.folders.find(pathFromUtf8(fileName));
+    loadedMakam_.reset();
+    const std::optional<std::string> text = readTextFile(file);
+    InstrumentState anyRange; // every position any string of any system may take
+    anyRange.mandalMin.fill(-8);
+    anyRange.mandalMax.fill(12);
+    try {
+        if (!text) return;
+        readMakamPositions(*text, fileName, anyRange, [](int, std::int16_t) {});
+    } catch (const FormatError&) {
+        return;
+    }
+    loadedMakam_ =
+        LoadedMakam{file, program_.instrument.mandalPos, systems_ ? systems_->current() : 0};
 }
 
 void MainWindow::save_buton_Click() {
