@@ -5,11 +5,12 @@
 namespace zembera {
 namespace {
 
-// Where each character (code point) of `text` starts, and its end.
+// Where each character (code point) of `text` starts, and its end. Stray continuation bytes
+// belong to the character before them (at the start, to the first).
 std::vector<std::size_t> characterStarts(std::string_view text) {
     std::vector<std::size_t> starts;
     for (std::size_t i = 0; i < text.size(); ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+        if (i == 0 || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
     starts.push_back(text.size());
     return starts;
 }

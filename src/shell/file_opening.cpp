@@ -1,6 +1,7 @@
 // Opening the user's files of any folder: the file dialog of the scores and melodies, files dropped
 // on the window, the files named on the command line and "Son açılanlar". What a file is, is
-// decided in one place (session/file_kind.h); this file only hands it to its frame.
+// decided in one place (session/file_kind.h); this file only hands it to its frame. Every file
+// dialog of the window starts where it was last used.
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -47,6 +48,26 @@ std::string extensionsText(const std::vector<std::string>& extensions) {
 }
 
 } // namespace
+
+void MainWindow::setSettings(SettingsStore& store) {
+    settings_ = &store;
+    recent_ = std::make_unique<RecentFiles>(store);
+}
+
+QString MainWindow::dialogStart(DialogKind kind, const std::filesystem::path& usual,
+                                const std::filesystem::path& suggested) const {
+    std::error_code error;
+    std::filesystem::path folder = usual;
+    if (const auto last = dialogFolder(*settings_, kind);
+        last && std::filesystem::is_directory(*last, error))
+        folder = *last;
+    return QString::fromStdString((suggested.empty() ? folder : folder / suggested).string());
+}
+
+void MainWindow::rememberDialog(DialogKind kind, const QString& chosenFile) {
+    const std::filesystem::path file = chosenFile.toStdString();
+    if (file.has_parent_path()) rememberDialogFolder(*settings_, kind, file.parent_path());
+}
 
 bool MainWindow::openFile(const std::filesystem::path& given) {
     std::error_code error;

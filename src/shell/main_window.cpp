@@ -508,27 +508,3 @@ void MainWindow::keyStrike(int key) {
 }
 
 } // namespace zembera
-
-namespace zembera {
-
-void MainWindow::setSettings(SettingsStore& store) {
-    settings_ = &store;
-    recent_ = std::make_unique<RecentFiles>(store);
-}
-
-QString MainWindow::dialogStart(DialogKind kind, const std::filesystem::path& usual,
-                                const std::filesystem::path& suggested) const {
-    std::error_code error;
-    std::filesystem::path folder = usual;
-    if (const auto last = dialogFolder(*settings_, kind);
-        last && std::filesystem::is_directory(*last, error))
-        folder = *last;
-    return QString::fromStdString((suggested.empty() ? folder : folder / suggested).string());
-}
-
-void MainWindow::rememberDialog(DialogKind kind, const QString& chosenFile) {
-    const std::filesystem::path file = chosenFile.toStdString();
-    if (file.has_parent_path()) rememberDialogFolder(*settings_, kind, file.parent_path());
-}
-
-} // namespace zembera
