@@ -34,6 +34,7 @@ inline constexpr const char* kPlayCaption = "Çal";
 inline constexpr const char* kPrepareMandalsCaption = "Mandalları hazırla";
 inline constexpr const char* kCommaReadingCaption = "Koma okuması";
 inline constexpr const char* kExactReadingCaption = "Yarım ses okuması";
+inline constexpr const char* kKeyCommasReadingCaption = "Donanım komalarıyla";
 inline constexpr const char* kNextVoiceCaption = "Sonraki ses";
 inline constexpr const char* kNextPartCaption = "Sonraki bölüm";
 inline constexpr const char* kCancelCaption = "Vazgeç";
@@ -72,8 +73,9 @@ class ScorePlayer {
 // The report shown before playing: the notes, the worst error and the mandal plan.
 std::string scoreReport(const Score& score, const PlacedScore& placed, const std::string& name);
 
-// The report's buttons for `score`: play, prepare the mandals, the other reading (MusicXML), the
-// next voice and part (where there are several), cancel (last, pressed by Escape).
+// The report's buttons for `score`: play, prepare the mandals, the other readings (MusicXML:
+// commas, semitones, and the key signature's commas where they differ from its signs), the next
+// voice and part (where there are several), cancel (last, pressed by Escape).
 std::vector<std::string> reportButtons(const Score& score);
 
 } // namespace zembera::scores
