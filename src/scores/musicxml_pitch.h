@@ -56,6 +56,12 @@ class MusicXmlPitch {
     // a traditional key ends with its <fifths>.
     std::string keyText(const KeySignature& key) const;
 
+    // The commas `key` puts on `step` (0 when none).
+    double keyCommasOf(const KeySignature& key, int step) const {
+        const KeyStep& k = key[static_cast<std::size_t>(step)];
+        return k.set ? keyCommas(k) : 0;
+    }
+
     // Whether reading the key's <key-alter> in place of its signs changes a step of `key`.
     bool keyAltersDiffer(const KeySignature& key) const;
 

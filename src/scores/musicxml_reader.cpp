@@ -107,10 +107,13 @@ class Assembler {
     }
 
     // The pitches of every note in file order, where the signs of a measure are in force; an
-    // unpitched (percussion) note is a rest.
+    // unpitched (percussion) note is a rest. SymbTr's converter writes no alteration on grace
+    // notes: read in commas, such a grace note takes the commas of the last note on its step and
+    // octave (else the key's), as its .txt has it for 93 % of the corpus's 12,583 grace notes.
     std::vector<std::vector<ScoreNote>> pitchedNotes(const Part& part, const MusicXmlPitch& pitch) {
         std::vector<std::vector<ScoreNote>> pitched(part.measures.size());
-        CarriedCommas tied;
+        CarriedCommas tied, lastOnStep;
+        const bool bareGraces = in_.symbtrConverter && pitch.inCommas();
         int unpitched = 0;
         for (std::size_t mi = 0; mi < part.measures.size(); ++mi) {
             CarriedCommas carried, tiedNext;
@@ -120,7 +123,15 @@ class Assembler {
                 if (n.unpitched) ++unpitched;
                 if (!s.rest) {
                     const KeySignature& key = part.keys[static_cast<std::size_t>(n.key)];
-                    const double commas = pitch.commasOf(n, key, carried, tied);
+                    double commas = pitch.commasOf(n, key, carried, tied);
+                    const std::pair<int, int> place{n.step, n.octave};
+                    if (bareGraces && n.grace && !n.alter && n.accidental.empty()) {
+                        const auto last = lastOnStep.find(place);
+                        commas = last != lastOnStep.end() ? last->second
+                                                          : pitch.keyCommasOf(key, n.step);
+                    } else if (!n.grace) {
+                        lastOnStep[place] = commas;
+                    }
                     const ScorePitch p =
                         pitch.sounding(n.step, n.octave, commas, n.alter.value_or(0), n.transpose);
                     s.step = p.step;
