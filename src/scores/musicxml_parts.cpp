@@ -199,7 +199,9 @@ class PartsReader {
         out_.parts.push_back(std::move(part));
         keyIndex_ = 0;
         transpose_ = {};
-        divisions_ = index < firstDivisions_.size() ? firstDivisions_[index] : 0;
+        // A part that writes no <divisions> counts in those of the part before it.
+        const double first = index < firstDivisions_.size() ? firstDivisions_[index] : 0;
+        divisions_ = first > 0 ? first : divisions_;
         measureNo_ = 0;
         ending_ = 0;
         endingFor_.clear();
@@ -267,8 +269,9 @@ class PartsReader {
         part().measures.push_back(std::move(m));
     }
 
-    // A repeat sign belongs to the bar line it stands on: a backward repeat on the left bar line
-    // ends the measure before, a forward repeat on the right one starts the measure after.
+    // A repeat sign belongs to the bar line it stands on: a backward repeat (or the end of an
+    // ending) on the left bar line ends the measure before, a forward repeat on the right one
+    // starts the measure after.
     void readBarline() {
         MeasureMarks& marks = measure_->marks;
         const QStringView location = xml_.attributes().value("location");
@@ -302,6 +305,11 @@ class PartsReader {
                     marks.ending = ending_;
                     marks.endingFor = endingFor_;
                 } else if (type == u"stop" || type == u"discontinue") {
+                    // On the left bar line the bracket ended with the measure before.
+                    if (location == u"left" && marks.ending == ending_) {
+                        marks.ending = 0;
+                        marks.endingFor.clear();
+                    }
                     ending_ = 0;
                 }
                 xml_.skipCurrentElement();

@@ -106,7 +106,8 @@ struct MusicXmlParts {
 
 // Reads the parts of a partwise score. Throws ScoreError naming `fileName` when the text is not
 // well-formed XML, is not a partwise score, has no part, or has a note whose pitch or length
-// cannot be told. A <duration> before the part's first <divisions> counts in those divisions.
+// cannot be told. A <duration> before the part's first <divisions> counts in those divisions, in
+// a part without any in those of the part before.
 MusicXmlParts readMusicXmlParts(std::string_view xml, const std::string& fileName);
 
 } // namespace zembera::scores

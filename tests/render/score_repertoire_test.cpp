@@ -246,8 +246,9 @@ TEST_F(ScoreRepertoire, OrnamentDetails) {
     }
 }
 
-// The time of files as notation programs write them: divisions changing within measures (1, 8
-// and 38 to the quarter), a duration before the part's first <divisions>, a voice part with an
+// The time of files as notation programs write them: a part without <divisions> (in those of the
+// part before), divisions changing within measures (1, 8 and 38 to the quarter), a duration
+// before the part's first <divisions>, a voice part with an
 // empty measure that the piano part (two staves, a chord in the second) fills, a <metronome>
 // without <sound tempo> (dotted quarter = 40: a quarter 1000 ms).
 TEST_F(ScoreRepertoire, TimeOfMultiPartAndChangingDivisionsFiles) {
@@ -270,10 +271,16 @@ TEST_F(ScoreRepertoire, TimeOfMultiPartAndChangingDivisionsFiles) {
                                 "</measure><measure/><measure>" + plain('D', 5, 4) + "</measure>");
     song.replace(song.find("</score-partwise>"), 17,
                  "<part id=\"P2\">" + piano + piano + piano + "</part></score-partwise>");
+    std::string drumsFirst = partwise("<measure>" + divisions(2) + tempo +
+                                      "<note><unpitched/><duration>4</duration></note></measure>");
+    drumsFirst.replace(drumsFirst.find("</score-partwise>"), 17,
+                       "<part id=\"P2\"><measure>" + plain('E', 4, 2) + plain('F', 4, 2) +
+                           "</measure></part></score-partwise>");
     const struct {
         std::string score;
         std::vector<Expect> heard;
     } cases[] = {
+        {drumsFirst, {{0, expectedHz(2, 400)}, {1000, expectedHz(3, 500)}}},
         {partwise("<measure>" + divisions(1) + tempo + plain('C', 4, 1) + plain('D', 4, 1) +
                   divisions(8) + plain('E', 4, 8) + plain('F', 4, 8) + "</measure><measure>" +
                   plain('G', 4, 16) + divisions(38) + plain('A', 4, 76) + "</measure>"),
