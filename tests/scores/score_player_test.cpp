@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "files/files_rig.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
@@ -113,32 +115,6 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
     EXPECT_DOUBLE_EQ(aAt, chordAt + 300 + 2000);
     EXPECT_DOUBLE_EQ(endAt, aAt + 1000);
     test::expectGolden("scores/score_pause.txt", transcript("akor.xml paused"));
-}
-
-// The report of a MusicXML score offers the readings it is not read in; the key signature's
-// commas only where they differ from its signs (SymbTr's makam keys).
-TEST(ScoreReport, OffersTheOtherReadings) {
-    const struct {
-        PitchReading reading;
-        bool keyAltersDiffer;
-        std::vector<std::string> readings;
-    } cases[] = {
-        {PitchReading::exact, true, {kCommaReadingCaption}},
-        {PitchReading::commas, false, {kExactReadingCaption}},
-        {PitchReading::commas, true, {kExactReadingCaption, kKeyCommasReadingCaption}},
-        {PitchReading::keyCommas, true, {kCommaReadingCaption, kExactReadingCaption}},
-    };
-    for (const auto& c : cases) {
-        Score score;
-        score.parts = {"P1"};
-        score.voices = {"1"};
-        score.reading = c.reading;
-        score.keyAltersDiffer = c.keyAltersDiffer;
-        std::vector<std::string> expected{kPlayCaption, kPrepareMandalsCaption};
-        expected.insert(expected.end(), c.readings.begin(), c.readings.end());
-        expected.push_back(kCancelCaption);
-        EXPECT_EQ(reportButtons(score), expected) << static_cast<int>(c.reading);
-    }
 }
 
 } // namespace
