@@ -192,8 +192,8 @@ class Assembler {
             score_.remarks.push_back(at(i) + "bitiş parantezinin numarası öncekilerden büyük "
                                              "değil; yeni bir tekrarın bitişi sayılır");
         for (const int i : groups.gaps)
-            score_.remarks.push_back(at(i) + "bitiş parantezlerinin adlamadığı geçişte "
-                                             "parantezlerin hepsi atlanır");
+            score_.remarks.push_back(at(i) + "hiçbir bitiş parantezinin numaralamadığı "
+                                             "geçişte parantezler atlanır");
     }
 
     // A measure lasts as long as the longest part holds it (a part may leave a measure empty).

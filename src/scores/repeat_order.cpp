@@ -68,7 +68,10 @@ class Walk {
                     continue;
                 }
             }
-            if (here.backwardRepeat && (!jumped_ || here.afterJump)) {
+            // A bracket that another of its group follows returns at its end, written or not.
+            const bool returns = here.backwardRepeat ||
+                                 (impliedReturn(i, group) && owner_[at(group)] == stack_.back().id);
+            if (returns && (!jumped_ || here.afterJump)) {
                 Frame& top = stack_.back();
                 const bool owned = group >= 0 && owner_[at(group)] == top.id;
                 const int written = here.times > 0 ? std::min(here.times, kMostPasses) : 2;
@@ -107,6 +110,16 @@ class Walk {
         if (jumped_ && !afterJumpGroup(group)) return lastBracket(i, group);
         const Frame* owner = frame(owner_[at(group)]);
         return names(groups_.passes[at(i)], owner ? owner->pass : stack_.back().pass);
+    }
+
+    // The last measure of a bracket that is not its group's last, with no jump of its own:
+    // without a backward repeat its next pass could not be reached.
+    bool impliedReturn(int i, int group) const {
+        const MeasureMarks& here = m_[at(i)];
+        if (group < 0 || here.daCapo || here.dalSegno || here.toCoda || here.fine) return false;
+        const int next = i + 1;
+        return next < static_cast<int>(m_.size()) && m_[at(next)].ending != here.ending &&
+               groups_.group[at(next)] == group;
     }
 
     bool lastBracket(int i, int group) const {

@@ -9,7 +9,8 @@
 //   followed by "4" plays its bracket three times and then the fourth;
 // - an ending bracket plays on the passes its numbers name, counted by the repeat around it
 //   when the group is entered; a forward repeat at the start of a bracket begins a repeat inside
-//   it;
+//   it; a bracket followed by another of its group returns at its end even when its backward
+//   repeat is not written;
 // - D.C. returns to the start, D.S. to the segno, once; after the jump the repeats are not taken
 //   again (unless marked after-jump), each group of endings plays its last bracket, "to coda"
 //   goes on at the coda and fine ends the piece. A jump is taken at the end of the measure that

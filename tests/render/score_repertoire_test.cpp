@@ -44,8 +44,9 @@ std::string eighth(int number, char letter, const std::string& left = "",
 }
 
 // Endings numbered past two are reached, a repeat inside an ending plays out before the outer
-// one goes on, a forward repeat may open an ending, blank numbers are the next passes, and a
-// second "1" begins a new group after the first repeat is over.
+// one goes on, a forward repeat may open an ending, blank numbers are the next passes, a
+// second "1" begins a new group after the first repeat is over, and a first ending whose
+// backward repeat is not written returns all the same.
 TEST_F(ScoreRepertoire, RepeatsAndEndingsAsMusicXmlDefinesThem) {
     const std::string stop123 = ending("1, 2, 3", "stop") + backward;
     const struct {
@@ -79,6 +80,9 @@ TEST_F(ScoreRepertoire, RepeatsAndEndingsAsMusicXmlDefinesThem) {
         {eighth(1, 'A', forward) +
              eighth(2, 'B', ending("1", "start"), ending("1", "stop") + backward) +
              eighth(3, 'C', ending("1", "start"), ending("1", "discontinue")) + eighth(4, 'D'),
+         "ABACD"},
+        {eighth(1, 'A', forward) + eighth(2, 'B', ending("1", "start"), ending("1", "stop")) +
+             eighth(3, 'C', ending("2", "start"), ending("2", "discontinue")) + eighth(4, 'D'),
          "ABACD"},
     };
     for (const auto& c : cases) {
