@@ -46,7 +46,7 @@ int fail(const std::string& reason) {
 
 int runRender(const std::filesystem::path& folder, const std::filesystem::path& input,
               const std::filesystem::path& output, std::optional<std::string_view> system) {
-    // Melodies, recordings and SymbTr scores are text; MusicXML is read by the score reader.
+    // Melodies, recordings and SymbTr scores are text; MusicXML and MIDI files are read as scores.
     std::string ext = input.extension().string();
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -59,7 +59,7 @@ int runRender(const std::filesystem::path& folder, const std::filesystem::path& 
     const std::optional<PieceKind> kind = pieceKind(input, text, textFile);
     if (!kind)
         return fail(input.string() +
-                    ": yalnızca .ses ezgi, kayıt.txt, MusicXML ve SymbTr dosyaları çalınır");
+                    ": yalnızca .ses ezgi, kayıt.txt, MusicXML, SymbTr ve MIDI dosyaları çalınır");
     if (!audioFileKind(output))
         return fail(output.string() + ": yalnızca .wav ve .flac dosyaları yazılabilir");
 

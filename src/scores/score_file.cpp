@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "scores/midi_score.h"
 #include "scores/musicxml_reader.h"
 #include "scores/mxl_archive.h"
 #include "scores/symbtr_reader.h"
@@ -38,6 +39,7 @@ Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
     if (ext == ".mxl") return parseMusicXml(mxlScoreText(bytes, fileName), fileName, choice);
     if (ext == ".musicxml" || ext == ".xml") return parseMusicXml(bytes, fileName, choice);
     if (ext == ".txt") return parseSymbTr(bytes, fileName);
+    if (ext == ".mid" || ext == ".midi") return parseMidiScore(bytes, fileName, choice);
     throwScoreError(fileName, "tanınmayan partisyon biçimi");
 }
 

@@ -78,9 +78,9 @@ void headingRow(QListWidget* list, const char* text) {
     list->addItem(item);
 }
 
-// The melody files and the scores of other programs the score player reads (not the pitch table
-// or the recording, text files as SymbTr scores are) over both folders, each name once, by their
-// bytes, sorted by their shown names as the folder listing sorts them.
+// The melody files and the scores the score player reads (scores::isScoreFile) over both
+// folders, each name once, by their bytes, sorted by their shown names as the folder listing
+// sorts them.
 std::vector<std::string> melodyFileNames(const DataFolders& folders) {
     std::vector<std::string> names = folders.names([](const std::string& name) {
         if (name.starts_with('.')) return false;

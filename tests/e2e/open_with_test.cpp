@@ -79,6 +79,7 @@ TEST(OpenWith, TheMenuEntryIsOfferedForItsFileTypesAndNotForEveryTextFile) {
         {"parça.musicxml", "<?xml version=\"1.0\"?><score-partwise/>",
          "application/vnd.recordare.musicxml+xml", true},
         {"parça.mxl", "PK\x03\x04", "application/vnd.recordare.musicxml", true},
+        {"parça.mid", "MThd", "audio/midi", true},
         {"taksim.ses", "0,1,3,0,0,0,0,0,0,0\n", "text/x-zembera-melody", true},
         {"Rast.mkm", " 0 \r\n", "text/x-zembera-makam", true},
         {"notlar.txt", "alışveriş listesi\n", "text/plain", false},

@@ -27,6 +27,7 @@ TEST(FileKinds, ByNameAndByTheFirstLineOfATextFile) {
     } rows[] = {
         {"parça.musicxml", {}, FileKind::score},
         {"/a/b/PARÇA.MXL", {}, FileKind::score},
+        {"sazsemaisi.MID", {}, FileKind::score},
         {"acem--sarki--aksak--gel--x.xml", {}, FileKind::score},
         {"hicaz.txt", {}, FileKind::score}, // unread: SymbTr by its name
         {"hicaz.txt", kSymbTrHeader, FileKind::score},
