@@ -130,8 +130,11 @@ bool ScorePlayer::playIfScore(const std::string& name) {
             return true;
         }
         if (button == kPrepareMandalsCaption) {
+            // Once, and the box stays closed: the keys play the prepared strings at once.
             prepareMandals(planMandals(*placed));
-        } else if (button == kCommaReadingCaption || button == kExactReadingCaption) {
+            return true;
+        }
+        if (button == kCommaReadingCaption || button == kExactReadingCaption) {
             choice.reading =
                 button == kCommaReadingCaption ? PitchReading::commas : PitchReading::exact;
         } else if (button == kNextVoiceCaption) {

@@ -305,11 +305,12 @@ void MainWindow::open_buton_Click() {
 
 void MainWindow::makamListClick(const std::string& fileName) {
     files_->makam->makamListClick(fileName);
-    status_->setMakam(makamNameBox->text());
+    systems_->showStatus();
 }
 
 void MainWindow::save_buton_Click() {
-    files_->makam->save_buton_Click();
+    // The setting saved is now that makam.
+    if (files_->makam->save_buton_Click()) systems_->showStatus();
 }
 
 void MainWindow::rec_buton_Click() {

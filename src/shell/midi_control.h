@@ -42,6 +42,8 @@ class MidiControl : public QGroupBox {
     QComboBox* ports = nullptr;
     QCheckBox* mpeOutput = nullptr;
     QLabel* status = nullptr;
+    // The status in a few words, for the window's narrow status frame.
+    QString briefStatus() const;
     // How long a refused MPE output is reported before the status shows the state again.
     std::chrono::milliseconds noticeTime{5000};
 

@@ -124,7 +124,7 @@ int runWindowProgram(int argc, char** argv) {
     QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
         sound.pump();
         window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
-        window.status().setMidi(midi.status->text());
+        window.status().setMidi(midi.status->text(), midi.briefStatus());
     });
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "files/makam_system.h"
 #include "shell/system_switch.h"
 #include "systems/degree_names.h"
 #include "systems/pitch_system.h"
@@ -31,12 +32,12 @@ class MainWindow;
 inline constexpr const char* kSystemListCaption = "Ses sistemi";
 inline constexpr const char* kSwapCaption = "A/B";
 
-class SystemControls {
+class SystemControls : public MakamSystem {
   public:
     // Places the controls on `parent` (the instrument picture) with their top left at (left, top).
     SystemControls(MainWindow& window, MessageService& messages, QWidget* parent, int left,
                    int top);
-    ~SystemControls();
+    ~SystemControls() override;
 
     QComboBox* list = nullptr;
     QPushButton* swapButton = nullptr;
@@ -60,6 +61,14 @@ class SystemControls {
     // Writes what the strings sound now as `stem`.scl, `stem`.kbm and `stem`.syx: asks first when
     // any of them exists, writes all three or none, and says which were written or why not.
     bool exportTo(const std::filesystem::path& stem);
+    // Shows the system in use and the makam of the makam box in the status frame, with a note
+    // when the makam's strings stand at this system's nearest pitches.
+    void showStatus();
+
+    // MakamSystem: makam files hold positions of Yarman 79, the list's first entry.
+    PerString<std::int16_t> fromFile(const PerString<std::int16_t>& filePositions) override;
+    PerString<std::int16_t> toFile(const PerString<std::int16_t>& positions) override;
+    void loaded(const PerString<std::int16_t>& filePositions) override;
 
   private:
     struct Entry {
