@@ -16,7 +16,7 @@ void MakamHandlers::open_buton_Click() {
     p_.controls.focusInstrument();
 }
 
-void MakamHandlers::makamListClick(const std::string& fileName) {
+bool MakamHandlers::makamListClick(const std::string& fileName) {
     FilesView& c = p_.controls;
     InstrumentState& st = p_.instrument;
     c.hideMakamList();
@@ -31,11 +31,11 @@ void MakamHandlers::makamListClick(const std::string& fileName) {
     } catch (const FormatError& fault) {
         p_.messages.show(makamFaultMessage(fault.what()));
         c.focusInstrument();
-        return;
+        return false;
     } catch (const std::exception& e) {
         p_.messages.show(e.what());
         c.focusInstrument();
-        return;
+        return false;
     }
     // Makam files hold positions of the untransposed view at the reference pitch level.
     if (c.settingSwitchSelected(2)) c.selectSetting(1);
@@ -55,6 +55,7 @@ void MakamHandlers::makamListClick(const std::string& fileName) {
     }
     if (p_.makamSystem) p_.makamSystem->loaded(filePositions);
     c.focusInstrument();
+    return true;
 }
 
 bool MakamHandlers::save_buton_Click() {

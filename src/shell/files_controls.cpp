@@ -304,8 +304,7 @@ void MainWindow::open_buton_Click() {
 }
 
 void MainWindow::makamListClick(const std::string& fileName) {
-    files_->makam->makamListClick(fileName);
-    systems_->showStatus();
+    if (files_->makam->makamListClick(fileName)) systems_->showStatus();
 }
 
 void MainWindow::save_buton_Click() {

@@ -34,9 +34,9 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
     status->setFont(small);
     status->setWordWrap(true);
     status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ports->setGeometry(4, 15, 86, 20);
-    mpeOutput->setGeometry(4, 36, 86, 15);
-    status->setGeometry(4, 52, 86, 30);
+    ports->setGeometry(4, 15, 86, 18);
+    mpeOutput->setGeometry(4, 33, 86, 14);
+    status->setGeometry(4, 47, 86, 33);
     QObject::connect(mpeOutput, &QCheckBox::toggled, this, [this](bool on) { switchMpe(on); });
     queue_.setWakeUp([this] {
         QMetaObject::invokeMethod(
@@ -122,6 +122,7 @@ void MidiControl::showStatus() {
     if (!noticing) notice_.clear();
     status->setText(QString::fromStdString(noticing ? notice_ : inputs_->status()));
     status->setToolTip(QString::fromStdString(noticing ? noticeDetail_ : inputs_->detail()));
+    if (onStatus) onStatus(status->text(), briefStatus());
 }
 
 QString MidiControl::briefStatus() const {

@@ -117,14 +117,17 @@ int runWindowProgram(int argc, char** argv) {
                                           midiSource, sound, window, &sound.notes()});
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
+    midi.onStatus = [&window](const QString& full, const QString& brief) {
+        window.status().setMidi(full, brief);
+    };
+    midi.rescan(); // shown at once
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
     QTimer housekeeping;
-    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device] {
         sound.pump();
         window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
-        window.status().setMidi(midi.status->text(), midi.briefStatus());
     });
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.

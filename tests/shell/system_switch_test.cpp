@@ -180,10 +180,11 @@ TEST(SystemSwitch, ChainedSwitchesStartFromTheSystemLeftAndComeBackUnchanged) {
                 EXPECT_NEAR(meter.centsOf(p, s, heard), heard, 1.0) << s;
             }
         }
-        for (const Held& h : held)
-            if (std::string(h.makam) == makam)
-                EXPECT_NEAR(p.tables.centTable(h.s, p.instrument.mandalPos[h.s]), h.cents72, 1e-6)
-                    << h.s;
+        for (const Held& h : held) {
+            if (std::string(h.makam) != makam) continue;
+            EXPECT_NEAR(p.tables.centTable(h.s, p.instrument.mandalPos[h.s]), h.cents72, 1e-6)
+                << h.s;
+        }
         switcher.switchSystem(p, from, 0, bundled("Yarman 79"));
         EXPECT_EQ(p.instrument.mandalPos, positions79);
         EXPECT_EQ(p.tuning.tuningOffset, tuning);
