@@ -304,12 +304,12 @@ void MainWindow::open_buton_Click() {
 }
 
 void MainWindow::makamListClick(const std::string& fileName) {
-    if (files_->makam->makamListClick(fileName)) systems_->showStatus();
+    if (files_->makam->makamListClick(fileName)) systems_->setMakamName(makamNameBox->text());
 }
 
 void MainWindow::save_buton_Click() {
     // The setting saved is now that makam.
-    if (files_->makam->save_buton_Click()) systems_->showStatus();
+    if (files_->makam->save_buton_Click()) systems_->setMakamName(makamNameBox->text());
 }
 
 void MainWindow::rec_buton_Click() {

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "shell/window_scale.h"
+
 namespace zembera {
 namespace {
 
@@ -14,10 +16,6 @@ constexpr int kLineLeft = 3;
 constexpr int kLineTop = 6;
 constexpr int kLineHeight = 11;
 constexpr int kLinePixelSize = 9;
-
-QString scaleText(double scale) {
-    return scale == 1.5 ? QStringLiteral("1,5×") : QStringLiteral("%1×").arg(scale);
-}
 
 } // namespace
 
@@ -110,9 +108,9 @@ void StatusFrame::showMidi() {
 }
 
 void StatusFrame::setScaleFallback(double stored, double used, int shownMs) {
-    notice_ = scaleText(stored) + QStringLiteral(" sığmadı");
-    noticeFull_ = QStringLiteral("Büyüt ") + scaleText(stored) +
-                  QStringLiteral(" pencereyi ekrandan büyük yapardı: ") + scaleText(used) +
+    notice_ = windowScaleCaption(stored) + QStringLiteral(" sığmadı");
+    noticeFull_ = QStringLiteral("Büyüt ") + windowScaleCaption(stored) +
+                  QStringLiteral(" pencereyi ekrandan büyük yapardı: ") + windowScaleCaption(used) +
                   QStringLiteral(" kullanılıyor");
     showMidi();
     QTimer::singleShot(shownMs, frame_, [this] {

@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -147,8 +146,12 @@ void SystemControls::showStatus() {
     const QString system =
         QString::fromStdString(entries_[static_cast<std::size_t>(current_)].name);
     window_.status().setSystem(system);
-    window_.status().setMakam(window_.makamNameBox->text(),
-                              current_ == kMakamFileSystem ? QString() : system);
+    window_.status().setMakam(makamName_, current_ == kMakamFileSystem ? QString() : system);
+}
+
+void SystemControls::setMakamName(const QString& name) {
+    makamName_ = name;
+    showStatus();
 }
 
 PerString<std::int16_t> SystemControls::fromFile(const PerString<std::int16_t>& filePositions) {

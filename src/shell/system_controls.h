@@ -8,6 +8,7 @@
 //
 // Thread: UI thread only.
 
+#include <QString>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -61,8 +62,10 @@ class SystemControls : public MakamSystem {
     // Writes what the strings sound now as `stem`.scl, `stem`.kbm and `stem`.syx: asks first when
     // any of them exists, writes all three or none, and says which were written or why not.
     bool exportTo(const std::filesystem::path& stem);
-    // Shows the system in use and the makam of the makam box in the status frame, with a note
-    // when the makam's strings stand at this system's nearest pitches.
+    // The makam last loaded or saved, for the status frame.
+    void setMakamName(const QString& name);
+    // Shows the system in use and the makam in the status frame, with a mark when the makam's
+    // strings stand at this system's nearest pitches.
     void showStatus();
 
     // MakamSystem: makam files hold positions of Yarman 79, the list's first entry.
@@ -92,6 +95,7 @@ class SystemControls : public MakamSystem {
     int current_ = 0;
     int previous_ = 0;
     SystemSwitcher switcher_;
+    QString makamName_;
 };
 
 } // namespace zembera

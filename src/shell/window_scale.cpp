@@ -15,10 +15,6 @@ namespace {
 
 constexpr const char* kScaleKey = "pencere/buyut";
 
-QString caption(double scale) {
-    return scale == 1.5 ? QStringLiteral("1,5×") : QStringLiteral("%1×").arg(scale);
-}
-
 WindowScaleStart& startOfRun() {
     static WindowScaleStart start;
     return start;
@@ -32,6 +28,10 @@ double factorOfRun() {
 }
 
 } // namespace
+
+QString windowScaleCaption(double scale) {
+    return scale == 1.5 ? QStringLiteral("1,5×") : QStringLiteral("%1×").arg(scale);
+}
 
 std::unique_ptr<QSettings> userSettings() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
@@ -123,7 +123,7 @@ QComboBox* addScaleChoice(QWidget* parent, int left, int top, std::unique_ptr<QS
     const std::vector<double> offered = fittingWindowScales(available);
     const double inUse = largestFittingScale(windowScaleAtStart().used, offered);
     for (double scale : offered) {
-        list->addItem(caption(scale), scale);
+        list->addItem(windowScaleCaption(scale), scale);
         if (scale == inUse) list->setCurrentIndex(list->count() - 1);
     }
     list->setToolTip(QString::fromUtf8("Pencereyi büyütür (1×, 1,5×, 2×: ekrana sığanlar); seçim "

@@ -30,6 +30,9 @@ inline constexpr double kWindowScales[] = {1.0, 1.5, 2.0};
 inline constexpr QSize kWindowSizeAt1x{925, 597};
 inline constexpr QSize kWindowFrameAllowance{16, 40};
 
+// "1×", "1,5×", "2×".
+QString windowScaleCaption(double scale);
+
 // The user's settings of the program (before or after the application exists).
 std::unique_ptr<QSettings> userSettings();
 
