@@ -10,6 +10,10 @@
 
 #include "common/messages.h"
 
+#ifdef ZEMBERA_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 namespace zembera {
 namespace {
 
@@ -25,6 +29,17 @@ double factorOfRun() {
     bool ok = false;
     const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
     return ok && factor > 0 ? factor : 1.0;
+}
+
+// An X server without other clients resets when its last client leaves, and refuses connections
+// meanwhile: a connection of the program's own, held for the whole run, keeps the short-lived
+// application that measures the screen from being that last client.
+void holdDisplay() {
+#ifdef ZEMBERA_HAVE_XCB
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return;
+    static xcb_connection_t* const held = xcb_connect(nullptr, nullptr);
+    (void)held;
+#endif
 }
 
 } // namespace
@@ -79,6 +94,7 @@ std::optional<QSize> primaryScreenArea(int argc, char** argv) {
         QScreen* screen = QGuiApplication::primaryScreen();
         return screen ? std::optional(availableAt1x(*screen)) : std::nullopt;
     }
+    holdDisplay();
     // The application takes options off its arguments: it gets a copy.
     std::vector<char*> arguments(argv, argv + argc);
     arguments.push_back(nullptr);
