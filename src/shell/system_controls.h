@@ -17,7 +17,7 @@
 
 #include "common/messages.h"
 #include "files/makam_system.h"
-#include "shell/system_switch.h"
+#include "loader/system_switch.h"
 #include "systems/degree_names.h"
 #include "systems/pitch_system.h"
 

@@ -1,0 +1,233 @@
+// Switching the loaded program to another pitch system, heard in the sound of a string.
+
+#include "loader/system_switch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "files/makam_file.h"
+#include "instrument/service_output.h"
+#include "samples/sample_decode.h"
+#include "support/fold_table.h"
+#include "support/scl_pitches.h"
+#include "systems/system_files.h"
+#include "tools/audio_measure.h"
+
+namespace zembera {
+namespace {
+
+namespace am = audio_measure;
+const std::filesystem::path kProgram(ZEMBERA_PROGRAM_DIR);
+
+// The sound of a WAV file, read as the program reads its samples.
+std::vector<double> pcmOf(std::span<const std::uint8_t> bytes) {
+    const std::vector<std::int16_t> samples = decodeAnyWav(bytes).samples;
+    return {samples.begin(), samples.end()};
+}
+
+// Pitch of one second of sound after its attack.
+double pitchOf(const std::vector<double>& x, double nearHz) {
+    const std::span<const double> steady = std::span<const double>(x).subspan(4410, 44100);
+    const double coarse =
+        am::coarseFundamental(steady.subspan(0, 2646), nearHz / 1.2, nearHz * 1.2);
+    return am::refinePeak(steady, coarse, 12);
+}
+
+// String 12 open, fine-tuned by 20 cents, sounds its table pitch plus the 20 cents in the 79-tone
+// system and in 72-EDO: measured against the sample's own pitch, within a cent.
+TEST(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
+    RecordedMessages messages;
+    const auto program = test::loadFrom(kProgram, messages);
+    LoadedProgram& p = *program;
+    const std::string sampleName = p.samples.sampleFileName[12];
+    std::ifstream in(kProgram / "wavs" / sampleName, std::ios::binary);
+    const std::vector<std::uint8_t> sampleBytes{std::istreambuf_iterator<char>(in), {}};
+    const double nominalHz = std::stod(sampleName.substr(3, 6)) / 100.0;
+    const double sampleHz = pitchOf(pcmOf(sampleBytes), nominalHz);
+    p.tuning.tuningOffset[12] = 20.0F;
+
+    for (const char* name : {"72 eşit", "Yarman 79"}) {
+        SCOPED_TRACE(name);
+        const auto sys = systems::findSystem(kProgram, name, systems::readDegreeNamer(kProgram));
+        useSystem(p, sys);
+        const double tableCents = sys.tables.centTable(12, 0);
+        EXPECT_NEAR(tableCents, std::string(name) == "72 eşit" ? 900.0 : 898.113, 1e-3);
+        const double tableHz = 262.0 * std::exp2((tableCents + 20.0) / 1200.0);
+        const double imageHz = pitchOf(pcmOf(*p.sounds->stringSound(12)), tableHz);
+        EXPECT_NEAR(am::centsBetween(imageHz, sampleHz), am::centsBetween(tableHz, nominalHz), 1.0);
+    }
+}
+
+const systems::PitchSystem& bundled(const char* name) {
+    static std::map<std::string, systems::PitchSystem> built;
+    auto at = built.find(name);
+    if (at == built.end()) {
+        at = built
+                 .emplace(name,
+                          systems::findSystem(kProgram, name, systems::readDegreeNamer(kProgram)))
+                 .first;
+    }
+    return at->second;
+}
+
+// The pitch string s's sound has, in cents above C4, measured against its sample's own pitch
+// (the sample file names its nominal frequency).
+class StringPitchMeter {
+  public:
+    double centsOf(const LoadedProgram& p, int s, double nearCents) {
+        const std::string& name = p.samples.sampleFileName[static_cast<std::size_t>(s)];
+        const double nominalHz = std::stod(name.substr(3, 6)) / 100.0;
+        auto sample = sampleHz_.find(s);
+        if (sample == sampleHz_.end()) {
+            std::ifstream in(kProgram / "wavs" / name, std::ios::binary);
+            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+            sample = sampleHz_.emplace(s, pitchOf(pcmOf(bytes), nominalHz)).first;
+        }
+        const double nearHz = 262.0 * std::exp2(nearCents / 1200.0);
+        const double imageHz = pitchOf(pcmOf(*p.sounds->stringSound(s)), nearHz);
+        return am::centsBetween(nominalHz, 262.0) + am::centsBetween(imageHz, sample->second);
+    }
+
+  private:
+    std::map<int, double> sampleHz_;
+};
+
+PerString<std::int16_t> makamPositions(const char* makam) {
+    std::ifstream in(std::string(ZEMBERA_SOURCE_DIR) + "/data/" + makam + ".mkm", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return readMakamFile(text.str(), makam);
+}
+
+const test::SclPitches& scaleOf(const char* file) {
+    static std::map<std::string, test::SclPitches> read;
+    auto at = read.find(file);
+    if (at == read.end())
+        at = read.emplace(file, test::readScl((kProgram / systems::kSystemsFolder / file).string()))
+                 .first;
+    return at->second;
+}
+
+// Of the degrees of `scale` string s reaches (one per position of its range from the degree
+// nearest its written natural), the one nearest `cents`.
+double nearestReached(const test::SclPitches& scale, const LoadedProgram& p, int s, double cents) {
+    const auto i = static_cast<std::size_t>(s);
+    const int open = test::nearestDegree(scale, test::naturalOf(s).cents());
+    double best = scale.at(open + p.instrument.mandalMin[i]);
+    for (int d = open + p.instrument.mandalMin[i]; d <= open + p.instrument.mandalMax[i]; ++d)
+        if (std::abs(scale.at(d) - cents) < std::abs(best - cents)) best = scale.at(d);
+    return best;
+}
+
+// The pitches of the strings at `positions` in Yarman 79, from its scale and layout.
+StringPitches yarmanPitches(const PerString<std::int16_t>& positions) {
+    StringPitches cents{};
+    for (int s = 1; s <= kStringCount; ++s)
+        cents[static_cast<std::size_t>(s)] =
+            test::yarmanCents(scaleOf("79-159.scl"), s, positions[static_cast<std::size_t>(s)]);
+    return cents;
+}
+
+// Rast and Hicaz, with fine tuning, through Yarman 79, 12 eşit, 72 eşit and back: each switch
+// starts from the system left, every string sounding the degree of the new .scl nearest the pitch
+// it had there (measured in the sound of the moved strings, the fine tuning on top); back in
+// Yarman 79 every position and every cent is the user's again.
+TEST(SystemSwitch, ChainedSwitchesStartFromTheSystemLeftAndComeBackUnchanged) {
+    StringPitchMeter meter;
+    struct Step {
+        const char* system;
+        const char* file;
+    };
+    const Step chain[] = {{"12 eşit", "12-edo.scl"}, {"72 eşit", "72-edo.scl"}};
+    // Where the pitch of Yarman's Rast in 12 eşit is in 72 eşit too, it stays.
+    struct Held {
+        const char* makam;
+        int s;
+        double cents72;
+    };
+    const Held held[] = {{"Rast", 14, 600.0}, {"Rast", 4, 2300.0}};
+    for (const char* makam : {"Rast", "Hicaz"}) {
+        SCOPED_TRACE(makam);
+        RecordedMessages messages;
+        const auto program = test::loadFrom(kProgram, messages);
+        LoadedProgram& p = *program;
+        p.instrument.mandalPos = makamPositions(makam);
+        p.tuning.tuningOffset[14] = 3.5F;
+        p.tuning.tuningOffset[5] = -1.25F;
+        const PerString<std::int16_t> positions79 = p.instrument.mandalPos;
+        const auto tuning = p.tuning.tuningOffset;
+        StringPitches before = yarmanPitches(positions79);
+        SystemSwitcher switcher;
+        int from = 0;
+        int to = 1;
+        for (const Step& step : chain) {
+            SCOPED_TRACE(step.system);
+            switcher.switchSystem(p, from, to, bundled(step.system));
+            from = to++;
+            for (int s = 1; s <= kStringCount; ++s) {
+                const auto i = static_cast<std::size_t>(s);
+                const double expected = nearestReached(scaleOf(step.file), p, s, before[i]);
+                EXPECT_NEAR(p.tables.centTable(s, p.instrument.mandalPos[i]), expected, 1e-6) << s;
+                EXPECT_EQ(p.tuning.tuningOffset[i], tuning[i]) << s;
+                before[i] = expected;
+                if (positions79[i] == 0 && s != 14) continue;
+                const double heard = expected + tuning[i];
+                EXPECT_NEAR(meter.centsOf(p, s, heard), heard, 1.0) << s;
+            }
+        }
+        for (const Held& h : held) {
+            if (std::string(h.makam) != makam) continue;
+            EXPECT_NEAR(p.tables.centTable(h.s, p.instrument.mandalPos[h.s]), h.cents72, 1e-6)
+                << h.s;
+        }
+        switcher.switchSystem(p, from, 0, bundled("Yarman 79"));
+        EXPECT_EQ(p.instrument.mandalPos, positions79);
+        EXPECT_EQ(p.tuning.tuningOffset, tuning);
+    }
+}
+
+// Rast, then 12 eşit, then one change, then back to Yarman 79: the changed string takes the
+// Yarman degree nearest what it sounds now, every other string gets Rast's position back.
+TEST(SystemSwitch, AChangeInBetweenForgetsOnlyTheChangedString) {
+    struct Change {
+        const char* what;
+        std::int16_t position; // of string 14 in 12 eşit; -99 leaves it
+        float tuning;          // of string 14
+    };
+    const Change changes[] = {
+        {"nothing", -99, 0.0F}, {"F natural", 0, 0.0F}, {"tuned", -99, 0.25F}};
+    const StringPitches rast = yarmanPitches(makamPositions("Rast"));
+    // Rast's segâh and eviç as the user set them.
+    EXPECT_NEAR(rast[21], -611.3, 0.05);
+    EXPECT_NEAR(rast[11], 1079.2, 0.05);
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        RecordedMessages messages;
+        const auto program = test::loadFrom(kProgram, messages);
+        LoadedProgram& p = *program;
+        p.instrument.mandalPos = makamPositions("Rast");
+        SystemSwitcher switcher;
+        switcher.switchSystem(p, 0, 1, bundled("12 eşit"));
+        EXPECT_NEAR(p.tables.centTable(14, p.instrument.mandalPos[14]), 600.0, 1e-9);
+        if (change.position != -99) p.instrument.mandalPos[14] = change.position;
+        p.tuning.tuningOffset[14] = change.tuning;
+        const double now14 = p.tables.centTable(14, p.instrument.mandalPos[14]);
+        switcher.switchSystem(p, 1, 0, bundled("Yarman 79"));
+        for (int s = 1; s <= kStringCount; ++s) {
+            const bool changed = s == 14 && std::string(change.what) != "nothing";
+            const double expected = changed ? nearestReached(scaleOf("79-159.scl"), p, s, now14)
+                                            : rast[static_cast<std::size_t>(s)];
+            EXPECT_NEAR(p.tables.centTable(s, p.instrument.mandalPos[static_cast<std::size_t>(s)]),
+                        expected, 1e-4)
+                << s;
+        }
+    }
+}
+
+} // namespace
+} // namespace zembera
