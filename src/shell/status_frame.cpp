@@ -108,7 +108,7 @@ void StatusFrame::showMidi() {
 }
 
 void StatusFrame::setScaleFallback(double stored, double used, int shownMs) {
-    notice_ = windowScaleCaption(stored) + QStringLiteral(" sığmadı");
+    notice_ = windowScaleCaption(stored) + QStringLiteral(" sığmaz");
     noticeFull_ = QStringLiteral("Büyüt ") + windowScaleCaption(stored) +
                   QStringLiteral(" pencereyi ekrandan büyük yapardı: ") + windowScaleCaption(used) +
                   QStringLiteral(" kullanılıyor");

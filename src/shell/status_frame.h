@@ -6,8 +6,8 @@
 // button still writes sound files. A notice ("Büyüt" had to take a smaller factor) stands in the
 // MIDI line for a while; the MIDI box beside the strings shows the MIDI state all the time.
 //
-// The frame is narrow (65 pixels): every line takes the longest of its wordings that fits, and
-// the frame's hint holds every line in full.
+// The frame is narrow (65 pixels): every line takes the longest of its wordings that fits,
+// and the frame's hint holds every line in full.
 //
 // Thread: UI thread only.
 
