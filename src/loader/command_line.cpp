@@ -62,6 +62,7 @@ std::string usageText() {
            "        kayıt.txt              kayıt (başlığı SymbTr olmayan .txt)\n"
            "        .txt                   SymbTr notası\n"
            "        .musicxml, .xml, .mxl  MusicXML notası\n"
+           "        .mid, .midi            MIDI dosyası (Standard MIDI File)\n"
            "  zembera --help, -h\n"
            "      Bu yardımı yazar.\n"
            "  zembera --version\n"

@@ -40,7 +40,7 @@ int fail(const std::string& reason) {
 
 int runRender(const std::filesystem::path& folder, const std::filesystem::path& input,
               const std::filesystem::path& output, std::optional<std::string_view> system) {
-    // Melodies, recordings and SymbTr scores are text; a MusicXML file is read as a score.
+    // Melodies, recordings and SymbTr scores are text; MusicXML and MIDI files are read as scores.
     const std::string ext = input.extension().string();
     const TextRead read = ext == kMelodyExtension || ext == ".txt"
                               ? readTextFileOrReason(input)
@@ -49,7 +49,7 @@ int runRender(const std::filesystem::path& folder, const std::filesystem::path& 
     const std::optional<PieceKind> kind = pieceKind(input, text);
     if (!kind)
         return fail(input.string() +
-                    ": yalnızca .ses ezgi, kayıt.txt, MusicXML ve SymbTr dosyaları çalınır");
+                    ": yalnızca .ses ezgi, kayıt.txt, MusicXML, SymbTr ve MIDI dosyaları çalınır");
     if (!audioFileKind(output))
         return fail(output.string() + ": yalnızca .wav ve .flac dosyaları yazılabilir");
 

@@ -87,6 +87,10 @@ struct Score {
     int ornaments = 0;
     int glissandi = 0;
     int playedMeasures = 0;
+    // MIDI: the parts are the file's tracks that have notes ("iz 2: Kanun"), the voices the
+    // channels of the track played ("kanal 1"); what its pitches are tuned to, for the report.
+    bool midi = false;
+    std::string tuning;
     int noteCount() const;
 };
 

@@ -8,6 +8,7 @@
 #include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "support/golden.h"
+#include "support/smf_bytes.h"
 
 namespace zembera::scores {
 namespace {
@@ -120,6 +121,29 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
 
 namespace zembera::scores {
 namespace {
+
+// A MIDI file's report offers its other channel; chosen, its report names it and its notes play
+// on the strings of their naturals: C5 on string 10, D5 on string 9 (C4 of channel 1 is silent).
+TEST_F(ScoreFrame, AMidiFilePlaysTheChannelChosenInItsReport) {
+    using test::at;
+    test::writeBytes(dir / "iki_kanal.mid",
+                     test::smfHeader(0, 1, 96) +
+                         test::smfTrack(at(0, {0x90, 60, 90}) + at(96, {0x80, 60, 0}) +
+                                        at(0, {0x91, 72, 90}) + at(96, {0x81, 72, 0}) +
+                                        at(0, {0x91, 74, 90}) + at(96, {0x81, 74, 0})));
+    controls.melodyNameBox = "iki_kanal.mid";
+    messages.choices = {2, 0};
+    melody->aç_kapa_buton_Click();
+    runPlayer();
+    ASSERT_EQ(messages.offered.size(), 2u);
+    EXPECT_EQ(messages.offered[0][2], kNextChannelCaption);
+    EXPECT_NE(messages.shown[1].find("Çalınan: iz 1 (1 izden 1.), kanal 2 (2 kanaldan 2.)"),
+              std::string::npos)
+        << messages.shown[1];
+    ASSERT_EQ(sound.plays.size(), 2u);
+    EXPECT_EQ(sound.plays[0].first, 10);
+    EXPECT_EQ(sound.plays[1].first, 9);
+}
 
 // The report's buttons: Escape plays nothing; the other reading is offered and named in the
 // report; "Mandalları hazırla" sets every string the score uses to the position of its first note

@@ -251,7 +251,7 @@ TEST(BadScores, EachIsRefusedWithTheFileAndTheReason) {
         {symbtr + "A4\n", "x.txt"},
         {"Sira\tNota\n", "x.txt"},
         {"Kod\tKoma53\tPay\tPayda\n9\t-5\t1\t4\n", "x.txt"},
-        {"a", "a.mid"},
+        {"a", "a.pdf"},
     };
     std::string out;
     for (const auto& [text, name] : cases)
