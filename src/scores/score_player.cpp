@@ -63,9 +63,13 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
         report += "\nPerde okuması: ";
         report += score.reading == PitchReading::commas
                       ? "arıza işaretleri Arel-Ezgi-Uzdilek komalarıyla"
+                  : score.reading == PitchReading::keyCommas
+                      ? "arıza işaretleri komalarıyla, donanımın işaretleri <key-alter> komalarıyla"
                       : "<alter> yarım ses olarak, eşit aralıklı";
         report += " (" + score.readingReason + ")";
         if (!score.keySignature.empty()) report += "\nDonanım: " + score.keySignature;
+        report += "\nTempo: " + (score.tempo > 0 ? "♩ = " + tempoText(score.tempo)
+                                                 : "yazılmamış, ♩ = " + tempoText(kDefaultTempo));
     }
     if (!score.midi && (score.parts.size() > 1 || score.voices.size() > 1))
         report += "\nÇalınan: " + score.parts[static_cast<std::size_t>(score.part)] + " (" +
@@ -84,6 +88,8 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
                   " süsleme (tril, mordan, grupetto, tremolo) figürüyle çalınır";
     if (score.glissandi > 0)
         report += "\n" + std::to_string(score.glissandi) + " glissando düz nota olarak çalınır";
+    for (const std::string& remark : score.remarks)
+        report += "\n" + remark;
     const std::vector<std::string> lines = planLines(planMandals(placed));
     report += "\nMandal planı:";
     for (std::size_t i = 0; i < lines.size() && i < kMaxPlanLines; ++i)
@@ -103,9 +109,12 @@ KanunSetup ScorePlayer::setupNow(int ahenkShift) const {
 
 std::vector<std::string> reportButtons(const Score& score) {
     std::vector<std::string> buttons{kPlayCaption, kPrepareMandalsCaption};
-    if (!score.parts.empty() && !score.midi)
-        buttons.push_back(score.reading == PitchReading::commas ? kExactReadingCaption
-                                                                : kCommaReadingCaption);
+    if (!score.parts.empty() && !score.midi) {
+        if (score.reading != PitchReading::commas) buttons.push_back(kCommaReadingCaption);
+        if (score.reading != PitchReading::exact) buttons.push_back(kExactReadingCaption);
+        if (score.reading == PitchReading::commas && score.keyAltersDiffer)
+            buttons.push_back(kKeyCommasReadingCaption);
+    }
     if (score.voices.size() > 1)
         buttons.push_back(score.midi ? kNextChannelCaption : kNextVoiceCaption);
     if (score.parts.size() > 1)
@@ -154,9 +163,12 @@ bool ScorePlayer::playIfScore(const std::string& name) {
             prepareMandals(planMandals(*placed));
             return true;
         }
-        if (button == kCommaReadingCaption || button == kExactReadingCaption) {
-            choice.reading =
-                button == kCommaReadingCaption ? PitchReading::commas : PitchReading::exact;
+        if (button == kCommaReadingCaption || button == kExactReadingCaption ||
+            button == kKeyCommasReadingCaption) {
+            choice.reading = button == kCommaReadingCaption   ? PitchReading::commas
+                             : button == kExactReadingCaption ? PitchReading::exact
+                                                              : PitchReading::keyCommas;
+            choice.part = score.part;
         } else if (button == kNextVoiceCaption || button == kNextChannelCaption) {
             choice.part = score.part;
             choice.voice = (score.voice + 1) % static_cast<int>(score.voices.size());
@@ -237,6 +249,7 @@ struct Playing {
     // channel, whether it is a rest.
     std::vector<SoundOutput::PreparedNote> prepared;
     bool firstSounds = false;
+    bool holds = false;
     bool rest = false;
     bool noteOpen = false;
 };
@@ -285,11 +298,12 @@ void ScorePlayer::play(const PlacedScore& placed) {
                     p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
         }
         playing->firstSounds = onset.firstSounds;
+        playing->holds = onset.holds;
         playing->rest = onset.rest;
         return length;
     };
     sink.start = [this, playing, endNote] {
-        endNote();
+        if (!playing->holds) endNote(); // an onset holding tied notes cuts nothing
         for (std::size_t k = 0; k < playing->prepared.size(); ++k) {
             if (k == 0 && playing->firstSounds)
                 p_.sound.PlayPrepared(p_.source, playing->prepared[k]);

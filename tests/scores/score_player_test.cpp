@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "files/files_rig.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
@@ -182,6 +184,32 @@ TEST_F(ScoreFrame, TheReportPreparesTheMandalsOnceSwitchesTheReadingAndEscapePla
         if (n.rest || n.dropped || seen[static_cast<std::size_t>(n.string)]) continue;
         seen[static_cast<std::size_t>(n.string)] = true;
         EXPECT_EQ(st().mandalPos[n.string], n.mandal) << "tel " << n.string;
+    }
+}
+
+// The report of a MusicXML score offers the readings it is not read in; the key signature's
+// commas only where they differ from its signs (SymbTr's makam keys).
+TEST(ScoreReport, OffersTheOtherReadings) {
+    const struct {
+        PitchReading reading;
+        bool keyAltersDiffer;
+        std::vector<std::string> readings;
+    } cases[] = {
+        {PitchReading::exact, true, {kCommaReadingCaption}},
+        {PitchReading::commas, false, {kExactReadingCaption}},
+        {PitchReading::commas, true, {kExactReadingCaption, kKeyCommasReadingCaption}},
+        {PitchReading::keyCommas, true, {kCommaReadingCaption, kExactReadingCaption}},
+    };
+    for (const auto& c : cases) {
+        Score score;
+        score.parts = {"P1"};
+        score.voices = {"1"};
+        score.reading = c.reading;
+        score.keyAltersDiffer = c.keyAltersDiffer;
+        std::vector<std::string> expected{kPlayCaption, kPrepareMandalsCaption};
+        expected.insert(expected.end(), c.readings.begin(), c.readings.end());
+        expected.push_back(kCancelCaption);
+        EXPECT_EQ(reportButtons(score), expected) << static_cast<int>(c.reading);
     }
 }
 
