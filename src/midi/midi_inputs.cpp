@@ -74,13 +74,17 @@ void MidiInputs::updateStatus() {
     detail_.clear();
     if (!available()) {
         status_ = ports_.failure();
+        brief_ = "MIDI yok";
     } else if (!chosenPresent()) {
         status_ = "MIDI: seçilen giriş takılı değil";
         detail_ = "\"" + chosen_ + "\" takılı değil; takılınca yeniden açılır";
+        brief_ = "MIDI: kopuk";
     } else if (names_.empty()) {
         status_ = "MIDI girişi yok";
+        brief_ = "MIDI: 0 giriş";
     } else {
         status_ = "MIDI: " + std::to_string(open_.size()) + " giriş açık";
+        brief_ = "MIDI: " + std::to_string(open_.size()) + " giriş";
         const auto echoes = std::count_if(sources_.begin(), sources_.end(), [this](const auto& s) {
             return ignored(s.address) && (chosen_.empty() || s.name == chosen_);
         });

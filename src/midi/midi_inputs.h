@@ -31,6 +31,8 @@ class MidiInputs {
     const std::string& status() const { return status_; }
     // The same at length, for its tooltip.
     const std::string& detail() const { return detail_; }
+    // The same in a few words ("MIDI yok", "MIDI: 2 giriş"), for the narrow status frame.
+    const std::string& brief() const { return brief_; }
     // The names of the sources found by the last scan, each once.
     const std::vector<std::string>& portNames() const { return names_; }
     // Listens to the sources of this name only; an empty name listens to every source.
@@ -66,6 +68,7 @@ class MidiInputs {
     std::string chosen_;
     std::string status_;
     std::string detail_;
+    std::string brief_;
 };
 
 } // namespace zembera

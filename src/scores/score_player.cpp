@@ -161,9 +161,12 @@ bool ScorePlayer::playIfScore(const std::string& name) {
             return true;
         }
         if (button == kPrepareMandalsCaption) {
+            // Once, and the box stays closed: the keys play the prepared strings at once.
             prepareMandals(planMandals(*placed));
-        } else if (button == kCommaReadingCaption || button == kExactReadingCaption ||
-                   button == kKeyCommasReadingCaption) {
+            return true;
+        }
+        if (button == kCommaReadingCaption || button == kExactReadingCaption ||
+            button == kKeyCommasReadingCaption) {
             choice.reading = button == kCommaReadingCaption   ? PitchReading::commas
                              : button == kExactReadingCaption ? PitchReading::exact
                                                               : PitchReading::keyCommas;

@@ -140,7 +140,7 @@ void MainWindow::openMakamFile(const std::filesystem::path& file) {
     makamListClick(file.string());
     makamNameBox->setText(
         QString::fromStdString(decodeText(withoutLastCharacters(file.filename().string(), 4))));
-    status_->setMakam(makamNameBox->text());
+    systems_->setMakamName(makamNameBox->text());
 }
 
 void MainWindow::setPositions(const PerString<std::int16_t>& positions) {

@@ -362,28 +362,19 @@ void MainWindow::open_buton_Click() {
 }
 
 void MainWindow::makamListClick(const std::string& fileName) {
-    files_->makam->makamListClick(fileName);
-    status_->setMakam(makamNameBox->text());
-    // Remembered as loaded, when the file holds a whole makam, until a string or the system
-    // changes (see unchangedMakam).
-    const std::filesystem::path file = program_.folders.find(pathFromUtf8(fileName));
+    const bool loaded = files_->makam->makamListClick(fileName);
     loadedMakam_.reset();
-    const std::optional<std::string> text = readTextFile(file);
-    InstrumentState anyRange; // every position any string of any system may take
-    anyRange.mandalMin.fill(-8);
-    anyRange.mandalMax.fill(12);
-    try {
-        if (!text) return;
-        readMakamPositions(*text, fileName, anyRange, [](int, std::int16_t) {});
-    } catch (const FormatError&) {
-        return;
-    }
-    loadedMakam_ =
-        LoadedMakam{file, program_.instrument.mandalPos, systems_ ? systems_->current() : 0};
+    if (!loaded) return;
+    systems_->setMakamName(makamNameBox->text());
+    // Remembered as loaded (a file is loaded whole or not at all) until a string or the system
+    // changes (see unchangedMakam).
+    loadedMakam_ = LoadedMakam{program_.folders.find(pathFromUtf8(fileName)),
+                               program_.instrument.mandalPos, systems_->current()};
 }
 
 void MainWindow::save_buton_Click() {
-    files_->makam->save_buton_Click();
+    // The setting saved is now that makam.
+    if (files_->makam->save_buton_Click()) systems_->setMakamName(makamNameBox->text());
 }
 
 void MainWindow::rec_buton_Click() {

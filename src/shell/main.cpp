@@ -42,7 +42,13 @@ int main(int argc, char** argv) {
     case Command::Mode::window:
         break;
     }
-    // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first.
-    zembera::applyRememberedWindowScale(*zembera::userSettings());
+    // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first,
+    // no larger than the screen allows.
+    zembera::applyRememberedWindowScale(*zembera::userSettings(),
+                                        [argc, argv]() -> std::optional<QSize> {
+                                            if (zembera::missingDisplay())
+                                                return std::nullopt; // the window program says so
+                                            return zembera::primaryScreenArea(argc, argv);
+                                        });
     return zembera::runWindowProgram(argc, argv, command.files);
 }

@@ -36,8 +36,6 @@ namespace {
 
 constexpr QRgb kInstrumentBack = qRgb(236, 233, 216);
 constexpr QRgb kPanelBack = qRgb(255, 255, 255);
-constexpr int kClientWidth = 925;
-constexpr int kClientHeight = 597;
 
 void place(QWidget* w, const Rect& r) {
     w->setGeometry(static_cast<int>(std::lround(r.left)), static_cast<int>(std::lround(r.top)),
@@ -101,7 +99,7 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
                              : QRect(0, 0, 1024, 768);
     layout_ = arayüzyerleşimi(screen.width() * WindowLayout::kTwipsPerPixel,
                               screen.height() * WindowLayout::kTwipsPerPixel);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kWindowSizeAt1x);
     // The controls were laid out for a small sans-serif face of 11 pixels.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
@@ -128,11 +126,13 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     connectFilesControls(sound);
     systems_ = std::make_unique<SystemControls>(*this, messages_, instrumentPicture, 2, 294);
     renders_ = std::make_unique<RenderControls>(*this, messages_);
-    status_->setSystem(systems_->list->currentText());
-    connect(systems_->list, &QComboBox::currentTextChanged, this,
-            [this](const QString& name) { status_->setSystem(name); });
+    files_->parts->makamSystem = systems_.get();
     // Below the pitch-system controls, left of the instrument's slanted edge.
-    scaleChoice = addScaleChoice(instrumentPicture, 2, 350, userSettings(), messages_);
+    const QScreen* shownOn = QGuiApplication::primaryScreen();
+    scaleChoice = addScaleChoice(instrumentPicture, 2, 350, userSettings(), messages_,
+                                 shownOn ? availableAt1x(*shownOn) : kWindowSizeAt1x);
+    const WindowScaleStart& scale = windowScaleAtStart();
+    if (scale.used < scale.stored) status_->setScaleFallback(scale.stored, scale.used);
     giveControlHints(*this);
     recent_ = std::make_unique<RecentFiles>(*settings_);
     // Files dropped anywhere on the window are opened; the name boxes take no drops of their own.

@@ -25,16 +25,18 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
         "tuş komşusunun diyezini (ya da bemolünü) çalar; sürdürme pedalı sesi tutar"));
     mpeOutput->setToolTip(QString::fromUtf8(
         "Çalan her notayı \"ZEMBERA\" adlı MIDI çıkışından tam sentiyle MPE olarak gönderir"));
-    // A narrow box: the ports, the output switch, and the status in small type over two lines.
+    // A narrow box: the ports, the output switch, and the status in small type over up to three
+    // lines ("MIDI yok:", "sıralayıcıya izin", "yok").
     QFont small = font();
     small.setPixelSize(9);
     ports->setFont(small);
     mpeOutput->setFont(small);
     status->setFont(small);
     status->setWordWrap(true);
-    ports->setGeometry(4, 16, 86, 20);
-    mpeOutput->setGeometry(4, 38, 86, 16);
-    status->setGeometry(4, 55, 86, 26);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ports->setGeometry(4, 15, 86, 18);
+    mpeOutput->setGeometry(4, 33, 86, 14);
+    status->setGeometry(4, 47, 86, 33);
     QObject::connect(mpeOutput, &QCheckBox::toggled, this, [this](bool on) { switchMpe(on); });
     queue_.setWakeUp([this] {
         QMetaObject::invokeMethod(
@@ -124,6 +126,12 @@ void MidiControl::showStatus() {
     if (!noticing) notice_.clear();
     status->setText(QString::fromStdString(noticing ? notice_ : inputs_->status()));
     status->setToolTip(QString::fromStdString(noticing ? noticeDetail_ : inputs_->detail()));
+    if (onStatus) onStatus(status->text(), briefStatus());
+}
+
+QString MidiControl::briefStatus() const {
+    const bool noticing = !notice_.empty() && std::chrono::steady_clock::now() < noticeEnd_;
+    return noticing ? QStringLiteral("MPE yok") : QString::fromStdString(inputs_->brief());
 }
 
 void MidiControl::showPorts() {

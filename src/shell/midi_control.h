@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ class MidiControl : public QGroupBox {
     QComboBox* ports = nullptr;
     QCheckBox* mpeOutput = nullptr;
     QLabel* status = nullptr;
+    // The status in a few words, for the window's narrow status frame.
+    QString briefStatus() const;
+    // Told the status in full and in a few words each time it is shown.
+    std::function<void(const QString& full, const QString& brief)> onStatus;
     // How long a refused MPE output is reported before the status shows the state again.
     std::chrono::milliseconds noticeTime{5000};
 

@@ -121,6 +121,10 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
     window.orderTabs(&midi);
+    midi.onStatus = [&window](const QString& full, const QString& brief) {
+        window.status().setMidi(full, brief);
+    };
+    midi.rescan(); // shown at once
     // What the last run left, and what this one leaves for the next.
     QtSettingsStore settings(userSettings());
     window.setSettings(settings);
@@ -129,10 +133,9 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
     QTimer housekeeping;
-    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device] {
         sound.pump();
         window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
-        window.status().setMidi(midi.status->text());
     });
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.

@@ -23,7 +23,7 @@ void SessionMemory::restore() {
         w.systemControls().openScale(*s.systemFile);
     } else if (s.systemFile) {
         // Yarman 79 stays, with a word why.
-        w.status().setSystem(
+        w.systemControls().setSystemNote(
             QString::fromStdString(decodeText(s.systemFile->filename().string()) + kScaleFileGone));
     } else if (s.systemName) {
         w.systemControls().chooseBundled(*s.systemName);
@@ -34,7 +34,7 @@ void SessionMemory::restore() {
         w.setPositions(*s.positions);
         if (!s.makamName.empty()) {
             w.makamNameBox->setText(QString::fromStdString(s.makamName));
-            w.status().setMakam(w.makamNameBox->text());
+            w.systemControls().setMakamName(w.makamNameBox->text());
         }
     }
     if (s.stringsRing && *s.stringsRing != w.stringsRingCheck->isChecked()) {

@@ -16,12 +16,16 @@
 #include "model/pitch_levels.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
+#include "shell/status_frame.h"
 #include "shell/turkish_file_dialog.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"
 
 namespace zembera {
 namespace {
+
+// The list's entry of Yarman 79, the table makam files are written in.
+constexpr int kMakamFileSystem = 0;
 
 QPushButton* smallButton(QWidget* parent, const char* caption, const char* name, int left, int top,
                          int width) {
@@ -124,6 +128,7 @@ bool SystemControls::choose(int index) {
         previous_ = current_;
         current_ = index;
     }
+    systemNote_.clear();
     showChoice();
     redrawWindow();
     switcher_.settle(window_.program());
@@ -147,6 +152,39 @@ void SystemControls::showChoice() {
         QRadioButton* b = window_.octaveDivisionButtons[static_cast<std::size_t>(option)];
         if (b) b->setChecked(current_ == option - 1);
     }
+    showStatus();
+}
+
+void SystemControls::showStatus() {
+    const QString system =
+        QString::fromStdString(entries_[static_cast<std::size_t>(current_)].name);
+    window_.status().setSystem(systemNote_.isEmpty() ? system : systemNote_);
+    window_.status().setMakam(makamName_, current_ == kMakamFileSystem ? QString() : system);
+}
+
+void SystemControls::setSystemNote(const QString& note) {
+    systemNote_ = note;
+    showStatus();
+}
+
+void SystemControls::setMakamName(const QString& name) {
+    makamName_ = name;
+    showStatus();
+}
+
+PerString<std::int16_t> SystemControls::fromFile(const PerString<std::int16_t>& filePositions) {
+    if (current_ == kMakamFileSystem) return filePositions;
+    const systems::PitchSystem& written = build(entries_[kMakamFileSystem]);
+    return nearestPositions(written.tables, filePositions, *currentSystem());
+}
+
+PerString<std::int16_t> SystemControls::toFile(const PerString<std::int16_t>& positions) {
+    if (current_ == kMakamFileSystem) return positions;
+    return nearestPositions(window_.program().tables, positions, build(entries_[kMakamFileSystem]));
+}
+
+void SystemControls::loaded(const PerString<std::int16_t>& filePositions) {
+    switcher_.takeMakam(window_.program(), kMakamFileSystem, filePositions);
 }
 
 bool SystemControls::openScale(const std::filesystem::path& scl) {

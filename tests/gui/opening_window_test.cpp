@@ -179,8 +179,11 @@ TEST_F(OpeningWindow, ARestartPutsBackWhatWasSet) {
     fs::remove(outside / "yirmidort.scl");
     restart(store, false);
     EXPECT_EQ(window->systemControls().current(), 0);
-    EXPECT_TRUE(window->status().line(0)->toolTip().contains(QString::fromUtf8("yirmidort.scl") +
-                                                             QString::fromUtf8(kScaleFileGone)));
+    EXPECT_TRUE(
+        window->status()
+            .line(StatusLine::system)
+            ->toolTip()
+            .contains(QString::fromUtf8("yirmidort.scl") + QString::fromUtf8(kScaleFileGone)));
 }
 
 TEST_F(OpeningWindow, KeysWithCtrlOrAltPlayNothingCtrlQAsksF1Helps) {
