@@ -14,6 +14,7 @@
 
 #include "scores/ornaments.h"
 #include "scores/repeat_order.h"
+#include "scores/xml_problem.h"
 
 namespace zembera::scores {
 namespace {
@@ -152,7 +153,7 @@ std::optional<int> leadingNumber(QStringView text) {
 class Reader {
   public:
     Reader(std::string_view xml, const std::string& fileName)
-        : xml_(QByteArray::fromRawData(xml.data(), static_cast<qsizetype>(xml.size()))),
+        : text_(xml), xml_(QByteArray::fromRawData(xml.data(), static_cast<qsizetype>(xml.size()))),
           fileName_(fileName) {}
 
     Score read(const ScoreChoice& choice) {
@@ -184,7 +185,7 @@ class Reader {
     [[noreturn]] void fail() {
         if (xml_.hasError())
             throwScoreError(fileName_, "XML okunamadı (satır " + std::to_string(xml_.lineNumber()) +
-                                           "): " + xml_.errorString().toStdString());
+                                           "): " + xmlProblem(xml_, text_));
         throwScoreError(fileName_, "bu bir MusicXML partisyonu değil");
     }
     [[noreturn]] void failAt(const std::string& reason) {
@@ -937,6 +938,7 @@ class Reader {
         score_.notes.push_back(s);
     }
 
+    std::string_view text_;
     QXmlStreamReader xml_;
     std::string fileName_;
     Score score_;
