@@ -36,7 +36,9 @@ std::string sampleCountDetail(const std::filesystem::path& folder,
                               const std::vector<std::string>& listed) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
-    if (error) return "\n" + folder.string() + ": klasör okunamadı";
+    if (error)
+        return "\n" + folder.filename().string() + " klasörü " +
+               (error == std::errc::no_such_file_or_directory ? "bulunamadı" : "okunamadı");
     std::map<int, std::vector<std::string>> taken;
     std::string text;
     for (const std::string& name : listed) {
