@@ -83,9 +83,9 @@ class RtMidiListening : public MidiListening {
 // A hidden port of the program's client that hears the sequencer's announcements (System:
 // Announce), among them every subscription made to any port.
 int listenToAnnouncements(snd_seq_t* seq) {
-    const int port = snd_seq_create_simple_port(
-        seq, "ZEMBERA duyurular", SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
-        SND_SEQ_PORT_TYPE_APPLICATION);
+    const int port = snd_seq_create_simple_port(seq, "ZEMBERA duyurular",
+                                                SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
+                                                SND_SEQ_PORT_TYPE_APPLICATION);
     if (port < 0) return -1;
     if (snd_seq_connect_from(seq, port, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
         snd_seq_delete_simple_port(seq, port);
@@ -121,8 +121,8 @@ class AlsaOutputPort : public MidiOutputPort {
             if (left == -ENOSPC) continue;
             if (left < 0 || !event) break;
             const snd_seq_connect_t& c = event->data.connect;
-            if (event->type == SND_SEQ_EVENT_PORT_SUBSCRIBED && c.sender.client == address_.client &&
-                c.sender.port == address_.port)
+            if (event->type == SND_SEQ_EVENT_PORT_SUBSCRIBED &&
+                c.sender.client == address_.client && c.sender.port == address_.port)
                 fresh.push_back({c.dest.client, c.dest.port});
         }
         return fresh;
@@ -172,8 +172,8 @@ class AlsaOutputPort : public MidiOutputPort {
     snd_seq_t* seq_;
     MidiAddress address_;
     snd_midi_event_t* encoder_;
-    int announced_ = -1;   // the port hearing the announcements
-    int descriptor_ = -1;  // readable when they arrive
+    int announced_ = -1;  // the port hearing the announcements
+    int descriptor_ = -1; // readable when they arrive
 };
 
 class AlsaMidiPorts : public MidiPorts {

@@ -105,8 +105,9 @@ void MidiInputs::updateStatus() {
         if (!shut_.empty()) {
             if (detail_.empty()) detail_ = status_;
             for (const Shut& s : shut_) {
-                const auto at = std::find_if(sources_.begin(), sources_.end(),
-                                             [&s](const auto& m) { return m.address == s.address; });
+                const auto at = std::find_if(sources_.begin(), sources_.end(), [&s](const auto& m) {
+                    return m.address == s.address;
+                });
                 detail_ += "\n\"" + (at != sources_.end() ? at->name : std::string("?")) +
                            "\" kapandı: " + s.reason;
             }

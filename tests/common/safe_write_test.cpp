@@ -161,7 +161,6 @@ TEST_F(SafeWriteTest, AWriterEndedBySigtermLeavesNothing) {
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     EXPECT_EQ(namesIn(dir), "");
-
 }
 
 // Only regular files within the limit of their kind are read; the reason names the limit.

@@ -136,7 +136,8 @@ TEST_F(TemporaryFilesTest, WhatAHardKillLeftGoesWithTheNextWriteIntoTheFolder) {
     ASSERT_EQ(namesIn(dir).size(), 1u);
     EXPECT_TRUE(isTemporaryFileName(namesIn(dir)[0]));
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_EQ(inChild([&] { return replaceFile(dir / "a.mkm", std::string_view("x")) ? 1 : 0; }), 0);
+    EXPECT_EQ(inChild([&] { return replaceFile(dir / "a.mkm", std::string_view("x")) ? 1 : 0; }),
+              0);
     EXPECT_EQ(namesIn(dir), std::vector<std::string>{"a.mkm"});
 }
 
@@ -149,9 +150,9 @@ TEST_F(TemporaryFilesTest, AReplacedFileNeverTakesMoreThanANewFileOfTheUserGets)
         mode_t old, umask, expected; // expected: 0666 less the umask, and the old mode if own
     };
     const Case cases[] = {
-        {true, 0640, 022, 0640},   {true, 0400, 022, 0400}, {true, 06755, 022, 0644},
-        {true, 01666, 077, 0600},  {true, 0664, 022, 0644}, {false, 06777, 022, 0644},
-        {false, 0600, 002, 0664},  {false, 0444, 027, 0640},
+        {true, 0640, 022, 0640},  {true, 0400, 022, 0400},  {true, 06755, 022, 0644},
+        {true, 01666, 077, 0600}, {true, 0664, 022, 0644},  {false, 06777, 022, 0644},
+        {false, 0600, 002, 0664}, {false, 0444, 027, 0640},
     };
     const mode_t was = ::umask(022);
     for (const Case& c : cases) {

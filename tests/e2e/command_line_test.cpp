@@ -247,9 +247,9 @@ TEST(CommandLine, TheNextRenderRemovesWhatARenderKilledHardLeft) {
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     ASSERT_EQ(temporaries().size(), 1u);
-    const auto [said, code] = e2e::runCaptured("'" + program + "' --render '" +
-                                               (dir / "kısa.txt").string() + "' '" +
-                                               (dir / "kısa.wav").string() + "'");
+    const auto [said, code] =
+        e2e::runCaptured("'" + program + "' --render '" + (dir / "kısa.txt").string() + "' '" +
+                         (dir / "kısa.wav").string() + "'");
     EXPECT_EQ(code, 0) << said;
     EXPECT_TRUE(temporaries().empty());
     EXPECT_TRUE(fs::exists(dir / "kısa.wav"));

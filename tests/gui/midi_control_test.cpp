@@ -59,9 +59,8 @@ struct Client {
     Client(const char* name, unsigned caps) {
         if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0) return;
         snd_seq_set_client_name(seq, name);
-        port = snd_seq_create_simple_port(seq, name, caps,
-                                          SND_SEQ_PORT_TYPE_MIDI_GENERIC |
-                                              SND_SEQ_PORT_TYPE_APPLICATION);
+        port = snd_seq_create_simple_port(
+            seq, name, caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     }
     ~Client() {
         if (seq) snd_seq_close(seq);
@@ -280,9 +279,8 @@ TEST_F(MidiWindow, OnTheSequencerARelayLoopIsCutAndAReplacedSynthesizerIsConfigu
     ASSERT_TRUE(mpe.attached());
     Client relay("Röle", kIn);
     ASSERT_GE(relay.port, 0);
-    const int out = snd_seq_create_simple_port(relay.seq, "çıkış", kOut,
-                                               SND_SEQ_PORT_TYPE_MIDI_GENERIC |
-                                                   SND_SEQ_PORT_TYPE_APPLICATION);
+    const int out = snd_seq_create_simple_port(
+        relay.seq, "çıkış", kOut, SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
     const auto zembera = zemberaOutput(relay.seq);
     ASSERT_TRUE(zembera.has_value());
     ASSERT_GE(snd_seq_connect_from(relay.seq, relay.port, zembera->client, zembera->port), 0);

@@ -276,7 +276,8 @@ TEST(BadScores, XmlFaultsAreToldInTurkish) {
     std::string entity = "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"; // each level ten times the one below
     const std::string bomb = "<!DOCTYPE s [<!ENTITY a \"0123456789\"><!ENTITY b \"" + entity +
                              "\"><!ENTITY c \"" + replaced(entity, 'a', 'b') + "\"><!ENTITY d \"" +
-                             replaced(entity, 'a', 'c') + "\">]><score-partwise>&d;</score-partwise>";
+                             replaced(entity, 'a', 'c') +
+                             "\">]><score-partwise>&d;</score-partwise>";
     const std::pair<std::string, std::string> cases[] = {
         {"", "dosya boş"},
         {"x\n", "XML değil (hiç etiket yok)"},
@@ -285,7 +286,8 @@ TEST(BadScores, XmlFaultsAreToldInTurkish) {
         {"\xff\xfe<a>", "başlangıç etiketi bekleniyordu"},
         {"<score-partwise><part></score-partwise>", "açılış ve kapanış etiketleri uyuşmuyor"},
         {"<score-partwise>&yok;</score-partwise>", "tanımlanmamış bir ad kullanılıyor"},
-        {"<score-partwise><part id='1' id='2'/></score-partwise>", "bir öznitelik iki kez yazılmış"},
+        {"<score-partwise><part id='1' id='2'/></score-partwise>",
+         "bir öznitelik iki kez yazılmış"},
         {bomb, "bir varlık (entity) izin verilenden çok büyüyor"},
     };
     for (const auto& [text, reason] : cases)
@@ -308,7 +310,8 @@ TEST(BadScores, UnreadableFilesAreNamedByPathWithTheReason) {
         {"büyük.musicxml", "dosya çok büyük: 8,0 MB, en çok 8 MB"},
     };
     for (const auto& [name, reason] : cases)
-        EXPECT_EQ(refusal([&] { readScoreFile(dir / name); }), (dir / name).string() + ": " + reason);
+        EXPECT_EQ(refusal([&] { readScoreFile(dir / name); }),
+                  (dir / name).string() + ": " + reason);
     std::filesystem::remove_all(dir);
 }
 

@@ -149,10 +149,10 @@ TEST(SampleNames, TheCountMessageNamesTheStringsWithoutASampleAndWhy) {
     fs::create_symlink(dir / "yok", dir / name(20));
     EXPECT_EQ(*checkSampleFolder(dir).error,
               "21 ses dosyası bulundu. 26 olması gerekir.\n"
-              "Dosyası olmayan teller: 26\n05. tel: " + name(5) +
-                  ": normal bir dosya değil\n09. tel: " + name(9) + ": bir klasör\n12. tel: " +
-                  name(12) + ".bak: adı .wav ile bitmiyor\n20. tel: " + name(20) +
-                  ": bağlantı bir dosyaya gitmiyor");
+              "Dosyası olmayan teller: 26\n05. tel: " +
+                  name(5) + ": normal bir dosya değil\n09. tel: " + name(9) +
+                  ": bir klasör\n12. tel: " + name(12) + ".bak: adı .wav ile bitmiyor\n20. tel: " +
+                  name(20) + ": bağlantı bir dosyaya gitmiyor");
     fresh();
     std::ofstream(dir / "03_013081_xx.wav") << "x";
     EXPECT_EQ(*checkSampleFolder(dir).error, "27 ses dosyası bulundu. 26 olması gerekir.\n03. "
