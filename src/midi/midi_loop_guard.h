@@ -30,9 +30,10 @@ inline constexpr int kEchoesToClose = 2;
 // far below), and messages of any kind (an MPE controller's pressure and bends included).
 inline constexpr int kMostNotesPerSecond = 200;
 inline constexpr int kMostMessagesPerSecond = 8000;
-// The share of the UI thread notes may take: this much in each slice.
-inline constexpr std::chrono::milliseconds kPlaySlice{100};
-inline constexpr std::chrono::milliseconds kPlayBudget{10};
+// The share of the UI thread notes may take: this much in each slice (a slice long enough for a
+// chord whose sounds are still to be made on a busy machine).
+inline constexpr std::chrono::milliseconds kPlaySlice{1000};
+inline constexpr std::chrono::milliseconds kPlayBudget{200};
 
 class MidiLoopGuard {
   public:

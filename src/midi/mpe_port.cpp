@@ -30,14 +30,13 @@ void MpePort::send(const std::vector<std::uint8_t>& message) {
 bool MpePort::poll() {
     if (!out_) return false;
     std::vector<MidiAddress> now = out_->subscribers();
-    std::vector<MidiAddress> fresh;
-    if (out_->announcements() >= 0) {
-        fresh = out_->newSubscriptions();
-    } else {
-        for (const MidiAddress& to : now)
-            if (std::find(subscribers_.begin(), subscribers_.end(), to) == subscribers_.end())
-                fresh.push_back(to);
-    }
+    // Every subscription announced (one under an address seen before too), and every address
+    // new to the list (should an announcement have been lost).
+    std::vector<MidiAddress> fresh = out_->newSubscriptions();
+    for (const MidiAddress& to : now)
+        if (std::find(subscribers_.begin(), subscribers_.end(), to) == subscribers_.end() &&
+            std::find(fresh.begin(), fresh.end(), to) == fresh.end())
+            fresh.push_back(to);
     for (const MidiAddress& to : fresh)
         configure(to);
     const bool changed = now != subscribers_ || !fresh.empty();

@@ -2,9 +2,9 @@
 // The program's MPE output: the port "ZEMBERA" that MPE synthesizers subscribe to. A synthesizer
 // subscribed after the port was made missed the configuration sent when it was made, and would
 // play a bend range of two semitones: poll() sends each new subscription the configuration
-// (mpe_encoder.h) by itself. Where the MIDI system announces subscriptions, each one announced is
-// configured, also a synthesizer that replaced another under the same address between two polls
-// (which the list of subscribers cannot show); elsewhere each address new in the list is.
+// (mpe_encoder.h) by itself: each address new in the list of subscribers and, where the MIDI system
+// announces subscriptions, each one announced, also a synthesizer that replaced another under the
+// same address between two polls (which the list cannot show).
 //
 // Thread: UI thread.
 

@@ -43,24 +43,14 @@ class FakeMidiPorts : public MidiPorts {
     bool outputOpen = false;
     static constexpr MidiAddress kOutput{129, 0};
 
-    FakeMidiPorts() {
-        if (::pipe2(announced_, O_NONBLOCK | O_CLOEXEC) != 0) announced_[0] = announced_[1] = -1;
-    }
-    ~FakeMidiPorts() override {
-        for (int fd : announced_)
-            if (fd >= 0) ::close(fd);
-    }
-    FakeMidiPorts(const FakeMidiPorts&) = delete;
-    FakeMidiPorts& operator=(const FakeMidiPorts&) = delete;
+    FakeMidiPorts() { ::pipe2(announced_, O_NONBLOCK | O_CLOEXEC); }
+    ~FakeMidiPorts() override { ::close(announced_[0]), ::close(announced_[1]); }
 
-    // `port` subscribes to the output (announced when the output announces); subscribing again
-    // stands for a new client that took over the address of one gone.
+    // `port` subscribes to the output; again: a new client that took over the address of one gone.
     void subscribe(MidiAddress port) {
         if (std::find(subscribed.begin(), subscribed.end(), port) == subscribed.end())
             subscribed.push_back(port);
-        if (!announces) return;
-        pending_.push_back(port);
-        if (::write(announced_[1], "a", 1) != 1) pending_.pop_back();
+        if (announces && ::write(announced_[1], "a", 1) == 1) pending_.push_back(port);
     }
 
     // A device at `from` sends `message` to whoever listens to it.
@@ -122,8 +112,7 @@ class FakeMidiPorts : public MidiPorts {
         std::vector<MidiAddress> subscribers() override { return ports_.subscribed; }
         int announcements() override { return ports_.announces ? ports_.announced_[0] : -1; }
         std::vector<MidiAddress> newSubscriptions() override {
-            char drained[64];
-            while (::read(ports_.announced_[0], drained, sizeof drained) > 0) {
+            for (char drained[64]; ::read(ports_.announced_[0], drained, 64) > 0;) {
             }
             return std::exchange(ports_.pending_, {});
         }
