@@ -19,20 +19,18 @@ namespace {
 namespace fs = std::filesystem;
 constexpr uid_t kOtherUser = 65534;
 
-class TemporaryFilesTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zembera_temporary_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        ::chmod(dir.c_str(), 0777); // open to everybody, not sticky
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
-};
+// A folder open to everybody, not sticky (in the test process's own temporary folder).
+fs::path openFolder(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / name;
+    fs::create_directories(dir);
+    ::chmod(dir.c_str(), 0777);
+    return dir;
+}
 
 // Removed are only names of the exact form, of a process gone, regular files of this user last
 // changed before the sweeping process started ('n': made after it started).
-TEST_F(TemporaryFilesTest, TheSweepRemovesOnlyItsOwnStaleFiles) {
+TEST(TemporaryFiles, TheSweepRemovesOnlyItsOwnStaleFiles) {
+    const fs::path dir = openFolder("sweep");
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
@@ -77,7 +75,7 @@ TEST_F(TemporaryFilesTest, TheSweepRemovesOnlyItsOwnStaleFiles) {
 // Over the user's own file the old permissions as far as the umask allows them for a new file,
 // never set-user-ID, set-group-ID or sticky; over another user's file a new file's permissions,
 // and the file the writer's.
-TEST_F(TemporaryFilesTest, AReplacedFileNeverTakesMoreThanANewFileOfTheUserGets) {
+TEST(TemporaryFiles, AReplacedFileNeverTakesMoreThanANewFileOfTheUserGets) {
     const std::tuple<bool, mode_t, mode_t, mode_t> cases[] = {
         // own, old mode, umask, expected
         {true, 0640, 022, 0640},  {true, 0400, 022, 0400},  {true, 06755, 022, 0644},
@@ -85,7 +83,7 @@ TEST_F(TemporaryFilesTest, AReplacedFileNeverTakesMoreThanANewFileOfTheUserGets)
         {false, 0600, 002, 0664}, {false, 0444, 027, 0640},
     };
     const mode_t was = ::umask(022);
-    const fs::path file = dir / "g.wav";
+    const fs::path file = openFolder("modes") / "g.wav";
     for (const auto& [own, old, umask, expected] : cases) {
         if (!own && ::geteuid() != 0) continue; // another user's file needs root to make
         std::ofstream(file) << "eski";
@@ -103,7 +101,7 @@ TEST_F(TemporaryFilesTest, AReplacedFileNeverTakesMoreThanANewFileOfTheUserGets)
 }
 
 // A forked copy of a process that drew a name never draws the parent's next one.
-TEST_F(TemporaryFilesTest, ForkedProcessesDrawDifferentNames) {
+TEST(TemporaryFiles, ForkedProcessesDrawDifferentNames) {
     EXPECT_TRUE(isTemporaryFileName(newTemporaryName()));
     int pipe[2];
     ASSERT_EQ(::pipe(pipe), 0);
