@@ -24,7 +24,7 @@ QtMessageHandler previous = nullptr;
 
 std::string namedDisplays() {
     std::string names;
-    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
         const QByteArray value = qgetenv(variable);
         if (value.isEmpty()) continue;
         names += (names.empty() ? "" : ", ") + std::string(variable) + "=" + value.toStdString();
