@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "common/file_read.h"
+#include "scores/midi_score.h"
 #include "scores/musicxml_reader.h"
 #include "scores/mxl_archive.h"
 #include "scores/symbtr_reader.h"
@@ -27,7 +28,8 @@ bool isScoreFile(const std::filesystem::path& path) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (name == "dizek.txt" || name == "kayıt.txt") return false;
     const std::string ext = lowerExtension(path.filename().string());
-    return ext == ".musicxml" || ext == ".xml" || ext == ".mxl" || ext == ".txt";
+    return ext == ".musicxml" || ext == ".xml" || ext == ".mxl" || ext == ".txt" || ext == ".mid" ||
+           ext == ".midi";
 }
 
 Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
@@ -36,6 +38,7 @@ Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
     if (ext == ".mxl") return parseMusicXml(mxlScoreText(bytes, fileName), fileName, choice);
     if (ext == ".musicxml" || ext == ".xml") return parseMusicXml(bytes, fileName, choice);
     if (ext == ".txt") return parseSymbTr(bytes, fileName);
+    if (ext == ".mid" || ext == ".midi") return parseMidiScore(bytes, fileName, choice);
     throwScoreError(fileName, "tanınmayan partisyon biçimi");
 }
 

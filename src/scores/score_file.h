@@ -1,6 +1,6 @@
 #pragma once
 // Opens a score file by its extension: .musicxml and .xml as MusicXML, .mxl as compressed
-// MusicXML, .txt as SymbTr.
+// MusicXML, .txt as SymbTr, .mid and .midi as a Standard MIDI File.
 //
 // Thread: any.
 
@@ -21,7 +21,8 @@ bool isScoreFile(const std::filesystem::path& path);
 Score readScoreFile(const std::filesystem::path& path, const ScoreChoice& choice = {});
 
 // Parses bytes already read, by the extension of `fileName`.
-// `choice` picks the part, voice and reading of a MusicXML score.
+// `choice` picks the part, voice and reading of a MusicXML score, the track and channel of a
+// MIDI file.
 Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
                       const ScoreChoice& choice = {});
 

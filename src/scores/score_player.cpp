@@ -26,6 +26,23 @@ std::string centsText(double cents) {
     return text;
 }
 
+// A MIDI file's lines: the notes far from their pitch, the tuning reference, the key signature,
+// the track and the channel played.
+std::string midiLines(const Score& score, const PlacedScore& placed) {
+    int far = 0;
+    for (const PlacedNote& n : placed.notes)
+        if (!n.rest && !n.dropped && std::abs(n.errorCents) > kFarFromPitchCents) ++far;
+    std::string lines = "\n" + std::to_string(far) + " nota perdesinden " +
+                        std::to_string(kFarFromPitchCents) + " sentten uzak çalınır";
+    if (!score.tuning.empty()) lines += "\nPerde dayanağı: " + score.tuning;
+    if (!score.keySignature.empty()) lines += "\nDonanım: " + score.keySignature;
+    const auto index = [](int i) { return static_cast<std::size_t>(i); };
+    return lines + "\nÇalınan: " + score.parts[index(score.part)] + " (" +
+           std::to_string(score.parts.size()) + " izden " + std::to_string(score.part + 1) +
+           ".), " + score.voices[index(score.voice)] + " (" + std::to_string(score.voices.size()) +
+           " kanaldan " + std::to_string(score.voice + 1) + ".)";
+}
+
 } // namespace
 
 std::string scoreReport(const Score& score, const PlacedScore& placed, const std::string& name) {
@@ -41,15 +58,20 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
     if (placed.octaveMovedCount > 0)
         report += "\n" + std::to_string(placed.octaveMovedCount) +
                   " nota çalgıya sığmadığı için oktav kaydırıldı";
-    if (!score.parts.empty()) {
+    if (score.midi) report += midiLines(score, placed);
+    if (!score.parts.empty() && !score.midi) {
         report += "\nPerde okuması: ";
         report += score.reading == PitchReading::commas
                       ? "arıza işaretleri Arel-Ezgi-Uzdilek komalarıyla"
+                  : score.reading == PitchReading::keyCommas
+                      ? "arıza işaretleri komalarıyla, donanımın işaretleri <key-alter> komalarıyla"
                       : "<alter> yarım ses olarak, eşit aralıklı";
         report += " (" + score.readingReason + ")";
         if (!score.keySignature.empty()) report += "\nDonanım: " + score.keySignature;
+        report += "\nTempo: " + (score.tempo > 0 ? "♩ = " + tempoText(score.tempo)
+                                                 : "yazılmamış, ♩ = " + tempoText(kDefaultTempo));
     }
-    if (score.parts.size() > 1 || score.voices.size() > 1)
+    if (!score.midi && (score.parts.size() > 1 || score.voices.size() > 1))
         report += "\nÇalınan: " + score.parts[static_cast<std::size_t>(score.part)] + " (" +
                   std::to_string(score.parts.size()) + " bölümden " +
                   std::to_string(score.part + 1) + ".), ses " +
@@ -66,6 +88,8 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
                   " süsleme (tril, mordan, grupetto, tremolo) figürüyle çalınır";
     if (score.glissandi > 0)
         report += "\n" + std::to_string(score.glissandi) + " glissando düz nota olarak çalınır";
+    for (const std::string& remark : score.remarks)
+        report += "\n" + remark;
     const std::vector<std::string> lines = planLines(planMandals(placed));
     report += "\nMandal planı:";
     for (std::size_t i = 0; i < lines.size() && i < kMaxPlanLines; ++i)
@@ -85,11 +109,16 @@ KanunSetup ScorePlayer::setupNow(int ahenkShift) const {
 
 std::vector<std::string> reportButtons(const Score& score) {
     std::vector<std::string> buttons{kPlayCaption, kPrepareMandalsCaption};
-    if (!score.parts.empty())
-        buttons.push_back(score.reading == PitchReading::commas ? kExactReadingCaption
-                                                                : kCommaReadingCaption);
-    if (score.voices.size() > 1) buttons.push_back(kNextVoiceCaption);
-    if (score.parts.size() > 1) buttons.push_back(kNextPartCaption);
+    if (!score.parts.empty() && !score.midi) {
+        if (score.reading != PitchReading::commas) buttons.push_back(kCommaReadingCaption);
+        if (score.reading != PitchReading::exact) buttons.push_back(kExactReadingCaption);
+        if (score.reading == PitchReading::commas && score.keyAltersDiffer)
+            buttons.push_back(kKeyCommasReadingCaption);
+    }
+    if (score.voices.size() > 1)
+        buttons.push_back(score.midi ? kNextChannelCaption : kNextVoiceCaption);
+    if (score.parts.size() > 1)
+        buttons.push_back(score.midi ? kNextTrackCaption : kNextPartCaption);
     buttons.push_back(kCancelCaption);
     return buttons;
 }
@@ -131,13 +160,16 @@ bool ScorePlayer::playIfScore(const std::string& name) {
         }
         if (button == kPrepareMandalsCaption) {
             prepareMandals(planMandals(*placed));
-        } else if (button == kCommaReadingCaption || button == kExactReadingCaption) {
-            choice.reading =
-                button == kCommaReadingCaption ? PitchReading::commas : PitchReading::exact;
-        } else if (button == kNextVoiceCaption) {
+        } else if (button == kCommaReadingCaption || button == kExactReadingCaption ||
+                   button == kKeyCommasReadingCaption) {
+            choice.reading = button == kCommaReadingCaption   ? PitchReading::commas
+                             : button == kExactReadingCaption ? PitchReading::exact
+                                                              : PitchReading::keyCommas;
+            choice.part = score.part;
+        } else if (button == kNextVoiceCaption || button == kNextChannelCaption) {
             choice.part = score.part;
             choice.voice = (score.voice + 1) % static_cast<int>(score.voices.size());
-        } else if (button == kNextPartCaption) {
+        } else if (button == kNextPartCaption || button == kNextTrackCaption) {
             choice.part = (score.part + 1) % static_cast<int>(score.parts.size());
             choice.voice = 0;
         } else {
@@ -166,8 +198,9 @@ void ScorePlayer::saveAsSes(const std::string& name) {
     if (st.recording || st.playingBack) return;
     if (name.empty() || !isScoreFile(pathFromUtf8(name)) ||
         name.find_first_of("/\\") != std::string::npos) {
-        p_.messages.show((name.empty() ? std::string("(ad yok)") : name) +
-                         ": yalnızca MusicXML ve SymbTr partisyonları .ses olarak kaydedilir");
+        p_.messages.show(
+            (name.empty() ? std::string("(ad yok)") : name) +
+            ": yalnızca MusicXML, SymbTr ve MIDI partisyonları .ses olarak kaydedilir");
         return;
     }
     SesExport ses;
@@ -213,6 +246,7 @@ struct Playing {
     // channel, whether it is a rest.
     std::vector<SoundOutput::PreparedNote> prepared;
     bool firstSounds = false;
+    bool holds = false;
     bool rest = false;
     bool noteOpen = false;
 };
@@ -261,11 +295,12 @@ void ScorePlayer::play(const PlacedScore& placed) {
                     p_.sound.PreparePatchedSample(p_.source, note.string, note.mandal));
         }
         playing->firstSounds = onset.firstSounds;
+        playing->holds = onset.holds;
         playing->rest = onset.rest;
         return length;
     };
     sink.start = [this, playing, endNote] {
-        endNote();
+        if (!playing->holds) endNote(); // an onset holding tied notes cuts nothing
         for (std::size_t k = 0; k < playing->prepared.size(); ++k) {
             if (k == 0 && playing->firstSounds)
                 p_.sound.PlayPrepared(p_.source, playing->prepared[k]);

@@ -34,8 +34,14 @@ inline constexpr const char* kPlayCaption = "Çal";
 inline constexpr const char* kPrepareMandalsCaption = "Mandalları hazırla";
 inline constexpr const char* kCommaReadingCaption = "Koma okuması";
 inline constexpr const char* kExactReadingCaption = "Yarım ses okuması";
+inline constexpr const char* kKeyCommasReadingCaption = "Donanım komalarıyla";
 inline constexpr const char* kNextVoiceCaption = "Sonraki ses";
 inline constexpr const char* kNextPartCaption = "Sonraki bölüm";
+// A MIDI file's voices are its channels and its parts its tracks.
+inline constexpr const char* kNextChannelCaption = "Sonraki kanal";
+inline constexpr const char* kNextTrackCaption = "Sonraki iz";
+// A MIDI file's report counts the notes placed farther than this from their pitch, in cents.
+inline constexpr int kFarFromPitchCents = 5;
 inline constexpr const char* kCancelCaption = "Vazgeç";
 // Alias of the voice of a chord's k-th further note (k from 1).
 std::string chordAlias(int k);
@@ -69,11 +75,15 @@ class ScorePlayer {
     int beside_ = 0; // chord notes sounding on their own voices, aliases chordAlias(1..beside_)
 };
 
-// The report shown before playing: the notes, the worst error and the mandal plan.
+// The report shown before playing: the notes, the worst error and the mandal plan; for a MIDI
+// file also the notes placed far from their pitch, the tuning reference and the track and
+// channel played.
 std::string scoreReport(const Score& score, const PlacedScore& placed, const std::string& name);
 
-// The report's buttons for `score`: play, prepare the mandals, the other reading (MusicXML), the
-// next voice and part (where there are several), cancel (last, pressed by Escape).
+// The report's buttons for `score`: play, prepare the mandals, the other readings (MusicXML:
+// commas, semitones, and the key signature's commas where they differ from its signs), the next
+// voice and part (channel and track of a MIDI file), where there are several, cancel (last,
+// pressed by Escape).
 std::vector<std::string> reportButtons(const Score& score);
 
 } // namespace zembera::scores

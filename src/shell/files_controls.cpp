@@ -54,16 +54,13 @@ bool endsWithNoCase(std::string_view name, std::string_view end) {
                       });
 }
 
-// The melody files and the scores of other programs the score player reads (not the pitch table
-// or the recording, text files as SymbTr scores are) over both folders, each name once, by their
-// bytes, sorted by their shown names as the folder listing sorts them.
+// The melody files and the scores the score player reads (scores::isScoreFile) over both
+// folders, each name once, by their bytes, sorted by their shown names as the folder listing
+// sorts them.
 std::vector<std::string> melodyFileNames(const DataFolders& folders) {
     std::vector<std::string> names = folders.names([](const std::string& name) {
         if (name.starts_with('.')) return false;
-        if (endsWithNoCase(name, ".ses")) return true;
-        const bool scoreLike = endsWithNoCase(name, ".musicxml") || endsWithNoCase(name, ".xml") ||
-                               endsWithNoCase(name, ".mxl") || endsWithNoCase(name, ".txt");
-        return scoreLike && scores::isScoreFile(pathFromUtf8(name));
+        return endsWithNoCase(name, ".ses") || scores::isScoreFile(pathFromUtf8(name));
     });
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return QString::fromStdString(decodeText(a)) < QString::fromStdString(decodeText(b));

@@ -10,9 +10,11 @@
 #include <optional>
 #include <string>
 
+#include "audio_device/sdl_backend.h"
 #include "common/data_folders.h"
 #include "common/safe_write.h"
 #include "common/user_lock.h"
+#include "loader/startup_loader.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
 #include "shell/canvas_widget.h"
@@ -22,11 +24,9 @@
 #include "shell/midi_control.h"
 #include "shell/qt_messages.h"
 #include "shell/splash_window.h"
-#include "shell/startup_loader.h"
 #include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
 #include "shell/x11_auto_repeat.h"
-#include "sound/sdl_backend.h"
 #include "sound/sound_service.h"
 
 namespace zembera {

@@ -284,6 +284,20 @@ TEST_F(FilesWindow, AMakamNamedInTheOldCodePageOpens) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// The score list takes what the score readers take (scores::isScoreFile): MIDI files whatever
+// the case of their extension, not a file the readers do not know.
+TEST_F(FilesWindow, MidiFilesAreListedWithTheScores) {
+    for (const char* name : {"parça.mid", "DANS.MIDI", "notlar.smf"})
+        write(dir / name, "MThd");
+    click(window->open_ses_buton);
+    QStringList shown;
+    for (int i = 0; i < window->melodyList->count(); ++i)
+        shown << window->melodyList->item(i)->text();
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("parça.mid"))) << shown.join(' ').toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("DANS.MIDI")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("notlar.smf")));
+}
+
 // A melody of the old platform, named in Windows-1254, is listed decoded, chosen by a click and
 // played by its own bytes: the same notes as the same melody under a UTF-8 name.
 TEST_F(FilesWindow, AMelodyNamedInTheOldCodePagePlays) {

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "files/files_rig.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
 #include "scores/score_file.h"
 #include "scores/score_player.h"
 #include "support/golden.h"
+#include "support/smf_bytes.h"
 
 namespace zembera::scores {
 namespace {
@@ -121,6 +124,29 @@ TEST_F(ScoreFrame, APauseCutsTheNotesAndTheScoreGoesOnFromTheNextNote) {
 namespace zembera::scores {
 namespace {
 
+// A MIDI file's report offers its other channel; chosen, its report names it and its notes play
+// on the strings of their naturals: C5 on string 10, D5 on string 9 (C4 of channel 1 is silent).
+TEST_F(ScoreFrame, AMidiFilePlaysTheChannelChosenInItsReport) {
+    using test::at;
+    test::writeBytes(dir / "iki_kanal.mid",
+                     test::smfHeader(0, 1, 96) +
+                         test::smfTrack(at(0, {0x90, 60, 90}) + at(96, {0x80, 60, 0}) +
+                                        at(0, {0x91, 72, 90}) + at(96, {0x81, 72, 0}) +
+                                        at(0, {0x91, 74, 90}) + at(96, {0x81, 74, 0})));
+    controls.melodyNameBox = "iki_kanal.mid";
+    messages.choices = {2, 0};
+    melody->aç_kapa_buton_Click();
+    runPlayer();
+    ASSERT_EQ(messages.offered.size(), 2u);
+    EXPECT_EQ(messages.offered[0][2], kNextChannelCaption);
+    EXPECT_NE(messages.shown[1].find("Çalınan: iz 1 (1 izden 1.), kanal 2 (2 kanaldan 2.)"),
+              std::string::npos)
+        << messages.shown[1];
+    ASSERT_EQ(sound.plays.size(), 2u);
+    EXPECT_EQ(sound.plays[0].first, 10);
+    EXPECT_EQ(sound.plays[1].first, 9);
+}
+
 // The report's buttons: Escape plays nothing; "Mandalları hazırla" sets every string the score
 // uses to the position of its first note (read from the placement, as the player turns them)
 // and shows the report again; the other reading is offered and named in the report; "Çal"
@@ -157,6 +183,32 @@ TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNo
         if (n.rest || n.dropped || seen[static_cast<std::size_t>(n.string)]) continue;
         seen[static_cast<std::size_t>(n.string)] = true;
         EXPECT_EQ(st().mandalPos[n.string], n.mandal) << "tel " << n.string;
+    }
+}
+
+// The report of a MusicXML score offers the readings it is not read in; the key signature's
+// commas only where they differ from its signs (SymbTr's makam keys).
+TEST(ScoreReport, OffersTheOtherReadings) {
+    const struct {
+        PitchReading reading;
+        bool keyAltersDiffer;
+        std::vector<std::string> readings;
+    } cases[] = {
+        {PitchReading::exact, true, {kCommaReadingCaption}},
+        {PitchReading::commas, false, {kExactReadingCaption}},
+        {PitchReading::commas, true, {kExactReadingCaption, kKeyCommasReadingCaption}},
+        {PitchReading::keyCommas, true, {kCommaReadingCaption, kExactReadingCaption}},
+    };
+    for (const auto& c : cases) {
+        Score score;
+        score.parts = {"P1"};
+        score.voices = {"1"};
+        score.reading = c.reading;
+        score.keyAltersDiffer = c.keyAltersDiffer;
+        std::vector<std::string> expected{kPlayCaption, kPrepareMandalsCaption};
+        expected.insert(expected.end(), c.readings.begin(), c.readings.end());
+        expected.push_back(kCancelCaption);
+        EXPECT_EQ(reportButtons(score), expected) << static_cast<int>(c.reading);
     }
 }
 

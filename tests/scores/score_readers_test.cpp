@@ -201,6 +201,34 @@ TEST(ScoreReaders, SymbTrPitchesByTheirColumns) {
     }
 }
 
+// SymbTr's converter writes no alteration on grace notes: each takes the commas of the last
+// note on its step and octave, else the key signature's sign (B quarter-flat, one comma), else
+// none; notes read their signs, the sharp four commas though the key writes F +3.
+TEST(ScoreReaders, SymbTrConverterGraceNotesTakeTheSignOfTheirStep) {
+    const std::string d = "<duration>2</duration>", grace = "<grace/>";
+    const std::string key =
+        "<divisions>2</divisions><key><key-step>B</key-step><key-alter>-2</key-alter>"
+        "<key-accidental>quarter-flat</key-accidental><key-step>F</key-step><key-alter>+3"
+        "</key-alter><key-accidental>sharp</key-accidental></key>";
+    std::string xml = wrap(pitched("F", 5, d + "<accidental>sharp</accidental>", "+1") +
+                               pitched("F", 5, "<type>16th</type>", "", grace) +
+                               pitched("G", 5, "<type>16th</type>", "", grace) +
+                               pitched("B", 4, "<type>16th</type>", "", grace) + pitched("E", 5, d),
+                           key);
+    xml.replace(xml.find("<part-list/>"), 0,
+                "<identification><encoding><software>https://github.com/burakuyar/"
+                "MusicXMLConverter</software></encoding></identification>");
+    std::vector<double> heard;
+    for (const ScoreNote& n : parseMusicXml(xml, "a.xml").notes)
+        heard.push_back(n.cents);
+    const std::vector<double> written{test::aeuCents(3, 5, 4), test::aeuCents(3, 5, 4),
+                                      test::aeuCents(4, 5, 0), test::aeuCents(6, 4, -1),
+                                      test::aeuCents(2, 5, 0)};
+    ASSERT_EQ(heard.size(), written.size());
+    for (std::size_t i = 0; i < heard.size(); ++i)
+        EXPECT_NEAR(heard[i], written[i], 1e-9) << i;
+}
+
 // The reader's timing of chords, grace notes, voices and ties, as an approved transcript: a grace
 // note's time taken from the note before, the second voice heard as a rest, a tie between
 // different notes kept as two notes, a tied chord.
@@ -253,7 +281,7 @@ TEST(BadScores, EachIsRefusedWithTheFileAndTheReason) {
         {symbtr + "A4\n", "x.txt"},
         {"Sira\tNota\n", "x.txt"},
         {"Kod\tKoma53\tPay\tPayda\n9\t-5\t1\t4\n", "x.txt"},
-        {"a", "a.mid"},
+        {"a", "a.pdf"},
     };
     std::string out;
     for (const auto& [text, name] : cases)
