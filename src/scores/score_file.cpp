@@ -28,8 +28,8 @@ bool isScoreFile(const std::filesystem::path& path) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (name == "dizek.txt" || name == "kayıt.txt") return false;
     const std::string ext = lowerExtension(path.filename().string());
-    return ext == ".musicxml" || ext == ".xml" || ext == ".mxl" || ext == ".txt" || ext == ".mid" ||
-           ext == ".midi";
+    return std::any_of(std::begin(kScoreExtensions), std::end(kScoreExtensions),
+                       [&ext](const char* known) { return ext == known; });
 }
 
 Score parseScoreBytes(const std::string& bytes, const std::string& fileName,

@@ -44,5 +44,5 @@ int main(int argc, char** argv) {
     }
     // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first.
     zembera::applyRememberedWindowScale(*zembera::userSettings());
-    return zembera::runWindowProgram(argc, argv);
+    return zembera::runWindowProgram(argc, argv, command.files);
 }

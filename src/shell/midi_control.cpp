@@ -43,8 +43,7 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
     inputs_ = std::make_unique<MidiInputs>(*system_, queue_);
     showPorts();
     QObject::connect(ports, &QComboBox::activated, this, [this](int index) {
-        inputs_->choose(index <= 0 ? std::string() : ports->itemText(index).toStdString());
-        showPorts();
+        chooseInput(index <= 0 ? std::string() : ports->itemText(index).toStdString());
     });
     // Also without a MIDI system: a refusal shown in the status gives way to the state.
     QObject::connect(&rescanTimer_, &QTimer::timeout, this, [this] { rescan(); });
@@ -56,6 +55,11 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
 MidiControl::~MidiControl() {
     mpe_.detach();   // the sounding notes end while the port is still there
     inputs_.reset(); // no input pushes after this
+}
+
+void MidiControl::chooseInput(const std::string& name) {
+    inputs_->choose(name);
+    showPorts();
 }
 
 void MidiControl::switchMpe(bool on) {

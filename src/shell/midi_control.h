@@ -54,6 +54,10 @@ class MidiControl : public QGroupBox {
     void takeMessages();
     // Rescans the ports and the MPE output's subscribers (the timers do it too).
     void rescan();
+    // The input listened to by its name (empty: every input), as the list chooses it; a
+    // keyboard not plugged in is found when it is.
+    std::string chosenInput() const { return inputs_->chosen(); }
+    void chooseInput(const std::string& name);
 
   private:
     void pollMpe();

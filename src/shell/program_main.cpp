@@ -23,9 +23,12 @@
 #include "shell/main_window.h"
 #include "shell/midi_control.h"
 #include "shell/qt_messages.h"
+#include "shell/qt_settings_store.h"
+#include "shell/session_memory.h"
 #include "shell/splash_window.h"
 #include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
+#include "shell/window_scale.h"
 #include "shell/x11_auto_repeat.h"
 #include "sound/sound_service.h"
 
@@ -52,7 +55,7 @@ void removeStaleTemporaries(const DataFolders& folders, const std::string& sampl
     }
 }
 
-int runWindowProgram(int argc, char** argv) {
+int runWindowProgram(int argc, char** argv, const std::vector<std::string>& files) {
     // Without a display the toolkit would abort; say so instead.
     const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
     if (!app) return 1;
@@ -109,6 +112,11 @@ int runWindowProgram(int argc, char** argv) {
                                           midiSource, sound, window, &sound.notes()});
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
+    window.orderTabs(&midi);
+    // What the last run left, and what this one leaves for the next.
+    QtSettingsStore settings(userSettings());
+    window.setSettings(settings);
+    SessionMemory memory(window, settings, &midi);
     QObject::connect(app.get(), &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
@@ -137,11 +145,19 @@ int runWindowProgram(int argc, char** argv) {
     // press of each key; a key pressed before then plays its sound from memory all the same.
     QTimer::singleShot(0, &window, [&loaded] { loaded.program->sounds->writeScratchFiles(); });
     QTimer::singleShot(0, &window, [&midiPlayer] { midiPlayer.prepareBlackKeys(); });
+    // Restored and opened once the window is up, so that their messages have a window.
+    QTimer::singleShot(0, &window, [&window, &memory, files] {
+        memory.restore();
+        for (const std::string& file : files)
+            window.openFile(file);
+    });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
         QTimer::singleShot(0, app.get(), [] { QApplication::exit(0); });
     }
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    memory.save();
+    return code;
 }
 
 int runReport(const std::filesystem::path& folder) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/data_folders.h"
 
@@ -19,8 +20,8 @@ std::filesystem::path userDataFolder();
 // Removes the temporary files of killed runs from the folders the program writes.
 void removeStaleTemporaries(const DataFolders& folders, const std::string& sampleFolderName);
 
-// Runs the window program; returns the exit code.
-int runWindowProgram(int argc, char** argv);
+// Runs the window program, opening `files` in it once it shows; returns the exit code.
+int runWindowProgram(int argc, char** argv, const std::vector<std::string>& files = {});
 
 // Loads everything and prints what was loaded, without a window; returns the exit code.
 int runReport(const std::filesystem::path& folder);

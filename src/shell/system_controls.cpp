@@ -98,6 +98,18 @@ const systems::PitchSystem& SystemControls::build(Entry& entry) {
     return *entry.built;
 }
 
+std::optional<std::filesystem::path> SystemControls::currentScaleFile() const {
+    if (current_ < static_cast<int>(systems::bundledSystems().size())) return std::nullopt;
+    return entries_[static_cast<std::size_t>(current_)].scl;
+}
+
+bool SystemControls::chooseBundled(const std::string& name) {
+    for (std::size_t i = 0; i < systems::bundledSystems().size(); ++i)
+        if (entries_[i].name == name)
+            return static_cast<int>(i) == current_ || choose(static_cast<int>(i));
+    return false;
+}
+
 bool SystemControls::choose(int index) {
     if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
     try {
@@ -220,20 +232,24 @@ void SystemControls::askOpen() {
     // Opens in the folder of the bundled systems, where the Scala files are.
     const std::filesystem::path folder = window_.program().programFolder / systems::kSystemsFolder;
     const QString file = askOpenFileName(&window_, QString::fromUtf8("Scala dosyası aç"),
-                                         QString::fromStdString(folder.string()),
+                                         window_.dialogStart(DialogKind::scale, folder),
                                          QString::fromUtf8("Scala dizileri (*.scl)"));
-    if (!file.isEmpty()) openScale(file.toStdString());
+    if (!file.isEmpty()) {
+        window_.rememberDialog(DialogKind::scale, file);
+        if (openScale(file.toStdString())) window_.recentFiles().add(file.toStdString());
+    }
     window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
 }
 
 void SystemControls::askExport() {
     // Suggested in the user's folder, where the program's own files are saved.
-    const std::filesystem::path suggested = window_.program().folders.user / "zembera.scl";
-    QString file = askSaveFileName(&window_, QString::fromUtf8("Tellerin sesini ver"),
-                                   QString::fromStdString(suggested.string()),
-                                   QString::fromUtf8("Scala dizileri (*.scl)"),
-                                   /*confirmOverwrite=*/false);
+    QString file = askSaveFileName(
+        &window_, QString::fromUtf8("Tellerin sesini ver"),
+        window_.dialogStart(DialogKind::scaleExport, window_.program().folders.user, "zembera.scl"),
+        QString::fromUtf8("Scala dizileri (*.scl)"),
+        /*confirmOverwrite=*/false);
     if (!file.isEmpty()) {
+        window_.rememberDialog(DialogKind::scaleExport, file);
         std::filesystem::path stem = file.toStdString();
         stem.replace_extension();
         exportTo(stem);

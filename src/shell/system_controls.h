@@ -46,6 +46,12 @@ class SystemControls {
     // Index in the list of the system in use.
     int current() const { return current_; }
     const systems::PitchSystem* currentSystem() const;
+    // The system in use as the settings keep it: a bundled one by its name, an opened Scala file
+    // by its path.
+    std::string currentName() const { return entries_[static_cast<std::size_t>(current_)].name; }
+    std::optional<std::filesystem::path> currentScaleFile() const;
+    // Chooses the bundled system named `name`; false when there is none of that name.
+    bool chooseBundled(const std::string& name);
 
     // Switches to system `index` of the list; a system that cannot be built is told and the
     // current one stays. Returns whether the switch took place.

@@ -96,7 +96,7 @@ TEST(CommandLine, RendersReportsAndRefusesAsApproved) {
         {"--pencere", {}},
         {"--sistem 'Rauf Yekta 24'", {}},
         {"--rapor --fazla", {}},
-        {q(melody).substr(1), {}},
+        {q(dir / "notlar.pdf").substr(1), {}}, // a file the window does not open
     };
     // Without a display: a mode that opened the window would end with Qt's complaint instead.
     const auto run = [&](const std::string& arguments) {
@@ -147,7 +147,7 @@ TEST(CommandLine, RendersReportsAndRefusesAsApproved) {
 }
 
 // Ctrl-C in a rendering leaves the old file and nothing beside it; a piece beyond the length limit
-// is refused in FLAC too.
+// is refused in FLAC too, and a read-only file is left as it is.
 TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAreTold) {
     const fs::path dir = fs::temp_directory_path() / "zembera_interrupted";
     fs::remove_all(dir);
@@ -190,6 +190,14 @@ TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAreTold) {
     EXPECT_NE(refused.find("x.flac: parça çok uzun: 596 saat 31 dakika, en çok 2 saat"),
               std::string::npos)
         << refused;
+    // A file the user may not write is never replaced, as in the window (the superuser too).
+    ASSERT_EQ(::chmod((dir / "x.flac").c_str(), 0444), 0);
+    const auto [protectedFile, failed] =
+        e2e::runCaptured("'" + program + "' --render '" + ZEMBERA_PROGRAM_DIR +
+                         "/god_rest_ye.ses' '" + (dir / "x.flac").string() + "'");
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(protectedFile.find("x.flac: yazma izni yok"), std::string::npos) << protectedFile;
+    EXPECT_EQ(e2e::readAll(dir / "x.flac"), "eski");
     fs::remove_all(dir);
 }
 
