@@ -67,8 +67,10 @@ void MidiControl::chooseInput(const std::string& name) {
 void MidiControl::switchMpe(bool on) {
     if (!on) {
         mpe_.detach();
+        announcements_.reset();
         mpePort_.close();
         mpeTimer_.stop();
+        inputs_->reopen(); // a loop through the output is gone with it
         inputs_->ignore({});
         showPorts();
         return;
@@ -88,8 +90,15 @@ void MidiControl::switchMpe(bool on) {
     // configured before it hears the note.
     mpe_.attach([this](const std::vector<std::uint8_t>& message) {
         if (!message.empty() && (message[0] & 0xF0) == 0xE0) pollMpe();
+        guard_.sent(message, std::chrono::steady_clock::now());
         mpePort_.send(message);
     });
+    // A subscription the sequencer announces is configured at once; the timer is for the rest.
+    if (const int announced = mpePort_.announcements(); announced >= 0) {
+        announcements_ = std::make_unique<QSocketNotifier>(announced, QSocketNotifier::Read);
+        QObject::connect(announcements_.get(), &QSocketNotifier::activated, this,
+                         [this] { pollMpe(); });
+    }
     mpeTimer_.start(250);
     mpePort_.poll();
     ignoreOwnPorts();
@@ -111,8 +120,19 @@ void MidiControl::ignoreOwnPorts() {
 void MidiControl::takeMessages() {
     pollMpe(); // a loop made a moment ago is cut before its first message plays
     queue_.takeAll(taken_);
-    for (const MidiEvent& event : taken_)
-        if (inputs_->heard(event.source)) player_.handle(event.bytes.data(), event.size);
+    for (const MidiEvent& event : taken_) {
+        if (!inputs_->heard(event.source)) continue;
+        const MidiLoopGuard::Verdict verdict = guard_.received(event);
+        if (!verdict.closing.empty()) {
+            inputs_->shut(event.source, verdict.closing, verdict.word);
+            showStatus();
+        }
+        if (!verdict.play) continue;
+        const auto start = std::chrono::steady_clock::now();
+        player_.handle(event.bytes.data(), event.size);
+        const auto end = std::chrono::steady_clock::now();
+        guard_.spent(end - start, end);
+    }
 }
 
 void MidiControl::rescan() {

@@ -3,12 +3,14 @@
 // them, kept by its name), the switch of the MPE output (the port "ZEMBERA", off at start) and
 // one line of status. It owns the MIDI ports, the inputs and the queue their messages arrive in,
 // rescans the ports every two seconds, watches the MPE output's subscribers (each new one is
-// configured; none is listened to) and hands the messages to the MIDI player on the UI thread as
-// soon as they arrive.
+// configured, at once where the sequencer announces it; none is listened to) and hands the
+// messages to the MIDI player on the UI thread as soon as they arrive, save the program's own
+// notes coming back and floods (midi_loop_guard.h), whose source it closes.
 //
 // Thread: UI thread.
 
 #include <QGroupBox>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <functional>
@@ -18,6 +20,7 @@
 
 #include "midi/midi_event_queue.h"
 #include "midi/midi_inputs.h"
+#include "midi/midi_loop_guard.h"
 #include "midi/midi_player.h"
 #include "midi/midi_ports.h"
 #include "midi/mpe_notes.h"
@@ -72,6 +75,8 @@ class MidiControl : public QGroupBox {
     MpeNotes& mpe_;
     std::unique_ptr<MidiPorts> system_; // before everything that uses it
     MpePort mpePort_;
+    std::unique_ptr<QSocketNotifier> announcements_; // of the MPE output, while it is open
+    MidiLoopGuard guard_;
     MidiEventQueue queue_;
     std::unique_ptr<MidiInputs> inputs_; // after the queue: closed before it goes
     QTimer rescanTimer_;

@@ -13,17 +13,18 @@
 #include "audio_device/sdl_backend.h"
 #include "common/data_folders.h"
 #include "common/safe_write.h"
+#include "common/user_lock.h"
 #include "loader/startup_loader.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
 #include "shell/canvas_widget.h"
+#include "shell/display_probe.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
 #include "shell/midi_control.h"
 #include "shell/qt_messages.h"
 #include "shell/qt_settings_store.h"
 #include "shell/session_memory.h"
-#include "shell/single_instance.h"
 #include "shell/splash_window.h"
 #include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
@@ -46,16 +47,6 @@ std::filesystem::path userDataFolder() {
     return std::filesystem::path(folder.toStdString());
 }
 
-std::optional<std::string> missingDisplay() {
-    // A platform chosen by hand (offscreen, a VNC, ...) needs no display of its own.
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return std::nullopt;
-    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return std::nullopt;
-    return std::string("ekran bulunamadı (DISPLAY ve WAYLAND_DISPLAY tanımlı değil): pencere "
-                       "açılamıyor.\nPencere olmadan: zembera --render <ezgi> <çıktı.wav> ya da "
-                       "zembera --rapor");
-}
-
 void removeStaleTemporaries(const DataFolders& folders, const std::string& sampleFolderName) {
     for (const std::filesystem::path& folder :
          {folders.user, folders.user / sampleFolderName, folders.program,
@@ -66,11 +57,8 @@ void removeStaleTemporaries(const DataFolders& folders, const std::string& sampl
 
 int runWindowProgram(int argc, char** argv, const std::vector<std::string>& files) {
     // Without a display the toolkit would abort; say so instead.
-    if (const auto missing = missingDisplay()) {
-        std::fprintf(stderr, "zembera: %s\n", missing->c_str());
-        return 1;
-    }
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
+    if (!app) return 1;
     QApplication::setApplicationName(QStringLiteral("ZEMBERA"));
     installTurkishTranslation();
     // Held keys repeat without false releases where the X server can; the key hook copes with
@@ -78,11 +66,15 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
     requestDetectableAutoRepeat();
     QtMessages messages;
 
-    SingleInstance instance;
-    if (!instance.acquire()) {
-        messages.show("ZEMBERA  zaten çalışıyor");
+    // One copy per user folder, whatever the runtime folder.
+    const UserLock instance(userDataFolder());
+    if (instance.state() == UserLock::State::heldElsewhere) {
+        messages.show("ZEMBERA zaten çalışıyor");
         return 1;
     }
+    if (instance.state() == UserLock::State::unguarded)
+        std::fprintf(stderr, "zembera: tek kopya denetimi yapılamadı: %s\n",
+                     instance.problem().c_str());
     const std::filesystem::path folder = programFolder(argv[0]);
     auto splash =
         std::make_unique<SplashWindow>(QString::fromStdString((folder / "logo.png").string()));
@@ -112,7 +104,7 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
         &window, [&window](int key) { window.player().Form_KeyDown(key); },
         [&window](int key) { window.player().Form_KeyUp(key); });
     keys.setStrikeHandler([&window](int key) { window.keyStrike(key); });
-    app.installEventFilter(&keys);
+    app->installEventFilter(&keys);
     // A MIDI keyboard plays the strings beside the computer keyboard and the mouse.
     const PatchedSampleSource midiSource{program.sampleFolder, program.samples.sampleFileName,
                                          program.tables, program.tuning.tuningOffset};
@@ -129,7 +121,7 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
     QtSettingsStore settings(userSettings());
     window.setSettings(settings);
     SessionMemory memory(window, settings, &midi);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+    QObject::connect(app.get(), &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
     QTimer housekeeping;
@@ -164,9 +156,9 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
     });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
-        QTimer::singleShot(0, &app, [] { QApplication::exit(0); });
+        QTimer::singleShot(0, app.get(), [] { QApplication::exit(0); });
     }
-    const int code = app.exec();
+    const int code = QApplication::exec();
     memory.save();
     return code;
 }

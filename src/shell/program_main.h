@@ -17,9 +17,6 @@ std::filesystem::path programFolder(const char* argv0);
 // The user's own data folder (for the user's files when the program folder is not writable).
 std::filesystem::path userDataFolder();
 
-// Why the window cannot be shown: no display to show it on (nothing when there may be one).
-std::optional<std::string> missingDisplay();
-
 // Removes the temporary files of killed runs from the folders the program writes.
 void removeStaleTemporaries(const DataFolders& folders, const std::string& sampleFolderName);
 
