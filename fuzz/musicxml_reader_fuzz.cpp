@@ -18,6 +18,8 @@ void check(const zembera::scores::Score& score) {
         if (!n.rest && (n.step < 0 || n.step > 6 || !std::isfinite(n.cents))) std::abort();
         if (n.chord && n.rest) std::abort();
     }
+    // A held note continues one sounding before it: never the first note.
+    if (score.notes.front().held) std::abort();
     // Placed on the strings: one placed note each, chord notes at their chord's onset.
     static const zembera::PitchTables tables;
     const zembera::scores::PlacedScore placed =
@@ -41,11 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const zembera::scores::ScoreError&) {
         }
     }
-    // The other reading, the second voice of the second part.
+    // The other readings, the second voice of the second part.
     using zembera::scores::PitchReading;
     for (const zembera::scores::ScoreChoice choice :
          {zembera::scores::ScoreChoice{PitchReading::commas, 1, 1},
-          zembera::scores::ScoreChoice{PitchReading::exact, 0, 2}}) {
+          zembera::scores::ScoreChoice{PitchReading::exact, 0, 2},
+          zembera::scores::ScoreChoice{PitchReading::keyCommas, -1, 0}}) {
         try {
             check(zembera::scores::parseScoreBytes(bytes, "f.musicxml", choice));
         } catch (const zembera::scores::ScoreError&) {

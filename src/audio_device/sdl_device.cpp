@@ -21,7 +21,7 @@ SdlDevice::SdlDevice(engine::Engine& engine) : engine_(engine), paced_(engine) {
         init_ = Init::Subsystem;
         if (openDevice()) return;
     }
-    fallBack(SDL_GetError());
+    fallBack("ses aygıtı açılamadı");
 }
 
 SdlDevice::~SdlDevice() {
@@ -62,8 +62,10 @@ bool SdlDevice::openDevice(bool anyFormat) {
 
 void SdlDevice::fallBack(const std::string& reason) {
     shutDown();
-    std::fprintf(stderr, "zembera: no audio device (%s); running without sound\n",
-                 reason.empty() ? "unknown error" : reason.c_str());
+    // SDL's own reason is English: the driver asked for tells the user where to look.
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    std::fprintf(stderr, "zembera: %s (sürücü: %s); ses olmadan çalışıyor\n", reason.c_str(),
+                 driver && *driver ? driver : "varsayılan");
     // The driver named here wins over SDL_AUDIODRIVER, which may be what failed.
     if (SDL_AudioInit("dummy") == 0) {
         init_ = Init::DummyDriver;
@@ -89,7 +91,7 @@ void SdlDevice::poll() {
     if (device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
         SDL_CloseAudioDevice(device_);
         device_ = 0;
-        if (!openDevice()) fallBack("the audio device went away");
+        if (!openDevice()) fallBack("ses aygıtı kayboldu");
     }
     // No device at all: time goes on silently, so that notes still end and are released.
     if (device_ == 0) paced_.poll();

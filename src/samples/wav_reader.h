@@ -19,7 +19,7 @@
 
 namespace zembera {
 
-inline constexpr const char* kFormatNotRecognized = "File format not recognized!";
+inline constexpr const char* kFormatNotRecognized = "Ses dosyasının biçimi tanınmadı.";
 
 struct WavSamples {
     // The file's header; when the data chunk was found by search, its data id and size.
@@ -33,7 +33,7 @@ struct WavSamples {
 // the file holds after the data start.
 std::optional<WavSamples> ReadWavSamples(std::span<const std::uint8_t> file);
 
-// Reads the file at `file`; shows "File format not recognized!" and gives nothing when it cannot
+// Reads the file at `file`; shows kFormatNotRecognized and gives nothing when it cannot
 // be read, is empty or holds no samples.
 std::optional<WavSamples> ReadWavSamples(const std::filesystem::path& file,
                                          MessageService& messages);

@@ -3,7 +3,11 @@
 // string 17, one string per diatonic step, string 1 the highest), moved by the pitch level's
 // string shift as the melody files are, and by whole octaves (7 strings) where it would fall off
 // the instrument; on that string it sounds at the mandal position whose pitch in the current
-// pitch tables lies nearest the written pitch.
+// pitch tables lies nearest the written pitch. A pitch its string's mandals cannot reach (by
+// more than half a step beyond its lowest or highest position: a double flat, a three-quarter
+// flat) goes to the string and position nearest it among the strings up to two away that reach
+// it, as a player takes the enharmonic string (C double flat on the B string); it stays at the
+// end of its own string when none does.
 //
 // At a pitch level other than the table's own the instrument is transposed: the written pitch is
 // moved by the interval between the open strings 17 + shift and 17, the interval the string
@@ -13,6 +17,7 @@
 //
 // The further notes of a chord sound with its first note, each on its own string; a chord note
 // that falls on a string the chord already uses is left out (the first note keeps the string).
+// A held note (score.h) keeps its string and position, sounding on from before.
 //
 // Thread: any (pure).
 
@@ -51,8 +56,10 @@ struct PlacedNote {
     double ms = 0;          // to the next onset; a chord note that of its chord
     double onsetMs = 0;     // from the start of the piece
     int measure = 0;
-    bool chord = false;   // sounds with the note before, on a string of its own
-    bool dropped = false; // a chord note on a string its chord already uses: it stays silent
+    bool chord = false;       // sounds with the note before, on a string of its own
+    bool dropped = false;     // a chord note on a string its chord already uses: it stays silent
+    bool held = false;        // sounds on from the tied note before, not struck again
+    bool otherString = false; // on another string than its natural's, which cannot reach it
 };
 
 struct PlacedScore {
@@ -62,6 +69,7 @@ struct PlacedScore {
     int octaveMovedCount = 0;    // notes moved by octaves
     int chordNotes = 0;          // further chord notes sounding with their chord
     int droppedChordNotes = 0;   // chord notes left out
+    int otherStringCount = 0;    // notes placed on another string than their natural's
     bool placesAreLines = false; // `measure` holds lines of the file (SymbTr)
 };
 

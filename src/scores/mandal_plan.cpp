@@ -14,6 +14,7 @@ MandalPlan planMandals(const PlacedScore& placed) {
     MandalPlan plan;
     plan.chordNotes = placed.chordNotes;
     plan.droppedChordNotes = placed.droppedChordNotes;
+    plan.otherStringNotes = placed.otherStringCount;
     plan.placesAreLines = placed.placesAreLines;
     PerString<int> last{}; // index of the string's last note, -1 none
     last.fill(-1);
@@ -57,6 +58,10 @@ std::vector<std::string> planLines(const MandalPlan& plan) {
     if (plan.droppedChordNotes > 0)
         lines.push_back("akorlar: " + std::to_string(plan.droppedChordNotes) +
                         " nota akorun başka bir notasıyla aynı tele düştüğü için çalınmaz");
+    if (plan.otherStringNotes > 0)
+        lines.push_back(std::to_string(plan.otherStringNotes) +
+                        " nota kendi telinin mandallarının ulaşamadığı perdede: perdesine en "
+                        "yakın telde çalınır");
     for (int s = 1; s <= kStringCount; ++s) {
         const StringNeeds& needs = plan.strings[static_cast<std::size_t>(s)];
         if (needs.noteCount == 0) continue;

@@ -38,14 +38,15 @@ struct MandalPlan {
     std::vector<MandalChange> changes;
     int chordNotes = 0;        // further chord notes sounding on their own strings
     int droppedChordNotes = 0; // chord notes left out for sharing a string with their chord
+    int otherStringNotes = 0;  // notes on another string than their natural's
     bool placesAreLines = false;
     int closeCount() const;
 };
 
 MandalPlan planMandals(const PlacedScore& placed);
 
-// The plan as lines of Turkish text: the chords, the strings used with their positions, then
-// the close changes.
+// The plan as lines of Turkish text: the chords, the notes on other strings than their
+// naturals', the strings used with their positions, then the close changes.
 std::vector<std::string> planLines(const MandalPlan& plan);
 
 } // namespace zembera::scores

@@ -43,6 +43,11 @@ ScoreNote stroke(const ScoreNote& main, const ScorePitch* pitch, double ms, doub
     return n;
 }
 
+// The length of grace note `g` taking its time from `from`: the share it names, else `usual`.
+double stolen(const ScoreNote& g, const ScoreNote& from, double usual) {
+    return g.stealPercent > 0 ? from.ms * g.stealPercent / 100 : usual;
+}
+
 // Grace notes become short notes taking their time from their neighbours.
 std::vector<ScoreNote> placeGraceNotes(const std::vector<ScoreNote>& in, int& count) {
     std::vector<ScoreNote> out;
@@ -56,8 +61,9 @@ std::vector<ScoreNote> placeGraceNotes(const std::vector<ScoreNote>& in, int& co
                 const double each = std::min(graceMs(perBeat),
                                              main.ms / (2.0 * static_cast<double>(waiting.size())));
                 for (ScoreNote& g : waiting) {
-                    g = stroke(g, nullptr, each, perBeat);
-                    shorten(main, each);
+                    const double ms = std::min(stolen(g, n, each), main.ms / 2);
+                    g = stroke(g, nullptr, ms, perBeat);
+                    shorten(main, ms);
                     out.push_back(g);
                 }
                 waiting.clear();
@@ -73,7 +79,7 @@ std::vector<ScoreNote> placeGraceNotes(const std::vector<ScoreNote>& in, int& co
         if (!n.onBeat && before >= 0 && out[static_cast<std::size_t>(before)].ms > 0) {
             ScoreNote& prev = out[static_cast<std::size_t>(before)];
             const double perBeat = msPerBeatOf(prev);
-            const double ms = std::min(graceMs(perBeat), prev.ms / 2);
+            const double ms = std::min(stolen(n, prev, graceMs(perBeat)), prev.ms / 2);
             shorten(prev, ms);
             out.push_back(stroke(n, nullptr, ms, perBeat));
         } else {
@@ -81,6 +87,14 @@ std::vector<ScoreNote> placeGraceNotes(const std::vector<ScoreNote>& in, int& co
         }
     }
     return out;
+}
+
+// A tremolo's stroke, doubled while shorter than kShortestStrokeMs.
+double strokeMs(const ScoreNote& n, double perBeat) {
+    double length = (n.strokeBeats > 0 ? n.strokeBeats : 0.125) * perBeat;
+    while (length < kShortestStrokeMs)
+        length *= 2;
+    return length;
 }
 
 // The strokes of one ornamented note (its chord notes are placed by the caller).
@@ -121,10 +135,24 @@ std::vector<ScoreNote> figure(const ScoreNote& n) {
         add(nullptr, ms - 3 * quick);
         break;
     }
+    case Ornament::delayedTurn: {
+        const double quick = std::min(ms / 8, perBeat / 8);
+        add(nullptr, ms - 4 * quick);
+        add(&n.aux, quick);
+        add(nullptr, quick);
+        add(&n.aux2, quick);
+        add(nullptr, quick);
+        break;
+    }
+    case Ornament::alternation: {
+        const double length = strokeMs(n, perBeat);
+        const int pairs = std::max(1, static_cast<int>(std::lround(ms / (2 * length))));
+        for (int k = 0; k < 2 * pairs; ++k)
+            add(k % 2 == 0 ? nullptr : &n.aux, ms / (2 * pairs));
+        break;
+    }
     case Ornament::tremolo: {
-        double length = (n.strokeBeats > 0 ? n.strokeBeats : 0.125) * perBeat;
-        while (length < kShortestStrokeMs)
-            length *= 2;
+        const double length = strokeMs(n, perBeat);
         const int strokes = std::max(1, static_cast<int>(std::lround(ms / length)));
         for (int k = 0; k < strokes; ++k)
             add(nullptr, ms / strokes);

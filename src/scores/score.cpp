@@ -1,6 +1,8 @@
 #include "scores/score.h"
 
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace zembera::scores {
@@ -8,8 +10,14 @@ namespace zembera::scores {
 int Score::noteCount() const {
     int count = 0;
     for (const ScoreNote& n : notes)
-        if (!n.rest) ++count;
+        if (!n.rest && !n.held) ++count;
     return count;
+}
+
+std::string tempoText(double tempo) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", std::round(tempo * 100) / 100);
+    return text;
 }
 
 std::string placeText(int place, bool lines) {

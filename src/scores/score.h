@@ -35,7 +35,9 @@ enum class Ornament {
     mordent,     // the note, `aux`, the note, quickly at its start
     lateMordent, // the note for half its value, then `aux` and the note
     turn,        // `aux`, the note, `aux2`, then the note
+    delayedTurn, // the note, then `aux`, the note, `aux2` and the note at its end
     tremolo,     // repeated strokes of `strokeBeats` filling the note
+    alternation, // strokes of `strokeBeats` alternating the note and `aux` (two-note tremolo)
     glissando,   // a slide to the next note, played as the plain note
 };
 
@@ -53,6 +55,10 @@ struct ScoreNote {
     // it, or from the note after it when `onBeat`.
     bool grace = false;
     bool onBeat = false;
+    double stealPercent = 0; // the share of that note a grace note takes, 0 for the usual length
+    // A note of a chord that only continues a tied note sounding before it: it is drawn with its
+    // chord and keeps sounding, not struck again, while the chord's other notes are struck.
+    bool held = false;
     Ornament ornament = Ornament::none;
     ScorePitch aux, aux2;   // the neighbours an ornament alternates with
     double strokeBeats = 0; // a tremolo's stroke length in quarter notes
@@ -65,6 +71,7 @@ enum class PitchReading {
     automatic, // decided by the score (see musicxml_reader.h)
     exact,     // <alter> in semitones over equal-tempered naturals, as the standard defines
     commas,    // the accidental glyphs in their Arel-Ezgi-Uzdilek comma values
+    keyCommas, // as commas, the key signature's <key-alter> for notes with its sign
 };
 
 struct Score {
@@ -76,7 +83,9 @@ struct Score {
     // the part played, the part and voice played (indices into those lists).
     PitchReading reading = PitchReading::exact;
     std::string readingReason;
-    std::string keySignature; // the first key signature as read, for the report ("" for none)
+    std::string keySignature;     // the first key signature as read, for the report ("" for none)
+    bool keyAltersDiffer = false; // reading the key's <key-alter> would change a note or a key
+    double tempo = 0;             // the written tempo at the start, 0 when the score gives none
     std::vector<std::string> parts;
     std::vector<std::string> voices;
     int part = 0;
@@ -91,8 +100,13 @@ struct Score {
     // channels of the track played ("kanal 1"); what its pitches are tuned to, for the report.
     bool midi = false;
     std::string tuning;
+    // What the reader read otherwise than written, or left out, one line each for the report.
+    std::vector<std::string> remarks;
     int noteCount() const;
 };
+
+// A tempo in quarter notes a minute as the report shows it: "90", "66.67", "1153".
+std::string tempoText(double tempo);
 
 // "ölçü 3" or, for a file whose places are lines, "satır 3".
 std::string placeText(int place, bool lines);

@@ -64,9 +64,13 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
         report += "\nPerde okuması: ";
         report += score.reading == PitchReading::commas
                       ? "arıza işaretleri Arel-Ezgi-Uzdilek komalarıyla"
+                  : score.reading == PitchReading::keyCommas
+                      ? "arıza işaretleri komalarıyla, donanımın işaretleri <key-alter> komalarıyla"
                       : "<alter> yarım ses olarak, eşit aralıklı";
         report += " (" + score.readingReason + ")";
         if (!score.keySignature.empty()) report += "\nDonanım: " + score.keySignature;
+        report += "\nTempo: " + (score.tempo > 0 ? "♩ = " + tempoText(score.tempo)
+                                                 : "yazılmamış, ♩ = " + tempoText(kDefaultTempo));
     }
     if (!score.midi && (score.parts.size() > 1 || score.voices.size() > 1))
         report += "\nÇalınan: " + score.parts[static_cast<std::size_t>(score.part)] + " (" +
@@ -85,6 +89,8 @@ std::string scoreReport(const Score& score, const PlacedScore& placed, const std
                   " süsleme (tril, mordan, grupetto, tremolo) figürüyle çalınır";
     if (score.glissandi > 0)
         report += "\n" + std::to_string(score.glissandi) + " glissando düz nota olarak çalınır";
+    for (const std::string& remark : score.remarks)
+        report += "\n" + remark;
     const std::vector<std::string> lines = planLines(planMandals(placed));
     report += "\nMandal planı:";
     for (std::size_t i = 0; i < lines.size() && i < kMaxPlanLines; ++i)
@@ -100,9 +106,12 @@ KanunSetup ScorePlayer::setupNow(int ahenkShift) const {
 
 std::vector<std::string> reportButtons(const Score& score) {
     std::vector<std::string> buttons{kPlayCaption, kPrepareMandalsCaption};
-    if (!score.parts.empty() && !score.midi)
-        buttons.push_back(score.reading == PitchReading::commas ? kExactReadingCaption
-                                                                : kCommaReadingCaption);
+    if (!score.parts.empty() && !score.midi) {
+        if (score.reading != PitchReading::commas) buttons.push_back(kCommaReadingCaption);
+        if (score.reading != PitchReading::exact) buttons.push_back(kExactReadingCaption);
+        if (score.reading == PitchReading::commas && score.keyAltersDiffer)
+            buttons.push_back(kKeyCommasReadingCaption);
+    }
     if (score.voices.size() > 1)
         buttons.push_back(score.midi ? kNextChannelCaption : kNextVoiceCaption);
     if (score.parts.size() > 1)
@@ -115,11 +124,13 @@ bool ScorePlayer::playIfScore(const std::string& name) {
     if (name.empty() || !isScoreFile(pathFromUtf8(name))) return false;
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return true;
-    // Only a file of the program folder is played.
-    if (name.find_first_of("/\\") != std::string::npos) {
+    // A file of the folders, or of any folder by its full path; the report names it alone.
+    const std::optional<std::filesystem::path> file = fileOfName(p_.files(), name);
+    if (!file) {
         p_.messages.show(name + ": dosya adı geçersiz");
         return true;
     }
+    const std::string shown = file->filename().string();
     ScoreChoice choice;
     for (;;) {
         std::optional<PlacedScore> placed;
@@ -127,9 +138,9 @@ bool ScorePlayer::playIfScore(const std::string& name) {
         std::string report;
         Score score;
         try {
-            score = readScoreFile(p_.files().find(pathFromUtf8(name)), choice);
+            score = readScoreFile(*file, choice);
             placed = placeScore(score, setupNow(p_.tuning.ahenkShift));
-            report = scoreReport(score, *placed, name);
+            report = scoreReport(score, *placed, shown);
             // The melody file holds the positions of the table's own pitch level.
             const SesExport ses = exportSes(score, placeScore(score, setupNow(0)));
             if (!ses.fits()) report += "\n" + std::string(kSesDoesNotFit) + ses.problems.front();
@@ -147,10 +158,16 @@ bool ScorePlayer::playIfScore(const std::string& name) {
             return true;
         }
         if (button == kPrepareMandalsCaption) {
+            // Once, and the box stays closed: the keys play the prepared strings at once.
             prepareMandals(planMandals(*placed));
-        } else if (button == kCommaReadingCaption || button == kExactReadingCaption) {
-            choice.reading =
-                button == kCommaReadingCaption ? PitchReading::commas : PitchReading::exact;
+            return true;
+        }
+        if (button == kCommaReadingCaption || button == kExactReadingCaption ||
+            button == kKeyCommasReadingCaption) {
+            choice.reading = button == kCommaReadingCaption   ? PitchReading::commas
+                             : button == kExactReadingCaption ? PitchReading::exact
+                                                              : PitchReading::keyCommas;
+            choice.part = score.part;
         } else if (button == kNextVoiceCaption || button == kNextChannelCaption) {
             choice.part = score.part;
             choice.voice = (score.voice + 1) % static_cast<int>(score.voices.size());
@@ -181,34 +198,35 @@ void ScorePlayer::prepareMandals(const MandalPlan& plan) {
 void ScorePlayer::saveAsSes(const std::string& name) {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return;
-    if (name.empty() || !isScoreFile(pathFromUtf8(name)) ||
-        name.find_first_of("/\\") != std::string::npos) {
+    const std::optional<std::filesystem::path> file = fileOfName(p_.files(), name);
+    if (!file || !isScoreFile(*file)) {
         p_.messages.show(
             (name.empty() ? std::string("(ad yok)") : name) +
             ": yalnızca MusicXML, SymbTr ve MIDI partisyonları .ses olarak kaydedilir");
         return;
     }
+    const std::string shown = file->filename().string();
     SesExport ses;
     try {
-        const Score score = readScoreFile(p_.files().find(pathFromUtf8(name)));
+        const Score score = readScoreFile(*file);
         ses = exportSes(score, placeScore(score, setupNow(0)));
     } catch (const ScoreError& e) {
         p_.messages.show(e.what());
         return;
     }
     if (!ses.fits()) {
-        std::string text = name + std::string(": ") + kSesDoesNotFit;
+        std::string text = shown + std::string(": ") + kSesDoesNotFit;
         for (const std::string& problem : ses.problems)
             text += "\n" + problem;
         p_.messages.show(text);
         return;
     }
-    const std::string sesName = name.substr(0, name.rfind('.')) + kMelodyExtension;
-    const std::filesystem::path file = p_.files().user / pathFromUtf8(sesName);
-    if (std::filesystem::exists(file) &&
+    const std::string sesName = shown.substr(0, shown.rfind('.')) + kMelodyExtension;
+    const std::filesystem::path sesFile = p_.files().user / pathFromUtf8(sesName);
+    if (std::filesystem::exists(sesFile) &&
         !p_.messages.askYesNo(sesName + " var; yerine yazılsın mı?"))
         return;
-    if (const auto failure = replaceFile(file, ses.text)) {
+    if (const auto failure = replaceFile(sesFile, ses.text)) {
         p_.messages.show(sesName + ": dosya yazılamadı\n" + *failure);
         return;
     }
@@ -268,14 +286,18 @@ void ScorePlayer::play(const PlacedScore& placed) {
         std::vector<StringNote> notes;
         for (const PlayedNote& note : onset.sounded)
             notes.push_back(p_.noteOf(note));
-        step.sound = [this, playing, endChord, notes, first = onset.firstSounds,
-                      rest = onset.rest](SoundFrame at) {
-            playing->memory.end(p_.sound, at);
-            endChord(at);
-            // A rest only ends the notes before it.
-            playing->memory.start(p_.sound, first ? std::optional(notes.front()) : std::nullopt,
-                                  !rest, at);
-            int beside = 0;
+        step.sound = [this, playing, endChord, notes, first = onset.firstSounds, rest = onset.rest,
+                      holds = onset.holds](SoundFrame at) {
+            // An onset holding tied notes cuts nothing: its other notes join them.
+            int beside = playing->beside.last();
+            if (!holds) {
+                playing->memory.end(p_.sound, at);
+                endChord(at);
+                // A rest only ends the notes before it.
+                playing->memory.start(p_.sound, first ? std::optional(notes.front()) : std::nullopt,
+                                      !rest, at);
+                beside = 0;
+            }
             for (std::size_t k = first ? 1 : 0; k < notes.size(); ++k)
                 if (beside < kChordNoteVoices)
                     p_.sound.startNote(Voice::chordNote(++beside), notes[k], at);

@@ -34,6 +34,7 @@ inline constexpr const char* kPlayCaption = "Çal";
 inline constexpr const char* kPrepareMandalsCaption = "Mandalları hazırla";
 inline constexpr const char* kCommaReadingCaption = "Koma okuması";
 inline constexpr const char* kExactReadingCaption = "Yarım ses okuması";
+inline constexpr const char* kKeyCommasReadingCaption = "Donanım komalarıyla";
 inline constexpr const char* kNextVoiceCaption = "Sonraki ses";
 inline constexpr const char* kNextPartCaption = "Sonraki bölüm";
 // A MIDI file's voices are its channels and its parts its tracks.
@@ -49,9 +50,9 @@ class ScorePlayer {
 
     // Plays `name` when it names a score file (by its extension) and returns true; false for
     // any other name, which the melody player then plays. The report shown first offers to
-    // play, to prepare the mandals, to switch the reading of the accidentals, the voice and the
-    // part (each shown again with the report of the new choice), and to cancel: Escape plays
-    // nothing.
+    // play, to prepare the mandals (which closes it), to switch the reading of the accidentals,
+    // the voice and the part (each shown again with the report of the new choice), and to
+    // cancel: Escape plays nothing.
     bool playIfScore(const std::string& name);
 
     // The button "SES olarak kaydet": writes the score named `name` as the melody file of the
@@ -73,8 +74,9 @@ class ScorePlayer {
 // channel played.
 std::string scoreReport(const Score& score, const PlacedScore& placed, const std::string& name);
 
-// The report's buttons for `score`: play, prepare the mandals, the other reading (MusicXML), the
-// next voice and part (channel and track of a MIDI file, where there are several), cancel (last,
+// The report's buttons for `score`: play, prepare the mandals, the other readings (MusicXML:
+// commas, semitones, and the key signature's commas where they differ from its signs), the next
+// voice and part (channel and track of a MIDI file), where there are several, cancel (last,
 // pressed by Escape).
 std::vector<std::string> reportButtons(const Score& score);
 

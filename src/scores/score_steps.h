@@ -1,7 +1,9 @@
 #pragma once
 // The onsets of a placed score as the score player plays them and the offline render renders
 // them: a note with the further notes of its chord (a rest with any notes marked as its chord
-// stays a rest), the notes left out of a chord neither drawn nor sounded.
+// stays a rest), the notes left out of a chord neither drawn nor sounded. An onset with a held
+// note (a tie into part of a chord) strikes its other notes beside the notes sounding and cuts
+// none of them; the next onset that holds nothing cuts them all.
 //
 // Thread: any (pure). Inline, so that the readers' library stays free of the players' headers;
 // the score player and the offline render use it.
@@ -21,10 +23,11 @@ struct ScoreOnset {
     double writtenMs = 0; // to the next onset, at the written tempo
     // The notes drawn, in the score's order.
     std::vector<PlayedNote> shown;
-    // The notes that sound, in the same order; the first on the memory channel when
+    // The notes struck, in the same order; the first on the memory channel when
     // `firstSounds`, every other one beside it on a voice of its own.
     std::vector<PlayedNote> sounded;
     bool firstSounds = false;
+    bool holds = false; // the notes sounding before go on: the onset cuts nothing
 };
 
 // The onset starting at `notes[first]`, which is no chord's further note.
@@ -41,10 +44,12 @@ inline ScoreOnset scoreOnset(const std::vector<PlacedNote>& notes, std::size_t f
         const PlacedNote& note = notes[k];
         if (note.dropped) continue;
         onset.shown.push_back(PlayedNote{note.string, note.mandal});
-        if (!isPlayablePosition(note.string, note.mandal)) continue;
+        onset.holds = onset.holds || note.held;
+        if (note.held || !isPlayablePosition(note.string, note.mandal)) continue;
         onset.sounded.push_back(PlayedNote{note.string, note.mandal});
         if (k == first) onset.firstSounds = true;
     }
+    if (onset.holds) onset.firstSounds = false;
     return onset;
 }
 

@@ -186,6 +186,15 @@ int columnOf(const std::vector<std::string_view>& header, std::string_view name)
     return -1;
 }
 
+// "2 süresiz nota satırı atlandı (satır 82, 90)", naming the first few lines.
+std::string untimedRemark(const std::vector<int>& lines) {
+    constexpr std::size_t kNamed = 5;
+    std::string text = std::to_string(lines.size()) + " süresiz nota satırı atlandı (satır ";
+    for (std::size_t i = 0; i < lines.size() && i < kNamed; ++i)
+        text += (i > 0 ? ", " : "") + std::to_string(lines[i]);
+    return text + (lines.size() > kNamed ? ", ...)" : ")");
+}
+
 } // namespace
 
 Score parseSymbTr(std::string_view text, const std::string& fileName) {
@@ -195,6 +204,7 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
     std::size_t columns = 0;
     int lineNo = 0;
     int lastCode = -1;
+    std::vector<int> untimed; // lines of sounding rows without time, left out
     // Ornamented notes, whose neighbours are found once every pitch of the piece is known.
     std::vector<std::pair<std::size_t, CodeMeaning>> neighbours;
     std::size_t start = 0;
@@ -237,9 +247,7 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         long long numerator = 0, denominator = 0;
         if (!wholeNumber(cells[static_cast<std::size_t>(pay)], numerator) ||
             !wholeNumber(cells[static_cast<std::size_t>(payda)], denominator) || numerator < 0 ||
-            denominator < 0 || numerator > 100000 || denominator > 100000 ||
-            (denominator == 0 && numerator != 0) ||
-            (denominator == 0 && meaning.sound != Sound::grace && meaning.sound != Sound::none))
+            denominator < 0 || numerator > 100000 || denominator > 100000)
             failAt("notanın süresi okunamadı");
         ScoreNote note;
         note.measure = lineNo;
@@ -248,7 +256,8 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
                          : 0.0;
         if (note.beats > 1000) failAt("nota çok uzun");
         // Every row with a duration takes its time, whatever its code; without the Ms column
-        // the written length of a sounding row does.
+        // the written length of a sounding row does. Payda 0 writes no length (whatever Pay
+        // says): such a row has only its Ms.
         double millis = 0;
         const bool hasMs = ms >= 0 && decimal(cellOf(cells, ms), millis);
         if (hasMs && (millis < 0 || millis >= 6e5)) failAt("Ms geçersiz");
@@ -256,7 +265,11 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         const bool grace = meaning.sound == Sound::grace && !timed;
         const int previousCode = lastCode;
         lastCode = static_cast<int>(code);
-        if (!timed && !grace) continue;
+        if (!timed && !grace) {
+            // A sounding row without time: no length to play, named in the report.
+            if (meaning.sound == Sound::note && code != 0) untimed.push_back(lineNo);
+            continue;
+        }
         if (timed) {
             if (!(note.beats > 0)) note.beats = millis * kDefaultTempo / 60000.0;
             note.ms = hasMs ? millis : note.beats * 60000.0 / kDefaultTempo;
@@ -309,6 +322,7 @@ Score parseSymbTr(std::string_view text, const std::string& fileName) {
         score.notes.push_back(note);
     }
     if (columns == 0) throwScoreError(fileName, "boş dosya");
+    if (!untimed.empty()) score.remarks.push_back(untimedRemark(untimed));
     if (score.noteCount() == 0) throwScoreError(fileName, "partisyonda nota yok");
     for (const auto& [index, meaning] : neighbours) {
         ScoreNote& n = score.notes[index];

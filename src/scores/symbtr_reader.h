@@ -5,7 +5,9 @@
 // column a sounding code with a length) takes its time; the codes that sound (9 and the other
 // note codes, ornaments and tremolo, see meaningOf) sound their pitch, the others (usul, makam,
 // tempo, repeat and layout marks) are silent. A grace note (code 8 or 17) takes no written time:
-// ornaments.h plays it out. The places of the notes are lines of the file.
+// ornaments.h plays it out, whatever its Pay says over a Payda of 0. A sounding row without time
+// (Ms 0, or without the Ms column no length) is left out and named in the score's remarks. The
+// places of the notes are lines of the file.
 //
 // The written natural, which chooses the string, comes from the note name: NotaAE in letters
 // ("A4", "B4b5", "F5#4"), else Nota53 in Turkish solfège ("La4", "Si4b5", "Fa5#4"); the sign

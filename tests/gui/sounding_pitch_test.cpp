@@ -13,12 +13,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "audio_device/audio_device.h"
 #include "notation/pitch_panel.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
-#include "shell/platform_sound.h"
 #include "support/scl_pitches.h"
 #include "support/wav_files.h"
 #include "window_fixture.h"
@@ -43,28 +41,17 @@ int openDegree(int s) {
 class SoundingPitch : public test::WindowFixture {
   protected:
     int sampleFrames() const override { return 20000; }
-    SoundPort& output() override {
-        giveSamples(*program, engine);
-        platform = std::make_unique<PlatformSound>(engine, device, *program);
-        return *platform;
-    }
+    SoundPort& output() override { return heard.attach(*program); }
     void prepareFolder() override {
         useBundled({"Dizek.txt", "glyphs.png"});
         std::filesystem::copy_file(std::string(ZEMBERA_SOURCE_DIR) + "/data/Rast.mkm",
                                    dir / "Rast.mkm");
     }
 
-    std::vector<std::int16_t> render(std::size_t frames) {
-        std::vector<float> out(frames);
-        engine.render(out.data(), nullptr, frames);
-        std::vector<std::int16_t> pcm;
-        for (const float v : out)
-            pcm.push_back(engine::toPcm16(v));
-        return pcm;
-    }
+    std::vector<std::int16_t> render(std::size_t frames) { return heard.render(frames); }
     // Holds `key`, measures what sounds, releases it: cents above C4.
     double keyCents(Qt::Key key) {
-        platform->endNote(Voice::memoryChannel());
+        heard.platform->endNote(Voice::memoryChannel());
         render(1000); // the note before dies away
         QTest::keyPress(window->windowHandle(), key);
         const std::vector<std::int16_t> heard = render(8000);
@@ -86,9 +73,7 @@ class SoundingPitch : public test::WindowFixture {
         return fresh.image();
     }
 
-    engine::Engine engine;
-    AudioDevice device; // none: the test renders
-    std::unique_ptr<PlatformSound> platform;
+    test::RenderedSound heard;
 };
 
 // Rast (F strings +6, B strings -1), then ŞAH (every note 46 degrees lower, four strings down),
@@ -147,7 +132,7 @@ TEST_F(SoundingPitch, TheRingingCheckBoxLetsThePluckedStringsRingOn) {
     program->instrument.currentString = 13;
     player.Form_KeyDown(kKeyUp); // string 12
     const std::vector<std::int16_t> both = render(4000);
-    const engine::Note twelve = engine.prepareNote(
+    const engine::Note twelve = heard.engine.prepareNote(
         12, soundingCents(program->tables, program->tuning.tuningOffset, 12, pos()[12]),
         engine::Resampling::stepped);
     const std::vector<std::int16_t> alone(

@@ -22,6 +22,7 @@
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
+#include "shell/platform_sound.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
 #include "support/pixels.h"
@@ -109,6 +110,26 @@ class FakeSound : public SoundPort {
     }
 };
 
+// The window's own sound over an engine that the test renders: what the keys sound, heard.
+struct RenderedSound {
+    SoundPort& attach(const LoadedProgram& program) {
+        giveSamples(program, engine);
+        platform = std::make_unique<PlatformSound>(engine, device, program);
+        return *platform;
+    }
+    std::vector<std::int16_t> render(std::size_t frames) {
+        std::vector<float> out(frames);
+        engine.render(out.data(), nullptr, frames);
+        std::vector<std::int16_t> pcm;
+        for (const float v : out)
+            pcm.push_back(engine::toPcm16(v));
+        return pcm;
+    }
+    engine::Engine engine;
+    AudioDevice device; // none: the test renders
+    std::unique_ptr<PlatformSound> platform;
+};
+
 // Whether row s of the key map and mandal number column (mandalColumn) holds a pixel of `color`
 // between x0 and x1, in the `height` rows from the top of the row.
 inline bool columnRowHas(const MainWindow& w, int s, int x0, int x1, QRgb color, int height = 17) {
@@ -147,6 +168,11 @@ class WindowFixture : public ::testing::Test {
         dir = std::filesystem::temp_directory_path() / "zembera_window";
         makeProgramFolder(dir, sampleFrames());
         prepareFolder();
+        openWindow();
+    }
+
+    // Loads the program from `dir` and shows its window, as a start of the program does.
+    void openWindow() {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
@@ -163,10 +189,14 @@ class WindowFixture : public ::testing::Test {
     }
 
     void TearDown() override {
+        closeWindow();
+        std::filesystem::remove_all(dir);
+    }
+
+    void closeWindow() {
         qApp->removeEventFilter(hook.get());
         messages.answer = true;
         window.reset();
-        std::filesystem::remove_all(dir);
     }
 
     QWindow* handle() { return window->windowHandle(); }

@@ -1,0 +1,220 @@
+#pragma once
+// Scores as they sound, for the tests of tests/render: each file is read, placed on the bundled
+// instrument and rendered, and the onsets and pitches are measured from the rendered sound. The
+// expected pitch of a written note is worked out by the tests from the format's definition
+// (equal-tempered semitones, or naturals and accidentals in Holdrian commas), then taken to the
+// nearest position of its string.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/messages.h"
+#include "loader/startup_loader.h"
+#include "render/offline_render.h"
+#include "render/score_events.h"
+#include "scores/score_file.h"
+#include "support/written_pitch.h"
+#include "tools/audio_measure.h"
+
+namespace zembera {
+namespace {
+
+namespace am = audio_measure;
+using scores::PitchReading;
+
+// The C4 of the pitch tables, in Hz.
+constexpr double kTableC4Hz = 262.0;
+constexpr std::size_t kLeadFrames = 2048;
+constexpr double kLeadMs = kLeadFrames * 1000.0 / 44100;
+
+struct Heard {
+    double onsetMs = 0;
+    double hz = 0; // 0 when the sound is too short to measure
+};
+
+class ScoreSound : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        RecordedMessages messages;
+        loaded_ = new StartupResult(loadProgram(ZEMBERA_PROGRAM_DIR, messages));
+        ASSERT_FALSE(loaded_->fatal);
+    }
+    static void TearDownTestSuite() {
+        delete loaded_;
+        loaded_ = nullptr;
+    }
+    LoadedProgram& program() { return *loaded_->program; }
+
+    // The score read from `text` as the file `name`.
+    scores::Score read(const std::string& text, const std::string& name,
+                       const scores::ScoreChoice& choice = {}) {
+        const auto file = std::filesystem::temp_directory_path() / ("zembera_ses_" + name);
+        std::ofstream(file, std::ios::binary) << text;
+        scores::Score score = scores::readScoreFile(file, choice);
+        std::filesystem::remove(file);
+        return score;
+    }
+
+    // The sound of the score played at its written tempo, after kLeadFrames of silence (so
+    // that the first onset rises).
+    std::vector<double> render(const scores::Score& score) {
+        LoadedProgram& p = program();
+        const NoteEvents piece = scoreEvents(
+            scores::placeScore(score, scores::standardSetup(p.tables, 0, &p.tuning.tuningOffset)),
+            1.0);
+        engine::Engine engine;
+        giveSamples(p, engine);
+        std::vector<double> x(kLeadFrames, 0.0);
+        renderPiece(
+            piece, PieceSound{engine, p.tables, p.tuning.tuningOffset},
+            [&](std::span<const std::int16_t> f) { x.insert(x.end(), f.begin(), f.end()); });
+        return x;
+    }
+    // The onsets and pitches heard when the score plays at its written tempo.
+    std::vector<Heard> hear(const scores::Score& score) { return listen(render(score)); }
+    std::vector<Heard> hear(const std::string& text, const std::string& name,
+                            const scores::ScoreChoice& choice = {}) {
+        return hear(read(text, name, choice));
+    }
+
+    // Onsets: where the level of the 11.6 ms after a point is 1.2 times that of the 11.6 ms
+    // before it (the point of the largest ratio among neighbours); the pitch of each sound from
+    // 15 ms after its onset to the next.
+    static std::vector<Heard> listen(const std::vector<double>& x) {
+        constexpr std::size_t hop = 64, window = 512, apart = window / hop;
+        std::vector<double> level;
+        for (std::size_t i = 0; i + window <= x.size(); i += hop)
+            level.push_back(am::rms(std::span<const double>(x).subspan(i, window)) + 30);
+        std::vector<std::size_t> onsets;
+        std::size_t best = 0;
+        double bestRatio = 0;
+        for (std::size_t i = apart; i <= level.size(); ++i) {
+            const double ratio = i < level.size() ? level[i] / level[i - apart] : 0;
+            if (ratio > 1.2 && level[i] > 300) {
+                if (ratio > bestRatio) {
+                    best = i;
+                    bestRatio = ratio;
+                }
+                continue;
+            }
+            if (bestRatio > 0 &&
+                (onsets.empty() || (best - onsets.back()) * hop > 0.03 * am::kRate))
+                onsets.push_back(best);
+            bestRatio = 0;
+        }
+        std::vector<Heard> heard;
+        for (std::size_t k = 0; k < onsets.size(); ++k) {
+            const std::size_t from = onsets[k] * hop + 660;
+            const std::size_t to = k + 1 < onsets.size() ? onsets[k + 1] * hop : x.size();
+            Heard h;
+            h.onsetMs = static_cast<double>(onsets[k] * hop) * 1000.0 / am::kRate - kLeadMs;
+            if (to > from + 1500) {
+                const std::span<const double> part(x.data() + from,
+                                                   std::min(to - from, std::size_t{8192}));
+                const double coarse = am::coarseFundamental(part, 100.0, 1500.0);
+                h.hz = coarse > 0 ? am::refinePeak(part, coarse, 12) : 0.0;
+            }
+            heard.push_back(h);
+        }
+        return heard;
+    }
+
+    // The Hz of the position of the string of a written natural (diatonic index from C4)
+    // nearest to `cents` above C4; of two equally near (within a hundredth of a cent), the one
+    // nearer the open string.
+    double expectedHz(int diatonic, double cents) {
+        LoadedProgram& p = program();
+        const int s = 17 - diatonic;
+        double best = 1e9;
+        int bestM = 0;
+        for (int m = mandalMinOf(s); m <= mandalMaxOf(s); ++m) {
+            const double c =
+                p.tables.centTable(s, m) + p.tuning.tuningOffset[static_cast<std::size_t>(s)];
+            const double gap = std::abs(c - cents) - std::abs(best - cents);
+            if (gap < -0.01 || (gap <= 0.01 && std::abs(m) < std::abs(bestM))) {
+                best = c;
+                bestM = m;
+            }
+        }
+        return kTableC4Hz * std::exp2(best / 1200.0);
+    }
+
+    // The Hz of a SymbTr pitch in Koma53 (C4 = 265) on the string of its natural.
+    double symbtrHz(int koma) {
+        const int above = koma - 265;
+        const int octave = 4 + (above >= 0 ? above / 53 : -((52 - above) / 53));
+        int step = 6;
+        while (step > 0 && test::kAeuNaturalCommas[step] > above - (octave - 4) * 53)
+            --step;
+        return expectedHz((octave - 4) * 7 + step, above * 1200.0 / 53);
+    }
+    static StartupResult* loaded_;
+};
+StartupResult* ScoreSound::loaded_ = nullptr;
+
+// Cents above C4 of step 0..6 in `octave` raised by semitones, or by Holdrian commas.
+const auto equal = test::equalCents;
+const auto commas = test::aeuCents;
+inline int diatonic(int step, int octave) {
+    return (octave - 4) * 7 + step;
+}
+
+inline std::string partwise(const std::string& measures, const std::string& head = "") {
+    return "<?xml version=\"1.0\"?><score-partwise version=\"4.0\">" + head +
+           "<part-list><score-part id=\"P1\"><part-name>Kanun</part-name></score-part>"
+           "</part-list><part id=\"P1\">" +
+           measures + "</part></score-partwise>";
+}
+// A measure numbered `number` holding `body`; the first carries divisions 2 and tempo 60.
+inline std::string bar(int number, const std::string& body, const std::string& attributes = "") {
+    return "<measure number=\"" + std::to_string(number) + "\">" +
+           (number == 1 ? "<attributes><divisions>2</divisions>" + attributes +
+                              "</attributes><sound tempo=\"60\"/>"
+            : attributes.empty() ? ""
+                                 : "<attributes>" + attributes + "</attributes>") +
+           body + "</measure>";
+}
+// A note of `step` in `octave` lasting `halves` eighth notes (divisions 2), with what follows
+// the pitch.
+inline std::string note(char step, int octave, int halves, const std::string& alter = "",
+                        const std::string& after = "", const std::string& before = "") {
+    return "<note>" + before + "<pitch><step>" + std::string(1, step) + "</step>" +
+           (alter.empty() ? "" : "<alter>" + alter + "</alter>") + "<octave>" +
+           std::to_string(octave) + "</octave></pitch><duration>" + std::to_string(halves) +
+           "</duration>" + after + "</note>";
+}
+inline std::string rest(int halves) {
+    return "<note><rest/><duration>" + std::to_string(halves) + "</duration></note>";
+}
+
+// Checks the onsets (ms) and, where a pitch is given, the heard pitch within 4 cents.
+struct Expect {
+    double onsetMs;
+    double hz;                 // 0: not checked
+    double toleranceCents = 4; // wider for strokes too short to measure finely
+};
+inline void expectHeard(const std::vector<Heard>& heard, const std::vector<Expect>& expected) {
+    ASSERT_EQ(heard.size(), expected.size()) << [&] {
+        std::string s = "heard:";
+        for (const Heard& h : heard)
+            s += " " + std::to_string(h.onsetMs) + "/" + std::to_string(h.hz);
+        return s;
+    }();
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        SCOPED_TRACE("sound " + std::to_string(i + 1));
+        EXPECT_NEAR(heard[i].onsetMs, expected[i].onsetMs, 12.0);
+        if (expected[i].hz > 0) {
+            ASSERT_GT(heard[i].hz, 0);
+            EXPECT_NEAR(am::centsBetween(heard[i].hz, expected[i].hz), 0.0,
+                        expected[i].toleranceCents);
+        }
+    }
+}
+
+} // namespace
+} // namespace zembera
