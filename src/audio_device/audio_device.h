@@ -27,7 +27,8 @@ class PacedDevice : public AudioDevice {
   public:
     explicit PacedDevice(engine::Engine& engine);
     void poll() override;
-    // Starts the pace again from now (after the engine was rendered by other means).
+    // Starts the pace again from now (after the engine was rendered by other means); the engine's
+    // largest block becomes the one this device renders.
     void restart();
 
   private:

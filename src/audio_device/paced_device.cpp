@@ -16,6 +16,7 @@ PacedDevice::PacedDevice(engine::Engine& engine) : engine_(engine) {
 }
 
 void PacedDevice::restart() {
+    engine_.setMaxBlock(kChunk);
     start_ = std::chrono::steady_clock::now();
     startFrame_ = engine_.renderedFrames();
 }

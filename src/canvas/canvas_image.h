@@ -50,7 +50,6 @@ class CanvasImage {
     void setLineWidth(int width);
     int lineWidth() const { return lineWidth_; }
     void setForeColor(QRgb color) { foreColor_ = color; }
-    QRgb foreColor() const { return foreColor_; }
     void setFillColor(QRgb color) { fillColor_ = color; }
     void setFillStyle(FillStyle style) { fillStyle_ = style; }
 
@@ -83,7 +82,6 @@ class CanvasImage {
 
     void setBold(bool bold) { bold_ = bold; }
     void setFontSize(double points) { fontSize_ = points; }
-    double fontSize() const { return fontSize_; }
 
     // Draws UTF-8 text in the drawing colour on a transparent background at the text position.
     // Without a line break x advances by the text's width; with one x returns to 0 and y moves

@@ -12,7 +12,7 @@ namespace zembera {
 
 struct NoteEvent {
     double onsetMs = 0;
-    // The string and mandal position whose patched sample sounds; string 0 for an onset that
+    // The string and mandal position whose note sounds (interpolated); string 0 for an onset that
     // only silences (a rest, a note that stays silent).
     int string = 0;
     int mandal = 0;

@@ -52,8 +52,6 @@ class MidiInputs {
     // for the status line. Choosing again (choose()) or reopen() opens it again.
     void shut(MidiAddress address, const std::string& reason, const std::string& word);
     void reopen();
-    // How many sources are open now.
-    std::size_t openCount() const { return open_.size(); }
 
   private:
     struct OpenPort {

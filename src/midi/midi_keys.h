@@ -27,7 +27,6 @@ class MidiKeys {
     std::vector<MidiNoteEvent> handle(const std::uint8_t* bytes, std::size_t size);
 
     bool sounding(int note) const { return note >= 0 && note < 128 && sounding_[note]; }
-    bool pedalDown() const { return pedal_; }
     // Forgets every note without events (the notes were stopped by other means).
     void clear();
 

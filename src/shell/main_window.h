@@ -61,26 +61,26 @@ class MainWindow : public QWidget, public InstrumentView {
     // The end of the desktop session closes the window without asking.
     void setSessionEnding(bool ending) { sessionEnding_ = ending; }
 
-    // InstrumentView
-    void tel_çiz() override;        // redraws the strings
-    void mandal_at() override;      // redraws the mandal strip of the selected string
-    void porte() override;          // redraws the staff
-    void etiket() override;         // redraws the pitch panel
-    void arıza_yaz(int s) override; // rewrites the mandal number of string s
+    // InstrumentView (model/instrument_ports.h)
+    void tel_çiz() override;
+    void mandal_at() override;
+    void porte() override;
+    void etiket() override;
+    void arıza_yaz(int s) override;
     void keyLetter(int s, bool held) override;
     bool nameFieldFocused() const override { return nameFieldFocused_ || controlHasKeys(); }
     bool detailShown() const override;
 
     // Controls, by the names the handlers use.
-    CanvasWidget* mandalStrip = nullptr;       // mandal strip
-    CanvasWidget* instrumentPicture = nullptr; // the instrument
-    CanvasWidget* staffPicture = nullptr;      // staff
-    CanvasWidget* fineTuningPicture = nullptr; // fine tuning
-    CanvasWidget* pitchPanel = nullptr;        // pitch panel
-    CanvasWidget* melodyCounter = nullptr;     // melody counter
-    CanvasWidget* replayLamp = nullptr;        // replay lamp
-    CanvasWidget* recordLamp = nullptr;        // recording lamp
-    CanvasWidget* mandalColumn = nullptr;      // key map and mandal number column
+    CanvasWidget* mandalStrip = nullptr;
+    CanvasWidget* instrumentPicture = nullptr;
+    CanvasWidget* staffPicture = nullptr;
+    CanvasWidget* fineTuningPicture = nullptr;
+    CanvasWidget* pitchPanel = nullptr;
+    CanvasWidget* melodyCounter = nullptr;
+    CanvasWidget* replayLamp = nullptr;
+    CanvasWidget* recordLamp = nullptr;
+    CanvasWidget* mandalColumn = nullptr; // the key map and the mandal number column
     QCheckBox* mandalLabelsCheck = nullptr;
     QCheckBox* detailCheck = nullptr;
     QCheckBox* stringsRingCheck = nullptr; // "Teller tınlasın", in emptyFrame
