@@ -11,6 +11,7 @@
 #include "loader/command_line.h"
 #include "loader/render_command.h"
 #include "loader/system_switch.h"
+#include "shell/display_probe.h"
 #include "shell/program_main.h"
 #include "shell/window_scale.h"
 
