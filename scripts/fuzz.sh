@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-60}
 # Targets fed text: inputs up to 1 MB, so that a path quadratic in the input length shows up.
-text_targets=" makam_file melody_file pitch_table record_file text_fields sample_names "
+text_targets=" makam_file melody_file pitch_table record_file text_fields sample_names settings "
 bash scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
 failed=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the fuzzers, the program and its Debian
-# package (dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its menu entry)
+# package (dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its menu entry,
+# shared-mime-info and gio check the file types it declares)
 # need (alsa-utils and sound-icons only for the WAV files they install, which the tests decode).
 set -euo pipefail
 packages=(
@@ -13,7 +14,7 @@ packages=(
   xvfb xauth x11-apps xdotool imagemagick sox
   alsa-utils sound-icons
   fonts-dejavu-core fontconfig
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -38,6 +38,7 @@ expected="$work/expected.txt"
     echo "usr/share/zembera/wavs/$(basename "$f")"
   done
   echo usr/share/applications/zembera.desktop
+  echo usr/share/mime/packages/zembera.xml
   for size in 48 128 256; do echo "usr/share/icons/hicolor/${size}x${size}/apps/zembera.png"; done
 } | LC_ALL=C sort >"$expected"
 [ "$(grep -c '/wavs/' "$expected")" -eq 26 ] || fail "the build holds no 26 samples"
@@ -49,7 +50,8 @@ DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
 diff -u "$expected" "$work/tree.txt" || fail "the install tree differs from the expected files"
 desktop-file-validate "$stage/usr/share/applications/zembera.desktop" ||
   fail "the menu entry is not valid"
-for key in 'Name=' 'Name\[tr\]=' 'Comment=' 'Comment\[tr\]=' 'Exec=zembera$' 'Icon=zembera$'; do
+for key in 'Name=' 'Name\[tr\]=' 'Comment=' 'Comment\[tr\]=' 'Exec=zembera %F$' 'Icon=zembera$' \
+  'MimeType=.*text/x-scala-scale;'; do
   grep -q "^$key" "$stage/usr/share/applications/zembera.desktop" || fail "menu entry: no $key"
 done
 grep -q '^Categories=.*Audio;.*Music;' "$stage/usr/share/applications/zembera.desktop" ||
@@ -92,6 +94,9 @@ $SUDO apt-get install -y -qq "$work/zembera.deb" >"$work/apt.txt" 2>&1 ||
   fail "apt-get install failed: $(cat "$work/apt.txt")"
 installed=1
 [ -x /usr/bin/zembera ] || fail "/usr/bin/zembera is missing after installing"
+# The desktop's MIME database knows the file types the menu entry opens (the triggers of
+# shared-mime-info ran).
+[ -e /usr/share/mime/text/x-scala-scale.xml ] || fail "text/x-scala-scale is not in the MIME database"
 report="$work/rapor.txt"
 (cd / && env -u DISPLAY /usr/bin/zembera --rapor >"$report" 2>&1) ||
   fail "zembera --rapor failed: $(cat "$report")"

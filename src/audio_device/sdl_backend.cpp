@@ -21,7 +21,7 @@ void SdlBackend::attach(Mixer& mixer) {
         init_ = Init::Subsystem;
         if (openDevice()) return;
     }
-    fallBack(SDL_GetError());
+    fallBack("ses aygıtı açılamadı");
 }
 
 bool SdlBackend::openDevice() {
@@ -42,8 +42,10 @@ bool SdlBackend::openDevice() {
 
 void SdlBackend::fallBack(const std::string& reason) {
     shutDown();
-    std::fprintf(stderr, "zembera: no audio device (%s); running without sound\n",
-                 reason.empty() ? "unknown error" : reason.c_str());
+    // SDL's own reason is English: the driver asked for tells the user where to look.
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    std::fprintf(stderr, "zembera: %s (sürücü: %s); ses olmadan çalışıyor\n", reason.c_str(),
+                 driver && *driver ? driver : "varsayılan");
     // The driver named here wins over SDL_AUDIODRIVER, which may be what failed.
     if (SDL_AudioInit("dummy") == 0) {
         init_ = Init::DummyDriver;
@@ -70,7 +72,7 @@ void SdlBackend::poll() {
     if (device_ != 0 && SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) {
         SDL_CloseAudioDevice(device_);
         device_ = 0;
-        if (!openDevice()) fallBack("the audio device went away");
+        if (!openDevice()) fallBack("ses aygıtı kayboldu");
     }
     if (device_ == 0) {
         // No device at all: play the queue out silently so that sounds are still released.

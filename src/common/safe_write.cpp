@@ -7,23 +7,17 @@
 
 #include <array>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <system_error>
+
+#include "common/temporary_names.h"
 
 namespace zembera {
 namespace {
-
-// Temporary files are named ".~zembera-<pid>-<random>": hidden from the file lists, of a fixed
-// length whatever the target's name (a name of 255 bytes can be replaced), and telling start-up
-// which process made them.
-constexpr std::string_view kTemporaryPrefix = ".~zembera-";
 
 // The registry the signal handler reads: fixed storage, no allocation, atomics only.
 constexpr int kSlots = 32;
@@ -48,14 +42,6 @@ int registerTemporary(const std::filesystem::path& file) {
 
 void unregisterTemporary(int slot) {
     if (slot >= 0) registry[static_cast<std::size_t>(slot)].state.store(0);
-}
-
-std::string randomPart() {
-    static thread_local std::mt19937_64 random{std::random_device{}() ^
-                                               (static_cast<std::uint64_t>(::getpid()) << 32)};
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(random()));
-    return text;
 }
 
 // The permissions of a new file: 0666 less the umask, read without changing it.
@@ -140,9 +126,10 @@ SafeWrite::SafeWrite(const std::filesystem::path& file, Durability durability)
     }
     const std::filesystem::path folder =
         target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
-    const std::string prefix = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-";
+    // What a process killed hard left here goes first.
+    removeStaleTemporariesOnce(folder);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temporary_ = folder / (prefix + randomPart());
+        temporary_ = folder / newTemporaryName();
         // Registered before it exists, so that no moment has an unlisted file.
         slot_ = registerTemporary(temporary_);
         fd_ =
@@ -192,17 +179,19 @@ bool SafeWrite::write(std::string_view bytes) {
 bool SafeWrite::finishWriting() {
     if (fd_ < 0 || failure_) return false;
     if (closed_) return true;
-    // The old file's permissions (and owner, where allowed); a new file gets the usual ones.
+    // A new file gets the usual permissions. The user's own file keeps its own and its group as
+    // far as the umask allows them for a new file, never set-user-ID, set-group-ID or sticky; a
+    // file of another user's (in a folder open to others) is no model for this user's new one.
+    const mode_t usual = newFileMode();
+    mode_t mode = usual;
     struct stat old {};
-    if (::stat(target_.c_str(), &old) == 0) {
-        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
-            // Only the superuser may give a file away; the user's own file keeps its owner anyway.
+    if (::stat(target_.c_str(), &old) == 0 && old.st_uid == ::geteuid()) {
+        mode = old.st_mode & usual;
+        if (::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // A group the user is not in: the new file keeps the user's.
         }
-        if (::fchmod(fd_, old.st_mode & 07777) != 0) fail(errno);
-    } else {
-        static const mode_t mode = newFileMode();
-        if (::fchmod(fd_, mode) != 0) fail(errno);
     }
+    if (::fchmod(fd_, mode) != 0) fail(errno);
     // On the disk before it replaces the old file.
     if (!failure_ && durability_ == Durability::disk && ::fsync(fd_) != 0) fail(errno);
     if (::close(fd_) != 0) fail(errno);
@@ -270,8 +259,7 @@ class OldFile {
         existed_ = true;
         const std::filesystem::path folder =
             target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-        link_ = folder /
-                (std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + randomPart());
+        link_ = folder / newTemporaryName();
         slot_ = registerTemporary(link_);
         // Without hard links (some file systems) the old file cannot be kept.
         if (::link(target.c_str(), link_.c_str()) != 0) drop();
@@ -327,54 +315,6 @@ std::optional<std::string> replaceFiles(std::span<const FileContent> files) {
         return files[i].file.string() + ": " + writes[i]->failure().value_or(fileErrorReason(EIO));
     }
     return std::nullopt;
-}
-
-bool isTemporaryFileName(std::string_view name) {
-    if (!name.starts_with(kTemporaryPrefix)) return false;
-    name.remove_prefix(kTemporaryPrefix.size());
-    const std::size_t dash = name.find('-');
-    if (dash == std::string_view::npos || dash == 0 || name.size() - dash - 1 != 16) return false;
-    for (char c : name.substr(0, dash))
-        if (c < '0' || c > '9') return false;
-    for (char c : name.substr(dash + 1))
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
-namespace {
-
-// ".~" and 12 hex digits: the temporary files of earlier versions, which named no process.
-bool isOldTemporaryFileName(std::string_view name) {
-    if (name.size() != 14 || !name.starts_with(".~")) return false;
-    for (char c : name.substr(2))
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
-    return true;
-}
-
-} // namespace
-
-int removeStaleTemporaries(const std::filesystem::path& folder) {
-    int removed = 0;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        bool stale = isOldTemporaryFileName(name);
-        if (isTemporaryFileName(name)) {
-            const std::string_view digits =
-                std::string_view(name).substr(kTemporaryPrefix.size(), name.find('-', 10) - 10);
-            int pid = 0;
-            std::from_chars(digits.data(), digits.data() + digits.size(), pid);
-            stale = pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
-        }
-        struct stat entry {};
-        // Only plain files of this user; a link of that name is someone else's business.
-        if (!stale || ::lstat(it->path().c_str(), &entry) != 0 || !S_ISREG(entry.st_mode) ||
-            entry.st_uid != ::geteuid())
-            continue;
-        if (::unlink(it->path().c_str()) == 0) ++removed;
-    }
-    return removed;
 }
 
 void removeTemporariesNow() {

@@ -4,10 +4,12 @@
 // The new content goes to a temporary file created exclusively (O_EXCL, O_NOFOLLOW) under a random
 // name in the folder the file really lies in: a name planted beforehand, or a symbolic link, is
 // never opened, and no file of the user's has a name that clashes with it. When complete it is
-// flushed to the disk, given the old file's permissions and renamed over the file; a file that is
-// a symbolic link of the user's own is replaced at the link's target, and the link stays. On any
-// failure, and when the process is ended by SIGINT, SIGTERM or SIGHUP, the temporary file is
-// removed; start-up removes those of a process that died harder (removeStaleTemporaries).
+// flushed to the disk, given the old file's permissions (those of the user's own file, as far as
+// the umask allows) and renamed over the file; a file that is a symbolic link of the user's own is
+// replaced at the link's target, and the link stays. On any failure, and when the process is ended
+// by SIGINT, SIGTERM or SIGHUP, the temporary file is removed; those of a process that died harder
+// are removed at the next start and before the first write into their folder
+// (temporary_names.h).
 //
 // Thread: any; each SafeWrite belongs to one thread.
 
@@ -18,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/temporary_names.h"
 
 namespace zembera {
 
@@ -95,13 +99,6 @@ struct FileContent {
     std::vector<std::uint8_t> bytes;
 };
 std::optional<std::string> replaceFiles(std::span<const FileContent> files);
-
-// Whether `name` is the name of a temporary file of this program.
-bool isTemporaryFileName(std::string_view name);
-
-// Removes from `folder` the temporary files left by processes of this program that no longer
-// run. Returns how many were removed.
-int removeStaleTemporaries(const std::filesystem::path& folder);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files being written before the process
 // ends as the signal asks.

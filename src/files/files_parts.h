@@ -9,6 +9,7 @@
 #include "common/data_folders.h"
 #include "common/messages.h"
 #include "files/files_view.h"
+#include "files/makam_system.h"
 #include "files/note_player.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
@@ -36,6 +37,8 @@ struct FilesParts {
     // sample folder themselves (a writable program folder).
     DataFolders folders = {};
     std::filesystem::path recordFolder = {};
+    // The pitch system makam files are placed in; none: the bundled table is in use.
+    MakamSystem* makamSystem = nullptr;
 
     DataFolders files() const {
         return folders.user.empty() ? DataFolders{programFolder, programFolder} : folders;

@@ -43,4 +43,13 @@ void readMakamPositions(std::string_view text, const std::string& fileName,
     }
 }
 
+PerString<std::int16_t> readMakamFile(std::string_view text, const std::string& fileName) {
+    InstrumentState bundled;
+    setMandalRanges(bundled);
+    PerString<std::int16_t> positions{};
+    readMakamPositions(text, fileName, bundled,
+                       [&](int k, std::int16_t position) { positions[k] = position; });
+    return positions;
+}
+
 } // namespace zembera

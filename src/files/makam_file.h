@@ -48,4 +48,8 @@ void readMakamPositions(std::string_view text, const std::string& fileName,
                         const InstrumentState& ranges,
                         const std::function<void(int k, std::int16_t position)>& take);
 
+// The 26 positions of a makam file, each within its string's range in the bundled pitch table
+// (setMandalRanges), whatever system is in use. Throws FormatError at the first fault.
+PerString<std::int16_t> readMakamFile(std::string_view text, const std::string& fileName);
+
 } // namespace zembera

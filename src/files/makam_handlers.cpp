@@ -1,5 +1,8 @@
 #include "files/makam_handlers.h"
 
+#include <exception>
+#include <optional>
+
 #include "common/safe_write.h"
 #include "common/text_fields.h"
 #include "files/makam_file.h"
@@ -13,10 +16,27 @@ void MakamHandlers::open_buton_Click() {
     p_.controls.focusInstrument();
 }
 
-void MakamHandlers::makamListClick(const std::string& fileName) {
+bool MakamHandlers::makamListClick(const std::string& fileName) {
     FilesView& c = p_.controls;
     InstrumentState& st = p_.instrument;
     c.hideMakamList();
+    // The whole file is read and placed first: a file that cannot be loaded changes nothing.
+    PerString<std::int16_t> filePositions{};
+    PerString<std::int16_t> positions{};
+    try {
+        const TextRead read = readTextFileOrReason(p_.files().find(pathFromUtf8(fileName)));
+        if (!read.text) throw FormatError(fileName, 0, read.problem);
+        filePositions = readMakamFile(*read.text, fileName);
+        positions = p_.makamSystem ? p_.makamSystem->fromFile(filePositions) : filePositions;
+    } catch (const FormatError& fault) {
+        p_.messages.show(makamFaultMessage(fault.what()));
+        c.focusInstrument();
+        return false;
+    } catch (const std::exception& e) {
+        p_.messages.show(e.what());
+        c.focusInstrument();
+        return false;
+    }
     // Makam files hold positions of the untransposed view at the reference pitch level.
     if (c.settingSwitchSelected(2)) c.selectSetting(1);
     if (!c.pitchLevelSelected(kReferenceLevel)) c.selectPitchLevel(kReferenceLevel);
@@ -24,33 +44,27 @@ void MakamHandlers::makamListClick(const std::string& fileName) {
     // red column of the old setting outlives the load.
     c.setDegreeShift(0);
     c.setMakamName(decodeText(withoutLastCharacters(fileName, 4)));
-
-    const TextRead read = readTextFileOrReason(p_.files().find(pathFromUtf8(fileName)));
-    try {
-        if (!read.text) throw FormatError(fileName, 0, read.problem);
-        readMakamPositions(*read.text, fileName, st, [&](int k, std::int16_t position) {
-            st.mandalPos[k] = position;
-            p_.view.arıza_yaz(k);
-            if (k == st.currentString) {
-                p_.view.mandal_at();
-                p_.view.porte();
-                p_.view.etiket();
-            }
-        });
-    } catch (const FormatError& fault) {
-        // Strings read before the fault keep their new positions.
-        p_.messages.show(makamFaultMessage(fault.what()));
+    for (int k = 1; k <= kStringCount; ++k) {
+        st.mandalPos[k] = positions[k];
+        p_.view.arıza_yaz(k);
+        if (k == st.currentString) {
+            p_.view.mandal_at();
+            p_.view.porte();
+            p_.view.etiket();
+        }
     }
+    if (p_.makamSystem) p_.makamSystem->loaded(filePositions);
     c.focusInstrument();
+    return true;
 }
 
-void MakamHandlers::save_buton_Click() {
+bool MakamHandlers::save_buton_Click() {
     FilesView& c = p_.controls;
     const std::string name = c.makamName();
     if (const auto problem = makamNameProblem(name)) {
         p_.messages.show(*problem);
         c.focusInstrument();
-        return;
+        return false;
     }
     const DataFolders& folders = p_.files();
     const std::string fileName = name + kMakamExtension;
@@ -69,13 +83,21 @@ void MakamHandlers::save_buton_Click() {
                                         "kendi " +
                                         fileName + " dosyanız yazılsın mı?")) {
         c.focusInstrument();
-        return;
+        return false;
     }
-    if (const auto failure = replaceFile(file, makamFileText(p_.instrument.mandalPos))) {
-        p_.messages.show(kMakamNotWritten + fileName + "\n" + *failure);
+    // Written in the bundled table's positions, as every makam file is.
+    std::optional<std::string> failure;
+    try {
+        const PerString<std::int16_t>& sounding = p_.instrument.mandalPos;
+        failure = replaceFile(
+            file, makamFileText(p_.makamSystem ? p_.makamSystem->toFile(sounding) : sounding));
+    } catch (const std::exception& e) {
+        failure = e.what();
     }
+    if (failure) p_.messages.show(kMakamNotWritten + fileName + "\n" + *failure);
     c.refreshMakamList();
     c.focusInstrument();
+    return !failure;
 }
 
 } // namespace zembera

@@ -18,11 +18,13 @@ class MakamHandlers {
     // open_buton_Click: shows the list of makam files.
     void open_buton_Click();
     // Loads the makam file `fileName` (a name of the list, with its ".mkm") of the program
-    // folder at the reference pitch level and in the untransposed view.
-    void makamListClick(const std::string& fileName);
-    // save_buton_Click: stores mandalPos(1..26) under the name in the makam name box, replacing a
-    // file of that name.
-    void save_buton_Click();
+    // folder at the reference pitch level and in the untransposed view, each string where the
+    // system in use sounds nearest the file's position in the bundled table. A file that cannot
+    // be read whole is told (its name, line and fault) and changes nothing. True when loaded.
+    bool makamListClick(const std::string& fileName);
+    // save_buton_Click: stores mandalPos(1..26), in the bundled table's positions, under the name
+    // in the makam name box, replacing a file of that name. True when the file was written.
+    bool save_buton_Click();
 
   private:
     FilesParts& p_;

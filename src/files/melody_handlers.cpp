@@ -1,5 +1,6 @@
 #include "files/melody_handlers.h"
 
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,12 +23,33 @@ void MelodyHandlers::melodyListClick(const std::string& fileName) {
         fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, kMelodyExtension) == 0;
     chosenBytes_ = melody || !playOtherFile ? withoutLastCharacters(fileName, 4) : fileName;
     chosenShown_ = decodeText(chosenBytes_);
+    chosenPath_.reset();
     p_.controls.setMelodyName(chosenShown_);
     p_.controls.focusInstrument();
 }
 
+void MelodyHandlers::chooseFile(const std::filesystem::path& file) {
+    const std::string name = file.filename().string();
+    std::string extension = file.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool melody = extension == kMelodyExtension;
+    chosenPath_ = file;
+    chosenBytes_.clear();
+    chosenShown_ = decodeText(melody ? withoutLastCharacters(name, 4) : name);
+    p_.controls.setMelodyName(chosenShown_);
+}
+
 std::string MelodyHandlers::fileNameOf(const std::string& shownName) const {
-    return !chosenShown_.empty() && shownName == chosenShown_ ? chosenBytes_ : shownName;
+    if (chosenShown_.empty() || shownName != chosenShown_) return shownName;
+    return chosenPath_ ? chosenPath_->string() : chosenBytes_;
+}
+
+std::optional<std::filesystem::path>
+MelodyHandlers::melodyFileOf(const std::string& shownName) const {
+    if (chosenPath_ && !chosenShown_.empty() && shownName == chosenShown_) return chosenPath_;
+    if (shownName.empty()) return std::nullopt;
+    return fileOfName(p_.files(), fileNameOf(shownName) + kMelodyExtension);
 }
 
 void MelodyHandlers::aç_kapa_buton_Click() {
@@ -62,17 +84,17 @@ void MelodyHandlers::yürüt10() {
 
     // Messages name the file as the box shows it; the folder is asked by the file's bytes.
     const std::string name = c.melodyName();
-    const std::string file = fileNameOf(name);
     std::shared_ptr<Melody> melody;
     try {
-        // Only a file of the program folder is played; an empty name names no file.
-        if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
-            throw FormatError(name + kMelodyExtension, 0, "dosya adı geçersiz");
-        }
-        const TextRead read =
-            readTextFileOrReason(p_.files().find(pathFromUtf8(file + kMelodyExtension)));
-        if (!read.text) throw FormatError(name + kMelodyExtension, 0, read.problem);
-        melody = std::make_shared<Melody>(*read.text, name + kMelodyExtension);
+        // A name of the folders or a full path; an empty name names no file.
+        const std::optional<std::filesystem::path> file = melodyFileOf(name);
+        const std::string shown = chosenPath_ && file == chosenPath_
+                                      ? decodeText(file->filename().string())
+                                      : name + kMelodyExtension;
+        if (!file) throw FormatError(shown, 0, "dosya adı geçersiz");
+        const TextRead read = readTextFileOrReason(*file);
+        if (!read.text) throw FormatError(shown, 0, read.problem);
+        melody = std::make_shared<Melody>(*read.text, shown);
     } catch (const FormatError& e) {
         p_.messages.show(std::string(kMelodyFileFault) + "\n" + e.what());
         finish();

@@ -36,6 +36,7 @@ void RecordHandlers::rec_buton_Click() {
     InstrumentState& st = p_.instrument;
     // No recording starts while a replay, melody or score plays.
     if (st.recording || st.playingBack) return;
+    replayFile_.reset(); // the new recording is the one replayed
     if (const auto failure = recordFile_.startNew(recordFilePath())) {
         p_.messages.show(std::string(kRecordFileNotWritten) + "\n" + *failure);
         p_.controls.focusInstrument();
@@ -94,7 +95,9 @@ struct Replay {
 void RecordHandlers::Play_buton_Click() {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return;
-    const auto file = recordFilePath();
+    const auto file = replayFilePath();
+    // Messages name the recording by its own name.
+    const std::string name = replayFile_ ? file.filename().string() : kRecordFileName;
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         p_.messages.show(kNoRecording);
@@ -107,10 +110,10 @@ void RecordHandlers::Play_buton_Click() {
 
     const TextRead read = readTextFileOrReason(file);
     if (!read.text) {
-        endReplay(FormatError(kRecordFileName, 0, read.problem));
+        endReplay(FormatError(name, 0, read.problem));
         return;
     }
-    auto replay = std::make_shared<Replay>(*read.text, kRecordFileName);
+    auto replay = std::make_shared<Replay>(*read.text, name);
     NoteSink sink;
     sink.draw = [this, replay]() -> std::optional<double> {
         InstrumentState& st = p_.instrument;

@@ -37,6 +37,10 @@ class RecordHandlers {
     // Where the pluck handler writes while a recording runs.
     PluckRecorder& recorder() { return recordFile_; }
     std::filesystem::path recordFilePath() const;
+    // A recording of any folder becomes the one replayed, until a new recording is started.
+    void chooseReplayFile(const std::filesystem::path& file) { replayFile_ = file; }
+    // The recording Play_buton replays: the one chosen, else kayıt.txt.
+    std::filesystem::path replayFilePath() const { return replayFile_.value_or(recordFilePath()); }
 
   private:
     void setIdleControls();
@@ -46,6 +50,7 @@ class RecordHandlers {
 
     FilesParts& p_;
     RecordFile recordFile_;
+    std::optional<std::filesystem::path> replayFile_;
 };
 
 } // namespace zembera

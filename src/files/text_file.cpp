@@ -23,6 +23,14 @@ std::filesystem::path pathFromUtf8(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::optional<std::filesystem::path> fileOfName(const DataFolders& folders, std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    const std::filesystem::path path = pathFromUtf8(name);
+    if (path.is_absolute()) return path;
+    if (name.find_first_of("/\\") != std::string_view::npos) return std::nullopt;
+    return folders.find(path);
+}
+
 std::string withoutLastCharacters(std::string_view utf8, std::size_t count) {
     std::size_t end = utf8.size();
     while (count > 0 && end > 0) {

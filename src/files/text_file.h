@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/data_folders.h"
 #include "common/file_read.h"
 
 namespace zembera {
@@ -29,6 +30,11 @@ bool replaceFileAtomically(const std::filesystem::path& file, std::string_view b
 
 // A file or folder name taken from UTF-8 text.
 std::filesystem::path pathFromUtf8(std::string_view utf8);
+
+// The file a name in a name box stands for: a plain file name in `folders` (the user's file, else
+// the bundled one), an absolute path as it is; nothing for an empty name or a relative one with a
+// folder in it.
+std::optional<std::filesystem::path> fileOfName(const DataFolders& folders, std::string_view name);
 
 // The text less its last `count` characters (code points): "rast.mkm" less 4 is "rast".
 std::string withoutLastCharacters(std::string_view utf8, std::size_t count);

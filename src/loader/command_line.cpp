@@ -1,5 +1,7 @@
 #include "loader/command_line.h"
 
+#include "session/file_kind.h"
+
 namespace zembera {
 
 Command parseCommandLine(const std::vector<std::string>& a) {
@@ -45,14 +47,22 @@ Command parseCommandLine(const std::vector<std::string>& a) {
         return c;
     }
     if (a[0] == "--sistem") return wrong("--sistem yalnızca --rapor ya da --render ile kullanılır");
-    if (a[0].starts_with('-')) return wrong("bilinmeyen seçenek: " + a[0]);
-    return wrong("beklenmeyen argüman: " + a[0]);
+    // Files to open in the window, of the kinds the window opens.
+    for (const std::string& file : a) {
+        if (file.starts_with('-')) return wrong("bilinmeyen seçenek: " + file);
+        if (fileKind(file) == FileKind::unknown)
+            return wrong(file + ": açılamayan dosya türü; pencere partisyon, ezgi (.ses), kayıt, "
+                                "Scala (.scl) ve makam (.mkm) dosyalarını açar");
+    }
+    c.files = a;
+    return c;
 }
 
 std::string usageText() {
     return "Kullanım:\n"
-           "  zembera\n"
-           "      Kanunu pencerede açar.\n"
+           "  zembera [dosya...]\n"
+           "      Kanunu pencerede açar; verilen dosyalar açılır: partisyon (raporuyla), ezgi\n"
+           "      (.ses), kayıt, Scala dizisi (.scl, ses sistemi olur), makam (.mkm).\n"
            "  zembera --rapor [--sistem <ad ya da .scl dosyası>]\n"
            "      Pencere açmadan her şeyi yükler ve yüklediğini yazar; --sistem ile o perde\n"
            "      sisteminin raporunu verir.\n"

@@ -13,6 +13,7 @@ namespace zembera {
 struct Command {
     enum class Mode { window, report, systemReport, render, help, version, wrong };
     Mode mode = Mode::window;
+    std::vector<std::string> files;    // window: the files to open in it
     std::string input;                 // render: the piece
     std::string output;                // render: the sound file
     std::optional<std::string> system; // systemReport, render: the pitch system asked for

@@ -1,5 +1,6 @@
 #include "loader/render_command.h"
 
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -13,6 +14,7 @@
 #include "render/score_events.h"
 #include "scores/score_file.h"
 #include "scores/symbtr_reader.h"
+#include "session/file_kind.h"
 #include "systems/system_files.h"
 
 namespace zembera {
@@ -20,15 +22,19 @@ namespace {
 
 enum class PieceKind { melody, recording, score };
 
-// A .txt file is a SymbTr score when its header says so, a recording otherwise.
+// As the window tells them (fileKind); a .txt file that cannot be read is told as a recording.
 std::optional<PieceKind> pieceKind(const std::filesystem::path& input,
-                                   const std::optional<std::string>& text) {
-    const std::string ext = input.extension().string();
-    if (ext == kMelodyExtension) return PieceKind::melody;
-    if (ext == ".txt" && (!scores::isScoreFile(input) || !text || !scores::looksLikeSymbTr(*text)))
+                                   const std::optional<std::string>& text, bool textFile) {
+    switch (fileKind(input, text ? std::optional<std::string_view>(*text) : std::nullopt)) {
+    case FileKind::melody:
+        return PieceKind::melody;
+    case FileKind::recording:
         return PieceKind::recording;
-    if (scores::isScoreFile(input)) return PieceKind::score;
-    return std::nullopt;
+    case FileKind::score:
+        return textFile && !text ? PieceKind::recording : PieceKind::score;
+    default:
+        return std::nullopt;
+    }
 }
 
 int fail(const std::string& reason) {
@@ -41,12 +47,16 @@ int fail(const std::string& reason) {
 int runRender(const std::filesystem::path& folder, const std::filesystem::path& input,
               const std::filesystem::path& output, std::optional<std::string_view> system) {
     // Melodies, recordings and SymbTr scores are text; MusicXML and MIDI files are read as scores.
-    const std::string ext = input.extension().string();
-    const TextRead read = ext == kMelodyExtension || ext == ".txt"
-                              ? readTextFileOrReason(input)
-                              : TextRead{std::nullopt, "dosya açılamadı"};
+    std::string ext = input.extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const FileKind named = fileKind(input);
+    const bool textFile = named == FileKind::melody || named == FileKind::recording ||
+                          (named == FileKind::score && ext == ".txt");
+    const TextRead read =
+        textFile ? readTextFileOrReason(input) : TextRead{std::nullopt, "dosya açılamadı"};
     const std::optional<std::string>& text = read.text;
-    const std::optional<PieceKind> kind = pieceKind(input, text);
+    const std::optional<PieceKind> kind = pieceKind(input, text, textFile);
     if (!kind)
         return fail(input.string() +
                     ": yalnızca .ses ezgi, kayıt.txt, MusicXML, SymbTr ve MIDI dosyaları çalınır");

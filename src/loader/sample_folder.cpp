@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/text_fields.h"
+#include "loader/sample_count_detail.h"
 #include "sound/patched_sample.h"
 
 namespace zembera {
@@ -93,6 +94,13 @@ SampleFolderCheck checkSampleNames(const std::vector<std::string>& names) {
         result.folder.sampleFileName[static_cast<std::size_t>(n)] = name;
     }
     return result;
+}
+
+SampleFolderCheck checkSampleFolder(const std::filesystem::path& folder) {
+    const std::vector<std::string> names = listWavFiles(folder);
+    SampleFolderCheck check = checkSampleNames(names);
+    if (names.size() != 26) *check.error += sampleCountDetail(folder, names);
+    return check;
 }
 
 } // namespace zembera

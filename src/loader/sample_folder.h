@@ -36,8 +36,8 @@ std::vector<std::string> listWavFiles(const std::filesystem::path& folder);
 // one sample it can sound.
 SampleFolderCheck checkSampleNames(const std::vector<std::string>& names);
 
-inline SampleFolderCheck checkSampleFolder(const std::filesystem::path& folder) {
-    return checkSampleNames(listWavFiles(folder));
-}
+// The check of the folder's names; a count other than 26 names the strings left without a
+// sample, and why (sample_count_detail.h).
+SampleFolderCheck checkSampleFolder(const std::filesystem::path& folder);
 
 } // namespace zembera

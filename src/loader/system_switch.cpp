@@ -58,54 +58,86 @@ void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
     }
 }
 
-namespace {
-
-PerString<std::int16_t> nearestPositions(const systems::PitchSystem& system,
-                                         const StringPitches& cents) {
-    PerString<std::int16_t> positions{};
+PerString<std::int16_t> nearestPositions(const PitchTables& from,
+                                         const PerString<std::int16_t>& positions,
+                                         const systems::PitchSystem& to) {
+    PerString<std::int16_t> nearest{};
     for (int s = 1; s <= kStringCount; ++s) {
-        positions[static_cast<std::size_t>(s)] = static_cast<std::int16_t>(
-            nearestPosition(system, s, cents[static_cast<std::size_t>(s)]));
+        const auto i = static_cast<std::size_t>(s);
+        nearest[i] =
+            static_cast<std::int16_t>(nearestPosition(to, s, from.centTable(s, positions[i])));
     }
-    return positions;
+    return nearest;
 }
-
-} // namespace
 
 void useSystem(LoadedProgram& program, const systems::PitchSystem& system) {
-    const StringPitches aim = tablePitches(program, program.instrument.mandalPos);
-    const StringPitches savedAim = tablePitches(program, program.tuning.savedMandal);
-    putSystem(program, system, nearestPositions(system, aim), nearestPositions(system, savedAim));
+    putSystem(program, system,
+              nearestPositions(program.tables, program.instrument.mandalPos, system),
+              nearestPositions(program.tables, program.tuning.savedMandal, system));
 }
 
-SystemSwitcher::Setting SystemSwitcher::settingOf(const LoadedProgram& program) {
-    return {program.instrument.mandalPos,    program.tuning.savedMandal,
-            program.tuning.tuningOffset,     program.tuning.ahenkIndex,
-            program.tuning.totalDegreeShift, program.instrument.untransposedShown};
+SystemSwitcher::Strings SystemSwitcher::stringsOf(const LoadedProgram& program) {
+    Strings strings{};
+    for (int s = 1; s <= kStringCount; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        strings[i] = StringSetting{program.instrument.mandalPos[i], program.tuning.savedMandal[i],
+                                   program.tuning.tuningOffset[i]};
+    }
+    return strings;
+}
+
+SystemSwitcher::Levels SystemSwitcher::levelsOf(const LoadedProgram& program) {
+    return {program.tuning.ahenkIndex, program.tuning.totalDegreeShift,
+            program.instrument.untransposedShown};
+}
+
+void SystemSwitcher::forgetChanges(const LoadedProgram& program) {
+    if (!settled_ || levelsOf(program) != settledLevels_) {
+        left_.clear();
+        return;
+    }
+    const Strings now = stringsOf(program);
+    for (std::size_t i = 1; i <= kStringCount; ++i) {
+        if (now[i] == settledStrings_[i]) continue;
+        for (auto& [system, strings] : left_)
+            strings[i].reset();
+    }
 }
 
 void SystemSwitcher::switchSystem(LoadedProgram& program, int from, int to,
                                   const systems::PitchSystem& system) {
-    const Setting now = settingOf(program);
-    if (settled_ != now) {
-        // Set by the user since the last switch: these pitches are the music from now on.
-        left_.clear();
-        aim_ = tablePitches(program, now.positions);
-        savedAim_ = tablePitches(program, now.saved);
-    }
-    left_[from] = now;
+    forgetChanges(program);
+    left_[from] = stringsOf(program);
+    // Each string from the pitch it sounds in the system left, unless `to` kept its own.
+    PerString<std::int16_t> positions =
+        nearestPositions(program.tables, program.instrument.mandalPos, system);
+    PerString<std::int16_t> saved =
+        nearestPositions(program.tables, program.tuning.savedMandal, system);
     const auto back = left_.find(to);
     if (back != left_.end()) {
-        putSystem(program, system, back->second.positions, back->second.saved);
-    } else {
-        putSystem(program, system, nearestPositions(system, aim_),
-                  nearestPositions(system, savedAim_));
+        for (std::size_t i = 1; i <= kStringCount; ++i) {
+            if (!back->second[i]) continue;
+            positions[i] = back->second[i]->position;
+            saved[i] = back->second[i]->saved;
+        }
     }
+    putSystem(program, system, positions, saved);
     settle(program);
 }
 
 void SystemSwitcher::settle(const LoadedProgram& program) {
-    settled_ = settingOf(program);
+    settled_ = true;
+    settledStrings_ = stringsOf(program);
+    settledLevels_ = levelsOf(program);
+}
+
+void SystemSwitcher::takeMakam(const LoadedProgram& program, int written,
+                               const PerString<std::int16_t>& filePositions) {
+    left_.clear();
+    Strings& own = left_[written];
+    for (std::size_t i = 1; i <= kStringCount; ++i)
+        own[i] = StringSetting{filePositions[i], filePositions[i], program.tuning.tuningOffset[i]};
+    settle(program);
 }
 
 void printSystemReport(std::FILE* out, const LoadedProgram& p, const systems::PitchSystem& system) {

@@ -32,14 +32,21 @@ void putSystem(LoadedProgram& program, const systems::PitchSystem& system,
                const PerString<std::int16_t>& positions,
                const PerString<std::int16_t>& savedPositions);
 
+// The positions of `to`, within its ranges, whose pitches lie nearest those `positions` have in
+// `from`, string by string.
+PerString<std::int16_t> nearestPositions(const PitchTables& from,
+                                         const PerString<std::int16_t>& positions,
+                                         const systems::PitchSystem& to);
+
 // Switches to `system` keeping the music: every string moves to the position whose pitch lies
 // nearest the one it sounds now; the fine tuning stays in cents.
 void useSystem(LoadedProgram& program, const systems::PitchSystem& system);
 
-// A run of switches between systems that keeps what the user set. The pitches the strings had
-// when the user last changed something are the aim of every later switch, and the positions
-// each system had when it was left come back when it is chosen again, as long as nothing was
-// changed in between: a mandal, a makam, a fine tuning, a reset, a pitch level or shift.
+// A run of switches between systems that keeps what sounds, string by string. Each switch starts
+// from the system being left: every string moves to the position nearest the pitch it sounds
+// there. A system chosen again gives back the positions it had when it was left to every string
+// the user has not changed since (a mandal, a fine tuning, a makam, a reset); a pitch level or a
+// degree shift, which moves every string, ends all of that memory.
 class SystemSwitcher {
   public:
     // Switches from the system in use, known as `from`, to `system`, known as `to`.
@@ -47,23 +54,34 @@ class SystemSwitcher {
     // Notes the state the switch left, once the window has followed it (a transposed setting is
     // transposed again); a later difference from it is a change by the user.
     void settle(const LoadedProgram& program);
+    // A makam has been loaded into the system in use from a file written in system `written`
+    // with `filePositions`: these come back when `written` is chosen, and nothing else is kept.
+    void takeMakam(const LoadedProgram& program, int written,
+                   const PerString<std::int16_t>& filePositions);
 
   private:
-    struct Setting {
-        PerString<std::int16_t> positions{};
-        PerString<std::int16_t> saved{};
-        PerString<float> tuningOffset{};
+    struct StringSetting {
+        std::int16_t position = 0;
+        std::int16_t saved = 0; // the untransposed position behind a transposed one
+        float tuningOffset = 0;
+        bool operator==(const StringSetting&) const = default;
+    };
+    struct Levels {
         std::int16_t ahenkIndex = 0;
         std::int16_t totalDegreeShift = 0;
         bool untransposedShown = true;
-        bool operator==(const Setting&) const = default;
+        bool operator==(const Levels&) const = default;
     };
-    static Setting settingOf(const LoadedProgram& program);
+    using Strings = PerString<std::optional<StringSetting>>;
+    static Strings stringsOf(const LoadedProgram& program);
+    static Levels levelsOf(const LoadedProgram& program);
+    // Forgets, in every system, the strings changed since the last settle.
+    void forgetChanges(const LoadedProgram& program);
 
-    std::optional<Setting> settled_;
-    StringPitches aim_{};
-    StringPitches savedAim_{};
-    std::map<int, Setting> left_; // per system, its setting when it was left
+    bool settled_ = false;
+    Strings settledStrings_{};
+    Levels settledLevels_{};
+    std::map<int, Strings> left_; // per system, its strings as they were when it was left
 };
 
 // Prints what --rapor prints, for `system`, and the cents of every string at every mandal

@@ -80,13 +80,52 @@ class RtMidiListening : public MidiListening {
     std::unique_ptr<RtMidiIn> in_; // destroyed first: its thread ends before target_ goes
 };
 
+// A hidden port of the program's client that hears the sequencer's announcements (System:
+// Announce), among them every subscription made to any port.
+int listenToAnnouncements(snd_seq_t* seq) {
+    const int port = snd_seq_create_simple_port(seq, "ZEMBERA duyurular",
+                                                SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_NO_EXPORT,
+                                                SND_SEQ_PORT_TYPE_APPLICATION);
+    if (port < 0) return -1;
+    if (snd_seq_connect_from(seq, port, SND_SEQ_CLIENT_SYSTEM, SND_SEQ_PORT_SYSTEM_ANNOUNCE) < 0) {
+        snd_seq_delete_simple_port(seq, port);
+        return -1;
+    }
+    return port;
+}
+
 class AlsaOutputPort : public MidiOutputPort {
   public:
     AlsaOutputPort(snd_seq_t* seq, int client, int port, snd_midi_event_t* encoder)
-        : seq_(seq), address_{client, port}, encoder_(encoder) {}
+        : seq_(seq), address_{client, port}, encoder_(encoder),
+          announced_(listenToAnnouncements(seq)) {
+        pollfd descriptor{};
+        if (announced_ >= 0 && snd_seq_poll_descriptors(seq_, &descriptor, 1, POLLIN) == 1)
+            descriptor_ = descriptor.fd;
+    }
     ~AlsaOutputPort() override {
+        if (announced_ >= 0) snd_seq_delete_simple_port(seq_, announced_);
         snd_midi_event_free(encoder_);
         snd_seq_delete_simple_port(seq_, address_.port);
+    }
+
+    int announcements() override { return descriptor_; }
+
+    std::vector<MidiAddress> newSubscriptions() override {
+        std::vector<MidiAddress> fresh;
+        const SilentAlsa silent;
+        // Every event waiting; an overrun (-ENOSPC) lost some, and the rest still follows.
+        for (int guard = 0; guard < 4096; ++guard) {
+            snd_seq_event_t* event = nullptr;
+            const int left = snd_seq_event_input(seq_, &event);
+            if (left == -ENOSPC) continue;
+            if (left < 0 || !event) break;
+            const snd_seq_connect_t& c = event->data.connect;
+            if (event->type == SND_SEQ_EVENT_PORT_SUBSCRIBED &&
+                c.sender.client == address_.client && c.sender.port == address_.port)
+                fresh.push_back({c.dest.client, c.dest.port});
+        }
+        return fresh;
     }
     AlsaOutputPort(const AlsaOutputPort&) = delete;
     AlsaOutputPort& operator=(const AlsaOutputPort&) = delete;
@@ -133,6 +172,8 @@ class AlsaOutputPort : public MidiOutputPort {
     snd_seq_t* seq_;
     MidiAddress address_;
     snd_midi_event_t* encoder_;
+    int announced_ = -1;  // the port hearing the announcements
+    int descriptor_ = -1; // readable when they arrive
 };
 
 class AlsaMidiPorts : public MidiPorts {
@@ -142,7 +183,8 @@ class AlsaMidiPorts : public MidiPorts {
         int error = -ENOENT;
         if (present) {
             const SilentAlsa silent;
-            error = snd_seq_open(&seq_, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
+            // Input too: the announcements of subscriptions to the output port.
+            error = snd_seq_open(&seq_, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK);
             if (error >= 0) {
                 snd_seq_set_client_name(seq_, kMidiClientName);
                 client_ = snd_seq_client_id(seq_);

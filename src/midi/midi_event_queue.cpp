@@ -15,6 +15,7 @@ void MidiEventQueue::push(const std::uint8_t* bytes, std::size_t size, MidiAddre
     {
         const std::lock_guard lock(mutex_);
         wasEmpty = waiting_.empty();
+        if (waiting_.size() >= kMostWaiting) return;
         waiting_.push_back(event);
     }
     if (wasEmpty && wakeUp_) wakeUp_();

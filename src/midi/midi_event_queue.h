@@ -26,10 +26,13 @@ struct MidiEvent {
 
 class MidiEventQueue {
   public:
+    static constexpr std::size_t kMostWaiting = 4096;
+
     // Set before any input can push.
     void setWakeUp(std::function<void()> wakeUp) { wakeUp_ = std::move(wakeUp); }
 
-    // Keeps channel messages of up to three bytes; system exclusive and longer ones are dropped.
+    // Keeps channel messages of up to three bytes; system exclusive and longer ones are dropped,
+    // and so is everything beyond kMostWaiting not yet taken (a flood).
     void push(const std::uint8_t* bytes, std::size_t size, MidiAddress source = {});
     // Moves every waiting message into `out` (cleared first), oldest first.
     void takeAll(std::vector<MidiEvent>& out);

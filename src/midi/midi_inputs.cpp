@@ -13,7 +13,9 @@ MidiInputs::~MidiInputs() {
 }
 
 bool MidiInputs::ignored(MidiAddress address) const {
-    return std::find(ignored_.begin(), ignored_.end(), address) != ignored_.end();
+    return std::find(ignored_.begin(), ignored_.end(), address) != ignored_.end() ||
+           std::any_of(shut_.begin(), shut_.end(),
+                       [address](const Shut& s) { return s.address == address; });
 }
 
 bool MidiInputs::wanted(const MidiSource& source) const {
@@ -31,6 +33,16 @@ bool MidiInputs::chosenPresent() const {
 
 void MidiInputs::choose(const std::string& name) {
     chosen_ = name;
+    reopen();
+}
+
+void MidiInputs::shut(MidiAddress address, const std::string& reason, const std::string& word) {
+    if (!ignored(address)) shut_.push_back({address, reason, word});
+    rescan();
+}
+
+void MidiInputs::reopen() {
+    shut_.clear();
     rescan();
 }
 
@@ -74,19 +86,37 @@ void MidiInputs::updateStatus() {
     detail_.clear();
     if (!available()) {
         status_ = ports_.failure();
+        brief_ = "MIDI yok";
     } else if (!chosenPresent()) {
         status_ = "MIDI: seçilen giriş takılı değil";
         detail_ = "\"" + chosen_ + "\" takılı değil; takılınca yeniden açılır";
+        brief_ = "MIDI: kopuk";
     } else if (names_.empty()) {
         status_ = "MIDI girişi yok";
+        brief_ = "MIDI: 0 giriş";
     } else {
         status_ = "MIDI: " + std::to_string(open_.size()) + " giriş açık";
+        brief_ = "MIDI: " + std::to_string(open_.size()) + " giriş";
         const auto echoes = std::count_if(sources_.begin(), sources_.end(), [this](const auto& s) {
-            return ignored(s.address) && (chosen_.empty() || s.name == chosen_);
+            return std::find(ignored_.begin(), ignored_.end(), s.address) != ignored_.end() &&
+                   (chosen_.empty() || s.name == chosen_);
         });
         if (echoes > 0) {
             status_ += ", " + std::to_string(echoes) + " yankı kapalı";
             detail_ = status_ + ": MPE çıkışının gittiği girişler dinlenmez (döngü olmasın diye)";
+        }
+        // A source shut for a loop or a flood: the reason in the status, the port in the detail.
+        if (!shut_.empty()) {
+            if (detail_.empty()) detail_ = status_;
+            for (const Shut& s : shut_) {
+                const auto at = std::find_if(sources_.begin(), sources_.end(), [&s](const auto& m) {
+                    return m.address == s.address;
+                });
+                detail_ += "\n\"" + (at != sources_.end() ? at->name : std::string("?")) +
+                           "\" kapandı: " + s.reason;
+            }
+            status_ = "MIDI: " + shut_.back().word + ", " + std::to_string(shut_.size()) +
+                      " giriş kapandı";
         }
     }
     if (detail_.empty()) detail_ = status_;

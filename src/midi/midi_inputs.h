@@ -3,7 +3,8 @@
 // is found again when the device comes back under other numbers. Ports that appear later are
 // opened by the next rescan. Their messages go into a queue for the UI thread, marked with the
 // port they came from, so that messages of ports the program itself sends to (a loop back into
-// its own input) are never played.
+// its own input) are never played. A source found feeding the program's own notes back, or
+// flooding it (midi_loop_guard.h), is shut until the inputs are chosen again.
 //
 // Without a MIDI system nothing opens and status() says why in one line; nothing is ever shown
 // in a box or written to the terminal.
@@ -31,6 +32,8 @@ class MidiInputs {
     const std::string& status() const { return status_; }
     // The same at length, for its tooltip.
     const std::string& detail() const { return detail_; }
+    // The same in a few words ("MIDI yok", "MIDI: 2 giriş"), for the narrow status frame.
+    const std::string& brief() const { return brief_; }
     // The names of the sources found by the last scan, each once.
     const std::vector<std::string>& portNames() const { return names_; }
     // Listens to the sources of this name only; an empty name listens to every source.
@@ -45,6 +48,10 @@ class MidiInputs {
     void ignore(std::vector<MidiAddress> ports);
     // Whether a message from `source` is to be played.
     bool heard(MidiAddress source) const;
+    // Closes the source at `address` for good (a loop, a flood): `reason` for the tooltip, `word`
+    // for the status line. Choosing again (choose()) or reopen() opens it again.
+    void shut(MidiAddress address, const std::string& reason, const std::string& word);
+    void reopen();
     // How many sources are open now.
     std::size_t openCount() const { return open_.size(); }
 
@@ -63,9 +70,16 @@ class MidiInputs {
     std::vector<OpenPort> open_;
     std::vector<std::string> names_;
     std::vector<MidiAddress> ignored_;
+    struct Shut {
+        MidiAddress address;
+        std::string reason;
+        std::string word;
+    };
+    std::vector<Shut> shut_;
     std::string chosen_;
     std::string status_;
     std::string detail_;
+    std::string brief_;
 };
 
 } // namespace zembera

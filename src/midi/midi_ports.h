@@ -53,6 +53,13 @@ class MidiOutputPort {
     // To every subscriber, or to `to` alone.
     virtual void send(const std::vector<std::uint8_t>& message,
                       std::optional<MidiAddress> to = std::nullopt) = 0;
+    // A descriptor that becomes readable when the MIDI system announces a subscription to this
+    // port; -1 where it announces none (then only subscribers() tells, when asked).
+    virtual int announcements() { return -1; }
+    // The ports that subscribed since the last call, one entry for each subscription, also for a
+    // port that took over the address of one subscribed before (the sequencer hands the number of
+    // a client gone to the next one). Reads what the descriptor announced; never waits.
+    virtual std::vector<MidiAddress> newSubscriptions() { return {}; }
 };
 
 class MidiPorts {

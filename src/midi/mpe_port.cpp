@@ -30,17 +30,26 @@ void MpePort::send(const std::vector<std::uint8_t>& message) {
 bool MpePort::poll() {
     if (!out_) return false;
     std::vector<MidiAddress> now = out_->subscribers();
-    const MpeEncoder::Bytes configuration = MpeEncoder::configuration();
-    for (const MidiAddress& to : now) {
-        if (std::find(subscribers_.begin(), subscribers_.end(), to) != subscribers_.end()) continue;
-        for (std::size_t at = 0; at + 3 <= configuration.size(); at += 3)
-            out_->send({configuration.begin() + static_cast<std::ptrdiff_t>(at),
-                        configuration.begin() + static_cast<std::ptrdiff_t>(at) + 3},
-                       to);
-    }
-    const bool changed = now != subscribers_;
+    // Every subscription announced (one under an address seen before too), and every address
+    // new to the list (should an announcement have been lost).
+    std::vector<MidiAddress> fresh = out_->newSubscriptions();
+    for (const MidiAddress& to : now)
+        if (std::find(subscribers_.begin(), subscribers_.end(), to) == subscribers_.end() &&
+            std::find(fresh.begin(), fresh.end(), to) == fresh.end())
+            fresh.push_back(to);
+    for (const MidiAddress& to : fresh)
+        configure(to);
+    const bool changed = now != subscribers_ || !fresh.empty();
     subscribers_ = std::move(now);
     return changed;
+}
+
+void MpePort::configure(MidiAddress to) {
+    const MpeEncoder::Bytes configuration = MpeEncoder::configuration();
+    for (std::size_t at = 0; at + 3 <= configuration.size(); at += 3)
+        out_->send({configuration.begin() + static_cast<std::ptrdiff_t>(at),
+                    configuration.begin() + static_cast<std::ptrdiff_t>(at) + 3},
+                   to);
 }
 
 } // namespace zembera

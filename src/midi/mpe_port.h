@@ -1,8 +1,10 @@
 #pragma once
 // The program's MPE output: the port "ZEMBERA" that MPE synthesizers subscribe to. A synthesizer
 // subscribed after the port was made missed the configuration sent when it was made, and would
-// play a bend range of two semitones: poll() finds each new subscriber and sends it the
-// configuration (mpe_encoder.h) by itself.
+// play a bend range of two semitones: poll() sends each new subscription the configuration
+// (mpe_encoder.h) by itself: each address new in the list of subscribers and, where the MIDI system
+// announces subscriptions, each one announced, also a synthesizer that replaced another under the
+// same address between two polls (which the list cannot show).
 //
 // Thread: UI thread.
 
@@ -29,10 +31,14 @@ class MpePort {
     void send(const std::vector<std::uint8_t>& message);
     // Looks at the subscribers and configures each new one. True when they changed.
     bool poll();
+    // Readable when a subscription was announced (then poll()); -1 while closed or unannounced.
+    int announcements() const { return out_ ? out_->announcements() : -1; }
     // The subscribers seen by the last poll.
     const std::vector<MidiAddress>& subscribers() const { return subscribers_; }
 
   private:
+    void configure(MidiAddress to);
+
     MidiPorts& ports_;
     std::unique_ptr<MidiOutputPort> out_;
     std::vector<MidiAddress> subscribers_;

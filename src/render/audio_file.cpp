@@ -1,10 +1,13 @@
 #include "render/audio_file.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 
 #include "common/safe_write.h"
@@ -28,7 +31,39 @@ std::string hoursText(double ms) {
     return text;
 }
 
+// A file of the user's that may not be written: no write permission for the user, or none for
+// anyone (0444). Replacing goes through a rename, which the file's own mode never stops.
+bool writeProtected(const std::filesystem::path& file) {
+    const WriteTarget target = resolveWriteTarget(file);
+    struct stat status {};
+    if (target.problem || ::stat(target.file.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    return ::access(target.file.c_str(), W_OK) != 0 || (status.st_mode & 0222) == 0;
+}
+
 } // namespace
+
+std::string durationText(double seconds) {
+    if (seconds < 9.95) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f", std::max(seconds, 0.0));
+        std::string tenths = text;
+        std::replace(tenths.begin(), tenths.end(), '.', ',');
+        if (tenths.ends_with(",0")) tenths.resize(tenths.size() - 2);
+        return tenths + " sn";
+    }
+    const auto whole = static_cast<long long>(std::llround(seconds));
+    const long long hours = whole / 3600, minutes = whole / 60 % 60, rest = whole % 60;
+    std::string text;
+    const auto part = [&text](long long value, const char* unit) {
+        if (value == 0) return;
+        text += (text.empty() ? "" : " ") + std::to_string(value) + " " + unit;
+    };
+    part(hours, "sa");
+    part(minutes, "dk");
+    part(rest, "sn");
+    return text;
+}
 
 std::optional<AudioFileKind> audioFileKind(const std::filesystem::path& file) {
     const std::string ext = lowerExtension(file);
@@ -56,6 +91,10 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
                         ", en çok " + hoursText(kLongestRenderMs);
         return outcome;
     }
+    if (writeProtected(file)) {
+        outcome.error = file.string() + ": " + fileErrorReason(EACCES);
+        return outcome;
+    }
     SafeWrite out(file);
     if (out.failure()) {
         outcome.error = file.string() + ": " + *out.failure();
@@ -72,11 +111,13 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
         outcome.error = file.string() + ": " + *out.failure();
         return outcome;
     }
+    sf_count_t written = 0;
     const bool complete = renderPiece(
         piece, sounds,
         [&](std::span<const std::int16_t> frames) {
             if (out.failure()) return;
             const auto n = static_cast<sf_count_t>(frames.size());
+            written += n;
             errno = 0;
             if (sf_write_short(sound, frames.data(), n) != n) out.fail(errno != 0 ? errno : EIO);
         },
@@ -94,6 +135,7 @@ RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
         return outcome;
     }
     outcome.written = true;
+    outcome.seconds = static_cast<double>(written) / kOutputRate;
     return outcome;
 }
 

@@ -27,9 +27,16 @@ struct RenderOutcome {
     bool written = false;             // the file is complete
     bool stopped = false;             // the progress callback stopped it
     std::optional<std::string> error; // why it could not be written, for the user
+    double seconds = 0;               // the length of the sound written
 };
 
-// Renders `piece` into `file`.
+// A length of sound as the user reads it: "3 dk 14 sn", "1 sa 2 dk", "2,5 sn" (tenths below ten
+// seconds, whole seconds above).
+std::string durationText(double seconds);
+
+// Renders `piece` into `file`. A file that exists and may not be written (no write permission, or
+// none at all: marked read-only, which even the superuser's rename would ignore) is refused
+// rather than replaced.
 RenderOutcome renderToFile(const NoteEvents& piece, NoteSounds& sounds,
                            const std::filesystem::path& file, const RenderProgress& progress = {});
 

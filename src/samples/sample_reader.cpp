@@ -50,7 +50,7 @@ SampleRead readSample(std::span<const std::uint8_t> file) {
 }
 
 std::string unusableSamplesMessage(const std::vector<UnusableSample>& unusable) {
-    std::string text = kFormatNotRecognized;
+    std::string text = kUnusableSamplesHeading;
     for (const UnusableSample& u : unusable)
         text += "\n" + u.fileName + ": " + u.problem;
     return text;

@@ -35,8 +35,10 @@ struct UnusableSample {
     std::string problem;
 };
 
-// One message for all unusable samples: "File format not recognized!", then a line per file
-// with its name and problem.
+// One message for all unusable samples: this heading, then a line per file with its name and
+// problem.
+inline constexpr const char* kUnusableSamplesHeading =
+    "Bu ses dosyaları kullanılamıyor, telleri sessiz kalır:";
 std::string unusableSamplesMessage(const std::vector<UnusableSample>& unusable);
 
 // A canonical 16-bit mono 44100 Hz image of `samples`.

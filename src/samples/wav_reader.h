@@ -33,7 +33,7 @@ struct WavSamples {
 // the file holds after the data start.
 std::optional<WavSamples> ReadWavSamples(std::span<const std::uint8_t> file);
 
-// Reads the file at `file`; shows "File format not recognized!" and gives nothing when it cannot
+// Reads the file at `file`; shows kFormatNotRecognized and gives nothing when it cannot
 // be read, is empty or holds no samples.
 std::optional<WavSamples> ReadWavSamples(const std::filesystem::path& file,
                                          MessageService& messages);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "scores/musicxml_pitch.h"
+#include "scores/xml_problem.h"
 
 namespace zembera::scores {
 namespace {
@@ -90,7 +91,7 @@ std::vector<double> firstDivisions(std::string_view xml) {
 class PartsReader {
   public:
     PartsReader(std::string_view xml, const std::string& fileName)
-        : xml_(QByteArray::fromRawData(xml.data(), static_cast<qsizetype>(xml.size()))),
+        : text_(xml), xml_(QByteArray::fromRawData(xml.data(), static_cast<qsizetype>(xml.size()))),
           fileName_(fileName), firstDivisions_(firstDivisions(xml)) {}
 
     MusicXmlParts read() {
@@ -122,7 +123,7 @@ class PartsReader {
     [[noreturn]] void fail() {
         if (xml_.hasError())
             throwScoreError(fileName_, "XML okunamadı (satır " + std::to_string(xml_.lineNumber()) +
-                                           "): " + xml_.errorString().toStdString());
+                                           "): " + xmlProblem(xml_, text_));
         throwScoreError(fileName_, "bu bir MusicXML partisyonu değil");
     }
     [[noreturn]] void failAt(const std::string& reason) {
@@ -677,6 +678,7 @@ class PartsReader {
         return beats;
     }
 
+    std::string_view text_;
     QXmlStreamReader xml_;
     std::string fileName_;
     std::vector<double> firstDivisions_;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 
+#include "common/file_read.h"
 #include "scores/midi_score.h"
 #include "scores/musicxml_reader.h"
 #include "scores/mxl_archive.h"
@@ -28,8 +28,8 @@ bool isScoreFile(const std::filesystem::path& path) {
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (name == "dizek.txt" || name == "kayıt.txt") return false;
     const std::string ext = lowerExtension(path.filename().string());
-    return ext == ".musicxml" || ext == ".xml" || ext == ".mxl" || ext == ".txt" || ext == ".mid" ||
-           ext == ".midi";
+    return std::any_of(std::begin(kScoreExtensions), std::end(kScoreExtensions),
+                       [&ext](const char* known) { return ext == known; });
 }
 
 Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
@@ -43,18 +43,12 @@ Score parseScoreBytes(const std::string& bytes, const std::string& fileName,
 }
 
 Score readScoreFile(const std::filesystem::path& path, const ScoreChoice& choice) {
-    const std::string name = path.filename().string();
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) throwScoreError(name, "dosya okunamadı");
-    if (size > static_cast<std::uintmax_t>(kMaxScoreBytes))
-        throwScoreError(name, "dosya çok büyük");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throwScoreError(name, "dosya okunamadı");
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::uintmax_t>(in.gcount()) != size) throwScoreError(name, "dosya okunamadı");
-    return parseScoreBytes(bytes, name, choice);
+    // A file that cannot be read is named by its path with the reason, as melodies and
+    // recordings are (a FIFO, a folder, a file too large).
+    LimitedRead<std::string> read =
+        readLimitedFile(path, static_cast<std::uint64_t>(kMaxScoreBytes));
+    if (!read.bytes) throw ScoreError(path.string() + ": " + read.problem);
+    return parseScoreBytes(*read.bytes, path.filename().string(), choice);
 }
 
 } // namespace zembera::scores

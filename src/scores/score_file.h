@@ -12,6 +12,11 @@
 
 namespace zembera::scores {
 
+// The extensions of score files, lower case: one line here adds a format to every way of opening
+// a file (the lists, the file dialog, a drop, the command line).
+inline constexpr const char* kScoreExtensions[] = {".musicxml", ".xml", ".mxl",
+                                                   ".txt",      ".mid", ".midi"};
+
 // True for the extensions above (either case), save the program's own text files Dizek.txt
 // (the pitch table) and kayıt.txt (the recording).
 bool isScoreFile(const std::filesystem::path& path);

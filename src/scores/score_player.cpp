@@ -127,11 +127,13 @@ bool ScorePlayer::playIfScore(const std::string& name) {
     if (name.empty() || !isScoreFile(pathFromUtf8(name))) return false;
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return true;
-    // Only a file of the program folder is played.
-    if (name.find_first_of("/\\") != std::string::npos) {
+    // A file of the folders, or of any folder by its full path; the report names it alone.
+    const std::optional<std::filesystem::path> file = fileOfName(p_.files(), name);
+    if (!file) {
         p_.messages.show(name + ": dosya adı geçersiz");
         return true;
     }
+    const std::string shown = file->filename().string();
     ScoreChoice choice;
     for (;;) {
         std::optional<PlacedScore> placed;
@@ -139,9 +141,9 @@ bool ScorePlayer::playIfScore(const std::string& name) {
         std::string report;
         Score score;
         try {
-            score = readScoreFile(p_.files().find(pathFromUtf8(name)), choice);
+            score = readScoreFile(*file, choice);
             placed = placeScore(score, setupNow(p_.tuning.ahenkShift));
-            report = scoreReport(score, *placed, name);
+            report = scoreReport(score, *placed, shown);
             // The melody file holds the positions of the table's own pitch level.
             const SesExport ses = exportSes(score, placeScore(score, setupNow(0)));
             if (!ses.fits()) report += "\n" + std::string(kSesDoesNotFit) + ses.problems.front();
@@ -159,9 +161,12 @@ bool ScorePlayer::playIfScore(const std::string& name) {
             return true;
         }
         if (button == kPrepareMandalsCaption) {
+            // Once, and the box stays closed: the keys play the prepared strings at once.
             prepareMandals(planMandals(*placed));
-        } else if (button == kCommaReadingCaption || button == kExactReadingCaption ||
-                   button == kKeyCommasReadingCaption) {
+            return true;
+        }
+        if (button == kCommaReadingCaption || button == kExactReadingCaption ||
+            button == kKeyCommasReadingCaption) {
             choice.reading = button == kCommaReadingCaption   ? PitchReading::commas
                              : button == kExactReadingCaption ? PitchReading::exact
                                                               : PitchReading::keyCommas;
@@ -196,34 +201,35 @@ void ScorePlayer::prepareMandals(const MandalPlan& plan) {
 void ScorePlayer::saveAsSes(const std::string& name) {
     InstrumentState& st = p_.instrument;
     if (st.recording || st.playingBack) return;
-    if (name.empty() || !isScoreFile(pathFromUtf8(name)) ||
-        name.find_first_of("/\\") != std::string::npos) {
+    const std::optional<std::filesystem::path> file = fileOfName(p_.files(), name);
+    if (!file || !isScoreFile(*file)) {
         p_.messages.show(
             (name.empty() ? std::string("(ad yok)") : name) +
             ": yalnızca MusicXML, SymbTr ve MIDI partisyonları .ses olarak kaydedilir");
         return;
     }
+    const std::string shown = file->filename().string();
     SesExport ses;
     try {
-        const Score score = readScoreFile(p_.files().find(pathFromUtf8(name)));
+        const Score score = readScoreFile(*file);
         ses = exportSes(score, placeScore(score, setupNow(0)));
     } catch (const ScoreError& e) {
         p_.messages.show(e.what());
         return;
     }
     if (!ses.fits()) {
-        std::string text = name + std::string(": ") + kSesDoesNotFit;
+        std::string text = shown + std::string(": ") + kSesDoesNotFit;
         for (const std::string& problem : ses.problems)
             text += "\n" + problem;
         p_.messages.show(text);
         return;
     }
-    const std::string sesName = name.substr(0, name.rfind('.')) + kMelodyExtension;
-    const std::filesystem::path file = p_.files().user / pathFromUtf8(sesName);
-    if (std::filesystem::exists(file) &&
+    const std::string sesName = shown.substr(0, shown.rfind('.')) + kMelodyExtension;
+    const std::filesystem::path sesFile = p_.files().user / pathFromUtf8(sesName);
+    if (std::filesystem::exists(sesFile) &&
         !p_.messages.askYesNo(sesName + " var; yerine yazılsın mı?"))
         return;
-    if (const auto failure = replaceFile(file, ses.text)) {
+    if (const auto failure = replaceFile(sesFile, ses.text)) {
         p_.messages.show(sesName + ": dosya yazılamadı\n" + *failure);
         return;
     }

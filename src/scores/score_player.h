@@ -52,9 +52,9 @@ class ScorePlayer {
 
     // Plays `name` when it names a score file (by its extension) and returns true; false for
     // any other name, which the melody player then plays. The report shown first offers to
-    // play, to prepare the mandals, to switch the reading of the accidentals, the voice and the
-    // part (each shown again with the report of the new choice), and to cancel: Escape plays
-    // nothing.
+    // play, to prepare the mandals (which closes it), to switch the reading of the accidentals,
+    // the voice and the part (each shown again with the report of the new choice), and to
+    // cancel: Escape plays nothing.
     bool playIfScore(const std::string& name);
 
     // The button "SES olarak kaydet": writes the score named `name` as the melody file of the

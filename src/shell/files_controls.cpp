@@ -7,26 +7,32 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
 #include <algorithm>
-#include <cctype>
 #include <functional>
 #include <string_view>
 
 #include "common/text_fields.h"
+#include "files/makam_file.h"
 #include "files/makam_list.h"
 #include "files/text_file.h"
 #include "scores/score_file.h"
+#include "session/file_kind.h"
+#include "session/name_elision.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
 #include "shell/note_timer.h"
 #include "shell/popup_lists.h"
 #include "shell/status_frame.h"
+#include "shell/system_controls.h"
 
 namespace zembera {
 namespace {
@@ -38,6 +44,8 @@ constexpr double kCounterFontSize = 12;
 // How long before its onset a note is drawn and its sound read: the redraws of a note take a few
 // milliseconds, and its sound must start on time.
 constexpr double kDrawLeadMs = 20;
+// The melody list's rows of files of any folder carry the path in this role ("ac": the dialog).
+constexpr int kOpenRole = Qt::UserRole + 1;
 
 void fillPicture(CanvasWidget* picture, QRgb color) {
     CanvasImage& c = picture->canvas();
@@ -45,13 +53,29 @@ void fillPicture(CanvasWidget* picture, QRgb color) {
     picture->refresh();
 }
 
-bool endsWithNoCase(std::string_view name, std::string_view end) {
-    return name.size() > end.size() &&
-           std::equal(end.begin(), end.end(), name.end() - static_cast<long>(end.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
+// A list row shows `name` shortened in the middle to the list's width, the whole in its tooltip.
+QListWidgetItem* listRow(QListWidget* list, const std::string& name, const QString& tooltip) {
+    const QFontMetrics metrics(list->font());
+    // The row's room: the list less its frame, a scroll bar and the item's margins.
+    const int room = list->width() - 2 * list->frameWidth() -
+                     list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 8;
+    const std::string shown = elideMiddle(name, [&](const std::string& text) {
+        return metrics.horizontalAdvance(QString::fromStdString(text)) <= room;
+    });
+    auto* item = new QListWidgetItem(QString::fromStdString(shown));
+    item->setToolTip(tooltip);
+    list->addItem(item);
+    return item;
+}
+
+// A row that names what is below it and cannot be chosen.
+void headingRow(QListWidget* list, const char* text) {
+    auto* item = new QListWidgetItem(QString::fromUtf8(text));
+    item->setFlags(Qt::NoItemFlags);
+    QFont bold = list->font();
+    bold.setBold(true);
+    item->setFont(bold);
+    list->addItem(item);
 }
 
 // The melody files and the scores the score player reads (scores::isScoreFile) over both
@@ -60,7 +84,8 @@ bool endsWithNoCase(std::string_view name, std::string_view end) {
 std::vector<std::string> melodyFileNames(const DataFolders& folders) {
     std::vector<std::string> names = folders.names([](const std::string& name) {
         if (name.starts_with('.')) return false;
-        return endsWithNoCase(name, ".ses") || scores::isScoreFile(pathFromUtf8(name));
+        const FileKind kind = fileKind(pathFromUtf8(name));
+        return kind == FileKind::melody || kind == FileKind::score;
     });
     std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return QString::fromStdString(decodeText(a)) < QString::fromStdString(decodeText(b));
@@ -88,9 +113,9 @@ class WindowFilesView : public FilesView {
         // A name that is not UTF-8 (a file of the old platform) is shown decoded and opened by
         // its own bytes.
         for (const std::string& name : makamFileNames(folders_)) {
-            auto* item = new QListWidgetItem(QString::fromStdString(decodeText(name)));
-            item->setData(Qt::UserRole, QByteArray::fromStdString(name));
-            w_.makamList->addItem(item);
+            const std::string shown = decodeText(name);
+            listRow(w_.makamList, shown, QString::fromStdString(shown))
+                ->setData(Qt::UserRole, QByteArray::fromStdString(name));
         }
     }
 
@@ -141,11 +166,32 @@ class WindowFilesView : public FilesView {
         // table or the recording, text files as SymbTr scores are).
         // A name that is not UTF-8 is shown decoded and chosen by its own bytes, as in the makam
         // list.
-        w_.melodyList->clear();
+        // First "Aç…" (a file of any folder), then the files opened last, then the program
+        // folder's.
+        QListWidget* list = w_.melodyList;
+        list->clear();
+        auto* open = new QListWidgetItem(QString::fromUtf8(kOpenAnyFileRow));
+        open->setData(kOpenRole, QStringLiteral("ac"));
+        open->setToolTip(QStringLiteral("Her klasörden partisyon, ezgi, kayıt, .scl ya da .mkm "
+                                        "açar (Ctrl+O)"));
+        QFont italic = list->font();
+        italic.setItalic(true);
+        open->setFont(italic);
+        list->addItem(open);
+        const auto& recent = w_.recentFiles().files();
+        if (!recent.empty()) {
+            headingRow(list, kRecentFilesHeading);
+            for (const std::filesystem::path& file : recent) {
+                listRow(list, decodeText(file.filename().string()),
+                        QString::fromStdString(decodeText(file.string())))
+                    ->setData(kOpenRole, QByteArray::fromStdString(file.string()));
+            }
+            headingRow(list, kProgramFolderHeading);
+        }
         for (const std::string& name : melodyFileNames(folders_)) {
-            auto* item = new QListWidgetItem(QString::fromStdString(decodeText(name)));
-            item->setData(Qt::UserRole, QByteArray::fromStdString(name));
-            w_.melodyList->addItem(item);
+            const std::string shown = decodeText(name);
+            listRow(list, shown, QString::fromStdString(shown))
+                ->setData(Qt::UserRole, QByteArray::fromStdString(name));
         }
         w_.melodyList->show();
         w_.melodyList->raise();
@@ -277,7 +323,21 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     connect(stop_buton, &QPushButton::clicked, this, [this] { stop_buton_Click(); });
     connect(open_ses_buton, &QPushButton::clicked, this, [this] { open_ses_buton_Click(); });
     connect(melodyList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        melodyListClick(item->data(Qt::UserRole).toByteArray().toStdString());
+        const QVariant open = item->data(kOpenRole);
+        if (!open.isValid()) {
+            const QVariant name = item->data(Qt::UserRole);
+            if (name.isValid()) melodyListClick(name.toByteArray().toStdString());
+            return;
+        }
+        melodyList->hide();
+        // After the click has ended: the dialog or a report box opens from here.
+        QTimer::singleShot(0, this, [this, open] {
+            if (open.toString() == QStringLiteral("ac")) {
+                askOpenFile();
+            } else {
+                openFile(open.toByteArray().toStdString());
+            }
+        });
     });
     connect(aç_kapa_buton, &QPushButton::clicked, this, [this] { aç_kapa_buton_Click(); });
 
@@ -291,8 +351,9 @@ void MainWindow::connectFilesControls(SoundOutput& sound) {
     QFont small = saveSes->font();
     small.setPixelSize(9);
     saveSes->setFont(small);
-    connect(saveSes, &QPushButton::clicked, this,
-            [this] { files_->scores->saveAsSes(melodyNameBox->text().toStdString()); });
+    connect(saveSes, &QPushButton::clicked, this, [this] {
+        files_->scores->saveAsSes(files_->melody->fileNameOf(melodyNameBox->text().toStdString()));
+    });
 }
 
 void MainWindow::open_buton_Click() {
@@ -301,12 +362,19 @@ void MainWindow::open_buton_Click() {
 }
 
 void MainWindow::makamListClick(const std::string& fileName) {
-    files_->makam->makamListClick(fileName);
-    status_->setMakam(makamNameBox->text());
+    const bool loaded = files_->makam->makamListClick(fileName);
+    loadedMakam_.reset();
+    if (!loaded) return;
+    systems_->setMakamName(makamNameBox->text());
+    // Remembered as loaded (a file is loaded whole or not at all) until a string or the system
+    // changes (see unchangedMakam).
+    loadedMakam_ = LoadedMakam{program_.folders.find(pathFromUtf8(fileName)),
+                               program_.instrument.mandalPos, systems_->current()};
 }
 
 void MainWindow::save_buton_Click() {
-    files_->makam->save_buton_Click();
+    // The setting saved is now that makam.
+    if (files_->makam->save_buton_Click()) systems_->setMakamName(makamNameBox->text());
 }
 
 void MainWindow::rec_buton_Click() {

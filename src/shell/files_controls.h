@@ -16,6 +16,12 @@ namespace zembera {
 
 class NoteTimer;
 
+// The first row of the melody list, which opens the file dialog, and the headings of the files
+// opened last and of the program folder's.
+inline constexpr const char* kOpenAnyFileRow = "Aç…";
+inline constexpr const char* kRecentFilesHeading = "Son açılanlar";
+inline constexpr const char* kProgramFolderHeading = "Program klasörü";
+
 struct FilesControls {
     ~FilesControls();
     std::unique_ptr<FilesView> view;

@@ -39,7 +39,11 @@ bool KeyHook::eventFilter(QObject* watched, QEvent* event) {
     if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && watched->isWindowType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const int code = handlerKeyCode(key->key());
-        if (code != 0) {
+        // A key with Ctrl or Alt is a shortcut, never a note: only a key held before the modifier
+        // went down goes on (its repeats, its release).
+        const bool modified =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (code != 0 && !(modified && held_.count(code) == 0)) {
             if (type == QEvent::KeyPress) {
                 press(code, isInstrumentKey(watched));
             } else if (!key->isAutoRepeat()) {

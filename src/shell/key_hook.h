@@ -11,6 +11,8 @@
 // not been read yet (a busy machine) the pair arrives unflagged, in the same millisecond. So a
 // release is held back for a few milliseconds and dropped when a press of the same key follows:
 // only a release that stays alone ends the note.
+//
+// A key pressed with Ctrl, Alt or Meta plays nothing: such keys are the window's shortcuts.
 
 #include <QObject>
 #include <QPointer>

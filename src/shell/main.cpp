@@ -11,6 +11,7 @@
 #include "loader/command_line.h"
 #include "loader/render_command.h"
 #include "loader/system_switch.h"
+#include "shell/display_probe.h"
 #include "shell/program_main.h"
 #include "shell/window_scale.h"
 
@@ -42,7 +43,13 @@ int main(int argc, char** argv) {
     case Command::Mode::window:
         break;
     }
-    // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first.
-    zembera::applyRememberedWindowScale(*zembera::userSettings());
-    return zembera::runWindowProgram(argc, argv);
+    // Qt takes its scale factor when the application starts: the remembered "Büyüt" goes first,
+    // no larger than the screen allows.
+    zembera::applyRememberedWindowScale(*zembera::userSettings(),
+                                        [argc, argv]() -> std::optional<QSize> {
+                                            if (zembera::missingDisplay())
+                                                return std::nullopt; // the window program says so
+                                            return zembera::primaryScreenArea(argc, argv);
+                                        });
+    return zembera::runWindowProgram(argc, argv, command.files);
 }

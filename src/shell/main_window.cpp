@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,8 +36,6 @@ namespace {
 
 constexpr QRgb kInstrumentBack = qRgb(236, 233, 216);
 constexpr QRgb kPanelBack = qRgb(255, 255, 255);
-constexpr int kClientWidth = 925;
-constexpr int kClientHeight = 597;
 
 void place(QWidget* w, const Rect& r) {
     w->setGeometry(static_cast<int>(std::lround(r.left)), static_cast<int>(std::lround(r.top)),
@@ -100,7 +99,7 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
                              : QRect(0, 0, 1024, 768);
     layout_ = arayüzyerleşimi(screen.width() * WindowLayout::kTwipsPerPixel,
                               screen.height() * WindowLayout::kTwipsPerPixel);
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kWindowSizeAt1x);
     // The controls were laid out for a small sans-serif face of 11 pixels.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
@@ -127,12 +126,19 @@ MainWindow::MainWindow(LoadedProgram& program, SoundOutput& sound, MessageServic
     connectFilesControls(sound);
     systems_ = std::make_unique<SystemControls>(*this, messages_, instrumentPicture, 2, 294);
     renders_ = std::make_unique<RenderControls>(*this, messages_);
-    status_->setSystem(systems_->list->currentText());
-    connect(systems_->list, &QComboBox::currentTextChanged, this,
-            [this](const QString& name) { status_->setSystem(name); });
+    files_->parts->makamSystem = systems_.get();
     // Below the pitch-system controls, left of the instrument's slanted edge.
-    scaleChoice = addScaleChoice(instrumentPicture, 2, 350, userSettings(), messages_);
+    const QScreen* shownOn = QGuiApplication::primaryScreen();
+    scaleChoice = addScaleChoice(instrumentPicture, 2, 350, userSettings(), messages_,
+                                 shownOn ? availableAt1x(*shownOn) : kWindowSizeAt1x);
+    const WindowScaleStart& scale = windowScaleAtStart();
+    if (scale.used < scale.stored) status_->setScaleFallback(scale.stored, scale.used);
     giveControlHints(*this);
+    recent_ = std::make_unique<RecentFiles>(*settings_);
+    // Files dropped anywhere on the window are opened; the name boxes take no drops of their own.
+    setAcceptDrops(true);
+    addShortcuts();
+    orderTabs(nullptr);
 }
 
 MainWindow::~MainWindow() = default;
@@ -338,8 +344,10 @@ void MainWindow::connectHandlers() {
     connect(stringsRingCheck, &QCheckBox::clicked, this, [this] { stringsRingCheckClick(); });
     connect(tempoBar, &QScrollBar::valueChanged, this, [this] { tempoBarChange(); });
     connect(exitButton, &QPushButton::clicked, this, [this] { exitButtonClick(); });
-    for (QLineEdit* box : {makamNameBox, melodyNameBox, degreeShiftBox})
+    for (QLineEdit* box : {makamNameBox, melodyNameBox, degreeShiftBox}) {
         box->installEventFilter(this);
+        box->setAcceptDrops(false);
+    }
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -348,7 +356,18 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         nameFieldFocused_ = true;
     if (qobject_cast<QLineEdit*>(watched) && event->type() == QEvent::FocusOut)
         nameFieldFocused_ = false;
+    // Escape in a box, or on any control reached with Tab, gives the keys back to the instrument.
+    if (watched != instrumentPicture && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        giveFocusToInstrument();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::controlHasKeys() const {
+    const QWidget* focused = focusWidget();
+    return focused && focused != instrumentPicture && isAncestorOf(focused) && focused->isVisible();
 }
 
 void MainWindow::giveFocusToInstrument() {
@@ -484,7 +503,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::keyStrike(int key) {
     // A blank typed into the makam name is text, not a swap.
-    if (key != kKeySwapSystems || nameFieldFocused_) return;
+    if (key != kKeySwapSystems || nameFieldFocused()) return;
     if (systems_->swapButton->isEnabled()) systems_->swap();
 }
 

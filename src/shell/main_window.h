@@ -5,14 +5,20 @@
 // Thread: UI thread only.
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "common/messages.h"
 #include "instrument/instrument_player.h"
 #include "loader/startup_loader.h"
 #include "model/instrument_ports.h"
+#include "session/recent_files.h"
+#include "session/remembered_settings.h"
+#include "session/settings_store.h"
 #include "shell/files_controls.h"
 #include "shell/render_controls.h"
 #include "shell/system_controls.h"
@@ -21,6 +27,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -62,7 +70,7 @@ class MainWindow : public QWidget, public InstrumentView {
     void etiket() override;         // redraws the pitch panel
     void arıza_yaz(int s) override; // rewrites the mandal number of string s
     void keyLetter(int s, bool held) override;
-    bool nameFieldFocused() const override { return nameFieldFocused_; }
+    bool nameFieldFocused() const override { return nameFieldFocused_ || controlHasKeys(); }
     bool detailShown() const override;
 
     // Controls, by the names the handlers use.
@@ -142,7 +150,37 @@ class MainWindow : public QWidget, public InstrumentView {
     // What is loaded and whether sound reaches a device, in the frame beside the octave frame.
     StatusFrame& status() { return *status_; }
 
+    // What the window remembers: kept in memory until `store` (the user's settings) is given.
+    void setSettings(SettingsStore& store);
+    SettingsStore& settings() { return *settings_; }
+    RecentFiles& recentFiles() { return *recent_; }
+    // Where a file dialog of `kind` opens: the folder it was last used in, else `usual`; with
+    // the file name `suggested` in it, when given.
+    QString dialogStart(DialogKind kind, const std::filesystem::path& usual,
+                        const std::filesystem::path& suggested = {}) const;
+    void rememberDialog(DialogKind kind, const QString& chosenFile);
+
+    // Files of any folder (file_opening.cpp): a score shows its report, a melody goes into the
+    // melody name box, a recording is replayed, a Scala file becomes the pitch system, a makam
+    // is loaded. False (and told) for a file that is missing or of no kind the program opens.
+    bool openFile(const std::filesystem::path& file);
+    // The file dialog of the scores and melodies (the melody list's "Aç…" and Ctrl+O).
+    void askOpenFile();
+    // Loads a makam file of any folder as the makam list does.
+    void openMakamFile(const std::filesystem::path& file);
+    // Sets the strings to `positions` of the untransposed setting, each within its range.
+    void setPositions(const PerString<std::int16_t>& positions);
+    // The makam file last loaded, while the strings and the pitch system are as it left them.
+    std::optional<std::filesystem::path> unchangedMakam() const;
+
+    // The keys of the window (window_keys.cpp): Ctrl+O, Ctrl+Q, F1, and Tab through the controls
+    // in the order they are seen (the MIDI control, made apart, among them when given).
+    void orderTabs(QWidget* midiControl);
+    void showHelp();
+    QWidget* helpWindow() const { return help_; }
+
     // Makam files, recording and replay, melody files (files_controls.cpp).
+    FilesControls& filesControls() { return *files_; }
     void open_buton_Click();
     void makamListClick(const std::string& fileName);
     void save_buton_Click();
@@ -157,6 +195,8 @@ class MainWindow : public QWidget, public InstrumentView {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void buildTopRow();
@@ -169,6 +209,9 @@ class MainWindow : public QWidget, public InstrumentView {
     void connectAccidentalOptions();
     void connectTuningControls();
     void connectFilesControls(SoundOutput& sound);
+    void addShortcuts();
+    // Whether a control other than the instrument holds the keyboard (reached with Tab).
+    bool controlHasKeys() const;
 
     LoadedProgram& program_;
     // Every message of the window goes through it: it ends a pending mouse press first.
@@ -186,6 +229,16 @@ class MainWindow : public QWidget, public InstrumentView {
     bool sessionEnding_ = false;
     // A name or number box has the keyboard focus (followed by eventFilter).
     bool nameFieldFocused_ = false;
+    MemorySettings ownSettings_;
+    SettingsStore* settings_ = &ownSettings_;
+    std::unique_ptr<RecentFiles> recent_;
+    struct LoadedMakam {
+        std::filesystem::path file;
+        PerString<std::int16_t> positions{};
+        int system = 0;
+    };
+    std::optional<LoadedMakam> loadedMakam_;
+    QPointer<QWidget> help_;
 };
 
 } // namespace zembera

@@ -25,16 +25,18 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
         "tuş komşusunun diyezini (ya da bemolünü) çalar; sürdürme pedalı sesi tutar"));
     mpeOutput->setToolTip(QString::fromUtf8(
         "Çalan her notayı \"ZEMBERA\" adlı MIDI çıkışından tam sentiyle MPE olarak gönderir"));
-    // A narrow box: the ports, the output switch, and the status in small type over two lines.
+    // A narrow box: the ports, the output switch, and the status in small type over up to three
+    // lines ("MIDI yok:", "sıralayıcıya izin", "yok").
     QFont small = font();
     small.setPixelSize(9);
     ports->setFont(small);
     mpeOutput->setFont(small);
     status->setFont(small);
     status->setWordWrap(true);
-    ports->setGeometry(4, 16, 86, 20);
-    mpeOutput->setGeometry(4, 38, 86, 16);
-    status->setGeometry(4, 55, 86, 26);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ports->setGeometry(4, 15, 86, 18);
+    mpeOutput->setGeometry(4, 33, 86, 14);
+    status->setGeometry(4, 47, 86, 33);
     QObject::connect(mpeOutput, &QCheckBox::toggled, this, [this](bool on) { switchMpe(on); });
     queue_.setWakeUp([this] {
         QMetaObject::invokeMethod(
@@ -43,8 +45,7 @@ MidiControl::MidiControl(QWidget* parent, MidiPlayer& player, MpeNotes& mpe,
     inputs_ = std::make_unique<MidiInputs>(*system_, queue_);
     showPorts();
     QObject::connect(ports, &QComboBox::activated, this, [this](int index) {
-        inputs_->choose(index <= 0 ? std::string() : ports->itemText(index).toStdString());
-        showPorts();
+        chooseInput(index <= 0 ? std::string() : ports->itemText(index).toStdString());
     });
     // Also without a MIDI system: a refusal shown in the status gives way to the state.
     QObject::connect(&rescanTimer_, &QTimer::timeout, this, [this] { rescan(); });
@@ -58,11 +59,18 @@ MidiControl::~MidiControl() {
     inputs_.reset(); // no input pushes after this
 }
 
+void MidiControl::chooseInput(const std::string& name) {
+    inputs_->choose(name);
+    showPorts();
+}
+
 void MidiControl::switchMpe(bool on) {
     if (!on) {
         mpe_.detach();
+        announcements_.reset();
         mpePort_.close();
         mpeTimer_.stop();
+        inputs_->reopen(); // a loop through the output is gone with it
         inputs_->ignore({});
         showPorts();
         return;
@@ -82,8 +90,15 @@ void MidiControl::switchMpe(bool on) {
     // configured before it hears the note.
     mpe_.attach([this](const std::vector<std::uint8_t>& message) {
         if (!message.empty() && (message[0] & 0xF0) == 0xE0) pollMpe();
+        guard_.sent(message, std::chrono::steady_clock::now());
         mpePort_.send(message);
     });
+    // A subscription the sequencer announces is configured at once; the timer is for the rest.
+    if (const int announced = mpePort_.announcements(); announced >= 0) {
+        announcements_ = std::make_unique<QSocketNotifier>(announced, QSocketNotifier::Read);
+        QObject::connect(announcements_.get(), &QSocketNotifier::activated, this,
+                         [this] { pollMpe(); });
+    }
     mpeTimer_.start(250);
     mpePort_.poll();
     ignoreOwnPorts();
@@ -105,8 +120,19 @@ void MidiControl::ignoreOwnPorts() {
 void MidiControl::takeMessages() {
     pollMpe(); // a loop made a moment ago is cut before its first message plays
     queue_.takeAll(taken_);
-    for (const MidiEvent& event : taken_)
-        if (inputs_->heard(event.source)) player_.handle(event.bytes.data(), event.size);
+    for (const MidiEvent& event : taken_) {
+        if (!inputs_->heard(event.source)) continue;
+        const MidiLoopGuard::Verdict verdict = guard_.received(event);
+        if (!verdict.closing.empty()) {
+            inputs_->shut(event.source, verdict.closing, verdict.word);
+            showStatus();
+        }
+        if (!verdict.play) continue;
+        const auto start = std::chrono::steady_clock::now();
+        player_.handle(event.bytes.data(), event.size);
+        const auto end = std::chrono::steady_clock::now();
+        guard_.spent(end - start, end);
+    }
 }
 
 void MidiControl::rescan() {
@@ -120,6 +146,12 @@ void MidiControl::showStatus() {
     if (!noticing) notice_.clear();
     status->setText(QString::fromStdString(noticing ? notice_ : inputs_->status()));
     status->setToolTip(QString::fromStdString(noticing ? noticeDetail_ : inputs_->detail()));
+    if (onStatus) onStatus(status->text(), briefStatus());
+}
+
+QString MidiControl::briefStatus() const {
+    const bool noticing = !notice_.empty() && std::chrono::steady_clock::now() < noticeEnd_;
+    return noticing ? QStringLiteral("MPE yok") : QString::fromStdString(inputs_->brief());
 }
 
 void MidiControl::showPorts() {

@@ -13,18 +13,22 @@
 #include "audio_device/sdl_backend.h"
 #include "common/data_folders.h"
 #include "common/safe_write.h"
+#include "common/user_lock.h"
 #include "loader/startup_loader.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
 #include "shell/canvas_widget.h"
+#include "shell/display_probe.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
 #include "shell/midi_control.h"
 #include "shell/qt_messages.h"
-#include "shell/single_instance.h"
+#include "shell/qt_settings_store.h"
+#include "shell/session_memory.h"
 #include "shell/splash_window.h"
 #include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
+#include "shell/window_scale.h"
 #include "shell/x11_auto_repeat.h"
 #include "sound/sound_service.h"
 
@@ -43,16 +47,6 @@ std::filesystem::path userDataFolder() {
     return std::filesystem::path(folder.toStdString());
 }
 
-std::optional<std::string> missingDisplay() {
-    // A platform chosen by hand (offscreen, a VNC, ...) needs no display of its own.
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return std::nullopt;
-    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return std::nullopt;
-    return std::string("ekran bulunamadı (DISPLAY ve WAYLAND_DISPLAY tanımlı değil): pencere "
-                       "açılamıyor.\nPencere olmadan: zembera --render <ezgi> <çıktı.wav> ya da "
-                       "zembera --rapor");
-}
-
 void removeStaleTemporaries(const DataFolders& folders, const std::string& sampleFolderName) {
     for (const std::filesystem::path& folder :
          {folders.user, folders.user / sampleFolderName, folders.program,
@@ -61,13 +55,10 @@ void removeStaleTemporaries(const DataFolders& folders, const std::string& sampl
     }
 }
 
-int runWindowProgram(int argc, char** argv) {
+int runWindowProgram(int argc, char** argv, const std::vector<std::string>& files) {
     // Without a display the toolkit would abort; say so instead.
-    if (const auto missing = missingDisplay()) {
-        std::fprintf(stderr, "zembera: %s\n", missing->c_str());
-        return 1;
-    }
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = openDisplay(argc, argv);
+    if (!app) return 1;
     QApplication::setApplicationName(QStringLiteral("ZEMBERA"));
     installTurkishTranslation();
     // Held keys repeat without false releases where the X server can; the key hook copes with
@@ -75,11 +66,15 @@ int runWindowProgram(int argc, char** argv) {
     requestDetectableAutoRepeat();
     QtMessages messages;
 
-    SingleInstance instance;
-    if (!instance.acquire()) {
-        messages.show("ZEMBERA  zaten çalışıyor");
+    // One copy per user folder, whatever the runtime folder.
+    const UserLock instance(userDataFolder());
+    if (instance.state() == UserLock::State::heldElsewhere) {
+        messages.show("ZEMBERA  zaten çalışıyor"); // two blanks, as the message has always read
         return 1;
     }
+    if (instance.state() == UserLock::State::unguarded)
+        std::fprintf(stderr, "zembera: tek kopya denetimi yapılamadı: %s\n",
+                     instance.problem().c_str());
     const std::filesystem::path folder = programFolder(argv[0]);
     auto splash =
         std::make_unique<SplashWindow>(QString::fromStdString((folder / "logo.png").string()));
@@ -109,7 +104,7 @@ int runWindowProgram(int argc, char** argv) {
         &window, [&window](int key) { window.player().Form_KeyDown(key); },
         [&window](int key) { window.player().Form_KeyUp(key); });
     keys.setStrikeHandler([&window](int key) { window.keyStrike(key); });
-    app.installEventFilter(&keys);
+    app->installEventFilter(&keys);
     // A MIDI keyboard plays the strings beside the computer keyboard and the mouse.
     const PatchedSampleSource midiSource{program.sampleFolder, program.samples.sampleFileName,
                                          program.tables, program.tuning.tuningOffset};
@@ -117,14 +112,22 @@ int runWindowProgram(int argc, char** argv) {
                                           midiSource, sound, window, &sound.notes()});
     MidiControl midi(&window, midiPlayer, mpe);
     placeMidiControl(midi);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+    window.orderTabs(&midi);
+    midi.onStatus = [&window](const QString& full, const QString& brief) {
+        window.status().setMidi(full, brief);
+    };
+    midi.rescan(); // shown at once
+    // What the last run left, and what this one leaves for the next.
+    QtSettingsStore settings(userSettings());
+    window.setSettings(settings);
+    SessionMemory memory(window, settings, &midi);
+    QObject::connect(app.get(), &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.setSessionEnding(true); });
     // Sounds that finished are released on this thread, between events.
     QTimer housekeeping;
-    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device, &midi] {
+    QObject::connect(&housekeeping, &QTimer::timeout, [&sound, &window, &device] {
         sound.pump();
         window.status().setSoundDriver(device.driverName()); // a device lost or found meanwhile
-        window.status().setMidi(midi.status->text());
     });
     housekeeping.start(100);
     // The MPE note-off of a note whose sound ran out follows within a few milliseconds.
@@ -145,11 +148,19 @@ int runWindowProgram(int argc, char** argv) {
     // press of each key; a key pressed before then plays its sound from memory all the same.
     QTimer::singleShot(0, &window, [&loaded] { loaded.program->sounds->writeScratchFiles(); });
     QTimer::singleShot(0, &window, [&midiPlayer] { midiPlayer.prepareBlackKeys(); });
+    // Restored and opened once the window is up, so that their messages have a window.
+    QTimer::singleShot(0, &window, [&window, &memory, files] {
+        memory.restore();
+        for (const std::string& file : files)
+            window.openFile(file);
+    });
     // For the start-up benchmark: end as soon as the window has been shown.
     if (qEnvironmentVariableIsSet("ZEMBERA_QUIT_WHEN_SHOWN")) {
-        QTimer::singleShot(0, &app, [] { QApplication::exit(0); });
+        QTimer::singleShot(0, app.get(), [] { QApplication::exit(0); });
     }
-    return app.exec();
+    const int code = QApplication::exec();
+    memory.save();
+    return code;
 }
 
 int runReport(const std::filesystem::path& folder) {

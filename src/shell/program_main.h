@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/data_folders.h"
 
@@ -16,14 +17,11 @@ std::filesystem::path programFolder(const char* argv0);
 // The user's own data folder (for the user's files when the program folder is not writable).
 std::filesystem::path userDataFolder();
 
-// Why the window cannot be shown: no display to show it on (nothing when there may be one).
-std::optional<std::string> missingDisplay();
-
 // Removes the temporary files of killed runs from the folders the program writes.
 void removeStaleTemporaries(const DataFolders& folders, const std::string& sampleFolderName);
 
-// Runs the window program; returns the exit code.
-int runWindowProgram(int argc, char** argv);
+// Runs the window program, opening `files` in it once it shows; returns the exit code.
+int runWindowProgram(int argc, char** argv, const std::vector<std::string>& files = {});
 
 // Loads everything and prints what was loaded, without a window; returns the exit code.
 int runReport(const std::filesystem::path& folder);

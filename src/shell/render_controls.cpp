@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "common/text_fields.h"
 #include "files/melody_handlers.h"
 #include "files/record_handlers.h"
 #include "files/text_file.h"
@@ -15,6 +16,7 @@
 #include "render/score_events.h"
 #include "scores/score_file.h"
 #include "scores/score_player.h"
+#include "shell/files_controls.h"
 #include "shell/main_window.h"
 #include "shell/turkish_file_dialog.h"
 
@@ -57,15 +59,20 @@ bool RenderControls::idle() const {
 void RenderControls::renderMelody() {
     if (!idle()) return;
     const LoadedProgram& p = w_.program();
-    const std::string name = w_.melodyNameBox->text().toStdString();
-    if (name.find_first_of("/\\") == std::string::npos && scores::isScoreFile(pathFromUtf8(name))) {
+    // The file the box stands for, as the melody frame plays it: chosen from the list or from any
+    // folder, or typed.
+    const MelodyHandlers& melody = *w_.filesControls().melody;
+    const std::string shown = w_.melodyNameBox->text().toStdString();
+    const std::string name = melody.fileNameOf(shown);
+    if (scores::isScoreFile(pathFromUtf8(name))) {
         renderScore(name);
         return;
     }
-    const std::string fileName = name + kMelodyExtension;
+    const std::optional<std::filesystem::path> file = melody.melodyFileOf(shown);
+    const std::string fileName =
+        file && name != shown ? decodeText(file->filename().string()) : shown + kMelodyExtension;
     TextRead read{std::nullopt, "dosya adı geçersiz"};
-    if (!name.empty() && name.find_first_of("/\\") == std::string::npos)
-        read = readTextFileOrReason(p.folders.find(pathFromUtf8(fileName)));
+    if (file) read = readTextFileOrReason(*file);
     const std::optional<std::string>& text = read.text;
     if (!text) {
         messages_.show(std::string(kMelodyFileFault) + "\n" +
@@ -78,7 +85,8 @@ void RenderControls::renderMelody() {
     settings.melodyMode = static_cast<MandalMode>(checkedIndex(w_.melodyModeButtons));
     settings.unitMs = w_.tempoBar->value();
     try {
-        write(melodyEvents(*text, fileName, settings), pathFromUtf8(name + ".wav"));
+        const std::filesystem::path stem = pathFromUtf8(fileName).stem();
+        write(melodyEvents(*text, fileName, settings), stem.string() + ".wav");
     } catch (const FormatError& e) {
         messages_.show(std::string(kMelodyFileFault) + "\n" + e.what());
     }
@@ -87,8 +95,13 @@ void RenderControls::renderMelody() {
 void RenderControls::renderScore(const std::string& name) {
     const LoadedProgram& p = w_.program();
     NoteEvents piece;
+    const std::optional<std::filesystem::path> file = fileOfName(p.folders, name);
+    if (!file) {
+        messages_.show(name + ": dosya adı geçersiz");
+        return;
+    }
     try {
-        const scores::Score score = scores::readScoreFile(p.folders.find(pathFromUtf8(name)));
+        const scores::Score score = scores::readScoreFile(*file);
         const scores::PlacedScore placed = scores::placeScore(
             score, scores::standardSetup(p.tables, p.tuning.ahenkShift, &p.tuning.tuningOffset));
         // The tempo scroll bar stretches the written lengths as it does in the player.
@@ -97,14 +110,15 @@ void RenderControls::renderScore(const std::string& name) {
         messages_.show(e.what());
         return;
     }
-    write(piece, pathFromUtf8(name.substr(0, name.rfind('.')) + ".wav"));
+    write(piece, file->stem().string() + ".wav");
 }
 
 void RenderControls::renderRecording() {
     if (!idle()) return;
     const LoadedProgram& p = w_.program();
-    const std::optional<std::string> text =
-        readTextFile(p.recordFolder / pathFromUtf8(kRecordFileName));
+    // The recording the replay plays: one opened from a folder, else kayıt.txt.
+    const std::filesystem::path recording = w_.filesControls().record->replayFilePath();
+    const std::optional<std::string> text = readTextFile(recording);
     if (!text) {
         messages_.show(kNoRecording);
         return;
@@ -114,7 +128,8 @@ void RenderControls::renderRecording() {
     settings.ahenkShift = p.tuning.ahenkShift;
     settings.replayMode = checkedIndex(w_.replayModeButtons);
     try {
-        write(recordingEvents(*text, kRecordFileName, settings), pathFromUtf8("kayıt.wav"));
+        write(recordingEvents(*text, recording.filename().string(), settings),
+              recording.stem().string() + ".wav");
     } catch (const FormatError& e) {
         messages_.show(std::string(kRecordFileFault) + "\n" + e.what());
     }
@@ -123,8 +138,9 @@ void RenderControls::renderRecording() {
 void RenderControls::write(const NoteEvents& piece, const std::filesystem::path& suggested) {
     const LoadedProgram& p = w_.program();
     const QString chosen =
-        askOutputFile(QString::fromStdString((p.folders.user / suggested).string()));
+        askOutputFile(w_.dialogStart(DialogKind::soundFile, p.folders.user, suggested.filename()));
     if (chosen.isEmpty()) return;
+    w_.rememberDialog(DialogKind::soundFile, chosen);
     std::filesystem::path file = pathFromUtf8(chosen.toStdString());
     if (!audioFileKind(file)) {
         file += ".wav"; // a name typed without its extension, which the dialog did not ask about
@@ -147,6 +163,9 @@ void RenderControls::write(const NoteEvents& piece, const std::filesystem::path&
     });
     progress.reset();
     if (outcome.error) messages_.show(std::string(kRenderNotWritten) + "\n" + *outcome.error);
+    // Told once written, with the length of the sound written.
+    if (outcome.written)
+        messages_.show(file.filename().string() + kRenderWritten + durationText(outcome.seconds));
 }
 
 } // namespace zembera

@@ -20,6 +20,8 @@ class MessageService;
 struct NoteEvents;
 
 inline constexpr const char* kRenderNotWritten = "ses dosyası yazılamadı";
+// Between the file's name and the length of its sound: "taksim.wav yazıldı: 3 dk 14 sn".
+inline constexpr const char* kRenderWritten = " yazıldı: ";
 
 class RenderControls {
   public:

@@ -16,12 +16,16 @@
 #include "model/pitch_levels.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
+#include "shell/status_frame.h"
 #include "shell/turkish_file_dialog.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"
 
 namespace zembera {
 namespace {
+
+// The list's entry of Yarman 79, the table makam files are written in.
+constexpr int kMakamFileSystem = 0;
 
 QPushButton* smallButton(QWidget* parent, const char* caption, const char* name, int left, int top,
                          int width) {
@@ -98,6 +102,18 @@ const systems::PitchSystem& SystemControls::build(Entry& entry) {
     return *entry.built;
 }
 
+std::optional<std::filesystem::path> SystemControls::currentScaleFile() const {
+    if (current_ < static_cast<int>(systems::bundledSystems().size())) return std::nullopt;
+    return entries_[static_cast<std::size_t>(current_)].scl;
+}
+
+bool SystemControls::chooseBundled(const std::string& name) {
+    for (std::size_t i = 0; i < systems::bundledSystems().size(); ++i)
+        if (entries_[i].name == name)
+            return static_cast<int>(i) == current_ || choose(static_cast<int>(i));
+    return false;
+}
+
 bool SystemControls::choose(int index) {
     if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
     try {
@@ -112,6 +128,7 @@ bool SystemControls::choose(int index) {
         previous_ = current_;
         current_ = index;
     }
+    systemNote_.clear();
     showChoice();
     redrawWindow();
     switcher_.settle(window_.program());
@@ -135,6 +152,39 @@ void SystemControls::showChoice() {
         QRadioButton* b = window_.octaveDivisionButtons[static_cast<std::size_t>(option)];
         if (b) b->setChecked(current_ == option - 1);
     }
+    showStatus();
+}
+
+void SystemControls::showStatus() {
+    const QString system =
+        QString::fromStdString(entries_[static_cast<std::size_t>(current_)].name);
+    window_.status().setSystem(systemNote_.isEmpty() ? system : systemNote_);
+    window_.status().setMakam(makamName_, current_ == kMakamFileSystem ? QString() : system);
+}
+
+void SystemControls::setSystemNote(const QString& note) {
+    systemNote_ = note;
+    showStatus();
+}
+
+void SystemControls::setMakamName(const QString& name) {
+    makamName_ = name;
+    showStatus();
+}
+
+PerString<std::int16_t> SystemControls::fromFile(const PerString<std::int16_t>& filePositions) {
+    if (current_ == kMakamFileSystem) return filePositions;
+    const systems::PitchSystem& written = build(entries_[kMakamFileSystem]);
+    return nearestPositions(written.tables, filePositions, *currentSystem());
+}
+
+PerString<std::int16_t> SystemControls::toFile(const PerString<std::int16_t>& positions) {
+    if (current_ == kMakamFileSystem) return positions;
+    return nearestPositions(window_.program().tables, positions, build(entries_[kMakamFileSystem]));
+}
+
+void SystemControls::loaded(const PerString<std::int16_t>& filePositions) {
+    switcher_.takeMakam(window_.program(), kMakamFileSystem, filePositions);
 }
 
 bool SystemControls::openScale(const std::filesystem::path& scl) {
@@ -220,20 +270,24 @@ void SystemControls::askOpen() {
     // Opens in the folder of the bundled systems, where the Scala files are.
     const std::filesystem::path folder = window_.program().programFolder / systems::kSystemsFolder;
     const QString file = askOpenFileName(&window_, QString::fromUtf8("Scala dosyası aç"),
-                                         QString::fromStdString(folder.string()),
+                                         window_.dialogStart(DialogKind::scale, folder),
                                          QString::fromUtf8("Scala dizileri (*.scl)"));
-    if (!file.isEmpty()) openScale(file.toStdString());
+    if (!file.isEmpty()) {
+        window_.rememberDialog(DialogKind::scale, file);
+        if (openScale(file.toStdString())) window_.recentFiles().add(file.toStdString());
+    }
     window_.instrumentPicture->setFocus(Qt::OtherFocusReason);
 }
 
 void SystemControls::askExport() {
     // Suggested in the user's folder, where the program's own files are saved.
-    const std::filesystem::path suggested = window_.program().folders.user / "zembera.scl";
-    QString file = askSaveFileName(&window_, QString::fromUtf8("Tellerin sesini ver"),
-                                   QString::fromStdString(suggested.string()),
-                                   QString::fromUtf8("Scala dizileri (*.scl)"),
-                                   /*confirmOverwrite=*/false);
+    QString file = askSaveFileName(
+        &window_, QString::fromUtf8("Tellerin sesini ver"),
+        window_.dialogStart(DialogKind::scaleExport, window_.program().folders.user, "zembera.scl"),
+        QString::fromUtf8("Scala dizileri (*.scl)"),
+        /*confirmOverwrite=*/false);
     if (!file.isEmpty()) {
+        window_.rememberDialog(DialogKind::scaleExport, file);
         std::filesystem::path stem = file.toStdString();
         stem.replace_extension();
         exportTo(stem);

@@ -8,6 +8,7 @@
 //
 // Thread: UI thread only.
 
+#include <QString>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "files/makam_system.h"
 #include "loader/system_switch.h"
 #include "systems/degree_names.h"
 #include "systems/pitch_system.h"
@@ -31,12 +33,12 @@ class MainWindow;
 inline constexpr const char* kSystemListCaption = "Ses sistemi";
 inline constexpr const char* kSwapCaption = "A/B";
 
-class SystemControls {
+class SystemControls : public MakamSystem {
   public:
     // Places the controls on `parent` (the instrument picture) with their top left at (left, top).
     SystemControls(MainWindow& window, MessageService& messages, QWidget* parent, int left,
                    int top);
-    ~SystemControls();
+    ~SystemControls() override;
 
     QComboBox* list = nullptr;
     QPushButton* swapButton = nullptr;
@@ -46,6 +48,12 @@ class SystemControls {
     // Index in the list of the system in use.
     int current() const { return current_; }
     const systems::PitchSystem* currentSystem() const;
+    // The system in use as the settings keep it: a bundled one by its name, an opened Scala file
+    // by its path.
+    std::string currentName() const { return entries_[static_cast<std::size_t>(current_)].name; }
+    std::optional<std::filesystem::path> currentScaleFile() const;
+    // Chooses the bundled system named `name`; false when there is none of that name.
+    bool chooseBundled(const std::string& name);
 
     // Switches to system `index` of the list; a system that cannot be built is told and the
     // current one stays. Returns whether the switch took place.
@@ -60,6 +68,19 @@ class SystemControls {
     // Writes what the strings sound now as `stem`.scl, `stem`.kbm and `stem`.syx: asks first when
     // any of them exists, writes all three or none, and says which were written or why not.
     bool exportTo(const std::filesystem::path& stem);
+    // The makam last loaded or saved, for the status frame.
+    void setMakamName(const QString& name);
+    // Shows the system in use and the makam in the status frame, with a mark when the makam's
+    // strings stand at this system's nearest pitches.
+    void showStatus();
+    // A word shown instead of the system's name until another system is chosen (a remembered
+    // scale that is gone).
+    void setSystemNote(const QString& note);
+
+    // MakamSystem: makam files hold positions of Yarman 79, the list's first entry.
+    PerString<std::int16_t> fromFile(const PerString<std::int16_t>& filePositions) override;
+    PerString<std::int16_t> toFile(const PerString<std::int16_t>& positions) override;
+    void loaded(const PerString<std::int16_t>& filePositions) override;
 
   private:
     struct Entry {
@@ -75,6 +96,7 @@ class SystemControls {
     void showChoice();
     void askOpen();
     void askExport();
+    QString systemNote_;
 
     MainWindow& window_;
     MessageService& messages_;
@@ -83,6 +105,7 @@ class SystemControls {
     int current_ = 0;
     int previous_ = 0;
     SystemSwitcher switcher_;
+    QString makamName_;
 };
 
 } // namespace zembera

@@ -3,8 +3,10 @@
 // each refusal, as one transcript.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,7 +96,7 @@ TEST(CommandLine, RendersReportsAndRefusesAsApproved) {
         {"--pencere", {}},
         {"--sistem 'Rauf Yekta 24'", {}},
         {"--rapor --fazla", {}},
-        {q(melody).substr(1), {}},
+        {q(dir / "notlar.pdf").substr(1), {}}, // a file the window does not open
     };
     // Without a display: a mode that opened the window would end with Qt's complaint instead.
     const auto run = [&](const std::string& arguments) {
@@ -145,8 +147,8 @@ TEST(CommandLine, RendersReportsAndRefusesAsApproved) {
 }
 
 // Ctrl-C in a rendering leaves the old file and nothing beside it; a piece beyond the length limit
-// is refused in FLAC too; without a display the program says so instead of aborting.
-TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAndDisplayAreTold) {
+// is refused in FLAC too, and a read-only file is left as it is.
+TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAreTold) {
     const fs::path dir = fs::temp_directory_path() / "zembera_interrupted";
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -188,10 +190,91 @@ TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAndDisplayAreTold) {
     EXPECT_NE(refused.find("x.flac: parça çok uzun: 596 saat 31 dakika, en çok 2 saat"),
               std::string::npos)
         << refused;
-    const auto [noDisplay, exit] =
-        e2e::runCaptured("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "'");
-    EXPECT_EQ(exit, 1);
-    EXPECT_TRUE(noDisplay.starts_with("zembera: ekran bulunamadı")) << noDisplay;
+    // A file the user may not write is never replaced, as in the window (the superuser too).
+    ASSERT_EQ(::chmod((dir / "x.flac").c_str(), 0444), 0);
+    const auto [protectedFile, failed] =
+        e2e::runCaptured("'" + program + "' --render '" + ZEMBERA_PROGRAM_DIR +
+                         "/god_rest_ye.ses' '" + (dir / "x.flac").string() + "'");
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(protectedFile.find("x.flac: yazma izni yok"), std::string::npos) << protectedFile;
+    EXPECT_EQ(e2e::readAll(dir / "x.flac"), "eski");
+    fs::remove_all(dir);
+}
+
+const std::string kProgram = (fs::path(ZEMBERA_PROGRAM_DIR) / "zembera").string();
+
+// Without a display, or with one that cannot be reached, the program says why in Turkish (and
+// nothing of the toolkit's), how to work without a window, and ends with 1, never aborting.
+TEST(CommandLine, ADisplayMissingOrOutOfReachIsToldInTurkish) {
+    int number = 77; // a display with no server
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+        ++number;
+    const std::string x = "DISPLAY=:" + std::to_string(number), w = "WAYLAND_DISPLAY=yok";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "ekran bulunamadı (DISPLAY ve WAYLAND_DISPLAY tanımlı değil)"},
+        {x, "ekrana bağlanılamadı (" + x + ")"},
+        {w, "ekrana bağlanılamadı (" + w + ")"},
+        {"XDG_SESSION_TYPE=wayland " + w, "ekrana bağlanılamadı (" + w + ")"},
+    };
+    for (const auto& [variables, reason] : cases)
+        EXPECT_EQ(e2e::runCaptured("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u "
+                                   "XDG_SESSION_TYPE " +
+                                   variables + " '" + kProgram + "'"),
+                  std::make_pair("zembera: " + reason +
+                                     ": pencere açılamıyor.\nPencere olmadan: zembera --render "
+                                     "<ezgi> <çıktı.wav> ya da zembera --rapor\n",
+                                 1));
+}
+
+// The temporary file a render killed hard leaves is gone with the next render into its folder;
+// the window starts though another user planted, in the shared temporary folder and without a
+// runtime folder, what blocked its start once; without a sound device it says so in Turkish.
+TEST(CommandLine, NeitherLeftoversNorAnotherUsersFilesNorNoSoundStandInTheWay) {
+    const fs::path dir = fs::temp_directory_path() / "zembera_leftovers";
+    fs::create_directories(dir / "home");
+    ::chmod(dir.c_str(), 01777);
+    std::ofstream(dir / "uzun.txt") << " 17 0 6000000 \r\n";
+    const pid_t render = ::fork();
+    if (render == 0) {
+        ::execl(kProgram.c_str(), kProgram.c_str(), "--render", (dir / "uzun.txt").c_str(),
+                (dir / "uzun.wav").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto leftovers = [&] {
+        return std::count_if(fs::directory_iterator(dir), {}, [](const auto& entry) {
+            return entry.path().filename().string().starts_with(".~zembera-");
+        });
+    };
+    for (int wait = 0; wait < 400 && leftovers() == 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ::kill(render, SIGKILL);
+    ::waitpid(render, nullptr, 0);
+    ASSERT_EQ(leftovers(), 1);
+    std::ofstream(dir / "kısa.txt") << " 17 0 200 \r\n";
+    EXPECT_EQ(e2e::runCaptured("'" + kProgram + "' --render '" + (dir / "kısa.txt").string() +
+                               "' '" + (dir / "kısa.wav").string() + "'")
+                  .second,
+              0);
+    EXPECT_EQ(leftovers(), 0);
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's files need root to make";
+    const uid_t victim = ::geteuid();
+    const std::string name = ::getpwuid(victim) ? ::getpwuid(victim)->pw_name : "root";
+    if (::fork() == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(1);
+        ::mkdir((dir / ("runtime-" + name)).c_str(), 0700);
+        std::ofstream(dir / ("zembera-" + std::to_string(victim) + ".lock")) << "x";
+        ::_exit(0);
+    }
+    ::wait(nullptr);
+    const auto [said, code] = e2e::runCaptured("env -u XDG_RUNTIME_DIR -u XDG_DATA_HOME TMPDIR='" +
+                                               dir.string() + "' HOME='" + (dir / "home").string() +
+                                               "' QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=yok " +
+                                               "ZEMBERA_QUIT_WHEN_SHOWN=1 '" + kProgram + "'");
+    EXPECT_EQ(code, 0) << said;
+    EXPECT_NE(said.find("zembera: ses aygıtı açılamadı (sürücü: yok); ses olmadan çalışıyor\n"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("audio"), std::string::npos) << said;
     fs::remove_all(dir);
 }
 

@@ -4,6 +4,8 @@
 # Usage: drive_window.sh <program folder> <output folder> [hold]
 # Leaves <output>/audio.raw (mono 16-bit 44100 Hz), <output>/window.png and <output>/log.txt.
 # With "hold" it only holds the S key for 3 s while two busy loops keep the processors loaded.
+# With "scale" it starts with "Büyüt" 2× remembered and leaves the window's size in
+# <output>/geometry.txt.
 set -u
 program=$1
 out=$2
@@ -11,7 +13,16 @@ scenario=${3:-play}
 mkdir -p "$out"
 . "$(dirname "$0")/x_session.sh"
 start_x_server
+if [ "$scenario" = scale ]; then
+  export XDG_CONFIG_HOME="$out/config"
+  mkdir -p "$XDG_CONFIG_HOME/ZEMBERA"
+  printf '[pencere]\nbuyut=2\n' >"$XDG_CONFIG_HOME/ZEMBERA/ZEMBERA.ini"
+fi
 start_program "$program/zembera"
+if [ "$scenario" = scale ]; then
+  x xdotool getwindowgeometry "$wid" >"$out/geometry.txt" || fail "no geometry of window $wid"
+  exit 0
+fi
 if [ "$scenario" = hold ]; then
   sh -c 'while :; do :; done' &
   busy+=($!)

@@ -104,5 +104,15 @@ TEST(EndToEnd, AKeyHeldWhileTheMachineIsBusySoundsOneNoteUntilItsRelease) {
     EXPECT_GT(level.end() - last, 10);
 }
 
+// "Büyüt" 2× remembered on the 1280 × 800 screen of the drive script: 2× (1850 × 1194) and 1.5×
+// (1388 × 896) would not fit, so the window opens at 1×.
+TEST(EndToEnd, ARememberedScaleLargerThanTheScreenOpensAtOneThatFits) {
+    const fs::path out = fs::temp_directory_path() / "zembera_e2e_scale";
+    drive(out, "scale");
+    if (HasFatalFailure() || IsSkipped()) return;
+    EXPECT_NE(e2e::readAll(out / "geometry.txt").find("Geometry: 925x597"), std::string::npos)
+        << e2e::readAll(out / "geometry.txt");
+}
+
 } // namespace
 } // namespace zembera

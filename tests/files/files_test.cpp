@@ -35,8 +35,9 @@ const PerString<std::int16_t> kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12,
 using Makam = test::FilesRig;
 
 // One approved dump: a file saved over an old one, the names listed after odd names saved (240
-// characters, dots, blanks), the Turkish order, the names refused, and loading good and bad files.
-TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultKeepsTheStringsReadBeforeIt) {
+// characters, dots, blanks), the Turkish order, the names refused, and loading good files and bad
+// ones, which change nothing (not the name box, the view, the pitch level or the shift).
+TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     MakamHandlers handlers(*parts);
     const auto save = [&](const std::string& name) {
         controls.makamNameBox = name;

@@ -1,11 +1,15 @@
 // The "MIDI" control on the real window: messages pushed from another thread, as RtMidi's
 // callback does, play on the UI thread; without a MIDI system it says so in one line. On ports in
-// memory: a loop through Midi Through never plays a note twice, and a chosen keyboard survives
-// being plugged in again.
+// memory: a loop through Midi Through never plays a note twice, a chosen keyboard survives being
+// plugged in again, a loop through a relay is cut, a synthesizer replacing another at its address
+// is configured; the last two also on the real sequencer where there is one.
+
+#include <alsa/asoundlib.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <atomic>
 #include <optional>
 #include <thread>
 
@@ -153,6 +157,116 @@ TEST_F(MidiWindow, ALoopThroughMidiThroughPlaysOnceAndAChosenKeyboardSurvivesRep
     ports.play(through.address, {0x90, 50, 40});
     ASSERT_TRUE(arrives([&] { return notes.played.size() == 2; }));
     EXPECT_EQ(notes.played.back(), "midi45");
+}
+
+// A relay with separate ports (what reaches its input comes out of its output, which the program
+// listens to) would play every MPE note again and again: the notes coming back are not played,
+// and the relay's output is closed with the reason in the box; the keyboard goes on playing.
+TEST_F(MidiWindow, ALoopThroughARelayIsCutWithTheReasonInTheBox) {
+    auto owned = std::make_unique<test::FakeMidiPorts>();
+    test::FakeMidiPorts& ports = *owned;
+    const MidiSource relay{"Röle:çıkış", {140, 1}};
+    ports.present = {test::kKeys, relay};
+    ports.relays = {{{140, 0}, relay.address}};
+    MidiControl control(window.get(), *player, mpe, std::move(owned));
+    control.show();
+    QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
+    ports.subscribe({140, 0}); // aconnect ZEMBERA Röle:giriş
+    control.rescan();
+    ports.play(test::kKeys.address, {0x90, 88, 127});
+    ASSERT_TRUE(arrives([&] { return control.status->text().contains("döngü"); }));
+    EXPECT_EQ(control.status->text(), QStringLiteral("MIDI: döngü, 1 giriş kapandı"));
+    EXPECT_TRUE(control.status->toolTip().contains(
+        "\"Röle:çıkış\" kapandı: MPE çıkışının notaları bu girişten geri geliyor"));
+    EXPECT_EQ(ports.listened(), std::vector<MidiAddress>{test::kKeys.address});
+    ports.play(test::kKeys.address, {0x90, 45, 40});
+    ASSERT_TRUE(arrives([&] { return notes.played.size() == 2; }));
+    EXPECT_EQ(notes.played, (std::vector<std::string>{"midi88", "midi45"}));
+}
+
+// Where the sequencer announces subscriptions, a synthesizer replacing another at the same
+// address (the list of subscribers the same at every poll) is configured.
+TEST_F(MidiWindow, ASynthesizerReplacingAnotherAtItsAddressIsConfigured) {
+    auto owned = std::make_unique<test::FakeMidiPorts>();
+    test::FakeMidiPorts& ports = *owned;
+    ports.announces = true;
+    MidiControl control(window.get(), *player, mpe, std::move(owned));
+    QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
+    const MidiAddress synth{130, 0};
+    const auto setUps = [&] { // a set-up selects RPNs twice on each of the 16 channels
+        return std::count_if(ports.sent.begin(), ports.sent.end(),
+                             [&](const auto& m) { return m.to == synth && m.message[1] == 101; }) /
+               32;
+    };
+    for (int synths = 1; synths <= 3; ++synths) {
+        ports.subscribe(synth);
+        ASSERT_TRUE(arrives([&] { return setUps() == synths; })) << setUps();
+    }
+}
+
+// The same on the machine's own ALSA sequencer, with clients of the test's own.
+TEST_F(MidiWindow, OnTheSequencerARelayLoopIsCutAndAReplacedSynthesizerIsConfigured) {
+    if (!std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "no ALSA sequencer here";
+    MidiControl control(window.get(), *player, mpe);
+    QTest::mouseClick(control.mpeOutput, Qt::LeftButton);
+    const auto client = [](const char* name) {
+        snd_seq_t* seq = nullptr;
+        snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK);
+        snd_seq_set_client_name(seq, name);
+        for (unsigned caps : {SND_SEQ_PORT_CAP_WRITE | SND_SEQ_PORT_CAP_SUBS_WRITE,
+                              SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ})
+            snd_seq_create_simple_port(seq, name, caps, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
+        return seq;
+    };
+    snd_seq_t* relay = client("Röle");
+    snd_seq_addr_t zembera{};
+    snd_seq_port_info_t* port = nullptr;
+    snd_seq_port_info_alloca(&port);
+    for (int c = 128; c < 192 && !zembera.client; ++c) // the program's client: its port 0
+        if (snd_seq_get_any_port_info(relay, c, 0, port) == 0 &&
+            std::string(snd_seq_port_info_get_name(port)) == "ZEMBERA" &&
+            (snd_seq_port_info_get_capability(port) & SND_SEQ_PORT_CAP_READ))
+            zembera = {static_cast<unsigned char>(c), 0};
+    ASSERT_NE(zembera.client, 0);
+    snd_seq_connect_from(relay, 0, zembera.client, zembera.port);
+    std::atomic<bool> done{false};
+    std::atomic<int> passed{0};
+    std::thread relaying([&] { // port 0 in, port 1 out
+        for (snd_seq_event_t* e = nullptr; !done;) {
+            if (snd_seq_event_input(relay, &e) < 0 || !e) {
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+                continue;
+            }
+            passed += e->type == SND_SEQ_EVENT_NOTEON;
+            snd_seq_ev_set_source(e, 1);
+            snd_seq_ev_set_subs(e);
+            snd_seq_ev_set_direct(e);
+            snd_seq_event_output_direct(relay, e);
+        }
+    });
+    control.rescan();
+    mpe.noteOn(kMemoryVoice, 0, 100);
+    EXPECT_TRUE(arrives([&] { return control.status->text().contains("döngü"); }));
+    QTest::qWait(1000);
+    done = true;
+    relaying.join();
+    EXPECT_LT(passed, 3); // the note, and no note played again
+    snd_seq_close(relay);
+    // A synthesizer configured, closed, and another client under its number subscribed at once.
+    const std::size_t setUp = MpeEncoder::configuration().size() / 3;
+    for (int synths = 0, number = -1; synths < 2; ++synths) {
+        snd_seq_t* synth = client("Sentez");
+        EXPECT_TRUE(number < 0 || snd_seq_client_id(synth) == number);
+        number = snd_seq_client_id(synth);
+        snd_seq_connect_from(synth, 0, zembera.client, zembera.port);
+        std::size_t heard = 0;
+        EXPECT_TRUE(arrives([&] {
+            for (snd_seq_event_t* e = nullptr; snd_seq_event_input(synth, &e) >= 0 && e;)
+                heard += e->type == SND_SEQ_EVENT_CONTROLLER;
+            return heard >= setUp;
+        })) << heard;
+        snd_seq_close(synth);
+    }
 }
 
 } // namespace

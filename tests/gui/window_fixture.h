@@ -86,6 +86,11 @@ class WindowFixture : public ::testing::Test {
         dir = std::filesystem::temp_directory_path() / "zembera_window";
         makeProgramFolder(dir, sampleFrames());
         prepareFolder();
+        openWindow();
+    }
+
+    // Loads the program from `dir` and shows its window, as a start of the program does.
+    void openWindow() {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
@@ -101,10 +106,14 @@ class WindowFixture : public ::testing::Test {
     }
 
     void TearDown() override {
+        closeWindow();
+        std::filesystem::remove_all(dir);
+    }
+
+    void closeWindow() {
         qApp->removeEventFilter(hook.get());
         messages.answer = true;
         window.reset();
-        std::filesystem::remove_all(dir);
     }
 
     QWindow* handle() { return window->windowHandle(); }

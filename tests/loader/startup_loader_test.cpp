@@ -2,6 +2,7 @@
 #include "loader/startup_loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -125,6 +126,39 @@ TEST(SampleNames, EachListIsJudgedAsApproved) {
                 << check.folder.sampleFileName[26] << " " << check.folder.mciAlias[26] << "\n";
     }
     test::expectGolden("loader/sample_names.txt", log.str());
+}
+
+// A count other than 26 names the strings left without a sample and why the file meant for each
+// was not taken (a FIFO, a folder, a link to nothing, another extension, none at all), or the
+// string given more than one.
+TEST(SampleNames, TheCountMessageNamesTheStringsWithoutASampleAndWhy) {
+    const fs::path dir = fs::temp_directory_path() / "zembera_count";
+    const auto fresh = [&] {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        for (const std::string& name : goodNames())
+            std::ofstream(dir / name) << "x";
+    };
+    const auto name = [](int s) { return goodNames()[static_cast<std::size_t>(s - 1)]; };
+    fresh();
+    for (int s : {5, 9, 12, 20, 26})
+        fs::remove(dir / name(s));
+    ASSERT_EQ(::mkfifo((dir / name(5)).c_str(), 0600), 0);
+    fs::create_directory(dir / name(9));
+    std::ofstream(dir / (name(12) + ".bak")) << "x";
+    fs::create_symlink(dir / "yok", dir / name(20));
+    EXPECT_EQ(*checkSampleFolder(dir).error,
+              "21 ses dosyası bulundu. 26 olması gerekir.\n"
+              "Dosyası olmayan teller: 26\n05. tel: " +
+                  name(5) + ": normal bir dosya değil\n09. tel: " + name(9) +
+                  ": bir klasör\n12. tel: " + name(12) + ".bak: adı .wav ile bitmiyor\n20. tel: " +
+                  name(20) + ": bağlantı bir dosyaya gitmiyor");
+    fresh();
+    std::ofstream(dir / "03_013081_xx.wav") << "x";
+    EXPECT_EQ(*checkSampleFolder(dir).error, "27 ses dosyası bulundu. 26 olması gerekir.\n03. "
+                                             "telin birden çok dosyası var: " +
+                                                 name(3) + " 03_013081_xx.wav");
+    fs::remove_all(dir);
 }
 
 } // namespace

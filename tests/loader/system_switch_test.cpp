@@ -13,6 +13,7 @@
 #include "files/makam_file.h"
 #include "instrument/service_output.h"
 #include "samples/sample_decode.h"
+#include "support/fold_table.h"
 #include "support/scl_pitches.h"
 #include "systems/system_files.h"
 #include "tools/audio_measure.h"
@@ -96,89 +97,118 @@ class StringPitchMeter {
     std::map<int, double> sampleHz_;
 };
 
-PerString<std::int16_t> makamPositions(const LoadedProgram& p, const char* makam) {
+PerString<std::int16_t> makamPositions(const char* makam) {
     std::ifstream in(std::string(ZEMBERA_SOURCE_DIR) + "/data/" + makam + ".mkm", std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
-    PerString<std::int16_t> positions{};
-    readMakamPositions(text.str(), makam, p.instrument,
-                       [&](int k, std::int16_t m) { positions[static_cast<std::size_t>(k)] = m; });
-    return positions;
+    return readMakamFile(text.str(), makam);
 }
 
-// Rast and Hicaz, with fine tuning, through Yarman 79, 12 eşit, 72 eşit and back: in each
-// system every string sounds the degree of the .scl nearest its Yarman 79 pitch (the moved
-// strings measured in their sound, the fine tuning on top), and back in Yarman 79 every
-// position and every cent is the user's again.
-TEST(SystemSwitch, KeepsTheMusicThroughSystemsAndRestoresItOnTheWayBack) {
+const test::SclPitches& scaleOf(const char* file) {
+    static std::map<std::string, test::SclPitches> read;
+    auto at = read.find(file);
+    if (at == read.end())
+        at = read.emplace(file, test::readScl((kProgram / systems::kSystemsFolder / file).string()))
+                 .first;
+    return at->second;
+}
+
+double nearestReached(const test::SclPitches& scale, const LoadedProgram& p, int s, double cents) {
+    return test::nearestReached(scale, s, p.instrument.mandalMin[static_cast<std::size_t>(s)],
+                                p.instrument.mandalMax[static_cast<std::size_t>(s)], cents);
+}
+
+// The pitches of the strings at `positions` in Yarman 79, from its scale and layout.
+StringPitches yarmanPitches(const PerString<std::int16_t>& positions) {
+    StringPitches cents{};
+    for (int s = 1; s <= kStringCount; ++s)
+        cents[static_cast<std::size_t>(s)] =
+            test::yarmanCents(scaleOf("79-159.scl"), s, positions[static_cast<std::size_t>(s)]);
+    return cents;
+}
+
+// Rast and Hicaz, with fine tuning, through Yarman 79, 12 eşit, 72 eşit and back: each switch
+// starts from the system left, every string sounding the degree of the new .scl nearest the pitch
+// it had there (measured in the sound of the moved strings, the fine tuning on top); back in
+// Yarman 79 every position and every cent is the user's again.
+TEST(SystemSwitch, ChainedSwitchesStartFromTheSystemLeftAndComeBackUnchanged) {
     StringPitchMeter meter;
+    const std::pair<const char*, const char*> chain[] = {{"12 eşit", "12-edo.scl"},
+                                                         {"72 eşit", "72-edo.scl"}};
     for (const char* makam : {"Rast", "Hicaz"}) {
         SCOPED_TRACE(makam);
         RecordedMessages messages;
         const auto program = test::loadFrom(kProgram, messages);
         LoadedProgram& p = *program;
-        p.instrument.mandalPos = makamPositions(p, makam);
+        p.instrument.mandalPos = makamPositions(makam);
         p.tuning.tuningOffset[14] = 3.5F;
         p.tuning.tuningOffset[5] = -1.25F;
         const PerString<std::int16_t> positions79 = p.instrument.mandalPos;
         const auto tuning = p.tuning.tuningOffset;
-        const StringPitches pitches79 = tablePitches(p, positions79);
+        StringPitches before = yarmanPitches(positions79);
         SystemSwitcher switcher;
         int from = 0;
         int to = 1;
-        for (const char* file : {"12-edo.scl", "72-edo.scl"}) {
-            SCOPED_TRACE(file);
-            switcher.switchSystem(p, from, to, bundled(to == 1 ? "12 eşit" : "72 eşit"));
+        for (const auto& [system, scl] : chain) {
+            SCOPED_TRACE(system);
+            switcher.switchSystem(p, from, to, bundled(system));
             from = to++;
-            const test::SclPitches scale =
-                test::readScl((kProgram / systems::kSystemsFolder / file).string());
             for (int s = 1; s <= kStringCount; ++s) {
                 const auto i = static_cast<std::size_t>(s);
-                // Of the degrees the string reaches, one per position from its natural's.
-                const int open = test::nearestDegree(scale, test::naturalOf(s).cents());
-                double expected = scale.at(open + p.instrument.mandalMin[i]);
-                for (int d = open + p.instrument.mandalMin[i];
-                     d <= open + p.instrument.mandalMax[i]; ++d) {
-                    if (std::abs(scale.at(d) - pitches79[i]) < std::abs(expected - pitches79[i]))
-                        expected = scale.at(d);
-                }
-                const int m = p.instrument.mandalPos[i];
-                EXPECT_NEAR(p.tables.centTable(s, m), expected, 1e-6) << s;
+                const double expected = nearestReached(scaleOf(scl), p, s, before[i]);
+                EXPECT_NEAR(p.tables.centTable(s, p.instrument.mandalPos[i]), expected, 1e-6) << s;
                 EXPECT_EQ(p.tuning.tuningOffset[i], tuning[i]) << s;
+                before[i] = expected;
                 if (positions79[i] == 0 && s != 14) continue;
                 const double heard = expected + tuning[i];
                 EXPECT_NEAR(meter.centsOf(p, s, heard), heard, 1.0) << s;
             }
         }
+        if (std::string(makam) == "Rast") { // 12 eşit's F sharp and string 4 are in 72 eşit too
+            EXPECT_NEAR(p.tables.centTable(14, p.instrument.mandalPos[14]), 600.0, 1e-6);
+            EXPECT_NEAR(p.tables.centTable(4, p.instrument.mandalPos[4]), 2300.0, 1e-6);
+        }
         switcher.switchSystem(p, from, 0, bundled("Yarman 79"));
         EXPECT_EQ(p.instrument.mandalPos, positions79);
-        EXPECT_EQ(tablePitches(p, p.instrument.mandalPos), pitches79);
         EXPECT_EQ(p.tuning.tuningOffset, tuning);
     }
 }
 
-// Whatever the user changes between two switches is the music from then on: a mandal moved or
-// a fine tuning changed in 12 eşit is what Yarman 79 takes, to its nearest degree.
-TEST(SystemSwitch, AChangeInBetweenIsKeptInsteadOfTheRememberedPositions) {
-    for (int change = 0; change < 3; ++change) {
-        SCOPED_TRACE(change);
+// Rast, then 12 eşit, then one change, then back to Yarman 79: the changed string takes the
+// Yarman degree nearest what it sounds now, every other string gets Rast's position back.
+TEST(SystemSwitch, AChangeInBetweenForgetsOnlyTheChangedString) {
+    struct Change {
+        const char* what;
+        std::int16_t position; // of string 14 in 12 eşit; -99 leaves it
+        float tuning;          // of string 14
+    };
+    const Change changes[] = {
+        {"nothing", -99, 0.0F}, {"F natural", 0, 0.0F}, {"tuned", -99, 0.25F}};
+    const StringPitches rast = yarmanPitches(makamPositions("Rast"));
+    // Rast's segâh and eviç as the user set them.
+    EXPECT_NEAR(rast[21], -611.3, 0.05);
+    EXPECT_NEAR(rast[11], 1079.2, 0.05);
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
         RecordedMessages messages;
         const auto program = test::loadFrom(kProgram, messages);
         LoadedProgram& p = *program;
-        p.instrument.mandalPos = makamPositions(p, "Rast");
+        p.instrument.mandalPos = makamPositions("Rast");
         SystemSwitcher switcher;
         switcher.switchSystem(p, 0, 1, bundled("12 eşit"));
-        const double f12 = p.tables.centTable(14, p.instrument.mandalPos[14]);
-        EXPECT_NEAR(f12, 600.0, 1e-9); // Rast's F at +6 (588.68 c) is F sharp here
-        if (change == 1) p.instrument.mandalPos[14] = 0; // F natural
-        if (change == 2) p.tuning.tuningOffset[14] = 0.25F;
+        EXPECT_NEAR(p.tables.centTable(14, p.instrument.mandalPos[14]), 600.0, 1e-9);
+        if (change.position != -99) p.instrument.mandalPos[14] = change.position;
+        p.tuning.tuningOffset[14] = change.tuning;
+        const double now14 = p.tables.centTable(14, p.instrument.mandalPos[14]);
         switcher.switchSystem(p, 1, 0, bundled("Yarman 79"));
-        const test::SclPitches y79 =
-            test::readScl((kProgram / systems::kSystemsFolder / "79-159.scl").string());
-        const double aim = change == 1 ? 500.0 : 600.0;
-        const double expected =
-            change == 0 ? y79.at(33 + 6) : y79.at(test::nearestDegree(y79, aim));
-        EXPECT_NEAR(p.tables.centTable(14, p.instrument.mandalPos[14]), expected, 1e-5);
+        for (int s = 1; s <= kStringCount; ++s) {
+            const bool changed = s == 14 && std::string(change.what) != "nothing";
+            const double expected = changed ? nearestReached(scaleOf("79-159.scl"), p, s, now14)
+                                            : rast[static_cast<std::size_t>(s)];
+            EXPECT_NEAR(p.tables.centTable(s, p.instrument.mandalPos[static_cast<std::size_t>(s)]),
+                        expected, 1e-4)
+                << s;
+        }
     }
 }
 

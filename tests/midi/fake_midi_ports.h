@@ -1,13 +1,18 @@
 // MIDI ports in memory in place of the sequencer's: sources that come and go under new numbers,
-// an output port whose subscribers the test sets, and ports that pass back what they are sent
-// (as "Midi Through" does).
+// an output port whose subscribers the test sets (announced, as the sequencer does, when asked),
+// ports that pass back what they are sent (as "Midi Through" does) and relays that pass it on
+// from another port.
 #pragma once
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "midi/midi_ports.h"
@@ -29,11 +34,24 @@ class FakeMidiPorts : public MidiPorts {
     std::string why;                  // failure() when set
     std::vector<MidiSource> present;  // the sources plugged in
     std::vector<MidiAddress> through; // ports that send back what reaches them
+    // Relays: what reaches the first port comes out of the second.
+    std::vector<std::pair<MidiAddress, MidiAddress>> relays;
+    bool announces = false; // the output announces its subscriptions
     std::vector<MidiAddress> subscribed;
     std::vector<Sent> sent;
     std::string outputRefusal; // openOutput fails with this when set
     bool outputOpen = false;
     static constexpr MidiAddress kOutput{129, 0};
+
+    FakeMidiPorts() { ::pipe2(announced_, O_NONBLOCK | O_CLOEXEC); }
+    ~FakeMidiPorts() override { ::close(announced_[0]), ::close(announced_[1]); }
+
+    // `port` subscribes to the output; again: a new client that took over the address of one gone.
+    void subscribe(MidiAddress port) {
+        if (std::find(subscribed.begin(), subscribed.end(), port) == subscribed.end())
+            subscribed.push_back(port);
+        if (announces && ::write(announced_[1], "a", 1) == 1) pending_.push_back(port);
+    }
 
     // A device at `from` sends `message` to whoever listens to it.
     void play(MidiAddress from, const Bytes& message) {
@@ -92,13 +110,22 @@ class FakeMidiPorts : public MidiPorts {
         }
         MidiAddress address() const override { return kOutput; }
         std::vector<MidiAddress> subscribers() override { return ports_.subscribed; }
+        int announcements() override { return ports_.announces ? ports_.announced_[0] : -1; }
+        std::vector<MidiAddress> newSubscriptions() override {
+            for (char drained[64]; ::read(ports_.announced_[0], drained, 64) > 0;) {
+            }
+            return std::exchange(ports_.pending_, {});
+        }
         void send(const Bytes& message, std::optional<MidiAddress> to) override {
             ports_.sent.push_back({to, message});
             for (const MidiAddress& port : ports_.subscribed) {
                 const bool reaches = !to || *to == port;
-                if (reaches && std::find(ports_.through.begin(), ports_.through.end(), port) !=
-                                   ports_.through.end())
+                if (!reaches) continue;
+                if (std::find(ports_.through.begin(), ports_.through.end(), port) !=
+                    ports_.through.end())
                     ports_.play(port, message);
+                for (const auto& [in, out] : ports_.relays)
+                    if (in == port) ports_.play(out, message);
             }
         }
 
@@ -108,6 +135,8 @@ class FakeMidiPorts : public MidiPorts {
 
     std::map<int, Listener> listeners_;
     int next_ = 0;
+    int announced_[2] = {-1, -1}; // a byte for each announcement
+    std::vector<MidiAddress> pending_;
 };
 
 } // namespace zembera::test

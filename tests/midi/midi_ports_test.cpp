@@ -13,6 +13,7 @@
 #include "midi/alsa_midi_ports.h"
 #include "midi/fake_midi_ports.h"
 #include "midi/midi_inputs.h"
+#include "midi/midi_loop_guard.h"
 #include "midi/mpe_notes.h"
 #include "midi/mpe_port.h"
 
@@ -103,6 +104,48 @@ TEST(MpePort, EachLaterSubscriberIsConfiguredOnceByItself) {
     ASSERT_TRUE(port.poll());
     expectMpeSetUp(sentTo(ports, synth, seen));
     EXPECT_TRUE(sentTo(ports, other, seen).empty());
+}
+
+// The guard's verdicts on one source: the program's own messages coming back within the echo
+// window are not played, and close the source at the second; notes beyond the UI thread's share
+// wait out their slice (their note-offs play); more notes a second than a keyboard's close it.
+TEST(MidiLoopGuard, EchoesTheShareOfTheUiThreadAndFloods) {
+    const MidiLoopGuard::Clock::time_point t0{};
+    const auto at = [&](int ms) { return t0 + std::chrono::milliseconds(ms); };
+    const auto event = [&](int ms, Bytes b) {
+        return MidiEvent{{b[0], b[1], b[2]}, 3, at(ms), {140, 1}};
+    };
+    const Bytes on{0x92, 60, 100}, bend{0xE2, 0, 64}, off{0x82, 60, 0};
+    // Each step: ms, s(ent) / r(eceived) / b(usy for the whole budget), message; if received,
+    // whether it plays and the word of a closing.
+    using Step = std::tuple<int, char, Bytes, bool, std::string>;
+    const std::vector<Step> cases[] = {
+        {{1000, 's', on, 0, ""},
+         {1001, 'r', on, 0, ""},
+         {1002, 's', bend, 0, ""},
+         {1049, 'r', bend, 0, "döngü"}},
+        {{1000, 'r', on, 1, ""}, {1001, 's', on, 0, ""}, {1052, 'r', on, 1, ""}},
+        {{1000, 'r', on, 1, ""},
+         {1001, 'b', {}, 0, ""},
+         {1002, 'r', on, 0, ""},
+         {1003, 'r', off, 1, ""},
+         {2001, 'r', on, 1, ""}},
+    };
+    for (const auto& steps : cases) {
+        MidiLoopGuard guard;
+        for (const auto& [ms, what, bytes, play, word] : steps) {
+            if (what == 's') guard.sent(bytes, at(ms));
+            if (what == 'b') guard.spent(kPlayBudget, at(ms));
+            if (what != 'r') continue;
+            const auto verdict = guard.received(event(ms, bytes));
+            EXPECT_EQ(std::pair(verdict.play, verdict.word), std::pair(play, word)) << ms;
+        }
+    }
+    MidiLoopGuard guard; // kMostNotesPerSecond in each of two seconds, then one more
+    for (int i = 0; i < 2 * kMostNotesPerSecond; ++i)
+        ASSERT_EQ(guard.received(event(1000 + i / kMostNotesPerSecond * 1000 + i % 100, on)).word,
+                  "");
+    EXPECT_EQ(guard.received(event(2999, on)).word, "aşırı hız");
 }
 
 // The inputs over Midi Through and a keyboard.

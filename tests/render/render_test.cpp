@@ -215,6 +215,15 @@ TEST_F(Render, FailuresAndStopsLeaveNoFileBehind) {
     }
 }
 
+TEST(RenderLength, SaidInMinutesAndSeconds) {
+    const std::pair<double, const char*> rows[] = {
+        {194.2, "3 dk 14 sn"}, {120.4, "2 dk"}, {3725, "1 sa 2 dk 5 sn"}, {3600, "1 sa"},
+        {2.46, "2,5 sn"},      {9.96, "10 sn"}, {0.6, "0,6 sn"},          {3.0, "3 sn"},
+    };
+    for (const auto& [seconds, said] : rows)
+        EXPECT_EQ(durationText(seconds), said) << seconds;
+}
+
 // Notes cut by notes and by rests, a silent note, a skipped record, triplets; a recording; a
 // score of E4 with G4 over it, a rest, A4 and a chord whose second note shares the A's string.
 TEST_F(Render, MelodiesRecordingsAndScoresRenderAsThePlayersPlayThem) {

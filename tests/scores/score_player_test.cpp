@@ -147,11 +147,10 @@ TEST_F(ScoreFrame, AMidiFilePlaysTheChannelChosenInItsReport) {
     EXPECT_EQ(sound.plays[1].first, 9);
 }
 
-// The report's buttons: Escape plays nothing; "Mandalları hazırla" sets every string the score
-// uses to the position of its first note (read from the placement, as the player turns them)
-// and shows the report again; the other reading is offered and named in the report; "Çal"
-// plays.
-TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNothing) {
+// The report's buttons: Escape plays nothing; the other reading is offered and named in the
+// report; "Mandalları hazırla" sets every string the score uses to the position of its first note
+// (read from the placement, as the player turns them) once and closes the report, playing nothing.
+TEST_F(ScoreFrame, TheReportPreparesTheMandalsOnceSwitchesTheReadingAndEscapePlaysNothing) {
     controls.melodyNameBox = "saz_semaisi.musicxml";
     messages.choices = {-1};
     melody->aç_kapa_buton_Click();
@@ -165,18 +164,20 @@ TEST_F(ScoreFrame, TheReportPreparesTheMandalsSwitchesTheReadingAndEscapePlaysNo
 
     for (int s = 1; s <= kStringCount; ++s)
         st().mandalPos[s] = 0;
-    const int prepare = 1, exact = 2, play = 0;
-    messages.choices = {prepare, exact, play};
+    const int prepare = 1, exact = 2;
+    messages.choices = {exact, prepare};
     melody->aç_kapa_buton_Click();
-    ASSERT_EQ(messages.offered.size(), 3u);
-    EXPECT_EQ(messages.offered[0][prepare], kPrepareMandalsCaption);
-    EXPECT_EQ(messages.offered[1][exact], kExactReadingCaption);
-    EXPECT_NE(messages.shown[1].find("Arel-Ezgi-Uzdilek"), std::string::npos);
-    EXPECT_NE(messages.shown[2].find("<alter> yarım ses"), std::string::npos);
-    EXPECT_EQ(messages.offered[2][exact], kCommaReadingCaption);
+    ASSERT_EQ(messages.offered.size(), 2u);
+    EXPECT_EQ(messages.offered[0][exact], kExactReadingCaption);
+    EXPECT_NE(messages.shown[0].find("Arel-Ezgi-Uzdilek"), std::string::npos);
+    EXPECT_NE(messages.shown[1].find("<alter> yarım ses"), std::string::npos);
+    EXPECT_EQ(messages.offered[1][exact], kCommaReadingCaption);
+    EXPECT_EQ(messages.offered[1][prepare], kPrepareMandalsCaption);
+    EXPECT_TRUE(sound.plays.empty());
+    EXPECT_FALSE(st().playingBack);
     // The mandals stand where the piece's first note on each string needs them.
-    ASSERT_FALSE(sound.plays.empty());
-    const Score score = readScoreFile(kData / "saz_semaisi.musicxml");
+    const Score score =
+        readScoreFile(kData / "saz_semaisi.musicxml", ScoreChoice{PitchReading::exact});
     const PlacedScore placed = placeScore(score, standardSetup(program->tables, 0));
     PerString<bool> seen{};
     for (const PlacedNote& n : placed.notes) {

@@ -77,8 +77,9 @@ TEST_F(StringSoundsTest, AMissingSampleStaysSilentWithOneMessageAndOffTheInstrum
     sounds.PrepareStringSound(20, 0, tables, 7);
     sounds.PrepareStringSound(20, 1, tables, 0);
     EXPECT_TRUE(sounds.stringSound(20)->empty());
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"File format not recognized!\n"
-                                                       "20_026200_zz.wav: dosya bulunamadı"});
+    EXPECT_EQ(messages.shown,
+              std::vector<std::string>{"Bu ses dosyaları kullanılamıyor, telleri sessiz kalır:\n"
+                                       "20_026200_zz.wav: dosya bulunamadı"});
     const float cents = sounds.noteCents;
     for (const auto& [s, m] : {std::pair{0, 0}, {27, 0}, {-1, 0}, {12, -9}, {12, 13}, {1000, 1000}})
         EXPECT_NO_THROW(sounds.PrepareStringSound(s, m, tables, 50));

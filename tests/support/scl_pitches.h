@@ -105,4 +105,14 @@ inline int nearestDegree(const SclPitches& scale, double cents) {
     return best;
 }
 
+// Of the degrees of `scale` string s reaches (one per position min..max from the degree nearest
+// its written natural), the one nearest `cents`.
+inline double nearestReached(const SclPitches& scale, int s, int min, int max, double cents) {
+    const int open = nearestDegree(scale, naturalOf(s).cents());
+    double best = scale.at(open + min);
+    for (int d = open + min; d <= open + max; ++d)
+        if (std::abs(scale.at(d) - cents) < std::abs(best - cents)) best = scale.at(d);
+    return best;
+}
+
 } // namespace zembera::test

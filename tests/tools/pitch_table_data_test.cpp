@@ -22,22 +22,6 @@
 namespace zembera::systems {
 namespace {
 
-// The mark of string s (1..7) at position m: of the full-row positions folding onto m, a whole
-// tone's (+-6, +-12) when one is, else the farthest from the open string; beyond the string's
-// row, its nearest end's mark. The fold table is the manual's (support/fold_table.h).
-int expectedMark(int s, int m) {
-    m = std::clamp(m, mandalMinOf(s), mandalMaxOf(s));
-    std::optional<int> best;
-    const auto whole = [](int v) { return v == 6 || v == -6 || v == 12 || v == -12; };
-    for (int v = -8; v <= 12; ++v) {
-        if (test::foldOf(s, v) != m) continue;
-        if (!best || (whole(v) && !whole(*best)) ||
-            (whole(v) == whole(*best) && std::abs(v) > std::abs(*best)))
-            best = v;
-    }
-    return best.value();
-}
-
 // UTF-8 text of CR LF lines (26 pairs, 7 + 7 rows, degrees -110..200). The marks of the narrow
 // strings follow the fold table, and their cents are their marks' degrees of the scale (checked in
 // PitchSystems.YarmanTablesAreTheirScalesOnTheWrittenNaturals); the records (cents, name padded to
@@ -52,7 +36,7 @@ TEST(BundledPitchTable, IsTheApprovedTable) {
     const PitchTables t = tablo_oku_txt(ZEMBERA_PROGRAM_DIR);
     for (int s = 1; s <= kStringCount; ++s)
         for (int m = kMandalLow; m <= kMandalHigh; ++m)
-            EXPECT_EQ(t.mandalMark(s, m), s <= 7 ? expectedMark(s, m) : m) << s << " " << m;
+            EXPECT_EQ(t.mandalMark(s, m), s <= 7 ? test::markOf(s, m) : m) << s << " " << m;
     std::ostringstream out;
     out << std::fixed << std::setprecision(3);
     for (int d = kFileDegreeLow; d <= kFileDegreeHigh; ++d) {

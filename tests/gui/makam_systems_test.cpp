@@ -1,0 +1,220 @@
+// Makams in every pitch system, the report's "Mandalları hazırla", and the status frame, on the
+// window over the real pitch table and scales of the test's own: expected pitches come from the
+// .scl files and the 79-tone layout, the sound is measured from the mixer after real key presses.
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <cerrno>
+#include <cmath>
+
+#include "instrument/service_output.h"
+#include "midi/alsa_midi_ports.h"
+#include "midi/fake_midi_ports.h"
+#include "midi/midi_player.h"
+#include "scores/score_player.h"
+#include "shell/midi_control.h"
+#include "shell/status_frame.h"
+#include "sound/sound_test_support.h"
+#include "support/fold_table.h"
+#include "window_fixture.h"
+
+namespace zembera {
+namespace {
+
+class MakamSystems : public test::WindowFixture {
+  protected:
+    int sampleFrames() const override { return 60000; } // no note ends while it is measured
+    SoundOutput& output() override { return serviceOutput; }
+    void prepareFolder() override {
+        useBundled({"Dizek.txt", "glyphs.png", "sistemler"});
+        for (const char* makam : {"Rast", "Hicaz", "Nihavent"})
+            std::filesystem::copy_file(std::string(ZEMBERA_SOURCE_DIR) + "/data/" + makam + ".mkm",
+                                       dir / (std::string(makam) + ".mkm"));
+        write(dir / "oniki.scl", test::equalScaleText(12));
+        write(dir / "elliuc.scl", test::equalScaleText(53));
+        write(dir / "saf.scl", "! saf.scl\nsaf\n 12\n 16/15\n 9/8\n 6/5\n 5/4\n 4/3\n 45/32\n 3/2\n"
+                               " 8/5\n 5/3\n 9/5\n 15/8\n 2/1\n"); // just: unequal steps
+    }
+    // Holds string s's letter key, measures what sounds, releases it: cents above C4.
+    double keyCents(int s) {
+        const auto key = static_cast<Qt::Key>(Qt::Key_A + (program->keyNames[s].back() - 'A'));
+        rig.sound.StopAllSound();
+        QTest::keyPress(handle(), key);
+        const std::vector<std::int16_t> heard = rig.render(8000);
+        QTest::keyRelease(handle(), key);
+        settleRelease();
+        return 1200 * std::log2(test::measuredHz({heard.begin() + 1000, heard.end()}) / 262);
+    }
+    void loadMakam(const std::string& file) {
+        click(window->open_buton);
+        chooseListEntry(window->makamList, QString::fromStdString(file));
+        window->instrumentPicture->setFocus();
+    }
+    double nearestReached(const test::SclPitches& scale, int s, double cents) const {
+        return test::nearestReached(scale, s, program->instrument.mandalMin[s],
+                                    program->instrument.mandalMax[s], cents);
+    }
+    QString statusLine(StatusLine which) { return window->status().line(which)->text(); }
+
+    const test::SclPitches y79 =
+        test::readScl(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl");
+    test::ServiceRig rig;
+    test::ServiceOutput serviceOutput{rig.sound};
+};
+
+// A makam written in Yarman 79, loaded while a scale of the user's sounds: each string where that
+// scale is nearest the file's Yarman pitch, heard so (string 12's fine tuning on top), SÜPÜRDE
+// again, "≈" in the status line; A/B back to Yarman 79 gives the file's own positions. A broken
+// file changes nothing, not even the name box, and its message names the file, line and fault.
+TEST_F(MakamSystems, AMakamLoadsInEverySystemAtTheNearestPitches) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"oniki.scl", "Rast"}, {"elliuc.scl", "Hicaz"}, {"saf.scl", "Nihavent"}};
+    QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 20)); // +2
+    window->makamNameBox->setText(QStringLiteral("önceki"));
+    for (const auto& [scl, makam] : cases) {
+        SCOPED_TRACE(scl);
+        ASSERT_TRUE(window->systemControls().openScale(dir / scl));
+        click(window->pitchLevelButtons[2]);      // MANSUR
+        write(dir / "bozuk.mkm", "0,0,0,0,11,0"); // string 5 reaches 10 in Yarman 79
+        const PerString<std::int16_t> before = pos();
+        const QString box = window->makamNameBox->text();
+        loadMakam("bozuk.mkm");
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_NE(messages.shown[0].find("bozuk.mkm dosyasının 1. satırında hata: mandal konumu -7 "
+                                         "ile 10 arasında olmalı, \"11\" bulundu"),
+                  std::string::npos);
+        EXPECT_EQ(pos(), before);
+        EXPECT_EQ(window->makamNameBox->text(), box);
+        EXPECT_TRUE(window->pitchLevelButtons[2]->isChecked());
+        messages.shown.clear();
+
+        loadMakam(std::string(makam) + ".mkm");
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_TRUE(window->pitchLevelButtons[5]->isChecked());
+        PerString<std::int16_t> file{};
+        std::ifstream in(dir / (std::string(makam) + ".mkm"));
+        for (int s = 1; s <= kStringCount; ++s) {
+            in >> file[s];
+            const double expected = nearestReached(test::readScl((dir / scl).string()), s,
+                                                   test::yarmanCents(y79, s, file[s]));
+            EXPECT_NEAR(program->tables.centTable(s, pos()[s]), expected, 1e-6) << s;
+            if (file[s] == 0 && s != 12) continue;
+            EXPECT_NEAR(keyCents(s), expected + program->tuning.tuningOffset[s], 1.0) << s;
+        }
+        EXPECT_EQ(statusLine(StatusLine::makam), QString::fromUtf8(makam) + " ≈");
+        click(window->systemControls().swapButton);
+        EXPECT_EQ(pos(), file);
+        EXPECT_FALSE(statusLine(StatusLine::makam).contains(QStringLiteral("≈")));
+    }
+    EXPECT_EQ(program->tuning.tuningOffset[12], 2.0F);
+}
+
+// "Mandalları hazırla" sets the strings the score starts on once and closes the report: nothing
+// plays, the report is not shown again, and the letter key of the prepared string sounds it.
+TEST_F(MakamSystems, PreparingTheMandalsClosesTheReportAndTheKeysPlay) {
+    write(dir / "diyez.musicxml",
+          "<score-partwise><part-list/><part id=\"P1\"><measure number=\"1\"><attributes>"
+          "<divisions>1</divisions></attributes><note><pitch><step>F</step><alter>1</alter>"
+          "<octave>4</octave></pitch><duration>1</duration></note></measure></part>"
+          "</score-partwise>");
+    window->melodyNameBox->setText(QStringLiteral("diyez.musicxml"));
+    messages.choices = {1};
+    click(window->aç_kapa_buton);
+    ASSERT_EQ(messages.offered.size(), 1u);
+    EXPECT_EQ(messages.offered[0][1], scores::kPrepareMandalsCaption);
+    EXPECT_FALSE(program->instrument.playingBack);
+    const double sharp = test::yarmanCents(y79, 14, pos()[14]); // F sharp on the F string
+    EXPECT_LT(std::abs(sharp - 600), 15.1);
+    EXPECT_NEAR(keyCents(14), sharp, 1.0);
+}
+
+// The status lines follow the system list, A/B, the space bar, a scale opened with "Aç", a makam
+// and a MIDI keyboard plugged in; each fits its 1× width in every wording of the program (a long
+// name of the user's shortened in the middle), in full in the hint; the MIDI box's status fits
+// its box whatever keeps the sequencer away.
+TEST_F(MakamSystems, TheStatusLinesFollowEveryChangeAndFit) {
+    StatusFrame& status = window->status();
+    status.setSoundDriver("pulseaudio");
+    const auto fits = [&](const std::string& what) {
+        for (StatusLine l :
+             {StatusLine::system, StatusLine::makam, StatusLine::midi, StatusLine::sound}) {
+            const QLabel* line = status.line(l);
+            EXPECT_LE(QFontMetrics(line->font()).horizontalAdvance(line->text()), line->width())
+                << what << ": " << line->text().toStdString();
+            EXPECT_TRUE(status.fullText().contains(status.fullLine(l))) << what;
+        }
+    };
+    QComboBox* list = window->systemControls().list;
+    for (int i = 0; i < list->count(); ++i) { // with the mouse, from the list's popup
+        QTest::mouseClick(list, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->view()->window()));
+        QTest::qWait(QApplication::doubleClickInterval() + 50); // the opening click's release
+        const QRect item = list->view()->visualRect(list->model()->index(i, 0));
+        QTest::mouseClick(list->view()->viewport(), Qt::LeftButton, {}, item.center());
+        EXPECT_EQ(status.fullLine(StatusLine::system), "ses sistemi: " + list->itemText(i));
+        fits(list->itemText(i).toStdString());
+    }
+    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("12 eşit"));
+    click(window->systemControls().swapButton);
+    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("72 eşit"));
+    QTest::keyClick(handle(), Qt::Key_Space);
+    settleRelease();
+    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("12 eşit"));
+    QTimer::singleShot(0, window.get(), [this] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->selectFile(QString::fromStdString((dir / "saf.scl").string()));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    click(window->systemControls().openButton);
+    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("saf"));
+    for (const char* makam : {"Nihavent", "Rast"}) {
+        loadMakam(std::string(makam) + ".mkm");
+        EXPECT_EQ(statusLine(StatusLine::makam), QString::fromUtf8(makam) + " ≈");
+        fits(makam);
+    }
+    status.setSystem(QStringLiteral("yarman-79-ton-genisletilmis-deneme"));
+    status.setMakam(QStringLiteral("uzun-bir-makam-adi-deneme"), QStringLiteral("12 eşit"));
+    fits("long names");
+
+    const std::string reasons[] = {sequencerFailure(false, 0), sequencerFailure(true, -EACCES),
+                                   sequencerFailure(true, -EBUSY), sequencerFailure(true, -EIO),
+                                   ""};
+    const PatchedSampleSource source{program->sampleFolder, program->samples.sampleFileName,
+                                     program->tables, program->tuning.tuningOffset};
+    MpeNotes mpe;
+    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables, *program->sounds,
+                                      source, rig.sound, *window, &mpe});
+    for (const std::string& reason : reasons) {
+        auto ports = std::make_unique<test::FakeMidiPorts>();
+        ports->why = reason;
+        test::FakeMidiPorts& machine = *ports;
+        MidiControl midi(window.get(), player, mpe, std::move(ports));
+        placeMidiControl(midi);
+        midi.onStatus = [&](const QString& full, const QString& brief) {
+            status.setMidi(full, brief);
+        };
+        machine.present.push_back(test::kKeys); // plugged in
+        midi.rescan();
+        EXPECT_EQ(status.fullLine(StatusLine::midi), midi.status->text());
+        fits(midi.status->text().toStdString());
+        const QRect wrapped = QFontMetrics(midi.status->font())
+                                  .boundingRect(QRect(0, 0, midi.status->width(), 1000),
+                                                Qt::TextWordWrap, midi.status->text());
+        EXPECT_LE(wrapped.height(), midi.status->height()) << reason;
+        EXPECT_LE(midi.status->geometry().bottom(), midi.contentsRect().bottom()) << reason;
+    }
+    EXPECT_EQ(statusLine(StatusLine::midi), QStringLiteral("MIDI: 1 giriş"));
+    status.setScaleFallback(1.5, 1.0); // "Büyüt" told in the MIDI line for a while
+    EXPECT_EQ(statusLine(StatusLine::midi), QStringLiteral("1,5× sığmaz"));
+    fits("Büyüt");
+}
+
+} // namespace
+} // namespace zembera
