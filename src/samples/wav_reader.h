@@ -19,7 +19,7 @@
 
 namespace zembera {
 
-inline constexpr const char* kFormatNotRecognized = "Ses dosyasının biçimi tanınmadı.";
+inline constexpr const char* kFormatNotRecognized = "File format not recognized!";
 
 struct WavSamples {
     // The file's header; when the data chunk was found by search, its data id and size.

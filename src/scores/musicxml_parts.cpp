@@ -154,7 +154,8 @@ class PartsReader {
         }
     }
 
-    // SymbTr's converter names itself in <software>.
+    // SymbTr's converter names itself in <software>; the author of the words is a <creator>
+    // of type "lyricist" (SymbTr writes "poet").
     void readIdentification() {
         int depth = 1;
         while (depth > 0 && !xml_.atEnd()) {
@@ -165,6 +166,10 @@ class PartsReader {
                     if (t.contains(u"MusicXMLConverter", Qt::CaseInsensitive) ||
                         t.contains(u"symbtr", Qt::CaseInsensitive))
                         out_.symbtrConverter = true;
+                } else if (xml_.name() == u"creator") {
+                    const QStringView type = xml_.attributes().value("type");
+                    if (type == u"poet" || type == u"lyricist") out_.lyricist = true;
+                    xml_.skipCurrentElement();
                 } else {
                     ++depth;
                 }
@@ -569,6 +574,16 @@ class PartsReader {
         }
     }
 
+    void readLyric() {
+        while (xml_.readNextStartElement()) {
+            if (xml_.name() != u"text") {
+                xml_.skipCurrentElement();
+                continue;
+            }
+            if (!text().empty()) out_.lyrics = true;
+        }
+    }
+
     // <grace>: a slashed or plain grace note takes the usual short time from the note before;
     // steal-time-previous and steal-time-following give the share of the note it takes from.
     void readGrace(RawNote& n) {
@@ -629,6 +644,8 @@ class PartsReader {
                 n.voice = text();
             } else if (name == u"notations") {
                 readNotations(n);
+            } else if (name == u"lyric") {
+                readLyric();
             } else {
                 xml_.skipCurrentElement();
             }

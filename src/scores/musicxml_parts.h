@@ -102,6 +102,8 @@ struct MusicXmlParts {
     bool symbtrConverter = false; // written by SymbTr's converter
     bool keyInCommas = false;     // a <key-alter> beyond ±2.5: commas, not semitones
     bool turkishGlyphs = false;   // signs that exist only in Turkish notation
+    bool lyricist = false;        // a <creator> of the words is named
+    bool lyrics = false;          // a <lyric> has text
 };
 
 // Reads the parts of a partwise score. Throws ScoreError naming `fileName` when the text is not

@@ -14,7 +14,9 @@
 // signatures and earlier accidentals change no note without <alter>. The readings are those of
 // musicxml_pitch.h. The commas are chosen automatically when the score is in that convention:
 // written by SymbTr's converter, a <key-alter> beyond ±2.5 (commas, not semitones), or a glyph
-// that exists only in that notation (the slash signs).
+// that exists only in that notation (the slash signs). A score of SymbTr's converter whose key
+// differs from its signs (F +3 under a sharp) is read with the key's commas, as its .txt sounds
+// it, save a song written without its words, whose .txt sounds the signs' commas.
 //
 // Thread: any (Qt Core only).
 

@@ -54,13 +54,11 @@ std::optional<std::string> missingDisplay() {
            std::string(kWithoutWindow);
 }
 
-std::unique_ptr<QApplication> openDisplay(int& argc, char** argv) {
-    if (const auto missing = missingDisplay()) {
-        std::fprintf(stderr, "zembera: %s\n", missing->c_str());
-        return nullptr;
-    }
+DisplayOpening::DisplayOpening() {
     previous = qInstallMessageHandler(holdMessage);
-    auto app = std::make_unique<QApplication>(argc, argv);
+}
+
+DisplayOpening::~DisplayOpening() {
     qInstallMessageHandler(previous);
     for (const HeldMessage& m : std::exchange(held, {})) {
         const QMessageLogContext context(nullptr, 0, nullptr, m.category);
@@ -69,7 +67,15 @@ std::unique_ptr<QApplication> openDisplay(int& argc, char** argv) {
         else
             qt_message_output(m.type, context, m.text);
     }
-    return app;
+}
+
+std::unique_ptr<QApplication> openDisplay(int& argc, char** argv) {
+    if (const auto missing = missingDisplay()) {
+        std::fprintf(stderr, "zembera: %s\n", missing->c_str());
+        return nullptr;
+    }
+    const DisplayOpening opening;
+    return std::make_unique<QApplication>(argc, argv);
 }
 
 } // namespace zembera

@@ -70,7 +70,7 @@ int runWindowProgram(int argc, char** argv, const std::vector<std::string>& file
     // One copy per user folder, whatever the runtime folder.
     const UserLock instance(userDataFolder());
     if (instance.state() == UserLock::State::heldElsewhere) {
-        messages.show("ZEMBERA zaten çalışıyor");
+        messages.show("ZEMBERA  zaten çalışıyor"); // two blanks, as the message has always read
         return 1;
     }
     if (instance.state() == UserLock::State::unguarded)

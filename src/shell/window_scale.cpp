@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "common/messages.h"
+#include "shell/display_probe.h"
 
 #ifdef ZEMBERA_HAVE_XCB
 #include <xcb/xcb.h>
@@ -99,6 +100,7 @@ std::optional<QSize> primaryScreenArea(int argc, char** argv) {
     std::vector<char*> arguments(argv, argv + argc);
     arguments.push_back(nullptr);
     int count = argc;
+    const DisplayOpening opening; // a display out of reach ends the run with the reason
     const QGuiApplication probe(count, arguments.data());
     QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? std::optional(availableAt1x(*screen)) : std::nullopt;

@@ -99,42 +99,64 @@ TEST_F(ScoreSound, MusicXmlRepeatsEndingsAndDaCapoAlFine) {
 
 // A score in SymbTr's dialect (key signature in commas, the makam's: E -2 and F +3 under the
 // quarter-flat and sharp signs; a one-comma flat written as quarter-flat with <alter>-0.5</alter>,
-// a four-comma sharp as sharp with <alter>1</alter>) is read in commas, each sign its
-// Arel-Ezgi-Uzdilek value (a sharp four commas, as the .txt of such a piece plays it); a
-// quarter-tone score with the same glyphs in semitones exactly. Each can be switched to the
-// other reading, the dialect also to the key's commas for the key's signs, and is heard so.
+// a four-comma sharp as sharp with <alter>1</alter>) is read in commas. From another writer each
+// sign is its Arel-Ezgi-Uzdilek value. From SymbTr's converter a sign that is the key's sounds at
+// the key's commas, as the piece's .txt does, save in a song whose words are not written (its
+// poet named, its <lyric> empty, as the Hüseyni ilahi of Dede Efendi: F5 four commas sharp); its
+// bare grace note takes the F before it. A quarter-tone score with the same glyphs is read in
+// semitones exactly. Each can be switched to the other readings and is heard so.
 TEST_F(ScoreSound, TurkishOrWrittenAlterationOneRulePerScore) {
     const std::string key = "<key><key-step>B</key-step><key-alter>-5</key-alter>"
                             "<key-accidental>flat</key-accidental><key-step>E</key-step>"
                             "<key-alter>-2</key-alter><key-accidental>quarter-flat</key-accidental>"
                             "<key-step>F</key-step><key-alter>+3</key-alter>"
                             "<key-accidental>sharp</key-accidental></key>";
-    const std::string dialect = partwise(
-        bar(1,
-            note('B', 4, 2, "-1", "<accidental>flat</accidental>") +
-                note('E', 5, 2, "-0.5", "<accidental>quarter-flat</accidental>") +
-                note('A', 4, 2, "-0.5", "<accidental>quarter-flat</accidental>") +
-                note('F', 5, 2, "+1", "<accidental>sharp</accidental>") + note('B', 4, 2, "-1"),
-            key));
-    const scores::Score turkish = read(dialect, "lehce.musicxml");
-    EXPECT_EQ(turkish.reading, PitchReading::commas);
+    const auto dialect = [&](const std::string& head, const std::string& words) {
+        return partwise(
+            bar(1,
+                note('B', 4, 2, "-1",
+                     "<accidental>flat</accidental><lyric><text>" + words + "</text></lyric>") +
+                    note('E', 5, 2, "-0.5", "<accidental>quarter-flat</accidental>") +
+                    note('A', 4, 2, "-0.5", "<accidental>quarter-flat</accidental>") +
+                    note('F', 5, 2, "+1", "<accidental>sharp</accidental>") +
+                    "<note><grace steal-time-following=\"50\"/><pitch><step>F</step><octave>5"
+                    "</octave></pitch></note>" +
+                    note('B', 4, 2, "-1"),
+                key),
+            head);
+    };
+    const auto inCommas = [&](int e5, int f5, int grace) {
+        return std::vector<Expect>{
+            {0, expectedHz(6, commas(6, 4, -5))},        {1000, expectedHz(9, commas(2, 5, e5))},
+            {2000, expectedHz(5, commas(5, 4, -1))},     {3000, expectedHz(10, commas(3, 5, f5))},
+            {4000, expectedHz(10, commas(3, 5, grace))}, {4500, expectedHz(6, commas(6, 4, -5))}};
+    };
+    const std::string converter = "<encoding><software>https://github.com/burakuyar/"
+                                  "MusicXMLConverter</software></encoding></identification>";
+    const std::string poet = "<identification><creator type=\"poet\">Âkkirmânî</creator>";
+    const struct {
+        std::string head, words;
+        int e5, f5, grace;
+    } writers[] = {{"", "", -1, 4, 0},
+                   {"<identification>" + converter, "", -2, 3, 3},
+                   {poet + converter, "", -1, 4, 4},
+                   {poet + converter, "Nûr", -2, 3, 3}};
+    for (const auto& w : writers) {
+        SCOPED_TRACE(w.head + w.words);
+        expectHeard(hear(dialect(w.head, w.words), "lehce.xml"), inCommas(w.e5, w.f5, w.grace));
+    }
+    const scores::Score turkish = read(dialect("", ""), "lehce.musicxml");
     EXPECT_EQ(turkish.keySignature, "B -5, E -1, F +4 koma");
     EXPECT_TRUE(turkish.keyAltersDiffer);
-    const auto inCommas = [&](int e5, int f5) {
-        return std::vector<Expect>{{0, expectedHz(6, commas(6, 4, -5))},
-                                   {1000, expectedHz(9, commas(2, 5, e5))},
-                                   {2000, expectedHz(5, commas(5, 4, -1))},
-                                   {3000, expectedHz(10, commas(3, 5, f5))},
-                                   {4000, expectedHz(6, commas(6, 4, -5))}};
-    };
-    expectHeard(hear(turkish), inCommas(-1, 4));
-    expectHeard(hear(dialect, "lehce.musicxml", {PitchReading::keyCommas, 0, 0}), inCommas(-2, 3));
-    expectHeard(hear(dialect, "lehce.musicxml", {PitchReading::exact, 0, 0}),
+    expectHeard(hear(dialect("", ""), "lehce.musicxml", {PitchReading::keyCommas, 0, 0}),
+                inCommas(-2, 3, 0));
+    expectHeard(hear(dialect("", ""), "lehce.musicxml", {PitchReading::exact, 0, 0}),
                 {{0, expectedHz(6, equal(6, 4, -1))},
                  {1000, expectedHz(9, equal(2, 5, -0.5))},
                  {2000, expectedHz(5, equal(5, 4, -0.5))},
                  {3000, expectedHz(10, equal(3, 5, 1))},
-                 {4000, expectedHz(6, equal(6, 4, -1))}});
+                 {4000, expectedHz(10, equal(3, 5, 0))},
+                 {4500, expectedHz(6, equal(6, 4, -1))}});
 
     const std::string maqam =
         partwise(bar(1, note('E', 4, 2, "-0.5", "<accidental>quarter-flat</accidental>") +

@@ -201,32 +201,36 @@ TEST(ScoreReaders, SymbTrPitchesByTheirColumns) {
     }
 }
 
-// SymbTr's converter writes no alteration on grace notes: each takes the commas of the last
-// note on its step and octave, else the key signature's sign (B quarter-flat, one comma), else
-// none; notes read their signs, the sharp four commas though the key writes F +3.
+// SymbTr's converter writes no alteration on grace notes: a grace F5 takes the commas of the F5
+// in force in its measure, the last before it, else the next after it, else the last of an
+// earlier measure, else the key's (a song with its words: the key's F +3 for the sharp).
 TEST(ScoreReaders, SymbTrConverterGraceNotesTakeTheSignOfTheirStep) {
-    const std::string d = "<duration>2</duration>", grace = "<grace/>";
-    const std::string key =
-        "<divisions>2</divisions><key><key-step>B</key-step><key-alter>-2</key-alter>"
-        "<key-accidental>quarter-flat</key-accidental><key-step>F</key-step><key-alter>+3"
-        "</key-alter><key-accidental>sharp</key-accidental></key>";
-    std::string xml = wrap(pitched("F", 5, d + "<accidental>sharp</accidental>", "+1") +
-                               pitched("F", 5, "<type>16th</type>", "", grace) +
-                               pitched("G", 5, "<type>16th</type>", "", grace) +
-                               pitched("B", 4, "<type>16th</type>", "", grace) + pitched("E", 5, d),
-                           key);
-    xml.replace(xml.find("<part-list/>"), 0,
-                "<identification><encoding><software>https://github.com/burakuyar/"
-                "MusicXMLConverter</software></encoding></identification>");
-    std::vector<double> heard;
-    for (const ScoreNote& n : parseMusicXml(xml, "a.xml").notes)
-        heard.push_back(n.cents);
-    const std::vector<double> written{test::aeuCents(3, 5, 4), test::aeuCents(3, 5, 4),
-                                      test::aeuCents(4, 5, 0), test::aeuCents(6, 4, -1),
-                                      test::aeuCents(2, 5, 0)};
-    ASSERT_EQ(heard.size(), written.size());
-    for (std::size_t i = 0; i < heard.size(); ++i)
-        EXPECT_NEAR(heard[i], written[i], 1e-9) << i;
+    const std::string d = "<duration>2</duration><lyric><text>ey</text></lyric>";
+    const std::string sharp = pitched("F", 5, d + "<accidental>sharp</accidental>", "+1");
+    const std::string natural = pitched("F", 5, d), lower = pitched("F", 4, d);
+    const struct {
+        std::string earlier, before, after;
+        int commas;
+    } cases[] = {
+        {sharp, natural, sharp, 0}, {sharp, "", natural, 0}, {natural, "", sharp, 3},
+        {natural, "", "", 0},       {lower, "", "", 3},
+    };
+    for (const auto& c : cases) {
+        std::string xml =
+            wrap(c.earlier, "<divisions>2</divisions><key><key-step>F</key-step><key-alter>+3"
+                            "</key-alter><key-accidental>sharp</key-accidental></key>");
+        xml.replace(xml.find("<part-list/>"), 0,
+                    "<identification><encoding><software>https://github.com/burakuyar/"
+                    "MusicXMLConverter</software></encoding></identification>");
+        xml.replace(xml.find("</part>"), 0,
+                    "<measure number=\"2\">" + c.before +
+                        pitched("F", 5, "<type>16th</type>", "", "<grace/>") + c.after +
+                        pitched("E", 5, d) + "</measure>");
+        const std::vector<ScoreNote> notes = parseMusicXml(xml, "a.xml").notes;
+        const std::size_t grace = c.before.empty() ? 1 : 2;
+        ASSERT_GT(notes.size(), grace);
+        EXPECT_NEAR(notes[grace].cents, test::aeuCents(3, 5, c.commas), 1e-9) << xml;
+    }
 }
 
 // The reader's timing of chords, grace notes, voices and ties, as an approved transcript: a grace
