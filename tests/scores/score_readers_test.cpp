@@ -447,34 +447,11 @@ ScoreNote rest(double ms) {
     return n;
 }
 
-// The placed notes, the totals and the mandal plan as shown, as lines of an approved dump.
-std::string dump(const PlacedScore& placed) {
-    std::string out;
-    char line[200];
-    for (const PlacedNote& n : placed.notes) {
-        std::snprintf(line, sizeof line,
-                      "  %s tel %d mandal %d, oktav %+d, hata %+.3f sent, ölçü %d, %.2f + %.2f "
-                      "ms%s%s\n",
-                      n.rest ? "es" : "nota", n.string, n.mandal, n.octavesMoved, n.errorCents,
-                      n.measure, n.onsetMs, n.ms, n.chord ? ", akor" : "",
-                      n.dropped ? ", çalınmaz" : "");
-        out += line;
-    }
-    std::snprintf(line, sizeof line,
-                  "  en kötü %.3f sent (nota %d), oktav kayan %d, akor %d, çalınmayan %d\n",
-                  placed.worstErrorCents, placed.worstIndex, placed.octaveMovedCount,
-                  placed.chordNotes, placed.droppedChordNotes);
-    out += line;
-    for (const std::string& l : planLines(planMandals(placed)))
-        out += "  | " + l + "\n";
-    return out;
-}
-
 // Each sounding note's error is its position's cents on the table plus the string's fine tuning
 // minus its target, and no other position of its string comes nearer (by more than the
 // hundredth of a cent that ties them); unshifted, the target is
 // the written pitch moved by whole octaves.
-std::string placed(const std::string& title, const Score& score, int stringShift = 0,
+PlacedScore placed(const std::string& title, const Score& score, int stringShift = 0,
                    const PerString<float>* offsets = nullptr) {
     const PlacedScore result =
         placeScore(score, standardSetup(commaTables(), stringShift, offsets));
@@ -495,15 +472,15 @@ std::string placed(const std::string& title, const Score& score, int stringShift
                 << title << " " << i;
         }
     }
-    return "# " + title + "\n" + dump(result);
+    return result;
 }
 
 // On the 53-comma instrument: the exercise, the SymbTr piece, nearest positions (octave moves, the
 // ends, a halfway case), a shift of two strings, fine tuning, chords and a mandal turned in time.
 TEST(KanunMapping, PlacesAndPlans) {
     const double c = kCommaCents;
-    std::string out = placed("saz semaisi", readScoreFile(kData / "saz_semaisi.musicxml"));
-    out += placed("SymbTr", readScoreFile(kData / "deneme_symbtr.txt"));
+    placed("saz semaisi", readScoreFile(kData / "saz_semaisi.musicxml"));
+    placed("SymbTr", readScoreFile(kData / "deneme_symbtr.txt"));
     Score score;
     score.notes = {note(2, 4, -50 / c), // 50 cents down is 2.2 commas
                    note(6, 4, -2.5),    // halfway: the one nearer the open string
@@ -512,25 +489,53 @@ TEST(KanunMapping, PlacesAndPlans) {
                    note(5, 2, 0),       // A2, the lowest string
                    note(5, 1, 0),       // A1 an octave up
                    note(2, 6, 12)};     // string 1 reaches 6: the error says the rest
-    out += placed("nearest", score);
+    const PlacedScore nearest = placed("nearest", score);
+    ASSERT_EQ(nearest.notes.size(), 7u);
+    const int moved[] = {0, 0, 0, -1, 0, 1, 0}, strings[] = {15, 11, 1, 7, 26, 26, 1};
+    for (std::size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(nearest.notes[i].octavesMoved, moved[i]) << i;
+        EXPECT_EQ(nearest.notes[i].string, strings[i]) << i;
+    }
+    EXPECT_EQ(nearest.notes[1].mandal, -2);
+    EXPECT_EQ(nearest.notes[6].mandal, 6);
+    EXPECT_NEAR(nearest.notes[6].errorCents, -6 * c, 1e-6);
+    EXPECT_EQ(nearest.worstIndex, 6);
     // Two strings lower the shift stands for the interval of the open strings 19 and 17 (A3
     // under C4, 13 commas), so A4 and E4 sound on F4 and C4 raised by 5 commas.
     score.notes = {note(5, 4, 0), note(2, 4, 0)};
-    out += placed("two strings lower", score, 2);
+    const PlacedScore lower = placed("two strings lower", score, 2);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(lower.notes[i].string, i == 0 ? 14 : 17);
+        EXPECT_EQ(lower.notes[i].mandal, 5);
+    }
     score.notes = {note(5, 4, 0), note(5, 4, 1)}; // A4 and A4 a comma up, both on string 12
     PerString<float> offsets{};
     for (float offset : {-5.0F, static_cast<float>(-c), static_cast<float>(c / 2 + 1)}) {
         offsets[12] = offset;
-        out += placed("string 12 tuned " + std::to_string(offset), score, 0, &offsets);
+        placed("string 12 tuned " + std::to_string(offset), score, 0, &offsets);
     }
+    // A chord note sharing its chord's string is left out; a chord mark after a rest is a note.
     ScoreNote e = note(2, 4, 0, 500), g = note(4, 4, 0), e2 = note(2, 4, -1);
     g.chord = e2.chord = true;
-    score.notes = {e, g, e2, note(0, 5, 0), rest(200), g}; // a chord mark after a rest
-    out += placed("chords", score);
+    score.notes = {e, g, e2, note(0, 5, 0), rest(200), g};
+    const PlacedScore chords = placed("chords", score);
+    EXPECT_EQ(chords.droppedChordNotes, 1);
+    EXPECT_EQ(chords.chordNotes, 1);
+    EXPECT_TRUE(chords.notes[2].dropped);
+    EXPECT_FALSE(chords.notes[5].chord);
+    // B4 five commas down, C5, B4 four down after 300 ms free, a rest, B4 five down again after
+    // more than kCloseChangeMs: one close change.
     score.notes = {note(6, 4, -5, 400), note(0, 5, 0, 300), note(6, 4, -4, 400), rest(600),
                    note(6, 4, -5, 400)};
-    out += placed("time to turn the mandal", score);
-    test::expectGolden("scores/kanun_mapping.txt", out);
+    const MandalPlan plan = planMandals(placed("time to turn the mandal", score));
+    ASSERT_EQ(plan.closeCount(), 1);
+    const MandalChange& turn = plan.changes.front();
+    EXPECT_EQ(std::tuple(turn.string, turn.from, turn.to, turn.noteIndex, turn.freeMs),
+              std::tuple(11, -5, -4, 2, 300.0));
+    const std::vector<std::string> lines = planLines(plan);
+    for (const char* line :
+         {"tel 11: başta -5, konumlar -5 -4", "ölçü 0, nota 3: tel 11 -5 → -4, 300 ms içinde"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
 }
 
 // A melody file read by its definition: records of 10 integers; field 2 a note (0..14 string
