@@ -20,7 +20,6 @@
 #include "files/text_file.h"
 #include "files_rig.h"
 #include "instrument/instrument_player.h"
-#include "support/golden.h"
 
 namespace zembera {
 namespace {
@@ -34,9 +33,10 @@ const PerString<std::int16_t> kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12,
 
 using Makam = test::FilesRig;
 
-// One approved dump: a file saved over an old one, the names listed after odd names saved (240
-// characters, dots, blanks), the Turkish order, the names refused, and loading good files and bad
-// ones, which change nothing (not the name box, the view, the pitch level or the shift).
+// A file saved over an old one (each mandal a line: its sign or a blank, the number, a blank), the
+// names listed after odd names saved (240 characters, dots, blanks), the Turkish order, the names
+// refused, and loading bad files, which change nothing (not the name box, the view, the pitch
+// level or the shift), then good ones.
 TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     MakamHandlers handlers(*parts);
     const auto save = [&](const std::string& name) {
@@ -48,22 +48,27 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     st().mandalPos = p;
     writeBytes(dir / "Uşşak.mkm", "old content that is longer than the new one ...\r\n");
     save("Uşşak");
-    std::string dump = fileBytes(dir / "Uşşak.mkm");
+    std::string lines;
+    for (int k = 1; k <= 26; ++k)
+        lines += (p[k] < 0 ? "-" : " ") + std::to_string(std::abs(p[k])) + " \r\n";
+    EXPECT_EQ(fileBytes(dir / "Uşşak.mkm"), lines);
     writeBytes(dir / "RAST.MKM", makamFileText(kSample));
     for (const std::string& name : {std::string(240, 'k'), std::string("a.b"), std::string(" x..")})
         save(name);
-    for (const std::string& name : makamFileNames(dir))
-        dump += "[" + name + "]\n";
+    EXPECT_EQ(makamFileNames(dir),
+              (std::vector<std::string>{" x...mkm", "a.b.mkm", std::string(240, 'k') + ".mkm",
+                                        "RAST.MKM", "Uşşak.mkm"}));
     std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
                                    "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
                                    "İsfahan", "dügah", "saba", "Acem",   "rast 10", "rast 2"};
     sortTurkish(names);
-    for (const std::string& name : names)
-        dump += name + " ";
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"acem", "Acem", "Bayati", "cez", "Çargah", "dügah", "ırak",
+                                        "Irak", "ısfahan", "irak", "İsfahan", "rast 2", "rast 10",
+                                        "saba", "segah", "şehnaz", "Uşşak", "Zirgüle"}));
     // Only the existing file was asked about.
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(messages.asked, std::vector<std::string>{"Uşşak.mkm var; yerine yazılsın mı?"});
-    messages.asked.clear();
     // A folder in the way of the file cannot be replaced.
     std::filesystem::create_directory(dir / "blocked.mkm");
     for (const char* name : {"../escape", "a\\b", "..", ".x", "", "blocked"})
@@ -71,38 +76,56 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escape.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir / ".x.mkm"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "blocked.mkm"));
-    dump += "\n" + transcript("refused");
-    std::string commas, lines;
-    for (int k = 1; k <= 26; ++k) {
+    EXPECT_EQ(messages.shown,
+              (std::vector<std::string>{kMakamNameRefused, kMakamNameRefused, kMakamNameHidden,
+                                        kMakamNameHidden, kMakamNameMissing,
+                                        "makam dosyası yazılamadı: blocked.mkm\n" +
+                                            (dir / "blocked.mkm").string() + ": bir klasör"}));
+    std::string commas;
+    for (int k = 1; k <= 26; ++k)
         commas += std::to_string(kSample[k]) + (k < 26 ? "," : "\n");
-        lines += std::to_string(kSample[k]) + "\n";
-    }
     const std::pair<std::string, std::string> files[] = {
-        {"virgul.mkm", commas},             // from the transposed view at another level and shift
-        {"satir.mkm", lines + "99 junk\n"}, // nothing after the 26th number is read
         {"eksik.mkm", "1\n2\n3\n"},         // too few numbers
         {"harf.mkm", "1\r\n2\r\nüç"},       // not a number
         {"kesir.mkm", "1,2.5,3"},           // not a whole number
         {"uzun.mkm", "0,0,0,0,11,0"},       // string 5 reaches only 10
         {"yok.mkm", ""},                    // no such file
+        {"virgul.mkm", commas},             // from the transposed view at another level and shift
+        {"satir.mkm", lines + "99 junk\n"}, // nothing after the 26th number is read
     };
+    const std::string faults[] = {
+        "eksik.mkm dosyasının 3. satırında hata: dosya beklenenden önce bitiyor (eksik değer)",
+        "harf.mkm dosyasının 3. satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" "
+        "bulundu",
+        "kesir.mkm dosyasının 1. satırında hata: mandal konumu tam sayı olmalı: \"2.5\"",
+        "uzun.mkm dosyasının 1. satırında hata: mandal konumu -7 ile 10 arasında olmalı, \"11\" "
+        "bulundu",
+        "yok.mkm dosyasında hata: dosya bulunamadı"};
+    controls.makamNameBox = "";
     controls.settingSwitch = 2;
     controls.pitchLevel = 3;
     controls.hscroll = 4;
     st().currentString = 3;
-    for (const auto& [name, text] : files) {
+    PerString<std::int16_t> nines;
+    nines.fill(9);
+    nines[0] = 0;
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        const auto& [name, text] = files[i];
+        SCOPED_TRACE(name);
         if (name != "yok.mkm") writeBytes(dir / name, text);
-        st().mandalPos.fill(9);
+        st().mandalPos = nines;
+        messages.shown.clear();
+        view.staff.clear();
         handlers.makamListClick(name);
-        std::string title = name + ": kutu " + controls.makamNameBox + ", ayar " +
-                            std::to_string(controls.settingSwitch) + ", seviye " +
-                            std::to_string(controls.pitchLevel) + ", kaydırma " +
-                            std::to_string(controls.hscroll) + "\nmandallar:";
-        for (int k = 1; k <= 26; ++k)
-            title += ' ' + std::to_string(st().mandalPos[k]);
-        dump += transcript(title);
+        const bool good = i >= std::size(faults);
+        EXPECT_EQ(messages.shown, good ? test::Calls{} : test::Calls{makamFaultMessage(faults[i])});
+        EXPECT_EQ(controls.makamNameBox, good ? name.substr(0, name.size() - 4) : "");
+        EXPECT_EQ(std::tuple(controls.settingSwitch, controls.pitchLevel, controls.hscroll),
+                  good ? std::tuple(1, 5, 0) : std::tuple(2, 3, 4));
+        EXPECT_EQ(st().mandalPos, good ? (i == 5 ? kSample : p) : nines);
+        EXPECT_EQ(view.staff,
+                  good ? test::Calls{"3/" + std::to_string(st().mandalPos[3])} : test::Calls{});
     }
-    test::expectGolden("files/makam.txt", dump);
 }
 
 // Saving asks before replacing the user's file and keeps what the user set (a private mode, a
