@@ -9,8 +9,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/messages.h"
@@ -53,11 +53,7 @@ class ScoreSound : public testing::Test {
     // The score read from `text` as the file `name`.
     scores::Score read(const std::string& text, const std::string& name,
                        const scores::ScoreChoice& choice = {}) {
-        const auto file = std::filesystem::temp_directory_path() / ("zembera_ses_" + name);
-        std::ofstream(file, std::ios::binary) << text;
-        scores::Score score = scores::readScoreFile(file, choice);
-        std::filesystem::remove(file);
-        return score;
+        return scores::parseScoreBytes(text, name, choice);
     }
 
     // The sound of the score played at its written tempo, after kLeadFrames of silence (so
@@ -153,16 +149,22 @@ class ScoreSound : public testing::Test {
             --step;
         return expectedHz((octave - 4) * 7 + step, above * 1200.0 / 53);
     }
+    // The Hz of `letter` in `octave` raised by `alter` semitones (eq) or Holdrian commas (ck), on
+    // the string of its natural.
+    double eq(char letter, int octave, double alter = 0) {
+        const int step = stepOf(letter);
+        return expectedHz((octave - 4) * 7 + step, test::equalCents(step, octave, alter));
+    }
+    double ck(char letter, int octave, double commas) {
+        const int step = stepOf(letter);
+        return expectedHz((octave - 4) * 7 + step, test::aeuCents(step, octave, commas));
+    }
+    static int stepOf(char letter) {
+        return static_cast<int>(std::string_view("CDEFGAB").find(letter) % 7);
+    }
     static StartupResult* loaded_;
 };
 StartupResult* ScoreSound::loaded_ = nullptr;
-
-// Cents above C4 of step 0..6 in `octave` raised by semitones, or by Holdrian commas.
-const auto equal = test::equalCents;
-const auto commas = test::aeuCents;
-inline int diatonic(int step, int octave) {
-    return (octave - 4) * 7 + step;
-}
 
 inline std::string partwise(const std::string& measures, const std::string& head = "") {
     return "<?xml version=\"1.0\"?><score-partwise version=\"4.0\">" + head +
