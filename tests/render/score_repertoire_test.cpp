@@ -115,9 +115,9 @@ TEST_F(ScoreRepertoire, TiesIntoPartOfAChordHoldOnlyTheirNotes) {
                                      second + note('B', 4, 2))),
                  "bag.musicxml");
         const std::vector<double> x = render(score);
-        const std::vector<Heard> heard = listen(x);
+        const std::vector<Heard> heard = hear(score);
         ASSERT_EQ(heard.size(), 3u);
-        EXPECT_NEAR(heard[1].onsetMs, 1000, 12);
+        EXPECT_EQ(heard[1].onsetMs, 1000);
         const double a = eq('A', 4), f = eq('F', 4);
         EXPECT_GT(level(x, 1020, 1220, f), 10 * level(x, 780, 980, f)); // F4 struck
         const double before = level(x, 780, 980, a), after = level(x, 1020, 1220, a);
@@ -157,9 +157,9 @@ TEST_F(ScoreRepertoire, AnyKeySignatureIsRead) {
         EXPECT_NE(score.keySignature.find("(<fifths> " + std::to_string(c.fifths) + ")"),
                   std::string::npos);
         const double main = eq(c.step, c.octave);
-        expectHeard(hear(score), {{0, main, 30},
-                                  {125, expectedHz(c.neighbourDiatonic, c.neighbourCents), 30},
-                                  {250, main}});
+        expectHeard(
+            hear(score),
+            {{0, main}, {125, expectedHz(c.neighbourDiatonic, c.neighbourCents)}, {250, main}});
     }
 }
 
@@ -225,7 +225,6 @@ TEST_F(ScoreRepertoire, OrnamentDetails) {
                "/><pitch><step>G</step><octave>4</octave></pitch><type>16th</type></note>";
     };
     const double a = eq('A', 4), b = eq('B', 4), g = eq('G', 4), c4 = eq('C', 4), e = eq('E', 4);
-    const double loose = 30;
     const struct {
         std::string body;
         std::vector<Expect> heard;
@@ -233,17 +232,14 @@ TEST_F(ScoreRepertoire, OrnamentDetails) {
         {note('A', 4, 2, "",
               ornament("<turn/><accidental-mark placement=\"above\">flat</accidental-mark>"
                        "<accidental-mark placement=\"below\">sharp</accidental-mark>")),
-         {{0, expectedHz(6, 1000), loose},
-          {1000.0 / 12, a, loose},
-          {2000.0 / 12, expectedHz(4, 800), loose},
-          {250, a}}},
+         {{0, expectedHz(6, 1000)}, {1000.0 / 12, a}, {2000.0 / 12, expectedHz(4, 800)}, {250, a}}},
         {note('A', 4, 4, "", ornament("<delayed-turn/>")),
-         {{0, a}, {1500, b, loose}, {1625, a, loose}, {1750, g, loose}, {1875, a, loose}}},
+         {{0, a}, {1500, b}, {1625, a}, {1750, g}, {1875, a}}},
         {note('C', 4, 2, "", ornament("<tremolo type=\"start\">1</tremolo>")) +
              note('E', 4, 2, "", ornament("<tremolo type=\"stop\">1</tremolo>")),
          {{0, c4}, {500, e}, {1000, c4}, {1500, e}}},
         {note('A', 4, 2) + grace("steal-time-previous=\"25\"") + note('A', 4, 2),
-         {{0, a}, {750, g, loose}, {1000, a}}},
+         {{0, a}, {750, g}, {1000, a}}},
         {grace("steal-time-following=\"50\"") + note('A', 4, 2), {{0, g}, {500, a}}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -331,7 +327,7 @@ TEST_F(ScoreRepertoire, RowsAndTempoMarksThatCannotBeTakenAreNamed) {
     ASSERT_EQ(symbtr.remarks.size(), 1u);
     EXPECT_NE(symbtr.remarks[0].find("(satır 5)"), std::string::npos);
     expectHeard(hear(symbtr), {{0, symbtrHz(305)},
-                               {1000, symbtrHz(296), 30},
+                               {1000, symbtrHz(296)},
                                {1062.5, symbtrHz(305)},
                                {2000, symbtrHz(318)}});
 
