@@ -138,11 +138,14 @@ class ScoreSound : public testing::Test {
 };
 StartupResult* ScoreSound::loaded_ = nullptr;
 
-inline std::string partwise(const std::string& measures, const std::string& head = "") {
+// A score of one part of `measures`, or two with `second`.
+inline std::string partwise(const std::string& measures, const std::string& head = "",
+                            const std::string& second = "") {
     return "<?xml version=\"1.0\"?><score-partwise version=\"4.0\">" + head +
            "<part-list><score-part id=\"P1\"><part-name>Kanun</part-name></score-part>"
            "</part-list><part id=\"P1\">" +
-           measures + "</part></score-partwise>";
+           measures + "</part>" + (second.empty() ? "" : "<part id=\"P2\">" + second + "</part>") +
+           "</score-partwise>";
 }
 // A measure numbered `number` holding `body`; the first carries divisions 2 and tempo 60.
 inline std::string bar(int number, const std::string& body, const std::string& attributes = "") {
@@ -161,6 +164,14 @@ inline std::string note(char step, int octave, int halves, const std::string& al
            (alter.empty() ? "" : "<alter>" + alter + "</alter>") + "<octave>" +
            std::to_string(octave) + "</octave></pitch><duration>" + std::to_string(halves) +
            "</duration>" + after + "</note>";
+}
+// SymbTr's columns and one row of them: code, note name, Koma53, Pay/Payda and Ms.
+inline const std::string kSymbTrHeader =
+    "Sira\tKod\tNota53\tNotaAE\tKoma53\tKomaAE\tPay\tPayda\tMs\tLNS\tBas\tSoz1\tOffset\n";
+inline std::string row(int code, const std::string& name, int koma, int pay, int payda, int ms) {
+    return "1\t" + std::to_string(code) + "\t\t" + name + "\t" + std::to_string(koma) + "\t" +
+           std::to_string(koma) + "\t" + std::to_string(pay) + "\t" + std::to_string(payda) + "\t" +
+           std::to_string(ms) + "\t0\t0\t\t0\n";
 }
 inline std::string rest(int halves) {
     return "<note><rest/><duration>" + std::to_string(halves) + "</duration></note>";

@@ -168,10 +168,8 @@ TEST_F(ScoreRepertoire, AnyKeySignatureIsRead) {
 TEST_F(ScoreRepertoire, UnpitchedNotesAreRests) {
     const std::string drum = "<note><unpitched><display-step>E</display-step><display-octave>4"
                              "</display-octave></unpitched><duration>2</duration></note>";
-    std::string score = partwise(bar(1, drum + drum + drum));
-    score.replace(score.find("</score-partwise>"), 17,
-                  "<part id=\"P2\">" + bar(1, note('C', 4, 2) + drum + note('E', 4, 2)) +
-                      "</part></score-partwise>");
+    const std::string score =
+        partwise(bar(1, drum + drum + drum), "", bar(1, note('C', 4, 2) + drum + note('E', 4, 2)));
     const scores::Score heard = read(score, "davul.musicxml");
     EXPECT_EQ(heard.part, 1);
     ASSERT_EQ(heard.remarks.size(), 1u);
@@ -254,45 +252,38 @@ TEST_F(ScoreRepertoire, OrnamentDetails) {
 // empty measure that the piano part (two staves, a chord in the second) fills, a <metronome>
 // without <sound tempo> (dotted quarter = 40: a quarter 1000 ms).
 TEST_F(ScoreRepertoire, TimeOfMultiPartAndChangingDivisionsFiles) {
-    const auto plain = [](char step, int octave, int duration, const std::string& after = "",
-                          const std::string& before = "") {
-        return "<note>" + before + "<pitch><step>" + std::string(1, step) + "</step><octave>" +
-               std::to_string(octave) + "</octave></pitch><duration>" + std::to_string(duration) +
-               "</duration>" + after + "</note>";
-    };
     const auto divisions = [](int d) {
         return "<attributes><divisions>" + std::to_string(d) + "</divisions></attributes>";
     };
     const std::string tempo = "<sound tempo=\"60\"/>";
-    const std::string piano = "<measure>" + divisions(1) + plain('E', 3, 4, "<staff>1</staff>") +
+    const std::string piano = "<measure>" + divisions(1) + note('E', 3, 4, "", "<staff>1</staff>") +
                               "<backup><duration>4</duration></backup>" +
-                              plain('C', 3, 4, "<voice>5</voice><staff>2</staff>") +
-                              plain('G', 3, 4, "<voice>5</voice><staff>2</staff>", "<chord/>") +
+                              note('C', 3, 4, "", "<voice>5</voice><staff>2</staff>") +
+                              note('G', 3, 4, "", "<voice>5</voice><staff>2</staff>", "<chord/>") +
                               "</measure>";
-    std::string song = partwise("<measure>" + divisions(1) + tempo + plain('C', 5, 4) +
-                                "</measure><measure/><measure>" + plain('D', 5, 4) + "</measure>");
-    song.replace(song.find("</score-partwise>"), 17,
-                 "<part id=\"P2\">" + piano + piano + piano + "</part></score-partwise>");
-    std::string drumsFirst = partwise("<measure>" + divisions(2) + tempo +
-                                      "<note><unpitched/><duration>4</duration></note></measure>");
-    drumsFirst.replace(drumsFirst.find("</score-partwise>"), 17,
-                       "<part id=\"P2\"><measure>" + plain('E', 4, 2) + plain('F', 4, 2) +
-                           "</measure></part></score-partwise>");
+    const std::string song =
+        partwise("<measure>" + divisions(1) + tempo + note('C', 5, 4) +
+                     "</measure><measure/><measure>" + note('D', 5, 4) + "</measure>",
+                 "", piano + piano + piano);
+    const std::string drumsFirst =
+        partwise("<measure>" + divisions(2) + tempo +
+                     "<note><unpitched/><duration>4</duration></note></measure>",
+                 "", "<measure>" + note('E', 4, 2) + note('F', 4, 2) + "</measure>");
     const struct {
         std::string score;
         std::vector<Expect> heard;
     } cases[] = {
         {drumsFirst, {{0, eq('E', 4)}, {1000, eq('F', 4)}}},
-        {partwise("<measure>" + divisions(1) + tempo + plain('C', 4, 1) + plain('D', 4, 1) +
-                  divisions(8) + plain('E', 4, 8) + plain('F', 4, 8) + "</measure><measure>" +
-                  plain('G', 4, 16) + divisions(38) + plain('A', 4, 76) + "</measure>"),
+        {partwise("<measure>" + divisions(1) + tempo + note('C', 4, 1) + note('D', 4, 1) +
+                  divisions(8) + note('E', 4, 8) + note('F', 4, 8) + "</measure><measure>" +
+                  note('G', 4, 16) + divisions(38) + note('A', 4, 76) + "</measure>"),
          {{0, eq('C', 4)},
           {1000, eq('D', 4)},
           {2000, eq('E', 4)},
           {3000, eq('F', 4)},
           {4000, eq('G', 4)},
           {6000, eq('A', 4)}}},
-        {partwise("<measure>" + tempo + plain('C', 4, 2) + divisions(2) + plain('D', 4, 2) +
+        {partwise("<measure>" + tempo + note('C', 4, 2) + divisions(2) + note('D', 4, 2) +
                   "</measure>"),
          {{0, eq('C', 4)}, {1000, eq('D', 4)}}},
         {song, {{0, eq('C', 5)}, {8000, eq('D', 5)}}},
@@ -300,7 +291,7 @@ TEST_F(ScoreRepertoire, TimeOfMultiPartAndChangingDivisionsFiles) {
                   "<direction><direction-type><metronome><beat-unit>quarter</beat-unit>"
                   "<beat-unit-dot/><per-minute>40</per-minute></metronome></direction-type>"
                   "</direction>" +
-                  plain('C', 4, 3) + plain('D', 4, 3) + "</measure>"),
+                  note('C', 4, 3) + note('D', 4, 3) + "</measure>"),
          {{0, eq('C', 4)}, {1500, eq('D', 4)}}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -313,17 +304,10 @@ TEST_F(ScoreRepertoire, TimeOfMultiPartAndChangingDivisionsFiles) {
 // (on the beat, a 64th at 60); a sounding row without time is left out and named. A MusicXML
 // tempo of 1153 is taken (a quarter of 52 ms), one of 0 is named with the 90 played instead.
 TEST_F(ScoreRepertoire, RowsAndTempoMarksThatCannotBeTakenAreNamed) {
-    const std::string header =
-        "Sira\tKod\tNota53\tNotaAE\tKoma53\tKomaAE\tPay\tPayda\tMs\tLNS\tBas\tSoz1\tOffset\n";
-    const auto row = [](int code, int koma, int pay, int payda, int ms) {
-        return "1\t" + std::to_string(code) + "\t\t\t" + std::to_string(koma) + "\t" +
-               std::to_string(koma) + "\t" + std::to_string(pay) + "\t" + std::to_string(payda) +
-               "\t" + std::to_string(ms) + "\t0\t0\t\t0\n";
-    };
-    const scores::Score symbtr =
-        read(header + row(9, 305, 1, 4, 1000) + row(8, 296, 99, 0, 0) + row(9, 305, 1, 4, 1000) +
-                 row(9, 314, 1, 4, 0) + row(9, 318, 1, 4, 1000),
-             "satir.txt");
+    const scores::Score symbtr = read(kSymbTrHeader + row(9, "", 305, 1, 4, 1000) +
+                                          row(8, "", 296, 99, 0, 0) + row(9, "", 305, 1, 4, 1000) +
+                                          row(9, "", 314, 1, 4, 0) + row(9, "", 318, 1, 4, 1000),
+                                      "satir.txt");
     ASSERT_EQ(symbtr.remarks.size(), 1u);
     EXPECT_NE(symbtr.remarks[0].find("(satır 5)"), std::string::npos);
     expectHeard(hear(symbtr), {{0, symbtrHz(305)},
