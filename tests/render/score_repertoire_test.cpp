@@ -1,8 +1,8 @@
-// Standard scores that sound as their standard defines them (score_hearing.h): every repeat
+// Standard scores that play as their standard defines them (score_hearing.h): every repeat
 // structure, ties into part of a chord, any key, unpitched notes, spellings beyond their
 // natural's string, ornament details, the time of multi-part files, rows and tempo marks that
 // cannot be taken. Each expected timeline is worked out here from the MusicXML or SymbTr
-// definition and compared with what is heard.
+// definition and compared with the notes played.
 
 #include "render/score_hearing.h"
 #include "scores/mandal_plan.h"
@@ -12,7 +12,7 @@ namespace {
 
 class ScoreRepertoire : public ScoreSound {
   protected:
-    // The letters heard at `ms` each from the start, every one at its natural's pitch in octave 4.
+    // The letters played at `ms` each from the start, every one at its natural's pitch in octave 4.
     void expectLetters(const scores::Score& score, const std::string& letters, double ms) {
         std::vector<Expect> expected;
         for (std::size_t k = 0; k < letters.size(); ++k)

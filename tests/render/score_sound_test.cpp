@@ -1,4 +1,4 @@
-// Scores as they sound (score_hearing.h): pitches, time and voices, readings of the accidentals,
+// Scores as they play (score_hearing.h): pitches, time and voices, readings of the accidentals,
 // ornaments, SymbTr's codes and MIDI files (repeats: ScoreRepertoire).
 
 #include "render/score_hearing.h"
@@ -70,7 +70,7 @@ TEST_F(ScoreSound, MusicXmlTimeAndVoicesAsTheStandardDefinesThem) {
 // the key's commas, as the piece's .txt does, save in a song whose words are not written (its
 // poet named, its <lyric> empty, as the Hüseyni ilahi of Dede Efendi: F5 four commas sharp); its
 // bare grace note takes the F before it. A quarter-tone score with the same glyphs is read in
-// semitones exactly. Each can be switched to the other readings and is heard so.
+// semitones exactly. Each can be switched to the other readings and plays so.
 TEST_F(ScoreSound, TurkishOrWrittenAlterationOneRulePerScore) {
     const std::string key = "<key><key-step>B</key-step><key-alter>-5</key-alter>"
                             "<key-accidental>flat</key-accidental><key-step>E</key-step>"
@@ -226,7 +226,7 @@ TEST_F(ScoreSound, SymbTrEveryTimedRowIsANote) {
     expectHeard(hear(text, "kodlar.txt"), expected);
 }
 
-// A MIDI file's keys and bends heard at their ticks (the line's rules: MidiReader): format 1 at
+// A MIDI file's keys and bends played at their ticks (the line's rules: MidiReader): format 1 at
 // 100 a minute from the conductor track, the bend range set to 12 semitones: C4 bent to G4.
 TEST_F(ScoreSound, MidiFilesSoundTheirKeysAndBendsAtTheirTicks) {
     using test::at;
