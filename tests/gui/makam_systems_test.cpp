@@ -1,21 +1,21 @@
-// Makams in every pitch system, the report's "Mandalları hazırla", and the status frame, on the
-// window over the real pitch table and scales of the test's own: expected pitches come from the
-// .scl files and the 79-tone layout, the sound is measured from the mixer after real key presses.
+// What the letter keys sound after makams in every pitch system, the levels, the resets and the
+// report's "Mandalları hazırla", and the status frame, on the window over the real pitch table and
+// scales of the test's own: expected pitches come from the .scl files and the 79-tone layout, the
+// sound is measured from the mixer after real key presses.
 
-#include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTimer>
 #include <cerrno>
 #include <cmath>
 
 #include "midi/alsa_midi_ports.h"
 #include "midi/fake_midi_ports.h"
 #include "midi/midi_player.h"
+#include "notation/pitch_panel.h"
 #include "scores/score_player.h"
 #include "shell/midi_control.h"
 #include "shell/status_frame.h"
@@ -61,6 +61,17 @@ class MakamSystems : public test::WindowFixture {
                                     program->instrument.mandalMax[s], cents);
     }
     QString statusLine(StatusLine which) { return window->status().line(which)->text(); }
+    // Cents of the 79-tone scale's degree `steps` from string s's open degree.
+    double degreeCents(int s, int steps) const {
+        return y79.at(test::nearestDegree(y79, test::naturalOf(s).cents()) + steps);
+    }
+    // The panel as it would be drawn for the instrument's state now.
+    QImage panelNow() {
+        CanvasImage fresh(window->pitchPanel->canvas().width(),
+                          window->pitchPanel->canvas().height(), qRgb(255, 224, 192));
+        etiket(fresh, program->instrument, program->tuning, program->tables);
+        return fresh.image();
+    }
 
     const test::SclPitches y79 =
         test::readScl(std::string(ZEMBERA_SOURCE_DIR) + "/tools/tunings/79-159.scl");
@@ -150,28 +161,14 @@ TEST_F(MakamSystems, TheStatusLinesFollowEveryChangeAndFit) {
         }
     };
     QComboBox* list = window->systemControls().list;
-    for (int i = 0; i < list->count(); ++i) { // with the mouse, from the list's popup
-        QTest::mouseClick(list, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->view()->window()));
-        QTest::qWait(QApplication::doubleClickInterval() + 50); // the opening click's release
-        const QRect item = list->view()->visualRect(list->model()->index(i, 0));
-        QTest::mouseClick(list->view()->viewport(), Qt::LeftButton, {}, item.center());
+    for (int i = 0; i < list->count(); ++i) { // the popup's clicks: tuning_window_test
+        ASSERT_TRUE(window->systemControls().choose(i));
         EXPECT_EQ(status.fullLine(StatusLine::system), "ses sistemi: " + list->itemText(i));
         fits(list->itemText(i).toStdString());
     }
-    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("12 eşit"));
     click(window->systemControls().swapButton);
-    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("72 eşit"));
-    QTest::keyClick(handle(), Qt::Key_Space);
-    settleRelease();
-    EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("12 eşit"));
-    QTimer::singleShot(0, window.get(), [this] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        dialog->selectFile(QString::fromStdString((dir / "saf.scl").string()));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    click(window->systemControls().openButton);
+    EXPECT_EQ(statusLine(StatusLine::system), list->itemText(list->count() - 2));
+    ASSERT_TRUE(window->systemControls().openScale(dir / "saf.scl"));
     EXPECT_EQ(statusLine(StatusLine::system), QStringLiteral("saf"));
     for (const char* makam : {"Nihavent", "Rast"}) {
         loadMakam(std::string(makam) + ".mkm");
@@ -211,6 +208,69 @@ TEST_F(MakamSystems, TheStatusLinesFollowEveryChangeAndFit) {
     status.setScaleFallback(1.5, 1.0); // "Büyüt" told in the MIDI line for a while
     EXPECT_EQ(statusLine(StatusLine::midi), QStringLiteral("1,5× sığmaz"));
     fits("Büyüt");
+}
+
+// Rast (F strings +6, B strings -1), then ŞAH (every note 46 degrees lower, four strings down),
+// back to SÜPÜRDE, MANDAL RESET, a fine tuning and AKORD RESET: each time the letter key sounds
+// the string where it stands now, within a cent (the load, the levels and the resets move the
+// strings without the player). Strings 14, 11, 18 and 15 are F, A, K and G.
+TEST_F(MakamSystems, LetterKeysSoundTheStringsWhereTheyStandNow) {
+    for (int s : {14, 11}) // prepared at the open strings
+        keyCents(s);
+    loadMakam("Rast.mkm");
+    EXPECT_NEAR(keyCents(14), degreeCents(14, 6), 1);
+    EXPECT_NEAR(keyCents(11), degreeCents(11, -1), 1);
+
+    // ŞAH: the F of string 14 sounds on string 18, the B of string 11 on string 15.
+    click(window->pitchLevelButtons[1]);
+    window->instrumentPicture->setFocus();
+    // The panel and the staff follow the selected string (A's) to its transposed position.
+    EXPECT_EQ(window->pitchPanel->canvas().image(), panelNow());
+    EXPECT_NEAR(keyCents(18), degreeCents(14, 6 - 46), 1);
+    EXPECT_NEAR(keyCents(15), degreeCents(11, -1 - 46), 1);
+    click(window->pitchLevelButtons[5]);
+    window->instrumentPicture->setFocus();
+    EXPECT_NEAR(keyCents(18), degreeCents(18, -1), 1);
+    EXPECT_NEAR(keyCents(14), degreeCents(14, 6), 1);
+
+    QTest::mouseClick(window->mandalResetButton, Qt::LeftButton);
+    window->instrumentPicture->setFocus();
+    EXPECT_NEAR(keyCents(14), degreeCents(14, 0), 1);
+    // F is selected: +2 cents, then AKORD RESET.
+    QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 20));
+    EXPECT_NEAR(keyCents(14), degreeCents(14, 0) + 2, 0.5);
+    QTest::mouseClick(window->tuningResetButton, Qt::LeftButton);
+    window->instrumentPicture->setFocus();
+    EXPECT_NEAR(keyCents(14), degreeCents(14, 0), 0.5);
+}
+
+// "Teller tınlasın": off by default; on, a pluck lets the string before ring on.
+TEST_F(MakamSystems, TheRingingCheckBoxLetsThePluckedStringsRingOn) {
+    QCheckBox* check = window->stringsRingCheck;
+    EXPECT_FALSE(check->isChecked() || program->instrument.stringsRing);
+    EXPECT_EQ(check->text(), QString::fromUtf8("Teller tınlasın"));
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
+    EXPECT_TRUE(program->instrument.stringsRing);
+    EXPECT_TRUE(window->instrumentPicture->hasFocus());
+
+    // String 17 plucked by its arrow-selected note, then string 12 by the arrow above: both
+    // sound, so what is heard is no longer string 12 alone.
+    InstrumentPlayer& player = window->player();
+    program->instrument.currentString = 18;
+    player.Form_KeyDown(kKeyUp); // string 17
+    heard.render(2000);
+    program->instrument.currentString = 13;
+    player.Form_KeyDown(kKeyUp); // string 12
+    const std::vector<std::int16_t> both = heard.render(4000);
+    const engine::Note twelve = heard.engine.prepareNote(
+        12, soundingCents(program->tables, program->tuning.tuningOffset, 12, pos()[12]),
+        engine::Resampling::stepped);
+    const std::vector<std::int16_t> alone(
+        twelve.frames.get(), twelve.frames.get() + std::min<std::size_t>(twelve.count, 8000));
+    double rest = 0; // energy beyond string 12's own
+    for (std::size_t i = 0; i < both.size() && i < alone.size(); ++i)
+        rest += std::pow(both[i] - alone[i], 2);
+    EXPECT_GT(rest / static_cast<double>(both.size()), 1e5); // string 17 still rings (~3e7)
 }
 
 } // namespace
