@@ -1,7 +1,6 @@
 // The first minutes with the window, driven by real clicks and keys: the file lists close without
-// loading, text boxes keep their letters, every control explains itself, the status frame tells
-// what is loaded and when no sound device plays, and the file dialogs speak Turkish where their
-// files are.
+// loading, text boxes keep their letters, every control explains itself, and the file dialogs
+// speak Turkish where their files are.
 
 #include <QAbstractItemView>
 #include <QAbstractProxyModel>
@@ -162,38 +161,6 @@ TEST_F(FirstMinutes, EveryControlExplainsItself) {
         EXPECT_TRUE(window->keyHelp->toolTip().contains(QString::fromUtf8(key))) << key;
         EXPECT_TRUE(window->instrumentPicture->toolTip().contains(QString::fromUtf8(key))) << key;
     }
-}
-
-// The status frame: the pitch system in use, the makam loaded, and the sound device; without one
-// a red line and a hint that the WAV output still works.
-TEST_F(FirstMinutes, StatusFrameTellsWhatIsLoadedAndWhenNothingSounds) {
-    StatusFrame& status = window->status();
-    EXPECT_EQ(status.line(StatusLine::system)->text(),
-              window->systemControls().list->currentText());
-
-    const auto redPixels = [&] {
-        const QImage shown = window->emptyFrame->grab().toImage();
-        int red = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x) {
-                const QColor c = shown.pixelColor(x, y);
-                red += c.red() > 150 && c.green() < 90 && c.blue() < 90;
-            }
-        return red;
-    };
-    status.setSoundDriver("pulseaudio");
-    EXPECT_TRUE(status.fullText().contains(QStringLiteral("ses: pulseaudio")));
-    EXPECT_EQ(status.line(StatusLine::sound)->text(), QStringLiteral("pulseaudio")) << "shorter";
-    EXPECT_EQ(redPixels(), 0);
-    for (const char* silent : {"dummy", ""}) {
-        status.setSoundDriver(silent);
-        EXPECT_EQ(status.line(StatusLine::sound)->text(), QString::fromUtf8(kNoSoundDeviceLine));
-        EXPECT_GT(redPixels(), 20);
-        EXPECT_TRUE(window->emptyFrame->toolTip().contains(QStringLiteral("WAV")));
-        status.setSoundDriver("disk"); // SDL's file output is heard later: a device
-        EXPECT_FALSE(status.soundMissing());
-    }
-    EXPECT_TRUE(messages.shown.empty()) << "the status line tells it, no box";
 }
 
 // The scale dialog opens in the folder of the bundled systems, in Turkish: captions, the folder

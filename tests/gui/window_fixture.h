@@ -84,19 +84,14 @@ class FakeSound : public SoundPort {
     };
     int images = 0;                           // notes of the memory channel from a string's image
     int stops = 0;                            // ends of the memory channel
-    std::vector<std::string> opened, closed;  // the aliases of the strings' own voices
+    std::vector<std::string> opened, closed;  // the strings of their own voices
     std::vector<std::pair<int, int>> patched; // the players' notes: string, mandal
     std::vector<double> startedMs;            // when each note of the memory channel started
-    const PerString<std::string>* aliases = nullptr;
     QElapsedTimer clock;
     std::vector<Call> pending;
 
   protected:
     virtual void count(const Call& c) {
-        const auto alias = [&] {
-            return aliases ? (*aliases)[static_cast<std::size_t>(c.voice.number)]
-                           : std::to_string(c.voice.number);
-        };
         if (c.voice == Voice::memoryChannel()) {
             if (c.start) startedMs.push_back(static_cast<double>(c.frame) / 44.1);
             if (!c.start)
@@ -106,7 +101,7 @@ class FakeSound : public SoundPort {
             else
                 patched.emplace_back(c.note.string, c.note.position);
         } else if (c.voice.kind == Voice::Kind::string) {
-            (c.start ? opened : closed).push_back(alias());
+            (c.start ? opened : closed).push_back(std::to_string(c.voice.number));
         }
     }
 };
@@ -177,7 +172,6 @@ class WindowFixture : public ::testing::Test {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
-        sound.aliases = &program->samples.mciAlias;
         window = std::make_unique<MainWindow>(*program, output(), messages);
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },

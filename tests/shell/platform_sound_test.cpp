@@ -14,6 +14,7 @@
 
 #include "files/played_note.h"
 #include "instrument/instrument_player.h"
+#include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
@@ -67,14 +68,15 @@ class PlatformSoundTest : public ::testing::Test {
 // The pitch bend and note-on of `cents` on member channel `channel` (1..15), as a synthesizer
 // reads them: MIDI note 69 is 440 Hz, the program's 0 cents 262 Hz, the bend range 48 semitones,
 // so bend = 8192 + round(8192 * r / 4800) with r the cents from the nearest note.
-std::vector<Bytes> noteOn(int channel, double cents) {
+std::vector<Bytes> noteOn(int channel, double cents, int velocity = 127) {
     const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
     const long note = std::lround(exact);
     const long bend = 8192 + std::lround(8192 * (exact - note) * 100 / 4800);
     const auto ch = static_cast<std::uint8_t>(channel);
     return {Bytes{static_cast<std::uint8_t>(0xE0 | ch), static_cast<std::uint8_t>(bend & 0x7F),
                   static_cast<std::uint8_t>(bend >> 7)},
-            Bytes{static_cast<std::uint8_t>(0x90 | ch), static_cast<std::uint8_t>(note), 127}};
+            Bytes{static_cast<std::uint8_t>(0x90 | ch), static_cast<std::uint8_t>(note),
+                  static_cast<std::uint8_t>(velocity)}};
 }
 Bytes noteOff(int channel, double cents) {
     const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
@@ -88,38 +90,47 @@ Stream operator+(Stream a, const Stream& b) {
     return a;
 }
 
-// The notes of the keys and the players go out until their sound ends or is closed, each on the
-// member channel released longest ago. The letter key J plays string 17, Q string 1.
+// The notes of a keyboard, the keys and the players go out until their sound ends or is closed,
+// each on the member channel released longest ago, a fine tuning in the bend. The letter key J
+// plays string 17, Q string 1.
 TEST_F(PlatformSoundTest, NotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
     test::ViewCalls view;
     InstrumentPlayer keys(PlayerParts{program->instrument, program->tuning, program->recording,
                                       program->tables, *sound, view, messages});
-    const auto c = [&](int s, int m) { return program->tables.centTable(s, m); };
+    MidiPlayer keyboard(MidiPlayerParts{program->instrument, program->tables,
+                                        program->tuning.tuningOffset, *sound, view});
+    program->tuning.tuningOffset[17] = 7;
+    const auto c = [&](int s, int m) {
+        return program->tables.centTable(s, m) + program->tuning.tuningOffset[s];
+    };
     const auto off = [](int channel, double cents) { return Stream{noteOff(channel, cents)}; };
     const auto runOut = [&] {
         for (int i = 0; i < 120; ++i) // no string sounds as long as 11 seconds
             render(4096);
         sound->pump();
     };
+    for (const Bytes& m : {Bytes{0x90, 60, 77}, Bytes{0x80, 60, 0}}) // C4: string 17 as it stands
+        keyboard.handle(m.data(), m.size());
+    EXPECT_EQ(taken(), noteOn(1, c(17, 0), 77) + off(1, c(17, 0)));
     keys.Form_KeyDown('J');
     keys.Form_KeyDown('J');
-    EXPECT_EQ(taken(), noteOn(1, c(17, 0))) << "the repeat sends nothing";
+    EXPECT_EQ(taken(), noteOn(2, c(17, 0))) << "the repeat sends nothing";
     keys.Form_KeyUp('J');
-    EXPECT_EQ(taken(), off(1, c(17, 0)));
+    EXPECT_EQ(taken(), off(2, c(17, 0)));
     keys.soundString(5);
     sound->startNote(Voice::memoryChannel(), played(8, 3));
     sound->startNote(Voice::memoryChannel(), played(8, 13)); // off the instrument: 8 goes on
     render(500);
     sound->pump();
-    EXPECT_EQ(taken(), noteOn(2, c(5, 0)) + off(2, c(5, 0)) + noteOn(3, c(8, 3)));
+    EXPECT_EQ(taken(), noteOn(3, c(5, 0)) + off(3, c(5, 0)) + noteOn(4, c(8, 3)));
     runOut();
-    EXPECT_EQ(taken(), off(3, c(8, 3)));
+    EXPECT_EQ(taken(), off(4, c(8, 3)));
     sound->endNote(Voice::memoryChannel());
     keys.Form_KeyDown('J');
     sound->pump();
-    EXPECT_EQ(taken(), noteOn(4, c(17, 0))) << "the stop of a note run out sends nothing";
+    EXPECT_EQ(taken(), noteOn(5, c(17, 0))) << "the stop of a note run out sends nothing";
     runOut();
-    EXPECT_EQ(taken(), off(4, c(17, 0))) << "a held key's note ends with its sound";
+    EXPECT_EQ(taken(), off(5, c(17, 0))) << "a held key's note ends with its sound";
     keys.Form_KeyUp('J');
     EXPECT_EQ(taken(), Stream{});
     keys.soundString(20);
@@ -128,8 +139,8 @@ TEST_F(PlatformSoundTest, NotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
     keys.Form_KeyDown('Q');
     EXPECT_TRUE(sound->sounding(Voice::string(1)));
     mpe.detach();
-    EXPECT_EQ(taken(), noteOn(5, c(20, 0)) + off(5, c(20, 0)) + noteOn(6, c(21, 0)) +
-                           noteOn(7, c(1, 0)) + off(6, c(21, 0)) + off(7, c(1, 0)));
+    EXPECT_EQ(taken(), noteOn(6, c(20, 0)) + off(6, c(20, 0)) + noteOn(7, c(21, 0)) +
+                           noteOn(8, c(1, 0)) + off(7, c(21, 0)) + off(8, c(1, 0)));
     keys.Form_KeyDown('J');
     EXPECT_TRUE(sound->sounding(Voice::string(17)));
     EXPECT_EQ(taken(), Stream{}) << "detached";
