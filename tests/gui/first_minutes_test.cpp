@@ -163,8 +163,8 @@ TEST_F(FirstMinutes, EveryControlExplainsItself) {
     }
 }
 
-// The scale dialog opens in the folder of the bundled systems, in Turkish: captions, the folder
-// type and the month names of its detail view.
+// The scale dialog opens in the folder of the bundled systems, in Turkish: the folder type and the
+// month names of its detail view (Qt's own captions: files_window_test).
 TEST_F(FirstMinutes, FileDialogsAreTurkishAndOpenWhereTheirFilesAre) {
     ASSERT_TRUE(installTurkishTranslation()) << "qtbase_tr missing";
     const auto systemsFolder = dir / "sistemler";
@@ -176,16 +176,11 @@ TEST_F(FirstMinutes, FileDialogsAreTurkishAndOpenWhereTheirFilesAre) {
                                   QFileDevice::FileModificationTime));
     scale.close();
 
-    QString shownFolder, typeOfFolder, dateOfFile, sizeOfFile;
-    QStringList words;
+    QString shownFolder, typeOfFolder, dateOfFile;
     QTimer::singleShot(0, window.get(), [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
         shownFolder = dialog->directory().absolutePath();
-        for (QWidget* w : dialog->findChildren<QWidget*>()) {
-            if (auto* l = qobject_cast<QLabel*>(w)) words << l->text();
-            if (auto* b = qobject_cast<QAbstractButton*>(w)) words << b->text();
-        }
         // What the detail view shows, through whatever proxy the dialog has.
         auto* view = dialog->findChild<QTreeView*>();
         auto* files = dialog->findChild<QFileSystemModel*>();
@@ -199,7 +194,6 @@ TEST_F(FirstMinutes, FileDialogsAreTurkishAndOpenWhereTheirFilesAre) {
         // The model reads the folder in a thread of its own.
         if (!QTest::qWaitFor([&] { return !at(systemsFolder / "eski", 2).isEmpty(); })) return;
         typeOfFolder = at(systemsFolder / "eski", 2);
-        sizeOfFile = at(systemsFolder / "a.scl", 1);
         dateOfFile = at(systemsFolder / "a.scl", 3);
         dialog->reject();
     });
@@ -207,13 +201,6 @@ TEST_F(FirstMinutes, FileDialogsAreTurkishAndOpenWhereTheirFilesAre) {
     EXPECT_EQ(shownFolder.toStdString(), systemsFolder.string());
     EXPECT_EQ(typeOfFolder, QStringLiteral("Klasör"));
     EXPECT_EQ(dateOfFile, QStringLiteral("7 Ara 2026 10:30"));
-    EXPECT_TRUE(sizeOfFile.endsWith(QStringLiteral(" bayt"))) << sizeOfFile.toStdString();
-    for (const QString& english :
-         {QStringLiteral("Look in"), QStringLiteral("File name"), QStringLiteral("Files of type"),
-          QStringLiteral("Cancel"), QStringLiteral("Open"), QStringLiteral("Folder")})
-        for (const QString& word : words)
-            EXPECT_FALSE(word.contains(english)) << word.toStdString();
-    EXPECT_GT(words.size(), 3);
 }
 
 // "Büyüt" chosen with the mouse is remembered and told to take effect at the next start (where it
