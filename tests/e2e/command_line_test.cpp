@@ -172,7 +172,7 @@ TEST(CommandLine, RendersReportsAndRefusals) {
 
 // Ctrl-C in a rendering leaves the old file and nothing beside it, and a read-only file is left as
 // it is (the length limit: render_test).
-TEST(CommandLine, InterruptedRenderLeavesNothingAndLimitsAreTold) {
+TEST(CommandLine, InterruptedRenderLeavesNothingAndAReadOnlyFileStays) {
     const fs::path dir = fs::temp_directory_path() / "zembera_interrupted";
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -266,6 +266,9 @@ TEST(CommandLine, NeitherLeftoversNorNoSoundStandInTheWay) {
     ::kill(render, SIGKILL);
     ::waitpid(render, nullptr, 0);
     ASSERT_EQ(leftovers(), 1);
+    // A process's start is known to a clock tick (10 ms): the next one starts a tick later at
+    // least, so that the file's last change lies before it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
     std::ofstream(dir / "kısa.txt") << " 17 0 200 \r\n";
     EXPECT_EQ(e2e::runCaptured("'" + kProgram + "' --render '" + (dir / "kısa.txt").string() +
                                "' '" + (dir / "kısa.wav").string() + "'")
