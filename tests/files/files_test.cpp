@@ -444,7 +444,7 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
         const std::string text = fileBytes(recording / "kayıt.txt");
         if (told.empty()) {
             FieldReader reader(text, "kayıt.txt");
-            for (const auto [s, m] : {std::pair{5, 0}, {6, -3}, {7, 0}}) {
+            for (const auto& [s, m] : {std::pair{5, 0}, {6, -3}, {7, 0}}) {
                 const RecordEntry e = readRecordEntry(reader);
                 EXPECT_EQ(std::pair(e.string, e.mandal), std::pair(s, m));
             }

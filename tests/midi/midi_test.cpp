@@ -166,8 +166,9 @@ TEST_F(MidiPlaying, KeysPedalAndStopAll) {
         std::string calls;
         for (const auto& call : notes.calls) {
             calls += (calls.empty() ? "" : ",") + test::RecordedSound::text(call);
-            if (call.start)
+            if (call.start) {
                 EXPECT_NEAR(call.note.gain, std::pow(call.note.velocity / 127.0, 2), 1e-6);
+            }
         }
         EXPECT_EQ(calls, row.calls);
         EXPECT_EQ(st().currentString, row.string);
