@@ -430,10 +430,8 @@ ScoreNote note(int step, int octave, double commas, double ms = 1000) {
 }
 
 ScoreNote rest(double ms) {
-    ScoreNote n;
+    ScoreNote n = note(0, 4, 0, ms);
     n.rest = true;
-    n.beats = ms / 1000;
-    n.ms = ms;
     return n;
 }
 
