@@ -230,24 +230,17 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     MelodyHandlers handlers(*parts);
     controls.tempoBar = 40;
     controls.melodyNameBox = "ezgi";
-    const auto writeMelody = [&](std::initializer_list<MelodyRecord> records,
-                                 const std::string& tail = "") {
-        std::string text;
-        for (const MelodyRecord& r : records) {
-            for (std::size_t i = 0; i < 10; ++i)
-                text += std::to_string(r.fields[i]) + (i < 9 ? "," : "\r\n");
-        }
-        writeBytes(dir / "ezgi.ses", text + tail);
-    };
+    const auto line = test::melodyLine;
     controls.melodyMode = 1; // çalgı: the instrument's own mandal
     st().mandalPos[4] = -3;
-    writeMelody({note(0, 28, 3),      // rest of 8 units
-                 note(0, 5, 0),       // code 0
-                 note(0, 32, 3),      // not a note
-                 note(0, 15, 9),      // previous length: the rest's 8 units, on string 12
-                 note(0, 0, 3),       // a quarter of 16 units on string 4
-                 note(0, 3, 5, 0, 1), // tempo read at every note: 6 units at 60 ms
-                 note(0, 3, 8)});
+    writeBytes(dir / "ezgi.ses",
+               line(28, 3, 0, 0) +             // rest of 8 units
+                   line(5, 0, 0, 0) +          // code 0
+                   line(32, 3, 0, 0) +         // not a note
+                   line(15, 9, 0, 0) +         // previous length: the rest's 8 units, string 12
+                   line(0, 3, 0, 0) +          // a quarter of 16 units on string 4
+                   "0,3,5,0,1,0,0,0,0,0\r\n" + // tempo read at every note: 6 units at 60 ms
+                   line(3, 8, 0, 0));
     // Moved after the fifth record is drawn, before the sixth.
     betweenTicks = [&] {
         if (controls.counters.size() == 5) controls.tempoBar = 60;
@@ -255,46 +248,36 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     handlers.aç_kapa_buton_Click();
     runPlayer();
     betweenTicks = nullptr;
-    {
-        // The lengths by the rule: units of the record (or of the one before it) times the tempo
-        // read as the record is drawn. Rest 8, then 8 (previous), 16 (quarter), 6 (dotted
-        // sixteenth) and 6 (previous) units, the last two at 60 ms.
-        const double lengths[] = {8 * 40.0, 8 * 40.0, 16 * 40.0, 6 * 60.0, 6 * 60.0};
-        std::vector<double> expected, onsets;
-        double at = mark;
-        for (const double length : lengths) {
-            at += length;
-            expected.push_back(at);
-        }
-        for (const auto& e : sound.events)
-            if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at);
-        EXPECT_EQ(onsets, std::vector<double>(expected.begin(), expected.end() - 1));
-        EXPECT_EQ(clock.now, expected.back());
-    }
+    // The lengths by the rule: units of the record (or of the one before it) times the tempo read
+    // as the record is drawn. Rest 8, then 8 (previous), 16 (quarter), 6 (dotted sixteenth) and 6
+    // (previous) units, the last two at 60 ms: 320, 320, 640, 360 and 360 ms.
+    std::vector<double> onsets;
+    for (const auto& e : sound.events)
+        if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at - mark);
+    EXPECT_EQ(onsets, (std::vector<double>{320, 640, 1280, 1640}));
+    EXPECT_EQ(clock.now - mark, 2000);
     EXPECT_EQ(sound.plays, (test::Plays{{12, 0}, {4, -3}, {7, 0}, {7, 0}}));
     EXPECT_EQ(controls.counters,
               (test::Calls{"001", "002", "003", "004", "005", "006", "007", "blank"}));
     // Each further run: what it played and how long it took, in the message of its end the
     // reason of the fault.
     const struct {
-        std::initializer_list<MelodyRecord> records;
-        std::string tail;
+        std::string records;
         test::Plays plays;
         double ms;
         std::string told;
     } runs[] = {
         // At 60 ms a unit: an unknown first code lasts nothing, code 6 two units; string 5
         // reaches only 10.
-        {{note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)}, "", {{7, 0}, {7, 0}}, 240, ""},
-        {{note(0, 1, 6), note(0, 2, 6)},
-         "0,3,6,0\r\n",
+        {line(3, 7, 0, 0) + line(3, 6, 0, 0) + line(1, 6, 11, 0), {{7, 0}, {7, 0}}, 240, ""},
+        {line(1, 6, 0, 0) + line(2, 6, 0, 0) + "0,3,6,0\r\n",
          {{5, 0}, {6, 0}},
          240,
          "ezgi.ses dosyasının 3. satırında hata: dosya beklenenden önce bitiyor (eksik değer)"},
     };
     controls.melodyMode = 3; // dosya: the file mandal
     for (const auto& run : runs) {
-        writeMelody(run.records, run.tail);
+        writeBytes(dir / "ezgi.ses", run.records);
         sound.plays.clear();
         messages.shown.clear();
         const double start = clock.now;
