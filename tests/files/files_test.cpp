@@ -364,12 +364,6 @@ class Recording : public test::FilesRig {
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     // A left click on string s inside its plucking zone.
     void pluck(int s) { player->instrumentMouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
-    void writeRecording(const std::vector<RecordEntry>& entries) {
-        std::string text;
-        for (const RecordEntry& e : entries)
-            text += recordLine(e.string, e.mandal, e.durationMs);
-        writeBytes(kayit(), text);
-    }
 
     std::unique_ptr<RecordHandlers> handlers;
     std::unique_ptr<InstrumentPlayer> player;
