@@ -29,17 +29,27 @@ fail() {
   exit 3
 }
 # The server picks a free display and writes its number once it accepts clients (xvfb-run's
-# signal handshake can hang when the server is ready before the script waits).
+# signal handshake can hang when the server is ready before the script waits). A server of
+# another run that ends just then can take the new one's socket with it (the display was free by
+# its lock file, the socket file of the same name is removed after): a display that takes no
+# client is left for a new server.
 start_x_server() {
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.txt" &
-  xvfb=$!
-  for _ in $(seq 200); do
-    [ -s "$out/display" ] && break
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.1
+  for _ in 1 2 3; do
+    : >"$out/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.txt" &
+    xvfb=$!
+    for _ in $(seq 200); do
+      [ -s "$out/display" ] && break
+      kill -0 "$xvfb" 2>/dev/null || break
+      sleep 0.1
+    done
+    [ -s "$out/display" ] || fail "Xvfb did not start: $(cat "$out/xvfb.txt")"
+    export DISPLAY=":$(head -n 1 "$out/display")"
+    sleep 0.2
+    x xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+    stop "$xvfb"
   done
-  [ -s "$out/display" ] || fail "Xvfb did not start: $(cat "$out/xvfb.txt")"
-  export DISPLAY=":$(head -n 1 "$out/display")"
+  fail "no client reached the virtual display $DISPLAY"
 }
 # Starts the program $1 with SDL's disk audio driver and waits until its window has the focus.
 start_program() {
