@@ -2,6 +2,10 @@
 # Installs every Debian package the build, the tests, the fuzzers, the program and its Debian
 # package (dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its menu entry)
 # need (alsa-utils and sound-icons only for the WAV files they install, which the tests decode).
+# The LV2 tests host plugins with lilv, check Turtle with sord_validate (sordi) against the LV2
+# specifications (lv2-dev), and play them in Ardour headless (ardour: ardour7-lua, with the ACE
+# plugins that stand in for the instrument; ACE Fluid Synth plays the SoundFont of
+# timgm6mb-soundfont); jalv is there to try a plugin by hand.
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
@@ -14,6 +18,7 @@ packages=(
   alsa-utils sound-icons
   fonts-dejavu-core fontconfig
   dpkg-dev desktop-file-utils
+  lv2-dev liblilv-dev lilv-utils sordi jalv ardour timgm6mb-soundfont
 )
 missing=()
 for p in "${packages[@]}"; do
