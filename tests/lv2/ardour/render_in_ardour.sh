@@ -5,9 +5,12 @@
 #   render_in_ardour.sh --bundle DIR --uri URI --out FILE.wav --notes FRAME:NOTE:VELOCITY:FRAMES,...
 #       [--rate HZ] [--frames N] [--automate URI PORT_INDEX FRAME:VALUE,...] [--tries N]
 #
-# The bundle's folder goes first in LV2_PATH, which is where Ardour looks for LV2 plugins. Ardour
-# 7.3 headless now and then dies before or after an export: a run whose export did not finish
-# is tried again, up to --tries times (3). Each run gets a fresh HOME, so that the user's Ardour
+# The bundle's folder goes first in LV2_PATH, which is where Ardour looks for LV2 plugins. The
+# export format (export/) has Ardour analyse the sound: without that, one run in three died at the
+# end of the export (a double free in ExportGraphBuilder::reset). Ardour 7.3 headless still dies
+# now and then, mostly after the export, as the session closes: a run whose export did not finish
+# is tried again, up to --tries times (3), unless the session script itself reported an error
+# (no such plugin, no such port). Each run gets a fresh HOME, so that the user's Ardour
 # settings never take part. Prints one line per run, and exits 0 once a WAV is exported.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,7 +39,7 @@ events=$(tr ',' '\n' <<<"$notes" | awk -F: 'NF == 4 {
   printf "%d 144 %d %d\n%d 128 %d 0\n", $1, $2, $3, $1 + $4, $2 }' | sort -n -s -k1,1 |
   awk '{ printf "{ %d, %d, %d, %d }, ", $1, $2, $3, $4 }')
 
-# A folder named twice in LV2_PATH makes Ardour load its plugins twice, and crash more often.
+# A folder named twice in LV2_PATH makes Ardour load each of its plugins twice.
 bundle=$(cd "$bundle" && pwd)
 LV2_PATH=$(tr ':' '\n' <<<"$(dirname "$bundle"):${LV2_PATH:-/usr/local/lib/lv2:/usr/lib/lv2}" |
   awk 'NF && !seen[$0]++' | paste -sd:)

@@ -45,6 +45,10 @@ if automatedUri then
 		assert (track:add_processor_by_index (proc, -1, nil, true) == 0, "not added: " .. automatedUri)
 	end
 	-- Ardour numbers an LV2 plugin's automatable parameters by its control ports in port order.
+	-- On a MIDI track the points are kept in musical time, 1920 ticks a beat at 120 beats a
+	-- minute: a frame that is no whole tick (12.5 frames at 48 kHz) moves to the nearest tick.
+	-- Points are joined by straight lines, also on an integer port (only an on/off port steps): a
+	-- step is two points, one tick or more apart.
 	local plugin = proc:to_insert ():plugin (0)
 	local n = 0
 	for j = 0, portIndex - 1 do
