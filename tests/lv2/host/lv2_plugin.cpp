@@ -56,7 +56,7 @@ Bundle::Bundle(const std::filesystem::path& folder, const std::string& pluginUri
         lilv_world_free(world_);
         throw std::runtime_error("no plugin " + pluginUri + " in " + folder.string());
     }
-    // The plugin's library stays loaded until the process ends, as in a DAW: some libraries
+    // The plugin's library stays loaded as long as the test process runs: some libraries
     // (libinstpatch under ACE Fluid Synth) hang when loaded again after an unload.
     char* library =
         lilv_file_uri_parse(lilv_node_as_uri(lilv_plugin_get_library_uri(plugin_)), nullptr);
