@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "shell/startup_loader.h"
+#include "loader/startup_loader.h"
 
 namespace zembera::bench {
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "common/messages.h"
-#include "shell/sample_folder.h"
-#include "shell/startup_loader.h"
+#include "loader/sample_folder.h"
+#include "loader/startup_loader.h"
 #include "sound/string_sounds.h"
 
 namespace zembera {

@@ -22,12 +22,12 @@
 
 #include "bench_setup.h"
 #include "common/messages.h"
+#include "engine/audio_backend.h"
+#include "loader/startup_loader.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_player.h"
 #include "model/instrument_ports.h"
 #include "shell/midi_control.h"
-#include "shell/startup_loader.h"
-#include "sound/audio_backend.h"
 #include "sound/sound_service.h"
 
 namespace zembera {

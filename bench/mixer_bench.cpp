@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "sound/audio_backend.h"
-#include "sound/mixer.h"
-#include "sound/sound_limits.h"
+#include "engine/audio_backend.h"
+#include "engine/mixer.h"
+#include "engine/sound_limits.h"
+#include "samples/wav_header.h"
 #include "sound/sound_service.h"
-#include "sound/wav_header.h"
 
 namespace zembera {
 namespace {

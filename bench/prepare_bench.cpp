@@ -10,11 +10,11 @@
 #include <random>
 
 #include "common/messages.h"
+#include "loader/sample_folder.h"
 #include "pitch/pitch_table.h"
-#include "shell/sample_folder.h"
-#include "sound/sound_image.h"
+#include "samples/sound_image.h"
+#include "samples/wav_header.h"
 #include "sound/string_sounds.h"
-#include "sound/wav_header.h"
 
 namespace zembera {
 namespace {

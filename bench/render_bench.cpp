@@ -13,10 +13,10 @@
 #include "bench_setup.h"
 #include "common/messages.h"
 #include "files/text_file.h"
+#include "loader/startup_loader.h"
 #include "render/audio_file.h"
 #include "render/score_events.h"
 #include "scores/score_file.h"
-#include "shell/startup_loader.h"
 
 namespace zembera {
 namespace {

@@ -35,12 +35,12 @@
 #include <thread>
 
 #include "bench_setup.h"
+#include "engine/audio_backend.h"
+#include "engine/sound_limits.h"
 #include "files/record_file.h"
 #include "files/record_handlers.h"
 #include "shell/main_window.h"
 #include "shell/note_timer.h"
-#include "sound/audio_backend.h"
-#include "sound/sound_limits.h"
 #include "sound/sound_service.h"
 
 namespace zembera {

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "common/messages.h"
-#include "shell/startup_loader.h"
-#include "shell/system_switch.h"
+#include "loader/startup_loader.h"
+#include "loader/system_switch.h"
 #include "systems/system_files.h"
 
 namespace zembera {

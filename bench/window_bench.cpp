@@ -12,10 +12,10 @@
 #include <filesystem>
 
 #include "bench_setup.h"
+#include "engine/audio_backend.h"
 #include "shell/canvas_widget.h"
 #include "shell/key_hook.h"
 #include "shell/main_window.h"
-#include "sound/audio_backend.h"
 #include "sound/sound_service.h"
 
 namespace zembera {

@@ -31,10 +31,10 @@
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
+#include "samples/wav_header.h"
 #include "sound/note_voices.h"
 #include "sound/patched_sample.h"
 #include "sound/string_sounds.h"
-#include "sound/wav_header.h"
 
 namespace zembera {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sound/resample.h"
+#include "engine/resample.h"
 
 namespace {
 

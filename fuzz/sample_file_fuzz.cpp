@@ -11,11 +11,11 @@
 #include <span>
 #include <vector>
 
+#include "engine/resample.h"
+#include "samples/sample_decode.h"
+#include "samples/sample_reader.h"
 #include "sound/patched_sample.h"
 #include "sound/pcm_decode.h"
-#include "sound/resample.h"
-#include "sound/sample_decode.h"
-#include "sound/sample_reader.h"
 #include "sound/wav_image.h"
 
 namespace {

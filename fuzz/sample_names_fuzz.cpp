@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/sample_folder.h"
+#include "loader/sample_folder.h"
 #include "sound/patched_sample.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

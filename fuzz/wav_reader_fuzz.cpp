@@ -6,8 +6,8 @@
 #include <cstring>
 #include <span>
 
-#include "sound/wav_header.h"
-#include "sound/wav_reader.h"
+#include "samples/wav_header.h"
+#include "samples/wav_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> file(data, size);

@@ -15,6 +15,7 @@
 #include "model/recording_state.h"
 #include "model/tuning_state.h"
 #include "sound/patched_sample.h"
+#include "sound/sound_output.h"
 
 namespace zembera {
 

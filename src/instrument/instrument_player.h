@@ -14,6 +14,7 @@
 #include "model/tuning_state.h"
 #include "pitch/pitch_table.h"
 #include "sound/note_listener.h"
+#include "sound/sound_output.h"
 #include "sound/string_sounds.h"
 
 namespace zembera {

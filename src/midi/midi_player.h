@@ -12,16 +12,16 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/pcm_sound.h"
 #include "midi/midi_keys.h"
 #include "midi/midi_mapping.h"
 #include "model/instrument_ports.h"
 #include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
+#include "samples/sound_image.h"
 #include "sound/note_listener.h"
 #include "sound/note_voices.h"
 #include "sound/patched_sample.h"
-#include "sound/pcm_sound.h"
-#include "sound/sound_image.h"
 #include "sound/string_sounds.h"
 
 namespace zembera {

@@ -3,7 +3,7 @@
 // sound, which implements it) and the views they redraw. The window implements the views; tests
 // record the calls.
 
-#include "sound/sound_output.h"
+#include <string>
 
 namespace zembera {
 

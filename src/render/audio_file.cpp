@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "common/safe_write.h"
-#include "sound/sound_limits.h"
+#include "engine/sound_limits.h"
 
 namespace zembera {
 namespace {

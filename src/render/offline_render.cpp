@@ -5,9 +5,9 @@
 #include <cmath>
 #include <optional>
 
-#include "sound/mixer.h"
+#include "engine/mixer.h"
+#include "engine/sound_limits.h"
 #include "sound/pcm_decode.h"
-#include "sound/sound_limits.h"
 
 namespace zembera {
 namespace {

@@ -13,9 +13,9 @@
 #include <span>
 #include <utility>
 
+#include "engine/pcm_sound.h"
 #include "render/note_events.h"
 #include "sound/patched_sample.h"
-#include "sound/pcm_sound.h"
 
 namespace zembera {
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "common/safe_write.h"
-#include "shell/command_line.h"
+#include "loader/command_line.h"
+#include "loader/render_command.h"
+#include "loader/system_switch.h"
 #include "shell/program_main.h"
-#include "shell/render_command.h"
-#include "shell/system_switch.h"
 #include "shell/window_scale.h"
 
 int main(int argc, char** argv) {

@@ -11,10 +11,10 @@
 
 #include "common/messages.h"
 #include "instrument/instrument_player.h"
+#include "loader/startup_loader.h"
 #include "model/instrument_ports.h"
 #include "shell/files_controls.h"
 #include "shell/render_controls.h"
-#include "shell/startup_loader.h"
 #include "shell/system_controls.h"
 #include "shell/window_layout.h"
 #include "tuning/tuning_handlers.h"

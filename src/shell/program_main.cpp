@@ -10,8 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "audio_device/sdl_backend.h"
 #include "common/data_folders.h"
 #include "common/safe_write.h"
+#include "loader/startup_loader.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
 #include "shell/canvas_widget.h"
@@ -21,11 +23,9 @@
 #include "shell/qt_messages.h"
 #include "shell/single_instance.h"
 #include "shell/splash_window.h"
-#include "shell/startup_loader.h"
 #include "shell/status_frame.h"
 #include "shell/turkish_translation.h"
 #include "shell/x11_auto_repeat.h"
-#include "sound/sdl_backend.h"
 #include "sound/sound_service.h"
 
 namespace zembera {

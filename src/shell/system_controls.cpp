@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/safe_write.h"
+#include "loader/system_switch.h"
 #include "model/pitch_levels.h"
 #include "shell/canvas_widget.h"
 #include "shell/main_window.h"
-#include "shell/system_switch.h"
 #include "shell/turkish_file_dialog.h"
 #include "systems/system_files.h"
 #include "systems/tuning_export.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/messages.h"
-#include "shell/system_switch.h"
+#include "loader/system_switch.h"
 #include "systems/degree_names.h"
 #include "systems/pitch_system.h"
 

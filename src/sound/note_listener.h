@@ -11,9 +11,9 @@
 #include <array>
 #include <vector>
 
+#include "engine/sound_limits.h"
 #include "pitch/per_string.h"
 #include "pitch/pitch_table.h"
-#include "sound/sound_limits.h"
 
 namespace zembera {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "sound/pcm_sound.h"
+#include "engine/pcm_sound.h"
 
 namespace zembera {
 

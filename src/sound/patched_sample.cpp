@@ -4,10 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "sound/file_bytes.h"
-#include "sound/sample_reader.h"
+#include "samples/file_bytes.h"
+#include "samples/sample_reader.h"
+#include "samples/wav_header.h"
 #include "sound/sound_service.h"
-#include "sound/wav_header.h"
 
 namespace zembera {
 

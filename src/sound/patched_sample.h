@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "pitch/pitch_table.h"
-#include "sound/sound_image.h"
+#include "samples/sound_image.h"
 
 namespace zembera {
 

@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "sound/sample_decode.h"
-#include "sound/sound_limits.h"
-#include "sound/wav_header.h"
+#include "engine/sound_limits.h"
+#include "samples/sample_decode.h"
+#include "samples/wav_header.h"
 
 namespace zembera {
 

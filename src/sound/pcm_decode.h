@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "sound/pcm_sound.h"
-#include "sound/sound_image.h"
+#include "engine/pcm_sound.h"
+#include "samples/sound_image.h"
 
 namespace zembera {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/pcm_sound.h"
+#include "samples/sound_image.h"
 #include "sound/patched_sample.h"
-#include "sound/pcm_sound.h"
-#include "sound/sound_image.h"
 
 namespace zembera {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "sound/file_bytes.h"
+#include "samples/file_bytes.h"
 #include "sound/pcm_decode.h"
 
 namespace zembera {

@@ -15,14 +15,14 @@
 #include <memory>
 #include <string>
 
-#include "sound/audio_backend.h"
-#include "sound/mixer.h"
+#include "engine/audio_backend.h"
+#include "engine/mixer.h"
+#include "engine/pcm_sound.h"
+#include "engine/ui_thread.h"
+#include "samples/sound_image.h"
 #include "sound/note_listener.h"
 #include "sound/note_voices.h"
-#include "sound/pcm_sound.h"
-#include "sound/sound_image.h"
 #include "sound/sound_output.h"
-#include "sound/ui_thread.h"
 
 namespace zembera {
 

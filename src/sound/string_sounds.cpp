@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/text_fields.h"
-#include "sound/file_bytes.h"
-#include "sound/resample.h"
+#include "engine/resample.h"
+#include "samples/file_bytes.h"
 #include "sound/wav_image.h"
 
 namespace zembera {

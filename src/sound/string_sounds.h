@@ -14,8 +14,8 @@
 
 #include "common/messages.h"
 #include "pitch/pitch_table.h"
-#include "sound/sample_reader.h"
-#include "sound/sound_image.h"
+#include "samples/sample_reader.h"
+#include "samples/sound_image.h"
 
 namespace zembera {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "sound/wav_header.h"
+#include "samples/wav_header.h"
 
 namespace zembera {
 

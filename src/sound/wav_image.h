@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
-#include "sound/resample.h"
-#include "sound/sound_image.h"
+#include "engine/resample.h"
+#include "samples/sound_image.h"
 
 namespace zembera {
 

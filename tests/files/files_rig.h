@@ -21,7 +21,7 @@
 
 #include "files/files_parts.h"
 #include "files/note_player.h"
-#include "shell/startup_loader.h"
+#include "loader/startup_loader.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 

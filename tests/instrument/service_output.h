@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
+#include "loader/startup_loader.h"
 #include "model/instrument_ports.h"
-#include "shell/startup_loader.h"
 #include "sound/patched_sample.h"
 #include "sound/service_rig.h"
 #include "support/program_folder.h"

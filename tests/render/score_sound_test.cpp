@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "loader/startup_loader.h"
 #include "render/offline_render.h"
 #include "render/score_events.h"
 #include "scores/score_file.h"
-#include "shell/startup_loader.h"
 #include "support/written_pitch.h"
 #include "tools/audio_measure.h"
 

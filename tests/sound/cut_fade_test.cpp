@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/mixer.h"
+#include "engine/sound_limits.h"
 #include "service_rig.h"
-#include "sound/mixer.h"
 #include "sound/pcm_decode.h"
-#include "sound/sound_limits.h"
 
 namespace zembera {
 namespace {

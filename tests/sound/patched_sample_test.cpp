@@ -8,9 +8,9 @@
 #include <numbers>
 #include <tuple>
 
+#include "samples/sample_reader.h"
 #include "service_rig.h"
 #include "sound/pcm_decode.h"
-#include "sound/sample_reader.h"
 
 namespace zembera {
 namespace {

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "sound/file_bytes.h"
-#include "sound/sample_reader.h"
+#include "samples/file_bytes.h"
+#include "samples/sample_reader.h"
 #include "sound_test_support.h"
 
 namespace zembera {

@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "sound/audio_backend.h"
-#include "sound/pcm_sound.h"
-#include "sound/sound_image.h"
-#include "sound/sound_limits.h"
+#include "engine/audio_backend.h"
+#include "engine/pcm_sound.h"
+#include "engine/sound_limits.h"
+#include "samples/sound_image.h"
 #include "sound/sound_service.h"
 #include "sound_test_support.h"
 

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <functional>
 
+#include "engine/mixer.h"
+#include "engine/sound_limits.h"
 #include "service_rig.h"
-#include "sound/mixer.h"
 #include "sound/pcm_decode.h"
-#include "sound/sound_limits.h"
 
 namespace zembera {
 namespace test {

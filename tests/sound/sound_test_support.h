@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sound/sound_image.h"
+#include "samples/sound_image.h"
 
 namespace zembera::test {
 

@@ -1,4 +1,4 @@
-#include "sound/resample.h"
+#include "engine/resample.h"
 #include "sound/string_sounds.h"
 
 #include <gtest/gtest.h>

@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "audio_device/sdl_backend.h"
+#include "engine/sound_limits.h"
 #include "service_rig.h"
 #include "sound/pcm_decode.h"
-#include "sound/sdl_backend.h"
-#include "sound/sound_limits.h"
 
 namespace zembera {
 namespace {

@@ -1,6 +1,6 @@
 // WAV samples read as they lie, and WAV images decoded into what the mixer plays.
 
-#include "sound/wav_reader.h"
+#include "samples/wav_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "sound/wav_header.h"
+#include "samples/wav_header.h"
 #include "support/pitch_table_text.h"
 
 namespace zembera::test {

@@ -16,13 +16,13 @@
 
 #include "audio_measure.h"
 #include "common/messages.h"
+#include "loader/sample_folder.h"
+#include "loader/startup_loader.h"
 #include "pitch/pitch_table.h"
-#include "shell/sample_folder.h"
-#include "shell/startup_loader.h"
+#include "samples/sample_reader.h"
+#include "samples/wav_header.h"
 #include "sound/pcm_decode.h"
-#include "sound/sample_reader.h"
 #include "sound/sound_test_support.h"
-#include "sound/wav_header.h"
 #include "support/golden.h"
 
 namespace zembera {

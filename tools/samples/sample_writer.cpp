@@ -7,7 +7,7 @@
 
 #include "samples/pluck_synth.h"
 #include "samples/sample_names.h"
-#include "sound/wav_header.h"
+#include "samples/wav_header.h"
 
 namespace zembera::samples {
 namespace {
