@@ -1,6 +1,7 @@
-// The instrument in a real host: Ardour's headless session tool plays it on its dummy backend,
-// from notes at fixed frames, with a gain step automated on a plugin after it (ACE EQ's master
-// gain, port 16), and exports the session. Onsets, pitches and the step are measured from the file.
+// ZEMBERA in a real host: Ardour's headless session tool plays it on its dummy backend, from
+// notes at fixed frames, with string 12's mandal automated (port 15) from 0 to 4 while its first
+// note rings, and exports the session. Onsets and pitches are measured from the file and compared
+// with the pitch table.
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -12,23 +13,28 @@
 #include <vector>
 
 #include "note_measure.h"
+#include "pitch/pitch_table.h"
 
 namespace zembera::lv2 {
 namespace {
 
 constexpr double kRate = 48000;
-constexpr uint64_t kNoteFrames = 12000;
-constexpr uint64_t kStepFrame = 96000; // from here on the gain is 20 dB lower
-constexpr double kStepDb = -20;
+constexpr uint64_t kStepFrame = 60000; // string 12's mandal from 0 to 4 here
+constexpr int kMandalPort = 15;
 
 struct Note {
-    uint64_t frame;
+    uint64_t frame, frames;
     int key;
+    int string, position; // where the table gives its pitch (for the first, before the step)
 };
-// Ardour runs the track in cycles of 1024 frames, which here start at 272 (the track's latency)
-// plus a multiple of 1024; the stand-in plays an event within the first 64 frames of a run from the
-// run's start, so these notes lie past that.
-constexpr Note kNotes[] = {{24000, 69}, {72200, 76}, {120000, 69}};
+// Ardour runs the track in cycles of 1024 frames: the notes lie at odd places within them.
+constexpr Note kNotes[] = {
+    {24000, 72000, 69, 12, 0}, {100100, 12000, 88, 1, 0}, {130333, 12000, 69, 12, 4}};
+
+double tableHz(int s, int m) {
+    static const PitchTables tables = tablo_oku_txt(ZEMBERA_LV2_BUNDLE);
+    return kReferenceHz * std::exp2(tables.centTable(s, m) / 1200);
+}
 
 std::vector<float> firstChannel(const std::filesystem::path& file, SF_INFO& info) {
     SNDFILE* sound = sf_open(file.c_str(), SFM_READ, &info);
@@ -42,21 +48,21 @@ std::vector<float> firstChannel(const std::filesystem::path& file, SF_INFO& info
     return channel;
 }
 
-TEST(ArdourSession, PlaysNotesOnTheirFramesAndFollowsAutomation) {
+TEST(ArdourSession, PlaysNotesOnTheirFramesAndFollowsAMandalAutomation) {
     if (std::system("command -v ardour7-lua >/dev/null") != 0)
         GTEST_SKIP() << "ardour7-lua is not installed";
-    const auto wav = std::filesystem::temp_directory_path() / "ardour.wav";
+    const auto wav = std::filesystem::temp_directory_path() / "zembera-ardour.wav";
     std::string notes;
     for (const Note& note : kNotes)
         notes += std::to_string(note.frame) + ":" + std::to_string(note.key) +
-                 ":100:" + std::to_string(kNoteFrames) + ",";
-    const std::string points = "0:0," + std::to_string(kStepFrame - 25) + ":0," +
-                               std::to_string(kStepFrame) + ":" + std::to_string(kStepDb);
+                 ":100:" + std::to_string(note.frames) + ",";
+    const std::string points =
+        "0:0," + std::to_string(kStepFrame - 25) + ":0," + std::to_string(kStepFrame) + ":4";
     const std::string command = std::string("bash '") + ZEMBERA_LV2_ARDOUR_SCRIPT + "' --bundle '" +
-                                ZEMBERA_LV2_INSTRUMENT_BUNDLE + "' --uri '" +
-                                ZEMBERA_LV2_INSTRUMENT_URI + "' --out '" + wav.string() +
-                                "' --rate 48000 --frames 168000 --notes " + notes +
-                                " --automate urn:ardour:a-eq 16 " + points;
+                                ZEMBERA_LV2_BUNDLE + "' --uri urn:zembera:kanun --out '" +
+                                wav.string() + "' --rate 48000 --frames 168000 --notes " + notes +
+                                " --automate urn:zembera:kanun " + std::to_string(kMandalPort) +
+                                " " + points;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     SF_INFO info{};
@@ -64,18 +70,17 @@ TEST(ArdourSession, PlaysNotesOnTheirFramesAndFollowsAutomation) {
     ASSERT_EQ(info.samplerate, kRate);
     ASSERT_EQ(info.channels, 2);
     ASSERT_EQ(info.frames, 168000);
-    std::vector<double> levels;
     for (const Note& note : kNotes) {
         SCOPED_TRACE(testing::Message() << "key " << note.key << " at " << note.frame);
         const std::size_t onset = firstSound(sound, note.frame - 2400);
         EXPECT_GE(onset, note.frame);
         EXPECT_LE(onset, note.frame + 1);
         const double hz = pitchHz(sound, onset + 960, 9600, kRate);
-        EXPECT_NEAR(audio_measure::centsBetween(hz, midiHz(note.key)), 0.0, 1.0);
-        levels.push_back(rmsOf(sound, onset + 960, 9600));
+        EXPECT_NEAR(audio_measure::centsBetween(hz, tableHz(note.string, note.position)), 0.0, 1.0);
     }
-    // The first and the last note are the same key: only the automated gain differs.
-    EXPECT_NEAR(20 * std::log10(levels[2] / levels[0]), kStepDb, 0.2);
+    // The first note, still ringing, follows the mandal.
+    const double moved = pitchHz(sound, kStepFrame + 2400, 24000, kRate);
+    EXPECT_NEAR(audio_measure::centsBetween(moved, tableHz(12, 4)), 0.0, 1.0);
 }
 
 } // namespace

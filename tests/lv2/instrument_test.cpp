@@ -1,60 +1,148 @@
-// An instrument hosted with lilv as a DAW hosts it, at the host's rate and block size: each note
-// sent at a frame within a block sounds from that frame, at the pitch of its MIDI key.
+// ZEMBERA hosted with lilv as a DAW hosts it, at the host's rate and block size: each key sent at
+// a frame within a block sounds from that frame at the pitch the table gives its string where
+// its mandal stands; a mandal moved while the string rings re-pitches the note without a new
+// attack; velocity, the sustain pedal and "Teller tınlasın" act as on the MIDI box.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "lv2_plugin.h"
 #include "note_measure.h"
+#include "pitch/pitch_table.h"
 
 namespace zembera::lv2 {
 namespace {
 
+constexpr const char* kUri = "urn:zembera:kanun";
+
+const PitchTables& table() {
+    static const PitchTables tables = tablo_oku_txt(ZEMBERA_LV2_BUNDLE);
+    return tables;
+}
+double tableHz(int s, int m) {
+    return kReferenceHz * std::exp2(table().centTable(s, m) / 1200);
+}
+std::string mandal(int s) {
+    return "mandal_" + std::to_string(s);
+}
+
 struct Note {
-    int key;
-    double second;      // the block that holds the note starts near this time
-    uint32_t intoBlock; // frames from the block's start
+    int key, string, position; // the string and position the table gives its pitch at
+    double second;             // the block that holds the note starts near this time
+    uint32_t intoBlock;        // frames from the block's start
 };
+// A2, A4, E6 are strings 26, 12 and 1 on white keys at their mandals (kMandals); A#4 is the
+// sharp of string 12 (mark +6), wherever its mandal stands.
+const Note kNotes[] = {
+    {45, 26, 0, 0.1, 0}, {69, 12, 3, 0.5, 65}, {88, 1, -2, 0.9, 127}, {70, 12, 0, 1.3, 1000}};
+constexpr std::pair<int, int> kMandals[] = {{12, 3}, {1, -2}};
 
-// The stand-in, Ardour's Reasonable Synth, renders in 64-frame steps and plays an event within
-// the first 64 frames of a block from the block's start: these notes lie past that.
-constexpr Note kNotes[] = {{45, 0.1, 65}, {69, 0.6, 100}, {93, 1.1, 127}};
-constexpr double kNoteSeconds = 0.3;
+int sharpOf(int s) {
+    int best = 99;
+    for (int m = mandalMinOf(s); m <= mandalMaxOf(s); ++m)
+        if (table().mandalMark(s, m) == 6 && std::abs(m) < std::abs(best)) best = m;
+    return best;
+}
 
-struct Host {
-    double rate;
-    uint32_t block;
-};
-
-TEST(LilvInstrument, NotesSoundOnTheirFrameAtTheirKeysPitch) {
-    const Bundle bundle(ZEMBERA_LV2_INSTRUMENT_BUNDLE, ZEMBERA_LV2_INSTRUMENT_URI);
-    for (const Host host :
-         {Host{44100, 128}, Host{48000, 256}, Host{88200, 1000}, Host{96000, 4096}}) {
-        SCOPED_TRACE(testing::Message() << host.rate << " Hz, blocks of " << host.block);
-        Plugin plugin(bundle, host.rate, host.block, std::filesystem::temp_directory_path());
+TEST(ZemberaInstrument, NotesSoundOnTheirFrameAtTheTablesPitch) {
+    const Bundle bundle(ZEMBERA_LV2_BUNDLE, kUri);
+    for (const auto& [rate, block] :
+         {std::pair{44100.0, 128u}, std::pair{48000.0, 1024u}, std::pair{96000.0, 4096u}}) {
+        SCOPED_TRACE(testing::Message() << rate << " Hz, blocks of " << block);
+        Plugin plugin(bundle, rate, block, std::filesystem::temp_directory_path());
+        for (const auto& [s, m] : kMandals)
+            plugin.setControl(mandal(s), float(m));
         std::vector<uint64_t> frames;
         for (const Note& note : kNotes) {
-            const auto block = static_cast<uint64_t>(note.second * host.rate) / host.block;
-            const uint64_t frame = block * host.block + std::min(note.intoBlock, host.block - 1);
-            frames.push_back(frame);
-            plugin.midi(frame, {0x90, uint8_t(note.key), 100});
-            plugin.midi(frame + uint64_t(kNoteSeconds * host.rate), {0x80, uint8_t(note.key), 0});
+            const auto start = static_cast<uint64_t>(note.second * rate) / block * block;
+            frames.push_back(start + std::min(note.intoBlock, block - 1));
+            plugin.midi(frames.back(), {0x90, uint8_t(note.key), 127});
+            plugin.midi(frames.back() + uint64_t(0.3 * rate), {0x80, uint8_t(note.key), 0});
         }
-        const auto out = plugin.render(static_cast<uint64_t>(1.6 * host.rate));
-        ASSERT_EQ(out.size(), 2u);
+        const auto sound = plugin.render(static_cast<uint64_t>(1.7 * rate))[0];
         for (std::size_t i = 0; i < frames.size(); ++i) {
-            SCOPED_TRACE(testing::Message() << "key " << kNotes[i].key);
-            // Silence from 50 ms before the note until its first sample, which may be a zero.
-            const std::size_t onset = firstSound(out[0], frames[i] - std::size_t(0.05 * host.rate));
+            const Note& note = kNotes[i];
+            SCOPED_TRACE(testing::Message() << "key " << note.key);
+            const std::size_t onset = firstSound(sound, frames[i] - std::size_t(0.05 * rate));
             EXPECT_GE(onset, frames[i]);
             EXPECT_LE(onset, frames[i] + 1);
-            const double hz = pitchHz(out[0], onset + std::size_t(0.02 * host.rate),
-                                      std::size_t(0.25 * host.rate), host.rate);
-            EXPECT_NEAR(audio_measure::centsBetween(hz, midiHz(kNotes[i].key)), 0.0, 1.0);
+            const int m = note.key == 70 ? sharpOf(note.string) : note.position;
+            const double hz =
+                pitchHz(sound, onset + std::size_t(0.02 * rate), std::size_t(0.25 * rate), rate);
+            EXPECT_NEAR(audio_measure::centsBetween(hz, tableHz(note.string, m)), 0.0, 1.0);
         }
     }
+}
+
+TEST(ZemberaInstrument, AMandalMovedWhileItsStringRingsRepitchesTheSamePluck) {
+    constexpr double kRate = 48000;
+    const Bundle bundle(ZEMBERA_LV2_BUNDLE, kUri);
+    Plugin plugin(bundle, kRate, 128, std::filesystem::temp_directory_path());
+    plugin.midi(1000, {0x90, 69, 127});
+    std::vector<float> sound = plugin.render(128 * 150)[0];
+    const std::size_t change = sound.size();
+    plugin.setControl(mandal(12), 4);
+    const auto after = plugin.render(128 * 250)[0];
+    sound.insert(sound.end(), after.begin(), after.end());
+
+    const double before = pitchHz(sound, 4000, 14000, kRate);
+    const double moved = pitchHz(sound, change + 1000, 24000, kRate);
+    EXPECT_NEAR(audio_measure::centsBetween(before, tableHz(12, 0)), 0.0, 1.0);
+    EXPECT_NEAR(audio_measure::centsBetween(moved, tableHz(12, 4)), 0.0, 1.0);
+    // No new attack: the level in 10 ms windows never rises above the one before the change;
+    // no click: no step between frames beyond the largest of the 20 ms before.
+    const double level = rmsOf(sound, change - 480, 480);
+    float step = 0, stepAfter = 0;
+    for (std::size_t i = change - 960; i < change; ++i)
+        step = std::max(step, std::fabs(sound[i + 1] - sound[i]));
+    for (std::size_t i = change; i < change + 960; ++i)
+        stepAfter = std::max(stepAfter, std::fabs(sound[i + 1] - sound[i]));
+    for (std::size_t w = change; w < change + 4800; w += 480)
+        EXPECT_LE(rmsOf(sound, w, 480), level * 1.05) << "at " << w - change;
+    EXPECT_LE(stepAfter, step * 1.3f);
+    EXPECT_GT(level, 1e-3);
+}
+
+// Whether a key's note still sounds 10 ms after its release, and after the pedal's lift.
+struct Hold {
+    const char* what;
+    bool ring, pedal;
+    bool afterRelease, afterLift;
+};
+const Hold kHolds[] = {
+    {"released", false, false, false, false},
+    {"held by the pedal", false, true, true, false},
+    {"Teller tınlasın", true, false, true, true},
+};
+
+TEST(ZemberaInstrument, VelocityThePedalAndRingingStringsAsTheMidiBox) {
+    constexpr double kRate = 48000;
+    const Bundle bundle(ZEMBERA_LV2_BUNDLE, kUri);
+    for (const Hold& hold : kHolds) {
+        SCOPED_TRACE(hold.what);
+        Plugin plugin(bundle, kRate, 256, std::filesystem::temp_directory_path());
+        plugin.setControl("teller_tinlasin", hold.ring ? 1 : 0);
+        if (hold.pedal) plugin.midi(0, {0xB0, 64, 127});
+        plugin.midi(100, {0x90, 69, 127});
+        plugin.midi(9600, {0x80, 69, 0});
+        plugin.midi(19200, {0xB0, 64, 0});
+        const auto sound = plugin.render(28800)[0];
+        EXPECT_EQ(rmsOf(sound, 10080, 4000) > 0, hold.afterRelease);
+        EXPECT_EQ(rmsOf(sound, 19680, 4000) > 0, hold.afterLift);
+    }
+    // Velocity 64 sounds (64 / 127)^2 as loud as 127: 40 log10 of their ratio in decibels.
+    double level[2];
+    for (const int velocity : {127, 64}) {
+        Plugin plugin(bundle, kRate, 256, std::filesystem::temp_directory_path());
+        plugin.midi(100, {0x90, 69, uint8_t(velocity)});
+        level[velocity == 64] = rmsOf(plugin.render(9600)[0], 100, 9000);
+    }
+    EXPECT_NEAR(20 * std::log10(level[1] / level[0]), 40 * std::log10(64.0 / 127), 0.01);
 }
 
 } // namespace

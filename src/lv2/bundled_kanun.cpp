@@ -1,0 +1,53 @@
+#include "lv2/bundled_kanun.h"
+
+#include <cctype>
+#include <exception>
+
+#include "samples/file_bytes.h"
+#include "samples/sample_name.h"
+#include "samples/sample_reader.h"
+
+namespace zembera::lv2 {
+namespace {
+
+// The string a sample's name is for: its two leading digits, 0 for any other name.
+int stringOfName(const std::string& name) {
+    if (name.size() < 3 || !std::isdigit(static_cast<unsigned char>(name[0])) ||
+        !std::isdigit(static_cast<unsigned char>(name[1])) || name[2] != '_')
+        return 0;
+    const int s = (name[0] - '0') * 10 + (name[1] - '0');
+    return s >= 1 && s <= kStringCount ? s : 0;
+}
+
+} // namespace
+
+BundledKanun readBundle(const std::filesystem::path& folder) {
+    BundledKanun kanun;
+    try {
+        kanun.tables = std::make_unique<PitchTables>(tablo_oku_txt(folder));
+    } catch (const std::exception& error) {
+        kanun.problem = error.what();
+        return kanun;
+    }
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "wavs", ec)) {
+        const std::string name = entry.path().filename().string();
+        const int s = stringOfName(name);
+        if (s == 0 || entry.path().extension() != ".wav") continue;
+        engine::StringSample& sample = kanun.samples[static_cast<std::size_t>(s)];
+        sample.nominalHz = nominalFrequency(name).value_or(0);
+        const LimitedRead<SoundImage> file = readSoundFileBytes(entry.path());
+        if (!file.bytes) continue;
+        SampleRead read = readSample(*file.bytes);
+        if (!read.sample) continue;
+        sample.rate = read.sample->rate;
+        sample.frames = std::make_shared<const std::vector<float>>(std::move(read.sample->frames));
+    }
+    for (int s = 1; s <= kStringCount; ++s)
+        if (!kanun.samples[static_cast<std::size_t>(s)].frames)
+            kanun.problem += "string " + std::to_string(s) + " has no usable sample in " +
+                             (folder / "wavs").string() + "\n";
+    return kanun;
+}
+
+} // namespace zembera::lv2

@@ -1,0 +1,18 @@
+#pragma once
+// The plugin's URI and port indices, as its Turtle (zembera.ttl, made by the build) lists them.
+
+#include <cstdint>
+
+namespace zembera::lv2 {
+
+inline constexpr const char* kPluginUri = "urn:zembera:kanun";
+
+namespace port {
+inline constexpr std::uint32_t midiIn = 0;
+inline constexpr std::uint32_t outLeft = 1;
+inline constexpr std::uint32_t outRight = 2;
+inline constexpr std::uint32_t stringsRing = 3;
+inline constexpr std::uint32_t firstMandal = 4; // string s at firstMandal + s - 1
+} // namespace port
+
+} // namespace zembera::lv2

@@ -1,0 +1,66 @@
+// Writes the plugin's Turtle: manifest.ttl and zembera.ttl into the bundle folder given, the
+// mandal ports with each string's range of positions.
+
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "lv2/ports.h"
+#include "pitch/pitch_table.h"
+
+namespace {
+
+constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/atom#> .
+@prefix doap: <http://usefulinc.com/ns/doap#> .
+@prefix lv2:  <http://lv2plug.in/ns/lv2core#> .
+@prefix midi: <http://lv2plug.in/ns/ext/midi#> .
+@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
+@prefix urid: <http://lv2plug.in/ns/ext/urid#> .
+)";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: zembera_lv2_ttl <bundle folder>\n";
+        return 1;
+    }
+    const std::string folder = argv[1];
+    const std::string uri = std::string("<") + zembera::lv2::kPluginUri + ">";
+    std::ofstream manifest(folder + "/manifest.ttl");
+    manifest << kPrefixes << "\n"
+             << uri << "\n    a lv2:Plugin , lv2:InstrumentPlugin ;\n"
+             << "    lv2:binary <zembera.so> ;\n    rdfs:seeAlso <zembera.ttl> .\n";
+
+    std::ofstream ttl(folder + "/zembera.ttl");
+    namespace port = zembera::lv2::port;
+    ttl << kPrefixes << "\n"
+        << uri << "\n    a lv2:Plugin , lv2:InstrumentPlugin ;\n"
+        << "    doap:name \"ZEMBERA\" ;\n    doap:license "
+           "<https://spdx.org/licenses/GPL-3.0-or-later> ;\n"
+        << "    lv2:requiredFeature urid:map ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n"
+        << "    lv2:port [\n        a lv2:InputPort , atom:AtomPort ;\n"
+        << "        atom:bufferType atom:Sequence ;\n        atom:supports midi:MidiEvent ;\n"
+        << "        lv2:designation lv2:control ;\n"
+        << "        lv2:index " << port::midiIn << " ;\n        lv2:symbol \"midi_in\" ;\n"
+        << "        lv2:name \"MIDI\"\n    ] , [\n";
+    for (const auto& [index, symbol, name] :
+         {std::tuple{port::outLeft, "out_l", "Sol"}, std::tuple{port::outRight, "out_r", "Sağ"}})
+        ttl << "        a lv2:OutputPort , lv2:AudioPort ;\n        lv2:index " << index
+            << " ;\n        lv2:symbol \"" << symbol << "\" ;\n        lv2:name \"" << name
+            << "\"\n    ] , [\n";
+    ttl << "        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << port::stringsRing
+        << " ;\n        lv2:symbol \"teller_tinlasin\" ;\n        lv2:name \"Teller tınlasın\" ;\n"
+        << "        lv2:portProperty lv2:toggled ;\n        lv2:default 0 ;\n"
+        << "        lv2:minimum 0 ;\n        lv2:maximum 1\n    ]";
+    for (int s = 1; s <= zembera::kStringCount; ++s)
+        ttl << " , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index "
+            << port::firstMandal + static_cast<unsigned>(s) - 1
+            << " ;\n        lv2:symbol \"mandal_" << s << "\" ;\n        lv2:name \"Mandal " << s
+            << "\" ;\n"
+            << "        lv2:portProperty lv2:integer ;\n        lv2:default 0 ;\n"
+            << "        lv2:minimum " << zembera::mandalMinOf(s) << " ;\n        lv2:maximum "
+            << zembera::mandalMaxOf(s) << "\n    ]";
+    ttl << " .\n";
+    return manifest && ttl ? 0 : 1;
+}
