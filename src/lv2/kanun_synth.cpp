@@ -6,7 +6,7 @@
 
 namespace zembera::lv2 {
 
-KanunSynth::KanunSynth(const BundledKanun& kanun, double rate) {
+KanunSynth::KanunSynth(const BundledKanun& kanun, double rate) : transposition_(*kanun.tables) {
     setMandalRanges(state_);
     state_.mandalPos.fill(0);
     engine::Engine engine;
@@ -34,16 +34,28 @@ int KanunSynth::position(int s) const noexcept {
     return s >= 1 && s <= kStringCount ? state_.mandalPos[static_cast<std::size_t>(s)] : 0;
 }
 
-void KanunSynth::setPosition(int s, int m) noexcept {
-    if (s < 1 || s > kStringCount) return;
-    m = std::clamp(m, mandalMinOf(s), mandalMaxOf(s));
-    auto& now = state_.mandalPos[static_cast<std::size_t>(s)];
-    if (now == m) return;
-    now = static_cast<std::int16_t>(m);
-    for (int key = kLowestMidiKey; key <= kHighestMidiKey; ++key) {
-        const auto& target = targets_[static_cast<std::size_t>(key)];
-        if (target && target->currentPosition && voices_.stringOf(key) == s)
-            voices_.retune(key, cents(s, m));
+void KanunSynth::setControls(const Controls& wanted) noexcept {
+    Controls c = wanted;
+    for (int s = 1; s <= kStringCount; ++s) {
+        auto& m = c.positions[static_cast<std::size_t>(s)];
+        m = static_cast<std::int16_t>(std::clamp<int>(m, mandalMinOf(s), mandalMaxOf(s)));
+    }
+    if (c == controls_) return;
+    controls_ = c;
+    PerString<std::int16_t> sounding = c.positions;
+    if (c.ahenk != kReferenceLevel || c.shift != 0)
+        transposition_.positions(c.positions, c.ahenk, c.shift, sounding);
+    for (int s = 1; s <= kStringCount; ++s) {
+        const int m =
+            std::clamp<int>(sounding[static_cast<std::size_t>(s)], mandalMinOf(s), mandalMaxOf(s));
+        auto& now = state_.mandalPos[static_cast<std::size_t>(s)];
+        if (now == m) continue;
+        now = static_cast<std::int16_t>(m);
+        for (int key = kLowestMidiKey; key <= kHighestMidiKey; ++key) {
+            const auto& target = targets_[static_cast<std::size_t>(key)];
+            if (target && target->currentPosition && voices_.stringOf(key) == s)
+                voices_.retune(key, cents(s, m));
+        }
     }
 }
 

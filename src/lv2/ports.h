@@ -13,6 +13,8 @@ inline constexpr std::uint32_t outLeft = 1;
 inline constexpr std::uint32_t outRight = 2;
 inline constexpr std::uint32_t stringsRing = 3;
 inline constexpr std::uint32_t firstMandal = 4; // string s at firstMandal + s - 1
+inline constexpr std::uint32_t ahenk = 30;
+inline constexpr std::uint32_t degreeShift = 31;
 } // namespace port
 
 } // namespace zembera::lv2

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lv2/ports.h"
+#include "model/pitch_levels.h"
 #include "pitch/pitch_table.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix doap: <http://usefulinc.com/ns/doap#> .
 @prefix lv2:  <http://lv2plug.in/ns/lv2core#> .
 @prefix midi: <http://lv2plug.in/ns/ext/midi#> .
+@prefix rdf:  <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
 @prefix urid: <http://lv2plug.in/ns/ext/urid#> .
 )";
@@ -61,6 +63,19 @@ int main(int argc, char** argv) {
             << "        lv2:portProperty lv2:integer ;\n        lv2:default 0 ;\n"
             << "        lv2:minimum " << zembera::mandalMinOf(s) << " ;\n        lv2:maximum "
             << zembera::mandalMaxOf(s) << "\n    ]";
-    ttl << " .\n";
+    // The pitch levels by the index of their option in the window, ŞAH (1) to ŞAH NISFİYE (8).
+    ttl << " , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << port::ahenk
+        << " ;\n        lv2:symbol \"ahenk\" ;\n        lv2:name \"Ahenk\" ;\n"
+        << "        lv2:portProperty lv2:integer , lv2:enumeration ;\n        lv2:default "
+        << zembera::kReferenceLevel << " ;\n        lv2:minimum 1 ;\n        lv2:maximum "
+        << zembera::kPitchLevelCount;
+    for (int i = 1; i <= zembera::kPitchLevelCount; ++i)
+        ttl << " ;\n        lv2:scalePoint [ rdfs:label \""
+            << zembera::kPitchLevels[static_cast<std::size_t>(i)].caption << "\" ; rdf:value " << i
+            << " ]";
+    ttl << "\n    ] , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index "
+        << port::degreeShift << " ;\n        lv2:symbol \"derece_farki\" ;\n"
+        << "        lv2:name \"Derece farkı\" ;\n        lv2:portProperty lv2:integer ;\n"
+        << "        lv2:default 0 ;\n        lv2:minimum -8 ;\n        lv2:maximum 12\n    ] .\n";
     return manifest && ttl ? 0 : 1;
 }

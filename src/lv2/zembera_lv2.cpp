@@ -30,6 +30,8 @@ struct Instance {
     float* out[2] = {nullptr, nullptr};
     const float* stringsRing = nullptr;
     const float* positions[kStringCount + 1] = {};
+    const float* ahenk = nullptr;
+    const float* degreeShift = nullptr;
 };
 
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char* bundlePath,
@@ -59,6 +61,10 @@ void connectPort(LV2_Handle handle, uint32_t index, void* data) {
         self->out[index - port::outLeft] = static_cast<float*>(data);
     } else if (index == port::stringsRing) {
         self->stringsRing = static_cast<const float*>(data);
+    } else if (index == port::ahenk) {
+        self->ahenk = static_cast<const float*>(data);
+    } else if (index == port::degreeShift) {
+        self->degreeShift = static_cast<const float*>(data);
     } else if (index >= port::firstMandal && index < port::firstMandal + kStringCount) {
         self->positions[index - port::firstMandal + 1] = static_cast<const float*>(data);
     }
@@ -66,12 +72,21 @@ void connectPort(LV2_Handle handle, uint32_t index, void* data) {
 
 void activate(LV2_Handle) {}
 
-// A host may ramp an integer control between two values: the nearest whole position counts.
+// A host may ramp an integer control between two values: the nearest whole number counts.
+int whole(const float* value, int otherwise) {
+    if (value == nullptr || !std::isfinite(*value) || std::fabs(*value) > 1000) return otherwise;
+    return static_cast<int>(std::lround(*value));
+}
+
 void readControls(Instance& self) {
     if (self.stringsRing != nullptr) self.synth->setStringsRing(*self.stringsRing > 0.5F);
+    KanunSynth::Controls controls;
     for (int s = 1; s <= kStringCount; ++s)
-        if (const float* value = self.positions[s]; value != nullptr && std::isfinite(*value))
-            self.synth->setPosition(s, static_cast<int>(std::lround(*value)));
+        controls.positions[static_cast<std::size_t>(s)] =
+            static_cast<std::int16_t>(whole(self.positions[s], 0));
+    controls.ahenk = whole(self.ahenk, zembera::kReferenceLevel);
+    controls.shift = whole(self.degreeShift, 0);
+    self.synth->setControls(controls);
 }
 
 void run(LV2_Handle handle, uint32_t frames) {

@@ -79,33 +79,57 @@ TEST(ZemberaInstrument, NotesSoundOnTheirFrameAtTheTablesPitch) {
     }
 }
 
-TEST(ZemberaInstrument, AMandalMovedWhileItsStringRingsRepitchesTheSamePluck) {
+// The degree of the table that sounds `cents`.
+int degreeOf(double cents) {
+    for (int d = kFileDegreeLow; d <= kFileDegreeHigh; ++d)
+        if (std::fabs(table().degreeTable(d).cent - cents) < 1e-9) return d;
+    return kFileDegreeLow;
+}
+
+// A control moved while A4 (string 12, at position 0) rings, and the pitch it rings on at: a
+// mandal's position, or the degree three above with the whole instrument shifted three degrees.
+struct Move {
+    const char* control;
+    float value;
+    double hz;
+};
+
+TEST(ZemberaInstrument, AControlMovedWhileAStringRingsRepitchesTheSamePluck) {
     constexpr double kRate = 48000;
     const Bundle bundle(ZEMBERA_LV2_BUNDLE, kUri);
-    Plugin plugin(bundle, kRate, 128, std::filesystem::temp_directory_path());
-    plugin.midi(1000, {0x90, 69, 127});
-    std::vector<float> sound = plugin.render(128 * 150)[0];
-    const std::size_t change = sound.size();
-    plugin.setControl(mandal(12), 4);
-    const auto after = plugin.render(128 * 250)[0];
-    sound.insert(sound.end(), after.begin(), after.end());
+    const double a4 = table().centTable(12, 0);
+    const Move moves[] = {
+        {"mandal_12", 4, tableHz(12, 4)},
+        {"derece_farki", 3,
+         kReferenceHz * std::exp2(table().degreeTable(degreeOf(a4) + 3).cent / 1200)},
+    };
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.control);
+        Plugin plugin(bundle, kRate, 128, std::filesystem::temp_directory_path());
+        plugin.midi(1000, {0x90, 69, 127});
+        std::vector<float> sound = plugin.render(128 * 150)[0];
+        const std::size_t change = sound.size();
+        plugin.setControl(move.control, move.value);
+        const auto after = plugin.render(128 * 250)[0];
+        sound.insert(sound.end(), after.begin(), after.end());
 
-    const double before = pitchHz(sound, 4000, 14000, kRate);
-    const double moved = pitchHz(sound, change + 1000, 24000, kRate);
-    EXPECT_NEAR(audio_measure::centsBetween(before, tableHz(12, 0)), 0.0, 1.0);
-    EXPECT_NEAR(audio_measure::centsBetween(moved, tableHz(12, 4)), 0.0, 1.0);
-    // No new attack: the level in 10 ms windows never rises above the one before the change;
-    // no click: no step between frames beyond the largest of the 20 ms before.
-    const double level = rmsOf(sound, change - 480, 480);
-    float step = 0, stepAfter = 0;
-    for (std::size_t i = change - 960; i < change; ++i)
-        step = std::max(step, std::fabs(sound[i + 1] - sound[i]));
-    for (std::size_t i = change; i < change + 960; ++i)
-        stepAfter = std::max(stepAfter, std::fabs(sound[i + 1] - sound[i]));
-    for (std::size_t w = change; w < change + 4800; w += 480)
-        EXPECT_LE(rmsOf(sound, w, 480), level * 1.05) << "at " << w - change;
-    EXPECT_LE(stepAfter, step * 1.3f);
-    EXPECT_GT(level, 1e-3);
+        const double before = pitchHz(sound, 4000, 14000, kRate);
+        const double moved = pitchHz(sound, change + 1000, 24000, kRate);
+        EXPECT_NEAR(audio_measure::centsBetween(before, tableHz(12, 0)), 0.0, 1.0);
+        EXPECT_NEAR(audio_measure::centsBetween(moved, move.hz), 0.0, 1.0);
+        // No new attack: the level in 10 ms windows never rises above the one before the
+        // change; no click: no step between frames beyond the largest of the 20 ms before.
+        const double level = rmsOf(sound, change - 480, 480);
+        float step = 0, stepAfter = 0;
+        for (std::size_t i = change - 960; i < change; ++i)
+            step = std::max(step, std::fabs(sound[i + 1] - sound[i]));
+        for (std::size_t i = change; i < change + 960; ++i)
+            stepAfter = std::max(stepAfter, std::fabs(sound[i + 1] - sound[i]));
+        for (std::size_t w = change; w < change + 4800; w += 480)
+            EXPECT_LE(rmsOf(sound, w, 480), level * 1.05) << "at " << w - change;
+        EXPECT_LE(stepAfter, step * 1.3f);
+        EXPECT_GT(level, 1e-3);
+    }
 }
 
 // Whether a key's note still sounds 10 ms after its release, and after the pedal's lift.
