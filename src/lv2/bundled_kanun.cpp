@@ -3,9 +3,11 @@
 #include <cctype>
 #include <exception>
 
+#include "model/instrument_state.h"
 #include "samples/file_bytes.h"
 #include "samples/sample_name.h"
 #include "samples/sample_reader.h"
+#include "systems/system_files.h"
 
 namespace zembera::lv2 {
 namespace {
@@ -24,7 +26,29 @@ int stringOfName(const std::string& name) {
 BundledKanun readBundle(const std::filesystem::path& folder) {
     BundledKanun kanun;
     try {
-        kanun.tables = std::make_unique<PitchTables>(tablo_oku_txt(folder));
+        KanunSystem& table = kanun.systems.emplace_back();
+        table.name = systems::bundledSystems().front().name;
+        table.tables = tablo_oku_txt(folder);
+        InstrumentState ranges;
+        setMandalRanges(ranges);
+        table.mandalMin = ranges.mandalMin;
+        table.mandalMax = ranges.mandalMax;
+        const systems::DegreeNamer names = systems::readDegreeNamer(folder);
+        for (const systems::BundledSystem& bundled : systems::bundledSystems().subspan(1)) {
+            const systems::PitchSystem read =
+                systems::readSystem(folder / systems::kSystemsFolder / bundled.file, std::nullopt,
+                                    names, bundled.name, bundled.cCents, bundled.tableFolding);
+            KanunSystem& system = kanun.systems.emplace_back();
+            system.name = bundled.name;
+            system.tables = read.tables;
+            system.mandalMin = read.mandalMin;
+            system.mandalMax = read.mandalMax;
+            system.degreesPerOctave = read.layout.degreesPerOctave();
+            for (int i = 0; i < systems::kNaturalsPerOctave; ++i)
+                system.naturals[static_cast<std::size_t>(i)] =
+                    static_cast<std::int16_t>(read.layout.naturalDegree(i));
+            system.folds = read.layout.folds();
+        }
     } catch (const std::exception& error) {
         kanun.problem = error.what();
         return kanun;

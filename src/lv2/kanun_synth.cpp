@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "engine/engine.h"
 #include "midi/velocity.h"
+#include "model/instrument_state.h"
 
 namespace zembera::lv2 {
 
-KanunSynth::KanunSynth(const BundledKanun& kanun, double rate) : transposition_(*kanun.tables) {
-    setMandalRanges(state_);
-    state_.mandalPos.fill(0);
+KanunSynth::KanunSynth(const BundledKanun& kanun, double rate) {
     engine::Engine engine;
     engine.setSampleRate(rate);
     voices_.setRate(rate);
@@ -16,47 +16,47 @@ KanunSynth::KanunSynth(const BundledKanun& kanun, double rate) : transposition_(
         const engine::StringSample& sample = kanun.samples[static_cast<std::size_t>(s)];
         engine.setStringSample(s, sample);
         voices_.setString(s, engine.convertedSample(s), sample.nominalHz);
-        for (int m = kMandalLow; m <= kMandalHigh; ++m)
-            cents_[static_cast<std::size_t>(s)][static_cast<std::size_t>(m - kMandalLow)] =
-                kanun.tables->centTable(s, m);
     }
-    for (int key = kLowestMidiKey; key <= kHighestMidiKey; ++key)
-        targets_[static_cast<std::size_t>(key)] = midiKeyTarget(key, *kanun.tables, state_);
+    for (const KanunSystem& system : kanun.systems) {
+        auto& ready = *systems_.emplace_back(std::make_unique<Prepared>(system));
+        for (int s = 1; s <= kStringCount; ++s)
+            for (int m = kMandalLow; m <= kMandalHigh; ++m)
+                ready.cents[static_cast<std::size_t>(s)][static_cast<std::size_t>(m - kMandalLow)] =
+                    system.tables.centTable(s, m);
+        ready.mandalMin = system.mandalMin;
+        ready.mandalMax = system.mandalMax;
+        InstrumentState state;
+        for (int key = kLowestMidiKey; key <= kHighestMidiKey; ++key)
+            ready.targets[static_cast<std::size_t>(key)] = midiKeyTarget(key, system.tables, state);
+    }
+    system_ = systems_.front().get();
 }
 
-double KanunSynth::cents(int s, int m) const noexcept {
-    if (s < 1 || s > kStringCount) return 0;
-    m = std::clamp(m, mandalMinOf(s), mandalMaxOf(s));
-    return cents_[static_cast<std::size_t>(s)][static_cast<std::size_t>(m - kMandalLow)];
-}
-
-int KanunSynth::position(int s) const noexcept {
-    return s >= 1 && s <= kStringCount ? state_.mandalPos[static_cast<std::size_t>(s)] : 0;
+double KanunSynth::keyCents(int key) const noexcept {
+    const auto& target = system_->targets[static_cast<std::size_t>(key)];
+    if (!target) return 0;
+    const auto s = static_cast<std::size_t>(target->string);
+    const int m = target->currentPosition ? sounding_[s] : target->position;
+    return system_->cents[s][static_cast<std::size_t>(m - kMandalLow)] + controls_.fineTuning[s];
 }
 
 void KanunSynth::setControls(const Controls& wanted) noexcept {
     Controls c = wanted;
-    for (int s = 1; s <= kStringCount; ++s) {
-        auto& m = c.positions[static_cast<std::size_t>(s)];
-        m = static_cast<std::int16_t>(std::clamp<int>(m, mandalMinOf(s), mandalMaxOf(s)));
-    }
+    c.system = std::clamp(c.system, 0, static_cast<int>(systems_.size()) - 1);
+    const Prepared& system = *systems_[static_cast<std::size_t>(c.system)];
+    for (std::size_t s = 1; s <= kStringCount; ++s)
+        c.positions[s] = std::clamp(c.positions[s], system.mandalMin[s], system.mandalMax[s]);
     if (c == controls_) return;
     controls_ = c;
-    PerString<std::int16_t> sounding = c.positions;
+    system_ = &system;
+    sounding_ = c.positions;
     if (c.ahenk != kReferenceLevel || c.shift != 0)
-        transposition_.positions(c.positions, c.ahenk, c.shift, sounding);
-    for (int s = 1; s <= kStringCount; ++s) {
-        const int m =
-            std::clamp<int>(sounding[static_cast<std::size_t>(s)], mandalMinOf(s), mandalMaxOf(s));
-        auto& now = state_.mandalPos[static_cast<std::size_t>(s)];
-        if (now == m) continue;
-        now = static_cast<std::int16_t>(m);
-        for (int key = kLowestMidiKey; key <= kHighestMidiKey; ++key) {
-            const auto& target = targets_[static_cast<std::size_t>(key)];
-            if (target && target->currentPosition && voices_.stringOf(key) == s)
-                voices_.retune(key, cents(s, m));
-        }
-    }
+        system.transposition.positions(c.positions, c.ahenk, c.shift, sounding_);
+    for (std::size_t s = 1; s <= kStringCount; ++s)
+        sounding_[s] = std::clamp(sounding_[s], system.mandalMin[s], system.mandalMax[s]);
+    // Every ringing note goes to the pitch its key has now; one that keeps it stays as it is.
+    for (int key = kLowestMidiKey; key <= kHighestMidiKey; ++key)
+        if (voices_.stringOf(key) != 0) voices_.retune(key, keyCents(key));
 }
 
 void KanunSynth::midi(const std::uint8_t* bytes, std::size_t size) noexcept {
@@ -71,14 +71,13 @@ void KanunSynth::midi(const std::uint8_t* bytes, std::size_t size) noexcept {
 }
 
 void KanunSynth::start(int key, int velocity) noexcept {
-    const auto& target = targets_[static_cast<std::size_t>(key)];
+    const auto& target = system_->targets[static_cast<std::size_t>(key)];
     if (!target) return;
     const int s = target->string;
     if (stringsRing_) // a string's next note ends what it still rings
         for (int other = 0; other < engine::LiveVoices::kCount; ++other)
             if (voices_.stringOf(other) == s) voices_.end(other);
-    const int m = target->currentPosition ? position(s) : target->position;
-    voices_.start(key, s, cents(s, m), velocityGain(velocity));
+    voices_.start(key, s, keyCents(key), velocityGain(velocity));
 }
 
 void KanunSynth::stop(int key) noexcept {

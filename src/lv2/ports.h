@@ -15,6 +15,9 @@ inline constexpr std::uint32_t stringsRing = 3;
 inline constexpr std::uint32_t firstMandal = 4; // string s at firstMandal + s - 1
 inline constexpr std::uint32_t ahenk = 30;
 inline constexpr std::uint32_t degreeShift = 31;
+inline constexpr std::uint32_t firstFineTuning = 32; // string s at firstFineTuning + s - 1
+inline constexpr std::uint32_t pitchSystem = 58;
+inline constexpr std::uint32_t count = 59;
 } // namespace port
 
 } // namespace zembera::lv2

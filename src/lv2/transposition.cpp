@@ -5,9 +5,11 @@
 
 namespace zembera::lv2 {
 
-Transposition::Transposition(const PitchTables& tables)
-    : searched_(placedDegrees(tables, kTableOctaveDegrees)) {
-    const DegreeTable& degrees = tables.degreeTable;
+Transposition::Transposition(const KanunSystem& system)
+    : searched_(placedDegrees(system.tables, system.degreesPerOctave)),
+      degreesPerOctave_(system.degreesPerOctave), naturals_(system.naturals),
+      mandalMin_(system.mandalMin), mandalMax_(system.mandalMax), folds_(system.folds) {
+    const DegreeTable& degrees = system.tables.degreeTable;
     for (int d = searched_.low; d <= searched_.high; ++d) {
         const DegreeRecord& r = degrees(d);
         places_[static_cast<std::size_t>(d - kDegreeLow)] = {
@@ -36,9 +38,12 @@ bool Transposition::positions(const PerString<std::int16_t>& from, int ahenk, in
     const PitchLevel& level = kPitchLevels[static_cast<std::size_t>(ahenk)];
     const int k = level.stringShift;
     const int step = k < 0 ? 1 : -1;
-    const int total = shift + level.degreeOffset;
+    const int levelOffset = levelOffsetIn(level.degreeOffset, degreesPerOctave_, naturals_);
+    const int total = degreeShiftIn(shift, degreesPerOctave_) + levelOffset;
     InstrumentState st;
-    setMandalRanges(st);
+    st.mandalMin = mandalMin_;
+    st.mandalMax = mandalMax_;
+    st.narrowStringsFold = folds_;
     st.transposedMandal.fill(0);
     for (int t = level.firstSource; t != level.lastSource + step; t += step) {
         const int m = from[static_cast<std::size_t>(t)];

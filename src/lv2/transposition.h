@@ -6,12 +6,16 @@
 // it; the strings the walk does not reach take their octave's, and strings 1..7 follow the
 // string an octave below, folded onto their shorter mandal rows.
 //
+// In a system other than Yarman 79 the level's and the shift's degrees are counted in that
+// system's degrees, as the window counts them.
+//
 // Thread: made on the control thread; positions() on any, allocating nothing.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "lv2/bundled_kanun.h"
 #include "pitch/degree_span.h"
 #include "pitch/per_string.h"
 #include "pitch/pitch_table.h"
@@ -20,7 +24,7 @@ namespace zembera::lv2 {
 
 class Transposition {
   public:
-    explicit Transposition(const PitchTables& tables);
+    explicit Transposition(const KanunSystem& system);
 
     // The positions that sound at pitch level `ahenk` (1..8) shifted by `shift` degrees from the
     // untransposed `from`; false, `out` left as it is, where the walk finds no place for a
@@ -34,6 +38,10 @@ class Transposition {
     };
     static constexpr int kNone = kDegreeHigh + 1;
     DegreeSpan searched_;
+    int degreesPerOctave_;
+    std::array<std::int16_t, 7> naturals_;
+    PerString<std::int16_t> mandalMin_, mandalMax_;
+    bool folds_;
     // The degree of each string's position (kNone where none has it there); the places of each
     // degree in the order the walk tries them: second, first, third.
     PerString<std::array<int, kMandalHigh - kMandalLow + 1>> origin_{};

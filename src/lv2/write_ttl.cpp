@@ -8,6 +8,7 @@
 #include "lv2/ports.h"
 #include "model/pitch_levels.h"
 #include "pitch/pitch_table.h"
+#include "systems/system_files.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix midi: <http://lv2plug.in/ns/ext/midi#> .
 @prefix rdf:  <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
+@prefix units: <http://lv2plug.in/ns/extensions/units#> .
 @prefix urid: <http://lv2plug.in/ns/ext/urid#> .
 )";
 
@@ -76,6 +78,22 @@ int main(int argc, char** argv) {
     ttl << "\n    ] , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index "
         << port::degreeShift << " ;\n        lv2:symbol \"derece_farki\" ;\n"
         << "        lv2:name \"Derece farkı\" ;\n        lv2:portProperty lv2:integer ;\n"
-        << "        lv2:default 0 ;\n        lv2:minimum -8 ;\n        lv2:maximum 12\n    ] .\n";
+        << "        lv2:default 0 ;\n        lv2:minimum -8 ;\n        lv2:maximum 12\n    ]";
+    for (int s = 1; s <= zembera::kStringCount; ++s)
+        ttl << " , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index "
+            << port::firstFineTuning + static_cast<unsigned>(s) - 1
+            << " ;\n        lv2:symbol \"ince_ayar_" << s << "\" ;\n        lv2:name \"İnce ayar "
+            << s << "\" ;\n        units:unit units:cent ;\n        lv2:default 0 ;\n"
+            << "        lv2:minimum -100 ;\n        lv2:maximum 100\n    ]";
+    const auto systems = zembera::systems::bundledSystems();
+    ttl << " , [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index "
+        << port::pitchSystem
+        << " ;\n        lv2:symbol \"ses_sistemi\" ;\n        lv2:name \"Ses sistemi\" ;\n"
+        << "        lv2:portProperty lv2:integer , lv2:enumeration ;\n        lv2:default 0 ;\n"
+        << "        lv2:minimum 0 ;\n        lv2:maximum " << systems.size() - 1;
+    for (std::size_t i = 0; i < systems.size(); ++i)
+        ttl << " ;\n        lv2:scalePoint [ rdfs:label \"" << systems[i].name << "\" ; rdf:value "
+            << i << " ]";
+    ttl << "\n    ] .\n";
     return manifest && ttl ? 0 : 1;
 }

@@ -1,5 +1,6 @@
-// The LV2 face of the kanun: MIDI in through an atom port, stereo out, a toggle for
-// "Teller tınlasın" and an integer mandal position per string. Everything is read and converted
+// The LV2 face of the kanun: MIDI in through an atom port, stereo out, and control ports for
+// "Teller tınlasın", each string's mandal position and fine tuning, the pitch level, the degree
+// shift and the pitch system (ports.h). Everything is read and converted
 // in instantiate; run() only reads its ports and plays, splitting the block at each event's frame.
 
 #include <lv2/atom/atom.h>
@@ -8,6 +9,7 @@
 #include <lv2/midi/midi.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -30,6 +32,8 @@ struct Instance {
     float* out[2] = {nullptr, nullptr};
     const float* stringsRing = nullptr;
     const float* positions[kStringCount + 1] = {};
+    const float* fineTuning[kStringCount + 1] = {};
+    const float* pitchSystem = nullptr;
     const float* ahenk = nullptr;
     const float* degreeShift = nullptr;
 };
@@ -61,6 +65,10 @@ void connectPort(LV2_Handle handle, uint32_t index, void* data) {
         self->out[index - port::outLeft] = static_cast<float*>(data);
     } else if (index == port::stringsRing) {
         self->stringsRing = static_cast<const float*>(data);
+    } else if (index == port::pitchSystem) {
+        self->pitchSystem = static_cast<const float*>(data);
+    } else if (index >= port::firstFineTuning && index < port::firstFineTuning + kStringCount) {
+        self->fineTuning[index - port::firstFineTuning + 1] = static_cast<const float*>(data);
     } else if (index == port::ahenk) {
         self->ahenk = static_cast<const float*>(data);
     } else if (index == port::degreeShift) {
@@ -84,6 +92,11 @@ void readControls(Instance& self) {
     for (int s = 1; s <= kStringCount; ++s)
         controls.positions[static_cast<std::size_t>(s)] =
             static_cast<std::int16_t>(whole(self.positions[s], 0));
+    for (int s = 1; s <= kStringCount; ++s)
+        if (const float* cents = self.fineTuning[s]; cents != nullptr && std::isfinite(*cents))
+            controls.fineTuning[static_cast<std::size_t>(s)] =
+                std::clamp(*cents, -1200.0F, 1200.0F);
+    controls.system = whole(self.pitchSystem, 0);
     controls.ahenk = whole(self.ahenk, zembera::kReferenceLevel);
     controls.shift = whole(self.degreeShift, 0);
     self.synth->setControls(controls);

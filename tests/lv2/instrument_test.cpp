@@ -87,7 +87,8 @@ int degreeOf(double cents) {
 }
 
 // A control moved while A4 (string 12, at position 0) rings, and the pitch it rings on at: a
-// mandal's position, or the degree three above with the whole instrument shifted three degrees.
+// mandal's position, the degree three above with the whole instrument shifted three degrees, the
+// string tuned 30 cents up, A4 of 12 equal divisions.
 struct Move {
     const char* control;
     float value;
@@ -102,6 +103,9 @@ TEST(ZemberaInstrument, AControlMovedWhileAStringRingsRepitchesTheSamePluck) {
         {"mandal_12", 4, tableHz(12, 4)},
         {"derece_farki", 3,
          kReferenceHz * std::exp2(table().degreeTable(degreeOf(a4) + 3).cent / 1200)},
+        {"ince_ayar_12", 30, tableHz(12, 0) * std::exp2(30.0 / 1200)},
+        {"ses_sistemi", 6,
+         kReferenceHz * std::exp2(9.0 / 12)}, // 12 equal: A is 9 semitones above C
     };
     for (const Move& move : moves) {
         SCOPED_TRACE(move.control);

@@ -1,6 +1,6 @@
 // ZEMBERA's settings saved as a host saves them with its session, and restored into a new
-// instance: the mandal positions and "Teller tınlasın" come back, and the new instance sounds as
-// the saved one did.
+// instance: the pitch system, the mandal positions, the fine tuning and "Teller tınlasın" come
+// back, and the new instance sounds as the saved one did.
 
 #include <gtest/gtest.h>
 
@@ -41,6 +41,8 @@ TEST(ZemberaState, ComesBackInANewInstanceAndSoundsTheSame) {
     saved.setControl("mandal_12", 5);
     saved.setControl("mandal_3", -4);
     saved.setControl("teller_tinlasin", 1);
+    saved.setControl("ses_sistemi", 2);
+    saved.setControl("ince_ayar_12", 12.5);
     const auto heard = play(saved);
     ASSERT_GT(rmsOf(heard, 12500, 11000), 1e-3); // rings on after the release
     saved.saveState(folder);
@@ -49,6 +51,8 @@ TEST(ZemberaState, ComesBackInANewInstanceAndSoundsTheSame) {
     restored.restoreState(folder);
     EXPECT_EQ(restored.control("mandal_12"), 5);
     EXPECT_EQ(restored.control("mandal_3"), -4);
+    EXPECT_EQ(restored.control("ses_sistemi"), 2);
+    EXPECT_EQ(restored.control("ince_ayar_12"), 12.5);
     EXPECT_LT(largestDifference(play(restored), heard), 1e-6f);
 
     // Without the state the same key sounds otherwise: the comparison above can fail.
