@@ -3,6 +3,7 @@
 #include <cctype>
 #include <exception>
 
+#include "files/makam_file.h"
 #include "model/instrument_state.h"
 #include "samples/file_bytes.h"
 #include "samples/sample_name.h"
@@ -13,12 +14,29 @@ namespace zembera::lv2 {
 namespace {
 
 // The string a sample's name is for: its two leading digits, 0 for any other name.
+// A makam file is 26 short lines; anything far longer is not one.
+constexpr std::size_t kMakamFileLimit = 64 * 1024;
+
 int stringOfName(const std::string& name) {
     if (name.size() < 3 || !std::isdigit(static_cast<unsigned char>(name[0])) ||
         !std::isdigit(static_cast<unsigned char>(name[1])) || name[2] != '_')
         return 0;
     const int s = (name[0] - '0') * 10 + (name[1] - '0');
     return s >= 1 && s <= kStringCount ? s : 0;
+}
+
+KanunSystem systemOf(const systems::PitchSystem& read) {
+    KanunSystem system;
+    system.name = read.name;
+    system.tables = read.tables;
+    system.mandalMin = read.mandalMin;
+    system.mandalMax = read.mandalMax;
+    system.degreesPerOctave = read.layout.degreesPerOctave();
+    for (int i = 0; i < systems::kNaturalsPerOctave; ++i)
+        system.naturals[static_cast<std::size_t>(i)] =
+            static_cast<std::int16_t>(read.layout.naturalDegree(i));
+    system.folds = read.layout.folds();
+    return system;
 }
 
 } // namespace
@@ -33,21 +51,13 @@ BundledKanun readBundle(const std::filesystem::path& folder) {
         setMandalRanges(ranges);
         table.mandalMin = ranges.mandalMin;
         table.mandalMax = ranges.mandalMax;
-        const systems::DegreeNamer names = systems::readDegreeNamer(folder);
+        const auto names =
+            std::make_shared<const systems::DegreeNamer>(systems::readDegreeNamer(folder));
+        kanun.names = names;
         for (const systems::BundledSystem& bundled : systems::bundledSystems().subspan(1)) {
-            const systems::PitchSystem read =
+            kanun.systems.push_back(systemOf(
                 systems::readSystem(folder / systems::kSystemsFolder / bundled.file, std::nullopt,
-                                    names, bundled.name, bundled.cCents, bundled.tableFolding);
-            KanunSystem& system = kanun.systems.emplace_back();
-            system.name = bundled.name;
-            system.tables = read.tables;
-            system.mandalMin = read.mandalMin;
-            system.mandalMax = read.mandalMax;
-            system.degreesPerOctave = read.layout.degreesPerOctave();
-            for (int i = 0; i < systems::kNaturalsPerOctave; ++i)
-                system.naturals[static_cast<std::size_t>(i)] =
-                    static_cast<std::int16_t>(read.layout.naturalDegree(i));
-            system.folds = read.layout.folds();
+                                    *names, bundled.name, bundled.cCents, bundled.tableFolding)));
         }
     } catch (const std::exception& error) {
         kanun.problem = error.what();
@@ -72,6 +82,36 @@ BundledKanun readBundle(const std::filesystem::path& folder) {
             kanun.problem += "string " + std::to_string(s) + " has no usable sample in " +
                              (folder / "wavs").string() + "\n";
     return kanun;
+}
+
+} // namespace zembera::lv2
+
+namespace zembera::lv2 {
+
+std::optional<KanunSystem> readScala(const std::filesystem::path& scl,
+                                     const systems::DegreeNamer& names) {
+    std::filesystem::path kbm = scl;
+    kbm.replace_extension(".kbm");
+    std::error_code ec;
+    try {
+        return systemOf(systems::readSystem(
+            scl, std::filesystem::is_regular_file(kbm, ec) ? std::optional(kbm) : std::nullopt,
+            names, scl.stem().string()));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<PerString<std::int16_t>> readMakam(const std::filesystem::path& file) {
+    const std::optional<SoundImage> bytes = readFileBytes(file);
+    if (!bytes || bytes->size() > kMakamFileLimit) return std::nullopt;
+    try {
+        return readMakamFile(
+            std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+            file.filename().string());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace zembera::lv2

@@ -6,6 +6,9 @@
 namespace zembera::lv2 {
 
 inline constexpr const char* kPluginUri = "urn:zembera:kanun";
+// The path parameters: a Scala file (with the .kbm of its name) and a makam file.
+inline constexpr const char* kScalaParameter = "urn:zembera:kanun#scala";
+inline constexpr const char* kMakamParameter = "urn:zembera:kanun#makam";
 
 namespace port {
 inline constexpr std::uint32_t midiIn = 0;

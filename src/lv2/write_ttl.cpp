@@ -16,10 +16,13 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix doap: <http://usefulinc.com/ns/doap#> .
 @prefix lv2:  <http://lv2plug.in/ns/lv2core#> .
 @prefix midi: <http://lv2plug.in/ns/ext/midi#> .
+@prefix patch: <http://lv2plug.in/ns/ext/patch#> .
 @prefix rdf:  <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
+@prefix state: <http://lv2plug.in/ns/ext/state#> .
 @prefix units: <http://lv2plug.in/ns/extensions/units#> .
 @prefix urid: <http://lv2plug.in/ns/ext/urid#> .
+@prefix work: <http://lv2plug.in/ns/ext/worker#> .
 )";
 
 } // namespace
@@ -37,14 +40,25 @@ int main(int argc, char** argv) {
              << "    lv2:binary <zembera.so> ;\n    rdfs:seeAlso <zembera.ttl> .\n";
 
     std::ofstream ttl(folder + "/zembera.ttl");
+    ttl << kPrefixes << "\n";
+    for (const auto& [parameter, label] :
+         {std::pair{zembera::lv2::kScalaParameter, "Ses sistemi dosyası (.scl)"},
+          std::pair{zembera::lv2::kMakamParameter, "Makam dosyası (.mkm)"}})
+        ttl << "<" << parameter << ">\n    a lv2:Parameter ;\n    rdfs:label \"" << label
+            << "\" ;\n    rdfs:range atom:Path .\n\n";
     namespace port = zembera::lv2::port;
-    ttl << kPrefixes << "\n"
-        << uri << "\n    a lv2:Plugin , lv2:InstrumentPlugin ;\n"
+    ttl << uri << "\n    a lv2:Plugin , lv2:InstrumentPlugin ;\n"
         << "    doap:name \"ZEMBERA\" ;\n    doap:license "
            "<https://spdx.org/licenses/GPL-3.0-or-later> ;\n"
-        << "    lv2:requiredFeature urid:map ;\n    lv2:optionalFeature lv2:hardRTCapable ;\n"
+        << "    lv2:requiredFeature urid:map ;\n"
+        << "    lv2:optionalFeature lv2:hardRTCapable , work:schedule , state:mapPath , "
+           "state:freePath ;\n"
+        << "    lv2:extensionData state:interface , work:interface ;\n"
+        << "    patch:writable <" << zembera::lv2::kScalaParameter << "> , <"
+        << zembera::lv2::kMakamParameter << "> ;\n"
         << "    lv2:port [\n        a lv2:InputPort , atom:AtomPort ;\n"
-        << "        atom:bufferType atom:Sequence ;\n        atom:supports midi:MidiEvent ;\n"
+        << "        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports midi:MidiEvent , patch:Message ;\n"
         << "        lv2:designation lv2:control ;\n"
         << "        lv2:index " << port::midiIn << " ;\n        lv2:symbol \"midi_in\" ;\n"
         << "        lv2:name \"MIDI\"\n    ] , [\n";
