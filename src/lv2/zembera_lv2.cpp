@@ -61,8 +61,8 @@ struct Instance {
     std::shared_ptr<const zembera::systems::DegreeNamer> names;
     const LV2_URID_Map* map = nullptr;
     const LV2_Worker_Schedule* worker = nullptr;
-    LV2_URID midiEvent = 0, atomPath = 0, atomObject = 0, patchSet = 0, patchProperty = 0,
-             patchValue = 0;
+    LV2_URID midiEvent = 0, atomPath = 0, atomObject = 0, atomUrid = 0, patchSet = 0,
+             patchProperty = 0, patchValue = 0;
     LV2_URID scala = 0, makam = 0;
     const LV2_Atom_Sequence* midiIn = nullptr;
     float* out[2] = {nullptr, nullptr};
@@ -101,6 +101,7 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char* bundlePat
         self->midiEvent = id(LV2_MIDI__MidiEvent);
         self->atomPath = id(LV2_ATOM__Path);
         self->atomObject = id(LV2_ATOM__Object);
+        self->atomUrid = id(LV2_ATOM__URID);
         self->patchSet = id(LV2_PATCH__Set);
         self->patchProperty = id(LV2_PATCH__property);
         self->patchValue = id(LV2_PATCH__value);
@@ -163,8 +164,8 @@ void handlePatch(Instance& self, const LV2_Atom_Object* object) {
     const LV2_Atom* property = nullptr;
     const LV2_Atom* value = nullptr;
     lv2_atom_object_get(object, self.patchProperty, &property, self.patchValue, &value, 0);
-    if (property == nullptr || value == nullptr || value->type != self.atomPath ||
-        value->size == 0 || value->size >= kPathLimit)
+    if (property == nullptr || property->type != self.atomUrid || value == nullptr ||
+        value->type != self.atomPath || value->size == 0 || value->size >= kPathLimit)
         return;
     const LV2_URID which = reinterpret_cast<const LV2_Atom_URID*>(property)->body;
     if (which != self.scala && which != self.makam) return;
