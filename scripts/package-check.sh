@@ -39,6 +39,9 @@ expected="$work/expected.txt"
     echo "usr/share/zembera/wavs/$(basename "$f")"
   done
   for f in zembera.so manifest.ttl zembera.ttl Dizek.txt; do echo "usr/lib/lv2/zembera.lv2/$f"; done
+  for f in tools/tunings/*.scl tools/tunings/perde-names.tsv; do
+    echo "usr/lib/lv2/zembera.lv2/sistemler/$(basename "$f")"
+  done
   for f in "$build"/program/wavs/[0-9][0-9]_[0-9][0-9][0-9][0-9][0-9][0-9]_*.wav; do
     echo "usr/lib/lv2/zembera.lv2/wavs/$(basename "$f")"
   done
