@@ -51,7 +51,7 @@ std::vector<float> firstChannel(const std::filesystem::path& file, SF_INFO& info
 TEST(ArdourSession, PlaysNotesOnTheirFramesAndFollowsAMandalAutomation) {
     if (std::system("command -v ardour7-lua >/dev/null") != 0)
         GTEST_SKIP() << "ardour7-lua is not installed";
-    const auto wav = std::filesystem::temp_directory_path() / "zembera-ardour.wav";
+    const auto wav = scratchPath("zembera-ardour").replace_extension(".wav");
     std::string notes;
     for (const Note& note : kNotes)
         notes += std::to_string(note.frame) + ":" + std::to_string(note.key) +
@@ -67,6 +67,7 @@ TEST(ArdourSession, PlaysNotesOnTheirFramesAndFollowsAMandalAutomation) {
 
     SF_INFO info{};
     const std::vector<float> sound = firstChannel(wav, info);
+    std::filesystem::remove(wav);
     ASSERT_EQ(info.samplerate, kRate);
     ASSERT_EQ(info.channels, 2);
     ASSERT_EQ(info.frames, 168000);

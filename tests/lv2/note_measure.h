@@ -2,8 +2,12 @@
 // Where a note starts and which pitch it sounds, measured from one rendered channel alone.
 
 #include <cmath>
+#include <unistd.h>
+
 #include <cstddef>
+#include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "tools/audio_measure.h"
@@ -12,6 +16,12 @@ namespace zembera::lv2 {
 
 // Below this a sample counts as silence: far under any note, far over rounding noise.
 constexpr float kSilence = 1e-6f;
+
+// A file or folder of the system's temporary folder that is this test process's own: CI runs of
+// several checkouts share the machine.
+inline std::filesystem::path scratchPath(const std::string& name) {
+    return std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+}
 
 inline double midiHz(int note) {
     return 440.0 * std::exp2((note - 69) / 12.0);

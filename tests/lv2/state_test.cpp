@@ -37,7 +37,7 @@ float largestDifference(std::span<const float> a, std::span<const float> b) {
 
 TEST(ZemberaState, ComesBackInANewInstanceAndSoundsTheSame) {
     const Bundle bundle(ZEMBERA_LV2_BUNDLE, "urn:zembera:kanun");
-    const auto folder = std::filesystem::temp_directory_path() / "zembera-state";
+    const auto folder = scratchPath("zembera-state");
     const auto make = [&] { return Plugin(bundle, kRate, kBlock, folder / "scratch"); };
 
     Plugin saved = make();
@@ -61,6 +61,7 @@ TEST(ZemberaState, ComesBackInANewInstanceAndSoundsTheSame) {
     // Without the state the same key sounds otherwise: the comparison above can fail.
     Plugin fresh = make();
     EXPECT_GT(largestDifference(play(fresh), heard), 1e-2f);
+    std::filesystem::remove_all(folder);
 }
 
 // A Scala file as any tuning program writes it: twelve steps with A ten cents flat (890 cents);
@@ -74,7 +75,7 @@ constexpr double kScaleCents[] = {0, 100, 200, 300, 400, 500, 600, 700, 800, 890
 // port moves 12 one step up from the makam's 0.
 TEST(ZemberaState, TheScalaAndMakamFilesComeBackAndSoundTheSame) {
     const Bundle bundle(ZEMBERA_LV2_BUNDLE, "urn:zembera:kanun");
-    const auto folder = std::filesystem::temp_directory_path() / "zembera-files";
+    const auto folder = scratchPath("zembera-files");
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "flat-a.scl") << kScale;
     std::string makam;
@@ -113,6 +114,7 @@ TEST(ZemberaState, TheScalaAndMakamFilesComeBackAndSoundTheSame) {
     Plugin restored = make();
     restored.restoreState(folder / "state");
     EXPECT_LT(largestDifference(playBoth(restored), heard), 1e-6f);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -9,8 +9,9 @@
 # export format (export/) has Ardour analyse the sound: without that, one run in three died at the
 # end of the export (a double free in ExportGraphBuilder::reset). Ardour 7.3 headless still dies
 # now and then, mostly after the export, as the session closes: a run whose export did not finish
-# is tried again, up to --tries times (3), unless the session script itself reported an error
-# (no such plugin, no such port). Each run gets a fresh HOME, so that the user's Ardour
+# (or, dead after it, left a file without every frame, as soxi counts them) is tried again, up to
+# --tries times (3), unless the session script itself reported an error (no such plugin, no such
+# port). Each run gets a fresh HOME, so that the user's Ardour
 # settings never take part. Prints one line per run, and exits 0 once a WAV is exported.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -64,8 +65,15 @@ for try in $(seq 1 "$tries"); do
   set -e
   seconds=$(awk -v from="$start" -v to="$(date +%s%N)" 'BEGIN { printf "%.1f", (to - from) / 1e9 }')
   if grep -q '^EXPORTED ' "$work/log$try" && [ -s "$out" ]; then
-    echo "ardour run $try: exported in ${seconds}s (exit status $status)"
-    exit 0
+    # A run that died after its export may have died before the file was closed: only a file of
+    # every frame counts then.
+    held=$(soxi -s "$out" 2>/dev/null || echo 0)
+    if [ "$status" -eq 0 ] || [ "$held" = "$frames" ]; then
+      echo "ardour run $try: exported in ${seconds}s (exit status $status)"
+      exit 0
+    fi
+    echo "ardour run $try: exported, exit status $status, but the file holds $held of $frames frames"
+    continue
   fi
   stage=$(grep -q '^EXPORTING' "$work/log$try" && echo "during the export" || echo "before the export")
   echo "ardour run $try: no export, exit status $status $stage, after ${seconds}s; its last lines:"
