@@ -43,10 +43,12 @@ start_x_server() {
 }
 # Starts the program $1 with SDL's disk audio driver and waits until its window has the focus.
 start_program() {
-  mkdir -p "$out/tmp" "$out/run"
+  mkdir -p "$out/tmp" "$out/run" "$out/home"
   chmod 700 "$out/run"
-  # A folder of its own for the single-instance lock, so that runs never block one another.
-  export TMPDIR="$out/tmp" XDG_RUNTIME_DIR="$out/run"
+  # Folders of its own for the per-user lock (in the data folder) and the settings, so that runs
+  # never block one another, nor meet a program the user runs, nor read the user's settings.
+  export TMPDIR="$out/tmp" XDG_RUNTIME_DIR="$out/run" HOME="$out/home"
+  export XDG_DATA_HOME="$out/home/.local/share" XDG_CONFIG_HOME="${XDG_CONFIG_HOME:-$out/config}"
   export SDL_AUDIODRIVER=disk
   export SDL_DISKAUDIOFILE="$out/audio.raw"
   export QT_QPA_PLATFORM=xcb

@@ -1,7 +1,6 @@
 #pragma once
 // A program folder and recording fakes for the makam, recording and melody handlers, on a fake
-// clock that only the fakes move: the note player's wake-ups come when due (or late by what a
-// test sets), redraws cost what a test sets.
+// clock that only the fakes move: the note player's wake-ups come when due.
 
 #include <gtest/gtest.h>
 
@@ -33,10 +32,7 @@ using Plays = std::vector<std::pair<int, int>>; // string, mandal
 
 struct FakeClock {
     double now = 1000.0;
-    double wakeSlack = 0.0;       // each wake-up of the player comes this late
-    double redrawCost = 0.0;      // each redraw of the instrument views
     std::optional<double> wakeAt; // the player's pending wake-up
-    int wakeUps = 0;
 };
 
 // How long before its onset the rig's player hands a note over and shows it.
@@ -128,10 +124,9 @@ class ClockedSound : public SoundPort {
     std::vector<Pending> pending_;
 };
 
-// Each redraw costs the clock its redraw time; each staff drawn is kept as "string/mandal".
+// Each staff drawn is kept as "string/mandal".
 class LoggedView : public ViewCalls {
   public:
-    explicit LoggedView(FakeClock& clock) : clock_(clock) {}
     const InstrumentState* state = nullptr;
     Calls staff; // string/mandal
 
@@ -141,9 +136,7 @@ class LoggedView : public ViewCalls {
             staff.push_back(std::to_string(state->currentString) + "/" +
                             std::to_string(state->mandalPos[state->currentString]));
         calls.push_back(std::move(call));
-        clock_.now += clock_.redrawCost;
     }
-    FakeClock& clock_;
 };
 
 // The window's controls as plain state.
@@ -222,13 +215,12 @@ class FilesRig : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(dir); }
 
     // Runs the window's event loop on the fake clock until nothing is pending: each wake-up of
-    // the player comes when due (plus the slack), `betweenTicks` running first as the clicks
-    // the window handles between two ticks.
+    // the player comes when due, `betweenTicks` running first as the clicks the window handles
+    // between two ticks.
     void runPlayer() {
         while (clock.wakeAt) {
-            clock.now = std::max(clock.now, *clock.wakeAt + clock.wakeSlack);
+            clock.now = std::max(clock.now, *clock.wakeAt);
             clock.wakeAt.reset();
-            ++clock.wakeUps;
             sound.settle();
             if (betweenTicks) betweenTicks();
             notePlayer->tick();
@@ -282,7 +274,7 @@ class FilesRig : public ::testing::Test {
     std::filesystem::path dir;
     FakeClock clock;
     ClockedSound sound{clock};
-    LoggedView view{clock};
+    LoggedView view;
     FakeFilesView controls;
     HeldMessages messages;
     std::unique_ptr<LoadedProgram> program;

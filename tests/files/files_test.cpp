@@ -176,49 +176,33 @@ MelodyRecord note(std::int16_t tuplet, std::int16_t n, std::int16_t code, std::i
     return {{tuplet, n, code, mandal, dot, 0, 0, 0, 0, condition}};
 }
 
-// The rules of a melody record as one dump: each duration code's length (plain, dotted, tuplets)
-// after one of 24 units; rests; each note number's step and string; each mode's mandal per shift.
-TEST(MelodyRecords, LengthsStepsStringsAndMandals) {
-    std::ostringstream out;
-    for (int code : {-32768, 0, 1, 2, 3, 4, 5, 6, 7}) {
-        out << "kod " << code << ":";
-        for (int tuplet : {0, 1, 3, -1}) {
-            for (int dot : {0, 1, 2})
-                out << ' ' << noteUnits(note(tuplet, 0, code, 0, dot), 24);
-        }
-        out << '\n';
-    }
-    const char* steps[] = {"atla", "es", "nota"};
-    for (int n : {-32768, -1, 0, 1, 13, 14, 15, 25, 26, 31, 32, 32767}) {
-        out << "nota " << n << ": " << steps[static_cast<int>(melodyStep(note(0, n, 3)))] << " / "
-            << steps[static_cast<int>(melodyStep(note(0, n, 0)))];
-        if (n >= 0 && n <= 25) out << ", tel " << noteString(n);
-        if (n >= 26 && n <= 31) out << ", es " << restUnits(n);
-        out << '\n';
-    }
-    for (int shift = -3; shift <= 4; ++shift) {
-        out << "kaydırma " << shift << ":";
-        for (auto mode : {MandalMode::çalgı, MandalMode::şartlı, MandalMode::dosya}) {
-            for (int condition : {0, 1})
-                out << ' ' << melodyMandal(mode, note(0, 5, 3, 2, 0, condition), -4, shift);
-        }
-        out << '\n';
-    }
-    // Ten fields wherever the lines break; a number beyond 16 bits is refused.
+// Ten fields wherever the lines break; a number beyond 16 bits is refused. The lengths, steps,
+// strings and mandals of the records: NoteEvents (tests/render), worked out from the definition.
+TEST(MelodyRecords, TenFieldsWhereverTheLinesBreak) {
     FieldReader r("0,1,3\n4 5\r\n6,7,8,9,1\n2,26,0,0,0,0,0,0,0,0\n0,40000,3,0,0,0,0,0,0,0",
                   "x.ses");
-    for (int k = 0; k < 2; ++k) {
-        for (std::int16_t field : readMelodyRecord(r).fields)
-            out << field << ' ';
-    }
-    test::expectGolden("files/melody_records.txt", out.str());
+    EXPECT_EQ(readMelodyRecord(r).fields, (MelodyRecord{{0, 1, 3, 4, 5, 6, 7, 8, 9, 1}}.fields));
+    EXPECT_EQ(readMelodyRecord(r).fields, (MelodyRecord{{2, 26, 0, 0, 0, 0, 0, 0, 0, 0}}.fields));
     EXPECT_THROW(readMelodyRecord(r), FormatError);
+    EXPECT_EQ(melodyStep(note(0, 32767, 3)), MelodyStep::skip);
+    EXPECT_EQ(melodyStep(note(0, -32768, 3)), MelodyStep::skip);
+    // Edges of the lengths after a record of 24 units: only a dot of 1 counts, any positive
+    // tuplet, a code out of 1..6 the length before.
+    const std::array<int, 4> edge[] = {
+        {0, 1, 2, 64}, {-1, 4, 0, 8}, {3, 4, 1, 5}, {0, 7, 0, 24}, {0, -32768, 1, 24}};
+    for (const auto& [tuplet, code, dot, units] : edge)
+        EXPECT_EQ(
+            noteUnits(note(static_cast<std::int16_t>(tuplet), 0, static_cast<std::int16_t>(code), 0,
+                           static_cast<std::int16_t>(dot)),
+                      24),
+            units)
+            << tuplet << " " << code << " " << dot;
 }
 
 using Melody = test::FilesRig;
 
 // Rests, code 0, a tempo moved while playing, an unknown first code, a fault after good records
-// and bad names, as an approved dump of what each played and showed.
+// and bad names: what each played, how long, and what it said.
 TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithAMessage) {
     MelodyHandlers handlers(*parts);
     controls.tempoBar = 40;
@@ -264,23 +248,51 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
         EXPECT_EQ(onsets, std::vector<double>(expected.begin(), expected.end() - 1));
         EXPECT_EQ(clock.now, expected.back());
     }
-    std::string dump = transcript("40 ms, tempo 60 ms at the sixth record");
-    controls.melodyMode = 3; // dosya: string 5 reaches only 10, its note stays silent
-    writeMelody({note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)});
-    handlers.yürüt10();
-    runPlayer();
-    dump += transcript("an unknown first code lasts nothing; mandal 11 on string 5");
-    controls.tempoBar = 40;
-    writeMelody({note(0, 1, 6), note(0, 2, 6)}, "0,3,6,0\r\n");
-    handlers.yürüt10();
-    runPlayer();
-    dump += transcript("a record cut short");
-    for (const char* name : {"", "../ezgi"}) {
-        controls.melodyNameBox = name;
-        handlers.aç_kapa_buton_Click();
-        dump += transcript(std::string("name \"") + name + "\"");
+    EXPECT_EQ(sound.plays, (test::Plays{{12, 0}, {4, -3}, {7, 0}, {7, 0}}));
+    EXPECT_EQ(controls.counters,
+              (test::Calls{"001", "002", "003", "004", "005", "006", "007", "blank"}));
+    // Each further run: what it played and how long it took, in the message of its end the
+    // reason of the fault.
+    const struct {
+        std::initializer_list<MelodyRecord> records;
+        std::string tail;
+        test::Plays plays;
+        double ms;
+        std::string told;
+    } runs[] = {
+        // At 60 ms a unit: an unknown first code lasts nothing, code 6 two units; string 5
+        // reaches only 10.
+        {{note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)}, "", {{7, 0}, {7, 0}}, 240, ""},
+        {{note(0, 1, 6), note(0, 2, 6)},
+         "0,3,6,0\r\n",
+         {{5, 0}, {6, 0}},
+         240,
+         "ezgi.ses dosyasının 3. satırında hata: dosya beklenenden önce bitiyor (eksik değer)"},
+    };
+    controls.melodyMode = 3; // dosya: the file mandal
+    for (const auto& run : runs) {
+        writeMelody(run.records, run.tail);
+        sound.plays.clear();
+        messages.shown.clear();
+        const double start = clock.now;
+        handlers.yürüt10();
+        runPlayer();
+        EXPECT_EQ(sound.plays, run.plays);
+        EXPECT_EQ(clock.now - start, run.ms);
+        EXPECT_EQ(messages.shown.empty(), run.told.empty());
+        for (const std::string& m : messages.shown)
+            EXPECT_NE(m.find(run.told), std::string::npos) << m;
+        EXPECT_TRUE(finished());
     }
-    test::expectGolden("files/melody.txt", dump);
+    for (const std::string name : {"", "../ezgi"}) {
+        controls.melodyNameBox = name;
+        messages.shown.clear();
+        handlers.aç_kapa_buton_Click();
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_NE(messages.shown[0].find(name + ".ses dosyasında hata: dosya adı geçersiz"),
+                  std::string::npos);
+        EXPECT_TRUE(finished());
+    }
 }
 
 // A piece gives every onset before a faulty record, then ends with the fault and reads no
@@ -358,7 +370,8 @@ class Recording : public test::FilesRig {
 };
 
 // Real-use folder states as rows (writable, full disk, read-only, a second user's folders): three
-// plucks recorded over an old recording, a makam saved; the messages and files dumped.
+// plucks recorded over an old recording and a makam saved, each where the row's folders send it;
+// where it cannot be written the old recording stays and the message says which file and why.
 TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
     namespace fs = std::filesystem;
     const fs::path disk = dir / "disk", user = dir / "kullanıcı";
@@ -369,8 +382,24 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
     const std::string old = recordLine(3, 0, 500) + recordLine(4, 0, 500);
     MakamHandlers makam(*parts);
     MelodyHandlers melody(*parts);
-    std::string dump;
-    for (const std::string row : {"yazılabilir", "dolu disk", "salt okunur", "ikinci kullanıcı"}) {
+    const std::string unwritable = "kayıt dosyası yazılamadı\n" + (disk / "kayıt.txt").string();
+    const struct {
+        std::string row;
+        fs::path recording, makamFolder; // where the new ones go (an old recording stays)
+        std::vector<std::string> told;
+    } rows[] = {
+        {"yazılabilir", dir / "wavs", dir, {}},
+        {"dolu disk", disk, dir, {unwritable + ": diskte yer kalmadı"}},
+        {"salt okunur",
+         disk,
+         disk,
+         {unwritable + ": klasör salt okunur", "makam dosyası yazılamadı: Benim.mkm\n" +
+                                                   (disk / "Benim.mkm").string() +
+                                                   ": klasör salt okunur"}},
+        {"ikinci kullanıcı", user / "wavs", user, {}},
+    };
+    for (const auto& [row, recording, makamFolder, told] : rows) {
+        SCOPED_TRACE(row);
         if (row == "yazılabilir") {
             writeBytes(kayit(), old);
             st().mandalPos[6] = -3;
@@ -410,115 +439,72 @@ TEST_F(Recording, FolderStatesKeepThePreviousRecordingAndSayWhy) {
         EXPECT_TRUE(finished());
         controls.makamNameBox = "Benim";
         makam.save_buton_Click();
-        dump += "# " + row + "\n";
-        for (std::string m : messages.shown) {
-            if (const auto at = m.find(dir.string()); at != std::string::npos)
-                m.replace(at, dir.string().size(), "<dir>");
-            std::replace(m.begin(), m.end(), '\n', '|');
-            dump += "ileti: " + m + "\n";
-        }
+        EXPECT_EQ(messages.shown, told);
         messages.shown.clear();
+        const std::string text = fileBytes(recording / "kayıt.txt");
+        if (told.empty()) {
+            FieldReader reader(text, "kayıt.txt");
+            for (const auto& [s, m] : {std::pair{5, 0}, {6, -3}, {7, 0}}) {
+                const RecordEntry e = readRecordEntry(reader);
+                EXPECT_EQ(std::pair(e.string, e.mandal), std::pair(s, m));
+            }
+            EXPECT_TRUE(reader.atEnd());
+        } else {
+            EXPECT_EQ(text, old);
+        }
+        EXPECT_EQ(fs::exists(makamFolder / "Benim.mkm"), told.size() < 2);
         for (const fs::path& f : {dir / "wavs", disk, user / "wavs", dir, user}) {
-            const std::string where = f.lexically_relative(dir).string();
             std::error_code ignored;
             for (fs::directory_iterator it(f, ignored), end; !ignored && it != end; ++it)
-                if (isTemporaryFileName(it->path().filename().string()))
-                    dump += where + ": geçici dosya kaldı\n";
-            if (fs::exists(f / "Benim.mkm")) dump += where + ": Benim.mkm\n";
-            if (!fs::exists(f / "kayıt.txt")) continue;
-            const std::string text = fileBytes(f / "kayıt.txt");
-            dump += where + ": kayıt.txt";
-            if (text == old) dump += " eski";
-            for (FieldReader reader(text, "kayıt.txt"); text != old && !reader.atEnd();) {
-                const RecordEntry e = readRecordEntry(reader);
-                dump += " " + std::to_string(e.string) + "/" + std::to_string(e.mandal);
-            }
-            dump += "\n";
+                EXPECT_FALSE(isTemporaryFileName(it->path().filename().string())) << it->path();
         }
     }
     pluck(5); // the recording is closed: the read-only folder is never appended to
     EXPECT_EQ(fileBytes(disk / "kayıt.txt"), old);
     makam.makamListClick("Rast.mkm"); // the second user's files are found first
+    EXPECT_EQ(st().mandalPos[3], -4);
     controls.melodyNameBox = "ezgi";
     controls.tempoBar = 40;
+    sound.plays.clear();
     melody.aç_kapa_buton_Click();
     runPlayer();
-    dump += "Rast.mkm: tel 4 mandal " + std::to_string(st().mandalPos[3]) + ", ezgi: tel " +
-            std::to_string(sound.plays.at(0).first) + "\n";
+    EXPECT_EQ(sound.plays.at(0).first, 12);
+    // The scratch files go where kayıt.txt goes (the window's sound writes them there).
     auto loaded = loadProgram(DataFolders{dir, user}, messages);
     ASSERT_FALSE(loaded.fatal);
-    // The scratch files go where kayıt.txt goes (the window's sound writes them there).
-    for (const fs::path& f : {dir / "wavs", user / "wavs"})
-        dump += f.lexically_relative(dir).string() + ": " +
-                (loaded.program->recordFolder == f ? "karalama\n" : "-\n");
-    test::expectGolden("files/folder_states.txt", dump);
+    EXPECT_EQ(loaded.program->recordFolder, user / "wavs");
 }
 
 using Replay = Recording;
 
-// Modes and shifts, faulty lines, onsets that stay on time under costly redraws and clicks inside
-// the loop, as an approved dump of the sounds on the fake clock, redraws, staff and messages.
-TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
+// Without a recording Play says so; a faulty line ends the replay with its message after the good
+// lines (commas or blanks). Which string and mandal each note sounds under the modes and shifts:
+// NoteEvents, with the live replay equal to its rendering (tests/render); onsets on their frames
+// however late the ticks: NotePlayer.
+TEST_F(Replay, FaultsAndClicksInsideTheLoop) {
     handlers->Play_buton_Click();
-    std::string dump = transcript("no recording");
-
-    // Moved since the recording: the present positions count.
-    for (auto [s, m] : {std::pair{1, 2}, {2, 4}, {5, 4}, {8, 12}, {9, 3}})
-        st().mandalPos[s] = static_cast<std::int16_t>(m);
-    const PerString<std::int16_t> mandals = st().mandalPos;
-    const std::vector<RecordEntry> notes = {{5, 3, 120}, {12, 0, 40}, {1, 9, 10}};
-    // 24 + 4 is no string: silent, and shown on the string recorded at its mandal.
-    const std::vector<RecordEntry> up = {{24, 0, 10}, {2, 3, 10}, {20, 0, 10}};
-    // 2 - 3 is no string, string 5 reaches only 10; a negative duration is no wait at all.
-    const std::vector<RecordEntry> down = {
-        {2, 0, 10}, {8, 0, 10}, {9, 0, 10}, {5, 0, -1}, {6, 0, -2147483647 - 1}};
-    const struct {
-        int mode, shift;
-        const std::vector<RecordEntry>& notes;
-    } cases[] = {{1, 0, notes}, {2, 0, notes}, {3, 0, notes}, {1, 4, up}, {1, -3, down}};
-    for (const auto& c : cases) {
-        writeRecording(c.notes);
-        controls.replayMode = c.mode;
-        program->tuning.ahenkShift = c.shift;
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"önceden yapılmış bir kayıt bulunamadı"});
+    const std::pair<std::string, std::string> faults[] = {
+        {"27 0 10", "tel numarası 1 ile 26 arasında olmalı, \"27\" bulundu"},
+        {"5 0", "dosya beklenenden önce bitiyor (eksik değer)"},
+        {"5 x 10", "mandal konumu için sayı bekleniyordu, \"x\" bulundu"},
+        {"5 40000 10", "mandal konumu -32768 ile 32767 arasında olmalı, \"40000\" bulundu"},
+        {"5 0 3000000000", "süre -2147483648 ile 2147483647 arasında olmalı, \"3000000000\" "
+                           "bulundu"}};
+    for (const auto& [bad, reason] : faults) {
+        writeBytes(kayit(), recordLine(4, 0, 10) + "7,-3,20\r\n" + bad + "\r\n");
+        messages.shown.clear();
+        sound.plays.clear();
         handlers->Play_buton_Click();
         runPlayer();
-        EXPECT_EQ(st().mandalPos, mandals);
-        dump += transcript("mode " + std::to_string(c.mode) + ", shift " + std::to_string(c.shift));
+        EXPECT_EQ(sound.plays, (test::Plays{{4, st().mandalPos[4]}, {7, st().mandalPos[7]}}));
+        ASSERT_EQ(messages.shown.size(), 1u) << bad;
+        EXPECT_NE(messages.shown[0].find("kayıt.txt dosyasının 3. satırında hata: " + reason),
+                  std::string::npos)
+            << messages.shown[0];
+        EXPECT_TRUE(finished());
     }
-    // A faulty line ends the replay with its message after the good lines (commas or blanks).
-    program->tuning.ahenkShift = 0;
-    for (const std::string bad :
-         {"27 0 10\r\n", "5 0\r\n", "5 x 10\r\n", "5 40000 10\r\n", "5 0 3000000000\r\n"}) {
-        writeBytes(kayit(), recordLine(4, 0, 10) + "7,-3,20\r\n" + bad);
-        handlers->Play_buton_Click();
-        runPlayer();
-        dump += transcript("then \"" + bad.substr(0, bad.size() - 2) + "\"");
-    }
-    // Redraws and late wake-ups cost time: each onset still lies on the sum of the durations
-    // before it, counted from the first, to the frame.
-    clock.redrawCost = 4.0;
-    clock.wakeSlack = 0.7;
-    std::vector<RecordEntry> many;
-    for (int k = 0; k < 12; ++k)
-        many.push_back({8 + k, 0, 20 + (k * 37) % 300});
-    writeRecording(many);
-    handlers->Play_buton_Click();
-    runPlayer();
-    sound.settle();
-    {
-        std::vector<double> onsets;
-        for (const auto& e : sound.events)
-            if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at);
-        ASSERT_EQ(onsets.size(), many.size());
-        double written = 0;
-        for (std::size_t k = 0; k < many.size(); ++k) {
-            EXPECT_NEAR(onsets[k] - onsets[0], written, 1 / 44.1) << k;
-            written += many[k].durationMs;
-        }
-    }
-    dump += transcript("redraws 4 ms, wake-ups 0.7 ms late");
-    clock.redrawCost = 0;
-    clock.wakeSlack = 0;
+    sound.events.clear();
     // Play and rec clicked while a replay plays start nothing; after a stop, which ends it at
     // once, Play starts the replay again from its first note and rec is still refused.
     int rounds = 0;
@@ -541,8 +527,6 @@ TEST_F(Replay, EachNoteSoundsOnItsShiftedStringAtItsPresentMandalOrOnlyShows) {
     runPlayer();
     betweenTicks = nullptr;
     EXPECT_TRUE(finished());
-    dump += transcript("Play and rec in the first tick, stop, Play and rec in the second");
-    test::expectGolden("files/replay.txt", dump);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 
 // String 17 sounds its sample as it is; then folder states, each on top of the one before, with
 // their messages: broken samples silence only their strings, a bad or missing table ends the start.
-TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
+TEST(StartupLoader, EachFolderStateGivesItsMessage) {
     const fs::path dir = fs::temp_directory_path() / "zembera_loader";
     test::makeProgramFolder(dir); // 262 Hz samples, strings 8-26 at 0 cents in position 0
     RecordedMessages messages;
@@ -37,47 +38,57 @@ TEST(StartupLoader, EachFolderStateGivesItsApprovedMessage) {
     fastRate.id("data").u32(6).fill(6, 1);
     Bytes noRate = test::riffAndFormat(2, 0, 24);
     noRate.id("data").u32(6).fill(6, 1);
-    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> broken{
-        {"03_026200_03.wav", {}},
-        {"05_026200_05.wav", {'t', 'e', 'x', 't'}},
-        {"08_026200_08.wav", cueOnly.data},
-        {"09_026200_09.wav", commentOnly.data},
-        {"17_026200_17.wav", fastRate.data},
-        {"20_026200_20.wav", noRate.data},
+    const struct {
+        std::string name;
+        std::vector<std::uint8_t> bytes;
+        std::string reason;
+    } broken[] = {
+        {"03_026200_03.wav", {}, "wav okunamadı"},
+        {"05_026200_05.wav", {'t', 'e', 'x', 't'}, "WAV dosyası değil"},
+        {"08_026200_08.wav", cueOnly.data, "data bölümü bulunamadı"},
+        {"09_026200_09.wav", commentOnly.data, "data bölümü bulunamadı"},
+        {"17_026200_17.wav", fastRate.data,
+         "örnekleme hızı 300000 Hz; 8000 ile 192000 Hz arasında olmalı"},
+        {"20_026200_20.wav", noRate.data, "ses biçimi okunamıyor"},
     };
-    for (const auto& [name, bytes] : broken)
-        test::writeFile(dir / "wavs" / name, bytes);
+    for (const auto& b : broken)
+        test::writeFile(dir / "wavs" / b.name, b.bytes);
     fs::create_directories(dir / "wavs" / "sub.wav"); // neither it nor the scratch file is a sample
     std::ofstream(dir / "wavs" / "12zz.zz") << "x";
-    std::ostringstream log;
-    const auto loadAndLog = [&](const std::string& state) {
+    // The broken samples are named with their reasons and only their strings are silent.
+    const auto expectBroken = [&](const std::string& upper) {
         messages.shown.clear();
         const StartupResult r = load();
-        log << "== " << state << "\n";
-        if (r.fatal) {
-            log << "son: " << *r.fatal << "\n";
-            return;
+        ASSERT_FALSE(r.fatal) << *r.fatal;
+        std::string told = "Bu ses dosyaları kullanılamıyor, telleri sessiz kalır:";
+        for (const auto& b : broken)
+            told +=
+                "\n" + (b.name == upper ? upper.substr(0, 13) + "WAV" : b.name) + ": " + b.reason;
+        EXPECT_EQ(messages.shown, std::vector<std::string>{told});
+        for (int s = 1; s <= 26; ++s) {
+            const bool silent = std::any_of(std::begin(broken), std::end(broken), [&](auto& b) {
+                return std::stoi(b.name.substr(0, 2)) == s;
+            });
+            EXPECT_EQ(test::stringSound(*r.program, s).empty(), silent) << s;
         }
-        for (const std::string& message : messages.shown)
-            log << message << "\n";
-        log << "sessiz:";
-        for (int s = 1; s <= 26; ++s)
-            log << (test::stringSound(*r.program, s).empty() ? " " + std::to_string(s) : "");
-        log << "\n";
     };
-    loadAndLog("bozuk örnekler");
+    const auto expectEnd = [&](const std::string& fatal) {
+        const StartupResult r = load();
+        EXPECT_EQ(r.fatal.value_or(""), fatal);
+    };
+    expectBroken("");
     fs::rename(dir / "Dizek.txt", dir / "dizek.txt");
-    loadAndLog("dizek.txt");
+    expectEnd("Dizek.txt  isimli excell dosyası bulunamadı");
     std::ofstream(dir / "Dizek.txt", std::ios::binary)
         << test::tableText({"5, 30,0, 0,0, 0, \"n\", 0,0"});
-    loadAndLog("bozuk Dizek.txt");
+    expectEnd("Dizek.txt dosyasının 41. satırında hata: tel numarası -32768 ile 26 arasında "
+              "olmalı, \"30\" bulundu");
     // The good table back: a sample named in upper case is then loaded like any other.
     fs::rename(dir / "dizek.txt", dir / "Dizek.txt");
     fs::rename(dir / "wavs" / "05_026200_05.wav", dir / "wavs" / "05_026200_05.WAV");
-    loadAndLog("büyük harfli WAV");
+    expectBroken("05_026200_05.wav");
     fs::remove_all(dir / "wavs");
-    loadAndLog("örnek klasörü yok");
-    test::expectGolden("loader/folder_states.txt", log.str());
+    expectEnd("0 ses dosyası bulundu. 26 olması gerekir.\nwavs klasörü bulunamadı");
     fs::remove_all(dir);
 }
 

@@ -44,31 +44,6 @@ double pitchOf(const std::vector<double>& x, double nearHz) {
     return am::refinePeak(steady, coarse, 12);
 }
 
-// String 12 open, fine-tuned by 20 cents, sounds its table pitch plus the 20 cents in the 79-tone
-// system and in 72-EDO: measured against the sample's own pitch, within a cent.
-TEST(SystemSwitch, StringTwelveOpenSoundsItsTablePitchInEachSystem) {
-    RecordedMessages messages;
-    const auto program = test::loadFrom(kProgram, messages);
-    LoadedProgram& p = *program;
-    const std::string sampleName = p.samples.sampleFileName[12];
-    std::ifstream in(kProgram / "wavs" / sampleName, std::ios::binary);
-    const std::vector<std::uint8_t> sampleBytes{std::istreambuf_iterator<char>(in), {}};
-    const double nominalHz = std::stod(sampleName.substr(3, 6)) / 100.0;
-    const double sampleHz = pitchOf(pcmOf(sampleBytes), nominalHz);
-    p.tuning.tuningOffset[12] = 20.0F;
-
-    for (const char* name : {"72 eşit", "Yarman 79"}) {
-        SCOPED_TRACE(name);
-        const auto sys = systems::findSystem(kProgram, name, systems::readDegreeNamer(kProgram));
-        useSystem(p, sys);
-        const double tableCents = sys.tables.centTable(12, 0);
-        EXPECT_NEAR(tableCents, std::string(name) == "72 eşit" ? 900.0 : 898.113, 1e-3);
-        const double tableHz = 262.0 * std::exp2((tableCents + 20.0) / 1200.0);
-        const double imageHz = pitchOf(pcmOf(test::stringSound(p, 12)), tableHz);
-        EXPECT_NEAR(am::centsBetween(imageHz, sampleHz), am::centsBetween(tableHz, nominalHz), 1.0);
-    }
-}
-
 const systems::PitchSystem& bundled(const char* name) {
     static std::map<std::string, systems::PitchSystem> built;
     auto at = built.find(name);

@@ -45,8 +45,9 @@ std::string eighth(int number, char letter, const std::string& left = "",
 
 // Endings numbered past two are reached, a repeat inside an ending plays out before the outer
 // one goes on, a forward repeat may open an ending, blank numbers are the next passes, a
-// second "1" begins a new group after the first repeat is over, and a first ending whose
-// backward repeat is not written returns all the same.
+// second "1" begins a new group after the first repeat is over, a first ending whose backward
+// repeat is not written returns all the same, and a da capo plays from the start, the last
+// ending taken, to the fine.
 TEST_F(ScoreRepertoire, RepeatsAndEndingsAsMusicXmlDefinesThem) {
     const std::string stop123 = ending("1, 2, 3", "stop") + backward;
     const struct {
@@ -84,6 +85,15 @@ TEST_F(ScoreRepertoire, RepeatsAndEndingsAsMusicXmlDefinesThem) {
         {eighth(1, 'A', forward) + eighth(2, 'B', ending("1", "start"), ending("1", "stop")) +
              eighth(3, 'C', ending("2", "start"), ending("2", "discontinue")) + eighth(4, 'D'),
          "ABACD"},
+        // |: C | 1. D :| 2. E | F (fine) | G (D.C. al fine)
+        {eighth(1, 'C', forward) +
+             eighth(2, 'D', ending("1", "start"), ending("1", "stop") + backward) +
+             eighth(3, 'E', ending("2", "start"), ending("2", "discontinue")) +
+             bar(4, note('F', 4, 1) + "<direction><direction-type><words>Fine</words>"
+                                      "</direction-type><sound fine=\"yes\"/></direction>") +
+             bar(5, note('G', 4, 1) + "<direction><direction-type><words>D.C. al Fine</words>"
+                                      "</direction-type><sound dacapo=\"yes\"/></direction>"),
+         "CDCEFGCEF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.heard);

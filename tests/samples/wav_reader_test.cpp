@@ -58,6 +58,11 @@ TEST(WavReader, SamplesComeFromTheDataChunkWhereverItLiesAndOnlyFromWhatTheFileH
         out << '\n';
     }
     test::expectGolden("samples/read_samples.txt", out.str());
+    // A chunk before the samples whose text says "data" does not mislead the reader.
+    const auto misled = ReadWavSamples(
+        head().id("bext").u32(8).id("data").u32(0).id("data").u32(20).samples(ten).data);
+    ASSERT_TRUE(misled);
+    EXPECT_EQ(misled->sourceSamples, ten);
 }
 
 } // namespace

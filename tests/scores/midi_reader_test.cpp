@@ -100,6 +100,20 @@ TEST(MidiReader, ChannelStateAndTimeMakeTheLine) {
              smfTrack(test::tempo(0, 250000) + note(0, 62, 96)),
          {PitchReading::automatic, 1, 0},
          {{'n', 200, 1, 250}}},
+        {"running status; a velocity 0 ends a note; a bend on another channel changes nothing",
+         oneTrack(at(0, {0x90, 60, 100}) + at(96, {60, 0}) + at(0, {69, 100}) +
+                  test::bend(0, 1, 12288) + at(96, {69, 0})),
+         {},
+         {{'n', 0, 1, q}, {'n', 900, 1, q}}},
+        {"the tempo halved from its tick on",
+         oneTrack(note(0, 60, 96) + test::tempo(0, 1000000) + note(0, 62, 96)),
+         {},
+         {{'n', 0, 1, q}, {'n', 200, 1, 2 * q}}},
+        {"a key struck again before its release: two strokes, a rest, D5",
+         oneTrack(at(0, {0x90, 69, 90}) + at(48, {69, 90}) + at(48, {69, 0}) + at(96, {69, 0}) +
+                  at(96, {74, 90}) + at(96, {74, 0})),
+         {},
+         {{'n', 900, 0.5, q / 2}, {'n', 900, 1.5, 1.5 * q}, {'r', 0, 1, q}, {'n', 1400, 1, q}}},
         {"measures of 3/4, then 6/8; a rest before and to the end of the track",
          oneTrack(at(0, {0xFF, 0x58, 4, 3, 2, 24, 8}) + note(96, 60, 96) + note(96, 62, 96) +
                   at(0, {0xFF, 0x58, 4, 6, 3, 24, 8}) + note(0, 64, 288)),

@@ -199,7 +199,7 @@ TEST(PitchSystems, YarmanTablesAreTheirScalesOnTheWrittenNaturals) {
             }
             EXPECT_EQ(places, positions); // so each position is in one record only
             if (is79) {
-                // The names the shipped table approves (tools/dizek.txt).
+                // The names the shipped table gives.
                 for (int d = kFileDegreeLow; d <= kFileDegreeHigh; ++d)
                     EXPECT_EQ(t->degreeTable(d).ad, dizek.degreeTable(d).ad) << d;
                 EXPECT_EQ(t->stringDegree(26, -8), -107);
