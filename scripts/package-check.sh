@@ -127,8 +127,9 @@ fi
 echo "package-check: the installed program reports 26 strings and renders a bundled melody"
 # The LV2 hosts find the installed plugin where they look by default.
 if command -v lv2info >/dev/null; then
-  (cd / && env -u LV2_PATH lv2info urn:zembera:kanun) | grep -q 'Bundle: *file:///usr/lib/lv2/zembera.lv2/' ||
-    fail "lv2info does not find the installed plugin"
+  info=$(cd / && env -u LV2_PATH lv2info urn:zembera:kanun 2>&1 || true)
+  grep -q 'Bundle: *file:///usr/lib/lv2/zembera.lv2/' <<<"$info" ||
+    fail "lv2info does not find the installed plugin: $info"
   echo "package-check: lv2info finds urn:zembera:kanun in /usr/lib/lv2"
 fi
 
