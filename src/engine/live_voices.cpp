@@ -26,6 +26,7 @@ float LiveVoices::Reader::sampleAt() const noexcept {
 void LiveVoices::setRate(double rate) {
     fadeFrames_ = std::max<std::size_t>(static_cast<std::size_t>(rate / kFadesPerSecond), 1);
     voices_ = {};
+    fading_ = {};
 }
 
 void LiveVoices::setString(int s, const Note& converted, double nominalHz) {
@@ -39,6 +40,23 @@ double LiveVoices::stepOf(int s, double cents) const noexcept {
     return playRateOf(nominalHz_[static_cast<std::size_t>(s)], cents) / kPlayRateBase;
 }
 
+void LiveVoices::fade(const Reader& reader, float gain) noexcept {
+    Fading* slot = nullptr;
+    float quietest = 0;
+    for (Fading& f : fading_) {
+        if (f.reader.frames == nullptr) {
+            slot = &f;
+            break;
+        }
+        const float level = f.gain * static_cast<float>(f.left);
+        if (slot == nullptr || level < quietest) {
+            slot = &f;
+            quietest = level;
+        }
+    }
+    *slot = Fading{reader, gain, fadeFrames_};
+}
+
 void LiveVoices::start(int voice, int s, double cents, float gain) noexcept {
     if (!validVoice(voice)) return;
     end(voice);
@@ -46,10 +64,8 @@ void LiveVoices::start(int voice, int s, double cents, float gain) noexcept {
     const Note& note = strings_[static_cast<std::size_t>(s)];
     const double step = stepOf(s, cents);
     if (note.silent() || !(step > 0)) return;
-    Voice& v = voices_[static_cast<std::size_t>(voice)];
-    v.reader = Reader{note.frames.get(), note.count, 0, step};
-    v.gain = gain;
-    v.string = s;
+    voices_[static_cast<std::size_t>(voice)] =
+        Voice{Reader{note.frames.get(), note.count, 0, step}, gain, 1.0F, s};
 }
 
 void LiveVoices::end(int voice) noexcept {
@@ -57,14 +73,8 @@ void LiveVoices::end(int voice) noexcept {
     Voice& v = voices_[static_cast<std::size_t>(voice)];
     if (v.reader.frames == nullptr) return;
     // A note not heard yet just goes; one that sounded dies away from where it is.
-    if (v.reader.position > 0) {
-        v.dying = v.reader;
-        v.dyingLeft = fadeFrames_;
-        v.dyingGain = v.gain;
-    }
-    v.reader = Reader{};
-    v.crossfadeLeft = 0;
-    v.string = 0;
+    if (v.reader.position > 0) fade(v.reader, v.gain * v.rise);
+    v = Voice{};
 }
 
 void LiveVoices::retune(int voice, double cents) noexcept {
@@ -73,9 +83,9 @@ void LiveVoices::retune(int voice, double cents) noexcept {
     if (v.reader.frames == nullptr) return;
     const double step = stepOf(v.string, cents);
     if (!(step > 0) || step == v.reader.step) return;
-    v.before = v.reader;
+    fade(v.reader, v.gain * v.rise);
     v.reader.step = step;
-    v.crossfadeLeft = fadeFrames_;
+    v.rise = 0;
 }
 
 int LiveVoices::stringOf(int voice) const noexcept {
@@ -83,44 +93,39 @@ int LiveVoices::stringOf(int voice) const noexcept {
 }
 
 void LiveVoices::mixVoice(Voice& v, float* out, std::size_t frames) noexcept {
-    const float fade = static_cast<float>(fadeFrames_);
-    for (std::size_t i = 0; i < frames && v.dying.frames != nullptr; ++i) {
-        if (v.dying.position >= static_cast<double>(v.dying.count - 1) || v.dyingLeft == 0) {
-            v.dying = Reader{};
-            break;
+    const float riseStep = 1.0F / static_cast<float>(fadeFrames_);
+    const auto last = static_cast<double>(v.reader.count - 1);
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (v.reader.position > last) {
+            v = Voice{};
+            return;
         }
-        out[i] +=
-            v.dying.sampleAt() * v.dyingGain * (static_cast<float>(v.dyingLeft) / fade) * kUnit;
-        v.dying.position += v.dying.step;
-        --v.dyingLeft;
-    }
-    for (std::size_t i = 0; i < frames && v.reader.frames != nullptr; ++i) {
-        if (v.reader.position > static_cast<double>(v.reader.count - 1)) {
-            v.reader = Reader{};
-            v.string = 0;
-            v.crossfadeLeft = 0;
-            break;
-        }
-        float x = v.reader.sampleAt();
-        if (v.crossfadeLeft > 0) {
-            // The old pitch falls as the new rises, both from the same point of the pluck.
-            const float w = static_cast<float>(v.crossfadeLeft) / fade;
-            const float old = v.before.position < static_cast<double>(v.before.count - 1)
-                                  ? v.before.sampleAt()
-                                  : 0.0F;
-            x = x * (1.0F - w) + old * w;
-            v.before.position += v.before.step;
-            --v.crossfadeLeft;
-        }
-        out[i] += x * v.gain * kUnit;
+        out[i] += v.reader.sampleAt() * v.gain * v.rise * kUnit;
+        v.rise = std::min(1.0F, v.rise + riseStep);
         v.reader.position += v.reader.step;
+    }
+}
+
+void LiveVoices::mixFading(Fading& f, float* out, std::size_t frames) noexcept {
+    const float fade = static_cast<float>(fadeFrames_);
+    const auto last = static_cast<double>(f.reader.count - 1);
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (f.left == 0 || f.reader.position > last) {
+            f = Fading{};
+            return;
+        }
+        out[i] += f.reader.sampleAt() * f.gain * (static_cast<float>(f.left) / fade) * kUnit;
+        f.reader.position += f.reader.step;
+        --f.left;
     }
 }
 
 void LiveVoices::render(float* left, float* right, std::size_t frames) noexcept {
     std::fill_n(left, frames, 0.0F);
     for (Voice& v : voices_)
-        if (v.reader.frames != nullptr || v.dying.frames != nullptr) mixVoice(v, left, frames);
+        if (v.reader.frames != nullptr) mixVoice(v, left, frames);
+    for (Fading& f : fading_)
+        if (f.reader.frames != nullptr) mixFading(f, left, frames);
     if (right != nullptr && right != left) std::copy_n(left, frames, right);
 }
 

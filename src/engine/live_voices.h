@@ -4,7 +4,8 @@
 // converted it) at a play rate with linear interpolation, as interpolated notes are made, but
 // while it sounds: so a voice can be started, ended and moved to another pitch within a block
 // without anything being made or freed. A moved voice goes on from the same point of the sample
-// at the new rate, crossfaded from the old over the fade time; an ended or restarted one dies
+// at the new rate, crossfaded from the old over the fade time (the old falling as one more fading
+// reader, so retunes closer than the fade overlap without a step); an ended or restarted one dies
 // away over 5 ms, as the engine's notes do.
 //
 //   LiveVoices voices;
@@ -55,21 +56,32 @@ class LiveVoices {
     };
     struct Voice {
         Reader reader;
-        Reader before; // the pitch left by a retune, fading out over crossfadeLeft
-        std::size_t crossfadeLeft = 0;
-        Reader dying; // a cut-off note, dying away over dyingLeft
-        std::size_t dyingLeft = 0;
         float gain = 1.0F;
-        float dyingGain = 1.0F;
+        // The reader's share of the gain: below 1 while it rises after a retune, one fade-step a
+        // frame, as the pitch it left falls among the fading readers.
+        float rise = 1.0F;
         int string = 0;
     };
+    // A reader cut off or left by a retune, falling in a straight line from `gain` to silence.
+    struct Fading {
+        Reader reader;
+        float gain = 0;
+        std::size_t left = 0; // frames still to sound
+    };
+    // Every cut and every retune may happen within one fade on every voice, twice.
+    static constexpr std::size_t kFadingCount = 2 * kCount;
+
     double stepOf(int s, double cents) const noexcept;
+    // Hands `reader` to a fading reader at `gain`; when all are taken, the quietest gives way.
+    void fade(const Reader& reader, float gain) noexcept;
     void mixVoice(Voice& voice, float* out, std::size_t frames) noexcept;
+    void mixFading(Fading& fading, float* out, std::size_t frames) noexcept;
 
     std::size_t fadeFrames_ = 220;
     PerString<Note> strings_{};
     PerString<double> nominalHz_{};
     std::array<Voice, kCount> voices_{};
+    std::array<Fading, kFadingCount> fading_{};
 };
 
 } // namespace zembera::engine

@@ -88,11 +88,12 @@ int degreeOf(double cents) {
 
 // A control moved while A4 (string 12, at position 0) rings, and the pitch it rings on at: a
 // mandal's position, the degree three above with the whole instrument shifted three degrees, the
-// string tuned 30 cents up, A4 of 12 equal divisions.
+// string tuned 30 cents up, A4 of 12 equal divisions; the mandal also moved a position a block.
 struct Move {
     const char* control;
     float value;
     double hz;
+    int blocks = 1; // reached in as many steps, one a block (2.7 ms, shorter than a crossfade)
 };
 
 TEST(ZemberaInstrument, AControlMovedWhileAStringRingsRepitchesTheSamePluck) {
@@ -101,6 +102,7 @@ TEST(ZemberaInstrument, AControlMovedWhileAStringRingsRepitchesTheSamePluck) {
     const double a4 = table().centTable(12, 0);
     const Move moves[] = {
         {"mandal_12", 4, tableHz(12, 4)},
+        {"mandal_12", 12, tableHz(12, 12), 4},
         {"derece_farki", 3,
          kReferenceHz * std::exp2(table().degreeTable(degreeOf(a4) + 3).cent / 1200)},
         {"ince_ayar_12", 30, tableHz(12, 0) * std::exp2(30.0 / 1200)},
@@ -113,8 +115,14 @@ TEST(ZemberaInstrument, AControlMovedWhileAStringRingsRepitchesTheSamePluck) {
         plugin.midi(1000, {0x90, 69, 127});
         std::vector<float> sound = plugin.render(128 * 150)[0];
         const std::size_t change = sound.size();
-        plugin.setControl(move.control, move.value);
-        const auto after = plugin.render(128 * 250)[0];
+        std::vector<float> after;
+        for (int k = 1; k <= move.blocks; ++k) {
+            plugin.setControl(move.control, move.value * float(k) / float(move.blocks));
+            const auto block = plugin.render(128)[0];
+            after.insert(after.end(), block.begin(), block.end());
+        }
+        const auto rest = plugin.render(128 * (250 - move.blocks))[0];
+        after.insert(after.end(), rest.begin(), rest.end());
         sound.insert(sound.end(), after.begin(), after.end());
 
         const double before = pitchHz(sound, 4000, 14000, kRate);
