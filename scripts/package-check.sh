@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the release build into a staging folder and packs it with "cpack -G DEB"; checks the
 # install tree and the package's contents file by file, the menu entry and the icons, and that
-# the package depends on the package of every shared library the executable links. Then installs
-# the package with apt, starts the installed program with --rapor (as root and as a user who
-# cannot write its folder) and renders a bundled melody with it, and removes the package again.
+# the package depends on the package of every shared library the executable and the LV2 plugin
+# link. Then installs the package with apt, starts the installed program with --rapor (as root
+# and as a user who cannot write its folder), renders a bundled melody with it, has lv2info find
+# the installed plugin, and removes the package again.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -11,7 +12,7 @@ build=build/release
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 cmake --preset release >/dev/null
-cmake --build --preset release --target zembera desktop_icons >/dev/null
+cmake --build --preset release --target zembera desktop_icons zembera_lv2_bundle >/dev/null
 
 work=$(mktemp -d)
 installed=0
@@ -37,11 +38,18 @@ expected="$work/expected.txt"
   for f in "$build"/program/wavs/[0-9][0-9]_[0-9][0-9][0-9][0-9][0-9][0-9]_*.wav; do
     echo "usr/share/zembera/wavs/$(basename "$f")"
   done
+  for f in zembera.so manifest.ttl zembera.ttl Dizek.txt; do echo "usr/lib/lv2/zembera.lv2/$f"; done
+  for f in tools/tunings/*.scl tools/tunings/perde-names.tsv; do
+    echo "usr/lib/lv2/zembera.lv2/sistemler/$(basename "$f")"
+  done
+  for f in "$build"/program/wavs/[0-9][0-9]_[0-9][0-9][0-9][0-9][0-9][0-9]_*.wav; do
+    echo "usr/lib/lv2/zembera.lv2/wavs/$(basename "$f")"
+  done
   echo usr/share/applications/zembera.desktop
   echo usr/share/mime/packages/zembera.xml
   for size in 48 128 256; do echo "usr/share/icons/hicolor/${size}x${size}/apps/zembera.png"; done
 } | LC_ALL=C sort >"$expected"
-[ "$(grep -c '/wavs/' "$expected")" -eq 26 ] || fail "the build holds no 26 samples"
+[ "$(grep -c '/wavs/' "$expected")" -eq 52 ] || fail "the build holds no 26 samples"
 
 # The install tree.
 stage="$work/stage"
@@ -73,12 +81,14 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "package-check: $(basename "$deb") depends on: $depends"
 # The package names alone, one a line.
 echo "$depends" | tr ',' '\n' | awk '{print $1}' >"$work/depends.txt"
-for lib in $(readelf -d "$stage/usr/bin/zembera" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-  path=$(ldd "$stage/usr/bin/zembera" | awk -v l="$lib" '$1 == l {print $3}')
-  [ -n "$path" ] || fail "$lib is not found"
-  pkg=$(dpkg -S "$(realpath "$path")" 2>/dev/null || dpkg -S "$path") || fail "no package holds $path"
-  pkg=${pkg%%:*}
-  grep -qxF "$pkg" "$work/depends.txt" || fail "$lib ($pkg) is not among the dependencies"
+for binary in usr/bin/zembera usr/lib/lv2/zembera.lv2/zembera.so; do
+  for lib in $(readelf -d "$stage/$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    path=$(ldd "$stage/$binary" | awk -v l="$lib" '$1 == l {print $3}')
+    [ -n "$path" ] || fail "$lib is not found"
+    pkg=$(dpkg -S "$(realpath "$path")" 2>/dev/null || dpkg -S "$path") || fail "no package holds $path"
+    pkg=${pkg%%:*}
+    grep -qxF "$pkg" "$work/depends.txt" || fail "$lib ($pkg) is not among the dependencies"
+  done
 done
 grep -qxF qt6-qpa-plugins "$work/depends.txt" || fail "the X display plugin is not a dependency"
 
@@ -115,6 +125,13 @@ fi
   fail "zembera --render of a bundled melody failed"
 [ "$(stat -c %s "$work/korobeiniki.wav")" -gt 100000 ] || fail "the rendered melody is too short"
 echo "package-check: the installed program reports 26 strings and renders a bundled melody"
+# The LV2 hosts find the installed plugin where they look by default.
+if command -v lv2info >/dev/null; then
+  info=$(cd / && env -u LV2_PATH lv2info urn:zembera:kanun 2>&1 || true)
+  grep -q 'Bundle: *file:///usr/lib/lv2/zembera.lv2/' <<<"$info" ||
+    fail "lv2info does not find the installed plugin: $info"
+  echo "package-check: lv2info finds urn:zembera:kanun in /usr/lib/lv2"
+fi
 
 $SUDO apt-get remove -y -qq zembera >"$work/apt.txt" 2>&1 ||
   fail "apt-get remove failed: $(cat "$work/apt.txt")"

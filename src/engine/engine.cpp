@@ -142,6 +142,10 @@ void Engine::setStringSample(int s, const StringSample& sample) {
     in_->notes.clear();
 }
 
+Note Engine::convertedSample(int s) const {
+    return validString(s) ? in_->source[static_cast<std::size_t>(s)] : Note{};
+}
+
 Note Engine::prepareNote(int s, double cents, Resampling how) {
     in_->ui.assertUiThread();
     if (!validString(s)) return {};

@@ -54,6 +54,10 @@ class Engine {
     // string silent.
     void setStringSample(int s, const StringSample& sample);
 
+    // String s's sample as converted to the engine's rate (silent without one), for voices that
+    // play it at a rate of their own (live_voices.h).
+    Note convertedSample(int s) const;
+
     // The note string s sounds at `cents` above C4 (262 Hz), made from its sample `how` says:
     // made now, or the same note made before. Silent when the string has no sample or the pitch
     // gives no sound.

@@ -14,8 +14,14 @@ constexpr int kPedalDownFrom = 64; // controller values 64..127 mean "on"
 } // namespace
 
 std::vector<MidiNoteEvent> MidiKeys::handle(const std::uint8_t* bytes, std::size_t size) {
-    std::vector<MidiNoteEvent> out;
-    if (size < 3) return out;
+    MidiNoteEvents events;
+    handle(bytes, size, events);
+    return {events.begin(), events.end()};
+}
+
+void MidiKeys::handle(const std::uint8_t* bytes, std::size_t size, MidiNoteEvents& out) {
+    out.count = 0;
+    if (size < 3) return;
     const std::uint8_t kind = bytes[0] & 0xF0;
     const int data1 = bytes[1] & 0x7F;
     const int data2 = bytes[2] & 0x7F;
@@ -28,17 +34,16 @@ std::vector<MidiNoteEvent> MidiKeys::handle(const std::uint8_t* bytes, std::size
     } else if (kind == kControlChange && (data1 == kAllNotesOff || data1 == kAllSoundOff)) {
         stopAll(out);
     }
-    return out;
 }
 
-void MidiKeys::noteOn(int note, int velocity, std::vector<MidiNoteEvent>& out) {
+void MidiKeys::noteOn(int note, int velocity, MidiNoteEvents& out) {
     if (sounding_[note]) out.push_back({MidiNoteEvent::Stop, note, 0});
     held_[note] = true;
     sounding_[note] = true;
     out.push_back({MidiNoteEvent::Start, note, velocity});
 }
 
-void MidiKeys::noteOff(int note, std::vector<MidiNoteEvent>& out) {
+void MidiKeys::noteOff(int note, MidiNoteEvents& out) {
     if (!held_[note]) return;
     held_[note] = false;
     if (pedal_) return;
@@ -46,7 +51,7 @@ void MidiKeys::noteOff(int note, std::vector<MidiNoteEvent>& out) {
     out.push_back({MidiNoteEvent::Stop, note, 0});
 }
 
-void MidiKeys::pedal(bool down, std::vector<MidiNoteEvent>& out) {
+void MidiKeys::pedal(bool down, MidiNoteEvents& out) {
     pedal_ = down;
     if (down) return;
     for (int note = 0; note < 128; ++note) {
@@ -57,7 +62,7 @@ void MidiKeys::pedal(bool down, std::vector<MidiNoteEvent>& out) {
     }
 }
 
-void MidiKeys::stopAll(std::vector<MidiNoteEvent>& out) {
+void MidiKeys::stopAll(MidiNoteEvents& out) {
     for (int note = 0; note < 128; ++note)
         if (sounding_[note]) out.push_back({MidiNoteEvent::Stop, note, 0});
     clear();

@@ -6,6 +6,7 @@
 //
 // Thread: the thread that handles the messages (the UI thread).
 
+#include <array>
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
@@ -20,21 +21,33 @@ struct MidiNoteEvent {
     bool operator==(const MidiNoteEvent&) const = default;
 };
 
+// The notes one message stops and starts: at most every key and one more, held without
+// allocating so that an audio thread can handle messages too.
+struct MidiNoteEvents {
+    std::array<MidiNoteEvent, 129> events{};
+    std::size_t count = 0;
+    void push_back(const MidiNoteEvent& e) { events[count++] = e; }
+    const MidiNoteEvent* begin() const { return events.data(); }
+    const MidiNoteEvent* end() const { return events.data() + count; }
+};
+
 class MidiKeys {
   public:
     // Handles one complete message (status byte first; running status is resolved by the MIDI
     // library) and returns the notes to stop and start, in that order.
     std::vector<MidiNoteEvent> handle(const std::uint8_t* bytes, std::size_t size);
+    // The same into `out` (emptied first), allocating nothing.
+    void handle(const std::uint8_t* bytes, std::size_t size, MidiNoteEvents& out);
 
     bool sounding(int note) const { return note >= 0 && note < 128 && sounding_[note]; }
     // Forgets every note without events (the notes were stopped by other means).
     void clear();
 
   private:
-    void noteOn(int note, int velocity, std::vector<MidiNoteEvent>& out);
-    void noteOff(int note, std::vector<MidiNoteEvent>& out);
-    void pedal(bool down, std::vector<MidiNoteEvent>& out);
-    void stopAll(std::vector<MidiNoteEvent>& out);
+    void noteOn(int note, int velocity, MidiNoteEvents& out);
+    void noteOff(int note, MidiNoteEvents& out);
+    void pedal(bool down, MidiNoteEvents& out);
+    void stopAll(MidiNoteEvents& out);
 
     std::bitset<128> held_;     // key down
     std::bitset<128> sounding_; // held, or released under the pedal

@@ -21,21 +21,22 @@ inline double rms(std::span<const double> x) {
 }
 
 // Magnitude of the Hann-windowed DFT of `x` at `hz` (any frequency, not only bin centres).
-inline double dftMagnitude(std::span<const double> x, double hz) {
+inline double dftMagnitude(std::span<const double> x, double hz, double rate = kRate) {
     const double n = static_cast<double>(x.size());
     std::complex<double> sum;
     for (std::size_t i = 0; i < x.size(); ++i) {
         const double t = static_cast<double>(i);
         const double window = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * t / n);
-        sum += window * x[i] * std::polar(1.0, -2.0 * std::numbers::pi * hz * t / kRate);
+        sum += window * x[i] * std::polar(1.0, -2.0 * std::numbers::pi * hz * t / rate);
     }
     return std::abs(sum);
 }
 
 // Hz by the normalized square difference: the first peak within 90 % of the best beats harmonics.
-inline double coarseFundamental(std::span<const double> x, double lowestHz, double highestHz) {
-    const std::size_t maxLag = static_cast<std::size_t>(kRate / lowestHz) + 2;
-    const std::size_t minLag = static_cast<std::size_t>(kRate / highestHz);
+inline double coarseFundamental(std::span<const double> x, double lowestHz, double highestHz,
+                                double rate = kRate) {
+    const std::size_t maxLag = static_cast<std::size_t>(rate / lowestHz) + 2;
+    const std::size_t minLag = static_cast<std::size_t>(rate / highestHz);
     if (x.size() <= 2 * maxLag) return 0.0;
     const std::size_t window = x.size() - maxLag;
     std::vector<double> nsdf(maxLag + 1, 0.0);
@@ -54,17 +55,19 @@ inline double coarseFundamental(std::span<const double> x, double lowestHz, doub
         if (b >= 0.9 * best && b >= a && b >= c) {
             const double denominator = a - 2.0 * b + c;
             const double shift = denominator != 0.0 ? 0.5 * (a - c) / denominator : 0.0;
-            return kRate / (static_cast<double>(lag) + shift);
+            return rate / (static_cast<double>(lag) + shift);
         }
     }
     return 0.0;
 }
 
 // The spectrum's peak near `estimateHz` in 1-cent steps, refined by a parabola on the logarithms.
-inline double refinePeak(std::span<const double> x, double estimateHz, int spanCents) {
+inline double refinePeak(std::span<const double> x, double estimateHz, int spanCents,
+                         double rate = kRate) {
     std::vector<double> level;
     for (int c = -spanCents; c <= spanCents; ++c)
-        level.push_back(std::log(dftMagnitude(x, estimateHz * std::exp2(c / 1200.0)) + 1e-300));
+        level.push_back(
+            std::log(dftMagnitude(x, estimateHz * std::exp2(c / 1200.0), rate) + 1e-300));
     const auto top = std::max_element(level.begin() + 1, level.end() - 1) - level.begin();
     const double a = level[top - 1], b = level[top], c = level[top + 1];
     const double denominator = a - 2.0 * b + c;
