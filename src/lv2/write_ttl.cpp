@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
             << "\" ;\n    rdfs:range atom:Path .\n\n";
     namespace port = zembera::lv2::port;
     ttl << uri << "\n    a lv2:Plugin , lv2:InstrumentPlugin ;\n"
-        << "    doap:name \"ZEMBERA\" ;\n    doap:license "
-           "<https://spdx.org/licenses/GPL-3.0-or-later> ;\n"
+        << "    doap:name \"ZEMBERA\" ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable , work:schedule , state:mapPath , "
            "state:freePath ;\n"
