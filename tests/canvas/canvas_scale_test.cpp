@@ -24,20 +24,19 @@ QImage enlarged(const QImage& image, int factor) {
         .convertToFormat(QImage::Format_RGB32);
 }
 
-int differing(const QImage& a, const QImage& b) {
+// How many pixels of `a` meet `test(x, y, colour)`.
+template <typename Test> int pixelsWhere(const QImage& a, Test test) {
     int n = 0;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
-            n += (a.pixel(x, y) & RGB_MASK) != (b.pixel(x, y) & RGB_MASK);
+            n += test(x, y, a.pixel(x, y) & RGB_MASK);
     return n;
 }
-
+int differing(const QImage& a, const QImage& b) {
+    return pixelsWhere(a, [&](int x, int y, QRgb c) { return c != (b.pixel(x, y) & RGB_MASK); });
+}
 int count(const QImage& image, QRgb color) {
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += (image.pixel(x, y) & RGB_MASK) == (color & RGB_MASK);
-    return n;
+    return pixelsWhere(image, [&](int, int, QRgb c) { return c == (color & RGB_MASK); });
 }
 
 // Lines, boxes, fills and glyph copies on whole logical pixels: each logical pixel becomes a 2×2
@@ -48,12 +47,9 @@ TEST(CanvasScale, ShapesCoverTheDevicePixelsOfTheirPixels) {
     sharp.setDeviceScale(2);
     ASSERT_EQ(sharp.deviceImage().size(), QSize(80, 60));
     EXPECT_EQ(sharp.deviceImage().devicePixelRatio(), 2.0);
-    const QImage sheet = [] {
-        QImage s(4, 4, QImage::Format_RGB32);
-        s.fill(kWhite);
-        s.setPixel(1, 2, kBlack);
-        return s;
-    }();
+    QImage sheet(4, 4, QImage::Format_RGB32);
+    sheet.fill(kWhite);
+    sheet.setPixel(1, 2, kBlack);
     for (CanvasImage* c : {&flat, &sharp}) {
         c->line(2, 3, 10, 3);  // 9 pixels
         c->box(14, 2, 24, 12); // a closed border of 40 pixels
@@ -93,18 +89,16 @@ TEST(CanvasScale, SlantsAndCirclesAreDrawnAtTheDeviceResolution) {
     EXPECT_GT(differing(device, enlarged(flat.image(), 2)), 0) << "an enlarged picture";
     // Nothing red outside the triangle: every red device pixel lies in a logical pixel that is
     // red or black (its border) at scale 1.
-    int leaks = 0;
-    for (int y = 0; y < device.height(); ++y)
-        for (int x = 0; x < device.width(); ++x)
-            if ((device.pixel(x, y) & RGB_MASK) == (kRed & RGB_MASK)) {
-                const QRgb logical = flat.pixel(x / 2, y / 2) & RGB_MASK;
-                leaks += logical != (kRed & RGB_MASK) && logical != (kBlack & RGB_MASK);
-            }
-    EXPECT_EQ(leaks, 0);
+    EXPECT_EQ(pixelsWhere(device,
+                          [&](int x, int y, QRgb c) {
+                              const QRgb logical = flat.pixel(x / 2, y / 2) & RGB_MASK;
+                              return c == (kRed & RGB_MASK) && logical != (kRed & RGB_MASK) &&
+                                     logical != (kBlack & RGB_MASK);
+                          }),
+              0);
     // The red area is close to four times the logical one: the border takes its own steps.
-    const int red = count(device, kRed);
     const int redFlat = count(flat.image(), kRed);
-    EXPECT_NEAR(red, 4 * redFlat, 0.1 * 4 * redFlat);
+    EXPECT_NEAR(count(device, kRed), 4 * redFlat, 0.1 * 4 * redFlat);
 }
 
 // Text at scale 2 is the text a drawing made at scale 2 shows: the same font at twice the size,
@@ -169,7 +163,7 @@ TEST(CanvasScale, GlyphCopiesTakeTheDoubledSheet) {
     expected.fill(kWhite);
     for (int y = 2 * from.top(); y <= 2 * from.bottom() + 1; ++y)
         for (int x = 2 * from.left(); x <= 2 * from.right() + 1; ++x)
-            expected.setPixel(x + offset.x(), y + offset.y(), doubled.pixel(x, y));
+            expected.setPixel(QPoint(x, y) + offset, doubled.pixel(x, y));
     EXPECT_EQ(differing(device, expected), 0);
     EXPECT_EQ(count(device, kBlack), 2);
 
@@ -184,17 +178,15 @@ TEST(CanvasScale, GlyphCopiesTakeTheDoubledSheet) {
     between.setDeviceScale(1.5);
     between.andCopy(single, from, to, doubled);
     const QImage& mid = between.deviceImage();
-    int black = 0;
-    for (int y = 0; y < mid.height(); ++y)
-        for (int x = 0; x < mid.width(); ++x) {
-            const int sx = static_cast<int>(std::floor(2 * (x + 0.5) / 1.5)) - 2 * (to.x() - 1);
-            const int sy = static_cast<int>(std::floor(2 * (y + 0.5) / 1.5)) - 2 * (to.y() - 1);
-            const bool inside = sx >= 2 && sx < 12 && sy >= 2 && sy < 10;
-            const QRgb want = inside ? doubled.pixel(sx, sy) : kWhite;
-            black += (mid.pixel(x, y) & RGB_MASK) == (kBlack & RGB_MASK);
-            EXPECT_EQ(mid.pixel(x, y) & RGB_MASK, want & RGB_MASK) << x << "," << y;
-        }
-    EXPECT_GT(black, 0);
+    EXPECT_EQ(pixelsWhere(mid,
+                          [&](int x, int y, QRgb c) {
+                              const int sx = int(std::floor(2 * (x + 0.5) / 1.5)) - 2 * to.x() + 2;
+                              const int sy = int(std::floor(2 * (y + 0.5) / 1.5)) - 2 * to.y() + 2;
+                              const bool in = sx >= 2 && sx < 12 && sy >= 2 && sy < 10;
+                              return c != ((in ? doubled.pixel(sx, sy) : kWhite) & RGB_MASK);
+                          }),
+              0);
+    EXPECT_GT(count(mid, kBlack), 0);
 }
 
 } // namespace
