@@ -26,7 +26,6 @@
 #include "support/loaded_program.h"
 #include "support/program_folder.h"
 #include "support/recorded_sound.h"
-#include "support/view_calls.h"
 #include "support/wav_files.h"
 
 namespace zembera {
@@ -87,13 +86,31 @@ TEST(MidiPorts, ASynthSubscribingAfterTheOutputWasMadeIsConfigured) {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// What the staff and the panel were drawn for: the string, its position and the panel's hertz.
+class PanelView : public SilentInstrumentView {
+  public:
+    PanelView(const InstrumentState& st, const TuningState& tuning, const PitchTables& tables)
+        : st_(st), tuning_(tuning), tables_(tables) {}
+    void etiket() override {
+        const int s = st_.currentString;
+        shown = {s, st_.mandalPos[s], std::stod(panelLines(st_, tuning_, tables_)[5].value)};
+    }
+    std::tuple<int, int, double> shown;
+
+  private:
+    const InstrumentState& st_;
+    const TuningState& tuning_;
+    const PitchTables& tables_;
+};
+
 class MidiPlaying : public ::testing::Test {
   protected:
     void SetUp() override {
-        test::makeProgramFolder(dir.path(), 2000);
+        test::makeProgramFolder(dir.path(), 8000);
         program = test::loadFrom(dir.path(), messages);
+        view = std::make_unique<PanelView>(program->instrument, program->tuning, program->tables);
         player = std::make_unique<MidiPlayer>(MidiPlayerParts{
-            program->instrument, program->tables, program->tuning.tuningOffset, notes, view});
+            program->instrument, program->tables, program->tuning.tuningOffset, notes, *view});
     }
     InstrumentState& st() { return program->instrument; }
 
@@ -101,7 +118,7 @@ class MidiPlaying : public ::testing::Test {
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     test::RecordedSound notes;
-    test::ViewCalls view;
+    std::unique_ptr<PanelView> view;
     std::unique_ptr<MidiPlayer> player;
 };
 
@@ -215,43 +232,18 @@ TEST(MpeEncoder, EachNoteSoundsItsCentsByTheAnnouncedBendRange) {
     }
 }
 
-// What the staff and the panel were drawn for: the string, its position and the panel's hertz.
-class PanelView : public SilentInstrumentView {
-  public:
-    PanelView(const InstrumentState& st, const TuningState& tuning, const PitchTables& tables)
-        : st_(st), tuning_(tuning), tables_(tables) {}
-    void etiket() override {
-        const int s = st_.currentString;
-        shown = {s, st_.mandalPos[s], std::stod(panelLines(st_, tuning_, tables_)[5].value)};
-    }
-    std::tuple<int, int, double> shown;
-
-  private:
-    const InstrumentState& st_;
-    const TuningState& tuning_;
-    const PitchTables& tables_;
-};
-
 // A white key sounds its string where it stands now, though nothing prepared it there (a makam
 // load, a fine tuning); a black key shows its own sharp on the panel, the string staying put.
 // Expected cents from the test table: s * 10 + m away from position 0.
-TEST(MidiSounding, KeysSoundAndShowTheirPitch) {
-    test::TempDir dir;
-    test::makeProgramFolder(dir.path(), 8000);
-    RecordedMessages messages;
-    auto program = test::loadFrom(dir.path(), messages);
-    test::RecordedSound notes;
-    PanelView view(program->instrument, program->tuning, program->tables);
-    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables,
-                                      program->tuning.tuningOffset, notes, view});
+TEST_F(MidiPlaying, KeysSoundAndShowTheirPitch) {
     engine::Engine engine;
     giveSamples(*program, engine);
     const auto hz = [](double cents) { return 262 * std::exp2(cents / 1200); };
     const auto press = [&](std::uint8_t note) {
         const std::uint8_t on[3] = {0x90, note, 100}, off[3] = {0x80, note, 0};
         notes.calls.clear();
-        player.handle(on, 3);
-        player.handle(off, 3);
+        player->handle(on, 3);
+        player->handle(off, 3);
         // What the engine makes of the note asked for, as the window's sound plays it.
         const StringNote& asked = notes.calls.at(0).note;
         const engine::Note made = engine.prepareNote(asked.string, asked.cents,
@@ -266,15 +258,15 @@ TEST(MidiSounding, KeysSoundAndShowTheirPitch) {
     program->instrument.mandalPos[17] = 3;
     program->tuning.tuningOffset[17] = 5;
     EXPECT_NEAR(press(0x3C), hz(173 + 5), 0.05);
-    EXPECT_EQ(view.shown, std::make_tuple(17, 3, std::get<2>(view.shown)));
-    EXPECT_NEAR(std::get<2>(view.shown), hz(173 + 5), 0.001);
+    const auto& [string, position, panelHz] = view->shown;
+    EXPECT_EQ(std::pair(string, position), std::pair(17, 3));
+    EXPECT_NEAR(panelHz, hz(173 + 5), 0.001);
 
     const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
     ASSERT_TRUE(sharp);
     EXPECT_NEAR(press(0x3D), hz(170 + *sharp + 5), 0.05); // C#4
-    EXPECT_EQ(std::get<0>(view.shown), 17);
-    EXPECT_EQ(std::get<1>(view.shown), *sharp);
-    EXPECT_NEAR(std::get<2>(view.shown), hz(170 + *sharp + 5), 0.001);
+    EXPECT_EQ(std::pair(string, position), std::pair(17, *sharp));
+    EXPECT_NEAR(panelHz, hz(170 + *sharp + 5), 0.001);
     EXPECT_EQ(program->instrument.mandalPos[17], 3);
 }
 
