@@ -141,19 +141,13 @@ TEST(Engine, AtTheSamplesRateNotesFollowTheirDefinitionsExactly) {
 TEST(Engine, VoicesSumAndEachSoundsOneNote) {
     Engine e;
     const Note note = constantNote(e, 1000);
-    for (const auto& [voice, exists] : {std::pair{VoiceId::memoryChannel(), true},
-                                        {VoiceId::string(1), true},
-                                        {VoiceId::string(26), true},
-                                        {VoiceId::string(0), false},
-                                        {VoiceId::string(27), false},
-                                        {VoiceId::chordNote(1), true},
-                                        {VoiceId::chordNote(32), true},
-                                        {VoiceId::chordNote(33), false},
-                                        {VoiceId::key(0), true},
-                                        {VoiceId::key(127), true},
-                                        {VoiceId::key(128), false},
-                                        {VoiceId::key(-1), false}})
-        EXPECT_EQ(e.startNote(voice, note, 0.25F), exists) << voice.number;
+    for (const VoiceId voice :
+         {VoiceId::memoryChannel(), VoiceId::string(1), VoiceId::string(26), VoiceId::chordNote(1),
+          VoiceId::chordNote(32), VoiceId::key(0), VoiceId::key(127)})
+        EXPECT_TRUE(e.startNote(voice, note, 0.25F)) << voice.number;
+    for (const VoiceId voice : {VoiceId::string(0), VoiceId::string(27), VoiceId::chordNote(33),
+                                VoiceId::key(128), VoiceId::key(-1)})
+        EXPECT_FALSE(e.startNote(voice, note, 0.25F)) << voice.number;
     EXPECT_EQ(test::render(e, 10).left[5], 7 * 250); // the 7 that exist, each at a quarter
     e.startNote(VoiceId::string(1), constantNote(e, -3000, 20000, 2)); // cuts its note
     const auto out = test::render(e, 300).left;
