@@ -14,7 +14,6 @@
 #include "notation/mandal_column.h"
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
-#include "notation/transposed_column_steps.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
 #include "support/picture_stack.h"
@@ -24,6 +23,18 @@ namespace zembera {
 namespace {
 
 constexpr QRgb kGrey = qRgb(212, 208, 200);
+
+// The transposition's two steps for one string as the window drives them: the target kept in the
+// state first, then the red cell drawn from it; clearing empties the state and the column.
+inline void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s) {
+    keepTransposed(state, s);
+    drawTransposedCell(canvas, state, s);
+}
+
+inline void göçürümTemizle(CanvasImage& canvas, InstrumentState& state) {
+    clearTransposed(state);
+    clearTransposedColumn(canvas);
+}
 
 bool isColour(const QImage& image, int x, int y, QRgb colour) {
     return (image.pixel(x, y) & RGB_MASK) == (colour & RGB_MASK);

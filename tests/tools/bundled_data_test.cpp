@@ -19,6 +19,7 @@
 #include "files/makam_file.h"
 #include "files/melody_file.h"
 #include "files/text_file.h"
+#include "loader/sample_folder.h"
 #include "model/instrument_state.h"
 #include "pitch/pitch_table.h"
 #include "support/fold_table.h"
@@ -61,12 +62,9 @@ TEST(BundledPitchTable, IsTheApprovedTable) {
 TEST(BundledPitchTable, PatchedSamplesKeepTheirRates) {
     const std::filesystem::path program(ZEMBERA_PROGRAM_DIR);
     const PitchTables tables = tablo_oku_txt(program);
-    PerString<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(program / "wavs")) {
-        const std::string name = entry.path().filename().string();
-        if (name.size() > 10 && name[2] == '_' && name.ends_with(".wav"))
-            names[static_cast<std::size_t>(std::stoi(name.substr(0, 2)))] = name;
-    }
+    const SampleFolderCheck check = checkSampleFolder(program / "wavs");
+    ASSERT_FALSE(check.error) << *check.error;
+    const PerString<std::string>& names = check.folder.sampleFileName;
     std::ostringstream out;
     for (int s = 1; s <= kStringCount; ++s) {
         out << "tel " << s << ":";

@@ -248,10 +248,8 @@ class FineSystem : public ::testing::TestWithParam<int> {
                                            systems::readDegreeNamer(ZEMBERA_PROGRAM_DIR)));
         rig.emplace(system->tables);
         rig->tuning.degreesPerOctave = static_cast<std::int16_t>(n);
-        for (int i = 0; i < 7; ++i) {
-            rig->tuning.naturalDegrees[static_cast<std::size_t>(i)] =
-                static_cast<std::int16_t>(system->layout.naturalDegree(i));
-        }
+        for (std::size_t i = 0; i < 7; ++i)
+            rig->tuning.naturalDegrees[i] = std::int16_t(system->layout.naturalDegree(int(i)));
         rig->instrument.mandalMin = system->mandalMin;
         rig->instrument.mandalMax = system->mandalMax;
     }
