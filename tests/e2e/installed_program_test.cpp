@@ -89,12 +89,12 @@ TEST(InstalledProgram, ReadOnlyProgramFolderKeepsTheUsersFilesInTheirOwnFolder) 
     ASSERT_NE(user, nullptr);
     const fs::path home = user->pw_dir;
     const uid_t uid = user->pw_uid;
-    userFolder = home / ".local/share/ZEMBERA";
-    fs::remove_all(userFolder);
 
     const fs::path out = root / "out";
     fs::create_directories(out);
     ASSERT_EQ(run("chown " + std::string(kUser) + " " + out.string()), 0);
+    // The drive script gives the run a home of its own, made by that user.
+    userFolder = out / "home/.local/share/ZEMBERA";
 
     // Where the window puts the makam controls under a 1280 x 800 screen.
     const WindowLayout l =

@@ -1,5 +1,5 @@
-// What the window shows after keys, a makam load, a fine tuning, a transposition and the label
-// switch, and the splash window, compared with approved pictures.
+// What the window redraws after keys, a makam load, a fine tuning, a transposition and the label
+// switch; the splash window; the doubled glyph sheet.
 
 #include "window_fixture.h"
 
@@ -12,7 +12,7 @@
 #include "notation/glyph_sheet_layout.h"
 #include "notation/staff.h"
 #include "shell/splash_window.h"
-#include "support/picture_stack.h"
+#include <functional>
 
 namespace zembera {
 namespace {
@@ -20,69 +20,60 @@ namespace {
 class DisplayWindow : public test::WindowFixture {
   protected:
     void prepareFolder() override { useBundled({"Dizek.txt", "glyphs.png"}); }
-
-    // The staff, the pitch panel, the mandal number column, the mandal strip and strings 8..16.
-    void addDrawings() {
-        for (CanvasWidget* w :
-             {window->staffPicture, window->pitchPanel, window->mandalColumn, window->mandalStrip})
-            shots.push_back(w->canvas().image());
-        shots.push_back(window->instrumentPicture->canvas().image().copy(380, 120, 420, 140));
-    }
-    QImage labelArea() const {
-        return window->instrumentPicture->canvas().image().copy(0, 0, 520, 420);
-    }
-    std::vector<QImage> shots;
 };
 
-// Nothing on the staff before the first note, string 13 selected, then code +1 with its partner
-// -12 (the drawings are checked in detail by the notation and instrument tests).
-TEST_F(DisplayWindow, KeysDrawTheStaffPanelColumnAndStrip) {
-    addDrawings();
-    QTest::keyClick(handle(), Qt::Key_Down);
-    addDrawings();
-    QTest::keyClick(handle(), Qt::Key_Right);
-    addDrawings();
-    test::expectGoldenImage("gui/keys.png", test::stacked(shots));
-}
-
-// One degree up redraws the column and the strip; a makam load undoes the shift; the panel's hertz
-// follow the shown note after the load (string 26 prepared last) and a fine tuning of +2 cents.
-TEST_F(DisplayWindow, TranspositionLoadAndFineTuningRedraw) {
+// Each event redraws the pictures showing what it changed (what they draw: the notation and
+// instrument tests): the staff, the pitch panel, the mandal number column, the mandal strip and
+// the instrument with its labels.
+TEST_F(DisplayWindow, EventsRedrawWhatTheyChange) {
+    CanvasWidget* const pictures[] = {window->staffPicture, window->pitchPanel,
+                                      window->mandalColumn, window->mandalStrip,
+                                      window->instrumentPicture};
     QScrollBar* bar = window->degreeShiftBar;
-    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 6, bar->height() / 2));
-    ASSERT_EQ(pos()[12], 1);
-    addDrawings();
     PerString<std::int16_t> positions{};
     positions[12] = 3;
     write(dir / "deneme.mkm", makamFileText(positions));
-    click(window->open_buton);
-    chooseListEntry(window->makamList, QStringLiteral("deneme.mkm"));
-    EXPECT_TRUE(bar->value() == 0 && window->degreeShiftBox->text() == QStringLiteral("0"));
-    addDrawings();
-    QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, QPoint(10, 10));
-    shots.push_back(window->pitchPanel->canvas().image());
-    test::expectGoldenImage("gui/transposition.png", test::stacked(shots));
-}
-
-// Labels go at 0, the widest ones stay inside their boxes after a switch off and on, and the
-// switch off removes them.
-TEST_F(DisplayWindow, LabelSwitchShowsAndRemovesTheLabels) {
-    auto toggleLabels = [&] {
+    const auto labels = [&] {
         QTest::mouseClick(window->mandalLabelsCheck, Qt::LeftButton, {}, QPoint(5, 5));
     };
-    toggleLabels();
-    QTest::keyClick(handle(), Qt::Key_Right);
-    shots.push_back(labelArea());
-    QTest::keyClick(handle(), Qt::Key_Left);
-    shots.push_back(labelArea());
-    for (int s = 1; s <= 26; ++s)
-        pos()[s] = program->instrument.mandalMax[s];
-    toggleLabels();
-    toggleLabels();
-    shots.push_back(labelArea());
-    toggleLabels();
-    shots.push_back(labelArea());
-    test::expectGoldenImage("gui/labels.png", test::stacked(shots));
+    const struct {
+        const char* what;
+        std::function<void()> event;
+        const char* redrawn; // one flag a picture, in the order above
+    } steps[] = {
+        {"first note", [&] { QTest::keyClick(handle(), Qt::Key_Down); }, "11010"},
+        {"mandal up", [&] { QTest::keyClick(handle(), Qt::Key_Right); }, "11110"},
+        {"degree shift",
+         [&] {
+             QTest::mouseClick(bar, Qt::LeftButton, {}, {bar->width() - 6, bar->height() / 2});
+         },
+         "00110"},
+        {"makam",
+         [&] {
+             click(window->open_buton);
+             chooseListEntry(window->makamList, QStringLiteral("deneme.mkm"));
+         },
+         "00110"},
+        {"fine tuning",
+         [&] {
+             QTest::mouseClick(window->fineTuningPicture, Qt::LeftButton, {}, {10, 10});
+         },
+         "01000"},
+        {"labels on", labels, "00001"},
+    };
+    for (const auto& step : steps) {
+        std::vector<QImage> before;
+        for (CanvasWidget* w : pictures)
+            before.push_back(w->canvas().image());
+        step.event();
+        for (std::size_t i = 0; i < before.size(); ++i)
+            if (step.redrawn[i] == '1')
+                EXPECT_NE(pictures[i]->canvas().image(), before[i]) << step.what << " " << i;
+    }
+    EXPECT_TRUE(bar->value() == 0 && window->degreeShiftBox->text() == QStringLiteral("0"));
+    const QImage labelled = window->instrumentPicture->canvas().image();
+    labels();
+    EXPECT_NE(window->instrumentPicture->canvas().image(), labelled) << "labels off";
 }
 
 // The built logo with its title whole and the caption, in the middle of the screen.

@@ -58,10 +58,9 @@ template <typename Done> bool arrives(Done done) {
     return QTest::qWaitFor(done, 5000);
 }
 
-// The window as it opens, with the MIDI control saying "MIDI yok" in one line; notes pushed from
-// the MIDI thread play on the UI thread; MPE output refused in that line with its reason, with no
-// message box, and then the state again.
-TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPicture) {
+// Notes pushed from the MIDI thread play on the UI thread; without a MIDI system, MPE output is
+// refused in the control's line with its reason, with no message box, and then the state again.
+TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndAMissingSystemIsToldInOneLine) {
     MidiControl control(window.get(), *player, mpe);
     placeMidiControl(control);
     control.show();
@@ -73,7 +72,6 @@ TEST_F(MidiWindow, ThreadNotesPlayOnTheUiThreadAndTheWindowMatchesItsApprovedPic
         std::thread([&] { control.queue().push(bytes.data(), bytes.size()); }).join();
     };
     const bool midiSystem = std::filesystem::exists("/dev/snd/seq");
-    if (!midiSystem) test::expectGoldenImage("gui/window.png", window->grab().toImage());
     pushFromAnotherThread({0x90, 88, 127}); // E6: string 1
     pushFromAnotherThread({0x90, 45, 40});  // A2: string 26
     EXPECT_TRUE(notes.played.empty());      // nothing before the UI thread runs its events

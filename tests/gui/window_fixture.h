@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,19 +84,16 @@ class FakeSound : public SoundPort {
     };
     int images = 0;                           // notes of the memory channel from a string's image
     int stops = 0;                            // ends of the memory channel
-    std::vector<std::string> opened, closed;  // the aliases of the strings' own voices
+    std::vector<std::string> opened, closed;  // the strings of their own voices
     std::vector<std::pair<int, int>> patched; // the players' notes: string, mandal
-    const PerString<std::string>* aliases = nullptr;
+    std::vector<double> startedMs;            // when each note of the memory channel started
     QElapsedTimer clock;
     std::vector<Call> pending;
 
   protected:
     virtual void count(const Call& c) {
-        const auto alias = [&] {
-            return aliases ? (*aliases)[static_cast<std::size_t>(c.voice.number)]
-                           : std::to_string(c.voice.number);
-        };
         if (c.voice == Voice::memoryChannel()) {
+            if (c.start) startedMs.push_back(static_cast<double>(c.frame) / 44.1);
             if (!c.start)
                 ++stops;
             else if (c.note.resampling == Resampling::stepped)
@@ -105,7 +101,7 @@ class FakeSound : public SoundPort {
             else
                 patched.emplace_back(c.note.string, c.note.position);
         } else if (c.voice.kind == Voice::Kind::string) {
-            (c.start ? opened : closed).push_back(alias());
+            (c.start ? opened : closed).push_back(std::to_string(c.voice.number));
         }
     }
 };
@@ -176,7 +172,6 @@ class WindowFixture : public ::testing::Test {
         auto result = loadProgram(dir, messages);
         ASSERT_FALSE(result.fatal) << *result.fatal;
         program = std::move(result.program);
-        sound.aliases = &program->samples.mciAlias;
         window = std::make_unique<MainWindow>(*program, output(), messages);
         hook = std::make_unique<KeyHook>(
             window.get(), [this](int k) { window->player().Form_KeyDown(k); },
@@ -221,49 +216,6 @@ class WindowFixture : public ::testing::Test {
                           list->visualItemRect(items[0]).center());
     }
 
-    // Logs the selection, what was played, stopped, told and asked since the line before, the
-    // lamps, which buttons and frames are enabled, and whether the instrument has the focus.
-    void note(const std::string& what) {
-        const auto list = [this](const std::vector<std::string>& items) {
-            QString text;
-            // The test's folder differs from run to run.
-            for (const std::string& item : items)
-                text += " [" +
-                        QString::fromStdString(item)
-                            .replace(QString::fromStdString(dir.string()), QStringLiteral("<dir>"))
-                            .replace('\n', " / ") +
-                        "]";
-            return text.toStdString();
-        };
-        const auto enabled = [](std::initializer_list<QWidget*> widgets) {
-            std::string flags = " ";
-            for (QWidget* w : widgets)
-                flags += w->isEnabled() ? '1' : '0';
-            return flags;
-        };
-        const auto lamp = [](CanvasWidget* w) {
-            return allPixels(w, kRed) ? " kırmızı" : allPixels(w, kGreen) ? " yeşil" : " beyaz";
-        };
-        const MainWindow& w = *window;
-        sound.settle();
-        log << what << ": tel " << program->instrument.currentString << ", ses " << sound.images
-            << ", durdur " << sound.stops << ", açılan" << list(sound.opened) << ", çalınan";
-        for (auto [s, m] : sound.patched)
-            log << " " << s << ":" << m;
-        log << ", mesaj" << list(messages.shown) << ", soru" << list(messages.asked) << ", lambalar"
-            << lamp(w.recordLamp) << lamp(w.replayLamp) << ", düğmeler"
-            << enabled({w.Play_buton, w.rec_buton, w.stop_buton, w.pause_buton})
-            << enabled({w.recordFrame, w.pitchLevelFrame, w.resetFrame, w.makamFrame, w.melodyFrame,
-                        w.emptyFrame, w.octaveFrame})
-            << ", çalgıda odak " << w.instrumentPicture->hasFocus() << "\n";
-        sound.images = sound.stops = 0;
-        sound.opened.clear();
-        sound.patched.clear();
-        messages.shown.clear();
-        messages.asked.clear();
-    }
-
-    std::ostringstream log;
     std::filesystem::path dir;
     RecordedMessages messages;
     FakeSound sound;

@@ -10,15 +10,12 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <iomanip>
-#include <sstream>
 #include <stdexcept>
 
 #include "files/played_note.h"
 #include "instrument/instrument_player.h"
 #include "midi/midi_player.h"
 #include "midi/mpe_notes.h"
-#include "support/golden.h"
 #include "support/program_folder.h"
 #include "support/view_calls.h"
 #include "support/wav_files.h"
@@ -49,15 +46,11 @@ class PlatformSoundTest : public ::testing::Test {
     StringNote played(int s, int m) const {
         return playerNote(program->tables, program->tuning.tuningOffset, PlayedNote{s, m});
     }
-    // The MPE messages sent since the last call, one a line in hex, under `title`.
-    std::string stream(const std::string& title) {
-        std::ostringstream out;
-        out << "# " << title << '\n' << std::hex << std::uppercase << std::setfill('0');
-        for (; shown < sent.size(); ++shown)
-            for (std::size_t i = 0; i < sent[shown].size(); ++i)
-                out << std::setw(2) << int{sent[shown][i]}
-                    << (i + 1 < sent[shown].size() ? ' ' : '\n');
-        return out.str();
+    // The MPE messages sent since the last call.
+    std::vector<Bytes> taken() {
+        std::vector<Bytes> out(sent.begin() + static_cast<std::ptrdiff_t>(shown), sent.end());
+        shown = sent.size();
+        return out;
     }
 
     test::TempDir dir;
@@ -72,8 +65,33 @@ class PlatformSoundTest : public ::testing::Test {
     std::size_t shown = 0;
 };
 
-// The MPE stream as an approved dump: a keyboard's C#4 (string 17 at its sharp), then the notes of
-// the keys and the players, which go out until their sound ends or is closed. The letter key J
+// The pitch bend and note-on of `cents` on member channel `channel` (1..15), as a synthesizer
+// reads them: MIDI note 69 is 440 Hz, the program's 0 cents 262 Hz, the bend range 48 semitones,
+// so bend = 8192 + round(8192 * r / 4800) with r the cents from the nearest note.
+std::vector<Bytes> noteOn(int channel, double cents, int velocity = 127) {
+    const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
+    const long note = std::lround(exact);
+    const long bend = 8192 + std::lround(8192 * (exact - note) * 100 / 4800);
+    const auto ch = static_cast<std::uint8_t>(channel);
+    return {Bytes{static_cast<std::uint8_t>(0xE0 | ch), static_cast<std::uint8_t>(bend & 0x7F),
+                  static_cast<std::uint8_t>(bend >> 7)},
+            Bytes{static_cast<std::uint8_t>(0x90 | ch), static_cast<std::uint8_t>(note),
+                  static_cast<std::uint8_t>(velocity)}};
+}
+Bytes noteOff(int channel, double cents) {
+    const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
+    return Bytes{static_cast<std::uint8_t>(0x80 | channel),
+                 static_cast<std::uint8_t>(std::lround(exact)), 64};
+}
+
+using Stream = std::vector<Bytes>;
+Stream operator+(Stream a, const Stream& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The notes of a keyboard, the keys and the players go out until their sound ends or is closed,
+// each on the member channel released longest ago, a fine tuning in the bend. The letter key J
 // plays string 17, Q string 1.
 TEST_F(PlatformSoundTest, NotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
     test::ViewCalls view;
@@ -81,69 +99,51 @@ TEST_F(PlatformSoundTest, NotesGoOutAsMpeUntilTheirSoundEndsOrIsClosed) {
                                       program->tables, *sound, view, messages});
     MidiPlayer keyboard(MidiPlayerParts{program->instrument, program->tables,
                                         program->tuning.tuningOffset, *sound, view});
-    std::string dump;
-    for (const Bytes& m : {Bytes{0x90, 61, 77}, Bytes{0x80, 61, 0}})
-        keyboard.handle(m.data(), m.size());
-    dump += stream("C#4 from the keyboard, velocity 77");
+    program->tuning.tuningOffset[17] = 7;
+    const auto c = [&](int s, int m) {
+        return program->tables.centTable(s, m) + program->tuning.tuningOffset[s];
+    };
+    const auto off = [](int channel, double cents) { return Stream{noteOff(channel, cents)}; };
     const auto runOut = [&] {
         for (int i = 0; i < 120; ++i) // no string sounds as long as 11 seconds
             render(4096);
         sound->pump();
     };
+    for (const Bytes& m : {Bytes{0x90, 60, 77}, Bytes{0x80, 60, 0}}) // C4: string 17 as it stands
+        keyboard.handle(m.data(), m.size());
+    EXPECT_EQ(taken(), noteOn(1, c(17, 0), 77) + off(1, c(17, 0)));
     keys.Form_KeyDown('J');
-    EXPECT_TRUE(sound->sounding(Voice::string(17)));
     keys.Form_KeyDown('J');
-    dump += stream("letter key 17, held: the repeat sends nothing");
+    EXPECT_EQ(taken(), noteOn(2, c(17, 0))) << "the repeat sends nothing";
     keys.Form_KeyUp('J');
-    dump += stream("released");
+    EXPECT_EQ(taken(), off(2, c(17, 0)));
     keys.soundString(5);
     sound->startNote(Voice::memoryChannel(), played(8, 3));
-    sound->startNote(Voice::memoryChannel(), played(8, 13)); // off the instrument: goes on
-    sound->pump();
-    dump += stream("string 5, cut by 8 at 3, then 8 at 13 (off the instrument)");
+    sound->startNote(Voice::memoryChannel(), played(8, 13)); // off the instrument: 8 goes on
     render(500);
     sound->pump();
-    dump += stream("still sounding");
+    EXPECT_EQ(taken(), noteOn(3, c(5, 0)) + off(3, c(5, 0)) + noteOn(4, c(8, 3)));
     runOut();
-    dump += stream("run out");
+    EXPECT_EQ(taken(), off(4, c(8, 3)));
     sound->endNote(Voice::memoryChannel());
-    dump += stream("stop");
     keys.Form_KeyDown('J');
     sound->pump();
-    dump += stream("letter key 17 held past the end of its sound");
+    EXPECT_EQ(taken(), noteOn(5, c(17, 0))) << "the stop of a note run out sends nothing";
     runOut();
-    dump += stream("run out");
+    EXPECT_EQ(taken(), off(5, c(17, 0))) << "a held key's note ends with its sound";
     keys.Form_KeyUp('J');
-    dump += stream("released");
+    EXPECT_EQ(taken(), Stream{});
     keys.soundString(20);
     sound->endNote(Voice::memoryChannel());
     keys.soundString(21);
     keys.Form_KeyDown('Q');
     EXPECT_TRUE(sound->sounding(Voice::string(1)));
     mpe.detach();
-    dump += stream("string 20 stopped, 21 and letter key 1 sounding, detached: they end");
+    EXPECT_EQ(taken(), noteOn(6, c(20, 0)) + off(6, c(20, 0)) + noteOn(7, c(21, 0)) +
+                           noteOn(8, c(1, 0)) + off(7, c(21, 0)) + off(8, c(1, 0)));
     keys.Form_KeyDown('J');
     EXPECT_TRUE(sound->sounding(Voice::string(17)));
-    dump += stream("letter key 17 while detached: nothing");
-    test::expectGolden("midi/mpe_stream.txt", dump);
-}
-
-// The pitch bend and note-on of `cents` on member channel `channel` (1..15), as a synthesizer
-// reads them: MIDI note 69 is 440 Hz, the program's 0 cents 262 Hz, the bend range 48 semitones,
-// so bend = 8192 + round(8192 * r / 4800) with r the cents from the nearest note.
-std::vector<Bytes> noteOn(int channel, double cents) {
-    const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
-    const long note = std::lround(exact);
-    const long bend = 8192 + std::lround(8192 * (exact - note) * 100 / 4800);
-    const auto ch = static_cast<std::uint8_t>(channel);
-    return {Bytes{static_cast<std::uint8_t>(0xE0 | ch), static_cast<std::uint8_t>(bend & 0x7F),
-                  static_cast<std::uint8_t>(bend >> 7)},
-            Bytes{static_cast<std::uint8_t>(0x90 | ch), static_cast<std::uint8_t>(note), 127}};
-}
-Bytes noteOff(int channel, double cents) {
-    const double exact = 69 + 12 * std::log2(262.0 / 440.0) + cents / 100;
-    return Bytes{static_cast<std::uint8_t>(0x80 | channel),
-                 static_cast<std::uint8_t>(std::lround(exact)), 64};
+    EXPECT_EQ(taken(), Stream{}) << "detached";
 }
 
 // Seventeen notes at once, the first on the memory channel and sixteen beside it: the fifteen

@@ -79,11 +79,6 @@ inline void writeFile(const std::filesystem::path& file, const std::vector<std::
                static_cast<std::streamsize>(bytes.size()));
 }
 
-// The bytes as a sound image, to compare with or to play.
-inline SoundImage asImage(const std::vector<std::uint8_t>& bytes) {
-    return SoundImage(bytes.begin(), bytes.end());
-}
-
 inline std::vector<std::uint8_t> readFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
