@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "support/wav_files.h"
 
 namespace zembera::test {
 
@@ -51,6 +50,25 @@ inline Rendered render(engine::Engine& engine, std::size_t frames, std::size_t b
         done += n;
     }
     return out;
+}
+
+// Frequency from the rising zero crossings, interpolated between frames.
+inline double measuredHz(const std::vector<std::int16_t>& x, double rate) {
+    double first = -1, last = -1;
+    int crossings = 0;
+    for (std::size_t i = 1; i < x.size(); ++i) {
+        if (x[i - 1] < 0 && x[i] >= 0) {
+            const double at = static_cast<double>(i - 1) + -x[i - 1] / double(x[i] - x[i - 1]);
+            if (first < 0) first = at;
+            last = at;
+            ++crossings;
+        }
+    }
+    return crossings < 2 ? 0 : (crossings - 1) * rate / (last - first);
+}
+
+inline double centsBetween(double hz, double reference) {
+    return 1200 * std::log2(hz / reference);
 }
 
 } // namespace zembera::test
