@@ -40,6 +40,8 @@ class KeyHook : public QObject {
     // Called once per stroke of a key on the instrument, never for its auto-repeats: for keys
     // that act once however long they are held.
     void setStrikeHandler(Handler strike) { strike_ = std::move(strike); }
+    // Whether a release still waits to become final (its note has not ended yet).
+    bool releaseWaiting() const { return !pendingRelease_.empty(); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

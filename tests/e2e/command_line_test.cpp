@@ -109,7 +109,9 @@ TEST(CommandLine, RendersReportsAndRefusals) {
         const auto [out, code] = run(row.arguments);
         EXPECT_EQ(code, row.code) << row.arguments;
         EXPECT_NE(out.find(row.said), std::string::npos) << out;
-        if (row.code == 2) EXPECT_TRUE(out.ends_with(help.first)) << "the usage follows";
+        if (row.code == 2) {
+            EXPECT_TRUE(out.ends_with(help.first)) << "the usage follows";
+        }
         EXPECT_FALSE(fs::exists(dir / "a.wav") || fs::exists(dir / "yok"));
         if (row.code != 0) continue;
         const std::regex string("\n[0-2][0-9]  [A-Z]  [A-G][2-6]  mandal ");

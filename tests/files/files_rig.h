@@ -9,11 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iomanip>
 #include <iterator>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -235,42 +233,6 @@ class FilesRig : public ::testing::Test {
                !controls.replayLamp && controls.buttons == std::array{true, true, false, false} &&
                controls.frames == std::array{true, true, true, true, true, true, true};
     }
-    // What a step did, for an approved dump: sounds started and stopped (ms since the last step),
-    // redraws, staff, counter, messages and controls. Clears the logs for the next step.
-    std::string transcript(const std::string& title) {
-        sound.settle(!notePlayer->playing());
-        std::ostringstream out;
-        out << std::fixed << std::setprecision(1) << "# " << title << '\n';
-        for (const auto& e : sound.events)
-            out << std::setw(8) << e.at - mark << ' ' << e.what << '\n';
-        const auto list = [&](const char* name, const Calls& items) {
-            out << name << ':';
-            for (const auto& item : items)
-                out << ' ' << item;
-            out << '\n';
-        };
-        list("çizim", view.calls);
-        list("porte", view.staff);
-        list("sayaç", controls.counters);
-        for (std::string m : messages.shown) {
-            // The test's own folder, which differs from run to run.
-            for (auto at = m.find(dir.string()); at != std::string::npos; at = m.find(dir.string()))
-                m.replace(at, dir.string().size(), "<dir>");
-            std::replace(m.begin(), m.end(), '\n', '|');
-            out << "ileti: " << m << '\n';
-        }
-        out << "süre " << clock.now - mark << ", tel " << st().currentString << ", düğme "
-            << controls.caption << (finished() ? ", bitti" : ", sürüyor") << '\n';
-        sound.events.clear();
-        sound.plays.clear();
-        view.calls.clear();
-        view.staff.clear();
-        messages.shown.clear();
-        controls.counters.clear();
-        mark = clock.now;
-        return out.str();
-    }
-
     std::filesystem::path dir;
     FakeClock clock;
     ClockedSound sound{clock};
@@ -280,7 +242,7 @@ class FilesRig : public ::testing::Test {
     std::unique_ptr<LoadedProgram> program;
     std::unique_ptr<NotePlayer> notePlayer;
     std::unique_ptr<FilesParts> parts;
-    double mark = 0;                    // the time of the last step
+    double mark = 0;                    // the clock as the test starts
     std::function<void()> betweenTicks; // runs before each wake-up of the player
     // Set before SetUp: the samples' length.
     std::size_t sampleFrames = 400;

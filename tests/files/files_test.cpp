@@ -20,7 +20,6 @@
 #include "files/text_file.h"
 #include "files_rig.h"
 #include "instrument/instrument_player.h"
-#include "support/golden.h"
 
 namespace zembera {
 namespace {
@@ -34,9 +33,10 @@ const PerString<std::int16_t> kSample = {0, -5, 6, 8, -1, -7, 10, 5, -8, 0,  12,
 
 using Makam = test::FilesRig;
 
-// One approved dump: a file saved over an old one, the names listed after odd names saved (240
-// characters, dots, blanks), the Turkish order, the names refused, and loading good files and bad
-// ones, which change nothing (not the name box, the view, the pitch level or the shift).
+// A file saved over an old one (each mandal a line: its sign or a blank, the number, a blank), the
+// names listed after odd names saved (240 characters, dots, blanks), the Turkish order, the names
+// refused, and loading bad files, which change nothing (not the name box, the view, the pitch
+// level or the shift), then good ones.
 TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     MakamHandlers handlers(*parts);
     const auto save = [&](const std::string& name) {
@@ -48,22 +48,27 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     st().mandalPos = p;
     writeBytes(dir / "Uşşak.mkm", "old content that is longer than the new one ...\r\n");
     save("Uşşak");
-    std::string dump = fileBytes(dir / "Uşşak.mkm");
+    std::string lines;
+    for (int k = 1; k <= 26; ++k)
+        lines += (p[k] < 0 ? "-" : " ") + std::to_string(std::abs(p[k])) + " \r\n";
+    EXPECT_EQ(fileBytes(dir / "Uşşak.mkm"), lines);
     writeBytes(dir / "RAST.MKM", makamFileText(kSample));
     for (const std::string& name : {std::string(240, 'k'), std::string("a.b"), std::string(" x..")})
         save(name);
-    for (const std::string& name : makamFileNames(dir))
-        dump += "[" + name + "]\n";
+    EXPECT_EQ(makamFileNames(dir),
+              (std::vector<std::string>{" x...mkm", "a.b.mkm", std::string(240, 'k') + ".mkm",
+                                        "RAST.MKM", "Uşşak.mkm"}));
     std::vector<std::string> names{"şehnaz",  "Uşşak", "irak", "Çargah", "ısfahan", "segah",
                                    "Bayati",  "cez",   "ırak", "Irak",   "acem",    "Zirgüle",
                                    "İsfahan", "dügah", "saba", "Acem",   "rast 10", "rast 2"};
     sortTurkish(names);
-    for (const std::string& name : names)
-        dump += name + " ";
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"acem", "Acem", "Bayati", "cez", "Çargah", "dügah", "ırak",
+                                        "Irak", "ısfahan", "irak", "İsfahan", "rast 2", "rast 10",
+                                        "saba", "segah", "şehnaz", "Uşşak", "Zirgüle"}));
     // Only the existing file was asked about.
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(messages.asked, std::vector<std::string>{"Uşşak.mkm var; yerine yazılsın mı?"});
-    messages.asked.clear();
     // A folder in the way of the file cannot be replaced.
     std::filesystem::create_directory(dir / "blocked.mkm");
     for (const char* name : {"../escape", "a\\b", "..", ".x", "", "blocked"})
@@ -71,38 +76,56 @@ TEST_F(Makam, SavedFilesAreListedBadNamesRefusedAndAFaultChangesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "escape.mkm"));
     EXPECT_FALSE(std::filesystem::exists(dir / ".x.mkm"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "blocked.mkm"));
-    dump += "\n" + transcript("refused");
-    std::string commas, lines;
-    for (int k = 1; k <= 26; ++k) {
+    EXPECT_EQ(messages.shown,
+              (std::vector<std::string>{kMakamNameRefused, kMakamNameRefused, kMakamNameHidden,
+                                        kMakamNameHidden, kMakamNameMissing,
+                                        "makam dosyası yazılamadı: blocked.mkm\n" +
+                                            (dir / "blocked.mkm").string() + ": bir klasör"}));
+    std::string commas;
+    for (int k = 1; k <= 26; ++k)
         commas += std::to_string(kSample[k]) + (k < 26 ? "," : "\n");
-        lines += std::to_string(kSample[k]) + "\n";
-    }
     const std::pair<std::string, std::string> files[] = {
-        {"virgul.mkm", commas},             // from the transposed view at another level and shift
-        {"satir.mkm", lines + "99 junk\n"}, // nothing after the 26th number is read
         {"eksik.mkm", "1\n2\n3\n"},         // too few numbers
         {"harf.mkm", "1\r\n2\r\nüç"},       // not a number
         {"kesir.mkm", "1,2.5,3"},           // not a whole number
         {"uzun.mkm", "0,0,0,0,11,0"},       // string 5 reaches only 10
         {"yok.mkm", ""},                    // no such file
+        {"virgul.mkm", commas},             // from the transposed view at another level and shift
+        {"satir.mkm", lines + "99 junk\n"}, // nothing after the 26th number is read
     };
+    const std::string faults[] = {
+        "eksik.mkm dosyasının 3. satırında hata: dosya beklenenden önce bitiyor (eksik değer)",
+        "harf.mkm dosyasının 3. satırında hata: mandal konumu için sayı bekleniyordu, \"üç\" "
+        "bulundu",
+        "kesir.mkm dosyasının 1. satırında hata: mandal konumu tam sayı olmalı: \"2.5\"",
+        "uzun.mkm dosyasının 1. satırında hata: mandal konumu -7 ile 10 arasında olmalı, \"11\" "
+        "bulundu",
+        "yok.mkm dosyasında hata: dosya bulunamadı"};
+    controls.makamNameBox = "";
     controls.settingSwitch = 2;
     controls.pitchLevel = 3;
     controls.hscroll = 4;
     st().currentString = 3;
-    for (const auto& [name, text] : files) {
+    PerString<std::int16_t> nines;
+    nines.fill(9);
+    nines[0] = 0;
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        const auto& [name, text] = files[i];
+        SCOPED_TRACE(name);
         if (name != "yok.mkm") writeBytes(dir / name, text);
-        st().mandalPos.fill(9);
+        st().mandalPos = nines;
+        messages.shown.clear();
+        view.staff.clear();
         handlers.makamListClick(name);
-        std::string title = name + ": kutu " + controls.makamNameBox + ", ayar " +
-                            std::to_string(controls.settingSwitch) + ", seviye " +
-                            std::to_string(controls.pitchLevel) + ", kaydırma " +
-                            std::to_string(controls.hscroll) + "\nmandallar:";
-        for (int k = 1; k <= 26; ++k)
-            title += ' ' + std::to_string(st().mandalPos[k]);
-        dump += transcript(title);
+        const bool good = i >= std::size(faults);
+        EXPECT_EQ(messages.shown, good ? test::Calls{} : test::Calls{makamFaultMessage(faults[i])});
+        EXPECT_EQ(controls.makamNameBox, good ? name.substr(0, name.size() - 4) : "");
+        EXPECT_EQ(std::tuple(controls.settingSwitch, controls.pitchLevel, controls.hscroll),
+                  good ? std::tuple(1, 5, 0) : std::tuple(2, 3, 4));
+        EXPECT_EQ(st().mandalPos, good ? (i == 5 ? kSample : p) : nines);
+        EXPECT_EQ(view.staff,
+                  good ? test::Calls{"3/" + std::to_string(st().mandalPos[3])} : test::Calls{});
     }
-    test::expectGolden("files/makam.txt", dump);
 }
 
 // Saving asks before replacing the user's file and keeps what the user set (a private mode, a
@@ -207,24 +230,17 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     MelodyHandlers handlers(*parts);
     controls.tempoBar = 40;
     controls.melodyNameBox = "ezgi";
-    const auto writeMelody = [&](std::initializer_list<MelodyRecord> records,
-                                 const std::string& tail = "") {
-        std::string text;
-        for (const MelodyRecord& r : records) {
-            for (std::size_t i = 0; i < 10; ++i)
-                text += std::to_string(r.fields[i]) + (i < 9 ? "," : "\r\n");
-        }
-        writeBytes(dir / "ezgi.ses", text + tail);
-    };
+    const auto line = test::melodyLine;
     controls.melodyMode = 1; // çalgı: the instrument's own mandal
     st().mandalPos[4] = -3;
-    writeMelody({note(0, 28, 3),      // rest of 8 units
-                 note(0, 5, 0),       // code 0
-                 note(0, 32, 3),      // not a note
-                 note(0, 15, 9),      // previous length: the rest's 8 units, on string 12
-                 note(0, 0, 3),       // a quarter of 16 units on string 4
-                 note(0, 3, 5, 0, 1), // tempo read at every note: 6 units at 60 ms
-                 note(0, 3, 8)});
+    writeBytes(dir / "ezgi.ses",
+               line(28, 3, 0, 0) +             // rest of 8 units
+                   line(5, 0, 0, 0) +          // code 0
+                   line(32, 3, 0, 0) +         // not a note
+                   line(15, 9, 0, 0) +         // previous length: the rest's 8 units, string 12
+                   line(0, 3, 0, 0) +          // a quarter of 16 units on string 4
+                   "0,3,5,0,1,0,0,0,0,0\r\n" + // tempo read at every note: 6 units at 60 ms
+                   line(3, 8, 0, 0));
     // Moved after the fifth record is drawn, before the sixth.
     betweenTicks = [&] {
         if (controls.counters.size() == 5) controls.tempoBar = 60;
@@ -232,46 +248,36 @@ TEST_F(Melody, NotesSoundTheirLengthRestsAndCodeZeroAreCountedAndFaultsStopWithA
     handlers.aç_kapa_buton_Click();
     runPlayer();
     betweenTicks = nullptr;
-    {
-        // The lengths by the rule: units of the record (or of the one before it) times the tempo
-        // read as the record is drawn. Rest 8, then 8 (previous), 16 (quarter), 6 (dotted
-        // sixteenth) and 6 (previous) units, the last two at 60 ms.
-        const double lengths[] = {8 * 40.0, 8 * 40.0, 16 * 40.0, 6 * 60.0, 6 * 60.0};
-        std::vector<double> expected, onsets;
-        double at = mark;
-        for (const double length : lengths) {
-            at += length;
-            expected.push_back(at);
-        }
-        for (const auto& e : sound.events)
-            if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at);
-        EXPECT_EQ(onsets, std::vector<double>(expected.begin(), expected.end() - 1));
-        EXPECT_EQ(clock.now, expected.back());
-    }
+    // The lengths by the rule: units of the record (or of the one before it) times the tempo read
+    // as the record is drawn. Rest 8, then 8 (previous), 16 (quarter), 6 (dotted sixteenth) and 6
+    // (previous) units, the last two at 60 ms: 320, 320, 640, 360 and 360 ms.
+    std::vector<double> onsets;
+    for (const auto& e : sound.events)
+        if (e.what.rfind("çal", 0) == 0) onsets.push_back(e.at - mark);
+    EXPECT_EQ(onsets, (std::vector<double>{320, 640, 1280, 1640}));
+    EXPECT_EQ(clock.now - mark, 2000);
     EXPECT_EQ(sound.plays, (test::Plays{{12, 0}, {4, -3}, {7, 0}, {7, 0}}));
     EXPECT_EQ(controls.counters,
               (test::Calls{"001", "002", "003", "004", "005", "006", "007", "blank"}));
     // Each further run: what it played and how long it took, in the message of its end the
     // reason of the fault.
     const struct {
-        std::initializer_list<MelodyRecord> records;
-        std::string tail;
+        std::string records;
         test::Plays plays;
         double ms;
         std::string told;
     } runs[] = {
         // At 60 ms a unit: an unknown first code lasts nothing, code 6 two units; string 5
         // reaches only 10.
-        {{note(0, 3, 7), note(0, 3, 6), note(0, 1, 6, 11)}, "", {{7, 0}, {7, 0}}, 240, ""},
-        {{note(0, 1, 6), note(0, 2, 6)},
-         "0,3,6,0\r\n",
+        {line(3, 7, 0, 0) + line(3, 6, 0, 0) + line(1, 6, 11, 0), {{7, 0}, {7, 0}}, 240, ""},
+        {line(1, 6, 0, 0) + line(2, 6, 0, 0) + "0,3,6,0\r\n",
          {{5, 0}, {6, 0}},
          240,
          "ezgi.ses dosyasının 3. satırında hata: dosya beklenenden önce bitiyor (eksik değer)"},
     };
     controls.melodyMode = 3; // dosya: the file mandal
     for (const auto& run : runs) {
-        writeMelody(run.records, run.tail);
+        writeBytes(dir / "ezgi.ses", run.records);
         sound.plays.clear();
         messages.shown.clear();
         const double start = clock.now;
@@ -358,12 +364,6 @@ class Recording : public test::FilesRig {
     std::filesystem::path kayit() const { return dir / "wavs" / "kayıt.txt"; }
     // A left click on string s inside its plucking zone.
     void pluck(int s) { player->instrumentMouseDown(kLeftButton, 700, 22 + 15 * (s - 1)); }
-    void writeRecording(const std::vector<RecordEntry>& entries) {
-        std::string text;
-        for (const RecordEntry& e : entries)
-            text += recordLine(e.string, e.mandal, e.durationMs);
-        writeBytes(kayit(), text);
-    }
 
     std::unique_ptr<RecordHandlers> handlers;
     std::unique_ptr<InstrumentPlayer> player;

@@ -67,8 +67,9 @@ TEST_F(DisplayWindow, EventsRedrawWhatTheyChange) {
             before.push_back(w->canvas().image());
         step.event();
         for (std::size_t i = 0; i < before.size(); ++i)
-            if (step.redrawn[i] == '1')
+            if (step.redrawn[i] == '1') {
                 EXPECT_NE(pictures[i]->canvas().image(), before[i]) << step.what << " " << i;
+            }
     }
     EXPECT_TRUE(bar->value() == 0 && window->degreeShiftBox->text() == QStringLiteral("0"));
     const QImage labelled = window->instrumentPicture->canvas().image();

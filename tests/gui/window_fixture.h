@@ -196,7 +196,11 @@ class WindowFixture : public ::testing::Test {
 
     QWindow* handle() { return window->windowHandle(); }
     // Lets a key release become final: the hook waits a moment for an auto-repeat press.
-    static void settleRelease() { QTest::qWait(2 * KeyHook::kReleaseSettleMs); }
+    // Until every release held back for its auto-repeat pair is final (late on a busy machine).
+    void settleRelease() {
+        QTest::qWait(KeyHook::kReleaseSettleMs);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !hook->releaseWaiting(); }, 5000));
+    }
     PerString<std::int16_t>& pos() { return program->instrument.mandalPos; }
     static void click(QAbstractButton* b) {
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, 8));

@@ -5,16 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <sstream>
 
 #include "files/makam_file.h"
 #include "samples/sample_reader.h"
 #include "support/fold_table.h"
 #include "support/loaded_program.h"
 #include "support/scl_pitches.h"
+#include "support/wav_files.h"
 #include "systems/system_files.h"
 #include "tools/audio_measure.h"
 
@@ -46,14 +44,10 @@ double pitchOf(const std::vector<double>& x, double nearHz) {
 
 const systems::PitchSystem& bundled(const char* name) {
     static std::map<std::string, systems::PitchSystem> built;
-    auto at = built.find(name);
-    if (at == built.end()) {
-        at = built
-                 .emplace(name,
-                          systems::findSystem(kProgram, name, systems::readDegreeNamer(kProgram)))
-                 .first;
-    }
-    return at->second;
+    if (!built.contains(name))
+        built.emplace(name,
+                      systems::findSystem(kProgram, name, systems::readDegreeNamer(kProgram)));
+    return built.at(name);
 }
 
 // The pitch string s's sound has, in cents above C4, measured against its sample's own pitch
@@ -63,15 +57,11 @@ class StringPitchMeter {
     double centsOf(const LoadedProgram& p, int s, double nearCents) {
         const std::string& name = p.samples.sampleFileName[static_cast<std::size_t>(s)];
         const double nominalHz = std::stod(name.substr(3, 6)) / 100.0;
-        auto sample = sampleHz_.find(s);
-        if (sample == sampleHz_.end()) {
-            std::ifstream in(kProgram / "wavs" / name, std::ios::binary);
-            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-            sample = sampleHz_.emplace(s, pitchOf(pcmOf(bytes), nominalHz)).first;
-        }
+        if (!sampleHz_.contains(s))
+            sampleHz_[s] = pitchOf(pcmOf(test::readFile(kProgram / "wavs" / name)), nominalHz);
         const double nearHz = 262.0 * std::exp2(nearCents / 1200.0);
         const double imageHz = pitchOf(pcmOf(test::stringSound(p, s)), nearHz);
-        return am::centsBetween(nominalHz, 262.0) + am::centsBetween(imageHz, sample->second);
+        return am::centsBetween(nominalHz, 262.0) + am::centsBetween(imageHz, sampleHz_[s]);
     }
 
   private:
@@ -79,19 +69,15 @@ class StringPitchMeter {
 };
 
 PerString<std::int16_t> makamPositions(const char* makam) {
-    std::ifstream in(std::string(ZEMBERA_SOURCE_DIR) + "/data/" + makam + ".mkm", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return readMakamFile(text.str(), makam);
+    const auto text = test::readFile(std::string(ZEMBERA_SOURCE_DIR) + "/data/" + makam + ".mkm");
+    return readMakamFile(std::string(text.begin(), text.end()), makam);
 }
 
 const test::SclPitches& scaleOf(const char* file) {
     static std::map<std::string, test::SclPitches> read;
-    auto at = read.find(file);
-    if (at == read.end())
-        at = read.emplace(file, test::readScl((kProgram / systems::kSystemsFolder / file).string()))
-                 .first;
-    return at->second;
+    if (!read.contains(file))
+        read.emplace(file, test::readScl((kProgram / systems::kSystemsFolder / file).string()));
+    return read.at(file);
 }
 
 double nearestReached(const test::SclPitches& scale, const LoadedProgram& p, int s, double cents) {

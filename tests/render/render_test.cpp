@@ -31,13 +31,15 @@ namespace {
 using test::melodyLine;
 
 // A piece's events as onset/string/mandal, then its end.
-std::string listed(const std::string& what, const NoteEvents& piece) {
+std::string listed(const NoteEvents& piece) {
     std::ostringstream out;
-    out << what << ':';
     for (const NoteEvent& e : piece.events)
         out << ' ' << e.onsetMs << '/' << e.string << '/' << e.mandal;
     out << " | " << piece.endMs << " ms\n";
     return out.str();
+}
+void expectEvents(const NoteEvents& got, std::vector<NoteEvent> events, double endMs) {
+    EXPECT_EQ(listed(got), listed(NoteEvents{std::move(events), endMs}));
 }
 
 // A melody's notes, rests and skips under the pitch level's shift, the tempo and the three mandal
@@ -48,9 +50,6 @@ std::string listed(const std::string& what, const NoteEvents& piece) {
 // another code the length before; rests 26..31: 2, 4, 8, 16, 32, 64) times the tempo; a silent
 // onset (a rest, a note off its string's range) is string 0, mandal 0.
 TEST(NoteEvents, MelodyAndRecordingNotesRestsAndSkipsOnThePlayersClock) {
-    const auto expected = [](std::vector<NoteEvent> events, double endMs) {
-        return NoteEvents{std::move(events), endMs};
-    };
     // The ten fields of a record: tuplet, note, code, file mandal, dot, four unused, condition.
     const auto record = [](int tuplet, int note, int code, int mandal, int dot, int condition) {
         return std::to_string(tuplet) + " " + std::to_string(note) + " " + std::to_string(code) +
@@ -78,8 +77,7 @@ TEST(NoteEvents, MelodyAndRecordingNotesRestsAndSkipsOnThePlayersClock) {
         {119 * 40, 5, 0},  // 1 -> 5; triplet of code 5: 3 units
                            // note -1: skipped
     };
-    EXPECT_EQ(listed("ezgi", melodyEvents(melody, "a.ses", settings)),
-              listed("ezgi", expected(notes, 122 * 40)));
+    expectEvents(melodyEvents(melody, "a.ses", settings), notes, 122 * 40);
 
     // One note 8 (string 12 + shift), code 3 (16 units), file mandal 1, condition 1: in "şartlı"
     // the file mandal moves by 6 at the shifts -2, -1, 1, 2 and 3, not at -3, 0 and 4.
@@ -87,19 +85,16 @@ TEST(NoteEvents, MelodyAndRecordingNotesRestsAndSkipsOnThePlayersClock) {
     settings.mandalPos[13] = -3;
     settings.unitMs = 30;
     for (int shift = -3; shift <= 4; ++shift) {
+        SCOPED_TRACE(shift);
         settings.ahenkShift = shift;
         const int mandal = shift == -3 || shift == 0 || shift == 4 ? 1 : 1 + 6;
-        EXPECT_EQ(listed("şartlı", melodyEvents(one, "a.ses", settings)),
-                  listed("şartlı", expected({{0, 12 + shift, mandal}}, 16 * 30)))
-            << "shift " << shift;
+        expectEvents(melodyEvents(one, "a.ses", settings), {{0, 12 + shift, mandal}}, 16 * 30);
     }
     settings.ahenkShift = 1;
     settings.melodyMode = MandalMode::dosya; // the file mandal as it is, whatever the shift
-    EXPECT_EQ(listed("dosya", melodyEvents(one, "a.ses", settings)),
-              listed("dosya", expected({{0, 13, 1}}, 16 * 30)));
+    expectEvents(melodyEvents(one, "a.ses", settings), {{0, 13, 1}}, 16 * 30);
     settings.melodyMode = MandalMode::çalgı; // the string's own mandal
-    EXPECT_EQ(listed("çalgı", melodyEvents(one, "a.ses", settings)),
-              listed("çalgı", expected({{0, 13, -3}}, 16 * 30)));
+    expectEvents(melodyEvents(one, "a.ses", settings), {{0, 13, -3}}, 16 * 30);
     EXPECT_THAT([] { melodyEvents(melodyLine(8, 3) + "1,2,3", "kırık.ses", PlayerSettings{}); },
                 testing::Throws<FormatError>(testing::Property(&FormatError::file, "kırık.ses")));
 
@@ -110,14 +105,14 @@ TEST(NoteEvents, MelodyAndRecordingNotesRestsAndSkipsOnThePlayersClock) {
     replay.mandalPos[6] = 1;
     const std::string text =
         recordLine(5, -2, 120) + recordLine(9, 4, -50) + recordLine(26, 0, 300);
-    EXPECT_EQ(listed("kayıt", recordingEvents(text, "kayıt.txt", replay)),
-              listed("kayıt", expected({{0, 5, 3}, {120, 9, 0}, {120, 26, 0}}, 420)));
+    expectEvents(recordingEvents(text, "kayıt.txt", replay), {{0, 5, 3}, {120, 9, 0}, {120, 26, 0}},
+                 420);
     replay.ahenkShift = 1; // string 5 + 1 at string 5's mandal; 26 + 1 lies off the instrument
-    EXPECT_EQ(listed("kaydırılmış kayıt", recordingEvents(text, "kayıt.txt", replay)),
-              listed("kaydırılmış kayıt", expected({{0, 6, 3}, {120, 10, 0}, {120, 0, 0}}, 420)));
+    expectEvents(recordingEvents(text, "kayıt.txt", replay), {{0, 6, 3}, {120, 10, 0}, {120, 0, 0}},
+                 420);
     replay.replayMode = 2; // only "çalgı" sounds
-    EXPECT_EQ(listed("şartlı kayıt", recordingEvents(text, "kayıt.txt", replay)),
-              listed("şartlı kayıt", expected({{0, 0, 0}, {120, 0, 0}, {120, 0, 0}}, 420)));
+    expectEvents(recordingEvents(text, "kayıt.txt", replay), {{0, 0, 0}, {120, 0, 0}, {120, 0, 0}},
+                 420);
     EXPECT_THROW(recordingEvents(" 27 0 10\r\n", "kayıt.txt", replay), FormatError);
 }
 

@@ -11,20 +11,10 @@ namespace {
 
 scores::PlacedNote note(int string, int mandal, double ms, bool chord = false,
                         bool dropped = false) {
-    scores::PlacedNote n;
-    n.string = string;
-    n.mandal = mandal;
-    n.ms = ms;
-    n.chord = chord;
-    n.dropped = dropped;
-    return n;
+    return {.string = string, .mandal = mandal, .ms = ms, .chord = chord, .dropped = dropped};
 }
-
 scores::PlacedNote rest(double ms) {
-    scores::PlacedNote n;
-    n.rest = true;
-    n.ms = ms;
-    return n;
+    return {.rest = true, .ms = ms};
 }
 
 // A chord with a note left out, a chord whose first note has no pitch on its string (an

@@ -51,73 +51,60 @@ TEST(MidiReader, ChannelStateAndTimeMakeTheLine) {
     const struct {
         const char* what;
         std::string bytes;
-        ScoreChoice choice;
         std::vector<Entry> line;
+        ScoreChoice choice = {};
     } cases[] = {
         {"cents of the range (controller 38)",
          oneTrack(test::bendRange(0, 1, 50) + test::bend(0, 0, 16383) + note(0, 60, 96)),
-         {},
          {{'n', bent(60, 16383, 150), 1, q}}},
         {"controller 6 clears the cents",
          oneTrack(rpn + at(0, {0xB0, 38, 50}) + at(0, {0xB0, 6, 1}) + test::bend(0, 0, 16383) +
                   note(0, 60, 96)),
-         {},
          {{'n', bent(60, 16383, 100), 1, q}}},
         {"a non-registered parameter keeps the range",
          oneTrack(test::bendRange(0, 12, 0) + at(0, {0xB0, 99, 1}) + at(0, {0xB0, 98, 2}) +
                   at(0, {0xB0, 6, 5}) + test::bend(0, 0, 12288) + note(0, 60, 96)),
-         {},
          {{'n', bent(60, 12288, 1200), 1, q}}},
         {"reset all controllers centres the bend",
          oneTrack(test::bend(0, 0, 12288) + at(0, {0xB0, 121, 0}) + note(0, 60, 96)),
-         {},
          {{'n', 0, 1, q}}},
         {"General MIDI on resets the range",
          oneTrack(test::bendRange(0, 12, 0) + at(0, {0xF0, 5, 0x7E, 0x7F, 9, 1, 0xF7}) +
                   test::bend(0, 0, 12288) + note(0, 60, 96)),
-         {},
          {{'n', bent(60, 12288, 200), 1, q}}},
         {"the pedal holds a released note to the next",
          oneTrack(at(0, {0xB0, 64, 127}) + at(0, {0x90, 60, 90}) + at(48, {0x80, 60, 0}) +
                   at(48, {0x90, 64, 90}) + at(48, {0xB0, 64, 0}) + at(48, {0x80, 64, 0})),
-         {},
          {{'n', 0, 1, q}, {'n', 400, 1, q}}},
         {"staccato leaves a rest, a short gap none",
          oneTrack(note(0, 60, 48) + note(48, 62, 90) + note(6, 64, 96)),
-         {},
          {{'n', 0, 0.5, q / 2}, {'r', 0, 0.5, q / 2}, {'n', 200, 1, q}, {'n', 400, 1, q}}},
         {"a chord, then a note",
          oneTrack(at(0, {0x90, 60, 90}) + at(0, {0x90, 64, 90}) + at(96, {0x80, 60, 0}) +
                   at(0, {0x80, 64, 0}) + note(0, 67, 96)),
-         {},
          {{'n', 0, 1, q}, {'c', 400, 1, q}, {'n', 700, 1, q}}},
         {"SMPTE: 25 frames of 40 ticks a second, tempo ignored",
          smfHeader(0, 1, 0xE728) + smfTrack(test::tempo(0, 1000000) + note(0, 60, 500)),
-         {},
          {{'n', 0, 1, 500}}},
         {"format 2: the second sequence's own tempo",
          smfHeader(2, 2, 96) + smfTrack(test::tempo(0, 1000000) + note(0, 60, 96)) +
              smfTrack(test::tempo(0, 250000) + note(0, 62, 96)),
-         {PitchReading::automatic, 1, 0},
-         {{'n', 200, 1, 250}}},
+         {{'n', 200, 1, 250}},
+         {PitchReading::automatic, 1, 0}},
         {"running status; a velocity 0 ends a note; a bend on another channel changes nothing",
          oneTrack(at(0, {0x90, 60, 100}) + at(96, {60, 0}) + at(0, {69, 100}) +
                   test::bend(0, 1, 12288) + at(96, {69, 0})),
-         {},
          {{'n', 0, 1, q}, {'n', 900, 1, q}}},
         {"the tempo halved from its tick on",
          oneTrack(note(0, 60, 96) + test::tempo(0, 1000000) + note(0, 62, 96)),
-         {},
          {{'n', 0, 1, q}, {'n', 200, 1, 2 * q}}},
         {"a key struck again before its release: two strokes, a rest, D5",
          oneTrack(at(0, {0x90, 69, 90}) + at(48, {69, 90}) + at(48, {69, 0}) + at(96, {69, 0}) +
                   at(96, {74, 90}) + at(96, {74, 0})),
-         {},
          {{'n', 900, 0.5, q / 2}, {'n', 900, 1.5, 1.5 * q}, {'r', 0, 1, q}, {'n', 1400, 1, q}}},
         {"measures of 3/4, then 6/8; a rest before and to the end of the track",
          oneTrack(at(0, {0xFF, 0x58, 4, 3, 2, 24, 8}) + note(96, 60, 96) + note(96, 62, 96) +
                   at(0, {0xFF, 0x58, 4, 6, 3, 24, 8}) + note(0, 64, 288)),
-         {},
          {{'r', 0, 1, q, 1},
           {'n', 0, 1, q, 1},
           {'r', 0, 1, q, 1},
