@@ -8,22 +8,17 @@
 #include <thread>
 
 #include "audio_device/sdl_device.h"
+#include "engine/engine_rig.h"
 
 namespace zembera {
 namespace {
 
 using engine::VoiceId;
 
-engine::StringSample toneSample() {
-    auto frames = std::make_shared<std::vector<float>>(4000);
-    for (std::size_t i = 0; i < frames->size(); ++i)
-        (*frames)[i] = i % 100 < 50 ? 0.1F : -0.1F;
-    return {frames, 44100, 441};
-}
-
 TEST(SdlDevice, TheDummyDriverPullsTheEngineWhileTheUiThreadSendsNotes) {
     engine::Engine e;
-    e.setStringSample(3, toneSample());
+    e.setStringSample(
+        3, test::sampleOf(4000, 44100, 441, [](auto i) { return i % 100 < 50 ? 3277 : -3277; }));
     const engine::Note note = e.prepareNote(3, 0, engine::Resampling::stepped);
     SdlDevice device(e);
     ASSERT_EQ(device.driverName(), "dummy"); // the tests' main asks for it

@@ -25,21 +25,17 @@ std::string byPicture(double v, const std::string& picture) {
     const std::string fraction = point == std::string::npos ? "" : picture.substr(point + 1);
     const auto zeros = [](const std::string& p) { return std::count(p.begin(), p.end(), '0'); };
     char exact[512];
-    std::snprintf(exact, sizeof exact, "%.80f", std::abs(v));
-    std::string digits(exact);
+    const std::string digits(exact, std::snprintf(exact, sizeof exact, "%.80f", std::abs(v)));
     const std::size_t dot = digits.find('.');
     std::string kept = digits.substr(0, dot) + digits.substr(dot + 1, fraction.size());
     if (digits[dot + 1 + fraction.size()] >= '5') {
         std::size_t i = kept.size();
         while (i > 0 && kept[i - 1] == '9')
             kept[--i] = '0';
-        if (i == 0)
-            kept.insert(0, "1");
-        else
-            ++kept[i - 1];
+        i == 0 ? void(kept.insert(0, "1")) : void(++kept[i - 1]);
     }
-    std::string intPart = kept.substr(0, kept.size() - fraction.size());
-    std::string fracPart = kept.substr(kept.size() - fraction.size());
+    std::string intPart = kept.substr(0, kept.size() - fraction.size()),
+                fracPart = kept.substr(kept.size() - fraction.size());
     const bool zero = kept.find_first_not_of('0') == std::string::npos;
     intPart.erase(0, std::min(intPart.find_first_not_of('0'), intPart.size()));
     while (static_cast<long>(intPart.size()) < zeros(whole))

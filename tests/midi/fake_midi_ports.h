@@ -39,8 +39,6 @@ class FakeMidiPorts : public MidiPorts {
     bool announces = false; // the output announces its subscriptions
     std::vector<MidiAddress> subscribed;
     std::vector<Sent> sent;
-    std::string outputRefusal; // openOutput fails with this when set
-    bool outputOpen = false;
     static constexpr MidiAddress kOutput{129, 0};
 
     FakeMidiPorts() { ::pipe2(announced_, O_NONBLOCK | O_CLOEXEC); }
@@ -52,88 +50,68 @@ class FakeMidiPorts : public MidiPorts {
             subscribed.push_back(port);
         if (announces && ::write(announced_[1], "a", 1) == 1) pending_.push_back(port);
     }
-
     // A device at `from` sends `message` to whoever listens to it.
     void play(MidiAddress from, const Bytes& message) {
         const auto receivers = listeners_; // a receiver may open or close ports
         for (const auto& [id, l] : receivers)
-            if (l.source == from) l.receiver(message.data(), message.size(), from);
+            if (l.first == from) l.second(message.data(), message.size(), from);
     }
     // The addresses listened to now.
     std::vector<MidiAddress> listened() const {
         std::vector<MidiAddress> out;
         for (const auto& [id, l] : listeners_)
-            out.push_back(l.source);
+            out.push_back(l.first);
         return out;
     }
 
     std::string failure() const override { return why.empty() ? "" : "MIDI yok: " + why; }
     std::vector<MidiSource> sources() override {
-        return why.empty() ? present : std::vector<MidiSource>{};
+        return why.empty() ? present : decltype(present){};
     }
     std::unique_ptr<MidiListening> listen(const MidiSource& source,
                                           MidiReceiver receiver) override {
         if (std::find(present.begin(), present.end(), source) == present.end()) return nullptr;
-        const int id = next_++;
-        listeners_[id] = {source.address, std::move(receiver)};
-        return std::make_unique<Listening>(*this, id);
+        listeners_[next_] = {source.address, std::move(receiver)};
+        return std::make_unique<Listening>(*this, next_++);
     }
-    std::unique_ptr<MidiOutputPort> openOutput(const std::string& /*name*/,
-                                               std::string& refusal) override {
-        if (!why.empty() || !outputRefusal.empty()) {
-            refusal = why.empty() ? outputRefusal : why;
-            return nullptr;
-        }
-        return std::make_unique<Output>(*this);
+    std::unique_ptr<MidiOutputPort> openOutput(const std::string&, std::string& refusal) override {
+        if (why.empty()) return std::make_unique<Output>(*this);
+        refusal = why;
+        return nullptr;
     }
 
   private:
-    struct Listener {
-        MidiAddress source;
-        MidiReceiver receiver;
+    struct Listening : MidiListening {
+        Listening(FakeMidiPorts& ports, int id) : ports(ports), id(id) {}
+        ~Listening() override { ports.listeners_.erase(id); }
+        FakeMidiPorts& ports;
+        int id;
     };
-    class Listening : public MidiListening {
-      public:
-        Listening(FakeMidiPorts& ports, int id) : ports_(ports), id_(id) {}
-        ~Listening() override { ports_.listeners_.erase(id_); }
-
-      private:
-        FakeMidiPorts& ports_;
-        int id_;
-    };
-    class Output : public MidiOutputPort {
-      public:
-        explicit Output(FakeMidiPorts& ports) : ports_(ports) { ports_.outputOpen = true; }
-        ~Output() override {
-            ports_.outputOpen = false;
-            ports_.subscribed.clear();
-        }
+    struct Output : MidiOutputPort {
+        explicit Output(FakeMidiPorts& ports) : ports(ports) {}
+        ~Output() override { ports.subscribed.clear(); }
         MidiAddress address() const override { return kOutput; }
-        std::vector<MidiAddress> subscribers() override { return ports_.subscribed; }
-        int announcements() override { return ports_.announces ? ports_.announced_[0] : -1; }
+        std::vector<MidiAddress> subscribers() override { return ports.subscribed; }
+        int announcements() override { return ports.announces ? ports.announced_[0] : -1; }
         std::vector<MidiAddress> newSubscriptions() override {
-            for (char drained[64]; ::read(ports_.announced_[0], drained, 64) > 0;) {
+            for (char drained[64]; ::read(ports.announced_[0], drained, 64) > 0;) {
             }
-            return std::exchange(ports_.pending_, {});
+            return std::exchange(ports.pending_, {});
         }
         void send(const Bytes& message, std::optional<MidiAddress> to) override {
-            ports_.sent.push_back({to, message});
-            for (const MidiAddress& port : ports_.subscribed) {
-                const bool reaches = !to || *to == port;
-                if (!reaches) continue;
-                if (std::find(ports_.through.begin(), ports_.through.end(), port) !=
-                    ports_.through.end())
-                    ports_.play(port, message);
-                for (const auto& [in, out] : ports_.relays)
-                    if (in == port) ports_.play(out, message);
+            ports.sent.push_back({to, message});
+            for (const MidiAddress& port : ports.subscribed) {
+                if (to && *to != port) continue;
+                if (std::count(ports.through.begin(), ports.through.end(), port))
+                    ports.play(port, message);
+                for (const auto& [in, out] : ports.relays)
+                    if (in == port) ports.play(out, message);
             }
         }
-
-      private:
-        FakeMidiPorts& ports_;
+        FakeMidiPorts& ports;
     };
 
-    std::map<int, Listener> listeners_;
+    std::map<int, std::pair<MidiAddress, MidiReceiver>> listeners_;
     int next_ = 0;
     int announced_[2] = {-1, -1}; // a byte for each announcement
     std::vector<MidiAddress> pending_;

@@ -27,22 +27,21 @@ using Bytes = std::vector<std::uint8_t>;
 // LSB); 127/127 is the null parameter, which selects none.
 constexpr std::uint8_t kControlChange = 0xB0, kRpnMsb = 101, kRpnLsb = 100, kDataMsb = 6,
                        kDataLsb = 38, kNull = 127;
+using Pair = std::pair<int, int>;
 struct ChannelRpns {
-    std::pair<int, int> selected{kNull, kNull};
-    std::map<std::pair<int, int>, std::pair<int, int>> values; // parameter: (MSB, LSB) of value
+    Pair selected{kNull, kNull};
+    std::map<Pair, Pair> values; // parameter: (MSB, LSB) of value
 };
 std::array<ChannelRpns, 16> receive(const std::vector<Bytes>& messages) {
     std::array<ChannelRpns, 16> channels;
     for (const Bytes& m : messages) {
-        EXPECT_EQ(m.size(), 3u);
-        EXPECT_EQ(m[0] & 0xF0, kControlChange);
+        EXPECT_EQ(std::pair(m.size(), m[0] & 0xF0), std::pair(std::size_t{3}, int{kControlChange}));
         ChannelRpns& c = channels[m[0] & 0x0F];
-        if (m[1] == kRpnMsb) c.selected.first = m[2];
-        if (m[1] == kRpnLsb) c.selected.second = m[2];
-        if (m[1] == kDataMsb && c.selected != std::pair<int, int>{kNull, kNull})
-            c.values[c.selected].first = m[2];
-        if (m[1] == kDataLsb && c.selected != std::pair<int, int>{kNull, kNull})
-            c.values[c.selected].second = m[2];
+        Pair& selected = c.selected;
+        if (m[1] == kRpnMsb) selected.first = m[2];
+        if (m[1] == kRpnLsb) selected.second = m[2];
+        if ((m[1] == kDataMsb || m[1] == kDataLsb) && selected != Pair{kNull, kNull})
+            (m[1] == kDataMsb ? c.values[selected].first : c.values[selected].second) = m[2];
     }
     return channels;
 }
@@ -56,14 +55,12 @@ void expectMpeSetUp(const std::vector<Bytes>& messages) {
     for (int ch = 0; ch < 16; ++ch) {
         SCOPED_TRACE("channel " + std::to_string(ch + 1));
         const auto& c = channels[ch];
-        EXPECT_EQ(c.selected, (std::pair<int, int>{kNull, kNull}));
-        const std::pair<int, int> parameter = ch == 0 ? std::pair{0, 6} : std::pair{0, 0};
+        EXPECT_EQ(c.selected, (Pair{kNull, kNull}));
+        const Pair parameter = ch == 0 ? Pair{0, 6} : Pair{0, 0};
         ASSERT_EQ(c.values.size(), 1u);
         ASSERT_TRUE(c.values.count(parameter));
-        if (ch == 0)
-            EXPECT_EQ(c.values.at(parameter).first, 16 - 1);
-        else
-            EXPECT_EQ(c.values.at(parameter), (std::pair<int, int>{48, 0}));
+        const Pair value = c.values.at(parameter); // the manager's LSB unread
+        EXPECT_EQ(value, (ch == 0 ? Pair{16 - 1, value.second} : Pair{48, 0}));
     }
 }
 

@@ -1,5 +1,7 @@
-// The keyboard's messages as the player sounds them, the key each note sounds, the MPE stream, the
-// event queue and the real MIDI ports.
+// The keyboard's messages as the player sounds them, the key each note sounds (worked out from
+// MIDI's own numbering: note n is 440 Hz·2^((n-69)/12), its white keys are C D E F G A B, and the
+// kanun's strings lie on the white keys their written naturals name), the MPE stream, the event
+// queue and the real MIDI ports.
 
 #include <gtest/gtest.h>
 #include <rtmidi/RtMidi.h>
@@ -13,7 +15,6 @@
 #include <thread>
 #include <tuple>
 
-#include "engine/engine.h"
 #include "midi/alsa_midi_ports.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_inputs.h"
@@ -23,10 +24,11 @@
 #include "midi/mpe_notes.h"
 #include "midi/mpe_port.h"
 #include "notation/pitch_panel.h"
+#include "pitch/pitch_table.h"
 #include "support/loaded_program.h"
 #include "support/program_folder.h"
 #include "support/recorded_sound.h"
-#include "support/view_calls.h"
+#include "support/scl_pitches.h"
 #include "support/wav_files.h"
 
 namespace zembera {
@@ -87,13 +89,31 @@ TEST(MidiPorts, ASynthSubscribingAfterTheOutputWasMadeIsConfigured) {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// What the staff and the panel were drawn for: the string, its position and the panel's hertz.
+class PanelView : public SilentInstrumentView {
+  public:
+    PanelView(const InstrumentState& st, const TuningState& tuning, const PitchTables& tables)
+        : st_(st), tuning_(tuning), tables_(tables) {}
+    void etiket() override {
+        const int s = st_.currentString;
+        shown = {s, st_.mandalPos[s], std::stod(panelLines(st_, tuning_, tables_)[5].value)};
+    }
+    std::tuple<int, int, double> shown;
+
+  private:
+    const InstrumentState& st_;
+    const TuningState& tuning_;
+    const PitchTables& tables_;
+};
+
 class MidiPlaying : public ::testing::Test {
   protected:
     void SetUp() override {
         test::makeProgramFolder(dir.path(), 2000);
         program = test::loadFrom(dir.path(), messages);
+        view = std::make_unique<PanelView>(program->instrument, program->tuning, program->tables);
         player = std::make_unique<MidiPlayer>(MidiPlayerParts{
-            program->instrument, program->tables, program->tuning.tuningOffset, notes, view});
+            program->instrument, program->tables, program->tuning.tuningOffset, notes, *view});
     }
     InstrumentState& st() { return program->instrument; }
 
@@ -101,7 +121,7 @@ class MidiPlaying : public ::testing::Test {
     RecordedMessages messages;
     std::unique_ptr<LoadedProgram> program;
     test::RecordedSound notes;
-    test::ViewCalls view;
+    std::unique_ptr<PanelView> view;
     std::unique_ptr<MidiPlayer> player;
 };
 
@@ -215,66 +235,33 @@ TEST(MpeEncoder, EachNoteSoundsItsCentsByTheAnnouncedBendRange) {
     }
 }
 
-// What the staff and the panel were drawn for: the string, its position and the panel's hertz.
-class PanelView : public SilentInstrumentView {
-  public:
-    PanelView(const InstrumentState& st, const TuningState& tuning, const PitchTables& tables)
-        : st_(st), tuning_(tuning), tables_(tables) {}
-    void etiket() override {
-        const int s = st_.currentString;
-        shown = {s, st_.mandalPos[s], std::stod(panelLines(st_, tuning_, tables_)[5].value)};
-    }
-    std::tuple<int, int, double> shown;
-
-  private:
-    const InstrumentState& st_;
-    const TuningState& tuning_;
-    const PitchTables& tables_;
-};
-
 // A white key sounds its string where it stands now, though nothing prepared it there (a makam
 // load, a fine tuning); a black key shows its own sharp on the panel, the string staying put.
 // Expected cents from the test table: s * 10 + m away from position 0.
-TEST(MidiSounding, KeysSoundAndShowTheirPitch) {
-    test::TempDir dir;
-    test::makeProgramFolder(dir.path(), 8000);
-    RecordedMessages messages;
-    auto program = test::loadFrom(dir.path(), messages);
-    test::RecordedSound notes;
-    PanelView view(program->instrument, program->tuning, program->tables);
-    MidiPlayer player(MidiPlayerParts{program->instrument, program->tables,
-                                      program->tuning.tuningOffset, notes, view});
-    engine::Engine engine;
-    giveSamples(*program, engine);
+TEST_F(MidiPlaying, KeysSoundAndShowTheirPitch) {
     const auto hz = [](double cents) { return 262 * std::exp2(cents / 1200); };
+    // The cents of the note asked for (what the engine sounds of them: Engine tests).
     const auto press = [&](std::uint8_t note) {
         const std::uint8_t on[3] = {0x90, note, 100}, off[3] = {0x80, note, 0};
         notes.calls.clear();
-        player.handle(on, 3);
-        player.handle(off, 3);
-        // What the engine makes of the note asked for, as the window's sound plays it.
-        const StringNote& asked = notes.calls.at(0).note;
-        const engine::Note made = engine.prepareNote(asked.string, asked.cents,
-                                                     asked.resampling == Resampling::stepped
-                                                         ? engine::Resampling::stepped
-                                                         : engine::Resampling::interpolated);
-        // The last sample of a rising note is the source's end, past its last period.
-        return test::measuredHz({made.frames.get(), made.frames.get() + made.count - 100});
+        player->handle(on, 3);
+        player->handle(off, 3);
+        EXPECT_EQ(notes.calls.at(0).note.string, 17);
+        return notes.calls.at(0).note.cents;
     };
-
-    EXPECT_NEAR(press(0x3C), 262, 0.05); // C4, string 17 open
+    EXPECT_NEAR(press(0x3C), 0, 1e-6); // C4, string 17 open
     program->instrument.mandalPos[17] = 3;
     program->tuning.tuningOffset[17] = 5;
-    EXPECT_NEAR(press(0x3C), hz(173 + 5), 0.05);
-    EXPECT_EQ(view.shown, std::make_tuple(17, 3, std::get<2>(view.shown)));
-    EXPECT_NEAR(std::get<2>(view.shown), hz(173 + 5), 0.001);
+    EXPECT_NEAR(press(0x3C), 173 + 5, 1e-6);
+    const auto& [string, position, panelHz] = view->shown;
+    EXPECT_EQ(std::pair(string, position), std::pair(17, 3));
+    EXPECT_NEAR(panelHz, hz(173 + 5), 0.001);
 
     const auto sharp = positionWithMark(program->tables, 17, kSharpMark);
     ASSERT_TRUE(sharp);
-    EXPECT_NEAR(press(0x3D), hz(170 + *sharp + 5), 0.05); // C#4
-    EXPECT_EQ(std::get<0>(view.shown), 17);
-    EXPECT_EQ(std::get<1>(view.shown), *sharp);
-    EXPECT_NEAR(std::get<2>(view.shown), hz(170 + *sharp + 5), 0.001);
+    EXPECT_NEAR(press(0x3D), 170 + *sharp + 5, 1e-6); // C#4
+    EXPECT_EQ(std::pair(string, position), std::pair(17, *sharp));
+    EXPECT_NEAR(panelHz, hz(170 + *sharp + 5), 0.001);
     EXPECT_EQ(program->instrument.mandalPos[17], 3);
 }
 
@@ -289,6 +276,80 @@ TEST(MidiEventQueue, LongMessagesAreDroppedAndNotesArriveWhole) {
     ASSERT_EQ(events.size(), 1u);
     const Bytes got(events[0].bytes.begin(), events[0].bytes.begin() + events[0].size);
     EXPECT_EQ(got, Bytes(bytes + 1, bytes + 4));
+}
+
+bool whiteKey(int note) {
+    const int inOctave = note % 12;
+    return inOctave == 0 || inOctave == 2 || inOctave == 4 || inOctave == 5 || inOctave == 7 ||
+           inOctave == 9 || inOctave == 11;
+}
+
+// The string whose written natural is `note`; 0 when none is.
+int stringOnKey(int note) {
+    for (int s = 1; s <= kStringCount; ++s)
+        if (test::naturalOf(s).midiKey() == note) return s;
+    return 0;
+}
+
+// On the bundled table every white key of A2..E6 is its string as it stands, every black key a
+// neighbouring string at the position sounding nearer that key's equal-tempered pitch than any
+// other key's; keys outside the strings sound nothing.
+TEST(MidiMapping, EveryKeySoundsItsOwnPitchOnTheBundledTable) {
+    const PitchTables tables = tablo_oku_txt(ZEMBERA_PROGRAM_DIR);
+    InstrumentState st;
+    setMandalRanges(st);
+    for (int s = 1; s <= kStringCount; ++s)
+        st.mandalPos[s] = static_cast<std::int16_t>(s % 3 - 1);
+    int sounding = 0;
+    for (int note = 0; note <= 127; ++note) {
+        SCOPED_TRACE(note);
+        const auto target = midiKeyTarget(note, tables, st);
+        const int lowest = test::naturalOf(kStringCount).midiKey();
+        const int highest = test::naturalOf(1).midiKey();
+        if (note < lowest || note > highest) {
+            EXPECT_FALSE(target);
+            continue;
+        }
+        ASSERT_TRUE(target);
+        ++sounding;
+        const int s = target->string;
+        if (whiteKey(note)) {
+            EXPECT_EQ(s, stringOnKey(note));
+            EXPECT_EQ(target->position, st.mandalPos[s]);
+            EXPECT_TRUE(target->currentPosition);
+            continue;
+        }
+        EXPECT_TRUE(s == stringOnKey(note - 1) || s == stringOnKey(note + 1)) << s;
+        EXPECT_FALSE(target->currentPosition);
+        EXPECT_GE(target->position, mandalMinOf(s));
+        EXPECT_LE(target->position, mandalMaxOf(s));
+        const double keyCents = 1200 * std::log2(440.0 * std::exp2((note - 69) / 12.0) / 262.0);
+        EXPECT_NEAR(tables.centTable(s, target->position), keyCents, 50.0) << s;
+    }
+    EXPECT_EQ(sounding, 88 - 45 + 1);
+}
+
+// A table with some sharps and flats missing: a black key takes the string below at its sharp,
+// else the string above at its flat, else sounds nothing; of two positions with the mark, the one
+// nearer the open string.
+TEST(MidiMapping, ABlackKeyFallsBackToTheFlatOfTheStringAbove) {
+    PitchTables t;
+    for (int s = 1; s <= kStringCount; ++s)
+        for (int m = mandalMinOf(s); m <= mandalMaxOf(s); ++m)
+            t.mandalMark(s, m) = static_cast<std::int16_t>(m);
+    t.mandalMark(1, 5) = 6;
+    t.mandalMark(3, 6) = 4;  // C6 has no sharp, D6 no flat: C#6 sounds nothing
+    t.mandalMark(2, 6) = 3;  // D6 has no sharp and E6 no flat (-6 lies beyond its -5)
+    t.mandalMark(17, 6) = 5; // C4 has no sharp: C#4 is D4's string at its flat
+    InstrumentState st;
+    setMandalRanges(st);
+    EXPECT_EQ(positionWithMark(t, 1, kSharpMark), 5);
+    EXPECT_EQ(positionWithMark(t, 2, kSharpMark), std::nullopt);
+    EXPECT_EQ(midiKeyTarget(61, t, st), (MidiKeyTarget{16, -6, false}));
+    EXPECT_EQ(midiKeyTarget(63, t, st), (MidiKeyTarget{16, 6, false}));
+    EXPECT_EQ(midiKeyTarget(85, t, st), std::nullopt);
+    EXPECT_EQ(midiKeyTarget(87, t, st), std::nullopt);
+    EXPECT_EQ(midiKeyTarget(46, t, st), (MidiKeyTarget{26, 6, false}));
 }
 
 } // namespace

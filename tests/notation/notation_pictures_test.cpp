@@ -14,7 +14,6 @@
 #include "notation/mandal_column.h"
 #include "notation/pitch_panel.h"
 #include "notation/staff.h"
-#include "notation/transposed_column_steps.h"
 #include "support/golden_image.h"
 #include "support/gui_application.h"
 #include "support/picture_stack.h"
@@ -25,11 +24,33 @@ namespace {
 
 constexpr QRgb kGrey = qRgb(212, 208, 200);
 
+// The transposition's two steps for one string as the window drives them: the target kept in the
+// state first, then the red cell drawn from it; clearing empties the state and the column.
+inline void göçürümYaz(CanvasImage& canvas, InstrumentState& state, int s) {
+    keepTransposed(state, s);
+    drawTransposedCell(canvas, state, s);
+}
+
+inline void göçürümTemizle(CanvasImage& canvas, InstrumentState& state) {
+    clearTransposed(state);
+    clearTransposedColumn(canvas);
+}
+
+bool isColour(const QImage& image, int x, int y, QRgb colour) {
+    return (image.pixel(x, y) & RGB_MASK) == (colour & RGB_MASK);
+}
+
 class Notation : public ::testing::Test {
   protected:
     void SetUp() override {
         test::ensureGuiApplication();
         setMandalRanges(state);
+    }
+    // Every place marked with its own position.
+    void markPositions() {
+        for (int s = 1; s <= 26; ++s)
+            for (int m = -8; m <= 12; ++m)
+                tables.mandalMark(s, m) = static_cast<std::int16_t>(m);
     }
     InstrumentState state;
     PitchTables tables;
@@ -53,17 +74,16 @@ TEST_F(Notation, DoubledGlyphSheetHoldsTheSameGlyphsDrawnFiner) {
         regions.push_back(glyphs::raisingCell(c));
     }
     const auto isBlack = [](const QImage& image, int x, int y) {
-        return (image.pixel(x, y) & RGB_MASK) == (test::kBlack & RGB_MASK);
+        return isColour(image, x, y, test::kBlack);
     };
     for (const glyphs::Region& r : regions) {
         SCOPED_TRACE(::testing::Message() << r.x << "," << r.y);
         // The frame: red just outside the doubled region, no red inside.
-        EXPECT_EQ(doubled.pixel(2 * r.x - 1, 2 * r.y + r.height) & RGB_MASK, test::kRed & RGB_MASK);
-        EXPECT_EQ(doubled.pixel(2 * r.x + r.width, 2 * r.y - 1) & RGB_MASK, test::kRed & RGB_MASK);
-        int inkSingle = 0;
-        int inkDoubled = 0;
-        int strayInk = 0;    // doubled ink far from any logical ink
-        int splitBlocks = 0; // 2 x 2 blocks not all of one colour: not an enlargement
+        EXPECT_TRUE(isColour(doubled, 2 * r.x - 1, 2 * r.y + r.height, test::kRed));
+        EXPECT_TRUE(isColour(doubled, 2 * r.x + r.width, 2 * r.y - 1, test::kRed));
+        // Doubled ink far from any logical ink is stray; a 2 x 2 block not all of one colour is
+        // split, not an enlargement.
+        int inkSingle = 0, inkDoubled = 0, strayInk = 0, splitBlocks = 0;
         for (int y = 0; y < r.height; ++y)
             for (int x = 0; x < r.width; ++x) {
                 inkSingle += isBlack(single, r.x + x, r.y + y);
@@ -97,9 +117,7 @@ TEST_F(Notation, DoubledGlyphSheetHoldsTheSameGlyphsDrawnFiner) {
 TEST_F(Notation, StaffAtScaleTwoCopiesTheDoubledSheet) {
     const QImage single = glyphs::drawGlyphSheet();
     const QImage doubled = glyphs::drawGlyphSheet(2);
-    for (int s = 1; s <= 26; ++s)
-        for (int m = -8; m <= 12; ++m)
-            tables.mandalMark(s, m) = static_cast<std::int16_t>(m);
+    markPositions();
     state.currentString = 12;
     state.mandalPos[12] = 6;
     CanvasImage flat(140, 132);
@@ -114,19 +132,18 @@ TEST_F(Notation, StaffAtScaleTwoCopiesTheDoubledSheet) {
     for (int y = 0; y < 2 * glyphs::kStaff.height; ++y)
         for (int x = 0; x < 2 * (kMainAccidentalX - kStaffLeft); ++x)
             differing +=
-                (device.pixel(2 * kStaffLeft + x, 2 * kStaffTop + y) & RGB_MASK) !=
-                (doubled.pixel(2 * glyphs::kStaff.x + x, 2 * glyphs::kStaff.y + y) & RGB_MASK);
+                !isColour(device, 2 * kStaffLeft + x, 2 * kStaffTop + y,
+                          doubled.pixel(2 * glyphs::kStaff.x + x, 2 * glyphs::kStaff.y + y));
     EXPECT_EQ(differing, 0);
     // The sharp of the main note: the doubled cell's pixels where the staff adds nothing.
     const glyphs::Region cell = glyphs::raisingCell(5);
     int sharpInk = 0;
     for (int y = 0; y < 2 * cell.height; ++y)
         for (int x = 0; x < 2 * cell.width; ++x) {
-            const QRgb want = doubled.pixel(2 * cell.x + x, 2 * cell.y + y) & RGB_MASK;
-            if (want != (test::kBlack & RGB_MASK)) continue;
+            if (!isColour(doubled, 2 * cell.x + x, 2 * cell.y + y, test::kBlack)) continue;
             ++sharpInk;
-            EXPECT_EQ(device.pixel(2 * kMainAccidentalX + x, 2 * accidentalTop(12) + y) & RGB_MASK,
-                      want);
+            EXPECT_TRUE(isColour(device, 2 * kMainAccidentalX + x, 2 * accidentalTop(12) + y,
+                                 test::kBlack));
         }
     EXPECT_GT(sharpInk, 0);
 }
@@ -134,9 +151,7 @@ TEST_F(Notation, StaffAtScaleTwoCopiesTheDoubledSheet) {
 // String 12 after 26 (its ledger lines gone), none, then notes with accidentals, each also on the
 // neighbouring step with the partner accidental (none for a code out of place).
 TEST_F(Notation, StaffPicturesMatchTheirApprovedPictures) {
-    for (int s = 1; s <= 26; ++s)
-        for (int m = -8; m <= 12; ++m)
-            tables.mandalMark(s, m) = static_cast<std::int16_t>(m);
+    markPositions();
     const QImage sheet = glyphs::drawGlyphSheet();
     CanvasImage canvas(140, 132);
     std::vector<QImage> drawn;
@@ -219,9 +234,6 @@ TEST_F(Notation, TwoDigitPositionsStandApartAtScaleTwo) {
         göçürümYaz(sharp, state, s);
     }
     const QImage& device = sharp.deviceImage();
-    const auto isColour = [&](int x, int y, QRgb colour) {
-        return (device.pixel(x, y) & RGB_MASK) == (colour & RGB_MASK);
-    };
     for (auto [s, target] : {std::pair{8, 10}, {9, 12}, {10, 11}}) {
         SCOPED_TRACE(s);
         // The red number as a drawing at scale 2 of the same text at x 68 shows it.
@@ -233,21 +245,14 @@ TEST_F(Notation, TwoDigitPositionsStandApartAtScaleTwo) {
         drawing.setCurrentY(keyMapRowY(s));
         drawing.print(" " + std::to_string(target) + " ");
         const int top = static_cast<int>(2 * keyMapRowY(s));
-        int blackRight = -1;
-        int redLeft = device.width();
-        int redRight = -1;
-        int differing = 0;
+        int blackRight = -1, redLeft = device.width(), redRight = -1, differing = 0;
         for (int y = top; y < top + 2 * 15; ++y)
             for (int x = 0; x < device.width(); ++x) {
-                if (isColour(x, y, test::kBlack)) blackRight = std::max(blackRight, x);
-                if (isColour(x, y, test::kRed)) {
-                    redLeft = std::min(redLeft, x);
-                    redRight = std::max(redRight, x);
-                }
-                if (x >= 2 * 67) {
-                    differing += (device.pixel(x, y) & RGB_MASK) !=
-                                 (drawing.deviceImage().pixel(x, y) & RGB_MASK);
-                }
+                if (isColour(device, x, y, test::kBlack)) blackRight = std::max(blackRight, x);
+                if (isColour(device, x, y, test::kRed))
+                    redLeft = std::min(redLeft, x), redRight = std::max(redRight, x);
+                differing +=
+                    x >= 2 * 67 && !isColour(device, x, y, drawing.deviceImage().pixel(x, y));
             }
         EXPECT_EQ(differing, 0);
         EXPECT_GE(redLeft - blackRight - 1, 12);
@@ -257,7 +262,7 @@ TEST_F(Notation, TwoDigitPositionsStandApartAtScaleTwo) {
     int red = 0;
     for (int y = 0; y < device.height(); ++y)
         for (int x = 0; x < device.width(); ++x)
-            red += isColour(x, y, test::kRed);
+            red += isColour(device, x, y, test::kRed);
     EXPECT_EQ(red, 0);
 }
 

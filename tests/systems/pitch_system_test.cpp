@@ -25,7 +25,6 @@
 namespace zembera::systems {
 namespace {
 
-using test::expectGolden;
 using Exported = test::ScalaExport;
 
 const std::filesystem::path kProgram(ZEMBERA_PROGRAM_DIR);
@@ -35,44 +34,31 @@ const DegreeNamer& names() {
     return namer;
 }
 
-std::string trimmed(const std::string& s) {
-    return s.substr(0, s.find_last_not_of(' ') + 1);
-}
-
 // The Turkish name of a pitch `cents` above C4, from perde-names.tsv read here: each row a pitch
 // in commas (1200/53 cents) above Çargâh and its names in the octaves of C4, C5, C6 (an empty C6
 // cell: "Tiz " and the C5 name); lower octaves add "Kaba ", higher "Tiz ". A perde within 5 cents
 // (the one below first) names the pitch, else the perde below with the cents above it.
 std::string perdeName(double cents) {
     std::ifstream in(kProgram / kSystemsFolder / kNameTableFile);
-    std::vector<std::pair<double, std::vector<std::string>>> rows;
-    std::string line;
+    std::string below, above, line, n[4];
+    double belowAt = -1e9, aboveAt = 1e9;
     std::getline(in, line);
     while (std::getline(in, line)) {
-        std::vector<std::string> cells;
         std::istringstream fields(line);
-        for (std::string cell; std::getline(fields, cell, '\t');)
-            cells.push_back(cell);
-        cells.resize(4);
-        rows.push_back({std::stoi(cells[0]) * 1200.0 / 53, {cells[1], cells[2], cells[3]}});
-    }
-    const auto named = [&](const std::vector<std::string>& n, int octave) {
-        std::string prefix;
-        for (int o = octave; o < 0; ++o)
-            prefix += "Kaba ";
-        for (int o = 2; o < octave; ++o)
-            prefix += "Tiz ";
-        if (octave < 0) return prefix + n[0];
-        if (octave < 2) return n[static_cast<std::size_t>(octave)];
-        return prefix + (n[2].empty() ? "Tiz " + n[1] : n[2]);
-    };
-    std::string below, above;
-    double belowAt = -1e9, aboveAt = 1e9;
-    for (int octave = -3; octave <= 4; ++octave) {
-        for (const auto& [at, n] : rows) {
-            const double p = 1200.0 * octave + at;
-            if (p <= cents && p > belowAt) belowAt = p, below = named(n, octave);
-            if (p > cents && p < aboveAt) aboveAt = p, above = named(n, octave);
+        for (std::string& cell : n)
+            if (!std::getline(fields, cell, '\t')) cell.clear();
+        for (int octave = -3; octave <= 4; ++octave) {
+            std::string name = octave < 0     ? n[1]
+                               : octave < 2   ? n[octave + 1]
+                               : n[3].empty() ? "Tiz " + n[2]
+                                              : n[3];
+            for (int o = octave; o < 0; ++o)
+                name = "Kaba " + name;
+            for (int o = 2; o < octave; ++o)
+                name = "Tiz " + name;
+            const double p = 1200.0 * octave + std::stoi(n[0]) * 1200.0 / 53;
+            if (p <= cents && p > belowAt) belowAt = p, below = name;
+            if (p > cents && p < aboveAt) aboveAt = p, above = name;
         }
     }
     if (cents - belowAt <= 5) return below;
@@ -94,7 +80,9 @@ TEST(PitchSystems, TwelveEqualNamesEachPositionByTheNearestPerde) {
         EXPECT_EQ(sys.mandalMax[i], 2) << s;
         for (int m = -2; m <= 2; ++m) {
             const double cents = test::naturalOf(s).cents() + 100 * m;
-            EXPECT_EQ(trimmed(sys.tables.degreeName(s, m)), perdeName(cents)) << s << " " << m;
+            const std::string& name = sys.tables.degreeName(s, m);
+            EXPECT_EQ(name.substr(0, name.find_last_not_of(' ') + 1), perdeName(cents))
+                << s << " " << m;
             EXPECT_EQ(sys.tables.mandalMark(s, m),
                       std::clamp(std::lround(100 * m * 79 / 1200.0), -12L, 12L))
                 << s << " " << m;
@@ -135,10 +123,9 @@ TEST(PitchSystems, EveryStringStepsOneDegreePerPositionOutsideTheYarmanTables) {
         }
     }
     const PitchSystem edo72 = findSystem(kProgram, "72 eşit", names());
-    for (int s = 1; s <= 7; ++s) {
-        EXPECT_EQ(edo72.mandalMin[static_cast<std::size_t>(s)], mandalMinOf(s));
-        EXPECT_EQ(edo72.mandalMax[static_cast<std::size_t>(s)], mandalMaxOf(s));
-    }
+    for (std::size_t s = 1; s <= 7; ++s)
+        EXPECT_EQ((std::pair<int, int>(edo72.mandalMin[s], edo72.mandalMax[s])),
+                  std::pair(mandalMinOf(int(s)), mandalMaxOf(int(s))));
     EXPECT_NEAR(edo72.tables.centTable(4, -3), 2250.0, 1e-6);
     EXPECT_NEAR(edo72.tables.centTable(4, -1), 2283.33333, 1e-5); // as the .scl writes it
 }
@@ -212,7 +199,6 @@ TEST(PitchSystems, YarmanTablesAreTheirScalesOnTheWrittenNaturals) {
 Exported reread(const ScalaFiles& files) {
     return test::readScalaExport(files.scl, files.kbm);
 }
-
 // 100, 159 (the division Yarman 79 and 80 are drawn from) and 160 equal steps load: every
 // string steps one degree per position from the degree nearest its natural (the export of any
 // pitches: TuningExport). 161 steps are refused by the reader, and a finer scale given directly
@@ -260,11 +246,11 @@ TEST(TuningExport, PitchesWithinAThousandthOfACentAreOneDegree) {
     for (int s = 1; s <= kStringCount; ++s) {
         EXPECT_NEAR(back.pitchOf(s, -2400), cents[static_cast<std::size_t>(s)], 1e-3) << s;
     }
-    const std::size_t a4 = static_cast<std::size_t>(test::naturalOf(12).midiKey() - 45);
-    const std::size_t a5 = static_cast<std::size_t>(test::naturalOf(5).midiKey() - 45);
-    const std::size_t a3 = static_cast<std::size_t>(test::naturalOf(19).midiKey() - 45);
-    EXPECT_EQ(std::stoi(back.keys[a5]) - std::stoi(back.keys[a4]), 8);
-    EXPECT_EQ(std::stoi(back.keys[a4]) - std::stoi(back.keys[a3]), 8);
+    const auto degree = [&](int s) {
+        return std::stoi(back.keys.at(std::size_t(test::naturalOf(s).midiKey() - 45)));
+    };
+    EXPECT_EQ(degree(5) - degree(12), 8);  // A5, A4
+    EXPECT_EQ(degree(12) - degree(19), 8); // A4, A3
 }
 
 // A keyboard mapping beside the scale says which degree is C4: key 60 on step 2.
@@ -294,7 +280,7 @@ StringCents handTuning(double shift) {
 // sounding its pitch from C2, key 60 is string 17's frequency, keys of no string are unmapped.
 TEST(TuningExport, ScalaFilesGiveEveryStringItsPitch) {
     const ScalaFiles files = exportScala(handTuning(0.0), "test", "ZEMBERA test");
-    expectGolden("systems/export.txt", files.scl + files.kbm);
+    test::expectGolden("systems/export.txt", files.scl + files.kbm);
     const PitchSystem sys = findSystem(kProgram, "yarman79", names());
     PerString<std::int16_t> positions{};
     PerString<float> tuning{};

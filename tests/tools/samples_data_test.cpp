@@ -87,13 +87,11 @@ struct Layout {
     const char* soxOptions;
 };
 
+// Plain 8-bit, stereo and 22.05 kHz files as SoX writes them: SampleReader's table.
 const Layout kLayouts[] = {
     {"24-bit", "-b 24"},
     {"float", "-e floating-point -b 32"},
-    {"stereo", "-c 2"},
     {"48 kHz", "-r 48000"},
-    {"22.05 kHz", "-r 22050"},
-    {"8-bit", "-b 8"},
     {"A-law", "-e a-law"},
     {"mu-law", "-e u-law"},
     {"extensible, 4 channels", "-c 4"},
@@ -115,15 +113,17 @@ TEST(SampleLayouts, EveryStringSoundsAtItsTablePitchAsSoxConvertsIt) {
         for (const std::string& name : listWavFiles(kSampleDir)) {
             const fs::path source = kSampleDir / name;
             const fs::path made = folder / "wavs" / name;
-            const std::string make = std::string(kSox) + " -D '" + source.string() + "' " +
-                                     layout.soxOptions + " '" + made.string() + "'";
-            ASSERT_EQ(std::system(make.c_str()), 0) << make;
-            const std::string command = std::string(kSox) + " -D '" + made.string() +
-                                        "' -r 44100 -c 1 -b 16 -e signed-integer '" +
-                                        converted.string() + "'";
-            ASSERT_EQ(std::system(command.c_str()), 0) << command;
+            const auto sox = [](const fs::path& from, const std::string& options,
+                                const fs::path& to) {
+                const std::string command = std::string(kSox) + " -D '" + from.string() + "' " +
+                                            options + " '" + to.string() + "'";
+                return std::system(command.c_str());
+            };
+            ASSERT_EQ(sox(source, layout.soxOptions, made), 0);
+            ASSERT_EQ(sox(made, "-r 44100 -c 1 -b 16 -e signed-integer", converted), 0);
             const auto bytes = test::readFile(converted);
             const auto soxSamples = test::samplesIn(std::span(bytes).subspan(WavHeader::kSize));
+            const std::vector<double> y(soxSamples.begin(), soxSamples.end());
             // The sample as the engine takes it at 44100 Hz: at its own pitch, played whole.
             const SampleRead read = readSample(test::readFile(made));
             ASSERT_TRUE(read.sample) << read.problem;
@@ -133,10 +133,7 @@ TEST(SampleLayouts, EveryStringSoundsAtItsTablePitchAsSoxConvertsIt) {
                                   read.sample->rate, nominalHz});
             const engine::Note own = e.prepareNote(1, 1200 * std::log2(nominalHz / kReferenceHz),
                                                    engine::Resampling::interpolated);
-            const std::vector<std::int16_t> ourSamples(own.frames.get(),
-                                                       own.frames.get() + own.count);
-            const std::vector<double> x(ourSamples.begin(), ourSamples.end());
-            const std::vector<double> y(soxSamples.begin(), soxSamples.end());
+            const std::vector<double> x(own.frames.get(), own.frames.get() + own.count);
             const std::size_t n = std::min(x.size(), y.size());
             EXPECT_NEAR(double(x.size()), double(y.size()), 0.01 * double(y.size()) + 64);
             const double product =

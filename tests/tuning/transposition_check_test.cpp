@@ -82,62 +82,6 @@ setting(std::initializer_list<std::pair<std::initializer_list<int>, int>> groups
     return p;
 }
 
-// Per setting, level and shift, each note moved as the level and the shift ask, worked out from
-// the 79-tone scale alone.
-struct TranspositionSetting {
-    const char* name;
-    PerString<std::int16_t> start;
-};
-class TranspositionCheck : public ::testing::TestWithParam<TranspositionSetting> {};
-
-// Each note moved as the level and the shift ask, worked out from the 79-tone scale alone: string
-// s open sounds the degree nearest its written natural and each position of strings 8..26 one
-// degree more; where a run ends without a message, each target string sounds its source's degree
-// plus the level's offset and the shift, the strings the walk misses take their octave string's
-// position, and strings 1..7 fold the position of the string an octave below by the fold table.
-TEST_P(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
-    const test::SclPitches scale = test::readScl(
-        (std::filesystem::path(ZEMBERA_PROGRAM_DIR) / systems::kSystemsFolder / "79-159.scl")
-            .string());
-    const auto open = [&](int s) { return test::nearestDegree(scale, test::naturalOf(s).cents()); };
-    const PerString<std::int16_t>& start = GetParam().start;
-    int checked = 0;
-    for (int level = 1; level <= 8; ++level) {
-        for (int shift : {-8, -1, 0, 1, 7, 12}) {
-            TuningRig rig(bundledTables());
-            rig.instrument.mandalPos = start;
-            rig.handlers.pitchLevelClick(level);
-            rig.controls.setDegreeShift(shift);
-            const PitchLevel& l = kPitchLevels[static_cast<std::size_t>(level)];
-            if (!rig.messages.shown.empty() || (shift == 0 && l.stringShift == 0)) continue;
-            SCOPED_TRACE(testing::Message() << "level " << level << " shift " << shift);
-            ++checked;
-            const PerString<std::int16_t>& moved = rig.instrument.transposedMandal;
-            EXPECT_EQ(rig.controls.settingSwitch, 2);
-            EXPECT_EQ(rig.instrument.mandalPos, moved);
-            const int k = l.stringShift;
-            for (int t = 8; t <= 26; ++t) {
-                const int t2 = t + k;
-                if (t2 < 8 || t2 > 26) continue;
-                EXPECT_EQ(open(t2) + moved[t2], open(t) + start[t] + l.degreeOffset + shift)
-                    << "string " << t2 << " from " << t;
-            }
-            for (int t = 8; t <= 26; ++t) {
-                if (t - k >= 8 && t - k <= 26) continue;
-                EXPECT_EQ(moved[t], moved[t + (t < 17 ? 7 : -7)]) << "string " << t;
-            }
-            for (int t = 1; t <= 7; ++t) {
-                const int v = rig.instrument.fullRangeTransposed[t];
-                EXPECT_EQ(v, moved[t + 7]);
-                EXPECT_EQ(moved[t], v == 0 || v == -1 ? v : test::foldOf(t, v)) << "string " << t;
-            }
-        }
-    }
-    // Every run from unlisted places or the row ends meets a message (TranspositionWalk).
-    const std::string name = GetParam().name;
-    EXPECT_GT(checked, name == "unlisted_places" || name == "row_ends" ? -1 : 8);
-}
-
 PerString<std::int16_t> rowEnds() {
     InstrumentState ranges;
     setMandalRanges(ranges);
@@ -147,21 +91,63 @@ PerString<std::int16_t> rowEnds() {
     return ends;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, TranspositionCheck,
-    ::testing::Values(
-        TranspositionSetting{"open_strings", PerString<std::int16_t>{}},
-        TranspositionSetting{"unlisted_places",
-                             setting({{{8, 15, 22}, 13}, {{9}, -9}, {{10}, 32767}})},
-        TranspositionSetting{"rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}})},
-        TranspositionSetting{
-            "hicaz", setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}})},
-        TranspositionSetting{"row_ends", rowEnds()},
-        // (22, 12) is listed only in a third place: KIZ NEYİ moves it where string 24 cannot go.
-        TranspositionSetting{"string_22_at_top", setting({{{24}, 1}, {{22}, 12}})}),
-    [](const ::testing::TestParamInfo<TranspositionSetting>& info) {
-        return std::string(info.param.name);
-    });
+// Each note moved as the level and the shift ask, worked out from the 79-tone scale alone: string
+// s open sounds the degree nearest its written natural and each position of strings 8..26 one
+// degree more; where a run ends without a message, each target string sounds its source's degree
+// plus the level's offset and the shift, the strings the walk misses take their octave string's
+// position, and strings 1..7 fold the position of the string an octave below by the fold table.
+// Per setting: unlisted places and row ends meet a message on every run (TranspositionWalk);
+// (22, 12) is listed only in a third place: KIZ NEYİ moves it where string 24 cannot go.
+TEST(TranspositionCheck, EachNoteMovesByTheLevelAndTheShift) {
+    const test::SclPitches scale = test::readScl(
+        (std::filesystem::path(ZEMBERA_PROGRAM_DIR) / systems::kSystemsFolder / "79-159.scl")
+            .string());
+    const auto open = [&](int s) { return test::nearestDegree(scale, test::naturalOf(s).cents()); };
+    const std::tuple<const char*, PerString<std::int16_t>, int> settings[] = {
+        {"open_strings", PerString<std::int16_t>{}, 9},
+        {"unlisted_places", setting({{{8, 15, 22}, 13}, {{9}, -9}, {{10}, 32767}}), 0},
+        {"rast", setting({{{1, 8, 15, 22}, -2}, {{4, 11, 18, 25}, -2}}), 9},
+        {"hicaz", setting({{{4, 11, 18, 25}, -6}, {{3, 10, 17, 24}, 6}, {{7, 14, 21}, 5}}), 9},
+        {"row_ends", rowEnds(), 0},
+        {"string_22_at_top", setting({{{24}, 1}, {{22}, 12}}), 9}};
+    for (const auto& [name, start, fewestChecked] : settings) {
+        SCOPED_TRACE(name);
+        int checked = 0;
+        for (int level = 1; level <= 8; ++level) {
+            for (int shift : {-8, -1, 0, 1, 7, 12}) {
+                TuningRig rig(bundledTables());
+                rig.instrument.mandalPos = start;
+                rig.handlers.pitchLevelClick(level);
+                rig.controls.setDegreeShift(shift);
+                const PitchLevel& l = kPitchLevels[static_cast<std::size_t>(level)];
+                if (!rig.messages.shown.empty() || (shift == 0 && l.stringShift == 0)) continue;
+                SCOPED_TRACE(testing::Message() << "level " << level << " shift " << shift);
+                ++checked;
+                const PerString<std::int16_t>& moved = rig.instrument.transposedMandal;
+                EXPECT_EQ(rig.controls.settingSwitch, 2);
+                EXPECT_EQ(rig.instrument.mandalPos, moved);
+                const int k = l.stringShift;
+                for (int t = 8; t <= 26; ++t) {
+                    const int t2 = t + k;
+                    if (t2 < 8 || t2 > 26) continue;
+                    EXPECT_EQ(open(t2) + moved[t2], open(t) + start[t] + l.degreeOffset + shift)
+                        << "string " << t2 << " from " << t;
+                }
+                for (int t = 8; t <= 26; ++t) {
+                    if (t - k >= 8 && t - k <= 26) continue;
+                    EXPECT_EQ(moved[t], moved[t + (t < 17 ? 7 : -7)]) << "string " << t;
+                }
+                for (int t = 1; t <= 7; ++t) {
+                    const int v = rig.instrument.fullRangeTransposed[t];
+                    EXPECT_EQ(v, moved[t + 7]);
+                    EXPECT_EQ(moved[t], v == 0 || v == -1 ? v : test::foldOf(t, v))
+                        << "string " << t;
+                }
+            }
+        }
+        EXPECT_GE(checked, fewestChecked);
+    }
+}
 
 // The walk on the bundled table and on a copy with records changed: positions and whole messages.
 class TranspositionWalk : public ::testing::Test {
@@ -262,10 +248,8 @@ class FineSystem : public ::testing::TestWithParam<int> {
                                            systems::readDegreeNamer(ZEMBERA_PROGRAM_DIR)));
         rig.emplace(system->tables);
         rig->tuning.degreesPerOctave = static_cast<std::int16_t>(n);
-        for (int i = 0; i < 7; ++i) {
-            rig->tuning.naturalDegrees[static_cast<std::size_t>(i)] =
-                static_cast<std::int16_t>(system->layout.naturalDegree(i));
-        }
+        for (std::size_t i = 0; i < 7; ++i)
+            rig->tuning.naturalDegrees[i] = std::int16_t(system->layout.naturalDegree(int(i)));
         rig->instrument.mandalMin = system->mandalMin;
         rig->instrument.mandalMax = system->mandalMax;
     }
