@@ -3,10 +3,9 @@
 # package (dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its menu entry,
 # shared-mime-info and gio check the file types it declares)
 # need (alsa-utils and sound-icons only for the WAV files they install, which the tests decode).
-# The LV2 tests host plugins with lilv, check Turtle with sord_validate (sordi) against the LV2
-# specifications (lv2-dev), and play them in Ardour headless (ardour: ardour7-lua, with the ACE
-# plugins that stand in for the instrument; ACE Fluid Synth plays the SoundFont of
-# timgm6mb-soundfont); jalv is there to try a plugin by hand.
+# The LV2 plugin builds on lv2-dev; its tests host it with lilv, check its Turtle with
+# sord_validate (sordi) against the LV2 specifications (lv2-dev), and play it in Ardour headless
+# (ardour: ardour7-lua); jalv is there to try it by hand.
 set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
@@ -19,7 +18,7 @@ packages=(
   alsa-utils sound-icons
   fonts-dejavu-core fontconfig
   dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin
-  lv2-dev liblilv-dev lilv-utils sordi jalv ardour timgm6mb-soundfont
+  lv2-dev liblilv-dev lilv-utils sordi jalv ardour
 )
 missing=()
 for p in "${packages[@]}"; do
