@@ -4,7 +4,7 @@
 # shared-mime-info and gio check the file types it declares)
 # need (alsa-utils and sound-icons only for the WAV files they install, which the tests decode).
 # The LV2 plugin builds on lv2-dev; its tests host it with lilv, check its Turtle with
-# sord_validate (sordi) against the LV2 specifications (lv2-dev), and play it in Ardour headless
+# sord_validate (sordi) against the LV2 vocabularies (lv2-dev), and play it in Ardour headless
 # (ardour: ardour7-lua); jalv is there to try it by hand.
 set -euo pipefail
 packages=(
