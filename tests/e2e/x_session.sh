@@ -32,11 +32,13 @@ fail() {
 # signal handshake can hang when the server is ready before the script waits). A server of
 # another run that ends just then can take the new one's socket with it (the display was free by
 # its lock file, the socket file of the same name is removed after): a display that takes no
-# client is left for a new server.
+# client is left for a new server. The server never resets: by default it resets when its last
+# client leaves, and a client that connects meanwhile (the program, just after the check below
+# disconnected) is dropped before its setup is answered.
 start_x_server() {
   for _ in 1 2 3; do
     : >"$out/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.txt" &
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$out/display" 2>"$out/xvfb.txt" &
     xvfb=$!
     for _ in $(seq 200); do
       [ -s "$out/display" ] && break
