@@ -20,7 +20,10 @@ inline constexpr std::uint32_t ahenk = 30;
 inline constexpr std::uint32_t degreeShift = 31;
 inline constexpr std::uint32_t firstFineTuning = 32; // string s at firstFineTuning + s - 1
 inline constexpr std::uint32_t pitchSystem = 58;
-inline constexpr std::uint32_t count = 59;
+inline constexpr std::uint32_t notify = 59; // patch:Set of the path parameters, for the host
+inline constexpr std::uint32_t count = 60;
+// Room the notify port asks for: a patch:Set of each path parameter with the longest path.
+inline constexpr std::uint32_t notifyBytes = 16384;
 } // namespace port
 
 } // namespace zembera::lv2

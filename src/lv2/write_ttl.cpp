@@ -19,6 +19,7 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix patch: <http://lv2plug.in/ns/ext/patch#> .
 @prefix rdf:  <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
+@prefix rsz:  <http://lv2plug.in/ns/ext/resize-port#> .
 @prefix state: <http://lv2plug.in/ns/ext/state#> .
 @prefix units: <http://lv2plug.in/ns/extensions/units#> .
 @prefix urid: <http://lv2plug.in/ns/ext/urid#> .
@@ -107,6 +108,11 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < systems.size(); ++i)
         ttl << " ;\n        lv2:scalePoint [ rdfs:label \"" << systems[i].name << "\" ; rdf:value "
             << i << " ]";
-    ttl << "\n    ] .\n";
+    // The files read, told to the host after a load, a restore and on its patch:Get.
+    ttl << "\n    ] , [\n        a lv2:OutputPort , atom:AtomPort ;\n"
+        << "        atom:bufferType atom:Sequence ;\n        atom:supports patch:Message ;\n"
+        << "        lv2:designation lv2:control ;\n        rsz:minimumSize " << port::notifyBytes
+        << " ;\n        lv2:index " << port::notify
+        << " ;\n        lv2:symbol \"notify\" ;\n        lv2:name \"Bildirim\"\n    ] .\n";
     return manifest && ttl ? 0 : 1;
 }

@@ -2,10 +2,13 @@
 // "Teller tınlasın", each string's mandal position and fine tuning, the pitch level, the degree
 // shift and the pitch system (ports.h). Two path parameters, a Scala file (.scl, with the .kbm of
 // its name) and a makam file (.mkm), are set by patch:Set messages on the MIDI port, read by the
-// host's worker and saved with the host's state. Everything else is read and converted in
-// instantiate; run() only reads its ports and plays, splitting the block at each event's frame.
+// host's worker and saved with the host's state; the files in use are told back on the notify
+// port (after a load or a restore, and when the host asks with patch:Get), so that the host's file
+// fields show them. Everything else is read and converted in instantiate; run() only reads its
+// ports and plays, splitting the block at each event's frame.
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
 #include <lv2/core/lv2.h>
 #include <lv2/midi/midi.h>
@@ -15,6 +18,8 @@
 #include <lv2/worker/worker.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -56,15 +61,24 @@ struct Paths {
     std::string scala, makam; // as the host gave them; empty when none
 };
 
+// The audio thread's copy of a path, to be told to the host without allocating.
+struct HeldPath {
+    std::array<char, kPathLimit> text{};
+    uint32_t length = 0; // 0: no file
+    bool toTell = false;
+};
+
 struct Instance {
     std::unique_ptr<KanunSynth> synth;
     std::shared_ptr<const zembera::systems::DegreeNamer> names;
     const LV2_URID_Map* map = nullptr;
     const LV2_Worker_Schedule* worker = nullptr;
-    LV2_URID midiEvent = 0, atomPath = 0, atomObject = 0, atomUrid = 0, patchSet = 0,
+    LV2_URID midiEvent = 0, atomPath = 0, atomObject = 0, atomUrid = 0, patchSet = 0, patchGet = 0,
              patchProperty = 0, patchValue = 0;
     LV2_URID scala = 0, makam = 0;
     const LV2_Atom_Sequence* midiIn = nullptr;
+    LV2_Atom_Sequence* notify = nullptr;
+    LV2_Atom_Forge forge{};
     float* out[2] = {nullptr, nullptr};
     const float* stringsRing = nullptr;
     const float* positions[kStringCount + 1] = {};
@@ -76,6 +90,9 @@ struct Instance {
     // touched by run().
     std::mutex pathsLock;
     Paths paths;
+    std::atomic<bool> pathsChanged{false}; // set under pathsLock
+    // What run() tells the host: [0] the Scala file, [1] the makam file.
+    HeldPath told[2];
 };
 
 template <typename T> const T* featureData(const LV2_Feature* const* features, const char* uri) {
@@ -103,10 +120,13 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char* bundlePat
         self->atomObject = id(LV2_ATOM__Object);
         self->atomUrid = id(LV2_ATOM__URID);
         self->patchSet = id(LV2_PATCH__Set);
+        self->patchGet = id(LV2_PATCH__Get);
         self->patchProperty = id(LV2_PATCH__property);
         self->patchValue = id(LV2_PATCH__value);
         self->scala = id(zembera::lv2::kScalaParameter);
         self->makam = id(zembera::lv2::kMakamParameter);
+        // The forge only calls map(); its parameter is not const in the SDK.
+        lv2_atom_forge_init(&self->forge, const_cast<LV2_URID_Map*>(map));
         return self.release();
     } catch (const std::exception&) {
         return nullptr;
@@ -118,6 +138,8 @@ void connectPort(LV2_Handle handle, uint32_t index, void* data) {
     const auto* control = static_cast<const float*>(data);
     if (index == port::midiIn) {
         self->midiIn = static_cast<const LV2_Atom_Sequence*>(data);
+    } else if (index == port::notify) {
+        self->notify = static_cast<LV2_Atom_Sequence*>(data);
     } else if (index == port::outLeft || index == port::outRight) {
         self->out[index - port::outLeft] = static_cast<float*>(data);
     } else if (index == port::stringsRing) {
@@ -158,14 +180,57 @@ void readControls(Instance& self) {
     self.synth->setControls(controls);
 }
 
-// A patch:Set of one of the path parameters goes to the worker.
-void handlePatch(Instance& self, const LV2_Atom_Object* object) {
-    if (object->body.otype != self.patchSet || self.worker == nullptr) return;
+// The patch:property and patch:value of a message, each only when it lies whole within the
+// object: the SDK's walk trusts every size it meets.
+struct PatchFields {
     const LV2_Atom* property = nullptr;
     const LV2_Atom* value = nullptr;
-    lv2_atom_object_get(object, self.patchProperty, &property, self.patchValue, &value, 0);
-    if (property == nullptr || property->type != self.atomUrid || value == nullptr ||
-        value->type != self.atomPath || value->size == 0 || value->size >= kPathLimit)
+};
+PatchFields patchFields(const Instance& self, const LV2_Atom_Object* object) {
+    PatchFields fields;
+    if (object->atom.size < sizeof(LV2_Atom_Object_Body)) return fields;
+    const auto* at = reinterpret_cast<const uint8_t*>(&object->body);
+    const uint8_t* const end = at + object->atom.size;
+    at += sizeof(LV2_Atom_Object_Body);
+    constexpr std::size_t kHeader = sizeof(LV2_Atom_Property_Body);
+    while (static_cast<std::size_t>(end - at) >= kHeader) {
+        const auto* property = reinterpret_cast<const LV2_Atom_Property_Body*>(at);
+        if (property->value.size > static_cast<std::size_t>(end - at) - kHeader) break;
+        if (property->key == self.patchProperty) fields.property = &property->value;
+        if (property->key == self.patchValue) fields.value = &property->value;
+        const std::size_t step = lv2_atom_pad_size(kHeader + property->value.size);
+        if (step > static_cast<std::size_t>(end - at)) break;
+        at += step;
+    }
+    return fields;
+}
+
+// A patch:Get asks for one path parameter, or for all without a property.
+void handleGet(Instance& self, const LV2_Atom* property) {
+    if (property == nullptr) {
+        for (HeldPath& held : self.told)
+            held.toTell = held.length > 0;
+    } else if (property->type == self.atomUrid && property->size >= sizeof(LV2_URID)) {
+        const LV2_URID which = reinterpret_cast<const LV2_Atom_URID*>(property)->body;
+        if (which == self.scala || which == self.makam) {
+            HeldPath& held = self.told[which == self.scala ? 0 : 1];
+            held.toTell = held.length > 0;
+        }
+    }
+}
+
+// A patch:Set of one of the path parameters goes to the worker.
+void handlePatch(Instance& self, const LV2_Atom_Object* object) {
+    if (object->atom.size < sizeof(LV2_Atom_Object_Body)) return;
+    const auto [property, value] = patchFields(self, object);
+    if (object->body.otype == self.patchGet) {
+        handleGet(self, property);
+        return;
+    }
+    if (object->body.otype != self.patchSet || self.worker == nullptr) return;
+    if (property == nullptr || property->type != self.atomUrid ||
+        property->size < sizeof(LV2_URID) || value == nullptr || value->type != self.atomPath ||
+        value->size == 0 || value->size >= kPathLimit)
         return;
     const LV2_URID which = reinterpret_cast<const LV2_Atom_URID*>(property)->body;
     if (which != self.scala && which != self.makam) return;
@@ -177,9 +242,63 @@ void handlePatch(Instance& self, const LV2_Atom_Object* object) {
                                static_cast<uint32_t>(kRequestHeader + length + 1), &request);
 }
 
+// Takes the paths the worker or restore left, when the lock is free at once (never waits: the
+// next block tries again).
+void takeChangedPaths(Instance& self) {
+    if (!self.pathsChanged.load(std::memory_order_acquire)) return;
+    std::unique_lock lock(self.pathsLock, std::try_to_lock);
+    if (!lock.owns_lock()) return;
+    const std::string* given[2] = {&self.paths.scala, &self.paths.makam};
+    for (int i = 0; i < 2; ++i) {
+        HeldPath& held = self.told[i];
+        const std::string& path = *given[i];
+        const bool fits = path.size() < kPathLimit; // longer: not told (never read from a Set)
+        const auto length = fits ? static_cast<uint32_t>(path.size()) : 0U;
+        if (length == held.length && path.compare(0, length, held.text.data(), length) == 0)
+            continue;
+        std::memcpy(held.text.data(), path.data(), length);
+        held.length = length;
+        held.toTell = length > 0;
+    }
+    self.pathsChanged.store(false, std::memory_order_relaxed);
+}
+
+// Writes a patch:Set for each path to be told, as far as the host's buffer holds them; the others
+// wait for the next block.
+void tellPaths(Instance& self) {
+    if (self.notify == nullptr) return;
+    LV2_Atom_Forge& forge = self.forge;
+    // The host gives the buffer's room as the atom's size; counted whole, as hosts differ on
+    // whether the header is part of it.
+    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(self.notify),
+                              self.notify->atom.size);
+    LV2_Atom_Forge_Frame sequence;
+    if (lv2_atom_forge_sequence_head(&forge, &sequence, 0) == 0) return;
+    const LV2_URID keys[2] = {self.scala, self.makam};
+    for (int i = 0; i < 2; ++i) {
+        HeldPath& held = self.told[i];
+        // The event, the object, two keys with a URID and the padded path.
+        const std::size_t needed = sizeof(LV2_Atom_Event) + sizeof(LV2_Atom_Object) +
+                                   2 * sizeof(LV2_Atom_Property_Body) + sizeof(LV2_Atom_URID) +
+                                   lv2_atom_pad_size(sizeof(LV2_Atom) + held.length + 1);
+        if (!held.toTell || forge.offset + needed > forge.size) continue;
+        LV2_Atom_Forge_Frame object;
+        lv2_atom_forge_frame_time(&forge, 0);
+        lv2_atom_forge_object(&forge, &object, 0, self.patchSet);
+        lv2_atom_forge_key(&forge, self.patchProperty);
+        lv2_atom_forge_urid(&forge, keys[i]);
+        lv2_atom_forge_key(&forge, self.patchValue);
+        lv2_atom_forge_path(&forge, held.text.data(), held.length);
+        lv2_atom_forge_pop(&forge, &object);
+        held.toTell = false;
+    }
+    lv2_atom_forge_pop(&forge, &sequence);
+}
+
 void run(LV2_Handle handle, uint32_t frames) {
     auto& self = *static_cast<Instance*>(handle);
     readControls(self);
+    takeChangedPaths(self);
     uint32_t done = 0;
     const auto renderTo = [&](uint32_t until) {
         if (until <= done) return;
@@ -199,6 +318,7 @@ void run(LV2_Handle handle, uint32_t frames) {
         }
     }
     renderTo(frames);
+    tellPaths(self);
 }
 
 void deactivate(LV2_Handle) {}
@@ -216,12 +336,14 @@ Response load(Instance& self, Kind kind, const std::string& path) {
             response.scale = KanunSynth::prepare(*system).release();
             const std::lock_guard lock(self.pathsLock);
             self.paths.scala = path;
+            self.pathsChanged.store(true, std::memory_order_release);
         }
     } else if (const auto positions = zembera::lv2::readMakam(path)) {
         response.hasMakam = true;
         response.makam = *positions;
         const std::lock_guard lock(self.pathsLock);
         self.paths.makam = path;
+        self.pathsChanged.store(true, std::memory_order_release);
     }
     return response;
 }
@@ -349,6 +471,6 @@ const LV2_Descriptor kDescriptor = {zembera::lv2::kPluginUri,
 
 } // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <span>
 #include <string>
 
@@ -114,6 +115,29 @@ TEST(ZemberaState, TheScalaAndMakamFilesComeBackAndSoundTheSame) {
     Plugin restored = make();
     restored.restoreState(folder / "state");
     EXPECT_LT(largestDifference(playBoth(restored), heard), 1e-6f);
+
+    // The files in use are told to the host, for its file fields: after a load, after a restore
+    // (wherever the host keeps them, the same files), and when it asks; never what was not read.
+    const auto toldFiles = [](Plugin& plugin) {
+        std::map<std::string, std::string> files;
+        for (const auto& [property, path] : plugin.toldPaths())
+            files[property] = std::filesystem::canonical(path).string();
+        return files;
+    };
+    const std::map<std::string, std::string> expected = {
+        {"urn:zembera:kanun#scala", std::filesystem::canonical(folder / "flat-a.scl").string()},
+        {"urn:zembera:kanun#makam", std::filesystem::canonical(folder / "yerinden.mkm").string()}};
+    EXPECT_EQ(toldFiles(saved), expected);
+    EXPECT_EQ(toldFiles(restored), expected);
+    const std::size_t afterRestore = restored.toldPaths().size();
+    restored.askParameters(restored.frame() + 5);
+    restored.render(kBlock);
+    EXPECT_EQ(restored.toldPaths().size(), afterRestore + 2);
+    Plugin fresh = make();
+    fresh.setPath(0, "urn:zembera:kanun#makam", folder / "yok.mkm");
+    fresh.askParameters(kBlock + 1);
+    fresh.render(3 * kBlock);
+    EXPECT_TRUE(fresh.toldPaths().empty());
     std::filesystem::remove_all(folder);
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace zembera::lv2 {
@@ -150,10 +151,43 @@ Plugin::~Plugin() {
     lilv_instance_free(instance_);
 }
 
-void Plugin::midi(uint64_t frame, std::vector<uint8_t> bytes) {
-    const Event event{frame, features_.urids().map(LV2_MIDI__MidiEvent), std::move(bytes)};
+void Plugin::insertEvent(Event event) {
     const auto after = [](const Event& a, const Event& b) { return a.frame < b.frame; };
-    events_.insert(std::upper_bound(events_.begin(), events_.end(), event, after), event);
+    const auto at = std::upper_bound(events_.begin(), events_.end(), event, after);
+    events_.insert(at, std::move(event));
+}
+
+void Plugin::midi(uint64_t frame, std::vector<uint8_t> bytes) {
+    insertEvent({frame, features_.urids().map(LV2_MIDI__MidiEvent), std::move(bytes)});
+}
+
+void Plugin::askParameters(uint64_t frame) {
+    // An object's body: its id (none) and its type.
+    const LV2_Atom_Object_Body get{0, features_.urids().map(LV2_PATCH__Get)};
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&get);
+    insertEvent({frame, features_.urids().map(LV2_ATOM__Object),
+                 std::vector<uint8_t>(bytes, bytes + sizeof get)});
+}
+
+void Plugin::readTold(Port& port) {
+    UridMap& urids = features_.urids();
+    const LV2_Atom_Sequence* sequence = port.sequence();
+    if (sequence->atom.type != urids.map(LV2_ATOM__Sequence)) return;
+    LV2_ATOM_SEQUENCE_FOREACH(sequence, event) {
+        if (event->body.type != urids.map(LV2_ATOM__Object)) continue;
+        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
+        if (object->body.otype != urids.map(LV2_PATCH__Set)) continue;
+        const LV2_Atom* property = nullptr;
+        const LV2_Atom* value = nullptr;
+        lv2_atom_object_get(object, urids.map(LV2_PATCH__property), &property,
+                            urids.map(LV2_PATCH__value), &value, 0);
+        if (!property || property->type != urids.map(LV2_ATOM__URID) || !value ||
+            value->type != urids.map(LV2_ATOM__Path))
+            continue;
+        const char* text = static_cast<const char*>(LV2_ATOM_BODY_CONST(value));
+        told_.emplace_back(urids.unmap(reinterpret_cast<const LV2_Atom_URID*>(property)->body),
+                           std::string(text, strnlen(text, value->size)));
+    }
 }
 
 void Plugin::setPath(uint64_t frame, const std::string& property,
@@ -174,9 +208,7 @@ void Plugin::setPath(uint64_t frame, const std::string& property,
     lv2_atom_forge_pop(&forge, &object);
     const auto* atom = reinterpret_cast<const LV2_Atom*>(buffer.data());
     const auto* body = static_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(atom));
-    const Event event{frame, atom->type, std::vector<uint8_t>(body, body + atom->size)};
-    const auto after = [](const Event& a, const Event& b) { return a.frame < b.frame; };
-    events_.insert(std::upper_bound(events_.begin(), events_.end(), event, after), event);
+    insertEvent({frame, atom->type, std::vector<uint8_t>(body, body + atom->size)});
 }
 
 Plugin::Port* Plugin::findPort(const std::string& symbol) const {
@@ -238,6 +270,8 @@ std::vector<std::vector<float>> Plugin::render(uint64_t frames) {
         }
         eventsWritten = false;
         lilv_instance_run(instance_, length);
+        for (auto& port : ports_)
+            if (port->kind == PortKind::AtomOut) readTold(*port);
         features_.worker().serve();
         auto channel = out.begin();
         for (const auto& port : ports_) {

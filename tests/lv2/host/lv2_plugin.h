@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zembera::lv2 {
@@ -49,6 +50,11 @@ class Plugin {
     // A patch:Set of a path parameter (patch:writable with an atom:Path range).
     void setPath(uint64_t frame, const std::string& property, const std::filesystem::path& path);
 
+    // A patch:Get of every parameter, as a host sends it to fill its file fields.
+    void askParameters(uint64_t frame);
+    // The path parameters the plugin told by patch:Set on its outputs so far: (property, path).
+    const std::vector<std::pair<std::string, std::string>>& toldPaths() const { return told_; }
+
     // A control input, from the next block on. Throws std::out_of_range for an unknown symbol.
     void setControl(const std::string& symbol, float value);
     float control(const std::string& symbol) const;
@@ -70,6 +76,8 @@ class Plugin {
         std::vector<uint8_t> body;
     };
     void writeEvents(Port& port, uint32_t blockLength);
+    void insertEvent(Event event);
+    void readTold(Port& port);
     Port* findPort(const std::string& symbol) const;
     Port& portBySymbol(const std::string& symbol) const;
     static const void* portValue(const char* symbol, void* self, uint32_t* size, uint32_t* type);
@@ -81,6 +89,7 @@ class Plugin {
     LilvInstance* instance_ = nullptr;
     std::vector<std::unique_ptr<Port>> ports_;
     std::vector<Event> events_;
+    std::vector<std::pair<std::string, std::string>> told_;
     uint64_t frame_ = 0;
     uint32_t blockSize_;
 };
