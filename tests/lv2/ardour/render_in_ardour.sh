@@ -6,8 +6,9 @@
 #       [--rate HZ] [--frames N] [--automate URI PORT_INDEX FRAME:VALUE,...] [--tries N]
 #
 # The bundle's folder goes first in LV2_PATH, which is where Ardour looks for LV2 plugins. The
-# export format (export/) has Ardour analyse the sound: without that, one run in three died at the
-# end of the export (a double free in ExportGraphBuilder::reset). Ardour 7.3 headless still dies
+# export format is Ardour's own 32-bit float WAV with the id the preset (export/) names, no
+# broadcast chunk, and Ardour analysing the sound: without that, one run in three died at the end
+# of the export (a double free in ExportGraphBuilder::reset). Ardour 7.3 headless still dies
 # now and then, mostly after the export, as the session closes: a run whose export did not finish
 # (or, dead after it, left a file without every frame, as soxi counts them) is tried again, up to
 # --tries times (3), unless the session script itself reported an error (no such plugin, no such
@@ -34,6 +35,8 @@ if [ -z "$bundle" ] || [ -z "$uri" ] || [ -z "$out" ] || [ -z "$notes" ]; then
   exit 2
 fi
 command -v ardour7-lua >/dev/null || { echo "ardour7-lua is not installed" >&2; exit 3; }
+float_wav="/usr/share/ardour7/export/BWAV 32float Export.format"
+[ -f "$float_wav" ] || { echo "Ardour's export format $float_wav is missing" >&2; exit 3; }
 
 # The notes as the note source's events: note on and note off, in frame order.
 events=$(tr ',' '\n' <<<"$notes" | awk -F: 'NF == 4 {
@@ -55,6 +58,12 @@ for try in $(seq 1 "$tries"); do
   mkdir -p "$home/.config/ardour7/scripts" "$home/.config/ardour7/export"
   sed "s|--\[\[EVENTS\]\]|$events|" "$here/note_source.lua" >"$home/.config/ardour7/scripts/zembera_test_notes.lua"
   cp "$here/export/"* "$home/.config/ardour7/export/"
+  sed -e '/<ExportFormat/s/ id="[^"]*"/ id="7a3c1f2e-5b64-4d8e-9f10-2b3c4d5e6f70"/' \
+    -e 's/ name="BWAV 32float Export"/ name="ZEMBERA test: 32-bit float WAV at the session rate"/' \
+    -e 's/analyse="false"/analyse="true"/' -e 's/ name="BWF"/ name="WAV"/' \
+    -e 's/<SampleRate rate="1"/<SampleRate rate="SR_Session"/' \
+    -e 's/"broadcast-info" value="true"/"broadcast-info" value="false"/' \
+    "$float_wav" >"$home/.config/ardour7/export/float_wav.format"
   rm -f "$out"
   start=$(date +%s%N)
   set +e
