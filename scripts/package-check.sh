@@ -28,23 +28,20 @@ fail() {
 
 # What the install holds, file by file.
 expected="$work/expected.txt"
+# The pitch systems and the 26 samples, in the program's folder and in the LV2 bundle alike.
+systems_and_samples() {
+  for f in tools/tunings/*.scl tools/tunings/perde-names.tsv; do echo "$1/sistemler/$(basename "$f")"; done
+  for f in "$build"/program/wavs/[0-9][0-9]_[0-9][0-9][0-9][0-9][0-9][0-9]_*.wav; do
+    echo "$1/wavs/$(basename "$f")"
+  done
+}
 {
   echo usr/bin/zembera
   for f in Dizek.txt logo.png glyphs.png glyphs-2x.png; do echo "usr/share/zembera/$f"; done
   for f in data/*.mkm data/*.ses; do echo "usr/share/zembera/$(basename "$f")"; done
-  for f in tools/tunings/*.scl tools/tunings/perde-names.tsv; do
-    echo "usr/share/zembera/sistemler/$(basename "$f")"
-  done
-  for f in "$build"/program/wavs/[0-9][0-9]_[0-9][0-9][0-9][0-9][0-9][0-9]_*.wav; do
-    echo "usr/share/zembera/wavs/$(basename "$f")"
-  done
+  systems_and_samples usr/share/zembera
   for f in zembera.so manifest.ttl zembera.ttl Dizek.txt; do echo "usr/lib/lv2/zembera.lv2/$f"; done
-  for f in tools/tunings/*.scl tools/tunings/perde-names.tsv; do
-    echo "usr/lib/lv2/zembera.lv2/sistemler/$(basename "$f")"
-  done
-  for f in "$build"/program/wavs/[0-9][0-9]_[0-9][0-9][0-9][0-9][0-9][0-9]_*.wav; do
-    echo "usr/lib/lv2/zembera.lv2/wavs/$(basename "$f")"
-  done
+  systems_and_samples usr/lib/lv2/zembera.lv2
   echo usr/share/applications/zembera.desktop
   echo usr/share/mime/packages/zembera.xml
   for size in 48 128 256; do echo "usr/share/icons/hicolor/${size}x${size}/apps/zembera.png"; done
